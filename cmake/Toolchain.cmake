@@ -1,0 +1,19 @@
+# Compiler, linker and cache settings that keep a build quick on a small machine.
+
+add_compile_options(-Wall -Wextra)
+# Source file names in assertion messages are relative to the source root.
+add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+    # Precompiled headers and ccache get on only with these sloppiness settings.
+    set(CMAKE_CXX_COMPILER_LAUNCHER
+        ${CMAKE_COMMAND} -E env
+        "CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime"
+        ${CCACHE_PROGRAM})
+endif()
+
+find_program(MOLD_PROGRAM mold)
+if(MOLD_PROGRAM)
+    add_link_options(-fuse-ld=mold)
+endif()

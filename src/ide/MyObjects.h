@@ -1,0 +1,64 @@
+#pragma once
+// The records that the IDE hangs on tree nodes, list entries and terminal entries.
+
+#include "platform/base/Object.h"
+#include "platform/base/Types.h"
+
+enum tNodeType : Byte {
+    ntUnknown,
+    ntRoot,
+    ntDir,
+    ntFileSrc,
+    ntFileSrcWithoutLoop,
+    ntFileHeader,
+    ntFileTxt,
+    ntFileHtml,
+    ntFileDoc,
+    ntFileDll,
+    ntProjectConfig
+};
+
+enum tTabKind : Byte { tkNonSpecific, tkSketches, tkExamplesRO };
+
+// Known file extensions: the value names (after "ex") are the extensions themselves.
+enum tExtensions : Byte { exIno, exPde, exC, exCpp, ExH, ExDll, exTxt, exDoc, exHTM, exHTML, exPdf, exHex, exPrj };
+
+class tTreeClass : public TObject {
+public:
+    tTreeClass(const String& ACaption, const String& APath, tNodeType aNodeType);
+    tTreeClass(const String& ACaption, const String& APath, tNodeType aNodeType, tTabKind aTabKind,
+               bool aSimpleCoding, TDateTime LastModified);
+
+    static tNodeType GetNodeTypeFromFileName(const String& FileName);
+
+    const String& Caption() const { return FCaption; }
+    void SetCaption(const String& Value) { FCaption = Value; }
+    const String& FullPath() const { return FFullPath; }
+    void SetFullPath(const String& Value) { FFullPath = Value; }
+    tNodeType NodeType() const { return FNodeType; }
+    void SetNodeType(tNodeType Value) { FNodeType = Value; }
+    TDateTime LastModified() const { return FLastModified; }
+    void SetLastModified(TDateTime Value) { FLastModified = Value; }
+    tTabKind TabKind() const { return FTabKind; }
+    void SetTabKind(tTabKind Value) { FTabKind = Value; }
+    bool SimpleCoding() const { return FSimpleCoding; }
+    void SetSimpleCoding(bool Value) { FSimpleCoding = Value; }
+
+private:
+    String FCaption;
+    String FFullPath;
+    tNodeType FNodeType;
+    TDateTime FLastModified = 0;
+    tTabKind FTabKind = tkNonSpecific;
+    bool FSimpleCoding = false;
+};
+
+class TfrmTerm;
+
+// One open terminal: a plain record; the main window owns the terminal window.
+class tTerminalClass : public TObject {
+public:
+    String ProjectName;
+    int TerminalNr = 0;
+    TfrmTerm* TerminalForm = nullptr;
+};
