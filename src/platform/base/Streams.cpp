@@ -119,14 +119,17 @@ int OpenFile(const std::string& Path, Word Mode, bool& Create) {
         Flags |= O_RDONLY;
     int Fd = ::open(Path.c_str(), Flags, 0666);
     if (Fd < 0) return -1;
-    struct stat St;
-    if (::fstat(Fd, &St) == 0 && S_ISDIR(St.st_mode)) {
+    struct stat St {};
+    bool Regular = ::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode);
+    if (S_ISDIR(St.st_mode)) {
         ::close(Fd);
         errno = EISDIR;
         return -1;
     }
+    // Only a lock held elsewhere refuses the open; a file system without locks does not.
     int Lock = (Mode & 0xF0) == fmShareExclusive ? LOCK_EX : LOCK_SH;
-    if (::flock(Fd, Lock | LOCK_NB) != 0 || (Create && ::ftruncate(Fd, 0) != 0)) {
+    bool Refused = ::flock(Fd, Lock | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (Refused || (Create && Regular && ::ftruncate(Fd, 0) != 0)) {
         int Err = errno;
         ::close(Fd);
         errno = Err;
