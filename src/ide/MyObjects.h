@@ -1,6 +1,7 @@
 #pragma once
 // The records that the IDE hangs on tree nodes, list entries and terminal entries.
 
+#include "platform/base/Encoding.h"
 #include "platform/base/Object.h"
 #include "platform/base/Types.h"
 
@@ -61,4 +62,10 @@ public:
     String ProjectName;
     int TerminalNr = 0;
     TfrmTerm* TerminalForm = nullptr;
+};
+
+// UTF-8 whose preamble is empty: text saved with it starts directly with the text's bytes.
+class TUTF8EncodingNoBOM : public TUTF8Encoding {
+public:
+    TBytes GetPreamble() const override { return {}; }
 };

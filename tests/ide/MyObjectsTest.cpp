@@ -11,3 +11,10 @@ TEST(TreeClass, CreateStoresThreeValuesAndDefaultsTheRest) {
     EXPECT_FALSE(T.SimpleCoding());
     EXPECT_EQ(T.LastModified(), 0.0);
 }
+
+TEST(TreeClass, CreateFullStoresAllSix) {
+    tTreeClass T(u"a.h", u"/x/a.h", ntFileHeader, tkExamplesRO, true, 45000.5);
+    EXPECT_EQ(T.TabKind(), tkExamplesRO);
+    EXPECT_TRUE(T.SimpleCoding());
+    EXPECT_EQ(T.LastModified(), 45000.5);
+}
