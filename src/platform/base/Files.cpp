@@ -17,11 +17,15 @@
 
 namespace {
 
-constexpr double UnixDateDelta = 25569.0;  // 1970-01-01 as a date-time
+constexpr double UnixDateDelta = 25569.0; // 1970-01-01 as a date-time
 
-String FromSys(std::string_view S) { return Utf8ToString(S); }
+String FromSys(std::string_view S) {
+    return Utf8ToString(S);
+}
 
-size_t LastDelim(const String& S) { return S.rfind(PathDelim); }
+size_t LastDelim(const String& S) {
+    return S.rfind(PathDelim);
+}
 
 bool IsDotOrDotDot(const char* Name) {
     return Name[0] == '.' && (Name[1] == 0 || (Name[1] == '.' && Name[2] == 0));
@@ -40,7 +44,7 @@ void DateTimeToUnix(TDateTime DT, std::time_t& Seconds, long& Nanoseconds) {
     std::time_t LocalSeconds = static_cast<std::time_t>(Whole);
     std::tm T{};
     gmtime_r(&LocalSeconds, &T);
-    T.tm_isdst = -1;  // let the zone rules decide, as for any local wall-clock time
+    T.tm_isdst = -1; // let the zone rules decide, as for any local wall-clock time
     Seconds = std::mktime(&T);
     Nanoseconds = Micro * 1000;
 }
@@ -81,8 +85,7 @@ bool WriteAll(int Fd, std::string_view Bytes) {
     while (!Bytes.empty()) {
         ssize_t N = ::write(Fd, Bytes.data(), Bytes.size());
         if (N < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         Bytes.remove_prefix(size_t(N));
@@ -94,17 +97,18 @@ bool WriteAll(int Fd, std::string_view Bytes) {
 
 struct TFindState {
     DIR* Dir = nullptr;
-    String Pattern;  // case-folded name part
-    String Stem;     // the pattern without a trailing ".*", which may match too
+    String Pattern; // case-folded name part
+    String Stem;    // the pattern without a trailing ".*", which may match too
     bool HasStem = false;
     int Attr = 0;
     ~TFindState() {
-        if (Dir)
-            closedir(Dir);
+        if (Dir) closedir(Dir);
     }
 };
 
-AnsiString ToSysPath(const String& FileName) { return StringToUtf8(FileName); }
+AnsiString ToSysPath(const String& FileName) {
+    return StringToUtf8(FileName);
+}
 
 String CaseKey(const String& S) {
     bool Ascii = true;
@@ -113,12 +117,10 @@ String CaseKey(const String& S) {
             Ascii = false;
             break;
         }
-    if (!Ascii)
-        return AnsiLowerCase(S);
+    if (!Ascii) return AnsiLowerCase(S);
     String R(S);
     for (Char& C : R)
-        if (C >= u'A' && C <= u'Z')
-            C = Char(C + 32);
+        if (C >= u'A' && C <= u'Z') C = Char(C + 32);
     return R;
 }
 
@@ -131,10 +133,8 @@ String ExtractFilePath(const String& FileName) {
 
 String ExtractFileDir(const String& FileName) {
     size_t I = LastDelim(FileName);
-    if (I == String::npos)
-        return String();
-    if (I > 0 && FileName[I - 1] != PathDelim)
-        return FileName.substr(0, I);
+    if (I == String::npos) return String();
+    if (I > 0 && FileName[I - 1] != PathDelim) return FileName.substr(0, I);
     return FileName.substr(0, I + 1);
 }
 
@@ -150,8 +150,7 @@ String ExtractFileExt(const String& FileName) {
 
 String ChangeFileExt(const String& FileName, const String& Extension) {
     size_t I = FileName.find_last_of(u"./");
-    if (I == String::npos || FileName[I] != u'.')
-        return FileName + Extension;
+    if (I == String::npos || FileName[I] != u'.') return FileName + Extension;
     return FileName.substr(0, I) + Extension;
 }
 
@@ -164,8 +163,7 @@ String ExcludeTrailingPathDelimiter(const String& S) {
 }
 
 String ExpandFileName(const String& FileName) {
-    if (FileName.empty())
-        return String();
+    if (FileName.empty()) return String();
     String Full = FileName[0] == PathDelim ? FileName : GetCurrentDir() + PathDelim + FileName;
     std::vector<StringView> Parts;
     StringView Rest(Full);
@@ -173,11 +171,9 @@ String ExpandFileName(const String& FileName) {
         size_t I = Rest.find(PathDelim);
         StringView Part = Rest.substr(0, I);
         Rest = I == StringView::npos ? StringView() : Rest.substr(I + 1);
-        if (Part.empty() || Part == u".")
-            continue;
+        if (Part.empty() || Part == u".") continue;
         if (Part == u"..") {
-            if (!Parts.empty())
-                Parts.pop_back();
+            if (!Parts.empty()) Parts.pop_back();
             continue;
         }
         Parts.push_back(Part);
@@ -187,8 +183,7 @@ String ExpandFileName(const String& FileName) {
         R += PathDelim;
         R += Part;
     }
-    if (R.empty() || FileName.back() == PathDelim)
-        R += PathDelim;
+    if (R.empty() || FileName.back() == PathDelim) R += PathDelim;
     return R;
 }
 
@@ -198,10 +193,8 @@ String ExtractRelativePath(const String& BaseName, const String& DestName) {
         size_t Start = 0;
         while (Start < Folder.size()) {
             size_t I = Folder.find(PathDelim, Start);
-            if (I == String::npos)
-                I = Folder.size();
-            if (I > Start)
-                Parts.push_back(Folder.substr(Start, I - Start));
+            if (I == String::npos) I = Folder.size();
+            if (I > Start) Parts.push_back(Folder.substr(Start, I - Start));
             Start = I + 1;
         }
         return Parts;
@@ -234,21 +227,22 @@ bool DirectoryExists(const String& Directory) {
 }
 
 bool ForceDirectories(const String& Dir) {
-    if (Dir.empty())
-        return false;
+    if (Dir.empty()) return false;
     String Path = ExcludeTrailingPathDelimiter(ExpandFileName(Dir));
-    if (DirectoryExists(Path))
-        return true;
+    if (DirectoryExists(Path)) return true;
     String Parent = ExtractFileDir(Path);
-    if (Parent != Path && !ForceDirectories(Parent))
-        return false;
+    if (Parent != Path && !ForceDirectories(Parent)) return false;
     // Another process may create it at the same moment: that counts as success.
     return CreateDir(Path) || (errno == EEXIST && DirectoryExists(Path));
 }
 
-bool CreateDir(const String& Dir) { return mkdir(ToSysPath(Dir).c_str(), 0777) == 0; }
+bool CreateDir(const String& Dir) {
+    return mkdir(ToSysPath(Dir).c_str(), 0777) == 0;
+}
 
-bool RemoveDir(const String& Dir) { return rmdir(ToSysPath(Dir).c_str()) == 0; }
+bool RemoveDir(const String& Dir) {
+    return rmdir(ToSysPath(Dir).c_str()) == 0;
+}
 
 bool DeleteFile(const String& FileName) {
     AnsiString Path = ToSysPath(FileName);
@@ -262,10 +256,8 @@ bool DeleteFile(const String& FileName) {
 
 bool RenameFile(const String& OldName, const String& NewName) {
     AnsiString From = ToSysPath(OldName), To = ToSysPath(NewName);
-    if (renameat2(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
+    if (renameat2(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
     // A file system without the no-replace flag: check first, then rename.
     struct stat St;
     if (lstat(To.c_str(), &St) == 0) {
@@ -277,8 +269,7 @@ bool RenameFile(const String& OldName, const String& NewName) {
 
 bool FileAge(const String& FileName, TDateTime& FileDateTime) {
     struct stat St;
-    if (stat(ToSysPath(FileName).c_str(), &St) != 0 || S_ISDIR(St.st_mode))
-        return false;
+    if (stat(ToSysPath(FileName).c_str(), &St) != 0 || S_ISDIR(St.st_mode)) return false;
     FileDateTime = UnixTimeToDateTime(St.st_mtim.tv_sec, St.st_mtim.tv_nsec);
     return true;
 }
@@ -286,29 +277,29 @@ bool FileAge(const String& FileName, TDateTime& FileDateTime) {
 int FileSetDate(const String& FileName, TDateTime Age) {
     struct timespec Times[2];
     Times[0].tv_sec = 0;
-    Times[0].tv_nsec = UTIME_OMIT;  // last access stays
+    Times[0].tv_nsec = UTIME_OMIT; // last access stays
     DateTimeToUnix(Age, Times[1].tv_sec, Times[1].tv_nsec);
     return utimensat(AT_FDCWD, ToSysPath(FileName).c_str(), Times, 0) == 0 ? 0 : errno;
 }
 
 Int64 FileSize(const String& FileName) {
     struct stat St;
-    if (stat(ToSysPath(FileName).c_str(), &St) != 0 || S_ISDIR(St.st_mode))
-        return -1;
+    if (stat(ToSysPath(FileName).c_str(), &St) != 0 || S_ISDIR(St.st_mode)) return -1;
     return St.st_size;
 }
 
 String GetCurrentDir() {
     std::vector<char> Buf(4096);
     while (!getcwd(Buf.data(), Buf.size())) {
-        if (errno != ERANGE)
-            return String();
+        if (errno != ERANGE) return String();
         Buf.resize(Buf.size() * 2);
     }
     return FromSys(Buf.data());
 }
 
-bool SetCurrentDir(const String& Dir) { return chdir(ToSysPath(Dir).c_str()) == 0; }
+bool SetCurrentDir(const String& Dir) {
+    return chdir(ToSysPath(Dir).c_str()) == 0;
+}
 
 // --- Folder listings ---------------------------------------------------------------------
 
@@ -320,29 +311,24 @@ int FindMatchingFile(TSearchRec& F) {
     for (;;) {
         errno = 0;
         dirent* E = readdir(S.Dir);
-        if (!E)
-            return errno ? errno : ENOENT;
+        if (!E) return errno ? errno : ENOENT;
         String Name = FromSys(E->d_name);
         String Key = CaseKey(Name);
-        if (!WildMatch(S.Pattern, Key) && !(S.HasStem && WildMatch(S.Stem, Key)))
-            continue;
+        if (!WildMatch(S.Pattern, Key) && !(S.HasStem && WildMatch(S.Stem, Key))) continue;
         struct stat St;
         if (fstatat(DirFd, E->d_name, &St, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;  // gone since the listing was read
+            continue; // gone since the listing was read
         int Attr = 0;
         if (S_ISLNK(St.st_mode)) {
             Attr |= faSymLink;
             struct stat Target;
             if (fstatat(DirFd, E->d_name, &Target, 0) == 0)
-                St = Target;  // a dangling link is listed as what it is
+                St = Target; // a dangling link is listed as what it is
         }
         Attr |= S_ISDIR(St.st_mode) ? faDirectory : faArchive;
-        if ((Attr & faDirectory) && !(S.Attr & faDirectory))
-            continue;
-        if (E->d_name[0] == '.' && !IsDotOrDotDot(E->d_name))
-            Attr |= faHidden;
-        if (faccessat(DirFd, E->d_name, W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-            Attr |= faReadOnly;
+        if ((Attr & faDirectory) && !(S.Attr & faDirectory)) continue;
+        if (E->d_name[0] == '.' && !IsDotOrDotDot(E->d_name)) Attr |= faHidden;
+        if (faccessat(DirFd, E->d_name, W_OK, AT_EACCESS) != 0 && errno != ENOENT) Attr |= faReadOnly;
         F.Name = std::move(Name);
         F.Attr = Attr;
         F.Size = S_ISDIR(St.st_mode) ? 0 : St.st_size;
@@ -359,11 +345,9 @@ int FindFirst(const String& Path, int Attr, TSearchRec& F) {
     FindClose(F);
     String Folder = ExtractFilePath(Path);
     String Pattern = ExtractFileName(Path);
-    if (Pattern.empty())
-        return ENOENT;
+    if (Pattern.empty()) return ENOENT;
     DIR* Dir = opendir(Folder.empty() ? "." : ToSysPath(Folder).c_str());
-    if (!Dir)
-        return errno;
+    if (!Dir) return errno;
     auto State = std::make_shared<TFindState>();
     State->Dir = Dir;
     State->Pattern = CaseKey(Pattern);
@@ -377,18 +361,18 @@ int FindFirst(const String& Path, int Attr, TSearchRec& F) {
     F.ExcludeAttr = (Attr & faDirectory) ? 0 : faDirectory;
     F.FindHandle = std::move(State);
     int R = FindMatchingFile(F);
-    if (R != 0)
-        FindClose(F);
+    if (R != 0) FindClose(F);
     return R;
 }
 
 int FindNext(TSearchRec& F) {
-    if (!F.FindHandle)
-        return EBADF;
+    if (!F.FindHandle) return EBADF;
     return FindMatchingFile(F);
 }
 
-void FindClose(TSearchRec& F) { F.FindHandle.reset(); }
+void FindClose(TSearchRec& F) {
+    F.FindHandle.reset();
+}
 
 // --- Places ------------------------------------------------------------------------------
 
@@ -397,8 +381,7 @@ String ProgramFile() {
         std::vector<char> Buf(1024);
         for (;;) {
             ssize_t N = readlink("/proc/self/exe", Buf.data(), Buf.size());
-            if (N < 0)
-                return String();
+            if (N < 0) return String();
             if (size_t(N) < Buf.size()) {
                 std::string_view Path(Buf.data(), size_t(N));
                 // The file was replaced while running: the kernel marks the old one.
@@ -413,7 +396,9 @@ String ProgramFile() {
     return Name;
 }
 
-String ProgramFolder() { return ExtractFileDir(ProgramFile()); }
+String ProgramFolder() {
+    return ExtractFileDir(ProgramFile());
+}
 
 String GetTempDir() {
     const char* Dir = std::getenv("TMPDIR");
@@ -422,7 +407,7 @@ String GetTempDir() {
 
 String GetAppDataDir() {
     const char* Config = std::getenv("XDG_CONFIG_HOME");
-    if (Config && Config[0] == '/')  // relative values are invalid and ignored
+    if (Config && Config[0] == '/') // relative values are invalid and ignored
         return ExcludeTrailingPathDelimiter(FromSys(Config));
     String Home;
     if (const char* H = std::getenv("HOME"); H && *H) {
@@ -437,15 +422,12 @@ String GetAppDataDir() {
 }
 
 String FindFileNoCase(const String& Folder, const String& Name) {
-    if (Name.empty())
-        return String();
+    if (Name.empty()) return String();
     String Prefix = Folder.empty() ? String() : IncludeTrailingPathDelimiter(Folder);
     struct stat St;
-    if (lstat(ToSysPath(Prefix + Name).c_str(), &St) == 0)
-        return Prefix + Name;
+    if (lstat(ToSysPath(Prefix + Name).c_str(), &St) == 0) return Prefix + Name;
     DIR* Dir = opendir(Folder.empty() ? "." : ToSysPath(Folder).c_str());
-    if (!Dir)
-        return String();
+    if (!Dir) return String();
     String Key = CaseKey(Name), Found;
     while (dirent* E = readdir(Dir)) {
         String Entry = FromSys(E->d_name);
@@ -480,23 +462,19 @@ bool WriteFileSafeStat(const String& FileName, std::string_view Bytes, struct st
     size_t Slash = Target.rfind('/');
     AnsiString Folder = Slash == AnsiString::npos ? AnsiString() : Target.substr(0, Slash + 1);
     AnsiString Base = Slash == AnsiString::npos ? Target : Target.substr(Slash + 1);
-    if (Base.size() > 200)
-        Base.resize(200);  // leave room for the suffix within the name length limit
+    if (Base.size() > 200) Base.resize(200); // leave room for the suffix within the name length limit
     AnsiString Temp;
     int Fd = -1;
     for (int Try = 0; Try < 100 && Fd < 0; ++Try) {
         Temp = Folder + "." + Base + "." + RandomSuffix();
         // 0666 lets the umask decide, as for any new file.
         Fd = open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (Fd < 0 && errno != EEXIST)
-            return false;
+        if (Fd < 0 && errno != EEXIST) return false;
     }
-    if (Fd < 0)
-        return false;
+    if (Fd < 0) return false;
     auto Fail = [&] {
         int E = errno;
-        if (Fd >= 0)
-            close(Fd);
+        if (Fd >= 0) close(Fd);
         unlink(Temp.c_str());
         errno = E;
         return false;
@@ -504,17 +482,13 @@ bool WriteFileSafeStat(const String& FileName, std::string_view Bytes, struct st
     if (HaveOld) {
         // The owner first: a change of owner clears set-id bits that the mode then restores.
         (void)!fchown(Fd, Old.st_uid, Old.st_gid);
-        if (fchmod(Fd, Old.st_mode & 07777) != 0)
-            return Fail();
+        if (fchmod(Fd, Old.st_mode & 07777) != 0) return Fail();
     }
-    if (!WriteAll(Fd, Bytes) || fsync(Fd) != 0)
-        return Fail();
-    if (Written && fstat(Fd, Written) != 0)
-        return Fail();
+    if (!WriteAll(Fd, Bytes) || fsync(Fd) != 0) return Fail();
+    if (Written && fstat(Fd, Written) != 0) return Fail();
     int Closed = close(Fd);
     Fd = -1;
-    if (Closed != 0 || rename(Temp.c_str(), Target.c_str()) != 0)
-        return Fail();
+    if (Closed != 0 || rename(Temp.c_str(), Target.c_str()) != 0) return Fail();
     // Make the rename itself durable; a failure here leaves a complete file either way.
     int DirFd = open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (DirFd >= 0) {
@@ -532,8 +506,7 @@ int ReadWholeFile(const AnsiString& Path, AnsiString& Bytes, struct stat* Read) 
     Bytes.clear();
     // Non-blocking so that a pipe at the path cannot hang the open.
     int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (Fd < 0)
-        return errno;
+    if (Fd < 0) return errno;
     struct stat St;
     if (fstat(Fd, &St) != 0) {
         int E = errno;
@@ -547,24 +520,20 @@ int ReadWholeFile(const AnsiString& Path, AnsiString& Bytes, struct stat* Read) 
     Bytes.resize(size_t(St.st_size));
     size_t Have = 0;
     for (;;) {
-        if (Have == Bytes.size())
-            Bytes.resize(Have + 4096);  // the file may have grown since fstat
+        if (Have == Bytes.size()) Bytes.resize(Have + 4096); // the file may have grown since fstat
         ssize_t N = ::read(Fd, Bytes.data() + Have, Bytes.size() - Have);
         if (N < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             int E = errno;
             close(Fd);
             Bytes.clear();
             return E;
         }
-        if (N == 0)
-            break;
+        if (N == 0) break;
         Have += size_t(N);
     }
     Bytes.resize(Have);
     close(Fd);
-    if (Read)
-        *Read = St;
+    if (Read) *Read = St;
     return 0;
 }

@@ -43,8 +43,8 @@ bool DirectoryExists(const String& Directory);
 // Creates every missing level; true when the folder exists afterwards. "" gives false.
 bool ForceDirectories(const String& Dir);
 bool CreateDir(const String& Dir);
-bool RemoveDir(const String& Dir);  // an empty folder only
-bool DeleteFile(const String& FileName);  // not a folder; a link itself, not its target
+bool RemoveDir(const String& Dir);       // an empty folder only
+bool DeleteFile(const String& FileName); // not a folder; a link itself, not its target
 // Fails, replacing nothing, when NewName exists (as the platform's move does).
 bool RenameFile(const String& OldName, const String& NewName);
 // Last-write time of a file (not a folder) as local date-time; false when there is none.
@@ -53,35 +53,35 @@ bool FileAge(const String& FileName, TDateTime& FileDateTime);
 int FileSetDate(const String& FileName, TDateTime Age);
 // Size in bytes of a file (not a folder); -1 when there is none.
 Int64 FileSize(const String& FileName);
-String GetCurrentDir();  // without trailing '/'
+String GetCurrentDir(); // without trailing '/'
 bool SetCurrentDir(const String& Dir);
 
 // --- Folder listings ----------------------------------------------------------------------
 
 // Attribute bits keep their Windows values: code and stored data test them.
-constexpr int faReadOnly = 0x01;   // we may not write it
-constexpr int faHidden = 0x02;     // the name starts with '.' ("." and ".." excepted)
-constexpr int faSysFile = 0x04;    // never set here
-constexpr int faVolumeID = 0x08;   // never set here
+constexpr int faReadOnly = 0x01; // we may not write it
+constexpr int faHidden = 0x02;   // the name starts with '.' ("." and ".." excepted)
+constexpr int faSysFile = 0x04;  // never set here
+constexpr int faVolumeID = 0x08; // never set here
 constexpr int faDirectory = 0x10;
-constexpr int faArchive = 0x20;    // set on every entry that is not a folder
-constexpr int faNormal = 0x80;     // never set (faArchive always is)
-constexpr int faSymLink = 0x400;   // the entry is a link; the other bits describe its target
+constexpr int faArchive = 0x20;  // set on every entry that is not a folder
+constexpr int faNormal = 0x80;   // never set (faArchive always is)
+constexpr int faSymLink = 0x400; // the entry is a link; the other bits describe its target
 constexpr int faAnyFile = 0x1FF;
 
 struct TFindState;
 
 struct TSearchRec {
-    TDateTime Time = 0;  // last write, local
-    Int64 Size = 0;      // 0 for folders
+    TDateTime Time = 0; // last write, local
+    Int64 Size = 0;     // 0 for folders
     int Attr = 0;
     String Name;
-    int ExcludeAttr = 0;  // the folder bit when the search does not want folders
+    int ExcludeAttr = 0; // the folder bit when the search does not want folders
     // Identity of the entry (of a link's target) so that a walk can tell a folder it is
     // already inside, whatever path leads there.
     UInt64 Device = 0;
     UInt64 Inode = 0;
-    std::shared_ptr<TFindState> FindHandle;  // released by FindClose or with the record
+    std::shared_ptr<TFindState> FindHandle; // released by FindClose or with the record
 };
 
 // Lists the folder part of Path (the current folder when there is none) for entries whose
@@ -93,15 +93,15 @@ struct TSearchRec {
 // "file not found") when nothing (more) matches, also for a missing folder; EACCES, ENOTDIR...
 // for a folder that cannot be listed. A failed FindFirst closes the search itself.
 int FindFirst(const String& Path, int Attr, TSearchRec& F);
-int FindNext(TSearchRec& F);  // EBADF without an open search
+int FindNext(TSearchRec& F); // EBADF without an open search
 void FindClose(TSearchRec& F);
 
 // --- Places -------------------------------------------------------------------------------
 
-String ProgramFile();    // the running executable, from /proc/self/exe
-String ProgramFolder();  // its folder, without trailing '/'
-String GetTempDir();     // $TMPDIR or /tmp, with trailing '/'
-String GetAppDataDir();  // $XDG_CONFIG_HOME or ~/.config, without trailing '/'
+String ProgramFile();   // the running executable, from /proc/self/exe
+String ProgramFolder(); // its folder, without trailing '/'
+String GetTempDir();    // $TMPDIR or /tmp, with trailing '/'
+String GetAppDataDir(); // $XDG_CONFIG_HOME or ~/.config, without trailing '/'
 
 // The entry Name in Folder, found as the platform the programs come from finds it: the exact
 // name first, else the first entry (listing order) whose name matches without regard to case.
