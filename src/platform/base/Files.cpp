@@ -73,8 +73,12 @@ bool WildMatch(StringView Pattern, StringView Name) {
 
 AnsiString RandomSuffix() {
     static const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 Rng(std::random_device{}() ^ (UInt64(getpid()) << 32) ^
-                                     UInt64(std::time(nullptr)));
+    thread_local std::mt19937_64 Rng;
+    thread_local pid_t SeededFor = 0;
+    if (SeededFor != getpid()) { // a forked child must not repeat its parent's names
+        SeededFor = getpid();
+        Rng.seed(std::random_device{}() ^ (UInt64(SeededFor) << 32) ^ UInt64(std::time(nullptr)));
+    }
     AnsiString S(8, 'x');
     for (char& C : S)
         C = Alphabet[Rng() % (sizeof(Alphabet) - 1)];
@@ -455,8 +459,9 @@ bool WriteFileSafeStat(const String& FileName, std::string_view Bytes, struct st
     }
     struct stat Old;
     bool HaveOld = stat(Target.c_str(), &Old) == 0;
-    if (HaveOld && S_ISDIR(Old.st_mode)) {
-        errno = EISDIR;
+    if (HaveOld && !S_ISREG(Old.st_mode)) {
+        // A folder, device or pipe is never replaced by a file.
+        errno = S_ISDIR(Old.st_mode) ? EISDIR : EINVAL;
         return false;
     }
     size_t Slash = Target.rfind('/');

@@ -14,7 +14,9 @@
 //
 // The private-profile calls and TIniFile read and write through to the file on every call.
 // A file is parsed once and the parse reused while its size, modification time and inode stay
-// the same, so many reads cost little; changes by other processes are seen on the next call.
+// the same, so many reads cost little; changes by other processes are seen on the next call
+// (a rewrite in place to the same size within one tick of the file system's clock is the one
+// change that can go unseen; replacing writers, ours included, always change the inode).
 // Writes are serialised among threads and, by a lock on the folder, among processes.
 // File names without a folder are relative to the current folder (the program folder, where
 // the programs run).

@@ -409,6 +409,9 @@ TEST(SafeWrite, FailureLeavesTargetAndNoTemporaryFile) {
     mkdir(T.Sys("folder").c_str(), 0777);
     EXPECT_FALSE(WriteFileSafe(T / "folder", "x"));
     EXPECT_TRUE(DirectoryExists(T / "folder"));
+    ASSERT_EQ(symlink("/dev/null", T.Sys("null.ini").c_str()), 0);
+    EXPECT_FALSE(WriteFileSafe(T / "null.ini", "x")); // never replaces a device
+    EXPECT_EQ(errno, EINVAL);
 }
 
 } // namespace
