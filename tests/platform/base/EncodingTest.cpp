@@ -1,7 +1,7 @@
 #include "platform/base/Encoding.h"
 #include "platform/base/Exceptions.h"
 
-#include "ScratchFolder.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -182,7 +182,7 @@ TEST(Encoding, StandardInstancesAndDerivedEncodings) {
 }
 
 TEST(Encoding, LoadTextFileDetectsTheEncoding) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     struct Case {
         TBytes Bytes;
         String Text;
@@ -197,41 +197,41 @@ TEST(Encoding, LoadTextFileDetectsTheEncoding) {
     };
     const String Name = Dir.File("t.txt");
     for (const auto& C : Cases) {
-        TScratchFolder::WriteBytes(Name, C.Bytes);
+        WriteFileBytes(Name, C.Bytes);
         TEncoding* Detected = nullptr;
         EXPECT_EQ(LoadTextFile(Name, Detected), C.Text);
         EXPECT_EQ(Detected, C.Detected);
         // Writing back with the mark of the encoding found gives the same file.
         SaveTextFile(Name, C.Text, Detected, true);
-        EXPECT_EQ(TScratchFolder::ReadBytes(Name), C.Bytes);
+        EXPECT_EQ(ReadFileBytes(Name), C.Bytes);
     }
 }
 
 TEST(Encoding, LoadTextFileFallsBackOnlyWhenAsked) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("latin.txt");
-    TScratchFolder::WriteBytes(Name, {'M', 0xFC, 'n', 'z', 0x80});
+    WriteFileBytes(Name, {'M', 0xFC, 'n', 'z', 0x80});
     TEncoding* Detected = nullptr;
     EXPECT_THROW(LoadTextFile(Name, Detected), EEncodingError);
     EXPECT_EQ(LoadTextFile(Name, Detected, TEncoding::ANSI()), u"M\u00FCnz\u20AC");
     EXPECT_EQ(Detected, TEncoding::ANSI());
     // Valid UTF-8 does not fall back.
-    TScratchFolder::WriteBytes(Name, {0xC3, 0xBC});
+    WriteFileBytes(Name, {0xC3, 0xBC});
     EXPECT_EQ(LoadTextFile(Name, Detected, TEncoding::ANSI()), u"\u00FC");
     EXPECT_EQ(Detected, TEncoding::Default());
     EXPECT_THROW(LoadTextFile(Dir.File("missing.txt"), Detected), EFOpenError);
 }
 
 TEST(Encoding, SaveTextFileWritesNoMarkUnlessAsked) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("out.txt");
     SaveTextFile(Name, u"\u00E4");
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xC3, 0xA4}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xC3, 0xA4}));
     SaveTextFile(Name, u"\u00E4", TEncoding::UTF8());
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xC3, 0xA4}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xC3, 0xA4}));
     SaveTextFile(Name, u"\u00E4", TEncoding::UTF8(), true);
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xEF, 0xBB, 0xBF, 0xC3, 0xA4}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xEF, 0xBB, 0xBF, 0xC3, 0xA4}));
     // Text that cannot be encoded leaves the file as it was.
     EXPECT_THROW(SaveTextFile(Name, String(1, Char(0xD800))), EEncodingError);
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xEF, 0xBB, 0xBF, 0xC3, 0xA4}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xEF, 0xBB, 0xBF, 0xC3, 0xA4}));
 }

@@ -1,7 +1,7 @@
 #include "platform/base/DateTime.h"
 #include "platform/base/Files.h"
 
-#include "FileTestSupport.h"
+#include "support/TestSupport.h"
 
 #include <cerrno>
 #include <dirent.h>

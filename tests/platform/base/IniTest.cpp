@@ -1,6 +1,7 @@
 #include "platform/base/Ini.h"
 
-#include "FileTestSupport.h"
+#include "platform/base/Files.h"
+#include "support/TestSupport.h"
 
 #include <thread>
 

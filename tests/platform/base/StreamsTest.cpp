@@ -2,7 +2,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Streams.h"
 
-#include "ScratchFolder.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ public:
 } // namespace
 
 TEST(FileStream, CreateWriteReopenReadAndSeek) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("data.bin");
     {
         TFileStream F(Name, fmCreate);
@@ -55,16 +55,16 @@ TEST(FileStream, CreateWriteReopenReadAndSeek) {
 }
 
 TEST(FileStream, OpenModes) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("modes.txt");
-    TScratchFolder::WriteBytes(Name, BytesOf("abcdef"));
+    WriteFileBytes(Name, BytesOf("abcdef"));
     {
         TFileStream F(Name, fmOpenWrite); // keeps the contents, writes over them
         F.WriteBuffer("XY", 2);
         char C;
         EXPECT_EQ(F.Read(&C, 1), 0);
     }
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), BytesOf("XYcdef"));
+    EXPECT_EQ(ReadFileBytes(Name), BytesOf("XYcdef"));
     {
         TFileStream F(Name, fmOpenReadWrite);
         F.Seek(0, soFromEnd);
@@ -76,19 +76,19 @@ TEST(FileStream, OpenModes) {
         F.ReadBuffer(Buf, 4);
         EXPECT_EQ(std::string(Buf, 4), "XYcd");
     }
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), BytesOf("XYcd"));
+    EXPECT_EQ(ReadFileBytes(Name), BytesOf("XYcd"));
     {
         TFileStream F(Name, fmCreate); // empties an existing file
         EXPECT_EQ(F.Size(), 0);
     }
-    EXPECT_TRUE(TScratchFolder::ReadBytes(Name).empty());
+    EXPECT_TRUE(ReadFileBytes(Name).empty());
 }
 
 TEST(FileStream, OpenAndCreateErrorsNameFileAndReason) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Missing = Dir.File("missing.txt");
     const String InMissingFolder = Dir.File("no/such.txt");
-    const String Folder = Utf8ToString(Dir.Path().string());
+    const String Folder = Utf8ToString(Dir.Path());
     EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream F(Missing, fmOpenRead); }),
               u"Cannot open file \"" + Missing + u"\". No such file or directory");
     EXPECT_EQ(MessageOf<EFCreateError>([&] { TFileStream F(InMissingFolder, fmCreate); }),
@@ -100,16 +100,16 @@ TEST(FileStream, OpenAndCreateErrorsNameFileAndReason) {
 }
 
 TEST(FileStream, ExclusiveShareKeepsOtherOpensOut) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("locked.txt");
-    TScratchFolder::WriteBytes(Name, BytesOf("keep"));
+    WriteFileBytes(Name, BytesOf("keep"));
     {
         auto First = std::make_unique<TFileStream>(Name, fmOpenReadWrite | fmShareExclusive);
         EXPECT_THROW(TFileStream(Name, fmOpenRead | fmShareExclusive), EFOpenError);
         EXPECT_THROW(TFileStream(Name, fmOpenRead | fmShareDenyNone), EFOpenError);
         // A create that cannot get the file must not empty it.
         EXPECT_THROW(TFileStream(Name, fmCreate | fmShareExclusive), EFCreateError);
-        EXPECT_EQ(TScratchFolder::ReadBytes(Name), BytesOf("keep"));
+        EXPECT_EQ(ReadFileBytes(Name), BytesOf("keep"));
 
         // Another process is kept out too.
         pid_t Child = fork();
@@ -179,12 +179,12 @@ TEST(MemoryStream, GrowsSeeksAndResizes) {
 }
 
 TEST(MemoryStream, FilesAndOtherStreams) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("m.bin");
     TMemoryStream M;
     M.WriteBuffer("abcdef", 6);
     M.SaveToFile(Name);
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), BytesOf("abcdef"));
+    EXPECT_EQ(ReadFileBytes(Name), BytesOf("abcdef"));
 
     TMemoryStream Loaded;
     Loaded.WriteBuffer("old contents", 12);

@@ -3,7 +3,7 @@
 #include "platform/base/Lists.h"
 #include "platform/base/Streams.h"
 
-#include "ScratchFolder.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -498,7 +498,7 @@ TEST(StringList, OtherStorageUnderTheSameBase) {
 }
 
 TEST(StringListFiles, LoadDetectsAndSaveWritesTheSameBytes) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     struct Case {
         const char* What;
         TBytes Bytes;
@@ -542,7 +542,7 @@ TEST(StringListFiles, LoadDetectsAndSaveWritesTheSameBytes) {
     };
     for (const auto& C : Cases) {
         const String Name = Dir.File("lines.txt");
-        TScratchFolder::WriteBytes(Name, C.Bytes);
+        WriteFileBytes(Name, C.Bytes);
         TStringList L;
         L.LoadFromFile(Name, C.Given);
         EXPECT_EQ(LinesOf(L), C.Expected) << C.What;
@@ -550,12 +550,12 @@ TEST(StringListFiles, LoadDetectsAndSaveWritesTheSameBytes) {
         EXPECT_EQ(L.WriteBOM(), C.WriteBOM) << C.What;
         const String Copy = Dir.File("copy.txt");
         L.SaveToFile(Copy);
-        EXPECT_EQ(TScratchFolder::ReadBytes(Copy), C.Bytes) << C.What;
+        EXPECT_EQ(ReadFileBytes(Copy), C.Bytes) << C.What;
     }
 }
 
 TEST(StringListFiles, SavingWithAnEncoding) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("out.txt");
     TStringList L;
     L.Add(u"\u00E4");
@@ -573,25 +573,25 @@ TEST(StringListFiles, SavingWithAnEncoding) {
     };
     for (const auto& C : Cases) {
         L.SaveToFile(Name, C.Encoding);
-        EXPECT_EQ(TScratchFolder::ReadBytes(Name), C.Bytes);
+        EXPECT_EQ(ReadFileBytes(Name), C.Bytes);
     }
     L.SetWriteBOM(false);
     L.SaveToFile(Name, TEncoding::UTF8());
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xC3, 0xA4, '\r', '\n'}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xC3, 0xA4, '\r', '\n'}));
     L.SetDefaultEncoding(TEncoding::ANSI());
     L.SaveToFile(Name);
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xE4, '\r', '\n'}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xE4, '\r', '\n'}));
 
     // A line that cannot be encoded leaves the existing file whole.
     L.Add(String(1, Char(0xDC00)));
     EXPECT_THROW(L.SaveToFile(Name, TEncoding::UTF8()), EEncodingError);
-    EXPECT_EQ(TScratchFolder::ReadBytes(Name), (TBytes{0xE4, '\r', '\n'}));
+    EXPECT_EQ(ReadFileBytes(Name), (TBytes{0xE4, '\r', '\n'}));
 }
 
 TEST(StringListFiles, BytesThatDoNotDecodeLeaveTheListAlone) {
-    TScratchFolder Dir;
+    TTempFolder Dir;
     const String Name = Dir.File("latin1.txt");
-    TScratchFolder::WriteBytes(Name, {'M', 0xFC, 'n', 'z'});
+    WriteFileBytes(Name, {'M', 0xFC, 'n', 'z'});
     TStringList L;
     L.Add(u"kept");
     int Changes = 0;

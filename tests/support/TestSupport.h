@@ -1,34 +1,44 @@
 #pragma once
-// A fresh folder under the temporary folder for each test, removed afterwards, and small
-// helpers for writing and reading raw file contents.
+// What tests of every folder share: a fresh temporary folder per test, raw file contents,
+// child processes, readable UTF-16 in failure messages.
 
-#include "platform/base/Files.h"
 #include "platform/base/Strings.h"
+#include "platform/base/Types.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <stdexcept>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
+// A folder under the temporary folder, removed with everything in it at the end.
 class TTempFolder {
 public:
     TTempFolder() {
         std::string Pattern = std::filesystem::temp_directory_path() / "morvane-test-XXXXXX";
-        if (!mkdtemp(Pattern.data())) throw std::runtime_error("mkdtemp failed");
+        if (!mkdtemp(Pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
         FPath = Pattern;
     }
     ~TTempFolder() {
-        std::error_code Ec;
-        std::filesystem::remove_all(FPath, Ec);
+        std::error_code Ignored;
+        std::filesystem::remove_all(FPath, Ignored);
     }
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+
     const std::string& Path() const { return FPath; }
-    std::string Sys(const std::string& Name) const { return FPath + "/" + Name; }
-    String operator/(const std::string& Name) const { return Utf8ToString(Sys(Name)); }
     String Dir() const { return Utf8ToString(FPath); }
+    // A name in the folder: as the system takes it, and as the library takes it.
+    std::string Sys(const std::string& Name) const { return FPath + "/" + Name; }
+    String File(const std::string& Name) const { return Utf8ToString(Sys(Name)); }
+    String operator/(const std::string& Name) const { return File(Name); }
 
 private:
     std::string FPath;
@@ -37,7 +47,8 @@ private:
 inline void WriteBytes(const std::string& Path, const std::string& Bytes) {
     std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
     Out << Bytes;
-    if (!Out) throw std::runtime_error("cannot write " + Path);
+    if (!Out)
+        throw std::runtime_error("cannot write " + Path);
 }
 
 inline std::string ReadBytes(const std::string& Path) {
@@ -46,6 +57,16 @@ inline std::string ReadBytes(const std::string& Path) {
     S << In.rdbuf();
     return S.str();
 }
+
+// The same as byte vectors, for names the library takes.
+inline TBytes ReadFileBytes(const String& FileName) {
+    std::string S = ReadBytes(StringToUtf8(FileName));
+    return TBytes(S.begin(), S.end());
+}
+inline void WriteFileBytes(const String& FileName, const TBytes& Bytes) {
+    WriteBytes(StringToUtf8(FileName), std::string(Bytes.begin(), Bytes.end()));
+}
+inline TBytes BytesOf(std::string_view S) { return TBytes(S.begin(), S.end()); }
 
 inline std::vector<std::string> ListFolder(const std::string& Path) {
     std::vector<std::string> Names;
@@ -72,6 +93,4 @@ template <class F> int RunInChild(F Body) {
 }
 
 // GoogleTest prints UTF-16 strings as code numbers: compare as UTF-8 for readable failures.
-inline std::string U8(const String& S) {
-    return StringToUtf8(S);
-}
+inline std::string U8(const String& S) { return StringToUtf8(S); }
