@@ -1,5 +1,7 @@
 #include "platform/base/Ini.h"
 
+#include "platform/base/Lists.h"
+
 #include "platform/base/Files.h"
 #include "platform/base/FilesPrivate.h"
 #include "platform/base/IniDocument.h"
@@ -406,4 +408,31 @@ void TMemIniFile::DeleteKey(const String& Section, const String& Ident) {
 
 void TMemIniFile::UpdateFile() {
     if (FileName().empty() || !WriteFileSafe(FileName(), FDocument->Serialize())) RaiseWriteError(FileName());
+}
+
+namespace {
+
+void FillList(TStrings* Strings, const std::vector<String>& Lines) {
+    Strings->BeginUpdate();
+    try {
+        Strings->Clear();
+        for (const String& L : Lines)
+            Strings->Add(L);
+    } catch (...) {
+        Strings->EndUpdate();
+        throw;
+    }
+    Strings->EndUpdate();
+}
+
+} // namespace
+
+void TCustomIniFile::ReadSections(TStrings* Strings) const { FillList(Strings, ReadSectionNames()); }
+
+void TCustomIniFile::ReadSection(const String& Section, TStrings* Strings) const {
+    FillList(Strings, ReadSectionKeys(Section));
+}
+
+void TCustomIniFile::ReadSectionValues(const String& Section, TStrings* Strings) const {
+    FillList(Strings, ReadSectionValues(Section));
 }

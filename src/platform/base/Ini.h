@@ -31,6 +31,7 @@
 DECLARE_EXCEPTION(EIniFileException, Exception)
 
 class TIniDocument;
+class TStrings;
 
 class TCustomIniFile : public TObject {
 public:
@@ -59,6 +60,10 @@ public:
     virtual std::vector<String> ReadSectionKeys(const String& Section) const = 0;
     // "key=value" for each key, the value as ReadString gives it.
     virtual std::vector<String> ReadSectionValues(const String& Section) const;
+    // The same into a list, which is cleared first.
+    void ReadSections(TStrings* Strings) const;
+    void ReadSection(const String& Section, TStrings* Strings) const;
+    void ReadSectionValues(const String& Section, TStrings* Strings) const;
     virtual void EraseSection(const String& Section) = 0;
     virtual void DeleteKey(const String& Section, const String& Ident) = 0;
     virtual void UpdateFile() = 0;

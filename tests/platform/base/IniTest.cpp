@@ -1,6 +1,7 @@
 #include "platform/base/Ini.h"
 
 #include "platform/base/Files.h"
+#include "platform/base/Lists.h"
 #include "support/TestSupport.h"
 
 #include <thread>
@@ -300,3 +301,15 @@ TEST_F(IniTest, ConcurrentWritersLoseNothing) {
 }
 
 } // namespace
+
+TEST_F(IniTest, SectionListsFillStringLists) {
+    TMemIniFile Ini(File(Sample));
+    TStringList L;
+    L.Add(u"stale");
+    Ini.ReadSections(&L);
+    EXPECT_EQ(L.CommaText(), u"General,Ports");
+    Ini.ReadSection(u"ports", &L);
+    EXPECT_EQ(L.CommaText(), u"COM1");
+    Ini.ReadSectionValues(u"Ports", &L);
+    EXPECT_EQ(L.Values(u"COM1"), u"x");
+}
