@@ -16,14 +16,11 @@ struct Row {
 };
 
 // One row: the expected text, then the Format call's format and arguments.
-#define ROW(Expected, Fmt, ...)                                                                              \
-    Row {                                                                                                    \
-#Fmt " " #__VA_ARGS__, [=] { return Format(Fmt, {__VA_ARGS__}); }, Expected                          \
-    }
-#define ROW_FS(Expected, Fmt, ...)                                                                           \
-    Row {                                                                                                    \
-#Fmt " " #__VA_ARGS__, [] { return Format(Fmt, {__VA_ARGS__}, Custom()); }, Expected                 \
-    }
+// clang-format off
+#define ROW(Expected, Fmt, ...) Row{#Fmt " " #__VA_ARGS__, [=] { return Format(Fmt, {__VA_ARGS__}); }, Expected}
+#define ROW_FS(Expected, Fmt, ...) \
+    Row{#Fmt " " #__VA_ARGS__, [] { return Format(Fmt, {__VA_ARGS__}, Custom()); }, Expected}
+// clang-format on
 
 // German-style separators and a trailing currency, to see that every directive reads them.
 const TFormatSettings& Custom() {
@@ -185,10 +182,9 @@ TEST(Format, InvalidDirectivesAndArgumentsRaise) {
         std::function<String()> Run;
         String Fmt;
     };
-#define BAD(Fmt, ...)                                                                                        \
-    Bad {                                                                                                    \
-#Fmt " " #__VA_ARGS__, [] { return Format(Fmt, {__VA_ARGS__}); }, Fmt                                \
-    }
+// clang-format off
+#define BAD(Fmt, ...) Bad{#Fmt " " #__VA_ARGS__, [] { return Format(Fmt, {__VA_ARGS__}); }, Fmt}
+    // clang-format on
     const Bad Cases[] = {
         BAD(u"%d"),       // no argument
         BAD(u"%d %d", 1), // too few
