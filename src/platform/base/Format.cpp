@@ -12,7 +12,7 @@ TFormatSettings FormatSettings;
 namespace {
 
 constexpr int NoDecimalLimit = 9999;
-constexpr int MaxDoubleDigits = 17; // beyond this a double has no more decimal information
+constexpr int MaxDoubleDigits = 17; // the longest shortest text of a double
 
 // A finite double as decimal digits: value = 0.D1D2...Dn × 10^Exponent. Zero has no digits.
 struct TFloatRec {
@@ -22,16 +22,40 @@ struct TFloatRec {
     char Digits[MaxDoubleDigits + 1];
 };
 
-// At most Precision significant digits and no digit beyond Decimals after the point; the
-// last kept digit is rounded half away from zero. Trailing zeros are dropped.
+// Rounds R to its first Keep digits, half away from zero.
+void RoundDigits(TFloatRec& R, int Keep) {
+    if (Keep < 0) {
+        R.Count = 0;
+        return;
+    }
+    if (Keep >= R.Count) return;
+    const bool Up = R.Digits[Keep] >= '5';
+    R.Count = Keep;
+    if (!Up) return;
+    int I = Keep - 1;
+    while (I >= 0 && R.Digits[I] == '9')
+        --I;
+    if (I < 0) {
+        R.Digits[0] = '1';
+        R.Count = 1;
+        ++R.Exponent;
+    } else {
+        ++R.Digits[I];
+        R.Count = I + 1;
+    }
+}
+
+// The decimal digits of Value are those of its shortest text that reads back as the same
+// double (so 1.005 is 1.005, not 1.00499999999999989...). Of those, at most Precision
+// significant digits are kept and none beyond Decimals after the point, rounding half away
+// from zero. Trailing zeros are dropped.
 void FloatToDecimal(TFloatRec& R, double Value, int Precision, int Decimals) {
     R.Exponent = 0;
     R.Negative = false;
     R.Count = 0;
     if (Value == 0) return;
-    const int P = std::clamp(Precision, 1, MaxDoubleDigits);
     char Buf[48];
-    auto Res = std::to_chars(Buf, Buf + sizeof Buf, std::fabs(Value), std::chars_format::scientific, P - 1);
+    const auto Res = std::to_chars(Buf, Buf + sizeof Buf, std::fabs(Value), std::chars_format::scientific);
     const char* C = Buf;
     R.Digits[R.Count++] = *C++; // "d[.ddd]e[+-]xx"
     if (*C == '.')
@@ -41,29 +65,8 @@ void FloatToDecimal(TFloatRec& R, double Value, int Precision, int Decimals) {
     std::from_chars(C + 1 + (C[1] == '+'), Res.ptr, E10);
     R.Exponent = E10 + 1;
     R.Negative = std::signbit(Value);
-
-    if (Decimals < NoDecimalLimit) {
-        const int Keep = R.Exponent + Decimals;
-        if (Keep < 0) {
-            R.Count = 0;
-        } else if (Keep < R.Count) {
-            const bool Up = R.Digits[Keep] >= '5';
-            R.Count = Keep;
-            if (Up) {
-                int I = Keep - 1;
-                while (I >= 0 && R.Digits[I] == '9')
-                    --I;
-                if (I < 0) {
-                    R.Digits[0] = '1';
-                    R.Count = 1;
-                    ++R.Exponent;
-                } else {
-                    ++R.Digits[I];
-                    R.Count = I + 1;
-                }
-            }
-        }
-    }
+    RoundDigits(R, std::max(Precision, 1));
+    if (Decimals < NoDecimalLimit) RoundDigits(R, R.Exponent + Decimals);
     while (R.Count > 0 && R.Digits[R.Count - 1] == '0')
         --R.Count;
     if (R.Count == 0) {
@@ -404,10 +407,10 @@ private:
             Out.push_back(A.VWideChar());
             break;
         case TVarRec::vtPChar:
-            if (A.VPChar()) Out += Utf8ToString(A.VPChar());
+            if (A.VPChar()) AppendUtf8(Out, A.VPChar());
             break;
         case TVarRec::vtAnsiString:
-            Out += Utf8ToString(A.VAnsiString());
+            AppendUtf8(Out, A.VAnsiString());
             break;
         case TVarRec::vtPWideChar:
             if (A.VPWideChar()) Out.append(A.VPWideChar());

@@ -35,7 +35,12 @@ Char AsciiLower(Char C) {
 
 String Utf8ToString(std::string_view Utf8) {
     String Out;
-    Out.reserve(Utf8.size());
+    AppendUtf8(Out, Utf8);
+    return Out;
+}
+
+void AppendUtf8(String& Out, std::string_view Utf8) {
+    Out.reserve(Out.size() + Utf8.size());
     const auto* P = reinterpret_cast<const unsigned char*>(Utf8.data());
     const auto* End = P + Utf8.size();
     while (P < End) {
@@ -83,7 +88,6 @@ String Utf8ToString(std::string_view Utf8) {
             Out.push_back(Char(Cp));
         }
     }
-    return Out;
 }
 
 AnsiString StringToUtf8(StringView Text) {

@@ -12,6 +12,7 @@ struct TFormatSettings; // Format.h
 // sequences become U+FFFD. Strict decoding of file contents lives in Encoding.h.
 String Utf8ToString(std::string_view Utf8);
 AnsiString StringToUtf8(StringView Text);
+void AppendUtf8(String& Out, std::string_view Utf8); // Out += Utf8ToString(Utf8), without a copy
 
 // --- Positions, pieces and padding (1-based) -------------------------------------------------
 
@@ -129,7 +130,8 @@ String FloatToStr(double Value, const TFormatSettings& FS);
 // Precision: significant digits (1..18). Digits: minimum exponent digits for ffGeneral and
 // ffExponent (0..4), decimals for ffFixed, ffNumber and ffCurrency (0..18). Fixed formats
 // whose integer part has more than Precision digits fall back to the general format.
-// Halves round away from zero.
+// The digits rounded are those of the shortest text that reads back as the same double
+// (1.005 is 1.005, not 1.00499999999999989...); halves round away from zero.
 String FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits);
 String FloatToStrF(double Value, TFloatFormat Format, int Precision, int Digits, const TFormatSettings& FS);
 

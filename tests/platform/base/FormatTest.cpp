@@ -89,6 +89,8 @@ TEST(Format, FloatDirectives) {
         ROW(u"3", u"%.0f", 2.5), // halves away from zero
         ROW(u"-3", u"%.0f", -2.5),
         ROW(u"0.13", u"%.2f", 0.125),
+        ROW(u"1.01", u"%.2f", 1.005),                // the double's shortest text, 1.005, is rounded
+        ROW(u"0.100000000000000000", u"%.20f", 0.1), // at most 18 decimals
         ROW(u"    3.14|", u"%8.2f|", 3.14159),
         ROW(u"3.14    |", u"%-8.2f|", 3.14159),
         ROW(u"1.00000", u"%.5f", 1.0),

@@ -23,6 +23,28 @@ const String Emoji = u"\U0001F600"; // one code point, two Chars
 
 } // namespace
 
+TEST(Strings, Utf8ConversionReplacesMalformedSequences) {
+    struct Case {
+        std::string Utf8;
+        String Text;
+    } Cases[] = {
+        {"Größe", u"Größe"},
+        {"\xF0\x9F\x98\x80", Emoji},                       // four bytes: a surrogate pair
+        {std::string("a\xFF") + "b", u"a\uFFFDb"},         // not a lead byte
+        {"\xC3", u"\uFFFD"},                               // cut short
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                     // overlong
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},           // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // beyond U+10FFFF
+    };
+    for (const Case& C : Cases)
+        EXPECT_EQ(Utf8ToString(C.Utf8), C.Text) << C.Utf8;
+    EXPECT_EQ(StringToUtf8(u"Größe" + Emoji), "Größe\xF0\x9F\x98\x80");
+    EXPECT_EQ(StringToUtf8(String(1, Char(0xD800)) + u"x"), "\xEF\xBF\xBDx"); // a lone surrogate
+    String Out = u"ab";
+    AppendUtf8(Out, "cß");
+    EXPECT_EQ(Out, u"abcß");
+}
+
 TEST(Strings, PosAndPosExAreOneBasedAndZeroWhenAbsent) {
     struct Case {
         String Sub, S;
@@ -308,7 +330,7 @@ TEST(Strings, FloatToStrGeneralFormat) {
         {0.00001, u"1E-5"},
         {-1.5e-10, u"-1.5E-10"},
         {1.7976931348623157e308, u"1.79769313486232E308"},
-        {5e-324, u"4.94065645841247E-324"},
+        {5e-324, u"5E-324"}, // the shortest text that reads back as the same double
         {std::numeric_limits<double>::infinity(), u"INF"},
         {-std::numeric_limits<double>::infinity(), u"-INF"},
         {std::nan(""), u"NAN"},
@@ -345,6 +367,7 @@ TEST(Strings, FloatToStrFFormats) {
         {1234.5678, ffFixed, 15, 0, u"1235", u"1235"},
         {1.23456789, ffFixed, 3, 5, u"1.23000", u"1,23000"}, // Precision limits the digits
         {0.125, ffFixed, 15, 2, u"0.13", u"0,13"},           // halves away from zero
+        {1.005, ffFixed, 15, 2, u"1.01", u"1,01"},
         {-0.125, ffFixed, 15, 2, u"-0.13", u"-0,13"},
         {-0.001, ffFixed, 15, 2, u"0.00", u"0,00"}, // no "-0.00"
         {0.5, ffFixed, 15, 0, u"1", u"1"},
