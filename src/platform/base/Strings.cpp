@@ -12,24 +12,14 @@
 
 namespace {
 
-QString ToQ(const String& S) {
-    return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size()));
-}
+QString ToQ(const String& S) { return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size())); }
 
-String FromQ(const QString& Q) {
-    return String(reinterpret_cast<const Char*>(Q.utf16()), Q.size());
-}
+String FromQ(const QString& Q) { return String(reinterpret_cast<const Char*>(Q.utf16()), Q.size()); }
 
-int Sign(int V) {
-    return (V > 0) - (V < 0);
-}
+int Sign(int V) { return (V > 0) - (V < 0); }
 
-Char AsciiUpper(Char C) {
-    return (C >= u'a' && C <= u'z') ? Char(C - 32) : C;
-}
-Char AsciiLower(Char C) {
-    return (C >= u'A' && C <= u'Z') ? Char(C + 32) : C;
-}
+Char AsciiUpper(Char C) { return (C >= u'a' && C <= u'z') ? Char(C - 32) : C; }
+Char AsciiLower(Char C) { return (C >= u'A' && C <= u'Z') ? Char(C + 32) : C; }
 
 } // namespace
 
@@ -100,7 +90,7 @@ AnsiString StringToUtf8(StringView Text) {
             Cp = 0x10000 + ((Cp - 0xD800) << 10) + (Text[I + 1] - 0xDC00);
             ++I;
         } else if (Cp >= 0xD800 && Cp <= 0xDFFF) {
-            Cp = 0xFFFD; // a lone surrogate
+            Cp = 0xFFFD;  // a lone surrogate
         }
         if (Cp < 0x80) {
             Out.push_back(char(Cp));
@@ -135,56 +125,48 @@ String LowerCase(const String& S) {
     return R;
 }
 
-int CompareStr(const String& S1, const String& S2) {
-    return Sign(S1.compare(S2));
-}
+int CompareStr(const String& S1, const String& S2) { return Sign(S1.compare(S2)); }
 
 int CompareText(const String& S1, const String& S2) {
     size_t N = std::min(S1.size(), S2.size());
     for (size_t I = 0; I < N; ++I) {
         Char A = AsciiUpper(S1[I]), B = AsciiUpper(S2[I]);
-        if (A != B) return A < B ? -1 : 1;
+        if (A != B)
+            return A < B ? -1 : 1;
     }
     return S1.size() == S2.size() ? 0 : (S1.size() < S2.size() ? -1 : 1);
 }
 
-bool SameStr(const String& S1, const String& S2) {
-    return S1 == S2;
-}
+bool SameStr(const String& S1, const String& S2) { return S1 == S2; }
 bool SameText(const String& S1, const String& S2) {
     return S1.size() == S2.size() && CompareText(S1, S2) == 0;
 }
 
-String AnsiUpperCase(const String& S) {
-    return FromQ(ToQ(S).toUpper());
-}
-String AnsiLowerCase(const String& S) {
-    return FromQ(ToQ(S).toLower());
-}
+String AnsiUpperCase(const String& S) { return FromQ(ToQ(S).toUpper()); }
+String AnsiLowerCase(const String& S) { return FromQ(ToQ(S).toLower()); }
 
 int AnsiCompareText(const String& S1, const String& S2) {
     return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));
 }
 
 int AnsiCompareStr(const String& S1, const String& S2) {
-    if (int R = AnsiCompareText(S1, S2)) return R;
+    if (int R = AnsiCompareText(S1, S2))
+        return R;
     // Equal but for case: the first position that differs decides, lower case first.
     size_t N = std::min(S1.size(), S2.size());
     for (size_t I = 0; I < N; ++I) {
-        if (S1[I] == S2[I]) continue;
+        if (S1[I] == S2[I])
+            continue;
         QChar A(S1[I]), B(S2[I]);
-        if (A.isLower() != B.isLower()) return A.isLower() ? -1 : 1;
+        if (A.isLower() != B.isLower())
+            return A.isLower() ? -1 : 1;
         return S1[I] < S2[I] ? -1 : 1;
     }
     return Sign(int(S1.size()) - int(S2.size()));
 }
 
-bool AnsiSameStr(const String& S1, const String& S2) {
-    return S1 == S2;
-}
-bool AnsiSameText(const String& S1, const String& S2) {
-    return AnsiCompareText(S1, S2) == 0;
-}
+bool AnsiSameStr(const String& S1, const String& S2) { return S1 == S2; }
+bool AnsiSameText(const String& S1, const String& S2) { return AnsiCompareText(S1, S2) == 0; }
 
 // --- Positions, pieces and padding -------------------------------------------------------------
 

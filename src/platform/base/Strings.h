@@ -77,8 +77,8 @@ bool ContainsText(const String& Text, const String& SubText);
 // ASCII-only case mapping and comparison, as the class library's plain routines do.
 String UpperCase(const String& S);
 String LowerCase(const String& S);
-int CompareStr(const String& S1, const String& S2);  // ordinal: <0, 0, >0
-int CompareText(const String& S1, const String& S2); // ordinal after ASCII upper-casing
+int CompareStr(const String& S1, const String& S2);   // ordinal: <0, 0, >0
+int CompareText(const String& S1, const String& S2);  // ordinal after ASCII upper-casing
 bool SameStr(const String& S1, const String& S2);
 bool SameText(const String& S1, const String& S2);
 
@@ -88,7 +88,7 @@ String AnsiLowerCase(const String& S);
 // Word order of the user's locale: letters compare case-blind first, lower case before upper
 // case on a tie ("a" < "A" < "b").
 int AnsiCompareStr(const String& S1, const String& S2);
-int AnsiCompareText(const String& S1, const String& S2); // case-blind (full case folding)
+int AnsiCompareText(const String& S1, const String& S2);  // case-blind (full case folding)
 bool AnsiSameStr(const String& S1, const String& S2);
 bool AnsiSameText(const String& S1, const String& S2);
 
