@@ -15,9 +15,7 @@ void Exception::SetMessage(const String& Value) {
     FWhat = StringToUtf8(Value);
 }
 
-void Abort() {
-    throw EAbort(u"Operation aborted");
-}
+void Abort() { throw EAbort(u"Operation aborted"); }
 
 void RaiseLastOSError(int ErrorCode) {
     throw EOSError(u"System Error.  Code: " + IntToStr(ErrorCode) + u".\n" +
@@ -25,9 +23,7 @@ void RaiseLastOSError(int ErrorCode) {
                    ErrorCode);
 }
 
-void RaiseLastOSError() {
-    RaiseLastOSError(errno);
-}
+void RaiseLastOSError() { RaiseLastOSError(errno); }
 
 void AssertFailure(const String& Msg, const char* File, int Line) {
     throw EAssertionFailed(Msg + u" (" + Utf8ToString(File) + u", line " + IntToStr(Line) + u")");

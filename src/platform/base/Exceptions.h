@@ -26,11 +26,11 @@ private:
     std::string FWhat;
 };
 
-#define DECLARE_EXCEPTION(Name, Parent)                                                                      \
-    class Name : public Parent {                                                                             \
-    public:                                                                                                  \
-        using Parent::Parent;                                                                                \
-        const char* ClassName() const override { return #Name; }                                             \
+#define DECLARE_EXCEPTION(Name, Parent)                                                            \
+    class Name : public Parent {                                                                   \
+    public:                                                                                        \
+        using Parent::Parent;                                                                      \
+        const char* ClassName() const override { return #Name; }                                   \
     };
 
 DECLARE_EXCEPTION(EAbort, Exception)
@@ -66,11 +66,11 @@ private:
 
 // Raises EOSError for an errno value: "System Error.  Code: %d.\n%s".
 [[noreturn]] void RaiseLastOSError(int ErrorCode);
-[[noreturn]] void RaiseLastOSError(); // from errno
+[[noreturn]] void RaiseLastOSError();  // from errno
 
 // Raises EAssertionFailed with "<Msg> (<File>, line <Line>)".
 [[noreturn]] void AssertFailure(const String& Msg, const char* File, int Line);
 
-#define ASSERT(cond)                                                                                         \
+#define ASSERT(cond)                                                                               \
     ((cond) ? static_cast<void>(0) : ::AssertFailure(u"Assertion failure", __FILE__, __LINE__))
 #define ASSERT_MSG(cond, text) ((cond) ? static_cast<void>(0) : ::AssertFailure((text), __FILE__, __LINE__))
