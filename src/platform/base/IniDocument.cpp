@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 
-StringView Trim(StringView S) {
+StringView TrimView(StringView S) {
     size_t B = 0, E = S.size();
     while (B < E && S[B] <= u' ')
         ++B;
@@ -30,7 +30,7 @@ String FirstLine(const String& S) {
 
 // Names compare as the file reads them back: first line only, trimmed.
 String TIniDocument::KeyOf(const String& Name) const {
-    String N(Trim(FirstLine(Name)));
+    String N(TrimView(FirstLine(Name)));
     return FCaseSensitive ? N : CaseKey(N);
 }
 
@@ -39,7 +39,7 @@ TIniLine TIniDocument::MakeLine(std::string_view Raw, AnsiString Break, bool InS
     L.Raw = AnsiString(Raw);
     L.Break = std::move(Break);
     String Text = Utf8ToString(Raw);
-    StringView T = Trim(Text);
+    StringView T = TrimView(Text);
     if (T.empty()) {
         L.Kind = TIniLine::lkBlank;
     } else if (T[0] == u';') {
@@ -47,15 +47,15 @@ TIniLine TIniDocument::MakeLine(std::string_view Raw, AnsiString Break, bool InS
     } else if (T[0] == u'[' && T.rfind(u']') != StringView::npos) {
         // The last ']' closes the name, so names such as paths may hold one.
         L.Kind = TIniLine::lkSection;
-        L.Name = String(Trim(T.substr(1, T.rfind(u']') - 1)));
+        L.Name = String(TrimView(T.substr(1, T.rfind(u']') - 1)));
     } else if (!InSection) {
         L.Kind = TIniLine::lkComment; // before any section: kept, never read
     } else {
         L.Kind = TIniLine::lkValue;
         size_t Eq = T.find(u'=');
         L.HasValue = Eq != StringView::npos;
-        L.Name = String(Trim(T.substr(0, Eq)));
-        if (L.HasValue) L.Value = String(Trim(T.substr(Eq + 1)));
+        L.Name = String(TrimView(T.substr(0, Eq)));
+        if (L.HasValue) L.Value = String(TrimView(T.substr(Eq + 1)));
     }
     L.Key = KeyOf(L.Name);
     return L;
@@ -240,7 +240,7 @@ TIniSection& TIniDocument::AppendSection(const String& Section) {
     }
     TIniLine Header;
     Header.Kind = TIniLine::lkSection;
-    Header.Name = String(Trim(FirstLine(Section)));
+    Header.Name = String(TrimView(FirstLine(Section)));
     Header.Key = KeyOf(Header.Name);
     Header.Raw = StringToUtf8(u"[" + Header.Name + u"]");
     Header.Break = FNewLine;
@@ -251,8 +251,8 @@ TIniSection& TIniDocument::AppendSection(const String& Section) {
 }
 
 bool TIniDocument::WriteValue(const String& Section, const String& Key, const String& Value) {
-    String V = String(Trim(FirstLine(Value)));
-    String K = String(Trim(FirstLine(Key)));
+    String V = String(TrimView(FirstLine(Value)));
+    String K = String(TrimView(FirstLine(Key)));
     TIniSection* S = Find(Section);
     if (!S) S = &AppendSection(Section);
     String Wanted = KeyOf(K);
@@ -304,7 +304,7 @@ bool TIniDocument::WriteSection(const String& Section, const std::vector<String>
         --Tail;
     std::vector<TIniLine> New;
     for (const String& Text : Lines) {
-        TIniLine L = NewLine(String(Trim(FirstLine(Text))));
+        TIniLine L = NewLine(String(TrimView(FirstLine(Text))));
         if (L.Kind == TIniLine::lkValue || L.Kind == TIniLine::lkComment) New.push_back(std::move(L));
     }
     New.insert(New.end(), std::make_move_iterator(S->Lines.begin() + std::ptrdiff_t(Tail)),
