@@ -21,8 +21,9 @@ void Erase(std::vector<TComponent*>& List, TComponent* Item) {
 
 } // namespace
 
-// While a component runs a notification it must stay alive: a delete that arrives meanwhile
-// (a handler freeing the component's owner, say) is carried out when the outermost one ends.
+// While a component is told something it must stay alive: a delete that arrives meanwhile (a
+// handler freeing its own component or that one's owner, say) is carried out when the
+// outermost notification of that component has returned.
 class TComponent::TBusyGuard {
 public:
     explicit TBusyGuard(TComponent* C) : FComponent(C) { ++C->FBusy; }
@@ -43,6 +44,10 @@ TComponent::TComponent(TComponent* AOwner) {
     if (AOwner)
         AOwner->InsertComponent(this);
 }
+
+void* TComponent::operator new(std::size_t Size) { return ::operator new(Size); }
+
+void TComponent::operator delete(void* Ptr) { ::operator delete(Ptr); }
 
 void TComponent::operator delete(TComponent* Ptr, std::destroying_delete_t) {
     if (!Ptr || Ptr->FDestroyStarted)
@@ -142,6 +147,7 @@ void TComponent::RemoveFreeNotifications() {
         TComponent* Partner = FFreeNotifies.back();
         FFreeNotifies.pop_back();
         Partner->RemoveNotification(this);
+        TBusyGuard Guard(Partner);
         Partner->Notification(this, opRemove);
     }
 }
@@ -211,7 +217,11 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     // Handlers may free components of the list; the index is pulled back into range.
     int I = ComponentCount() - 1;
     while (I >= 0) {
-        FComponents[static_cast<size_t>(I)]->Notification(AComponent, Operation);
+        TComponent* Child = FComponents[static_cast<size_t>(I)];
+        {
+            TBusyGuard ChildGuard(Child);
+            Child->Notification(AComponent, Operation);
+        }
         --I;
         if (I >= ComponentCount())
             I = ComponentCount() - 1;

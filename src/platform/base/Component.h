@@ -28,7 +28,9 @@ public:
     // Deleting a component that is being destroyed already does nothing (the first delete
     // finishes), and deleting one from inside its own notification waits until that ends.
     static void operator delete(TComponent* Ptr, std::destroying_delete_t);
-    static void operator delete(void* Ptr) { ::operator delete(Ptr); }  // a constructor that throws
+    // Allocation to match (out of line, so that the compiler pairs them by class).
+    static void* operator new(std::size_t Size);
+    static void operator delete(void* Ptr);  // for a constructor that throws
 
     TComponent* Owner() const { return FOwner; }
     // Raises EListError "List index out of bounds (%d)" outside 0 .. ComponentCount() - 1.
