@@ -6,8 +6,12 @@
 
 namespace {
 
-bool IsIdentStart(Char C) { return (C >= u'A' && C <= u'Z') || (C >= u'a' && C <= u'z') || C == u'_'; }
-bool IsIdentChar(Char C) { return IsIdentStart(C) || (C >= u'0' && C <= u'9'); }
+bool IsIdentStart(Char C) {
+    return (C >= u'A' && C <= u'Z') || (C >= u'a' && C <= u'z') || C == u'_';
+}
+bool IsIdentChar(Char C) {
+    return IsIdentStart(C) || (C >= u'0' && C <= u'9');
+}
 
 bool IsValidComponentName(const String& S) {
     return !S.empty() && IsIdentStart(S[0]) && std::all_of(S.begin() + 1, S.end(), IsIdentChar);
@@ -15,8 +19,7 @@ bool IsValidComponentName(const String& S) {
 
 void Erase(std::vector<TComponent*>& List, TComponent* Item) {
     auto It = std::find(List.begin(), List.end(), Item);
-    if (It != List.end())
-        List.erase(It);
+    if (It != List.end()) List.erase(It);
 }
 
 } // namespace
@@ -41,17 +44,19 @@ private:
 };
 
 TComponent::TComponent(TComponent* AOwner) {
-    if (AOwner)
-        AOwner->InsertComponent(this);
+    if (AOwner) AOwner->InsertComponent(this);
 }
 
-void* TComponent::operator new(std::size_t Size) { return ::operator new(Size); }
+void* TComponent::operator new(std::size_t Size) {
+    return ::operator new(Size);
+}
 
-void TComponent::operator delete(void* Ptr) { ::operator delete(Ptr); }
+void TComponent::operator delete(void* Ptr) {
+    ::operator delete(Ptr);
+}
 
 void TComponent::operator delete(TComponent* Ptr, std::destroying_delete_t) {
-    if (!Ptr || Ptr->FDestroyStarted)
-        return;
+    if (!Ptr || Ptr->FDestroyStarted) return;
     if (Ptr->FBusy > 0) {
         Ptr->FDeletePending = true;
         return;
@@ -69,9 +74,8 @@ TComponent::~TComponent() {
     Destroying();
     RemoveFreeNotifications();
     DestroyComponents();
-    RemoveFreeNotifications();  // partners that came while the owned components went
-    if (FOwner)
-        FOwner->RemoveComponent(this);
+    RemoveFreeNotifications(); // partners that came while the owned components went
+    if (FOwner) FOwner->RemoveComponent(this);
 }
 
 TComponent* TComponent::Components(int Index) const {
@@ -81,27 +85,23 @@ TComponent* TComponent::Components(int Index) const {
 }
 
 int TComponent::ComponentIndex() const {
-    if (!FOwner)
-        return -1;
+    if (!FOwner) return -1;
     auto& List = FOwner->FComponents;
     return static_cast<int>(std::find(List.begin(), List.end(), this) - List.begin());
 }
 
 void TComponent::SetComponentIndex(int Value) {
-    if (!FOwner)
-        return;
+    if (!FOwner) return;
     auto& List = FOwner->FComponents;
     const int Current = ComponentIndex();
     Value = std::clamp(Value, 0, static_cast<int>(List.size()) - 1);
-    if (Value == Current)
-        return;
+    if (Value == Current) return;
     List.erase(List.begin() + Current);
     List.insert(List.begin() + Value, this);
 }
 
 void TComponent::SetName(const String& NewName) {
-    if (FName == NewName)
-        return;
+    if (FName == NewName) return;
     if (!NewName.empty() && !IsValidComponentName(NewName))
         throw EComponentError(u"'" + NewName + u"' is not a valid component name");
     if (FOwner)
@@ -112,18 +112,18 @@ void TComponent::SetName(const String& NewName) {
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {
-    if (!AComponent || NewName.empty() || SameText(CurName, NewName))
-        return;
+    if (!AComponent || NewName.empty() || SameText(CurName, NewName)) return;
     TComponent* Found = FindComponent(NewName);
     if (Found && Found != AComponent)
         throw EComponentError(u"A component named " + NewName + u" already exists");
 }
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+    FComponentState.Exclude(csLoading);
+}
 
 void TComponent::FreeNotification(TComponent* AComponent) {
-    if (!AComponent || AComponent == this)
-        return;
+    if (!AComponent || AComponent == this) return;
     FComponentState.Include(csFreeNotification);
     if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end()) {
         FFreeNotifies.push_back(AComponent);
@@ -132,13 +132,14 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
-    if (!AComponent)
-        return;
+    if (!AComponent) return;
     RemoveNotification(AComponent);
     AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) { Erase(FFreeNotifies, AComponent); }
+void TComponent::RemoveNotification(TComponent* AComponent) {
+    Erase(FFreeNotifies, AComponent);
+}
 
 // Each partner leaves both lists before it is told, so that a handler that does not call the
 // inherited Notification (or frees other partners) leaves no pointer to this component behind.
@@ -153,25 +154,20 @@ void TComponent::RemoveFreeNotifications() {
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
-    if (!AComponent)
-        return;
+    if (!AComponent) return;
     for (TComponent* C = this; C; C = C->FOwner)
-        if (C == AComponent)
-            throw EComponentError(u"A component cannot own itself or one of its owners");
-    if (AComponent->FOwner == this)
-        return;
+        if (C == AComponent) throw EComponentError(u"A component cannot own itself or one of its owners");
+    if (AComponent->FOwner == this) return;
     ValidateRename(AComponent, String(), AComponent->FName);
     TBusyGuard Guard(this);
-    if (AComponent->FOwner)
-        AComponent->FOwner->RemoveComponent(AComponent);
+    if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
     Notification(AComponent, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
-    if (!AComponent || AComponent->FOwner != this)
-        return;
+    if (!AComponent || AComponent->FOwner != this) return;
     TBusyGuard Guard(this);
     Notification(AComponent, opRemove);
     // A handler may have freed AComponent meanwhile; it then left the list by itself.
@@ -183,11 +179,9 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 }
 
 TComponent* TComponent::FindComponent(const String& AName) const {
-    if (AName.empty())
-        return nullptr;
+    if (AName.empty()) return nullptr;
     for (TComponent* C : FComponents)
-        if (SameText(C->FName, AName))
-            return C;
+        if (SameText(C->FName, AName)) return C;
     return nullptr;
 }
 
@@ -201,19 +195,19 @@ void TComponent::DestroyComponents() {
 }
 
 void TComponent::Destroying() {
-    if (FComponentState.Contains(csDestroying))
-        return;
+    if (FComponentState.Contains(csDestroying)) return;
     FComponentState.Include(csDestroying);
     for (TComponent* C : FComponents)
         C->Destroying();
 }
 
-String TComponent::GetNamePath() const { return FName; }
+String TComponent::GetNamePath() const {
+    return FName;
+}
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     TBusyGuard Guard(this);
-    if (Operation == opRemove && AComponent)
-        RemoveFreeNotification(AComponent);
+    if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
     // Handlers may free components of the list; the index is pulled back into range.
     int I = ComponentCount() - 1;
     while (I >= 0) {
@@ -223,8 +217,7 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
             Child->Notification(AComponent, Operation);
         }
         --I;
-        if (I >= ComponentCount())
-            I = ComponentCount() - 1;
+        if (I >= ComponentCount()) I = ComponentCount() - 1;
     }
 }
 

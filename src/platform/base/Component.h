@@ -10,8 +10,8 @@
 #include <vector>
 
 DECLARE_ENUM(TOperation, Byte, opInsert, opRemove)
-DECLARE_ENUM(TComponentStateItem, Byte, csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor,
-             csUpdating, csFixups, csFreeNotification, csInline, csDesignInstance)
+DECLARE_ENUM(TComponentStateItem, Byte, csLoading, csReading, csWriting, csDestroying, csDesigning,
+             csAncestor, csUpdating, csFixups, csFreeNotification, csInline, csDesignInstance)
 using TComponentState = TSet<TComponentStateItem>;
 
 class TComponent : public TPersistent {
@@ -30,7 +30,7 @@ public:
     static void operator delete(TComponent* Ptr, std::destroying_delete_t);
     // Allocation to match (out of line, so that the compiler pairs them by class).
     static void* operator new(std::size_t Size);
-    static void operator delete(void* Ptr);  // for a constructor that throws
+    static void operator delete(void* Ptr); // for a constructor that throws
 
     TComponent* Owner() const { return FOwner; }
     // Raises EListError "List index out of bounds (%d)" outside 0 .. ComponentCount() - 1.
@@ -88,7 +88,7 @@ private:
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
     bool FDestroyStarted = false;
-    int FBusy = 0;  // notifications of this component running
+    int FBusy = 0; // notifications of this component running
     bool FDeletePending = false;
 
     class TBusyGuard;

@@ -18,16 +18,13 @@ TClassInfo::~TClassInfo() = default;
 
 bool TClassInfo::InheritsFrom(TClass AClass) const {
     for (TClass C = this; C; C = C->FParent)
-        if (C == AClass)
-            return true;
+        if (C == AClass) return true;
     return false;
 }
 
 TObject* TClassInfo::Create() const {
-    if (FNewObject)
-        return FNewObject();
-    if (FNewComponent)
-        return FNewComponent(nullptr);
+    if (FNewObject) return FNewObject();
+    if (FNewComponent) return FNewComponent(nullptr);
     throw EInvalidOperation(u"Cannot create an instance of " + ClassName());
 }
 
@@ -41,8 +38,7 @@ const std::vector<const TPropInfo*>& TClassInfo::PropList() const {
     std::call_once(FPropsBuilt, [this] {
         FOwnProps.clear();
         FAllProps.clear();
-        if (FParent)
-            FAllProps = FParent->PropList();
+        if (FParent) FAllProps = FParent->PropList();
         if (FPublish) {
             TypeInfoDetail::TPublishTarget Target{FOwnProps, this};
             FPublish(Target);
@@ -73,7 +69,7 @@ namespace {
 
 struct TRegistry {
     std::mutex Lock;
-    std::map<String, TClass> Classes;  // by upper-cased name
+    std::map<String, TClass> Classes; // by upper-cased name
 };
 
 TRegistry& Registry() {
@@ -84,8 +80,7 @@ TRegistry& Registry() {
 } // namespace
 
 void RegisterClass(TClass AClass) {
-    if (!AClass)
-        return;
+    if (!AClass) return;
     TRegistry& R = Registry();
     std::lock_guard<std::mutex> Guard(R.Lock);
     auto [It, Inserted] = R.Classes.emplace(UpperCase(AClass->ClassName()), AClass);
@@ -102,7 +97,6 @@ TClass GetClass(const String& ClassName) {
 
 TClass FindClass(const String& ClassName) {
     TClass C = GetClass(ClassName);
-    if (!C)
-        throw EClassNotFound(u"Class " + ClassName + u" not found");
+    if (!C) throw EClassNotFound(u"Class " + ClassName + u" not found");
     return C;
 }

@@ -27,8 +27,8 @@ public:
     using TNewComponentProc = TComponent* (*)(TComponent* AOwner);
     using TPublishProc = void (*)(TypeInfoDetail::TPublishTarget& Target);
 
-    TClassInfo(const char16_t* AName, TClass AParent, TNewObjectProc ANewObject, TNewComponentProc ANewComponent,
-               TPublishProc APublish);
+    TClassInfo(const char16_t* AName, TClass AParent, TNewObjectProc ANewObject,
+               TNewComponentProc ANewComponent, TPublishProc APublish);
     ~TClassInfo();
     TClassInfo(const TClassInfo&) = delete;
     TClassInfo& operator=(const TClassInfo&) = delete;
@@ -70,7 +70,8 @@ template <class T> constexpr TClassInfo::TNewObjectProc NewObjectProc() {
 }
 
 template <class T> constexpr TClassInfo::TNewComponentProc NewComponentProc() {
-    if constexpr (!std::is_abstract_v<T> && std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*>)
+    if constexpr (!std::is_abstract_v<T> && std::is_base_of_v<TComponent, T> &&
+                  std::is_constructible_v<T, TComponent*>)
         return [](TComponent* AOwner) -> TComponent* { return new T(AOwner); };
     else
         return nullptr;
@@ -83,25 +84,27 @@ template <class T> constexpr TClassInfo::TNewComponentProc NewComponentProc() {
 //       DECLARE_CLASS(TFoo, TComponent)
 //   public: ...
 // It leaves the access at private, the default of a class body.
-#define DECLARE_CLASS(ClassT, ParentT)                                                                 \
-public:                                                                                                \
-    static TClass StaticClass() {                                                                      \
-        static_assert(std::is_base_of_v<ParentT, ClassT>, #ClassT " does not derive from " #ParentT); \
-        static const ::TClassInfo Info(                                                                \
-            u"" #ClassT, ParentT::StaticClass(), ::ClassDetail::NewObjectProc<ClassT>(),               \
-            ::ClassDetail::NewComponentProc<ClassT>(), [](::TypeInfoDetail::TPublishTarget& Target) {  \
-                [&](auto Type) {                                                                       \
-                    using C = typename decltype(Type)::type;                                           \
-                    if constexpr (requires(::TPublisher<C>& P) { C::Published(P); }) {                 \
-                        ::TPublisher<C> P(Target);                                                     \
-                        C::Published(P);                                                               \
-                    }                                                                                  \
-                }(std::type_identity<ClassT>{});                                                       \
-            });                                                                                        \
-        return &Info;                                                                                  \
-    }                                                                                                  \
-    TClass ClassType() const override { return StaticClass(); }                                        \
-                                                                                                       \
+#define DECLARE_CLASS(ClassT, ParentT)                                                                       \
+public:                                                                                                      \
+    static TClass StaticClass() {                                                                            \
+        static_assert(std::is_base_of_v<ParentT, ClassT>, #ClassT " does not derive from " #ParentT);        \
+        static const ::TClassInfo Info(                                                                      \
+            u"" #ClassT, ParentT::StaticClass(), ::ClassDetail::NewObjectProc<ClassT>(),                     \
+            ::ClassDetail::NewComponentProc<ClassT>(), [](::TypeInfoDetail::TPublishTarget& Target) {        \
+                [&](auto Type) {                                                                             \
+                    using C = typename decltype(Type)::type;                                                 \
+                    if constexpr (requires(::TPublisher<C> & P) { C::Published(P); }) {                      \
+                        ::TPublisher<C> P(Target);                                                           \
+                        C::Published(P);                                                                     \
+                    }                                                                                        \
+                }(std::type_identity<ClassT>{});                                                             \
+            });                                                                                              \
+        return &Info;                                                                                        \
+    }                                                                                                        \
+    TClass ClassType() const override {                                                                      \
+        return StaticClass();                                                                                \
+    }                                                                                                        \
+                                                                                                             \
 private:
 
 class TObject {

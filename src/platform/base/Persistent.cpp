@@ -7,7 +7,9 @@ void TPersistent::Assign(TPersistent* Source) {
         AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) {
+    Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
     const String SourceName = Source ? Source->ClassName() : String(u"nil");
@@ -18,8 +20,7 @@ String TPersistent::GetNamePath() const {
     String Result = ClassName();
     if (const TPersistent* Owner = GetOwner()) {
         const String OwnerPath = Owner->GetNamePath();
-        if (!OwnerPath.empty())
-            Result = OwnerPath + u"." + Result;
+        if (!OwnerPath.empty()) Result = OwnerPath + u"." + Result;
     }
     return Result;
 }

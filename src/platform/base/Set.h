@@ -43,26 +43,29 @@ public:
     // Values outside the enumeration's range are ignored rather than written out of bounds.
     constexpr TSet& Include(E Value) {
         const int N = Ordinal(Value);
-        if (N >= 0 && N < Capacity)
-            FWords[N / 64] |= UInt64(1) << (N % 64);
+        if (N >= 0 && N < Capacity) FWords[N / 64] |= UInt64(1) << (N % 64);
         return *this;
     }
     constexpr TSet& Exclude(E Value) {
         const int N = Ordinal(Value);
-        if (N >= 0 && N < Capacity)
-            FWords[N / 64] &= ~(UInt64(1) << (N % 64));
+        if (N >= 0 && N < Capacity) FWords[N / 64] &= ~(UInt64(1) << (N % 64));
         return *this;
     }
     constexpr bool Empty() const {
         for (UInt64 W : FWords)
-            if (W)
-                return false;
+            if (W) return false;
         return true;
     }
 
-    constexpr TSet operator+(const TSet& Other) const { return Combine(Other, [](UInt64 A, UInt64 B) { return A | B; }); }
-    constexpr TSet operator-(const TSet& Other) const { return Combine(Other, [](UInt64 A, UInt64 B) { return A & ~B; }); }
-    constexpr TSet operator*(const TSet& Other) const { return Combine(Other, [](UInt64 A, UInt64 B) { return A & B; }); }
+    constexpr TSet operator+(const TSet& Other) const {
+        return Combine(Other, [](UInt64 A, UInt64 B) { return A | B; });
+    }
+    constexpr TSet operator-(const TSet& Other) const {
+        return Combine(Other, [](UInt64 A, UInt64 B) { return A & ~B; });
+    }
+    constexpr TSet operator*(const TSet& Other) const {
+        return Combine(Other, [](UInt64 A, UInt64 B) { return A & B; });
+    }
     constexpr TSet& operator+=(const TSet& Other) { return *this = *this + Other; }
     constexpr TSet& operator-=(const TSet& Other) { return *this = *this - Other; }
     constexpr TSet& operator*=(const TSet& Other) { return *this = *this * Other; }
@@ -71,14 +74,8 @@ public:
     constexpr bool operator<=(const TSet& Other) const { return (*this - Other).Empty(); }
 
     // The integer mask of a set of at most 64 values.
-    constexpr UInt64 ToInt() const
-        requires(Capacity <= 64)
-    {
-        return FWords[0];
-    }
-    static constexpr TSet FromInt(UInt64 Mask)
-        requires(Capacity <= 64)
-    {
+    constexpr UInt64 ToInt() const requires(Capacity <= 64) { return FWords[0]; }
+    static constexpr TSet FromInt(UInt64 Mask) requires(Capacity <= 64) {
         TSet S;
         S.FWords[0] = Capacity == 64 ? Mask : Mask & ((UInt64(1) << Capacity) - 1);
         return S;
@@ -88,7 +85,9 @@ private:
     static constexpr int WordCount = (Capacity + 63) / 64;
     UInt64 FWords[WordCount] = {};
 
-    static constexpr int Ordinal(E Value) { return static_cast<int>(static_cast<std::underlying_type_t<E>>(Value)); }
+    static constexpr int Ordinal(E Value) {
+        return static_cast<int>(static_cast<std::underlying_type_t<E>>(Value));
+    }
 
     template <class Op> constexpr TSet Combine(const TSet& Other, Op F) const {
         TSet R;

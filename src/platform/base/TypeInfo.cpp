@@ -8,7 +8,9 @@
 
 namespace {
 
-bool IsBlank(Char C) { return C <= u' '; }
+bool IsBlank(Char C) {
+    return C <= u' ';
+}
 
 String Trim(const String& S) {
     size_t B = 0, E = S.size();
@@ -32,40 +34,33 @@ String Trim(const String& S) {
 }
 
 const TPropInfo* Require(const TObject* Instance, const String& PropName) {
-    if (!Instance)
-        throw EInvalidPointer(u"Invalid pointer operation");
+    if (!Instance) throw EInvalidPointer(u"Invalid pointer operation");
     const TPropInfo* Prop = GetPropInfo(Instance, PropName);
-    if (!Prop)
-        NoSuchProperty(PropName);
+    if (!Prop) NoSuchProperty(PropName);
     return Prop;
 }
 
 // A property record of another class would make the reader cast the object wrongly.
 void Check(const TObject* Instance, const TPropInfo* Prop) {
-    if (!Instance || !Prop)
-        throw EInvalidPointer(u"Invalid pointer operation");
-    if (!Instance->InheritsFrom(Prop->OwnerClass))
-        NoSuchProperty(Prop->Name);
+    if (!Instance || !Prop) throw EInvalidPointer(u"Invalid pointer operation");
+    if (!Instance->InheritsFrom(Prop->OwnerClass)) NoSuchProperty(Prop->Name);
 }
 
 TPropValue Read(TObject* Instance, const TPropInfo* Prop) {
     Check(Instance, Prop);
-    if (!Prop->Reader)
-        throw EPropertyError(u"Property " + Prop->Name + u" is write-only");
+    if (!Prop->Reader) throw EPropertyError(u"Property " + Prop->Name + u" is write-only");
     return Prop->Reader(Instance);
 }
 
 void Write(TObject* Instance, const TPropInfo* Prop, const TPropValue& Value) {
     Check(Instance, Prop);
-    if (!Prop->Writer)
-        throw EPropertyError(u"Property " + Prop->Name + u" is read-only");
+    if (!Prop->Writer) throw EPropertyError(u"Property " + Prop->Name + u" is read-only");
     Prop->Writer(Instance, Value);
 }
 
 void Expect(const TPropInfo* Prop, std::initializer_list<TTypeKind> Kinds) {
     for (TTypeKind K : Kinds)
-        if (Prop->PropType->Kind == K)
-            return;
+        if (Prop->PropType->Kind == K) return;
     WrongKind(Prop);
 }
 
@@ -96,7 +91,9 @@ TTypeInfo* NewInfo(TTypeKind Kind, String Name) {
     return Info;
 }
 
-String Ascii(const char* S) { return String(S, S + std::char_traits<char>::length(S)); }
+String Ascii(const char* S) {
+    return String(S, S + std::char_traits<char>::length(S));
+}
 
 } // namespace
 
@@ -111,11 +108,9 @@ const TTypeInfo* MakeEnumTypeInfo(const char16_t* Name, const char* ValueNames, 
     size_t Start = 0;
     while (Start <= All.size()) {
         size_t Comma = All.find(u',', Start);
-        if (Comma == String::npos)
-            Comma = All.size();
+        if (Comma == String::npos) Comma = All.size();
         String Item = Trim(All.substr(Start, Comma - Start));
-        if (!Item.empty())
-            Info->NameList.push_back(Item);
+        if (!Item.empty()) Info->NameList.push_back(Item);
         Start = Comma + 1;
     }
     ASSERT(static_cast<int>(Info->NameList.size()) == Count);
@@ -137,7 +132,8 @@ const TTypeInfo* BooleanTypeInfo() {
     return Info;
 }
 
-const TTypeInfo* OrdinalTypeInfo(TTypeKind Kind, const char16_t* Name, TOrdType OrdType, Int64 Min, Int64 Max) {
+const TTypeInfo* OrdinalTypeInfo(TTypeKind Kind, const char16_t* Name, TOrdType OrdType, Int64 Min,
+                                 Int64 Max) {
     TTypeInfo* Info = NewInfo(Kind, Name);
     Info->OrdType = OrdType;
     Info->MinValue = Min;
@@ -185,7 +181,8 @@ TPropInfo& AddProperty(TPublishTarget& Target, const String& Name, const TTypeIn
 }
 
 void CheckTypeOverride(const TTypeInfo* Current, const TTypeInfo* Override) {
-    ASSERT_MSG(Override && Override->Kind == Current->Kind, u"Type record of another kind than " + Current->Name);
+    ASSERT_MSG(Override && Override->Kind == Current->Kind,
+               u"Type record of another kind than " + Current->Name);
 }
 
 } // namespace TypeInfoDetail
@@ -196,30 +193,25 @@ const TTypeInfo* DateTimeTypeInfo() {
 }
 
 String GetEnumName(const TTypeInfo* Info, Int64 Value) {
-    if (!Info)
-        return String();
-    if (Info->Kind != tkEnumeration)
-        return IntToStr(Value);
+    if (!Info) return String();
+    if (Info->Kind != tkEnumeration) return IntToStr(Value);
     const TTypeInfo* Base = Info->BaseType ? Info->BaseType : Info;
-    if (Value < Info->MinValue || Value > Info->MaxValue || Value - Base->MinValue >= Int64(Base->NameList.size()))
+    if (Value < Info->MinValue || Value > Info->MaxValue ||
+        Value - Base->MinValue >= Int64(Base->NameList.size()))
         return String();
     return Base->NameList[static_cast<size_t>(Value - Base->MinValue)];
 }
 
 int GetEnumValue(const TTypeInfo* Info, const String& Name) {
-    if (!Info)
-        return -1;
+    if (!Info) return -1;
     if (Info->Kind != tkEnumeration) {
         String S = Trim(Name);
         bool Negative = !S.empty() && S[0] == u'-';
-        if (Negative)
-            S.erase(0, 1);
-        if (S.empty() || S.size() > 10)
-            return -1;
+        if (Negative) S.erase(0, 1);
+        if (S.empty() || S.size() > 10) return -1;
         Int64 V = 0;
         for (Char C : S) {
-            if (C < u'0' || C > u'9')
-                return -1;
+            if (C < u'0' || C > u'9') return -1;
             V = V * 10 + (C - u'0');
         }
         V = Negative ? -V : V;
@@ -237,10 +229,8 @@ String SetToString(const TTypeInfo* SetType, const TSetBits& Value, bool Bracket
     const TTypeInfo* Comp = SetType->CompType;
     String Result;
     for (Int64 V = Comp->MinValue; V <= Comp->MaxValue; ++V) {
-        if (!Value[static_cast<size_t>(V)])
-            continue;
-        if (!Result.empty())
-            Result += u',';
+        if (!Value[static_cast<size_t>(V)]) continue;
+        if (!Result.empty()) Result += u',';
         Result += GetEnumName(Comp, V);
     }
     return Brackets ? u"[" + Result + u"]" : Result;
@@ -250,23 +240,19 @@ TSetBits StringToSet(const TTypeInfo* SetType, const String& Text) {
     ASSERT(SetType && SetType->Kind == tkSet);
     String S = Trim(Text);
     if (!S.empty() && S.front() == u'[') {
-        if (S.back() != u']')
-            InvalidElement(S);
+        if (S.back() != u']') InvalidElement(S);
         S = S.substr(1, S.size() - 2);
     }
     TSetBits Result;
     size_t Start = 0;
     while (Start <= S.size()) {
         size_t Comma = S.find(u',', Start);
-        if (Comma == String::npos)
-            Comma = S.size();
+        if (Comma == String::npos) Comma = S.size();
         String Item = Trim(S.substr(Start, Comma - Start));
         Start = Comma + 1;
-        if (Item.empty())
-            continue;
+        if (Item.empty()) continue;
         int V = GetEnumValue(SetType->CompType, Item);
-        if (V < 0 || SetType->CompType->Kind != tkEnumeration)
-            InvalidElement(Item);
+        if (V < 0 || SetType->CompType->Kind != tkEnumeration) InvalidElement(Item);
         Result.set(static_cast<size_t>(V));
     }
     return Result;
@@ -283,11 +269,9 @@ const std::vector<const TPropInfo*>& GetPropList(const TObject* Instance) {
 }
 
 const TPropInfo* GetPropInfo(TClass AClass, const String& PropName) {
-    if (!AClass)
-        return nullptr;
+    if (!AClass) return nullptr;
     for (const TPropInfo* P : AClass->PropList())
-        if (SameText(P->Name, PropName))
-            return P;
+        if (SameText(P->Name, PropName)) return P;
     return nullptr;
 }
 
@@ -295,7 +279,9 @@ const TPropInfo* GetPropInfo(const TObject* Instance, const String& PropName) {
     return Instance ? GetPropInfo(Instance->ClassType(), PropName) : nullptr;
 }
 
-bool IsPublishedProp(TClass AClass, const String& PropName) { return GetPropInfo(AClass, PropName) != nullptr; }
+bool IsPublishedProp(TClass AClass, const String& PropName) {
+    return GetPropInfo(AClass, PropName) != nullptr;
+}
 
 bool IsPublishedProp(const TObject* Instance, const String& PropName) {
     return GetPropInfo(Instance, PropName) != nullptr;
@@ -303,8 +289,7 @@ bool IsPublishedProp(const TObject* Instance, const String& PropName) {
 
 TTypeKind PropType(TClass AClass, const String& PropName) {
     const TPropInfo* Prop = GetPropInfo(AClass, PropName);
-    if (!Prop)
-        NoSuchProperty(PropName);
+    if (!Prop) NoSuchProperty(PropName);
     return Prop->PropType->Kind;
 }
 
@@ -329,11 +314,9 @@ Int64 GetOrdProp(TObject* Instance, const String& PropName) {
 
 Int64 GetOrdProp(TObject* Instance, const TPropInfo* PropInfo) {
     Check(Instance, PropInfo);
-    if (!IsOrdinal(PropInfo->PropType))
-        WrongKind(PropInfo);
+    if (!IsOrdinal(PropInfo->PropType)) WrongKind(PropInfo);
     TPropValue V = Read(Instance, PropInfo);
-    if (PropInfo->PropType->Kind == tkSet)
-        return static_cast<Int64>(std::get<TSetBits>(V).to_ullong());
+    if (PropInfo->PropType->Kind == tkSet) return static_cast<Int64>(std::get<TSetBits>(V).to_ullong());
     return std::get<Int64>(V);
 }
 
@@ -344,13 +327,13 @@ void SetOrdProp(TObject* Instance, const String& PropName, Int64 Value) {
 void SetOrdProp(TObject* Instance, const TPropInfo* PropInfo, Int64 Value) {
     Check(Instance, PropInfo);
     const TTypeInfo* Type = PropInfo->PropType;
-    if (!IsOrdinal(Type))
-        WrongKind(PropInfo);
+    if (!IsOrdinal(Type)) WrongKind(PropInfo);
     if (Type->Kind == tkSet) {
         const int Count = SetElementCount(Type);
         const UInt64 Mask = static_cast<UInt64>(Value);
         if (Count < 64 && (Mask >> Count) != 0)
-            throw EPropertyConvertError(u"Invalid property value " + IntToStr(Value) + u" for " + PropInfo->Name);
+            throw EPropertyConvertError(u"Invalid property value " + IntToStr(Value) + u" for " +
+                                        PropInfo->Name);
         Write(Instance, PropInfo, TSetBits(Mask));
         return;
     }
@@ -399,8 +382,7 @@ void SetEnumProp(TObject* Instance, const TPropInfo* PropInfo, const String& Val
     Check(Instance, PropInfo);
     Expect(PropInfo, {tkEnumeration});
     const int Ordinal = GetEnumValue(PropInfo->PropType, Trim(Value));
-    if (Ordinal < 0)
-        InvalidElement(Value);
+    if (Ordinal < 0) InvalidElement(Value);
     Write(Instance, PropInfo, Int64(Ordinal));
 }
 
@@ -506,7 +488,6 @@ void SetMethodProp(TObject* Instance, const String& PropName, const TMethod& Val
 void SetMethodProp(TObject* Instance, const TPropInfo* PropInfo, const TMethod& Value) {
     Check(Instance, PropInfo);
     Expect(PropInfo, {tkMethod});
-    if (Value.Assigned() && Value.Type() != *PropInfo->PropType->MethodType)
-        WrongKind(PropInfo);
+    if (Value.Assigned() && Value.Type() != *PropInfo->PropType->MethodType) WrongKind(PropInfo);
     Write(Instance, PropInfo, Value);
 }

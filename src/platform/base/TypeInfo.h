@@ -57,8 +57,7 @@ namespace TypeInfoDetail {
 
 template <class E, std::size_t N> constexpr bool IsSequential(const E (&Values)[N]) {
     for (std::size_t I = 0; I < N; ++I)
-        if (static_cast<std::size_t>(Values[I]) != I)
-            return false;
+        if (static_cast<std::size_t>(Values[I]) != I) return false;
     return true;
 }
 
@@ -72,18 +71,18 @@ const TTypeInfo* MakeEnumTypeInfo(const char16_t* Name, const char* ValueNames, 
 // Declares a plain enumeration with its values in order (0, 1, 2, ...) and records the value
 // names for TypeInfo<Name>(). Use it at namespace scope:
 //   DECLARE_ENUM(tTabKind, Byte, tkNonSpecific, tkSketches, tkExamplesRO)
-#define DECLARE_ENUM(Name, Base, ...)                                                                  \
-    enum Name : Base { __VA_ARGS__ };                                                                  \
-    [[maybe_unused]] constexpr int EnumCountOf(Name*) {                                                \
-        constexpr Name Values[] = {__VA_ARGS__};                                                       \
-        static_assert(::TypeInfoDetail::IsSequential(Values), "DECLARE_ENUM takes values in order");   \
-        return static_cast<int>(std::size(Values));                                                    \
-    }                                                                                                  \
-    [[maybe_unused]] inline const ::TTypeInfo* EnumTypeInfoOf(Name*) {                                 \
-        static const ::TTypeInfo* const Info = ::TypeInfoDetail::MakeEnumTypeInfo(                     \
-            u"" #Name, #__VA_ARGS__, EnumCountOf(static_cast<Name*>(nullptr)),                         \
-            ::TypeInfoDetail::OrdTypeOf<Base>());                                                      \
-        return Info;                                                                                   \
+#define DECLARE_ENUM(Name, Base, ...)                                                                        \
+    enum Name : Base { __VA_ARGS__ };                                                                        \
+    [[maybe_unused]] constexpr int EnumCountOf(Name*) {                                                      \
+        constexpr Name Values[] = {__VA_ARGS__};                                                             \
+        static_assert(::TypeInfoDetail::IsSequential(Values), "DECLARE_ENUM takes values in order");         \
+        return static_cast<int>(std::size(Values));                                                          \
+    }                                                                                                        \
+    [[maybe_unused]] inline const ::TTypeInfo* EnumTypeInfoOf(Name*) {                                       \
+        static const ::TTypeInfo* const Info = ::TypeInfoDetail::MakeEnumTypeInfo(                           \
+            u"" #Name, #__VA_ARGS__, EnumCountOf(static_cast<Name*>(nullptr)),                               \
+            ::TypeInfoDetail::OrdTypeOf<Base>());                                                            \
+        return Info;                                                                                         \
     }
 
 DECLARE_ENUM(TTypeKind, Byte, tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass,
@@ -127,12 +126,12 @@ struct TPropInfo {
 
     String Name;
     const TTypeInfo* PropType = nullptr;
-    TClass OwnerClass = nullptr;  // the class that published it
-    std::function<TPropValue(TObject*)> Reader;               // empty: not readable
-    std::function<void(TObject*, const TPropValue&)> Writer;  // empty: read-only
-    std::function<bool(TObject*)> StoredProc;                 // when set, decides over StoredConst
+    TClass OwnerClass = nullptr;                             // the class that published it
+    std::function<TPropValue(TObject*)> Reader;              // empty: not readable
+    std::function<void(TObject*, const TPropValue&)> Writer; // empty: read-only
+    std::function<bool(TObject*)> StoredProc;                // when set, decides over StoredConst
     bool StoredConst = true;
-    Int64 Default = NoDefault;  // ordinal kinds and small sets (the mask)
+    Int64 Default = NoDefault; // ordinal kinds and small sets (the mask)
 
     bool HasDefault() const { return Default != NoDefault; }
 };
@@ -153,7 +152,8 @@ template <class T> constexpr TOrdType OrdTypeOf() {
 }
 
 const TTypeInfo* BooleanTypeInfo();
-const TTypeInfo* OrdinalTypeInfo(TTypeKind Kind, const char16_t* Name, TOrdType OrdType, Int64 Min, Int64 Max);
+const TTypeInfo* OrdinalTypeInfo(TTypeKind Kind, const char16_t* Name, TOrdType OrdType, Int64 Min,
+                                 Int64 Max);
 const TTypeInfo* FloatTypeInfo(const char16_t* Name, TFloatType FloatType);
 const TTypeInfo* StringTypeInfo();
 const TTypeInfo* SetTypeInfo(const TTypeInfo* CompType);
@@ -164,7 +164,8 @@ template <class Sig> inline constexpr bool IsFunction<std::function<Sig>> = true
 
 template <class T> const TTypeInfo* IntegerTypeInfo() {
     constexpr TOrdType Ord = OrdTypeOf<T>();
-    constexpr const char16_t* Names[] = {u"ShortInt", u"Byte", u"SmallInt", u"Word", u"Integer", u"Cardinal", u"Int64", u"UInt64"};
+    constexpr const char16_t* Names[] = {u"ShortInt", u"Byte",     u"SmallInt", u"Word",
+                                         u"Integer",  u"Cardinal", u"Int64",    u"UInt64"};
     constexpr TTypeKind Kind = sizeof(T) == 8 ? tkInt64 : tkInteger;
     static const TTypeInfo* const Info =
         OrdinalTypeInfo(Kind, Names[Ord], Ord, Int64(std::numeric_limits<T>::min()),
@@ -183,8 +184,9 @@ template <class T> const TTypeInfo* TypeInfo() {
     if constexpr (std::is_same_v<U, bool>) {
         return BooleanTypeInfo();
     } else if constexpr (std::is_enum_v<U>) {
-        static_assert(requires { EnumTypeInfoOf(static_cast<U*>(nullptr)); },
-                      "declare the enumeration with DECLARE_ENUM to give it type information");
+        static_assert(
+            requires { EnumTypeInfoOf(static_cast<U*>(nullptr)); },
+            "declare the enumeration with DECLARE_ENUM to give it type information");
         return EnumTypeInfoOf(static_cast<U*>(nullptr));
     } else if constexpr (IsTSet<U>) {
         static const TTypeInfo* const Info = SetTypeInfo(::TypeInfo<typename U::Element>());
@@ -195,7 +197,8 @@ template <class T> const TTypeInfo* TypeInfo() {
     } else if constexpr (std::is_same_v<U, char16_t>) {
         static const TTypeInfo* const Info = OrdinalTypeInfo(tkWChar, u"Char", otUWord, 0, 65535);
         return Info;
-    } else if constexpr (std::is_same_v<U, wchar_t> || std::is_same_v<U, char8_t> || std::is_same_v<U, char32_t>) {
+    } else if constexpr (std::is_same_v<U, wchar_t> || std::is_same_v<U, char8_t> ||
+                         std::is_same_v<U, char32_t>) {
         static_assert(sizeof(U) == 0, "no type information for this character type");
     } else if constexpr (std::is_integral_v<U>) {
         return IntegerTypeInfo<U>();
@@ -337,8 +340,7 @@ template <class V> V FromPropValue(const TPropValue& Value) {
         const TSetBits& Bits = std::get<TSetBits>(Value);
         V S;
         for (int I = 0; I < V::Capacity; ++I)
-            if (Bits[I])
-                S.Include(static_cast<typename V::Element>(I));
+            if (Bits[I]) S.Include(static_cast<typename V::Element>(I));
         return S;
     } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) {
         return static_cast<V>(std::get<Int64>(Value));
@@ -381,8 +383,7 @@ public:
     }
     // A predicate such as &TFoo::IsCaptionStored.
     template <class Pred>
-        requires std::is_invocable_r_v<bool, Pred, T*>
-    TPropertyOptions& Stored(Pred P) {
+    requires std::is_invocable_r_v<bool, Pred, T*> TPropertyOptions& Stored(Pred P) {
         FInfo.StoredProc = [P](TObject* Instance) { return std::invoke(P, static_cast<T*>(Instance)); };
         return *this;
     }

@@ -11,7 +11,9 @@ using TLog = std::vector<String>;
 class TProbe : public TComponent {
     DECLARE_CLASS(TProbe, TComponent)
 public:
-    TProbe(TComponent* AOwner, const String& AName, TLog* ALog) : TComponent(AOwner), FLog(ALog) { SetName(AName); }
+    TProbe(TComponent* AOwner, const String& AName, TLog* ALog) : TComponent(AOwner), FLog(ALog) {
+        SetName(AName);
+    }
     ~TProbe() override {
         FLog->push_back(Name() + u" freed" + (Owner() ? u" while owned" : u"") +
                         (ComponentState().Contains(csDestroying) ? u"" : u" without csDestroying"));
@@ -21,8 +23,7 @@ public:
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override {
         FLog->push_back(Name() + (Operation == opInsert ? u" +" : u" -") + AComponent->Name());
-        if (OnNotify)
-            OnNotify(this, AComponent, Operation);
+        if (OnNotify) OnNotify(this, AComponent, Operation);
         TComponent::Notification(AComponent, Operation);
     }
 
@@ -40,7 +41,8 @@ template <class E> String ThrownMessage(const std::function<void()>& Action) {
 }
 
 bool Freed(const TLog& Log, const String& Name) {
-    return std::any_of(Log.begin(), Log.end(), [&](const String& L) { return L.starts_with(Name + u" freed"); });
+    return std::any_of(Log.begin(), Log.end(),
+                       [&](const String& L) { return L.starts_with(Name + u" freed"); });
 }
 
 } // namespace
@@ -51,14 +53,14 @@ TEST(Component, OwnerFreesItsComponentsLastFirst) {
     auto* A = new TProbe(Owner, u"A", &Log);
     auto* B = new TProbe(Owner, u"B", &Log);
     new TProbe(Owner, u"C", &Log);
-    new TProbe(A, u"A1", &Log);  // owned one level down
+    new TProbe(A, u"A1", &Log); // owned one level down
 
     EXPECT_EQ(Owner->ComponentCount(), 3);
     EXPECT_EQ(Owner->Components(1), B);
     EXPECT_EQ(B->ComponentIndex(), 1);
     EXPECT_EQ(Owner->ComponentIndex(), -1);
     EXPECT_EQ(Owner->FindComponent(u"b"), B);
-    EXPECT_EQ(Owner->FindComponent(u"A1"), nullptr);  // only its own components
+    EXPECT_EQ(Owner->FindComponent(u"A1"), nullptr); // only its own components
     EXPECT_EQ(Owner->FindComponent(u""), nullptr);
     EXPECT_EQ(ThrownMessage<EListError>([&] { Owner->Components(3); }), u"List index out of bounds (3)");
     B->SetComponentIndex(0);
@@ -81,8 +83,8 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwner) {
         const char16_t* Name;
         bool Valid;
     };
-    const Case Cases[] = {{u"btnOk", true},  {u"_x1", true},  {u"", true},    {u"1abc", false},
-                          {u"a b", false},   {u"a.b", false}, {u"Öl", false}, {u"x-y", false}};
+    const Case Cases[] = {{u"btnOk", true}, {u"_x1", true},  {u"", true},    {u"1abc", false},
+                          {u"a b", false},  {u"a.b", false}, {u"Öl", false}, {u"x-y", false}};
     TComponent Loose(nullptr);
     for (const Case& C : Cases) {
         SCOPED_TRACE(StringToUtf8(C.Name));
@@ -98,16 +100,16 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwner) {
     EXPECT_EQ(ThrownMessage<EComponentError>([&] { Other->SetName(u"EDIT1"); }),
               u"A component named EDIT1 already exists");
     EXPECT_EQ(Other->Name(), u"");
-    Edit->SetName(u"EDIT1");  // itself, in other letters
+    Edit->SetName(u"EDIT1"); // itself, in other letters
     EXPECT_EQ(Edit->Name(), u"EDIT1");
-    new TProbe(&Owner, u"", &Log);  // several unnamed ones are fine
+    new TProbe(&Owner, u"", &Log); // several unnamed ones are fine
 
     // A component of a name the new owner has already stays where it was.
     TProbe Second(nullptr, u"Form2", &Log);
     auto* Twin = new TProbe(&Second, u"edit1", &Log);
     EXPECT_THROW(Owner.InsertComponent(Twin), EComponentError);
     EXPECT_EQ(Twin->Owner(), &Second);
-    EXPECT_THROW(Twin->InsertComponent(&Second), EComponentError);  // no cycles
+    EXPECT_THROW(Twin->InsertComponent(&Second), EComponentError); // no cycles
 }
 
 TEST(Component, OwnerTreeHearsOfInsertAndRemove) {
@@ -118,7 +120,7 @@ TEST(Component, OwnerTreeHearsOfInsertAndRemove) {
     auto* X = new TProbe(&Second, u"X", &Log);
 
     Log.clear();
-    Owner.InsertComponent(X);  // moves X over: the former owner hears of the removal
+    Owner.InsertComponent(X); // moves X over: the former owner hears of the removal
     EXPECT_EQ(X->Owner(), &Owner);
     EXPECT_EQ(Second.ComponentCount(), 0);
     EXPECT_EQ(Log, (TLog{u"Form2 -X", u"X -X", u"Form +X", u"X +X", u"Sib +X"}));
@@ -131,7 +133,7 @@ TEST(Component, OwnerTreeHearsOfInsertAndRemove) {
     EXPECT_EQ(Owner.ComponentCount(), 1);
 
     Log.clear();
-    delete Sibling;  // leaving its owner on the way out, after its own destructor
+    delete Sibling; // leaving its owner on the way out, after its own destructor
     EXPECT_EQ(Log, (TLog{u"Sib freed while owned", u"Form -Sib"}));
     EXPECT_EQ(Owner.ComponentCount(), 0);
 }
@@ -143,7 +145,8 @@ TEST(Component, FreeNotificationWorksBothWays) {
     bool SawWholeObject = false;
     Holder->OnNotify = [&](TProbe*, TComponent* A, TOperation Op) {
         // The going component is still whole and already marked.
-        SawWholeObject = Op == opRemove && dynamic_cast<TProbe*>(A) && A->ComponentState().Contains(csDestroying);
+        SawWholeObject =
+            Op == opRemove && dynamic_cast<TProbe*>(A) && A->ComponentState().Contains(csDestroying);
     };
     Target->FreeNotification(Holder);
     EXPECT_TRUE(Target->ComponentState().Contains(csFreeNotification));
@@ -153,7 +156,7 @@ TEST(Component, FreeNotificationWorksBothWays) {
     EXPECT_EQ(Log, (TLog{u"Holder -Target", u"Target freed"}));
     EXPECT_TRUE(SawWholeObject);
     Log.clear();
-    delete Holder;  // must not call the freed target
+    delete Holder; // must not call the freed target
     EXPECT_EQ(Log, (TLog{u"Holder freed"}));
 
     // The holder goes first: the target forgets it.
@@ -224,8 +227,7 @@ TEST(Component, DeletionWhileNotificationsRun) {
         auto* Child = new TProbe(Owner, u"Child", &Log);
         new TProbe(Owner, u"Other", &Log);
         Child->OnNotify = [&](TProbe* Self, TComponent*, TOperation Op) {
-            if (Op == opInsert)
-                delete Self->Owner();
+            if (Op == opInsert) delete Self->Owner();
         };
         Log.clear();
         auto* Late = new TProbe(nullptr, u"Late", &Log);
@@ -285,7 +287,8 @@ TEST(Persistent, AssignCopiesOrNamesBothClasses) {
     TComponent C(nullptr);
     EXPECT_EQ(ThrownMessage<EConvertError>([&] { B.Assign(&C); }), u"Cannot assign a TComponent to a TPoint");
     EXPECT_EQ(ThrownMessage<EConvertError>([&] { C.Assign(&A); }), u"Cannot assign a TPoint to a TComponent");
-    EXPECT_EQ(ThrownMessage<EConvertError>([&] { C.Assign(nullptr); }), u"Cannot assign a nil to a TComponent");
+    EXPECT_EQ(ThrownMessage<EConvertError>([&] { C.Assign(nullptr); }),
+              u"Cannot assign a nil to a TComponent");
 
     EXPECT_EQ(A.GetNamePath(), u"TPoint");
     C.SetName(u"Form1");

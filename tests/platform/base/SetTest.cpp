@@ -10,12 +10,14 @@ using tFontStyles = TSet<tFontStyle>;
 
 // Without DECLARE_ENUM the set spans all 256 ordinals.
 enum tWide : Byte { wdFirst };
-constexpr tWide Wide(int N) { return static_cast<tWide>(N); }
+constexpr tWide Wide(int N) {
+    return static_cast<tWide>(N);
+}
 
 constexpr tFontStyles BoldItalic{fsBold, fsItalic};
 static_assert(BoldItalic.Contains(fsItalic) && !BoldItalic.Contains(fsUnderline));
 static_assert(BoldItalic.ToInt() == 3);
-static_assert(tFontStyles::FromInt(0xFF).ToInt() == 0xF);  // bits beyond the enumeration drop
+static_assert(tFontStyles::FromInt(0xFF).ToInt() == 0xF); // bits beyond the enumeration drop
 static_assert(tFontStyles::Capacity == 4 && TSet<tWide>::Capacity == 256);
 static_assert(sizeof(tFontStyles) == 8);
 
@@ -46,12 +48,12 @@ TEST(Set, Algebra) {
     S.Include(fsStrikeOut).Include(fsBold);
     EXPECT_EQ(S.ToInt(), 0b1001u);
     S.Exclude(fsBold);
-    S.Exclude(fsItalic);  // not a member: no change
+    S.Exclude(fsItalic); // not a member: no change
     EXPECT_EQ(S, tFontStyles{fsStrikeOut});
     S += A;
     S -= tFontStyles{fsStrikeOut};
     EXPECT_EQ(S, A);
-    S.Include(static_cast<tFontStyle>(9));  // out of range: ignored
+    S.Include(static_cast<tFontStyle>(9)); // out of range: ignored
     EXPECT_EQ(S, A);
     EXPECT_EQ(tFontStyles::FromInt(0b1010), (tFontStyles{fsItalic, fsStrikeOut}));
 }

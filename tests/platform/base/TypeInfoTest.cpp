@@ -8,8 +8,8 @@
 namespace {
 
 DECLARE_ENUM(tShade, Byte, shLight, shMedium, shDark)
-DECLARE_ENUM(tExtensions, Byte, exIno, exPde, exC, exCpp, ExH, ExDll, exTxt, exDoc, exHTM, exHTML, exPdf, exHex,
-             exPrj)
+DECLARE_ENUM(tExtensions, Byte, exIno, exPde, exC, exCpp, ExH, ExDll, exTxt, exDoc, exHTM, exHTML, exPdf,
+             exHex, exPrj)
 using tShades = TSet<tShade>;
 
 class TShape : public TPersistent {
@@ -70,7 +70,7 @@ private:
 
     static void Published(TPublisher<TLabelShape>& P) {
         P.Property(u"Shades", &TLabelShape::Shades, &TLabelShape::SetShades).Default(tShades{shLight});
-        P.Property(u"Width", &TLabelShape::Width, &TLabelShape::SetWidth).Default(20);  // published again
+        P.Property(u"Width", &TLabelShape::Width, &TLabelShape::SetWidth).Default(20); // published again
         P.Property(u"Ratio", &TLabelShape::Ratio, &TLabelShape::SetRatio);
         P.Property(u"Created", &TLabelShape::Created, &TLabelShape::SetCreated).As(DateTimeTypeInfo());
         P.Property(u"Big", &TLabelShape::Big, &TLabelShape::SetBig);
@@ -139,7 +139,7 @@ TEST(ClassInfo, NamesParentsAndInheritance) {
 
 TEST(ClassRegistry, FindsCaseBlindAndCreatesByName) {
     RegisterPlatformBaseClasses();
-    RegisterPlatformBaseClasses();  // again: nothing changes
+    RegisterPlatformBaseClasses(); // again: nothing changes
     RegisterClass(TLabelShape::StaticClass());
     RegisterClass(TLabelShape::StaticClass());
     RegisterClass(TPart::StaticClass());
@@ -148,7 +148,8 @@ TEST(ClassRegistry, FindsCaseBlindAndCreatesByName) {
     EXPECT_EQ(FindClass(u"tlabelshape"), TLabelShape::StaticClass());
     EXPECT_EQ(GetClass(u"TCOMPONENT"), TComponent::StaticClass());
     EXPECT_EQ(GetClass(u"TNoSuchThing"), nullptr);
-    EXPECT_EQ(ThrownMessage<EClassNotFound>([] { FindClass(u"TNoSuchThing"); }), u"Class TNoSuchThing not found");
+    EXPECT_EQ(ThrownMessage<EClassNotFound>([] { FindClass(u"TNoSuchThing"); }),
+              u"Class TNoSuchThing not found");
     RegisterClass(TShape::StaticClass());
     EXPECT_EQ(ThrownMessage<EFilerError>([] { RegisterClass(other::TShape::StaticClass()); }),
               u"A class named TShape already exists");
@@ -161,7 +162,7 @@ TEST(ClassRegistry, FindsCaseBlindAndCreatesByName) {
     EXPECT_EQ(Part->ClassType(), TPart::StaticClass());
     EXPECT_EQ(Part->Owner(), &Owner);
     EXPECT_EQ(Owner.ComponentCount(), 1);
-    std::unique_ptr<TObject> Loose(TPart::StaticClass()->Create());  // a component without owner
+    std::unique_ptr<TObject> Loose(TPart::StaticClass()->Create()); // a component without owner
     EXPECT_EQ(static_cast<TComponent*>(Loose.get())->Owner(), nullptr);
 
     EXPECT_THROW(FindClass(u"TFixedShape")->Create(), EInvalidOperation);
@@ -172,9 +173,9 @@ TEST(PropertyList, InheritedFirstAndRepublishedKeepsItsPlace) {
     EXPECT_EQ(Names(GetPropList(TShape::StaticClass())),
               (std::vector<String>{u"Width", u"Shade", u"Visible", u"Caption"}));
     TLabelShape L;
-    EXPECT_EQ(Names(GetPropList(&L)),
-              (std::vector<String>{u"Width", u"Shade", u"Visible", u"Caption", u"Shades", u"Ratio", u"Created",
-                                   u"Big", u"Letter", u"Small", u"Buddy", u"Count", u"OnChange"}));
+    EXPECT_EQ(Names(GetPropList(&L)), (std::vector<String>{u"Width", u"Shade", u"Visible", u"Caption",
+                                                           u"Shades", u"Ratio", u"Created", u"Big", u"Letter",
+                                                           u"Small", u"Buddy", u"Count", u"OnChange"}));
     EXPECT_EQ(Names(GetPropList(TComponent::StaticClass())), (std::vector<String>{u"Name", u"Tag"}));
     EXPECT_EQ(GetPropInfo(&L, u"WIDTH")->Default, 20);
     EXPECT_EQ(GetPropInfo(TShape::StaticClass(), u"width")->Default, 10);
@@ -279,8 +280,8 @@ TEST(PropertyAccess, DefaultsAndStoredFlags) {
         bool Stored;
     };
     const Case Cases[] = {
-        {u"Width", true, 20, true},    {u"Shade", true, shMedium, true}, {u"Visible", true, 1, true},
-        {u"Shades", true, 1, true},    {u"Caption", false, 0, false},    {u"Ratio", false, 0, true},
+        {u"Width", true, 20, true},  {u"Shade", true, shMedium, true}, {u"Visible", true, 1, true},
+        {u"Shades", true, 1, true},  {u"Caption", false, 0, false},    {u"Ratio", false, 0, true},
         {u"Small", false, 0, false},
     };
     for (const Case& C : Cases) {
@@ -293,7 +294,7 @@ TEST(PropertyAccess, DefaultsAndStoredFlags) {
         EXPECT_EQ(IsStoredProp(&L, C.Name), C.Stored);
     }
     L.SetCaption(u"x");
-    EXPECT_TRUE(IsStoredProp(&L, u"Caption"));  // the predicate decides
+    EXPECT_TRUE(IsStoredProp(&L, u"Caption")); // the predicate decides
     EXPECT_TRUE(GetPropInfo(&L, u"Width")->Writer);
     EXPECT_FALSE(GetPropInfo(&L, u"Count")->Writer);
 
@@ -335,7 +336,8 @@ TEST(PropertyAccess, ErrorsNameTheProblem) {
         {[&] { SetOrdProp(&L, u"Shade", 3); }, u"Invalid property value 3 for Shade"},
         {[&] { SetOrdProp(&L, u"Small", 256); }, u"Invalid property value 256 for Small"},
         {[&] { SetOrdProp(&L, u"Shades", 8); }, u"Invalid property value 8 for Shades"},
-        {[&] { SetObjectProp(&L, u"Buddy", &NotAShape); }, u"Invalid property value: a TComponent is not a TShape"},
+        {[&] { SetObjectProp(&L, u"Buddy", &NotAShape); },
+         u"Invalid property value: a TComponent is not a TShape"},
         {[&] { SetMethodProp(&L, u"OnChange", TMethod(std::function<void()>([] {}))); },
          u"Invalid property type: std::function<void (TObject*)>"},
     };
