@@ -139,9 +139,10 @@ TEST(Thread, SynchronizeAndQueueWhileTheMainThreadWaits) {
     EXPECT_EQ(WorkerSaw, u"bad value");
 
     // On the main thread both run at once.
-    bool Ran = false;
-    TThread::Queue(nullptr, [&] { Ran = true; });
-    EXPECT_TRUE(Ran);
+    int Ran = 0;
+    TThread::Queue(nullptr, [&] { ++Ran; });
+    TThread::Synchronize(nullptr, [&] { ++Ran; });
+    EXPECT_EQ(Ran, 2);
 }
 
 TEST(Thread, QueuedCallsOfAFreedThreadAreDropped) {
