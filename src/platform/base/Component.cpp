@@ -1,5 +1,7 @@
 #include "platform/base/Component.h"
 
+#include "platform/base/Lists.h"
+
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -224,4 +226,5 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 void RegisterPlatformBaseClasses() {
     RegisterClass(TPersistent::StaticClass());
     RegisterClass(TComponent::StaticClass());
+    RegisterClass(TStringList::StaticClass());
 }

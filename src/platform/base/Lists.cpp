@@ -182,7 +182,12 @@ void TStrings::AddStrings(const TStrings* Strings) {
         AddObject(Strings->Get(I), Strings->GetObject(I));
 }
 
-void TStrings::Assign(const TStrings* Source) {
+void TStrings::Assign(TPersistent* ASource) {
+    auto* Source = dynamic_cast<TStrings*>(ASource);
+    if (!Source) {
+        TPersistent::Assign(ASource);
+        return;
+    }
     if (Source == this) return;
     TUpdateScope Update(this);
     Clear();
@@ -525,7 +530,7 @@ void TStringList::InsertObject(int Index, const String& S, TObject* AObject) {
     InsertItem(Index, S, AObject);
 }
 
-void TStringList::Assign(const TStrings* Source) {
+void TStringList::Assign(TPersistent* Source) {
     if (Source == this) return;
     auto* List = dynamic_cast<const TStringList*>(Source);
     TUpdateScope Update(this);

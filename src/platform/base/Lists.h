@@ -3,6 +3,7 @@
 // abstract base that other line stores derive from, and TStringList).
 
 #include "platform/base/Object.h"
+#include "platform/base/Persistent.h"
 #include "platform/base/Types.h"
 
 #include <functional>
@@ -11,7 +12,6 @@
 class TEncoding;
 class TStream;
 
-using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 // ---- TList ----
 
@@ -96,7 +96,9 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 // Strings, each with an object, over storage that a descendant provides (Get, Put, GetObject,
 // PutObject, GetCount, Insert, Delete, Clear). Loading and saving go through LoadFromStream and
 // SaveToStream, so a descendant that overrides those changes files too.
-class TStrings : public TObject {
+class TStrings : public TPersistent {
+    DECLARE_CLASS(TStrings, TPersistent)
+
 public:
     TStrings();
 
@@ -111,8 +113,9 @@ public:
     virtual int Add(const String& S);
     virtual int AddObject(const String& S, TObject* AObject);
     virtual void AddStrings(const TStrings* Strings);
-    // Copies the strings, objects and text settings (line break, delimiters, encodings).
-    virtual void Assign(const TStrings* Source);
+    // From another list: copies the strings, objects and text settings (line break,
+    // delimiters, encodings).
+    void Assign(TPersistent* Source) override;
     virtual void Clear() = 0;
     virtual void Delete(int Index) = 0;
     virtual void Insert(int Index, const String& S) = 0;
@@ -237,6 +240,8 @@ using TStringListSortCompare = std::function<int(TStringList* List, int Index1, 
 // OnChanging/OnChange fire around each change, but not inside BeginUpdate/EndUpdate: there they
 // fire once at the outermost BeginUpdate and EndUpdate.
 class TStringList : public TStrings {
+    DECLARE_CLASS(TStringList, TStrings)
+
 public:
     TStringList() = default;
     explicit TStringList(bool AOwnsObjects) : FOwnsObjects(AOwnsObjects) {}
@@ -244,7 +249,7 @@ public:
 
     int Add(const String& S) override;
     int AddObject(const String& S, TObject* AObject) override;
-    void Assign(const TStrings* Source) override; // from a TStringList also Sorted, Duplicates, CaseSensitive
+    void Assign(TPersistent* Source) override; // from a TStringList also Sorted, Duplicates, CaseSensitive
     void Clear() override;
     void Delete(int Index) override;
     void Insert(int Index, const String& S) override;

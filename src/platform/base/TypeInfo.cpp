@@ -8,19 +8,6 @@
 
 namespace {
 
-bool IsBlank(Char C) {
-    return C <= u' ';
-}
-
-String Trim(const String& S) {
-    size_t B = 0, E = S.size();
-    while (B < E && IsBlank(S[B]))
-        ++B;
-    while (E > B && IsBlank(S[E - 1]))
-        --E;
-    return S.substr(B, E - B);
-}
-
 [[noreturn]] void NoSuchProperty(const String& Name) {
     throw EPropertyError(u"Property " + Name + u" does not exist");
 }
