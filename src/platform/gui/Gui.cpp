@@ -1,0 +1,7 @@
+#include "platform/gui/Gui.h"
+
+#include "platform/base/Component.h"
+
+void RegisterPlatformGuiClasses() {
+    RegisterPlatformBaseClasses();
+}

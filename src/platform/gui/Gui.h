@@ -1,0 +1,5 @@
+#pragma once
+// Start-up of the GUI layer.
+
+// Registers the component classes of this library; start-up calls it once, again does nothing.
+void RegisterPlatformGuiClasses();
