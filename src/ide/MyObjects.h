@@ -3,28 +3,22 @@
 
 #include "platform/base/Encoding.h"
 #include "platform/base/Object.h"
+#include "platform/base/TypeInfo.h"
 #include "platform/base/Types.h"
 
-enum tNodeType : Byte {
-    ntUnknown,
-    ntRoot,
-    ntDir,
-    ntFileSrc,
-    ntFileSrcWithoutLoop,
-    ntFileHeader,
-    ntFileTxt,
-    ntFileHtml,
-    ntFileDoc,
-    ntFileDll,
-    ntProjectConfig
-};
+DECLARE_ENUM(tNodeType, Byte, ntUnknown, ntRoot, ntDir, ntFileSrc, ntFileSrcWithoutLoop, ntFileHeader, ntFileTxt,
+             ntFileHtml, ntFileDoc, ntFileDll, ntProjectConfig)
 
-enum tTabKind : Byte { tkNonSpecific, tkSketches, tkExamplesRO };
+DECLARE_ENUM(tTabKind, Byte, tkNonSpecific, tkSketches, tkExamplesRO)
 
-// Known file extensions: the value names (after "ex") are the extensions themselves.
-enum tExtensions : Byte { exIno, exPde, exC, exCpp, ExH, ExDll, exTxt, exDoc, exHTM, exHTML, exPdf, exHex, exPrj };
+// The known file extensions: each value's name is "ex" and the extension, so a new extension
+// is one more value here and one more row in the mapping of GetNodeTypeFromFileName.
+DECLARE_ENUM(tExtensions, Byte, exIno, exPde, exC, exCpp, ExH, ExDll, exTxt, exDoc, exHTM, exHTML, exPdf, exHex,
+             exPrj)
 
 class tTreeClass : public TObject {
+    DECLARE_CLASS(tTreeClass, TObject)
+
 public:
     tTreeClass(const String& ACaption, const String& APath, tNodeType aNodeType);
     tTreeClass(const String& ACaption, const String& APath, tNodeType aNodeType, tTabKind aTabKind,
