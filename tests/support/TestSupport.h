@@ -2,12 +2,14 @@
 // What tests of every folder share: a fresh temporary folder per test, raw file contents,
 // child processes, readable UTF-16 in failure messages.
 
+#include "platform/base/Object.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Types.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -94,3 +96,23 @@ template <class F> int RunInChild(F Body) {
 
 // GoogleTest prints UTF-16 strings as code numbers: compare as UTF-8 for readable failures.
 inline std::string U8(const String& S) { return StringToUtf8(S); }
+
+// The message of the exception of class E that Action raises; a marker text when it raises none.
+template <class E> String ThrownMessage(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const E& Ex) {
+        return Ex.Message();
+    }
+    return u"(nothing thrown)";
+}
+
+// An object that counts how many of its kind are alive, for ownership tests.
+class TTracked : public TObject {
+public:
+    explicit TTracked(int& ALive) : FLive(ALive) { ++FLive; }
+    ~TTracked() override { --FLive; }
+
+private:
+    int& FLive;
+};

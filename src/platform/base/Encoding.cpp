@@ -2,6 +2,7 @@
 
 #include "platform/base/Exceptions.h"
 #include "platform/base/Streams.h"
+#include "platform/base/Utf8Private.h"
 
 #include <algorithm>
 #include <array>
@@ -12,13 +13,6 @@ namespace {
 
 [[noreturn]] void NoMapping() {
     throw EEncodingError(u"No mapping for the Unicode character exists in the target multi-byte code page.");
-}
-
-bool IsHighSurrogate(Char C) {
-    return C >= 0xD800 && C <= 0xDBFF;
-}
-bool IsLowSurrogate(Char C) {
-    return C >= 0xDC00 && C <= 0xDFFF;
 }
 
 // UTF-8 without a preamble: the system code page for INI files and logs.
@@ -108,29 +102,11 @@ size_t TEncoding::GetBufferEncoding(const TBytes& Buffer, TEncoding*& Encoding, 
 TBytes TUTF8Encoding::GetBytes(const String& S) const {
     TBytes Out;
     Out.reserve(S.size());
-    for (size_t I = 0; I < S.size(); ++I) {
-        char32_t Cp = S[I];
-        if (IsHighSurrogate(S[I]) && I + 1 < S.size() && IsLowSurrogate(S[I + 1])) {
-            Cp = 0x10000 + ((Cp - 0xD800) << 10) + (S[I + 1] - 0xDC00);
-            ++I;
-        } else if (IsHighSurrogate(S[I]) || IsLowSurrogate(S[I])) {
+    for (size_t I = 0; I < S.size();) {
+        char32_t Cp;
+        if (!Utf8Detail::NextCodePoint(S, I, Cp))
             NoMapping();
-        }
-        if (Cp < 0x80) {
-            Out.push_back(Byte(Cp));
-        } else if (Cp < 0x800) {
-            Out.push_back(Byte(0xC0 | (Cp >> 6)));
-            Out.push_back(Byte(0x80 | (Cp & 0x3F)));
-        } else if (Cp < 0x10000) {
-            Out.push_back(Byte(0xE0 | (Cp >> 12)));
-            Out.push_back(Byte(0x80 | ((Cp >> 6) & 0x3F)));
-            Out.push_back(Byte(0x80 | (Cp & 0x3F)));
-        } else {
-            Out.push_back(Byte(0xF0 | (Cp >> 18)));
-            Out.push_back(Byte(0x80 | ((Cp >> 12) & 0x3F)));
-            Out.push_back(Byte(0x80 | ((Cp >> 6) & 0x3F)));
-            Out.push_back(Byte(0x80 | (Cp & 0x3F)));
-        }
+        Utf8Detail::AppendUtf8(Out, Cp);
     }
     return Out;
 }
@@ -138,53 +114,15 @@ TBytes TUTF8Encoding::GetBytes(const String& S) const {
 String TUTF8Encoding::GetString(const Byte* Bytes, size_t ByteCount) const {
     String Out;
     Out.reserve(ByteCount);
-    size_t I = 0;
-    while (I < ByteCount) {
-        Byte B = Bytes[I];
-        if (B < 0x80) {
-            Out.push_back(B);
-            ++I;
-            continue;
-        }
-        // The lead byte fixes the length and the range the second byte may take; this rules
-        // out overlong forms, surrogates and values beyond U+10FFFF in one place.
-        int Extra;
-        Byte Lo = 0x80, Hi = 0xBF;
+    const Byte* P = Bytes;
+    const Byte* End = Bytes + ByteCount;
+    while (P < End) {
         char32_t Cp;
-        if (B >= 0xC2 && B <= 0xDF) {
-            Extra = 1;
-            Cp = B & 0x1F;
-        } else if (B >= 0xE0 && B <= 0xEF) {
-            Extra = 2;
-            Cp = B & 0x0F;
-            if (B == 0xE0)
-                Lo = 0xA0;
-            else if (B == 0xED)
-                Hi = 0x9F;
-        } else if (B >= 0xF0 && B <= 0xF4) {
-            Extra = 3;
-            Cp = B & 0x07;
-            if (B == 0xF0)
-                Lo = 0x90;
-            else if (B == 0xF4)
-                Hi = 0x8F;
-        } else {
+        int Len = Utf8Detail::Decode(P, End, Cp);
+        if (Len == 0)
             NoMapping();
-        }
-        if (ByteCount - I <= size_t(Extra)) NoMapping();
-        for (int K = 1; K <= Extra; ++K) {
-            Byte C = Bytes[I + K];
-            if (K == 1 ? (C < Lo || C > Hi) : (C & 0xC0) != 0x80) NoMapping();
-            Cp = (Cp << 6) | (C & 0x3F);
-        }
-        I += Extra + 1;
-        if (Cp >= 0x10000) {
-            Cp -= 0x10000;
-            Out.push_back(Char(0xD800 + (Cp >> 10)));
-            Out.push_back(Char(0xDC00 + (Cp & 0x3FF)));
-        } else {
-            Out.push_back(Char(Cp));
-        }
+        Utf8Detail::AppendUtf16(Out, Cp);
+        P += Len;
     }
     return Out;
 }
@@ -237,7 +175,7 @@ TBytes TANSIEncoding::GetBytes(const String& S) const {
         } else {
             Out.push_back('?');
             // One character outside the BMP is one '?', not two.
-            if (IsHighSurrogate(S[I]) && I + 1 < S.size() && IsLowSurrogate(S[I + 1])) ++I;
+            if (Utf8Detail::IsHighSurrogate(S[I]) && I + 1 < S.size() && Utf8Detail::IsLowSurrogate(S[I + 1])) ++I;
         }
     }
     return Out;

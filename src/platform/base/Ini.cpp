@@ -3,6 +3,7 @@
 #include "platform/base/Lists.h"
 
 #include "platform/base/Files.h"
+#include "platform/base/Format.h"
 #include "platform/base/FilesPrivate.h"
 #include "platform/base/IniDocument.h"
 #include "platform/base/Strings.h"
@@ -154,64 +155,10 @@ int DigitValue(Char C) {
     return 99;
 }
 
-// Sign, then decimal digits or "$"/"0x" and up to 32 bits of hexadecimal.
-bool ParseInteger(StringView S, int& Value) {
-    size_t I = 0;
-    bool Negative = false;
-    if (I < S.size() && (S[I] == u'+' || S[I] == u'-')) Negative = S[I++] == u'-';
-    int Base = 10;
-    if (I < S.size() && S[I] == u'$') {
-        Base = 16;
-        ++I;
-    } else if (I + 1 < S.size() && S[I] == u'0' && (S[I + 1] == u'x' || S[I + 1] == u'X')) {
-        Base = 16;
-        I += 2;
-    }
-    if (I == S.size()) return false;
-    const UInt64 Limit = Base == 16 ? 0xFFFFFFFFull : (Negative ? 2147483648ull : 2147483647ull);
-    UInt64 Acc = 0;
-    for (; I < S.size(); ++I) {
-        int D = DigitValue(S[I]);
-        if (D >= Base) return false;
-        Acc = Acc * UInt64(Base) + UInt64(D);
-        if (Acc > Limit) return false;
-    }
-    std::uint32_t Bits = std::uint32_t(Acc);
-    if (Negative) Bits = 0u - Bits;
-    Value = std::int32_t(Bits);
-    return true;
-}
-
-bool ParseFloat(StringView S, double& Value) {
-    AnsiString A;
-    for (Char C : S) {
-        if (C >= 0x80) return false;
-        A.push_back(char(C));
-    }
-    const char* B = A.data();
-    const char* E = B + A.size();
-    if (B != E && *B == '+' && (B + 1 == E || B[1] != '-')) ++B;
-    auto [Ptr, Ec] = std::from_chars(B, E, Value);
-    return Ec == std::errc() && Ptr == E && B != E;
-}
-
-// 15 significant digits, the shortest form, exponent as "E-7"/"E20".
-String FloatText(double V) {
-    if (std::isnan(V)) return u"NAN";
-    if (std::isinf(V)) return V > 0 ? u"INF" : u"-INF";
-    if (V == 0) return u"0";
-    char Buf[64];
-    auto [End, Ec] = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::general, 15);
-    AnsiString S(Buf, End);
-    size_t E = S.find('e');
-    if (E != AnsiString::npos) {
-        AnsiString Mantissa = S.substr(0, E), Exp = S.substr(E + 1);
-        bool Neg = !Exp.empty() && Exp[0] == '-';
-        if (!Exp.empty() && (Exp[0] == '+' || Exp[0] == '-')) Exp.erase(0, 1);
-        Exp.erase(0, std::min(Exp.find_first_not_of('0'), Exp.size() - 1));
-        S = Mantissa + "E" + (Neg ? "-" : "") + Exp;
-    }
-    return Utf8ToString(S);
+// Numbers in files do not follow the user's separators: "." always.
+const TFormatSettings& FileFormat() {
+    static const TFormatSettings Settings;
+    return Settings;
 }
 
 [[noreturn]] void RaiseWriteError(const String& FileName) {
@@ -276,7 +223,7 @@ bool WritePrivateProfileSection(const String& Section, const std::vector<String>
 
 int TCustomIniFile::ReadInteger(const String& Section, const String& Ident, int Default) const {
     int V;
-    return ParseInteger(ReadString(Section, Ident, String()), V) ? V : Default;
+    return TryStrToInt(Trim(ReadString(Section, Ident, String())), V) ? V : Default;
 }
 
 void TCustomIniFile::WriteInteger(const String& Section, const String& Ident, int Value) {
@@ -293,11 +240,11 @@ void TCustomIniFile::WriteBool(const String& Section, const String& Ident, bool 
 
 double TCustomIniFile::ReadFloat(const String& Section, const String& Ident, double Default) const {
     double V;
-    return ParseFloat(ReadString(Section, Ident, String()), V) ? V : Default;
+    return TryStrToFloat(Trim(ReadString(Section, Ident, String())), V, FileFormat()) ? V : Default;
 }
 
 void TCustomIniFile::WriteFloat(const String& Section, const String& Ident, double Value) {
-    WriteString(Section, Ident, FloatText(Value));
+    WriteString(Section, Ident, FloatToStr(Value, FileFormat()));
 }
 
 bool TCustomIniFile::SectionExists(const String& Section) const {

@@ -10,15 +10,6 @@ namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 
-StringView TrimView(StringView S) {
-    size_t B = 0, E = S.size();
-    while (B < E && S[B] <= u' ')
-        ++B;
-    while (E > B && S[E - 1] <= u' ')
-        --E;
-    return S.substr(B, E - B);
-}
-
 // A line break inside a name or value would split it into lines of its own (and could forge
 // sections): only its first line is written.
 String FirstLine(const String& S) {

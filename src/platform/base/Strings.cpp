@@ -1,5 +1,7 @@
 #include "platform/base/Strings.h"
 
+#include "platform/base/Utf8Private.h"
+
 #include "platform/base/Exceptions.h"
 #include "platform/base/Format.h"
 
@@ -34,48 +36,14 @@ void AppendUtf8(String& Out, std::string_view Utf8) {
     const auto* P = reinterpret_cast<const unsigned char*>(Utf8.data());
     const auto* End = P + Utf8.size();
     while (P < End) {
-        unsigned char B = *P;
         char32_t Cp;
-        int Extra;
-        if (B < 0x80) {
-            Out.push_back(B);
+        int Len = Utf8Detail::Decode(P, End, Cp);
+        if (Len == 0) {
+            Out.push_back(0xFFFD);  // one replacement character per refused byte
             ++P;
-            continue;
-        } else if ((B & 0xE0) == 0xC0) {
-            Cp = B & 0x1F;
-            Extra = 1;
-        } else if ((B & 0xF0) == 0xE0) {
-            Cp = B & 0x0F;
-            Extra = 2;
-        } else if ((B & 0xF8) == 0xF0) {
-            Cp = B & 0x07;
-            Extra = 3;
         } else {
-            Out.push_back(0xFFFD);
-            ++P;
-            continue;
-        }
-        const unsigned char* Q = P + 1;
-        bool Ok = End - P > Extra;
-        for (int I = 0; Ok && I < Extra; ++I, ++Q) {
-            if ((*Q & 0xC0) != 0x80)
-                Ok = false;
-            else
-                Cp = (Cp << 6) | (*Q & 0x3F);
-        }
-        static const char32_t MinForLength[] = {0, 0x80, 0x800, 0x10000};
-        if (!Ok || Cp < MinForLength[Extra] || Cp > 0x10FFFF || (Cp >= 0xD800 && Cp <= 0xDFFF)) {
-            Out.push_back(0xFFFD);
-            ++P;
-            continue;
-        }
-        P += Extra + 1;
-        if (Cp >= 0x10000) {
-            Cp -= 0x10000;
-            Out.push_back(Char(0xD800 + (Cp >> 10)));
-            Out.push_back(Char(0xDC00 + (Cp & 0x3FF)));
-        } else {
-            Out.push_back(Char(Cp));
+            Utf8Detail::AppendUtf16(Out, Cp);
+            P += Len;
         }
     }
 }
@@ -83,30 +51,11 @@ void AppendUtf8(String& Out, std::string_view Utf8) {
 AnsiString StringToUtf8(StringView Text) {
     AnsiString Out;
     Out.reserve(Text.size());
-    for (size_t I = 0; I < Text.size(); ++I) {
-        char32_t Cp = Text[I];
-        if (Cp >= 0xD800 && Cp <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 &&
-            Text[I + 1] <= 0xDFFF) {
-            Cp = 0x10000 + ((Cp - 0xD800) << 10) + (Text[I + 1] - 0xDC00);
-            ++I;
-        } else if (Cp >= 0xD800 && Cp <= 0xDFFF) {
+    for (size_t I = 0; I < Text.size();) {
+        char32_t Cp;
+        if (!Utf8Detail::NextCodePoint(Text, I, Cp))
             Cp = 0xFFFD;  // a lone surrogate
-        }
-        if (Cp < 0x80) {
-            Out.push_back(char(Cp));
-        } else if (Cp < 0x800) {
-            Out.push_back(char(0xC0 | (Cp >> 6)));
-            Out.push_back(char(0x80 | (Cp & 0x3F)));
-        } else if (Cp < 0x10000) {
-            Out.push_back(char(0xE0 | (Cp >> 12)));
-            Out.push_back(char(0x80 | ((Cp >> 6) & 0x3F)));
-            Out.push_back(char(0x80 | (Cp & 0x3F)));
-        } else {
-            Out.push_back(char(0xF0 | (Cp >> 18)));
-            Out.push_back(char(0x80 | ((Cp >> 12) & 0x3F)));
-            Out.push_back(char(0x80 | ((Cp >> 6) & 0x3F)));
-            Out.push_back(char(0x80 | (Cp & 0x3F)));
-        }
+        Utf8Detail::AppendUtf8(Out, Cp);
     }
     return Out;
 }
@@ -217,7 +166,7 @@ String DupeString(const String& S, int Count) {
     return R;
 }
 
-String Trim(const String& S) {
+StringView TrimView(StringView S) {
     size_t B = 0, E = S.size();
     while (B < E && S[B] <= u' ')
         ++B;
@@ -225,6 +174,8 @@ String Trim(const String& S) {
         --E;
     return S.substr(B, E - B);
 }
+
+String Trim(const String& S) { return String(TrimView(S)); }
 
 String TrimLeft(const String& S) {
     size_t B = 0;

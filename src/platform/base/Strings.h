@@ -36,6 +36,8 @@ String StringOfChar(Char C, int Count);
 String DupeString(const String& S, int Count);
 // Remove the Chars <= ' ' (blanks and control characters) at the ends.
 String Trim(const String& S);
+// The same without a copy: a view into S.
+StringView TrimView(StringView S);
 String TrimLeft(const String& S);
 String TrimRight(const String& S);
 // Index of the last Char of S that is one of Delimiters; 0 when there is none.

@@ -1,4 +1,5 @@
 #include "platform/base/Component.h"
+#include "support/TestSupport.h"
 #include "platform/base/Strings.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,6 @@ protected:
 private:
     TLog* FLog;
 };
-
-template <class E> String ThrownMessage(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const E& Ex) {
-        return Ex.Message();
-    }
-    return u"(nothing thrown)";
-}
 
 bool Freed(const TLog& Log, const String& Name) {
     return std::any_of(Log.begin(), Log.end(),

@@ -1,4 +1,5 @@
 #include "platform/base/Exceptions.h"
+#include "support/TestSupport.h"
 #include "platform/base/Lists.h"
 
 #include <gtest/gtest.h>
@@ -25,29 +26,11 @@ protected:
 };
 
 // Counts how many of its kind are alive.
-class TTracked : public TObject {
-public:
-    explicit TTracked(int& ALive) : FLive(ALive) { ++FLive; }
-    ~TTracked() override { --FLive; }
-
-private:
-    int& FLive;
-};
-
 std::vector<int> Values(const TList& L) {
     std::vector<int> R;
     for (int I = 0; I < L.Count(); ++I)
         R.push_back(L[I] ? *static_cast<int*>(L[I]) : 0);
     return R;
-}
-
-String ListErrorMessage(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const EListError& E) {
-        return E.Message();
-    }
-    return u"<no exception>";
 }
 
 } // namespace
@@ -109,11 +92,11 @@ TEST(List, BadIndexesAndSizes) {
         {[&] { L.SetCapacity(0); }, u"List capacity out of bounds (0)"},
     };
     for (const auto& C : Cases)
-        EXPECT_EQ(ListErrorMessage(C.Action), C.Message);
+        EXPECT_EQ(ThrownMessage<EListError>(C.Action), C.Message);
     EXPECT_EQ(L.Count(), 1);
     TList Empty;
-    EXPECT_EQ(ListErrorMessage([&] { Empty.First(); }), u"List index out of bounds (0)");
-    EXPECT_EQ(ListErrorMessage([&] { Empty.Last(); }), u"List index out of bounds (-1)");
+    EXPECT_EQ(ThrownMessage<EListError>([&] { Empty.First(); }), u"List index out of bounds (0)");
+    EXPECT_EQ(ThrownMessage<EListError>([&] { Empty.Last(); }), u"List index out of bounds (-1)");
 }
 
 TEST(List, NotifyHearsEveryPointerComeAndGo) {

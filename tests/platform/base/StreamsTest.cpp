@@ -13,15 +13,6 @@
 
 namespace {
 
-template <class E> String MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const E& Error) {
-        return Error.Message();
-    }
-    return u"<no exception>";
-}
-
 // Shows a caller's block, as a stream over foreign memory does.
 class TBlockStream : public TMemoryStream {
 public:
@@ -49,9 +40,9 @@ TEST(FileStream, CreateWriteReopenReadAndSeek) {
     EXPECT_EQ(F.Seek(2, soFromCurrent), 4);
     F.ReadBuffer(Buf, 2);
     EXPECT_EQ(std::string(Buf, 2), "45");
-    EXPECT_EQ(MessageOf<EReadError>([&] { F.ReadBuffer(Buf, 5); }), u"Stream read error");
+    EXPECT_EQ(ThrownMessage<EReadError>([&] { F.ReadBuffer(Buf, 5); }), u"Stream read error");
     // A stream opened for reading cannot be written to.
-    EXPECT_EQ(MessageOf<EWriteError>([&] { F.WriteBuffer("x", 1); }), u"Stream write error");
+    EXPECT_EQ(ThrownMessage<EWriteError>([&] { F.WriteBuffer("x", 1); }), u"Stream write error");
 }
 
 TEST(FileStream, OpenModes) {
@@ -89,11 +80,11 @@ TEST(FileStream, OpenAndCreateErrorsNameFileAndReason) {
     const String Missing = Dir.File("missing.txt");
     const String InMissingFolder = Dir.File("no/such.txt");
     const String Folder = Utf8ToString(Dir.Path());
-    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream F(Missing, fmOpenRead); }),
+    EXPECT_EQ(ThrownMessage<EFOpenError>([&] { TFileStream F(Missing, fmOpenRead); }),
               u"Cannot open file \"" + Missing + u"\". No such file or directory");
-    EXPECT_EQ(MessageOf<EFCreateError>([&] { TFileStream F(InMissingFolder, fmCreate); }),
+    EXPECT_EQ(ThrownMessage<EFCreateError>([&] { TFileStream F(InMissingFolder, fmCreate); }),
               u"Cannot create file \"" + InMissingFolder + u"\". No such file or directory");
-    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream F(Folder, fmOpenRead); }),
+    EXPECT_EQ(ThrownMessage<EFOpenError>([&] { TFileStream F(Folder, fmOpenRead); }),
               u"Cannot open file \"" + Folder + u"\". Is a directory");
     // Both are stream errors.
     EXPECT_THROW(TFileStream(Missing, fmOpenReadWrite), EStreamError);

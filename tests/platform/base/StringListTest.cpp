@@ -26,24 +26,6 @@ void SetLines(TStrings& L, const Lines& Items) {
         L.Add(S);
 }
 
-template <class E> String MessageOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const E& Error) {
-        return Error.Message();
-    }
-    return u"<no exception>";
-}
-
-class TTracked : public TObject {
-public:
-    explicit TTracked(int& ALive) : FLive(ALive) { ++FLive; }
-    ~TTracked() override { --FLive; }
-
-private:
-    int& FLive;
-};
-
 class TUTF8NoBOM : public TUTF8Encoding {
 public:
     TBytes GetPreamble() const override { return {}; }
@@ -88,7 +70,7 @@ TEST(StringList, BadIndexesRaiseAndChangeNothing) {
         {[&] { L.SetCapacity(2); }, u"List capacity out of bounds (2)"},
     };
     for (const auto& C : Cases)
-        EXPECT_EQ(MessageOf<EStringListError>(C.Action), C.Message);
+        EXPECT_EQ(ThrownMessage<EStringListError>(C.Action), C.Message);
     EXPECT_EQ(LinesOf(L), (Lines{u"a", u"b", u"c"}));
     L.Insert(3, u"d"); // Count itself is a place to insert
     EXPECT_EQ(L.Count(), 4);
@@ -104,7 +86,7 @@ TEST(StringList, SortedListKeepsItsOrder) {
     EXPECT_EQ(L.IndexOf(u"kiwi"), -1);
     for (auto Action : std::initializer_list<std::function<void()>>{
              [&] { L.Insert(0, u"x"); }, [&] { L.SetString(0, u"x"); }, [&] { L.Move(0, 1); }})
-        EXPECT_EQ(MessageOf<EStringListError>(Action), u"Operation not allowed on sorted list");
+        EXPECT_EQ(ThrownMessage<EStringListError>(Action), u"Operation not allowed on sorted list");
     EXPECT_EQ(LinesOf(L), (Lines{u"apple", u"Banana", u"fig", u"pear"}));
     // Turning sorting on sorts what is there.
     TStringList U;
@@ -133,7 +115,7 @@ TEST(StringList, DuplicatesInSortedLists) {
         SetLines(L, {u"b", u"c", u"a"});
         L.SetDuplicates(C.Mode);
         if (C.Index == -2) {
-            EXPECT_EQ(MessageOf<EStringListError>([&] { L.Add(u"B"); }),
+            EXPECT_EQ(ThrownMessage<EStringListError>([&] { L.Add(u"B"); }),
                       u"String list does not allow duplicates");
         } else {
             int Index = L.Add(u"B");
@@ -596,7 +578,7 @@ TEST(StringListFiles, BytesThatDoNotDecodeLeaveTheListAlone) {
     L.Add(u"kept");
     int Changes = 0;
     L.OnChange = [&](TObject*) { ++Changes; };
-    EXPECT_EQ(MessageOf<EEncodingError>([&] { L.LoadFromFile(Name); }),
+    EXPECT_EQ(ThrownMessage<EEncodingError>([&] { L.LoadFromFile(Name); }),
               u"No mapping for the Unicode character exists in the target multi-byte code page.");
     EXPECT_EQ(LinesOf(L), (Lines{u"kept"}));
     EXPECT_EQ(Changes, 0);

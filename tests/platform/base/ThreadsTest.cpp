@@ -1,4 +1,5 @@
 #include "platform/base/Strings.h"
+#include "support/TestSupport.h"
 #include "platform/base/Threads.h"
 
 #include <gtest/gtest.h>
@@ -29,15 +30,6 @@ template <class Pred> bool ServeUntil(Pred Done) {
     for (int I = 0; I < 1000 && !Done(); ++I)
         CheckSynchronize(10);
     return Done();
-}
-
-template <class E> String ThrownMessage(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const E& Ex) {
-        return Ex.Message();
-    }
-    return u"(nothing thrown)";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/base/Component.h"
+#include "support/TestSupport.h"
 #include "platform/base/Object.h"
 #include "platform/base/Strings.h"
 #include "platform/base/TypeInfo.h"
@@ -107,15 +108,6 @@ std::vector<String> Names(const std::vector<const TPropInfo*>& List) {
     for (const TPropInfo* P : List)
         R.push_back(P->Name);
     return R;
-}
-
-template <class E> String ThrownMessage(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const E& Ex) {
-        return Ex.Message();
-    }
-    return u"(nothing thrown)";
 }
 
 } // namespace
