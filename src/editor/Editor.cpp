@@ -1,0 +1,7 @@
+#include "editor/Editor.h"
+
+#include "platform/gui/Gui.h"
+
+void RegisterEditorClasses() {
+    RegisterPlatformGuiClasses();
+}

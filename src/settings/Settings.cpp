@@ -1,0 +1,7 @@
+#include "settings/Settings.h"
+
+#include "platform/gui/Gui.h"
+
+void RegisterSettingsClasses() {
+    RegisterPlatformGuiClasses();
+}
