@@ -1,0 +1,145 @@
+#pragma once
+// The line buffer of an editor: UTF-16 lines with, per line, the highlighter's state at its end
+// and cached display facts (expanded length, tab flags, character offset), and the line-break
+// format of its file. Every structural change is reported through six events.
+
+#include "editor/EditTypes.h"
+#include "editor/TextHelpers.h"
+
+#include "platform/base/Lists.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+DECLARE_EXCEPTION(ECodeEditStringList, ECodeError)
+
+// How lines end in the file: CR LF, LF, CR, or U+2028 LINE SEPARATOR.
+DECLARE_ENUM(TCodeEditFileFormat, Byte, sffDos, sffUnix, sffMac, sffUnicode)
+
+DECLARE_ENUM(TCodeEditStringFlag, Byte, sfHasTabs, sfHasNoTabs, sfExpandedLengthUnknown)
+using TCodeEditStringFlags = TSet<TCodeEditStringFlag>;
+
+// The highlighter's state at the end of a line, opaque to the buffer.
+using TCodeEditRange = std::intptr_t;
+// What a new line holds: no highlighter state equals it, so the first scan treats the line as changed.
+constexpr TCodeEditRange CodeEditRangeUnknown = -1;
+
+using TStringListChangeEvent = std::function<void(TObject* Sender, int Index, int Count)>;
+// Takes a tab-expanded line and returns it with filler characters after each double-width glyph.
+using TExpandAtWideGlyphsFunc = std::function<String(const String& S)>;
+
+// The text separating lines in a file of that format.
+const String& LineSeparatorOf(TCodeEditFileFormat Format);
+
+class TCodeEditStringList : public TStrings {
+    DECLARE_CLASS(TCodeEditStringList, TStrings)
+
+public:
+    // Without a wide-glyph function every character takes one column.
+    explicit TCodeEditStringList(TExpandAtWideGlyphsFunc AExpandAtWideGlyphsFunc = nullptr);
+    ~TCodeEditStringList() override;
+
+    // Line indexes are 0-based. Bad indexes raise ECodeEditStringList "Invalid stringlist index %d".
+    int Add(const String& S) override;
+    void AddStrings(const TStrings* Strings) override;
+    void Clear() override;
+    void Delete(int Index) override;
+    // Deletes up to NumLines lines from Index on; NumLines <= 0 does nothing.
+    void DeleteLines(int Index, int NumLines);
+    void Exchange(int Index1, int Index2) override;
+    void Insert(int Index, const String& S) override;
+    // NumLines empty lines before Index (0..Count); NumLines <= 0 does nothing.
+    void InsertLines(int Index, int NumLines);
+    void InsertStrings(int Index, const TStrings* NewStrings);
+    // NewText split at CR LF, CR or LF.
+    void InsertText(int Index, const String& NewText);
+    // Below Count raises EListError "Stringlist capacity cannot be smaller than count".
+    void SetCapacity(int Value) override;
+
+    // Loading splits at CR, LF, CR LF and U+2028 and detects the file format; saving joins the
+    // lines with the file format's separator.
+    void LoadFromStream(TStream* Stream, TEncoding* Encoding = nullptr) override;
+    void SaveToStream(TStream* Stream, TEncoding* Encoding = nullptr) override;
+
+    // All lines joined by Separators, nothing after the last one.
+    String GetSeparatedText(const String& Separators) const;
+
+    TCodeEditFileFormat FileFormat() const { return fFileFormat; }
+    // Also sets LineBreak to the format's separator.
+    void SetFileFormat(TCodeEditFileFormat Value);
+    // Saving puts one more separator after the last line; loading then takes a final line
+    // break as the end of the last line rather than the start of an empty one.
+    bool AppendNewLineAtEOF() const { return fAppendNewLineAtEOF; }
+    void SetAppendNewLineAtEOF(bool Value) { fAppendNewLineAtEOF = Value; }
+    int TabWidth() const { return fTabWidth; }
+    void SetTabWidth(int Value);
+    // The display lengths depend on the font (wide glyphs): they are worked out again.
+    void FontChanged();
+
+    // Outside 0..Count-1: 0.
+    TCodeEditRange LineRange(int Index) const;
+    void SetLineRange(int Index, TCodeEditRange ARange);
+    // Outside 0..Count-1: empty / 0.
+    String ExpandedLine(int Index) const;
+    int ExpandedLineLength(int Index) const;
+    int LengthOfLongestLine() const;
+    int LineCharLength(int Index) const;
+    // Characters in all lines before Index, line breaks not counted.
+    int LineCharIndex(int Index) const;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnChanging;
+    TNotifyEvent OnCleared;
+    TStringListChangeEvent OnDeleted;
+    TStringListChangeEvent OnInserted;
+    TStringListChangeEvent OnPutted;
+
+protected:
+    String Get(int Index) const override;
+    void Put(int Index, const String& S) override;
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    int GetCount() const override { return static_cast<int>(fList.size()); }
+    int GetCapacity() const override { return fCapacity; }
+    String GetTextStr() const override;
+    void SetTextStr(const String& Value) override;
+    void SetUpdateState(bool Updating) override;
+
+    virtual void DoDeleted(int Index, int NumLines);
+    virtual void DoInserted(int Index, int NumLines);
+    virtual void DoPutted(int Index, int NumLines);
+    virtual void DoCleared();
+
+private:
+    struct TCodeEditStringRec {
+        String FString;
+        TObject* fObject = nullptr;
+        TCodeEditRange fRange = CodeEditRangeUnknown;
+        // The caches, filled while the buffer is read.
+        mutable int fExpandedLength = -1;
+        mutable int fCharIndex = 0;
+        mutable TCodeEditStringFlags fFlags{sfExpandedLengthUnknown};
+    };
+
+    [[noreturn]] static void IndexError(int Index);
+    void CheckIndex(int Index) const;
+    // Room for one more line, grown by the buffer's own steps.
+    void Grow();
+    void Reallocate(int NewCapacity);
+    // Tab-expanded text of a line, filling its display caches.
+    String ExpandString(int Index) const;
+    void InvalidateDisplayCaches();
+    void InvalidateIndexes() const;
+
+    std::vector<TCodeEditStringRec> fList;
+    int fCapacity = 0;
+    TCodeEditFileFormat fFileFormat = sffDos;
+    bool fAppendNewLineAtEOF = false;
+    TConvertTabsProcEx fConvertTabsProc;
+    mutable int fIndexOfLongestLine = -1;
+    int fTabWidth = 8;
+    TExpandAtWideGlyphsFunc FExpandAtWideGlyphsFunc;
+    mutable bool FCharIndexesAreValid = false;
+    bool FStreaming = false;
+};
