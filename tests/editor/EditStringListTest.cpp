@@ -252,14 +252,16 @@ TEST(EditStringList, EachChangeFiresItsLineEventInsideOneBracket) {
     // clang-format off
     const Case Cases[] = {
         {"Add", [](auto& L) { L.Add(u"d"); }, "Changing Inserted(3,1) Change ", {u"a", u"b", u"c", u"d"}},
-        {"Insert", [](auto& L) { L.Insert(1, u"n"); }, "Changing Inserted(1,1) Change ", {u"a", u"n", u"b", u"c"}},
+        {"Insert", [](auto& L) { L.Insert(1, u"n"); }, "Changing Inserted(1,1) Change ",
+         {u"a", u"n", u"b", u"c"}},
         {"Insert at end", [](auto& L) { L.Insert(3, u"n"); }, "Changing Inserted(3,1) Change ",
          {u"a", u"b", u"c", u"n"}},
         {"Put", [](auto& L) { L.SetString(1, u"B"); }, "Changing Putted(1,1) Change ", {u"a", u"B", u"c"}},
         {"Put at Count", [](auto& L) { L.SetString(3, u"d"); }, "Changing Inserted(3,1) Change ",
          {u"a", u"b", u"c", u"d"}},
         {"Delete", [](auto& L) { L.Delete(0); }, "Changing Deleted(0,1) Change ", {u"b", u"c"}},
-        {"DeleteLines middle", [](auto& L) { L.DeleteLines(1, 1); }, "Changing Deleted(1,1) Change ", {u"a", u"c"}},
+        {"DeleteLines middle", [](auto& L) { L.DeleteLines(1, 1); }, "Changing Deleted(1,1) Change ",
+         {u"a", u"c"}},
         {"DeleteLines tail", [](auto& L) { L.DeleteLines(1, 2); }, "Changing Deleted(1,2) Change ", {u"a"}},
         {"DeleteLines beyond", [](auto& L) { L.DeleteLines(0, 8); }, "Changing Deleted(0,3) Change ", {}},
         {"DeleteLines none", [](auto& L) { L.DeleteLines(0, 0); }, "", {u"a", u"b", u"c"}},
@@ -383,10 +385,17 @@ TEST(EditStringList, ExpandedLinesFollowTheTabWidth) {
     };
     // clang-format off
     const Case Cases[] = {
-        {4, u"a\tb", u"a\t\t\tb"},       {1, u"a\tb", u"a b"},      {0, u"\t", u" "},
-        {4, u"\t", u"\t\t\t\t"},         {4, u"ab\t", u"ab\t\t"},   {3, u"ab\t", u"ab\t"},
-        {8, u"a\tb", u"a\t\t\t\t\t\t\tb"}, {3, u"\t\tx", u"\t\t\t\t\t\tx"}, {6, u"abcdef\tg", u"abcdef\t\t\t\t\t\tg"},
-        {4, u"plain", u"plain"},         {4, u"", u""},
+        {4, u"a\tb", u"a\t\t\tb"},
+        {1, u"a\tb", u"a b"},
+        {0, u"\t", u" "},
+        {4, u"\t", u"\t\t\t\t"},
+        {4, u"ab\t", u"ab\t\t"},
+        {3, u"ab\t", u"ab\t"},
+        {8, u"a\tb", u"a\t\t\t\t\t\t\tb"},
+        {3, u"\t\tx", u"\t\t\t\t\t\tx"},
+        {6, u"abcdef\tg", u"abcdef\t\t\t\t\t\tg"},
+        {4, u"plain", u"plain"},
+        {4, u"", u""},
     };
     // clang-format on
     for (const auto& C : Cases) {
