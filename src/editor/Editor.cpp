@@ -1,7 +1,9 @@
 #include "editor/Editor.h"
 
+#include "editor/CodeEditCommands.h"
 #include "platform/gui/Gui.h"
 
 void RegisterEditorClasses() {
     RegisterPlatformGuiClasses();
+    RegisterEditorCommands();
 }
