@@ -38,8 +38,8 @@ struct TBufferBlock {
 DECLARE_ENUM(TCodeSelectionMode, Byte, smNormal, smLine, smColumn)
 
 // Bit n of the set stands for option n: ssoMatchCase is 1, ssoPrompt 128.
-DECLARE_ENUM(TCodeSearchOption, Byte, ssoMatchCase, ssoWholeWord, ssoBackwards, ssoEntireScope, ssoSelectedOnly,
-             ssoReplace, ssoReplaceAll, ssoPrompt)
+DECLARE_ENUM(TCodeSearchOption, Byte, ssoMatchCase, ssoWholeWord, ssoBackwards, ssoEntireScope,
+             ssoSelectedOnly, ssoReplace, ssoReplaceAll, ssoPrompt)
 using TCodeSearchOptions = TSet<TCodeSearchOption>;
 
 // The control's wide key-press event: a handler may change the character or set it to 0.

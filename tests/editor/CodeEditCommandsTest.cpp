@@ -202,8 +202,8 @@ TEST(EditorCommands, DisplayNameRules) {
         {u"ecGotoXY", u"Goto XY"},
         {u"ecDeleteEOL", u"Delete EOL"},
         {u"ecImeStr", u"Ime Str"},
-        {u"Undo", u"Undo"},            // not an identifier: unchanged
-        {u"ECUndo", u"ECUndo"},        // the prefix is matched exactly
+        {u"Undo", u"Undo"},     // not an identifier: unchanged
+        {u"ECUndo", u"ECUndo"}, // the prefix is matched exactly
         {u"ecGotoMarker10", u"Goto Bookmark 10"},
         {u"ec", u""},
     };
@@ -212,12 +212,9 @@ TEST(EditorCommands, DisplayNameRules) {
 
     // Display name -> identifier.
     const Case ToIdent[] = {
-        {u"Select Word Left", u"ecSelWordLeft"},
-        {u"Select All", u"ecSelectAll"},
-        {u"Goto Bookmark 3", u"ecGotoMarker3"},
-        {u"ecAlready", u"ecAlready"},
-        {u"Normal Select", u"ecNormalSelect"},
-        {u"  Page   Up ", u"ecPageUp"},
+        {u"Select Word Left", u"ecSelWordLeft"}, {u"Select All", u"ecSelectAll"},
+        {u"Goto Bookmark 3", u"ecGotoMarker3"},  {u"ecAlready", u"ecAlready"},
+        {u"Normal Select", u"ecNormalSelect"},   {u"  Page   Up ", u"ecPageUp"},
     };
     for (const Case& C : ToIdent)
         EXPECT_EQ(CommandDisplayNameToIdent(C.In), C.Out) << StringToUtf8(C.In);
@@ -248,7 +245,8 @@ TEST(EditorTypes, CoordinatesAndClamping) {
     };
     const Case Cases[] = {{7, 10, 5, 10}, {3, 1, 5, 3}, {0, 1, 5, 1}, {9, 1, 5, 5}, {5, 5, 5, 5}};
     for (const Case& C : Cases)
-        EXPECT_EQ(ClampInt(C.Value, C.Lower, C.Upper), C.Result) << C.Value << " " << C.Lower << " " << C.Upper;
+        EXPECT_EQ(ClampInt(C.Value, C.Lower, C.Upper), C.Result)
+            << C.Value << " " << C.Lower << " " << C.Upper;
 
     int X = 1, Y = 2;
     ExchangeInts(X, Y);

@@ -54,7 +54,8 @@ struct TCollectionItemClass {
 
     template <class T> static TCollectionItemClass Of() {
         static_assert(std::is_base_of_v<TCollectionItem, T>, "collection items derive from TCollectionItem");
-        return {T::StaticClass(), [](TCollection* Collection) -> TCollectionItem* { return new T(Collection); }};
+        return {T::StaticClass(),
+                [](TCollection* Collection) -> TCollectionItem* { return new T(Collection); }};
     }
 };
 
