@@ -93,6 +93,8 @@ bool SameText(const String& S1, const String& S2) {
 
 String AnsiUpperCase(const String& S) { return FromQ(ToQ(S).toUpper()); }
 String AnsiLowerCase(const String& S) { return FromQ(ToQ(S).toLower()); }
+char32_t UnicodeUpperChar(char32_t CodePoint) { return QChar::toUpper(CodePoint); }
+char32_t UnicodeLowerChar(char32_t CodePoint) { return QChar::toLower(CodePoint); }
 
 int AnsiCompareText(const String& S1, const String& S2) {
     return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));

@@ -87,6 +87,10 @@ bool SameText(const String& S1, const String& S2);
 // Unicode-aware case mapping and comparison ("Ansi" names are the locale-aware ones).
 String AnsiUpperCase(const String& S);
 String AnsiLowerCase(const String& S);
+// Simple (one-to-one) case mapping of one code point, so that a text keeps its length; a code
+// point without such a mapping comes back unchanged.
+char32_t UnicodeUpperChar(char32_t CodePoint);
+char32_t UnicodeLowerChar(char32_t CodePoint);
 // Word order of the user's locale: letters compare case-blind first, lower case before upper
 // case on a tie ("a" < "A" < "b").
 int AnsiCompareStr(const String& S1, const String& S2);
