@@ -5,6 +5,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
