@@ -10,6 +10,13 @@ const TTypeInfo* ColourType() {
     return Info;
 }
 
+// Type records live for the whole program, like those of real types.
+const TTypeInfo* OtherType() {
+    static const TTypeInfo* const Info =
+        TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TTestOther", otSLong, INT32_MIN, INT32_MAX);
+    return Info;
+}
+
 bool RedToInt(const String& Ident, int& Int) {
     if (Ident != u"clRed") return false;
     Int = 0xFF;
@@ -24,8 +31,7 @@ bool IntToRed(int Int, String& Ident) {
 } // namespace
 
 TEST(IntConsts, FindsTheConversionsOfARegisteredType) {
-    const TTypeInfo* Unregistered =
-        TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TTestOther", otSLong, INT32_MIN, INT32_MAX);
+    const TTypeInfo* Unregistered = OtherType();
     EXPECT_FALSE(FindIdentToInt(Unregistered));
     EXPECT_FALSE(FindIntToIdent(Unregistered));
 
