@@ -1,6 +1,6 @@
 #include "editor/EditSearch.h"
 
-#include "editor/TextHelpers.h"
+#include "editor/CodeEditTextHelpers.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // TCodeEditSearch is the plain-text one: a single pattern, optionally without regard to case and
 // optionally only as a whole word, found with a skip table over every UTF-16 unit.
 
-#include "editor/EditTypes.h"
+#include "editor/CodeEditTypes.h"
 
 #include "platform/base/Component.h"
 

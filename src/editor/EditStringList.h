@@ -3,8 +3,8 @@
 // and cached display facts (expanded length, tab flags, character offset), and the line-break
 // format of its file. Every structural change is reported through six events.
 
-#include "editor/EditTypes.h"
-#include "editor/TextHelpers.h"
+#include "editor/CodeEditTypes.h"
+#include "editor/CodeEditTextHelpers.h"
 
 #include "platform/base/Lists.h"
 
@@ -136,7 +136,7 @@ private:
     int fCapacity = 0;
     TCodeEditFileFormat fFileFormat = sffDos;
     bool fAppendNewLineAtEOF = false;
-    TConvertTabsProcEx fConvertTabsProc;
+    TExpandTabsWithFlagFunc fConvertTabsProc;
     mutable int fIndexOfLongestLine = -1;
     int fTabWidth = 8;
     TExpandAtWideGlyphsFunc FExpandAtWideGlyphsFunc;

@@ -3,7 +3,7 @@
 // one user action share a change number so they are replayed as one step; the list bounds its
 // length and remembers the point at which the text was last saved.
 
-#include "editor/EditTypes.h"
+#include "editor/CodeEditTypes.h"
 
 #include "platform/base/Persistent.h"
 

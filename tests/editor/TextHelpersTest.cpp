@@ -1,4 +1,4 @@
-#include "editor/TextHelpers.h"
+#include "editor/CodeEditTextHelpers.h"
 
 #include "support/TestSupport.h"
 
@@ -8,7 +8,7 @@ TEST(TextHelpers, TabWidthPicksItsConverter) {
     struct Case {
         int Width;
         bool PowerOfTwo;
-        TConvertTabsProcEx Converter;
+        TExpandTabsWithFlagFunc Converter;
     };
     const Case Cases[] = {
         {0, false, &ExpandTabsWidth1},   {1, false, &ExpandTabsWidth1}, {2, true, &ExpandTabsPow2},
@@ -36,8 +36,9 @@ TEST(TextHelpers, LowerCaseKeepsEveryPosition) {
               u"abc \u00E4\u00F6\u00FC \u03B1\u03B2 \u0436");
     EXPECT_EQ(LowerCaseChar(u'Z'), u'z');
     EXPECT_EQ(LowerCaseChar(u'1'), u'1');
-    // A unit whose lower case takes two units, and the halves of a surrogate pair, stay.
-    const String Kept = u"\u0130\U00010400";
-    EXPECT_EQ(LowerCaseText(Kept).size(), Kept.size());
-    EXPECT_EQ(LowerCaseText(Kept).substr(1), Kept.substr(1));
+    // A unit whose lower case takes two units stays; a surrogate pair maps as one character
+    // to a pair again, so no position moves.
+    const String Mixed = u"\u0130\U00010400";
+    EXPECT_EQ(LowerCaseText(Mixed).size(), Mixed.size());
+    EXPECT_EQ(LowerCaseText(Mixed).substr(1), u"\U00010428");
 }
