@@ -1,0 +1,7 @@
+#include "tree/Tree.h"
+
+#include "platform/gui/Gui.h"
+
+void RegisterTreeClasses() {
+    RegisterPlatformGuiClasses();
+}
