@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("QT_FONT_DPI", "96", 1);
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    // A question no test script answers fails instead of waiting for a click.
+    setenv("MORVANE_SCRIPTED_QUESTIONS", "1", 1);
     QApplication App(argc, argv);
     RegisterPlatformGuiClasses();
     ::testing::InitGoogleTest(&argc, argv);
