@@ -1,9 +1,13 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
     RegisterGraphicsClasses();
+    RegisterControlsClasses();
+    RegisterFormsClasses();
 }
