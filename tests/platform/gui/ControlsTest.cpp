@@ -479,3 +479,42 @@ TEST(Controls, PublishedPropertiesAreReachableByName) {
     EXPECT_EQ(GetSetProp(&Panel, u"Anchors"), u"[akTop,akRight,akBottom]");
     EXPECT_NE(GetClass(u"TWinControl"), nullptr);
 }
+
+TEST_F(TFormFixture, DragAndDropInsideTheProgram) {
+    auto* Source = new TTestPanel(Form, Form);
+    Source->SetBounds(0, 0, 100, 100);
+    Source->SetDragMode(dmAutomatic);
+    auto* Target = new TTestPanel(Form, Form);
+    Target->SetBounds(200, 0, 100, 100);
+    Form->Show();
+    Form->SetFocus();
+    std::vector<std::string> Log;
+    Target->OnDragOver = [&](TObject*, TObject* Src, int X, int Y, TDragState State, bool& Accept) {
+        Log.push_back("over " + std::to_string(State) + " " + std::to_string(X) + "," + std::to_string(Y));
+        Accept = Src == Source;
+    };
+    Target->OnDragDrop = [&](TObject*, TObject* Src, int X, int Y) {
+        Log.push_back(std::string("drop ") + (Src == Source ? "source " : "? ") + std::to_string(X) + "," +
+                      std::to_string(Y));
+    };
+    Source->OnEndDrag = [&](TObject*, TObject* To, int X, int Y) {
+        Log.push_back(std::string("end ") + (To == Target ? "target " : "none ") + std::to_string(X) + "," +
+                      std::to_string(Y));
+    };
+    SendMouse(Source, QEvent::MouseButtonPress, {10, 10});
+    EXPECT_TRUE(Source->Dragging());
+    SendMouse(Source, QEvent::MouseMove, {12, 11}); // under the threshold: nothing yet
+    SendMouse(Source, QEvent::MouseMove, {250, 20}); // over the target
+    SendMouse(Source, QEvent::MouseMove, {260, 30});
+    SendMouse(Source, QEvent::MouseButtonRelease, {260, 30});
+    EXPECT_FALSE(Source->Dragging());
+    EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 2 60,30", "drop source 60,30", "end target 60,30"}));
+
+    // Escape cancels: the source hears of an end without target.
+    Log.clear();
+    SendMouse(Source, QEvent::MouseButtonPress, {10, 10});
+    SendMouse(Source, QEvent::MouseMove, {250, 20});
+    SendKey(Source, Qt::Key_Escape);
+    EXPECT_FALSE(Source->Dragging());
+    EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 1 50,20", "end none 0,0"}));
+}
