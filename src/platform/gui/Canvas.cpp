@@ -29,13 +29,9 @@ struct TCanvasPrivate {
 
     QRegion Clip() const { return HasUserClip ? OwnerClip.intersected(UserClip) : OwnerClip; }
 
-    void ApplyClip() {
-        const QRegion R = Clip();
-        if (R.rectCount() == 1 && R.boundingRect() == DeviceArea)
-            Painter.setClipping(false);
-        else
-            Painter.setClipRegion(R);
-    }
+    // Always a clip region: after setClipping(false) Qt's raster engine ignores a region set
+    // later; a single rectangle costs nothing.
+    void ApplyClip() { Painter.setClipRegion(Clip()); }
 
     void Bind(QPaintDevice* ADevice, TPoint AOrigin, const TRect* AClip) {
         Release();
