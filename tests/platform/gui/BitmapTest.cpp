@@ -3,6 +3,8 @@
 
 #include "platform/base/Streams.h"
 
+#include <QCoreApplication>
+
 #include <cstring>
 
 namespace {
@@ -230,4 +232,32 @@ TEST(Bitmap, IconsKeepTheirTransparency) {
     auto Target = NewCanvasBitmap(20, 20, clYellow);
     Target->Canvas()->Draw(2, 2, P.Graphic());
     ExpectPixels(Target->Canvas(), {{2, 2, clYellow}, {10, 10, clBlue}, {17, 17, clYellow}});
+}
+
+TEST(Bitmap, WorksWithoutTheGuiApplication) {
+    TTempFolder Dir;
+    const String File = Dir / "plain.bmp";
+    // In a child process that has ended its application object (main's, on the stack; the
+    // child leaves through _exit, so it is not ended twice).
+    const int Code = RunInChild([&] {
+        QCoreApplication::instance()->~QCoreApplication();
+        if (QCoreApplication::instance()) return 1;
+        TBitmap B(20, 10);
+        TCanvas* C = B.Canvas();
+        C->Brush()->SetColor(clRed);
+        C->Rectangle(0, 0, 10, 10);
+        C->MoveTo(12, 0);
+        C->LineTo(12, 10);
+        if (C->Pixels(5, 5) != clRed || C->Pixels(0, 0) != clBlack || C->Pixels(12, 5) != clBlack) return 2;
+        try {
+            C->TextOut(0, 0, u"x");
+            return 3;
+        } catch (const EInvalidOperation&) {
+        }
+        B.SaveToFile(File);
+        TBitmap Back;
+        Back.LoadFromFile(File);
+        return Back.Canvas()->Pixels(5, 5) == clRed ? 0 : 4;
+    });
+    EXPECT_EQ(Code, 0);
 }
