@@ -614,11 +614,6 @@ bool TCanvas::GetCharABCWidths(Char First, Char Last, TABC* ABC) {
 void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Char* Text, int Count, const int* Dx) {
     TFontEngine& E = *FFont->Engine();
     QPainter& P = TCanvasPrivate::Begin(this);
-    const bool Clipped = (Options & ETO_CLIPPED) && Rect;
-    if (Clipped) {
-        P.save();
-        P.setClipRect(QR(*Rect), Qt::IntersectClip);
-    }
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QColor Back = QtColor(FBrush->Color());
     if ((Options & ETO_OPAQUE) && Rect && !Rect->IsEmpty()) P.fillRect(QR(*Rect), Back);
@@ -629,19 +624,27 @@ void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Cha
     else
         Width = E.TextWidth(Text, Count);
     const bool Rotated = FFont->Orientation() % 3600 != 0;
+    // Clipping costs a clip change: upright text whose cells stay inside the rectangle does
+    // without (italics lean out of their cells).
+    const QRect Cell(X, Y, std::max(Width, 0), E.Metric.tmHeight);
+    const bool Clipped = (Options & ETO_CLIPPED) && Rect &&
+                         (Rotated || FFont->Style().Contains(fsItalic) || !QR(*Rect).contains(Cell));
+    if (Clipped) P.setClipRect(QR(*Rect), Qt::IntersectClip);
     int TX = X, TY = Y;
     if (Rotated) {
-        if (!Clipped) P.save();
+        P.save();
         P.translate(X, Y);
         P.rotate(-FFont->Orientation() / 10.0);
         TX = TY = 0;
     }
-    if (FBrush->Style() != bsClear && Width != 0) P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
+    const bool Filled = (Options & ETO_OPAQUE) && Rect && !Rotated && QR(*Rect).contains(Cell);
+    if (FBrush->Style() != bsClear && Width != 0 && !Filled) P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
     P.setRenderHint(QPainter::TextAntialiasing, FFont->Quality() != fqNonAntialiased);
     if (Count > 0)
         DrawGlyphs(P, E, TX, TY, Text, Count, Dx, QtColor(FFont->Color()), FFont->Style().Contains(fsUnderline),
                    FFont->Style().Contains(fsStrikeOut));
-    if (Clipped || Rotated) P.restore();
+    if (Rotated) P.restore();
+    if (Clipped) FPriv->ApplyClip();
     TCanvasPrivate::End(this);
 }
 
