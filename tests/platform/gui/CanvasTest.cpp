@@ -223,6 +223,30 @@ TEST(Canvas, ClippingKeepsThePixelsOutside) {
     ExpectPixels(C, {{5, 5, clBlue}, {6, 6, clRed}, {7, 7, clRed}, {8, 8, clBlue}, {0, 0, clBlue}}, "excluded");
 }
 
+TEST(Canvas, HugeCoordinatesCostWhatShows) {
+    auto B = NewCanvasBitmap(20, 20);
+    TCanvas* C = B->Canvas();
+    // A line through the bitmap from far outside: only its visible pixels are walked.
+    C->MoveTo(-1000000000, 10);
+    C->LineTo(1000000000, 10);
+    C->MoveTo(5, -2000000000);
+    C->LineTo(5, 2000000000);
+    ExpectPixels(C, {{0, 10, clBlack}, {19, 10, clBlack}, {5, 0, clBlack}, {5, 19, clBlack}, {6, 11, clWhite}});
+    // A long diagonal cut to the bitmap keeps its pixels on the diagonal.
+    C->MoveTo(-100000, -100000);
+    C->LineTo(100000, 100000);
+    for (int I = 0; I < 20; ++I)
+        EXPECT_EQ(C->Pixels(I, I), clBlack) << I;
+    C->DrawFocusRect(Rect(-1000000000, 13, 1000000000, 18));
+    EXPECT_NE(C->Pixels(1, 13), C->Pixels(2, 13)) << "every other pixel inverted";
+    C->DrawFocusRect(Rect(-1000000000, 13, 1000000000, 18));
+    ExpectPixels(C, {{1, 13, clWhite}, {2, 13, clWhite}, {1, 17, clWhite}, {2, 17, clWhite}}, "focus rectangle undone");
+
+    TBitmap Big;
+    EXPECT_THROW(Big.SetSize(1000000, 1000000), EInvalidGraphic);
+    EXPECT_TRUE(Big.Empty());
+}
+
 TEST(Canvas, ACanvasWithoutDeviceDoesNotAllowDrawing) {
     TCanvas C;
     EXPECT_FALSE(C.HandleAllocated());
