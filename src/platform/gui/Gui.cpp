@@ -1,7 +1,9 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/ServiceHooks.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
+    RegisterServiceClasses();
 }
