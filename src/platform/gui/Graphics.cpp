@@ -365,6 +365,14 @@ void RegisterGraphicsClasses() {
         RegisterClass(TFont::StaticClass());
         RegisterClass(TPen::StaticClass());
         RegisterClass(TBrush::StaticClass());
+        RegisterClass(TCanvas::StaticClass());
+        RegisterClass(TBitmap::StaticClass());
+        RegisterClass(TPngImage::StaticClass());
+        RegisterClass(TJPEGImage::StaticClass());
+        RegisterClass(TIcon::StaticClass());
+        RegisterClass(TPicture::StaticClass());
+        RegisterClass(TCustomImageList::StaticClass());
+        RegisterClass(TImageList::StaticClass());
         return true;
     }();
     (void)Done;

@@ -56,6 +56,15 @@ TPoint CanvasOrigin(TCanvas* Canvas);
 // Restore whatever state you change (QPainter::save / restore).
 QPainter* CanvasPainter(TCanvas* Canvas);
 
+// A drawing call of the layer's own made with Qt: Begin binds a device (or raises), fires
+// OnChanging and answers the painter (canvas coordinates, canvas clip); End fires OnChange.
+QPainter& BeginCanvasDrawing(TCanvas* Canvas);
+void EndCanvasDrawing(TCanvas* Canvas);
+
+// Draws Source into Dest (stretched when the sizes differ) with a copy mode (cmSrcCopy...);
+// the modes without a source fill Dest with black, white, the brush, or invert it.
+void BlitImage(TCanvas* Canvas, QPainter& Painter, const QRect& Dest, const QImage& Source, TCopyMode Mode);
+
 // ---- Colours and fonts -----------------------------------------------------------------------
 
 // A TColor (system colours resolved) as an opaque QColor / QRgb; clNone gives a transparent
@@ -148,6 +157,10 @@ struct TBitmapPrivate {
     unsigned MaskedVersion = ~0u;
 
     static TBitmapPrivate& Of(TBitmap* Bitmap) { return *Bitmap->FData; }
+
+    // Something changed the pixels: caches go, the bitmap fires OnChange.
+    void Touch();
+    bool Indexed() const { return Format == pf1bit || Format == pf4bit || Format == pf8bit; }
 
     // The pixels as they are now, for reading (no copy).
     const QImage& Current() const { return WorkActive ? Work : Store; }

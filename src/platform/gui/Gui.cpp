@@ -1,9 +1,11 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/Graphics.h"
 #include "platform/gui/ServiceHooks.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
+    RegisterGraphicsClasses();
     RegisterServiceClasses();
 }
