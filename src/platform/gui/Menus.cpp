@@ -423,8 +423,11 @@ void TMenuItem::MenuChanged(bool Rebuild) {
 
 // ---- TMenu ------------------------------------------------------------------------------------
 
-TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<TMenuItem>(nullptr)) {
+TMenu::TMenu(TComponent* AOwner)
+    : TComponent(AOwner), FItems(std::make_unique<TMenuItem>(nullptr)),
+      FImageChangeLink(std::make_unique<TChangeLink>()) {
     FItems->FMenu = this;
+    FImageChangeLink->OnChange = [this](TObject*) { MenuChanged(this, nullptr, false); };
 }
 
 TMenu::~TMenu() {
@@ -440,9 +443,15 @@ void TMenu::Published(TPublisher<TMenu>& P) {
 
 void TMenu::SetImages(TCustomImageList* Value) {
     if (FImages == Value) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
+    if (FImages) {
+        FImages->UnRegisterChanges(FImageChangeLink.get());
+        FImages->RemoveFreeNotification(this);
+    }
     FImages = Value;
-    if (FImages) FImages->FreeNotification(this);
+    if (FImages) {
+        FImages->RegisterChanges(FImageChangeLink.get());
+        FImages->FreeNotification(this);
+    }
     MenuChanged(this, nullptr, false);
 }
 

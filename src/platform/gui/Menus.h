@@ -14,6 +14,7 @@
 #include <vector>
 
 class TBasicAction;
+class TChangeLink;
 class TCustomImageList;
 class TMenu;
 class TMenuActionLink;
@@ -173,6 +174,7 @@ public:
 
     // The root item; its sub-items are the menu.
     TMenuItem* Items() const { return FItems.get(); }
+    // The items' images (ImageIndex); the views follow the list's changes.
     TCustomImageList* Images() const { return FImages; }
     void SetImages(TCustomImageList* Value);
 
@@ -195,6 +197,7 @@ private:
     friend class TMenuItem;
     std::unique_ptr<TMenuItem> FItems;
     TCustomImageList* FImages = nullptr;
+    std::unique_ptr<TChangeLink> FImageChangeLink;
     std::vector<TMenuView*> FViews;
 
     static void Published(TPublisher<TMenu>& P);

@@ -1,5 +1,7 @@
 #include "platform/gui/MenusQt.h"
 
+#include "platform/gui/GraphicsQt.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/QuestionsQt.h"
 #include "platform/gui/ServiceHooks.h"
@@ -97,6 +99,16 @@ private:
         }
     }
 
+    // The item's image from the menu's image list; Qt draws its disabled look.
+    static QIcon ItemIcon(TMenuItem* Item) {
+        TMenu* Menu = Item->GetParentMenu();
+        TCustomImageList* Images = Menu ? Menu->Images() : nullptr;
+        if (!Images || Item->ImageIndex() < 0 || Item->ImageIndex() >= Images->Count()) return QIcon();
+        TBitmap Bitmap;
+        if (!Images->GetImageBitmap(Item->ImageIndex(), &Bitmap)) return QIcon();
+        return QIcon(QPixmap::fromImage(BitmapToQImage(&Bitmap)));
+    }
+
     static void Apply(TMenuItem* Item, QAction* Action) {
         if (!Item->IsLine()) {
             QString Text = ToQString(Item->Caption());
@@ -109,6 +121,7 @@ private:
             QFont Font = Action->font();
             Font.setBold(Item->Default());
             Action->setFont(Font);
+            Action->setIcon(ItemIcon(Item));
         }
         Action->setEnabled(Item->Enabled());
         Action->setVisible(Item->Visible());

@@ -1,4 +1,5 @@
 #include "platform/base/Strings.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/MenusQt.h"
 #include "platform/gui/ServiceHooks.h"
@@ -262,6 +263,35 @@ TEST_F(MenuFixture, TheMenuBarFollowsTheItems) {
         EXPECT_EQ(Left->actions().size(), 2);
     }
     EXPECT_TRUE(Left->actions().isEmpty());
+}
+
+TEST_F(MenuFixture, ItemsShowTheMenusImages) {
+    TImageList Images(nullptr);
+    TBitmap Red(16, 16);
+    Red.Canvas()->Brush()->SetColor(clRed);
+    Red.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    ASSERT_EQ(Images.Add(&Red, nullptr), 0);
+    TMainMenu Menu(&Form);
+    TMenuItem* File = Item(Menu.Items(), u"&File");
+    TMenuItem* Save = Item(File, u"&Save");
+    TMenuItem* Plain = Item(File, u"Plain");
+    Save->SetImageIndex(0);
+    Plain->SetImageIndex(5); // beyond the list: no image
+    QWidget Window;
+    QMenuBar* Bar = CreateMenuBar(&Menu, &Window);
+    QMenu* FileMenu = Bar->actions()[0]->menu();
+    EXPECT_TRUE(FileMenu->actions()[0]->icon().isNull()); // no list yet
+    Menu.SetImages(&Images);
+    const QIcon Icon = FileMenu->actions()[0]->icon();
+    ASSERT_FALSE(Icon.isNull());
+    EXPECT_EQ(Icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(255, 0, 0));
+    EXPECT_TRUE(FileMenu->actions()[1]->icon().isNull());
+    // A change of the list reaches the items.
+    TBitmap Blue(16, 16);
+    Blue.Canvas()->Brush()->SetColor(clBlue);
+    Blue.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    Images.Replace(0, &Blue, nullptr);
+    EXPECT_EQ(FileMenu->actions()[0]->icon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(0, 0, 255));
 }
 
 TEST_F(MenuFixture, PopupMenus) {
