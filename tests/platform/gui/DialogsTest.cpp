@@ -1,3 +1,4 @@
+#include "QuestionTestSupport.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/QuestionsQt.h"
 
@@ -71,8 +72,10 @@ TEST(Dialogs, OpenDialogAsksWithItsSettingsAndTakesTheChoice) {
     EXPECT_EQ(D.FilterIndex(), 2);
     EXPECT_EQ(Script.Last().FilterIndex, 2);
     // A dialog answers OK or Cancel, nothing else.
+    TExpectUnscripted Refusal;
     Script.Answer(mrYes);
     EXPECT_THROW(D.Execute(), EUnscriptedQuestion);
+    EXPECT_EQ(Refusal.Count(), 1);
 }
 
 TEST(Dialogs, MultiSelectAndCanClose) {

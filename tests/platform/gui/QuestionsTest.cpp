@@ -1,3 +1,4 @@
+#include "QuestionTestSupport.h"
 #include "platform/gui/Questions.h"
 #include "platform/gui/QuestionsQt.h"
 
@@ -87,6 +88,7 @@ TEST(Questions, MessageBoxButtonsIconsAndDefaults) {
 }
 
 TEST(Questions, MessageBoxAnswersAndRefusals) {
+    TExpectUnscripted Refusals;
     TQuestionScript Script;
     // An unchanged answer is the default button.
     Script.Answer([](const TQuestion&, TAnswer&) {}).Answer(IDNO).Answer(IDCANCEL).Answer(IDYES);
@@ -96,6 +98,7 @@ TEST(Questions, MessageBoxAnswersAndRefusals) {
     // Escape on a Yes/No box is no answer, nor is a button that is not shown.
     EXPECT_THROW(MessageBox(0, u"Save?", u"App", MB_YESNO), EUnscriptedQuestion);
     EXPECT_THROW(MessageBox(0, u"Go on?", u"App", MB_RETRYCANCEL), EUnscriptedQuestion);
+    EXPECT_EQ(Refusals.Count(), 2);
     // An invalid button combination asks nothing.
     EXPECT_EQ(MessageBox(0, u"x", u"y", 0x0007), 0);
     EXPECT_EQ(Script.Asked().size(), 4u);
@@ -105,6 +108,7 @@ TEST(Questions, MessageBoxAnswersAndRefusals) {
 }
 
 TEST(Questions, UnscriptedQuestionsFailLoudly) {
+    TExpectUnscripted Unscripted;
     // No script in a test run.
     EXPECT_THROW(ShowMessage(u"hello"), EUnscriptedQuestion);
     String Value = u"kept";
@@ -129,6 +133,12 @@ TEST(Questions, UnscriptedQuestionsFailLoudly) {
         EXPECT_NE(E.Message().find(u"two"), String::npos);
     }
     EXPECT_EQ(Script.Asked().size(), 2u);
+    // Reported also when the exception is caught on the way.
+    try {
+        ShowMessage(u"three");
+    } catch (...) {
+    }
+    EXPECT_EQ(Unscripted.Count(), 5);
 }
 
 TEST(Questions, ScriptsNestAndTheNewestAnswers) {
@@ -207,7 +217,9 @@ TEST(Questions, MessageDlgButtonsCaptionsAndResults) {
     ShowMessageFmt(u"%d files", {3});
     EXPECT_EQ(Script.Last().Text, u"3 files");
     EXPECT_EQ(Script.Last().Caption, u"My Program");
+    TExpectUnscripted Refusal;
     EXPECT_THROW(MessageDlg(u"Help?", mtWarning, {mbOK, mbHelp}, 0), EUnscriptedQuestion);
+    EXPECT_EQ(Refusal.Count(), 1);
     SetQuestionTitleSource(nullptr);
 }
 
