@@ -4,10 +4,12 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/ServiceHooks.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
     RegisterGraphicsClasses();
     RegisterControlsClasses();
     RegisterFormsClasses();
+    RegisterServiceClasses();
 }

@@ -2,11 +2,11 @@
 
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
+#include "platform/base/Threads.h"
 #include "platform/gui/QuestionsQt.h"
 #include "platform/gui/ServiceHooks.h"
 
 #include <QApplication>
-#include <QThread>
 #include <QWidget>
 
 #include <cstdio>
@@ -23,6 +23,7 @@ std::mutex HookLock;
 std::function<void(TObject*)> ExceptionHandler;
 std::function<String()> TitleSource;
 std::function<QWidget*(std::uintptr_t)> ParentResolver;
+std::function<void(const String&)> UnscriptedHandler;
 
 template <class T> T Copy(const T& Hook) {
     std::lock_guard<std::mutex> Guard(HookLock);
@@ -55,6 +56,11 @@ void HandleServiceException(TObject* Sender) {
     } catch (...) {
         std::fprintf(stderr, "unknown exception\n");
     }
+}
+
+void SetUnscriptedQuestionHandler(std::function<void(const String& Message)> Handler) {
+    std::lock_guard<std::mutex> Guard(HookLock);
+    UnscriptedHandler = std::move(Handler);
 }
 
 void SetQuestionTitleSource(std::function<String()> Source) {
@@ -117,6 +123,7 @@ String Describe(const TQuestion& Q) {
 [[noreturn]] void Fail(const String& Message) {
     std::fprintf(stderr, "%s\n", StringToUtf8(Message).c_str());
     std::fflush(stderr);
+    if (auto Handler = Copy(UnscriptedHandler)) Handler(Message);
     throw EUnscriptedQuestion(Message);
 }
 
@@ -154,23 +161,13 @@ void CheckAnswer(const TQuestion& Q, const TAnswer& A) {
 }
 
 TAnswer AskOnGuiThread(const TQuestion& Q) {
-    auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!App) throw EInvalidOperation(u"No window system to ask: " + Describe(Q));
-    if (QThread::currentThread() == App->thread()) return ShowRealQuestion(Q);
-    // A question from another thread is shown by the GUI thread while this one waits.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        throw EInvalidOperation(u"No window system to ask: " + Describe(Q));
+    if (GetCurrentThreadId() == MainThreadID()) return ShowRealQuestion(Q);
+    // A question from another thread is shown by the GUI thread while this one waits; through
+    // the main-thread queue, which a GUI thread waiting for this thread keeps running too.
     TAnswer A;
-    std::exception_ptr Error;
-    QMetaObject::invokeMethod(
-        App,
-        [&] {
-            try {
-                A = ShowRealQuestion(Q);
-            } catch (...) {
-                Error = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (Error) std::rethrow_exception(Error);
+    TThread::Synchronize(nullptr, [&] { A = ShowRealQuestion(Q); });
     return A;
 }
 

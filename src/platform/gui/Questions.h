@@ -288,6 +288,12 @@ String InputBox(const String& Caption, const String& Prompt, const String& Defau
 
 // ---- What the application provides ------------------------------------------------------------
 
+// Told (before EUnscriptedQuestion is raised) about every question no script answers in a test
+// run and every scripted answer that does not fit, so that a test fails even when the exception
+// is caught on the way (an event handler's exception goes to the application's handling). Test
+// programs install a handler that reports a test failure.
+void SetUnscriptedQuestionHandler(std::function<void(const String& Message)> Handler);
+
 // The application's title for mtCustom dialogs and ShowMessage; until the application sets a
 // source, the program file's name without its extension.
 void SetQuestionTitleSource(std::function<String()> Source);

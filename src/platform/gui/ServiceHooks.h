@@ -12,3 +12,7 @@ class TObject;
 void SetServiceExceptionHandler(std::function<void(TObject* Sender)> Handler);
 // Call only inside a catch block.
 void HandleServiceException(TObject* Sender);
+
+// Registers the classes of the services (dialogs, menus, actions, timers); RegisterPlatformGuiClasses
+// calls it.
+void RegisterServiceClasses();

@@ -1,4 +1,5 @@
 // GUI tests run real windows on Qt's offscreen platform at a fixed 96 DPI.
+#include "QuestionTestSupport.h"
 #include "platform/gui/Gui.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     setenv("MORVANE_SCRIPTED_QUESTIONS", "1", 1);
     QApplication App(argc, argv);
     RegisterPlatformGuiClasses();
+    FailTestsOnUnscriptedQuestions();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
