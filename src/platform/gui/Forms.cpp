@@ -97,6 +97,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TCustomForm::~TCustomForm() {
     if (Screen) Screen->RemoveForm(this);
+    // The application's list lets go of its forms without telling it.
+    if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
 }
 
 void TCustomForm::BeforeDestruction() {
@@ -652,6 +654,10 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
     SetColor(clInfoBk);
     SetParentFont(false);
     if (Screen) Font()->Assign(Screen->HintFont());
+}
+
+THintWindow::~THintWindow() {
+    if (Application && Application->FHintWindow == this) Application->FHintWindow = nullptr;
 }
 
 void THintWindow::CreateParams(TCreateParams& Params) {

@@ -198,6 +198,7 @@ class THintWindow : public TCustomControl {
     DECLARE_CLASS(THintWindow, TCustomControl)
 public:
     explicit THintWindow(TComponent* AOwner);
+    ~THintWindow() override;
     // Shows AHint at Rect (screen).
     virtual void ActivateHint(TRect Rect, const String& AHint);
     // The size the hint needs (at most MaxWidth wide), at (0, 0).
@@ -306,6 +307,7 @@ protected:
 
 private:
     friend class TCustomForm;
+    friend class THintWindow;
     friend struct TApplicationPrivate;
     String FTitle;
     TCustomForm* FMainForm = nullptr;

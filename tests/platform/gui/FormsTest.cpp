@@ -9,6 +9,10 @@
 
 #include <QTimer>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -368,4 +372,42 @@ TEST_F(TFormFixture, HintsAskTheControlAndOnShowHint) {
     EXPECT_FALSE(Application->HintWindow()->Visible());
     Application->OnShowHint = nullptr;
     Application->SetHintPause(500);
+}
+
+// Run ends the application for good, so it runs in a fresh process of its own: the test
+// program started again for the helper below.
+TEST(Forms, DISABLED_MainFormRunInItsOwnProcess) {
+    TForm* Main = nullptr;
+    TForm* Other = nullptr;
+    Application->CreateForm(Main);
+    Application->CreateForm(Other);
+    EXPECT_EQ(Application->MainForm(), Main);
+    bool Destroyed = false;
+    Other->OnDestroy = [&](TObject*) { Destroyed = true; };
+    QTimer::singleShot(10, [&] { PostMessage(Main->Handle(), WM_CLOSE); });
+    Application->Run();
+    EXPECT_TRUE(Application->Terminated());
+    DoneApplication();
+    EXPECT_TRUE(Destroyed);
+    EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST(Forms, ClosingTheMainFormEndsRunAndDoneApplicationFreesTheForms) {
+    const pid_t Child = fork();
+    ASSERT_GE(Child, 0);
+    if (Child == 0) {
+        execl("/proc/self/exe", "test_platform_gui", "--gtest_filter=Forms.DISABLED_MainFormRunInItsOwnProcess",
+              "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int Status = 0;
+    for (int Waited = 0; Waited < 2000 && waitpid(Child, &Status, WNOHANG) == 0; ++Waited)
+        Sleep(10);
+    if (waitpid(Child, &Status, WNOHANG) == 0) {
+        kill(Child, SIGKILL);
+        waitpid(Child, &Status, 0);
+        FAIL() << "the program did not end when its main form closed";
+    }
+    ASSERT_TRUE(WIFEXITED(Status));
+    EXPECT_EQ(WEXITSTATUS(Status), 0);
 }
