@@ -84,7 +84,8 @@ struct TDragManager {
 
     void MoveTo(const TPoint& Screen) {
         if (!Started) {
-            if (std::abs(Screen.X - StartPos.X) < Threshold && std::abs(Screen.Y - StartPos.Y) < Threshold) return;
+            if (std::abs(Screen.X - StartPos.X) < Threshold && std::abs(Screen.Y - StartPos.Y) < Threshold)
+                return;
             Start();
             return;
         }
@@ -163,7 +164,8 @@ void SetMouseControl(TControl* Control) {
     TControl* Old = GMouseControl;
     GMouseControl = Control;
     if (Old) Old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Old));
-    if (Control && GMouseControl == Control) Control->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Control));
+    if (Control && GMouseControl == Control)
+        Control->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Control));
 }
 
 TControl* GetMouseControl() {
@@ -271,7 +273,8 @@ TObject* TDragControlObject::DragSource() {
 // ---- TControl ---------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner)
-    : TComponent(AOwner), FConstraints(std::make_unique<TSizeConstraints>(this)), FFont(std::make_unique<TFont>()) {
+    : TComponent(AOwner), FConstraints(std::make_unique<TSizeConstraints>(this)),
+      FFont(std::make_unique<TFont>()) {
     FWindowProc = [this](TMessage& M) { WndProc(M); };
     FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
     FConstraints->OnChange = [this](TObject* Sender) { DoConstraintsChange(Sender); };
@@ -847,7 +850,8 @@ std::function<void(TPopupMenu*, TControl*, const TPoint&)>& PopupMenuHandler() {
 }
 } // namespace
 
-void SetPopupMenuHandler(std::function<void(TPopupMenu* Menu, TControl* Control, const TPoint& Screen)> Handler) {
+void SetPopupMenuHandler(
+    std::function<void(TPopupMenu* Menu, TControl* Control, const TPoint& Screen)> Handler) {
     PopupMenuHandler() = std::move(Handler);
 }
 
@@ -1064,7 +1068,9 @@ void TControl::Published(TPublisher<TControl>& P) {
         return !C->ParentColor();
     });
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored([](TControl* C) { return !C->ParentFont(); });
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored([](TControl* C) {
+        return !C->ParentFont();
+    });
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption);
     P.Property(u"Hint", &TControl::Hint, &TControl::SetHint);
@@ -1168,7 +1174,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     QWidget* ParentWidget = FParent && FParent->FWindow ? FParent->FWindow->Widget.data() : nullptr;
     Priv->Widget = new TQtWindow(Priv.get(), ParentWidget, ParentWidget ? Qt::Widget : Qt::Window);
     TQtWindow* W = Priv->Widget;
-    Priv->Margins = NonClientMargins();
+    FMarginsKnown = false;
+    Priv->Margins = Margins();
     W->setGeometry(FLeft, FTop, FWidth, FHeight);
     W->setEnabled(FEnabled);
     W->setWindowTitle(ToQt(Params.Caption));
@@ -1212,6 +1219,7 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::RecreateWnd() {
+    FMarginsKnown = false;
     if (!FHandle) return;
     FControlState.Include(csRecreating);
     const bool HadFocus = Focused();
@@ -1330,9 +1338,9 @@ void TWinControl::RemoveControl(TControl* AControl) {
     } else {
         AControl->Invalidate();
     }
-    if (GMouseControl && (GMouseControl == AControl ||
-                          (dynamic_cast<TWinControl*>(AControl) &&
-                           static_cast<TWinControl*>(AControl)->ContainsControl(GMouseControl))))
+    if (GMouseControl &&
+        (GMouseControl == AControl || (dynamic_cast<TWinControl*>(AControl) &&
+                                       static_cast<TWinControl*>(AControl)->ContainsControl(GMouseControl))))
         GMouseControl = nullptr;
     Remove(AControl);
     if (!ComponentState().Contains(csDestroying)) {
@@ -1571,11 +1579,25 @@ void TWinControl::SetBorderWidth(int Value) {
     if (Value < 0) Value = 0;
     if (FBorderWidth == Value) return;
     FBorderWidth = Value;
+    NonClientChanged();
+}
+
+void TWinControl::NonClientChanged() {
+    FMarginsKnown = false;
     if (FWindow) {
-        FWindow->Margins = NonClientMargins();
+        FWindow->Margins = Margins();
         FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
     }
     Realign();
+}
+
+const TRect& TWinControl::Margins() const {
+    // Measured once: ClientRect is asked for on every layout step.
+    if (!FMarginsKnown) {
+        FMargins = NonClientMargins();
+        FMarginsKnown = true;
+    }
+    return FMargins;
 }
 
 TRect TWinControl::NonClientMargins() const {
@@ -1590,12 +1612,12 @@ TRect TWinControl::NonClientMargins() const {
 }
 
 TRect TWinControl::GetClientRect() const {
-    const TRect M = FWindow ? FWindow->Margins : NonClientMargins();
+    const TRect& M = FWindow ? FWindow->Margins : Margins();
     return Rect(0, 0, std::max(0, FWidth - M.Left - M.Right), std::max(0, FHeight - M.Top - M.Bottom));
 }
 
 TPoint TWinControl::ClientOrigin() const {
-    const TRect M = FWindow ? FWindow->Margins : NonClientMargins();
+    const TRect& M = FWindow ? FWindow->Margins : Margins();
     if (!FParent) {
         if (FWindow && FWindow->Widget) {
             const QPoint P = FWindow->Widget->mapToGlobal(QPoint(M.Left, M.Top));
@@ -1620,7 +1642,8 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
             W->setGeometry(G);
         }
     }
-    if (FWindow && (FWidth != OldW || FHeight != OldH)) FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
+    if (FWindow && (FWidth != OldW || FHeight != OldH))
+        FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
 }
 
 void TWinControl::WMSize(TWMSize& Message) {
@@ -1636,7 +1659,8 @@ void TWinControl::ScaleBy(int M, int D) {
         if (!C->ParentFont()) C->Font()->SetHeight(MulDiv(C->Font()->Height(), M, D));
         if (auto* W = dynamic_cast<TWinControl*>(C)) {
             W->DisableAlign();
-            for (TControl* G : W->FControls) (void)G;
+            for (TControl* G : W->FControls)
+                (void)G;
             W->EnableAlign();
         }
     }
@@ -1992,13 +2016,15 @@ void TWinControl::SetParentBackground(bool Value) {
 
 void TWinControl::SetTextValue(const String& Value) {
     TControl::SetTextValue(Value);
-    if (FWindow && FWindow->Widget && FWindow->Widget->isWindow()) FWindow->Widget->setWindowTitle(ToQt(Value));
+    if (FWindow && FWindow->Widget && FWindow->Widget->isWindow())
+        FWindow->Widget->setWindowTitle(ToQt(Value));
 }
 
 // -- Painting --
 
 void TWinControl::Invalidate() {
-    if (FWindow) FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), !FControlStyle.Contains(csOpaque));
+    if (FWindow)
+        FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), !FControlStyle.Contains(csOpaque));
 }
 
 void TWinControl::Update() {
@@ -2107,7 +2133,8 @@ void TWinControl::WndProc(TMessage& Message) {
         if (Msg == WM_MOUSEMOVE && !GetCapture()) SetMouseControl(Target ? Target : this);
         if (Target) {
             const TPoint P = TWMMouse(Message).Pos();
-            Message.Result = Target->Perform(Msg, Message.WParam, MAKELPARAM(P.X - Target->Left(), P.Y - Target->Top()));
+            Message.Result =
+                Target->Perform(Msg, Message.WParam, MAKELPARAM(P.X - Target->Left(), P.Y - Target->Top()));
             return;
         }
     }
@@ -2201,7 +2228,8 @@ void TWinControl::Published(TPublisher<TWinControl>& P) {
     P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
     P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
     P.Property(u"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
-    P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
+    P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered)
+        .Default(false);
     P.Property(u"ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);
     P.Property(u"OnEnter", &TWinControl::OnEnter);
     P.Property(u"OnExit", &TWinControl::OnExit);
@@ -2267,7 +2295,8 @@ void TControlCanvas::Changed() {
 
 // ---- TGraphicControl, TCustomControl ----------------------------------------------------------
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()) {
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()) {
     FCanvas->SetControl(this);
 }
 
@@ -2300,7 +2329,8 @@ void TGraphicControl::WMPaint(TWMPaint&) {
     FCanvas->FreeHandle();
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()) {
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()) {
     FCanvas->SetControl(this);
 }
 

@@ -50,8 +50,8 @@ DECLARE_ENUM(TControlStyleItem, Byte, csAcceptsControls, csCaptureMouse, csDesig
 using TControlStyle = TSet<TControlStyleItem>;
 
 DECLARE_ENUM(TControlStateItem, Byte, csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded,
-             csFocusing, csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking, csDesignerHide,
-             csPanning, csRecreating, csAligning)
+             csFocusing, csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking,
+             csDesignerHide, csPanning, csRecreating, csAligning)
 using TControlState = TSet<TControlStateItem>;
 
 DECLARE_ENUM(TDragMode, Byte, dmManual, dmAutomatic)
@@ -140,11 +140,13 @@ struct TCreateParams {
 
 // ---- Events -----------------------------------------------------------------------------------
 
-using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
-using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, Char& Key)>;
 using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
@@ -234,8 +236,8 @@ struct TDragRec {
 // The hint about to be shown (CM_HINTSHOW, TApplication::OnShowHint).
 struct THintInfo {
     TControl* HintControl = nullptr;
-    TPoint HintPos;        // screen
-    int HintMaxWidth = 0;  // pixels
+    TPoint HintPos;       // screen
+    int HintMaxWidth = 0; // pixels
     TColor HintColor = clInfoBk;
     TRect CursorRect;      // in HintControl's client coordinates: the hint stays while the pointer is inside
     TPoint CursorPos;      // in HintControl's client coordinates
@@ -404,7 +406,8 @@ protected:
     // Constraints and OnCanResize; false keeps the old size.
     virtual bool CanResize(int& NewWidth, int& NewHeight);
     virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
-    virtual void ConstrainedResize(int& /*MinWidth*/, int& /*MinHeight*/, int& /*MaxWidth*/, int& /*MaxHeight*/) {}
+    virtual void ConstrainedResize(int& /*MinWidth*/, int& /*MinHeight*/, int& /*MaxWidth*/,
+                                   int& /*MaxHeight*/) {}
     virtual void RequestAlign();
     virtual void SetZOrder(bool TopMost);
     virtual void VisibleChanging() {}
@@ -684,6 +687,9 @@ protected:
 
     // Showing follows Visible and the parent; the window is shown or hidden with it.
     void UpdateShowing();
+    // A descendant whose NonClientMargins changed (a border style) says so here: the client
+    // area is measured again, the frame repainted and the children realigned.
+    void NonClientChanged();
     // The text of the window (WM_SETTEXT keeps it in step).
     void SetTextValue(const String& Value) override;
 
@@ -698,7 +704,11 @@ private:
     bool FShowing = false;
     bool FDoubleBuffered = false;
     bool FCreatingHandle = false;
+    mutable bool FMarginsKnown = false;
+    mutable TRect FMargins;
     std::unique_ptr<TControlCanvas> FEraseCanvas;
+
+    const TRect& Margins() const;
 
     void UpdateControlState();
     void DoAlign(TControl* AControl, TAlign AAlign, TRect& Rect);
@@ -782,7 +792,8 @@ String GetShortHint(const String& Hint);
 String GetLongHint(const String& Hint);
 // The menu unit shows pop-up menus for the controls (PopupMenu property, WM_CONTEXTMENU) through
 // this hook; without one a control's pop-up menu does nothing.
-void SetPopupMenuHandler(std::function<void(TPopupMenu* Menu, TControl* Control, const TPoint& Screen)> Handler);
+void SetPopupMenuHandler(
+    std::function<void(TPopupMenu* Menu, TControl* Control, const TPoint& Screen)> Handler);
 // Saves the control's window, as it is shown now, into a PNG file (its window is created and
 // painted first). For tests and screenshots.
 void SaveControlImage(TWinControl* Control, const String& FileName);

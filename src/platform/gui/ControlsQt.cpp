@@ -455,7 +455,8 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
     case QEvent::ContextMenu: {
         auto* C = static_cast<QContextMenuEvent*>(Event);
         // A mouse's context menu comes from the right button's release (WM_RBUTTONUP).
-        if (C->reason() == QContextMenuEvent::Keyboard) SendMessage(GetFocus() ? GetFocus() : Wnd, WM_CONTEXTMENU, Wnd, MAKELPARAM(-1, -1));
+        if (C->reason() == QContextMenuEvent::Keyboard)
+            SendMessage(GetFocus() ? GetFocus() : Wnd, WM_CONTEXTMENU, Wnd, MAKELPARAM(-1, -1));
         return true;
     }
     case QEvent::ToolTip:
@@ -489,7 +490,8 @@ void TQtWindow::paintEvent(QPaintEvent* Event) {
         P.drawImage(R.topLeft(), FOwner->Buffer, R);
     TRect Caret;
     if (CaretRect(FOwner->Control->WindowHandle(), Caret)) {
-        const QRect C = ToQt(Caret).translated(FOwner->ClientArea().topLeft()).intersected(FOwner->ClientArea());
+        const QRect C =
+            ToQt(Caret).translated(FOwner->ClientArea().topLeft()).intersected(FOwner->ClientArea());
         P.setClipRect(FOwner->ClientArea());
         P.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         P.fillRect(C, Qt::white);
@@ -610,7 +612,8 @@ void TQtWindow::KeyEvent(QEvent* Event) {
 
     // The characters the key types.
     String Text = FromQt(K->text());
-    if (Text.empty() && Ctrl && !Alt && VK >= 'A' && VK <= 'Z') Text = String(1, static_cast<Char>(VK - 'A' + 1));
+    if (Text.empty() && Ctrl && !Alt && VK >= 'A' && VK <= 'Z')
+        Text = String(1, static_cast<Char>(VK - 'A' + 1));
     for (Char Ch : Text) {
         if (!IsWindow(Wnd)) return;
         if (Ch == 0x7F && VK == VK_DELETE) continue;

@@ -25,21 +25,25 @@ inline QString ToQt(const String& S) {
 inline String FromQt(const QString& S) {
     return String(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<std::size_t>(S.size()));
 }
-inline QRect ToQt(const TRect& R) { return QRect(R.Left, R.Top, R.Width(), R.Height()); }
-inline TRect FromQt(const QRect& R) { return Bounds(R.x(), R.y(), R.width(), R.height()); }
+inline QRect ToQt(const TRect& R) {
+    return QRect(R.Left, R.Top, R.Width(), R.Height());
+}
+inline TRect FromQt(const QRect& R) {
+    return Bounds(R.x(), R.y(), R.width(), R.height());
+}
 
 struct TWindowPrivate {
     explicit TWindowPrivate(TWinControl* AControl) : Control(AControl) {}
 
     TWinControl* Control;
     QPointer<TQtWindow> Widget;
-    QImage Buffer;            // the window's picture, window coordinates
-    QRegion Invalid;          // window coordinates, waiting for WM_PAINT
-    bool EraseNeeded = false; // WM_ERASEBKGND before the next WM_PAINT
-    bool Painting = false;    // inside a paint cycle
-    QRegion PaintRegion;      // the area being painted (window coordinates)
+    QImage Buffer;                              // the window's picture, window coordinates
+    QRegion Invalid;                            // window coordinates, waiting for WM_PAINT
+    bool EraseNeeded = false;                   // WM_ERASEBKGND before the next WM_PAINT
+    bool Painting = false;                      // inside a paint cycle
+    QRegion PaintRegion;                        // the area being painted (window coordinates)
     std::vector<TControlCanvas*> BoundCanvases; // canvases drawing into Buffer now
-    TRect Margins;            // non-client thickness: Left, Top, Right, Bottom
+    TRect Margins;                              // non-client thickness: Left, Top, Right, Bottom
     bool UpdatingFromWidget = false;
     QPointer<QWidget> MenuBar; // a form's menu bar, at the top of the non-client area
 

@@ -230,7 +230,8 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     Params.Style = WS_POPUP | WS_CLIPCHILDREN;
     if (FBorderStyle != Forms::bsNone) Params.Style |= WS_CAPTION;
-    if (FBorderStyle == Forms::bsSizeable || FBorderStyle == Forms::bsSizeToolWin) Params.Style |= WS_THICKFRAME;
+    if (FBorderStyle == Forms::bsSizeable || FBorderStyle == Forms::bsSizeToolWin)
+        Params.Style |= WS_THICKFRAME;
     if (FBorderIcons.Contains(biSystemMenu)) Params.Style |= WS_SYSMENU;
     if (FBorderStyle == Forms::bsToolWindow || FBorderStyle == Forms::bsSizeToolWin)
         Params.ExStyle |= WS_EX_TOOLWINDOW;
@@ -276,7 +277,8 @@ void TCustomForm::ApplyWindowFlags() {
         if (FBorderIcons.Contains(biMaximize)) Flags |= Qt::WindowMaximizeButtonHint;
         break;
     }
-    if (FBorderIcons.Contains(biSystemMenu) && FBorderStyle != bsNone) Flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (FBorderIcons.Contains(biSystemMenu) && FBorderStyle != bsNone)
+        Flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (FFormStyle == fsStayOnTop) Flags |= Qt::WindowStaysOnTopHint;
     if (W->windowFlags() != Flags) W->setWindowFlags(Flags);
     const bool Fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
@@ -497,7 +499,8 @@ void TCustomForm::WMActivate(TMessage& Message) {
 void TCustomForm::SetWindowFocus() {
     if (!HandleAllocated()) return;
     HWND Target = WindowHandle();
-    if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->Showing()) Target = FActiveControl->Handle();
+    if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->Showing())
+        Target = FActiveControl->Handle();
     ::SetFocus(Target);
 }
 
@@ -595,9 +598,8 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
         case VK_UP:
         case VK_DOWN:
             if (FActiveControl && FActiveControl->Parent()) {
-                FActiveControl->Parent()->SelectNext(FActiveControl,
-                                                     Message.CharCode() == VK_RIGHT || Message.CharCode() == VK_DOWN,
-                                                     false);
+                FActiveControl->Parent()->SelectNext(
+                    FActiveControl, Message.CharCode() == VK_RIGHT || Message.CharCode() == VK_DOWN, false);
                 Message.Result = 1;
             }
             return;
@@ -626,7 +628,8 @@ void TCustomForm::Dispatch(TMessage& Message) {
 }
 
 void TCustomForm::Published(TPublisher<TCustomForm>& P) {
-    P.Property(u"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(Forms::bsSizeable);
+    P.Property(u"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle)
+        .Default(Forms::bsSizeable);
     P.Property(u"BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     P.Property(u"FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
@@ -723,7 +726,9 @@ struct TApplicationPrivate {
     TPoint HintCursor;
 };
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), FPriv(std::make_unique<TApplicationPrivate>()) {}
+TApplication::TApplication(TComponent* AOwner)
+    : TComponent(AOwner), FTitle(ChangeFileExt(ExtractFileName(ProgramFile()), u"")),
+      FPriv(std::make_unique<TApplicationPrivate>()) {}
 
 TApplication::~TApplication() {
     CancelHint();
@@ -771,7 +776,8 @@ namespace {
 // One round of everything waiting: Qt's events, posted messages, calls from other threads.
 bool ProcessMessage() {
     bool Any = false;
-    if (QAbstractEventDispatcher* D = QAbstractEventDispatcher::instance()) Any = D->processEvents(QEventLoop::AllEvents);
+    if (QAbstractEventDispatcher* D = QAbstractEventDispatcher::instance())
+        Any = D->processEvents(QEventLoop::AllEvents);
     Any = DeliverPostedMessages() || Any;
     RunMainThreadCalls();
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -872,7 +878,8 @@ void TApplication::HandleException(TObject* Sender, std::exception_ptr Error) {
         // The handler itself failed: there is nobody left to tell but the console.
         std::fprintf(stderr, "%s: %s\n", StringToUtf8(FTitle).c_str(), E.what());
     } catch (...) {
-        std::fprintf(stderr, "%s: unknown exception in the exception handler\n", StringToUtf8(FTitle).c_str());
+        std::fprintf(stderr, "%s: unknown exception in the exception handler\n",
+                     StringToUtf8(FTitle).c_str());
     }
 }
 

@@ -115,8 +115,7 @@ LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void HandleGuiException(TObject* Sender) {
-    if (Application)
-        Application->HandleException(Sender);
+    if (Application) Application->HandleException(Sender);
 }
 
 // ---- Sending and posting --------------------------------------------------------------------
@@ -449,7 +448,8 @@ bool GetClientRect(HWND Wnd, TRect& Rect) {
 bool GetWindowRect(HWND Wnd, TRect& Rect) {
     TWinControl* C = FindControl(Wnd);
     if (!C) return false;
-    TPoint P = C->Parent() ? C->Parent()->ClientToScreen(C->BoundsRect().TopLeft()) : C->BoundsRect().TopLeft();
+    TPoint P =
+        C->Parent() ? C->Parent()->ClientToScreen(C->BoundsRect().TopLeft()) : C->BoundsRect().TopLeft();
     Rect = Bounds(P.X, P.Y, C->Width(), C->Height());
     return true;
 }
@@ -680,7 +680,8 @@ void UpdateCaretArea() {
     TWinControl* Control = FindControl(C.Owner);
     if (!Control || !Control->WindowPrivate() || !Control->WindowPrivate()->Widget) return;
     const QPoint Origin = Control->WindowPrivate()->ClientArea().topLeft();
-    Control->WindowPrivate()->Widget->update(QRect(Origin + QPoint(C.Pos.X, C.Pos.Y), QSize(C.Width, C.Height)));
+    Control->WindowPrivate()->Widget->update(
+        QRect(Origin + QPoint(C.Pos.X, C.Pos.Y), QSize(C.Width, C.Height)));
 }
 
 void RestartBlink() {

@@ -29,17 +29,29 @@ using HDC = std::uintptr_t;
 using HCURSOR = std::intptr_t; // a cursor handle is its TCursor value
 using UINT_PTR = std::uintptr_t;
 
-inline Word LOWORD(std::uintptr_t V) { return static_cast<Word>(V & 0xFFFF); }
-inline Word HIWORD(std::uintptr_t V) { return static_cast<Word>((V >> 16) & 0xFFFF); }
+inline Word LOWORD(std::uintptr_t V) {
+    return static_cast<Word>(V & 0xFFFF);
+}
+inline Word HIWORD(std::uintptr_t V) {
+    return static_cast<Word>((V >> 16) & 0xFFFF);
+}
 inline LPARAM MAKELPARAM(int Lo, int Hi) {
     return static_cast<LPARAM>(static_cast<DWORD>(static_cast<Word>(Lo)) |
                                (static_cast<DWORD>(static_cast<Word>(Hi)) << 16));
 }
-inline WPARAM MAKEWPARAM(int Lo, int Hi) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(Lo, Hi))); }
+inline WPARAM MAKEWPARAM(int Lo, int Hi) {
+    return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(Lo, Hi)));
+}
 // Signed coordinates packed into a parameter.
-inline int GET_X_LPARAM(LPARAM L) { return static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(L))); }
-inline int GET_Y_LPARAM(LPARAM L) { return static_cast<std::int16_t>(HIWORD(static_cast<std::uintptr_t>(L))); }
-inline LPARAM PointToLParam(const TPoint& P) { return MAKELPARAM(P.X, P.Y); }
+inline int GET_X_LPARAM(LPARAM L) {
+    return static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(L)));
+}
+inline int GET_Y_LPARAM(LPARAM L) {
+    return static_cast<std::int16_t>(HIWORD(static_cast<std::uintptr_t>(L)));
+}
+inline LPARAM PointToLParam(const TPoint& P) {
+    return MAKELPARAM(P.X, P.Y);
+}
 
 // ---- The message record and its typed views ---------------------------------------------------
 

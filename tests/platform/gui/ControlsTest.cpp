@@ -249,7 +249,7 @@ struct TKeyCase {
     Word VirtualKey;
     TShiftState Shift;
     UINT KeyMsg;
-    UINT CharMsg;     // 0: no character
+    UINT CharMsg; // 0: no character
     Char Character;
 };
 
@@ -264,8 +264,15 @@ const TKeyCase KeyCases[] = {
     {"Return", Qt::Key_Return, Qt::NoModifier, u"\r", VK_RETURN, {}, WM_KEYDOWN, WM_CHAR, Char(13)},
     {"Escape", Qt::Key_Escape, Qt::NoModifier, u"\x1b", VK_ESCAPE, {}, WM_KEYDOWN, WM_CHAR, Char(27)},
     {"Delete", Qt::Key_Delete, Qt::NoModifier, u"\x7f", VK_DELETE, {}, WM_KEYDOWN, 0, 0},
-    {"CtrlShiftEnd", Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier, u"", VK_END, {ssShift, ssCtrl},
-     WM_KEYDOWN, 0, 0},
+    {"CtrlShiftEnd",
+     Qt::Key_End,
+     Qt::ControlModifier | Qt::ShiftModifier,
+     u"",
+     VK_END,
+     {ssShift, ssCtrl},
+     WM_KEYDOWN,
+     0,
+     0},
     {"Semicolon", Qt::Key_Semicolon, Qt::NoModifier, u";", VK_OEM_1, {}, WM_KEYDOWN, WM_CHAR, u';'},
 };
 
@@ -412,8 +419,8 @@ TEST_F(TFormFixture, WheelEnterAndLeave) {
     SendMouse(Form, QEvent::MouseMove, {155, 10}); // over the bar
     SendMouse(Form, QEvent::MouseMove, {300, 10}); // over the form
     const QPoint Local = WidgetPoint(A, {10, 10});
-    QWheelEvent W(QPointF(Local), QPointF(WindowOf(A)->mapToGlobal(Local)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                  Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QWheelEvent W(QPointF(Local), QPointF(WindowOf(A)->mapToGlobal(Local)), QPoint(), QPoint(0, -120),
+                  Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(WindowOf(A), &W);
     EXPECT_EQ(Log, std::vector<std::string>{"wheel -120 shift"});
     EXPECT_EQ(BarLog.Of(CM_MOUSEENTER).size(), 1u);
@@ -503,12 +510,13 @@ TEST_F(TFormFixture, DragAndDropInsideTheProgram) {
     };
     SendMouse(Source, QEvent::MouseButtonPress, {10, 10});
     EXPECT_TRUE(Source->Dragging());
-    SendMouse(Source, QEvent::MouseMove, {12, 11}); // under the threshold: nothing yet
+    SendMouse(Source, QEvent::MouseMove, {12, 11});  // under the threshold: nothing yet
     SendMouse(Source, QEvent::MouseMove, {250, 20}); // over the target
     SendMouse(Source, QEvent::MouseMove, {260, 30});
     SendMouse(Source, QEvent::MouseButtonRelease, {260, 30});
     EXPECT_FALSE(Source->Dragging());
-    EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 2 60,30", "drop source 60,30", "end target 60,30"}));
+    EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 2 60,30", "drop source 60,30",
+                                             "end target 60,30"}));
 
     // Escape cancels: the source hears of an end without target.
     Log.clear();

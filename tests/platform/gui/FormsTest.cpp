@@ -43,7 +43,8 @@ public:
             auto* B = new TProbe(this, Log);
             B->SetName(u"B");
             OnCreate = [&Log, this](TObject*) {
-                Log.push_back(Panel->ComponentState().Contains(csLoading) ? "create, panel loading" : "create");
+                Log.push_back(Panel->ComponentState().Contains(csLoading) ? "create, panel loading"
+                                                                          : "create");
                 throw Exception(u"create failed");
             };
         });
@@ -100,7 +101,9 @@ TEST(Forms, OnDestroyRunsWhileTheFormIsWhole) {
         explicit TMyForm(std::string& S) : TForm(nullptr), Seen(S) {
             Edit = new TTestEdit(this, this);
             SetTag(5);
-            OnDestroy = [this](TObject*) { Seen = Edit->Parent() == this && Edit->HandleAllocated() ? "whole" : "gone"; };
+            OnDestroy = [this](TObject*) {
+                Seen = Edit->Parent() == this && Edit->HandleAllocated() ? "whole" : "gone";
+            };
         }
         std::string& Seen;
         TTestEdit* Edit;
@@ -396,8 +399,9 @@ TEST(Forms, ClosingTheMainFormEndsRunAndDoneApplicationFreesTheForms) {
     const pid_t Child = fork();
     ASSERT_GE(Child, 0);
     if (Child == 0) {
-        execl("/proc/self/exe", "test_platform_gui", "--gtest_filter=Forms.DISABLED_MainFormRunInItsOwnProcess",
-              "--gtest_also_run_disabled_tests", static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "test_platform_gui",
+              "--gtest_filter=Forms.DISABLED_MainFormRunInItsOwnProcess", "--gtest_also_run_disabled_tests",
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     int Status = 0;

@@ -109,10 +109,12 @@ inline QPoint WidgetPoint(TWinControl* Control, const TPoint& Client) {
 }
 
 inline void SendMouse(TWinControl* Control, QEvent::Type Type, const TPoint& Client,
-                      Qt::MouseButton Button = Qt::LeftButton, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+                      Qt::MouseButton Button = Qt::LeftButton,
+                      Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
     QWidget* W = WindowOf(Control);
     const QPoint Local = WidgetPoint(Control, Client);
-    Qt::MouseButtons Buttons = Type == QEvent::MouseButtonRelease || Type == QEvent::MouseMove ? Qt::NoButton : Button;
+    Qt::MouseButtons Buttons =
+        Type == QEvent::MouseButtonRelease || Type == QEvent::MouseMove ? Qt::NoButton : Button;
     QMouseEvent E(Type, QPointF(Local), QPointF(W->mapToGlobal(Local)),
                   Type == QEvent::MouseMove ? Qt::NoButton : Button, Buttons, Modifiers);
     QApplication::sendEvent(W, &E);
