@@ -64,6 +64,7 @@ void TComponent::operator delete(TComponent* Ptr, std::destroying_delete_t) {
         return;
     }
     Ptr->FDestroyStarted = true;
+    Ptr->BeforeDestruction();
     Ptr->Destroying();
     Ptr->RemoveFreeNotifications();
     void* Memory = dynamic_cast<void*>(Ptr);

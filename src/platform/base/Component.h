@@ -54,6 +54,9 @@ public:
     void SetComponentState(const TComponentState& Value) { FComponentState = Value; }
     // Called when the stored properties have been set; clears csLoading.
     virtual void Loaded();
+    // Called by `delete` while the object is still whole, before csDestroying is set (a form
+    // fires OnDestroy here, a window is destroyed here so that its handlers still run).
+    virtual void BeforeDestruction() {}
 
     // AComponent is told (Notification opRemove) when this component goes, and the other way
     // round.

@@ -1,7 +1,15 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Graphics.h"
+#include "platform/gui/ServiceHooks.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
+    RegisterGraphicsClasses();
+    RegisterControlsClasses();
+    RegisterFormsClasses();
+    RegisterServiceClasses();
 }

@@ -1,0 +1,821 @@
+#include "platform/gui/Messages.h"
+
+#include "platform/base/Threads.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/ControlsQt.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/MessagesPrivate.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QStyleHints>
+#include <QTimer>
+
+#include <array>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+
+// ---- Handles ------------------------------------------------------------------------------------
+
+namespace {
+
+struct TWindowEntry {
+    TWinControl* Control = nullptr;
+    std::shared_ptr<TWndMethod> Method; // hidden windows
+};
+
+struct TRegistry {
+    std::mutex Lock;
+    std::unordered_map<HWND, TWindowEntry> Windows;
+    HWND Next = 0x10010;
+};
+
+TRegistry& Registry() {
+    static TRegistry R;
+    return R;
+}
+
+HWND NewHandle(TWindowEntry Entry) {
+    TRegistry& R = Registry();
+    std::lock_guard<std::mutex> Guard(R.Lock);
+    const HWND Wnd = R.Next;
+    R.Next += 2;
+    R.Windows.emplace(Wnd, std::move(Entry));
+    return Wnd;
+}
+
+bool OnGuiThread() {
+    return GetCurrentThreadId() == MainThreadID();
+}
+
+} // namespace
+
+HWND RegisterControlWindow(TWinControl* Control) {
+    return NewHandle({Control, nullptr});
+}
+
+void UnregisterWindow(HWND Wnd) {
+    TRegistry& R = Registry();
+    std::lock_guard<std::mutex> Guard(R.Lock);
+    R.Windows.erase(Wnd);
+}
+
+HWND AllocateHWnd(TWndMethod Method) {
+    return NewHandle({nullptr, std::make_shared<TWndMethod>(std::move(Method))});
+}
+
+void DeallocateHWnd(HWND Wnd) {
+    KillWindowTimers(Wnd);
+    UnregisterWindow(Wnd);
+}
+
+bool IsWindow(HWND Wnd) {
+    if (!Wnd) return false;
+    TRegistry& R = Registry();
+    std::lock_guard<std::mutex> Guard(R.Lock);
+    return R.Windows.count(Wnd) != 0;
+}
+
+TWinControl* FindControl(HWND Wnd) {
+    if (!Wnd) return nullptr;
+    TRegistry& R = Registry();
+    std::lock_guard<std::mutex> Guard(R.Lock);
+    auto It = R.Windows.find(Wnd);
+    return It == R.Windows.end() ? nullptr : It->second.Control;
+}
+
+LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    TWindowEntry Entry;
+    {
+        TRegistry& R = Registry();
+        std::lock_guard<std::mutex> Guard(R.Lock);
+        auto It = R.Windows.find(Wnd);
+        if (It == R.Windows.end()) return 0;
+        Entry = It->second;
+    }
+    // As the system's window procedure does: a handler's exception goes to the application's
+    // exception handling, never back to the sender.
+    TMessage M{Msg, WParam, LParam, 0};
+    try {
+        if (Entry.Control)
+            Entry.Control->Perform(M);
+        else if (Entry.Method && *Entry.Method)
+            (*Entry.Method)(M);
+    } catch (...) {
+        HandleGuiException(Entry.Control);
+    }
+    return M.Result;
+}
+
+void HandleGuiException(TObject* Sender) {
+    if (Application) Application->HandleException(Sender);
+}
+
+// ---- Sending and posting --------------------------------------------------------------------
+
+namespace {
+
+struct TSendCall {
+    enum TState { Waiting, Running, Done, Withdrawn };
+    std::mutex Lock;
+    std::condition_variable Finished;
+    TState State = Waiting;
+    LRESULT Result = 0;
+};
+
+// Returns whether the call ran within Timeout (INFINITE: waits for ever).
+bool SendFromOtherThread(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT Timeout, LRESULT& Result) {
+    auto Call = std::make_shared<TSendCall>();
+    TThread::Queue(nullptr, [Call, Wnd, Msg, WParam, LParam] {
+        {
+            std::lock_guard<std::mutex> Guard(Call->Lock);
+            if (Call->State == TSendCall::Withdrawn) return;
+            Call->State = TSendCall::Running;
+        }
+        LRESULT R = 0;
+        try {
+            R = DeliverMessage(Wnd, Msg, WParam, LParam);
+        } catch (...) {
+            HandleGuiException(FindControl(Wnd));
+        }
+        {
+            std::lock_guard<std::mutex> Guard(Call->Lock);
+            Call->Result = R;
+            Call->State = TSendCall::Done;
+        }
+        Call->Finished.notify_all();
+    });
+    std::unique_lock<std::mutex> Guard(Call->Lock);
+    auto IsDone = [&] { return Call->State == TSendCall::Done; };
+    if (Timeout == INFINITE)
+        Call->Finished.wait(Guard, IsDone);
+    else
+        Call->Finished.wait_for(Guard, std::chrono::milliseconds(Timeout), IsDone);
+    if (Call->State == TSendCall::Done) {
+        Result = Call->Result;
+        return true;
+    }
+    // Not started yet: withdrawn, it never runs. Running already: it finishes on its own.
+    if (Call->State == TSendCall::Waiting) Call->State = TSendCall::Withdrawn;
+    return false;
+}
+
+struct TPosted {
+    HWND Wnd;
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+};
+
+struct TPostQueue {
+    std::mutex Lock;
+    std::deque<TPosted> Queue;
+};
+
+TPostQueue& PostQueue() {
+    static TPostQueue Q;
+    return Q;
+}
+
+void WakeGuiThread(void (*Run)()) {
+    if (QCoreApplication* App = QCoreApplication::instance())
+        QMetaObject::invokeMethod(App, Run, Qt::QueuedConnection);
+}
+
+} // namespace
+
+LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (OnGuiThread()) return DeliverMessage(Wnd, Msg, WParam, LParam);
+    if (!IsWindow(Wnd)) return 0;
+    LRESULT Result = 0;
+    SendFromOtherThread(Wnd, Msg, WParam, LParam, INFINITE, Result);
+    return Result;
+}
+
+LRESULT SendMessageTimeout(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT Flags, UINT Timeout,
+                           LRESULT* Result) {
+    (void)Flags;
+    LRESULT R = 0;
+    if (Result) *Result = 0;
+    if (!IsWindow(Wnd)) return 0;
+    if (OnGuiThread()) {
+        R = DeliverMessage(Wnd, Msg, WParam, LParam);
+    } else if (!SendFromOtherThread(Wnd, Msg, WParam, LParam, Timeout, R)) {
+        return 0;
+    }
+    if (Result) *Result = R;
+    return 1;
+}
+
+bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (Wnd && !IsWindow(Wnd)) return false;
+    bool WasEmpty;
+    {
+        std::lock_guard<std::mutex> Guard(PostQueue().Lock);
+        WasEmpty = PostQueue().Queue.empty();
+        PostQueue().Queue.push_back({Wnd, Msg, WParam, LParam});
+    }
+    if (WasEmpty) WakeGuiThread([] { DeliverPostedMessages(); });
+    return true;
+}
+
+bool DeliverPostedMessages() {
+    std::deque<TPosted> Batch;
+    {
+        std::lock_guard<std::mutex> Guard(PostQueue().Lock);
+        Batch.swap(PostQueue().Queue);
+    }
+    for (const TPosted& P : Batch) {
+        try {
+            TMsg M{P.Wnd, P.Msg, P.WParam, P.LParam, 0, {}};
+            if (Application && Application->PreDispatch(M)) continue;
+            if (P.Wnd) DeliverMessage(P.Wnd, P.Msg, P.WParam, P.LParam);
+        } catch (...) {
+            HandleGuiException(FindControl(P.Wnd));
+        }
+    }
+    return !Batch.empty();
+}
+
+bool HasPostedMessages() {
+    std::lock_guard<std::mutex> Guard(PostQueue().Lock);
+    return !PostQueue().Queue.empty();
+}
+
+void RunMainThreadCalls() {
+    for (;;) {
+        try {
+            while (CheckSynchronize()) {
+            }
+            return;
+        } catch (...) {
+            HandleGuiException(nullptr);
+        }
+    }
+}
+
+void InstallMainThreadWaker() {
+    SetWakeMainThread([] { WakeGuiThread([] { RunMainThreadCalls(); }); });
+}
+
+// ---- Keys and shift states ------------------------------------------------------------------
+
+namespace {
+std::array<Byte, 256>& KeyTable() {
+    static std::array<Byte, 256> Keys{};
+    return Keys;
+}
+} // namespace
+
+void SetKeyDown(int VirtualKey, bool Down) {
+    if (VirtualKey <= 0 || VirtualKey > 255) return;
+    Byte& K = KeyTable()[static_cast<std::size_t>(VirtualKey)];
+    if (Down) {
+        if (!(K & 0x80)) K ^= 0x01;
+        K |= 0x80;
+    } else {
+        K &= static_cast<Byte>(~0x80);
+    }
+}
+
+std::int16_t GetKeyState(int VirtualKey) {
+    if (VirtualKey <= 0 || VirtualKey > 255) return 0;
+    const Byte K = KeyTable()[static_cast<std::size_t>(VirtualKey)];
+    return static_cast<std::int16_t>(((K & 0x80) ? 0xFF80 : 0) | (K & 0x01));
+}
+
+void SyncModifierKeys(Qt::KeyboardModifiers Modifiers) {
+    auto Sync = [](int VK, bool Down) {
+        if ((GetKeyState(VK) < 0) != Down) SetKeyDown(VK, Down);
+    };
+    Sync(VK_SHIFT, Modifiers & Qt::ShiftModifier);
+    Sync(VK_CONTROL, Modifiers & Qt::ControlModifier);
+    Sync(VK_MENU, Modifiers & Qt::AltModifier);
+}
+
+void SyncMouseButtons(Qt::MouseButtons Buttons) {
+    auto Sync = [](int VK, bool Down) {
+        if ((GetKeyState(VK) < 0) != Down) SetKeyDown(VK, Down);
+    };
+    Sync(VK_LBUTTON, Buttons & Qt::LeftButton);
+    Sync(VK_RBUTTON, Buttons & Qt::RightButton);
+    Sync(VK_MBUTTON, Buttons & Qt::MiddleButton);
+}
+
+TShiftState KeyDataToShiftState(int KeyData) {
+    TShiftState S;
+    if (GetKeyState(VK_SHIFT) < 0) S.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) S.Include(ssCtrl);
+    if (KeyData & KF_ALTDOWN_BIT) S.Include(ssAlt);
+    return S;
+}
+
+TShiftState KeysToShiftState(int Keys) {
+    TShiftState S;
+    if (Keys & MK_SHIFT) S.Include(ssShift);
+    if (Keys & MK_CONTROL) S.Include(ssCtrl);
+    if (Keys & MK_LBUTTON) S.Include(ssLeft);
+    if (Keys & MK_RBUTTON) S.Include(ssRight);
+    if (Keys & MK_MBUTTON) S.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) S.Include(ssAlt);
+    return S;
+}
+
+TShiftState GetShiftState() {
+    TShiftState S;
+    if (GetKeyState(VK_SHIFT) < 0) S.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) S.Include(ssCtrl);
+    if (GetKeyState(VK_MENU) < 0) S.Include(ssAlt);
+    if (GetKeyState(VK_LBUTTON) < 0) S.Include(ssLeft);
+    if (GetKeyState(VK_RBUTTON) < 0) S.Include(ssRight);
+    if (GetKeyState(VK_MBUTTON) < 0) S.Include(ssMiddle);
+    return S;
+}
+
+int MouseKeysNow() {
+    int Keys = 0;
+    if (GetKeyState(VK_LBUTTON) < 0) Keys |= MK_LBUTTON;
+    if (GetKeyState(VK_RBUTTON) < 0) Keys |= MK_RBUTTON;
+    if (GetKeyState(VK_MBUTTON) < 0) Keys |= MK_MBUTTON;
+    if (GetKeyState(VK_SHIFT) < 0) Keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0) Keys |= MK_CONTROL;
+    return Keys;
+}
+
+// ---- Painting and window calls ----------------------------------------------------------------
+
+void InvalidateRect(HWND Wnd, const TRect* Rect, bool Erase) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return;
+    TWindowPrivate* W = C->WindowPrivate();
+    QRect Client = W->ClientArea();
+    QRect Area = Rect ? ToQt(*Rect).translated(Client.topLeft()).intersected(Client) : Client;
+    W->Invalidate(QRegion(Area), Erase);
+}
+
+void ValidateRect(HWND Wnd, const TRect* Rect) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return;
+    TWindowPrivate* W = C->WindowPrivate();
+    if (!Rect)
+        W->Invalid = QRegion();
+    else
+        W->Invalid -= QRegion(ToQt(*Rect).translated(W->ClientArea().topLeft()));
+}
+
+void UpdateWindow(HWND Wnd) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return;
+    C->WindowPrivate()->PaintInvalid();
+}
+
+void ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Rect, const TRect* Clip, UINT Flags) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return;
+    TWindowPrivate* W = C->WindowPrivate();
+    const QRect Client = W->ClientArea();
+    const QRect Area = Rect ? ToQt(*Rect).translated(Client.topLeft()).intersected(Client) : Client;
+    const QRect ClipArea = Clip ? ToQt(*Clip).translated(Client.topLeft()).intersected(Client) : Client;
+    W->Scroll(DX, DY, Area, ClipArea);
+    if (Flags & SW_SCROLLCHILDREN) {
+        for (int I = 0; I < C->ControlCount(); ++I) {
+            TControl* Child = C->Controls(I);
+            if (Rect && !PtInRect(*Rect, Child->BoundsRect().TopLeft())) continue;
+            Child->SetBounds(Child->Left() + DX, Child->Top() + DY, Child->Width(), Child->Height());
+        }
+    }
+}
+
+bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT Flags) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    if (!(Flags & SWP_NOZORDER)) {
+        if (InsertAfter == HWND_TOP || InsertAfter == HWND_TOPMOST)
+            C->BringToFront();
+        else if (InsertAfter == HWND_BOTTOM)
+            C->SendToBack();
+    }
+    const int L = (Flags & SWP_NOMOVE) ? C->Left() : X;
+    const int T = (Flags & SWP_NOMOVE) ? C->Top() : Y;
+    const int W = (Flags & SWP_NOSIZE) ? C->Width() : CX;
+    const int H = (Flags & SWP_NOSIZE) ? C->Height() : CY;
+    if (!(Flags & SWP_NOMOVE) || !(Flags & SWP_NOSIZE)) C->SetBounds(L, T, W, H);
+    if (Flags & SWP_SHOWWINDOW) ShowWindow(Wnd, SW_SHOWNA);
+    if (Flags & SWP_HIDEWINDOW) ShowWindow(Wnd, SW_HIDE);
+    return true;
+}
+
+bool ShowWindow(HWND Wnd, int CmdShow) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    const bool Was = C->Visible();
+    C->SetVisible(CmdShow != SW_HIDE);
+    return Was;
+}
+
+bool IsWindowVisible(HWND Wnd) {
+    TWinControl* C = FindControl(Wnd);
+    return C && C->Showing();
+}
+
+bool IsWindowEnabled(HWND Wnd) {
+    TWinControl* C = FindControl(Wnd);
+    return C && C->Enabled();
+}
+
+bool EnableWindow(HWND Wnd, bool Enable) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    const bool WasDisabled = !C->Enabled();
+    C->SetEnabled(Enable);
+    return WasDisabled;
+}
+
+bool GetClientRect(HWND Wnd, TRect& Rect) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    Rect = C->ClientRect();
+    return true;
+}
+
+bool GetWindowRect(HWND Wnd, TRect& Rect) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    TPoint P =
+        C->Parent() ? C->Parent()->ClientToScreen(C->BoundsRect().TopLeft()) : C->BoundsRect().TopLeft();
+    Rect = Bounds(P.X, P.Y, C->Width(), C->Height());
+    return true;
+}
+
+bool ClientToScreen(HWND Wnd, TPoint& Point) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    Point = C->ClientToScreen(Point);
+    return true;
+}
+
+bool ScreenToClient(HWND Wnd, TPoint& Point) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C) return false;
+    Point = C->ScreenToClient(Point);
+    return true;
+}
+
+HWND GetParent(HWND Wnd) {
+    TWinControl* C = FindControl(Wnd);
+    return C && C->Parent() ? C->Parent()->WindowHandle() : 0;
+}
+
+HWND WindowFromPoint(const TPoint& Point) {
+    // Our own windows in their stacking order (the active form first), down to the deepest
+    // child window under the point.
+    if (!Screen) return 0;
+    for (int I = 0; I < Screen->FormCount(); ++I) {
+        TWinControl* W = Screen->Forms(I);
+        if (!W->Showing() || !W->HandleAllocated()) continue;
+        const TPoint Origin = W->ClientToScreen({0, 0});
+        const TRect M = W->NonClientMargins();
+        if (!PtInRect(Bounds(Origin.X - M.Left, Origin.Y - M.Top, W->Width(), W->Height()), Point)) continue;
+        for (;;) {
+            auto* Child = dynamic_cast<TWinControl*>(W->ControlAtPos(W->ScreenToClient(Point), true, true));
+            if (!Child || !Child->Showing() || !Child->HandleAllocated()) break;
+            W = Child;
+        }
+        return W->WindowHandle();
+    }
+    return 0;
+}
+
+namespace {
+TPoint GCursorPos;
+HCURSOR GCursor = crDefault;
+} // namespace
+
+void NoteCursorPos(const TPoint& Screen) {
+    GCursorPos = Screen;
+}
+
+bool GetCursorPos(TPoint& Point) {
+    // The offscreen platform has no pointer of its own: the last position a mouse event
+    // carried is the truth there, and it is as good elsewhere.
+    Point = GCursorPos;
+    return true;
+}
+
+bool SetCursorPos(int X, int Y) {
+    GCursorPos = {X, Y};
+    if (qApp) QCursor::setPos(X, Y);
+    return true;
+}
+
+HCURSOR SetCursor(HCURSOR Cursor) {
+    const HCURSOR Old = GCursor;
+    GCursor = Cursor;
+    if (TControl* C = GetMouseControl()) {
+        TWinControl* W = dynamic_cast<TWinControl*>(C);
+        if (!W) W = C->Parent();
+        if (TQtWindow* Q = W ? WindowOf(W) : nullptr) {
+            const Qt::CursorShape Shape = ShapeOfCursor(static_cast<TCursor>(Cursor));
+            if (Q->cursor().shape() != Shape) Q->setCursor(Shape);
+        }
+    }
+    return Old;
+}
+
+// ---- Capture, focus, activation ---------------------------------------------------------------
+
+namespace {
+HWND GCapture = 0;
+HWND GFocus = 0;
+HWND GActive = 0;
+} // namespace
+
+HWND GetCapture() {
+    return GCapture;
+}
+
+HWND SetCapture(HWND Wnd) {
+    const HWND Old = GCapture;
+    if (Old == Wnd) return Old;
+    GCapture = Wnd;
+    if (Old) SendMessage(Old, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(Wnd));
+    return Old;
+}
+
+bool ReleaseCapture() {
+    SetCapture(0);
+    return true;
+}
+
+HWND GetFocus() {
+    return GFocus;
+}
+
+HWND SetFocus(HWND Wnd) {
+    if (Wnd && !IsWindow(Wnd)) return 0;
+    const HWND Old = GFocus;
+    if (Old == Wnd) return Old;
+    GFocus = Wnd;
+    if (Old && IsWindow(Old)) SendMessage(Old, WM_KILLFOCUS, Wnd, 0);
+    if (Wnd && GFocus == Wnd) {
+        if (QWidget* W = WidgetOfHandle(Wnd)) {
+            if (!W->hasFocus()) W->setFocus(Qt::OtherFocusReason);
+        }
+        SendMessage(Wnd, WM_SETFOCUS, Old, 0);
+    }
+    return Old;
+}
+
+void ForgetWindow(HWND Wnd) {
+    if (GCapture == Wnd) GCapture = 0;
+    if (GFocus == Wnd) GFocus = 0;
+    if (GActive == Wnd) GActive = 0;
+    KillWindowTimers(Wnd);
+    if (CaretOwner() == Wnd) DestroyCaret();
+}
+
+HWND GetActiveWindow() {
+    return GActive;
+}
+
+void SetActiveWindowHandle(HWND Wnd) {
+    const HWND Old = GActive;
+    if (Old == Wnd) return;
+    GActive = Wnd;
+    if (Old && IsWindow(Old)) SendMessage(Old, WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(Wnd));
+    if (Wnd && GActive == Wnd) SendMessage(Wnd, WM_ACTIVATE, WA_ACTIVE, static_cast<LPARAM>(Old));
+}
+
+// ---- Timers -----------------------------------------------------------------------------------
+
+namespace {
+
+std::map<std::pair<HWND, UINT_PTR>, QPointer<QTimer>>& Timers() {
+    static std::map<std::pair<HWND, UINT_PTR>, QPointer<QTimer>> T;
+    return T;
+}
+
+UINT_PTR GNextTimerId = 0x7F00;
+
+} // namespace
+
+UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse) {
+    if (Wnd && !IsWindow(Wnd)) return 0;
+    if (!Wnd) IDEvent = ++GNextTimerId;
+    auto& Slot = Timers()[{Wnd, IDEvent}];
+    if (!Slot) {
+        Slot = new QTimer();
+        QObject::connect(Slot.data(), &QTimer::timeout, [Wnd, IDEvent] {
+            if (Wnd && !IsWindow(Wnd)) {
+                KillTimer(Wnd, IDEvent);
+                return;
+            }
+            try {
+                TMsg M{Wnd, WM_TIMER, IDEvent, 0, 0, {}};
+                if (Application && Application->PreDispatch(M)) return;
+                if (Wnd) DeliverMessage(Wnd, WM_TIMER, IDEvent, 0);
+            } catch (...) {
+                HandleGuiException(FindControl(Wnd));
+            }
+        });
+    }
+    // Timers tick no faster than every 16 ms, as on the systems the programs were made for.
+    Slot->start(static_cast<int>(std::max<UINT>(Elapse, 16)));
+    return IDEvent;
+}
+
+bool KillTimer(HWND Wnd, UINT_PTR IDEvent) {
+    auto It = Timers().find({Wnd, IDEvent});
+    if (It == Timers().end()) return false;
+    if (It->second) {
+        It->second->stop();
+        It->second->deleteLater();
+    }
+    Timers().erase(It);
+    return true;
+}
+
+void KillWindowTimers(HWND Wnd) {
+    for (auto It = Timers().begin(); It != Timers().end();) {
+        if (It->first.first == Wnd) {
+            if (It->second) {
+                It->second->stop();
+                It->second->deleteLater();
+            }
+            It = Timers().erase(It);
+        } else {
+            ++It;
+        }
+    }
+}
+
+// ---- Caret --------------------------------------------------------------------------------------
+
+namespace {
+
+struct TCaret {
+    HWND Owner = 0;
+    int Width = 0;
+    int Height = 0;
+    TPoint Pos;
+    int HideLevel = 1; // shown while 0
+    bool Phase = false;
+    QPointer<QTimer> Blink;
+};
+
+TCaret& Caret() {
+    static TCaret C;
+    return C;
+}
+
+void UpdateCaretArea() {
+    TCaret& C = Caret();
+    TWinControl* Control = FindControl(C.Owner);
+    if (!Control || !Control->WindowPrivate() || !Control->WindowPrivate()->Widget) return;
+    const QPoint Origin = Control->WindowPrivate()->ClientArea().topLeft();
+    Control->WindowPrivate()->Widget->update(
+        QRect(Origin + QPoint(C.Pos.X, C.Pos.Y), QSize(C.Width, C.Height)));
+}
+
+void RestartBlink() {
+    TCaret& C = Caret();
+    C.Phase = true;
+    if (!QCoreApplication::instance()) return;
+    if (!C.Blink) {
+        C.Blink = new QTimer();
+        QObject::connect(C.Blink.data(), &QTimer::timeout, [] {
+            Caret().Phase = !Caret().Phase;
+            UpdateCaretArea();
+        });
+    }
+    C.Blink->start(static_cast<int>(GetCaretBlinkTime()));
+}
+
+} // namespace
+
+HWND CaretOwner() {
+    return Caret().Owner;
+}
+
+bool CaretRect(HWND Wnd, TRect& Rect) {
+    const TCaret& C = Caret();
+    if (C.Owner != Wnd || C.HideLevel > 0 || !C.Phase) return false;
+    Rect = Bounds(C.Pos.X, C.Pos.Y, C.Width, C.Height);
+    return true;
+}
+
+bool CreateCaret(HWND Wnd, int Width, int Height) {
+    if (!IsWindow(Wnd)) return false;
+    DestroyCaret();
+    TCaret& C = Caret();
+    C.Owner = Wnd;
+    C.Width = Width > 0 ? Width : 1;
+    C.Height = Height;
+    C.HideLevel = 1;
+    return true;
+}
+
+bool DestroyCaret() {
+    TCaret& C = Caret();
+    if (!C.Owner) return false;
+    UpdateCaretArea();
+    if (C.Blink) C.Blink->stop();
+    C.Owner = 0;
+    C.HideLevel = 1;
+    return true;
+}
+
+bool SetCaretPos(int X, int Y) {
+    TCaret& C = Caret();
+    if (!C.Owner) return false;
+    UpdateCaretArea();
+    C.Pos = {X, Y};
+    if (C.HideLevel == 0) RestartBlink();
+    UpdateCaretArea();
+    return true;
+}
+
+bool GetCaretPos(TPoint& Point) {
+    Point = Caret().Pos;
+    return Caret().Owner != 0;
+}
+
+bool ShowCaret(HWND Wnd) {
+    TCaret& C = Caret();
+    if (!C.Owner || (Wnd && Wnd != C.Owner) || C.HideLevel == 0) return false;
+    if (--C.HideLevel == 0) {
+        RestartBlink();
+        UpdateCaretArea();
+    }
+    return true;
+}
+
+bool HideCaret(HWND Wnd) {
+    TCaret& C = Caret();
+    if (!C.Owner || (Wnd && Wnd != C.Owner)) return false;
+    if (C.HideLevel++ == 0) {
+        if (C.Blink) C.Blink->stop();
+        UpdateCaretArea();
+    }
+    return true;
+}
+
+UINT GetCaretBlinkTime() {
+    return 530;
+}
+
+// ---- System values ------------------------------------------------------------------------------
+
+UINT GetDoubleClickTime() {
+    return 500;
+}
+
+int GetSystemMetrics(int Index) {
+    switch (Index) {
+    case SM_CXSCREEN:
+        return Screen ? Screen->Width() : 1024;
+    case SM_CYSCREEN:
+        return Screen ? Screen->Height() : 768;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB:
+        return 17;
+    case SM_CYCAPTION:
+        return 19;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+        return 1;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    case SM_CYMENU:
+        return 19;
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK:
+    case SM_CXDRAG:
+    case SM_CYDRAG:
+        return 4;
+    case SM_CMONITORS:
+        return Screen ? Screen->MonitorCount() : 1;
+    default:
+        return 0;
+    }
+}
