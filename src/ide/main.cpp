@@ -1,7 +1,34 @@
-#include <cstdio>
+// Morvane: starts the application, shows the main window and runs until it closes.
+#include "platform/gui/Forms.h"
+#include "platform/gui/Gui.h"
+
+namespace {
+
+// The main window; it is filled in as the IDE's forms arrive.
+class TfrmMain : public TForm {
+    DECLARE_CLASS(TfrmMain, TForm)
+public:
+    explicit TfrmMain(TComponent* AOwner) : TForm(AOwner) {
+        BuildForm([this] {
+            SetCaption(u"Morvane - Arduino front-end");
+            SetPosition(poScreenCenter);
+            SetClientWidth(1111);
+            SetClientHeight(708);
+            SetKeyPreview(true);
+        });
+    }
+};
+
+TfrmMain* frmMain = nullptr;
+
+} // namespace
 
 int main() {
-    // The main window arrives with the GUI layer; until then the program only says so.
-    std::fputs("Morvane: the main window is not built yet.\n", stderr);
-    return 1;
+    RegisterPlatformGuiClasses();
+    Application->Initialize();
+    Application->SetTitle(u"Morvane - Editor and IDE for Arduino");
+    Application->CreateForm(frmMain);
+    Application->Run();
+    DoneApplication();
+    return 0;
 }

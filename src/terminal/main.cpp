@@ -1,7 +1,33 @@
-#include <cstdio>
+// Brenvik: starts the application, shows the terminal window and runs until it closes.
+#include "platform/gui/Forms.h"
+#include "platform/gui/Gui.h"
+
+namespace {
+
+// The terminal window; the serial monitor fills it in when it arrives.
+class TfrmTerm : public TForm {
+    DECLARE_CLASS(TfrmTerm, TForm)
+public:
+    explicit TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
+        BuildForm([this] {
+            SetCaption(u"Brenvik");
+            SetPosition(poScreenCenter);
+            SetClientWidth(640);
+            SetClientHeight(480);
+        });
+    }
+};
+
+TfrmTerm* frmTerm = nullptr;
+
+} // namespace
 
 int main() {
-    // The terminal window arrives with the serial monitor; until then the program only says so.
-    std::fputs("Brenvik: the terminal window is not built yet.\n", stderr);
-    return 1;
+    RegisterPlatformGuiClasses();
+    Application->Initialize();
+    Application->SetTitle(u"Brenvik");
+    Application->CreateForm(frmTerm);
+    Application->Run();
+    DoneApplication();
+    return 0;
 }

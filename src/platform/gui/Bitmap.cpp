@@ -368,6 +368,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
         D.Store = QImage();
     } else {
         QImage New(AWidth, AHeight, TBitmapPrivate::QtFormat(D.Format, D.Alpha));
+        if (New.isNull()) throw EInvalidGraphic(u"Out of system resources");
         if (D.Indexed()) {
             const QList<QRgb> Table = D.Store.isNull() ? TBitmapPrivate::Palette(D.Format) : D.Store.colorTable();
             New.setColorTable(Table);

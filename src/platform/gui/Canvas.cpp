@@ -29,13 +29,9 @@ struct TCanvasPrivate {
 
     QRegion Clip() const { return HasUserClip ? OwnerClip.intersected(UserClip) : OwnerClip; }
 
-    void ApplyClip() {
-        const QRegion R = Clip();
-        if (R.rectCount() == 1 && R.boundingRect() == DeviceArea)
-            Painter.setClipping(false);
-        else
-            Painter.setClipRegion(R);
-    }
+    // Always a clip region: after setClipping(false) Qt's raster engine ignores a region set
+    // later; a single rectangle costs nothing.
+    void ApplyClip() { Painter.setClipRegion(Clip()); }
 
     void Bind(QPaintDevice* ADevice, TPoint AOrigin, const TRect* AClip) {
         Release();
@@ -108,7 +104,7 @@ const std::vector<int>& PenPattern(TPenStyle Style) {
 }
 
 // The pixels of a one-pixel line from (X1, Y1) towards (X2, Y2), the end point left out.
-void AddLinePoints(int X1, int Y1, int X2, int Y2, std::vector<QPoint>& Out) {
+void AddLinePixels(int X1, int Y1, int X2, int Y2, std::vector<QPoint>& Out) {
     const int DX = std::abs(X2 - X1), DY = std::abs(Y2 - Y1);
     const int SX = X1 < X2 ? 1 : -1, SY = Y1 < Y2 ? 1 : -1;
     int Err = DX - DY;
@@ -125,6 +121,46 @@ void AddLinePoints(int X1, int Y1, int X2, int Y2, std::vector<QPoint>& Out) {
             Y += SY;
         }
     }
+}
+
+// Cuts the segment to Box (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(double& X1, double& Y1, double& X2, double& Y2, const QRectF& Box) {
+    const double DX = X2 - X1, DY = Y2 - Y1;
+    double T0 = 0, T1 = 1;
+    const double P[4] = {-DX, DX, -DY, DY};
+    const double Q[4] = {X1 - Box.left(), Box.right() - X1, Y1 - Box.top(), Box.bottom() - Y1};
+    for (int I = 0; I < 4; ++I) {
+        if (P[I] == 0) {
+            if (Q[I] < 0) return false;
+            continue;
+        }
+        const double T = Q[I] / P[I];
+        if (P[I] < 0)
+            T0 = std::max(T0, T);
+        else
+            T1 = std::min(T1, T);
+        if (T0 > T1) return false;
+    }
+    X2 = X1 + T1 * DX;
+    Y2 = Y1 + T1 * DY;
+    X1 = X1 + T0 * DX;
+    Y1 = Y1 + T0 * DY;
+    return true;
+}
+
+// The same for any length: a very long line is first cut to the area that can be drawn on
+// (Box), so that its pixels cost what the visible part costs.
+void AddLinePoints(int X1, int Y1, int X2, int Y2, std::vector<QPoint>& Out, const QRect& Box) {
+    const Int64 Length = std::max(std::abs(Int64(X2) - X1), std::abs(Int64(Y2) - Y1));
+    if (Length <= 4096) {
+        AddLinePixels(X1, Y1, X2, Y2, Out);
+        return;
+    }
+    double A = X1, B = Y1, C = X2, D = Y2;
+    if (!ClipSegment(A, B, C, D, QRectF(Box).adjusted(-2, -2, 2, 2))) return;
+    const int NX1 = int(std::lround(A)), NY1 = int(std::lround(B)), NX2 = int(std::lround(C)), NY2 = int(std::lround(D));
+    AddLinePixels(NX1, NY1, NX2, NY2, Out);
+    if (NX2 != X2 || NY2 != Y2) Out.push_back(QPoint(NX2, NY2)); // the real end lies beyond
 }
 
 QBrush MakeBrush(const TBrush* Brush) {
@@ -323,12 +359,13 @@ namespace {
 // Draws a chain of one-pixel segments, each without its end point, in the pen's pattern; the
 // gaps of a patterned pen take the brush colour unless the brush is clear.
 void DrawThinChain(QPainter& P, const TPen* Pen, const TBrush* Brush, const TPoint* Points, int Count,
-                   bool Closed) {
+                   bool Closed, const QRect& Box) {
     static thread_local std::vector<QPoint> Pixels;
     Pixels.clear();
     for (int I = 0; I + 1 < Count; ++I)
-        AddLinePoints(Points[I].X, Points[I].Y, Points[I + 1].X, Points[I + 1].Y, Pixels);
-    if (Closed && Count > 1) AddLinePoints(Points[Count - 1].X, Points[Count - 1].Y, Points[0].X, Points[0].Y, Pixels);
+        AddLinePoints(Points[I].X, Points[I].Y, Points[I + 1].X, Points[I + 1].Y, Pixels, Box);
+    if (Closed && Count > 1)
+        AddLinePoints(Points[Count - 1].X, Points[Count - 1].Y, Points[0].X, Points[0].Y, Pixels, Box);
     if (Pixels.empty()) return;
     P.setCompositionMode(PenComposition(Pen->Mode()));
     const std::vector<int>& Pattern = PenPattern(Pen->Style());
@@ -375,7 +412,7 @@ void TCanvas::Polyline(const TPoint* Points, int Count) {
     QPainter& P = TCanvasPrivate::Begin(this);
     if (PenVisible(FPen.get())) {
         if (FPen->Width() == 1) {
-            DrawThinChain(P, FPen.get(), FBrush.get(), Points, Count, false);
+            DrawThinChain(P, FPen.get(), FBrush.get(), Points, Count, false, FPriv->Clip().boundingRect());
         } else {
             std::vector<QPoint> Q;
             for (int I = 0; I < Count; ++I)
@@ -404,7 +441,7 @@ void TCanvas::Polygon(const TPoint* Points, int Count) {
     }
     if (PenVisible(FPen.get())) {
         if (FPen->Width() == 1) {
-            DrawThinChain(P, FPen.get(), FBrush.get(), Points, Count, true);
+            DrawThinChain(P, FPen.get(), FBrush.get(), Points, Count, true, FPriv->Clip().boundingRect());
         } else {
             P.setPen(MakeQPen(FPen.get()));
             P.drawPolygon(Q.data(), Count);
@@ -448,6 +485,7 @@ void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int R
     P.setCompositionMode(PenComposition(Pen->Mode()));
     P.setPen(Qt::NoPen);
     if (Shape == TShape::Rectangle && Outline && W == 1) {
+        const QRect Box = TCanvasPrivate::Of(Canvas).Clip().boundingRect();
         // Filled inside, framed pixel-exact (so that inverting modes touch each pixel once).
         if (BrushVisible(Brush) && R.Width() > 2 && R.Height() > 2)
             P.fillRect(QRect(R.Left + 1, R.Top + 1, R.Width() - 2, R.Height() - 2), MakeBrush(Brush));
@@ -455,9 +493,9 @@ void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int R
                                    {R.Left, R.Bottom - 1}};
         if (R.Width() == 1 || R.Height() == 1) {
             const TPoint Line[2] = {Corners[0], {Corners[2].X + (R.Width() == 1 ? 0 : 1), Corners[2].Y + (R.Width() == 1 ? 1 : 0)}};
-            DrawThinChain(P, Pen, Brush, Line, 2, false);
+            DrawThinChain(P, Pen, Brush, Line, 2, false, Box);
         } else {
-            DrawThinChain(P, Pen, Brush, Corners, 4, true);
+            DrawThinChain(P, Pen, Brush, Corners, 4, true, Box);
         }
         P.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
@@ -546,16 +584,20 @@ void TCanvas::DrawFocusRect(const TRect& Rect) {
     QPainter& P = TCanvasPrivate::Begin(this);
     if (!Rect.IsEmpty()) {
         // Every other pixel of the frame, each exactly once, inverted.
+        // Only the visible part is walked: a huge rectangle costs what shows of it.
+        const QRect Box = FPriv->Clip().boundingRect();
+        const int X0 = std::max(Rect.Left, Box.left()), X1 = std::min(Rect.Right, Box.right() + 1);
+        const int Y0 = std::max(Rect.Top + 1, Box.top()), Y1 = std::min(Rect.Bottom - 1, Box.bottom() + 1);
         std::vector<QPoint> Dots;
         auto Add = [&](int X, int Y) {
-            if (((X - Rect.Left) + (Y - Rect.Top)) % 2 == 0) Dots.push_back(QPoint(X, Y));
+            if ((Int64(X) - Rect.Left + Int64(Y) - Rect.Top) % 2 == 0) Dots.push_back(QPoint(X, Y));
         };
-        for (int X = Rect.Left; X < Rect.Right; ++X)
+        for (int X = X0; X < X1; ++X)
             Add(X, Rect.Top);
         if (Rect.Height() > 1)
-            for (int X = Rect.Left; X < Rect.Right; ++X)
+            for (int X = X0; X < X1; ++X)
                 Add(X, Rect.Bottom - 1);
-        for (int Y = Rect.Top + 1; Y < Rect.Bottom - 1; ++Y) {
+        for (int Y = Y0; Y < Y1; ++Y) {
             Add(Rect.Left, Y);
             if (Rect.Width() > 1) Add(Rect.Right - 1, Y);
         }
@@ -618,11 +660,6 @@ bool TCanvas::GetCharABCWidths(Char First, Char Last, TABC* ABC) {
 void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Char* Text, int Count, const int* Dx) {
     TFontEngine& E = *FFont->Engine();
     QPainter& P = TCanvasPrivate::Begin(this);
-    const bool Clipped = (Options & ETO_CLIPPED) && Rect;
-    if (Clipped) {
-        P.save();
-        P.setClipRect(QR(*Rect), Qt::IntersectClip);
-    }
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QColor Back = QtColor(FBrush->Color());
     if ((Options & ETO_OPAQUE) && Rect && !Rect->IsEmpty()) P.fillRect(QR(*Rect), Back);
@@ -633,19 +670,27 @@ void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Cha
     else
         Width = E.TextWidth(Text, Count);
     const bool Rotated = FFont->Orientation() % 3600 != 0;
+    // Clipping costs a clip change: upright text whose cells stay inside the rectangle does
+    // without (italics lean out of their cells).
+    const QRect Cell(X, Y, std::max(Width, 0), E.Metric.tmHeight);
+    const bool Clipped = (Options & ETO_CLIPPED) && Rect &&
+                         (Rotated || FFont->Style().Contains(fsItalic) || !QR(*Rect).contains(Cell));
+    if (Clipped) P.setClipRect(QR(*Rect), Qt::IntersectClip);
     int TX = X, TY = Y;
     if (Rotated) {
-        if (!Clipped) P.save();
+        P.save();
         P.translate(X, Y);
         P.rotate(-FFont->Orientation() / 10.0);
         TX = TY = 0;
     }
-    if (FBrush->Style() != bsClear && Width != 0) P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
+    const bool Filled = (Options & ETO_OPAQUE) && Rect && !Rotated && QR(*Rect).contains(Cell);
+    if (FBrush->Style() != bsClear && Width != 0 && !Filled) P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
     P.setRenderHint(QPainter::TextAntialiasing, FFont->Quality() != fqNonAntialiased);
     if (Count > 0)
         DrawGlyphs(P, E, TX, TY, Text, Count, Dx, QtColor(FFont->Color()), FFont->Style().Contains(fsUnderline),
                    FFont->Style().Contains(fsStrikeOut));
-    if (Clipped || Rotated) P.restore();
+    if (Rotated) P.restore();
+    if (Clipped) FPriv->ApplyClip();
     TCanvasPrivate::End(this);
 }
 

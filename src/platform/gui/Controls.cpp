@@ -8,6 +8,7 @@
 #include "platform/gui/MessagesPrivate.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 
@@ -572,10 +573,14 @@ void TControl::SetZOrder(bool TopMost) {
     else
         List.insert(List.begin(), this);
     if (auto* W = dynamic_cast<TWinControl*>(this); W && W->WindowPrivate() && W->WindowPrivate()->Widget) {
-        if (TopMost)
-            W->WindowPrivate()->Widget->raise();
-        else
-            W->WindowPrivate()->Widget->lower();
+        QWidget* Q = W->WindowPrivate()->Widget;
+        // Top-level windows on the offscreen platform have no stacking (and say so).
+        if (!Q->isWindow() || QGuiApplication::platformName() != u"offscreen") {
+            if (TopMost)
+                Q->raise();
+            else
+                Q->lower();
+        }
     }
     Invalidate();
     FParent->Realign();
@@ -1231,17 +1236,25 @@ void TWinControl::UpdateShowing() {
         if (TopLevel || FParent->FHandle) CreateHandle();
         return;
     }
-    if (FShowing != Should) {
-        FShowing = Should;
-        try {
-            Perform(CM_SHOWINGCHANGED);
-        } catch (...) {
-            FShowing = !Should;
-            throw;
-        }
+    auto UpdateChildren = [this] {
+        for (TControl* C : std::vector<TControl*>(FControls))
+            if (auto* W = dynamic_cast<TWinControl*>(C)) W->UpdateShowing();
+    };
+    if (FShowing == Should) {
+        UpdateChildren();
+        return;
     }
-    for (TControl* C : std::vector<TControl*>(FControls))
-        if (auto* W = dynamic_cast<TWinControl*>(C)) W->UpdateShowing();
+    // Children show before their parent (a form activates with its controls showing) and
+    // hide after it.
+    FShowing = Should;
+    if (Should) UpdateChildren();
+    try {
+        Perform(CM_SHOWINGCHANGED);
+    } catch (...) {
+        FShowing = !Should;
+        throw;
+    }
+    if (!Should) UpdateChildren();
 }
 
 void TWinControl::CMShowingChanged(TMessage&) {

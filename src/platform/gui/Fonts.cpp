@@ -162,6 +162,7 @@ TGlyphInfo TFontEngine::Lookup(char32_t C) {
 }
 
 int TFontEngine::TextWidth(const Char* Text, int Count) {
+    std::lock_guard<std::recursive_mutex> Guard(Lock);
     int Width = 0;
     for (int I = 0; I < Count; ++I) {
         char32_t C = Text[I];
@@ -175,6 +176,7 @@ int TFontEngine::TextWidth(const Char* Text, int Count) {
 }
 
 TABC TFontEngine::ABCWidths(char32_t C) {
+    std::lock_guard<std::recursive_mutex> Guard(Lock);
     const TGlyphInfo& G = Glyph(C);
     TABC Result;
     const QRectF Box = Fonts[G.Slot].boundingRect(G.Glyph);
@@ -190,6 +192,7 @@ TABC TFontEngine::ABCWidths(char32_t C) {
 
 int DrawGlyphs(QPainter& Painter, TFontEngine& Engine, int X, int Y, const Char* Text, int Count, const int* Dx,
                const QColor& Color, bool Underline, bool StrikeOut) {
+    std::lock_guard<std::recursive_mutex> Guard(Engine.Lock);
     // One list of glyphs and positions per font slot, reused between runs.
     thread_local std::vector<QList<quint32>> Glyphs;
     thread_local std::vector<QList<QPointF>> Positions;

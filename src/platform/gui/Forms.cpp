@@ -56,6 +56,13 @@ void SetFormMenuBar(TCustomForm* Form, QWidget* MenuBar) {
     Form->Realign();
 }
 
+// Brings a top-level window up and asks for activation (the offscreen platform has no stacking
+// of its own and says so for every raise).
+static void RaiseWindow(QWidget* W) {
+    if (QGuiApplication::platformName() != u"offscreen") W->raise();
+    W->activateWindow();
+}
+
 // ---- Parent forms ---------------------------------------------------------------------------------
 
 TCustomForm* GetParentForm(TControl* Control, bool TopForm) {
@@ -348,8 +355,7 @@ void TCustomForm::CMShowingChanged(TMessage&) {
                 W->showMinimized();
             else
                 W->show();
-            W->raise();
-            W->activateWindow();
+            RaiseWindow(W);
         }
         FFormState.Include(fsVisible);
         // The window is active as soon as it is shown, as the system does it.
@@ -465,10 +471,7 @@ void TCustomForm::WMClose(TWMClose&) {
 }
 
 void TCustomForm::BringToFront() {
-    if (TQtWindow* W = WindowOf(this); W && W->isVisible()) {
-        W->raise();
-        W->activateWindow();
-    }
+    if (TQtWindow* W = WindowOf(this); W && W->isVisible()) RaiseWindow(W);
 }
 
 // -- Activation and focus --

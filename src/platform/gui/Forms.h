@@ -338,7 +338,7 @@ template <class T> void TApplication::CreateForm(T*& Reference) {
     void* Memory = T::operator new(sizeof(T));
     Reference = static_cast<T*>(Memory);
     try {
-        new (Memory) T(this);
+        ::new (Memory) T(this);
     } catch (...) {
         Reference = nullptr;
         T::operator delete(Memory);

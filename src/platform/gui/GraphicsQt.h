@@ -36,6 +36,7 @@
 
 #include <array>
 #include <bitset>
+#include <mutex>
 #include <unordered_map>
 
 // ---- Canvas and device -----------------------------------------------------------------------
@@ -100,6 +101,8 @@ struct TFontEngine {
     int StrikeOutPos = 0;       // above the baseline
     int LineWidth = 1;
     bool FixedPitch = false;
+    // Held while glyphs are looked up or drawn: engines are shared by every canvas.
+    std::recursive_mutex Lock;
 
     // The glyph of a code point (found in a fallback font when the font lacks it).
     const TGlyphInfo& Glyph(char32_t C) {

@@ -100,9 +100,17 @@ LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
         if (It == R.Windows.end()) return 0;
         Entry = It->second;
     }
-    if (Entry.Control) return Entry.Control->Perform(Msg, WParam, LParam);
+    // As the system's window procedure does: a handler's exception goes to the application's
+    // exception handling, never back to the sender.
     TMessage M{Msg, WParam, LParam, 0};
-    if (Entry.Method && *Entry.Method) (*Entry.Method)(M);
+    try {
+        if (Entry.Control)
+            Entry.Control->Perform(M);
+        else if (Entry.Method && *Entry.Method)
+            (*Entry.Method)(M);
+    } catch (...) {
+        HandleGuiException(Entry.Control);
+    }
     return M.Result;
 }
 
@@ -466,10 +474,22 @@ HWND GetParent(HWND Wnd) {
 }
 
 HWND WindowFromPoint(const TPoint& Point) {
-    if (!qApp) return 0;
-    QWidget* W = QApplication::widgetAt(Point.X, Point.Y);
-    for (; W; W = W->parentWidget())
-        if (auto* Q = dynamic_cast<TQtWindow*>(W); Q && Q->Owner()) return Q->Owner()->Control->WindowHandle();
+    // Our own windows in their stacking order (the active form first), down to the deepest
+    // child window under the point.
+    if (!Screen) return 0;
+    for (int I = 0; I < Screen->FormCount(); ++I) {
+        TWinControl* W = Screen->Forms(I);
+        if (!W->Showing() || !W->HandleAllocated()) continue;
+        const TPoint Origin = W->ClientToScreen({0, 0});
+        const TRect M = W->NonClientMargins();
+        if (!PtInRect(Bounds(Origin.X - M.Left, Origin.Y - M.Top, W->Width(), W->Height()), Point)) continue;
+        for (;;) {
+            auto* Child = dynamic_cast<TWinControl*>(W->ControlAtPos(W->ScreenToClient(Point), true, true));
+            if (!Child || !Child->Showing() || !Child->HandleAllocated()) break;
+            W = Child;
+        }
+        return W->WindowHandle();
+    }
     return 0;
 }
 

@@ -161,6 +161,7 @@ void BreakWords(TLayout& Layout, const String& Text, int Prefix, int MaxWidth, s
 int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format) {
     if (!Canvas) return 0;
     TFontEngine& E = *Canvas->Font()->Engine();
+    std::lock_guard<std::recursive_mutex> Guard(E.Lock);
     const TTextMetric& M = E.Metric;
     int TabChars = 8;
     if (Format & DT_TABSTOP) {
