@@ -66,10 +66,12 @@ void InstallServiceHooks() {
 void RegisterServiceClasses() {
     static const bool Done = [] {
         for (TClass C :
-             {TOpenDialog::StaticClass(), TSaveDialog::StaticClass(), TSelectDirectoryDialog::StaticClass(),
-              TColorDialog::StaticClass(), TFontDialog::StaticClass(), TPrintDialog::StaticClass(),
-              TPrinterSetupDialog::StaticClass(), TMenuItem::StaticClass(), TMainMenu::StaticClass(),
-              TPopupMenu::StaticClass(), TAction::StaticClass(), TActionList::StaticClass(),
+             {TCommonDialog::StaticClass(), TOpenDialog::StaticClass(), TSaveDialog::StaticClass(),
+              TSelectDirectoryDialog::StaticClass(), TColorDialog::StaticClass(), TFontDialog::StaticClass(),
+              TPrintDialog::StaticClass(), TPrinterSetupDialog::StaticClass(), TMenuItem::StaticClass(),
+              TMenu::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass(),
+              TBasicAction::StaticClass(), TContainedAction::StaticClass(), TCustomAction::StaticClass(),
+              TAction::StaticClass(), TCustomActionList::StaticClass(), TActionList::StaticClass(),
               TTimer::StaticClass()})
             RegisterClass(C);
         InstallServiceHooks();
