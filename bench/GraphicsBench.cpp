@@ -15,9 +15,24 @@ constexpr int Lines = 10000;
 constexpr int Columns = 80;
 
 std::vector<String> SourceLines() {
-    static const char16_t* Words[] = {u"digitalWrite", u"(", u"ledPin", u", ", u"HIGH", u");", u" // ", u"delay",
-                                      u"1000", u"void", u" loop() {", u"int", u" value = ", u"analogRead", u"A0",
-                                      u"Serial.println", u"}", u"  "};
+    static const char16_t* Words[] = {u"digitalWrite",
+                                      u"(",
+                                      u"ledPin",
+                                      u", ",
+                                      u"HIGH",
+                                      u");",
+                                      u" // ",
+                                      u"delay",
+                                      u"1000",
+                                      u"void",
+                                      u" loop() {",
+                                      u"int",
+                                      u" value = ",
+                                      u"analogRead",
+                                      u"A0",
+                                      u"Serial.println",
+                                      u"}",
+                                      u"  "};
     std::vector<String> Result;
     unsigned Seed = 12345;
     for (int I = 0; I < Lines; ++I) {
@@ -55,13 +70,19 @@ void TextOutWithAdvances(benchmark::State& State, bool Opaque, bool WithAdvances
         }
     }
     State.SetItemsProcessed(State.iterations() * Lines);
-    State.counters["per_line"] = benchmark::Counter(double(Lines), benchmark::Counter::kIsIterationInvariantRate |
-                                                                        benchmark::Counter::kInvert);
+    State.counters["per_line"] = benchmark::Counter(
+        double(Lines), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_TextOutAdvancesOpaque(benchmark::State& State) { TextOutWithAdvances(State, true, true); }
-void BM_TextOutAdvancesTransparent(benchmark::State& State) { TextOutWithAdvances(State, false, true); }
-void BM_TextOutPlain(benchmark::State& State) { TextOutWithAdvances(State, true, false); }
+void BM_TextOutAdvancesOpaque(benchmark::State& State) {
+    TextOutWithAdvances(State, true, true);
+}
+void BM_TextOutAdvancesTransparent(benchmark::State& State) {
+    TextOutWithAdvances(State, false, true);
+}
+void BM_TextOutPlain(benchmark::State& State) {
+    TextOutWithAdvances(State, true, false);
+}
 
 BENCHMARK(BM_TextOutAdvancesOpaque)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextOutAdvancesTransparent)->Unit(benchmark::kMillisecond);

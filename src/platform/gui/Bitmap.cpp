@@ -54,7 +54,8 @@ QByteArray EncodeImage(const QImage& Image, const char* Kind, int Quality) {
     QImageWriter Writer(&Buffer, Kind);
     if (Quality >= 0) Writer.setQuality(Quality);
     if (!Writer.write(Image))
-        throw EInvalidGraphic(Format(u"Cannot write the picture: %s", {Writer.errorString().toStdU16String()}));
+        throw EInvalidGraphic(
+            Format(u"Cannot write the picture: %s", {Writer.errorString().toStdU16String()}));
     return Data;
 }
 
@@ -72,17 +73,25 @@ quint32 GetLE(const TBytes& B, size_t Offset, int Bytes) {
 
 int BitsOf(TPixelFormat Format) {
     switch (Format) {
-    case pf1bit: return 1;
-    case pf4bit: return 4;
-    case pf8bit: return 8;
+    case pf1bit:
+        return 1;
+    case pf4bit:
+        return 4;
+    case pf8bit:
+        return 8;
     case pf15bit:
-    case pf16bit: return 16;
-    case pf24bit: return 24;
-    default: return 32;
+    case pf16bit:
+        return 16;
+    case pf24bit:
+        return 24;
+    default:
+        return 32;
     }
 }
 
-int StrideOf(int Width, int Bits) { return ((Width * Bits + 31) / 32) * 4; }
+int StrideOf(int Width, int Bits) {
+    return ((Width * Bits + 31) / 32) * 4;
+}
 
 // The pixel format a BMP file declares (pfCustom when the bytes are no BMP).
 TPixelFormat BmpPixelFormat(const TBytes& B) {
@@ -90,16 +99,22 @@ TPixelFormat BmpPixelFormat(const TBytes& B) {
     const quint32 InfoSize = GetLE(B, 14, 4);
     const int Bits = int(InfoSize == 12 ? GetLE(B, 24, 2) : GetLE(B, 28, 2));
     switch (Bits) {
-    case 1: return pf1bit;
-    case 4: return pf4bit;
-    case 8: return pf8bit;
+    case 1:
+        return pf1bit;
+    case 4:
+        return pf4bit;
+    case 8:
+        return pf8bit;
     case 16: {
         const quint32 Compression = InfoSize >= 40 ? GetLE(B, 30, 4) : 0;
         return Compression == 3 && GetLE(B, 14 + 40 + 4, 4) == 0x07E0 ? pf16bit : pf15bit;
     }
-    case 24: return pf24bit;
-    case 32: return pf32bit;
-    default: return pfCustom;
+    case 24:
+        return pf24bit;
+    case 32:
+        return pf32bit;
+    default:
+        return pfCustom;
     }
 }
 
@@ -167,19 +182,25 @@ void TGraphic::SaveToFile(const String& FileName) {
     SaveToStream(&Stream);
     const TBytes& Bytes = Stream.Bytes();
     if (!WriteFileSafe(FileName, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size())))
-        throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {FileName, Utf8ToString(std::strerror(errno))}));
+        throw EFCreateError(
+            Format(u"Cannot create file \"%s\". %s", {FileName, Utf8ToString(std::strerror(errno))}));
 }
 
 // ---- Bitmap pixels -----------------------------------------------------------------------------
 
 QImage::Format TBitmapPrivate::QtFormat(TPixelFormat Format, TAlphaFormat Alpha) {
     switch (Format) {
-    case pf1bit: return QImage::Format_Mono;
+    case pf1bit:
+        return QImage::Format_Mono;
     case pf4bit:
-    case pf8bit: return QImage::Format_Indexed8;
-    case pf15bit: return QImage::Format_RGB555;
-    case pf16bit: return QImage::Format_RGB16;
-    case pf24bit: return QImage::Format_BGR888;
+    case pf8bit:
+        return QImage::Format_Indexed8;
+    case pf15bit:
+        return QImage::Format_RGB555;
+    case pf16bit:
+        return QImage::Format_RGB16;
+    case pf24bit:
+        return QImage::Format_BGR888;
     default:
         return Alpha == afIgnored   ? QImage::Format_RGB32
                : Alpha == afDefined ? QImage::Format_ARGB32
@@ -312,9 +333,13 @@ void BitmapFromQImage(TBitmap* Bitmap, const QImage& Image) {
 
 // ---- TBitmap -----------------------------------------------------------------------------------
 
-TBitmap::TBitmap() : FData(std::make_unique<TBitmapPrivate>()) { FData->Owner = this; }
+TBitmap::TBitmap() : FData(std::make_unique<TBitmapPrivate>()) {
+    FData->Owner = this;
+}
 
-TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight); }
+TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() {
+    SetSize(AWidth, AHeight);
+}
 
 TBitmap::~TBitmap() {
     if (FCanvas) ReleaseCanvas(FCanvas.get());
@@ -352,11 +377,21 @@ void TBitmap::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
 }
 
-int TBitmap::Width() const { return FData->Store.width(); }
-int TBitmap::Height() const { return FData->Store.height(); }
-void TBitmap::SetWidth(int Value) { SetSize(Value, Height()); }
-void TBitmap::SetHeight(int Value) { SetSize(Width(), Value); }
-bool TBitmap::Empty() const { return FData->Store.width() == 0 || FData->Store.height() == 0; }
+int TBitmap::Width() const {
+    return FData->Store.width();
+}
+int TBitmap::Height() const {
+    return FData->Store.height();
+}
+void TBitmap::SetWidth(int Value) {
+    SetSize(Value, Height());
+}
+void TBitmap::SetHeight(int Value) {
+    SetSize(Width(), Value);
+}
+bool TBitmap::Empty() const {
+    return FData->Store.width() == 0 || FData->Store.height() == 0;
+}
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
     AWidth = std::max(AWidth, 0);
@@ -370,7 +405,8 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
         QImage New(AWidth, AHeight, TBitmapPrivate::QtFormat(D.Format, D.Alpha));
         if (New.isNull()) throw EInvalidGraphic(u"Out of system resources");
         if (D.Indexed()) {
-            const QList<QRgb> Table = D.Store.isNull() ? TBitmapPrivate::Palette(D.Format) : D.Store.colorTable();
+            const QList<QRgb> Table =
+                D.Store.isNull() ? TBitmapPrivate::Palette(D.Format) : D.Store.colorTable();
             New.setColorTable(Table);
             int White = 0;
             for (int I = 0; I < Table.size(); ++I)
@@ -396,7 +432,9 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
     D.Touch();
 }
 
-TPixelFormat TBitmap::PixelFormat() const { return FData->Format; }
+TPixelFormat TBitmap::PixelFormat() const {
+    return FData->Format;
+}
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
     if (Value == pfCustom) throw EInvalidGraphic(u"Invalid pixel format");
@@ -408,7 +446,9 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     FData->Touch();
 }
 
-TAlphaFormat TBitmap::AlphaFormat() const { return FData->Alpha; }
+TAlphaFormat TBitmap::AlphaFormat() const {
+    return FData->Alpha;
+}
 
 void TBitmap::SetAlphaFormat(TAlphaFormat Value) {
     if (Value == FData->Alpha) return;
@@ -457,8 +497,9 @@ int TBitmap::RowBytes() const {
 TColor TBitmap::TransparentColor() const {
     if (FTransparentMode == tmFixed && FTransparentColor != clDefault) return FTransparentColor;
     if (Empty()) return clNone;
-    const_cast<TBitmapPrivate&>(*FData).Settle();
-    return ColorFromQt(FData->Store.pixel(0, Height() - 1));
+    // Read where the pixels are now, leaving the canvas bound.
+    if (FData->PackedActive) FData->Settle();
+    return ColorFromQt(FData->Current().pixel(0, Height() - 1));
 }
 
 void TBitmap::SetTransparentColor(TColor Value) {
@@ -557,7 +598,8 @@ void TBitmap::SaveToStream(TStream* Stream) {
         const uchar* Src = Img.constScanLine(Y);
         if (D.Format == pf4bit) {
             for (int X = 0; X < W; ++X)
-                Row[X / 2] = char(uchar(Row[X / 2]) | ((X % 2 == 0) ? (Src[X] & 0x0F) << 4 : (Src[X] & 0x0F)));
+                Row[X / 2] =
+                    char(uchar(Row[X / 2]) | ((X % 2 == 0) ? (Src[X] & 0x0F) << 4 : (Src[X] & 0x0F)));
         } else {
             std::memcpy(Row.data(), Src, size_t(std::min<qsizetype>(Stride, Img.bytesPerLine())));
         }
@@ -581,7 +623,9 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect, Byte Opacity) {
     }
 }
 
-void TPngImage::LoadFromStream(TStream* Stream) { TBitmap::LoadFromStream(Stream); }
+void TPngImage::LoadFromStream(TStream* Stream) {
+    TBitmap::LoadFromStream(Stream);
+}
 
 void TJPEGImage::SetCompressionQuality(int Value) {
     Value = std::clamp(Value, 1, 100);
@@ -620,9 +664,15 @@ void TIcon::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
 }
 
-int TIcon::Width() const { return FImage->Width(); }
-int TIcon::Height() const { return FImage->Height(); }
-bool TIcon::Empty() const { return FImage->Empty(); }
+int TIcon::Width() const {
+    return FImage->Width();
+}
+int TIcon::Height() const {
+    return FImage->Height();
+}
+bool TIcon::Empty() const {
+    return FImage->Empty();
+}
 
 void TIcon::SetWidth(int Value) {
     if (Value != Width()) throw EInvalidGraphicOperation(u"Cannot change the size of an icon");

@@ -12,8 +12,8 @@ struct TCanvasPrivate {
     QImage* Image = nullptr;
     QPainter Painter;
     TPoint Origin;
-    QRect DeviceArea;      // canvas coordinates
-    QRegion OwnerClip;     // canvas coordinates
+    QRect DeviceArea;  // canvas coordinates
+    QRegion OwnerClip; // canvas coordinates
     bool HasUserClip = false;
     QRegion UserClip;
 
@@ -58,7 +58,9 @@ struct TCanvasPrivate {
 
 namespace {
 
-QRect QR(const TRect& R) { return QRect(R.Left, R.Top, R.Width(), R.Height()); }
+QRect QR(const TRect& R) {
+    return QRect(R.Left, R.Top, R.Width(), R.Height());
+}
 
 TRect Normalized(int X1, int Y1, int X2, int Y2) {
     return {std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
@@ -67,19 +69,32 @@ TRect Normalized(int X1, int Y1, int X2, int Y2) {
 // The composition of a pen mode; pmBlack and pmWhite copy their colour, pmNop draws nothing.
 QPainter::CompositionMode PenComposition(TPenMode Mode) {
     switch (Mode) {
-    case pmNot: return QPainter::RasterOp_NotDestination;
-    case pmNotCopy: return QPainter::RasterOp_NotSource;
-    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
-    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
-    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
-    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
-    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
-    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case pmMask: return QPainter::RasterOp_SourceAndDestination;
-    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case pmXor: return QPainter::RasterOp_SourceXorDestination;
-    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+    case pmNot:
+        return QPainter::RasterOp_NotDestination;
+    case pmNotCopy:
+        return QPainter::RasterOp_NotSource;
+    case pmMergePenNot:
+        return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen:
+        return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge:
+        return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask:
+        return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask:
+        return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
     }
 }
 
@@ -91,15 +106,21 @@ QColor PenColor(const TPen* Pen) {
 
 // Cosmetic pen patterns in pixels (on, off, on, off...).
 const std::vector<int>& PenPattern(TPenStyle Style) {
-    static const std::vector<int> Solid, Dash{18, 6}, Dot{3, 3}, DashDot{9, 6, 3, 6}, DashDotDot{9, 3, 3, 3, 3, 3},
-        Alternate{1, 1};
+    static const std::vector<int> Solid, Dash{18, 6}, Dot{3, 3}, DashDot{9, 6, 3, 6},
+        DashDotDot{9, 3, 3, 3, 3, 3}, Alternate{1, 1};
     switch (Style) {
-    case psDash: return Dash;
-    case psDot: return Dot;
-    case psDashDot: return DashDot;
-    case psDashDotDot: return DashDotDot;
-    case psAlternate: return Alternate;
-    default: return Solid;
+    case psDash:
+        return Dash;
+    case psDot:
+        return Dot;
+    case psDashDot:
+        return DashDot;
+    case psDashDotDot:
+        return DashDotDot;
+    case psAlternate:
+        return Alternate;
+    default:
+        return Solid;
     }
 }
 
@@ -158,7 +179,8 @@ void AddLinePoints(int X1, int Y1, int X2, int Y2, std::vector<QPoint>& Out, con
     }
     double A = X1, B = Y1, C = X2, D = Y2;
     if (!ClipSegment(A, B, C, D, QRectF(Box).adjusted(-2, -2, 2, 2))) return;
-    const int NX1 = int(std::lround(A)), NY1 = int(std::lround(B)), NX2 = int(std::lround(C)), NY2 = int(std::lround(D));
+    const int NX1 = int(std::lround(A)), NY1 = int(std::lround(B)), NX2 = int(std::lround(C)),
+              NY2 = int(std::lround(D));
     AddLinePixels(NX1, NY1, NX2, NY2, Out);
     if (NX2 != X2 || NY2 != Y2) Out.push_back(QPoint(NX2, NY2)); // the real end lies beyond
 }
@@ -167,18 +189,28 @@ QBrush MakeBrush(const TBrush* Brush) {
     if (Brush->Bitmap() && !Brush->Bitmap()->Empty()) return QBrush(BitmapToQImage(Brush->Bitmap()));
     const QColor C = QtColor(Brush->Color());
     switch (Brush->Style()) {
-    case bsClear: return QBrush(Qt::NoBrush);
-    case bsHorizontal: return QBrush(C, Qt::HorPattern);
-    case bsVertical: return QBrush(C, Qt::VerPattern);
-    case bsFDiagonal: return QBrush(C, Qt::FDiagPattern);
-    case bsBDiagonal: return QBrush(C, Qt::BDiagPattern);
-    case bsCross: return QBrush(C, Qt::CrossPattern);
-    case bsDiagCross: return QBrush(C, Qt::DiagCrossPattern);
-    default: return QBrush(C);
+    case bsClear:
+        return QBrush(Qt::NoBrush);
+    case bsHorizontal:
+        return QBrush(C, Qt::HorPattern);
+    case bsVertical:
+        return QBrush(C, Qt::VerPattern);
+    case bsFDiagonal:
+        return QBrush(C, Qt::FDiagPattern);
+    case bsBDiagonal:
+        return QBrush(C, Qt::BDiagPattern);
+    case bsCross:
+        return QBrush(C, Qt::CrossPattern);
+    case bsDiagCross:
+        return QBrush(C, Qt::DiagCrossPattern);
+    default:
+        return QBrush(C);
     }
 }
 
-bool BrushVisible(const TBrush* Brush) { return Brush->Style() != bsClear || Brush->Bitmap(); }
+bool BrushVisible(const TBrush* Brush) {
+    return Brush->Style() != bsClear || Brush->Bitmap();
+}
 
 // A wide or geometric pen for Qt's own outlines.
 QPen MakeQPen(const TPen* Pen) {
@@ -199,14 +231,22 @@ QPen MakeQPen(const TPen* Pen) {
 // Composition and colour of a copy mode that takes its source from an image.
 QPainter::CompositionMode CopyComposition(TCopyMode Mode) {
     switch (Mode) {
-    case cmSrcAnd: return QPainter::RasterOp_SourceAndDestination;
-    case cmSrcPaint: return QPainter::RasterOp_SourceOrDestination;
-    case cmSrcInvert: return QPainter::RasterOp_SourceXorDestination;
-    case cmNotSrcCopy: return QPainter::RasterOp_NotSource;
-    case cmSrcErase: return QPainter::RasterOp_SourceAndNotDestination;
-    case cmNotSrcErase: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case cmMergePaint: return QPainter::RasterOp_NotSourceOrDestination;
-    default: return QPainter::CompositionMode_Source;
+    case cmSrcAnd:
+        return QPainter::RasterOp_SourceAndDestination;
+    case cmSrcPaint:
+        return QPainter::RasterOp_SourceOrDestination;
+    case cmSrcInvert:
+        return QPainter::RasterOp_SourceXorDestination;
+    case cmNotSrcCopy:
+        return QPainter::RasterOp_NotSource;
+    case cmSrcErase:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case cmNotSrcErase:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case cmMergePaint:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    default:
+        return QPainter::CompositionMode_Source;
     }
 }
 
@@ -255,13 +295,21 @@ void BindCanvas(TCanvas* Canvas, QPaintDevice* Device, TPoint Origin, const TRec
     TCanvasPrivate::Of(Canvas).Bind(Device, Origin, Clip);
 }
 
-void ReleaseCanvas(TCanvas* Canvas) { TCanvasPrivate::Of(Canvas).Release(); }
+void ReleaseCanvas(TCanvas* Canvas) {
+    TCanvasPrivate::Of(Canvas).Release();
+}
 
-QPaintDevice* CanvasDevice(TCanvas* Canvas) { return TCanvasPrivate::Of(Canvas).Device; }
+QPaintDevice* CanvasDevice(TCanvas* Canvas) {
+    return TCanvasPrivate::Of(Canvas).Device;
+}
 
-QImage* CanvasImage(TCanvas* Canvas) { return TCanvasPrivate::Of(Canvas).Image; }
+QImage* CanvasImage(TCanvas* Canvas) {
+    return TCanvasPrivate::Of(Canvas).Image;
+}
 
-TPoint CanvasOrigin(TCanvas* Canvas) { return TCanvasPrivate::Of(Canvas).Origin; }
+TPoint CanvasOrigin(TCanvas* Canvas) {
+    return TCanvasPrivate::Of(Canvas).Origin;
+}
 
 QPainter* CanvasPainter(TCanvas* Canvas) {
     TCanvasPrivate& D = TCanvasPrivate::Of(Canvas);
@@ -269,9 +317,13 @@ QPainter* CanvasPainter(TCanvas* Canvas) {
     return &D.Painter;
 }
 
-QPainter& BeginCanvasDrawing(TCanvas* Canvas) { return TCanvasPrivate::Begin(Canvas); }
+QPainter& BeginCanvasDrawing(TCanvas* Canvas) {
+    return TCanvasPrivate::Begin(Canvas);
+}
 
-void EndCanvasDrawing(TCanvas* Canvas) { TCanvasPrivate::End(Canvas); }
+void EndCanvasDrawing(TCanvas* Canvas) {
+    TCanvasPrivate::End(Canvas);
+}
 
 // ---- TCanvas -----------------------------------------------------------------------------------
 
@@ -279,13 +331,23 @@ TCanvas::TCanvas()
     : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()),
       FPriv(std::make_unique<TCanvasPrivate>()) {}
 
-TCanvas::~TCanvas() { FPriv->Release(); }
+TCanvas::~TCanvas() {
+    FPriv->Release();
+}
 
-void TCanvas::SetFont(TFont* Value) { FFont->Assign(Value); }
-void TCanvas::SetPen(TPen* Value) { FPen->Assign(Value); }
-void TCanvas::SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+void TCanvas::SetFont(TFont* Value) {
+    FFont->Assign(Value);
+}
+void TCanvas::SetPen(TPen* Value) {
+    FPen->Assign(Value);
+}
+void TCanvas::SetBrush(TBrush* Value) {
+    FBrush->Assign(Value);
+}
 
-bool TCanvas::HandleAllocated() const { return FPriv->Device != nullptr; }
+bool TCanvas::HandleAllocated() const {
+    return FPriv->Device != nullptr;
+}
 
 void TCanvas::RequiredState() {
     if (!FPriv->Device) CreateHandle();
@@ -395,11 +457,15 @@ void DrawThinChain(QPainter& P, const TPen* Pen, const TBrush* Brush, const TPoi
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-bool PenVisible(const TPen* Pen) { return Pen->Style() != psClear && Pen->Mode() != pmNop; }
+bool PenVisible(const TPen* Pen) {
+    return Pen->Style() != psClear && Pen->Mode() != pmNop;
+}
 
 } // namespace
 
-void TCanvas::MoveTo(int X, int Y) { FPenPos = {X, Y}; }
+void TCanvas::MoveTo(int X, int Y) {
+    FPenPos = {X, Y};
+}
 
 void TCanvas::LineTo(int X, int Y) {
     const TPoint Points[2] = {FPenPos, {X, Y}};
@@ -470,8 +536,8 @@ void ArcAngles(const QRectF& Box, int SX, int SY, int EX, int EY, int& Start, in
     Span = int(std::lround(S * 16));
 }
 
-void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int RX, int RY, int SX = 0, int SY = 0,
-               int EX = 0, int EY = 0) {
+void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int RX, int RY, int SX = 0,
+               int SY = 0, int EX = 0, int EY = 0) {
     const TPen* Pen = Canvas->Pen();
     const TBrush* Brush = Canvas->Brush();
     const bool Outline = PenVisible(Pen);
@@ -489,10 +555,12 @@ void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int R
         // Filled inside, framed pixel-exact (so that inverting modes touch each pixel once).
         if (BrushVisible(Brush) && R.Width() > 2 && R.Height() > 2)
             P.fillRect(QRect(R.Left + 1, R.Top + 1, R.Width() - 2, R.Height() - 2), MakeBrush(Brush));
-        const TPoint Corners[4] = {{R.Left, R.Top}, {R.Right - 1, R.Top}, {R.Right - 1, R.Bottom - 1},
-                                   {R.Left, R.Bottom - 1}};
+        const TPoint Corners[4] = {
+            {R.Left, R.Top}, {R.Right - 1, R.Top}, {R.Right - 1, R.Bottom - 1}, {R.Left, R.Bottom - 1}};
         if (R.Width() == 1 || R.Height() == 1) {
-            const TPoint Line[2] = {Corners[0], {Corners[2].X + (R.Width() == 1 ? 0 : 1), Corners[2].Y + (R.Width() == 1 ? 1 : 0)}};
+            const TPoint Line[2] = {
+                Corners[0],
+                {Corners[2].X + (R.Width() == 1 ? 0 : 1), Corners[2].Y + (R.Width() == 1 ? 1 : 0)}};
             DrawThinChain(P, Pen, Brush, Line, 2, false, Box);
         } else {
             DrawThinChain(P, Pen, Brush, Corners, 4, true, Box);
@@ -511,11 +579,21 @@ void DrawShape(TCanvas* Canvas, QPainter& P, TShape Shape, const TRect& R, int R
         else
             P.fillRect(QRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1), P.brush());
         break;
-    case TShape::RoundRect: P.drawRoundedRect(Box, RX / 2.0, RY / 2.0); break;
-    case TShape::Ellipse: P.drawEllipse(Box); break;
-    case TShape::Arc: P.drawArc(Box, Start, Span); break;
-    case TShape::Pie: P.drawPie(Box, Start, Span); break;
-    case TShape::Chord: P.drawChord(Box, Start, Span); break;
+    case TShape::RoundRect:
+        P.drawRoundedRect(Box, RX / 2.0, RY / 2.0);
+        break;
+    case TShape::Ellipse:
+        P.drawEllipse(Box);
+        break;
+    case TShape::Arc:
+        P.drawArc(Box, Start, Span);
+        break;
+    case TShape::Pie:
+        P.drawPie(Box, Start, Span);
+        break;
+    case TShape::Chord:
+        P.drawChord(Box, Start, Span);
+        break;
     }
     P.setBrush(Qt::NoBrush);
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -561,6 +639,7 @@ void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int 
 
 void TCanvas::FillRect(const TRect& Rect) {
     QPainter& P = TCanvasPrivate::Begin(this);
+    P.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (BrushVisible(FBrush.get()) && !Rect.IsEmpty()) P.fillRect(QR(Rect), MakeBrush(FBrush.get()));
     TCanvasPrivate::End(this);
 }
@@ -568,6 +647,7 @@ void TCanvas::FillRect(const TRect& Rect) {
 void TCanvas::FrameRect(const TRect& Rect) {
     QPainter& P = TCanvasPrivate::Begin(this);
     if (BrushVisible(FBrush.get()) && !Rect.IsEmpty()) {
+        P.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QBrush B = MakeBrush(FBrush.get());
         const int W = Rect.Width(), H = Rect.Height();
         P.fillRect(QRect(Rect.Left, Rect.Top, W, 1), B);
@@ -657,7 +737,8 @@ bool TCanvas::GetCharABCWidths(Char First, Char Last, TABC* ABC) {
     return true;
 }
 
-void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Char* Text, int Count, const int* Dx) {
+void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Char* Text, int Count,
+                         const int* Dx) {
     TFontEngine& E = *FFont->Engine();
     QPainter& P = TCanvasPrivate::Begin(this);
     P.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -684,11 +765,12 @@ void TCanvas::ExtTextOut(int X, int Y, int Options, const TRect* Rect, const Cha
         TX = TY = 0;
     }
     const bool Filled = (Options & ETO_OPAQUE) && Rect && !Rotated && QR(*Rect).contains(Cell);
-    if (FBrush->Style() != bsClear && Width != 0 && !Filled) P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
+    if (FBrush->Style() != bsClear && Width != 0 && !Filled)
+        P.fillRect(QRect(TX, TY, Width, E.Metric.tmHeight), Back);
     P.setRenderHint(QPainter::TextAntialiasing, FFont->Quality() != fqNonAntialiased);
     if (Count > 0)
-        DrawGlyphs(P, E, TX, TY, Text, Count, Dx, QtColor(FFont->Color()), FFont->Style().Contains(fsUnderline),
-                   FFont->Style().Contains(fsStrikeOut));
+        DrawGlyphs(P, E, TX, TY, Text, Count, Dx, QtColor(FFont->Color()),
+                   FFont->Style().Contains(fsUnderline), FFont->Style().Contains(fsStrikeOut));
     if (Rotated) P.restore();
     if (Clipped) FPriv->ApplyClip();
     TCanvasPrivate::End(this);
@@ -709,14 +791,17 @@ void TCanvas::TextRect(TRect& Rect, const String& Text, const TTextFormat& Forma
     DrawText(this, Text, Rect, TextFormatFlags(Format));
 }
 
-bool ExtTextOut(TCanvas* Canvas, int X, int Y, int Options, const TRect* Rect, const String& Text, const int* Dx) {
+bool ExtTextOut(TCanvas* Canvas, int X, int Y, int Options, const TRect* Rect, const String& Text,
+                const int* Dx) {
     Canvas->ExtTextOut(X, Y, Options, Rect, Text, Dx);
     return true;
 }
 
 // ---- Pictures ----------------------------------------------------------------------------------
 
-void TCanvas::Draw(int X, int Y, TGraphic* Graphic) { Draw(X, Y, Graphic, 255); }
+void TCanvas::Draw(int X, int Y, TGraphic* Graphic) {
+    Draw(X, Y, Graphic, 255);
+}
 
 void TCanvas::Draw(int X, int Y, TGraphic* Graphic, Byte Opacity) {
     if (!Graphic || Graphic->Empty()) return;
@@ -738,7 +823,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
     TCanvasPrivate& S = TCanvasPrivate::Of(Canvas);
     QImage Part;
     if (S.Image) {
-        Part = S.Image->copy(QRect(Source.Left + S.Origin.X, Source.Top + S.Origin.Y, Source.Width(), Source.Height()));
+        Part = S.Image->copy(
+            QRect(Source.Left + S.Origin.X, Source.Top + S.Origin.Y, Source.Width(), Source.Height()));
     } else {
         return; // a device without readable pixels
     }
@@ -749,9 +835,8 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
 
 void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source, TColor Color) {
     if (!Bitmap || Bitmap->Empty()) return;
-    QImage Part = BitmapToQImage(Bitmap)
-                      .copy(QR(Source))
-                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage Part =
+        BitmapToQImage(Bitmap).copy(QR(Source)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRgb Key = QtRgb(Color), Fill = QtRgb(FBrush->Color());
     for (int Y = 0; Y < Part.height(); ++Y) {
         QRgb* Row = reinterpret_cast<QRgb*>(Part.scanLine(Y));
@@ -775,4 +860,6 @@ QColor QtColor(TColor Color) {
     return QColor(QtRgb(Color));
 }
 
-TColor ColorFromQt(QRgb Rgb) { return RGB(Byte(qRed(Rgb)), Byte(qGreen(Rgb)), Byte(qBlue(Rgb))); }
+TColor ColorFromQt(QRgb Rgb) {
+    return RGB(Byte(qRed(Rgb)), Byte(qGreen(Rgb)), Byte(qBlue(Rgb)));
+}

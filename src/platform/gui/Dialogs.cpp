@@ -78,8 +78,11 @@ bool TOpenDialog::DoCanClose() {
 }
 
 bool TOpenDialog::Execute() {
+    // A choice that OnCanClose refused does not stay when the user cancels afterwards.
     const String OldFileName = FFileName;
     const int OldFilterIndex = FFilterIndex;
+    TStringList OldFiles;
+    OldFiles.Assign(FFiles.get());
     TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
     TQuestion Q = NewQuestion(Kind(), FTitle);
     Q.FileName = FFileName;
@@ -90,14 +93,14 @@ bool TOpenDialog::Execute() {
     Q.Options = FOptions;
     while (true) {
         const TAnswer A = AskQuestion(Q);
-        if (A.Result != mrOk) {
-            FFileName = OldFileName;
-            FFilterIndex = OldFilterIndex;
-            return false;
-        }
         std::vector<String> Files = A.Files;
         if (Files.empty() && !A.FileName.empty()) Files.push_back(A.FileName);
-        if (Files.empty()) continue; // OK without a name: the dialog stays open
+        if (A.Result != mrOk || Files.empty()) {
+            FFileName = OldFileName;
+            FFilterIndex = OldFilterIndex;
+            FFiles->Assign(&OldFiles);
+            return false;
+        }
         if (!FOptions.Contains(ofAllowMultiSelect)) Files.resize(1);
         FFiles->BeginUpdate();
         FFiles->Clear();

@@ -182,7 +182,8 @@ TRect ButtonBody(TPixels& Px, TRect R, Cardinal State, bool ScrollStyle) {
         Edge(Px, R, EDGE_SUNKEN, BF_RECT | BF_ADJUST | Middle);
     else
         Edge(Px, R, EDGE_RAISED, BF_RECT | BF_SOFT | BF_ADJUST | Middle);
-    if ((State & DFCS_CHECKED) && !Pushed && !(State & DFCS_TRANSPARENT)) Px.Dither(R, clBtnFace, clBtnHighlight);
+    if ((State & DFCS_CHECKED) && !Pushed && !(State & DFCS_TRANSPARENT))
+        Px.Dither(R, clBtnFace, clBtnHighlight);
     return R;
 }
 
@@ -209,8 +210,10 @@ void ScrollButton(TPixels& Px, const TRect& Rect, Cardinal State) {
         for (int O = 3; O <= N; O += 4)
             for (int K = 0; K < O; ++K) {
                 Light.push_back(QPoint(Rect.Right - O + K, Rect.Bottom - 1 - K));
-                if (O - 1 > 0 && K < O - 1) Dark.push_back(QPoint(Rect.Right - O + 1 + K, Rect.Bottom - 1 - K));
-                if (O - 2 > 0 && K < O - 2) Dark.push_back(QPoint(Rect.Right - O + 2 + K, Rect.Bottom - 1 - K));
+                if (O - 1 > 0 && K < O - 1)
+                    Dark.push_back(QPoint(Rect.Right - O + 1 + K, Rect.Bottom - 1 - K));
+                if (O - 2 > 0 && K < O - 2)
+                    Dark.push_back(QPoint(Rect.Right - O + 2 + K, Rect.Bottom - 1 - K));
             }
         Px.Points(Light, clBtnHighlight);
         Px.Points(Dark, clBtnShadow);
@@ -247,7 +250,9 @@ void CaptionButton(TPixels& Px, const TRect& Rect, Cardinal State) {
             }
             Px.Points(Pts, C);
             break;
-        case DFCS_CAPTIONMIN: Px.Fill(X, Y + GH - 2, GW - 2, 2, C); break;
+        case DFCS_CAPTIONMIN:
+            Px.Fill(X, Y + GH - 2, GW - 2, 2, C);
+            break;
         case DFCS_CAPTIONMAX:
             Px.Fill(X, Y, GW, 2, C);
             Px.Fill(X, Y + GH - 1, GW, 1, C);
@@ -268,7 +273,8 @@ void CaptionButton(TPixels& Px, const TRect& Rect, Cardinal State) {
             break;
         }
         default: { // help
-            static const char* Mark[] = {".XXXX.", "XX..XX", "....XX", "...XX.", "..XX..", "......", "..XX.."};
+            static const char* Mark[] = {".XXXX.", "XX..XX", "....XX", "...XX.",
+                                         "..XX..", "......", "..XX.."};
             for (int R = 0; R < 7; ++R)
                 for (int K = 0; K < 6; ++K)
                     if (Mark[R][K] == 'X') Pts.push_back(QPoint(X + K + (GW - 6) / 2, Y + R + (GH - 7) / 2));
@@ -283,18 +289,25 @@ void MenuGlyph(TPixels& Px, const TRect& Rect, Cardinal State) {
     const int CX = (Rect.Left + Rect.Right - 1) / 2, CY = (Rect.Top + Rect.Bottom - 1) / 2;
     const int S = std::min(Rect.Width(), Rect.Height());
     switch (State & 0xFF) {
-    case DFCS_MENUCHECK: Tick(Px, CX - 3, CY - 3, clBlack); break;
+    case DFCS_MENUCHECK:
+        Tick(Px, CX - 3, CY - 3, clBlack);
+        break;
     case DFCS_MENUBULLET: {
         std::vector<QPoint> Pts;
         const double R = std::max(1.5, S / 6.0);
         for (int Y = int(-R) - 1; Y <= int(R) + 1; ++Y)
             for (int X = int(-R) - 1; X <= int(R) + 1; ++X)
-                if ((X + 0.5) * (X + 0.5) + (Y + 0.5) * (Y + 0.5) <= R * R) Pts.push_back(QPoint(CX + X, CY + Y));
+                if ((X + 0.5) * (X + 0.5) + (Y + 0.5) * (Y + 0.5) <= R * R)
+                    Pts.push_back(QPoint(CX + X, CY + Y));
         Px.Points(Pts, clBlack);
         break;
     }
-    case DFCS_MENUARROWRIGHT: Arrow(Px, CX, CY, std::max(1, S / 4), 2, clBlack); break;
-    default: Arrow(Px, CX, CY, std::max(1, S / 4), 3, clBlack); break;
+    case DFCS_MENUARROWRIGHT:
+        Arrow(Px, CX, CY, std::max(1, S / 4), 2, clBlack);
+        break;
+    default:
+        Arrow(Px, CX, CY, std::max(1, S / 4), 3, clBlack);
+        break;
     }
 }
 
@@ -327,11 +340,18 @@ bool DrawFrameControl(TCanvas* Canvas, TRect& Rect, Cardinal Type, Cardinal Stat
         }
         break;
     }
-    case DFC_SCROLL: ScrollButton(Px, Rect, State); break;
-    case DFC_CAPTION: CaptionButton(Px, Rect, State); break;
+    case DFC_SCROLL:
+        ScrollButton(Px, Rect, State);
+        break;
+    case DFC_CAPTION:
+        CaptionButton(Px, Rect, State);
+        break;
     case DFC_MENU:
-    case DFC_POPUPMENU: MenuGlyph(Px, Rect, State); break;
-    default: Done = false;
+    case DFC_POPUPMENU:
+        MenuGlyph(Px, Rect, State);
+        break;
+    default:
+        Done = false;
     }
     if (Done && (State & DFCS_ADJUSTRECT) && Type != DFC_BUTTON) InflateRect(Rect, -2, -2);
     EndCanvasDrawing(Canvas);

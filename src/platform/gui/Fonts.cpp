@@ -16,7 +16,9 @@ namespace {
 
 std::mutex FontsLock;
 
-bool HaveGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool HaveGuiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 void CheckGuiApplication() {
     if (!HaveGuiApplication()) throw EInvalidOperation(u"Fonts need the GUI application");
@@ -35,7 +37,9 @@ int PixelSizeOf(const TFont* Font, const QString& Family) {
     return std::max(1, int(std::lround(H * 100.0 / Cell)));
 }
 
-bool IsControl(char32_t C) { return C < 0x20 || (C >= 0x7F && C < 0xA0); }
+bool IsControl(char32_t C) {
+    return C < 0x20 || (C >= 0x7F && C < 0xA0);
+}
 
 } // namespace
 
@@ -190,8 +194,8 @@ TABC TFontEngine::ABCWidths(char32_t C) {
     return Result;
 }
 
-int DrawGlyphs(QPainter& Painter, TFontEngine& Engine, int X, int Y, const Char* Text, int Count, const int* Dx,
-               const QColor& Color, bool Underline, bool StrikeOut) {
+int DrawGlyphs(QPainter& Painter, TFontEngine& Engine, int X, int Y, const Char* Text, int Count,
+               const int* Dx, const QColor& Color, bool Underline, bool StrikeOut) {
     std::lock_guard<std::recursive_mutex> Guard(Engine.Lock);
     // One list of glyphs and positions per font slot, reused between runs.
     thread_local std::vector<QList<quint32>> Glyphs;

@@ -162,11 +162,12 @@ const TTypeInfo* ColorTypeInfo() {
 
 Cardinal TextFormatFlags(const TTextFormat& Format) {
     static constexpr Cardinal Flags[] = {
-        DT_BOTTOM,          DT_CALCRECT,   DT_CENTER,       DT_EDITCONTROL, DT_END_ELLIPSIS,
-        DT_PATH_ELLIPSIS,   DT_EXPANDTABS, DT_EXTERNALLEADING, DT_LEFT,     DT_MODIFYSTRING,
-        DT_NOCLIP,          DT_NOPREFIX,   DT_RIGHT,        DT_RTLREADING,  DT_SINGLELINE,
-        DT_TOP,             DT_VCENTER,    DT_WORDBREAK,    DT_HIDEPREFIX,  DT_NOFULLWIDTHCHARBREAK,
-        DT_PREFIXONLY,      DT_TABSTOP,    DT_WORD_ELLIPSIS, 0};
+        DT_BOTTOM,       DT_CALCRECT,      DT_CENTER,        DT_EDITCONTROL,
+        DT_END_ELLIPSIS, DT_PATH_ELLIPSIS, DT_EXPANDTABS,    DT_EXTERNALLEADING,
+        DT_LEFT,         DT_MODIFYSTRING,  DT_NOCLIP,        DT_NOPREFIX,
+        DT_RIGHT,        DT_RTLREADING,    DT_SINGLELINE,    DT_TOP,
+        DT_VCENTER,      DT_WORDBREAK,     DT_HIDEPREFIX,    DT_NOFULLWIDTHCHARBREAK,
+        DT_PREFIXONLY,   DT_TABSTOP,       DT_WORD_ELLIPSIS, 0};
     Cardinal Result = 0;
     for (int I = 0; I < int(std::size(Flags)); ++I)
         if (Format.Contains(TTextFormats(I))) Result |= Flags[I];
@@ -198,7 +199,7 @@ void TFont::Assign(TPersistent* Source) {
     if (auto* F = dynamic_cast<TFont*>(Source)) {
         FName = F->FName;
         FHeight = F->FPixelsPerInch == FPixelsPerInch ? F->FHeight
-                                                       : MulDiv(F->FHeight, FPixelsPerInch, F->FPixelsPerInch);
+                                                      : MulDiv(F->FHeight, FPixelsPerInch, F->FPixelsPerInch);
         FPitch = F->FPitch;
         FStyle = F->FStyle;
         FCharset = F->FCharset;
@@ -222,9 +223,13 @@ void TFont::SetName(const TFontName& Value) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
+}
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(int Value) {
+    SetHeight(-MulDiv(Value, FPixelsPerInch, 72));
+}
 
 void TFont::SetHeight(int Value) {
     if (Value == FHeight) return;
@@ -274,7 +279,9 @@ void TFont::SetPixelsPerInch(int Value) {
     Changed();
 }
 
-String TFont::FamilyName() const { return QtFontFamily(FName).toStdU16String(); }
+String TFont::FamilyName() const {
+    return QtFontFamily(FName).toStdU16String();
+}
 
 TFontEngine* TFont::Engine() const {
     if (!FEngine) FEngine = FontEngineOf(this);

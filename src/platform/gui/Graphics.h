@@ -129,10 +129,18 @@ constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 constexpr TColor CLR_INVALID = -1;
 
-constexpr TColor RGB(Byte R, Byte G, Byte B) { return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16); }
-constexpr Byte GetRValue(TColorRef Color) { return Byte(Color & 0xFF); }
-constexpr Byte GetGValue(TColorRef Color) { return Byte((Color >> 8) & 0xFF); }
-constexpr Byte GetBValue(TColorRef Color) { return Byte((Color >> 16) & 0xFF); }
+constexpr TColor RGB(Byte R, Byte G, Byte B) {
+    return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16);
+}
+constexpr Byte GetRValue(TColorRef Color) {
+    return Byte(Color & 0xFF);
+}
+constexpr Byte GetGValue(TColorRef Color) {
+    return Byte((Color >> 8) & 0xFF);
+}
+constexpr Byte GetBValue(TColorRef Color) {
+    return Byte((Color >> 16) & 0xFF);
+}
 
 // The colour of a system colour index from the fixed classic table (the Windows classic scheme,
 // e.g. button face 212,208,200, highlight 10,36,106, window white); 0 outside the table.
@@ -451,7 +459,9 @@ public:
     void Rectangle(const TRect& Rect) { Rectangle(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom); }
     // X3, Y3: width and height of the corner ellipses.
     void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
-    void RoundRect(const TRect& Rect, int CX, int CY) { RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, CX, CY); }
+    void RoundRect(const TRect& Rect, int CX, int CY) {
+        RoundRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom, CX, CY);
+    }
     void Ellipse(int X1, int Y1, int X2, int Y2);
     void Ellipse(const TRect& Rect) { Ellipse(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom); }
     // Elliptic arcs counter-clockwise from the radial through (X3, Y3) to the one through (X4, Y4).
@@ -627,7 +637,8 @@ bool DrawFrameControl(TCanvas* Canvas, TRect& Rect, Cardinal Type, Cardinal Stat
 
 // ---- Graphics --------------------------------------------------------------------------------
 
-DECLARE_ENUM(TPixelFormat, Byte, pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom)
+DECLARE_ENUM(TPixelFormat, Byte, pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit,
+             pfCustom)
 DECLARE_ENUM(TTransparentMode, Byte, tmAuto, tmFixed)
 DECLARE_ENUM(TAlphaFormat, Byte, afIgnored, afDefined, afPremultiplied)
 

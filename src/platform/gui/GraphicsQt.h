@@ -92,13 +92,13 @@ struct TGlyphInfo {
 // same way: the fonts (the mapped family and the fallbacks found for characters it lacks),
 // metrics, and the glyphs of the characters met so far.
 struct TFontEngine {
-    QFont Font;                 // the description without underline and strike-out
+    QFont Font;                  // the description without underline and strike-out
     std::vector<QRawFont> Fonts; // [0] the font itself, then fallbacks
     TTextMetric Metric;
     int Ascent = 0;
     int Descent = 0;
-    int UnderlinePos = 0;       // below the baseline
-    int StrikeOutPos = 0;       // above the baseline
+    int UnderlinePos = 0; // below the baseline
+    int StrikeOutPos = 0; // above the baseline
     int LineWidth = 1;
     bool FixedPitch = false;
     // Held while glyphs are looked up or drawn: engines are shared by every canvas.
@@ -137,8 +137,8 @@ std::shared_ptr<TFontEngine> FontEngineOf(const TFont* Font);
 // used, positions from Dx when given (one per UTF-16 unit) or the engine's advances, in the
 // painter's current pen colour; underline and strike-out as the style asks. Answers the run's
 // width.
-int DrawGlyphs(QPainter& Painter, TFontEngine& Engine, int X, int Y, const Char* Text, int Count, const int* Dx,
-               const QColor& Color, bool Underline, bool StrikeOut);
+int DrawGlyphs(QPainter& Painter, TFontEngine& Engine, int X, int Y, const Char* Text, int Count,
+               const int* Dx, const QColor& Color, bool Underline, bool StrikeOut);
 
 // ---- Bitmaps ---------------------------------------------------------------------------------
 
@@ -155,7 +155,7 @@ struct TBitmapPrivate {
     bool PackedActive = false;
     TPixelFormat Format = pfDevice;
     TAlphaFormat Alpha = afIgnored;
-    unsigned Version = 0;       // grows with every change (keys the transparency cache)
+    unsigned Version = 0; // grows with every change (keys the transparency cache)
     QImage MaskedCache;
     unsigned MaskedVersion = ~0u;
 

@@ -40,7 +40,8 @@ QImage Blend(const QImage& Source, TColor Color, int Percent) {
             const int A = qAlpha(Row[X]);
             if (A == 0) continue;
             auto Mix = [&](int S, int B) { return (S * (100 - Percent) + (B * A / 255) * Percent) / 100; };
-            Row[X] = qRgba(Mix(qRed(Row[X]), qRed(C)), Mix(qGreen(Row[X]), qGreen(C)), Mix(qBlue(Row[X]), qBlue(C)), A);
+            Row[X] = qRgba(Mix(qRed(Row[X]), qRed(C)), Mix(qGreen(Row[X]), qGreen(C)),
+                           Mix(qBlue(Row[X]), qBlue(C)), A);
         }
     }
     return Out;
@@ -93,7 +94,8 @@ void TChangeLink::Change() {
 TCustomImageList::TCustomImageList(TComponent* AOwner)
     : TComponent(AOwner), FData(std::make_unique<TImageListData>()) {}
 
-TCustomImageList::TCustomImageList(int AWidth, int AHeight) : TCustomImageList(static_cast<TComponent*>(nullptr)) {
+TCustomImageList::TCustomImageList(int AWidth, int AHeight)
+    : TCustomImageList(static_cast<TComponent*>(nullptr)) {
     FWidth = std::max(1, AWidth);
     FHeight = std::max(1, AHeight);
 }
@@ -105,7 +107,9 @@ TCustomImageList::~TCustomImageList() {
 
 void TImageList::Published(TPublisher<TImageList>& P) {
     P.Property(u"AllocBy", &TImageList::AllocBy, &TImageList::SetAllocBy).Default(4);
-    P.Property(u"BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor).As(ColorTypeInfo()).Default(clNone);
+    P.Property(u"BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor)
+        .As(ColorTypeInfo())
+        .Default(clNone);
     P.Property(u"BkColor", &TImageList::BkColor, &TImageList::SetBkColor).As(ColorTypeInfo()).Default(clNone);
     P.Property(u"DrawingStyle", &TImageList::DrawingStyle, &TImageList::SetDrawingStyle).Default(dsNormal);
     P.Property(u"Height", &TImageList::Height, &TImageList::SetHeight).Default(16);
@@ -133,8 +137,12 @@ void TCustomImageList::Assign(TPersistent* Source) {
     TComponent::Assign(Source);
 }
 
-void TCustomImageList::SetWidth(int Value) { SetSize(Value, FHeight); }
-void TCustomImageList::SetHeight(int Value) { SetSize(FWidth, Value); }
+void TCustomImageList::SetWidth(int Value) {
+    SetSize(Value, FHeight);
+}
+void TCustomImageList::SetHeight(int Value) {
+    SetSize(FWidth, Value);
+}
 
 void TCustomImageList::SetSize(int AWidth, int AHeight) {
     AWidth = std::max(1, AWidth);
@@ -146,7 +154,9 @@ void TCustomImageList::SetSize(int AWidth, int AHeight) {
     Change();
 }
 
-int TCustomImageList::Count() const { return int(FData->Images.size()); }
+int TCustomImageList::Count() const {
+    return int(FData->Images.size());
+}
 
 void TCustomImageList::SetBkColor(TColor Value) {
     if (Value == FBkColor) return;
@@ -215,7 +225,8 @@ QImage SourceImage(TBitmap* Image, TBitmap* Mask) {
 
 QImage MaskedSource(TBitmap* Image, TColor MaskColor) {
     QImage Source = BitmapToQImage(Image);
-    if (MaskColor == clDefault && !Image->Empty()) MaskColor = ColorFromQt(Source.pixel(0, Source.height() - 1));
+    if (MaskColor == clDefault && !Image->Empty())
+        MaskColor = ColorFromQt(Source.pixel(0, Source.height() - 1));
     if (MaskColor != clNone) ClearColor(Source, MaskColor);
     return Source;
 }
@@ -369,13 +380,19 @@ void TCustomImageList::DoDraw(int Index, TCanvas* Canvas, int X, int Y, TDrawing
         P.drawImage(QPoint(X, Y), Silhouette(Image, clBtnShadow));
     } else {
         switch (Style) {
-        case dsFocus: P.drawImage(QPoint(X, Y), Blend(Image, Blending, 25)); break;
-        case dsSelected: P.drawImage(QPoint(X, Y), Blend(Image, Blending, 50)); break;
+        case dsFocus:
+            P.drawImage(QPoint(X, Y), Blend(Image, Blending, 25));
+            break;
+        case dsSelected:
+            P.drawImage(QPoint(X, Y), Blend(Image, Blending, 50));
+            break;
         case dsNormal:
             if (FBkColor != clNone) P.fillRect(QRect(X, Y, FWidth, FHeight), QtColor(FBkColor));
             P.drawImage(QPoint(X, Y), Image);
             break;
-        default: P.drawImage(QPoint(X, Y), Image); break;
+        default:
+            P.drawImage(QPoint(X, Y), Image);
+            break;
         }
     }
     EndCanvasDrawing(Canvas);
@@ -417,7 +434,9 @@ void TCustomImageList::UnRegisterChanges(TChangeLink* Value) {
     if (Value && Value->Sender() == this) Value->SetSender(nullptr);
 }
 
-void TCustomImageList::BeginUpdate() { ++FUpdateCount; }
+void TCustomImageList::BeginUpdate() {
+    ++FUpdateCount;
+}
 
 void TCustomImageList::EndUpdate() {
     if (FUpdateCount > 0 && --FUpdateCount == 0 && FChanged) {

@@ -64,7 +64,8 @@ TGraphicClass ClassOfContent(const TBytes& Head) {
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
 
-void TPicture::RegisterFileFormat(const String& Extension, const String& Description, TGraphicClass GraphicClass) {
+void TPicture::RegisterFileFormat(const String& Extension, const String& Description,
+                                  TGraphicClass GraphicClass) {
     std::lock_guard<std::mutex> Guard(FormatsLock);
     const String E = NormalExt(Extension);
     for (TFileFormat& F : Formats())
@@ -154,8 +155,12 @@ TIcon* TPicture::Icon() {
     return I;
 }
 
-int TPicture::Width() const { return FGraphic ? FGraphic->Width() : 0; }
-int TPicture::Height() const { return FGraphic ? FGraphic->Height() : 0; }
+int TPicture::Width() const {
+    return FGraphic ? FGraphic->Width() : 0;
+}
+int TPicture::Height() const {
+    return FGraphic ? FGraphic->Height() : 0;
+}
 
 void TPicture::LoadFromFile(const String& FileName) {
     const String Ext = ExtractFileExt(FileName);

@@ -153,11 +153,19 @@ void CheckAnswer(const TQuestion& Q, const TAnswer& A) {
         Fail(u"Scripted answer " + IntToStr(A.Result) + u" is not one of the buttons of " + Describe(Q));
     case qkShowModal:
         return;
+    case qkOpenDialog:
+    case qkSaveDialog:
+        if (A.Result == mrOk && A.FileName.empty() && A.Files.empty())
+            Fail(u"Scripted OK without a file name for " + Describe(Q));
+        break;
+    case qkSelectDirectory:
+        if (A.Result == mrOk && A.Directory.empty()) Fail(u"Scripted OK without a folder for " + Describe(Q));
+        break;
     default:
-        if (A.Result != mrOk && A.Result != mrCancel)
-            Fail(u"Scripted answer " + IntToStr(A.Result) + u" is neither mrOk nor mrCancel for " +
-                 Describe(Q));
+        break;
     }
+    if (A.Result != mrOk && A.Result != mrCancel)
+        Fail(u"Scripted answer " + IntToStr(A.Result) + u" is neither mrOk nor mrCancel for " + Describe(Q));
 }
 
 TAnswer AskOnGuiThread(const TQuestion& Q) {

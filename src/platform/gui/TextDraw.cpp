@@ -122,7 +122,8 @@ void PathEllipsis(TLayout& Layout, TTextLine& Line, int MaxWidth) {
 
 // Breaks a paragraph into lines no wider than MaxWidth at blanks; a word wider than that
 // stays whole on its own line.
-void BreakWords(TLayout& Layout, const String& Text, int Prefix, int MaxWidth, std::vector<TTextLine>& Lines) {
+void BreakWords(TLayout& Layout, const String& Text, int Prefix, int MaxWidth,
+                std::vector<TTextLine>& Lines) {
     const std::vector<int> Adv = Layout.Advances(Text);
     size_t Start = 0;
     const size_t N = Text.size();
@@ -191,7 +192,8 @@ int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format) 
         for (size_t I = 0; I <= Text.size(); ++I) {
             if (I == Text.size() || Text[I] == u'\r' || Text[I] == u'\n') {
                 // A final line break adds no empty line.
-                if (I < Text.size() || Start < I || Lines.empty()) AddParagraph(Text.substr(Start, I - Start));
+                if (I < Text.size() || Start < I || Lines.empty())
+                    AddParagraph(Text.substr(Start, I - Start));
                 if (I < Text.size() && Text[I] == u'\r' && I + 1 < Text.size() && Text[I + 1] == u'\n') ++I;
                 Start = I + 1;
             }
@@ -221,7 +223,8 @@ int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format) 
         else if (Format & DT_BOTTOM)
             Y = Rect.Bottom - Total;
     }
-    const int Result = (Format & (DT_VCENTER | DT_BOTTOM)) && (Format & DT_SINGLELINE) ? Y - Rect.Top + Total : Total;
+    const int Result =
+        (Format & (DT_VCENTER | DT_BOTTOM)) && (Format & DT_SINGLELINE) ? Y - Rect.Top + Total : Total;
     const bool Clip = !(Format & DT_NOCLIP);
     const bool Underline = !(Format & (DT_NOPREFIX | DT_HIDEPREFIX));
     for (TTextLine& L : Lines) {
@@ -235,7 +238,8 @@ int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format) 
             String Shown = L.Text;
             for (Char& C : Shown)
                 if (C == u'\t' && (Format & DT_EXPANDTABS)) C = u' ';
-            Canvas->ExtTextOut(X, Y, Clip ? ETO_CLIPPED : 0, Clip ? &Rect : nullptr, Shown, L.Advances.data());
+            Canvas->ExtTextOut(X, Y, Clip ? ETO_CLIPPED : 0, Clip ? &Rect : nullptr, Shown,
+                               L.Advances.data());
         }
         if (Underline && L.Prefix >= 0 && L.Prefix < int(L.Text.size())) {
             int PX = X;
@@ -243,7 +247,8 @@ int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format) 
                 PX += L.Advances[I];
             QPainter& P = *CanvasPainter(Canvas);
             P.save();
-            if (Clip) P.setClipRect(QRect(Rect.Left, Rect.Top, Rect.Width(), Rect.Height()), Qt::IntersectClip);
+            if (Clip)
+                P.setClipRect(QRect(Rect.Left, Rect.Top, Rect.Width(), Rect.Height()), Qt::IntersectClip);
             P.setCompositionMode(QPainter::CompositionMode_SourceOver);
             P.fillRect(QRect(PX, Y + E.Ascent + E.UnderlinePos, L.Advances[L.Prefix], E.LineWidth),
                        QtColor(Canvas->Font()->Color()));

@@ -23,9 +23,10 @@ std::unique_ptr<TBitmap> Sample(TPixelFormat Format) {
 }
 
 void ExpectSample(TBitmap* B, const std::string& What) {
-    ExpectPixels(B->Canvas(),
-                 {{0, 0, clRed}, {1, 0, clBlue}, {2, 0, clWhite}, {0, 1, clLime}, {1, 1, clBlack}, {2, 1, clWhite}},
-                 What);
+    ExpectPixels(
+        B->Canvas(),
+        {{0, 0, clRed}, {1, 0, clBlue}, {2, 0, clWhite}, {0, 1, clLime}, {1, 1, clBlack}, {2, 1, clWhite}},
+        What);
 }
 
 std::string Hex(const void* Data, int Count) {
@@ -47,16 +48,20 @@ TEST(Bitmap, ScanLinesHaveTheWindowsByteOrder) {
         int RowBytes;
         const char* FirstRow; // the bytes of the used pixels of row 0
         int Bytes;
+        int GreenAt;             // where pixel (2, 1) starts in row 1
+        std::vector<Byte> Green; // a dark green (0, 128, 0) there
     };
+    // clang-format off
     const Row Rows[] = {
-        {pf24bit, 12, "00 00 FF FF 00 00 FF FF FF", 9},        // B,G,R
-        {pf32bit, 12, "00 00 FF FF FF 00 00 FF FF FF FF FF", 12}, // B,G,R,A
-        {pfDevice, 12, "00 00 FF FF FF 00 00 FF FF FF FF FF", 12},
-        {pf16bit, 8, "00 F8 1F 00 FF FF", 6}, // 5-6-5 words, little-endian
-        {pf15bit, 8, "00 7C 1F 00 FF 7F", 6}, // 5-5-5
-        {pf8bit, 4, "09 0C 0F", 3},           // indexes: red 9, blue 12, white 15
-        {pf4bit, 4, "9C F0", 2},              // two per byte, high nibble first
+        {pf24bit, 12, "00 00 FF FF 00 00 FF FF FF", 9, 6, {0, 0x80, 0}},                 // B,G,R
+        {pf32bit, 12, "00 00 FF FF FF 00 00 FF FF FF FF FF", 12, 8, {0, 0x80, 0, 0xFF}}, // B,G,R,A
+        {pfDevice, 12, "00 00 FF FF FF 00 00 FF FF FF FF FF", 12, 8, {0, 0x80, 0, 0xFF}},
+        {pf16bit, 8, "00 F8 1F 00 FF FF", 6, 4, {0x00, 0x04}}, // 5-6-5 words, little-endian
+        {pf15bit, 8, "00 7C 1F 00 FF 7F", 6, 4, {0x00, 0x02}}, // 5-5-5
+        {pf8bit, 4, "09 0C 0F", 3, 2, {2}},                    // indexes: red 9, blue 12, white 15
+        {pf4bit, 4, "9C F0", 2, 1, {0x20}},                    // two per byte, high nibble first
     };
+    // clang-format on
     for (const Row& R : Rows) {
         SCOPED_TRACE(U8(GetEnumName(TypeInfo<TPixelFormat>(), R.Format)));
         auto B = Sample(R.Format);
@@ -67,16 +72,7 @@ TEST(Bitmap, ScanLinesHaveTheWindowsByteOrder) {
         EXPECT_EQ(Got, R.FirstRow);
         // Writing through the row pointer changes the pixel.
         Byte* Row1 = static_cast<Byte*>(B->ScanLine(1));
-        switch (R.Format) {
-        case pf24bit: Row1[6] = 0, Row1[7] = 0x80, Row1[8] = 0; break;
-        case pf32bit:
-        case pfDevice: Row1[8] = 0, Row1[9] = 0x80, Row1[10] = 0; break;
-        case pf16bit: Row1[4] = 0x00, Row1[5] = 0x04; break; // green 0x0400: G = 32 of 63
-        case pf15bit: Row1[4] = 0x00, Row1[5] = 0x02; break; // green 0x0200: G = 16 of 31
-        case pf8bit: Row1[2] = 2; break;                   // dark green
-        case pf4bit: Row1[1] = 0x20; break;
-        default: break;
-        }
+        std::copy(R.Green.begin(), R.Green.end(), Row1 + R.GreenAt);
         const TColorRef Green = ColorToRGB(B->Canvas()->Pixels(2, 1));
         EXPECT_EQ(GetRValue(Green), 0);
         EXPECT_NEAR(GetGValue(Green), 0x80, 4);
@@ -130,7 +126,9 @@ TEST(Bitmap, BmpFilesKeepEveryPixelFormat) {
         EXPECT_EQ(Back.Width(), 3);
         EXPECT_EQ(Back.Height(), 2);
         if (F == pf1bit) // red, blue and green are nearer to black than to white
-            ExpectPixels(Back.Canvas(), {{0, 0, clBlack}, {1, 0, clBlack}, {2, 0, clWhite}, {0, 1, clBlack}, {2, 1, clWhite}});
+            ExpectPixels(
+                Back.Canvas(),
+                {{0, 0, clBlack}, {1, 0, clBlack}, {2, 0, clWhite}, {0, 1, clBlack}, {2, 1, clWhite}});
         else
             ExpectSample(&Back, "read back");
     }
@@ -210,7 +208,8 @@ TEST(Bitmap, PicturesChooseTheirKindByExtensionOrContent) {
     EXPECT_THROW(P.LoadFromFile(Dir / "broken.png"), EInvalidGraphic);
     EXPECT_EQ(P.Width(), 3);
     EXPECT_THROW(P.LoadFromFile(Dir / "missing.bmp"), EFOpenError);
-    EXPECT_EQ(U8(TPicture::GraphicFilter(TBitmap::StaticClass()).substr(0, 28)), "All (*.bmp;*.png;*.jpg;*.jpe");
+    EXPECT_EQ(U8(TPicture::GraphicFilter(TBitmap::StaticClass()).substr(0, 28)),
+              "All (*.bmp;*.png;*.jpg;*.jpe");
     EXPECT_EQ(TPicture::FileFormatClass(u".JPEG"), TJPEGImage::StaticClass());
 }
 

@@ -14,6 +14,7 @@ struct TDrawCase {
 } // namespace
 
 TEST(Canvas, DrawingCallsPaintTheirPixels) {
+    // clang-format off
     const TDrawCase Cases[] = {
         {"FillRect leaves right and bottom edges",
          [](TCanvas* C) {
@@ -128,6 +129,7 @@ TEST(Canvas, DrawingCallsPaintTheirPixels) {
          },
          {{14, 6, clRed}, {6, 14, clWhite}, {6, 6, clWhite}}},
     };
+    // clang-format on
     for (const TDrawCase& Case : Cases) {
         auto B = NewCanvasBitmap(24, 24);
         TCanvas* C = B->Canvas();
@@ -220,7 +222,8 @@ TEST(Canvas, ClippingKeepsThePixelsOutside) {
     C->Brush()->SetColor(clBlue);
     C->FillRect(Rect(0, 0, 20, 20));
     C->SelectClipRect(nullptr);
-    ExpectPixels(C, {{5, 5, clBlue}, {6, 6, clRed}, {7, 7, clRed}, {8, 8, clBlue}, {0, 0, clBlue}}, "excluded");
+    ExpectPixels(C, {{5, 5, clBlue}, {6, 6, clRed}, {7, 7, clRed}, {8, 8, clBlue}, {0, 0, clBlue}},
+                 "excluded");
 }
 
 TEST(Canvas, HugeCoordinatesCostWhatShows) {
@@ -231,7 +234,8 @@ TEST(Canvas, HugeCoordinatesCostWhatShows) {
     C->LineTo(1000000000, 10);
     C->MoveTo(5, -2000000000);
     C->LineTo(5, 2000000000);
-    ExpectPixels(C, {{0, 10, clBlack}, {19, 10, clBlack}, {5, 0, clBlack}, {5, 19, clBlack}, {6, 11, clWhite}});
+    ExpectPixels(C,
+                 {{0, 10, clBlack}, {19, 10, clBlack}, {5, 0, clBlack}, {5, 19, clBlack}, {6, 11, clWhite}});
     // A long diagonal cut to the bitmap keeps its pixels on the diagonal.
     C->MoveTo(-100000, -100000);
     C->LineTo(100000, 100000);
@@ -240,7 +244,8 @@ TEST(Canvas, HugeCoordinatesCostWhatShows) {
     C->DrawFocusRect(Rect(-1000000000, 13, 1000000000, 18));
     EXPECT_NE(C->Pixels(1, 13), C->Pixels(2, 13)) << "every other pixel inverted";
     C->DrawFocusRect(Rect(-1000000000, 13, 1000000000, 18));
-    ExpectPixels(C, {{1, 13, clWhite}, {2, 13, clWhite}, {1, 17, clWhite}, {2, 17, clWhite}}, "focus rectangle undone");
+    ExpectPixels(C, {{1, 13, clWhite}, {2, 13, clWhite}, {1, 17, clWhite}, {2, 17, clWhite}},
+                 "focus rectangle undone");
 
     TBitmap Big;
     EXPECT_THROW(Big.SetSize(1000000, 1000000), EInvalidGraphic);
@@ -289,7 +294,8 @@ TEST(Canvas, CopyRectCopiesBetweenCanvasesAndWithinOne) {
     Src->Canvas()->FillRect(Rect(0, 0, 5, 5));
     auto Dst = NewCanvasBitmap(20, 20);
     Dst->Canvas()->CopyRect(Rect(10, 10, 20, 20), Src->Canvas(), Rect(0, 0, 10, 10));
-    ExpectPixels(Dst->Canvas(), {{10, 10, clRed}, {14, 14, clRed}, {15, 15, clWhite}, {9, 9, clWhite}}, "copied");
+    ExpectPixels(Dst->Canvas(), {{10, 10, clRed}, {14, 14, clRed}, {15, 15, clWhite}, {9, 9, clWhite}},
+                 "copied");
 
     // Scrolling within one canvas: the source is read before it is overwritten.
     TCanvas* C = Dst->Canvas();
@@ -317,11 +323,13 @@ TEST(Canvas, BitmapsDrawOpaqueTransparentBlendedAndStretched) {
     C->StretchDraw(Rect(20, 0, 28, 8), &Pic);
     Pic.SetTransparent(false);
     C->Draw(30, 0, &Pic, 128);
+    // clang-format off
     ExpectPixels(C,
                  {{0, 0, clWhite}, {1, 1, clRed},     // opaque
                   {10, 0, clBlue}, {11, 1, clRed},    // transparent
                   {20, 0, clBlue}, {21, 1, clBlue}, {22, 2, clRed}, {25, 5, clRed}, {26, 6, clBlue}}, // stretched
                  "drawn");
+    // clang-format on
     const TColorRef Half = ColorToRGB(C->Pixels(30, 0)); // white over blue at half opacity
     EXPECT_NEAR(GetRValue(Half), 128, 2);
     EXPECT_EQ(GetBValue(Half), 255);

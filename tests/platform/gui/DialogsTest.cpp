@@ -71,11 +71,16 @@ TEST(Dialogs, OpenDialogAsksWithItsSettingsAndTakesTheChoice) {
     EXPECT_EQ(D.FileName(), u"/tmp/project.mrv");
     EXPECT_EQ(D.FilterIndex(), 2);
     EXPECT_EQ(Script.Last().FilterIndex, 2);
-    // A dialog answers OK or Cancel, nothing else.
+    // A dialog answers OK or Cancel, and OK comes with a name.
     TExpectUnscripted Refusal;
-    Script.Answer(mrYes);
+    Script.Answer(mrYes).Answer([](const TQuestion&, TAnswer& A) {
+        A.FileName.clear();
+        A.Files.clear();
+    });
+    D.SetFileName(u"");
     EXPECT_THROW(D.Execute(), EUnscriptedQuestion);
-    EXPECT_EQ(Refusal.Count(), 1);
+    EXPECT_THROW(D.Execute(), EUnscriptedQuestion);
+    EXPECT_EQ(Refusal.Count(), 2);
 }
 
 TEST(Dialogs, MultiSelectAndCanClose) {
@@ -105,6 +110,12 @@ TEST(Dialogs, MultiSelectAndCanClose) {
     EXPECT_EQ(D.FileName(), u"/a/good.ino");
     EXPECT_EQ(Script.Last().FileName, u"/a/bad.ino");
     EXPECT_EQ(Asked, 2);
+    // Refused, then cancelled: the dialog keeps what it had.
+    Asked = 0;
+    Script.Answer(mrOk, u"/a/bad.ino").Answer(mrCancel);
+    EXPECT_FALSE(D.Execute());
+    EXPECT_EQ(D.FileName(), u"/a/good.ino");
+    EXPECT_EQ(Lines(D.Files()), std::vector<String>{u"/a/good.ino"});
 }
 
 TEST(Dialogs, SaveDialogAndFolders) {

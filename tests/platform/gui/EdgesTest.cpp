@@ -11,6 +11,7 @@ TEST(Edges, ClassicEdgesAsATable) {
         TRect After; // the rectangle after the call
     };
     const TRect R = Rect(0, 0, 10, 10);
+    // clang-format off
     const Row Rows[] = {
         {"raised",
          EDGE_RAISED,
@@ -44,6 +45,7 @@ TEST(Edges, ClassicEdgesAsATable) {
          {{0, 0, clBtnShadow}, {9, 9, clBtnShadow}, {1, 1, clWhite}},
          R},
     };
+    // clang-format on
     for (const Row& Rw : Rows) {
         auto B = NewCanvasBitmap(12, 12);
         TRect Rc = R;
@@ -66,6 +68,7 @@ TEST(Edges, FrameControlsInTheClassicLook) {
     DrawFrameControl(C, RadioOff, DFC_BUTTON, DFCS_BUTTONRADIO);
     DrawFrameControl(C, Push, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
     DrawFrameControl(C, Pushed, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
+    // clang-format off
     ExpectPixels(C,
                  {{0, 0, clBtnShadow}, {12, 12, clBtnHighlight}, {1, 1, cl3DDkShadow},  // box edge
                   {3, 5, clWindowText}, {9, 3, clWindowText}, {3, 3, clWindow},          // tick on white
@@ -74,6 +77,7 @@ TEST(Edges, FrameControlsInTheClassicLook) {
                   {60, 0, clBtnHighlight}, {74, 14, cl3DDkShadow}, {67, 7, clBtnFace},  // raised button
                   {80, 0, clBtnShadow}, {94, 14, clBtnHighlight}},                       // pushed button
                  "frame controls");
+    // clang-format on
     EXPECT_EQ(Push, Rect(62, 2, 73, 13));
 
     // Scroll arrows: the glyph in the button text colour, embossed when inactive.

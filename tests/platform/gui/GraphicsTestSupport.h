@@ -24,9 +24,12 @@ struct TPixelCheck {
     TColor Color;
 };
 
-inline std::string ColorText(TColor C) { return U8(ColorToString(C)); }
+inline std::string ColorText(TColor C) {
+    return U8(ColorToString(C));
+}
 
-inline void ExpectPixels(TCanvas* C, std::initializer_list<TPixelCheck> Checks, const std::string& What = {}) {
+inline void ExpectPixels(TCanvas* C, std::initializer_list<TPixelCheck> Checks,
+                         const std::string& What = {}) {
     for (const TPixelCheck& P : Checks)
         EXPECT_EQ(ColorText(C->Pixels(P.X, P.Y)), ColorText(ColorToRGB(P.Color)))
             << What << " at (" << P.X << ", " << P.Y << ")";

@@ -76,8 +76,14 @@ TEST(ImageList, SelectedFocusedAndDisabledLooks) {
     const TColorRef Foc = ColorToRGB(C->Pixels(28, 8));
     EXPECT_NEAR(GetRValue(Foc), (255 * 3 + GetRValue(Hl)) / 4, 2);
     // Disabled: the square in the shadow colour, its highlight one pixel down and right.
-    ExpectPixels(C, {{1, 1, clBtnFace}, {48, 8, clBtnShadow}, {44, 4, clBtnShadow}, {52, 12, clBtnHighlight},
-                     {52, 5, clBtnHighlight}, {53, 13, clBtnFace}, {41, 1, clBtnFace}},
+    ExpectPixels(C,
+                 {{1, 1, clBtnFace},
+                  {48, 8, clBtnShadow},
+                  {44, 4, clBtnShadow},
+                  {52, 12, clBtnHighlight},
+                  {52, 5, clBtnHighlight},
+                  {53, 13, clBtnFace},
+                  {41, 1, clBtnFace}},
                  "looks");
 }
 

@@ -174,7 +174,8 @@ TEST(Text, DrawTextMeasuresAsATable) {
         {u"a\tb", Calc | DT_EXPANDTABS, 200, Rect(0, 0, 72, 15), 15},
         {u"abcdefghij", Calc | DT_SINGLELINE | DT_END_ELLIPSIS, 50, Rect(0, 0, 48, 15), 15},
         {u"abcdefghij", Calc | DT_SINGLELINE | DT_END_ELLIPSIS, 100, Rect(0, 0, 80, 15), 15},
-        {u"/usr/share/arduino/file.ino", Calc | DT_SINGLELINE | DT_PATH_ELLIPSIS, 160, Rect(0, 0, 160, 15), 15},
+        {u"/usr/share/arduino/file.ino", Calc | DT_SINGLELINE | DT_PATH_ELLIPSIS, 160, Rect(0, 0, 160, 15),
+         15},
     };
     auto B = MonoCanvas(10, 10);
     for (const Row& R : Rows) {
