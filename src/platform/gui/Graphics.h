@@ -555,8 +555,13 @@ private:
 // The Windows calls that draw on a device context, on a canvas.
 
 // Draws Text formatted by Format (DT_* flags) into Rect in the canvas's font; the returned
-// value is the height of the text. With DT_CALCRECT nothing is drawn and Rect's right and
-// bottom receive the size of the text (its width kept for word-broken text that fits).
+// value is the height of the text (with DT_VCENTER or DT_BOTTOM: from Rect's top to the text's
+// bottom). With DT_CALCRECT nothing is drawn and Rect's right and bottom receive the size of
+// the text: the widest line, the lines' height; empty text is 0 x 0. As on Windows,
+// DT_VCENTER and DT_BOTTOM act on single lines only, DT_TABSTOP takes the tab width in
+// characters from bits 8-15 (which then cannot carry DT_CALCRECT and its neighbours), a word
+// wider than the rectangle stays whole on its line, and the background of each line is filled
+// in the brush colour unless the brush is clear. DT_MODIFYSTRING and DT_RTLREADING are ignored.
 int DrawText(TCanvas* Canvas, const String& Text, TRect& Rect, Cardinal Format);
 bool ExtTextOut(TCanvas* Canvas, int X, int Y, int Options, const TRect* Rect, const String& Text,
                 const int* Dx = nullptr);

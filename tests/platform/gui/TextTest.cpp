@@ -114,6 +114,19 @@ TEST(Text, TextDrawnInAColourLandsInsideItsExtent) {
     }
 }
 
+TEST(Text, OrientationTurnsTheText) {
+    auto B = MonoCanvas(60, 120);
+    TCanvas* C = B->Canvas();
+    C->Font()->SetOrientation(900); // upwards, from the starting point
+    C->TextOut(10, 100, u"Hello");
+    const TRect Ink = InkBox(C, Rect(0, 0, 60, 120));
+    ASSERT_FALSE(Ink.IsEmpty());
+    EXPECT_GT(Ink.Height(), 3 * Ink.Width());
+    EXPECT_LE(Ink.Bottom, 101);
+    EXPECT_GE(Ink.Top, 100 - 5 * 8 - 1);
+    EXPECT_GE(Ink.Left, 10);
+}
+
 TEST(Text, OpaqueTextFillsItsCellAndTextRectClips) {
     auto B = MonoCanvas(100, 40);
     TCanvas* C = B->Canvas();
