@@ -4,9 +4,10 @@
 // input has its own chain, which the control runs before its own handling, newest handler first.
 
 #include "editor/CodeEditTypes.h"
-#include "editor/KeyCodes.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Messages.h"
 #include "editor/MethodPointer.h"
-#include "editor/MouseTypes.h"
+#include "platform/gui/Controls.h"
 
 #include "platform/base/Object.h"
 

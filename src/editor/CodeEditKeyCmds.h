@@ -4,7 +4,8 @@
 // (ResetDefaults); bindings are saved to and loaded from a small binary stream.
 
 #include "editor/CodeEditCommands.h"
-#include "editor/KeyCodes.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Messages.h"
 
 #include "platform/base/Collection.h"
 #include "platform/base/Exceptions.h"
