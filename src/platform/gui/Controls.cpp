@@ -4,6 +4,7 @@
 #include "platform/base/Strings.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
 
@@ -869,7 +870,7 @@ void TControl::WMContextMenu(TWMContextMenu& Message) {
     DoContextPopup(Local, Handled);
     Message.Result = 1;
     if (Handled) return;
-    if (FPopupMenu && PopupMenuHandler()) {
+    if (FPopupMenu && FPopupMenu->AutoPopup() && PopupMenuHandler()) {
         PopupMenuHandler()(FPopupMenu, this, Pos);
         return;
     }

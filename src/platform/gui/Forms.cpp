@@ -4,6 +4,7 @@
 #include "platform/base/Lists.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
+#include "platform/gui/ActnList.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
@@ -140,7 +141,8 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove) {
         if (AComponent == FActiveControl) FActiveControl = nullptr;
         if (AComponent == FFocusedControl) FFocusedControl = nullptr;
-        if (AComponent == reinterpret_cast<TComponent*>(FMenu)) FMenu = nullptr;
+        // A freed main menu takes its bar with it.
+        if (AComponent == reinterpret_cast<TComponent*>(FMenu)) SetMenu(nullptr);
     }
     TWinControl::Notification(AComponent, Operation);
 }
@@ -799,12 +801,18 @@ void TApplication::Idle() {
     bool Done = true;
     try {
         if (OnIdle) OnIdle(this, Done);
+        // Actions enable and check themselves while nothing else is to be done.
+        if (Done) IdleUpdateActions();
     } catch (...) {
         HandleException(this);
     }
     if (!Done || FTerminated || HasPostedMessages()) return;
     if (QAbstractEventDispatcher* D = QAbstractEventDispatcher::instance())
         D->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+int TApplication::MessageBox(const String& Text, const String& Caption, unsigned Flags) {
+    return ApplicationMessageBox(Text, Caption, Flags);
 }
 
 void TApplication::Terminate() {

@@ -259,6 +259,8 @@ public:
     void HandleException(TObject* Sender, std::exception_ptr Error);
     // The application's exception box with the message (through the question service).
     void ShowException(Exception* E);
+    // A message box through the question service, as MessageBox asks it.
+    int MessageBox(const String& Text, const String& Caption, unsigned Flags = 0);
 
     // Hints.
     const String& Hint() const { return FHint; }

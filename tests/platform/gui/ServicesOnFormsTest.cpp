@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -133,4 +134,49 @@ TEST_F(FormFixture, ModalFormsAndTheExceptionBoxAsk) {
     EXPECT_EQ(Script.Last().Text, u"Templates file not found.");
     EXPECT_EQ(Script.Last().Caption, u"Morvane");
     EXPECT_EQ(Script.Last().Icon, mtError);
+}
+
+TEST_F(FormFixture, AFreedMainMenuTakesItsBarAlong) {
+    Form->Show();
+    ASSERT_NE(WindowOf(Form)->findChild<QMenuBar*>(), nullptr);
+    delete Menu;
+    EXPECT_EQ(Form->Menu(), nullptr);
+    EXPECT_EQ(WindowOf(Form)->findChild<QMenuBar*>(), nullptr);
+}
+
+TEST_F(FormFixture, WithoutAutoPopupTheParentGetsTheContextMenu) {
+    Popup->SetAutoPopup(false);
+    TPopupMenu* FormPopup = new TPopupMenu(Form);
+    Form->SetPopupMenu(FormPopup);
+    Form->Show();
+    const TPoint At = Pane->ClientToScreen({5, 6});
+    Pane->Perform(WM_CONTEXTMENU, 0, MAKELPARAM(At.X, At.Y));
+    EXPECT_EQ(Popup->PopupComponent(), nullptr);
+    EXPECT_EQ(FormPopup->PopupComponent(), Form);
+}
+
+TEST_F(FormFixture, IdleTimeUpdatesTheActions) {
+    TAction* Save = static_cast<TAction*>(Actions->Actions(0));
+    bool CanSave = false;
+    Save->OnUpdate = [&](TObject*) { Save->SetEnabled(CanSave); };
+    Form->Show();
+    // With everything handled the application goes idle; a timer not yet due ends its wait.
+    auto IdleOnce = [] {
+        Application->ProcessMessages();
+        QTimer::singleShot(20, [] {});
+        Application->HandleMessage();
+    };
+    IdleOnce();
+    EXPECT_FALSE(Save->Enabled());
+    CanSave = true;
+    IdleOnce();
+    EXPECT_TRUE(Save->Enabled());
+}
+
+TEST_F(FormFixture, TheApplicationsMessageBoxAsksTheService) {
+    TQuestionScript Script;
+    Script.Answer(IDNO);
+    EXPECT_EQ(Application->MessageBox(u"Save changes?", u"MORVANE - Close", MB_YESNO), IDNO);
+    EXPECT_EQ(Script.Last().Text, u"Save changes?");
+    EXPECT_EQ(Script.Last().Caption, u"MORVANE - Close");
 }
