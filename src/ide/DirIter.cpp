@@ -2,9 +2,23 @@
 
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Forms.h"
 
 #include <algorithm>
 #include <sys/stat.h>
+
+namespace {
+
+// The hourglass while a walk runs; the default cursor again afterwards, however it ends.
+class TBusyCursor {
+public:
+    TBusyCursor() { Screen->SetCursor(crHourGlass); }
+    ~TBusyCursor() { Screen->SetCursor(crDefault); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+} // namespace
 
 tDirIterator::tDirIterator(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -26,6 +40,7 @@ void tDirIterator::Run() {
         FPath.pop_back();
     InitPathLength = Length(FPath);
 
+    TBusyCursor Busy;
     FOpenFolders.clear();
     struct stat St {};
     if (::stat(StringToUtf8(FPath.empty() ? String(1, PathDelim) : FPath).c_str(), &St) == 0)

@@ -2,6 +2,7 @@
 
 #include "platform/base/DateTime.h"
 #include "platform/base/Files.h"
+#include "platform/gui/Forms.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +193,17 @@ TEST(DirIterator, IsAComponentWithPublishedSettings) {
     SetStrProp(It, u"Path", u"/tmp");
     EXPECT_EQ(It->Path(), u"/tmp");
     EXPECT_EQ(GetEnumProp(It, u"ScanSubdirs"), u"True");
+}
+
+TEST_F(DirIterTest, TheHourglassShowsWhileTheWalkRuns) {
+    TCursor During = crDefault;
+    It.OnFileFound = [&](const String&, const String&, const String&, int) { During = Screen->Cursor(); };
+    It.SetPath(T.Dir());
+    It.Run();
+    EXPECT_EQ(During, crHourGlass);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // An event that raises ends the walk with the default cursor back.
+    It.OnFileFound = [](const String&, const String&, const String&, int) { throw EAbort(u"stop"); };
+    EXPECT_THROW(It.Run(), EAbort);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
 }
