@@ -1,6 +1,7 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
@@ -12,4 +13,5 @@ void RegisterPlatformGuiClasses() {
     RegisterControlsClasses();
     RegisterFormsClasses();
     RegisterServiceClasses();
+    RegisterCommonControlsClasses();
 }
