@@ -4,7 +4,10 @@
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/ServiceHooks.h"
 
+#include <QPainter>
+#include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdint>
@@ -210,8 +213,30 @@ TSplitter::TSplitter(TComponent* AOwner) : TGraphicControl(AOwner) {
     SetColor(clBtnFace);
 }
 
+// The line a splitter shows while it is dragged: a window of its own above the parent's
+// children (drawing on the parent's picture would disappear under them).
+struct TSplitter::TLine {
+    class TWidget : public QWidget {
+    public:
+        TWidget(QWidget* Parent, bool APattern) : QWidget(Parent), Pattern(APattern) {
+            setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
+        bool Pattern;
+
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter P(this);
+            if (Pattern)
+                P.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
+            else
+                P.fillRect(rect(), QtColor(cl3DDkShadow));
+        }
+    };
+    QPointer<TWidget> Widget;
+};
+
 TSplitter::~TSplitter() {
-    if (FLineCanvas) FLineCanvas->FreeHandle();
+    HideLine();
 }
 
 void TSplitter::Published(TPublisher<TSplitter>& P) {
@@ -364,13 +389,12 @@ void TSplitter::UpdateControlSize() {
     if (OnMoved) OnMoved(this);
 }
 
-void TSplitter::DrawLine() {
+void TSplitter::ShowLine() {
     TWinControl* P = Parent();
-    if (!P || !P->HandleAllocated()) return;
-    if (!FLineCanvas) {
-        FLineCanvas = std::make_unique<TControlCanvas>();
-        FLineCanvas->SetControl(P);
-    }
+    QWidget* Host = P ? WindowOf(P) : nullptr;
+    if (!Host) return;
+    if (!FLine) FLine = std::make_unique<TLine>();
+    if (!FLine->Widget) FLine->Widget = new TLine::TWidget(Host, FResizeStyle == rsPattern);
     TRect R = BoundsRect();
     switch (Align()) {
     case alLeft:
@@ -388,14 +412,14 @@ void TSplitter::DrawLine() {
     default:
         break;
     }
-    FLinePos = {R.Left, R.Top};
-    QPainter& Painter = BeginCanvasDrawing(FLineCanvas.get());
-    Painter.save();
-    Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    Painter.fillRect(ToQt(R), QBrush(Qt::white, FResizeStyle == rsPattern ? Qt::Dense4Pattern : Qt::SolidPattern));
-    Painter.restore();
-    EndCanvasDrawing(FLineCanvas.get());
-    FLineVisible = !FLineVisible;
+    const QPoint Origin = P->WindowPrivate()->ClientArea().topLeft();
+    FLine->Widget->setGeometry(ToQt(R).translated(Origin));
+    FLine->Widget->raise();
+    FLine->Widget->show();
+}
+
+void TSplitter::HideLine() {
+    if (FLine && FLine->Widget) delete FLine->Widget.data();
 }
 
 void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -420,7 +444,7 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
             FSplit = 0;
             FSizing = true;
             UpdateSize(X, Y);
-            if (FResizeStyle == rsLine || FResizeStyle == rsPattern) DrawLine();
+            if (FResizeStyle == rsLine || FResizeStyle == rsPattern) ShowLine();
         }
     }
     TGraphicControl::MouseDown(Button, Shift, X, Y);
@@ -429,17 +453,11 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
 void TSplitter::MouseMove(TShiftState Shift, int X, int Y) {
     TGraphicControl::MouseMove(Shift, X, Y);
     if (!FSizing || !FControl) return;
-    const int OldSplit = FSplit;
     UpdateSize(X, Y);
-    if (FResizeStyle == rsUpdate) {
+    if (FResizeStyle == rsUpdate)
         UpdateControlSize();
-    } else if ((FResizeStyle == rsLine || FResizeStyle == rsPattern) && FSplit != OldSplit) {
-        const int NewSplit = FSplit;
-        FSplit = OldSplit;
-        if (FLineVisible) DrawLine(); // off at the old place
-        FSplit = NewSplit;
-        DrawLine();
-    }
+    else if (FResizeStyle == rsLine || FResizeStyle == rsPattern)
+        ShowLine();
 }
 
 void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -449,8 +467,7 @@ void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 void TSplitter::StopSizing() {
     if (!FSizing) return;
-    if (FLineVisible) DrawLine();
-    if (FLineCanvas) FLineCanvas->FreeHandle();
+    HideLine();
     FSizing = false;
     UpdateControlSize();
     if (FControl) FControl->RemoveFreeNotification(this);
@@ -460,7 +477,7 @@ void TSplitter::StopSizing() {
 void TSplitter::WMCancelMode(TWMCancelMode& Message) {
     // A lost capture ends the drag where it stands.
     if (FSizing) {
-        if (FLineVisible) DrawLine();
+        HideLine();
         FSizing = false;
         FNewSize = FOldSize;
         if (FControl) FControl->RemoveFreeNotification(this);
@@ -474,7 +491,7 @@ void TSplitter::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == FControl) {
         FControl = nullptr;
         FSizing = false;
-        FLineVisible = false;
+        HideLine();
     }
 }
 

@@ -170,16 +170,17 @@ private:
     int FOldSize = -1;
     int FNewSize = 0;
     int FSplit = 0;
-    bool FLineVisible = false;
-    TPoint FLinePos;
-    std::unique_ptr<TControlCanvas> FLineCanvas;
+    // The line (or pattern) shown where the splitter will go, above the parent's windows.
+    struct TLine;
+    std::unique_ptr<TLine> FLine;
 
     TControl* FindControl() const;
     bool Vertical() const { return Align() == alLeft || Align() == alRight; }
     void CalcSplitSize(int X, int Y, int& NewSize);
     void UpdateSize(int X, int Y);
     void UpdateControlSize();
-    void DrawLine();
+    void ShowLine();
+    void HideLine();
 
     static void Published(TPublisher<TSplitter>& P);
 };
