@@ -175,7 +175,7 @@ void TStatusBar::Paint() {
         InflateRect(R, -2, 0);
         C->Font()->Assign(Font());
         C->Brush()->SetStyle(bsClear);
-        Cardinal Flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+        Cardinal Flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
         Flags |= Alignment == taCenter ? DT_CENTER : Alignment == taRightJustify ? DT_RIGHT : DT_LEFT;
         DrawText(C, S, R, Flags);
     };
@@ -372,7 +372,8 @@ void TProgressBar::Paint() {
     }
     const int Range = FMax - FMin;
     const int Filled = Range > 0 ? MulDiv(FPosition - FMin, Length, Range) : 0;
-    if (FSmooth) {
+    // A bar too thin for blocks is drawn smooth.
+    if (FSmooth || Thickness < 4) {
         Stretch(0, Filled);
         return;
     }
