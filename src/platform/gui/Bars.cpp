@@ -224,11 +224,15 @@ void TProgressBar::Published(TPublisher<TProgressBar>& P) {
     P.Property(u"BackgroundColor", &TProgressBar::BackgroundColor, &TProgressBar::SetBackgroundColor)
         .As(ColorTypeInfo())
         .Default(clDefault);
-    P.Property(u"BarColor", &TProgressBar::BarColor, &TProgressBar::SetBarColor).As(ColorTypeInfo()).Default(clDefault);
-    P.Property(u"MarqueeInterval", &TProgressBar::MarqueeInterval, &TProgressBar::SetMarqueeInterval).Default(10);
+    P.Property(u"BarColor", &TProgressBar::BarColor, &TProgressBar::SetBarColor)
+        .As(ColorTypeInfo())
+        .Default(clDefault);
+    P.Property(u"MarqueeInterval", &TProgressBar::MarqueeInterval, &TProgressBar::SetMarqueeInterval)
+        .Default(10);
     P.Property(u"Max", &TProgressBar::Max, &TProgressBar::SetMax).Default(100);
     P.Property(u"Min", &TProgressBar::Min, &TProgressBar::SetMin).Default(0);
-    P.Property(u"Orientation", &TProgressBar::Orientation, &TProgressBar::SetOrientation).Default(pbHorizontal);
+    P.Property(u"Orientation", &TProgressBar::Orientation, &TProgressBar::SetOrientation)
+        .Default(pbHorizontal);
     P.Property(u"Position", &TProgressBar::Position, &TProgressBar::SetPosition).Default(0);
     P.Property(u"Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth).Default(false);
     P.Property(u"State", &TProgressBar::State, &TProgressBar::SetState).Default(pbsNormal);

@@ -6,9 +6,9 @@
 
 void RegisterCommonControlsClasses() {
     static const bool Done = [] {
-        for (TClass C : {TCustomTabControl::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass(),
-                         TToolBar::StaticClass(), TToolButton::StaticClass(), TStatusBar::StaticClass(),
-                         TStatusPanel::StaticClass(), TStatusPanels::StaticClass(),
+        for (TClass C : {TCustomTabControl::StaticClass(), TPageControl::StaticClass(),
+                         TTabSheet::StaticClass(), TToolBar::StaticClass(), TToolButton::StaticClass(),
+                         TStatusBar::StaticClass(), TStatusPanel::StaticClass(), TStatusPanels::StaticClass(),
                          TProgressBar::StaticClass(), TTrackBar::StaticClass()})
             RegisterClass(C);
         RegisterExtCtrlsClasses();

@@ -608,7 +608,8 @@ bool TImage::CanAutoSize(int& NewWidth, int& NewHeight) {
 
 void TImage::PictureChanged(TObject*) {
     if (FDrawing) return;
-    if (TGraphic* G = FPicture->Graphic(); G && !dynamic_cast<TIcon*>(G) && G->Transparent() != FTransparent) {
+    if (TGraphic* G = FPicture->Graphic();
+        G && !dynamic_cast<TIcon*>(G) && G->Transparent() != FTransparent) {
         G->SetTransparent(FTransparent); // comes back here through OnChange
         return;
     }
@@ -766,8 +767,8 @@ void TPaintBox::Paint() {
 }
 
 void RegisterExtCtrlsClasses() {
-    for (TClass C : {TCustomPanel::StaticClass(), TPanel::StaticClass(), TSplitter::StaticClass(),
-                     TImage::StaticClass(), TShape::StaticClass(), TBevel::StaticClass(),
-                     TPaintBox::StaticClass()})
+    for (TClass C :
+         {TCustomPanel::StaticClass(), TPanel::StaticClass(), TSplitter::StaticClass(), TImage::StaticClass(),
+          TShape::StaticClass(), TBevel::StaticClass(), TPaintBox::StaticClass()})
         RegisterClass(C);
 }

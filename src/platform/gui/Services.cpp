@@ -27,6 +27,16 @@ std::map<TCustomForm*, TFormBar> FormBars;
 // The form's Menu was set, or its window made: give the window the bar of the menu.
 void UpdateFormMenu(TCustomForm* Form) {
     std::erase_if(FormBars, [](const auto& Entry) { return Entry.second.Bar.isNull(); }); // windows gone
+    // The bar is made with the window: a bar without one would outlive a form that is never
+    // shown, and a later form at the same address would find it.
+    if (!WindowOf(Form)) {
+        auto It = FormBars.find(Form);
+        if (It != FormBars.end()) {
+            if (It->second.Bar && !It->second.Bar->parent()) It->second.Bar->deleteLater();
+            FormBars.erase(It);
+        }
+        return;
+    }
     TMainMenu* Menu = Form->Menu();
     TFormBar& Entry = FormBars[Form];
     if (Entry.Bar && Entry.Menu == Menu) {

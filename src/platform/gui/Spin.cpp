@@ -85,7 +85,8 @@ void TSpinEdit::SetValue(int NewValue) {
 }
 
 bool TSpinEdit::IsValidChar(Char Key) {
-    const bool Valid = (Key >= u'0' && Key <= u'9') || Key == u'+' || Key == u'-' || (Key < 32 && Key != VK_RETURN);
+    const bool Valid =
+        (Key >= u'0' && Key <= u'9') || Key == u'+' || Key == u'-' || (Key < 32 && Key != VK_RETURN);
     if (Valid && !FEditorEnabled && (Key >= 32 || Key == VK_BACK)) return false;
     return Valid;
 }

@@ -892,7 +892,8 @@ void TPageControl::SetActivePage(TTabSheet* Page) {
     // The focus leaves a page that goes out of sight for the page control.
     TCustomForm* Form = GetParentForm(this);
     TWinControl* Focus = Form ? Form->ActiveControl() : nullptr;
-    if (FActivePage && Focus && FActivePage->ContainsControl(Focus) && CanFocus() && Form->Visible()) SetFocus();
+    if (FActivePage && Focus && FActivePage->ContainsControl(Focus) && CanFocus() && Form->Visible())
+        SetFocus();
     TTabSheet* Old = FActivePage;
     FActivePage = Page;
     if (Page) {
@@ -975,7 +976,8 @@ void TPageControl::PageTabChanged(TTabSheet* Page) {
         SetActivePage(Next == Page ? nullptr : Next);
     }
     if (!FActivePage) {
-        if (TTabSheet* First = FindNextPage(nullptr, true, true); First && First == Page) SetActivePage(First);
+        if (TTabSheet* First = FindNextPage(nullptr, true, true); First && First == Page)
+            SetActivePage(First);
     }
     TCustomTabControl::SetTabIndexValue(FActivePage ? FActivePage->TabIndex() : -1);
     TabsChanged();

@@ -56,7 +56,9 @@ public:
     bool IsEnabledLinked() const override {
         return TActionLink::IsEnabledLinked() && FButton->Enabled() == Custom()->Enabled();
     }
-    bool IsHintLinked() const override { return TActionLink::IsHintLinked() && FButton->Hint() == Custom()->Hint(); }
+    bool IsHintLinked() const override {
+        return TActionLink::IsHintLinked() && FButton->Hint() == Custom()->Hint();
+    }
     bool IsImageIndexLinked() const override {
         return TActionLink::IsImageIndexLinked() && FButton->ImageIndex() == Custom()->ImageIndex();
     }
@@ -132,8 +134,7 @@ void TToolButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TToolButton::ButtonChanged(bool Relayout) {
-    if (Relayout && ToolBar())
-        ToolBar()->Realign();
+    if (Relayout && ToolBar()) ToolBar()->Realign();
     Invalidate();
 }
 
@@ -449,11 +450,12 @@ void TToolButton::Paint() {
 
 TToolBar::TToolBar(TComponent* AOwner)
     : TCustomControl(AOwner), FImageChangeLink(std::make_unique<TChangeLink>()),
-      FDisabledImageChangeLink(std::make_unique<TChangeLink>()), FHotImageChangeLink(std::make_unique<TChangeLink>()) {
+      FDisabledImageChangeLink(std::make_unique<TChangeLink>()),
+      FHotImageChangeLink(std::make_unique<TChangeLink>()) {
     for (TChangeLink* L : {FImageChangeLink.get(), FDisabledImageChangeLink.get(), FHotImageChangeLink.get()})
         L->OnChange = [this](TObject*) { ButtonsChanged(true); };
-    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks, csMenuEvents,
-                     csSetCaption};
+    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents,
+                     csDoubleClicks,    csMenuEvents,   csSetCaption};
     SetBounds(0, 0, 150, 29);
     SetAlign(alTop);
     SetColor(clBtnFace);
@@ -472,7 +474,8 @@ void TToolBar::Published(TPublisher<TToolBar>& P) {
     P.Property(u"ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight).Default(22);
     P.Property(u"ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth).Default(23);
     P.Property(u"DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages);
-    P.Property(u"EdgeBorders", &TToolBar::EdgeBorders, &TToolBar::SetEdgeBorders).Default(TEdgeBorders{ebTop});
+    P.Property(u"EdgeBorders", &TToolBar::EdgeBorders, &TToolBar::SetEdgeBorders)
+        .Default(TEdgeBorders{ebTop});
     P.Property(u"EdgeInner", &TToolBar::EdgeInner, &TToolBar::SetEdgeInner).Default(esRaised);
     P.Property(u"EdgeOuter", &TToolBar::EdgeOuter, &TToolBar::SetEdgeOuter).Default(esLowered);
     P.Property(u"Flat", &TToolBar::Flat, &TToolBar::SetFlat).Default(false);
@@ -514,7 +517,8 @@ void TToolBar::SetImageList(TCustomImageList*& Field, TCustomImageList* Value, T
     if (Field) Field->UnRegisterChanges(Link);
     TCustomImageList* Old = Field;
     Field = Value;
-    if (Old && Old != FImages && Old != FDisabledImages && Old != FHotImages) Old->RemoveFreeNotification(this);
+    if (Old && Old != FImages && Old != FDisabledImages && Old != FHotImages)
+        Old->RemoveFreeNotification(this);
     if (Field) {
         Field->RegisterChanges(Link);
         Field->FreeNotification(this);

@@ -68,6 +68,7 @@ struct TProgressCase {
     int Min, Max, Position;
 };
 
+// clang-format off
 const TProgressCase ProgressCases[] = {
     {"Set", {{poSet, 40}}, 0, 100, 40},
     {"SetBeyondMax", {{poSet, 140}}, 0, 100, 100},
@@ -80,6 +81,7 @@ const TProgressCase ProgressCases[] = {
     {"NarrowerRangeMovesThePosition", {{poSet, 80}, {poMax, 50}}, 0, 50, 50},
     {"MinAboveMaxMovesMax", {{poMin, 200}}, 200, 200, 200},
 };
+// clang-format on
 
 class ProgressValues : public ::testing::TestWithParam<TProgressCase> {};
 
@@ -180,12 +182,14 @@ struct TTrackKeyCase {
 };
 
 // 0 .. 10, line size 1, page size 3.
+// clang-format off
 const TTrackKeyCase TrackKeyCases[] = {
     {"Right", Qt::Key_Right, 5, 6},     {"Down", Qt::Key_Down, 5, 6},       {"Left", Qt::Key_Left, 5, 4},
     {"Up", Qt::Key_Up, 5, 4},           {"PageDown", Qt::Key_PageDown, 5, 8}, {"PageUp", Qt::Key_PageUp, 5, 2},
     {"Home", Qt::Key_Home, 5, 0},       {"End", Qt::Key_End, 5, 10},       {"RightAtTheEnd", Qt::Key_Right, 10, 10},
     {"PageUpNearTheStart", Qt::Key_PageUp, 1, 0},
 };
+// clang-format on
 
 class TrackKeys : public ::testing::TestWithParam<TTrackKeyCase> {};
 

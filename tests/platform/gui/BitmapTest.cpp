@@ -4,6 +4,7 @@
 #include "platform/base/Streams.h"
 
 #include <QCoreApplication>
+#include <QThreadPool>
 
 #include <cstring>
 
@@ -237,7 +238,10 @@ TEST(Bitmap, WorksWithoutTheGuiApplication) {
     TTempFolder Dir;
     const String File = Dir / "plain.bmp";
     // In a child process that has ended its application object (main's, on the stack; the
-    // child leaves through _exit, so it is not ended twice).
+    // child leaves through _exit, so it is not ended twice). The threads of Qt's pool (large
+    // image conversions of earlier tests start them) are ended first: a forked child has none
+    // of them and would wait for them forever.
+    QThreadPool::globalInstance()->waitForDone();
     const int Code = RunInChild([&] {
         QCoreApplication::instance()->~QCoreApplication();
         if (QCoreApplication::instance()) return 1;

@@ -1,6 +1,7 @@
 // A form built of every common control, laid out, painted and grabbed.
 #include "CommonControlsTestSupport.h"
 
+#include "platform/base/Strings.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Spin.h"
@@ -124,8 +125,8 @@ TEST(CommonForm, ShowsEveryControl) {
                               u"config", u"main"}) {
         auto* S = new TTabSheet(&Form);
         S->SetCaption(T);
-        S->SetImageIndex(S->PageIndex() + 1 > 0 ? 1 : 0);
         S->SetPageControl(Edit);
+        S->SetImageIndex(S->PageIndex() % 3);
     }
     Edit->SetActivePageIndex(5);
     auto* Info = new TPanel(&Form);
@@ -142,7 +143,37 @@ TEST(CommonForm, ShowsEveryControl) {
     Pump();
     const QImage Picture = Grab(&Form);
     SaveGrab(Picture, "morvane-common-form.png");
+    // A few things where they belong; the picture itself is for looking at.
     EXPECT_EQ(PixelAt(Picture, Split->Left() + 1, Split->Top() + 50), clBlue);
-    EXPECT_GT(Edit->RowCount(), 1);
+    EXPECT_EQ(Edit->RowCount(), 2);
+    EXPECT_EQ(PixelAt(Picture, 15, 2 + 15), clRed); // the first tool button's image
+    const TPoint Yellow = Form.ScreenToClient(Shape->ClientToScreen({30, 20}));
+    EXPECT_EQ(PixelAt(Picture, Yellow.X, Yellow.Y), clYellow);
+    const TPoint Red = Form.ScreenToClient(Smooth->ClientToScreen({10, 4}));
+    EXPECT_EQ(PixelAt(Picture, Red.X, Red.Y), clRed);
+    EXPECT_GT(DarkPixelsIn(Picture, Status->BoundsRect()), 20);
     Form.Hide();
+}
+
+TEST(CommonForm, ClassesAreRegisteredWithTheirProperties) {
+    // clang-format off
+    const std::pair<const char16_t*, const char16_t*> Classes[] = {
+        {u"TPanel", u"BevelOuter"},      {u"TSplitter", u"MinSize"},      {u"TImage", u"Stretch"},
+        {u"TShape", u"Shape"},           {u"TBevel", u"Style"},           {u"TPaintBox", u"OnPaint"},
+        {u"TPageControl", u"MultiLine"}, {u"TTabSheet", u"TabVisible"},   {u"TToolBar", u"ButtonWidth"},
+        {u"TToolButton", u"Style"},      {u"TStatusBar", u"SimplePanel"}, {u"TProgressBar", u"BarColor"},
+        {u"TTrackBar", u"TickStyle"},    {u"TSpinEdit", u"MaxValue"},     {u"TTimer", u"Interval"},
+    };
+    // clang-format on
+    for (const auto& [Name, Property] : Classes) {
+        TClass C = GetClass(Name);
+        ASSERT_NE(C, nullptr) << StringToUtf8(Name);
+        EXPECT_TRUE(IsPublishedProp(C, Property)) << StringToUtf8(Name);
+        EXPECT_TRUE(IsPublishedProp(C, u"Align") || String(Name) == u"TTimer") << StringToUtf8(Name);
+    }
+    // Made by name, as stores do.
+    std::unique_ptr<TComponent> Made(GetClass(u"TPageControl")->Create(static_cast<TComponent*>(nullptr)));
+    ASSERT_NE(dynamic_cast<TPageControl*>(Made.get()), nullptr);
+    SetOrdProp(Made.get(), u"TabWidth", 150);
+    EXPECT_EQ(static_cast<TPageControl*>(Made.get())->TabWidth(), 150);
 }

@@ -61,6 +61,7 @@ struct TSplitterCase {
 };
 
 // The form's client area is 800 x 500; the neighbour starts at 313 (150 for top and bottom).
+// clang-format off
 const TSplitterCase SplitterCases[] = {
     {"Wider", alLeft, rsUpdate, true, 20, 500, 100, 413},
     {"UpToTheMaximumConstraint", alLeft, rsUpdate, true, 20, 500, 300, 500},
@@ -76,6 +77,7 @@ const TSplitterCase SplitterCases[] = {
     {"BottomNeighbourGrowsUpwards", alBottom, rsUpdate, true, 0, 0, -40, 190},
     {"TopNeighbourGrowsDownwards", alTop, rsPattern, true, 0, 0, 40, 190},
 };
+// clang-format on
 
 class SplitterDrag : public ::testing::TestWithParam<TSplitterCase> {};
 
@@ -204,6 +206,7 @@ struct TDestCase {
     TRect Expected; // in a 100 x 50 image control
 };
 
+// clang-format off
 const TDestCase DestCases[] = {
     {"Plain", false, false, false, 40, 20, Rect(0, 0, 40, 20)},
     {"Centred", false, false, true, 40, 20, Rect(30, 15, 70, 35)},
@@ -212,6 +215,7 @@ const TDestCase DestCases[] = {
     {"ProportionalShrinksALargePicture", false, true, false, 300, 50, Rect(0, 0, 100, 16)},
     {"ProportionalLeavesASmallOne", false, true, false, 20, 10, Rect(0, 0, 20, 10)},
 };
+// clang-format on
 
 class ImageDest : public ::testing::TestWithParam<TDestCase> {};
 

@@ -35,6 +35,7 @@ struct TTabCase {
     TRect Display;
 };
 
+// clang-format off
 const TTabCase TabCases[] = {
     {"Top", tpTop, false, false, 3, 60, 0,
      {Rect(2, 2, 62, 22), Rect(62, 2, 122, 22), Rect(122, 2, 182, 22)}, Rect(4, 26, 296, 196)},
@@ -68,6 +69,7 @@ const TTabCase TabCases[] = {
     {"ColumnsOnTheLeft", tpLeft, false, true, 3, 90, 2,
      {Rect(2, 2, 22, 92), Rect(2, 92, 22, 182), Rect(22, 2, 42, 92)}, Rect(46, 4, 296, 196)},
 };
+// clang-format on
 
 class TabGeometry : public ::testing::TestWithParam<TTabCase> {};
 
@@ -154,7 +156,9 @@ TEST_F(TFormFixture, ClickingATabChangesThePageUnlessOnChangingRefuses) {
         Log.push_back("changing from " + std::to_string(Pages->ActivePageIndex()));
         AllowChange = Allow;
     };
-    Pages->OnChange = [&](TObject*) { Log.push_back("change to " + std::to_string(Pages->ActivePageIndex())); };
+    Pages->OnChange = [&](TObject*) {
+        Log.push_back("change to " + std::to_string(Pages->ActivePageIndex()));
+    };
     Pages->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int X, int Y) {
         Log.push_back("mouse down " + std::to_string(Pages->IndexOfTabAt(X, Y)));
     };
@@ -241,7 +245,8 @@ TEST_F(TFormFixture, OwnerDrawnTabsPaintThroughTheCanvas) {
         C->Brush()->SetStyle(bsClear);
         C->TextOut(R.Left + 3, R.Top + 3, static_cast<TPageControl*>(Control)->Pages(TabIndex)->Caption());
         // A close button at the right end of the tab.
-        TRect Close = Rect(R.Right - 19, R.Top + (Active ? 4 : 3), R.Right - 5, R.Top + (Active ? 4 : 3) + 14);
+        TRect Close =
+            Rect(R.Right - 19, R.Top + (Active ? 4 : 3), R.Right - 5, R.Top + (Active ? 4 : 3) + 14);
         DrawFrameControl(C, Close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
     };
     Form->Show();
@@ -260,8 +265,12 @@ TEST_F(TFormFixture, OwnerDrawnTabsPaintThroughTheCanvas) {
         EXPECT_EQ(It->Active, T == 1);
         // Its colour, its close button's cross, and the frame around it.
         EXPECT_EQ(PixelAt(I, It->Rect.Left + 60, It->Rect.Top + 2), Colours[T]) << "tab " << T;
-        EXPECT_GT(DarkPixelsIn(I, Rect(It->Rect.Right - 16, It->Rect.Top + 6, It->Rect.Right - 8, It->Rect.Top + 14)), 4);
-        if (T == 0) EXPECT_EQ(PixelAt(I, Tab.Left, Tab.Top + 8), ColorToRGB(clBtnHighlight));
+        EXPECT_GT(DarkPixelsIn(
+                      I, Rect(It->Rect.Right - 16, It->Rect.Top + 6, It->Rect.Right - 8, It->Rect.Top + 14)),
+                  4);
+        if (T == 0) {
+            EXPECT_EQ(PixelAt(I, Tab.Left, Tab.Top + 8), ColorToRGB(clBtnHighlight));
+        }
     }
 }
 

@@ -68,7 +68,8 @@ TEST_F(TFormFixture, DroppedFilesArriveAsWmDropFiles) {
     DragAcceptFiles(Target->Handle(), true);
     EXPECT_TRUE(DropUrls(Target, Files, {30, 40}));
     ASSERT_EQ(Drops.size(), 1u);
-    EXPECT_EQ(Drops[0].Names, (std::vector<String>{u"/home/user/Blink/Blink.ino", u"/tmp/Sketch ä/Skätch.ino"}));
+    EXPECT_EQ(Drops[0].Names,
+              (std::vector<String>{u"/home/user/Blink/Blink.ino", u"/tmp/Sketch ä/Skätch.ino"}));
     EXPECT_EQ(Drops[0].Point, (TPoint{30, 40}));
     EXPECT_TRUE(Drops[0].InClient);
     // A finished drop is gone.

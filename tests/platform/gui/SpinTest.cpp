@@ -17,6 +17,7 @@ struct TSpinCase {
     const char16_t* Text;
 };
 
+// clang-format off
 const TSpinCase SpinCases[] = {
     {"WithinTheLimits", -10, 10, 1, {"=5"}, 5, u"5"},
     {"AboveTheMaximum", -10, 10, 1, {"=50"}, 10, u"10"},
@@ -29,6 +30,7 @@ const TSpinCase SpinCases[] = {
     {"UpFromNoNumber", -10, 10, 1, {"t:", "up"}, -9, u"-9"},
     {"BaudRate", 30, 1000000, 1, {"=921600", "up"}, 921601, u"921601"},
 };
+// clang-format on
 
 class SpinLimits : public ::testing::TestWithParam<TSpinCase> {};
 
@@ -75,7 +77,11 @@ TEST_F(TFormFixture, SpinEditTakesDigitsAndSignsAndPutsTheValueBackWithinItsLimi
     // The focus selected the whole text: typing replaces it; other characters are dropped.
     EXPECT_EQ(Spin->SelLength(), 1);
     for (const char* Ch : {"-", "x", "9", " ", "9"})
-        SendKey(Spin, Ch[0] == '-' ? Qt::Key_Minus : Ch[0] == 'x' ? Qt::Key_X : Ch[0] == ' ' ? Qt::Key_Space : Qt::Key_9,
+        SendKey(Spin,
+                Ch[0] == '-'   ? Qt::Key_Minus
+                : Ch[0] == 'x' ? Qt::Key_X
+                : Ch[0] == ' ' ? Qt::Key_Space
+                               : Qt::Key_9,
                 Qt::NoModifier, QString::fromLatin1(Ch));
     EXPECT_EQ(Spin->Text(), u"-99");
     EXPECT_EQ(Log.Of(WM_CHAR).size(), 5u);

@@ -28,6 +28,7 @@ struct TBarCase {
 };
 
 // Buttons of 31 x 30 (the IDE's), separators of 8, a 50 x 20 control.
+// clang-format off
 const TBarCase BarCases[] = {
     {"Row", alTop, 300, 36, true, 0,
      {{ikButton, Rect(0, 0, 31, 30)},
@@ -58,6 +59,7 @@ const TBarCase BarCases[] = {
       {ikButton, Rect(0, 68, 31, 98)}},
      1},
 };
+// clang-format on
 
 class BarLayout : public ::testing::TestWithParam<TBarCase> {};
 
@@ -92,8 +94,11 @@ TEST_P(BarLayout, PlacesItsItemsInOrder) {
         B->SetParent(Bar);
         Items.push_back(B);
     }
-    for (std::size_t I = 0; I < Items.size(); ++I)
-        if (K.Items[I].Kind != ikHidden) EXPECT_EQ(Items[I]->BoundsRect(), K.Items[I].Expected) << "item " << I;
+    for (std::size_t I = 0; I < Items.size(); ++I) {
+        if (K.Items[I].Kind != ikHidden) {
+            EXPECT_EQ(Items[I]->BoundsRect(), K.Items[I].Expected) << "item " << I;
+        }
+    }
     EXPECT_EQ(Bar->RowCount(), K.Rows);
     EXPECT_EQ(Bar->Vertical(), K.Align == alLeft);
     EXPECT_EQ(static_cast<TControl*>(Bar->Buttons(0)), Items[0]);
@@ -146,7 +151,8 @@ TEST_F(TFormFixture, ToolButtonsFollowTheirActionsAndRunThem) {
     std::vector<std::string> Log;
     Collapse->OnExecute = [&](TObject* Sender) {
         auto* A = static_cast<TBasicAction*>(Sender);
-        Log.push_back(A->ActionComponent() ? "collapse by " + StringToUtf8(A->ActionComponent()->Name()) : "collapse");
+        Log.push_back(A->ActionComponent() ? "collapse by " + StringToUtf8(A->ActionComponent()->Name())
+                                           : "collapse");
     };
     Expand->OnExecute = [&](TObject*) { Log.push_back("expand"); };
     auto* Bar = new TToolBar(Form);
