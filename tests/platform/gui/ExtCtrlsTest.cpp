@@ -38,6 +38,11 @@ TEST_F(TFormFixture, PanelsPaintBevelsAndCaptionAndAlignChildrenInside) {
     EXPECT_GT(DarkPixelsIn(Image, Rect(10 + 60, 10 + 50, 10 + 140, 10 + 70)), 10);
     EXPECT_EQ(DarkPixelsIn(Image, Rect(10 + 10, 10 + 30, 10 + 50, 10 + 90)), 0);
 
+    // With the parent's background, the parent's colour shows instead of its own.
+    Panel->SetColor(clRed);
+    Panel->SetParentBackground(true);
+    Pump();
+    EXPECT_EQ(PixelAt(Grab(Form), 10 + 50, 10 + 60), clWhite);
     // A single border is a sunken edge outside the client area.
     Panel->SetBorderStyle(Controls::bsSingle);
     EXPECT_EQ(Panel->ClientRect(), Rect(0, 0, 196, 96));
@@ -257,6 +262,16 @@ TEST_F(TFormFixture, ImageShowsItsPictureAndItsCanvasDrawsIntoIt) {
     EXPECT_EQ(PixelAt(Shown, 30, 30), clLime);
     EXPECT_EQ(PixelAt(Shown, 50, 30), clRed);
     EXPECT_EQ(Image->Picture()->Bitmap()->Canvas()->Pixels(5, 5), clLime);
+    // Transparent: the bitmap's transparent colour (its bottom-left pixel) lets the form show.
+    Form->SetColor(clYellow);
+    Image->Canvas()->Brush()->SetColor(clFuchsia);
+    Image->Canvas()->FillRect(Rect(0, 20, 40, 30));
+    Pump();
+    EXPECT_EQ(PixelAt(Grab(Form), 30, 45), clFuchsia);
+    Image->SetTransparent(true);
+    Pump();
+    EXPECT_EQ(PixelAt(Grab(Form), 30, 45), clYellow);
+    EXPECT_EQ(PixelAt(Grab(Form), 30, 30), clLime);
     // Another kind of picture has no canvas to draw on.
     TIcon Icon;
     Image->Picture()->SetIcon(&Icon);

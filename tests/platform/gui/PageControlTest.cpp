@@ -303,6 +303,11 @@ TEST(PageControl, PagesComeGoMoveAndHideTheirTabs) {
     TTabSheet* P2 = Pages->Pages(2);
     P2->SetTag(7);
     EXPECT_EQ(GetOrdProp(P2, u"Tag"), 7);
+    // What programs find their pages by.
+    SetStrProp(P2, u"HelpKeyword", u"/home/user/Blink/Blink.ino");
+    SetOrdProp(P2, u"HelpContext", 1);
+    EXPECT_EQ(P2->HelpKeyword(), u"/home/user/Blink/Blink.ino");
+    EXPECT_EQ(P2->HelpContext(), 1);
     EXPECT_EQ(P2->PageIndex(), 2);
     // A page without its tab is skipped by the tab numbers.
     Pages->Pages(1)->SetTabVisible(false);
@@ -366,4 +371,39 @@ TEST_F(TFormFixture, TabsShowImagesAndHighlightedPages) {
     // A freed image list is forgotten.
     Images.reset();
     EXPECT_EQ(Pages->Images(), nullptr);
+}
+
+TEST_F(TFormFixture, ButtonStylesAndHotTracking) {
+    TPageControl* Pages = NewPages(Form, Form, 3);
+    Pages->SetStyle(tsButtons);
+    // Buttons 3 pixels apart, a row of 20 and a gap of 3 above the pages, no frame.
+    EXPECT_EQ(Pages->TabRect(0), Rect(2, 0, 62, 20));
+    EXPECT_EQ(Pages->TabRect(1), Rect(65, 0, 125, 20));
+    EXPECT_EQ(Pages->DisplayRect(), Rect(0, 23, 300, 200));
+    Pages->SetHotTrack(true);
+    Form->Show();
+    Pump();
+    QImage I = Grab(Form);
+    EXPECT_EQ(PixelAt(I, 65, 0), ColorToRGB(clBtnHighlight)); // a raised button
+    EXPECT_NE(PixelAt(I, 2, 0), ColorToRGB(clBtnHighlight));  // the active one is pushed
+    auto HotPixels = [&](const QImage& Image, const TRect& R) {
+        int N = 0;
+        for (int Y = R.Top; Y < R.Bottom; ++Y)
+            for (int X = R.Left; X < R.Right; ++X)
+                if (PixelAt(Image, X, Y) == TColor(ColorToRGB(clHotLight))) ++N;
+        return N;
+    };
+    EXPECT_EQ(HotPixels(I, Pages->TabRect(1)), 0);
+    SendMouse(Pages, QEvent::MouseMove, {90, 10});
+    Pump();
+    EXPECT_GT(HotPixels(Grab(Form), Pages->TabRect(1)), 5);
+    SendMouse(Pages, QEvent::MouseMove, {250, 10});
+    Pump();
+    EXPECT_EQ(HotPixels(Grab(Form), Pages->TabRect(1)), 0);
+    // Flat buttons: the same places, only the active one framed.
+    Pages->SetStyle(tsFlatButtons);
+    EXPECT_EQ(Pages->TabRect(1), Rect(65, 0, 125, 20));
+    Pump();
+    EXPECT_EQ(PixelAt(Grab(Form), 65, 0), ColorToRGB(clBtnFace));
+    Form->Hide();
 }

@@ -313,3 +313,37 @@ TEST_F(TFormFixture, FlatButtonsRaiseUnderThePointer) {
     SendMouse(Bar, QEvent::MouseButtonRelease, {5, 5});
     Form->Hide();
 }
+
+TEST_F(TFormFixture, ToolButtonsTakeDisabledAndHotImages) {
+    auto Normal = ColourImages({clRed}), Disabled = ColourImages({clLime}), Hot = ColourImages({clBlue});
+    auto* Bar = new TToolBar(Form);
+    Bar->SetParent(Form);
+    Bar->SetEdgeBorders({});
+    Bar->SetFlat(true);
+    Bar->SetImages(Normal.get());
+    Bar->SetDisabledImages(Disabled.get());
+    Bar->SetHotImages(Hot.get());
+    auto* Off = new TToolButton(Form);
+    Off->SetParent(Bar);
+    Off->SetImageIndex(0);
+    Off->SetEnabled(false);
+    auto* On = new TToolButton(Form);
+    On->SetParent(Bar);
+    On->SetImageIndex(0);
+    Form->Show();
+    Pump();
+    const TPoint OffMiddle{Off->Left() + 11, 11}, OnMiddle{On->Left() + 11, 11};
+    QImage I = Grab(Form);
+    EXPECT_EQ(PixelAt(I, OffMiddle.X, OffMiddle.Y), clLime);
+    EXPECT_EQ(PixelAt(I, OnMiddle.X, OnMiddle.Y), clRed);
+    SendMouse(Bar, QEvent::MouseMove, OnMiddle);
+    Pump();
+    EXPECT_EQ(PixelAt(Grab(Form), OnMiddle.X, OnMiddle.Y), clBlue);
+    // Freed lists are forgotten.
+    Hot.reset();
+    Disabled.reset();
+    EXPECT_EQ(Bar->HotImages(), nullptr);
+    EXPECT_EQ(Bar->DisabledImages(), nullptr);
+    EXPECT_EQ(Bar->Images(), Normal.get());
+    Form->Hide();
+}
