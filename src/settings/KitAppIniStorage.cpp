@@ -269,6 +269,16 @@ void TKitCustomAppIniStorage::ListValueNames(const String& Path, TStrings* Strin
             if (SameText(Strings->Strings(I), u"Count") || IsItemKey(Strings->Strings(I))) Strings->Delete(I);
         Strings->Add(String());
     }
+    if (ReportListAsValue) {
+        // The lists right below the folder: ListFolders leaves them out, so they are told here,
+        // as values, or they would be listed nowhere.
+        const String Prefix = Section.empty() ? String() : Section + u"\\";
+        for (const String& Name : FIniFile.SectionNames()) {
+            if (!StartsText(Prefix, Name) || !FIniFile.ValueExists(Name, u"Count")) continue;
+            const String Child = Name.substr(Prefix.size());
+            if (!Child.empty() && Child.find(u'\\') == String::npos && Strings->IndexOf(Child) < 0) Strings->Add(Child);
+        }
+    }
     Strings->EndUpdate();
 }
 
