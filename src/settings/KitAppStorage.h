@@ -441,8 +441,10 @@ public:
     // Hears the message of a flush that failed.
     TKitAppStorageErrorEvent OnError;
 
-protected:
+    // Reads the backing file once the stored properties are set (unless inside an update bracket).
     void Loaded() override;
+
+protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Root, a backslash and the path made of the current path and Path, without leading
