@@ -360,12 +360,29 @@ public:
                        const String& ItemName = u"Item");
     int ReadObjectList(const String& Path, TObjectList* List, const TKitAppStorageObjectListItemCreateEvent& ItemCreator,
                        bool ClearFirst = true, const String& ItemName = u"Item");
+    // A lambda as the creator (it would convert to ClearFirst as well as to the event).
+    template <class F>
+    requires(std::is_invocable_r_v<TPersistent*, F, TKitCustomAppStorage*, const String&, int> &&
+             !std::is_same_v<std::decay_t<F>, TKitAppStorageObjectListItemCreateEvent>) int
+        ReadObjectList(const String& Path, TObjectList* List, F ItemCreator, bool ClearFirst = true,
+                       const String& ItemName = u"Item") {
+        return ReadObjectList(Path, List, TKitAppStorageObjectListItemCreateEvent(std::move(ItemCreator)), ClearFirst,
+                              ItemName);
+    }
     void WriteObjectList(const String& Path, TObjectList* List, const String& ItemName = u"Item");
     int ReadStringObjectList(const String& Path, TStrings* SL, bool ClearFirst = true,
                              const String& ItemName = u"Item");
     int ReadStringObjectList(const String& Path, TStrings* SL,
                              const TKitAppStorageObjectListItemCreateEvent& ItemCreator, bool ClearFirst = true,
                              const String& ItemName = u"Item");
+    template <class F>
+    requires(std::is_invocable_r_v<TPersistent*, F, TKitCustomAppStorage*, const String&, int> &&
+             !std::is_same_v<std::decay_t<F>, TKitAppStorageObjectListItemCreateEvent>) int
+        ReadStringObjectList(const String& Path, TStrings* SL, F ItemCreator, bool ClearFirst = true,
+                             const String& ItemName = u"Item") {
+        return ReadStringObjectList(Path, SL, TKitAppStorageObjectListItemCreateEvent(std::move(ItemCreator)),
+                                    ClearFirst, ItemName);
+    }
     void WriteStringObjectList(const String& Path, TStrings* SL, const String& ItemName = u"Item");
     int ReadCollection(const String& Path, TCollection* Collection, bool ClearFirst = true,
                        const String& ItemName = u"Item");
@@ -520,6 +537,9 @@ private:
     // Whether Target (at any depth of its sub-storages) holds Store.
     bool HoldsStorage(const TKitCustomAppStorage* Store) const;
     bool IsBooleanType(const TTypeInfo* ATypeInfo) const;
+    // Whether a single value is stored at Path; false where there can be none (a value at the
+    // top level of a store that has no section for it).
+    bool SingleValueStored(const String& Path);
     String FloatToText(long double Value);
     long double TextToFloat(const String& Text);
     TKitCustomAppStorage* ResolveStore(const String& Path, String& TargetPath);

@@ -187,6 +187,14 @@ void TKitCustomAppStorage::WriteCollectionItem(const String& Path, TObject* List
 
 // ---- String lists -----------------------------------------------------------------------------
 
+bool TKitCustomAppStorage::SingleValueStored(const String& Path) {
+    try {
+        return ValueStored(Path);
+    } catch (const EKitAppStorageError&) {
+        return false;
+    }
+}
+
 int TKitCustomAppStorage::ReadStringList(const String& Path, TStrings* SL, bool ClearFirst, const String& ItemName) {
     if (ClearFirst) SL->Clear();
     if (ListStored(Path, ItemName)) {
@@ -194,7 +202,7 @@ int TKitCustomAppStorage::ReadStringList(const String& Path, TStrings* SL, bool 
         ReadPersistent(Path, SL, true, false);
         return ReadList(Path, SL, ItemHandler<&TKitCustomAppStorage::ReadStringListItem>(), ItemName);
     }
-    if (ValueStored(Path)) SL->SetText(ReadString(Path, String()));
+    if (SingleValueStored(Path)) SL->SetText(ReadString(Path, String()));
     return SL->Count();
 }
 
@@ -205,7 +213,7 @@ void TKitCustomAppStorage::WriteStringList(const String& Path, TStrings* SL, con
         return;
     }
     // A single-value list written before would be left behind the folder form.
-    if (ValueStored(Path)) DeleteValue(Path);
+    if (SingleValueStored(Path)) DeleteValue(Path);
     WriteList(Path, SL, SL->Count(), ItemHandler<&TKitCustomAppStorage::WriteStringListItem>(),
               DeleteHandler<&TKitCustomAppStorage::DeleteListItems>(), ItemName);
     WritePersistent(Path, SL, true);
