@@ -74,7 +74,8 @@ String UnquoteBlanks(const String& S) {
 
 // ---- The file-backed store --------------------------------------------------------------------
 
-TKitCustomAppMemoryFileStorage::TKitCustomAppMemoryFileStorage(TComponent* AOwner) : TKitCustomAppStorage(AOwner) {}
+TKitCustomAppMemoryFileStorage::TKitCustomAppMemoryFileStorage(TComponent* AOwner)
+    : TKitCustomAppStorage(AOwner) {}
 
 bool TKitCustomAppMemoryFileStorage::MayFlushOrReload() const {
     return !ComponentState().Contains(csLoading) && !IsUpdating();
@@ -87,8 +88,8 @@ String TKitCustomAppMemoryFileStorage::ResolveCustomFileName(const String& AFile
 }
 
 void TKitCustomAppMemoryFileStorage::UpdatePhysicalReadOnly() {
-    FPhysicalReadOnly = FileExistsNotFolder(FFullFileName) &&
-                        ::access(StringToUtf8(FFullFileName).c_str(), W_OK) != 0;
+    FPhysicalReadOnly =
+        FileExistsNotFolder(FFullFileName) && ::access(StringToUtf8(FFullFileName).c_str(), W_OK) != 0;
 }
 
 void TKitCustomAppMemoryFileStorage::UpdateFullFileName() {
@@ -103,7 +104,8 @@ void TKitCustomAppMemoryFileStorage::UpdateFullFileName() {
             break;
         case flWindows:
             // There is no Windows folder here, so no file.
-            FFullFileName = WindowsFolder().empty() ? String() : EnsureTrailingBackslash(WindowsFolder()) + Name;
+            FFullFileName =
+                WindowsFolder().empty() ? String() : EnsureTrailingBackslash(WindowsFolder()) + Name;
             break;
         case flTemp:
             FFullFileName = EnsureTrailingBackslash(TempFolder()) + Name;
@@ -112,7 +114,8 @@ void TKitCustomAppMemoryFileStorage::UpdateFullFileName() {
             FFullFileName = EnsureTrailingBackslash(ProgramFolder()) + Name;
             break;
         case flUserFolder:
-            FFullFileName = EnsureTrailingBackslash(UserAppDataFolder()) + (IsAbsolutePath(Translated) ? Name : Translated);
+            FFullFileName = EnsureTrailingBackslash(UserAppDataFolder()) +
+                            (IsAbsolutePath(Translated) ? Name : Translated);
             break;
         }
     }
@@ -120,7 +123,8 @@ void TKitCustomAppMemoryFileStorage::UpdateFullFileName() {
 }
 
 void TKitCustomAppMemoryFileStorage::WriteFileName(const String& Value) {
-    const String Name = ExtractFileExt(Value).empty() ? AddDefaultExtension(Value, DefaultExtension()) : Value;
+    const String Name =
+        ExtractFileExt(Value).empty() ? AddDefaultExtension(Value, DefaultExtension()) : Value;
     if (Value == FFileName || Name == FFileName) return;
     if (MayFlushOrReload()) Flush();
     FFileName = Name;
@@ -165,7 +169,8 @@ void TKitAppIniStorageOptions::Assign(TPersistent* Source) {
 
 // ---- The INI mapping --------------------------------------------------------------------------
 
-TKitCustomAppIniStorage::TKitCustomAppIniStorage(TComponent* AOwner) : TKitCustomAppMemoryFileStorage(AOwner) {}
+TKitCustomAppIniStorage::TKitCustomAppIniStorage(TComponent* AOwner)
+    : TKitCustomAppMemoryFileStorage(AOwner) {}
 
 TClass TKitCustomAppIniStorage::StorageOptionsClass() const {
     return TKitAppIniStorageOptions::StaticClass();
@@ -231,7 +236,8 @@ void TKitCustomAppIniStorage::DeleteIniValue(const String& Section, const String
     // A folder: its section and the sections below it, so that nothing of it stays behind.
     const String Folder = Section.empty() ? Key : Section + u"\\" + Key;
     const String Below = Folder + u"\\";
-    if (FIniFile.EraseSections([&](const String& Name) { return SameText(Name, Folder) || StartsText(Below, Name); }))
+    if (FIniFile.EraseSections(
+            [&](const String& Name) { return SameText(Name, Folder) || StartsText(Below, Name); }))
         FlushIfNeeded();
 }
 
@@ -276,7 +282,8 @@ void TKitCustomAppIniStorage::ListValueNames(const String& Path, TStrings* Strin
         for (const String& Name : FIniFile.SectionNames()) {
             if (!StartsText(Prefix, Name) || !FIniFile.ValueExists(Name, u"Count")) continue;
             const String Child = Name.substr(Prefix.size());
-            if (!Child.empty() && Child.find(u'\\') == String::npos && Strings->IndexOf(Child) < 0) Strings->Add(Child);
+            if (!Child.empty() && Child.find(u'\\') == String::npos && Strings->IndexOf(Child) < 0)
+                Strings->Add(Child);
         }
     }
     Strings->EndUpdate();
@@ -397,7 +404,8 @@ void TKitAppIniFileStorage::Published(TPublisher<TKitAppIniFileStorage>& P) {
     P.Property(u"DefaultSection", &S::DefaultSection, &S::SetDefaultSection);
     P.Property(u"SubStorages", &S::SubStorages, &S::SetSubStorages);
     P.Property(u"OnGetFileName", &S::OnGetFileName, &S::SetOnGetFileName);
-    P.Property(u"SynchronizeFlushReload", &S::SynchronizeFlushReload, &S::SetSynchronizeFlushReload).Default(false);
+    P.Property(u"SynchronizeFlushReload", &S::SynchronizeFlushReload, &S::SetSynchronizeFlushReload)
+        .Default(false);
     P.Property(u"ReadOnly", &S::ReadOnly, &S::SetReadOnly).Default(false);
 }
 

@@ -85,7 +85,8 @@ private:
     bool FPreserveLeadingTrailingBlanks = false;
 
     static void Published(TPublisher<TKitAppIniStorageOptions>& P) {
-        P.Property(u"ReplaceCRLF", &TKitAppIniStorageOptions::ReplaceCRLF, &TKitAppIniStorageOptions::SetReplaceCRLF)
+        P.Property(u"ReplaceCRLF", &TKitAppIniStorageOptions::ReplaceCRLF,
+                   &TKitAppIniStorageOptions::SetReplaceCRLF)
             .Default(false);
         P.Property(u"PreserveLeadingTrailingBlanks", &TKitAppIniStorageOptions::PreserveLeadingTrailingBlanks,
                    &TKitAppIniStorageOptions::SetPreserveLeadingTrailingBlanks)

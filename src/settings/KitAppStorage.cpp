@@ -23,7 +23,8 @@ std::vector<String> Words(const String& List) {
     size_t Start = 0;
     for (;;) {
         const size_t Comma = List.find(u',', Start);
-        Result.push_back(UpperCase(Trim(List.substr(Start, Comma == String::npos ? String::npos : Comma - Start))));
+        Result.push_back(
+            UpperCase(Trim(List.substr(Start, Comma == String::npos ? String::npos : Comma - Start))));
         if (Comma == String::npos) break;
         Start = Comma + 1;
     }
@@ -206,7 +207,8 @@ TKitAppSubStorage* TKitAppSubStorages::MatchFor(const String& Path, int IgnoreIn
         TKitAppSubStorage* Item = Items(I);
         if (I == IgnoreIndex || !Item->AppStorage() || Item->RootPath().empty()) continue;
         const String Prefix = u"\\" + Item->RootPath() + u"\\";
-        if (StartsText(Prefix, Path) && (!Best || Item->RootPath().size() > Best->RootPath().size())) Best = Item;
+        if (StartsText(Prefix, Path) && (!Best || Item->RootPath().size() > Best->RootPath().size()))
+            Best = Item;
     }
     return Best;
 }
@@ -217,8 +219,8 @@ bool TKitAppStoragePropertyBaseEngine::Supports(TObject*, TObject*) {
     return false;
 }
 
-void TKitAppStoragePropertyBaseEngine::ReadProperty(TKitCustomAppStorage*, const String&, TObject*, TObject*, bool,
-                                                    bool) {}
+void TKitAppStoragePropertyBaseEngine::ReadProperty(TKitCustomAppStorage*, const String&, TObject*, TObject*,
+                                                    bool, bool) {}
 
 void TKitAppStoragePropertyBaseEngine::WriteProperty(TKitCustomAppStorage*, const String&, TObject*, TObject*,
                                                      bool) {}
@@ -236,7 +238,7 @@ void TKitAppStoragePropertyEngineList::UnregisterEngine(const std::type_info& Cl
 }
 
 TKitAppStoragePropertyBaseEngine* TKitAppStoragePropertyEngineList::GetEngine(TObject* AObject,
-                                                                             TObject* AProperty) const {
+                                                                              TObject* AProperty) const {
     for (const auto& E : FEngines)
         if (E->Supports(AObject, AProperty)) return E.get();
     return nullptr;
@@ -251,7 +253,8 @@ bool TKitAppStoragePropertyEngineList::ReadProperty(TKitCustomAppStorage* AStora
 }
 
 bool TKitAppStoragePropertyEngineList::WriteProperty(TKitCustomAppStorage* AStorage, const String& APath,
-                                                     TObject* AObject, TObject* AProperty, bool Recursive) const {
+                                                     TObject* AObject, TObject* AProperty,
+                                                     bool Recursive) const {
     TKitAppStoragePropertyBaseEngine* E = GetEngine(AObject, AProperty);
     if (E) E->WriteProperty(AStorage, APath, AObject, AProperty, Recursive);
     return E != nullptr;
@@ -466,7 +469,8 @@ void TKitCustomAppStorage::DeleteSubTree(const String& Path) {
     if (!T->ReadOnly()) T->DeleteSubTreeAt(P);
 }
 
-void TKitCustomAppStorage::GetStoredValues(const String& Path, TStrings* Strings, TKitAppStorageEnumOptions Options) {
+void TKitCustomAppStorage::GetStoredValues(const String& Path, TStrings* Strings,
+                                           TKitAppStorageEnumOptions Options) {
     Strings->BeginUpdate();
     try {
         Strings->Clear();
@@ -485,8 +489,8 @@ void TKitCustomAppStorage::GetStoredValues(const String& Path, TStrings* Strings
     Strings->EndUpdate();
 }
 
-void TKitCustomAppStorage::CollectStoredValues(const String& FolderPath, const String& Prefix, TStrings* Strings,
-                                               TKitAppStorageEnumOptions Options) {
+void TKitCustomAppStorage::CollectStoredValues(const String& FolderPath, const String& Prefix,
+                                               TStrings* Strings, TKitAppStorageEnumOptions Options) {
     const String P = Prefix == u"\\" ? String() : Prefix;
     const bool ListAsValue = Options.Contains(aeoReportListAsValue);
     auto AddFlag = [Strings](const String& Name, int Flag) {
@@ -511,13 +515,15 @@ void TKitCustomAppStorage::CollectStoredValues(const String& FolderPath, const S
             const String& N = Folders.Strings(I);
             const String Sub = SubPath(FolderPath, N);
             if (Options.Contains(aeoFolders) && IsFolderAt(Sub, ListAsValue)) AddFlag(P + N, svFolder);
-            if (Options.Contains(aeoRecursive)) CollectStoredValues(Sub, ConcatPaths({P, N}) + u"\\", Strings, Options);
+            if (Options.Contains(aeoRecursive))
+                CollectStoredValues(Sub, ConcatPaths({P, N}) + u"\\", Strings, Options);
         }
     }
 }
 
-void TKitCustomAppStorage::CheckDeletePathByVersion(const String& Path, int VersionNumber, const String& VersionName,
-                                                    bool WriteVersionNumber, bool DeleteIfNotEqual) {
+void TKitCustomAppStorage::CheckDeletePathByVersion(const String& Path, int VersionNumber,
+                                                    const String& VersionName, bool WriteVersionNumber,
+                                                    bool DeleteIfNotEqual) {
     String P;
     TKitCustomAppStorage* Target = ResolveStore(Path, P);
     if (Target->ReadOnly() || VersionName.empty()) return;
@@ -573,9 +579,11 @@ const TFormatSettings& TKitCustomAppStorage::CurrentFormatSettings() {
         CachedFormatSettings = FormatSettings;
         if (TKitTranslateString* Engine = ActiveTranslateStringEngine()) {
             if (!Engine->DateFormat().empty())
-                CachedFormatSettings.ShortDateFormat = CachedFormatSettings.LongDateFormat = Engine->DateFormat();
+                CachedFormatSettings.ShortDateFormat = CachedFormatSettings.LongDateFormat =
+                    Engine->DateFormat();
             if (!Engine->TimeFormat().empty())
-                CachedFormatSettings.ShortTimeFormat = CachedFormatSettings.LongTimeFormat = Engine->TimeFormat();
+                CachedFormatSettings.ShortTimeFormat = CachedFormatSettings.LongTimeFormat =
+                    Engine->TimeFormat();
         }
     }
     return CachedFormatSettings;
@@ -685,7 +693,8 @@ void TKitCustomAppStorage::WriteIntegerAt(const String& Path, int Value) {
 long double TKitCustomAppStorage::ReadFloatAt(const String& Path, long double Default) {
     if (!ValueStoredAt(Path) && StorageOptions()->DefaultIfValueNotExists()) return Default;
     auto AsText = [&] {
-        return TextToFloat(DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(FloatToText(Default)))));
+        return TextToFloat(
+            DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(FloatToText(Default)))));
     };
     return ReadOrDefault(Default, [&]() -> long double {
         if (StorageOptions()->FloatAsString()) {
@@ -712,8 +721,8 @@ void TKitCustomAppStorage::WriteFloatAt(const String& Path, long double Value) {
 
 String TKitCustomAppStorage::ReadStringAt(const String& Path, const String& Default) {
     if (!ValueStoredAt(Path) && StorageOptions()->DefaultIfValueNotExists()) return Default;
-    return ReadOrDefault(Default,
-                         [&] { return DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(Default))); });
+    return ReadOrDefault(
+        Default, [&] { return DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(Default))); });
 }
 
 void TKitCustomAppStorage::WriteStringAt(const String& Path, const String& Value) {
@@ -731,7 +740,8 @@ void TKitCustomAppStorage::WriteBinaryAt(const String& Path, const void* Buffer,
 TDateTime TKitCustomAppStorage::ReadDateTimeAt(const String& Path, TDateTime Default) {
     if (!ValueStoredAt(Path) && StorageOptions()->DefaultIfValueNotExists()) return Default;
     auto AsText = [&] {
-        return TextToDateTime(DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(DateTimeToText(Default)))));
+        return TextToDateTime(
+            DecryptPropertyValue(RawReadString(Path, EncryptPropertyValue(DateTimeToText(Default)))));
     };
     return ReadOrDefault(Default, [&]() -> TDateTime {
         if (StorageOptions()->DateTimeAsString()) {
@@ -850,7 +860,8 @@ void TKitCustomAppStorage::WriteEnumerationAt(const String& Path, const TTypeInf
     case tkInteger: {
         String Ident;
         TIntToIdent IntToIdent = FindIntToIdent(ATypeInfo);
-        if (StorageOptions()->TypedIntegerAsString() && IntToIdent && IntToIdent(static_cast<int>(Value), Ident))
+        if (StorageOptions()->TypedIntegerAsString() && IntToIdent &&
+            IntToIdent(static_cast<int>(Value), Ident))
             WriteStringAt(Path, Ident);
         else
             WriteIntegerAt(Path, static_cast<int>(Value));
@@ -895,7 +906,8 @@ template <class F> void ForEachSetElement(const TTypeInfo* SetType, F Visit) {
 
 } // namespace
 
-TSetBits TKitCustomAppStorage::ReadSetAt(const String& Path, const TTypeInfo* ATypeInfo, const TSetBits& Default) {
+TSetBits TKitCustomAppStorage::ReadSetAt(const String& Path, const TTypeInfo* ATypeInfo,
+                                         const TSetBits& Default) {
     if (IsFolderAt(Path, true)) {
         TSetBits Value;
         ForEachSetElement(ATypeInfo, [&](Int64 V, TTypeKind Kind) {
@@ -1033,17 +1045,19 @@ void TKitCustomAppStorage::WriteOrdinalValue(const String& Path, const TTypeInfo
     if (!T->ReadOnly()) T->WriteEnumerationAt(P, ATypeInfo, Value);
 }
 
-void TKitCustomAppStorage::ReadEnumeration(const String& Path, const TTypeInfo* ATypeInfo, const void* Default,
-                                           void* Value) {
+void TKitCustomAppStorage::ReadEnumeration(const String& Path, const TTypeInfo* ATypeInfo,
+                                           const void* Default, void* Value) {
     const Int64 V = ReadOrdinalValue(Path, ATypeInfo, ReadOrdinal(ATypeInfo->OrdType, Default));
     WriteOrdinal(ATypeInfo->OrdType, V, Value);
 }
 
-void TKitCustomAppStorage::WriteEnumeration(const String& Path, const TTypeInfo* ATypeInfo, const void* Value) {
+void TKitCustomAppStorage::WriteEnumeration(const String& Path, const TTypeInfo* ATypeInfo,
+                                            const void* Value) {
     WriteOrdinalValue(Path, ATypeInfo, ReadOrdinal(ATypeInfo->OrdType, Value));
 }
 
-TSetBits TKitCustomAppStorage::ReadSetBits(const String& Path, const TTypeInfo* SetType, const TSetBits& Default) {
+TSetBits TKitCustomAppStorage::ReadSetBits(const String& Path, const TTypeInfo* SetType,
+                                           const TSetBits& Default) {
     String P;
     return ResolveStore(Path, P)->ReadSetAt(P, SetType, Default);
 }
@@ -1054,7 +1068,8 @@ void TKitCustomAppStorage::WriteSetBits(const String& Path, const TTypeInfo* Set
     if (!T->ReadOnly()) T->WriteSetAt(P, SetType, Value);
 }
 
-void TKitCustomAppStorage::ReadSet(const String& Path, const TTypeInfo* ATypeInfo, const void* Default, void* Value) {
+void TKitCustomAppStorage::ReadSet(const String& Path, const TTypeInfo* ATypeInfo, const void* Default,
+                                   void* Value) {
     const TSetBits Bits = ReadSetBits(Path, ATypeInfo, StorageToSetBits(ATypeInfo, Default));
     SetBitsToStorage(ATypeInfo, Bits, Value);
 }

@@ -45,8 +45,9 @@ using TKitAppStorageObjectListItemCreateEvent =
     std::function<TPersistent*(TKitCustomAppStorage* Sender, const String& Path, int Index)>;
 using TKitAppStorageListItemEvent = std::function<void(TKitCustomAppStorage* Sender, const String& Path,
                                                        TObject* List, int Index, const String& ItemName)>;
-using TKitAppStorageListDeleteEvent = std::function<void(TKitCustomAppStorage* Sender, const String& Path,
-                                                         TObject* List, int First, int Last, const String& ItemName)>;
+using TKitAppStorageListDeleteEvent =
+    std::function<void(TKitCustomAppStorage* Sender, const String& Path, TObject* List, int First, int Last,
+                       const String& ItemName)>;
 
 // An object that loads and saves itself in a store.
 class IAppStorageHandler {
@@ -141,13 +142,16 @@ class TKitAppStorageOptions : public TKitCustomAppStorageOptions {
     static void Published(TPublisher<TKitAppStorageOptions>& P) {
         P.Property(u"BooleanAsString", &O::BooleanAsString, &O::SetBooleanAsString).Default(true);
         P.Property(u"BooleanStringTrueValues", &O::BooleanStringTrueValues, &O::SetBooleanStringTrueValues);
-        P.Property(u"BooleanStringFalseValues", &O::BooleanStringFalseValues, &O::SetBooleanStringFalseValues);
+        P.Property(u"BooleanStringFalseValues", &O::BooleanStringFalseValues,
+                   &O::SetBooleanStringFalseValues);
         P.Property(u"EnumerationAsString", &O::EnumerationAsString, &O::SetEnumerationAsString).Default(true);
-        P.Property(u"TypedIntegerAsString", &O::TypedIntegerAsString, &O::SetTypedIntegerAsString).Default(true);
+        P.Property(u"TypedIntegerAsString", &O::TypedIntegerAsString, &O::SetTypedIntegerAsString)
+            .Default(true);
         P.Property(u"SetAsString", &O::SetAsString, &O::SetSetAsString).Default(false);
         P.Property(u"DateTimeAsString", &O::DateTimeAsString, &O::SetDateTimeAsString).Default(true);
         P.Property(u"FloatAsString", &O::FloatAsString, &O::SetFloatAsString).Default(false);
-        P.Property(u"DefaultIfReadConvertError", &O::DefaultIfReadConvertError, &O::SetDefaultIfReadConvertError)
+        P.Property(u"DefaultIfReadConvertError", &O::DefaultIfReadConvertError,
+                   &O::SetDefaultIfReadConvertError)
             .Default(false);
         P.Property(u"DefaultIfValueNotExists", &O::DefaultIfValueNotExists, &O::SetDefaultIfValueNotExists)
             .Default(true);
@@ -155,7 +159,8 @@ class TKitAppStorageOptions : public TKitCustomAppStorageOptions {
         P.Property(u"StoreStringListAsSingleString", &O::StoreStringListAsSingleString,
                    &O::SetStoreStringListAsSingleString)
             .Default(false);
-        P.Property(u"UseOldItemNameFormat", &O::UseOldItemNameFormat, &O::SetUseOldItemNameFormat).Default(true);
+        P.Property(u"UseOldItemNameFormat", &O::UseOldItemNameFormat, &O::SetUseOldItemNameFormat)
+            .Default(true);
         P.Property(u"UseTranslateStringEngineDateTimeFormats", &O::UseTranslateStringEngineDateTimeFormats,
                    &O::SetUseTranslateStringEngineDateTimeFormats)
             .Default(false);
@@ -205,7 +210,9 @@ class TKitAppSubStorages : public TOwnedCollection {
 public:
     explicit TKitAppSubStorages(TKitCustomAppStorage* AOwner);
 
-    TKitAppSubStorage* Items(int Index) const { return static_cast<TKitAppSubStorage*>(TCollection::Items(Index)); }
+    TKitAppSubStorage* Items(int Index) const {
+        return static_cast<TKitAppSubStorage*>(TCollection::Items(Index));
+    }
     TKitCustomAppStorage* OwnerStore() const { return FOwnerStore; }
 
     // A new item; when the root path or the store is refused the item goes again.
@@ -255,10 +262,10 @@ public:
 
     // The first engine that supports the property; null when none does.
     TKitAppStoragePropertyBaseEngine* GetEngine(TObject* AObject, TObject* AProperty) const;
-    bool ReadProperty(TKitCustomAppStorage* AStorage, const String& APath, TObject* AObject, TObject* AProperty,
-                      bool Recursive, bool ClearFirst) const;
-    bool WriteProperty(TKitCustomAppStorage* AStorage, const String& APath, TObject* AObject, TObject* AProperty,
-                       bool Recursive) const;
+    bool ReadProperty(TKitCustomAppStorage* AStorage, const String& APath, TObject* AObject,
+                      TObject* AProperty, bool Recursive, bool ClearFirst) const;
+    bool WriteProperty(TKitCustomAppStorage* AStorage, const String& APath, TObject* AObject,
+                       TObject* AProperty, bool Recursive) const;
     int Count() const { return static_cast<int>(FEngines.size()); }
 
 private:
@@ -297,8 +304,9 @@ public:
     // Deletes the subtree at Path when its stored version (Path\VersionName) is lower than
     // VersionNumber, or differs with DeleteIfNotEqual; writes VersionNumber when they differed
     // and WriteVersionNumber is set.
-    void CheckDeletePathByVersion(const String& Path, int VersionNumber, const String& VersionName = u"Version",
-                                  bool WriteVersionNumber = true, bool DeleteIfNotEqual = false);
+    void CheckDeletePathByVersion(const String& Path, int VersionNumber,
+                                  const String& VersionName = u"Version", bool WriteVersionNumber = true,
+                                  bool DeleteIfNotEqual = false);
 
     // ---- Typed values (paths relative to Path unless they begin with a backslash)
     int ReadInteger(const String& Path, int Default = 0);
@@ -347,9 +355,12 @@ public:
     // ---- Lists, collections and objects: a list is a folder with Count and one entry per item
     int ReadList(const String& Path, TObject* List, const TKitAppStorageListItemEvent& OnReadItem,
                  const String& ItemName = u"Item");
-    void WriteList(const String& Path, TObject* List, int ItemCount, const TKitAppStorageListItemEvent& OnWriteItem,
-                   const TKitAppStorageListDeleteEvent& OnDeleteItems = nullptr, const String& ItemName = u"Item");
-    int ReadStringList(const String& Path, TStrings* SL, bool ClearFirst = true, const String& ItemName = u"Item");
+    void WriteList(const String& Path, TObject* List, int ItemCount,
+                   const TKitAppStorageListItemEvent& OnWriteItem,
+                   const TKitAppStorageListDeleteEvent& OnDeleteItems = nullptr,
+                   const String& ItemName = u"Item");
+    int ReadStringList(const String& Path, TStrings* SL, bool ClearFirst = true,
+                       const String& ItemName = u"Item");
     void WriteStringList(const String& Path, TStrings* SL, const String& ItemName = u"Item");
     int ReadWideStringList(const String& Path, TStrings* SL, bool ClearFirst = true,
                            const String& ItemName = u"Item");
@@ -358,28 +369,39 @@ public:
     // class); a missing or unknown class raises EKitAppStorageError.
     int ReadObjectList(const String& Path, TObjectList* List, bool ClearFirst = true,
                        const String& ItemName = u"Item");
-    int ReadObjectList(const String& Path, TObjectList* List, const TKitAppStorageObjectListItemCreateEvent& ItemCreator,
-                       bool ClearFirst = true, const String& ItemName = u"Item");
+    int ReadObjectList(const String& Path, TObjectList* List,
+                       const TKitAppStorageObjectListItemCreateEvent& ItemCreator, bool ClearFirst = true,
+                       const String& ItemName = u"Item");
     // A lambda as the creator (it would convert to ClearFirst as well as to the event).
     template <class F>
-    requires(std::is_invocable_r_v<TPersistent*, F, TKitCustomAppStorage*, const String&, int> &&
-             !std::is_same_v<std::decay_t<F>, TKitAppStorageObjectListItemCreateEvent>) int
-        ReadObjectList(const String& Path, TObjectList* List, F ItemCreator, bool ClearFirst = true,
-                       const String& ItemName = u"Item") {
-        return ReadObjectList(Path, List, TKitAppStorageObjectListItemCreateEvent(std::move(ItemCreator)), ClearFirst,
-                              ItemName);
+    requires(
+        std::is_invocable_r_v<TPersistent*, F, TKitCustomAppStorage*, const String&, int> &&
+        !std::is_same_v<std::decay_t<F>,
+                        TKitAppStorageObjectListItemCreateEvent>) int ReadObjectList(const String& Path,
+                                                                                     TObjectList* List,
+                                                                                     F ItemCreator,
+                                                                                     bool ClearFirst = true,
+                                                                                     const String& ItemName =
+                                                                                         u"Item") {
+        return ReadObjectList(Path, List, TKitAppStorageObjectListItemCreateEvent(std::move(ItemCreator)),
+                              ClearFirst, ItemName);
     }
     void WriteObjectList(const String& Path, TObjectList* List, const String& ItemName = u"Item");
     int ReadStringObjectList(const String& Path, TStrings* SL, bool ClearFirst = true,
                              const String& ItemName = u"Item");
     int ReadStringObjectList(const String& Path, TStrings* SL,
-                             const TKitAppStorageObjectListItemCreateEvent& ItemCreator, bool ClearFirst = true,
-                             const String& ItemName = u"Item");
+                             const TKitAppStorageObjectListItemCreateEvent& ItemCreator,
+                             bool ClearFirst = true, const String& ItemName = u"Item");
     template <class F>
     requires(std::is_invocable_r_v<TPersistent*, F, TKitCustomAppStorage*, const String&, int> &&
-             !std::is_same_v<std::decay_t<F>, TKitAppStorageObjectListItemCreateEvent>) int
-        ReadStringObjectList(const String& Path, TStrings* SL, F ItemCreator, bool ClearFirst = true,
-                             const String& ItemName = u"Item") {
+             !std::is_same_v<
+                 std::decay_t<F>,
+                 TKitAppStorageObjectListItemCreateEvent>) int ReadStringObjectList(const String& Path,
+                                                                                    TStrings* SL,
+                                                                                    F ItemCreator,
+                                                                                    bool ClearFirst = true,
+                                                                                    const String& ItemName =
+                                                                                        u"Item") {
         return ReadStringObjectList(Path, SL, TKitAppStorageObjectListItemCreateEvent(std::move(ItemCreator)),
                                     ClearFirst, ItemName);
     }
@@ -388,8 +410,8 @@ public:
                        const String& ItemName = u"Item");
     void WriteCollection(const String& Path, TCollection* Collection, const String& ItemName = u"Item");
     // Every published property of Object below Path, except those named in IgnoreProperties.
-    void ReadPersistent(const String& Path, TPersistent* Object, bool Recursive = true, bool ClearFirst = true,
-                        const TStrings* IgnoreProperties = nullptr);
+    void ReadPersistent(const String& Path, TPersistent* Object, bool Recursive = true,
+                        bool ClearFirst = true, const TStrings* IgnoreProperties = nullptr);
     void WritePersistent(const String& Path, TPersistent* Object, bool Recursive = true,
                          const TStrings* IgnoreProperties = nullptr);
     void ReadProperty(const String& Path, TPersistent* Object, const String& PropName, bool Recursive,
@@ -580,7 +602,8 @@ private:
 
     static void Published(TPublisher<TKitCustomAppStorage>& P) {
         P.Property(u"ActiveTranslateStringEngine", &TKitCustomAppStorage::ActiveTranslateStringEngine);
-        P.Property(u"StorageOptions", &TKitCustomAppStorage::StorageOptions, &TKitCustomAppStorage::SetStorageOptions);
+        P.Property(u"StorageOptions", &TKitCustomAppStorage::StorageOptions,
+                   &TKitCustomAppStorage::SetStorageOptions);
         P.Property(u"TranslateStringEngine", &TKitCustomAppStorage::TranslateStringEngine,
                    &TKitCustomAppStorage::SetTranslateStringEngine);
         P.Property(u"OnTranslatePropertyName", &TKitCustomAppStorage::OnTranslatePropertyName);

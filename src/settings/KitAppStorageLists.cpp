@@ -8,9 +8,8 @@ namespace {
 
 // The built-in handlers run on the store that runs the list (the event's Sender).
 template <auto Handler> TKitAppStorageListItemEvent ItemHandler() {
-    return [](TKitCustomAppStorage* Sender, const String& Path, TObject* List, int Index, const String& ItemName) {
-        (Sender->*Handler)(Path, List, Index, ItemName);
-    };
+    return [](TKitCustomAppStorage* Sender, const String& Path, TObject* List, int Index,
+              const String& ItemName) { (Sender->*Handler)(Path, List, Index, ItemName); };
 }
 
 template <auto Handler> TKitAppStorageListDeleteEvent DeleteHandler() {
@@ -25,7 +24,8 @@ String ListPath(const String& ResolvedItemsPath) {
 
 class TCreatorScope {
 public:
-    TCreatorScope(TKitAppStorageObjectListItemCreateEvent& Slot, const TKitAppStorageObjectListItemCreateEvent& Creator)
+    TCreatorScope(TKitAppStorageObjectListItemCreateEvent& Slot,
+                  const TKitAppStorageObjectListItemCreateEvent& Creator)
         : FSlot(Slot), FSaved(Slot) {
         FSlot = Creator;
     }
@@ -61,8 +61,8 @@ void TKitCustomAppStorage::WriteListCount(const String& Path, int Count, const S
     WriteInteger(SubPath(Path, u"Count"), Count);
 }
 
-int TKitCustomAppStorage::ReadList(const String& Path, TObject* List, const TKitAppStorageListItemEvent& OnReadItem,
-                                   const String& ItemName) {
+int TKitCustomAppStorage::ReadList(const String& Path, TObject* List,
+                                   const TKitAppStorageListItemEvent& OnReadItem, const String& ItemName) {
     const int Count = ReadListCount(Path, ItemName);
     for (int I = 0; I < Count; ++I)
         OnReadItem(this, Path, List, I, ItemName);
@@ -71,24 +71,28 @@ int TKitCustomAppStorage::ReadList(const String& Path, TObject* List, const TKit
 
 void TKitCustomAppStorage::WriteList(const String& Path, TObject* List, int ItemCount,
                                      const TKitAppStorageListItemEvent& OnWriteItem,
-                                     const TKitAppStorageListDeleteEvent& OnDeleteItems, const String& ItemName) {
+                                     const TKitAppStorageListDeleteEvent& OnDeleteItems,
+                                     const String& ItemName) {
     String P;
     if (ResolveStore(Path + u"\\*", P)->ReadOnly()) return;
     const int OldCount = ReadListCount(Path, ItemName);
     for (int I = 0; I < ItemCount; ++I)
         OnWriteItem(this, Path, List, I, ItemName);
-    if (ItemCount < OldCount && OnDeleteItems) OnDeleteItems(this, Path, List, ItemCount, OldCount - 1, ItemName);
+    if (ItemCount < OldCount && OnDeleteItems)
+        OnDeleteItems(this, Path, List, ItemCount, OldCount - 1, ItemName);
     WriteListCount(Path, ItemCount, ItemName);
 }
 
 // ---- Item handlers ----------------------------------------------------------------------------
 
-void TKitCustomAppStorage::ReadStringListItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::ReadStringListItem(const String& Path, TObject* List, int Index,
+                                              const String& ItemName) {
     if (auto* SL = dynamic_cast<TStrings*>(List))
         SL->Add(ReadString(SubPath(Path, ItemNameIndexPath(ItemName, Index)), String()));
 }
 
-void TKitCustomAppStorage::WriteStringListItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::WriteStringListItem(const String& Path, TObject* List, int Index,
+                                               const String& ItemName) {
     if (auto* SL = dynamic_cast<TStrings*>(List))
         WriteString(SubPath(Path, ItemNameIndexPath(ItemName, Index)), SL->Strings(Index));
 }
@@ -110,7 +114,8 @@ void TKitCustomAppStorage::WriteWideStringListItem(const String& Path, TObject* 
         WriteWideString(SubPath(Path, ItemName + IntToStr(Index)), SL->Strings(Index));
 }
 
-void TKitCustomAppStorage::DeleteWideListItems(const String& Path, int First, int Last, const String& ItemName) {
+void TKitCustomAppStorage::DeleteWideListItems(const String& Path, int First, int Last,
+                                               const String& ItemName) {
     for (int I = First; I <= Last; ++I)
         DeleteValue(SubPath(Path, ItemName + IntToStr(I)));
 }
@@ -120,12 +125,15 @@ TPersistent* TKitCustomAppStorage::DefaultItemCreator(const String& Path) {
     if (ClassName.empty())
         throw EKitAppStorageError(Format(u"No class name is stored for the list item %s", {Path}));
     TClass Class = GetClass(ClassName);
-    if (!Class) throw EKitAppStorageError(Format(u"Class %s of the list item %s is not registered", {ClassName, Path}));
+    if (!Class)
+        throw EKitAppStorageError(
+            Format(u"Class %s of the list item %s is not registered", {ClassName, Path}));
     TObject* Object = Class->Create();
     auto* Result = dynamic_cast<TPersistent*>(Object);
     if (!Result) {
         delete Object;
-        throw EKitAppStorageError(Format(u"Class %s of the list item %s is no persistent class", {ClassName, Path}));
+        throw EKitAppStorageError(
+            Format(u"Class %s of the list item %s is no persistent class", {ClassName, Path}));
     }
     return Result;
 }
@@ -133,11 +141,13 @@ TPersistent* TKitCustomAppStorage::DefaultItemCreator(const String& Path) {
 TPersistent* TKitCustomAppStorage::CreateListItem(const String& ItemPath, int Index) {
     String P;
     TKitCustomAppStorage* Target = ResolveStore(ItemPath, P);
-    if (Target->FCurrentInstanceCreateEvent) return Target->FCurrentInstanceCreateEvent(this, ItemPath, Index);
+    if (Target->FCurrentInstanceCreateEvent)
+        return Target->FCurrentInstanceCreateEvent(this, ItemPath, Index);
     return DefaultItemCreator(ItemPath);
 }
 
-void TKitCustomAppStorage::ReadObjectListItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::ReadObjectListItem(const String& Path, TObject* List, int Index,
+                                              const String& ItemName) {
     auto* OL = dynamic_cast<TObjectList*>(List);
     if (!OL) return;
     const String ItemPath = SubPath(Path, ItemNameIndexPath(ItemName, Index));
@@ -146,11 +156,12 @@ void TKitCustomAppStorage::ReadObjectListItem(const String& Path, TObject* List,
     ReadPersistent(ItemPath, Object, true, true);
 }
 
-void TKitCustomAppStorage::WriteObjectListItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::WriteObjectListItem(const String& Path, TObject* List, int Index,
+                                               const String& ItemName) {
     auto* OL = dynamic_cast<TObjectList*>(List);
     if (!OL || !OL->Items(Index)) return;
-    WritePersistent(SubPath(Path, ItemNameIndexPath(ItemName, Index)), dynamic_cast<TPersistent*>(OL->Items(Index)),
-                    true);
+    WritePersistent(SubPath(Path, ItemNameIndexPath(ItemName, Index)),
+                    dynamic_cast<TPersistent*>(OL->Items(Index)), true);
 }
 
 void TKitCustomAppStorage::ReadStringObjectListItem(const String& Path, TObject* List, int Index,
@@ -174,12 +185,14 @@ void TKitCustomAppStorage::WriteStringObjectListItem(const String& Path, TObject
         WritePersistent(SubPath(ItemPath, u"Object"), Object, true);
 }
 
-void TKitCustomAppStorage::ReadCollectionItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::ReadCollectionItem(const String& Path, TObject* List, int Index,
+                                              const String& ItemName) {
     if (auto* C = dynamic_cast<TCollection*>(List))
         ReadPersistent(SubPath(Path, ItemNameIndexPath(ItemName, Index)), C->Add(), true, true);
 }
 
-void TKitCustomAppStorage::WriteCollectionItem(const String& Path, TObject* List, int Index, const String& ItemName) {
+void TKitCustomAppStorage::WriteCollectionItem(const String& Path, TObject* List, int Index,
+                                               const String& ItemName) {
     if (auto* C = dynamic_cast<TCollection*>(List))
         if (TCollectionItem* Item = C->Items(Index))
             WritePersistent(SubPath(Path, ItemNameIndexPath(ItemName, Index)), Item, true);
@@ -195,7 +208,8 @@ bool TKitCustomAppStorage::SingleValueStored(const String& Path) {
     }
 }
 
-int TKitCustomAppStorage::ReadStringList(const String& Path, TStrings* SL, bool ClearFirst, const String& ItemName) {
+int TKitCustomAppStorage::ReadStringList(const String& Path, TStrings* SL, bool ClearFirst,
+                                         const String& ItemName) {
     if (ClearFirst) SL->Clear();
     if (ListStored(Path, ItemName)) {
         TUpdateBracket<TStrings> Bracket(SL);
@@ -239,13 +253,14 @@ void TKitCustomAppStorage::WriteWideStringList(const String& Path, TStrings* SL,
 int TKitCustomAppStorage::ReadObjectList(const String& Path, TObjectList* List, bool ClearFirst,
                                          const String& ItemName) {
     return ReadObjectList(
-        Path, List, [](TKitCustomAppStorage* Sender, const String& P, int) { return Sender->DefaultItemCreator(P); },
+        Path, List,
+        [](TKitCustomAppStorage* Sender, const String& P, int) { return Sender->DefaultItemCreator(P); },
         ClearFirst, ItemName);
 }
 
 int TKitCustomAppStorage::ReadObjectList(const String& Path, TObjectList* List,
-                                         const TKitAppStorageObjectListItemCreateEvent& ItemCreator, bool ClearFirst,
-                                         const String& ItemName) {
+                                         const TKitAppStorageObjectListItemCreateEvent& ItemCreator,
+                                         bool ClearFirst, const String& ItemName) {
     if (!ListStored(Path, ItemName) && StorageOptions()->DefaultIfValueNotExists()) return List->Count();
     if (ClearFirst) List->Clear();
     String P;
@@ -262,7 +277,8 @@ void TKitCustomAppStorage::WriteObjectList(const String& Path, TObjectList* List
 int TKitCustomAppStorage::ReadStringObjectList(const String& Path, TStrings* SL, bool ClearFirst,
                                                const String& ItemName) {
     return ReadStringObjectList(
-        Path, SL, [](TKitCustomAppStorage* Sender, const String& P, int) { return Sender->DefaultItemCreator(P); },
+        Path, SL,
+        [](TKitCustomAppStorage* Sender, const String& P, int) { return Sender->DefaultItemCreator(P); },
         ClearFirst, ItemName);
 }
 
@@ -276,13 +292,15 @@ int TKitCustomAppStorage::ReadStringObjectList(const String& Path, TStrings* SL,
     TUpdateBracket<TStrings> Bracket(SL);
     if (ClearFirst) SL->Clear();
     ReadPersistent(Path, SL, true, false);
-    return Target->ReadList(ListPath(P), SL, ItemHandler<&TKitCustomAppStorage::ReadStringObjectListItem>(), ItemName);
+    return Target->ReadList(ListPath(P), SL, ItemHandler<&TKitCustomAppStorage::ReadStringObjectListItem>(),
+                            ItemName);
 }
 
 void TKitCustomAppStorage::WriteStringObjectList(const String& Path, TStrings* SL, const String& ItemName) {
     String P;
     TKitCustomAppStorage* Target = ResolveStore(Path + u"\\*", P);
-    Target->WriteList(ListPath(P), SL, SL->Count(), ItemHandler<&TKitCustomAppStorage::WriteStringObjectListItem>(),
+    Target->WriteList(ListPath(P), SL, SL->Count(),
+                      ItemHandler<&TKitCustomAppStorage::WriteStringObjectListItem>(),
                       DeleteHandler<&TKitCustomAppStorage::DeleteListItems>(), ItemName);
     WritePersistent(Path, SL, true);
 }
@@ -291,23 +309,26 @@ void TKitCustomAppStorage::WriteStringObjectList(const String& Path, TStrings* S
 
 int TKitCustomAppStorage::ReadCollection(const String& Path, TCollection* Collection, bool ClearFirst,
                                          const String& ItemName) {
-    if (!ListStored(Path, ItemName) && StorageOptions()->DefaultIfValueNotExists()) return Collection->Count();
+    if (!ListStored(Path, ItemName) && StorageOptions()->DefaultIfValueNotExists())
+        return Collection->Count();
     TUpdateBracket<TCollection> Bracket(Collection);
     if (ClearFirst) Collection->Clear();
     ReadPersistent(Path, Collection, true, false);
     return ReadList(Path, Collection, ItemHandler<&TKitCustomAppStorage::ReadCollectionItem>(), ItemName);
 }
 
-void TKitCustomAppStorage::WriteCollection(const String& Path, TCollection* Collection, const String& ItemName) {
-    WriteList(Path, Collection, Collection->Count(), ItemHandler<&TKitCustomAppStorage::WriteCollectionItem>(),
+void TKitCustomAppStorage::WriteCollection(const String& Path, TCollection* Collection,
+                                           const String& ItemName) {
+    WriteList(Path, Collection, Collection->Count(),
+              ItemHandler<&TKitCustomAppStorage::WriteCollectionItem>(),
               DeleteHandler<&TKitCustomAppStorage::DeleteListItems>(), ItemName);
     WritePersistent(Path, Collection, true);
 }
 
 // ---- Objects and their published properties ---------------------------------------------------
 
-void TKitCustomAppStorage::ReadPersistent(const String& Path, TPersistent* Object, bool Recursive, bool ClearFirst,
-                                          const TStrings* IgnoreProperties) {
+void TKitCustomAppStorage::ReadPersistent(const String& Path, TPersistent* Object, bool Recursive,
+                                          bool ClearFirst, const TStrings* IgnoreProperties) {
     if (!Object) return;
     if (auto* Handler = dynamic_cast<IAppStorageHandler*>(Object)) {
         Handler->ReadFromStorage(this, Path);

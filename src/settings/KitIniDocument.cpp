@@ -123,7 +123,8 @@ AnsiString TKitIniDocument::SaveToBytes() const {
 void TKitIniDocument::SaveToFile(const String& FileName) const {
     const AnsiString Bytes = SaveToBytes();
     if (!WriteFileSafe(FileName, Bytes))
-        throw EFCreateError(u"Cannot create file \"" + FileName + u"\". " + Utf8ToString(std::strerror(errno)));
+        throw EFCreateError(u"Cannot create file \"" + FileName + u"\". " +
+                            Utf8ToString(std::strerror(errno)));
 }
 
 bool TKitIniDocument::SectionExists(const String& Section) const {

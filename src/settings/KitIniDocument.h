@@ -70,5 +70,5 @@ private:
 
     std::vector<TSection> FSections;
     std::unordered_map<String, size_t> FIndex; // folded name -> section
-    TEncoding* FEncoding = nullptr;           // null: the system code page, no mark
+    TEncoding* FEncoding = nullptr;            // null: the system code page, no mark
 };

@@ -60,9 +60,12 @@ private:
 
     static void Published(TPublisher<TKitTranslateString>& P) {
         P.Property(u"DateFormat", &TKitTranslateString::DateFormat, &TKitTranslateString::SetDateFormat);
-        P.Property(u"DateTimeFormat", &TKitTranslateString::DateTimeFormat, &TKitTranslateString::SetDateTimeFormat);
-        P.Property(u"LeftDelimiter", &TKitTranslateString::LeftDelimiter, &TKitTranslateString::SetLeftDelimiter);
-        P.Property(u"RightDelimiter", &TKitTranslateString::RightDelimiter, &TKitTranslateString::SetRightDelimiter);
+        P.Property(u"DateTimeFormat", &TKitTranslateString::DateTimeFormat,
+                   &TKitTranslateString::SetDateTimeFormat);
+        P.Property(u"LeftDelimiter", &TKitTranslateString::LeftDelimiter,
+                   &TKitTranslateString::SetLeftDelimiter);
+        P.Property(u"RightDelimiter", &TKitTranslateString::RightDelimiter,
+                   &TKitTranslateString::SetRightDelimiter);
         P.Property(u"TimeFormat", &TKitTranslateString::TimeFormat, &TKitTranslateString::SetTimeFormat);
         P.Property(u"OnProcessCommand", &TKitTranslateString::OnProcessCommand);
     }

@@ -22,7 +22,8 @@ constexpr std::array<Byte, 256> Decode = DecodeTable();
 
 // Three bytes (fewer at the end, padded with "=") into four characters.
 char* EncodeGroup(const Byte* In, Int64 Count, char* Out) {
-    const Cardinal V = Cardinal(In[0]) << 16 | (Count > 1 ? Cardinal(In[1]) << 8 : 0) | (Count > 2 ? In[2] : 0);
+    const Cardinal V =
+        Cardinal(In[0]) << 16 | (Count > 1 ? Cardinal(In[1]) << 8 : 0) | (Count > 2 ? In[2] : 0);
     *Out++ = Alphabet[(V >> 18) & 63];
     *Out++ = Alphabet[(V >> 12) & 63];
     *Out++ = Count > 1 ? Alphabet[(V >> 6) & 63] : '=';

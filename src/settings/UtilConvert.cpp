@@ -51,7 +51,8 @@ int HexTextToBin(const String& Text, void* Buffer, int MaxCount) {
     for (int I = 0; I < Count; ++I) {
         const int Hi = HexValue(Hex[2 * I]), Lo = HexValue(Hex[2 * I + 1]);
         if (Hi < 0 || Lo < 0)
-            throw EConvertError(u"'$" + Hex.substr(2 * static_cast<size_t>(I), 2) + u"' is not a valid integer value");
+            throw EConvertError(u"'$" + Hex.substr(2 * static_cast<size_t>(I), 2) +
+                                u"' is not a valid integer value");
         B[I] = static_cast<Byte>(Hi << 4 | Lo);
     }
     return Count;

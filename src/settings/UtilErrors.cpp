@@ -24,4 +24,5 @@ String Win32Message(Cardinal Code, const String& Msg) {
 EUtilWin32Error::EUtilWin32Error(const String& Msg) : EUtilWin32Error(Msg, static_cast<Cardinal>(errno)) {}
 
 EUtilWin32Error::EUtilWin32Error(const String& Msg, Cardinal ALastError)
-    : EUtilError(Win32Message(ALastError, Msg)), FLastError(ALastError), FLastErrorMsg(SystemErrorText(ALastError)) {}
+    : EUtilError(Win32Message(ALastError, Msg)), FLastError(ALastError),
+      FLastErrorMsg(SystemErrorText(ALastError)) {}

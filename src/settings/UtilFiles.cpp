@@ -53,7 +53,8 @@ bool IsUncPath(const String& Path) {
     const size_t ServerStart = I;
     while (I < Path.size() && Path[I] != PathDelim) {
         const Char C = Path[I];
-        if (!IsAsciiLetter(C) && !(GetCharType(C) & C1_DIGIT) && C != u'-' && C != u'.' && C != u'_') return false;
+        if (!IsAsciiLetter(C) && !(GetCharType(C) & C1_DIGIT) && C != u'-' && C != u'.' && C != u'_')
+            return false;
         ++I;
     }
     if (I == ServerStart || I == Path.size()) return false;
@@ -87,8 +88,8 @@ String SpecialFolderPath(int FolderId) {
 
 String GuidToText(const TGUID& Guid) {
     String Text = Format(u"{%.8x-%.4x-%.4x-%.2x%.2x-%.2x%.2x%.2x%.2x%.2x%.2x}",
-                         {Guid.D1, Guid.D2, Guid.D3, Guid.D4[0], Guid.D4[1], Guid.D4[2], Guid.D4[3], Guid.D4[4],
-                          Guid.D4[5], Guid.D4[6], Guid.D4[7]});
+                         {Guid.D1, Guid.D2, Guid.D3, Guid.D4[0], Guid.D4[1], Guid.D4[2], Guid.D4[3],
+                          Guid.D4[4], Guid.D4[5], Guid.D4[6], Guid.D4[7]});
     return LowerCase(Text);
 }
 

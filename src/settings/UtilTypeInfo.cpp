@@ -108,7 +108,8 @@ void TUtilOrdinalRangeTypeInfo::DeclareTo(IUtilTextSink& Sink) {
 // ---- Enumerations ----------------------------------------------------------------------------
 
 IUtilEnumerationTypeInfo TUtilEnumerationTypeInfo::GetBaseType() {
-    if (BaseOf(FTypeInfo) == FTypeInfo) return std::static_pointer_cast<TUtilEnumerationTypeInfo>(shared_from_this());
+    if (BaseOf(FTypeInfo) == FTypeInfo)
+        return std::static_pointer_cast<TUtilEnumerationTypeInfo>(shared_from_this());
     return std::make_shared<TUtilEnumerationTypeInfo>(BaseOf(FTypeInfo));
 }
 
@@ -182,7 +183,8 @@ void TUtilSetTypeInfo::GetAsList(const void* Value, bool WantRanges, TStrings* S
 void TUtilSetTypeInfo::SetAsList(void* Value, TStrings* Strings) const {
     const TSetLayout L(FTypeInfo);
     const TTypeInfo* Comp = FTypeInfo->CompType;
-    const auto Enum = Comp->Kind == tkEnumeration ? std::make_shared<TUtilEnumerationTypeInfo>(Comp) : nullptr;
+    const auto Enum =
+        Comp->Kind == tkEnumeration ? std::make_shared<TUtilEnumerationTypeInfo>(Comp) : nullptr;
     auto Ordinal = [&](const String& End) -> Int64 {
         if (Enum) {
             const int V = Enum->IndexOfName(End);
@@ -233,7 +235,8 @@ void TUtilFloatTypeInfo::DescribeTo(IUtilTextSink& Sink) {
 }
 
 void TUtilFloatTypeInfo::DeclareTo(IUtilTextSink& Sink) {
-    Sink.WriteLine(GetName() + u" = type " + GetEnumName(TypeInfo<TFloatType>(), GetFloatType()).substr(2) + u";");
+    Sink.WriteLine(GetName() + u" = type " + GetEnumName(TypeInfo<TFloatType>(), GetFloatType()).substr(2) +
+                   u";");
 }
 
 void TUtilInt64TypeInfo::DescribeTo(IUtilTextSink& Sink) {
@@ -274,7 +277,8 @@ int TUtilClassTypeInfo::GetPropertyCount() const {
 
 IUtilPropInfo TUtilClassTypeInfo::GetProperties(int I) const {
     const auto Own = OwnProps(GetClassRef());
-    if (I >= 0 && I < static_cast<int>(Own.size())) return std::make_shared<TUtilPropInfo>(Own[static_cast<size_t>(I)]);
+    if (I >= 0 && I < static_cast<int>(Own.size()))
+        return std::make_shared<TUtilPropInfo>(Own[static_cast<size_t>(I)]);
     const IUtilClassTypeInfo Parent = GetParent();
     return Parent && I >= 0 ? Parent->GetProperties(I - static_cast<int>(Own.size())) : nullptr;
 }
@@ -290,8 +294,8 @@ void TUtilClassTypeInfo::DescribeTo(IUtilTextSink& Sink) {
     Sink.WriteLine(u"Class name: " + GetClassRef()->ClassName());
     Sink.WriteLine(u"Parent: " + (Parent ? Parent->ClassName() : String()));
     Sink.WriteLine(u"Unit name: " + GetUnitName());
-    Sink.WriteLine(u"Property count: " + IntToStr(GetPropertyCount()) + u" (" + IntToStr(GetTotalPropertyCount()) +
-                   u")");
+    Sink.WriteLine(u"Property count: " + IntToStr(GetPropertyCount()) + u" (" +
+                   IntToStr(GetTotalPropertyCount()) + u")");
     Sink.Indent();
     for (const TPropInfo* P : OwnProps(GetClassRef())) {
         Sink.WriteLine(P->Name + u": " + P->PropType->Name);

@@ -171,7 +171,8 @@ void SetBitsToStorage(const TTypeInfo* SetType, const TSetBits& Bits, void* Valu
 TSetBits StorageToSetBits(const TTypeInfo* SetType, const void* Value);
 
 // The members joined by ", ", with WantBrackets in "[" "]" ("[]" for the empty set).
-String SetToText(const TTypeInfo* SetType, const void* Value, bool WantBrackets = true, bool WantRanges = false);
+String SetToText(const TTypeInfo* SetType, const void* Value, bool WantBrackets = true,
+                 bool WantRanges = false);
 // The pieces between the commas of Text, after a leading "[" and the last character that goes
 // with it, to SetAsList.
 void TextToSet(const TTypeInfo* SetType, void* Value, const String& Text);

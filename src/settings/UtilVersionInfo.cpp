@@ -184,7 +184,8 @@ void TUtilFileVersionInfo::Parse(const AnsiString& Buffer) {
                 const int Index = LanguageCount();
                 FLanguages.push_back(Language);
                 P.ForEachChild(Table, [&](const TBlock& Entry) {
-                    FItemList.AddObject(Entry.Key + u"=" + P.Value(Entry), AsObject(static_cast<Cardinal>(Index)));
+                    FItemList.AddObject(Entry.Key + u"=" + P.Value(Entry),
+                                        AsObject(static_cast<Cardinal>(Index)));
                     return true;
                 });
                 return true;
@@ -203,8 +204,8 @@ void TUtilFileVersionInfo::Parse(const AnsiString& Buffer) {
     });
 
     const Cardinal Flags = FFixedInfo.dwFileFlags & FFixedInfo.dwFileFlagsMask;
-    const std::pair<Cardinal, TFileFlag> Bits[] = {{0x01, ffDebug},      {0x10, ffInfoInferred},
-                                                   {0x04, ffPatched},    {0x02, ffPreRelease},
+    const std::pair<Cardinal, TFileFlag> Bits[] = {{0x01, ffDebug},        {0x10, ffInfoInferred},
+                                                   {0x04, ffPatched},      {0x02, ffPreRelease},
                                                    {0x08, ffPrivateBuild}, {0x20, ffSpecialBuild}};
     for (const auto& [Bit, Flag] : Bits)
         if (Flags & Bit) FFileFlags.Include(Flag);
@@ -250,8 +251,9 @@ String TUtilFileVersionInfo::BinFileVersion() const {
 }
 
 String TUtilFileVersionInfo::BinProductVersion() const {
-    return Format(u"%u.%u.%u.%u", {FFixedInfo.dwProductVersionMS >> 16, FFixedInfo.dwProductVersionMS & 0xFFFF,
-                                   FFixedInfo.dwProductVersionLS >> 16, FFixedInfo.dwProductVersionLS & 0xFFFF});
+    return Format(u"%u.%u.%u.%u",
+                  {FFixedInfo.dwProductVersionMS >> 16, FFixedInfo.dwProductVersionMS & 0xFFFF,
+                   FFixedInfo.dwProductVersionLS >> 16, FFixedInfo.dwProductVersionLS & 0xFFFF});
 }
 
 String TUtilFileVersionInfo::VersionPart(const String& Version, int Part) {

@@ -13,7 +13,8 @@
 #include <memory>
 #include <vector>
 
-DECLARE_ENUM(TFileFlag, Byte, ffDebug, ffInfoInferred, ffPatched, ffPreRelease, ffPrivateBuild, ffSpecialBuild)
+DECLARE_ENUM(TFileFlag, Byte, ffDebug, ffInfoInferred, ffPatched, ffPreRelease, ffPrivateBuild,
+             ffSpecialBuild)
 using TFileFlags = TSet<TFileFlag>;
 
 // The fixed file information record (52 bytes).

@@ -30,14 +30,15 @@ using TTriples = std::set<std::tuple<std::string, std::string, std::string>>;
 
 // What Python's configparser reads from File: (section, key, value) as hexadecimal UTF-8.
 TTriples ReadWithConfigParser(const TTempFolder& Temp, const String& File) {
-    const std::string Script = "import configparser, sys\n"
-                               "p = configparser.RawConfigParser(strict=False, delimiters=('=',), interpolation=None)\n"
-                               "p.optionxform = str\n"
-                               "with open(sys.argv[1], encoding='utf-8-sig') as f:\n"
-                               "    p.read_file(f)\n"
-                               "for s in p.sections():\n"
-                               "    for k, v in p.items(s):\n"
-                               "        print(s.encode().hex(), k.encode().hex(), v.encode().hex())\n";
+    const std::string Script =
+        "import configparser, sys\n"
+        "p = configparser.RawConfigParser(strict=False, delimiters=('=',), interpolation=None)\n"
+        "p.optionxform = str\n"
+        "with open(sys.argv[1], encoding='utf-8-sig') as f:\n"
+        "    p.read_file(f)\n"
+        "for s in p.sections():\n"
+        "    for k, v in p.items(s):\n"
+        "        print(s.encode().hex(), k.encode().hex(), v.encode().hex())\n";
     WriteBytes(Temp.Sys("read.py"), Script);
     const std::string Command = "python3 '" + Temp.Sys("read.py") + "' '" + StringToUtf8(File) + "'";
     FILE* Pipe = ::popen(Command.c_str(), "r");
@@ -82,7 +83,7 @@ TEST_F(AppIniStorage, BlanksSurviveOnlyInQuotes) {
 
     O->SetPreserveLeadingTrailingBlanks(false);
     Store->WriteString(u"Q\\Spaced", u" x ");
-    EXPECT_EQ(U8(Store->ReadString(u"Q\\Spaced")), " x "); // in memory
+    EXPECT_EQ(U8(Store->ReadString(u"Q\\Spaced")), " x ");  // in memory
     EXPECT_EQ(U8(Reopen()->ReadString(u"Q\\Spaced")), "x"); // after the file
 }
 
@@ -109,7 +110,8 @@ TEST_F(AppIniStorage, EscapedValuesReadBackAsWritten) {
     I = 0;
     for (const auto& Case : Cases) {
         EXPECT_TRUE(HasLine(File, Case.Line)) << Case.Line;
-        EXPECT_EQ(U8(Again->ReadString(u"E\\V" + IntToStr(I++))), U8(Case.Read ? Case.Read : Case.Value)) << Case.Line;
+        EXPECT_EQ(U8(Again->ReadString(u"E\\V" + IntToStr(I++))), U8(Case.Read ? Case.Read : Case.Value))
+            << Case.Line;
     }
     EXPECT_EQ(U8(EscapeLineBreaks(u"a\\b\r\nc")), "a\\\\b\\nc");
     EXPECT_EQ(U8(UnescapeLineBreaks(u"a\\\\b\\nc\\x\\")), "a\\b\r\nc\\x\\");
@@ -130,7 +132,7 @@ TEST_F(AppIniStorage, FloatsAndBinaries) {
     Store->WriteFloat(u"N\\Float", 2.5);
     Store->Flush();
     EXPECT_TRUE(HasLine(File, "Float=00000000000000A00040")); // 10 bytes, memory order
-    Store->WriteString(u"N\\Short", u"000000000000000000"); // 18 digits: not 10 bytes
+    Store->WriteString(u"N\\Short", u"000000000000000000");   // 18 digits: not 10 bytes
     EXPECT_EQ(Store->ReadFloat(u"N\\Short", 7), 7.0L);
     Store->WriteString(u"N\\Text", u"1.5"); // not hexadecimal: read as text
     EXPECT_EQ(Store->ReadFloat(u"N\\Text", 7), 1.5L);
@@ -152,7 +154,8 @@ TEST_F(AppIniStorage, FloatsAndBinaries) {
 }
 
 TEST_F(AppIniStorage, DeletingSubtreesAndValues) {
-    for (const char16_t* P : {u"Main\\A", u"Main\\Sub\\B", u"Main\\Sub\\Deep\\C", u"MainWindow\\D", u"Other\\E"})
+    for (const char16_t* P :
+         {u"Main\\A", u"Main\\Sub\\B", u"Main\\Sub\\Deep\\C", u"MainWindow\\D", u"Other\\E"})
         Store->WriteInteger(P, 1);
     Store->DeleteSubTree(u"main");
     EXPECT_FALSE(Store->ValueStored(u"Main\\A"));
@@ -192,18 +195,20 @@ TEST_F(AppIniStorage, TopLevelValuesNeedADefaultSection) {
 
 TEST_F(AppIniStorage, TheFileIsWrittenInTheStoresOwnShape) {
     Store.reset();
-    WriteBytes(StringToUtf8(File), "before any section=1\n; a comment\n  [ First ]  \n  Key  =  some value  \n"
-                                   "NoEquals\n\n[Second]\nA=1\n[first]\nMore=2\nKey=second one loses\n");
+    WriteBytes(StringToUtf8(File),
+               "before any section=1\n; a comment\n  [ First ]  \n  Key  =  some value  \n"
+               "NoEquals\n\n[Second]\nA=1\n[first]\nMore=2\nKey=second one loses\n");
     Store = NewStore(File);
     EXPECT_EQ(U8(Store->ReadString(u"First\\Key")), "some value");
     EXPECT_EQ(U8(Store->ReadString(u"first\\more")), "2");
     Store->WriteInteger(u"Second\\B", 2);
     Store->Flush();
     EXPECT_EQ(FileLines(File),
-              (std::vector<std::string>{"[First]", "Key=some value", "NoEquals", "More=2", "Key=second one loses", "",
-                                        "[Second]", "A=1", "B=2", ""}));
-    EXPECT_EQ(U8(Store->AsText()), "[First]\r\nKey=some value\r\nNoEquals\r\nMore=2\r\nKey=second one loses\r\n\r\n"
-                                   "[Second]\r\nA=1\r\nB=2\r\n\r\n");
+              (std::vector<std::string>{"[First]", "Key=some value", "NoEquals", "More=2",
+                                        "Key=second one loses", "", "[Second]", "A=1", "B=2", ""}));
+    EXPECT_EQ(U8(Store->AsText()),
+              "[First]\r\nKey=some value\r\nNoEquals\r\nMore=2\r\nKey=second one loses\r\n\r\n"
+              "[Second]\r\nA=1\r\nB=2\r\n\r\n");
     Store->SetAsText(u"[Only]\nX=1");
     EXPECT_EQ(Store->ReadInteger(u"Only\\X"), 1);
     EXPECT_FALSE(Store->PathExists(u"First"));
@@ -246,7 +251,8 @@ TEST_F(AppIniStorage, LocationsPlaceTheFile) {
 
 TEST_F(AppIniStorage, MacrosInFileNames) {
     Store->SetFileName(Temp.Dir() + u"/%FILENAME%-%APPL_NAME%.cfg");
-    const String Expected = Temp.Dir() + u"/" + ChangeFileExt(ExtractFileName(ProgramFile()), u"") + u"-MyKitApplication.cfg";
+    const String Expected =
+        Temp.Dir() + u"/" + ChangeFileExt(ExtractFileName(ProgramFile()), u"") + u"-MyKitApplication.cfg";
     EXPECT_EQ(U8(Store->FullFileName()), U8(Expected));
     Store->WriteInteger(u"M\\V", 1);
     Store.reset();
@@ -356,7 +362,8 @@ TEST_F(AppIniStorage, SynchronisedReloadWaitsForTheOtherWriter) {
     ::waitpid(Child, &Status, 0);
     ::close(Ready[0]);
     ::close(Ready[1]);
-    EXPECT_EQ(U8(TKitAppIniFileStorage::SynchronizeMutexName(u"/a")), "TKitCustomAppStorage.Synchronize:L2E=");
+    EXPECT_EQ(U8(TKitAppIniFileStorage::SynchronizeMutexName(u"/a")),
+              "TKitCustomAppStorage.Synchronize:L2E=");
 }
 
 TEST_F(AppIniStorage, ConfigParserReadsTheSameKeysAndValues) {

@@ -105,7 +105,9 @@ public:
     }
 
 private:
-    static void Published(TPublisher<TSelfStoring>& P) { P.Property(u"Value", &TSelfStoring::Value).Default(0); }
+    static void Published(TPublisher<TSelfStoring>& P) {
+        P.Property(u"Value", &TSelfStoring::Value).Default(0);
+    }
 };
 
 class TFontEngine : public TKitAppStoragePropertyBaseEngine {
@@ -115,7 +117,8 @@ public:
         auto* F = static_cast<TFontInfo*>(P);
         S->WriteString(Path, F->Name + u"," + IntToStr(F->Size));
     }
-    void ReadProperty(TKitCustomAppStorage* S, const String& Path, TObject*, TObject* P, bool, bool) override {
+    void ReadProperty(TKitCustomAppStorage* S, const String& Path, TObject*, TObject* P, bool,
+                      bool) override {
         const String Spec = S->ReadString(Path);
         auto* F = static_cast<TFontInfo*>(P);
         F->Name = Spec.substr(0, Spec.find(u','));
@@ -137,8 +140,10 @@ protected:
         std::vector<std::string> Lines;
         bool In = false;
         for (const std::string& L : FileLines(File)) {
-            if (!L.empty() && L[0] == '[') In = L == "[" + Name + "]";
-            else if (In && !L.empty()) Lines.push_back(L);
+            if (!L.empty() && L[0] == '[')
+                In = L == "[" + Name + "]";
+            else if (In && !L.empty())
+                Lines.push_back(L);
         }
         return Lines;
     }
@@ -255,13 +260,14 @@ TEST_F(AppStorageLists, ObjectListsWithAGap) {
     TObjectList Read;
     std::vector<int> Created;
     TStorePtr Again = Reopen();
-    EXPECT_EQ(Again->ReadObjectList(u"Objects", &Read,
-                                    [&](TKitCustomAppStorage*, const String& Path, int Index) -> TPersistent* {
-                                        EXPECT_EQ(U8(Path), "Objects\\Item" + std::to_string(Index));
-                                        Created.push_back(Index);
-                                        return new TListEntry;
-                                    }),
-              4);
+    EXPECT_EQ(
+        Again->ReadObjectList(u"Objects", &Read,
+                              [&](TKitCustomAppStorage*, const String& Path, int Index) -> TPersistent* {
+                                  EXPECT_EQ(U8(Path), "Objects\\Item" + std::to_string(Index));
+                                  Created.push_back(Index);
+                                  return new TListEntry;
+                              }),
+        4);
     EXPECT_EQ(Created, (std::vector<int>{0, 1, 2, 3}));
     ASSERT_EQ(Read.Count(), 4);
     EXPECT_EQ(static_cast<TListEntry*>(Read[3])->Value, 13);
@@ -325,13 +331,16 @@ TEST_F(AppStorageLists, ObjectsWithTheirPublishedProperties) {
     }
     Store->WritePersistent(u"Layout", &Out);
     Store->Flush();
-    EXPECT_EQ(Section("Layout"), (std::vector<std::string>{"Caption=Main", "Visible=FALSE", "Ratio=00000000000000C0FE3F",
-                                                           "Saved=5.3.2024 6:07:08", "Big=9000000000", "Color=lcBlue",
-                                                           "Empty=", "ItemCount=3"}));
-    EXPECT_EQ(Section("Layout\\Colors"), (std::vector<std::string>{"lcRed=FALSE", "lcGreen=TRUE", "lcBlue=TRUE"}));
+    EXPECT_EQ(Section("Layout"),
+              (std::vector<std::string>{"Caption=Main", "Visible=FALSE", "Ratio=00000000000000C0FE3F",
+                                        "Saved=5.3.2024 6:07:08", "Big=9000000000", "Color=lcBlue",
+                                        "Empty=", "ItemCount=3"}));
+    EXPECT_EQ(Section("Layout\\Colors"),
+              (std::vector<std::string>{"lcRed=FALSE", "lcGreen=TRUE", "lcBlue=TRUE"}));
     EXPECT_EQ(Section("Layout\\Lines"), (std::vector<std::string>{"Item0=x", "Item1=y", "Count=2"}));
     EXPECT_EQ(Section("Layout\\Columns\\Item1"), (std::vector<std::string>{"Title=Col1", "Width=64"}));
-    EXPECT_EQ(Section("Layout\\Columns\\Item1\\Font"), (std::vector<std::string>{"Name=Sans", "Size=11", "Bold=FALSE"}));
+    EXPECT_EQ(Section("Layout\\Columns\\Item1\\Font"),
+              (std::vector<std::string>{"Name=Sans", "Size=11", "Bold=FALSE"}));
 
     TLayout In;
     In.Lines()->Add(u"stale");

@@ -44,7 +44,7 @@ TEST(AppStoragePaths, ConcatPaths) {
         {{u"ab\\c", u".."}, "ab"},
         {{u"a\\b", u".."}, "a"},
         {{u"\\\\a\\\\\\b\\"}, "a\\b"},
-        {{u"\\a", u"b"}, "a\\b"},         // the first element is never a restart
+        {{u"\\a", u"b"}, "a\\b"}, // the first element is never a restart
         {{u"a", u"\\b", u"c"}, "b\\c"},
         {{u"C:", u"Tools\\x"}, "C:\\Tools\\x"},
         {{u"/home/me/bin", u"Key"}, "/home/me/bin\\Key"}, // a file path is one opaque segment
@@ -61,8 +61,8 @@ TEST_F(AppStorage, RelativeAndAbsolutePaths) {
     Store->WriteInteger(u"\\Main\\Left", 20);
     Store->WriteInteger(u"Main\\..\\Other\\.\\Top", 30);
     Store->Flush();
-    EXPECT_EQ(FileLines(File), (std::vector<std::string>{"[Forms\\Main]", "Left=10", "", "[Main]", "Left=20", "",
-                                                         "[Forms\\Other]", "Top=30", ""}));
+    EXPECT_EQ(FileLines(File), (std::vector<std::string>{"[Forms\\Main]", "Left=10", "", "[Main]", "Left=20",
+                                                         "", "[Forms\\Other]", "Top=30", ""}));
     EXPECT_EQ(Store->ReadInteger(u"Main\\Left"), 10);
     EXPECT_EQ(Store->ReadInteger(u"\\Forms\\Main\\LEFT"), 10); // keys and sections ignore case
     Store->SetRoot(u"Root");
@@ -170,7 +170,7 @@ TEST_F(AppStorage, BooleansFromStoredTexts) {
     struct {
         const char* Stored;
         bool Value;
-    } const Cases[] = {{"yes", true}, {"YES", true}, {"y", true},  {"True", true},  {"n", false},
+    } const Cases[] = {{"yes", true}, {"YES", true}, {"y", true},  {"True", true}, {"n", false},
                        {"No", false}, {"1", true},   {"0", false}, {"-5", true}};
     for (const auto& Case : Cases) {
         Store->WriteString(u"B\\V", Utf8ToString(Case.Stored));
@@ -187,10 +187,10 @@ TEST_F(AppStorage, EnumerationsFromStoredTexts) {
         const char* Stored;
         int Value; // -2: a conversion error
     } const Cases[] = {
-        {"scBlue", scBlue}, {"SCGREEN", scGreen}, {"2", scBlue}, {"0", scRed},
-        {"-1", scGreen}, // the "no value" number gives the default
-        {"3", -2},       // beyond the type: it would not fit its storage
-        {"255", -2},     {"-7", -2}, {"scPurple", -2},
+        {"scBlue", scBlue}, {"SCGREEN", scGreen}, {"2", scBlue},
+        {"0", scRed},       {"-1", scGreen}, // the "no value" number gives the default
+        {"3", -2},                           // beyond the type: it would not fit its storage
+        {"255", -2},        {"-7", -2},           {"scPurple", -2},
     };
     for (const auto& Case : Cases) {
         Store->WriteString(u"E\\V", Utf8ToString(Case.Stored));
@@ -250,7 +250,7 @@ TEST_F(AppStorage, IntegersWithIdentifiers) {
 TEST_F(AppStorage, CharacterSetsKeepOnlyTheFirst32Elements) {
     const TTypeInfo* CharSet = TypeInfoDetail::SetTypeInfo(TypeInfo<char>());
     Byte Value[32] = {}, Default[32] = {}, Out[32] = {};
-    Value[0] = 0x20;          // element 5
+    Value[0] = 0x20; // element 5
     Value['A' / 8] |= 1 << ('A' % 8);
     Store->WriteSet(u"S\\Chars", CharSet, Value);
     Store->Flush();
@@ -303,7 +303,8 @@ TEST_F(AppStorage, EncryptedValuesAreOneLineOfBase64) {
     for (const std::string& Line : FileLines(File))
         EXPECT_EQ(Line.find("second"), std::string::npos) << Line;
     const auto Lines = FileLines(File);
-    const auto Text = std::find_if(Lines.begin(), Lines.end(), [](const std::string& L) { return L.rfind("Text=", 0) == 0; });
+    const auto Text = std::find_if(Lines.begin(), Lines.end(),
+                                   [](const std::string& L) { return L.rfind("Text=", 0) == 0; });
     ASSERT_NE(Text, Lines.end());
     EXPECT_GT(Text->size(), 80u); // longer than one MIME line, and still one line
 }
@@ -349,13 +350,16 @@ TEST_F(AppStorage, SubStoragesGraftAnotherStoreUnderAPath) {
     EXPECT_EQ(Other->ReadInteger(u"Serial\\Rate"), 9600);
     Other->SetReadOnly(false);
 
-    EXPECT_EQ(U8(ThrownMessage<EKitAppStorageError>([&] { Store->SubStorages()->Add(u"Plugins\\Serial", Other.get()); })),
+    EXPECT_EQ(U8(ThrownMessage<EKitAppStorageError>(
+                  [&] { Store->SubStorages()->Add(u"Plugins\\Serial", Other.get()); })),
               "'Plugins\\Serial' is not a unique root path");
     EXPECT_EQ(Store->SubStorages()->Count(), 1); // the refused item went again
-    EXPECT_EQ(U8(ThrownMessage<EKitAppStorageError>([&] { Other->SubStorages()->Add(u"Back", Store.get()); })),
-              "Circular reference of storages");
-    EXPECT_EQ(U8(ThrownMessage<EKitAppStorageError>([&] { Store->SubStorages()->Add(u"Self", Store.get()); })),
-              "Circular reference of storages");
+    EXPECT_EQ(
+        U8(ThrownMessage<EKitAppStorageError>([&] { Other->SubStorages()->Add(u"Back", Store.get()); })),
+        "Circular reference of storages");
+    EXPECT_EQ(
+        U8(ThrownMessage<EKitAppStorageError>([&] { Store->SubStorages()->Add(u"Self", Store.get()); })),
+        "Circular reference of storages");
     EXPECT_EQ(U8(Store->SubStorages()->Items(0)->DisplayName()), "\\Plugins=");
 
     // Freeing the grafted store removes its item.
@@ -442,11 +446,18 @@ TEST_F(AppStorage, StoredValuesAndFolders) {
         return R;
     };
     EXPECT_EQ(Listed(u"App", {aeoFolders, aeoValues, aeoReportListAsValue}),
-              (std::map<std::string, int>{{"App\\Width", 2}, {"App\\Window", 1}, {"App\\List", 2}, {"App\\Both", 3}}));
+              (std::map<std::string, int>{
+                  {"App\\Width", 2}, {"App\\Window", 1}, {"App\\List", 2}, {"App\\Both", 3}}));
     EXPECT_EQ(Listed(u"App", {aeoValues, aeoReportRelative, aeoRecursive}),
-              (std::map<std::string, int>{{"Width", 2}, {"Both", 2}, {"Window\\Left", 2}, {"Window\\Deep\\X", 2},
-                                          {"List\\Count", 2}, {"List\\Item0", 2}, {"Both\\Inner", 2}}));
-    EXPECT_EQ(Listed(u"App\\Window", {aeoFolders, aeoReportRelative}), (std::map<std::string, int>{{"Deep", 1}}));
+              (std::map<std::string, int>{{"Width", 2},
+                                          {"Both", 2},
+                                          {"Window\\Left", 2},
+                                          {"Window\\Deep\\X", 2},
+                                          {"List\\Count", 2},
+                                          {"List\\Item0", 2},
+                                          {"Both\\Inner", 2}}));
+    EXPECT_EQ(Listed(u"App\\Window", {aeoFolders, aeoReportRelative}),
+              (std::map<std::string, int>{{"Deep", 1}}));
     EXPECT_TRUE(Store->IsFolder(u"App\\Window"));
     EXPECT_TRUE(Store->IsFolder(u"App"));
     EXPECT_FALSE(Store->IsFolder(u"App\\List", true));

@@ -58,7 +58,8 @@ TEST(Base64, LineBreaksOfTheMimeForm) {
         size_t Bytes;
         size_t Chars;
         size_t Breaks;
-    } const Cases[] = {{1, 4, 0}, {2, 4, 0}, {3, 4, 0}, {57, 76, 0}, {58, 82, 1}, {114, 154, 1}, {115, 160, 2}};
+    } const Cases[] = {{1, 4, 0},   {2, 4, 0},     {3, 4, 0},    {57, 76, 0},
+                       {58, 82, 1}, {114, 154, 1}, {115, 160, 2}};
     for (const auto& Case : Cases) {
         const AnsiString Encoded = EncodeBase64Text(std::string(Case.Bytes, 'x'));
         EXPECT_EQ(Encoded.size(), Case.Chars) << Case.Bytes;

@@ -16,7 +16,9 @@ public:
 
 private:
     String FCaption;
-    static void Published(TPublisher<TForm>& P) { P.Property(u"Caption", &TForm::Caption, &TForm::SetCaption); }
+    static void Published(TPublisher<TForm>& P) {
+        P.Property(u"Caption", &TForm::Caption, &TForm::SetCaption);
+    }
 };
 
 const std::string ProgramName = U8(ChangeFileExt(ExtractFileName(ProgramFile()), u""));
@@ -63,7 +65,7 @@ TEST(TranslateString, DateAndTimeFormats) {
     EXPECT_EQ(Got.size(), 10u);
     Engine.SetDateFormat(u"yyyy");
     EXPECT_EQ(U8(Engine.TranslateString(u"%DATE%")), U8(FormatDateTime(u"yyyy", Date())));
-    EXPECT_EQ(Engine.TranslateString(u"%TIME%").size(), 8u);     // hh_nn_ss
+    EXPECT_EQ(Engine.TranslateString(u"%TIME%").size(), 8u);      // hh_nn_ss
     EXPECT_EQ(Engine.TranslateString(u"%DATETIME%").size(), 19u); // dd_mm_yyyy hh_nn_ss
 }
 

@@ -19,10 +19,7 @@ TEST(UtilConvert, HexTextOfBytes) {
         int Max;
         std::vector<Byte> Expected;
     } const Cases[] = {
-        {u"abc", 4, {0x0A, 0xBC}},
-        {u"0AFF", 4, {0x0A, 0xFF}},
-        {u"0AFF", 1, {0x0A}},
-        {u"", 4, {}},
+        {u"abc", 4, {0x0A, 0xBC}}, {u"0AFF", 4, {0x0A, 0xFF}}, {u"0AFF", 1, {0x0A}}, {u"", 4, {}},
         {u"7", 4, {0x07}},
     };
     for (const auto& Case : Cases) {

@@ -17,9 +17,12 @@ TEST(UtilFiles, DefaultExtensions) {
         const char16_t* Ext;
         const char* Expected;
     } const Cases[] = {
-        {u"name.", u"ini", "name.ini"},      {u"name.INI", u".ini", "name.INI"},
-        {u"name.txt", u"ini", "name.txt.ini"}, {u"name", u"ini", "name.ini"},
-        {u"", u"ini", ""},                   {u"name", u"", "name"},
+        {u"name.", u"ini", "name.ini"},
+        {u"name.INI", u".ini", "name.INI"},
+        {u"name.txt", u"ini", "name.txt.ini"},
+        {u"name", u"ini", "name.ini"},
+        {u"", u"ini", ""},
+        {u"name", u"", "name"},
         {u"/a.b/name", u"sto", "/a.b/name.sto"},
     };
     for (const auto& Case : Cases)

@@ -30,7 +30,8 @@ private:
 };
 
 const TTypeInfo* IntegerSet(Int64 Min, Int64 Max) {
-    return TypeInfoDetail::SetTypeInfo(TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TRange", otUByte, Min, Max));
+    return TypeInfoDetail::SetTypeInfo(
+        TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TRange", otUByte, Min, Max));
 }
 
 std::string Text(const TTypeInfo* SetType, const void* Value, bool Brackets = true, bool Ranges = false) {
@@ -45,7 +46,9 @@ public:
 
 private:
     int FWidth = 0;
-    static void Published(TPublisher<TShape>& P) { P.Property(u"Width", &TShape::Width, &TShape::SetWidth).Default(0); }
+    static void Published(TPublisher<TShape>& P) {
+        P.Property(u"Width", &TShape::Width, &TShape::SetWidth).Default(0);
+    }
 };
 
 class TBox : public TShape {
@@ -64,12 +67,15 @@ private:
 } // namespace
 
 TEST(UtilTypeInfo, WrapperPerKind) {
-    EXPECT_TRUE(std::dynamic_pointer_cast<TUtilEnumerationTypeInfo>(MakeTypeInfoWrapper(TypeInfo<TTestColor>())));
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<TUtilEnumerationTypeInfo>(MakeTypeInfoWrapper(TypeInfo<TTestColor>())));
     EXPECT_TRUE(std::dynamic_pointer_cast<TUtilOrdinalRangeTypeInfo>(MakeTypeInfoWrapper(TypeInfo<int>())));
-    EXPECT_TRUE(std::dynamic_pointer_cast<TUtilOrdinalRangeTypeInfo>(MakeTypeInfoWrapper(TypeInfo<char16_t>())));
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<TUtilOrdinalRangeTypeInfo>(MakeTypeInfoWrapper(TypeInfo<char16_t>())));
     EXPECT_TRUE(std::dynamic_pointer_cast<TUtilSetTypeInfo>(MakeTypeInfoWrapper(TypeInfo<TTestColors>())));
     EXPECT_TRUE(std::dynamic_pointer_cast<TUtilFloatTypeInfo>(MakeTypeInfoWrapper(TypeInfo<double>())));
-    EXPECT_TRUE(std::dynamic_pointer_cast<TUtilClassTypeInfo>(MakeTypeInfoWrapper(TBox::StaticClass()->ClassTypeInfo())));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TUtilClassTypeInfo>(
+        MakeTypeInfoWrapper(TBox::StaticClass()->ClassTypeInfo())));
     EXPECT_TRUE(std::dynamic_pointer_cast<TUtilInt64TypeInfo>(MakeTypeInfoWrapper(TypeInfo<Int64>())));
     const IUtilTypeInfo Plain = MakeTypeInfoWrapper(TypeInfo<String>());
     EXPECT_EQ(Plain->GetTypeKind(), tkUString);
@@ -155,7 +161,8 @@ TEST(UtilTypeInfo, BadSetTextsLeaveTheValueAlone) {
         EXPECT_EQ(S[2], 0xEE);
     }
     Byte C[1] = {0b001};
-    EXPECT_EQ(U8(ThrownMessage<EUtilRTTIError>([&] { TextToSet(TypeInfo<TTestColors>(), C, u"[tcBlue, tcPink]"); })),
+    EXPECT_EQ(U8(ThrownMessage<EUtilRTTIError>(
+                  [&] { TextToSet(TypeInfo<TTestColors>(), C, u"[tcBlue, tcPink]"); })),
               "Unknown identifier 'tcPink'.");
     EXPECT_EQ(C[0], 0b001);
 }
@@ -172,7 +179,8 @@ TEST(UtilTypeInfo, OrdinalValueNames) {
 }
 
 TEST(UtilTypeInfo, ClassesAndTheirProperties) {
-    auto Box = std::static_pointer_cast<TUtilClassTypeInfo>(MakeTypeInfoWrapper(TBox::StaticClass()->ClassTypeInfo()));
+    auto Box = std::static_pointer_cast<TUtilClassTypeInfo>(
+        MakeTypeInfoWrapper(TBox::StaticClass()->ClassTypeInfo()));
     EXPECT_EQ(Box->GetClassRef(), TBox::StaticClass());
     EXPECT_EQ(Box->GetPropertyCount(), 1);
     EXPECT_EQ(Box->GetTotalPropertyCount(), 2);
@@ -196,13 +204,10 @@ TEST(UtilTypeInfo, DescriptionsAndDeclarations) {
     MakeTypeInfoWrapper(TypeInfo<String>())->DeclareTo(Sink);
     EXPECT_EQ(Sink.Lines, (std::vector<std::string>{"TTestColor = (tcRed, tcGreen, tcBlue); // otUByte",
                                                     "set of TTestColor = set of TTestColor; // otUByte",
-                                                    "Char = #0..#65535; // otUWord",
-                                                    "Double = type Double;",
-                                                    "TBox = class(TShape) // unit ",
-                                                    "published",
+                                                    "Char = #0..#65535; // otUWord", "Double = type Double;",
+                                                    "TBox = class(TShape) // unit ", "published",
                                                     "  property Color: TTestColor stored = True default 0;",
-                                                    "end;",
-                                                    "// Declaration for 'string' not supported."}));
+                                                    "end;", "// Declaration for 'string' not supported."}));
     TSinkLines Description;
     MakeTypeInfoWrapper(TypeInfo<TTestColors>())->DescribeTo(Description);
     ASSERT_GE(Description.Lines.size(), 6u);

@@ -10,10 +10,10 @@ namespace {
 struct TBlock {
     std::u16string Key;
     Word Type = 1;
-    std::string Value;       // the value's bytes
-    int ValueLength = -1;    // -1: from the value (characters for text)
+    std::string Value;    // the value's bytes
+    int ValueLength = -1; // -1: from the value (characters for text)
     std::vector<TBlock> Children;
-    int Length = -1;         // -1: the real length
+    int Length = -1; // -1: the real length
 };
 
 void Put16(std::string& B, Word V) {
@@ -39,7 +39,8 @@ void Emit(std::string& B, const TBlock& K) {
     const size_t Start = B.size();
     Put16(B, 0);
     Put16(B, static_cast<Word>(K.ValueLength >= 0 ? K.ValueLength
-                                                  : K.Type == 1 ? K.Value.size() / 2 : K.Value.size()));
+                               : K.Type == 1      ? K.Value.size() / 2
+                                                  : K.Value.size()));
     Put16(B, K.Type);
     B += Text(K.Key);
     Align(B);
@@ -52,7 +53,8 @@ void Emit(std::string& B, const TBlock& K) {
 }
 
 std::string Fixed(Cardinal Flags = 0, Cardinal Mask = 0x3F) {
-    const Cardinal Words[13] = {0xFEEF04BD, 0x10000, 0x00010002, 0x00030004, 0x00010002, 0, Mask, Flags, 0, 1, 0, 0, 0};
+    const Cardinal Words[13] = {0xFEEF04BD, 0x10000, 0x00010002, 0x00030004, 0x00010002, 0, Mask,
+                                Flags,      0,       1,          0,          0,          0};
     return std::string(reinterpret_cast<const char*>(Words), sizeof Words);
 }
 
@@ -132,13 +134,13 @@ TEST(VersionInfo, DamagedBlocksAreRefusedNotReadPast) {
         return Bytes(R);
     };
     const std::string Cases[] = {
-        WithRootLength(0),                                // a length of 0 would never move on
-        WithRootLength(4),                                // shorter than its header
+        WithRootLength(0),                                  // a length of 0 would never move on
+        WithRootLength(4),                                  // shorter than its header
         WithRootLength(static_cast<int>(Whole.size()) + 8), // past the buffer
         WithTableLength(0),
-        WithTableLength(5000),                            // past its parent
-        WithEntryLength(6),                               // its key does not fit
-        Whole.substr(0, Whole.size() / 2),                // cut short
+        WithTableLength(5000),             // past its parent
+        WithEntryLength(6),                // its key does not fit
+        Whole.substr(0, Whole.size() / 2), // cut short
         std::string(),
         std::string(3, '\0'),
     };
@@ -158,14 +160,20 @@ TEST(VersionInfo, DamagedBlocksAreRefusedNotReadPast) {
 TEST(VersionInfo, TablesLanguagesAndValues) {
     std::string Binary;
     Put16(Binary, 0x1234);
-    const TBlock R = Record({
-        TBlock{u"040904B0", 1, "", 0,
-               {Entry(u"FileVersion", u"1, 2, 3, 4"), Entry(u"Custom", u"x"), Entry(u"Empty", u""),
-                TBlock{u"Bin", 0, Binary, -1, {}, -1}},
-               -1},
-        TBlock{u"0x0407 0x04E4", 1, "", 0, {Entry(u"FileVersion", u"9.8")}, -1}, // "0x" and blanks dropped
-        TBlock{u"12345", 1, "", 0, {Entry(u"FileVersion", u"never read")}, -1},  // ends the parsing
-    }, Fixed(0x0B, 0x09));
+    const TBlock R = Record(
+        {
+            TBlock{u"040904B0",
+                   1,
+                   "",
+                   0,
+                   {Entry(u"FileVersion", u"1, 2, 3, 4"), Entry(u"Custom", u"x"), Entry(u"Empty", u""),
+                    TBlock{u"Bin", 0, Binary, -1, {}, -1}},
+                   -1},
+            TBlock{
+                u"0x0407 0x04E4", 1, "", 0, {Entry(u"FileVersion", u"9.8")}, -1},   // "0x" and blanks dropped
+            TBlock{u"12345", 1, "", 0, {Entry(u"FileVersion", u"never read")}, -1}, // ends the parsing
+        },
+        Fixed(0x0B, 0x09));
     auto Info = Attach(Bytes(R));
     EXPECT_EQ(Info->LanguageCount(), 2);
     EXPECT_EQ(Info->TranslationCount(), 0); // the odd table ended the parsing before them

@@ -36,8 +36,8 @@ public:
         Bytes.resize(static_cast<size_t>(Count));
         size_t Done = 0;
         while (Done < Bytes.size()) {
-            const ssize_t N = ::pread(FHandle, Bytes.data() + Done, Bytes.size() - Done,
-                                      static_cast<off_t>(Offset + Done));
+            const ssize_t N =
+                ::pread(FHandle, Bytes.data() + Done, Bytes.size() - Done, static_cast<off_t>(Offset + Done));
             if (N < 0 && errno == EINTR) continue;
             if (N < 0) RaiseLastOSError();
             if (N == 0) return false; // the file shrank under us
@@ -71,7 +71,10 @@ std::optional<AnsiString> ReadElfSection(const String& FileName, std::string_vie
     TElfFile File(FileName);
     AnsiString Header;
     if (!File.Read(0, 64, Header) && !File.Read(0, 52, Header)) return std::nullopt;
-    if (Header.compare(0, 4, "\x7F" "ELF") != 0) return std::nullopt;
+    if (Header.compare(0, 4,
+                       "\x7F"
+                       "ELF") != 0)
+        return std::nullopt;
     const bool Wide = Header[4] == 2;
     if (!Wide && Header[4] != 1) return std::nullopt;
     if (Header[5] != 1 && Header[5] != 2) return std::nullopt;
@@ -120,7 +123,8 @@ std::optional<AnsiString> ReadElfSection(const String& FileName, std::string_vie
         if (Field(I, TypeAt, 4) == NoBits) return std::nullopt;
         AnsiString Contents;
         const UInt64 Size = Field(I, SizeAt, AddressSize);
-        if (Size > MaxTableSize || !File.Read(Field(I, OffsetAt, AddressSize), Size, Contents)) return std::nullopt;
+        if (Size > MaxTableSize || !File.Read(Field(I, OffsetAt, AddressSize), Size, Contents))
+            return std::nullopt;
         return Contents;
     }
     return std::nullopt;

@@ -21,7 +21,7 @@ struct TVersionRecordString {
 };
 
 struct TVersionRecordSpec {
-    std::array<Word, 4> FileVersion{};    // major, minor, release, build
+    std::array<Word, 4> FileVersion{}; // major, minor, release, build
     std::array<Word, 4> ProductVersion{};
     Cardinal FileFlagsMask = 0x3F;
     Cardinal FileFlags = 0;

@@ -14,9 +14,9 @@ TEST(CharTypes, TypeBitsOfSingleUnits) {
         {u'\t', C1_SPACE | C1_BLANK | C1_CNTRL, C1_ALPHA},
         {u'\n', C1_SPACE | C1_CNTRL, C1_BLANK},
         {u',', C1_PUNCT, C1_ALPHA | C1_SPACE},
-        {u'\u00C4', C1_UPPER | C1_ALPHA, C1_XDIGIT},    // Ä
-        {u'\u0661', C1_DIGIT, C1_XDIGIT | C1_ALPHA},     // Arabic-Indic one
-        {Char(0xD83D), 0, 0xFFFF},                        // a surrogate half alone
+        {u'\u00C4', C1_UPPER | C1_ALPHA, C1_XDIGIT}, // Ä
+        {u'\u0661', C1_DIGIT, C1_XDIGIT | C1_ALPHA}, // Arabic-Indic one
+        {Char(0xD83D), 0, 0xFFFF},                   // a surrogate half alone
     };
     for (const auto& Case : Cases) {
         const Word Bits = GetCharType(Case.C);

@@ -7,8 +7,8 @@
 namespace {
 
 constexpr TVersionRecordString SampleStrings[] = {{u"ProductName", u"Sample"}, {u"FileVersion", u"1.2.3.4"}};
-constexpr TVersionRecordSpec Sample{.FileVersion = {1, 2, 3, 4}, .ProductVersion = {1, 2, 0, 0},
-                                    .Strings = SampleStrings};
+constexpr TVersionRecordSpec Sample{
+    .FileVersion = {1, 2, 3, 4}, .ProductVersion = {1, 2, 0, 0}, .Strings = SampleStrings};
 
 // The record is a compile-time constant when a program embeds it.
 constexpr size_t SampleSize = BuildVersionRecord(Sample).size();
@@ -49,7 +49,9 @@ TEST(VersionRecord, SectionsOfElfFiles) {
     WriteBytes(Temp.Sys("text"), "just text, long enough to be taken for a header of some other file format");
     EXPECT_FALSE(ReadElfSection(Temp / "text", ".text").has_value());
     std::string Bad(64, '\0');
-    Bad.replace(0, 6, "\x7F" "ELF\x02\x01");
+    Bad.replace(0, 6,
+                "\x7F"
+                "ELF\x02\x01");
     Bad[0x28] = '\x7F'; // section headers far beyond the end
     Bad[0x3A] = 64;
     Bad[0x3C] = 3;
