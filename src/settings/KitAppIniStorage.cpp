@@ -453,7 +453,9 @@ void TKitAppIniFileStorage::Reload() {
     if (IsUpdating() || ComponentState().Contains(csDesigning)) return;
     TKitCustomAppMemoryFileStorage::Reload();
     if (!FileExistsNotFolder(FullFileName())) {
+        // A new file is written in the system code page, whatever the last one used.
         IniFile().Clear();
+        IniFile().SetEncoding(nullptr);
         return;
     }
     RunSynchronized([this] { IniFile().LoadFromFile(FullFileName()); });

@@ -316,7 +316,13 @@ TEST_F(AppIniStorage, EncodingsAreKept) {
     Wide->WriteString(u"W\\V", u"x");
     Wide.reset();
     EXPECT_EQ(ReadBytes(Temp.Sys("wide.ini")).substr(0, 6), std::string("\xFF\xFE[\0W\0", 6));
-    EXPECT_EQ(U8(NewStore(Temp / "wide.ini")->ReadString(u"W\\V")), "x");
+    TStorePtr Again = NewStore(Temp / "wide.ini");
+    EXPECT_EQ(U8(Again->ReadString(u"W\\V")), "x");
+    // A new file gets the system code page again.
+    Again->SetFileName(Temp / "new.ini");
+    Again->WriteString(u"N\\V", u"\u00E4");
+    Again.reset();
+    EXPECT_EQ(ReadBytes(Temp.Sys("new.ini")), "[N]\r\nV=\xC3\xA4\r\n\r\n");
 }
 
 TEST_F(AppIniStorage, ReloadOnLoadedAndAutoReload) {
@@ -336,6 +342,19 @@ TEST_F(AppIniStorage, ReloadOnLoadedAndAutoReload) {
     Loading->Reload();
     EXPECT_EQ(Loading->ReadInteger(u"A\\V"), 3);
     Loading->SetFlushOnDestroy(false);
+}
+
+TEST_F(AppIniStorage, NoFileWorkAtDesignTime) {
+    Store->WriteInteger(u"D\\V", 1);
+    Store->SetComponentState({csDesigning});
+    Store->Flush();
+    EXPECT_FALSE(FileExists(File));
+    WriteBytes(StringToUtf8(File), "[D]\r\nV=2\r\n");
+    Store->Reload();
+    EXPECT_EQ(Store->ReadInteger(u"D\\V"), 1);
+    Store->SetComponentState({});
+    Store->Reload();
+    EXPECT_EQ(Store->ReadInteger(u"D\\V"), 2);
 }
 
 TEST_F(AppIniStorage, SynchronisedReloadWaitsForTheOtherWriter) {

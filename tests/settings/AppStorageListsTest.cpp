@@ -366,6 +366,11 @@ TEST_F(AppStorageLists, ObjectsWithTheirPublishedProperties) {
     EXPECT_TRUE(Section("Layout\\Font").empty());
     EXPECT_TRUE(Section("Layout\\Columns").empty());
 
+    // A stored enumeration number beyond its type is refused, not stored into the property.
+    Store->WriteString(u"Layout\\Color", u"7");
+    EXPECT_THROW(Store->ReadProperty(u"Layout\\Color", &In, u"Color", true, true), EConvertError);
+    EXPECT_EQ(In.Color, lcBlue);
+
     // A stored 64-bit number that is not one.
     Store->WriteString(u"Layout\\Big", u"many");
     EXPECT_THROW(Store->ReadProperty(u"Layout\\Big", &In, u"Big", true, true), EConvertError);

@@ -145,6 +145,11 @@ TEST_F(AppStorage, OptionsChooseTheStoredForm) {
 
     TKitAppIniStorageOptions Copy;
     Copy.Assign(O);
+    Copy.SetReplaceCRLF(true);
+    TStorePtr Other = NewStore(Temp / "other.ini");
+    Other->SetStorageOptions(&Copy);
+    EXPECT_TRUE(Other->IniStorageOptions()->ReplaceCRLF());
+    EXPECT_FALSE(Other->StorageOptions()->EnumerationAsString());
     EXPECT_FALSE(Copy.EnumerationAsString());
     EXPECT_EQ(U8(Copy.BooleanStringTrueValues()), "On");
     EXPECT_THROW(Copy.Assign(Store.get()), EConvertError);
