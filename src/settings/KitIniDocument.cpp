@@ -93,6 +93,7 @@ void TKitIniDocument::SetText(const String& Value) {
 String TKitIniDocument::Text() const {
     String Out;
     for (const TSection& S : FSections) {
+        if (S.Lines.empty()) continue; // a section without lines does not exist
         Out += u"[" + FirstLine(S.Name) + u"]\r\n";
         for (const TLine& L : S.Lines)
             Out += (L.HasValue ? FirstLine(L.Name) + u"=" + FirstLine(L.Value) : FirstLine(L.Name)) + u"\r\n";

@@ -2,7 +2,8 @@
 // The settings store's INI document: held in memory and written as a whole, in its own shape.
 // Loading trims every line, drops empty lines, ";" comments and whatever precedes the first
 // section, and re-forms "key = value" as "key=value"; writing puts each section's lines after
-// its "[name]" line, an empty line after each section, CR LF after every line. Sections and
+// its "[name]" line (a section without lines is left out), an empty line after each section,
+// CR LF after every line. Sections and
 // keys compare without regard to case; a section exists while it holds a line. A line break
 // never reaches the file inside a name or value: the text is cut there (the store escapes
 // values that must keep theirs).
