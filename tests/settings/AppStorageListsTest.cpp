@@ -119,10 +119,10 @@ public:
     }
     void ReadProperty(TKitCustomAppStorage* S, const String& Path, TObject*, TObject* P, bool,
                       bool) override {
-        const String Spec = S->ReadString(Path);
+        const String Contents = S->ReadString(Path);
         auto* F = static_cast<TFontInfo*>(P);
-        F->Name = Spec.substr(0, Spec.find(u','));
-        F->Size = StrToInt(Spec.substr(Spec.find(u',') + 1));
+        F->Name = Contents.substr(0, Contents.find(u','));
+        F->Size = StrToInt(Contents.substr(Contents.find(u',') + 1));
     }
 };
 

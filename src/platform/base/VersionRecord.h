@@ -20,7 +20,7 @@ struct TVersionRecordString {
     std::u16string_view Value;
 };
 
-struct TVersionRecordSpec {
+struct TVersionRecordContents {
     std::array<Word, 4> FileVersion{}; // major, minor, release, build
     std::array<Word, 4> ProductVersion{};
     Cardinal FileFlagsMask = 0x3F;
@@ -81,32 +81,32 @@ constexpr char16_t HexDigit(unsigned V) {
 } // namespace VersionRecordDetail
 
 // The record's bytes. Usable at compile time, so that a program's record is a constant.
-constexpr std::vector<Byte> BuildVersionRecord(const TVersionRecordSpec& Spec) {
+constexpr std::vector<Byte> BuildVersionRecord(const TVersionRecordContents& Contents) {
     using namespace VersionRecordDetail;
     std::vector<Byte> B;
     const size_t Root = Begin(B, 52, 0, u"VS_VERSION_INFO");
     Put32(B, 0xFEEF04BD);
     Put32(B, 0x00010000);
-    Put32(B, Cardinal(Spec.FileVersion[0]) << 16 | Spec.FileVersion[1]);
-    Put32(B, Cardinal(Spec.FileVersion[2]) << 16 | Spec.FileVersion[3]);
-    Put32(B, Cardinal(Spec.ProductVersion[0]) << 16 | Spec.ProductVersion[1]);
-    Put32(B, Cardinal(Spec.ProductVersion[2]) << 16 | Spec.ProductVersion[3]);
-    Put32(B, Spec.FileFlagsMask);
-    Put32(B, Spec.FileFlags);
-    Put32(B, Spec.FileOS);
-    Put32(B, Spec.FileType);
-    Put32(B, Spec.FileSubtype);
+    Put32(B, Cardinal(Contents.FileVersion[0]) << 16 | Contents.FileVersion[1]);
+    Put32(B, Cardinal(Contents.FileVersion[2]) << 16 | Contents.FileVersion[3]);
+    Put32(B, Cardinal(Contents.ProductVersion[0]) << 16 | Contents.ProductVersion[1]);
+    Put32(B, Cardinal(Contents.ProductVersion[2]) << 16 | Contents.ProductVersion[3]);
+    Put32(B, Contents.FileFlagsMask);
+    Put32(B, Contents.FileFlags);
+    Put32(B, Contents.FileOS);
+    Put32(B, Contents.FileType);
+    Put32(B, Contents.FileSubtype);
     Put32(B, 0); // file date
     Put32(B, 0);
 
     const size_t StringInfo = Begin(B, 0, 1, u"StringFileInfo");
     char16_t TableKey[8] = {};
     for (int I = 0; I < 4; ++I) {
-        TableKey[I] = HexDigit((Spec.Language >> (12 - 4 * I)) & 0xF);
-        TableKey[4 + I] = HexDigit((Spec.CodePage >> (12 - 4 * I)) & 0xF);
+        TableKey[I] = HexDigit((Contents.Language >> (12 - 4 * I)) & 0xF);
+        TableKey[4 + I] = HexDigit((Contents.CodePage >> (12 - 4 * I)) & 0xF);
     }
     const size_t Table = Begin(B, 0, 1, std::u16string_view(TableKey, 8));
-    for (const TVersionRecordString& S : Spec.Strings) {
+    for (const TVersionRecordString& S : Contents.Strings) {
         const size_t Entry = Begin(B, static_cast<Word>(S.Value.size() + 1), 1, S.Key);
         PutText(B, S.Value);
         End(B, Entry);
@@ -116,8 +116,8 @@ constexpr std::vector<Byte> BuildVersionRecord(const TVersionRecordSpec& Spec) {
 
     const size_t VarInfo = Begin(B, 0, 1, u"VarFileInfo");
     const size_t Translation = Begin(B, 4, 0, u"Translation");
-    Put16(B, Spec.Language);
-    Put16(B, Spec.CodePage);
+    Put16(B, Contents.Language);
+    Put16(B, Contents.CodePage);
     End(B, Translation);
     End(B, VarInfo);
     End(B, Root);

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr TVersionRecordString SampleStrings[] = {{u"ProductName", u"Sample"}, {u"FileVersion", u"1.2.3.4"}};
-constexpr TVersionRecordSpec Sample{
+constexpr TVersionRecordContents Sample{
     .FileVersion = {1, 2, 3, 4}, .ProductVersion = {1, 2, 0, 0}, .Strings = SampleStrings};
 
 // The record is a compile-time constant when a program embeds it.
