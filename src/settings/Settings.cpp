@@ -2,6 +2,7 @@
 
 #include "settings/KitAppIniStorage.h"
 #include "settings/KitTranslateString.h"
+#include "settings/UtilConvert.h"
 
 #include "platform/gui/Gui.h"
 
@@ -11,4 +12,5 @@ void RegisterSettingsClasses() {
                      TKitAppIniStorageOptions::StaticClass(), TKitAppSubStorage::StaticClass(),
                      TKitAppIniFileStorage::StaticClass()})
         RegisterClass(C);
+    AliasDragCursors();
 }

@@ -1,8 +1,11 @@
 #include "settings/UtilConvert.h"
 
 #include "platform/base/Component.h"
+#include "platform/base/Math.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Forms.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -117,4 +120,83 @@ bool SwapComponentReference(TComponent* Referrer, TComponent* NewComponent, TCom
     Reference = NewComponent;
     if (NewComponent) NewComponent->FreeNotification(Referrer);
     return true;
+}
+
+// ---- Routines that need the GUI ----
+
+void FillGradientBands(TCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor EndColor,
+                       TGradientBandDirection Direction, Byte Colors) {
+    Canvas->Lock();
+    struct TUnlock {
+        TCanvas* C;
+        ~TUnlock() { C->Unlock(); }
+    } Unlock{Canvas};
+
+    if (StartColor == clNone && EndColor == clNone)
+        return;
+    if (Rect.IsEmpty())  // our canvases map one unit to one pixel
+        return;
+    TColor From = ColorToRGB(StartColor), To = ColorToRGB(EndColor);
+    if (Direction == gbBottomToTop || Direction == gbRightToLeft) {
+        std::swap(From, To);
+        Direction = Direction == gbBottomToTop ? gbTopToBottom : gbLeftToRight;
+    }
+    if (Colors < 2 || From == To) {
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->Brush()->SetColor(From);
+        Canvas->FillRect(Rect);
+        return;
+    }
+    const int R0 = GetRValue(From), G0 = GetGValue(From), B0 = GetBValue(From);
+    const int DR = GetRValue(To) - R0, DG = GetGValue(To) - G0, DB = GetBValue(To) - B0;
+    const bool Vertical = Direction == gbTopToBottom;
+    const int Extent = Vertical ? AbsRectHeight(Rect) : AbsRectWidth(Rect);
+    const int N = static_cast<Byte>(std::max(2, std::min<int>(Colors, Extent)));
+    const int D = Extent / N;
+    Canvas->Pen()->SetStyle(psSolid);
+    Canvas->Pen()->SetMode(pmCopy);
+    Canvas->Brush()->SetStyle(bsSolid);
+    if (D > 0) {
+        for (int I = 0; I < N; ++I) {
+            TRect Band = Rect;
+            if (Vertical) {
+                Band.Top = Rect.Top + I * D;
+                Band.Bottom = Band.Top + D;
+            } else {
+                Band.Left = Rect.Left + I * D;
+                Band.Right = Band.Left + D;
+            }
+            Canvas->Brush()->SetColor(RGB(static_cast<Byte>(R0 + MulDiv(I, DR, N - 1)),
+                                          static_cast<Byte>(G0 + MulDiv(I, DG, N - 1)),
+                                          static_cast<Byte>(B0 + MulDiv(I, DB, N - 1))));
+            Canvas->FillRect(Band);
+        }
+    }
+    const int Rest = Extent % N;
+    if (Rest > 0) {
+        TRect Strip = Rect;
+        if (Vertical)
+            Strip.Top = Rect.Bottom - Rest;
+        else
+            Strip.Left = Rect.Right - Rest;
+        Canvas->Brush()->SetColor(To);
+        Canvas->FillRect(Strip);
+    }
+}
+
+std::uintptr_t ApplicationHandle() {
+    return Application ? Application->Handle() : 0;
+}
+
+bool IsApplicationIconic() {
+    return Application && Application->MainForm() && Application->MainForm()->WindowState() == wsMinimized;
+}
+
+void AliasDragCursors() {
+    if (!Screen)
+        return;
+    Screen->SetCursors(368, Screen->Cursors(crMultiDrag));
+    Screen->SetCursors(369, Screen->Cursors(crDrag));
+    Screen->SetCursors(370, Screen->Cursors(crMultiDrag));
+    Screen->SetCursors(371, Screen->Cursors(crMultiDrag));
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Conversion routines of the support library: rectangle extents, hexadecimal text for bytes,
 // words of delimited text, keyed XOR scrambling, bits in a buffer, and the exchange of a
-// component reference with its free notifications.
+// component reference with its free notifications; the banded gradient fill.
 
 #include "platform/base/Geometry.h"
+#include "platform/base/TypeInfo.h"
+#include "platform/gui/Graphics.h"
 #include "platform/base/Types.h"
 
 class TComponent;
@@ -47,3 +49,23 @@ template <class T> bool SwapComponentReference(TComponent* Referrer, T* NewCompo
     Reference = static_cast<T*>(Ref);
     return Changed;
 }
+
+// ---- Routines that need the GUI ----
+
+class TCanvas;
+
+DECLARE_ENUM(TGradientBandDirection, Byte, gbTopToBottom, gbBottomToTop, gbLeftToRight, gbRightToLeft)
+
+// Fills Rect with Colors bands running from StartColor to EndColor (the terminal's bars draw
+// with it): the first band has exactly the start colour, the last exactly the end colour, and
+// what the bands leave over at the end takes the end colour.
+void FillGradientBands(TCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor EndColor,
+                       TGradientBandDirection Direction, Byte Colors);
+
+// The application's window (the main form's) and whether it is minimised.
+std::uintptr_t ApplicationHandle();
+bool IsApplicationIconic();
+
+// Start-up: the drag cursors 368 to 371 become aliases of the standard multi-drag and drag
+// cursors; without a screen nothing happens.
+void AliasDragCursors();

@@ -279,6 +279,7 @@ Word VirtualKeyOf(int QtKey, Qt::KeyboardModifiers Modifiers) {
 // ---- Cursors --------------------------------------------------------------------------------------
 
 Qt::CursorShape ShapeOfCursor(TCursor Cursor) {
+    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor));  // aliases in the table
     switch (Cursor) {
     case crNone:
         return Qt::BlankCursor;

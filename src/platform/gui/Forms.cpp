@@ -1063,6 +1063,18 @@ void TScreen::SetCursor(TCursor Value) {
     }
 }
 
+HCURSOR TScreen::Cursors(int Index) const {
+    auto It = FCursorTable.find(Index);
+    return It == FCursorTable.end() ? static_cast<HCURSOR>(Index) : It->second;
+}
+
+void TScreen::SetCursors(int Index, HCURSOR Handle) {
+    if (Handle == static_cast<HCURSOR>(Index))
+        FCursorTable.erase(Index);
+    else
+        FCursorTable[Index] = Handle;
+}
+
 TCustomForm* TScreen::Forms(int Index) const {
     if (Index < 0 || Index >= FormCount())
         throw EListError(u"List index out of bounds (" + IntToStr(Index) + u")");

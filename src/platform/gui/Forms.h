@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <map>
 #include <vector>
 
 class TMainMenu;
@@ -383,8 +384,10 @@ public:
     // shows everywhere.
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
-    // The cursor handle of a cursor number (for SetCursor).
-    HCURSOR Cursors(int Index) const { return Index; }
+    // The cursor table: a cursor number's handle. A number shows as the standard cursor of its
+    // handle, so an entry set to another cursor's handle is an alias of that cursor.
+    HCURSOR Cursors(int Index) const;
+    void SetCursors(int Index, HCURSOR Handle);
 
     int FormCount() const { return static_cast<int>(FForms.size()); }
     TCustomForm* Forms(int Index) const;
@@ -417,6 +420,7 @@ public:
 private:
     friend class TCustomForm;
     friend class TApplication;
+    std::map<int, HCURSOR> FCursorTable;
     TCursor FCursor = crDefault;
     std::vector<TCustomForm*> FForms;
     TCustomForm* FActiveForm = nullptr;
