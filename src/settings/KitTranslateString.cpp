@@ -4,7 +4,10 @@
 
 #include "platform/base/DateTime.h"
 #include "platform/base/Files.h"
+#include "platform/base/Format.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Questions.h"
 
 namespace {
 
@@ -13,10 +16,9 @@ String ProgramName() {
 }
 
 // The first form along the owner chain: a component of a class named as the forms' classes are.
-TComponent* OwnerForm(TComponent* Start) {
+TCustomForm* OwnerForm(TComponent* Start) {
     for (TComponent* C = Start; C; C = C->Owner())
-        for (TClass K = C->ClassType(); K; K = K->ClassParent())
-            if (K->ClassName() == u"TCustomForm" || K->ClassName() == u"TForm") return C;
+        if (auto* Form = dynamic_cast<TCustomForm*>(C)) return Form;
     return nullptr;
 }
 
@@ -24,13 +26,19 @@ TComponent* OwnerForm(TComponent* Start) {
 
 TKitTranslateString::TKitTranslateString(TComponent* AOwner) : TKitComponent(AOwner) {}
 
-String TKitTranslateString::VersionValue(std::optional<String>& Cache, int Key, const String& StandIn) {
+String TKitTranslateString::VersionValue(std::optional<String>& Cache, int Key, const String& Macro,
+                                         const String& StandIn) {
     if (!Cache) {
         try {
             TUtilFileVersionInfo Info(ProgramFile());
             Cache = Info.WellKnownKeyValue(Key);
         } catch (const EUtilFileVersionInfoError&) {
+            // A program without a version record: say which stand-in takes the value's place.
             Cache = StandIn;
+            MessageDlg(Format(u"The Default Root Value \"%0:s\" has been replaced with \"%1:s\".\n"
+                              u"Please change the value in the FileVersionInfo Project Properties.",
+                              {Macro, StandIn}),
+                       mtInformation, TMsgDlgButtons{mbOK}, 0);
         }
     }
     return *Cache;
@@ -41,14 +49,14 @@ bool TKitTranslateString::ProcessCommand(const String& Command, String& CommandR
     bool Changed = true;
     CommandResult.clear();
     if (Cmd == u"APPL_NAME") {
-        CommandResult = VersionValue(FAppName, vkProductName, u"MyKitApplication");
+        CommandResult = VersionValue(FAppName, vkProductName, Cmd, u"MyKitApplication");
         if (CommandResult.empty()) CommandResult = ProgramName();
     } else if (Cmd == u"COMPANY_NAME") {
-        CommandResult = VersionValue(FCompanyName, vkCompanyName, u"MyCompany");
+        CommandResult = VersionValue(FCompanyName, vkCompanyName, Cmd, u"MyCompany");
     } else if (Cmd == u"FILEVERSION") {
-        CommandResult = VersionValue(FFileVersion, vkFileVersion, u"0.0.0.0");
+        CommandResult = VersionValue(FFileVersion, vkFileVersion, Cmd, u"0.0.0.0");
     } else if (Cmd == u"PRODUCTVERSION") {
-        CommandResult = VersionValue(FProductVersion, vkProductVersion, u"0.0.0.0");
+        CommandResult = VersionValue(FProductVersion, vkProductVersion, Cmd, u"0.0.0.0");
     } else if (Cmd == u"DATE") {
         CommandResult = FormatDateTime(FDateFormat, Now());
     } else if (Cmd == u"TIME") {
@@ -61,13 +69,13 @@ bool TKitTranslateString::ProcessCommand(const String& Command, String& CommandR
         CommandResult = ProgramName();
     } else if (Cmd == u"FULLDIREXE") {
         CommandResult = ProgramFolder();
+    } else if (Cmd == u"SCREENSIZE") {
+        CommandResult = Format(u"%dx%d", {Screen->Width(), Screen->Height()});
+    } else if (Cmd == u"DESKTOPSIZE") {
+        CommandResult = Format(u"%dx%d", {Screen->DesktopWidth(), Screen->DesktopHeight()});
     } else if (Cmd == u"FORMNAME" || Cmd == u"FORMCAPTION") {
-        if (TComponent* Form = OwnerForm(Owner())) {
-            if (Cmd == u"FORMNAME")
-                CommandResult = Form->Name();
-            else if (IsPublishedProp(Form, u"Caption"))
-                CommandResult = GetStrProp(Form, u"Caption");
-        }
+        if (TCustomForm* Form = OwnerForm(Owner()))
+            CommandResult = Cmd == u"FORMNAME" ? Form->Name() : Form->Caption();
     } else {
         Changed = false;
     }

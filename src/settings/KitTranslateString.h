@@ -46,7 +46,7 @@ public:
 private:
     // A version text of the program file, read once; a program without version information
     // gets the stand-in value.
-    String VersionValue(std::optional<String>& Cache, int Key, const String& StandIn);
+    String VersionValue(std::optional<String>& Cache, int Key, const String& Macro, const String& StandIn);
 
     std::optional<String> FAppName;
     std::optional<String> FCompanyName;

@@ -2,6 +2,7 @@
 // locations, flushing and reloading, encodings, and what other INI readers make of our files.
 
 #include "StoreSupport.h"
+#include "support/QuestionTestSupport.h"
 
 #include "settings/UtilSync.h"
 
@@ -250,6 +251,8 @@ TEST_F(AppIniStorage, LocationsPlaceTheFile) {
 }
 
 TEST_F(AppIniStorage, MacrosInFileNames) {
+    TQuestionScript Script;  // the test program has no version record: one note about APPL_NAME
+    Script.Answer(mrOk);
     Store->SetFileName(Temp.Dir() + u"/%FILENAME%-%APPL_NAME%.cfg");
     const String Expected =
         Temp.Dir() + u"/" + ChangeFileExt(ExtractFileName(ProgramFile()), u"") + u"-MyKitApplication.cfg";

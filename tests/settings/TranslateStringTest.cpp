@@ -2,24 +2,11 @@
 
 #include "platform/base/DateTime.h"
 #include "platform/base/Files.h"
+#include "platform/gui/Forms.h"
+#include "support/QuestionTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-// Stands for the GUI layer's form class, which the engine finds by its class name.
-class TForm : public TComponent {
-    DECLARE_CLASS(TForm, TComponent)
-public:
-    using TComponent::TComponent;
-    const String& Caption() const { return FCaption; }
-    void SetCaption(const String& V) { FCaption = V; }
-
-private:
-    String FCaption;
-    static void Published(TPublisher<TForm>& P) {
-        P.Property(u"Caption", &TForm::Caption, &TForm::SetCaption);
-    }
-};
 
 const std::string ProgramName = U8(ChangeFileExt(ExtractFileName(ProgramFile()), u""));
 
@@ -27,6 +14,11 @@ const std::string ProgramName = U8(ChangeFileExt(ExtractFileName(ProgramFile()),
 
 TEST(TranslateString, Macros) {
     TKitTranslateString Engine(nullptr);
+    // The test program has no version record: each version macro tells once which stand-in
+    // replaces it.
+    TQuestionScript Script;
+    for (int I = 0; I < 4; ++I)
+        Script.Answer(mrOk);
     struct {
         const char16_t* In;
         std::string Out;
@@ -54,6 +46,19 @@ TEST(TranslateString, Macros) {
         EXPECT_EQ(U8(Engine.TranslateString(Case.In, Changed)), Case.Out) << U8(Case.In);
         EXPECT_EQ(Changed, Case.Changed) << U8(Case.In);
     }
+    ASSERT_EQ(Script.Asked().size(), 4u);
+    EXPECT_EQ(Script.Asked()[0].Kind, qkMessageDlg);
+    EXPECT_EQ(U8(Script.Asked()[0].Text),
+              "The Default Root Value \"APPL_NAME\" has been replaced with \"MyKitApplication\".\n"
+              "Please change the value in the FileVersionInfo Project Properties.");
+    EXPECT_EQ(U8(Script.Asked()[3].Text).substr(0, 73),
+              "The Default Root Value \"PRODUCTVERSION\" has been replaced with \"0.0.0.0\".");
+
+    // The screen's size, and the desktop's (all monitors together).
+    EXPECT_EQ(U8(Engine.TranslateString(u"%SCREENSIZE%")),
+              std::to_string(Screen->Width()) + "x" + std::to_string(Screen->Height()));
+    EXPECT_EQ(U8(Engine.TranslateString(u"%DESKTOPSIZE%")),
+              std::to_string(Screen->DesktopWidth()) + "x" + std::to_string(Screen->DesktopHeight()));
 }
 
 TEST(TranslateString, DateAndTimeFormats) {

@@ -1115,6 +1115,16 @@ int TScreen::Width() const {
     return S ? S->geometry().width() : 1024;
 }
 
+int TScreen::DesktopWidth() const {
+    QScreen* S = qApp ? QGuiApplication::primaryScreen() : nullptr;
+    return S ? S->virtualGeometry().width() : Width();
+}
+
+int TScreen::DesktopHeight() const {
+    QScreen* S = qApp ? QGuiApplication::primaryScreen() : nullptr;
+    return S ? S->virtualGeometry().height() : Height();
+}
+
 int TScreen::Height() const {
     if (!qApp) return 768;
     QScreen* S = QGuiApplication::primaryScreen();

@@ -401,8 +401,9 @@ public:
     // The primary screen (1024 x 768 without a GUI application).
     int Width() const;
     int Height() const;
-    int DesktopWidth() const { return Width(); }
-    int DesktopHeight() const { return Height(); }
+    // The whole desktop: every monitor together.
+    int DesktopWidth() const;
+    int DesktopHeight() const;
     TRect WorkAreaRect() const;
     int WorkAreaWidth() const { return WorkAreaRect().Width(); }
     int WorkAreaHeight() const { return WorkAreaRect().Height(); }
