@@ -15,17 +15,7 @@
 
 namespace {
 
-class AppIniStorage : public ::testing::Test {
-protected:
-    TTempFolder Temp;
-    String File = Temp / "settings.ini";
-    TStorePtr Store = NewStore(File);
-
-    TStorePtr Reopen() {
-        Store->Flush();
-        return NewStore(File);
-    }
-};
+using AppIniStorage = TStoreTest;
 
 using TTriples = std::set<std::tuple<std::string, std::string, std::string>>;
 

@@ -16,18 +16,7 @@ namespace {
 DECLARE_ENUM(TStoreColor, Byte, scRed, scGreen, scBlue)
 using TStoreColors = TSet<TStoreColor>;
 
-class AppStorage : public ::testing::Test {
-protected:
-    TTempFolder Temp;
-    String File = Temp / "settings.ini";
-    TStorePtr Store = NewStore(File);
-
-    // A second store that reads what the first one wrote.
-    TStorePtr Reopen() {
-        Store->Flush();
-        return NewStore(File);
-    }
-};
+using AppStorage = TStoreTest;
 
 } // namespace
 

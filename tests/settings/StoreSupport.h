@@ -6,6 +6,8 @@
 
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 using TStorePtr = std::unique_ptr<TKitAppIniFileStorage>;
@@ -39,3 +41,16 @@ inline bool HasLine(const String& File, const std::string& Line) {
     const auto Lines = FileLines(File);
     return std::find(Lines.begin(), Lines.end(), Line) != Lines.end();
 }
+
+// A store on a fresh file in a temporary folder, and a second store that reads what it wrote.
+class TStoreTest : public ::testing::Test {
+protected:
+    TTempFolder Temp;
+    String File = Temp / "settings.ini";
+    TStorePtr Store = NewStore(File);
+
+    TStorePtr Reopen() {
+        Store->Flush();
+        return NewStore(File);
+    }
+};
