@@ -24,37 +24,101 @@ using namespace RegexDetail;
 
 namespace {
 
-// The first of C in [P, E), or E.
-const Char* FindChar(const Char* P, const Char* E, Char C) {
+// A TVecTest ready for the vector unit: eight code units at a time.
+struct TVecLanes {
 #if defined(__SSE2__)
-    const __m128i V = _mm_set1_epi16(short(C));
-    while (E - P >= 8) {
-        const __m128i X = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
-        const int M = _mm_movemask_epi8(_mm_cmpeq_epi16(X, V));
-        if (M) return P + (std::countr_zero(unsigned(M)) >> 1);
-        P += 8;
+    __m128i Lo[4], Width[4];
+#endif
+    const TVecTest* Test = nullptr;
+    bool Ranges = false;
+    int Count = 0;
+    explicit TVecLanes(const TVecTest& T) : Test(&T), Ranges(T.Ranges), Count(T.Count) {
+#if defined(__SSE2__)
+        for (int I = 0; I < 4; ++I) {
+            Lo[I] = _mm_set1_epi16(short(T.Lo[I]));
+            Width[I] = _mm_set1_epi16(short(Char(T.Hi[I] - T.Lo[I])));
+        }
+#endif
+    }
+#if defined(__SSE2__)
+    __m128i operator()(__m128i X) const {
+        if (!Ranges) { // unused places repeat the first character
+            __m128i M = _mm_cmpeq_epi16(X, Lo[0]);
+            if (Count > 1) M = _mm_or_si128(M, _mm_cmpeq_epi16(X, Lo[1]));
+            if (Count > 2)
+                M = _mm_or_si128(M, _mm_or_si128(_mm_cmpeq_epi16(X, Lo[2]), _mm_cmpeq_epi16(X, Lo[3])));
+            return M;
+        }
+        const __m128i Zero = _mm_setzero_si128();
+        __m128i M = Zero;
+        for (int I = 0; I < Count; ++I) // X - Lo <= Hi - Lo, unsigned
+            M = _mm_or_si128(M, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(X, Lo[I]), Width[I]), Zero));
+        return M;
     }
 #endif
-    while (P < E && *P != C)
-        ++P;
-    return P;
+};
+
+// The first position in [P, E) whose code unit passes First and, with Second, whose next code
+// unit (inside [P, E)) passes Second; E when there is none.
+inline const Char* ScanVector(const Char* P, const Char* E, const TVecLanes& First, const TVecLanes* Second) {
+#if defined(__SSE2__)
+    if (Second) {
+        while (E - P >= 9) {
+            const __m128i A = First(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)));
+            const __m128i B = (*Second)(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 1)));
+            const int M = _mm_movemask_epi8(_mm_and_si128(A, B));
+            if (M) return P + (std::countr_zero(unsigned(M)) >> 1);
+            P += 8;
+        }
+    } else
+        while (E - P >= 8) {
+            const int M = _mm_movemask_epi8(First(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P))));
+            if (M) return P + (std::countr_zero(unsigned(M)) >> 1);
+            P += 8;
+        }
+#endif
+    for (; P < E; ++P)
+        if (First.Test->Has(*P) && (!Second || (P + 1 < E && Second->Test->Has(P[1])))) return P;
+    return E;
 }
 
-// The first of C1 or C2 in [P, E), or E.
-const Char* FindChar2(const Char* P, const Char* E, Char C1, Char C2) {
-#if defined(__SSE2__)
-    const __m128i V1 = _mm_set1_epi16(short(C1));
-    const __m128i V2 = _mm_set1_epi16(short(C2));
-    while (E - P >= 8) {
-        const __m128i X = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
-        const int M = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(X, V1), _mm_cmpeq_epi16(X, V2)));
-        if (M) return P + (std::countr_zero(unsigned(M)) >> 1);
-        P += 8;
+// Up to four characters or ranges that hold exactly the members of a set; false when it takes more.
+bool MakeVecTest(const TCharBits& S, TVecTest& T) {
+    std::vector<std::pair<Char, Char>> Ranges;
+    int Members = 0;
+    for (int C = 0; C < 0x10000;) {
+        if (!S.Has(Char(C))) {
+            ++C;
+            continue;
+        }
+        int D = C;
+        while (D + 1 < 0x10000 && S.Has(Char(D + 1)))
+            ++D;
+        Members += D - C + 1;
+        Ranges.push_back({Char(C), Char(D)});
+        if (Ranges.size() > 4) return false;
+        C = D + 1;
     }
-#endif
-    while (P < E && *P != C1 && *P != C2)
-        ++P;
-    return P;
+    if (Ranges.empty()) return false;
+    if (Members <= 4) {
+        T.Ranges = false;
+        T.Count = Members;
+        int K = 0;
+        for (auto [Lo, Hi] : Ranges)
+            for (int C = Lo; C <= Hi; ++C)
+                T.Lo[K++] = Char(C);
+        for (; K < 4; ++K)
+            T.Lo[K] = T.Lo[0];
+        return true;
+    }
+    T.Ranges = true;
+    T.Count = int(Ranges.size());
+    for (int K = 0; K < 4; ++K) {
+        const auto R = Ranges[std::size_t(K) < Ranges.size() ? std::size_t(K) : 0];
+        T.Lo[K] = R.first;
+        T.Hi[K] = R.second;
+    }
+    return true;
 }
 
 bool HasHigh(const TCharBits& S) {
@@ -166,16 +230,43 @@ bool TRegexEngine::ExecPrim(int AOffset) {
     }
     LoopStackIdx = 0;
     X.Touched = true;
+    const Char* const End = In + Len;
+    // Whether a try at P can succeed, as far as the first two characters tell.
+    auto Worth = [&](int Q) {
+        switch (X.Scan) {
+        case skVector:
+        case skFilter:
+            if (Q >= Len || !X.First.Has(In[Q])) return false;
+            break;
+        default: break;
+        }
+        if (X.WordStart && Q > 0 && X.Word.Has(In[Q - 1])) return false;
+        if (X.HasSecond && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
+        return !X.HasPairs || (Q + 1 < Len && X.Pairs.Has(In[Q], In[Q + 1]));
+    };
+    auto IsBreak = [&](Char C) { return X.Breaks.Has(C); };
+    const TVecLanes FirstLanes(X.ScanFirst), SecondLanes(X.ScanSecond), BreakLanes(X.BreakTest);
     try {
         if (X.Scan == skAnchor) return MatchAt(P);
+        if (X.LineStart) {
+            // Only the offset (when it begins a line) and the positions after line breaks.
+            bool AtLineStart = P == 0 || IsBreak(In[P - 1]);
+            for (;;) {
+                if (AtLineStart && Worth(P) && MatchAt(P)) return true;
+                AtLineStart = true;
+                if (P >= Len) return false;
+                const Char* B = X.VectorBreaks ? ScanVector(In + P, End, BreakLanes, nullptr) : In + P;
+                if (!X.VectorBreaks)
+                    while (B < End && !IsBreak(*B))
+                        ++B;
+                if (B >= End) return false;
+                P = int(B - In) + 1;
+            }
+        }
         for (;;) {
             switch (X.Scan) {
-            case skChar1:
-                P = int(FindChar(In + P, In + Len, X.Scan1) - In);
-                if (P >= Len) return false;
-                break;
-            case skChar2:
-                P = int(FindChar2(In + P, In + Len, X.Scan1, X.Scan2) - In);
+            case skVector:
+                P = int(ScanVector(In + P, End, FirstLanes, X.HasSecond ? &SecondLanes : nullptr) - In);
                 if (P >= Len) return false;
                 break;
             case skFilter:
@@ -187,19 +278,11 @@ bool TRegexEngine::ExecPrim(int AOffset) {
                 if (P > Len) return false;
                 break;
             }
-            if (X.LineStart && P > 0) {
-                const Char Prev = In[P - 1];
-                if (!X.Separators.Has(Prev) && !(X.PairAssigned && Prev == X.PairTail)) {
-                    // on to the next line
-                    while (P < Len && !X.Separators.Has(In[P]) && !(X.PairAssigned && In[P] == X.PairTail))
-                        ++P;
-                    if (P >= Len) return false;
-                    ++P;
-                    continue;
-                }
-            }
-            if (MatchAt(P)) return true;
+            if (Worth(P) && MatchAt(P)) return true;
             ++P;
+            if (X.WordStart) // no word starts inside this word
+                while (P < Len && X.Word.Has(In[P]))
+                    ++P;
         }
     } catch (const TAbandon&) {
         return false;
@@ -304,6 +387,11 @@ bool TRegexEngine::MatchAt(int Start) {
             return C;
         }
     };
+    // Whether a repetition may end at Q: the character there can begin what follows it.
+    auto FollowOk = [&](const TExecNode& R, int Q) {
+        if (R.HasFilter) return Q < Len && In[Q] == R.Filter;
+        return Q < Len && Filters[R.FollowIndex].Has(In[Q]);
+    };
     auto AltPass = [&](const TExecNode& B, int P) {
         return !B.HasAltFilter || (P < Len && Filters[B.FirstIndex].Has(In[P]));
     };
@@ -371,13 +459,15 @@ bool TRegexEngine::MatchAt(int Start) {
             ++Pos;
             N = Node.Next;
             continue;
-        case xEXACTLY:
-            if (Len - Pos < Node.Len || In[Pos] != Node.Str[0] ||
-                std::memcmp(In + Pos, Node.Str, std::size_t(Node.Len) * sizeof(Char)) != 0)
-                goto Fail;
+        case xEXACTLY: {
+            if (Len - Pos < Node.Len) goto Fail;
+            const Char* Q = In + Pos;
+            for (int K = 0; K < Node.Len; ++K)
+                if (Q[K] != Node.Str[K]) goto Fail;
             Pos += Node.Len;
             N = Node.Next;
             continue;
+        }
         case xEXACTLYCI: {
             if (Len - Pos < Node.Len) goto Fail;
             for (int K = 0; K < Node.Len; ++K) {
@@ -408,13 +498,13 @@ bool TRegexEngine::MatchAt(int Start) {
             N = Node.Next;
             continue;
         case xOPEN:
-            if (Sp) Push(fkUndoStart, Node.Group, 0, startp[Node.Group]);
-            startp[Node.Group] = Pos;
-            X.Touched = true;
+            if (Sp) Push(fkUndoOpen, Node.Group, 0, X.OpenAt[Node.Group]);
+            X.OpenAt[Node.Group] = Pos;
             N = Node.Next;
             continue;
         case xCLOSE:
-            if (Sp) Push(fkUndoEnd, Node.Group, 0, endp[Node.Group]);
+            if (Sp) Push(fkUndoClose, Node.Group, endp[Node.Group], startp[Node.Group]);
+            startp[Node.Group] = X.OpenAt[Node.Group];
             endp[Node.Group] = Pos;
             X.Touched = true;
             N = Node.Next;
@@ -439,8 +529,8 @@ bool TRegexEngine::MatchAt(int Start) {
             if (Node.Greedy) {
                 C = CountReps(Node.Test, Pos, Node.Max, W);
                 if (C < Node.Min) goto Fail;
-                if (Node.HasFilter) {
-                    while (C >= Node.Min && !(Pos + C * W < Len && In[Pos + C * W] == Node.Filter))
+                if (Node.HasFilter || Node.FollowIndex >= 0) {
+                    while (C >= Node.Min && !FollowOk(Node, Pos + C * W))
                         --C;
                     if (C < Node.Min) goto Fail;
                 }
@@ -448,8 +538,8 @@ bool TRegexEngine::MatchAt(int Start) {
             } else {
                 C = CountReps(Node.Test, Pos, Node.Min, W);
                 if (C < Node.Min) goto Fail;
-                if (Node.HasFilter)
-                    while (!(Pos + C * W < Len && In[Pos + C * W] == Node.Filter)) {
+                if (Node.HasFilter || Node.FollowIndex >= 0)
+                    while (!FollowOk(Node, Pos + C * W)) {
                         if (C >= Node.Max || !OneRep(Node.Test, Pos + C * W, W)) goto Fail;
                         ++C;
                     }
@@ -501,11 +591,12 @@ bool TRegexEngine::MatchAt(int Start) {
             if (Sp == 0) return false;
             const TFrame F = St[--Sp];
             switch (F.Kind) {
-            case fkUndoStart:
-                startp[F.Node] = F.Extra;
+            case fkUndoOpen:
+                X.OpenAt[F.Node] = F.Extra;
                 continue;
-            case fkUndoEnd:
-                endp[F.Node] = F.Extra;
+            case fkUndoClose:
+                startp[F.Node] = F.Extra;
+                endp[F.Node] = F.Pos;
                 continue;
             case fkUndoCount:
                 LoopStack[F.Node] = F.Extra;
@@ -521,8 +612,8 @@ bool TRegexEngine::MatchAt(int Start) {
                 const TExecNode& R = Nodes[F.Node];
                 const int W = RepWidth(R.Test);
                 int C = F.Extra;
-                if (R.HasFilter)
-                    while (C >= R.Min && !(F.Pos + C * W < Len && In[F.Pos + C * W] == R.Filter))
+                if (R.HasFilter || R.FollowIndex >= 0)
+                    while (C >= R.Min && !FollowOk(R, F.Pos + C * W))
                         --C;
                 if (C < R.Min) continue;
                 if (C > R.Min) Push(fkRepeatG, F.Node, F.Pos, C - 1);
@@ -536,8 +627,8 @@ bool TRegexEngine::MatchAt(int Start) {
                 int C = F.Extra;
                 if (C > R.Max || !OneRep(R.Test, F.Pos + (C - 1) * W, W)) continue;
                 bool Found = true;
-                if (R.HasFilter)
-                    while (!(F.Pos + C * W < Len && In[F.Pos + C * W] == R.Filter)) {
+                if (R.HasFilter || R.FollowIndex >= 0)
+                    while (!FollowOk(R, F.Pos + C * W)) {
                         if (C >= R.Max || !OneRep(R.Test, F.Pos + C * W, W)) {
                             Found = false;
                             break;
@@ -660,6 +751,52 @@ struct TFirstScan {
         }
     }
 };
+
+// The pairs of characters that every match begins with, when each way into the program starts
+// with a literal of two or more characters; false otherwise.
+bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::pair<Char, Char>>& Out,
+                  int Depth = 0) {
+    for (int Steps = 0; Steps < 64 && Depth < 16 && Out.size() <= 64; ++Steps) {
+        if (N < 0) return false;
+        const TExecNode& Node = Nodes[std::size_t(N)];
+        switch (Node.Op) {
+        case xBOL:
+        case xEOL:
+        case xBOLML:
+        case xEOLML:
+        case xBOUND:
+        case xNOTBOUND:
+        case xJUMP:
+        case xOPEN:
+        case xCLOSE: N = Node.Next; continue;
+        case xEXACTLY:
+            if (Node.Len < 2) return false;
+            Out.push_back({Node.Str[0], Node.Str[1]});
+            return true;
+        case xEXACTLYCI:
+            if (Node.Len < 2) return false;
+            for (Char A : {Node.Str[0], Node.Alt[0]})
+                for (Char B : {Node.Str[1], Node.Alt[1]})
+                    Out.push_back({A, B});
+            return true;
+        case xBRANCH: {
+            const int Next = Node.Next;
+            if (Next < 0 || Nodes[std::size_t(Next)].Op != xBRANCH) {
+                N = Node.Operand;
+                continue;
+            }
+            for (int A = N; A >= 0 && Nodes[std::size_t(A)].Op == xBRANCH;) {
+                if (!CollectPairs(Nodes, Nodes[std::size_t(A)].Operand, Out, Depth + 1)) return false;
+                const int B = Nodes[std::size_t(A)].Next;
+                A = B >= 0 && Nodes[std::size_t(B)].Op == xBRANCH ? B : -1;
+            }
+            return Out.size() <= 64;
+        }
+        default: return false;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -937,9 +1074,24 @@ void TRegexEngine::PrepareExec() {
         }
     }
 
+    // What may follow a repetition, for the counts it tries.
+    for (int I = 0; I < Count; ++I) {
+        TExecNode& N = X.Nodes[std::size_t(I)];
+        if (N.Op != xREPEAT || N.HasFilter) continue;
+        TFirstFilter F;
+        TFirstScan Scan{X.Nodes, Visited, ++Stamp, 64};
+        const bool Empty = Scan.Scan(N.Next, F);
+        if (!Empty && !Scan.Unknown) {
+            N.FollowIndex = int(X.Filters.size());
+            X.Filters.push_back(F);
+        }
+    }
+
     X.Start = IndexAt(1);
     X.Scan = skEvery;
     X.LineStart = false;
+    X.HasSecond = false;
+    X.HasPairs = false;
     if (reganch)
         X.Scan = skAnchor;
     else {
@@ -948,22 +1100,21 @@ void TRegexEngine::PrepareExec() {
         const bool Empty = Scan.Scan(X.Start, F);
         if (!Empty && !Scan.Unknown) {
             X.First = F;
-            int Bits = 0;
-            for (auto W : F.Low)
-                Bits += std::popcount(W);
-            Char Found[2] = {0, 0};
-            int K = 0;
-            for (int C = 0; C < 256 && K < 2; ++C)
-                if (F.Has(Char(C))) Found[K++] = Char(C);
-            if (!F.High && Bits == 1) {
-                X.Scan = skChar1;
-                X.Scan1 = Found[0];
-            } else if (!F.High && Bits == 2) {
-                X.Scan = skChar2;
-                X.Scan1 = Found[0];
-                X.Scan2 = Found[1];
-            } else
-                X.Scan = skFilter;
+            TCharBits Low;
+            for (int C = 0; C < 256; ++C)
+                if (F.Has(Char(C))) Low.Add(Char(C));
+            X.Scan = !F.High && MakeVecTest(Low, X.ScanFirst) ? skVector : skFilter;
+            // Where every match begins with one of some pairs of literal characters.
+            std::vector<std::pair<Char, Char>> Pairs;
+            if (CollectPairs(X.Nodes, X.Start, Pairs)) {
+                X.HasPairs = true;
+                TCharBits Seconds;
+                for (auto [A, B] : Pairs) {
+                    X.Pairs.Add(A, B);
+                    Seconds.Add(B);
+                }
+                X.HasSecond = MakeVecTest(Seconds, X.ScanSecond);
+            }
         }
         // A single branch that begins with "^" under m: only line starts can match.
         int N = X.Start;
@@ -973,6 +1124,33 @@ void TRegexEngine::PrepareExec() {
                               (X.Nodes[std::size_t(N)].Op == xJUMP && !IsBack(N))))
                 N = X.Nodes[std::size_t(N)].Next;
             X.LineStart = N >= 0 && X.Nodes[std::size_t(N)].Op == xBOLML;
+        }
+        // "\b" before what can only begin with a word character: only word starts can match.
+        N = X.Start;
+        X.WordStart = false;
+        for (int Steps = 0; N >= 0 && Steps < 16; ++Steps) {
+            const TExecNode& Node = X.Nodes[std::size_t(N)];
+            if ((Node.Op == xBRANCH && !Is(Node.Next, xBRANCH)))
+                N = Node.Operand;
+            else if (Node.Op == xOPEN || (Node.Op == xJUMP && !IsBack(N)))
+                N = Node.Next;
+            else {
+                if (Node.Op == xBOUND) {
+                    TFirstFilter After;
+                    TFirstScan Scan{X.Nodes, Visited, ++Stamp, 64};
+                    if (!Scan.Scan(Node.Next, After) && !Scan.Unknown && !After.High) {
+                        X.WordStart = true;
+                        for (int C = 0; C < 256; ++C)
+                            if (After.Has(Char(C)) && !X.Word.Has(Char(C))) X.WordStart = false;
+                    }
+                }
+                break;
+            }
+        }
+        if (X.LineStart) {
+            X.Breaks = X.Separators;
+            if (X.PairAssigned) X.Breaks.Add(X.PairTail);
+            X.VectorBreaks = MakeVecTest(X.Breaks, X.BreakTest);
         }
     }
     if (X.Stack.empty()) X.Stack.resize(1024);

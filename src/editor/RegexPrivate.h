@@ -148,6 +148,7 @@ struct TExecNode {
     int Len = 0;
     TCharTest Test;             // xTEST, xREPEAT
     int FirstIndex = -1;        // xBRANCH with HasAltFilter: index into TRegexExec::Filters
+    int FollowIndex = -1;       // xREPEAT: what may follow it, an index into TRegexExec::Filters
     int ErrorCode = 1001;       // xBAD: the error it raises when reached
 };
 
@@ -165,19 +166,39 @@ enum TFrameKind : std::int32_t {
     fkRepeatNG,  // Node: non-greedy repetition from Pos, Extra: count to try next
     fkLoopExit,  // Node: greedy LOOP; leave it at Pos
     fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos
-    fkUndoStart, // Node: group, Extra: old start
-    fkUndoEnd,   // Node: group, Extra: old end
+    fkUndoOpen,  // Node: group, Extra: old start of the pass under way
+    fkUndoClose, // Node: group, Pos: old end, Extra: old start
     fkUndoCount, // Node: loop level, Extra: old counter
     fkUndoIdx,   // Extra: old loop level
 };
 
+// A test of one code unit that vector instructions can run: one of up to four characters, or in
+// one of up to four ranges.
+struct TVecTest {
+    bool Ranges = false;
+    int Count = 0;
+    Char Lo[4] = {0, 0, 0, 0};
+    Char Hi[4] = {0, 0, 0, 0}; // ranges only
+    bool Has(Char C) const {
+        for (int I = 0; I < Count; ++I)
+            if (Ranges ? (C >= Lo[I] && C <= Hi[I]) : C == Lo[I]) return true;
+        return false;
+    }
+};
+
+// Pairs of first and second characters, folded to their low six bits: a superset.
+struct TPairFilter {
+    std::array<std::uint64_t, 64> Bits{};
+    void Add(Char A, Char B) { Bits[A & 63] |= std::uint64_t(1) << (B & 63); }
+    bool Has(Char A, Char B) const { return (Bits[A & 63] >> (B & 63)) & 1; }
+};
+
 // How the search finds the positions worth a try.
 enum TScanKind : std::uint8_t {
-    skEvery,   // every position, the end included
-    skAnchor,  // the offset only
-    skChar1,   // occurrences of one character
-    skChar2,   // occurrences of either of two characters
-    skFilter,  // positions whose character passes the first filter
+    skEvery,  // every position, the end included
+    skAnchor, // the offset only
+    skVector, // positions whose character passes ScanFirst (and the next one ScanSecond)
+    skFilter, // positions whose character passes the first filter
 };
 
 struct TRegexExec {
@@ -193,12 +214,23 @@ struct TRegexExec {
     Char PairHead = 0, PairTail = 0;
     // Search hints
     TScanKind Scan = skEvery;
-    bool LineStart = false; // matches only begin at line starts
-    Char Scan1 = 0, Scan2 = 0;
     TFirstFilter First;
+    TVecTest ScanFirst;
+    bool HasSecond = false;   // a match needs two characters, the second one from ScanSecond
+    TVecTest ScanSecond;
+    bool HasPairs = false;    // ... and the two from Pairs
+    TPairFilter Pairs;
+    bool LineStart = false;   // matches only begin at line starts
+    bool WordStart = false;   // matches only begin at word starts ("\b" before a word character)
+    bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
+    TVecTest BreakTest;
+    TCharBits Breaks;
     // The backtracking stack, kept between attempts
     std::vector<TFrame> Stack;
     bool Touched = false; // groups or loops were changed by a failed attempt
+    // Where the pass under way through each group began. A group's start and end change together
+    // when the pass closes, so that a back-reference inside the group sees the last whole text.
+    std::int32_t OpenAt[15] = {};
 };
 
 // The backtracking stack never grows beyond this many entries; beyond it the search raises error

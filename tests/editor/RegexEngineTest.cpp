@@ -320,6 +320,15 @@ TEST(RegexEngine, GroupsAndTheirPositions) {
     EXPECT_EQ(R.MatchStart(2), 1); // from the pass that had it
 }
 
+TEST(RegexEngine, ABackReferenceInsideItsGroupSeesTheLastWholePass) {
+    // While a pass through group 1 is under way, \1 is the text of the pass before; the start
+    // of the new pass is not mixed with the end of the old one.
+    EXPECT_EQ(First(u"(a|b\\1)+", u"abab"), "aba");
+    EXPECT_EQ(First(u"(a\\1?){2}", u"aaa"), "aaa");
+    EXPECT_EQ(First(u"(x\\1?)+", u"xxxxxx"), "xxxxxx"); // x, x+x, x+xx
+    EXPECT_EQ(First(u"(a\\1)", u"aa"), "-"); // unset until the group closes
+}
+
 TEST(RegexEngine, SubstitutionTemplates) {
     TRegexEngine R;
     R.SetExpression(u"(x+)");

@@ -334,6 +334,12 @@ const TMatchRow MatchRows[] = {
     {"", "(ab)\\1{2}", {"abababab"}},
     {"", "(ab)\\1*?x", {"ababx"}},
     {"", "([a-c])x\\1", {"axa bxa"}},
+    // inside its own group a back-reference is the text of the last whole pass
+    {"", "(a\\1?){2}", {"aaa", "aa"}},
+    {"", "(a|\\1b)+", {"aab", "abab"}},
+    {"", "(a|b\\1)+", {"abab", "ba"}},
+    {"", "(\\1a|b)?(c)", {"bc", "c"}},
+    {"", "(x\\1{0,2}?y)+", {"xyxxyy"}},
     // case-insensitive
     {"i", "abc", {"ABC", "aBc", "xyz"}},
     {"i", "[a-c]+", {"ABCabcd"}},
@@ -489,6 +495,8 @@ const TDifference Differences[] = {
     {'r', "", "", "abc", "E1003", "an empty expression is no expression"},
     {'m', "", "(a(b)?)+", "aba", "0:3 2:1 1:1 - - - - - - - - - - - - #2",
      "a group keeps the text of an earlier pass when a later pass does not reach it"},
+    {'m', "", "((a)x|a)+", "axa", "0:3 2:1 0:1 - - - - - - - - - - - - #2",
+     "a group holds the text of the last pass that completed it, not of an attempt that failed"},
 };
 
 // ---- Our side ----
