@@ -61,7 +61,8 @@ const std::string& Utf8Text() {
         if (Corpus.empty())
             for (int I = 0; I < 2000; ++I)
                 Corpus += "#include <Servo.h>\nvoid setup() {\n  Serial.begin(9600); // the the serial port\n"
-                          "  pinMode(13, OUTPUT);\n}\nvoid loop() {\n  digitalWrite(13, HIGH);\n  delay(1000);\n}\n" +
+                          "  pinMode(13, OUTPUT);\n}\nvoid loop() {\n  digitalWrite(13, HIGH);\n  "
+                          "delay(1000);\n}\n" +
                           std::to_string(I) + "\n";
         std::string Out;
         Out.reserve(kTextBytes + Corpus.size());
@@ -115,8 +116,8 @@ void Pcre(benchmark::State& State, const TPattern& P, bool Jit) {
     int ErrorCode = 0;
     PCRE2_SIZE ErrorOffset = 0;
     uint32_t Options = (P.CaseInsensitive ? PCRE2_CASELESS : 0) | (P.MultiLine ? PCRE2_MULTILINE : 0);
-    pcre2_code* Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Expr.c_str()), Expr.size(), Options, &ErrorCode,
-                                     &ErrorOffset, nullptr);
+    pcre2_code* Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Expr.c_str()), Expr.size(), Options,
+                                     &ErrorCode, &ErrorOffset, nullptr);
     if (!Code) {
         State.SkipWithError("pcre2_compile failed");
         return;
@@ -155,7 +156,8 @@ void StdRegex(benchmark::State& State, const TPattern& P) {
     for (auto _ : State) {
         Count = 0;
         for (const std::string& Line : Lines())
-            Count += std::distance(std::sregex_iterator(Line.begin(), Line.end(), Re), std::sregex_iterator());
+            Count +=
+                std::distance(std::sregex_iterator(Line.begin(), Line.end(), Re), std::sregex_iterator());
         benchmark::DoNotOptimize(Count);
     }
     State.counters["matches"] = double(Count);
@@ -165,7 +167,8 @@ void StdRegex(benchmark::State& State, const TPattern& P) {
 const bool Registered = [] {
     for (const TPattern& P : Patterns) {
         const std::string Name = P.Name;
-        benchmark::RegisterBenchmark(("Regex/" + Name + "/ours").c_str(), Ours, P)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Regex/" + Name + "/ours").c_str(), Ours, P)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Regex/" + Name + "/pcre2").c_str(), Pcre, P, false)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Regex/" + Name + "/pcre2_jit").c_str(), Pcre, P, true)

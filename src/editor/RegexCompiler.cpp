@@ -42,10 +42,14 @@ bool IsMeta(Char C) {
     }
 }
 
-bool IsDigit(Char C) { return C >= u'0' && C <= u'9'; }
+bool IsDigit(Char C) {
+    return C >= u'0' && C <= u'9';
+}
 
 // Blanks that the x modifier skips.
-bool IsExtendedBlank(Char C) { return C == u' ' || C == u'\t' || C == u'\r' || C == u'\n'; }
+bool IsExtendedBlank(Char C) {
+    return C == u' ' || C == u'\t' || C == u'\r' || C == u'\n';
+}
 
 int HexValue(Char C) {
     if (C >= u'0' && C <= u'9') return C - u'0';
@@ -89,45 +93,84 @@ const char16_t* OpName(Char Op, Char& Group) {
         return u"CLOSE";
     }
     switch (Op) {
-    case opEND: return u"END";
-    case opBOL: return u"BOL";
-    case opEOL: return u"EOL";
-    case opANY: return u"ANY";
-    case opANYOF: return u"ANYOF";
-    case opANYBUT: return u"ANYBUT";
-    case opBRANCH: return u"BRANCH";
-    case opBACK: return u"BACK";
-    case opEXACTLY: return u"EXACTLY";
-    case opNOTHING: return u"NOTHING";
-    case opSTAR: return u"STAR";
-    case opPLUS: return u"PLUS";
-    case opANYDIGIT: return u"ANYDIGIT";
-    case opNOTDIGIT: return u"NOTDIGIT";
-    case opANYLETTER: return u"ANYLETTER";
-    case opNOTLETTER: return u"NOTLETTER";
-    case opANYSPACE: return u"ANYSPACE";
-    case opNOTSPACE: return u"NOTSPACE";
-    case opBRACES: return u"BRACES";
-    case opCOMMENT: return u"COMMENT";
-    case opEXACTLYCI: return u"EXACTLY/CI";
-    case opANYOFCI: return u"ANYOF/CI";
-    case opANYBUTCI: return u"ANYBUT/CI";
-    case opLOOPENTRY: return u"LOOPENTRY";
-    case opLOOP: return u"LOOP";
-    case opANYOFTINYSET: return u"ANYOFTINYSET";
-    case opANYBUTTINYSET: return u"ANYBUTTINYSET";
-    case opBSUBEXP: return u"BSUBEXP";
-    case opBSUBEXPCI: return u"BSUBEXP/CI";
-    case opSTARNG: return u"STARNG";
-    case opPLUSNG: return u"PLUSNG";
-    case opBRACESNG: return u"BRACESNG";
-    case opLOOPNG: return u"LOOPNG";
-    case opBOLML: return u"BOLML";
-    case opEOLML: return u"EOLML";
-    case opANYML: return u"ANYML";
-    case opBOUND: return u"BOUND";
-    case opNOTBOUND: return u"NOTBOUND";
-    default: return nullptr;
+    case opEND:
+        return u"END";
+    case opBOL:
+        return u"BOL";
+    case opEOL:
+        return u"EOL";
+    case opANY:
+        return u"ANY";
+    case opANYOF:
+        return u"ANYOF";
+    case opANYBUT:
+        return u"ANYBUT";
+    case opBRANCH:
+        return u"BRANCH";
+    case opBACK:
+        return u"BACK";
+    case opEXACTLY:
+        return u"EXACTLY";
+    case opNOTHING:
+        return u"NOTHING";
+    case opSTAR:
+        return u"STAR";
+    case opPLUS:
+        return u"PLUS";
+    case opANYDIGIT:
+        return u"ANYDIGIT";
+    case opNOTDIGIT:
+        return u"NOTDIGIT";
+    case opANYLETTER:
+        return u"ANYLETTER";
+    case opNOTLETTER:
+        return u"NOTLETTER";
+    case opANYSPACE:
+        return u"ANYSPACE";
+    case opNOTSPACE:
+        return u"NOTSPACE";
+    case opBRACES:
+        return u"BRACES";
+    case opCOMMENT:
+        return u"COMMENT";
+    case opEXACTLYCI:
+        return u"EXACTLY/CI";
+    case opANYOFCI:
+        return u"ANYOF/CI";
+    case opANYBUTCI:
+        return u"ANYBUT/CI";
+    case opLOOPENTRY:
+        return u"LOOPENTRY";
+    case opLOOP:
+        return u"LOOP";
+    case opANYOFTINYSET:
+        return u"ANYOFTINYSET";
+    case opANYBUTTINYSET:
+        return u"ANYBUTTINYSET";
+    case opBSUBEXP:
+        return u"BSUBEXP";
+    case opBSUBEXPCI:
+        return u"BSUBEXP/CI";
+    case opSTARNG:
+        return u"STARNG";
+    case opPLUSNG:
+        return u"PLUSNG";
+    case opBRACESNG:
+        return u"BRACESNG";
+    case opLOOPNG:
+        return u"LOOPNG";
+    case opBOLML:
+        return u"BOLML";
+    case opEOLML:
+        return u"EOLML";
+    case opANYML:
+        return u"ANYML";
+    case opBOUND:
+        return u"BOUND";
+    case opNOTBOUND:
+        return u"NOTBOUND";
+    default:
+        return nullptr;
     }
 }
 
@@ -148,7 +191,9 @@ TRegexEngine::TRegexEngine()
 
 TRegexEngine::~TRegexEngine() = default;
 
-String TRegexEngine::Expression() const { return fExpressionAssigned ? fExpression : String(); }
+String TRegexEngine::Expression() const {
+    return fExpressionAssigned ? fExpression : String();
+}
 
 void TRegexEngine::SetExpression(const String& Value) {
     if (fExpressionAssigned && Value == fExpression && fExprIsCompiled) return;
@@ -287,50 +332,87 @@ int TRegexEngine::LastError() {
 
 String TRegexEngine::ErrorMsg(int AErrorID) {
     switch (AErrorID) {
-    case 0: return u"No errors";
-    case 100: return u"TRegexEngine(comp): Null Argument";
-    case 101: return u"TRegexEngine(comp): Regexp Too Big";
-    case 102: return u"TRegexEngine(comp): ParseReg Too Many ()";
+    case 0:
+        return u"No errors";
+    case 100:
+        return u"TRegexEngine(comp): Null Argument";
+    case 101:
+        return u"TRegexEngine(comp): Regexp Too Big";
+    case 102:
+        return u"TRegexEngine(comp): ParseReg Too Many ()";
     case 103:
-    case 104: return u"TRegexEngine(comp): ParseReg Unmatched ()";
-    case 105: return u"TRegexEngine(comp): ParseReg Junk On End";
-    case 106: return u"TRegexEngine(comp): *+ Operand Could Be Empty";
-    case 107: return u"TRegexEngine(comp): Nested *?+";
-    case 108: return u"TRegexEngine(comp): Bad Hex Digit";
-    case 109: return u"TRegexEngine(comp): Invalid [] Range";
-    case 110: return u"TRegexEngine(comp): Parse Atom Trailing \\";
-    case 111: return u"TRegexEngine(comp): No Hex Code After \\x";
-    case 112: return u"TRegexEngine(comp): Hex Code After \\x Is Too Big";
-    case 113: return u"TRegexEngine(comp): Unmatched []";
-    case 114: return u"TRegexEngine(comp): Internal Urp";
-    case 115: return u"TRegexEngine(comp): ?+*{ Follows Nothing";
-    case 116: return u"TRegexEngine(comp): Trailing \\";
-    case 119: return u"TRegexEngine(comp): RarseAtom Internal Disaster";
-    case 122: return u"TRegexEngine(comp): BRACES Argument Too Big";
-    case 124: return u"TRegexEngine(comp): BRACE Min Param Greater then Max";
-    case 125: return u"TRegexEngine(comp): Unclosed (?#Comment)";
+    case 104:
+        return u"TRegexEngine(comp): ParseReg Unmatched ()";
+    case 105:
+        return u"TRegexEngine(comp): ParseReg Junk On End";
+    case 106:
+        return u"TRegexEngine(comp): *+ Operand Could Be Empty";
+    case 107:
+        return u"TRegexEngine(comp): Nested *?+";
+    case 108:
+        return u"TRegexEngine(comp): Bad Hex Digit";
+    case 109:
+        return u"TRegexEngine(comp): Invalid [] Range";
+    case 110:
+        return u"TRegexEngine(comp): Parse Atom Trailing \\";
+    case 111:
+        return u"TRegexEngine(comp): No Hex Code After \\x";
+    case 112:
+        return u"TRegexEngine(comp): Hex Code After \\x Is Too Big";
+    case 113:
+        return u"TRegexEngine(comp): Unmatched []";
+    case 114:
+        return u"TRegexEngine(comp): Internal Urp";
+    case 115:
+        return u"TRegexEngine(comp): ?+*{ Follows Nothing";
+    case 116:
+        return u"TRegexEngine(comp): Trailing \\";
+    case 119:
+        return u"TRegexEngine(comp): RarseAtom Internal Disaster";
+    case 122:
+        return u"TRegexEngine(comp): BRACES Argument Too Big";
+    case 124:
+        return u"TRegexEngine(comp): BRACE Min Param Greater then Max";
+    case 125:
+        return u"TRegexEngine(comp): Unclosed (?#Comment)";
     case 126:
         return u"TRegexEngine(comp): If you want take part in beta-testing BRACES '{min,max}' and "
-               u"non-greedy ops '*?', '+?', '?" u"?' for complex cases - remove '.' from "
+               u"non-greedy ops '*?', '+?', '?"
+               u"?' for complex cases - remove '.' from "
                u"{.$DEFINE ComplexBraces}";
-    case 127: return u"TRegexEngine(comp): Urecognized Modifier";
+    case 127:
+        return u"TRegexEngine(comp): Urecognized Modifier";
     case 128:
         return u"TRegexEngine(comp): LinePairedSeparator must countain two different chars or no "
                u"chars at all";
-    case 1000: return u"TRegexEngine(exec): RegRepeat Called Inappropriately";
-    case 1001: return u"TRegexEngine(exec): MatchPrim Memory Corruption";
-    case 1002: return u"TRegexEngine(exec): MatchPrim Corrupted Pointers";
-    case 1003: return u"TRegexEngine(exec): Not Assigned Expression Property";
-    case 1004: return u"TRegexEngine(exec): Corrupted Program";
-    case 1005: return u"TRegexEngine(exec): No Input String Specified";
-    case 1006: return u"TRegexEngine(exec): Offset Must Be Greater Then 0";
-    case 1007: return u"TRegexEngine(exec): ExecNext Without Exec[Pos]";
-    case 1008: return u"TRegexEngine(exec): GetInputString Without InputString";
-    case 1011: return u"TRegexEngine(dump): Corrupted Opcode";
-    case 1014: return u"TRegexEngine(exec): Loop Stack Exceeded";
-    case 1015: return u"TRegexEngine(exec): Loop Without LoopEntry !";
-    case 2000: return u"TRegexEngine(misc): Bad p-code imported";
-    default: return u"Unknown error";
+    case 1000:
+        return u"TRegexEngine(exec): RegRepeat Called Inappropriately";
+    case 1001:
+        return u"TRegexEngine(exec): MatchPrim Memory Corruption";
+    case 1002:
+        return u"TRegexEngine(exec): MatchPrim Corrupted Pointers";
+    case 1003:
+        return u"TRegexEngine(exec): Not Assigned Expression Property";
+    case 1004:
+        return u"TRegexEngine(exec): Corrupted Program";
+    case 1005:
+        return u"TRegexEngine(exec): No Input String Specified";
+    case 1006:
+        return u"TRegexEngine(exec): Offset Must Be Greater Then 0";
+    case 1007:
+        return u"TRegexEngine(exec): ExecNext Without Exec[Pos]";
+    case 1008:
+        return u"TRegexEngine(exec): GetInputString Without InputString";
+    case 1011:
+        return u"TRegexEngine(dump): Corrupted Opcode";
+    case 1014:
+        return u"TRegexEngine(exec): Loop Stack Exceeded";
+    case 1015:
+        return u"TRegexEngine(exec): Loop Without LoopEntry !";
+    case 2000:
+        return u"TRegexEngine(misc): Bad p-code imported";
+    default:
+        return u"Unknown error";
     }
 }
 
@@ -467,7 +549,8 @@ int TRegexEngine::OperandEnd(int Node) const {
 }
 
 std::int32_t TRegexEngine::ReadInt(int P) const {
-    return std::int32_t(std::uint32_t(programm[std::size_t(P)]) | (std::uint32_t(programm[std::size_t(P + 1)]) << 16));
+    return std::int32_t(std::uint32_t(programm[std::size_t(P)]) |
+                        (std::uint32_t(programm[std::size_t(P + 1)]) << 16));
 }
 
 void TRegexEngine::WriteInt(int P, std::int32_t Value) {
@@ -517,7 +600,8 @@ void TRegexEngine::InsertOperator(Char Op, int Opnd, int Size) {
         regcode += Size;
         return;
     }
-    std::copy_backward(programm.begin() + Opnd, programm.begin() + regcode, programm.begin() + regcode + Size);
+    std::copy_backward(programm.begin() + Opnd, programm.begin() + regcode,
+                       programm.begin() + regcode + Size);
     std::fill(programm.begin() + Opnd, programm.begin() + Opnd + Size, Char(0));
     programm[std::size_t(Opnd)] = Op;
     auto It = std::lower_bound(FNodeStarts.begin(), FNodeStarts.end(), Opnd);
@@ -616,9 +700,11 @@ int TRegexEngine::SkipExtended(int Index) const {
         if (Index < Len && IsExtendedBlank(fExpression[std::size_t(Index)]))
             ++Index;
         else if (Index < Len && fExpression[std::size_t(Index)] == u'#') {
-            while (Index < Len && fExpression[std::size_t(Index)] != u'\r' && fExpression[std::size_t(Index)] != u'\n')
+            while (Index < Len && fExpression[std::size_t(Index)] != u'\r' &&
+                   fExpression[std::size_t(Index)] != u'\n')
                 ++Index;
-            while (Index < Len && (fExpression[std::size_t(Index)] == u'\r' || fExpression[std::size_t(Index)] == u'\n'))
+            while (Index < Len &&
+                   (fExpression[std::size_t(Index)] == u'\r' || fExpression[std::size_t(Index)] == u'\n'))
                 ++Index;
         } else
             return Index;
@@ -782,12 +868,18 @@ Char TRegexEngine::ParseEscapedChar() {
     const int Len = int(fExpression.size());
     const Char C = fExpression[std::size_t(regparse++)];
     switch (C) {
-    case u't': return u'\t';
-    case u'n': return u'\n';
-    case u'r': return u'\r';
-    case u'f': return u'\f';
-    case u'a': return Char(7);
-    case u'e': return Char(27);
+    case u't':
+        return u'\t';
+    case u'n':
+        return u'\n';
+    case u'r':
+        return u'\r';
+    case u'f':
+        return u'\f';
+    case u'a':
+        return Char(7);
+    case u'e':
+        return Char(27);
     case u'x': {
         if (regparse >= Len) CompileError(111);
         if (fExpression[std::size_t(regparse)] == u'{') {
@@ -819,7 +911,8 @@ Char TRegexEngine::ParseEscapedChar() {
         }
         return Char(Value);
     }
-    default: return C;
+    default:
+        return C;
     }
 }
 
@@ -903,18 +996,43 @@ int TRegexEngine::ParseAtom(int& FlagP) {
         Char Op = 0;
         int Flags = kHasWidth | kSimple;
         switch (E) {
-        case u'd': Op = opANYDIGIT; break;
-        case u'D': Op = opNOTDIGIT; break;
-        case u'w': Op = opANYLETTER; break;
-        case u'W': Op = opNOTLETTER; break;
-        case u's': Op = opANYSPACE; break;
-        case u'S': Op = opNOTSPACE; break;
+        case u'd':
+            Op = opANYDIGIT;
+            break;
+        case u'D':
+            Op = opNOTDIGIT;
+            break;
+        case u'w':
+            Op = opANYLETTER;
+            break;
+        case u'W':
+            Op = opNOTLETTER;
+            break;
+        case u's':
+            Op = opANYSPACE;
+            break;
+        case u'S':
+            Op = opNOTSPACE;
+            break;
         // The assertions are zero-width, so that a quantifier on them is refused at once.
-        case u'b': Op = opBOUND; Flags = kWorst; break;
-        case u'B': Op = opNOTBOUND; Flags = kWorst; break;
-        case u'A': Op = opBOL; Flags = kWorst; break;
-        case u'Z': Op = opEOL; Flags = kWorst; break;
-        default: break;
+        case u'b':
+            Op = opBOUND;
+            Flags = kWorst;
+            break;
+        case u'B':
+            Op = opNOTBOUND;
+            Flags = kWorst;
+            break;
+        case u'A':
+            Op = opBOL;
+            Flags = kWorst;
+            break;
+        case u'Z':
+            Op = opEOL;
+            Flags = kWorst;
+            break;
+        default:
+            break;
         }
         if (Op != 0) {
             ++regparse;
@@ -1011,7 +1129,8 @@ int TRegexEngine::ParseClass() {
             break;
         }
         First = false;
-        if (C == u'-' && HaveRangeStart && regparse + 1 < Len && fExpression[std::size_t(regparse + 1)] != u']' &&
+        if (C == u'-' && HaveRangeStart && regparse + 1 < Len &&
+            fExpression[std::size_t(regparse + 1)] != u']' &&
             !(fExpression[std::size_t(regparse + 1)] == u'\\' && regparse + 2 < Len &&
               IsClassEscape(fExpression[std::size_t(regparse + 2)]))) {
             ++regparse; // "-"
@@ -1116,7 +1235,8 @@ String TRegexEngine::Dump() {
             Result += Format(u" -> (%d) {%d,%d}",
                              {S - ReadInt(Opnd + 4) - kNodeSize, ReadInt(Opnd), ReadInt(Opnd + 2)});
             break;
-        default: break;
+        default:
+            break;
         }
         Result += u"\r\n";
     }

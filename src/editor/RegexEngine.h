@@ -217,9 +217,9 @@ private:
     Char fLinePairedSeparatorTail = u'\n';
 
     // Working state of compilation and matching.
-    bool FSizing = false;           // first pass: count units only
-    std::vector<int> FNodeStarts;   // program offsets of all nodes, in program order
-    int FErrorPos = 0;              // where the last failed compilation stopped
+    bool FSizing = false;         // first pass: count units only
+    std::vector<int> FNodeStarts; // program offsets of all nodes, in program order
+    int FErrorPos = 0;            // where the last failed compilation stopped
     int FTopFlags = 0;
     std::unique_ptr<RegexDetail::TRegexExec> FExec;
 };

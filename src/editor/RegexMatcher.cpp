@@ -184,11 +184,17 @@ bool TRegexEngine::Exec(const String& AInputString) {
     return ExecPrim(1);
 }
 
-bool TRegexEngine::Exec() { return ExecPrim(1); }
+bool TRegexEngine::Exec() {
+    return ExecPrim(1);
+}
 
-bool TRegexEngine::Exec(int AOffset) { return ExecPrim(AOffset); }
+bool TRegexEngine::Exec(int AOffset) {
+    return ExecPrim(AOffset);
+}
 
-bool TRegexEngine::ExecPos(int AOffset) { return ExecPrim(AOffset); }
+bool TRegexEngine::ExecPos(int AOffset) {
+    return ExecPrim(AOffset);
+}
 
 bool TRegexEngine::ExecNext() {
     if (startp[0] < 0 || endp[0] < 0) {
@@ -200,7 +206,9 @@ bool TRegexEngine::ExecNext() {
     return ExecPrim(Offset);
 }
 
-Char TRegexEngine::Invert(Char Ch) const { return fInvertCaseDefault ? InvertCaseFunction(Ch) : fInvertCase(Ch); }
+Char TRegexEngine::Invert(Char Ch) const {
+    return fInvertCaseDefault ? InvertCaseFunction(Ch) : fInvertCase(Ch);
+}
 
 void TRegexEngine::InvalidateExec() {
     if (FExec) FExec->Valid = false;
@@ -230,6 +238,16 @@ bool TRegexEngine::ExecPrim(int AOffset) {
     }
     LoopStackIdx = 0;
     X.Touched = true;
+    // A deep search may have grown the stack a lot; it is not kept beyond the search.
+    struct TStackTrim {
+        std::vector<TFrame>& Stack;
+        ~TStackTrim() {
+            if (Stack.size() > kKeptFrames) {
+                Stack.resize(kKeptFrames);
+                Stack.shrink_to_fit();
+            }
+        }
+    } Trim{X.Stack};
     const Char* const End = In + Len;
     // Whether a try at P can succeed, as far as the first two characters tell.
     auto Worth = [&](int Q) {
@@ -238,7 +256,8 @@ bool TRegexEngine::ExecPrim(int AOffset) {
         case skFilter:
             if (Q >= Len || !X.First.Has(In[Q])) return false;
             break;
-        default: break;
+        default:
+            break;
         }
         if (X.WordStart && Q > 0 && X.Word.Has(In[Q - 1])) return false;
         if (X.HasSecond && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
@@ -329,13 +348,18 @@ bool TRegexEngine::MatchAt(int Start) {
     auto TestChar = [&](const TCharTest& T, int P) -> bool { // P < Len
         const Char C = In[P];
         switch (T.Kind) {
-        case ctAny: return true;
-        case ctChar: return C == T.C1;
-        case ctChar2: return C == T.C1 || C == T.C2;
-        case ctBits: return T.Set->Has(C);
+        case ctAny:
+            return true;
+        case ctChar:
+            return C == T.C1;
+        case ctChar2:
+            return C == T.C1 || C == T.C2;
+        case ctBits:
+            return T.Set->Has(C);
         case ctAnyML:
             return !Seps.Has(C) && !(Pair && C == Head && P + 1 < Len && In[P + 1] == TailC);
-        default: return false;
+        default:
+            return false;
         }
     };
     auto SameText = [&](int P, int From, int L, bool CI) -> bool {
@@ -364,7 +388,8 @@ bool TRegexEngine::MatchAt(int Start) {
         const int Limit = Max < Room ? Max : Room;
         int C = 0;
         switch (T.Kind) {
-        case ctAny: return Limit;
+        case ctAny:
+            return Limit;
         case ctChar:
             while (C < Limit && In[P + C] == T.C1)
                 ++C;
@@ -677,7 +702,9 @@ struct TFirstScan {
 
     void AddTest(TFirstFilter& F, const TCharTest& T) {
         switch (T.Kind) {
-        case ctChar: F.Add(T.C1); break;
+        case ctChar:
+            F.Add(T.C1);
+            break;
         case ctChar2:
             F.Add(T.C1);
             F.Add(T.C2);
@@ -688,8 +715,12 @@ struct TFirstScan {
             if (HasHigh(*T.Set)) F.High = true;
             break;
         case ctAny:
-        case ctAnyML: AddAll(F); break;
-        default: Unknown = true; break;
+        case ctAnyML:
+            AddAll(F);
+            break;
+        default:
+            Unknown = true;
+            break;
         }
     }
 
@@ -703,7 +734,8 @@ struct TFirstScan {
             Visited[std::size_t(N)] = Stamp;
             const TExecNode& Node = Nodes[std::size_t(N)];
             switch (Node.Op) {
-            case xEND: return true;
+            case xEND:
+                return true;
             case xBOL:
             case xEOL:
             case xBOLML:
@@ -713,9 +745,15 @@ struct TFirstScan {
             case xJUMP:
             case xOPEN:
             case xCLOSE:
-            case xLOOPENTRY: N = Node.Next; continue;
-            case xTEST: AddTest(F, Node.Test); return false;
-            case xEXACTLY: F.Add(Node.Str[0]); return false;
+            case xLOOPENTRY:
+                N = Node.Next;
+                continue;
+            case xTEST:
+                AddTest(F, Node.Test);
+                return false;
+            case xEXACTLY:
+                F.Add(Node.Str[0]);
+                return false;
             case xEXACTLYCI:
                 F.Add(Node.Str[0]);
                 F.Add(Node.Alt[0]);
@@ -768,7 +806,9 @@ bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::p
         case xNOTBOUND:
         case xJUMP:
         case xOPEN:
-        case xCLOSE: N = Node.Next; continue;
+        case xCLOSE:
+            N = Node.Next;
+            continue;
         case xEXACTLY:
             if (Node.Len < 2) return false;
             Out.push_back({Node.Str[0], Node.Str[1]});
@@ -792,7 +832,8 @@ bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::p
             }
             return Out.size() <= 64;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
     return false;
@@ -875,13 +916,27 @@ void TRegexEngine::PrepareExec() {
             BadLink = N.Next < 0;
         }
         switch (Op) {
-        case opEND: N.Op = xEND; break;
-        case opBOL: N.Op = xBOL; break;
-        case opEOL: N.Op = xEOL; break;
-        case opBOLML: N.Op = xBOLML; break;
-        case opEOLML: N.Op = xEOLML; break;
-        case opBOUND: N.Op = xBOUND; break;
-        case opNOTBOUND: N.Op = xNOTBOUND; break;
+        case opEND:
+            N.Op = xEND;
+            break;
+        case opBOL:
+            N.Op = xBOL;
+            break;
+        case opEOL:
+            N.Op = xEOL;
+            break;
+        case opBOLML:
+            N.Op = xBOLML;
+            break;
+        case opEOLML:
+            N.Op = xEOLML;
+            break;
+        case opBOUND:
+            N.Op = xBOUND;
+            break;
+        case opNOTBOUND:
+            N.Op = xNOTBOUND;
+            break;
         case opANY:
             N.Op = xTEST;
             N.Test.Kind = ctAny;
@@ -890,18 +945,42 @@ void TRegexEngine::PrepareExec() {
             N.Op = xTEST;
             N.Test.Kind = ctAnyML;
             break;
-        case opANYOF: SetTest(N, ClassSet(Opnd, OperandEnd(S), false, false)); break;
-        case opANYBUT: SetTest(N, ClassSet(Opnd, OperandEnd(S), false, true)); break;
-        case opANYOFCI: SetTest(N, ClassSet(Opnd, OperandEnd(S), true, false)); break;
-        case opANYBUTCI: SetTest(N, ClassSet(Opnd, OperandEnd(S), true, true)); break;
-        case opANYOFTINYSET: SetTest(N, ClassSet(Opnd, Opnd + 3, false, false)); break;
-        case opANYBUTTINYSET: SetTest(N, ClassSet(Opnd, Opnd + 3, false, true)); break;
-        case opANYDIGIT: SetTest(N, SharedSet(0)); break;
-        case opNOTDIGIT: SetTest(N, SharedSet(1)); break;
-        case opANYLETTER: SetTest(N, SharedSet(2)); break;
-        case opNOTLETTER: SetTest(N, SharedSet(3)); break;
-        case opANYSPACE: SetTest(N, SharedSet(4)); break;
-        case opNOTSPACE: SetTest(N, SharedSet(5)); break;
+        case opANYOF:
+            SetTest(N, ClassSet(Opnd, OperandEnd(S), false, false));
+            break;
+        case opANYBUT:
+            SetTest(N, ClassSet(Opnd, OperandEnd(S), false, true));
+            break;
+        case opANYOFCI:
+            SetTest(N, ClassSet(Opnd, OperandEnd(S), true, false));
+            break;
+        case opANYBUTCI:
+            SetTest(N, ClassSet(Opnd, OperandEnd(S), true, true));
+            break;
+        case opANYOFTINYSET:
+            SetTest(N, ClassSet(Opnd, Opnd + 3, false, false));
+            break;
+        case opANYBUTTINYSET:
+            SetTest(N, ClassSet(Opnd, Opnd + 3, false, true));
+            break;
+        case opANYDIGIT:
+            SetTest(N, SharedSet(0));
+            break;
+        case opNOTDIGIT:
+            SetTest(N, SharedSet(1));
+            break;
+        case opANYLETTER:
+            SetTest(N, SharedSet(2));
+            break;
+        case opNOTLETTER:
+            SetTest(N, SharedSet(3));
+            break;
+        case opANYSPACE:
+            SetTest(N, SharedSet(4));
+            break;
+        case opNOTSPACE:
+            SetTest(N, SharedSet(5));
+            break;
         case opEXACTLY:
         case opEXACTLYCI:
             N.Op = Op == opEXACTLY ? xEXACTLY : xEXACTLYCI;
@@ -929,7 +1008,9 @@ void TRegexEngine::PrepareExec() {
             break;
         case opBACK:
         case opNOTHING:
-        case opCOMMENT: N.Op = xJUMP; break;
+        case opCOMMENT:
+            N.Op = xJUMP;
+            break;
         case opSTAR:
         case opSTARNG:
         case opPLUS:
@@ -948,7 +1029,9 @@ void TRegexEngine::PrepareExec() {
                 N.Operand = IndexAt(Opnd);
             }
             break;
-        case opLOOPENTRY: N.Op = xLOOPENTRY; break;
+        case opLOOPENTRY:
+            N.Op = xLOOPENTRY;
+            break;
         case opLOOP:
         case opLOOPNG:
             N.Op = xLOOP;
@@ -1015,7 +1098,9 @@ void TRegexEngine::PrepareExec() {
         if (programm[std::size_t(FNodeStarts[std::size_t(Two.Next)])] != opNOTHING) return -2;
         return X.Nodes[std::size_t(Two.Next)].Next;
     };
-    auto IsBack = [&](int I) { return I >= 0 && programm[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK; };
+    auto IsBack = [&](int I) {
+        return I >= 0 && programm[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK;
+    };
     auto MakeRepeat = [&](TExecNode& N, const TCharTest& T, int Min, int Next) {
         N.Op = xREPEAT;
         N.Test = T;
@@ -1202,8 +1287,8 @@ String TRegexEngine::Substitute(const String& ATemplate) {
                 ++J;
             } else
                 while (J < Len && ATemplate[std::size_t(J)] >= u'0' && ATemplate[std::size_t(J)] <= u'9') {
-                    N = std::min<std::int64_t>(std::max<std::int64_t>(N, 0) * 10 + (ATemplate[std::size_t(J)] - u'0'),
-                                               1000000);
+                    N = std::min<std::int64_t>(
+                        std::max<std::int64_t>(N, 0) * 10 + (ATemplate[std::size_t(J)] - u'0'), 1000000);
                     ++J;
                 }
             if (N >= 0 && J < Len && ATemplate[std::size_t(J)] == u'}') {
@@ -1218,7 +1303,9 @@ String TRegexEngine::Substitute(const String& ATemplate) {
 }
 
 String TRegexEngine::Replace(const String& AInputStr, const String& AReplaceStr, bool AUseSubstitution) {
-    return ReplaceEx(AInputStr, [&](TRegexEngine* R) { return AUseSubstitution ? R->Substitute(AReplaceStr) : AReplaceStr; });
+    return ReplaceEx(AInputStr, [&](TRegexEngine* R) {
+        return AUseSubstitution ? R->Substitute(AReplaceStr) : AReplaceStr;
+    });
 }
 
 String TRegexEngine::Replace(const String& AInputStr, const TRegexEngineReplaceFunction& AReplaceFunc) {

@@ -56,9 +56,9 @@ enum : Char {
 };
 
 constexpr Char kMagic = 216;
-constexpr int kNodeSize = 3;            // opcode and link
-constexpr int kBracesArgs = 4;          // min and max
-constexpr int kLoopArgs = 6;            // min, max, back distance
+constexpr int kNodeSize = 3;   // opcode and link
+constexpr int kBracesArgs = 4; // min and max
+constexpr int kLoopArgs = 6;   // min, max, back distance
 constexpr std::int32_t kInfinite = 2147483647;
 constexpr std::int32_t kMaxBracesArg = 2147483646;
 
@@ -105,7 +105,7 @@ struct TCharTest {
     TTestKind Kind = ctNone;
     bool CaseInsensitive = false; // ctBref
     Char C1 = 0, C2 = 0;
-    int Group = 0;                // ctBref
+    int Group = 0; // ctBref
     const TCharBits* Set = nullptr;
 };
 
@@ -118,38 +118,38 @@ enum TExecOp : std::uint8_t {
     xEOLML,
     xBOUND,
     xNOTBOUND,
-    xTEST,      // one character by Test
+    xTEST, // one character by Test
     xEXACTLY,
     xEXACTLYCI,
     xBRANCH,
-    xJUMP,      // BACK, NOTHING, COMMENT
+    xJUMP, // BACK, NOTHING, COMMENT
     xOPEN,
     xCLOSE,
     xBREF,
-    xREPEAT,    // a simple node Min..Max times
+    xREPEAT, // a simple node Min..Max times
     xLOOPENTRY,
     xLOOP,
-    xBAD,       // unknown opcode
+    xBAD, // unknown opcode
 };
 
 struct TExecNode {
     TExecOp Op = xBAD;
     bool Greedy = true;
-    bool HasFilter = false;     // xREPEAT: the next node's first character
-    bool HasAltFilter = false;  // xBRANCH: First holds this alternative's first characters
+    bool HasFilter = false;    // xREPEAT: the next node's first character
+    bool HasAltFilter = false; // xBRANCH: First holds this alternative's first characters
     Char Filter = 0;
-    int Next = -1;              // index of the next node, -1 for none
-    int Operand = -1;           // xBRANCH: first node of the alternative; xLOOP: the body
+    int Next = -1;    // index of the next node, -1 for none
+    int Operand = -1; // xBRANCH: first node of the alternative; xLOOP: the body
     std::int32_t Min = 0, Max = 0;
-    int Group = 0;              // xOPEN, xCLOSE, xBREF
+    int Group = 0; // xOPEN, xCLOSE, xBREF
     bool CaseInsensitive = false;
-    const Char* Str = nullptr;  // xEXACTLY, xEXACTLYCI
-    const Char* Alt = nullptr;  // xEXACTLYCI: the inverted case of each character
+    const Char* Str = nullptr; // xEXACTLY, xEXACTLYCI
+    const Char* Alt = nullptr; // xEXACTLYCI: the inverted case of each character
     int Len = 0;
-    TCharTest Test;             // xTEST, xREPEAT
-    int FirstIndex = -1;        // xBRANCH with HasAltFilter: index into TRegexExec::Filters
-    int FollowIndex = -1;       // xREPEAT: what may follow it, an index into TRegexExec::Filters
-    int ErrorCode = 1001;       // xBAD: the error it raises when reached
+    TCharTest Test;       // xTEST, xREPEAT
+    int FirstIndex = -1;  // xBRANCH with HasAltFilter: index into TRegexExec::Filters
+    int FollowIndex = -1; // xREPEAT: what may follow it, an index into TRegexExec::Filters
+    int ErrorCode = 1001; // xBAD: the error it raises when reached
 };
 
 // A backtracking stack entry: a choice to come back to, or a change to undo.
@@ -216,12 +216,12 @@ struct TRegexExec {
     TScanKind Scan = skEvery;
     TFirstFilter First;
     TVecTest ScanFirst;
-    bool HasSecond = false;   // a match needs two characters, the second one from ScanSecond
+    bool HasSecond = false; // a match needs two characters, the second one from ScanSecond
     TVecTest ScanSecond;
-    bool HasPairs = false;    // ... and the two from Pairs
+    bool HasPairs = false; // ... and the two from Pairs
     TPairFilter Pairs;
-    bool LineStart = false;   // matches only begin at line starts
-    bool WordStart = false;   // matches only begin at word starts ("\b" before a word character)
+    bool LineStart = false;    // matches only begin at line starts
+    bool WordStart = false;    // matches only begin at word starts ("\b" before a word character)
     bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
     TVecTest BreakTest;
     TCharBits Breaks;
@@ -236,5 +236,7 @@ struct TRegexExec {
 // The backtracking stack never grows beyond this many entries; beyond it the search raises error
 // 1014 instead of exhausting memory.
 constexpr std::size_t kMaxFrames = std::size_t(1) << 22;
+// What the stack keeps between searches.
+constexpr std::size_t kKeptFrames = std::size_t(1) << 16;
 
 } // namespace RegexDetail

@@ -135,8 +135,9 @@ TEST(RegexEngine, OperationErrors) {
     } catch (ERegexEngine& E) {
         Caught = &E;
         EXPECT_EQ(E.ErrorCode(), 128);
-        EXPECT_EQ(U8(E.Message()), "TRegexEngine(comp): LinePairedSeparator must countain two different chars "
-                                   "or no chars at all (pos 0)");
+        EXPECT_EQ(U8(E.Message()),
+                  "TRegexEngine(comp): LinePairedSeparator must countain two different chars "
+                  "or no chars at all (pos 0)");
     }
     EXPECT_NE(Caught, nullptr);
     EXPECT_EQ(ThrownMessage<ERegexEngine>([&] { R.SetModifierStr(u"iq"); }), u"Unknown error");
@@ -280,8 +281,8 @@ TEST(RegexEngine, ProgramListing) {
     R.SetModifierStr(u"i-s");
     R.SetExpression(u"a*.b+(c)?(d)*");
     const String Other = R.Dump();
-    for (const char16_t* Line : {u"STAR", u"EXACTLY/CI", u"ANYML", u"PLUS", u"BACK", u"NOTHING", u"OPEN[1]",
-                                 u"CLOSE[1]"})
+    for (const char16_t* Line :
+         {u"STAR", u"EXACTLY/CI", u"ANYML", u"PLUS", u"BACK", u"NOTHING", u"OPEN[1]", u"CLOSE[1]"})
         EXPECT_NE(Pos(Line, Other), 0) << U8(Line) << "\n" << U8(Other);
 }
 
@@ -326,7 +327,7 @@ TEST(RegexEngine, ABackReferenceInsideItsGroupSeesTheLastWholePass) {
     EXPECT_EQ(First(u"(a|b\\1)+", u"abab"), "aba");
     EXPECT_EQ(First(u"(a\\1?){2}", u"aaa"), "aaa");
     EXPECT_EQ(First(u"(x\\1?)+", u"xxxxxx"), "xxxxxx"); // x, x+x, x+xx
-    EXPECT_EQ(First(u"(a\\1)", u"aa"), "-"); // unset until the group closes
+    EXPECT_EQ(First(u"(a\\1)", u"aa"), "-");            // unset until the group closes
 }
 
 TEST(RegexEngine, SubstitutionTemplates) {
@@ -349,8 +350,10 @@ TEST(RegexEngine, ReplaceAndSplit) {
     EXPECT_EQ(R.Replace(u"foo123 bar4", u"$2$1", true), u"123foo 4bar");
     EXPECT_EQ(R.Replace(u"foo123 bar4", u"$2$1", false), u"$2$1 $2$1");
     int Calls = 0;
-    EXPECT_EQ(R.ReplaceEx(u"a1 b2", [&](TRegexEngine* E) { return IntToStr(++Calls) + u":" + IntToStr(E->MatchStart(2)); }),
-              u"1:2 2:5");
+    EXPECT_EQ(
+        R.ReplaceEx(u"a1 b2",
+                    [&](TRegexEngine* E) { return IntToStr(++Calls) + u":" + IntToStr(E->MatchStart(2)); }),
+        u"1:2 2:5");
     EXPECT_EQ(R.Replace(u"none", [](TRegexEngine*) { return String(u"!"); }), u"none");
     R.SetExpression(u"x*");
     EXPECT_EQ(R.Replace(u"ab", u"-"), u"-a-b-");
@@ -421,7 +424,7 @@ TEST(RegexEngine, CaseInversion) {
     EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'é'), u'É');
     EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'ж'), u'Ж');
     EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'1'), u'1');
-    EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'ß'), u'ß'); // its upper case is two letters
+    EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'ß'), u'ß');           // its upper case is two letters
     EXPECT_EQ(TRegexEngine::InvertCaseFunction(u'\u24D0'), u'\u24D0'); // from U+20AC on: unchanged
     EXPECT_EQ(First(u"[é-ë]+", u"xÉÊË", u"i"), U8(u"ÉÊË"));
     EXPECT_EQ(First(u"(a)\\1", u"aA", u"i"), "aA");

@@ -221,7 +221,10 @@ const TMatchRow MatchRows[] = {
     {"", "\\n", {"a\nb"}},
     {"", "\\r\\n", {"a\r\nb"}},
     {"", "\\f", {"a\fb"}},
-    {"", "\\e", {"a\x1b" "b"}},
+    {"",
+     "\\e",
+     {"a\x1b"
+      "b"}},
     {"", "\\a", {"a\ab"}},
     {"", "\\x41", {"zAz"}},
     {"", "\\x{42}", {"zBz"}},
@@ -379,16 +382,22 @@ const TMatchRow MatchRows[] = {
     {"x", "\\d {2}", {"12345"}},
     // combinations from the IDE's function list
     {"",
-     "\\b(unsigned)?((void)|(int)|(String)|(boolean)|(bool)|(char)|(uint8_t)|(uint16_t)|(int8_t)|(int16_t)|(long))"
+     "\\b(unsigned)?((void)|(int)|(String)|(boolean)|(bool)|(char)|(uint8_t)|(uint16_t)|(int8_t)|(int16_t)|("
+     "long))"
      "\\s+[A-Za-z_0-9]*\\s*\\(.*\\)",
      {"void setup() {", "int readSensor(int pin)", "unsigned long now()", "  x = foo(1);", "boolean  ok ()"}},
     {"", "\\#define\\s+[A-Za-z_0-9]+\\s*[A-Za-z_0-9]+", {"#define LED 13", "#define X", "# define Y 1"}},
     {"",
-     "\\bconst\\s+(int|String|boolean|bool|char|uint8_t|uint16_t|int8_t|int16_t|byte|long)\\s+[A-Za-z_0-9]+\\s*[,=;\\[]",
+     "\\bconst\\s+(int|String|boolean|bool|char|uint8_t|uint16_t|int8_t|int16_t|byte|long)\\s+[A-Za-z_0-9]+"
+     "\\s*[,=;\\[]",
      {"const int ledPin = 13;", "const byte x[4];", "constant int y;"}},
-    {"", "\\b(unsigned)?\\s*(int|String|boolean|bool|char|uint8_t|uint16_t|int8_t|int16_t|byte|long)\\s+[A-Za-z_0-9]+\\s*[,=;\\[]",
+    {"",
+     "\\b(unsigned)?\\s*(int|String|boolean|bool|char|uint8_t|uint16_t|int8_t|int16_t|byte|long)\\s+[A-Za-z_"
+     "0-9]+\\s*[,=;\\[]",
      {"int x = 0;", "unsigned long t;", "  char buf[10];", "int f(void)"}},
-    {"", "\\b[A-Za-z_0-9]+\\s+[A-Za-z_0-9]+\\s*[,=;\\[\\(]", {"Servo myservo;", "LiquidCrystal lcd(12, 11);", "x = y;"}},
+    {"",
+     "\\b[A-Za-z_0-9]+\\s+[A-Za-z_0-9]+\\s*[,=;\\[\\(]",
+     {"Servo myservo;", "LiquidCrystal lcd(12, 11);", "x = y;"}},
 };
 
 struct TTemplateRow {
@@ -445,9 +454,20 @@ struct TSplitRow {
 };
 
 const TSplitRow SplitRows[] = {
-    {",", "a,b,,c"}, {",", ",a,"},      {"\\s+", "a b  c"},  {"[,;]", "a;b,c"},   {"x", "abc"},
-    {"ab", "ab"},    {"ab", "xabyabz"}, {"\\d+", "a1b22c"},  {", *", "a, b,c"},   {"a|b", "xaybz"},
-    {"\\W+", "one, two; three."},       {"-", "---"},        {"\\.", "a.b.c"},    {"[^a-z]+", "ab12cd"},
+    {",", "a,b,,c"},
+    {",", ",a,"},
+    {"\\s+", "a b  c"},
+    {"[,;]", "a;b,c"},
+    {"x", "abc"},
+    {"ab", "ab"},
+    {"ab", "xabyabz"},
+    {"\\d+", "a1b22c"},
+    {", *", "a, b,c"},
+    {"a|b", "xaybz"},
+    {"\\W+", "one, two; three."},
+    {"-", "---"},
+    {"\\.", "a.b.c"},
+    {"[^a-z]+", "ab12cd"},
 };
 
 // Where the two differ by design: our engine follows its own rules.
@@ -469,7 +489,10 @@ const TDifference Differences[] = {
     {'m', "m", "a$", "a\r\nb", "0:1 - - - - - - - - - - - - - - #0",
      "CR, VT, FF, U+0085, U+2028 and U+2029 are line separators too; CR LF is one break"},
     {'m', "", "a.b", "a\rb", "", "\".\" without s takes no line separator (CR among them)"},
-    {'m', "", "a.b", "a\xc2\x85" "b", "", "\".\" without s takes no line separator (NEL among them)"},
+    {'m', "", "a.b",
+     "a\xc2\x85"
+     "b",
+     "", "\".\" without s takes no line separator (NEL among them)"},
     {'m', "", "\\s", "\x0b", "", "\\s is SpaceChars: blank, TAB, LF, CR, FF; not VT"},
     {'m', "", "[\\D]", "x", "", "in a class \\D, \\S and \\W stand for the letters"},
     {'m', "", "[\\b]", "b", "0:1 - - - - - - - - - - - - - - #0", "in a class \\b is the letter b"},
@@ -485,7 +508,8 @@ const TDifference Differences[] = {
     {'m', "", "(?:a)", "a", "E127", "there are no non-capturing groups"},
     {'m', "", "a++", "a", "E107", "no possessive quantifiers"},
     {'m', "", "a{2}{3}", "aaaaaa", "E107", "a quantifier after a quantifier is refused"},
-    {'m', "", "(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)", "aaaaaaaaaaaaaaa", "E102", "at most 14 groups"},
+    {'m', "", "(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)(a)", "aaaaaaaaaaaaaaa", "E102",
+     "at most 14 groups"},
     {'m', "", "\\x{10000}", "a", "E112", "\\x{...} takes up to four hexadecimal digits"},
     {'m', "", "\\x1", "\x01", "E111", "\\x takes two hexadecimal digits"},
     {'p', "", "x*", "ab", "P4:,61,62,", "split keeps the pieces around empty matches"},
@@ -529,7 +553,8 @@ std::string OurAnswer(const TCase& C) {
     case 's':
         if (!R.Exec(Subject)) return "-";
         return "S" + Hex(U8(R.Substitute(Utf8ToString(C.Template))));
-    case 'r': return "R" + Hex(U8(R.Replace(Subject, Utf8ToString(C.Template), true)));
+    case 'r':
+        return "R" + Hex(U8(R.Replace(Subject, Utf8ToString(C.Template), true)));
     default: {
         TStringList Pieces;
         R.Split(Subject, &Pieces);
@@ -559,8 +584,8 @@ protected:
         TTempFolder Folder;
         std::string Lines;
         auto Write = [&](const std::string& Id, const TCase& C) {
-            Lines += Id + "\t" + C.Kind + "\t" + C.Mods + "\t" + Hex(C.Pattern) + "\t" + Hex(C.Subject) + "\t" +
-                     Hex(PerlTemplate(C.Template)) + "\n";
+            Lines += Id + "\t" + C.Kind + "\t" + C.Mods + "\t" + Hex(C.Pattern) + "\t" + Hex(C.Subject) +
+                     "\t" + Hex(PerlTemplate(C.Template)) + "\n";
         };
         for (std::size_t I = 0; I < Agreeing().size(); ++I)
             Write("a" + std::to_string(I), Agreeing()[I]);
