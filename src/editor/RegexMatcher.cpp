@@ -16,53 +16,39 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 using namespace RegexDetail;
 
 namespace {
-
-// A TVecTest ready for the vector unit: eight code units at a time.
-struct TVecLanes {
-#if defined(__SSE2__)
-    __m128i Lo[4], Width[4];
-#endif
-    const TVecTest* Test = nullptr;
-    bool Ranges = false;
-    int Count = 0;
-    explicit TVecLanes(const TVecTest& T) : Test(&T), Ranges(T.Ranges), Count(T.Count) {
-#if defined(__SSE2__)
-        for (int I = 0; I < 4; ++I) {
-            Lo[I] = _mm_set1_epi16(short(T.Lo[I]));
-            Width[I] = _mm_set1_epi16(short(Char(T.Hi[I] - T.Lo[I])));
-        }
-#endif
-    }
-#if defined(__SSE2__)
-    __m128i operator()(__m128i X) const {
-        if (!Ranges) { // unused places repeat the first character
-            __m128i M = _mm_cmpeq_epi16(X, Lo[0]);
-            if (Count > 1) M = _mm_or_si128(M, _mm_cmpeq_epi16(X, Lo[1]));
-            if (Count > 2)
-                M = _mm_or_si128(M, _mm_or_si128(_mm_cmpeq_epi16(X, Lo[2]), _mm_cmpeq_epi16(X, Lo[3])));
-            return M;
-        }
-        const __m128i Zero = _mm_setzero_si128();
-        __m128i M = Zero;
-        for (int I = 0; I < Count; ++I) // X - Lo <= Hi - Lo, unsigned
-            M = _mm_or_si128(M, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(X, Lo[I]), Width[I]), Zero));
-        return M;
-    }
-#endif
-};
 
 // The first position in [P, E) whose code unit passes First and, with Second, whose next code
 // unit (inside [P, E)) passes Second; E when there is none.
 inline const Char* ScanVector(const Char* P, const Char* E, const TVecLanes& First, const TVecLanes* Second) {
 #if defined(__SSE2__)
-    if (Second) {
+    auto Load = [](const Char* Q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Q)); };
+    if (!First.Ranges && First.Count <= 2 && (!Second || (!Second->Ranges && Second->Count <= 2))) {
+        // A character (either case), or a pair of neighbours: the common search for a literal.
+        const __m128i A0 = First.Lo[0], A1 = First.Lo[1];
+        auto IsA = [&](__m128i X) { return _mm_or_si128(_mm_cmpeq_epi16(X, A0), _mm_cmpeq_epi16(X, A1)); };
+        if (Second) {
+            const __m128i B0 = Second->Lo[0], B1 = Second->Lo[1];
+            auto IsB = [&](__m128i X) {
+                return _mm_or_si128(_mm_cmpeq_epi16(X, B0), _mm_cmpeq_epi16(X, B1));
+            };
+            while (E - P >= 17) {
+                const __m128i M0 = _mm_and_si128(IsA(Load(P)), IsB(Load(P + 1)));
+                const __m128i M1 = _mm_and_si128(IsA(Load(P + 8)), IsB(Load(P + 9)));
+                const unsigned M = unsigned(_mm_movemask_epi8(M0)) | (unsigned(_mm_movemask_epi8(M1)) << 16);
+                if (M) return P + (std::countr_zero(M) >> 1);
+                P += 16;
+            }
+        } else
+            while (E - P >= 16) {
+                const unsigned M = unsigned(_mm_movemask_epi8(IsA(Load(P)))) |
+                                   (unsigned(_mm_movemask_epi8(IsA(Load(P + 8)))) << 16);
+                if (M) return P + (std::countr_zero(M) >> 1);
+                P += 16;
+            }
+    } else if (Second) {
         while (E - P >= 9) {
             const __m128i A = First(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)));
             const __m128i B = (*Second)(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 1)));
@@ -260,11 +246,11 @@ bool TRegexEngine::ExecPrim(int AOffset) {
             break;
         }
         if (X.WordStart && Q > 0 && X.Word.Has(In[Q - 1])) return false;
-        if (X.HasSecond && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
+        if (X.HasSecond && X.ScanOffset == 0 && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
         return !X.HasPairs || (Q + 1 < Len && X.Pairs.Has(In[Q], In[Q + 1]));
     };
     auto IsBreak = [&](Char C) { return X.Breaks.Has(C); };
-    const TVecLanes FirstLanes(X.ScanFirst), SecondLanes(X.ScanSecond), BreakLanes(X.BreakTest);
+    const TVecLanes &FirstLanes = X.FirstLanes, &SecondLanes = X.SecondLanes, &BreakLanes = X.BreakLanes;
     try {
         if (X.Scan == skAnchor) return MatchAt(P);
         if (X.LineStart) {
@@ -284,10 +270,15 @@ bool TRegexEngine::ExecPrim(int AOffset) {
         }
         for (;;) {
             switch (X.Scan) {
-            case skVector:
-                P = int(ScanVector(In + P, End, FirstLanes, X.HasSecond ? &SecondLanes : nullptr) - In);
-                if (P >= Len) return false;
+            case skVector: {
+                const int Off = X.ScanOffset;
+                if (P + Off >= Len) return false;
+                const Char* F =
+                    ScanVector(In + P + Off, End, FirstLanes, X.HasSecond ? &SecondLanes : nullptr);
+                if (F >= End) return false;
+                P = int(F - In) - Off;
                 break;
+            }
             case skFilter:
                 while (P < Len && !X.First.Has(In[P]))
                     ++P;
@@ -790,6 +781,35 @@ struct TFirstScan {
     }
 };
 
+// The case-sensitive literal that every match begins with, along one path of zero-width nodes.
+const TExecNode* LeadingLiteral(const std::vector<TExecNode>& Nodes, int N) {
+    for (int Steps = 0; Steps < 64 && N >= 0; ++Steps) {
+        const TExecNode& Node = Nodes[std::size_t(N)];
+        switch (Node.Op) {
+        case xBOL:
+        case xEOL:
+        case xBOLML:
+        case xEOLML:
+        case xBOUND:
+        case xNOTBOUND:
+        case xJUMP:
+        case xOPEN:
+        case xCLOSE:
+            N = Node.Next;
+            continue;
+        case xBRANCH:
+            if (Node.Next >= 0 && Nodes[std::size_t(Node.Next)].Op == xBRANCH) return nullptr;
+            N = Node.Operand;
+            continue;
+        case xEXACTLY:
+            return &Node;
+        default:
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
 // The pairs of characters that every match begins with, when each way into the program starts
 // with a literal of two or more characters; false otherwise.
 bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::pair<Char, Char>>& Out,
@@ -1200,6 +1220,38 @@ void TRegexEngine::PrepareExec() {
                 }
                 X.HasSecond = MakeVecTest(Seconds, X.ScanSecond);
             }
+            // A literal at the start is found by its rarest pair of neighbours.
+            X.ScanOffset = 0;
+            if (const TExecNode* Lit = LeadingLiteral(X.Nodes, X.Start); Lit && Lit->Len >= 3) {
+                auto Commonness = [](Char C) {
+                    if (C == u' ' || C == u'e' || C == u't' || C == u'a' || C == u'o' || C == u'i' ||
+                        C == u'n' || C == u's' || C == u'r')
+                        return 4;
+                    if (C >= u'a' && C <= u'z') return 3;
+                    if (C == u'(' || C == u')' || C == u';' || C == u',' || C == u'.' || C == u'\t') return 2;
+                    if ((C >= u'A' && C <= u'Z') || (C >= u'0' && C <= u'9')) return 1;
+                    return 0;
+                };
+                int Best = 0, BestScore = 1 << 30;
+                for (int K = 0; K + 1 < Lit->Len; ++K) {
+                    const int Score = Commonness(Lit->Str[K]) + Commonness(Lit->Str[K + 1]);
+                    if (Score < BestScore) {
+                        Best = K;
+                        BestScore = Score;
+                    }
+                }
+                X.Scan = skVector;
+                X.ScanOffset = Best;
+                X.ScanFirst = TVecTest{};
+                X.ScanFirst.Count = 1;
+                for (Char& C : X.ScanFirst.Lo)
+                    C = Lit->Str[Best];
+                X.ScanSecond = TVecTest{};
+                X.ScanSecond.Count = 1;
+                for (Char& C : X.ScanSecond.Lo)
+                    C = Lit->Str[Best + 1];
+                X.HasSecond = true;
+            }
         }
         // A single branch that begins with "^" under m: only line starts can match.
         int N = X.Start;
@@ -1238,6 +1290,9 @@ void TRegexEngine::PrepareExec() {
             X.VectorBreaks = MakeVecTest(X.Breaks, X.BreakTest);
         }
     }
+    X.FirstLanes = TVecLanes(X.ScanFirst);
+    X.SecondLanes = TVecLanes(X.ScanSecond);
+    X.BreakLanes = TVecLanes(X.BreakTest);
     if (X.Stack.empty()) X.Stack.resize(1024);
     X.Valid = true;
 }

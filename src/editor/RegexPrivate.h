@@ -9,6 +9,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace RegexDetail {
 
 // Program opcodes. A node is the opcode, a 32-bit link (low unit first) and its operand.
@@ -186,6 +190,38 @@ struct TVecTest {
     }
 };
 
+// A TVecTest ready for the vector unit: eight code units at a time.
+struct TVecLanes {
+#if defined(__SSE2__)
+    __m128i Lo[4], Width[4];
+#endif
+    const TVecTest* Test = nullptr;
+    bool Ranges = false;
+    int Count = 0;
+    TVecLanes() = default;
+    explicit TVecLanes(const TVecTest& T) : Test(&T), Ranges(T.Ranges), Count(T.Count) {
+#if defined(__SSE2__)
+        for (int I = 0; I < 4; ++I) {
+            Lo[I] = _mm_set1_epi16(short(T.Lo[I]));
+            Width[I] = _mm_set1_epi16(short(Char(T.Hi[I] - T.Lo[I])));
+        }
+#endif
+    }
+#if defined(__SSE2__)
+    __m128i operator()(__m128i X) const {
+        // Unused places repeat the first character or range, so that no lane count is tested.
+        if (!Ranges)
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(X, Lo[0]), _mm_cmpeq_epi16(X, Lo[1])),
+                                _mm_or_si128(_mm_cmpeq_epi16(X, Lo[2]), _mm_cmpeq_epi16(X, Lo[3])));
+        const __m128i Zero = _mm_setzero_si128();
+        auto In = [&](int I) { // X - Lo <= Hi - Lo, unsigned
+            return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(X, Lo[I]), Width[I]), Zero);
+        };
+        return _mm_or_si128(_mm_or_si128(In(0), In(1)), _mm_or_si128(In(2), In(3)));
+    }
+#endif
+};
+
 // Pairs of first and second characters, folded to their low six bits: a superset.
 struct TPairFilter {
     std::array<std::uint64_t, 64> Bits{};
@@ -217,6 +253,7 @@ struct TRegexExec {
     TFirstFilter First;
     TVecTest ScanFirst;
     bool HasSecond = false; // a match needs two characters, the second one from ScanSecond
+    int ScanOffset = 0;     // skVector: ScanFirst and ScanSecond test the characters this far in
     TVecTest ScanSecond;
     bool HasPairs = false; // ... and the two from Pairs
     TPairFilter Pairs;
@@ -225,6 +262,7 @@ struct TRegexExec {
     bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
     TVecTest BreakTest;
     TCharBits Breaks;
+    TVecLanes FirstLanes, SecondLanes, BreakLanes; // the three tests, ready for the vector unit
     // The backtracking stack, kept between attempts
     std::vector<TFrame> Stack;
     bool Touched = false; // groups or loops were changed by a failed attempt
