@@ -609,6 +609,10 @@ protected:
     // -- Editing --
     virtual bool CancelCellEdit();
     virtual bool EndCellEdit();
+    // Starts editing the focused node in FEditColumn with the editor that DoCreateEditor gives.
+    virtual void BeginCellEdit();
+    // Moves the editor to the edited cell's text rectangle.
+    virtual void PlaceEditor();
     void CancelEditOf(PLeanNode Node);
 
     // -- Dispatchers --

@@ -5,6 +5,8 @@
 
 #include "platform/gui/Forms.h"
 
+#include <algorithm>
+
 // ---- State set --------------------------------------------------------------------------------
 
 void TBaseLeanTree::DoStateChange(const TLeanTreeStates& Enter, const TLeanTreeStates& Leave) {
@@ -459,4 +461,47 @@ void TBaseLeanTree::DoSaveNode(PLeanNode Node, TStream* Stream) {
 
 void TBaseLeanTree::DoLoadNode(PLeanNode Node, TStream* Stream) {
     if (OnLoadNode) OnLoadNode(this, Node == FRoot ? nullptr : Node, Stream);
+}
+
+// ---- Starting an edit ---------------------------------------------------------------------------
+
+void TBaseLeanTree::BeginCellEdit() {
+    if (Application) Application->CancelHint();
+    StopTimer(ScrollTimer);
+    StopTimer(EditTimer);
+    DoStateChange({}, {tsEditPending});
+    if (!FFocusedNode || FFocusedNode->States.Contains(vsDisabled) || ReadOnly() || FEditLink) return;
+    FEditLink = DoCreateEditor(FFocusedNode, FEditColumn);
+    if (!FEditLink) return;
+    DoStateChange({tsEditing}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
+                                tsMouseCheckPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
+    const auto& Selection = TreeOptions()->SelectionOptions();
+    ScrollIntoView(FFocusedNode, Selection.Contains(toCenterScrollIntoView),
+                   !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnEdit));
+    TLTEditLinkRef Link = FEditLink;
+    if (Link->PrepareEdit(this, FFocusedNode, FEditColumn)) {
+        PlaceEditor();
+        InvalidateNode(FFocusedNode);
+        if (!Link->BeginEdit()) DoStateChange({}, {tsEditing});
+    } else {
+        DoStateChange({}, {tsEditing});
+    }
+    if (!FStates.Contains(tsEditing)) FEditLink.reset();
+}
+
+void TBaseLeanTree::PlaceEditor() {
+    if (!FStates.Contains(tsEditing) || !FFocusedNode || !FEditLink) return;
+    TRect R = GetDisplayRect(FFocusedNode, FEditColumn, true, !FFocusedNode->States.Contains(vsMultiline));
+    int ColumnLeft = 0, ColumnRight = 0;
+    if (TreeOptions()->MiscOptions().Contains(toGridExtensions)) {
+        // Left-aligned text runs on to the cell's right edge.
+        if (FHeader->ColumnBounds(FEditColumn, ColumnLeft, ColumnRight))
+            R.Right = ColumnRight;
+        else
+            R.Right = std::max(ClientWidth(), static_cast<int>(FRangeX));
+    }
+    if (TreeOptions()->PaintOptions().Contains(toShowHorzGridLines)) --R.Bottom;
+    const TRect Current = FEditLink->GetBounds();
+    R.Bottom = R.Top + std::max(Current.Height(), R.Height());
+    FEditLink->SetBounds(R);
 }

@@ -158,7 +158,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                 if (Node->ChildCount > 0) {
                     UpdateRanges();
                     UpdateScrollBars(false);
-                    if (!FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
+                    // Without a window there is no view to position.
+                    if (HandleAllocated() && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
                         const bool Expanded = Node->States.Contains(vsExpanded);
                         const bool Above = Paint.Contains(toChildrenAbove);
                         const bool AutoScroll = Auto.Contains(toAutoScrollOnExpand);

@@ -62,7 +62,11 @@ TBaseLeanTree::~TBaseLeanTree() {
     // A tree that never went through BeforeDestruction (one made on the stack) still frees
     // every node.
     FDestroying = true;
-    if (FRoot->ChildCount > 0) Clear();
+    if (FRoot->ChildCount > 0) {
+        if (FOptions && FOptions->MiscOptions().Contains(toReadOnly))
+            FOptions->SetMiscOptions(FOptions->MiscOptions() - TLTMiscOptions{toReadOnly});
+        Clear();
+    }
     Timers().Forget(this);
     std::free(FRoot);
     FRoot = nullptr;
@@ -612,7 +616,8 @@ void TBaseLeanTree::DeleteNode(PLeanNode Node, bool Reindex) {
 void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
     if (!Node) return;
     if (Node->ChildCount == 0 || ReadOnly()) {
-        if (ResetHasChildren) Node->States.Exclude(vsHasChildren);
+        // A node keeps vsHasChildren while it has children.
+        if (ResetHasChildren && Node->ChildCount == 0) Node->States.Exclude(vsHasChildren);
         return;
     }
     ASSERT_MSG(!FStates.Contains(tsIterating), u"Deleting nodes during tree iteration leads to invalid pointers.");
@@ -643,6 +648,7 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
             // deleted goes with its parent's list.
             Node->TotalHeight = Node->NodeHeight;
             Node->TotalCount = 1;
+            if (Node == FRoot) UpdateVerticalRange();
         } else {
             ChangeTotalHeight(Node, IsEffectivelyFiltered(Node) ? 0 : Node->NodeHeight, false);
             ChangeTotalCount(Node, 1, false);
@@ -865,9 +871,7 @@ void TBaseLeanTree::WriteNodeHeight(PLeanNode Node, Cardinal Value) {
     const int Difference = static_cast<int>(Value) - static_cast<int>(Node->NodeHeight);
     Node->NodeHeight = static_cast<Word>(Value);
     if (!IsEffectivelyFiltered(Node)) ChangeTotalHeight(Node, Difference, true);
-    if (FStates.Contains(tsEditing) && FEditLink && FFocusedNode == Node) {
-        // The editor follows its cell's new bounds (placed by the editing code).
-    }
+    if (FStates.Contains(tsEditing) && FFocusedNode == Node) PlaceEditor();
     if (!FStates.Contains(tsValidating) && FullyVisible(Node) && !IsEffectivelyFiltered(Node)) {
         MarkCacheInvalid();
         if (FUpdateCount == 0 && !FStates.Contains(tsPainting) && !FStates.Contains(tsSizing)) {
@@ -975,6 +979,7 @@ void TBaseLeanTree::SetDefaultNodeHeight(Cardinal Value) {
     FDefaultNodeHeight = Value;
     FRoot->TotalHeight = static_cast<Cardinal>(static_cast<int>(FRoot->TotalHeight) + Difference);
     FRoot->NodeHeight = static_cast<Word>(static_cast<int>(FRoot->NodeHeight) + Difference);
+    UpdateVerticalRange();
     MarkCacheInvalid();
     if (FUpdateCount == 0 && HandleAllocated() && !ComponentState().Contains(csLoading)) {
         StartCacheValidation();
