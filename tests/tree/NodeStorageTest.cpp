@@ -193,8 +193,8 @@ class InsertNodeModes : public ::testing::TestWithParam<TInsertCase> {};
 
 TEST_P(InsertNodeModes, PlaceTheNodeAndRenumber) {
     const auto& Case = GetParam();
+    TEventLog Log; // outlives the tree, whose last events it hears
     TPlainTree Tree;
-    TEventLog Log;
     auto Nodes = BuildTree(Tree, {"a", "b", "c"}, &Log);
     PLeanNode Target = Case.RelativeToRoot ? nullptr : Nodes["b"];
     PLeanNode New = Tree.InsertNode(Target, Case.Mode);
