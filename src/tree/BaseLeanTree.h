@@ -767,6 +767,7 @@ private:
     TCustomImageList* FStateImages = nullptr;
     TLTEditLinkRef FEditLink;
     TLTTimerService* FTimerService = nullptr;
+    Cardinal FRunningTimers = 0; // bit n: timer n was started and not stopped
     bool FDestroying = false;
 
     TLTTimerService& Timers() const;

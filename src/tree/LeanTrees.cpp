@@ -1081,14 +1081,20 @@ TLTTimerService& TBaseLeanTree::Timers() const {
 void TBaseLeanTree::SetTimerService(TLTTimerService* Value) {
     if (Value == FTimerService) return;
     Timers().Forget(this);
+    FRunningTimers = 0;
     FTimerService = Value;
 }
 
 bool TBaseLeanTree::StartTimer(unsigned Id, Cardinal Elapse) {
-    return Timers().SetTimer(this, Id, Elapse);
+    const bool Running = Timers().SetTimer(this, Id, Elapse);
+    if (Running) FRunningTimers |= 1u << Id;
+    return Running;
 }
 
 void TBaseLeanTree::StopTimer(unsigned Id) {
+    // Most changes happen with no timer running; the service is asked only when one is.
+    if (!(FRunningTimers & (1u << Id))) return;
+    FRunningTimers &= ~(1u << Id);
     Timers().KillTimer(this, Id);
 }
 
