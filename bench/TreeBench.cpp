@@ -51,7 +51,8 @@ void Fill(TBaseLeanTree& Tree) {
         *static_cast<std::intptr_t*>(Tree.GetNodeData(Parent)) = static_cast<std::intptr_t>(Random() % 1000);
         for (int C = 0; C < ChildrenEach; ++C) {
             PLeanNode Child = Tree.AddChild(Parent);
-            *static_cast<std::intptr_t*>(Tree.GetNodeData(Child)) = static_cast<std::intptr_t>(Random() % 1000);
+            *static_cast<std::intptr_t*>(Tree.GetNodeData(Child)) =
+                static_cast<std::intptr_t>(Random() % 1000);
         }
     }
     Tree.EndUpdate();
@@ -76,7 +77,8 @@ void BM_AddMillionNodes(benchmark::State& State) {
     const double Runs = static_cast<double>(State.iterations());
     State.counters["bytes/node"] = static_cast<double>(Bytes) / Runs / Total;
     State.counters["allocs/node"] = static_cast<double>(Calls) / Runs / Total;
-    State.counters["ns/node"] = benchmark::Counter(Total * Runs, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    State.counters["ns/node"] =
+        benchmark::Counter(Total * Runs, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_WalkMillionNodes(benchmark::State& State) {
@@ -93,8 +95,8 @@ void BM_WalkMillionNodes(benchmark::State& State) {
                 ++Seen;
     }
     benchmark::DoNotOptimize(Seen);
-    State.counters["ns/node"] =
-        benchmark::Counter(Total * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    State.counters["ns/node"] = benchmark::Counter(Total * static_cast<double>(State.iterations()),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_SortMillionNodes(benchmark::State& State) {
@@ -129,8 +131,8 @@ void BM_DeleteMillionNodes(benchmark::State& State) {
         Tree.reset();
         State.ResumeTiming();
     }
-    State.counters["ns/node"] =
-        benchmark::Counter(Total * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    State.counters["ns/node"] = benchmark::Counter(Total * static_cast<double>(State.iterations()),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 } // namespace

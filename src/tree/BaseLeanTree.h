@@ -43,7 +43,8 @@ using TLTInitChildrenEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode
 using TLTFreeNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
 using TLTChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
 using TLTGetNodeDataSizeEvent = std::function<void(TBaseLeanTree* Sender, int& NodeDataSize)>;
-using TLTStructureChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TChangeReason Reason)>;
+using TLTStructureChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TChangeReason Reason)>;
 using TLTNodeMovingEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, PLeanNode Target, bool& Allowed)>;
 using TLTNodeMovedEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
@@ -60,7 +61,8 @@ using TLTFocusChangingEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
                        TColumnIndex NewColumn, bool& Allowed)>;
 using TLTFocusChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column)>;
-using TLTHotNodeChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode)>;
+using TLTHotNodeChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode)>;
 using TLTChangingEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, bool& Allowed)>;
 using TLTCheckChangingEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TCheckState& NewState, bool& Allowed)>;
@@ -93,18 +95,20 @@ using TLTBeforeItemEraseEvent =
                        TColor& ItemColor, TItemEraseAction& EraseAction)>;
 using TLTAfterItemEraseEvent =
     std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TRect ItemRect)>;
-using TLTBeforeItemPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node,
-                                                   TRect ItemRect, bool& CustomDraw)>;
+using TLTBeforeItemPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas,
+                                                   PLeanNode Node, TRect ItemRect, bool& CustomDraw)>;
 using TLTAfterItemPaintEvent =
     std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TRect ItemRect)>;
 using TLTBeforeCellPaintEvent =
     std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TColumnIndex Column,
                        TLTCellPaintMode CellPaintMode, TRect CellRect, TRect& ContentRect)>;
-using TLTAfterCellPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node,
-                                                  TColumnIndex Column, TRect CellRect)>;
+using TLTAfterCellPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas,
+                                                  PLeanNode Node, TColumnIndex Column, TRect CellRect)>;
 using TLTNodeClickEvent = std::function<void(TBaseLeanTree* Sender, const THitInfo& HitInfo)>;
-using TLTColumnClickEvent = std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
-using TLTColumnDblClickEvent = std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTColumnClickEvent =
+    std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTColumnDblClickEvent =
+    std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
 using TLTNodeHeightTrackingEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TShiftState Shift,
                        TPoint& TrackPoint, TPoint P, bool& Allowed)>;
@@ -122,7 +126,8 @@ using TLTHelpContextEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, int& HelpContext)>;
 using TLTScrollEvent = std::function<void(TBaseLeanTree* Sender, int DeltaX, int DeltaY)>;
 using TLTScrollbarShowEvent = std::function<void(TBaseLeanTree* Sender, int Bar, bool Show)>;
-using TLTStateChangeEvent = std::function<void(TBaseLeanTree* Sender, TLeanTreeStates Enter, TLeanTreeStates Leave)>;
+using TLTStateChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, TLeanTreeStates Enter, TLeanTreeStates Leave)>;
 using TLTHintKindEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TLTHintKind& Kind)>;
 using TLTDragAllowedEvent =
@@ -134,7 +139,8 @@ using TLTSaveNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Nod
 using TLTSaveTreeEvent = std::function<void(TBaseLeanTree* Sender, TStream* Stream)>;
 using TLTBeforeGetMaxColumnWidthEvent =
     std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& UseSmartColumnWidth)>;
-using TLTAfterGetMaxColumnWidthEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column, int& MaxWidth)>;
+using TLTAfterGetMaxColumnWidthEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, int& MaxWidth)>;
 
 // A callback of IterateSubtree.
 using TLTGetNodeProc = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, void* Data, bool& Abort)>;
@@ -369,7 +375,8 @@ public:
                              TLeanNodeStates Filter = {}, bool DoInit = false, bool ChildNodesOnly = false);
 
     TLTLeanNodeEnumeration Nodes(bool ConsiderChildrenAbove = false);
-    TLTLeanNodeEnumeration CheckedNodes(TCheckState State = csCheckedNormal, bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration CheckedNodes(TCheckState State = csCheckedNormal,
+                                        bool ConsiderChildrenAbove = false);
     TLTLeanNodeEnumeration ChildNodes(PLeanNode Node);
     TLTLeanNodeEnumeration CutCopyNodes(bool ConsiderChildrenAbove = false);
     TLTLeanNodeEnumeration InitializedNodes(bool ConsiderChildrenAbove = false);
@@ -616,7 +623,8 @@ protected:
     void CancelEditOf(PLeanNode Node);
 
     // -- Dispatchers --
-    virtual void DoAfterCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column, const TRect& CellRect);
+    virtual void DoAfterCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
+                                  const TRect& CellRect);
     virtual void DoAfterItemErase(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect);
     virtual void DoAfterItemPaint(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect);
     virtual void DoAfterPaint(TCanvas* Canvas);
@@ -648,13 +656,15 @@ protected:
     virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
                                  TColumnIndex NewColumn);
     virtual void DoFreeNode(PLeanNode Node);
-    virtual TPoint QueryCellContentMargin(PLeanNode Node, TColumnIndex Column, int MarginType, TCanvas* Canvas);
+    virtual TPoint QueryCellContentMargin(PLeanNode Node, TColumnIndex Column, int MarginType,
+                                          TCanvas* Canvas);
     virtual void DoGetCursor(TCursor& Cursor);
     virtual TCustomImageList* DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
                                               bool& Ghosted, int& Index);
     virtual void DoGetImageText(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column, String& ImageText);
     virtual void DoGetLineStyle(const void*& Bits);
-    virtual String QueryNodeHint(PLeanNode Node, TColumnIndex Column, TLTTooltipLineBreakStyle& LineBreakStyle);
+    virtual String QueryNodeHint(PLeanNode Node, TColumnIndex Column,
+                                 TLTTooltipLineBreakStyle& LineBreakStyle);
     virtual String QueryNodeTooltip(PLeanNode Node, TColumnIndex Column,
                                     TLTTooltipLineBreakStyle& LineBreakStyle);
     virtual int QueryNodeExtraWidth(PLeanNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
@@ -674,8 +684,8 @@ protected:
     virtual void DoNodeClick(const THitInfo& HitInfo);
     virtual void DoNodeDblClick(const THitInfo& HitInfo);
     virtual bool DoNodeHeightDblClickResize(PLeanNode Node, TColumnIndex Column, TShiftState Shift, TPoint P);
-    virtual bool DoNodeHeightTracking(PLeanNode Node, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint,
-                                      TPoint P);
+    virtual bool DoNodeHeightTracking(PLeanNode Node, TColumnIndex Column, TShiftState Shift,
+                                      TPoint& TrackPoint, TPoint P);
     virtual void DoNodeMoved(PLeanNode Node);
     virtual bool DoNodeMoving(PLeanNode Node, PLeanNode NewParent);
     virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);

@@ -48,7 +48,8 @@ void TBaseLeanTree::DoFreeNode(PLeanNode Node) {
         PLeanNode Node;
         ~TFreeGuard() { Tree->FreeNodeBlock(Node); }
     } Guard{this, Node};
-    if (OnFreeNode && (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)))
+    if (OnFreeNode &&
+        (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)))
         OnFreeNode(this, Node);
 }
 
@@ -241,7 +242,8 @@ TCustomImageList* TBaseLeanTree::DoGetImageIndex(PLeanNode Node, TLTImageKind Ki
     return Result;
 }
 
-void TBaseLeanTree::DoGetImageText(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column, String& ImageText) {
+void TBaseLeanTree::DoGetImageText(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                   String& ImageText) {
     if (OnGetImageText) OnGetImageText(this, Node, Kind, Column, ImageText);
 }
 
@@ -327,13 +329,15 @@ void TBaseLeanTree::DoAfterItemPaint(TCanvas* Canvas, PLeanNode Node, const TRec
 }
 
 void TBaseLeanTree::DoBeforeCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
-                                      TLTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect) {
+                                      TLTCellPaintMode CellPaintMode, const TRect& CellRect,
+                                      TRect& ContentRect) {
     if (!OnBeforeCellPaint) return;
     if (Canvas) Canvas->SetFont(Font());
     OnBeforeCellPaint(this, Canvas, Node, Column, CellPaintMode, CellRect, ContentRect);
 }
 
-void TBaseLeanTree::DoAfterCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column, const TRect& CellRect) {
+void TBaseLeanTree::DoAfterCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
+                                     const TRect& CellRect) {
     if (OnAfterCellPaint) OnAfterCellPaint(this, Canvas, Node, Column, CellRect);
 }
 
@@ -342,7 +346,8 @@ TPoint TBaseLeanTree::QueryCellContentMargin(PLeanNode Node, TColumnIndex Column
     if (!OnBeforeCellPaint) return {0, 0};
     const TRect CellRect = GetDisplayRect(Node, Column, false);
     TRect ContentRect = CellRect;
-    DoBeforeCellPaint(Canvas ? Canvas : this->Canvas(), Node, Column, cpmGetContentMargin, CellRect, ContentRect);
+    DoBeforeCellPaint(Canvas ? Canvas : this->Canvas(), Node, Column, cpmGetContentMargin, CellRect,
+                      ContentRect);
     switch (MarginType) {
     case 1:
         return {ContentRect.Left - CellRect.Left, ContentRect.Top - CellRect.Top};
@@ -379,7 +384,8 @@ bool TBaseLeanTree::DoNodeHeightTracking(PLeanNode Node, TColumnIndex Column, TS
     return Allowed;
 }
 
-bool TBaseLeanTree::DoNodeHeightDblClickResize(PLeanNode Node, TColumnIndex Column, TShiftState Shift, TPoint P) {
+bool TBaseLeanTree::DoNodeHeightDblClickResize(PLeanNode Node, TColumnIndex Column, TShiftState Shift,
+                                               TPoint P) {
     bool Allowed = true;
     if (OnNodeHeightDblClickResize) OnNodeHeightDblClickResize(this, Node, Column, Shift, P, Allowed);
     return Allowed;
@@ -448,8 +454,8 @@ bool TBaseLeanTree::DoDragAllowed(PLeanNode Node, TColumnIndex Column) {
     return Allowed;
 }
 
-bool TBaseLeanTree::DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt, TDropMode Mode,
-                               int& Effect) {
+bool TBaseLeanTree::DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt,
+                               TDropMode Mode, int& Effect) {
     bool Accept = false;
     if (OnDragOver) OnDragOver(this, Source, Shift, State, Pt, Mode, Effect, Accept);
     return Accept;
@@ -473,8 +479,9 @@ void TBaseLeanTree::BeginCellEdit() {
     if (!FFocusedNode || FFocusedNode->States.Contains(vsDisabled) || ReadOnly() || FEditLink) return;
     FEditLink = DoCreateEditor(FFocusedNode, FEditColumn);
     if (!FEditLink) return;
-    DoStateChange({tsEditing}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
-                                tsMouseCheckPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
+    DoStateChange({tsEditing},
+                  {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
+                   tsMouseCheckPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
     const auto& Selection = TreeOptions()->SelectionOptions();
     ScrollIntoView(FFocusedNode, Selection.Contains(toCenterScrollIntoView),
                    !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnEdit));

@@ -310,7 +310,8 @@ PLeanNode TBaseLeanTree::VisibleStep(PLeanNode Node, bool Forward, bool Consider
                     while (Sibling && !Sibling->States.Contains(vsVisible))
                         Sibling = Forward ? Sibling->NextSibling : Sibling->PrevSibling;
                     if (Sibling) {
-                        Run = Forward ? DeepestFirstVisible(Sibling, DoInit) : DeepestLastVisible(Sibling, DoInit);
+                        Run = Forward ? DeepestFirstVisible(Sibling, DoInit)
+                                      : DeepestLastVisible(Sibling, DoInit);
                     } else {
                         Run = Run->Parent;
                         if (Run == FRoot) return nullptr;
@@ -401,11 +402,13 @@ PLeanNode TBaseLeanTree::GetFirstVisible(PLeanNode Node, bool ConsiderChildrenAb
     return FirstVisibleImpl(Node, ConsiderChildrenAbove, IncludeFiltered, true);
 }
 
-PLeanNode TBaseLeanTree::GetFirstVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered) {
+PLeanNode TBaseLeanTree::GetFirstVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove,
+                                               bool IncludeFiltered) {
     return FirstVisibleImpl(Node, ConsiderChildrenAbove, IncludeFiltered, false);
 }
 
-PLeanNode TBaseLeanTree::GetLastVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered) {
+PLeanNode TBaseLeanTree::GetLastVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove,
+                                              bool IncludeFiltered) {
     if (!Node) Node = FRoot;
     PLeanNode Run = GetLastNoInit(Node, ConsiderChildrenAbove);
     // With children above a node comes after its subtree, so the walk back leaves the subtree
@@ -428,13 +431,15 @@ PLeanNode TBaseLeanTree::GetLastVisible(PLeanNode Node, bool ConsiderChildrenAbo
     return Result;
 }
 
-PLeanNode TBaseLeanTree::NextSiblingMatching(PLeanNode Node, bool IncludeFiltered, bool Forward, bool DoInit) {
+PLeanNode TBaseLeanTree::NextSiblingMatching(PLeanNode Node, bool IncludeFiltered, bool Forward,
+                                             bool DoInit) {
     ASSERT_MSG(Node && Node != FRoot, u"Invalid parameter.");
     PLeanNode Result = Node;
     do {
         Result = Forward ? Result->NextSibling : Result->PrevSibling;
         if (Result && DoInit) InitIfNeeded(Result);
-    } while (Result && (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))));
+    } while (Result &&
+             (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))));
     return Result;
 }
 
@@ -457,7 +462,8 @@ PLeanNode TBaseLeanTree::GetPreviousVisibleSiblingNoInit(PLeanNode Node, bool In
 PLeanNode TBaseLeanTree::GetFirstVisibleChild(PLeanNode Node, bool IncludeFiltered) {
     if (!Node) Node = FRoot;
     PLeanNode Result = GetFirstChild(Node);
-    if (Result && (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
+    if (Result &&
+        (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
         Result = GetNextVisibleSibling(Result, IncludeFiltered);
     return Result;
 }
@@ -465,7 +471,8 @@ PLeanNode TBaseLeanTree::GetFirstVisibleChild(PLeanNode Node, bool IncludeFilter
 PLeanNode TBaseLeanTree::GetFirstVisibleChildNoInit(PLeanNode Node, bool IncludeFiltered) {
     if (!Node) Node = FRoot;
     PLeanNode Result = Node->FirstChild;
-    if (Result && (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
+    if (Result &&
+        (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
         Result = GetNextVisibleSiblingNoInit(Result, IncludeFiltered);
     return Result;
 }
@@ -478,7 +485,8 @@ PLeanNode TBaseLeanTree::LastVisibleChildImpl(PLeanNode Node, bool IncludeFilter
         Result = DoInit ? GetLastChild(Node) : Node->LastChild;
     else
         Result = nullptr;
-    if (Result && (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
+    if (Result &&
+        (!Result->States.Contains(vsVisible) || (!IncludeFiltered && IsEffectivelyFiltered(Result))))
         Result = NextSiblingMatching(Result, IncludeFiltered, false, DoInit);
     if (Result && DoInit) InitIfNeeded(Result);
     return Result;
@@ -506,8 +514,8 @@ PLeanNode TBaseLeanTree::GetVisibleParent(PLeanNode Node, bool IncludeFiltered) 
 namespace {
 
 template <class Pred>
-PLeanNode WalkNoInit(TBaseLeanTree* Tree, PLeanNode Start, bool Forward, bool ConsiderChildrenAbove, Pred Match,
-                     PLeanNode (TBaseLeanTree::*Next)(PLeanNode, bool),
+PLeanNode WalkNoInit(TBaseLeanTree* Tree, PLeanNode Start, bool Forward, bool ConsiderChildrenAbove,
+                     Pred Match, PLeanNode (TBaseLeanTree::*Next)(PLeanNode, bool),
                      PLeanNode (TBaseLeanTree::*Previous)(PLeanNode, bool)) {
     PLeanNode Run = Start;
     while (Run && !Match(Run))
@@ -517,13 +525,13 @@ PLeanNode WalkNoInit(TBaseLeanTree* Tree, PLeanNode Start, bool Forward, bool Co
 
 } // namespace
 
-#define LT_WALK(Start, Forward, Match)                                                                           \
-    WalkNoInit(this, (Start), (Forward), ConsiderChildrenAbove, (Match), &TBaseLeanTree::GetNextNoInit,          \
+#define LT_WALK(Start, Forward, Match)                                                                       \
+    WalkNoInit(this, (Start), (Forward), ConsiderChildrenAbove, (Match), &TBaseLeanTree::GetNextNoInit,      \
                &TBaseLeanTree::GetPreviousNoInit)
 
 PLeanNode TBaseLeanTree::GetFirstChecked(TCheckState State, bool ConsiderChildrenAbove) {
-    PLeanNode Result =
-        LT_WALK(GetFirstNoInit(ConsiderChildrenAbove), true, [State](PLeanNode N) { return N->CheckState == State; });
+    PLeanNode Result = LT_WALK(GetFirstNoInit(ConsiderChildrenAbove), true,
+                               [State](PLeanNode N) { return N->CheckState == State; });
     if (Result) InitIfNeeded(Result);
     return Result;
 }

@@ -74,18 +74,21 @@ void TCustomStringTreeOptions::SetStringOptions(TLTStringOptions Value) {
 }
 
 void TCustomStringTreeOptions::AssignTo(TPersistent* Dest) {
-    if (auto* Options = dynamic_cast<TCustomStringTreeOptions*>(Dest)) Options->SetStringOptions(FStringOptions);
+    if (auto* Options = dynamic_cast<TCustomStringTreeOptions*>(Dest))
+        Options->SetStringOptions(FStringOptions);
     TCustomLeanTreeOptions::AssignTo(Dest);
 }
 
 void TStringTreeOptions::Published(TPublisher<TStringTreeOptions>& P) {
     using C = TStringTreeOptions;
-    P.Property(u"AnimationOptions", &C::AnimationOptions, &C::SetAnimationOptions).Default(TLTAnimationOptions{});
+    P.Property(u"AnimationOptions", &C::AnimationOptions, &C::SetAnimationOptions)
+        .Default(TLTAnimationOptions{});
     P.Property(u"AutoOptions", &C::AutoOptions, &C::SetAutoOptions).Default(DefaultAutoOptions);
     P.Property(u"ExportMode", &C::ExportMode, &C::SetExportMode).Default(emAll);
     P.Property(u"MiscOptions", &C::MiscOptions, &C::SetMiscOptions).Default(DefaultMiscOptions);
     P.Property(u"PaintOptions", &C::PaintOptions, &C::SetPaintOptions).Default(DefaultPaintOptions);
-    P.Property(u"SelectionOptions", &C::SelectionOptions, &C::SetSelectionOptions).Default(TLTSelectionOptions{});
+    P.Property(u"SelectionOptions", &C::SelectionOptions, &C::SetSelectionOptions)
+        .Default(TLTSelectionOptions{});
     P.Property(u"StringOptions", &C::StringOptions, &C::SetStringOptions).Default(DefaultStringOptions);
 }
 

@@ -11,13 +11,14 @@ class TBaseLeanTree;
 class TCustomLeanTreeOptions : public TPersistent {
     DECLARE_CLASS(TCustomLeanTreeOptions, TPersistent)
 public:
-    static constexpr TLTPaintOptions DefaultPaintOptions{toShowButtons, toShowDropmark, toShowRoot,
-                                                         toShowTreeLines, toThemeAware, toUseBlendedImages};
-    static constexpr TLTAutoOptions DefaultAutoOptions{toAutoDropExpand,       toAutoScrollOnExpand,
-                                                       toAutoSort,             toAutoTristateTracking,
-                                                       toAutoDeleteMovedNodes, toAutoChangeScale};
-    static constexpr TLTMiscOptions DefaultMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave,
-                                                       toToggleOnDblClick, toWheelPanning, toEditOnClick};
+    static constexpr TLTPaintOptions DefaultPaintOptions{toShowButtons,   toShowDropmark, toShowRoot,
+                                                         toShowTreeLines, toThemeAware,   toUseBlendedImages};
+    static constexpr TLTAutoOptions DefaultAutoOptions{
+        toAutoDropExpand,       toAutoScrollOnExpand,   toAutoSort,
+        toAutoTristateTracking, toAutoDeleteMovedNodes, toAutoChangeScale};
+    static constexpr TLTMiscOptions DefaultMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize,
+                                                       toInitOnSave,    toToggleOnDblClick,
+                                                       toWheelPanning,  toEditOnClick};
 
     explicit TCustomLeanTreeOptions(TBaseLeanTree* AOwner = nullptr);
 

@@ -299,8 +299,8 @@ void TBaseLeanTree::InvertSelection(bool VisibleOnly) {
     if (PackedAway && !Added) Change(nullptr);
 }
 
-void TBaseLeanTree::CollectSorted(TNodeArray& Result, bool Resolve, TLeanNodeState State, std::size_t Capacity,
-                                  bool GrowByTenth) {
+void TBaseLeanTree::CollectSorted(TNodeArray& Result, bool Resolve, TLeanNodeState State,
+                                  std::size_t Capacity, bool GrowByTenth) {
     Result.clear();
     if (!GrowByTenth) Result.reserve(Capacity);
     PLeanNode Run = FRoot->FirstChild;
@@ -356,7 +356,8 @@ void TBaseLeanTree::SelectRange(PLeanNode StartNode, PLeanNode EndNode, bool Add
     ASSERT_MSG(EndNode, u"EndNode must not be nil!");
     if (FSelectionLocked) return;
     ClearNodeCache();
-    if (!StartNode || StartNode == FRoot || (!FullyVisible(StartNode) && !GetPreviousVisible(StartNode, true)))
+    if (!StartNode || StartNode == FRoot ||
+        (!FullyVisible(StartNode) && !GetPreviousVisible(StartNode, true)))
         StartNode = GetFirstVisibleNoInit(nullptr, true);
     else if (!FullyVisible(StartNode))
         StartNode = GetPreviousVisible(StartNode, true);
@@ -408,7 +409,8 @@ void TBaseLeanTree::ToggleRangeSelection(PLeanNode StartNode, PLeanNode EndNode)
 void TBaseLeanTree::DeselectRange(PLeanNode StartNode, PLeanNode EndNode) {
     if (FSelectionLocked) return;
     ASSERT_MSG(EndNode, u"EndNode must not be nil!");
-    if (!StartNode || StartNode == FRoot || (!FullyVisible(StartNode) && !GetPreviousVisible(StartNode, true)))
+    if (!StartNode || StartNode == FRoot ||
+        (!FullyVisible(StartNode) && !GetPreviousVisible(StartNode, true)))
         StartNode = FRoot->FirstChild;
     else if (!FullyVisible(StartNode))
         StartNode = GetPreviousVisible(StartNode, true);
@@ -519,7 +521,8 @@ bool TBaseLeanTree::HandleDrawSelection(TRect OldRect, TRect NewRect, bool Toggl
     const auto& Selection = TreeOptions()->SelectionOptions();
     int MainLeft = 0, MainRight = ClientWidth();
     const TColumnIndex Main = FHeader->MainColumn();
-    if (FHeader->UseColumns() && FHeader->ColumnBounds(Main, MainLeft, MainRight)) MainLeft -= FEffectiveOffsetX;
+    if (FHeader->UseColumns() && FHeader->ColumnBounds(Main, MainLeft, MainRight))
+        MainLeft -= FEffectiveOffsetX;
     const bool FullRow = Selection.Contains(toFullRowSelect) || Selection.Contains(toSimpleDrawSelection);
     const bool Checks = TreeOptions()->MiscOptions().Contains(toCheckSupport);
 
@@ -537,7 +540,8 @@ bool TBaseLeanTree::HandleDrawSelection(TRect OldRect, TRect NewRect, bool Toggl
         const int IndentStart = MainLeft + FMargin + Level * static_cast<int>(FIndent);
         TRect Region{IndentStart, NodeTop, 0, NodeTop + Run->NodeHeight};
         if (FullRow) {
-            Region.Right = FHeader->UseColumns() ? FHeader->ColumnsTotalWidth() - FEffectiveOffsetX : INT32_MAX / 2;
+            Region.Right =
+                FHeader->UseColumns() ? FHeader->ColumnsTotalWidth() - FEffectiveOffsetX : INT32_MAX / 2;
         } else {
             int Start = IndentStart;
             if (Checks && Run->CheckType != ctNone) {

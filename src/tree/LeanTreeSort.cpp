@@ -106,7 +106,8 @@ void TBaseLeanTree::Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Dir
     }
 }
 
-void TBaseLeanTree::SortTreeLevel(PLeanNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit) {
+void TBaseLeanTree::SortTreeLevel(PLeanNode Node, TColumnIndex Column, TSortDirection Direction,
+                                  bool DoInit) {
     Sort(Node, Column, Direction, DoInit);
     const bool AutoSorted = AutoSort();
     for (PLeanNode Child = Node->FirstChild; Child && !OperationCanceled(); Child = Child->NextSibling) {

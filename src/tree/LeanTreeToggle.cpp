@@ -19,7 +19,8 @@ bool ApplicationTerminating() {
 
 } // namespace
 
-void TBaseLeanTree::Animate(Cardinal Steps, Cardinal Duration, const TLTAnimationCallback& Callback, void* Data) {
+void TBaseLeanTree::Animate(Cardinal Steps, Cardinal Duration, const TLTAnimationCallback& Callback,
+                            void* Data) {
     if (FStates.Contains(tsInAnimation) || Duration == 0) return;
     DoStateChange({tsInAnimation});
     try {
@@ -85,8 +86,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     try {
         const auto& Paint = TreeOptions()->PaintOptions();
         const auto& Auto = TreeOptions()->AutoOptions();
-        const bool Animated = TreeOptions()->AnimationOptions().Contains(toAnimatedToggle) && FUpdateCount == 0 &&
-                              HandleAllocated() && FAnimationDuration > 0;
+        const bool Animated = TreeOptions()->AnimationOptions().Contains(toAnimatedToggle) &&
+                              FUpdateCount == 0 && HandleAllocated() && FAnimationDuration > 0;
         auto RunAnimation = [&](int Height, int Direction) {
             if (FStates.Contains(tsHint) && Application) Application->CancelHint();
             UpdateWindow(WindowHandle());
@@ -95,19 +96,21 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
             const int Space = ClientHeight() - Row.Bottom;
             const int Distance = std::min(Height, Space);
             if (Distance <= 0) return;
-            TToggleAnimation A{WindowHandle(), {0, Row.Bottom, ClientWidth(), ClientHeight()}, Direction, Distance};
-            Animate(static_cast<Cardinal>(Distance), FAnimationDuration,
-                    [](int, int StepSize, void* Data) {
-                        auto* Anim = static_cast<TToggleAnimation*>(Data);
-                        const int Step = std::min(StepSize, Anim->Remaining);
-                        if (Step <= 0) return false;
-                        ScrollWindowEx(Anim->Window, 0, Step * Anim->Direction, &Anim->Band, &Anim->Band,
-                                       SW_INVALIDATE);
-                        UpdateWindow(Anim->Window);
-                        Anim->Remaining -= Step;
-                        return Anim->Remaining > 0;
-                    },
-                    &A);
+            TToggleAnimation A{
+                WindowHandle(), {0, Row.Bottom, ClientWidth(), ClientHeight()}, Direction, Distance};
+            Animate(
+                static_cast<Cardinal>(Distance), FAnimationDuration,
+                [](int, int StepSize, void* Data) {
+                    auto* Anim = static_cast<TToggleAnimation*>(Data);
+                    const int Step = std::min(StepSize, Anim->Remaining);
+                    if (Step <= 0) return false;
+                    ScrollWindowEx(Anim->Window, 0, Step * Anim->Direction, &Anim->Band, &Anim->Band,
+                                   SW_INVALIDATE);
+                    UpdateWindow(Anim->Window);
+                    Anim->Remaining -= Step;
+                    return Anim->Remaining > 0;
+                },
+                &A);
         };
 
         int HeightDelta = 0;
@@ -159,7 +162,8 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                     UpdateRanges();
                     UpdateScrollBars(false);
                     // Without a window there is no view to position.
-                    if (HandleAllocated() && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
+                    if (HandleAllocated() && !FStates.Contains(tsExpanding) &&
+                        !FStates.Contains(tsPainting)) {
                         const bool Expanded = Node->States.Contains(vsExpanded);
                         const bool Above = Paint.Contains(toChildrenAbove);
                         const bool AutoScroll = Auto.Contains(toAutoScrollOnExpand);
@@ -243,7 +247,8 @@ void TBaseLeanTree::FullCollapse(PLeanNode Node) {
             if (Run->States.Contains(vsExpanded) && Run->States.Contains(vsHasChildren)) ToggleNode(Run);
             Run = GetPreviousNoInit(Run, true);
         }
-        if (Node && Node->States.Contains(vsExpanded) && Node->States.Contains(vsHasChildren)) ToggleNode(Node);
+        if (Node && Node->States.Contains(vsExpanded) && Node->States.Contains(vsHasChildren))
+            ToggleNode(Node);
     } catch (...) {
         EndUpdate();
         DoStateChange({}, {tsCollapsing});
@@ -264,8 +269,7 @@ bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontall
 
     const TColumnIndex Column =
         FHeader->UseColumns() && FHeader->IsValidColumn(FFocusedColumn) ? FFocusedColumn : NoColumn;
-    const TRect R =
-        GetDisplayRect(Node, Column, !TreeOptions()->MiscOptions().Contains(toGridExtensions));
+    const TRect R = GetDisplayRect(Node, Column, !TreeOptions()->MiscOptions().Contains(toGridExtensions));
     const TPoint Old = OffsetXY();
     const int Client = ClientHeight();
     if (R.Top < 0) {

@@ -90,11 +90,11 @@ DECLARE_ENUM(TCheckType, Byte, ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioBu
 // data area. A node is one zero-filled block that only the tree allocates and frees. The hidden
 // root's sibling links point to the root itself and its Parent field holds the owning tree.
 struct alignas(8) TLeanNode {
-    Cardinal Index;       // position among the siblings, from 0
-    Cardinal ChildCount;  // children that exist
-    Word NodeHeight;      // row height in pixels
+    Cardinal Index;      // position among the siblings, from 0
+    Cardinal ChildCount; // children that exist
+    Word NodeHeight;     // row height in pixels
     TLeanNodeStates States;
-    Byte Align;           // 0..100: where buttons, lines and images sit in the row
+    Byte Align; // 0..100: where buttons, lines and images sit in the row
     TCheckState CheckState;
     TCheckType CheckType;
     Byte Dummy;
@@ -119,30 +119,30 @@ using TNodeArray = std::vector<PLeanNode>;
 DECLARE_ENUM(TLeanTreeState, Byte, tsCancelHintAnimation, tsChangePending, tsCheckPropagation, tsCollapsing,
              tsToggleFocusedSelection, tsClearPending, tsClipboardFlushing, tsCopyPending, tsCutPending,
              tsDrawSelPending, tsDrawSelecting, tsEditing, tsEditPending, tsExpanding, tsNodeHeightTracking,
-             tsNodeHeightTrackPending, tsHint, tsInAnimation, tsIncrementalSearching, tsIncrementalSearchPending,
-             tsIterating, tsKeyCheckPending, tsLeftButtonDown, tsLeftDblClick, tsMouseCheckPending,
-             tsMiddleButtonDown, tsMiddleDblClick, tsNeedRootCountUpdate, tsOLEDragging, tsOLEDragPending,
-             tsPainting, tsRightButtonDown, tsRightDblClick, tsPopupMenuShown, tsScrolling, tsScrollPending,
-             tsSizing, tsStopValidation, tsStructureChangePending, tsSynchMode, tsThumbTracking, tsToggling,
-             tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache, tsUserDragObject, tsUseThemes, tsValidating,
-             tsValidationNeeded, tsVCLDragging, tsVCLDragPending, tsVCLDragFinished, tsWheelPanning,
-             tsWheelScrolling, tsWindowCreating, tsUseExplorerTheme)
+             tsNodeHeightTrackPending, tsHint, tsInAnimation, tsIncrementalSearching,
+             tsIncrementalSearchPending, tsIterating, tsKeyCheckPending, tsLeftButtonDown, tsLeftDblClick,
+             tsMouseCheckPending, tsMiddleButtonDown, tsMiddleDblClick, tsNeedRootCountUpdate, tsOLEDragging,
+             tsOLEDragPending, tsPainting, tsRightButtonDown, tsRightDblClick, tsPopupMenuShown, tsScrolling,
+             tsScrollPending, tsSizing, tsStopValidation, tsStructureChangePending, tsSynchMode,
+             tsThumbTracking, tsToggling, tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache,
+             tsUserDragObject, tsUseThemes, tsValidating, tsValidationNeeded, tsVCLDragging, tsVCLDragPending,
+             tsVCLDragFinished, tsWheelPanning, tsWheelScrolling, tsWindowCreating, tsUseExplorerTheme)
 using TLeanTreeStates = TSet<TLeanTreeState>;
 
 // ---- Option flags ---------------------------------------------------------------------------
 
-DECLARE_ENUM(TLTPaintOption, Byte, toHideFocusRect, toHideSelection, toHotTrack, toPopupMode, toShowBackground,
-             toShowButtons, toShowDropmark, toShowHorzGridLines, toShowRoot, toShowTreeLines, toShowVertGridLines,
-             toThemeAware, toUseBlendedImages, toGhostedIfUnfocused, toFullVertGridLines, toAlwaysHideSelection,
-             toUseBlendedSelection, toStaticBackground, toChildrenAbove, toFixedIndent, toUseExplorerTheme,
-             toHideTreeLinesIfThemed, toShowFilteredNodes)
+DECLARE_ENUM(TLTPaintOption, Byte, toHideFocusRect, toHideSelection, toHotTrack, toPopupMode,
+             toShowBackground, toShowButtons, toShowDropmark, toShowHorzGridLines, toShowRoot,
+             toShowTreeLines, toShowVertGridLines, toThemeAware, toUseBlendedImages, toGhostedIfUnfocused,
+             toFullVertGridLines, toAlwaysHideSelection, toUseBlendedSelection, toStaticBackground,
+             toChildrenAbove, toFixedIndent, toUseExplorerTheme, toHideTreeLinesIfThemed, toShowFilteredNodes)
 using TLTPaintOptions = TSet<TLTPaintOption>;
 
 DECLARE_ENUM(TLTAnimationOption, Byte, toAnimatedToggle, toAdvancedAnimatedToggle)
 using TLTAnimationOptions = TSet<TLTAnimationOption>;
 
-DECLARE_ENUM(TLTAutoOption, Byte, toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort,
-             toAutoSpanColumns, toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes,
+DECLARE_ENUM(TLTAutoOption, Byte, toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand,
+             toAutoSort, toAutoSpanColumns, toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes,
              toDisableAutoscrollOnFocus, toAutoChangeScale, toAutoFreeOnCollapse, toDisableAutoscrollOnEdit,
              toAutoBidiColumnOrdering)
 using TLTAutoOptions = TSet<TLTAutoOption>;
@@ -154,8 +154,8 @@ using TLTSelectionOptions = TSet<TLTSelectionOption>;
 
 DECLARE_ENUM(TLTMiscOption, Byte, toAcceptOLEDrop, toCheckSupport, toEditable, toFullRepaintOnResize,
              toGridExtensions, toInitOnSave, toReportMode, toToggleOnDblClick, toWheelPanning, toReadOnly,
-             toVariableNodeHeight, toFullRowDrag, toNodeHeightResize, toNodeHeightDblClickResize, toEditOnClick,
-             toEditOnDblClick, toReverseFullExpandHotKey)
+             toVariableNodeHeight, toFullRowDrag, toNodeHeightResize, toNodeHeightDblClickResize,
+             toEditOnClick, toEditOnDblClick, toReverseFullExpandHotKey)
 using TLTMiscOptions = TSet<TLTMiscOption>;
 
 DECLARE_ENUM(TLTStringOption, Byte, toSaveCaptions, toShowStaticText, toAutoAcceptEditChange)
@@ -170,9 +170,10 @@ using TColumnIndex = std::int32_t;
 constexpr TColumnIndex NoColumn = -1;
 constexpr TColumnIndex InvalidColumn = -2;
 
-DECLARE_ENUM(TChangeReason, Byte, crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied,
-             crNodeMoved)
-DECLARE_ENUM(TLTNodeAttachMode, Byte, amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast)
+DECLARE_ENUM(TChangeReason, Byte, crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded,
+             crNodeCopied, crNodeMoved)
+DECLARE_ENUM(TLTNodeAttachMode, Byte, amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst,
+             amAddChildLast)
 DECLARE_ENUM(TSortDirection, Byte, sdAscending, sdDescending)
 DECLARE_ENUM(TLTImageKind, Byte, ikNormal, ikSelected, ikState, ikOverlay)
 DECLARE_ENUM(TLTCellPaintMode, Byte, cpmPaint, cpmGetContentMargin)
@@ -194,8 +195,8 @@ struct THitInfo {
 };
 
 // The walks that the enumerations step through.
-DECLARE_ENUM(TLZLeanNodeEnumerationMode, Byte, vneAll, vneChecked, vneChild, vneCutCopy, vneInitialized, vneLeaf,
-             vneLevel, vneNoInit, vneSelected, vneVisible, vneVisibleChild, vneVisibleNoInitChild,
+DECLARE_ENUM(TLZLeanNodeEnumerationMode, Byte, vneAll, vneChecked, vneChild, vneCutCopy, vneInitialized,
+             vneLeaf, vneLevel, vneNoInit, vneSelected, vneVisible, vneVisibleChild, vneVisibleNoInitChild,
              vneVisibleNoInit)
 
 // One entry of the position cache: a node and the top of its row in the tree.

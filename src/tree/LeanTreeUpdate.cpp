@@ -70,8 +70,8 @@ void TBaseLeanTree::BeginSynch() {
             DoUpdating(usSynch);
         } else {
             DoUpdating(usBeginSynch);
-            for (unsigned Id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer, HeaderTimer, ScrollTimer,
-                                SearchTimer})
+            for (unsigned Id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer, HeaderTimer,
+                                ScrollTimer, SearchTimer})
                 StopTimer(Id);
             FLastSearchNode = nullptr;
             DoStateChange({}, {tsEditPending, tsIncrementalSearching, tsScrolling, tsScrollPending});
@@ -410,7 +410,8 @@ void TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
     int ColumnLeft = 0, ColumnRight = Tree.Right;
     if (FHeader->UseColumns()) {
         HitInfo.HitColumn = FHeader->ColumnFromPosition(X);
-        if (!FHeader->ColumnBounds(HitInfo.HitColumn, ColumnLeft, ColumnRight)) HitInfo.HitColumn = InvalidColumn;
+        if (!FHeader->ColumnBounds(HitInfo.HitColumn, ColumnLeft, ColumnRight))
+            HitInfo.HitColumn = InvalidColumn;
     } else {
         HitInfo.HitColumn = NoColumn;
     }
@@ -484,7 +485,8 @@ int TBaseLeanTree::MaxColumnWidthWalk(TColumnIndex Column, bool UseSmartColumnWi
                  QueryCellContentMargin(Run, Column, 0, nullptr).X;
         Result = std::max(Result, Width);
         PLeanNode Next = GetNextVisible(Run, true);
-        if (Next && MainColumn && !FixedIndent) Offset += LevelDistance(Run, Next) * static_cast<int>(FIndent);
+        if (Next && MainColumn && !FixedIndent)
+            Offset += LevelDistance(Run, Next) * static_cast<int>(FIndent);
         Run = Next;
     }
     if (Paint.Contains(toShowVertGridLines)) ++Result;

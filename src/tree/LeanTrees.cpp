@@ -568,7 +568,8 @@ void TBaseLeanTree::RemoveDeletedFromSelection(PLeanNode Node) {
 
 void TBaseLeanTree::DeleteNode(PLeanNode Node, bool Reindex) {
     if (!Node || Node == FRoot || ReadOnly()) return;
-    ASSERT_MSG(!FStates.Contains(tsIterating), u"Deleting nodes during tree iteration leads to invalid pointers.");
+    ASSERT_MSG(!FStates.Contains(tsIterating),
+               u"Deleting nodes during tree iteration leads to invalid pointers.");
 
     PLeanNode Parent = Node->Parent;
     const bool ParentClearing = Parent->States.Contains(vsClearing);
@@ -620,15 +621,15 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
         if (ResetHasChildren && Node->ChildCount == 0) Node->States.Exclude(vsHasChildren);
         return;
     }
-    ASSERT_MSG(!FStates.Contains(tsIterating), u"Deleting nodes during tree iteration leads to invalid pointers.");
+    ASSERT_MSG(!FStates.Contains(tsIterating),
+               u"Deleting nodes during tree iteration leads to invalid pointers.");
 
     const int OldOffsetX = FOffsetX;
     const int OldOffsetY = FOffsetY;
     ++FUpdateCount;
     try {
         StopCacheValidation();
-        const bool ChildrenCount =
-            Node == FRoot || (Node->States.Contains(vsExpanded) && FullyVisible(Node));
+        const bool ChildrenCount = Node == FRoot || (Node->States.Contains(vsExpanded) && FullyVisible(Node));
         Node->States.Include(vsClearing);
         PLeanNode Child = Node->LastChild;
         while (Child) {
@@ -788,8 +789,8 @@ void TBaseLeanTree::ResetNode(PLeanNode Node) {
     }
     DoResetNode(Node);
     DeleteChildren(Node, false);
-    Node->States -= TLeanNodeStates{vsInitialized, vsChecking, vsCutOrCopy, vsDeleting, vsExpanded,
-                                    vsHasChildren, vsHeightMeasured};
+    Node->States -= TLeanNodeStates{vsInitialized, vsChecking,    vsCutOrCopy,     vsDeleting,
+                                    vsExpanded,    vsHasChildren, vsHeightMeasured};
     InvalidateNode(Node);
 }
 
@@ -803,7 +804,8 @@ void TBaseLeanTree::WriteNodeVisible(PLeanNode Node, bool Value) {
     bool CountChanged = false;
     if (Value) {
         Node->States.Include(vsVisible);
-        if (Parent->States.Contains(vsExpanded)) ChangeTotalHeight(Parent, static_cast<int>(Node->TotalHeight), true);
+        if (Parent->States.Contains(vsExpanded))
+            ChangeTotalHeight(Parent, static_cast<int>(Node->TotalHeight), true);
         if (VisiblePath(Node)) {
             FVisibleCount += VisibleChildTally(Node) + (IsEffectivelyVisible(Node) ? 1 : 0);
             CountChanged = true;
@@ -854,7 +856,8 @@ void TBaseLeanTree::SetExpanded(PLeanNode Node, bool Value) {
 
 int TBaseLeanTree::NodeHeight(PLeanNode Node) {
     if (!Node || Node == FRoot) return 0;
-    if (TreeOptions()->MiscOptions().Contains(toVariableNodeHeight) && !Node->States.Contains(vsHeightMeasured)) {
+    if (TreeOptions()->MiscOptions().Contains(toVariableNodeHeight) &&
+        !Node->States.Contains(vsHeightMeasured)) {
         InitIfNeeded(Node);
         MeasureItemHeight(Canvas(), Node);
     }
@@ -949,7 +952,8 @@ void TBaseLeanTree::SetFocusedColumn(TColumnIndex Value) {
     InvalidateColumn(Value);
     FFocusedColumn = Value;
     if (FFocusedNode && !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnFocus)) {
-        if (ScrollIntoView(FFocusedNode, TreeOptions()->SelectionOptions().Contains(toCenterScrollIntoView), true))
+        if (ScrollIntoView(FFocusedNode, TreeOptions()->SelectionOptions().Contains(toCenterScrollIntoView),
+                           true))
             InvalidateNode(FFocusedNode);
     }
     if (FDropTargetNode) InvalidateNode(FDropTargetNode);

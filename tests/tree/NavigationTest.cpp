@@ -21,7 +21,8 @@ struct TShape {
     bool NoHidden;
 
     std::int64_t ChildId(std::int64_t ParentId, Cardinal Index) const {
-        return static_cast<std::int64_t>(Mix(static_cast<std::uint64_t>(ParentId) * 131 + Index + 1) >> 2) | 1;
+        return static_cast<std::int64_t>(Mix(static_cast<std::uint64_t>(ParentId) * 131 + Index + 1) >> 2) |
+               1;
     }
     std::int64_t TopId(Cardinal Index) const { return ChildId(static_cast<std::int64_t>(Seed), Index); }
     Cardinal TopCount() const { return 2 + Mix(Seed) % 4; }
@@ -31,7 +32,9 @@ struct TShape {
         return H % 3 == 0 ? 0 : static_cast<Cardinal>(1 + H % 4);
     }
     bool Expanded(std::int64_t Id) const { return Mix(static_cast<std::uint64_t>(Id) ^ 0x77) % 10 < 7; }
-    bool Visible(std::int64_t Id) const { return NoHidden || Mix(static_cast<std::uint64_t>(Id) ^ 0x99) % 10 < 8; }
+    bool Visible(std::int64_t Id) const {
+        return NoHidden || Mix(static_cast<std::uint64_t>(Id) ^ 0x99) % 10 < 8;
+    }
     bool Filtered(std::int64_t Id) const { return Mix(static_cast<std::uint64_t>(Id) ^ 0x33) % 10 == 0; }
 };
 
@@ -60,8 +63,9 @@ void InstallShape(TTestTree& Tree, const TShape& Shape, bool Lazy) {
     // Every node made at once, bare (AddChild would initialise the parents); ids and visibility
     // set from outside.
     Tree.BeginUpdate();
-    std::function<void(PLeanNode, std::int64_t, Cardinal)> Build = [&](PLeanNode Parent, std::int64_t ParentId,
-                                                                        Cardinal Level) {
+    std::function<void(PLeanNode, std::int64_t, Cardinal)> Build = [&](PLeanNode Parent,
+                                                                       std::int64_t ParentId,
+                                                                       Cardinal Level) {
         const Cardinal Count = Parent ? Shape.Children(ParentId, Level) : Shape.TopCount();
         if (Count == 0) return;
         Tree.SetChildCount(Parent, Count);
@@ -219,8 +223,8 @@ TEST_P(Walks, InitWalksAnswerTheSameOnBareTrees) {
         Prepare(Rows);
         InstallShape(Rows, Shape, false);
         const auto RowIds = Ref.RowIds(Full, Above());
-        auto Forward =
-            Collect(Rows, Rows.GetFirstVisible(nullptr, true), [&](PLeanNode N) { return Rows.GetNextVisible(N, true); });
+        auto Forward = Collect(Rows, Rows.GetFirstVisible(nullptr, true),
+                               [&](PLeanNode N) { return Rows.GetNextVisible(N, true); });
         EXPECT_EQ(Forward, RowIds) << Seed;
         EXPECT_EQ(CheckTreeInvariants(Rows), "") << Seed;
         // Back again from the last row.
@@ -304,7 +308,8 @@ TEST(Navigation, FilteredWalksMatchTheirStates) {
         };
         EXPECT_EQ(All(Tree.GetFirstChecked(), [&](PLeanNode N) { return Tree.GetNextChecked(N); }), Checked);
         EXPECT_EQ(Tree.CheckedCount(), static_cast<int>(Checked.size()));
-        EXPECT_EQ(All(Tree.GetFirstSelected(), [&](PLeanNode N) { return Tree.GetNextSelected(N); }), Selected);
+        EXPECT_EQ(All(Tree.GetFirstSelected(), [&](PLeanNode N) { return Tree.GetNextSelected(N); }),
+                  Selected);
         EXPECT_EQ(All(Tree.GetFirstLeaf(), [&](PLeanNode N) { return Tree.GetNextLeaf(N); }), Leaves);
         EXPECT_EQ(All(Tree.GetFirstInitialized(), [&](PLeanNode N) { return Tree.GetNextInitialized(N); }),
                   Ref.PreOrder);
@@ -312,8 +317,9 @@ TEST(Navigation, FilteredWalksMatchTheirStates) {
             std::reverse(V.begin(), V.end());
             return V;
         };
-        EXPECT_EQ(All(Tree.GetPreviousChecked(nullptr), [&](PLeanNode N) { return Tree.GetPreviousChecked(N); }),
-                  Reverse(Checked));
+        EXPECT_EQ(
+            All(Tree.GetPreviousChecked(nullptr), [&](PLeanNode N) { return Tree.GetPreviousChecked(N); }),
+            Reverse(Checked));
         // From nothing the walk starts at the last top-level node: its descendants are not visited.
         std::vector<PLeanNode> LeavesBefore;
         for (PLeanNode N : Leaves)
@@ -321,9 +327,12 @@ TEST(Navigation, FilteredWalksMatchTheirStates) {
         EXPECT_EQ(All(Tree.GetPreviousLeaf(nullptr), [&](PLeanNode N) { return Tree.GetPreviousLeaf(N); }),
                   Reverse(LeavesBefore));
         for (auto& [Level, Nodes] : Levels) {
-            EXPECT_EQ(All(Tree.GetFirstLevel(Level), [&](PLeanNode N) { return Tree.GetNextLevel(N, Level); }), Nodes)
+            EXPECT_EQ(
+                All(Tree.GetFirstLevel(Level), [&](PLeanNode N) { return Tree.GetNextLevel(N, Level); }),
+                Nodes)
                 << "level " << Level;
-            EXPECT_EQ(All(Nodes.back(), [&](PLeanNode N) { return Tree.GetPreviousLevel(N, Level); }), Reverse(Nodes))
+            EXPECT_EQ(All(Nodes.back(), [&](PLeanNode N) { return Tree.GetPreviousLevel(N, Level); }),
+                      Reverse(Nodes))
                 << "level " << Level;
         }
         for (std::size_t I = 0; I < Ref.PreOrder.size(); ++I)
@@ -407,8 +416,8 @@ TEST(Navigation, IterateSubtree) {
     auto Visit = [&](PLeanNode Start, bool ChildNodesOnly, TLeanNodeStates Filter = {}) {
         std::vector<std::string> Seen;
         Tree.IterateSubtree(
-            Start, [&](TBaseLeanTree*, PLeanNode Node, void*, bool&) { Seen.push_back(Log.Name(Node)); }, nullptr,
-            Filter, false, ChildNodesOnly);
+            Start, [&](TBaseLeanTree*, PLeanNode Node, void*, bool&) { Seen.push_back(Log.Name(Node)); },
+            nullptr, Filter, false, ChildNodesOnly);
         return Seen;
     };
     EXPECT_EQ(Visit(Nodes["a"], false), (std::vector<std::string>{"a", "a/b", "a/b/c", "a/d"}));
@@ -424,7 +433,8 @@ TEST(Navigation, IterateSubtree) {
         nullptr, [&](TBaseLeanTree*, PLeanNode, void*, bool& Abort) { Abort = ++Calls == 3; }, nullptr);
     EXPECT_EQ(Stopped, Nodes["a/b/c"]);
     EXPECT_FALSE(Tree.TreeStates().Contains(tsIterating));
-    EXPECT_THROW(Tree.IterateSubtree(Tree.RootNode(), [](TBaseLeanTree*, PLeanNode, void*, bool&) {}, nullptr),
+    EXPECT_THROW(Tree.IterateSubtree(
+                     Tree.RootNode(), [](TBaseLeanTree*, PLeanNode, void*, bool&) {}, nullptr),
                  EAssertionFailed);
 }
 

@@ -34,7 +34,8 @@ TEST(NodeRecord, InternalAreasOnlyBeforeTheFirstNode) {
         Tree.ReserveInternalDataArea(4);
         FAIL() << "no assertion";
     } catch (const EAssertionFailed& E) {
-        EXPECT_EQ(E.Message().rfind(u"Internal data allocation must be done before any node is created.", 0), 0u);
+        EXPECT_EQ(E.Message().rfind(u"Internal data allocation must be done before any node is created.", 0),
+                  0u);
     }
 }
 
@@ -104,8 +105,9 @@ TEST(NodeStorage, InitialUserDataNeedsRoomForAPointer) {
             FAIL() << "no error for " << Size << " bytes";
         } catch (const ELeanTreeError& E) {
             EXPECT_EQ(E.HelpContext(), 2008);
-            EXPECT_EQ(E.Message(), u"Cannot set initial user data because there is not enough user data space "
-                                   u"allocated.");
+            EXPECT_EQ(E.Message(),
+                      u"Cannot set initial user data because there is not enough user data space "
+                      u"allocated.");
         }
         EXPECT_EQ(Tree.RootNodeCount(), 1u) << "the node stays added";
         EXPECT_INVARIANTS(Tree);
@@ -166,7 +168,8 @@ TEST(NodeStorage, ChildCountCreatesAndDeletesChildren) {
     EXPECT_INVARIANTS(Tree);
     Tree.SetChildCount(Leaf, 0);
     EXPECT_EQ(Leaf->ChildCount, 0u);
-    EXPECT_TRUE(Leaf->States.Contains(vsHasChildren)) << "only DeleteChildren with ResetHasChildren clears it";
+    EXPECT_TRUE(Leaf->States.Contains(vsHasChildren))
+        << "only DeleteChildren with ResetHasChildren clears it";
     Tree.DeleteChildren(Leaf, true);
     EXPECT_FALSE(Leaf->States.Contains(vsHasChildren));
     EXPECT_INVARIANTS(Tree);
@@ -401,7 +404,8 @@ TEST(NodeStorage, DeletingWhileIteratingAsserts) {
     TPlainTree Tree;
     Tree.SetRootNodeCount(2);
     EXPECT_THROW(Tree.IterateSubtree(
-                     nullptr, [](TBaseLeanTree* Sender, PLeanNode Node, void*, bool&) { Sender->DeleteNode(Node); },
+                     nullptr,
+                     [](TBaseLeanTree* Sender, PLeanNode Node, void*, bool&) { Sender->DeleteNode(Node); },
                      nullptr),
                  EAssertionFailed);
     EXPECT_FALSE(Tree.TreeStates().Contains(tsIterating));

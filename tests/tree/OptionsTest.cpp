@@ -33,7 +33,8 @@ TEST(Options, TheBaseTreeMakesItsOwnOptionsClass) {
     EXPECT_EQ(Tree.TreeOptions()->Owner(), &Tree);
     struct TStringOptionsTree : TTestTree {
         TLeanTreeOptionsClass ChooseOptionsClass() override {
-            return [](TBaseLeanTree* Owner) -> TCustomLeanTreeOptions* { return new TStringTreeOptions(Owner); };
+            return
+                [](TBaseLeanTree* Owner) -> TCustomLeanTreeOptions* { return new TStringTreeOptions(Owner); };
         }
     } StringTree;
     EXPECT_EQ(StringTree.TreeOptions()->ClassType(), TStringTreeOptions::StaticClass());

@@ -179,24 +179,32 @@ TEST(Toggle, InsideAnUpdateNothingAnimatesOrScrolls) {
 TEST(Toggle, AnimateLoop) {
     TTestTree Tree;
     int Calls = 0;
-    Tree.Animate(10, 0, [&](int, int, void*) { return ++Calls, true; }, nullptr);
+    Tree.Animate(
+        10, 0, [&](int, int, void*) { return ++Calls, true; }, nullptr);
     EXPECT_EQ(Calls, 0) << "no time, no animation";
     std::vector<std::pair<int, int>> Steps;
-    Tree.Animate(100, 20, [&](int Step, int Size, void*) { return Steps.emplace_back(Step, Size), false; }, nullptr);
+    Tree.Animate(
+        100, 20, [&](int Step, int Size, void*) { return Steps.emplace_back(Step, Size), false; }, nullptr);
     ASSERT_EQ(Steps.size(), 2u);
     EXPECT_EQ(Steps.back(), std::make_pair(0, 0)) << "the finishing call still comes";
     EXPECT_EQ(Steps.front().second, 5) << "100 steps in 20 ms: 5 per step";
     Steps.clear();
-    Tree.Animate(3, 6, [&](int Step, int Size, void*) { return Steps.emplace_back(Step, Size), true; }, nullptr);
+    Tree.Animate(
+        3, 6, [&](int Step, int Size, void*) { return Steps.emplace_back(Step, Size), true; }, nullptr);
     EXPECT_GE(Steps.size(), 2u);
     EXPECT_EQ(Steps.back(), std::make_pair(0, 0));
     EXPECT_FALSE(Tree.TreeStates().Contains(tsInAnimation));
     // A second loop while one runs does nothing.
     Calls = 0;
-    Tree.Animate(2, 4, [&](int, int, void*) {
-        if (Calls++ == 0) Tree.Animate(2, 4, [&](int, int, void*) { return Calls += 100, true; }, nullptr);
-        return true;
-    }, nullptr);
+    Tree.Animate(
+        2, 4,
+        [&](int, int, void*) {
+            if (Calls++ == 0)
+                Tree.Animate(
+                    2, 4, [&](int, int, void*) { return Calls += 100, true; }, nullptr);
+            return true;
+        },
+        nullptr);
     EXPECT_LT(Calls, 100);
 }
 
@@ -257,7 +265,8 @@ TEST(Sort, SortTreeSortsEveryListAndKeepsIndexesAndLastChildren) {
     Tree.SetRootNodeCount(30);
     Tree.ValidateNode(nullptr, true);
     std::map<PLeanNode, std::vector<std::int64_t>> Expected;
-    for (PLeanNode Run = Tree.RootNode(); Run; Run = Run == Tree.RootNode() ? Tree.GetFirstNoInit() : Tree.GetNextNoInit(Run)) {
+    for (PLeanNode Run = Tree.RootNode(); Run;
+         Run = Run == Tree.RootNode() ? Tree.GetFirstNoInit() : Tree.GetNextNoInit(Run)) {
         auto Keys = ChildKeys(Tree, Run);
         std::stable_sort(Keys.begin(), Keys.end(), [](auto A, auto B) { return (A >> 20) < (B >> 20); });
         Expected[Run] = Keys;
@@ -293,7 +302,9 @@ TEST(Sort, EqualNodesKeepTheirOrderBothWays) {
         TPlainTree Tree;
         TEventLog Log;
         auto Nodes = BuildTree(Tree, {"a", "b", "c"}, &Log);
-        Tree.OnCompareNodes = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, int& Result) { Result = 0; };
+        Tree.OnCompareNodes = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, int& Result) {
+            Result = 0;
+        };
         Tree.Sort(nullptr, NoColumn, Direction);
         std::string Order;
         for (PLeanNode Run = Tree.RootNode()->FirstChild; Run; Run = Run->NextSibling)

@@ -19,17 +19,19 @@ public:
     explicit TTestTree(TComponent* AOwner = nullptr) : TBaseLeanTree(AOwner) {}
 
     using TBaseLeanTree::AddToSelection;
-    using TBaseLeanTree::AttachNode;
     using TBaseLeanTree::Animate;
+    using TBaseLeanTree::AppendToNodeCache;
+    using TBaseLeanTree::AttachNode;
     using TBaseLeanTree::Change;
     using TBaseLeanTree::ClearNodeCache;
-    using TBaseLeanTree::AppendToNodeCache;
     using TBaseLeanTree::CompactSelection;
     using TBaseLeanTree::CompareNodeOrder;
     using TBaseLeanTree::DeselectRange;
     using TBaseLeanTree::DetachNode;
     using TBaseLeanTree::DoStateChange;
     using TBaseLeanTree::EndOperation;
+    using TBaseLeanTree::FTempNodeCache;
+    using TBaseLeanTree::FTempNodeCount;
     using TBaseLeanTree::HandleClickSelection;
     using TBaseLeanTree::HandleDrawSelection;
     using TBaseLeanTree::LocateInSelection;
@@ -45,8 +47,6 @@ public:
     using TBaseLeanTree::WriteChildCount;
     using TBaseLeanTree::WriteNodeSelected;
     using TBaseLeanTree::WriteNodeVisible;
-    using TBaseLeanTree::FTempNodeCache;
-    using TBaseLeanTree::FTempNodeCount;
 
     using TBaseLeanTree::BeginCellEdit;
     using TBaseLeanTree::FEditColumn;
@@ -59,8 +59,9 @@ public:
     // The node references that still point at the node.
     int ReferencesTo(PLeanNode Node) const {
         int Count = 0;
-        for (PLeanNode R : {FLastSelected, FFocusedNode, FRangeAnchor, FCurrentHotNode, FDropTargetNode, FCheckNode,
-                            FLastVCLDragTarget, FLastSearchNode, FHeightTrackNode, FLastChangedNode})
+        for (PLeanNode R :
+             {FLastSelected, FFocusedNode, FRangeAnchor, FCurrentHotNode, FDropTargetNode, FCheckNode,
+              FLastVCLDragTarget, FLastSearchNode, FHeightTrackNode, FLastChangedNode})
             Count += R == Node;
         return Count;
     }
@@ -126,7 +127,8 @@ inline std::string CheckTreeInvariants(TTestTree& Tree, bool CheckSelection = tr
             ++Count;
         }
         if (Node->LastChild != Previous) Out << "last child wrong\n";
-        if (Node->ChildCount != Count) Out << "child count " << Node->ChildCount << " for " << Count << " children\n";
+        if (Node->ChildCount != Count)
+            Out << "child count " << Node->ChildCount << " for " << Count << " children\n";
         if (Count > 0 && !Node->States.Contains(vsHasChildren)) Out << "children without vsHasChildren\n";
         if (Node->TotalCount != Total) Out << "total count " << Node->TotalCount << " for " << Total << "\n";
         const Cardinal Own = Node == Root ? Node->NodeHeight : (Filtered(Node) ? 0 : Node->NodeHeight);
@@ -137,15 +139,18 @@ inline std::string CheckTreeInvariants(TTestTree& Tree, bool CheckSelection = tr
         return Total;
     };
     Check(Root, true);
-    if (Tree.VisibleCount() != Visible) Out << "visible count " << Tree.VisibleCount() << " for " << Visible << "\n";
+    if (Tree.VisibleCount() != Visible)
+        Out << "visible count " << Tree.VisibleCount() << " for " << Visible << "\n";
     if (Tree.RangeY() != Root->TotalHeight + Tree.BottomSpace() - Root->NodeHeight) Out << "vertical range\n";
 
     if (CheckSelection) {
         const auto& Array = Tree.SelectionArray();
         const int Count = Tree.SelectionArrayCount();
-        if (Count != Selected) Out << "selection count " << Count << " for " << Selected << " selected nodes\n";
+        if (Count != Selected)
+            Out << "selection count " << Count << " for " << Selected << " selected nodes\n";
         for (int I = 0; I < Count && I < static_cast<int>(Array.size()); ++I) {
-            if (I > 0 && reinterpret_cast<std::uintptr_t>(Array[I - 1]) >= reinterpret_cast<std::uintptr_t>(Array[I]))
+            if (I > 0 &&
+                reinterpret_cast<std::uintptr_t>(Array[I - 1]) >= reinterpret_cast<std::uintptr_t>(Array[I]))
                 Out << "selection array not sorted at " << I << "\n";
             if (!SelectedNodes.count(Array[I])) Out << "selection entry " << I << " not a selected node\n";
         }
@@ -200,8 +205,8 @@ inline const char* UpdateStateName(TLTUpdateState State) {
 }
 
 inline const char* ReasonName(TChangeReason Reason) {
-    static const char* Names[] = {"crIgnore",       "crAccumulated", "crChildAdded", "crChildDeleted",
-                                  "crNodeAdded",    "crNodeCopied",  "crNodeMoved"};
+    static const char* Names[] = {"crIgnore",    "crAccumulated", "crChildAdded", "crChildDeleted",
+                                  "crNodeAdded", "crNodeCopied",  "crNodeMoved"};
     return Names[Reason];
 }
 
@@ -211,17 +216,23 @@ inline void LogEvents(TTestTree& Tree, TEventLog& Log) {
     Tree.OnStructureChange = [&Log](TBaseLeanTree*, PLeanNode Node, TChangeReason Reason) {
         Log.Add("Structure(" + Log.Name(Node) + "," + ReasonName(Reason) + ")");
     };
-    Tree.OnAddToSelection = [&Log](TBaseLeanTree*, PLeanNode Node) { Log.Add("Add(" + Log.Name(Node) + ")"); };
+    Tree.OnAddToSelection = [&Log](TBaseLeanTree*, PLeanNode Node) {
+        Log.Add("Add(" + Log.Name(Node) + ")");
+    };
     Tree.OnRemoveFromSelection = [&Log](TBaseLeanTree*, PLeanNode Node) {
         Log.Add("Remove(" + Log.Name(Node) + ")");
     };
     Tree.OnUpdating = [&Log](TBaseLeanTree*, TLTUpdateState State) { Log.Add(UpdateStateName(State)); };
-    Tree.OnExpanding = [&Log](TBaseLeanTree*, PLeanNode Node, bool&) { Log.Add("Expanding(" + Log.Name(Node) + ")"); };
+    Tree.OnExpanding = [&Log](TBaseLeanTree*, PLeanNode Node, bool&) {
+        Log.Add("Expanding(" + Log.Name(Node) + ")");
+    };
     Tree.OnExpanded = [&Log](TBaseLeanTree*, PLeanNode Node) { Log.Add("Expanded(" + Log.Name(Node) + ")"); };
     Tree.OnCollapsing = [&Log](TBaseLeanTree*, PLeanNode Node, bool&) {
         Log.Add("Collapsing(" + Log.Name(Node) + ")");
     };
-    Tree.OnCollapsed = [&Log](TBaseLeanTree*, PLeanNode Node) { Log.Add("Collapsed(" + Log.Name(Node) + ")"); };
+    Tree.OnCollapsed = [&Log](TBaseLeanTree*, PLeanNode Node) {
+        Log.Add("Collapsed(" + Log.Name(Node) + ")");
+    };
     Tree.OnFocusChanged = [&Log](TBaseLeanTree*, PLeanNode Node, TColumnIndex) {
         Log.Add("Focus(" + Log.Name(Node) + ")");
     };

@@ -107,7 +107,7 @@ TEST(Updates, TimedNotificationsCoalesce) {
 }
 
 TEST(Updates, WithoutAWindowDelayedWorkHappensAtOnce) {
-    TEventLog Log; // outlives the tree, whose last events it hears
+    TEventLog Log;   // outlives the tree, whose last events it hears
     TPlainTree Tree; // window timers, but no window
     auto Nodes = BuildTree(Tree, {"a"}, &Log);
     LogEvents(Tree, Log);
@@ -193,7 +193,9 @@ TEST(Events, DefaultsWithoutHandlers) {
     EXPECT_FALSE(Asked);
     // With both image events only the extended one is asked.
     int Plain = 0, Extended = 0;
-    Open.OnGetImageIndex = [&](TBaseLeanTree*, PLeanNode, TLTImageKind, TColumnIndex, bool&, int&) { ++Plain; };
+    Open.OnGetImageIndex = [&](TBaseLeanTree*, PLeanNode, TLTImageKind, TColumnIndex, bool&, int&) {
+        ++Plain;
+    };
     Open.OnGetImageIndexEx = [&](TBaseLeanTree*, PLeanNode, TLTImageKind, TColumnIndex, bool&, int& I,
                                  TCustomImageList*&) {
         ++Extended;
@@ -228,9 +230,8 @@ TEST(Events, FocusChangesCanBeRefused) {
     LogEvents(Tree, Log);
     Tree.SetFocusedNode(Nodes["a"]);
     EXPECT_EQ(Log.Text(), "Focus(a)");
-    Tree.OnFocusChanging = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, TColumnIndex, bool& Allowed) {
-        Allowed = false;
-    };
+    Tree.OnFocusChanging = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, TColumnIndex,
+                              bool& Allowed) { Allowed = false; };
     Tree.SetFocusedNode(Nodes["b"]);
     EXPECT_EQ(Tree.FocusedNode(), Nodes["a"]);
     EXPECT_EQ(Log.Text(), "Focus(a)");
@@ -243,8 +244,12 @@ TEST(Events, FocusChangesCanBeRefused) {
 TEST(Events, OperationsNestAndEndingWithoutOneAsserts) {
     TPlainTree Tree;
     std::vector<std::string> Seen;
-    Tree.OnStartOperation = [&](TBaseLeanTree*, TLTOperationKind K) { Seen.push_back("start" + std::to_string(K)); };
-    Tree.OnEndOperation = [&](TBaseLeanTree*, TLTOperationKind K) { Seen.push_back("end" + std::to_string(K)); };
+    Tree.OnStartOperation = [&](TBaseLeanTree*, TLTOperationKind K) {
+        Seen.push_back("start" + std::to_string(K));
+    };
+    Tree.OnEndOperation = [&](TBaseLeanTree*, TLTOperationKind K) {
+        Seen.push_back("end" + std::to_string(K));
+    };
     Tree.StartOperation(okSortTree);
     Tree.CancelOperation();
     EXPECT_TRUE(Tree.OperationCanceled());
