@@ -192,6 +192,10 @@ struct TInsertCase {
     std::vector<std::string> Order; // top level after inserting "n" relative to "b"
 };
 
+void PrintTo(const TInsertCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
 class InsertNodeModes : public ::testing::TestWithParam<TInsertCase> {};
 
 TEST_P(InsertNodeModes, PlaceTheNodeAndRenumber) {
