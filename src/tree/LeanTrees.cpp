@@ -667,6 +667,9 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
     MarkCacheInvalid();
     if (FUpdateCount == 0) {
         PackSelection();
+        // Selected nodes went with the children: the owner hears of it now, not at some later
+        // update.
+        if (FStates.Contains(tsChangePending)) Change(FLastChangedNode);
         StartCacheValidation();
         UpdateScrollBars(true);
         if (FOffsetX != OldOffsetX || FOffsetY != OldOffsetY)

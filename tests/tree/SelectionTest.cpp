@@ -329,3 +329,18 @@ TEST(CutCopy, MarksAndStates) {
     EXPECT_FALSE(Tree.TreeStates().Contains(tsCopyPending));
     EXPECT_EQ(Tree.CutCopyCount(), 0);
 }
+
+TEST(Selection, DeletingSelectedDescendantsIsReportedAtOnce) {
+    TEventLog Log; // outlives the tree, whose last events it hears
+    TSelectTree Tree;
+    auto Nodes = BuildTree(Tree, {"a", "a/b", "a/c", "d"}, &Log);
+    Tree.ToggleNode(Nodes["a"]);
+    Tree.SetNodeSelected(Nodes["a/b"], true);
+    Tree.SetNodeSelected(Nodes["a/c"], true);
+    LogEvents(Tree, Log);
+    Tree.DeleteNode(Nodes["a"]);
+    EXPECT_EQ(Log.Count("Remove("), 2);
+    EXPECT_EQ(Log.Count("Change("), 1);
+    EXPECT_FALSE(Tree.TreeStates().Contains(tsChangePending));
+    EXPECT_INVARIANTS(Tree);
+}
