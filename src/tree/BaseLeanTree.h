@@ -196,7 +196,7 @@ public:
     // The tree that owns a node: walks up to the hidden root, whose Parent field holds it.
     static TBaseLeanTree* TreeFromNode(PLeanNode Node);
 
-    // -- Node data (Part of the model every owner uses) --
+    // -- Node data --
     // The node's user data area (NodeDataSize bytes); marks the node so that OnFreeNode fires.
     void* GetNodeData(PLeanNode Node);
     int NodeDataSize() const { return FNodeDataSize; }
@@ -600,8 +600,8 @@ protected:
     virtual bool ApplyScrollOffset(TPoint Value);
     using TLTAnimationCallback = std::function<bool(int Step, int StepSize, void* Data)>;
     virtual void Animate(Cardinal Steps, Cardinal Duration, const TLTAnimationCallback& Callback, void* Data);
-    // The content area's shift for right-to-left reading; 0 while the control library has
-    // no right-to-left layout.
+    // Whether the tree reads right to left; never while the control library has no
+    // right-to-left layout.
     bool UseRightToLeftReading() const { return false; }
     // Hit positions inside a row (the mouse handling fills them in).
     virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int Right);
@@ -801,7 +801,7 @@ private:
                           bool IncludeFiltered);
     PLeanNode DeepestFirstVisible(PLeanNode Node, bool DoInit);
     PLeanNode DeepestLastVisible(PLeanNode Node, bool DoInit);
-    PLeanNode FirstVisibleChildOf(PLeanNode Node, bool DoInit) const;
+    PLeanNode FirstVisibleChildOf(PLeanNode Node) const;
     PLeanNode FirstVisibleImpl(PLeanNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered, bool DoInit);
     PLeanNode LastVisibleChildImpl(PLeanNode Node, bool IncludeFiltered, bool DoInit);
     PLeanNode NextSiblingMatching(PLeanNode Node, bool IncludeFiltered, bool Forward, bool DoInit);

@@ -210,7 +210,7 @@ PLeanNode TBaseLeanTree::GetPreviousSiblingNoInit(PLeanNode Node) {
 // walk that starts at a node that is not shown answers the shown node that follows (precedes)
 // the place where that node would be.
 
-PLeanNode TBaseLeanTree::FirstVisibleChildOf(PLeanNode Node, bool) const {
+PLeanNode TBaseLeanTree::FirstVisibleChildOf(PLeanNode Node) const {
     PLeanNode Child = Node->FirstChild;
     while (Child && !Child->States.Contains(vsVisible))
         Child = Child->NextSibling;
@@ -223,7 +223,7 @@ PLeanNode TBaseLeanTree::DeepestFirstVisible(PLeanNode Node, bool DoInit) {
         if (DoInit) InitIfNeeded(Node);
         if (!Node->States.Contains(vsExpanded)) return Node;
         if (DoInit) CreateLazyChildren(Node);
-        PLeanNode Child = FirstVisibleChildOf(Node, DoInit);
+        PLeanNode Child = FirstVisibleChildOf(Node);
         if (!Child) return Node;
         Node = Child;
     }
@@ -279,7 +279,7 @@ PLeanNode TBaseLeanTree::VisibleStep(PLeanNode Node, bool Forward, bool Consider
                 if (DoInit) CreateLazyChildren(Run);
                 PLeanNode Child = nullptr;
                 if (Forward) {
-                    Child = FirstVisibleChildOf(Run, DoInit);
+                    Child = FirstVisibleChildOf(Run);
                 } else {
                     Child = Run->LastChild;
                     while (Child && !Child->States.Contains(vsVisible))
