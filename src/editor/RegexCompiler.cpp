@@ -448,7 +448,7 @@ void TRegexEngine::Compile() {
         RaiseError(1003);
         return;
     }
-    CompileRegExpr(fExpression);
+    CompileExpression(fExpression);
 }
 
 bool TRegexEngine::IsProgrammOk() {
@@ -471,7 +471,7 @@ void TRegexEngine::FailCompilation() {
     DiscardProgram();
 }
 
-bool TRegexEngine::CompileRegExpr(const String& Expr) {
+bool TRegexEngine::CompileExpression(const String& Expr) {
     DiscardProgram();
     fExpression = Expr; // the parser reads the stored copy
     FErrorPos = 0;

@@ -46,7 +46,7 @@ private:
 // The character of the opposite case.
 using TRegexInvertCaseFunction = std::function<Char(Char Ch)>;
 // The replacement of the current match, for Replace and ReplaceEx.
-using TRegexEngineReplaceFunction = std::function<String(TRegexEngine* ARegExpr)>;
+using TRegexEngineReplaceFunction = std::function<String(TRegexEngine* AEngine)>;
 
 class TRegexEngine : public TObject {
     DECLARE_CLASS(TRegexEngine, TObject)
@@ -146,7 +146,7 @@ private:
 
     // Compiler (RegexCompiler.cpp)
     [[noreturn]] void CompileError(int Code);
-    bool CompileRegExpr(const String& Expr);
+    bool CompileExpression(const String& Expr);
     void FailCompilation();
     bool IsProgrammOk();
     void DiscardProgram();
