@@ -580,9 +580,8 @@ void TEditCore::DestroyNative() {
     QWidget* W = Widget;
     Widget = nullptr;
     if (QWidget* P = W->parentWidget()) P->setFocusProxy(nullptr);
+    FPasswordStyle = nullptr; // a child of the widget
     delete W;
-    delete FPasswordStyle;
-    FPasswordStyle = nullptr;
 }
 
 void TEditCore::SetArea(const TRect& R) {
