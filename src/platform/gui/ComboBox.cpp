@@ -494,7 +494,7 @@ TRect TCustomComboBox::ButtonRect() const {
 }
 
 TRect TCustomComboBox::EditRect() const {
-    if (FStyle == csSimple) return Rect(1, 1, ClientWidth() - 1, EditHeight() - 1);
+    if (FStyle == csSimple) return Rect(2, 2, ClientWidth() - 2, EditHeight() - 2);
     return Rect(2, 1, ButtonRect().Left - 1, ClientHeight() - 1);
 }
 

@@ -103,9 +103,49 @@ TEST_F(TFormFixture, AFormOfEveryStandardControlShowsThem) {
     Pump();
     TTempFolder Folder;
     SaveGrab(Form, Folder, "stdctrls-form.png");
-    // The label fits its text; the memo's window bar took its width from the client area.
+    // Edits show their own colours; the label fits its text; the memo's window bar took its
+    // width from the client area.
+    const QImage Image = Grab(Form);
+    EXPECT_EQ(PixelAt(Image, 8 + 160, 36 + 60), static_cast<TColor>(ColorToRGB(clBlack)));
     EXPECT_GT(Label->Width(), 20);
     EXPECT_EQ(Memo->ClientWidth(), 192 - 4 - GetSystemMetrics(SM_CXVSCROLL));
     // A drop-down combo box is as high as its font asks (text, margins, border).
     EXPECT_EQ(Combo->Height(), Combo->ItemHeight() + 8);
+}
+
+TEST(StdCtrls, ClassesAreRegisteredWithTheirPublishedProperties) {
+    struct TCase {
+        const char16_t* Class;
+        std::vector<const char16_t*> Properties;
+    };
+    const TCase Cases[] = {
+        {u"TLabel", {u"Caption", u"Alignment", u"Layout", u"WordWrap", u"AutoSize", u"FocusControl"}},
+        {u"TEdit", {u"Text", u"MaxLength", u"ReadOnly", u"PasswordChar", u"CharCase", u"OnChange"}},
+        {u"TMemo", {u"Lines", u"ScrollBars", u"WordWrap", u"WantReturns", u"WantTabs"}},
+        {u"TButton", {u"Caption", u"Default", u"Cancel", u"ModalResult", u"Action"}},
+        {u"TBitBtn", {u"Glyph", u"Kind", u"NumGlyphs", u"Layout", u"Spacing", u"Margin"}},
+        {u"TCheckBox", {u"Checked", u"State", u"AllowGrayed", u"Alignment"}},
+        {u"TRadioButton", {u"Checked", u"Alignment"}},
+        {u"TGroupBox", {u"Caption"}},
+        {u"TRadioGroup", {u"Items", u"ItemIndex", u"Columns"}},
+        {u"TComboBox", {u"Style", u"Items", u"ItemIndex", u"Text", u"Sorted", u"DropDownCount", u"OnSelect"}},
+        {u"TListBox", {u"Items", u"ItemIndex", u"MultiSelect", u"Sorted", u"Style", u"ItemHeight", u"Columns"}},
+        {u"TScrollBar", {u"Kind", u"Min", u"Max", u"Position", u"PageSize", u"SmallChange", u"OnScroll"}},
+    };
+    for (const TCase& C : Cases) {
+        TClass Class = GetClass(C.Class);
+        ASSERT_NE(Class, nullptr) << U8(C.Class);
+        for (const char16_t* P : C.Properties)
+            EXPECT_TRUE(IsPublishedProp(Class, P)) << U8(C.Class) << "." << U8(P);
+    }
+    // Read and written by name, as the settings stores do.
+    TForm Form(nullptr);
+    auto* Edit = new TEdit(&Form);
+    SetStrProp(Edit, u"Text", u"COM7");
+    SetOrdProp(Edit, u"MaxLength", 12);
+    EXPECT_EQ(U8(Edit->Text()), "COM7");
+    EXPECT_EQ(GetOrdProp(Edit, u"MaxLength"), 12);
+    auto* Memo = new TMemo(&Form);
+    SetEnumProp(Memo, u"ScrollBars", u"ssBoth");
+    EXPECT_EQ(Memo->ScrollBars(), StdCtrls::ssBoth);
 }
