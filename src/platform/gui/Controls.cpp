@@ -7,6 +7,7 @@
 #include "platform/gui/Menus.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
+#include "platform/gui/ScrollBarsPrivate.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -1609,7 +1610,9 @@ TRect TWinControl::NonClientMargins() const {
         M += 2;
     else if (Params.Style & WS_BORDER)
         M += 1;
-    return {M, M, M, M};
+    // The window's scroll bars lie inside the border.
+    const TPoint Bars = WindowScrollBarSpace(this, Params.Style);
+    return {M, M, M + Bars.X, M + Bars.Y};
 }
 
 TRect TWinControl::GetClientRect() const {
@@ -1976,7 +1979,13 @@ void TWinControl::WMSetCursor(TWMSetCursor& Message) {
 
 void TWinControl::WMNCHitTest(TWMNCHitTest& Message) {
     const TPoint P = ScreenToClient(Message.Pos());
-    Message.Result = PtInRect(GetClientRect(), P) ? HTCLIENT : HTBORDER;
+    if (PtInRect(GetClientRect(), P)) {
+        Message.Result = HTCLIENT;
+        return;
+    }
+    const TRect& M = Margins();
+    const int Bar = FWindow ? WindowScrollBarHitTest(this, {P.X + M.Left, P.Y + M.Top}) : HTNOWHERE;
+    Message.Result = Bar != HTNOWHERE ? Bar : HTBORDER;
 }
 
 void TWinControl::WMContextMenu(TWMContextMenu& Message) {
@@ -2080,6 +2089,7 @@ void TWinControl::WMNCPaint(TMessage&) {
     if (M.Left == 0 && M.Top == 0 && M.Right == 0 && M.Bottom == 0) return;
     TCreateParams Params;
     CreateParams(Params);
+    {
     QPainter P(&FWindow->Buffer);
     const QRect All(0, 0, FWidth, FHeight);
     QRegion Frame = QRegion(All) - QRegion(FWindow->ClientArea());
@@ -2104,6 +2114,8 @@ void TWinControl::WMNCPaint(TMessage&) {
         P.setPen(QtColor(clWindowFrame));
         P.drawRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1);
     }
+    }
+    PaintWindowScrollBars(this);
 }
 
 void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y) {
@@ -2217,6 +2229,13 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         break;
     case WM_NCHITTEST:
         Message.Result = HTCLIENT;
+        break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        // The window's scroll bars follow the mouse from here to the button's release.
+        if (Message.WParam == HTVSCROLL || Message.WParam == HTHSCROLL)
+            StartWindowScrollBarTracking(this, static_cast<int>(Message.WParam),
+                                         {GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         break;
     case WM_CLOSE:
         break;

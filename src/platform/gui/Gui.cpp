@@ -5,6 +5,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/ServiceHooks.h"
+#include "platform/gui/StdCtrls.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
@@ -12,4 +13,5 @@ void RegisterPlatformGuiClasses() {
     RegisterControlsClasses();
     RegisterFormsClasses();
     RegisterServiceClasses();
+    RegisterStdCtrlsClasses();
 }
