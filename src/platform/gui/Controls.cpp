@@ -1076,6 +1076,8 @@ void TControl::Published(TPublisher<TControl>& P) {
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption);
     P.Property(u"Hint", &TControl::Hint, &TControl::SetHint);
+    P.Property(u"HelpKeyword", &TControl::HelpKeyword, &TControl::SetHelpKeyword);
+    P.Property(u"HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
     P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored([](TControl* C) {
         return !C->ParentShowHint();
     });
@@ -1176,6 +1178,9 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     QWidget* ParentWidget = FParent && FParent->FWindow ? FParent->FWindow->Widget.data() : nullptr;
     Priv->Widget = new TQtWindow(Priv.get(), ParentWidget, ParentWidget ? Qt::Widget : Qt::Window);
     TQtWindow* W = Priv->Widget;
+    // Hidden until UpdateShowing says otherwise: a child widget that was never hidden
+    // explicitly would show with its parent even while the control is invisible.
+    W->hide();
     FMarginsKnown = false;
     Priv->Margins = Margins();
     W->setGeometry(FLeft, FTop, FWidth, FHeight);

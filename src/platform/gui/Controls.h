@@ -54,6 +54,9 @@ DECLARE_ENUM(TControlStateItem, Byte, csLButtonDown, csClicked, csPalette, csRea
              csDesignerHide, csPanning, csRecreating, csAligning)
 using TControlState = TSet<TControlStateItem>;
 
+// How a control's text sits between its left and right edges.
+DECLARE_ENUM(TAlignment, Byte, taLeftJustify, taRightJustify, taCenter)
+
 DECLARE_ENUM(TDragMode, Byte, dmManual, dmAutomatic)
 DECLARE_ENUM(TDragState, Byte, dsDragEnter, dsDragLeave, dsDragMove)
 DECLARE_ENUM(TDragMessage, Byte, dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel, dmFindTarget)
@@ -318,6 +321,11 @@ public:
     void SetText(const String& Value);
     const String& Hint() const { return FHint; }
     void SetHint(const String& Value) { FHint = Value; }
+    // What the control's help is found by; programs also use them to tag controls.
+    const String& HelpKeyword() const { return FHelpKeyword; }
+    void SetHelpKeyword(const String& Value) { FHelpKeyword = Value; }
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int Value) { FHelpContext = Value; }
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool Value);
     bool ParentShowHint() const { return FParentShowHint; }
@@ -486,6 +494,8 @@ private:
     bool FFontChanging = false;
     String FText;
     String FHint;
+    String FHelpKeyword;
+    int FHelpContext = 0;
     bool FShowHint = false;
     bool FParentShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/gui/Gui.h"
 
 #include "platform/base/Component.h"
+#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
@@ -14,4 +15,5 @@ void RegisterPlatformGuiClasses() {
     RegisterFormsClasses();
     RegisterServiceClasses();
     RegisterStdCtrlsClasses();
+    RegisterCommonControlsClasses();
 }
