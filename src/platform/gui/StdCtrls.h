@@ -32,7 +32,6 @@ struct TEditCore;
 
 // ---- Enumerations -------------------------------------------------------------------------------
 
-DECLARE_ENUM(TAlignment, Byte, taLeftJustify, taRightJustify, taCenter)
 using TLeftRight = TAlignment;
 DECLARE_ENUM(TTextLayout, Byte, tlTop, tlCenter, tlBottom)
 DECLARE_ENUM(TEllipsisPosition, Byte, epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis)

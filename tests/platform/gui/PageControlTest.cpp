@@ -261,7 +261,9 @@ TEST_F(TFormFixture, OwnerDrawnTabsPaintThroughTheCanvas) {
         // Its colour, its close button's cross, and the frame around it.
         EXPECT_EQ(PixelAt(I, It->Rect.Left + 60, It->Rect.Top + 2), Colours[T]) << "tab " << T;
         EXPECT_GT(DarkPixelsIn(I, Rect(It->Rect.Right - 16, It->Rect.Top + 6, It->Rect.Right - 8, It->Rect.Top + 14)), 4);
-        if (T == 0) EXPECT_EQ(PixelAt(I, Tab.Left, Tab.Top + 8), ColorToRGB(clBtnHighlight));
+        if (T == 0) {
+            EXPECT_EQ(PixelAt(I, Tab.Left, Tab.Top + 8), ColorToRGB(clBtnHighlight));
+        }
     }
 }
 

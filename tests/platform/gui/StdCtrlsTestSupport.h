@@ -2,7 +2,7 @@
 // What the tests of the standard controls share: typing into a control's focus widget, the
 // native widget of an edit, and saving pictures to look at.
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
 #include "platform/gui/StdCtrls.h"

@@ -93,7 +93,9 @@ TEST_P(BarLayout, PlacesItsItemsInOrder) {
         Items.push_back(B);
     }
     for (std::size_t I = 0; I < Items.size(); ++I)
-        if (K.Items[I].Kind != ikHidden) EXPECT_EQ(Items[I]->BoundsRect(), K.Items[I].Expected) << "item " << I;
+        if (K.Items[I].Kind != ikHidden) {
+            EXPECT_EQ(Items[I]->BoundsRect(), K.Items[I].Expected) << "item " << I;
+        }
     EXPECT_EQ(Bar->RowCount(), K.Rows);
     EXPECT_EQ(Bar->Vertical(), K.Align == alLeft);
     EXPECT_EQ(static_cast<TControl*>(Bar->Buttons(0)), Items[0]);
