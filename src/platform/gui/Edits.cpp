@@ -312,15 +312,20 @@ private:
 };
 
 // A memo's native widget: the lines are the document's blocks; a Windows position counts two
-// characters for each line break before it, Qt's one.
+// characters for each line break before it, Qt's one. The selection set in code is kept here and
+// handed to the widget once the event loop runs (or before the user's input reaches it), so that
+// a line filled character by character is laid out for the caret once, not at every step.
 class TMemoStore : public TEditStore {
 public:
-    explicit TMemoStore(QPlainTextEdit* E) : FEdit(E) {
+    explicit TMemoStore(QPlainTextEdit* E) : FEdit(E), FCursor(E->textCursor()) {
         FConnection = QObject::connect(E, &QPlainTextEdit::textChanged, E, [this] {
             if (Changed) Changed();
         });
     }
-    ~TMemoStore() override { QObject::disconnect(FConnection); }
+    ~TMemoStore() override {
+        *FAlive = false;
+        QObject::disconnect(FConnection);
+    }
 
     QTextDocument* Doc() const { return FEdit->document(); }
 
@@ -338,49 +343,49 @@ public:
     }
     int Length() const override { return Doc()->characterCount() - 1 + Doc()->blockCount() - 1; }
     void SetText(const String& S) override {
+        FPending = false;
         Quietly([&] { FEdit->setPlainText(ToQt(Flat(S))); });
         FEdit->moveCursor(QTextCursor::Start);
     }
     void GetSel(int& Start, int& End) const override {
-        const QTextCursor C = FEdit->textCursor();
+        const QTextCursor C = Cursor();
         Start = WinPos(C.selectionStart());
         End = WinPos(C.selectionEnd());
     }
     void SetSel(int Start, int End) override {
-        QTextCursor C = FEdit->textCursor();
+        QTextCursor C = Cursor();
         if (Start < 0) {
             C.clearSelection();
-            FEdit->setTextCursor(C);
+            SetCursor(C, false);
             return;
         }
         const int N = Length();
         if (End < 0 || End > N) End = N;
         C.setPosition(QtPos(Start));
         C.setPosition(QtPos(End), QTextCursor::KeepAnchor);
-        FEdit->setTextCursor(C);
+        SetCursor(C, false);
     }
     void ReplaceSel(const String& S, bool User) override {
-        QTextCursor C = FEdit->textCursor();
+        QTextCursor C = Cursor();
         const QString T = ToQt(Flat(S));
         if (User)
             C.insertText(T);
         else
             Quietly([&] { C.insertText(T); });
-        FEdit->setTextCursor(C);
-        FEdit->ensureCursorVisible();
+        SetCursor(C, true);
     }
     int LineCount() const override { return Doc()->blockCount(); }
     int LineIndex(int Line) const override {
-        if (Line < 0) Line = FEdit->textCursor().block().blockNumber();
+        if (Line < 0) Line = Cursor().block().blockNumber();
         if (Line >= Doc()->blockCount()) return -1;
         return WinStart(Doc()->findBlockByNumber(Line));
     }
     int LineFromChar(int Pos) const override {
-        if (Pos < 0) return Doc()->findBlock(FEdit->textCursor().selectionStart()).blockNumber();
+        if (Pos < 0) return Doc()->findBlock(Cursor().selectionStart()).blockNumber();
         return Doc()->findBlock(QtPos(Pos)).blockNumber();
     }
     int LineLength(int Pos) const override {
-        const QTextBlock B = Pos < 0 ? FEdit->textCursor().block() : Doc()->findBlock(QtPos(Pos));
+        const QTextBlock B = Pos < 0 ? Cursor().block() : Doc()->findBlock(QtPos(Pos));
         return B.isValid() ? B.length() - 1 : 0;
     }
     String Line(int L) const override {
@@ -389,13 +394,49 @@ public:
         return B.isValid() ? FromQt(B.text()) : String();
     }
     bool CanUndo() const override { return Doc()->isUndoAvailable(); }
-    void Undo() override { FEdit->undo(); }
+    void Undo() override {
+        Flush();
+        FEdit->undo();
+    }
     void EmptyUndo() override { Doc()->clearUndoRedoStacks(); }
+    void Flush() override {
+        if (!FPending) return;
+        FPending = false;
+        FEdit->setTextCursor(FCursor);
+        if (FScroll) FEdit->ensureCursorVisible();
+        FScroll = false;
+    }
+    void ScrollCaret() override {
+        FScroll = true;
+        FPending = true;
+        Flush();
+    }
 
 private:
     QPlainTextEdit* FEdit;
     QMetaObject::Connection FConnection;
+    QTextCursor FCursor;  // the selection made in code, while FPending
+    bool FPending = false;
+    bool FScroll = false; // the caret is to be scrolled into view
+    bool FQueued = false;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
+    QTextCursor Cursor() const { return FPending ? FCursor : FEdit->textCursor(); }
+    void SetCursor(const QTextCursor& C, bool Scroll) {
+        FCursor = C;
+        FPending = true;
+        FScroll = FScroll || Scroll;
+        if (FQueued) return;
+        FQueued = true;
+        QMetaObject::invokeMethod(
+            FEdit,
+            [this, Alive = FAlive] {
+                if (!*Alive) return;
+                FQueued = false;
+                Flush();
+            },
+            Qt::QueuedConnection);
+    }
     static String Flat(const String& S) {
         String R;
         R.reserve(S.size());
@@ -424,6 +465,13 @@ private:
     int WinPos(int Qt) const { return Qt + Doc()->findBlock(Qt).blockNumber(); }
     int QtPos(int Win) const {
         Win = std::clamp(Win, 0, Length());
+        // The last block found answers again while the text is unchanged (a line's start, length
+        // and selection are asked for one after the other).
+        if (FCacheRevision == Doc()->revision() && FCacheBlock.isValid()) {
+            const int Start = WinStart(FCacheBlock);
+            if (Win >= Start && Win < Start + FCacheBlock.length() + 1)
+                return FCacheBlock.position() + std::min(Win - Start, FCacheBlock.length() - 1);
+        }
         int Lo = 0, Hi = Doc()->blockCount() - 1;
         while (Lo < Hi) {
             const int Mid = (Lo + Hi + 1) / 2;
@@ -433,8 +481,12 @@ private:
                 Hi = Mid - 1;
         }
         const QTextBlock B = Doc()->findBlockByNumber(Lo);
+        FCacheBlock = B;
+        FCacheRevision = Doc()->revision();
         return B.position() + std::min(Win - WinStart(B), B.length() - 1);
     }
+    mutable QTextBlock FCacheBlock;
+    mutable int FCacheRevision = -1;
 };
 
 } // namespace
@@ -539,6 +591,11 @@ void TEditCore::CreateNative(QWidget* Parent) {
         M->setAutoFillBackground(true);
         Widget = M;
         NewStore = std::make_unique<TMemoStore>(M);
+        // Qt moves its scroll bars without telling at times (the caret scrolled into view): the
+        // viewport's scrolling tells too.
+        QObject::connect(M, &QPlainTextEdit::updateRequest, M, [this](const QRect&, int DY) {
+            if (DY != 0 && OnScrollChange) OnScrollChange();
+        });
         for (QScrollBar* Bar : {M->verticalScrollBar(), M->horizontalScrollBar()}) {
             QObject::connect(Bar, &QScrollBar::rangeChanged, M, [this] {
                 if (OnScrollChange) OnScrollChange();
@@ -699,10 +756,7 @@ void TEditCore::SetUpdating(bool Updating) {
 }
 
 void TEditCore::ScrollCaret() {
-    if (QPlainTextEdit* M = Memo())
-        M->ensureCursorVisible();
-    else if (QLineEdit* L = Line())
-        L->update();
+    Store->ScrollCaret();
 }
 
 bool TEditCore::InsertText(const String& Typed) {
@@ -747,6 +801,7 @@ bool TEditCore::InsertText(const String& Typed) {
 void TEditCore::PassKey(int QtKey, Qt::KeyboardModifiers Modifiers, const QString& Text) {
     auto* L = dynamic_cast<TNativeLink*>(Widget.data());
     if (!L) return;
+    Store->Flush();
     QKeyEvent E(QEvent::KeyPress, QtKey, Modifiers, Text);
     ++FUserAction;
     try {
@@ -887,6 +942,7 @@ bool TEditCore::HandleMessage(TMessage& M) {
         ApplyOptions();
         return true;
     case EM_GETFIRSTVISIBLELINE:
+        Store->Flush();
         M.Result = Memo() ? Memo()->cursorForPosition(QPoint(0, 0)).blockNumber() : 0;
         return true;
     case WM_CUT:
@@ -1046,6 +1102,7 @@ bool TEditCore::Mouse(const TMessage& M) {
     const QPointF Local(P.X - Area.Left, P.Y - Area.Top);
     const TPoint Screen = Owner->ClientToScreen(P);
     QMouseEvent E(Type, Local, QPointF(Screen.X, Screen.Y), Button, Buttons, Mods);
+    Store->Flush();
     ++FUserAction;
     try {
         if (auto* N = dynamic_cast<TNativeMemo*>(Widget.data()))
@@ -1067,6 +1124,7 @@ bool TEditCore::Wheel(int Delta, const TPoint& Screen, int Keys) {
     const int Before = Bar->value();
     const QPoint Global(Screen.X, Screen.Y);
     // Without Ctrl: Ctrl+wheel would zoom the widget's font.
+    Store->Flush();
     QWheelEvent E(QPointF(N->viewport()->mapFromGlobal(Global)), QPointF(Global), QPoint(), QPoint(0, Delta),
                   Qt::NoButton, (Keys & MK_SHIFT) ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
     N->PassViewport(&E);
@@ -1076,6 +1134,7 @@ bool TEditCore::Wheel(int Delta, const TPoint& Screen, int Keys) {
 void TEditCore::Scroll(bool Vertical, int Code, int TrackPos) {
     QPlainTextEdit* M = Memo();
     if (!M) return;
+    Store->Flush();
     QScrollBar* Bar = Vertical ? M->verticalScrollBar() : M->horizontalScrollBar();
     switch (Code) {
     case SB_LINEUP:
@@ -1309,7 +1368,7 @@ void TCustomEdit::Change() {
 }
 
 String TCustomEdit::GetText() const {
-    return FCore->Text();
+    return FInCreateParams ? String() : FCore->Text();
 }
 
 void TCustomEdit::SetTextValue(const String& Value) {
@@ -1322,7 +1381,16 @@ void TCustomEdit::Loaded() {
 }
 
 void TCustomEdit::CreateParams(TCreateParams& Params) {
-    TWinControl::CreateParams(Params);
+    // An edit's window has no title, and CreateParams runs at every paint of the frame: the
+    // whole text of a long memo is not built for it.
+    FInCreateParams = true;
+    try {
+        TWinControl::CreateParams(Params);
+    } catch (...) {
+        FInCreateParams = false;
+        throw;
+    }
+    FInCreateParams = false;
     if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 

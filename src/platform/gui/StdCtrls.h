@@ -293,6 +293,7 @@ private:
     bool FAutoSelect = true;
     TBorderStyle FBorderStyle = Controls::bsSingle;
     bool FCreating = false;
+    bool FInCreateParams = false;
 
     static void Published(TPublisher<TCustomEdit>& P);
 };

@@ -320,6 +320,11 @@ TEST_F(TFormFixture, MemoScrollBarsFollowTheText) {
     Click(Memo, {Memo->ClientWidth() + 8, Memo->ClientHeight() - 5});
     EXPECT_EQ(GetScrollPos(Wnd, SB_VERT), 1);
     EXPECT_EQ(Memo->Perform(EM_GETFIRSTVISIBLELINE), 1);
+    // The caret moved by keys takes the bar along.
+    Memo->SetFocus();
+    PressKey(Memo, Qt::Key_End, Qt::ControlModifier);
+    Pump();
+    EXPECT_GT(GetScrollPos(Wnd, SB_VERT), 50);
     TTempFolder Folder;
     SaveGrab(Memo, Folder, "memo.png");
 }
