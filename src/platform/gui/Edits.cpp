@@ -34,6 +34,15 @@ bool IsLowSurrogate(Char C) {
     return C >= 0xDC00 && C <= 0xDFFF;
 }
 
+// Runs our code where Qt calls it (a signal, a queued call): no exception goes back into Qt.
+template <class F> void Guarded(F Fn) {
+    try {
+        Fn();
+    } catch (...) {
+        HandleGuiException(nullptr);
+    }
+}
+
 void RouteInputMethod(TNativeLink* Link, QInputMethodEvent* Event) {
     const String Commit = FromQt(Event->commitString());
     // What is being composed stays with the widget; the committed text comes as characters.
@@ -99,7 +108,8 @@ void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
             return;
         }
         auto* F = static_cast<QFocusEvent*>(Event);
-        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason && !IsLayerWidget(QApplication::focusWidget()))
+        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
+            !IsLayerWidget(QApplication::focusWidget()))
             ::SetFocus(0);
     } catch (...) {
         HandleGuiException(Link->Control);
@@ -251,7 +261,7 @@ class TLineStore : public TEditStore {
 public:
     explicit TLineStore(QLineEdit* E) : FEdit(E) {
         FConnection = QObject::connect(E, &QLineEdit::textChanged, E, [this] {
-            if (!FQuiet && Changed) Changed();
+            if (!FQuiet && Changed) Guarded(Changed);
         });
     }
     ~TLineStore() override { QObject::disconnect(FConnection); }
@@ -319,7 +329,7 @@ class TMemoStore : public TEditStore {
 public:
     explicit TMemoStore(QPlainTextEdit* E) : FEdit(E), FCursor(E->textCursor()) {
         FConnection = QObject::connect(E, &QPlainTextEdit::textChanged, E, [this] {
-            if (Changed) Changed();
+            if (Changed) Guarded(Changed);
         });
     }
     ~TMemoStore() override {
@@ -415,7 +425,7 @@ public:
 private:
     QPlainTextEdit* FEdit;
     QMetaObject::Connection FConnection;
-    QTextCursor FCursor;  // the selection made in code, while FPending
+    QTextCursor FCursor; // the selection made in code, while FPending
     bool FPending = false;
     bool FScroll = false; // the caret is to be scrolled into view
     bool FQueued = false;
@@ -433,7 +443,7 @@ private:
             [this, Alive = FAlive] {
                 if (!*Alive) return;
                 FQueued = false;
-                Flush();
+                Guarded([this] { Flush(); });
             },
             Qt::QueuedConnection);
     }
@@ -594,14 +604,14 @@ void TEditCore::CreateNative(QWidget* Parent) {
         // Qt moves its scroll bars without telling at times (the caret scrolled into view): the
         // viewport's scrolling tells too.
         QObject::connect(M, &QPlainTextEdit::updateRequest, M, [this](const QRect&, int DY) {
-            if (DY != 0 && OnScrollChange) OnScrollChange();
+            if (DY != 0 && OnScrollChange) Guarded(OnScrollChange);
         });
         for (QScrollBar* Bar : {M->verticalScrollBar(), M->horizontalScrollBar()}) {
             QObject::connect(Bar, &QScrollBar::rangeChanged, M, [this] {
-                if (OnScrollChange) OnScrollChange();
+                if (OnScrollChange) Guarded(OnScrollChange);
             });
             QObject::connect(Bar, &QScrollBar::valueChanged, M, [this] {
-                if (OnScrollChange) OnScrollChange();
+                if (OnScrollChange) Guarded(OnScrollChange);
             });
         }
     } else {
@@ -818,7 +828,8 @@ void TEditCore::Copy() {
     int A, B;
     Store->GetSel(A, B);
     if (A == B) return;
-    Clipboard()->SetAsText(Store->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A)));
+    Clipboard()->SetAsText(
+        Store->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A)));
 }
 
 void TEditCore::Cut() {
@@ -1126,7 +1137,8 @@ bool TEditCore::Wheel(int Delta, const TPoint& Screen, int Keys) {
     // Without Ctrl: Ctrl+wheel would zoom the widget's font.
     Store->Flush();
     QWheelEvent E(QPointF(N->viewport()->mapFromGlobal(Global)), QPointF(Global), QPoint(), QPoint(0, Delta),
-                  Qt::NoButton, (Keys & MK_SHIFT) ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
+                  Qt::NoButton, (Keys & MK_SHIFT) ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase,
+                  false);
     N->PassViewport(&E);
     return Bar->value() != Before;
 }
@@ -1178,9 +1190,11 @@ bool TEditCore::ScrollValues(bool Vertical, TScrollInfo& Info) const {
 
 // ---- TCustomEdit ----------------------------------------------------------------------------------
 
-TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner), FCore(std::make_unique<TEditCore>(this, false)) {
+TCustomEdit::TCustomEdit(TComponent* AOwner)
+    : TWinControl(AOwner), FCore(std::make_unique<TEditCore>(this, false)) {
     FCore->OnChange = [this] {
-        if (FCreating || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+        if (FCreating || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
+            return;
         Perform(CN_COMMAND, MAKEWPARAM(0, EN_CHANGE), static_cast<LPARAM>(WindowHandle()));
     };
     SetBounds(0, 0, 121, 21);
@@ -1298,7 +1312,8 @@ bool TCustomEdit::CanUndo() const {
 
 int TCustomEdit::SelStart() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return A;
 }
 
@@ -1308,7 +1323,8 @@ void TCustomEdit::SetSelStart(int Value) {
 
 int TCustomEdit::SelLength() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return B - A;
 }
 
@@ -1319,7 +1335,8 @@ void TCustomEdit::SetSelLength(int Value) {
 
 String TCustomEdit::SelText() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return FCore->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A));
 }
 
@@ -1512,7 +1529,8 @@ void TCustomEdit::WMMouseWheel(TWMMouseWheel& Message) {
 int TMemoStrings::GetCount() const {
     int N = static_cast<int>(FMemo->Perform(EM_GETLINECOUNT));
     // The empty line after a final line break is no line of its own.
-    if (N > 0 && FMemo->Perform(EM_LINELENGTH, static_cast<WPARAM>(FMemo->Perform(EM_LINEINDEX, N - 1))) == 0) --N;
+    if (N > 0 && FMemo->Perform(EM_LINELENGTH, static_cast<WPARAM>(FMemo->Perform(EM_LINEINDEX, N - 1))) == 0)
+        --N;
     return N;
 }
 
@@ -1578,17 +1596,20 @@ void TMemoStrings::SetUpdateState(bool Updating) {
 
 // ---- TCustomMemo ----------------------------------------------------------------------------------
 
-TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)) {
+TCustomMemo::TCustomMemo(TComponent* AOwner)
+    : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)) {
     TEditCore& C = Core();
     C.MultiLine = true;
     C.ResetStore();
     C.OnScrollChange = [this] {
         if (!HandleAllocated()) return;
         for (int Bar : {SB_HORZ, SB_VERT}) {
-            const bool Wanted = Bar == SB_VERT ? (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth)
-                                               : (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth);
+            const bool Wanted =
+                Bar == SB_VERT ? (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth)
+                               : (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth);
             TScrollInfo Info;
-            if (Wanted && Core().ScrollValues(Bar == SB_VERT, Info)) SetScrollInfo(WindowHandle(), Bar, Info, true);
+            if (Wanted && Core().ScrollValues(Bar == SB_VERT, Info))
+                SetScrollInfo(WindowHandle(), Bar, Info, true);
         }
     };
     SetBounds(0, 0, 185, 89);
@@ -1601,7 +1622,8 @@ TCustomMemo::~TCustomMemo() {
 
 void TCustomMemo::Published(TPublisher<TCustomMemo>& P) {
     P.Property(u"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines);
-    P.Property(u"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars).Default(StdCtrls::ssNone);
+    P.Property(u"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
+        .Default(StdCtrls::ssNone);
     P.Property(u"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap).Default(true);
     P.Property(u"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns).Default(true);
     P.Property(u"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs).Default(false);

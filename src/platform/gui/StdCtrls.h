@@ -46,7 +46,8 @@ using StdCtrls::TScrollStyle;
 DECLARE_ENUM(TCheckBoxState, Byte, cbUnchecked, cbChecked, cbGrayed)
 DECLARE_ENUM(TListBoxStyle, Byte, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual,
              lbVirtualOwnerDraw)
-DECLARE_ENUM(TComboBoxStyle, Byte, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+DECLARE_ENUM(TComboBoxStyle, Byte, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
+             csOwnerDrawVariable)
 DECLARE_ENUM(TScrollBarKind, Byte, sbHorizontal, sbVertical)
 // The SB_* codes in order.
 DECLARE_ENUM(TScrollCode, Byte, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop,
@@ -200,8 +201,10 @@ public:
 // ---- Edit and memo --------------------------------------------------------------------------------
 
 // A single-line text editor. The text changes tell the control EN_CHANGE (CN_COMMAND), which
-// fires OnChange, except while the form is being built. Modified is set by the user's edits
-// (typing, pasting, cutting, undoing), cleared by setting the text.
+// fires OnChange, except while the form is being built (while the window exists an exception of
+// OnChange goes to the application's exception handling, as the text widget tells the change).
+// Modified is set by the user's edits (typing, pasting, cutting, undoing), cleared by setting
+// the text.
 class TCustomEdit : public TWinControl {
     DECLARE_CLASS(TCustomEdit, TWinControl)
 public:
