@@ -271,7 +271,7 @@ int TCustomListBox::StandardItemHeight() const {
 }
 
 int TCustomListBox::ItemHeight() const {
-    return FStyle == lbStandard ? StandardItemHeight() : FItemHeight;
+    return FStyle == lbStandard || FStyle == lbVirtual ? StandardItemHeight() : FItemHeight;
 }
 
 void TCustomListBox::SetItemHeight(int Value) {
@@ -544,7 +544,8 @@ void TCustomListBox::Paint() {
 }
 
 void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
-    if ((FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable) && OnDrawItem) {
+    if ((FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable || FStyle == lbVirtualOwnerDraw) &&
+        OnDrawItem) {
         OnDrawItem(this, Index, Rect, State);
         return;
     }

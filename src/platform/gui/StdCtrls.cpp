@@ -342,6 +342,33 @@ void TButtonControl::Dispatch(TMessage& Message) {
         TCustomControl::Dispatch(Message);
         Invalidate();
         return;
+    case BM_GETCHECK:
+        if (auto* C = dynamic_cast<TCustomCheckBox*>(this))
+            Message.Result = C->State() == cbGrayed    ? BST_INDETERMINATE
+                             : C->State() == cbChecked ? BST_CHECKED
+                                                       : BST_UNCHECKED;
+        else
+            Message.Result = GetChecked() ? BST_CHECKED : BST_UNCHECKED;
+        return;
+    case BM_SETCHECK:
+        ++FClicksDisabled;
+        try {
+            if (auto* C = dynamic_cast<TCustomCheckBox*>(this))
+                C->SetState(Message.WParam == BST_INDETERMINATE ? cbGrayed
+                            : Message.WParam == BST_CHECKED     ? cbChecked
+                                                                : cbUnchecked);
+            else
+                SetChecked(Message.WParam == BST_CHECKED);
+        } catch (...) {
+            --FClicksDisabled;
+            throw;
+        }
+        --FClicksDisabled;
+        Message.Result = 0;
+        return;
+    case BM_CLICK:
+        if (Enabled()) Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), static_cast<LPARAM>(WindowHandle()));
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }
