@@ -243,9 +243,10 @@ TEST(ScrollBars, AnArrowHeldDownRepeats) {
     TBarFixture F;
     const TPoint Arrow{F.BarX(), F.Panel->ClientHeight() - 5};
     SendMouse(F.Panel, QEvent::MouseButtonPress, Arrow);
+    // Held long enough for two repeats (the first comes after a pause).
     QElapsedTimer Timer;
     Timer.start();
-    while (Timer.elapsed() < 600) {
+    while (F.Panel->Scrolls.size() < 3 && Timer.elapsed() < 5000) {
         QApplication::processEvents();
         QThread::msleep(10);
     }
