@@ -45,8 +45,8 @@ void DrawKind(TCanvas* C, TBitBtnKind Kind, int X, int Y, bool Mono, TColor Mono
     auto Check = [&](int DX, int DY) {
         Pen(clGreen, 1);
         Fill(clLime);
-        C->Polygon({P(DX + 2, DY + 9), P(DX + 5, DY + 12), P(DX + 13, DY + 4), P(DX + 15, DY + 6), P(DX + 5, DY + 15),
-                    P(DX + 1, DY + 11)});
+        C->Polygon({P(DX + 2, DY + 9), P(DX + 5, DY + 12), P(DX + 13, DY + 4), P(DX + 15, DY + 6),
+                    P(DX + 5, DY + 15), P(DX + 1, DY + 11)});
     };
     auto Cross = [&](TColor Color, int Width) {
         Pen(Color, Width);

@@ -8,8 +8,8 @@
 class TBitmap;
 class TImageList;
 
-DECLARE_ENUM(TBitBtnKind, Byte, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore,
-             bkAll)
+DECLARE_ENUM(TBitBtnKind, Byte, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry,
+             bkIgnore, bkAll)
 DECLARE_ENUM(TButtonLayout, Byte, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
 DECLARE_ENUM(TNumGlyphs, Byte, ngNone, ngOne, ngTwo, ngThree, ngFour)
 

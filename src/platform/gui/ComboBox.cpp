@@ -141,7 +141,8 @@ TCustomComboBox::~TCustomComboBox() {
 
 void TCustomComboBox::Published(TPublisher<TCustomComboBox>& P) {
     P.Property(u"CharCase", &TCustomComboBox::CharCase, &TCustomComboBox::SetCharCase).Default(ecNormal);
-    P.Property(u"DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount).Default(8);
+    P.Property(u"DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount)
+        .Default(8);
     P.Property(u"ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight);
     P.Property(u"ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex).Default(-1);
     P.Property(u"Items", &TCustomComboBox::Items, &TCustomComboBox::SetItems);
@@ -209,7 +210,8 @@ void TCustomComboBox::SetCharCase(TEditCharCase Value) {
 }
 
 int TCustomComboBox::ComputedItemHeight() const {
-    return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable ? FItemHeight : FontLineHeight(Font(), 13);
+    return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable ? FItemHeight
+                                                                       : FontLineHeight(Font(), 13);
 }
 
 int TCustomComboBox::ItemHeight() const {

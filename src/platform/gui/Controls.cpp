@@ -2094,7 +2094,6 @@ void TWinControl::WMNCPaint(TMessage&) {
     if (M.Left == 0 && M.Top == 0 && M.Right == 0 && M.Bottom == 0) return;
     TCreateParams Params;
     CreateParams(Params);
-    {
     QPainter P(&FWindow->Buffer);
     const QRect All(0, 0, FWidth, FHeight);
     QRegion Frame = QRegion(All) - QRegion(FWindow->ClientArea());
@@ -2119,7 +2118,8 @@ void TWinControl::WMNCPaint(TMessage&) {
         P.setPen(QtColor(clWindowFrame));
         P.drawRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1);
     }
-    }
+    // The window's scroll bars inside the frame (their own painter on the picture).
+    P.end();
     PaintWindowScrollBars(this);
 }
 

@@ -34,6 +34,15 @@ bool IsLowSurrogate(Char C) {
     return C >= 0xDC00 && C <= 0xDFFF;
 }
 
+// Runs our code where Qt calls it (a signal, a queued call): no exception goes back into Qt.
+template <class F> void Guarded(F Fn) {
+    try {
+        Fn();
+    } catch (...) {
+        HandleGuiException(nullptr);
+    }
+}
+
 void RouteInputMethod(TNativeLink* Link, QInputMethodEvent* Event) {
     const String Commit = FromQt(Event->commitString());
     // What is being composed stays with the widget; the committed text comes as characters.
@@ -99,7 +108,8 @@ void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
             return;
         }
         auto* F = static_cast<QFocusEvent*>(Event);
-        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason && !IsLayerWidget(QApplication::focusWidget()))
+        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
+            !IsLayerWidget(QApplication::focusWidget()))
             ::SetFocus(0);
     } catch (...) {
         HandleGuiException(Link->Control);
@@ -251,7 +261,7 @@ class TLineStore : public TEditStore {
 public:
     explicit TLineStore(QLineEdit* E) : FEdit(E) {
         FConnection = QObject::connect(E, &QLineEdit::textChanged, E, [this] {
-            if (!FQuiet && Changed) Changed();
+            if (!FQuiet && Changed) Guarded(Changed);
         });
     }
     ~TLineStore() override { QObject::disconnect(FConnection); }
@@ -312,15 +322,20 @@ private:
 };
 
 // A memo's native widget: the lines are the document's blocks; a Windows position counts two
-// characters for each line break before it, Qt's one.
+// characters for each line break before it, Qt's one. The selection set in code is kept here and
+// handed to the widget once the event loop runs (or before the user's input reaches it), so that
+// a line filled character by character is laid out for the caret once, not at every step.
 class TMemoStore : public TEditStore {
 public:
-    explicit TMemoStore(QPlainTextEdit* E) : FEdit(E) {
+    explicit TMemoStore(QPlainTextEdit* E) : FEdit(E), FCursor(E->textCursor()) {
         FConnection = QObject::connect(E, &QPlainTextEdit::textChanged, E, [this] {
-            if (Changed) Changed();
+            if (Changed) Guarded(Changed);
         });
     }
-    ~TMemoStore() override { QObject::disconnect(FConnection); }
+    ~TMemoStore() override {
+        *FAlive = false;
+        QObject::disconnect(FConnection);
+    }
 
     QTextDocument* Doc() const { return FEdit->document(); }
 
@@ -338,49 +353,49 @@ public:
     }
     int Length() const override { return Doc()->characterCount() - 1 + Doc()->blockCount() - 1; }
     void SetText(const String& S) override {
+        FPending = false;
         Quietly([&] { FEdit->setPlainText(ToQt(Flat(S))); });
         FEdit->moveCursor(QTextCursor::Start);
     }
     void GetSel(int& Start, int& End) const override {
-        const QTextCursor C = FEdit->textCursor();
+        const QTextCursor C = Cursor();
         Start = WinPos(C.selectionStart());
         End = WinPos(C.selectionEnd());
     }
     void SetSel(int Start, int End) override {
-        QTextCursor C = FEdit->textCursor();
+        QTextCursor C = Cursor();
         if (Start < 0) {
             C.clearSelection();
-            FEdit->setTextCursor(C);
+            SetCursor(C, false);
             return;
         }
         const int N = Length();
         if (End < 0 || End > N) End = N;
         C.setPosition(QtPos(Start));
         C.setPosition(QtPos(End), QTextCursor::KeepAnchor);
-        FEdit->setTextCursor(C);
+        SetCursor(C, false);
     }
     void ReplaceSel(const String& S, bool User) override {
-        QTextCursor C = FEdit->textCursor();
+        QTextCursor C = Cursor();
         const QString T = ToQt(Flat(S));
         if (User)
             C.insertText(T);
         else
             Quietly([&] { C.insertText(T); });
-        FEdit->setTextCursor(C);
-        FEdit->ensureCursorVisible();
+        SetCursor(C, true);
     }
     int LineCount() const override { return Doc()->blockCount(); }
     int LineIndex(int Line) const override {
-        if (Line < 0) Line = FEdit->textCursor().block().blockNumber();
+        if (Line < 0) Line = Cursor().block().blockNumber();
         if (Line >= Doc()->blockCount()) return -1;
         return WinStart(Doc()->findBlockByNumber(Line));
     }
     int LineFromChar(int Pos) const override {
-        if (Pos < 0) return Doc()->findBlock(FEdit->textCursor().selectionStart()).blockNumber();
+        if (Pos < 0) return Doc()->findBlock(Cursor().selectionStart()).blockNumber();
         return Doc()->findBlock(QtPos(Pos)).blockNumber();
     }
     int LineLength(int Pos) const override {
-        const QTextBlock B = Pos < 0 ? FEdit->textCursor().block() : Doc()->findBlock(QtPos(Pos));
+        const QTextBlock B = Pos < 0 ? Cursor().block() : Doc()->findBlock(QtPos(Pos));
         return B.isValid() ? B.length() - 1 : 0;
     }
     String Line(int L) const override {
@@ -389,13 +404,49 @@ public:
         return B.isValid() ? FromQt(B.text()) : String();
     }
     bool CanUndo() const override { return Doc()->isUndoAvailable(); }
-    void Undo() override { FEdit->undo(); }
+    void Undo() override {
+        Flush();
+        FEdit->undo();
+    }
     void EmptyUndo() override { Doc()->clearUndoRedoStacks(); }
+    void Flush() override {
+        if (!FPending) return;
+        FPending = false;
+        FEdit->setTextCursor(FCursor);
+        if (FScroll) FEdit->ensureCursorVisible();
+        FScroll = false;
+    }
+    void ScrollCaret() override {
+        FScroll = true;
+        FPending = true;
+        Flush();
+    }
 
 private:
     QPlainTextEdit* FEdit;
     QMetaObject::Connection FConnection;
+    QTextCursor FCursor; // the selection made in code, while FPending
+    bool FPending = false;
+    bool FScroll = false; // the caret is to be scrolled into view
+    bool FQueued = false;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
+    QTextCursor Cursor() const { return FPending ? FCursor : FEdit->textCursor(); }
+    void SetCursor(const QTextCursor& C, bool Scroll) {
+        FCursor = C;
+        FPending = true;
+        FScroll = FScroll || Scroll;
+        if (FQueued) return;
+        FQueued = true;
+        QMetaObject::invokeMethod(
+            FEdit,
+            [this, Alive = FAlive] {
+                if (!*Alive) return;
+                FQueued = false;
+                Guarded([this] { Flush(); });
+            },
+            Qt::QueuedConnection);
+    }
     static String Flat(const String& S) {
         String R;
         R.reserve(S.size());
@@ -424,6 +475,13 @@ private:
     int WinPos(int Qt) const { return Qt + Doc()->findBlock(Qt).blockNumber(); }
     int QtPos(int Win) const {
         Win = std::clamp(Win, 0, Length());
+        // The last block found answers again while the text is unchanged (a line's start, length
+        // and selection are asked for one after the other).
+        if (FCacheRevision == Doc()->revision() && FCacheBlock.isValid()) {
+            const int Start = WinStart(FCacheBlock);
+            if (Win >= Start && Win < Start + FCacheBlock.length() + 1)
+                return FCacheBlock.position() + std::min(Win - Start, FCacheBlock.length() - 1);
+        }
         int Lo = 0, Hi = Doc()->blockCount() - 1;
         while (Lo < Hi) {
             const int Mid = (Lo + Hi + 1) / 2;
@@ -433,8 +491,12 @@ private:
                 Hi = Mid - 1;
         }
         const QTextBlock B = Doc()->findBlockByNumber(Lo);
+        FCacheBlock = B;
+        FCacheRevision = Doc()->revision();
         return B.position() + std::min(Win - WinStart(B), B.length() - 1);
     }
+    mutable QTextBlock FCacheBlock;
+    mutable int FCacheRevision = -1;
 };
 
 } // namespace
@@ -539,12 +601,17 @@ void TEditCore::CreateNative(QWidget* Parent) {
         M->setAutoFillBackground(true);
         Widget = M;
         NewStore = std::make_unique<TMemoStore>(M);
+        // Qt moves its scroll bars without telling at times (the caret scrolled into view): the
+        // viewport's scrolling tells too.
+        QObject::connect(M, &QPlainTextEdit::updateRequest, M, [this](const QRect&, int DY) {
+            if (DY != 0 && OnScrollChange) Guarded(OnScrollChange);
+        });
         for (QScrollBar* Bar : {M->verticalScrollBar(), M->horizontalScrollBar()}) {
             QObject::connect(Bar, &QScrollBar::rangeChanged, M, [this] {
-                if (OnScrollChange) OnScrollChange();
+                if (OnScrollChange) Guarded(OnScrollChange);
             });
             QObject::connect(Bar, &QScrollBar::valueChanged, M, [this] {
-                if (OnScrollChange) OnScrollChange();
+                if (OnScrollChange) Guarded(OnScrollChange);
             });
         }
     } else {
@@ -699,10 +766,7 @@ void TEditCore::SetUpdating(bool Updating) {
 }
 
 void TEditCore::ScrollCaret() {
-    if (QPlainTextEdit* M = Memo())
-        M->ensureCursorVisible();
-    else if (QLineEdit* L = Line())
-        L->update();
+    Store->ScrollCaret();
 }
 
 bool TEditCore::InsertText(const String& Typed) {
@@ -747,6 +811,7 @@ bool TEditCore::InsertText(const String& Typed) {
 void TEditCore::PassKey(int QtKey, Qt::KeyboardModifiers Modifiers, const QString& Text) {
     auto* L = dynamic_cast<TNativeLink*>(Widget.data());
     if (!L) return;
+    Store->Flush();
     QKeyEvent E(QEvent::KeyPress, QtKey, Modifiers, Text);
     ++FUserAction;
     try {
@@ -763,7 +828,8 @@ void TEditCore::Copy() {
     int A, B;
     Store->GetSel(A, B);
     if (A == B) return;
-    Clipboard()->SetAsText(Store->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A)));
+    Clipboard()->SetAsText(
+        Store->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A)));
 }
 
 void TEditCore::Cut() {
@@ -887,6 +953,7 @@ bool TEditCore::HandleMessage(TMessage& M) {
         ApplyOptions();
         return true;
     case EM_GETFIRSTVISIBLELINE:
+        Store->Flush();
         M.Result = Memo() ? Memo()->cursorForPosition(QPoint(0, 0)).blockNumber() : 0;
         return true;
     case WM_CUT:
@@ -1046,6 +1113,7 @@ bool TEditCore::Mouse(const TMessage& M) {
     const QPointF Local(P.X - Area.Left, P.Y - Area.Top);
     const TPoint Screen = Owner->ClientToScreen(P);
     QMouseEvent E(Type, Local, QPointF(Screen.X, Screen.Y), Button, Buttons, Mods);
+    Store->Flush();
     ++FUserAction;
     try {
         if (auto* N = dynamic_cast<TNativeMemo*>(Widget.data()))
@@ -1067,8 +1135,10 @@ bool TEditCore::Wheel(int Delta, const TPoint& Screen, int Keys) {
     const int Before = Bar->value();
     const QPoint Global(Screen.X, Screen.Y);
     // Without Ctrl: Ctrl+wheel would zoom the widget's font.
+    Store->Flush();
     QWheelEvent E(QPointF(N->viewport()->mapFromGlobal(Global)), QPointF(Global), QPoint(), QPoint(0, Delta),
-                  Qt::NoButton, (Keys & MK_SHIFT) ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
+                  Qt::NoButton, (Keys & MK_SHIFT) ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase,
+                  false);
     N->PassViewport(&E);
     return Bar->value() != Before;
 }
@@ -1076,6 +1146,7 @@ bool TEditCore::Wheel(int Delta, const TPoint& Screen, int Keys) {
 void TEditCore::Scroll(bool Vertical, int Code, int TrackPos) {
     QPlainTextEdit* M = Memo();
     if (!M) return;
+    Store->Flush();
     QScrollBar* Bar = Vertical ? M->verticalScrollBar() : M->horizontalScrollBar();
     switch (Code) {
     case SB_LINEUP:
@@ -1119,9 +1190,11 @@ bool TEditCore::ScrollValues(bool Vertical, TScrollInfo& Info) const {
 
 // ---- TCustomEdit ----------------------------------------------------------------------------------
 
-TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner), FCore(std::make_unique<TEditCore>(this, false)) {
+TCustomEdit::TCustomEdit(TComponent* AOwner)
+    : TWinControl(AOwner), FCore(std::make_unique<TEditCore>(this, false)) {
     FCore->OnChange = [this] {
-        if (FCreating || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+        if (FCreating || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
+            return;
         Perform(CN_COMMAND, MAKEWPARAM(0, EN_CHANGE), static_cast<LPARAM>(WindowHandle()));
     };
     SetBounds(0, 0, 121, 21);
@@ -1239,7 +1312,8 @@ bool TCustomEdit::CanUndo() const {
 
 int TCustomEdit::SelStart() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return A;
 }
 
@@ -1249,7 +1323,8 @@ void TCustomEdit::SetSelStart(int Value) {
 
 int TCustomEdit::SelLength() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return B - A;
 }
 
@@ -1260,7 +1335,8 @@ void TCustomEdit::SetSelLength(int Value) {
 
 String TCustomEdit::SelText() const {
     int A = 0, B = 0;
-    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A), reinterpret_cast<LPARAM>(&B));
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A),
+                                            reinterpret_cast<LPARAM>(&B));
     return FCore->Text().substr(static_cast<std::size_t>(A), static_cast<std::size_t>(B - A));
 }
 
@@ -1309,7 +1385,7 @@ void TCustomEdit::Change() {
 }
 
 String TCustomEdit::GetText() const {
-    return FCore->Text();
+    return FInCreateParams ? String() : FCore->Text();
 }
 
 void TCustomEdit::SetTextValue(const String& Value) {
@@ -1322,7 +1398,16 @@ void TCustomEdit::Loaded() {
 }
 
 void TCustomEdit::CreateParams(TCreateParams& Params) {
-    TWinControl::CreateParams(Params);
+    // An edit's window has no title, and CreateParams runs at every paint of the frame: the
+    // whole text of a long memo is not built for it.
+    FInCreateParams = true;
+    try {
+        TWinControl::CreateParams(Params);
+    } catch (...) {
+        FInCreateParams = false;
+        throw;
+    }
+    FInCreateParams = false;
     if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -1444,7 +1529,8 @@ void TCustomEdit::WMMouseWheel(TWMMouseWheel& Message) {
 int TMemoStrings::GetCount() const {
     int N = static_cast<int>(FMemo->Perform(EM_GETLINECOUNT));
     // The empty line after a final line break is no line of its own.
-    if (N > 0 && FMemo->Perform(EM_LINELENGTH, static_cast<WPARAM>(FMemo->Perform(EM_LINEINDEX, N - 1))) == 0) --N;
+    if (N > 0 && FMemo->Perform(EM_LINELENGTH, static_cast<WPARAM>(FMemo->Perform(EM_LINEINDEX, N - 1))) == 0)
+        --N;
     return N;
 }
 
@@ -1510,17 +1596,20 @@ void TMemoStrings::SetUpdateState(bool Updating) {
 
 // ---- TCustomMemo ----------------------------------------------------------------------------------
 
-TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)) {
+TCustomMemo::TCustomMemo(TComponent* AOwner)
+    : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)) {
     TEditCore& C = Core();
     C.MultiLine = true;
     C.ResetStore();
     C.OnScrollChange = [this] {
         if (!HandleAllocated()) return;
         for (int Bar : {SB_HORZ, SB_VERT}) {
-            const bool Wanted = Bar == SB_VERT ? (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth)
-                                               : (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth);
+            const bool Wanted =
+                Bar == SB_VERT ? (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth)
+                               : (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth);
             TScrollInfo Info;
-            if (Wanted && Core().ScrollValues(Bar == SB_VERT, Info)) SetScrollInfo(WindowHandle(), Bar, Info, true);
+            if (Wanted && Core().ScrollValues(Bar == SB_VERT, Info))
+                SetScrollInfo(WindowHandle(), Bar, Info, true);
         }
     };
     SetBounds(0, 0, 185, 89);
@@ -1533,7 +1622,8 @@ TCustomMemo::~TCustomMemo() {
 
 void TCustomMemo::Published(TPublisher<TCustomMemo>& P) {
     P.Property(u"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines);
-    P.Property(u"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars).Default(StdCtrls::ssNone);
+    P.Property(u"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars)
+        .Default(StdCtrls::ssNone);
     P.Property(u"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap).Default(true);
     P.Property(u"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns).Default(true);
     P.Property(u"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs).Default(false);

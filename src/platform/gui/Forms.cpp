@@ -564,7 +564,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
     if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->Parent();
     // A control that goes is no longer the screen's active control either.
-    if (Removing && Screen && Control->ContainsControl(Screen->FActiveControl)) Screen->SetActiveControl(nullptr);
+    if (Removing && Screen && Control->ContainsControl(Screen->FActiveControl))
+        Screen->SetActiveControl(nullptr);
     if (Control->ContainsControl(FActiveControl)) {
         FActiveControl = nullptr;
         if (FActive && !Removing && HandleAllocated()) ::SetFocus(WindowHandle());

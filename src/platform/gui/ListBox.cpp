@@ -113,7 +113,8 @@ void TCustomListBox::Published(TPublisher<TCustomListBox>& P) {
     P.Property(u"BorderStyle", &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle)
         .Default(Controls::bsSingle);
     P.Property(u"Columns", &TCustomListBox::Columns, &TCustomListBox::SetColumns).Default(0);
-    P.Property(u"ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect).Default(true);
+    P.Property(u"ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect)
+        .Default(true);
     P.Property(u"IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight)
         .Default(false);
     P.Property(u"ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight);
@@ -217,7 +218,8 @@ void TCustomListBox::SetSelected(int Index, bool Value) {
 
 int TCustomListBox::SelCount() const {
     if (!FMultiSelect) return -1;
-    return static_cast<int>(std::count_if(FLines.begin(), FLines.end(), [](const TLine& L) { return L.Selected; }));
+    return static_cast<int>(
+        std::count_if(FLines.begin(), FLines.end(), [](const TLine& L) { return L.Selected; }));
 }
 
 void TCustomListBox::SelectAll() {
@@ -269,7 +271,7 @@ int TCustomListBox::StandardItemHeight() const {
 }
 
 int TCustomListBox::ItemHeight() const {
-    return FStyle == lbStandard ? StandardItemHeight() : FItemHeight;
+    return FStyle == lbStandard || FStyle == lbVirtual ? StandardItemHeight() : FItemHeight;
 }
 
 void TCustomListBox::SetItemHeight(int Value) {
@@ -542,12 +544,14 @@ void TCustomListBox::Paint() {
 }
 
 void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
-    if ((FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable) && OnDrawItem) {
+    if ((FStyle == lbOwnerDrawFixed || FStyle == lbOwnerDrawVariable || FStyle == lbVirtualOwnerDraw) &&
+        OnDrawItem) {
         OnDrawItem(this, Index, Rect, State);
         return;
     }
     Canvas()->FillRect(Rect);
-    if (Index >= 0 && Index < Count()) Canvas()->TextOut(Rect.Left + 2, Rect.Top, FLines[static_cast<std::size_t>(Index)].Text);
+    if (Index >= 0 && Index < Count())
+        Canvas()->TextOut(Rect.Left + 2, Rect.Top, FLines[static_cast<std::size_t>(Index)].Text);
 }
 
 void TCustomListBox::MeasureItem(int Index, int& Height) {
@@ -606,7 +610,8 @@ void TCustomListBox::UserSelect(int Index, TShiftState Shift, bool Toggle, bool 
     InvalidateItem(OldIndex);
     InvalidateItem(FItemIndex);
     MakeVisible(FItemIndex);
-    if (Changed || FromMouse) Perform(CN_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), static_cast<LPARAM>(WindowHandle()));
+    if (Changed || FromMouse)
+        Perform(CN_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), static_cast<LPARAM>(WindowHandle()));
 }
 
 void TCustomListBox::SelectionChanged() {

@@ -83,7 +83,8 @@ TBitmap* Dither(TColor A, TColor B) {
 // ---- Layout and painting --------------------------------------------------------------------------
 
 bool ScrollBarActive(const TScrollBarData& Data, bool WindowEnabled) {
-    return WindowEnabled && !Data.NoScrollDisabled && Data.DisabledArrows != ESB_DISABLE_BOTH && Data.CanScroll();
+    return WindowEnabled && !Data.NoScrollDisabled && Data.DisabledArrows != ESB_DISABLE_BOTH &&
+           Data.CanScroll();
 }
 
 TScrollBarPart TScrollBarLayout::PartAt(const TPoint& P) const {
@@ -121,7 +122,8 @@ TScrollBarLayout LayoutScrollBar(const TRect& B, bool Vertical, const TScrollBar
     const int Span = D.MaxPos() - D.Min;
     const int P = std::clamp(D.Tracking ? D.TrackPos : D.Pos, D.Min, D.MaxPos());
     const int Start = L.TrackStart() + (Span > 0 ? MulDiv(P - D.Min, TrackLen - ThumbLen, Span) : 0);
-    L.Thumb = Vertical ? Rect(B.Left, Start, B.Right, Start + ThumbLen) : Rect(Start, B.Top, Start + ThumbLen, B.Bottom);
+    L.Thumb = Vertical ? Rect(B.Left, Start, B.Right, Start + ThumbLen)
+                       : Rect(Start, B.Top, Start + ThumbLen, B.Bottom);
     return L;
 }
 
@@ -548,7 +550,8 @@ bool EnableScrollBar(HWND Wnd, int Bar, UINT Arrows) {
 
 // ---- TScrollBar -----------------------------------------------------------------------------------
 
-TScrollBar::TScrollBar(TComponent* AOwner) : TCustomControl(AOwner), FData(std::make_unique<TScrollBarData>()) {
+TScrollBar::TScrollBar(TComponent* AOwner)
+    : TCustomControl(AOwner), FData(std::make_unique<TScrollBarData>()) {
     FData->Visible = true;
     // A quick second press is a press.
     FControlStyle.Exclude(csDoubleClicks);

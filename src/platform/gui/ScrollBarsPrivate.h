@@ -55,7 +55,8 @@ TScrollBarLayout LayoutScrollBar(const TRect& Bounds, bool Vertical, const TScro
 // The position of a thumb whose leading edge is ThumbStart pixels into the track.
 int ScrollPosOfThumb(const TScrollBarLayout& Layout, const TScrollBarData& Data, int ThumbStart);
 // Classic look: arrow buttons, a dithered track, a raised thumb; disabled parts greyed.
-void PaintScrollBar(TCanvas* Canvas, const TScrollBarLayout& Layout, const TScrollBarData& Data, bool Enabled);
+void PaintScrollBar(TCanvas* Canvas, const TScrollBarLayout& Layout, const TScrollBarData& Data,
+                    bool Enabled);
 
 // Follows the mouse on a bar from a button press to its release: sends the scroll codes, repeats
 // arrows and pages while held, drags the thumb (TrackPos).

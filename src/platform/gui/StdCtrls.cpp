@@ -146,7 +146,8 @@ void TCustomLabel::AdjustBounds() {
     // An empty caption keeps the height of a line.
     if (Text.empty() || (FShowAccelChar && Text == u"&")) Text += u' ';
     TRect R = Rect(0, 0, FWordWrap ? Width() : 0, 0);
-    DrawText(C, Text, R, (TextFlags() & ~(DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) | DT_CALCRECT);
+    DrawText(C, Text, R,
+             (TextFlags() & ~(DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) | DT_CALCRECT);
     int X = Left();
     if (FAlignment == taRightJustify) X += Width() - R.Right;
     SetBounds(X, Top(), R.Right, R.Bottom);
@@ -167,7 +168,8 @@ void TCustomLabel::Paint() {
     if (FLayout != tlTop) {
         TRect Calc = Client;
         DrawText(C, Caption(), Calc, Flags | DT_CALCRECT);
-        const int Offset = FLayout == tlBottom ? Client.Height() - Calc.Height() : (Client.Height() - Calc.Height()) / 2;
+        const int Offset =
+            FLayout == tlBottom ? Client.Height() - Calc.Height() : (Client.Height() - Calc.Height()) / 2;
         OffsetRect(R, 0, Offset);
     }
     if (!Enabled()) {
@@ -184,8 +186,8 @@ void TCustomLabel::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case CM_DIALOGCHAR:
         // The mnemonic focuses the control the label names.
-        if (FFocusControl && Enabled() && FShowAccelChar && IsAccel(static_cast<Word>(Message.WParam), Caption()) &&
-            FFocusControl->CanFocus()) {
+        if (FFocusControl && Enabled() && FShowAccelChar &&
+            IsAccel(static_cast<Word>(Message.WParam), Caption()) && FFocusControl->CanFocus()) {
             FFocusControl->SetFocus();
             Message.Result = 1;
         }
@@ -339,6 +341,33 @@ void TButtonControl::Dispatch(TMessage& Message) {
     case WM_SETFOCUS:
         TCustomControl::Dispatch(Message);
         Invalidate();
+        return;
+    case BM_GETCHECK:
+        if (auto* C = dynamic_cast<TCustomCheckBox*>(this))
+            Message.Result = C->State() == cbGrayed    ? BST_INDETERMINATE
+                             : C->State() == cbChecked ? BST_CHECKED
+                                                       : BST_UNCHECKED;
+        else
+            Message.Result = GetChecked() ? BST_CHECKED : BST_UNCHECKED;
+        return;
+    case BM_SETCHECK:
+        ++FClicksDisabled;
+        try {
+            if (auto* C = dynamic_cast<TCustomCheckBox*>(this))
+                C->SetState(Message.WParam == BST_INDETERMINATE ? cbGrayed
+                            : Message.WParam == BST_CHECKED     ? cbChecked
+                                                                : cbUnchecked);
+            else
+                SetChecked(Message.WParam == BST_CHECKED);
+        } catch (...) {
+            --FClicksDisabled;
+            throw;
+        }
+        --FClicksDisabled;
+        Message.Result = 0;
+        return;
+    case BM_CLICK:
+        if (Enabled()) Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), static_cast<LPARAM>(WindowHandle()));
         return;
     default:
         TCustomControl::Dispatch(Message);
@@ -561,8 +590,10 @@ TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
 }
 
 void TCustomCheckBox::Published(TPublisher<TCustomCheckBox>& P) {
-    P.Property(u"Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment).Default(taRightJustify);
-    P.Property(u"AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed).Default(false);
+    P.Property(u"Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment)
+        .Default(taRightJustify);
+    P.Property(u"AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed)
+        .Default(false);
     P.Property(u"Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked).Default(false);
     P.Property(u"State", &TCustomCheckBox::State, &TCustomCheckBox::SetState).Default(cbUnchecked);
 }
@@ -897,8 +928,8 @@ void TCustomRadioGroup::ArrangeButtons() {
     const int ButtonHeight = std::max(0, (Height() - TopMargin - 5) / PerColumn);
     for (int I = 0; I < Count; ++I)
         FButtons[static_cast<std::size_t>(I)]->SetBounds((I / PerColumn) * ButtonWidth + 8,
-                                                         (I % PerColumn) * ButtonHeight + TopMargin, ButtonWidth,
-                                                         ButtonHeight);
+                                                         (I % PerColumn) * ButtonHeight + TopMargin,
+                                                         ButtonWidth, ButtonHeight);
 }
 
 void TCustomRadioGroup::Loaded() {
@@ -928,14 +959,14 @@ void TCustomRadioGroup::CMFontChanged(TMessage& Message) {
 
 void RegisterStdCtrlsClasses() {
     for (TClass C :
-         {TCustomLabel::StaticClass(), TLabel::StaticClass(), TCustomEdit::StaticClass(), TEdit::StaticClass(),
-          TMemoStrings::StaticClass(), TCustomMemo::StaticClass(), TMemo::StaticClass(),
-          TButtonControl::StaticClass(), TButton::StaticClass(), TCustomCheckBox::StaticClass(),
-          TCheckBox::StaticClass(), TRadioButton::StaticClass(), TCustomGroupBox::StaticClass(),
-          TGroupBox::StaticClass(), TCustomRadioGroup::StaticClass(), TRadioGroup::StaticClass(),
-          TGroupButton::StaticClass(), TListBoxStrings::StaticClass(), TCustomListBox::StaticClass(),
-          TListBox::StaticClass(), TCustomComboBox::StaticClass(), TComboBox::StaticClass(),
-          TScrollBar::StaticClass(), TButtonActionLink::StaticClass()})
+         {TCustomLabel::StaticClass(),    TLabel::StaticClass(),         TCustomEdit::StaticClass(),
+          TEdit::StaticClass(),           TMemoStrings::StaticClass(),   TCustomMemo::StaticClass(),
+          TMemo::StaticClass(),           TButtonControl::StaticClass(), TButton::StaticClass(),
+          TCustomCheckBox::StaticClass(), TCheckBox::StaticClass(),      TRadioButton::StaticClass(),
+          TCustomGroupBox::StaticClass(), TGroupBox::StaticClass(),      TCustomRadioGroup::StaticClass(),
+          TRadioGroup::StaticClass(),     TGroupButton::StaticClass(),   TListBoxStrings::StaticClass(),
+          TCustomListBox::StaticClass(),  TListBox::StaticClass(),       TCustomComboBox::StaticClass(),
+          TComboBox::StaticClass(),       TScrollBar::StaticClass(),     TButtonActionLink::StaticClass()})
         RegisterClass(C);
     RegisterComboBoxParts();
     RegisterButtonsClasses();

@@ -43,9 +43,12 @@ DECLARE_ENUM(TScrollStyle, Byte, ssNone, ssHorizontal, ssVertical, ssBoth)
 }
 using StdCtrls::TScrollStyle;
 DECLARE_ENUM(TCheckBoxState, Byte, cbUnchecked, cbChecked, cbGrayed)
+// The virtual styles (items from OnData) are not supported: they show as lbStandard and
+// lbOwnerDrawFixed.
 DECLARE_ENUM(TListBoxStyle, Byte, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual,
              lbVirtualOwnerDraw)
-DECLARE_ENUM(TComboBoxStyle, Byte, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+DECLARE_ENUM(TComboBoxStyle, Byte, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
+             csOwnerDrawVariable)
 DECLARE_ENUM(TScrollBarKind, Byte, sbHorizontal, sbVertical)
 // The SB_* codes in order.
 DECLARE_ENUM(TScrollCode, Byte, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop,
@@ -79,7 +82,8 @@ enum : UINT {
     EM_SETREADONLY = 0x00CF,
     EM_GETLIMITTEXT = 0x00D5,
     EM_SETLIMITTEXT = EM_LIMITTEXT,
-    // Buttons.
+    // Buttons: the check state (BST_*); BM_SETCHECK fires no OnClick; BM_CLICK clicks as the
+    // user does.
     BM_GETCHECK = 0x00F0,
     BM_SETCHECK = 0x00F1,
     BM_CLICK = 0x00F5,
@@ -110,19 +114,14 @@ enum : UINT {
 // Notification codes (CN_COMMAND: high word of WParam).
 enum : Word {
     BN_CLICKED = 0,
-    EN_SETFOCUS = 0x0100,
-    EN_KILLFOCUS = 0x0200,
     EN_CHANGE = 0x0300,
-    EN_MAXTEXT = 0x0501,
+    EN_MAXTEXT = 0x0501, // typing or pasting met MaxLength
     LBN_SELCHANGE = 1,
     LBN_DBLCLK = 2,
     CBN_SELCHANGE = 1,
-    CBN_DBLCLK = 2,
     CBN_EDITCHANGE = 5,
     CBN_DROPDOWN = 7,
     CBN_CLOSEUP = 8,
-    CBN_SELENDOK = 9,
-    CBN_SELENDCANCEL = 10,
 };
 
 enum : int {
@@ -199,8 +198,10 @@ public:
 // ---- Edit and memo --------------------------------------------------------------------------------
 
 // A single-line text editor. The text changes tell the control EN_CHANGE (CN_COMMAND), which
-// fires OnChange, except while the form is being built. Modified is set by the user's edits
-// (typing, pasting, cutting, undoing), cleared by setting the text.
+// fires OnChange, except while the form is being built (while the window exists an exception of
+// OnChange goes to the application's exception handling, as the text widget tells the change).
+// Modified is set by the user's edits (typing, pasting, cutting, undoing), cleared by setting
+// the text.
 class TCustomEdit : public TWinControl {
     DECLARE_CLASS(TCustomEdit, TWinControl)
 public:
@@ -292,6 +293,7 @@ private:
     bool FAutoSelect = true;
     TBorderStyle FBorderStyle = Controls::bsSingle;
     bool FCreating = false;
+    bool FInCreateParams = false;
 
     static void Published(TPublisher<TCustomEdit>& P);
 };

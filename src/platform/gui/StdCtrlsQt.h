@@ -97,6 +97,10 @@ public:
     virtual bool CanUndo() const = 0;
     virtual void Undo() = 0;
     virtual void EmptyUndo() = 0;
+    // Hands a selection kept for later to the widget now.
+    virtual void Flush() {}
+    // Scrolls the caret into view.
+    virtual void ScrollCaret() {}
     // Fired after every change of the text.
     std::function<void()> Changed;
 };

@@ -105,6 +105,21 @@ TEST_P(ButtonInput, ComesThroughWindowProcAndClicks) {
 INSTANTIATE_TEST_SUITE_P(Buttons, ButtonInput, ::testing::ValuesIn(ButtonCases),
                          [](const auto& I) { return std::string(I.param.Name); });
 
+TEST(Buttons, CheckStateMessages) {
+    TCheckBox Box(nullptr);
+    Box.SetAllowGrayed(true);
+    int Clicks = 0;
+    Box.OnClick = [&](TObject*) { ++Clicks; };
+    Box.Perform(BM_SETCHECK, BST_INDETERMINATE);
+    EXPECT_EQ(Box.State(), cbGrayed);
+    EXPECT_EQ(Box.Perform(BM_GETCHECK), BST_INDETERMINATE);
+    EXPECT_EQ(Clicks, 0);
+    // BM_CLICK is the user's click: grayed goes to checked.
+    Box.Perform(BM_CLICK);
+    EXPECT_EQ(Box.Perform(BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Clicks, 1);
+}
+
 TEST_F(TFormFixture, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
     auto* Edit = new TEdit(Form);
     Edit->SetParent(Form);

@@ -8,8 +8,8 @@ namespace {
 // The window the list drops down in, while it shows.
 TWinControl* DropDownWindow() {
     for (QWidget* W : QApplication::topLevelWidgets())
-        if (auto* Q = dynamic_cast<TQtWindow*>(W); Q && Q->isVisible() && Q->Owner() &&
-                                                  Q->Owner()->Control->ClassName() == u"TComboPopup")
+        if (auto* Q = dynamic_cast<TQtWindow*>(W);
+            Q && Q->isVisible() && Q->Owner() && Q->Owner()->Control->ClassName() == u"TComboPopup")
             return Q->Owner()->Control;
     return nullptr;
 }

@@ -19,8 +19,8 @@ struct TEditKeyCase {
     const char* Name;
     const char16_t* Start;
     std::function<void(TEdit*)> Setup;
-    QString Typed;                 // typed first
-    std::vector<TKeyStroke> Keys;  // then pressed
+    QString Typed;                // typed first
+    std::vector<TKeyStroke> Keys; // then pressed
     const char16_t* Expected;
     int Changes; // OnChange calls
 };
@@ -74,7 +74,13 @@ const TEditKeyCase EditKeyCases[] = {
      {Left, Left, {Qt::Key_Left, Qt::ShiftModifier}, {Qt::Key_X, Qt::ShiftModifier, "X"}},
      u"aXcd",
      1},
-    {"CtrlASelectsAll", u"hello", nullptr, "", {{Qt::Key_A, Qt::ControlModifier, "\x01"}, {Qt::Key_Z, {}, "z"}}, u"z", 1},
+    {"CtrlASelectsAll",
+     u"hello",
+     nullptr,
+     "",
+     {{Qt::Key_A, Qt::ControlModifier, "\x01"}, {Qt::Key_Z, {}, "z"}},
+     u"z",
+     1},
     {"MaxLength", u"", [](TEdit* E) { E->SetMaxLength(3); }, "abcd", {}, u"abc", 3},
     {"UpperCase", u"", [](TEdit* E) { E->SetCharCase(ecUpperCase); }, "ab", {}, u"AB", 2},
     {"NumbersOnly", u"", [](TEdit* E) { E->SetNumbersOnly(true); }, "1a2", {}, u"12", 2},
@@ -192,6 +198,21 @@ TEST_F(TFormFixture, EditMouseAndInputMethod) {
     QApplication::sendEvent(KeyWidget(Edit), &Commit);
     EXPECT_EQ(U8(Edit->Text()), "one two three \xC3\xA9t\xC3\xA9");
     EXPECT_EQ(Log.Of(WM_CHAR).size(), 4u);
+}
+
+TEST_F(TFormFixture, AnExceptionOfOnChangeGoesToTheApplication) {
+    std::vector<String> Shown;
+    Application->OnException = [&](TObject*, Exception* E) { Shown.push_back(E->Message()); };
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Edit->OnChange = [](TObject*) { throw Exception(u"not now"); };
+    Form->Show();
+    Edit->SetFocus();
+    TypeText(Edit, "ab");
+    Application->OnException = nullptr;
+    // Qt never saw it; the text and the program went on.
+    EXPECT_EQ(Shown, (std::vector<String>{u"not now", u"not now"}));
+    EXPECT_EQ(U8(Edit->Text()), "ab");
 }
 
 // ---- Memo lines ---------------------------------------------------------------------------------
@@ -320,6 +341,11 @@ TEST_F(TFormFixture, MemoScrollBarsFollowTheText) {
     Click(Memo, {Memo->ClientWidth() + 8, Memo->ClientHeight() - 5});
     EXPECT_EQ(GetScrollPos(Wnd, SB_VERT), 1);
     EXPECT_EQ(Memo->Perform(EM_GETFIRSTVISIBLELINE), 1);
+    // The caret moved by keys takes the bar along.
+    Memo->SetFocus();
+    PressKey(Memo, Qt::Key_End, Qt::ControlModifier);
+    Pump();
+    EXPECT_GT(GetScrollPos(Wnd, SB_VERT), 50);
     TTempFolder Folder;
     SaveGrab(Memo, Folder, "memo.png");
 }

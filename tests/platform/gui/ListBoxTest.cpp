@@ -167,7 +167,8 @@ TEST_F(TFormFixture, OwnerDrawnItemsArePaintedByOnDrawItem) {
         const TRect R = L->ItemRect(I);
         EXPECT_EQ(R, Bounds(0, I * 20, L->ClientWidth(), 20));
         const TColor Want = I == 1 ? clHighlight : Colors[I];
-        EXPECT_EQ(PixelAt(Image, 2 + R.Right - 4, 2 + R.Top + 10), static_cast<TColor>(ColorToRGB(Want))) << I;
+        EXPECT_EQ(PixelAt(Image, 2 + R.Right - 4, 2 + R.Top + 10), static_cast<TColor>(ColorToRGB(Want)))
+            << I;
     }
     ASSERT_FALSE(Drawn.empty());
     bool SawFocused = false;
@@ -214,8 +215,8 @@ TEST_F(TFormFixture, ListBoxScrollBarAndGeometry) {
     EXPECT_EQ(L->TopIndex(), 50 - Visible);
     // The wheel scrolls.
     const int Top = L->TopIndex();
-    QWheelEvent Wheel(QPointF(20, 20), QPointF(WindowOf(L)->mapToGlobal(QPoint(20, 20))), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent Wheel(QPointF(20, 20), QPointF(WindowOf(L)->mapToGlobal(QPoint(20, 20))), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(WindowOf(L), &Wheel);
     EXPECT_EQ(L->TopIndex(), Top - 3);
 }

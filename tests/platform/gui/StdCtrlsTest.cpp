@@ -3,8 +3,6 @@
 
 #include "platform/gui/Buttons.h"
 
-
-
 TEST_F(TFormFixture, AFormOfEveryStandardControlShowsThem) {
     Form->SetBounds(10, 10, 520, 360);
     Form->SetColor(clBtnFace);
@@ -129,7 +127,8 @@ TEST(StdCtrls, ClassesAreRegisteredWithTheirPublishedProperties) {
         {u"TGroupBox", {u"Caption"}},
         {u"TRadioGroup", {u"Items", u"ItemIndex", u"Columns"}},
         {u"TComboBox", {u"Style", u"Items", u"ItemIndex", u"Text", u"Sorted", u"DropDownCount", u"OnSelect"}},
-        {u"TListBox", {u"Items", u"ItemIndex", u"MultiSelect", u"Sorted", u"Style", u"ItemHeight", u"Columns"}},
+        {u"TListBox",
+         {u"Items", u"ItemIndex", u"MultiSelect", u"Sorted", u"Style", u"ItemHeight", u"Columns"}},
         {u"TScrollBar", {u"Kind", u"Min", u"Max", u"Position", u"PageSize", u"SmallChange", u"OnScroll"}},
     };
     for (const TCase& C : Cases) {
