@@ -274,17 +274,9 @@ TBasicAction* TButtonControl::Action() const {
 }
 
 void TButtonControl::SetAction(TBasicAction* Value) {
-    TBasicAction* Old = Action();
-    if (Value == Old) return;
-    if (Old) Old->RemoveFreeNotification(this);
-    if (!Value) {
-        FActionLink.reset();
-        return;
-    }
-    if (!FActionLink) FActionLink = std::make_unique<TButtonActionLink>(this);
-    FActionLink->SetAction(Value);
-    ActionChange(Value, ComponentState().Contains(csLoading));
-    Value->FreeNotification(this);
+    LinkClientToAction(this, FActionLink, Value, [this](TBasicAction* A) {
+        ActionChange(A, ComponentState().Contains(csLoading));
+    });
 }
 
 void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
