@@ -4,6 +4,9 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
+#include "editor/CodeEditTypes.h"
+#include "platform/gui/Clipboard.h"
+#include "platform/gui/Graphics.h"
 
 #include <algorithm>
 #include <climits>
@@ -289,4 +292,46 @@ String AnsiToWideText(const AnsiString& Bytes, Cardinal CodePage) {
 bool IsSystemCodePageChar(Char Ch) {
     const TBytes Bytes = TEncoding::ANSI()->GetBytes(String(1, Ch));
     return TEncoding::ANSI()->GetString(Bytes) == String(1, Ch);
+}
+
+// ---- Measuring and drawing on a canvas ----
+
+TSize MeasureText(TCanvas* Canvas, const String& Text, int Count) {
+    return Canvas->TextExtent(Text.substr(0, static_cast<size_t>(ClampInt(Count, 0, Length(Text)))));
+}
+
+TSize MeasureTextOnCanvas(TCanvas* Canvas, const String& Text) {
+    return Canvas->TextExtent(Text);
+}
+
+int TextWidthOnCanvas(TCanvas* Canvas, const String& Text) {
+    return Canvas->TextExtent(Text).cx;
+}
+
+int TextHeightOnCanvas(TCanvas* Canvas, const String& Text) {
+    return Canvas->TextExtent(Text).cy;
+}
+
+void DrawTextAt(TCanvas* Canvas, int X, int Y, const String& Text) {
+    Canvas->TextOut(X, Y, Text);
+}
+
+void DrawTextInRect(TCanvas* Canvas, const TRect& Rect, int X, int Y, const String& Text) {
+    Canvas->TextRect(Rect, X, Y, Text);
+}
+
+// ---- Plain text on the clipboard ----
+
+bool ClipboardHasText() {
+    return Clipboard()->HasFormat(CF_UNICODETEXT) || Clipboard()->HasFormat(CF_TEXT);
+}
+
+String ReadClipboardText() {
+    return ClipboardHasText() ? Clipboard()->AsText() : String();
+}
+
+void WriteClipboardText(const String& Text) {
+    if (Text.empty())
+        return;
+    Clipboard()->SetAsText(Text);
 }

@@ -6,6 +6,7 @@
 // Measuring and drawing text on a canvas and plain text on the clipboard belong here as well;
 // they follow when the GUI layer offers its canvas and clipboard.
 
+#include "platform/base/Geometry.h"
 #include "platform/base/Types.h"
 
 #include <functional>
@@ -101,3 +102,26 @@ Cardinal CodePageOfLocale(Cardinal LocaleId);
 String AnsiToWideText(const AnsiString& Bytes, Cardinal CodePage);
 // Whether Ch has a byte of its own in the 8-bit code page.
 bool IsSystemCodePageChar(Char Ch);
+
+// ---- Measuring and drawing on a canvas ----
+
+class TCanvas;
+
+// Width and height of the first Count characters of Text in the canvas's font.
+TSize MeasureText(TCanvas* Canvas, const String& Text, int Count);
+TSize MeasureTextOnCanvas(TCanvas* Canvas, const String& Text);
+int TextWidthOnCanvas(TCanvas* Canvas, const String& Text);
+int TextHeightOnCanvas(TCanvas* Canvas, const String& Text);
+// Draws at (X, Y) with the canvas's text flags; the pen position moves to the end of the text.
+void DrawTextAt(TCanvas* Canvas, int X, int Y, const String& Text);
+// Draws clipped to Rect, filling Rect with the brush colour unless the brush is clear.
+void DrawTextInRect(TCanvas* Canvas, const TRect& Rect, int X, int Y, const String& Text);
+
+// ---- Plain text on the clipboard ----
+
+// True when the clipboard offers text (UTF-16 or 8-bit).
+bool ClipboardHasText();
+// The clipboard's text; empty when it offers none.
+String ReadClipboardText();
+// Puts Text on the clipboard as its only content; an empty text does nothing.
+void WriteClipboardText(const String& Text);

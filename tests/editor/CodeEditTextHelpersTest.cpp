@@ -1,4 +1,5 @@
 #include "editor/CodeEditTextHelpers.h"
+#include "platform/gui/Graphics.h"
 
 #include "platform/base/Exceptions.h"
 #include "platform/base/Strings.h"
@@ -268,4 +269,37 @@ TEST(TextHelpers, EightBitText) {
     EXPECT_TRUE(IsSystemCodePageChar(u'?'));
     EXPECT_FALSE(IsSystemCodePageChar(u'Ω'));
     EXPECT_FALSE(IsSystemCodePageChar(Char(0xD800)));
+}
+
+TEST(TextHelpers, MeasureAndDrawOnACanvas) {
+    TBitmap Bmp;
+    Bmp.SetSize(200, 40);
+    TCanvas* C = Bmp.Canvas();
+    C->Font()->SetName(u"Courier New");
+    C->Font()->SetSize(10);
+    C->Brush()->SetColor(clWhite);
+    C->FillRect(Rect(0, 0, 200, 40));
+    const int W = TextWidthOnCanvas(C, u"abc");
+    EXPECT_EQ(W, 3 * TextWidthOnCanvas(C, u"a"));  // a monospace font
+    EXPECT_EQ(MeasureText(C, u"abcdef", 3).cx, W);
+    EXPECT_EQ(MeasureText(C, u"ab", 10).cx, TextWidthOnCanvas(C, u"ab"));  // Count past the end
+    EXPECT_EQ(MeasureTextOnCanvas(C, u"abc").cy, TextHeightOnCanvas(C, u"abc"));
+
+    C->Font()->SetColor(clBlack);
+    DrawTextAt(C, 5, 2, u"abc");
+    EXPECT_EQ(C->PenPos(), Point(5 + W, 2));
+
+    // In a rectangle: filled with the brush, nothing drawn outside it.
+    C->Brush()->SetColor(clRed);
+    DrawTextInRect(C, Rect(100, 0, 120, 20), 100, 0, u"WWWWWW");
+    EXPECT_EQ(C->Pixels(119, 19), clRed);
+    EXPECT_EQ(C->Pixels(121, 5), clWhite);
+}
+
+TEST(TextHelpers, PlainTextOnTheClipboard) {
+    WriteClipboardText(u"void setup() {}\n\u00e4");
+    EXPECT_TRUE(ClipboardHasText());
+    EXPECT_EQ(ReadClipboardText(), u"void setup() {}\n\u00e4");
+    WriteClipboardText(u"");  // does nothing
+    EXPECT_EQ(ReadClipboardText(), u"void setup() {}\n\u00e4");
 }

@@ -285,6 +285,26 @@ private:
 
 // ---- What the application calls ---------------------------------------------------------------
 
+// Points a client's action link at Value: the link is made on first use (TLink(Client)) and
+// dropped with no action; the client takes the new action's properties through ActionChanged
+// and hears when the action is freed. Menu items, buttons and tool buttons share it.
+template <class TLink, class TClient, class TChanged>
+void LinkClientToAction(TClient* Client, std::unique_ptr<TLink>& Link, TBasicAction* Value,
+                        TChanged ActionChanged) {
+    TBasicAction* Old = Link ? Link->Action() : nullptr;
+    if (Value == Old) return;
+    if (Old) Old->RemoveFreeNotification(Client);
+    if (!Value) {
+        Link.reset();
+        return;
+    }
+    if (!Link) Link = std::make_unique<TLink>(Client);
+    Link->SetAction(Value);
+    ActionChanged(Value);
+    Value->FreeNotification(Client);
+}
+
+
 // The idle-time update: every action of every action list that is not suspended runs its
 // update (OnUpdate), in the order the actions were created.
 void IdleUpdateActions();

@@ -7,6 +7,7 @@
 #include "platform/gui/Menus.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
+#include "platform/gui/ScrollBarsPrivate.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -1614,7 +1615,9 @@ TRect TWinControl::NonClientMargins() const {
         M += 2;
     else if (Params.Style & WS_BORDER)
         M += 1;
-    return {M, M, M, M};
+    // The window's scroll bars lie inside the border.
+    const TPoint Bars = WindowScrollBarSpace(this, Params.Style);
+    return {M, M, M + Bars.X, M + Bars.Y};
 }
 
 TRect TWinControl::GetClientRect() const {
@@ -1981,7 +1984,13 @@ void TWinControl::WMSetCursor(TWMSetCursor& Message) {
 
 void TWinControl::WMNCHitTest(TWMNCHitTest& Message) {
     const TPoint P = ScreenToClient(Message.Pos());
-    Message.Result = PtInRect(GetClientRect(), P) ? HTCLIENT : HTBORDER;
+    if (PtInRect(GetClientRect(), P)) {
+        Message.Result = HTCLIENT;
+        return;
+    }
+    const TRect& M = Margins();
+    const int Bar = FWindow ? WindowScrollBarHitTest(this, {P.X + M.Left, P.Y + M.Top}) : HTNOWHERE;
+    Message.Result = Bar != HTNOWHERE ? Bar : HTBORDER;
 }
 
 void TWinControl::WMContextMenu(TWMContextMenu& Message) {
@@ -2109,6 +2118,9 @@ void TWinControl::WMNCPaint(TMessage&) {
         P.setPen(QtColor(clWindowFrame));
         P.drawRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1);
     }
+    // The window's scroll bars inside the frame (their own painter on the picture).
+    P.end();
+    PaintWindowScrollBars(this);
 }
 
 void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y) {
@@ -2222,6 +2234,13 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         break;
     case WM_NCHITTEST:
         Message.Result = HTCLIENT;
+        break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        // The window's scroll bars follow the mouse from here to the button's release.
+        if (Message.WParam == HTVSCROLL || Message.WParam == HTHSCROLL)
+            StartWindowScrollBarTracking(this, static_cast<int>(Message.WParam),
+                                         {GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         break;
     case WM_CLOSE:
         break;

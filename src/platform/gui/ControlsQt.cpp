@@ -4,6 +4,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
+#include "platform/gui/ScrollBarsPrivate.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -116,6 +117,12 @@ void TWindowPrivate::LayoutMenuBar() {
 QWidget* WidgetOfHandle(HWND Wnd) {
     TWinControl* C = FindControl(Wnd);
     return C && C->WindowPrivate() ? C->WindowPrivate()->Widget.data() : nullptr;
+}
+
+bool IsLayerWidget(QWidget* Widget) {
+    for (QWidget* W = Widget; W; W = W->parentWidget())
+        if (dynamic_cast<TQtWindow*>(W)) return true;
+    return false;
 }
 
 TQtWindow* WindowOf(const TWinControl* Control) {
@@ -279,6 +286,7 @@ Word VirtualKeyOf(int QtKey, Qt::KeyboardModifiers Modifiers) {
 // ---- Cursors --------------------------------------------------------------------------------------
 
 Qt::CursorShape ShapeOfCursor(TCursor Cursor) {
+    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor));  // aliases in the table
     switch (Cursor) {
     case crNone:
         return Qt::BlankCursor;
@@ -415,7 +423,7 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
     case QEvent::FocusOut: {
         auto* F = static_cast<QFocusEvent*>(Event);
         if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
-            !dynamic_cast<TQtWindow*>(QApplication::focusWidget()))
+            !IsLayerWidget(QApplication::focusWidget()))
             ::SetFocus(0);
         return true;
     }
@@ -523,6 +531,12 @@ void TQtWindow::MouseEvent(QEvent* Event) {
             SendMessage(Wnd, WM_MOUSEHWHEEL, MAKEWPARAM(Keys, Delta.x()), PointToLParam(Screen));
         return;
     }
+
+    // A window scroll bar held down follows the mouse until the button's release.
+    if (WindowScrollBarTracking() && Event->type() != QEvent::MouseButtonPress &&
+        Event->type() != QEvent::MouseButtonDblClick &&
+        WindowScrollBarMouse(Event->type() == QEvent::MouseMove ? 0 : 1, Screen))
+        return;
 
     if (DragInProgress()) {
         if (Event->type() == QEvent::MouseMove)

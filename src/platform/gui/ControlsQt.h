@@ -15,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class TQtWindow;
@@ -46,6 +47,8 @@ struct TWindowPrivate {
     TRect Margins;                              // non-client thickness: Left, Top, Right, Bottom
     bool UpdatingFromWidget = false;
     QPointer<QWidget> MenuBar; // a form's menu bar, at the top of the non-client area
+    // The window's own scroll bars (ScrollBars.cpp); made with the first use.
+    std::shared_ptr<struct TWindowScrollBars> ScrollBars;
 
     // The client area inside the window.
     QRect ClientArea() const;
@@ -59,6 +62,9 @@ struct TWindowPrivate {
     // what they uncovered.
     void Scroll(int DX, int DY, const QRect& Area, const QRect& Clip);
     void LayoutMenuBar();
+    // A scroll bar was shown or hidden: the client area is measured again, the frame repainted,
+    // the children realigned, and the window gets WM_SIZE.
+    void ScrollBarsChanged();
 };
 
 class TQtWindow : public QWidget {
@@ -79,6 +85,10 @@ private:
     void MouseEvent(QEvent* Event);
     void KeyEvent(QEvent* Event);
 };
+
+// Whether a widget is one of the layer's: a window, or a widget inside one (the native text
+// widgets of edits).
+bool IsLayerWidget(QWidget* Widget);
 
 // The widget of a handle (null for an unknown handle or a hidden window).
 QWidget* WidgetOfHandle(HWND Wnd);

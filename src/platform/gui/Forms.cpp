@@ -563,6 +563,9 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
     if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->Parent();
+    // A control that goes is no longer the screen's active control either.
+    if (Removing && Screen && Control->ContainsControl(Screen->FActiveControl))
+        Screen->SetActiveControl(nullptr);
     if (Control->ContainsControl(FActiveControl)) {
         FActiveControl = nullptr;
         if (FActive && !Removing && HandleAllocated()) ::SetFocus(WindowHandle());
@@ -1063,6 +1066,18 @@ void TScreen::SetCursor(TCursor Value) {
     }
 }
 
+HCURSOR TScreen::Cursors(int Index) const {
+    auto It = FCursorTable.find(Index);
+    return It == FCursorTable.end() ? static_cast<HCURSOR>(Index) : It->second;
+}
+
+void TScreen::SetCursors(int Index, HCURSOR Handle) {
+    if (Handle == static_cast<HCURSOR>(Index))
+        FCursorTable.erase(Index);
+    else
+        FCursorTable[Index] = Handle;
+}
+
 TCustomForm* TScreen::Forms(int Index) const {
     if (Index < 0 || Index >= FormCount())
         throw EListError(u"List index out of bounds (" + IntToStr(Index) + u")");
@@ -1101,6 +1116,16 @@ int TScreen::Width() const {
     if (!qApp) return 1024;
     QScreen* S = QGuiApplication::primaryScreen();
     return S ? S->geometry().width() : 1024;
+}
+
+int TScreen::DesktopWidth() const {
+    QScreen* S = qApp ? QGuiApplication::primaryScreen() : nullptr;
+    return S ? S->virtualGeometry().width() : Width();
+}
+
+int TScreen::DesktopHeight() const {
+    QScreen* S = qApp ? QGuiApplication::primaryScreen() : nullptr;
+    return S ? S->virtualGeometry().height() : Height();
 }
 
 int TScreen::Height() const {

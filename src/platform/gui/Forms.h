@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <map>
 #include <vector>
 
 class TMainMenu;
@@ -383,8 +384,10 @@ public:
     // shows everywhere.
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
-    // The cursor handle of a cursor number (for SetCursor).
-    HCURSOR Cursors(int Index) const { return Index; }
+    // The cursor table: a cursor number's handle. A number shows as the standard cursor of its
+    // handle, so an entry set to another cursor's handle is an alias of that cursor.
+    HCURSOR Cursors(int Index) const;
+    void SetCursors(int Index, HCURSOR Handle);
 
     int FormCount() const { return static_cast<int>(FForms.size()); }
     TCustomForm* Forms(int Index) const;
@@ -398,8 +401,9 @@ public:
     // The primary screen (1024 x 768 without a GUI application).
     int Width() const;
     int Height() const;
-    int DesktopWidth() const { return Width(); }
-    int DesktopHeight() const { return Height(); }
+    // The whole desktop: every monitor together.
+    int DesktopWidth() const;
+    int DesktopHeight() const;
     TRect WorkAreaRect() const;
     int WorkAreaWidth() const { return WorkAreaRect().Width(); }
     int WorkAreaHeight() const { return WorkAreaRect().Height(); }
@@ -417,6 +421,7 @@ public:
 private:
     friend class TCustomForm;
     friend class TApplication;
+    std::map<int, HCURSOR> FCursorTable;
     TCursor FCursor = crDefault;
     std::vector<TCustomForm*> FForms;
     TCustomForm* FActiveForm = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/ServiceHooks.h"
+#include "platform/gui/StdCtrls.h"
 
 void RegisterPlatformGuiClasses() {
     RegisterPlatformBaseClasses();
@@ -13,5 +14,6 @@ void RegisterPlatformGuiClasses() {
     RegisterControlsClasses();
     RegisterFormsClasses();
     RegisterServiceClasses();
+    RegisterStdCtrlsClasses();
     RegisterCommonControlsClasses();
 }

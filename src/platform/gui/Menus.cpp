@@ -294,17 +294,9 @@ TBasicAction* TMenuItem::Action() const {
 }
 
 void TMenuItem::SetAction(TBasicAction* Value) {
-    TBasicAction* Old = Action();
-    if (Value == Old) return;
-    if (Old) Old->RemoveFreeNotification(this);
-    if (!Value) {
-        FActionLink.reset();
-        return;
-    }
-    if (!FActionLink) FActionLink = std::make_unique<TMenuActionLink>(this);
-    FActionLink->SetAction(Value);
-    ActionChange(Value, ComponentState().Contains(csLoading));
-    Value->FreeNotification(this);
+    LinkClientToAction(this, FActionLink, Value, [this](TBasicAction* A) {
+        ActionChange(A, ComponentState().Contains(csLoading));
+    });
 }
 
 void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {

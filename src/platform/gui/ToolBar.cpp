@@ -199,17 +199,9 @@ TBasicAction* TToolButton::Action() const {
 }
 
 void TToolButton::SetAction(TBasicAction* Value) {
-    TBasicAction* Old = Action();
-    if (Value == Old) return;
-    if (Old) Old->RemoveFreeNotification(this);
-    if (!Value) {
-        FActionLink.reset();
-        return;
-    }
-    if (!FActionLink) FActionLink = std::make_unique<TToolButtonActionLink>(this);
-    FActionLink->SetAction(Value);
-    ActionChange(Value, ComponentState().Contains(csLoading));
-    Value->FreeNotification(this);
+    LinkClientToAction(this, FActionLink, Value, [this](TBasicAction* A) {
+        ActionChange(A, ComponentState().Contains(csLoading));
+    });
 }
 
 void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {

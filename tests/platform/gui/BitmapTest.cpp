@@ -1,5 +1,5 @@
 // Bitmaps: pixel formats and row layouts, files (BMP, PNG, JPEG, ICO) and pictures.
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include "platform/base/Streams.h"
 

@@ -1,5 +1,5 @@
 // Drawing calls on a bitmap's canvas put the expected colours at the expected pixels.
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include <functional>
 

@@ -2,7 +2,7 @@
 // What the tests of the common controls share: small image lists, mouse drags with the button
 // held, and saving a window's picture to look at.
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "platform/gui/ImgList.h"
 
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Spin.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/base/Strings.h"
 
 TEST(CommonForm, ShowsEveryControl) {
@@ -134,10 +135,26 @@ TEST(CommonForm, ShowsEveryControl) {
     Info->SetAlign(alBottom);
     Info->SetBevelOuter(bvLowered);
     Info->SetCaption(u"A lowered panel");
+    auto* Errors = new TListBox(&Form);
+    Errors->SetParent(Edit->Pages(5));
+    Errors->SetAlign(alBottom);
+    Errors->SetHeight(50);
+    Errors->Font()->SetName(u"Courier New");
+    Errors->Items()->Add(u"Blink.ino:12:3: error: 'x' was not declared in this scope");
     auto* Split2 = new TSplitter(&Form);
+    Split2->SetTop(100);
     Split2->SetParent(Edit->Pages(5));
     Split2->SetAlign(alBottom);
+    Split2->SetHeight(3);
     Split2->SetBeveled(true);
+    auto* Thin = new TProgressBar(&Form);
+    Thin->SetParent(Edit->Pages(5));
+    Thin->SetAlign(alBottom);
+    Thin->SetHeight(8);
+    Thin->SetTop(400);
+    Thin->SetBarColor(255);
+    Thin->SetStyle(pbstMarquee);
+    Thin->SetState(pbsPaused);
 
     Form.Show();
     Pump();

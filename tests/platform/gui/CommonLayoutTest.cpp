@@ -4,6 +4,7 @@
 
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/ExtCtrls.h"
+#include "platform/gui/StdCtrls.h"
 
 namespace {
 
@@ -79,8 +80,11 @@ TControl* MakePart(TKind Kind, TForm* Form) {
         }
         return P;
     }
-    case kList:
-        return new TTestPanel(Form); // stands in for a list box
+    case kList: {
+        auto* L = new TListBox(Form);
+        L->Items()->Add(u"Blink.ino:12: error");
+        return L;
+    }
     case kStatus:
         return new TStatusBar(Form);
     case kProgress:

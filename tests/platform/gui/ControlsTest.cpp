@@ -1,6 +1,6 @@
 // Controls: layout by Align and Anchors, handles made only when needed, painting through the
 // canvas, keys and mouse arriving as messages and events, WindowProc and Perform.
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 
 #include "platform/base/Strings.h"
 

@@ -1,4 +1,4 @@
-#include "QuestionTestSupport.h"
+#include "support/QuestionTestSupport.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/QuestionsQt.h"
 

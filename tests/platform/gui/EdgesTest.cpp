@@ -1,5 +1,5 @@
 // Classic edges and frame controls, and a picture of them all to look at.
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include "platform/gui/ImgList.h"
 

@@ -1,7 +1,7 @@
 // Forms, the application and messages between threads: building a form, focus and tab order,
 // closing, modal runs through the question service, exceptions in handlers, posted and sent
 // messages from worker threads.
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 
 #include "platform/base/Lists.h"
 #include "platform/base/Threads.h"

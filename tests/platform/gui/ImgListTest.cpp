@@ -1,5 +1,5 @@
 // Image lists: adding strips and masks, drawing normal, selected, disabled, change links.
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include "platform/gui/ImgList.h"
 

@@ -1,6 +1,6 @@
 // The services on real forms: a form's main menu bar, its keys reaching menus and actions,
 // pop-up menus of controls, modal forms and the exception box through the question service.
-#include "QuestionTestSupport.h"
+#include "support/QuestionTestSupport.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ControlsQt.h"

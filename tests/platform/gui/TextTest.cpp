@@ -1,5 +1,5 @@
 // Fonts at 96 DPI, text out, per-character advances and DrawText.
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 namespace {
 

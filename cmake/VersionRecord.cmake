@@ -1,0 +1,22 @@
+# The version record of a program: a block built from the project version, compiled into the
+# program in a section of its own, where version readers find it.
+
+# morvane_version_record(<target> PRODUCT <name> DESCRIPTION <text>)
+function(morvane_version_record target)
+    cmake_parse_arguments(ARG "" "PRODUCT;DESCRIPTION" "" ${ARGN})
+    set(VR_PRODUCT ${ARG_PRODUCT})
+    set(VR_DESCRIPTION ${ARG_DESCRIPTION})
+    set(VR_MAJOR ${PROJECT_VERSION_MAJOR})
+    set(VR_MINOR ${PROJECT_VERSION_MINOR})
+    set(VR_PATCH ${PROJECT_VERSION_PATCH})
+    set(VR_TWEAK ${PROJECT_VERSION_TWEAK})
+    foreach(part VR_MINOR VR_PATCH VR_TWEAK)
+        if("${${part}}" STREQUAL "")
+            set(${part} 0)
+        endif()
+    endforeach()
+    set(VR_VERSION "${VR_MAJOR}.${VR_MINOR}.${VR_PATCH}.${VR_TWEAK}")
+    set(generated ${CMAKE_CURRENT_BINARY_DIR}/${target}VersionRecord.cpp)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionRecord.cpp.in ${generated} @ONLY)
+    target_sources(${target} PRIVATE ${generated})
+endfunction()

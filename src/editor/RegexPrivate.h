@@ -1,0 +1,280 @@
+#pragma once
+// Inside the regular-expression engine: the opcodes of the program and the matcher's working
+// form of it (nodes with resolved links, class bitmaps, first-character filters).
+
+#include "editor/RegexEngine.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace RegexDetail {
+
+// Program opcodes. A node is the opcode, a 32-bit link (low unit first) and its operand.
+enum : Char {
+    opEND = 0,
+    opBOL = 1,
+    opEOL = 2,
+    opANY = 3,
+    opANYOF = 4,
+    opANYBUT = 5,
+    opBRANCH = 6,
+    opBACK = 7,
+    opEXACTLY = 8,
+    opNOTHING = 9,
+    opSTAR = 10,
+    opPLUS = 11,
+    opANYDIGIT = 12,
+    opNOTDIGIT = 13,
+    opANYLETTER = 14,
+    opNOTLETTER = 15,
+    opANYSPACE = 16,
+    opNOTSPACE = 17,
+    opBRACES = 18,
+    opCOMMENT = 19,
+    opEXACTLYCI = 20,
+    opANYOFCI = 21,
+    opANYBUTCI = 22,
+    opLOOPENTRY = 23,
+    opLOOP = 24,
+    opANYOFTINYSET = 25,
+    opANYBUTTINYSET = 26,
+    opBSUBEXP = 28,
+    opBSUBEXPCI = 29,
+    opSTARNG = 30,
+    opPLUSNG = 31,
+    opBRACESNG = 32,
+    opLOOPNG = 33,
+    opBOLML = 34,
+    opEOLML = 35,
+    opANYML = 36,
+    opBOUND = 37,
+    opNOTBOUND = 38,
+    opOPEN = 39,  // OPEN[n] = 39 + n
+    opCLOSE = 54, // CLOSE[n] = 54 + n
+};
+
+constexpr Char kMagic = 216;
+constexpr int kNodeSize = 3;   // opcode and link
+constexpr int kBracesArgs = 4; // min and max
+constexpr int kLoopArgs = 6;   // min, max, back distance
+constexpr std::int32_t kInfinite = 2147483647;
+constexpr std::int32_t kMaxBracesArg = 2147483646;
+
+// Modifier bits.
+constexpr int kModI = 1, kModR = 2, kModS = 4, kModG = 8, kModM = 16, kModX = 32;
+
+// A set of UTF-16 code units.
+struct TCharBits {
+    std::array<std::uint64_t, 1024> Bits{};
+    bool Has(Char C) const { return (Bits[C >> 6] >> (C & 63)) & 1; }
+    void Add(Char C) { Bits[C >> 6] |= std::uint64_t(1) << (C & 63); }
+    void Invert() {
+        for (auto& W : Bits)
+            W = ~W;
+    }
+};
+
+// Which characters can begin a match from some node: a superset, exact for code units below 256,
+// and "any of the others" above.
+struct TFirstFilter {
+    std::uint64_t Low[4] = {0, 0, 0, 0};
+    bool High = false;
+    bool Has(Char C) const { return C < 256 ? (Low[C >> 6] >> (C & 63)) & 1 : High; }
+    void Add(Char C) {
+        if (C < 256)
+            Low[C >> 6] |= std::uint64_t(1) << (C & 63);
+        else
+            High = true;
+    }
+};
+
+// One character test: what a simple node accepts.
+enum TTestKind : std::uint8_t {
+    ctNone,  // not a simple node: repeating it is an error
+    ctAny,   // any character
+    ctChar,  // one character
+    ctChar2, // either of two characters
+    ctBits,  // a set
+    ctAnyML, // not a line separator nor the head of a paired separator before its tail
+    ctBref,  // the text of a group (repetitions only)
+};
+
+struct TCharTest {
+    TTestKind Kind = ctNone;
+    bool CaseInsensitive = false; // ctBref
+    Char C1 = 0, C2 = 0;
+    int Group = 0; // ctBref
+    const TCharBits* Set = nullptr;
+};
+
+// Operations of the working form.
+enum TExecOp : std::uint8_t {
+    xEND,
+    xBOL,
+    xEOL,
+    xBOLML,
+    xEOLML,
+    xBOUND,
+    xNOTBOUND,
+    xTEST, // one character by Test
+    xEXACTLY,
+    xEXACTLYCI,
+    xBRANCH,
+    xJUMP, // BACK, NOTHING, COMMENT
+    xOPEN,
+    xCLOSE,
+    xBREF,
+    xREPEAT, // a simple node Min..Max times
+    xLOOPENTRY,
+    xLOOP,
+    xBAD, // unknown opcode
+};
+
+struct TExecNode {
+    TExecOp Op = xBAD;
+    bool Greedy = true;
+    bool HasFilter = false;    // xREPEAT: the next node's first character
+    bool HasAltFilter = false; // xBRANCH: First holds this alternative's first characters
+    Char Filter = 0;
+    int Next = -1;    // index of the next node, -1 for none
+    int Operand = -1; // xBRANCH: first node of the alternative; xLOOP: the body
+    std::int32_t Min = 0, Max = 0;
+    int Group = 0; // xOPEN, xCLOSE, xBREF
+    bool CaseInsensitive = false;
+    const Char* Str = nullptr; // xEXACTLY, xEXACTLYCI
+    const Char* Alt = nullptr; // xEXACTLYCI: the inverted case of each character
+    int Len = 0;
+    TCharTest Test;       // xTEST, xREPEAT
+    int FirstIndex = -1;  // xBRANCH with HasAltFilter: index into TRegexExec::Filters
+    int FollowIndex = -1; // xREPEAT: what may follow it, an index into TRegexExec::Filters
+    int ErrorCode = 1001; // xBAD: the error it raises when reached
+};
+
+// A backtracking stack entry: a choice to come back to, or a change to undo.
+struct TFrame {
+    std::int32_t Kind;
+    std::int32_t Node;
+    std::int32_t Pos;
+    std::int32_t Extra;
+};
+
+enum TFrameKind : std::int32_t {
+    fkBranch,    // Node: alternative to try at Pos
+    fkRepeatG,   // Node: greedy repetition from Pos, Extra: count to try next
+    fkRepeatNG,  // Node: non-greedy repetition from Pos, Extra: count to try next
+    fkLoopExit,  // Node: greedy LOOP; leave it at Pos
+    fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos
+    fkUndoOpen,  // Node: group, Extra: old start of the pass under way
+    fkUndoClose, // Node: group, Pos: old end, Extra: old start
+    fkUndoCount, // Node: loop level, Extra: old counter
+    fkUndoIdx,   // Extra: old loop level
+};
+
+// A test of one code unit that vector instructions can run: one of up to four characters, or in
+// one of up to four ranges.
+struct TVecTest {
+    bool Ranges = false;
+    int Count = 0;
+    Char Lo[4] = {0, 0, 0, 0};
+    Char Hi[4] = {0, 0, 0, 0}; // ranges only
+    bool Has(Char C) const {
+        for (int I = 0; I < Count; ++I)
+            if (Ranges ? (C >= Lo[I] && C <= Hi[I]) : C == Lo[I]) return true;
+        return false;
+    }
+};
+
+// A TVecTest ready for the vector unit: eight code units at a time.
+struct TVecLanes {
+#if defined(__SSE2__)
+    __m128i Lo[4], Width[4];
+#endif
+    const TVecTest* Test = nullptr;
+    bool Ranges = false;
+    int Count = 0;
+    TVecLanes() = default;
+    explicit TVecLanes(const TVecTest& T) : Test(&T), Ranges(T.Ranges), Count(T.Count) {
+#if defined(__SSE2__)
+        for (int I = 0; I < 4; ++I) {
+            Lo[I] = _mm_set1_epi16(short(T.Lo[I]));
+            Width[I] = _mm_set1_epi16(short(Char(T.Hi[I] - T.Lo[I])));
+        }
+#endif
+    }
+#if defined(__SSE2__)
+    __m128i operator()(__m128i X) const {
+        // Unused places repeat the first character or range, so that no lane count is tested.
+        if (!Ranges)
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(X, Lo[0]), _mm_cmpeq_epi16(X, Lo[1])),
+                                _mm_or_si128(_mm_cmpeq_epi16(X, Lo[2]), _mm_cmpeq_epi16(X, Lo[3])));
+        const __m128i Zero = _mm_setzero_si128();
+        auto In = [&](int I) { // X - Lo <= Hi - Lo, unsigned
+            return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(X, Lo[I]), Width[I]), Zero);
+        };
+        return _mm_or_si128(_mm_or_si128(In(0), In(1)), _mm_or_si128(In(2), In(3)));
+    }
+#endif
+};
+
+// Pairs of first and second characters, folded to their low six bits: a superset.
+struct TPairFilter {
+    std::array<std::uint64_t, 64> Bits{};
+    void Add(Char A, Char B) { Bits[A & 63] |= std::uint64_t(1) << (B & 63); }
+    bool Has(Char A, Char B) const { return (Bits[A & 63] >> (B & 63)) & 1; }
+};
+
+// How the search finds the positions worth a try.
+enum TScanKind : std::uint8_t {
+    skEvery,  // every position, the end included
+    skAnchor, // the offset only
+    skVector, // positions whose character passes ScanFirst (and the next one ScanSecond)
+    skFilter, // positions whose character passes the first filter
+};
+
+struct TRegexExec {
+    bool Valid = false;
+    std::vector<TExecNode> Nodes;
+    int Start = -1; // first node after the magic unit
+    std::vector<std::unique_ptr<TCharBits>> Sets;
+    std::vector<String> AltStrings;
+    std::vector<TFirstFilter> Filters;
+    TCharBits Separators;
+    TCharBits Word;
+    bool PairAssigned = false;
+    Char PairHead = 0, PairTail = 0;
+    // Search hints
+    TScanKind Scan = skEvery;
+    TFirstFilter First;
+    TVecTest ScanFirst;
+    bool HasSecond = false; // a match needs two characters, the second one from ScanSecond
+    int ScanOffset = 0;     // skVector: ScanFirst and ScanSecond test the characters this far in
+    TVecTest ScanSecond;
+    bool HasPairs = false; // ... and the two from Pairs
+    TPairFilter Pairs;
+    bool LineStart = false;    // matches only begin at line starts
+    bool WordStart = false;    // matches only begin at word starts ("\b" before a word character)
+    bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
+    TVecTest BreakTest;
+    TCharBits Breaks;
+    TVecLanes FirstLanes, SecondLanes, BreakLanes; // the three tests, ready for the vector unit
+    // The backtracking stack, kept between attempts
+    std::vector<TFrame> Stack;
+    bool Touched = false; // groups or loops were changed by a failed attempt
+    // Where the pass under way through each group began. A group's start and end change together
+    // when the pass closes, so that a back-reference inside the group sees the last whole text.
+    std::int32_t OpenAt[15] = {};
+};
+
+// The backtracking stack never grows beyond this many entries; beyond it the search raises error
+// 1014 instead of exhausting memory.
+constexpr std::size_t kMaxFrames = std::size_t(1) << 22;
+// What the stack keeps between searches.
+constexpr std::size_t kKeptFrames = std::size_t(1) << 16;
+
+} // namespace RegexDetail

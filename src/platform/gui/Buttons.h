@@ -1,0 +1,70 @@
+#pragma once
+// The bitmap button: a push button with a picture beside its caption.
+
+#include "platform/gui/StdCtrls.h"
+
+#include <memory>
+
+class TBitmap;
+class TImageList;
+
+DECLARE_ENUM(TBitBtnKind, Byte, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry,
+             bkIgnore, bkAll)
+DECLARE_ENUM(TButtonLayout, Byte, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
+DECLARE_ENUM(TNumGlyphs, Byte, ngNone, ngOne, ngTwo, ngThree, ngFour)
+
+// Glyph holds NumGlyphs pictures side by side: up, disabled, clicked, down (the pixels of its
+// bottom-left colour are transparent). Without a disabled picture the up one is drawn embossed.
+// Layout puts the glyph left, right, above or below the caption, Spacing pixels apart; Margin is
+// the distance from the edge (-1: glyph and caption centred together). A Kind other than
+// bkCustom gives the button its caption ("OK", "Cancel", "&Help", "&Yes", "&No", "&Close",
+// "Abort", "&Retry", "&Ignore", "&All"), glyph, ModalResult, and Default (OK, Yes) or Cancel
+// (Cancel, No); bkClose closes the form when clicked. Changing any of those afterwards makes the
+// kind bkCustom.
+class TBitBtn : public TButton {
+    DECLARE_CLASS(TBitBtn, TButton)
+public:
+    explicit TBitBtn(TComponent* AOwner);
+    ~TBitBtn() override;
+
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    // Copies the picture.
+    void SetGlyph(TBitmap* Value);
+    TBitBtnKind Kind() const;
+    void SetKind(TBitBtnKind Value);
+    TButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TButtonLayout Value);
+    int NumGlyphs() const { return FNumGlyphs; }
+    // 1 to 4.
+    void SetNumGlyphs(int Value);
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    void Click() override;
+
+protected:
+    void Paint() override;
+
+private:
+    std::unique_ptr<TBitmap> FGlyph;
+    std::unique_ptr<TImageList> FImages; // the glyph's pictures, made when needed
+    mutable TBitBtnKind FKind = bkCustom;
+    bool FModifiedGlyph = false;
+    TButtonLayout FLayout = blGlyphLeft;
+    int FNumGlyphs = 1;
+    int FSpacing = 4;
+    int FMargin = -1;
+
+    void GlyphChanged(TObject* Sender);
+    TImageList* Images();
+
+    static void Published(TPublisher<TBitBtn>& P);
+};
+
+// The glyph a kind of bitmap button shows: two pictures, up and disabled, 18 x 18 each; an empty
+// bitmap for bkCustom.
+void GetBitBtnGlyph(TBitBtnKind Kind, TBitmap* Bitmap);
+
+// Registers the classes of this unit (part of RegisterPlatformGuiClasses).
+void RegisterButtonsClasses();

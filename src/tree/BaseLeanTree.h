@@ -1,0 +1,817 @@
+#pragma once
+// TBaseLeanTree: the virtual tree. It owns nothing but node records linked into a tree, each
+// with a user data area of the size the owner asks for; captions, images and every other kind
+// of content come from events. This unit holds the node storage with its counters, the walks,
+// expanding and collapsing, sorting, the selection, the update brackets and scroll ranges, and
+// the events with their dispatchers. None of it needs a window: without one, repaint requests
+// and scroll bar updates do nothing and delayed notifications are delivered at once.
+
+#include "platform/gui/Controls.h"
+#include "tree/LeanTreeHeader.h"
+#include "tree/LeanTreeOptions.h"
+#include "tree/LeanTreeTimers.h"
+#include "tree/LeanTreeTypes.h"
+
+#include <functional>
+#include <iterator>
+#include <memory>
+
+class TCustomImageList;
+class TStream;
+
+DECLARE_ENUM(TDropMode, Byte, dmNowhere, dmAbove, dmOnNode, dmBelow)
+
+// The tree's interface to an in-place editor.
+class ILTEditLink {
+public:
+    virtual ~ILTEditLink();
+    virtual bool BeginEdit() = 0;
+    virtual bool CancelEdit() = 0;
+    virtual bool EndEdit() = 0;
+    virtual bool PrepareEdit(TBaseLeanTree* Tree, PLeanNode Node, TColumnIndex Column) = 0;
+    virtual TRect GetBounds() = 0;
+    virtual void ProcessMessage(TMessage& Message) = 0;
+    virtual void SetBounds(TRect R) = 0;
+};
+using TLTEditLinkRef = std::shared_ptr<ILTEditLink>;
+
+// ---- Event types ----------------------------------------------------------------------------
+
+using TLTInitNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode ParentNode, PLeanNode Node,
+                                            TLeanNodeInitStates& InitialStates)>;
+using TLTInitChildrenEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, Cardinal& ChildCount)>;
+using TLTFreeNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTGetNodeDataSizeEvent = std::function<void(TBaseLeanTree* Sender, int& NodeDataSize)>;
+using TLTStructureChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TChangeReason Reason)>;
+using TLTNodeMovingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, PLeanNode Target, bool& Allowed)>;
+using TLTNodeMovedEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTNodeCopyingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, PLeanNode Target, bool& Allowed)>;
+using TLTNodeCopiedEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTCompareEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node1, PLeanNode Node2,
+                                           TColumnIndex Column, int& Result)>;
+using TLTUpdatingEvent = std::function<void(TBaseLeanTree* Sender, TLTUpdateState State)>;
+using TLTOperationEvent = std::function<void(TBaseLeanTree* Sender, TLTOperationKind OperationKind)>;
+using TLTAddToSelectionEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTRemoveFromSelectionEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node)>;
+using TLTFocusChangingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
+                       TColumnIndex NewColumn, bool& Allowed)>;
+using TLTFocusChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column)>;
+using TLTHotNodeChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode OldNode, PLeanNode NewNode)>;
+using TLTChangingEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, bool& Allowed)>;
+using TLTCheckChangingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TCheckState& NewState, bool& Allowed)>;
+using TLTEditChangingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
+using TLTCreateEditorEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TLTEditLinkRef& EditLink)>;
+using TLTEditChangeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column)>;
+using TLTEditCancelEvent = std::function<void(TBaseLeanTree* Sender, TColumnIndex Column)>;
+using TLTGetImageExEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                       bool& Ghosted, int& ImageIndex, TCustomImageList*& ImageList)>;
+using TLTGetImageEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind,
+                                            TColumnIndex Column, bool& Ghosted, int& ImageIndex)>;
+using TLTGetImageTextEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind,
+                                                TColumnIndex Column, String& ImageText)>;
+using TLTMeasureItemEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, int& NodeHeight)>;
+using TLTGetCellIsEmptyEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& IsEmpty)>;
+using TLTGetLineStyleEvent = std::function<void(TBaseLeanTree* Sender, const void*& Bits)>;
+using TLTBeforeDrawLineImageEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, int Level, int& PosX)>;
+using TLTGetCursorEvent = std::function<void(TBaseLeanTree* Sender, TCursor& Cursor)>;
+using TLTPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas)>;
+using TLTBackgroundPaintEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, TRect R, bool& Handled)>;
+using TLTBeforeItemEraseEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TRect ItemRect,
+                       TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TLTAfterItemEraseEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TRect ItemRect)>;
+using TLTBeforeItemPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas,
+                                                   PLeanNode Node, TRect ItemRect, bool& CustomDraw)>;
+using TLTAfterItemPaintEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TRect ItemRect)>;
+using TLTBeforeCellPaintEvent =
+    std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, PLeanNode Node, TColumnIndex Column,
+                       TLTCellPaintMode CellPaintMode, TRect CellRect, TRect& ContentRect)>;
+using TLTAfterCellPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas,
+                                                  PLeanNode Node, TColumnIndex Column, TRect CellRect)>;
+using TLTNodeClickEvent = std::function<void(TBaseLeanTree* Sender, const THitInfo& HitInfo)>;
+using TLTColumnClickEvent =
+    std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTColumnDblClickEvent =
+    std::function<void(TBaseLeanTree* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTNodeHeightTrackingEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TShiftState Shift,
+                       TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TLTNodeHeightDblClickResizeEvent = std::function<void(
+    TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TShiftState Shift, TPoint P, bool& Allowed)>;
+using TLTCanSplitterResizeNodeEvent =
+    std::function<void(TBaseLeanTree* Sender, TPoint P, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
+using TLTKeyActionEvent =
+    std::function<void(TBaseLeanTree* Sender, Word& CharCode, TShiftState& Shift, bool& DoDefault)>;
+using TLTIncrementalSearchEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, const String& SearchText, int& Result)>;
+using TLTPopupEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TPoint P,
+                                         bool& AskParent, TPopupMenu*& PopupMenu)>;
+using TLTHelpContextEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, int& HelpContext)>;
+using TLTScrollEvent = std::function<void(TBaseLeanTree* Sender, int DeltaX, int DeltaY)>;
+using TLTScrollbarShowEvent = std::function<void(TBaseLeanTree* Sender, int Bar, bool Show)>;
+using TLTStateChangeEvent =
+    std::function<void(TBaseLeanTree* Sender, TLeanTreeStates Enter, TLeanTreeStates Leave)>;
+using TLTHintKindEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TLTHintKind& Kind)>;
+using TLTDragAllowedEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
+using TLTDragOverEvent =
+    std::function<void(TBaseLeanTree* Sender, TObject* Source, TShiftState Shift, TDragState State, TPoint Pt,
+                       TDropMode Mode, int& Effect, bool& Accept)>;
+using TLTSaveNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TStream* Stream)>;
+using TLTSaveTreeEvent = std::function<void(TBaseLeanTree* Sender, TStream* Stream)>;
+using TLTBeforeGetMaxColumnWidthEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& UseSmartColumnWidth)>;
+using TLTAfterGetMaxColumnWidthEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, int& MaxWidth)>;
+
+// A callback of IterateSubtree.
+using TLTGetNodeProc = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, void* Data, bool& Abort)>;
+
+// ---- Enumerations ---------------------------------------------------------------------------
+
+// What Nodes(), SelectedNodes() and their kin answer: a record that names one walk. It is a
+// range: `for (PLeanNode Node : Tree->VisibleNodes())` steps through the walk it names.
+struct TLTLeanNodeEnumeration {
+    TLZLeanNodeEnumerationMode FMode = vneAll;
+    TBaseLeanTree* FTree = nullptr;
+    bool FConsiderChildrenAbove = false;
+    PLeanNode FNode = nullptr;
+    Cardinal FNodeLevel = 0;
+    TCheckState FState = csCheckedNormal;
+    bool FIncludeFiltered = false;
+
+    class Iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = PLeanNode;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const PLeanNode*;
+        using reference = PLeanNode;
+
+        Iterator() = default;
+        Iterator(const TLTLeanNodeEnumeration* AOwner, PLeanNode ANode) : FOwner(AOwner), FCurrent(ANode) {}
+        PLeanNode operator*() const { return FCurrent; }
+        Iterator& operator++();
+        void operator++(int) { ++*this; }
+        bool operator==(const Iterator& Other) const { return FCurrent == Other.FCurrent; }
+
+    private:
+        const TLTLeanNodeEnumeration* FOwner = nullptr;
+        PLeanNode FCurrent = nullptr;
+    };
+
+    Iterator begin() const;
+    Iterator end() const { return Iterator(this, nullptr); }
+    PLeanNode First() const;
+    PLeanNode Next(PLeanNode Node) const;
+};
+
+// ---- The tree -------------------------------------------------------------------------------
+
+class TBaseLeanTree : public TCustomControl {
+    DECLARE_CLASS(TBaseLeanTree, TCustomControl)
+public:
+    explicit TBaseLeanTree(TComponent* AOwner);
+    ~TBaseLeanTree() override;
+    void BeforeDestruction() override;
+
+    // The tree that owns a node: walks up to the hidden root, whose Parent field holds it.
+    static TBaseLeanTree* TreeFromNode(PLeanNode Node);
+
+    // -- Node data --
+    // The node's user data area (NodeDataSize bytes); marks the node so that OnFreeNode fires.
+    void* GetNodeData(PLeanNode Node);
+    int NodeDataSize() const { return FNodeDataSize; }
+    void SetNodeDataSize(int Value);
+    // Ancestors between the node and the hidden root.
+    Cardinal GetNodeLevel(PLeanNode Node) const;
+
+    // -- Adding, deleting, initialising --
+    virtual PLeanNode AddChild(PLeanNode Parent, void* UserData = nullptr);
+    PLeanNode InsertNode(PLeanNode Node, TLTNodeAttachMode Mode, void* UserData = nullptr);
+    void DeleteNode(PLeanNode Node, bool Reindex = true);
+    void DeleteChildren(PLeanNode Node, bool ResetHasChildren = false);
+    virtual void Clear();
+    virtual void DeleteSelectedNodes();
+    void ValidateNode(PLeanNode Node, bool Recursive);
+    virtual void ValidateChildren(PLeanNode Node, bool Recursive);
+    virtual void ReinitNode(PLeanNode Node, bool Recursive);
+    virtual void ReinitChildren(PLeanNode Node, bool Recursive);
+    virtual void ResetNode(PLeanNode Node);
+
+    // -- Per-node properties --
+    Cardinal ChildCount(PLeanNode Node) const;
+    void SetChildCount(PLeanNode Node, Cardinal Value) { WriteChildCount(Node, Value); }
+    bool NodeVisible(PLeanNode Node);
+    void SetNodeVisible(PLeanNode Node, bool Value) { WriteNodeVisible(Node, Value); }
+    bool NodeSelected(PLeanNode Node) const { return Node && Node->States.Contains(vsSelected); }
+    void SetNodeSelected(PLeanNode Node, bool Value) { WriteNodeSelected(Node, Value); }
+    bool Expanded(PLeanNode Node) const { return Node && Node->States.Contains(vsExpanded); }
+    // Expands or collapses the node when its state differs.
+    void SetExpanded(PLeanNode Node, bool Value);
+    bool HasChildren(PLeanNode Node) const;
+    int NodeHeight(PLeanNode Node);
+    void SetNodeHeight(PLeanNode Node, Cardinal Value);
+    bool FullyVisible(PLeanNode Node) const;
+    bool VisiblePath(PLeanNode Node) const;
+    bool IsEffectivelyFiltered(PLeanNode Node) const;
+    bool IsEffectivelyVisible(PLeanNode Node) const;
+
+    // -- Tree-wide properties --
+    PLeanNode RootNode() const { return FRoot; }
+    Cardinal RootNodeCount() const { return FRoot->ChildCount; }
+    void SetRootNodeCount(Cardinal Value);
+    // Initialises the whole tree and answers its node count.
+    Cardinal TotalCount();
+    Cardinal VisibleCount() const { return FVisibleCount; }
+    int SelectedCount() const { return FSelectionCount; }
+    int CheckedCount();
+    int CutCopyCount();
+    PLeanNode FocusedNode() const { return FFocusedNode; }
+    void SetFocusedNode(PLeanNode Value);
+    TColumnIndex FocusedColumn() const { return FFocusedColumn; }
+    void SetFocusedColumn(TColumnIndex Value);
+    PLeanNode HotNode() const { return FCurrentHotNode; }
+    PLeanNode DropTargetNode() const { return FDropTargetNode; }
+    void SetDropTargetNode(PLeanNode Value) { FDropTargetNode = Value; }
+    TLeanTreeStates TreeStates() const { return FStates; }
+    void SetTreeStates(const TLeanTreeStates& Value) { FStates = Value; }
+    Cardinal UpdateCount() const { return FUpdateCount; }
+    Cardinal OperationCount() const { return FOperationCount; }
+    bool OperationCanceled() const { return FOperationCanceled && FOperationCount > 0; }
+    bool SelectionLocked() const { return FSelectionLocked; }
+    void SetSelectionLocked(bool Value) { FSelectionLocked = Value; }
+    TCustomLeanTreeOptions* TreeOptions() const;
+    TLTHeader* Header() const { return FHeader.get(); }
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* StateImages() const { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value);
+    TLTEditLinkRef EditLink() const { return FEditLink; }
+
+    Cardinal DefaultNodeHeight() const { return FDefaultNodeHeight; }
+    void SetDefaultNodeHeight(Cardinal Value);
+    Cardinal Indent() const { return FIndent; }
+    void SetIndent(Cardinal Value);
+    int Margin() const { return FMargin; }
+    void SetMargin(int Value);
+    int TextMargin() const { return FTextMargin; }
+    void SetTextMargin(int Value);
+    Cardinal BottomSpace() const { return FBottomSpace; }
+    void SetBottomSpace(Cardinal Value);
+    Cardinal ChangeDelay() const { return FChangeDelay; }
+    void SetChangeDelay(Cardinal Value) { FChangeDelay = Value; }
+    Cardinal AnimationDuration() const { return FAnimationDuration; }
+    void SetAnimationDuration(Cardinal Value);
+    Cardinal EditDelay() const { return FEditDelay; }
+    void SetEditDelay(Cardinal Value) { FEditDelay = Value; }
+
+    // -- Scrolling --
+    int OffsetX() const { return FOffsetX; }
+    void SetOffsetX(int Value);
+    int OffsetY() const { return FOffsetY; }
+    void SetOffsetY(int Value);
+    TPoint OffsetXY() const { return {FOffsetX, FOffsetY}; }
+    void SetOffsetXY(TPoint Value);
+    Cardinal RangeX() const { return FRangeX; }
+    Cardinal RangeY() const { return FRangeY; }
+    int EffectiveOffsetX() const { return FEffectiveOffsetX; }
+    PLeanNode TopNode();
+    void SetTopNode(PLeanNode Node);
+    PLeanNode BottomNode();
+    void SetBottomNode(PLeanNode Node);
+
+    // -- Timers --
+    // The service that runs the tree's timers; null gives back the window timers.
+    TLTTimerService* TimerService() const { return FTimerService; }
+    void SetTimerService(TLTTimerService* Value);
+
+    // -- Navigation --
+    PLeanNode GetFirst(bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstNoInit(bool ConsiderChildrenAbove = false);
+    PLeanNode GetNext(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextNoInit(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetPrevious(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetPreviousNoInit(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetLast(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLeanNode GetLastNoInit(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstChild(PLeanNode Node);
+    PLeanNode GetLastChild(PLeanNode Node);
+    PLeanNode GetLastChildNoInit(PLeanNode Node);
+    PLeanNode GetNextSibling(PLeanNode Node);
+    PLeanNode GetNextSiblingNoInit(PLeanNode Node);
+    PLeanNode GetPreviousSibling(PLeanNode Node);
+    PLeanNode GetPreviousSiblingNoInit(PLeanNode Node);
+
+    PLeanNode GetFirstVisible(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                              bool IncludeFiltered = false);
+    PLeanNode GetFirstVisibleNoInit(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                    bool IncludeFiltered = false);
+    PLeanNode GetNextVisible(PLeanNode Node, bool ConsiderChildrenAbove = true);
+    PLeanNode GetNextVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove = true);
+    PLeanNode GetPreviousVisible(PLeanNode Node, bool ConsiderChildrenAbove = true);
+    PLeanNode GetPreviousVisibleNoInit(PLeanNode Node, bool ConsiderChildrenAbove = true);
+    PLeanNode GetLastVisible(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                             bool IncludeFiltered = false);
+    PLeanNode GetLastVisibleNoInit(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                   bool IncludeFiltered = false);
+    PLeanNode GetFirstVisibleChild(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetFirstVisibleChildNoInit(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetLastVisibleChild(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetLastVisibleChildNoInit(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetNextVisibleSibling(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetNextVisibleSiblingNoInit(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetPreviousVisibleSibling(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetPreviousVisibleSiblingNoInit(PLeanNode Node, bool IncludeFiltered = false);
+    PLeanNode GetVisibleParent(PLeanNode Node, bool IncludeFiltered = false);
+
+    PLeanNode GetFirstChecked(TCheckState State = csCheckedNormal, bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextChecked(PLeanNode Node, TCheckState State = csCheckedNormal,
+                             bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextChecked(PLeanNode Node, bool ConsiderChildrenAbove);
+    PLeanNode GetPreviousChecked(PLeanNode Node, TCheckState State = csCheckedNormal,
+                                 bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstCutCopy(bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextCutCopy(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetPreviousCutCopy(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstSelected(bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextSelected(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetPreviousSelected(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstInitialized(bool ConsiderChildrenAbove = false);
+    PLeanNode GetNextInitialized(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetPreviousInitialized(PLeanNode Node, bool ConsiderChildrenAbove = false);
+    PLeanNode GetLastInitialized(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = false);
+    PLeanNode GetFirstLeaf();
+    PLeanNode GetNextLeaf(PLeanNode Node);
+    PLeanNode GetPreviousLeaf(PLeanNode Node);
+    PLeanNode GetFirstLevel(Cardinal NodeLevel);
+    PLeanNode GetNextLevel(PLeanNode Node, Cardinal NodeLevel);
+    PLeanNode GetPreviousLevel(PLeanNode Node, Cardinal NodeLevel);
+
+    Cardinal AbsoluteIndex(PLeanNode Node);
+    PLeanNode GetNodeAt(int X, int Y);
+    PLeanNode GetNodeAt(TPoint P) { return GetNodeAt(P.X, P.Y); }
+    PLeanNode GetNodeAt(int X, int Y, bool Relative, int& NodeTop);
+    bool HasAsParent(PLeanNode Node, PLeanNode PotentialParent) const;
+    PLeanNode IterateSubtree(PLeanNode Node, const TLTGetNodeProc& Callback, void* Data,
+                             TLeanNodeStates Filter = {}, bool DoInit = false, bool ChildNodesOnly = false);
+
+    TLTLeanNodeEnumeration Nodes(bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration CheckedNodes(TCheckState State = csCheckedNormal,
+                                        bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration ChildNodes(PLeanNode Node);
+    TLTLeanNodeEnumeration CutCopyNodes(bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration InitializedNodes(bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration LeafNodes();
+    TLTLeanNodeEnumeration LevelNodes(Cardinal NodeLevel);
+    TLTLeanNodeEnumeration NoInitNodes(bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration SelectedNodes(bool ConsiderChildrenAbove = false);
+    TLTLeanNodeEnumeration VisibleNodes(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                        bool IncludeFiltered = false);
+    TLTLeanNodeEnumeration VisibleChildNodes(PLeanNode Node, bool IncludeFiltered = false);
+    TLTLeanNodeEnumeration VisibleChildNoInitNodes(PLeanNode Node, bool IncludeFiltered = false);
+    TLTLeanNodeEnumeration VisibleNoInitNodes(PLeanNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                              bool IncludeFiltered = false);
+
+    // -- Expanding and collapsing --
+    void ToggleNode(PLeanNode Node);
+    virtual void FullExpand(PLeanNode Node = nullptr);
+    virtual void FullCollapse(PLeanNode Node = nullptr);
+    bool ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally = false);
+    bool ScrollIntoView(TColumnIndex Column, bool Center);
+
+    // -- Sorting --
+    virtual void Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+    virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+    void CancelOperation();
+
+    // -- Selection and cut/copy marks --
+    void ClearSelection();
+    void SelectAll(bool VisibleOnly);
+    void InvertSelection(bool VisibleOnly);
+    TNodeArray GetSortedSelection(bool Resolve);
+    TNodeArray GetSortedCutCopySet(bool Resolve);
+    virtual void CopyToClipBoard();
+    virtual void CutToClipBoard();
+    void CancelCutOrCopy();
+    void FinishCutOrCopy();
+    void FlushClipboard();
+
+    // -- Updates, repainting, geometry --
+    virtual void BeginUpdate();
+    virtual void EndUpdate();
+    void BeginSynch();
+    void EndSynch();
+    virtual void InvalidateNode(PLeanNode Node);
+    void InvalidateToBottom(PLeanNode Node);
+    void InvalidateChildren(PLeanNode Node, bool Recursive);
+    void InvalidateColumn(TColumnIndex Column);
+    void RepaintNode(PLeanNode Node);
+    virtual void UpdateScrollBars(bool DoRepaint);
+    void UpdateVerticalScrollBar(bool DoRepaint);
+    void UpdateHorizontalScrollBar(bool DoRepaint);
+    void UpdateVerticalRange();
+    void UpdateHorizontalRange();
+    void UpdateRanges();
+    TRect GetTreeRect();
+    TRect GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped = false,
+                         bool ApplyCellContentMargin = false);
+    virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+    virtual int GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
+    void MeasureItemHeight(TCanvas* Canvas, PLeanNode Node);
+
+    // -- Events --
+    TLTInitNodeEvent OnInitNode;
+    TLTInitChildrenEvent OnInitChildren;
+    TLTFreeNodeEvent OnFreeNode;
+    TLTChangeEvent OnResetNode;
+    TLTGetNodeDataSizeEvent OnGetNodeDataSize;
+    TLTStructureChangeEvent OnStructureChange;
+    TLTNodeMovingEvent OnNodeMoving;
+    TLTNodeMovedEvent OnNodeMoved;
+    TLTNodeCopyingEvent OnNodeCopying;
+    TLTNodeCopiedEvent OnNodeCopied;
+    TLTCompareEvent OnCompareNodes;
+    TLTUpdatingEvent OnUpdating;
+    TLTOperationEvent OnStartOperation;
+    TLTOperationEvent OnEndOperation;
+    TLTChangeEvent OnChange;
+    TLTAddToSelectionEvent OnAddToSelection;
+    TLTRemoveFromSelectionEvent OnRemoveFromSelection;
+    TLTFocusChangingEvent OnFocusChanging;
+    TLTFocusChangeEvent OnFocusChanged;
+    TLTHotNodeChangeEvent OnHotChange;
+    TLTChangingEvent OnExpanding;
+    TLTChangingEvent OnCollapsing;
+    TLTChangeEvent OnExpanded;
+    TLTChangeEvent OnCollapsed;
+    TLTCheckChangingEvent OnChecking;
+    TLTChangeEvent OnChecked;
+    TLTEditChangingEvent OnEditing;
+    TLTCreateEditorEvent OnCreateEditor;
+    TLTEditChangeEvent OnEdited;
+    TLTEditCancelEvent OnEditCancelled;
+    TLTGetImageExEvent OnGetImageIndexEx;
+    TLTGetImageEvent OnGetImageIndex;
+    TLTGetImageTextEvent OnGetImageText;
+    TLTMeasureItemEvent OnMeasureItem;
+    TLTGetCellIsEmptyEvent OnGetCellIsEmpty;
+    TLTGetLineStyleEvent OnGetLineStyle;
+    TLTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
+    TLTGetCursorEvent OnGetCursor;
+    TLTPaintEvent OnBeforePaint;
+    TLTPaintEvent OnAfterPaint;
+    TLTBackgroundPaintEvent OnPaintBackground;
+    TLTBeforeItemEraseEvent OnBeforeItemErase;
+    TLTAfterItemEraseEvent OnAfterItemErase;
+    TLTBeforeItemPaintEvent OnBeforeItemPaint;
+    TLTAfterItemPaintEvent OnAfterItemPaint;
+    TLTBeforeCellPaintEvent OnBeforeCellPaint;
+    TLTAfterCellPaintEvent OnAfterCellPaint;
+    TLTNodeClickEvent OnNodeClick;
+    TLTNodeClickEvent OnNodeDblClick;
+    TLTColumnClickEvent OnColumnClick;
+    TLTColumnDblClickEvent OnColumnDblClick;
+    TLTNodeHeightTrackingEvent OnNodeHeightTracking;
+    TLTNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
+    TLTCanSplitterResizeNodeEvent OnCanSplitterResizeNode;
+    TLTKeyActionEvent OnKeyAction;
+    TLTIncrementalSearchEvent OnIncrementalSearch;
+    TLTPopupEvent OnGetPopupMenu;
+    TLTHelpContextEvent OnGetHelpContext;
+    TLTScrollEvent OnScroll;
+    TLTScrollbarShowEvent OnShowScrollbar;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    TLTStateChangeEvent OnStateChange;
+    TLTHintKindEvent OnGetHintKind;
+    TLTDragAllowedEvent OnDragAllowed;
+    TLTDragOverEvent OnDragOver;
+    TLTSaveNodeEvent OnSaveNode;
+    TLTSaveNodeEvent OnLoadNode;
+    TLTSaveTreeEvent OnSaveTree;
+    TLTSaveTreeEvent OnLoadTree;
+    TLTBeforeGetMaxColumnWidthEvent OnBeforeGetMaxColumnWidth;
+    TLTAfterGetMaxColumnWidthEvent OnAfterGetMaxColumnWidth;
+
+    // Scroll bar ids of DoShowScrollbar and OnShowScrollbar.
+    static constexpr int ScrollBarHorz = 0;
+    static constexpr int ScrollBarVert = 1;
+
+protected:
+    friend class TCustomLeanTreeOptions;
+    friend class TLTHeader;
+    friend struct TLTLeanNodeEnumeration;
+
+    // -- Construction and node blocks --
+    virtual TLeanTreeOptionsClass ChooseOptionsClass();
+    PLeanNode AllocateNode();
+    void AllocateRoot(std::size_t OldSize);
+    virtual Cardinal ReserveInternalDataArea(Cardinal Size);
+    Cardinal TotalInternalDataSize() const { return FTotalInternalDataSize; }
+
+    // -- Storage steps --
+    virtual void InitializeNode(PLeanNode Node);
+    virtual void InitializeChildren(PLeanNode Node);
+    virtual void AttachNode(PLeanNode Node, PLeanNode Destination, TLTNodeAttachMode Mode,
+                            TBaseLeanTree* Target);
+    virtual PLeanNode DetachNode(PLeanNode Node, bool KeepFocus, bool Reindex);
+    void WriteChildCount(PLeanNode Node, Cardinal NewChildCount);
+    void WriteNodeVisible(PLeanNode Node, bool Value);
+    void WriteNodeSelected(PLeanNode Node, bool Value);
+    void WriteNodeHeight(PLeanNode Node, Cardinal Value);
+    void ChangeTotalCount(PLeanNode Node, int Value, bool Relative = false);
+    void ChangeTotalHeight(PLeanNode Node, int Value, bool Relative = false);
+    virtual Cardinal VisibleChildTally(PLeanNode Node) const;
+    virtual int LevelDistance(PLeanNode Node1, PLeanNode Node2) const;
+    virtual void UpdateHiddenChildrenFlag(PLeanNode Node);
+    virtual void UpdateAllHiddenChildrenFlags();
+    virtual void StructureChange(PLeanNode Node, TChangeReason Reason);
+    virtual void Change(PLeanNode Node);
+    virtual void NoteChangeOrDefer(bool IsStructureChange, PLeanNode Node, TChangeReason Reason);
+    int CompareNodeOrder(PLeanNode Node1, PLeanNode Node2, bool ConsiderChildrenAbove);
+
+    // -- Position cache (the worker that fills it comes with the worker thread) --
+    void StopCacheValidation();
+    void MarkCacheInvalid();
+    virtual void StartCacheValidation();
+    bool FindInPositionCache(PLeanNode Node, Cardinal& CurrentPos);
+    PLeanNode FindInPositionCache(Cardinal Position, Cardinal& CurrentPos);
+
+    // -- Selection steps --
+    virtual bool AddToSelection(PLeanNode Node);
+    virtual bool AddToSelection(TNodeArray& NewItems, int NewLength, bool ForceInsert = false);
+    bool MergeIntoSelection(TNodeArray& NewItems, int NewLength, bool ForceInsert);
+    bool MergeIntoSelection(PLeanNode Node, bool ForceInsert);
+    virtual void RemoveFromSelection(PLeanNode Node);
+    virtual void UnselectCore(PLeanNode Node);
+    virtual void ClearSelectionCore();
+    virtual bool LocateInSelection(PLeanNode Node, int& Index, int LowBound, int HighBound);
+    virtual void ResetSelectionAnchor();
+    virtual void SelectRange(PLeanNode StartNode, PLeanNode EndNode, bool AddOnly = false);
+    virtual void ToggleRangeSelection(PLeanNode StartNode, PLeanNode EndNode);
+    virtual void DeselectRange(PLeanNode StartNode, PLeanNode EndNode);
+    virtual void AppendToNodeCache(PLeanNode Node);
+    virtual void ClearNodeCache();
+    // Packs the array: answers the number of unmarked entries, -1 for an empty array.
+    static int CompactSelection(TNodeArray& Array, int Count);
+    // Packs the selection array and stores the new count (kept when packing answers -1).
+    void PackSelection();
+    virtual void MarkCutCopySelection();
+    // Selection by click and by rubber band, called by the mouse handling.
+    void HandleClickSelection(PLeanNode LastFocused, PLeanNode NewNode, TShiftState Shift, bool DragPending);
+    // A rubber-band step from OldRect to NewRect (tree coordinates); Toggle when Ctrl was held
+    // as the drag began. Answers whether the selection changed.
+    bool HandleDrawSelection(TRect OldRect, TRect NewRect, bool Toggle);
+    // Puts the selection on the system clipboard for a cut or a copy; false when that failed.
+    virtual bool PlaceOnClipboard(bool ForCut);
+    virtual void FocusFirstIfNone();
+
+    // -- Operations that can be cancelled --
+    void StartOperation(TLTOperationKind Kind);
+    void EndOperation(TLTOperationKind Kind);
+
+    // -- Timers --
+    bool StartTimer(unsigned Id, Cardinal Elapse);
+    void StopTimer(unsigned Id);
+    // A tree timer fired.
+    virtual void TimerFired(unsigned Id);
+    void Dispatch(TMessage& Message) override;
+
+    // -- Scrolling and animation --
+    virtual bool ApplyScrollOffset(TPoint Value);
+    using TLTAnimationCallback = std::function<bool(int Step, int StepSize, void* Data)>;
+    virtual void Animate(Cardinal Steps, Cardinal Duration, const TLTAnimationCallback& Callback, void* Data);
+    // Whether the tree reads right to left; never while the control library has no
+    // right-to-left layout.
+    bool UseRightToLeftReading() const { return false; }
+    // Hit positions inside a row (the mouse handling fills them in).
+    virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int Right);
+    virtual void HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, int Right);
+    // Text height of the tree's font, for the text rectangle of a node.
+    int FontTextHeight();
+    // The check image width of a node that shows a check image (the check box painting fills
+    // it in); 0 without check images.
+    virtual int CheckImageWidth(PLeanNode Node);
+    bool NodeHasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column);
+
+    // -- Editing --
+    virtual bool CancelCellEdit();
+    virtual bool EndCellEdit();
+    // Starts editing the focused node in FEditColumn with the editor that DoCreateEditor gives.
+    virtual void BeginCellEdit();
+    // Moves the editor to the edited cell's text rectangle.
+    virtual void PlaceEditor();
+    void CancelEditOf(PLeanNode Node);
+
+    // -- Dispatchers --
+    virtual void DoAfterCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
+                                  const TRect& CellRect);
+    virtual void DoAfterItemErase(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect);
+    virtual void DoAfterItemPaint(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect);
+    virtual void DoAfterPaint(TCanvas* Canvas);
+    virtual bool DoDragAllowed(PLeanNode Node, TColumnIndex Column);
+    virtual void DoBeforeCellPaint(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
+                                   TLTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect);
+    virtual void DoBeforeItemErase(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect, TColor& Color,
+                                   TItemEraseAction& EraseAction);
+    virtual bool DoBeforeItemPaint(TCanvas* Canvas, PLeanNode Node, const TRect& ItemRect);
+    virtual void DoBeforePaint(TCanvas* Canvas);
+    virtual void DoEditing(PLeanNode Node, TColumnIndex Column, bool& Allowed);
+    virtual void DoCanSplitterResizeNode(TPoint P, PLeanNode Node, TColumnIndex Column, bool& Allowed);
+    virtual void DoChange(PLeanNode Node);
+    virtual void DoChecked(PLeanNode Node);
+    virtual bool DoChecking(PLeanNode Node, TCheckState& NewCheckState);
+    virtual void DoCollapsed(PLeanNode Node);
+    virtual bool DoCollapsing(PLeanNode Node);
+    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
+    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
+    virtual int DoCompareNodes(PLeanNode Node1, PLeanNode Node2, TColumnIndex Column);
+    virtual TLTEditLinkRef DoCreateEditor(PLeanNode Node, TColumnIndex Column);
+    virtual void DoBeforeDrawTreeLine(PLeanNode Node, int Level, int& PosX);
+    virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt, TDropMode Mode,
+                            int& Effect);
+    virtual void DoEndOperation(TLTOperationKind Kind);
+    virtual void DoExpanded(PLeanNode Node);
+    virtual bool DoExpanding(PLeanNode Node);
+    virtual void DoFocusChanged(PLeanNode Node, TColumnIndex Column);
+    virtual bool DoFocusChanging(PLeanNode OldNode, PLeanNode NewNode, TColumnIndex OldColumn,
+                                 TColumnIndex NewColumn);
+    virtual void DoFreeNode(PLeanNode Node);
+    virtual TPoint QueryCellContentMargin(PLeanNode Node, TColumnIndex Column, int MarginType,
+                                          TCanvas* Canvas);
+    virtual void DoGetCursor(TCursor& Cursor);
+    virtual TCustomImageList* DoGetImageIndex(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                              bool& Ghosted, int& Index);
+    virtual void DoGetImageText(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column, String& ImageText);
+    virtual void DoGetLineStyle(const void*& Bits);
+    virtual String QueryNodeHint(PLeanNode Node, TColumnIndex Column,
+                                 TLTTooltipLineBreakStyle& LineBreakStyle);
+    virtual String QueryNodeTooltip(PLeanNode Node, TColumnIndex Column,
+                                    TLTTooltipLineBreakStyle& LineBreakStyle);
+    virtual int QueryNodeExtraWidth(PLeanNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+    virtual int QueryNodeContentWidth(PLeanNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+    virtual TPopupMenu* DoGetPopupMenu(PLeanNode Node, TColumnIndex Column, TPoint Position);
+    virtual void DoHotChange(PLeanNode Old, PLeanNode New);
+    virtual int DoIncrementalSearch(PLeanNode Node, const String& Text);
+    virtual void DoInitChildren(PLeanNode Node, Cardinal& ChildCount);
+    virtual void DoInitNode(PLeanNode Parent, PLeanNode Node, TLeanNodeInitStates& InitStates);
+    virtual bool DoKeyAction(Word& CharCode, TShiftState& Shift);
+    virtual void DoLoadNode(PLeanNode Node, TStream* Stream);
+    virtual void DoMeasureItem(TCanvas* Canvas, PLeanNode Node, int& Height);
+    virtual void DoMouseEnter();
+    virtual void DoMouseLeave();
+    virtual void DoNodeCopied(PLeanNode Node);
+    virtual bool DoNodeCopying(PLeanNode Node, PLeanNode NewParent);
+    virtual void DoNodeClick(const THitInfo& HitInfo);
+    virtual void DoNodeDblClick(const THitInfo& HitInfo);
+    virtual bool DoNodeHeightDblClickResize(PLeanNode Node, TColumnIndex Column, TShiftState Shift, TPoint P);
+    virtual bool DoNodeHeightTracking(PLeanNode Node, TColumnIndex Column, TShiftState Shift,
+                                      TPoint& TrackPoint, TPoint P);
+    virtual void DoNodeMoved(PLeanNode Node);
+    virtual bool DoNodeMoving(PLeanNode Node, PLeanNode NewParent);
+    virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);
+    virtual void DoRemoveFromSelection(PLeanNode Node);
+    virtual void DoAddToSelection(PLeanNode Node);
+    virtual void DoResetNode(PLeanNode Node);
+    virtual void DoSaveNode(PLeanNode Node, TStream* Stream);
+    virtual void DoScroll(int DeltaX, int DeltaY);
+    virtual void DoShowScrollbar(int Bar, bool Show);
+    virtual void DoStartOperation(TLTOperationKind Kind);
+    virtual void DoStateChange(const TLeanTreeStates& Enter, const TLeanTreeStates& Leave = {});
+    virtual void DoStructureChange(PLeanNode Node, TChangeReason Reason);
+    virtual void DoUpdating(TLTUpdateState State);
+    virtual bool DoGetCellIsEmpty(PLeanNode Node, TColumnIndex Column);
+    virtual void DoGetNodeDataSize(int& Size);
+    virtual TLTHintKind DoGetHintKind(PLeanNode Node, TColumnIndex Column);
+    virtual TLTHintKind DefaultHintKind() { return vhkText; }
+    bool CanSplitterResizeNode(TPoint P, PLeanNode Node, TColumnIndex Column);
+
+    // Window notifications that the model answers.
+    void NotifyFormDesigner();
+
+    // The scroll bar state that UpdateScrollBars computed (what the window's bars show).
+    struct TScrollBarState {
+        bool Visible = false;
+        int Min = 0;
+        int Max = 0;
+        int Page = 0;
+        int Position = 0;
+    };
+    TScrollBarState VerticalBar() const { return FVertBar; }
+    TScrollBarState HorizontalBar() const { return FHorzBar; }
+
+    // The tree's node references that deletion clears, in one place.
+    PLeanNode FLastSelected = nullptr;
+    PLeanNode FFocusedNode = nullptr;
+    PLeanNode FRangeAnchor = nullptr;
+    PLeanNode FCurrentHotNode = nullptr;
+    PLeanNode FDropTargetNode = nullptr;
+    PLeanNode FCheckNode = nullptr;
+    PLeanNode FLastVCLDragTarget = nullptr;
+    PLeanNode FLastSearchNode = nullptr;
+    PLeanNode FHeightTrackNode = nullptr;
+    PLeanNode FLastChangedNode = nullptr;
+    PLeanNode FLastStructureChangeNode = nullptr;
+    TChangeReason FLastStructureChangeReason = crIgnore;
+    TColumnIndex FEditColumn = NoColumn;
+    TColumnIndex FFocusedColumn = NoColumn;
+
+    TNodeArray FSelection;
+    int FSelectionCount = 0;
+    bool FSelectionLocked = false;
+    TNodeArray FTempNodeCache;
+    Cardinal FTempNodeCount = 0;
+    TNodeArray FSingletonNodeArray;
+    int FLastSelectionLevel = -1;
+
+private:
+    PLeanNode FRoot = nullptr;
+    int FNodeDataSize = -1;
+    Cardinal FTotalInternalDataSize = 0;
+    Cardinal FDefaultNodeHeight = 18;
+    Cardinal FIndent = 18;
+    int FMargin = 4;
+    int FTextMargin = 4;
+    Cardinal FUpdateCount = 0;
+    Cardinal FSynchUpdateCount = 0;
+    TLeanTreeStates FStates;
+    Cardinal FVisibleCount = 0;
+    TCache FPositionCache;
+    Cardinal FStartIndex = 0;
+    Cardinal FRangeX = 0;
+    Cardinal FRangeY = 0;
+    int FOffsetX = 0;
+    int FOffsetY = 0;
+    int FEffectiveOffsetX = 0;
+    Cardinal FBottomSpace = 0;
+    Cardinal FOperationCount = 0;
+    bool FOperationCanceled = false;
+    Cardinal FCheckPropagationCount = 0;
+    Cardinal FChangeDelay = 0;
+    Cardinal FAnimationDuration = 200;
+    Cardinal FEditDelay = 1000;
+    TScrollBarState FVertBar;
+    TScrollBarState FHorzBar;
+    mutable std::unique_ptr<TCustomLeanTreeOptions> FOptions;
+    std::unique_ptr<TLTHeader> FHeader;
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FStateImages = nullptr;
+    TLTEditLinkRef FEditLink;
+    TLTTimerService* FTimerService = nullptr;
+    Cardinal FRunningTimers = 0; // bit n: timer n was started and not stopped
+    bool FDestroying = false;
+
+    TLTTimerService& Timers() const;
+    bool IsDestroying() const { return FDestroying || ComponentState().Contains(csDestroying); }
+    bool ReadOnly() const;
+    bool AutoSort() const;
+    bool ChildrenAbove(bool ConsiderChildrenAbove) const;
+    void InitIfNeeded(PLeanNode Node) {
+        if (!Node->States.Contains(vsInitialized)) InitializeNode(Node);
+    }
+    void CreateLazyChildren(PLeanNode Node) {
+        if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitializeChildren(Node);
+    }
+    void DeliverStructureChange(PLeanNode Node, TChangeReason Reason);
+    void FreeNodeBlock(PLeanNode Node);
+    void ForgetNode(PLeanNode Node);
+    void RemoveDeletedFromSelection(PLeanNode Node);
+    void SortChildrenList(PLeanNode Node, TColumnIndex Column, TSortDirection Direction);
+    void SortTreeLevel(PLeanNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
+    PLeanNode VisibleStep(PLeanNode Node, bool Forward, bool ConsiderChildrenAbove, bool DoInit,
+                          bool IncludeFiltered);
+    PLeanNode DeepestFirstVisible(PLeanNode Node, bool DoInit);
+    PLeanNode DeepestLastVisible(PLeanNode Node, bool DoInit);
+    PLeanNode FirstVisibleChildOf(PLeanNode Node) const;
+    PLeanNode FirstVisibleImpl(PLeanNode Node, bool ConsiderChildrenAbove, bool IncludeFiltered, bool DoInit);
+    PLeanNode LastVisibleChildImpl(PLeanNode Node, bool IncludeFiltered, bool DoInit);
+    PLeanNode NextSiblingMatching(PLeanNode Node, bool IncludeFiltered, bool Forward, bool DoInit);
+    void ToggleRangeNode(PLeanNode Node);
+    void CollectSorted(TNodeArray& Result, bool Resolve, TLeanNodeState State, std::size_t Capacity,
+                       bool GrowByTenth);
+    void UpdateFocusedColumnForSelection();
+    int MaxColumnWidthWalk(TColumnIndex Column, bool UseSmartColumnWidth);
+    void SetRedraw(bool Value);
+    void ApplySelectionOptionsChange(TLTSelectionOptions Old, TLTSelectionOptions New);
+    void ApplyPaintOptionsChange(TLTPaintOptions Old, TLTPaintOptions New);
+    void ApplyMiscOptionsChange(TLTMiscOptions Old, TLTMiscOptions New);
+};

@@ -1,0 +1,200 @@
+// The tree with a real window: update brackets hold back repainting and scroll bar work until
+// the outermost EndUpdate, scroll bars follow the rows, window timers deliver delayed changes
+// and toggles animate. These run in a process of their own that has the application object;
+// every other test of the tree runs without one.
+
+#include "TreeTestSupport.h"
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/Messages.h"
+
+#include <QApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+void RegisterWindowTests();
+
+namespace {
+
+constexpr const char* WindowsVariable = "MORVANE_TREE_WINDOWS";
+
+class TWindowTree : public TTestTree {
+public:
+    using TBaseLeanTree::HorizontalBar;
+    using TBaseLeanTree::VerticalBar;
+    using TTestTree::TTestTree;
+    int ScrollBarUpdates = 0;
+    int Repaints = 0;
+    void UpdateScrollBars(bool DoRepaint) override {
+        ++ScrollBarUpdates;
+        TTestTree::UpdateScrollBars(DoRepaint);
+    }
+    void Invalidate() override {
+        ++Repaints;
+        TTestTree::Invalidate();
+    }
+};
+
+// A form with a 200 x 100 tree and its windows.
+struct TWindowFixture {
+    TForm Form{nullptr};
+    TWindowTree* Tree;
+    TWindowFixture() : Tree(new TWindowTree(&Form)) {
+        Form.SetBounds(0, 0, 400, 300);
+        Tree->SetParent(&Form);
+        Tree->SetBounds(0, 0, 200, 100);
+        Tree->SetAuto({}, {toAutoSort});
+        Tree->SetNodeDataSize(sizeof(std::int64_t));
+        Tree->HandleNeeded();
+    }
+};
+
+template <class Pred> bool PumpUntil(Pred Done, int Milliseconds) {
+    const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Milliseconds);
+    while (!Done() && std::chrono::steady_clock::now() < End) {
+        QApplication::processEvents();
+        Application->ProcessMessages();
+        usleep(1000);
+    }
+    return Done();
+}
+
+void UpdatesHoldBackWindowWork() {
+    TWindowFixture F;
+    TWindowTree& Tree = *F.Tree;
+    ASSERT_TRUE(Tree.HandleAllocated());
+    std::vector<WPARAM> Redraw;
+    TWndMethod Old = Tree.WindowProc();
+    Tree.SetWindowProc([&](TMessage& Message) {
+        if (Message.Msg == WM_SETREDRAW) Redraw.push_back(Message.WParam);
+        Old(Message);
+    });
+    Tree.ScrollBarUpdates = 0;
+    Tree.Repaints = 0;
+
+    Tree.BeginUpdate();
+    PLeanNode First = nullptr;
+    for (int I = 0; I < 30; ++I) {
+        PLeanNode Node = Tree.AddChild(nullptr);
+        if (!First) First = Node;
+        Tree.AddChild(Node);
+    }
+    Tree.BeginUpdate();
+    Tree.ToggleNode(First);
+    Tree.SetNodeSelected(First, true);
+    Tree.DeleteNode(Tree.RootNode()->LastChild);
+    Tree.EndUpdate();
+    EXPECT_EQ(Tree.ScrollBarUpdates, 0);
+    EXPECT_EQ(Tree.Repaints, 0);
+    EXPECT_FALSE(Tree.VerticalBar().Visible);
+    EXPECT_EQ(Redraw, std::vector<WPARAM>{0});
+    Tree.EndUpdate();
+    EXPECT_EQ(Tree.ScrollBarUpdates, 1);
+    EXPECT_EQ(Tree.Repaints, 1);
+    EXPECT_EQ(Redraw, (std::vector<WPARAM>{0, 1}));
+    EXPECT_TRUE(Tree.VerticalBar().Visible);
+    EXPECT_EQ(Tree.VerticalBar().Max, static_cast<int>(Tree.RangeY()));
+    EXPECT_EQ(Tree.RangeY(), 30u * 18);
+    EXPECT_INVARIANTS(Tree);
+    Tree.SetWindowProc(Old);
+}
+
+void ScrollBarsFollowTheRows() {
+    TWindowFixture F;
+    TWindowTree& Tree = *F.Tree;
+    std::vector<std::pair<int, bool>> Shown;
+    Tree.OnShowScrollbar = [&](TBaseLeanTree*, int Bar, bool Show) { Shown.emplace_back(Bar, Show); };
+    Tree.SetRootNodeCount(20);
+    EXPECT_EQ(Shown, (std::vector<std::pair<int, bool>>{{TBaseLeanTree::ScrollBarVert, true}}));
+    EXPECT_EQ(Tree.VerticalBar().Page, Tree.ClientHeight() + 1);
+    int Scrolled = 0;
+    Tree.OnScroll = [&](TBaseLeanTree*, int, int DeltaY) { Scrolled += DeltaY; };
+    EXPECT_TRUE(Tree.ScrollIntoView(Tree.RootNode()->LastChild, false));
+    EXPECT_EQ(Tree.OffsetY(), Tree.ClientHeight() - 360);
+    EXPECT_EQ(Scrolled, Tree.OffsetY());
+    EXPECT_EQ(Tree.VerticalBar().Position, -Tree.OffsetY());
+    EXPECT_EQ(Tree.TopNode(), Tree.GetNodeAt(0, 0));
+    Tree.SetRootNodeCount(2);
+    EXPECT_EQ(Shown.back(), std::make_pair(TBaseLeanTree::ScrollBarVert, false));
+    EXPECT_EQ(Tree.OffsetY(), 0);
+}
+
+void WindowTimersDeliverDelayedChanges() {
+    TWindowFixture F;
+    TWindowTree& Tree = *F.Tree;
+    Tree.SetRootNodeCount(2);
+    std::vector<PLeanNode> Changes;
+    Tree.OnChange = [&](TBaseLeanTree*, PLeanNode Node) { Changes.push_back(Node); };
+    Tree.SetChangeDelay(40);
+    Tree.SetSelection({toMultiSelect});
+    Tree.SetNodeSelected(Tree.RootNode()->FirstChild, true);
+    Tree.SetNodeSelected(Tree.RootNode()->LastChild, true);
+    EXPECT_TRUE(Changes.empty());
+    EXPECT_TRUE(PumpUntil([&] { return !Changes.empty(); }, 3000));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(Changes, std::vector<PLeanNode>{Tree.RootNode()->LastChild});
+}
+
+void TogglesAnimateInTheWindow() {
+    TWindowFixture F;
+    TWindowTree& Tree = *F.Tree;
+    Tree.SetAnimationDuration(30);
+    PLeanNode Node = Tree.AddChild(nullptr);
+    for (int I = 0; I < 3; ++I)
+        Tree.AddChild(Node);
+    bool Animated = false;
+    Tree.OnStateChange = [&](TBaseLeanTree*, TLeanTreeStates Enter, TLeanTreeStates) {
+        if (Enter.Contains(tsInAnimation)) Animated = true;
+    };
+    Tree.ToggleNode(Node);
+    EXPECT_TRUE(Animated);
+    EXPECT_FALSE(Tree.TreeStates().Contains(tsInAnimation));
+    EXPECT_EQ(Tree.VisibleCount(), 4u);
+    EXPECT_INVARIANTS(Tree);
+}
+
+template <void (*Body)()> class TFunctionTest : public ::testing::Test {
+    void TestBody() override { Body(); }
+};
+
+template <void (*Body)()> void Register(const char* Name) {
+    ::testing::RegisterTest("WindowedTree", Name, nullptr, nullptr, __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new TFunctionTest<Body>(); });
+}
+
+} // namespace
+
+void RegisterWindowTests() {
+    Register<&UpdatesHoldBackWindowWork>("UpdatesHoldBackWindowWork");
+    Register<&ScrollBarsFollowTheRows>("ScrollBarsFollowTheRows");
+    Register<&WindowTimersDeliverDelayedChanges>("WindowTimersDeliverDelayedChanges");
+    Register<&TogglesAnimateInTheWindow>("TogglesAnimateInTheWindow");
+}
+
+TEST(TreeWindows, PassInAProcessWithTheApplicationObject) {
+    int Pipe[2];
+    ASSERT_EQ(pipe(Pipe), 0);
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Pipe[1], 1);
+        dup2(Pipe[1], 2);
+        close(Pipe[0]);
+        setenv(WindowsVariable, "1", 1);
+        execl("/proc/self/exe", "test_tree", "--gtest_filter=WindowedTree.*", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Pipe[1]);
+    std::string Output;
+    char Buffer[4096];
+    for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
+        Output.append(Buffer, static_cast<std::size_t>(N));
+    close(Pipe[0]);
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Output;
+    EXPECT_NE(Output.find("[  PASSED  ] 4 tests."), std::string::npos) << Output;
+}
