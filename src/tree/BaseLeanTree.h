@@ -785,6 +785,8 @@ private:
     bool ReadOnly() const;
     bool AutoSort() const;
     bool ChildrenAbove(bool ConsiderChildrenAbove) const;
+    // The first or last child, the node and the child initialised and lazy children created.
+    PLeanNode InitializedEndChild(PLeanNode Node, bool Last);
     void InitIfNeeded(PLeanNode Node) {
         if (!Node->States.Contains(vsInitialized)) InitializeNode(Node);
     }

@@ -147,30 +147,25 @@ PLeanNode TBaseLeanTree::GetLastNoInit(PLeanNode Node, bool ConsiderChildrenAbov
     return Result;
 }
 
-PLeanNode TBaseLeanTree::GetFirstChild(PLeanNode Node) {
+PLeanNode TBaseLeanTree::InitializedEndChild(PLeanNode Node, bool Last) {
     PLeanNode Result;
     if (!Node || Node == FRoot) {
-        Result = FRoot->FirstChild;
+        Result = Last ? FRoot->LastChild : FRoot->FirstChild;
     } else {
         InitIfNeeded(Node);
         CreateLazyChildren(Node);
-        Result = Node->States.Contains(vsHasChildren) ? Node->FirstChild : nullptr;
+        Result = !Node->States.Contains(vsHasChildren) ? nullptr : Last ? Node->LastChild : Node->FirstChild;
     }
     if (Result) InitIfNeeded(Result);
     return Result;
 }
 
+PLeanNode TBaseLeanTree::GetFirstChild(PLeanNode Node) {
+    return InitializedEndChild(Node, false);
+}
+
 PLeanNode TBaseLeanTree::GetLastChild(PLeanNode Node) {
-    PLeanNode Result;
-    if (!Node || Node == FRoot) {
-        Result = FRoot->LastChild;
-    } else {
-        InitIfNeeded(Node);
-        CreateLazyChildren(Node);
-        Result = Node->States.Contains(vsHasChildren) ? Node->LastChild : nullptr;
-    }
-    if (Result) InitIfNeeded(Result);
-    return Result;
+    return InitializedEndChild(Node, true);
 }
 
 PLeanNode TBaseLeanTree::GetLastChildNoInit(PLeanNode Node) {

@@ -575,6 +575,28 @@ void CheckLayout(const TRect& Client, TAlignment Alignment, TRect& Box, TRect& T
 
 } // namespace
 
+// A check box's or radio button's look: the box in the given frame-control state beside the
+// caption, and the focus rectangle around the caption.
+void TButtonControl::PaintBoxAndCaption(Cardinal State, TAlignment Alignment) {
+    TCanvas* C = Canvas();
+    const TRect Client = ClientRect();
+    C->Brush()->SetColor(Color());
+    C->FillRect(Client);
+    TRect Box, Text;
+    CheckLayout(Client, Alignment, Box, Text);
+    if (Pushed()) State |= DFCS_PUSHED;
+    if (!Enabled()) State |= DFCS_INACTIVE;
+    DrawFrameControl(C, Box, DFC_BUTTON, State);
+    const Cardinal Flags = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    DrawCaption(Text, Flags);
+    if (Focused() && !Caption().empty()) {
+        TRect M = Text;
+        DrawCaption(M, Flags | DT_CALCRECT);
+        const int Top = Text.Top + (Text.Height() - M.Height()) / 2;
+        C->DrawFocusRect(Rect(Text.Left - 1, Top - 1, Text.Left + M.Width() + 1, Top + M.Height() + 1));
+    }
+}
+
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
     SetBounds(0, 0, 97, 17);
     SetTabStop(true);
@@ -636,26 +658,10 @@ void TCustomCheckBox::CMDialogChar(TCMDialogChar& Message) {
 }
 
 void TCustomCheckBox::Paint() {
-    TCanvas* C = Canvas();
-    const TRect Client = ClientRect();
-    C->Brush()->SetColor(Color());
-    C->FillRect(Client);
-    TRect Box, Text;
-    CheckLayout(Client, FAlignment, Box, Text);
     Cardinal State = DFCS_BUTTONCHECK;
     if (FState != cbUnchecked) State |= DFCS_CHECKED;
     if (FState == cbGrayed) State |= DFCS_BUTTON3STATE;
-    if (Pushed()) State |= DFCS_PUSHED;
-    if (!Enabled()) State |= DFCS_INACTIVE;
-    DrawFrameControl(C, Box, DFC_BUTTON, State);
-    const Cardinal Flags = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
-    DrawCaption(Text, Flags);
-    if (Focused() && !Caption().empty()) {
-        TRect M = Text;
-        DrawCaption(M, Flags | DT_CALCRECT);
-        const int Top = Text.Top + (Text.Height() - M.Height()) / 2;
-        C->DrawFocusRect(Rect(Text.Left - 1, Top - 1, Text.Left + M.Width() + 1, Top + M.Height() + 1));
-    }
+    PaintBoxAndCaption(State, FAlignment);
 }
 
 // ---- TRadioButton ---------------------------------------------------------------------------------
@@ -717,25 +723,7 @@ void TRadioButton::CMDialogChar(TCMDialogChar& Message) {
 }
 
 void TRadioButton::Paint() {
-    TCanvas* C = Canvas();
-    const TRect Client = ClientRect();
-    C->Brush()->SetColor(Color());
-    C->FillRect(Client);
-    TRect Box, Text;
-    CheckLayout(Client, FAlignment, Box, Text);
-    Cardinal State = DFCS_BUTTONRADIO;
-    if (FChecked) State |= DFCS_CHECKED;
-    if (Pushed()) State |= DFCS_PUSHED;
-    if (!Enabled()) State |= DFCS_INACTIVE;
-    DrawFrameControl(C, Box, DFC_BUTTON, State);
-    const Cardinal Flags = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
-    DrawCaption(Text, Flags);
-    if (Focused() && !Caption().empty()) {
-        TRect M = Text;
-        DrawCaption(M, Flags | DT_CALCRECT);
-        const int Top = Text.Top + (Text.Height() - M.Height()) / 2;
-        C->DrawFocusRect(Rect(Text.Left - 1, Top - 1, Text.Left + M.Width() + 1, Top + M.Height() + 1));
-    }
+    PaintBoxAndCaption(FChecked ? DFCS_BUTTONRADIO | DFCS_CHECKED : DFCS_BUTTONRADIO, FAlignment);
 }
 
 // ---- TCustomGroupBox ------------------------------------------------------------------------------

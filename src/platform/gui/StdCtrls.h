@@ -412,6 +412,7 @@ protected:
     virtual void CNCommand(TWMCommand& Message);
     // Paints the caption in Rect with its mnemonic, embossed when disabled; DT_CALCRECT measures.
     void DrawCaption(TRect& Rect, Cardinal Flags);
+    void PaintBoxAndCaption(Cardinal State, TAlignment Alignment);
     // Shown pushed: the mouse held down over it, or Space held.
     bool Pushed() const { return (FMouseDown && FMouseInside) || FSpaceDown; }
     // Clicks caused by setting Checked in code are not passed on while this is above 0.
