@@ -6,7 +6,7 @@
 #include "editor/CodeEditTypes.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messages.h"
-#include "editor/MethodPointer.h"
+#include "platform/base/MethodPointer.h"
 #include "platform/gui/Controls.h"
 
 #include "platform/base/Object.h"
