@@ -1,6 +1,7 @@
 #include "ide/DirIter.h"
 
 #include "platform/base/Files.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
 
@@ -36,8 +37,7 @@ void tDirIterator::Run() {
     FDirectoryCnt = 0;
     FFileCount = 0;
     DirLevel = -1;
-    if (!FPath.empty() && FPath.back() == PathDelim)
-        FPath.pop_back();
+    if (!FPath.empty() && FPath.back() == PathDelim) FPath.pop_back();
     InitPathLength = Length(FPath);
 
     TBusyCursor Busy;
@@ -45,12 +45,9 @@ void tDirIterator::Run() {
     struct stat St {};
     if (::stat(StringToUtf8(FPath.empty() ? String(1, PathDelim) : FPath).c_str(), &St) == 0)
         FOpenFolders.emplace_back(St.st_dev, St.st_ino);
-    try {
-        ScanFolder(FPath);
-    } catch (...) {
-        DirLevel = -1;
-        throw;
-    }
+    TScopeExit Reset([this] { DirLevel = -1; });
+    ScanFolder(FPath);
+    Reset.Release();
 }
 
 void tDirIterator::ScanFolder(const String& Folder) {
@@ -63,13 +60,12 @@ void tDirIterator::ScanFolder(const String& Folder) {
             if (SR.Attr & faDirectory) {
                 String Full = Folder + PathDelim + SR.Name;
                 String RelPath = Copy(Full, InitPathLength + 1, 255);
-                if (OnDirFound)
-                    OnDirFound(Full, RelPath);
-                if (OnDirFoundExt)
-                    OnDirFoundExt(Full, RelPath, DirLevel, StopScanning);
+                if (OnDirFound) OnDirFound(Full, RelPath);
+                if (OnDirFoundExt) OnDirFoundExt(Full, RelPath, DirLevel, StopScanning);
                 ++FDirectoryCnt;
                 std::pair<UInt64, UInt64> Id(SR.Device, SR.Inode);
-                bool OnOwnPath = std::find(FOpenFolders.begin(), FOpenFolders.end(), Id) != FOpenFolders.end();
+                bool OnOwnPath =
+                    std::find(FOpenFolders.begin(), FOpenFolders.end(), Id) != FOpenFolders.end();
                 if (FScanSubdirs && !StopScanning && !OnOwnPath) {
                     FOpenFolders.push_back(Id);
                     ScanFolder(Full);
@@ -80,8 +76,7 @@ void tDirIterator::ScanFolder(const String& Folder) {
                 // The events get the low 32 bits of the size; the total keeps all of it.
                 int Size32 = static_cast<int>(static_cast<std::uint32_t>(SR.Size));
                 FFilesSize += static_cast<double>(SR.Size);
-                if (OnFileFound)
-                    OnFileFound(Folder, SR.Name, RelPath, Size32);
+                if (OnFileFound) OnFileFound(Folder, SR.Name, RelPath, Size32);
                 ++FFileCount;
                 if (OnFileFoundExt)
                     OnFileFoundExt(Folder, SR.Name, RelPath, Size32, DirLevel, SR.Time, StopScanning);

@@ -3,6 +3,7 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Forms.h"
 
 #include <algorithm>
@@ -43,11 +44,7 @@ void TBaseLeanTree::ForgetNode(PLeanNode Node) {
 
 void TBaseLeanTree::DoFreeNode(PLeanNode Node) {
     ForgetNode(Node);
-    struct TFreeGuard {
-        TBaseLeanTree* Tree;
-        PLeanNode Node;
-        ~TFreeGuard() { Tree->FreeNodeBlock(Node); }
-    } Guard{this, Node};
+    TScopeExit Free([this, Node] { FreeNodeBlock(Node); });
     if (OnFreeNode &&
         (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)))
         OnFreeNode(this, Node);

@@ -2,6 +2,8 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
+
 namespace {
 
 template <class S> S Changed(const S& Old, const S& New) {
@@ -101,24 +103,21 @@ void TBaseLeanTree::ApplyPaintOptionsChange(TLTPaintOptions Old, TLTPaintOptions
         // Filtered nodes give their rows back, or take them away.
         const bool Update = HandleAllocated();
         if (Update) BeginUpdate();
-        try {
-            StopCacheValidation();
-            const bool Shown = New.Contains(toShowFilteredNodes);
-            for (PLeanNode Run = GetFirstNoInit(false); Run; Run = GetNextNoInit(Run, false)) {
-                if (!Run->States.Contains(vsFiltered)) continue;
-                if (FullyVisible(Run)) {
-                    if (Shown)
-                        ++FVisibleCount;
-                    else
-                        --FVisibleCount;
-                }
-                ChangeTotalHeight(Run, Shown ? Run->NodeHeight : -static_cast<int>(Run->NodeHeight), true);
-            }
-        } catch (...) {
+        TScopeExit Updated([&] {
             if (Update) EndUpdate();
-            throw;
+        });
+        StopCacheValidation();
+        const bool Shown = New.Contains(toShowFilteredNodes);
+        for (PLeanNode Run = GetFirstNoInit(false); Run; Run = GetNextNoInit(Run, false)) {
+            if (!Run->States.Contains(vsFiltered)) continue;
+            if (FullyVisible(Run)) {
+                if (Shown)
+                    ++FVisibleCount;
+                else
+                    --FVisibleCount;
+            }
+            ChangeTotalHeight(Run, Shown ? Run->NodeHeight : -static_cast<int>(Run->NodeHeight), true);
         }
-        if (Update) EndUpdate();
     }
     if (!HandleAllocated() || Loading) return;
     if (Diff.Contains(toThemeAware) || Diff.Contains(toUseExplorerTheme)) {

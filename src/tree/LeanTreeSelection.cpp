@@ -4,6 +4,7 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ImgList.h"
 
 #include <algorithm>
@@ -337,17 +338,11 @@ TNodeArray TBaseLeanTree::GetSortedCutCopySet(bool Resolve) {
 
 void TBaseLeanTree::DeleteSelectedNodes() {
     if (FSelectionCount == 0 || ReadOnly()) return;
-    BeginUpdate();
-    try {
-        const TNodeArray Nodes = GetSortedSelection(true);
-        for (std::size_t I = Nodes.size(); I-- > 1;)
-            DeleteNode(Nodes[I], Nodes[I]->Parent != Nodes[I - 1]->Parent);
-        if (!Nodes.empty()) DeleteNode(Nodes[0], true);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(*this);
+    const TNodeArray Nodes = GetSortedSelection(true);
+    for (std::size_t I = Nodes.size(); I-- > 1;)
+        DeleteNode(Nodes[I], Nodes[I]->Parent != Nodes[I - 1]->Parent);
+    if (!Nodes.empty()) DeleteNode(Nodes[0], true);
 }
 
 // ---- Ranges ---------------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
+
 namespace {
 
 struct TMergeSort {
@@ -58,20 +60,20 @@ void TBaseLeanTree::SortChildrenList(PLeanNode Node, TColumnIndex Column, TSortD
     PLeanNode List = Node->FirstChild;
     PLeanNode Sorted = nullptr;
     StartOperation(okSortNode);
-    try {
+    {
+        TScopeExit Ended([&] { EndOperation(okSortNode); });
+        // A compare handler that raises leaves the NextSibling chain in pieces, but the back
+        // links still hold the old order: the chain is rebuilt from them.
+        TScopeExit Repair([&] {
+            PLeanNode Next = nullptr;
+            for (PLeanNode Run = Node->LastChild; Run; Run = Run->PrevSibling) {
+                Run->NextSibling = Next;
+                Next = Run;
+            }
+        });
         Sorted = Sorter.Sort(List, Node->ChildCount);
-    } catch (...) {
-        // A compare handler raised: the NextSibling chain is in pieces, but the back links still
-        // hold the old order. Rebuild the chain from them.
-        PLeanNode Next = nullptr;
-        for (PLeanNode Run = Node->LastChild; Run; Run = Run->PrevSibling) {
-            Run->NextSibling = Next;
-            Next = Run;
-        }
-        EndOperation(okSortNode);
-        throw;
+        Repair.Release();
     }
-    EndOperation(okSortNode);
 
     // One pass for the back links, the indexes and the last child.
     Node->FirstChild = Sorted;
@@ -120,23 +122,15 @@ void TBaseLeanTree::SortTreeLevel(PLeanNode Node, TColumnIndex Column, TSortDire
 void TBaseLeanTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit) {
     if (FRoot->TotalCount <= 2) return;
     ++FUpdateCount;
-    try {
+    {
+        TScopeExit Counted([&] { --FUpdateCount; });
         if (Column >= NoColumn) {
             StartOperation(okSortTree);
-            try {
-                SortTreeLevel(FRoot, Column, Direction, DoInit);
-            } catch (...) {
-                EndOperation(okSortTree);
-                throw;
-            }
-            EndOperation(okSortTree);
+            TScopeExit Ended([&] { EndOperation(okSortTree); });
+            SortTreeLevel(FRoot, Column, Direction, DoInit);
         }
         MarkCacheInvalid();
-    } catch (...) {
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
     if (FUpdateCount == 0) {
         StartCacheValidation();
         Invalidate();

@@ -3,6 +3,7 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
@@ -23,38 +24,33 @@ void TBaseLeanTree::Animate(Cardinal Steps, Cardinal Duration, const TLTAnimatio
                             void* Data) {
     if (FStates.Contains(tsInAnimation) || Duration == 0) return;
     DoStateChange({tsInAnimation});
-    try {
-        long long RemainingTime = Duration;
-        int StepSize = std::max(1, static_cast<int>(std::lround(static_cast<double>(Steps) / Duration)));
-        long long RemainingSteps = Steps / static_cast<Cardinal>(StepSize);
-        int CurrentStep = 0;
-        while (RemainingSteps > 0 && RemainingTime > 0 && !ApplicationTerminating()) {
-            const UInt64 StartTime = GetTickCount64();
-            const UInt64 NextTimeStep = StartTime + static_cast<UInt64>(RemainingTime / RemainingSteps);
-            if (!Callback(CurrentStep, StepSize, Data)) break;
-            while (GetTickCount64() < NextTimeStep) {
-            }
-            const long long Elapsed = static_cast<long long>(GetTickCount64() - StartTime);
-            if (Elapsed <= RemainingTime) {
-                RemainingTime -= Elapsed;
-                --RemainingSteps;
-            } else {
-                RemainingTime = 0;
-                RemainingSteps = 0;
-            }
-            // Less than a millisecond per step: larger steps.
-            while (RemainingSteps > 0 && RemainingTime / RemainingSteps < 1) {
-                ++StepSize;
-                RemainingSteps = RemainingTime / StepSize;
-            }
-            CurrentStep = static_cast<int>(Steps - RemainingSteps);
+    TScopeExit Animated([&] { DoStateChange({}, {tsCancelHintAnimation, tsInAnimation}); });
+    long long RemainingTime = Duration;
+    int StepSize = std::max(1, static_cast<int>(std::lround(static_cast<double>(Steps) / Duration)));
+    long long RemainingSteps = Steps / static_cast<Cardinal>(StepSize);
+    int CurrentStep = 0;
+    while (RemainingSteps > 0 && RemainingTime > 0 && !ApplicationTerminating()) {
+        const UInt64 StartTime = GetTickCount64();
+        const UInt64 NextTimeStep = StartTime + static_cast<UInt64>(RemainingTime / RemainingSteps);
+        if (!Callback(CurrentStep, StepSize, Data)) break;
+        while (GetTickCount64() < NextTimeStep) {
         }
-        if (!ApplicationTerminating()) Callback(0, 0, Data);
-    } catch (...) {
-        DoStateChange({}, {tsCancelHintAnimation, tsInAnimation});
-        throw;
+        const long long Elapsed = static_cast<long long>(GetTickCount64() - StartTime);
+        if (Elapsed <= RemainingTime) {
+            RemainingTime -= Elapsed;
+            --RemainingSteps;
+        } else {
+            RemainingTime = 0;
+            RemainingSteps = 0;
+        }
+        // Less than a millisecond per step: larger steps.
+        while (RemainingSteps > 0 && RemainingTime / RemainingSteps < 1) {
+            ++StepSize;
+            RemainingSteps = RemainingTime / StepSize;
+        }
+        CurrentStep = static_cast<int>(Steps - RemainingSteps);
     }
-    DoStateChange({}, {tsCancelHintAnimation, tsInAnimation});
+    if (!ApplicationTerminating()) Callback(0, 0, Data);
 }
 
 namespace {
@@ -78,132 +74,125 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
         return;
     }
     Node->States.Include(vsToggling);
-    auto Leave = [&] {
+    TScopeExit Leave([&] {
         Node->States.Exclude(vsToggling);
         if (!WasToggling) DoStateChange({}, {tsToggling});
+    });
+
+    const auto& Paint = TreeOptions()->PaintOptions();
+    const auto& Auto = TreeOptions()->AutoOptions();
+    const bool Animated = TreeOptions()->AnimationOptions().Contains(toAnimatedToggle) && FUpdateCount == 0 &&
+                          HandleAllocated() && FAnimationDuration > 0;
+    auto RunAnimation = [&](int Height, int Direction) {
+        if (FStates.Contains(tsHint) && Application) Application->CancelHint();
+        UpdateWindow(WindowHandle());
+        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+        if (Row.IsEmpty() || Row.Top < 0 || Row.Top >= ClientHeight()) return;
+        const int Space = ClientHeight() - Row.Bottom;
+        const int Distance = std::min(Height, Space);
+        if (Distance <= 0) return;
+        TToggleAnimation A{
+            WindowHandle(), {0, Row.Bottom, ClientWidth(), ClientHeight()}, Direction, Distance};
+        Animate(
+            static_cast<Cardinal>(Distance), FAnimationDuration,
+            [](int, int StepSize, void* Data) {
+                auto* Anim = static_cast<TToggleAnimation*>(Data);
+                const int Step = std::min(StepSize, Anim->Remaining);
+                if (Step <= 0) return false;
+                ScrollWindowEx(Anim->Window, 0, Step * Anim->Direction, &Anim->Band, &Anim->Band,
+                               SW_INVALIDATE);
+                UpdateWindow(Anim->Window);
+                Anim->Remaining -= Step;
+                return Anim->Remaining > 0;
+            },
+            &A);
     };
 
-    try {
-        const auto& Paint = TreeOptions()->PaintOptions();
-        const auto& Auto = TreeOptions()->AutoOptions();
-        const bool Animated = TreeOptions()->AnimationOptions().Contains(toAnimatedToggle) &&
-                              FUpdateCount == 0 && HandleAllocated() && FAnimationDuration > 0;
-        auto RunAnimation = [&](int Height, int Direction) {
-            if (FStates.Contains(tsHint) && Application) Application->CancelHint();
-            UpdateWindow(WindowHandle());
-            const TRect Row = GetDisplayRect(Node, NoColumn, false);
-            if (Row.IsEmpty() || Row.Top < 0 || Row.Top >= ClientHeight()) return;
-            const int Space = ClientHeight() - Row.Bottom;
-            const int Distance = std::min(Height, Space);
-            if (Distance <= 0) return;
-            TToggleAnimation A{
-                WindowHandle(), {0, Row.Bottom, ClientWidth(), ClientHeight()}, Direction, Distance};
-            Animate(
-                static_cast<Cardinal>(Distance), FAnimationDuration,
-                [](int, int StepSize, void* Data) {
-                    auto* Anim = static_cast<TToggleAnimation*>(Data);
-                    const int Step = std::min(StepSize, Anim->Remaining);
-                    if (Step <= 0) return false;
-                    ScrollWindowEx(Anim->Window, 0, Step * Anim->Direction, &Anim->Band, &Anim->Band,
-                                   SW_INVALIDATE);
-                    UpdateWindow(Anim->Window);
-                    Anim->Remaining -= Step;
-                    return Anim->Remaining > 0;
-                },
-                &A);
-        };
-
-        int HeightDelta = 0;
-        bool Toggled = false;
-        if (Node->States.Contains(vsExpanded)) {
-            if (DoCollapsing(Node)) {
-                Toggled = true;
-                const int OwnHeight = IsEffectivelyFiltered(Node) ? 0 : Node->NodeHeight;
-                HeightDelta = OwnHeight - static_cast<int>(Node->TotalHeight);
-                if (Animated && !FStates.Contains(tsCollapsing)) RunAnimation(-HeightDelta, -1);
-                const Cardinal Tally = FullyVisible(Node) ? VisibleChildTally(Node) : 0;
-                ChangeTotalHeight(Node, OwnHeight, false);
-                FVisibleCount -= Tally;
-                Node->States.Exclude(vsExpanded);
-                DoCollapsed(Node);
-                if (Auto.Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
-                    DeleteChildren(Node, false);
-                    Node->States.Include(vsHasChildren);
-                }
-            }
-        } else if (DoExpanding(Node)) {
+    int HeightDelta = 0;
+    bool Toggled = false;
+    if (Node->States.Contains(vsExpanded)) {
+        if (DoCollapsing(Node)) {
             Toggled = true;
-            InitIfNeeded(Node);
-            CreateLazyChildren(Node);
-            if (Node->ChildCount > 0) {
-                for (PLeanNode Child = Node->FirstChild; Child; Child = Child->NextSibling)
-                    if (Child->States.Contains(vsVisible)) {
-                        MeasureItemHeight(Canvas(), Child);
-                        HeightDelta += static_cast<int>(Child->TotalHeight);
-                    }
-                if (Animated && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting))
-                    RunAnimation(HeightDelta, 1);
-                if (FUpdateCount == 0 && Auto.Contains(toAutoSort) && FHeader->SortColumn() >= NoColumn)
-                    Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), false);
-                Node->States.Include(vsExpanded);
-                ChangeTotalHeight(Node, HeightDelta, true);
-                if (FullyVisible(Node)) FVisibleCount += VisibleChildTally(Node);
-                DoExpanded(Node);
+            const int OwnHeight = IsEffectivelyFiltered(Node) ? 0 : Node->NodeHeight;
+            HeightDelta = OwnHeight - static_cast<int>(Node->TotalHeight);
+            if (Animated && !FStates.Contains(tsCollapsing)) RunAnimation(-HeightDelta, -1);
+            const Cardinal Tally = FullyVisible(Node) ? VisibleChildTally(Node) : 0;
+            ChangeTotalHeight(Node, OwnHeight, false);
+            FVisibleCount -= Tally;
+            Node->States.Exclude(vsExpanded);
+            DoCollapsed(Node);
+            if (Auto.Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
+                DeleteChildren(Node, false);
+                Node->States.Include(vsHasChildren);
             }
         }
+    } else if (DoExpanding(Node)) {
+        Toggled = true;
+        InitIfNeeded(Node);
+        CreateLazyChildren(Node);
+        if (Node->ChildCount > 0) {
+            for (PLeanNode Child = Node->FirstChild; Child; Child = Child->NextSibling)
+                if (Child->States.Contains(vsVisible)) {
+                    MeasureItemHeight(Canvas(), Child);
+                    HeightDelta += static_cast<int>(Child->TotalHeight);
+                }
+            if (Animated && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting))
+                RunAnimation(HeightDelta, 1);
+            if (FUpdateCount == 0 && Auto.Contains(toAutoSort) && FHeader->SortColumn() >= NoColumn)
+                Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), false);
+            Node->States.Include(vsExpanded);
+            ChangeTotalHeight(Node, HeightDelta, true);
+            if (FullyVisible(Node)) FVisibleCount += VisibleChildTally(Node);
+            DoExpanded(Node);
+        }
+    }
 
-        if (Toggled) {
-            MarkCacheInvalid();
-            if (FUpdateCount > 0) {
+    if (Toggled) {
+        MarkCacheInvalid();
+        if (FUpdateCount > 0) {
+            UpdateRanges();
+        } else {
+            StartCacheValidation();
+            if (Node->ChildCount > 0) {
                 UpdateRanges();
-            } else {
-                StartCacheValidation();
-                if (Node->ChildCount > 0) {
-                    UpdateRanges();
-                    UpdateScrollBars(false);
-                    // Without a window there is no view to position.
-                    if (HandleAllocated() && !FStates.Contains(tsExpanding) &&
-                        !FStates.Contains(tsPainting)) {
-                        const bool Expanded = Node->States.Contains(vsExpanded);
-                        const bool Above = Paint.Contains(toChildrenAbove);
-                        const bool AutoScroll = Auto.Contains(toAutoScrollOnExpand);
-                        if (!Expanded || (!AutoScroll && !Above)) {
-                            if (Above) SetOffsetY(FOffsetY - HeightDelta);
-                            Invalidate();
-                        } else if (Above) {
-                            const TRect Row = GetDisplayRect(Node, NoColumn, false);
-                            if (!AutoScroll || Row.Top - HeightDelta >= 0) {
-                                SetOffsetY(FOffsetY - HeightDelta);
-                            } else if (static_cast<int>(Node->TotalHeight) <= ClientHeight()) {
-                                if (PLeanNode First = GetFirstVisible(Node, true)) SetTopNode(First);
-                            } else {
-                                SetBottomNode(Node);
-                            }
-                            Invalidate();
+                UpdateScrollBars(false);
+                // Without a window there is no view to position.
+                if (HandleAllocated() && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
+                    const bool Expanded = Node->States.Contains(vsExpanded);
+                    const bool Above = Paint.Contains(toChildrenAbove);
+                    const bool AutoScroll = Auto.Contains(toAutoScrollOnExpand);
+                    if (!Expanded || (!AutoScroll && !Above)) {
+                        if (Above) SetOffsetY(FOffsetY - HeightDelta);
+                        Invalidate();
+                    } else if (Above) {
+                        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+                        if (!AutoScroll || Row.Top - HeightDelta >= 0) {
+                            SetOffsetY(FOffsetY - HeightDelta);
+                        } else if (static_cast<int>(Node->TotalHeight) <= ClientHeight()) {
+                            if (PLeanNode First = GetFirstVisible(Node, true)) SetTopNode(First);
                         } else {
-                            const TRect Row = GetDisplayRect(Node, NoColumn, false);
-                            if (Row.Height() + HeightDelta <= ClientHeight()) {
-                                PLeanNode Last = GetLastVisible(Node, true);
-                                if (Last && ScrollIntoView(Last, false, false))
-                                    Invalidate();
-                                else
-                                    InvalidateToBottom(Node);
-                            } else {
-                                SetTopNode(Node);
+                            SetBottomNode(Node);
+                        }
+                        Invalidate();
+                    } else {
+                        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+                        if (Row.Height() + HeightDelta <= ClientHeight()) {
+                            PLeanNode Last = GetLastVisible(Node, true);
+                            if (Last && ScrollIntoView(Last, false, false))
                                 Invalidate();
-                            }
+                            else
+                                InvalidateToBottom(Node);
+                        } else {
+                            SetTopNode(Node);
+                            Invalidate();
                         }
                     }
-                } else {
-                    InvalidateNode(Node);
                 }
+            } else {
+                InvalidateNode(Node);
             }
         }
-    } catch (...) {
-        Leave();
-        throw;
     }
-    Leave();
 }
 
 void TBaseLeanTree::FullExpand(PLeanNode Node) {
@@ -211,29 +200,25 @@ void TBaseLeanTree::FullExpand(PLeanNode Node) {
     if (Node == FRoot) Node = nullptr;
     DoStateChange({tsExpanding});
     BeginUpdate();
-    try {
-        PLeanNode Stop = nullptr;
-        PLeanNode Run = FRoot->FirstChild;
-        if (Node) {
-            Run = Node;
-            for (PLeanNode R = Node; R != FRoot; R = R->Parent)
-                if (R->NextSibling) {
-                    Stop = R->NextSibling;
-                    break;
-                }
-        }
-        InitIfNeeded(Run);
-        while (Run && Run != Stop) {
-            if (!Run->States.Contains(vsExpanded)) ToggleNode(Run);
-            Run = GetNext(Run);
-        }
-    } catch (...) {
+    TScopeExit Expanded([&] {
         EndUpdate();
         DoStateChange({}, {tsExpanding});
-        throw;
+    });
+    PLeanNode Stop = nullptr;
+    PLeanNode Run = FRoot->FirstChild;
+    if (Node) {
+        Run = Node;
+        for (PLeanNode R = Node; R != FRoot; R = R->Parent)
+            if (R->NextSibling) {
+                Stop = R->NextSibling;
+                break;
+            }
     }
-    EndUpdate();
-    DoStateChange({}, {tsExpanding});
+    InitIfNeeded(Run);
+    while (Run && Run != Stop) {
+        if (!Run->States.Contains(vsExpanded)) ToggleNode(Run);
+        Run = GetNext(Run);
+    }
 }
 
 void TBaseLeanTree::FullCollapse(PLeanNode Node) {
@@ -241,21 +226,16 @@ void TBaseLeanTree::FullCollapse(PLeanNode Node) {
     if (Node == FRoot) Node = nullptr;
     DoStateChange({tsCollapsing});
     BeginUpdate();
-    try {
-        PLeanNode Run = GetLastVisibleNoInit(Node, true);
-        while (Run && Run != Node) {
-            if (Run->States.Contains(vsExpanded) && Run->States.Contains(vsHasChildren)) ToggleNode(Run);
-            Run = GetPreviousNoInit(Run, true);
-        }
-        if (Node && Node->States.Contains(vsExpanded) && Node->States.Contains(vsHasChildren))
-            ToggleNode(Node);
-    } catch (...) {
+    TScopeExit Collapsed([&] {
         EndUpdate();
         DoStateChange({}, {tsCollapsing});
-        throw;
+    });
+    PLeanNode Run = GetLastVisibleNoInit(Node, true);
+    while (Run && Run != Node) {
+        if (Run->States.Contains(vsExpanded) && Run->States.Contains(vsHasChildren)) ToggleNode(Run);
+        Run = GetPreviousNoInit(Run, true);
     }
-    EndUpdate();
-    DoStateChange({}, {tsCollapsing});
+    if (Node && Node->States.Contains(vsExpanded) && Node->States.Contains(vsHasChildren)) ToggleNode(Node);
 }
 
 bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontally) {

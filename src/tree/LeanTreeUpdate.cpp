@@ -3,6 +3,7 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Messages.h"
@@ -32,6 +33,7 @@ void TBaseLeanTree::BeginUpdate() {
 void TBaseLeanTree::EndUpdate() {
     if (FUpdateCount > 0) --FUpdateCount;
     if (IsDestroying()) return;
+    TScopeExit Updating([this] { DoUpdating(FUpdateCount == 0 ? usEnd : usUpdate); });
     if (FUpdateCount == 0 && FStates.Contains(tsUpdating)) {
         if (FStates.Contains(tsUpdateHiddenChildrenNeeded)) {
             UpdateAllHiddenChildrenFlags();
@@ -50,18 +52,11 @@ void TBaseLeanTree::EndUpdate() {
             if (HandleAllocated()) Invalidate();
             NotifyFormDesigner();
         };
-        try {
-            if (FStates.Contains(tsStructureChangePending))
-                DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
-            if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
-        } catch (...) {
-            Finish();
-            DoUpdating(FUpdateCount == 0 ? usEnd : usUpdate);
-            throw;
-        }
-        Finish();
+        TScopeExit Finished(Finish);
+        if (FStates.Contains(tsStructureChangePending))
+            DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+        if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
     }
-    DoUpdating(FUpdateCount == 0 ? usEnd : usUpdate);
 }
 
 void TBaseLeanTree::BeginSynch() {
@@ -438,15 +433,8 @@ int TBaseLeanTree::GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWid
         return FHeader->ColumnBounds(Column, Left, Right) ? Right - Left : 0;
     }
     StartOperation(okGetMaxColumnWidth);
-    int Result = 0;
-    try {
-        Result = MaxColumnWidthWalk(Column, UseSmartColumnWidth);
-    } catch (...) {
-        EndOperation(okGetMaxColumnWidth);
-        throw;
-    }
-    EndOperation(okGetMaxColumnWidth);
-    return Result;
+    TScopeExit Ended([&] { EndOperation(okGetMaxColumnWidth); });
+    return MaxColumnWidthWalk(Column, UseSmartColumnWidth);
 }
 
 int TBaseLeanTree::MaxColumnWidthWalk(TColumnIndex Column, bool UseSmartColumnWidth) {

@@ -4,6 +4,7 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
@@ -285,14 +286,11 @@ PLeanNode TBaseLeanTree::AddChild(PLeanNode Parent, void* UserData) {
     if (!Parent->States.Contains(vsInitialized)) InitializeNode(Parent);
 
     ++FUpdateCount;
-    try {
+    {
+        TScopeExit Counted([&] { --FUpdateCount; });
         WriteChildCount(Parent, Parent->ChildCount + 1);
         Parent->States.Exclude(vsAllChildrenHidden);
-    } catch (...) {
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
     PLeanNode Result = Parent->LastChild;
 
     if (UserData) {
@@ -583,13 +581,12 @@ void TBaseLeanTree::DeleteNode(PLeanNode Node, bool Reindex) {
     } else {
         const bool WasSynch = FStates.Contains(tsSynchMode);
         if (!WasSynch) DoStateChange({tsSynchMode});
-        try {
+        {
+            TScopeExit Synched([&] {
+                if (!WasSynch) DoStateChange({}, {tsSynchMode});
+            });
             RemoveDeletedFromSelection(Node);
-        } catch (...) {
-            if (!WasSynch) DoStateChange({}, {tsSynchMode});
-            throw;
         }
-        if (!WasSynch) DoStateChange({}, {tsSynchMode});
         InvalidateToBottom(Parent);
     }
     if (FStates.Contains(tsHint)) {
@@ -627,7 +624,11 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
     const int OldOffsetX = FOffsetX;
     const int OldOffsetY = FOffsetY;
     ++FUpdateCount;
-    try {
+    {
+        TScopeExit Counted([&] {
+            Node->States.Exclude(vsClearing); // also when a handler raised
+            --FUpdateCount;
+        });
         StopCacheValidation();
         const bool ChildrenCount = Node == FRoot || (Node->States.Contains(vsExpanded) && FullyVisible(Node));
         Node->States.Include(vsClearing);
@@ -657,12 +658,7 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
         }
         Node->FirstChild = nullptr;
         Node->LastChild = nullptr;
-    } catch (...) {
-        Node->States.Exclude(vsClearing);
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
 
     MarkCacheInvalid();
     if (FUpdateCount == 0) {
@@ -682,32 +678,26 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
 
 void TBaseLeanTree::Clear() {
     if (ReadOnly() && !IsDestroying()) return;
-    BeginUpdate();
-    try {
-        StopCacheValidation();
-        if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) CancelCellEdit();
-        if (FStates.Contains(tsCutPending) || FStates.Contains(tsCopyPending))
-            DoStateChange({}, {tsCutPending, tsCopyPending});
-        ClearSelection();
-        FFocusedNode = nullptr;
-        FLastSelected = nullptr;
-        FCurrentHotNode = nullptr;
-        FDropTargetNode = nullptr;
-        FLastChangedNode = nullptr;
-        FRangeAnchor = nullptr;
-        FCheckNode = nullptr;
-        FLastVCLDragTarget = nullptr;
-        FLastSearchNode = nullptr;
-        FHeightTrackNode = nullptr;
-        DeleteChildren(FRoot, true);
-        FOffsetX = 0;
-        FOffsetY = 0;
-        FEffectiveOffsetX = 0;
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(*this);
+    StopCacheValidation();
+    if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) CancelCellEdit();
+    if (FStates.Contains(tsCutPending) || FStates.Contains(tsCopyPending))
+        DoStateChange({}, {tsCutPending, tsCopyPending});
+    ClearSelection();
+    FFocusedNode = nullptr;
+    FLastSelected = nullptr;
+    FCurrentHotNode = nullptr;
+    FDropTargetNode = nullptr;
+    FLastChangedNode = nullptr;
+    FRangeAnchor = nullptr;
+    FCheckNode = nullptr;
+    FLastVCLDragTarget = nullptr;
+    FLastSearchNode = nullptr;
+    FHeightTrackNode = nullptr;
+    DeleteChildren(FRoot, true);
+    FOffsetX = 0;
+    FOffsetY = 0;
+    FEffectiveOffsetX = 0;
 }
 
 // ---- Initialisation ---------------------------------------------------------------------------
@@ -896,26 +886,17 @@ void TBaseLeanTree::SetRootNodeCount(Cardinal Value) {
         return;
     }
     if (FRoot->ChildCount == Value) return;
-    BeginUpdate();
-    try {
-        StopCacheValidation();
-        WriteChildCount(FRoot, Value);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(*this);
+    StopCacheValidation();
+    WriteChildCount(FRoot, Value);
 }
 
 Cardinal TBaseLeanTree::TotalCount() {
     ++FUpdateCount;
-    try {
+    {
+        TScopeExit Counted([&] { --FUpdateCount; });
         ValidateNode(FRoot, true);
-    } catch (...) {
-        --FUpdateCount;
-        throw;
     }
-    --FUpdateCount;
     return FRoot->TotalCount - 1;
 }
 

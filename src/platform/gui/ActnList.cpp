@@ -1,6 +1,7 @@
 #include "platform/gui/ActnList.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ImgList.h"
 
 #include <algorithm>
@@ -25,10 +26,7 @@ bool TBasicActionLink::Execute(TComponent* AComponent) {
     if (!FAction) return false;
     TBasicAction* A = FAction;
     A->SetActionComponent(AComponent);
-    struct TReset {
-        TBasicAction* A;
-        ~TReset() { A->SetActionComponent(nullptr); }
-    } Reset{A};
+    TScopeExit Reset([A] { A->SetActionComponent(nullptr); });
     return A->Execute();
 }
 
@@ -214,21 +212,15 @@ void TCustomAction::SetCaption(const String& Value) {
 
 void TCustomAction::SetChecked(bool Value) {
     if (FChecking || FChecked == Value) return;
-    FChecking = true;
-    try {
-        ForEachLink([&](TActionLink* L) { L->SetChecked(Value); });
-        FChecked = Value;
-        if (FChecked && FGroupIndex > 0 && ActionList())
-            for (int I = 0; I < ActionList()->ActionCount(); ++I) {
-                auto* Other = dynamic_cast<TCustomAction*>(ActionList()->Actions(I));
-                if (Other && Other != this && Other->FGroupIndex == FGroupIndex) Other->SetChecked(false);
-            }
-        Change();
-    } catch (...) {
-        FChecking = false;
-        throw;
-    }
-    FChecking = false;
+    TFlagScope Checking(FChecking);
+    ForEachLink([&](TActionLink* L) { L->SetChecked(Value); });
+    FChecked = Value;
+    if (FChecked && FGroupIndex > 0 && ActionList())
+        for (int I = 0; I < ActionList()->ActionCount(); ++I) {
+            auto* Other = dynamic_cast<TCustomAction*>(ActionList()->Actions(I));
+            if (Other && Other != this && Other->FGroupIndex == FGroupIndex) Other->SetChecked(false);
+        }
+    Change();
 }
 
 void TCustomAction::SetEnabled(bool Value) {

@@ -11,6 +11,7 @@
 #include <QImageWriter>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -394,8 +395,14 @@ bool TBitmap::Empty() const {
 }
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
-    AWidth = std::max(AWidth, 0);
-    AHeight = std::max(AHeight, 0);
+    // Asked before the allocation: a size from a file or a careless sum must not take the
+    // program's memory or depend on the allocation failing.
+    constexpr std::int64_t MaxBytes = std::int64_t(1) << 30;
+    if (AWidth < 0 || AHeight < 0)
+        throw EInvalidGraphic(Format(u"Invalid bitmap size %d x %d", {AWidth, AHeight}));
+    if (std::int64_t(AWidth) * AHeight > MaxBytes / 4)
+        throw EInvalidGraphic(Format(u"The bitmap size %d x %d is too large (at most %d MB)",
+                                     {AWidth, AHeight, int(MaxBytes >> 20)}));
     if (AWidth == Width() && AHeight == Height()) return;
     TBitmapPrivate& D = *FData;
     D.Settle();

@@ -1,6 +1,7 @@
 #include "platform/gui/Clipboard.h"
 
 #include "platform/base/Encoding.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/QuestionsQt.h"
 
@@ -187,24 +188,18 @@ void TClipboard::SetData(TClipboardFormat Format, const TBytes& Data) {
     if (Name.empty() && !IsTextFormat(Format))
         throw EClipboardException(u"Unsupported clipboard format " + IntToStr(Format));
     Open();
-    try {
-        Adding();
-        if (IsTextFormat(Format)) {
-            TEncoding* Encoding = Format == CF_UNICODETEXT ? TEncoding::Unicode() : TEncoding::ANSI();
-            String Text = Encoding->GetString(Data);
-            const std::size_t End = Text.find(u'\0'); // the text ends at its terminator
-            if (End != String::npos) Text.resize(End);
-            FState->Pending->setText(ToQString(Text));
-        } else {
-            FState->Pending->setData(
-                FormatMimeType(Name),
-                QByteArray(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size())));
-        }
-    } catch (...) {
-        Close();
-        throw;
+    TScopeExit Closed([&] { Close(); });
+    Adding();
+    if (IsTextFormat(Format)) {
+        TEncoding* Encoding = Format == CF_UNICODETEXT ? TEncoding::Unicode() : TEncoding::ANSI();
+        String Text = Encoding->GetString(Data);
+        const std::size_t End = Text.find(u'\0'); // the text ends at its terminator
+        if (End != String::npos) Text.resize(End);
+        FState->Pending->setText(ToQString(Text));
+    } else {
+        FState->Pending->setData(FormatMimeType(Name), QByteArray(reinterpret_cast<const char*>(Data.data()),
+                                                                  qsizetype(Data.size())));
     }
-    Close();
 }
 
 TClipboard* Clipboard() {

@@ -698,6 +698,5 @@ private:
     static void Published(TPublisher<TTrackBar>& P);
 };
 
-// Registers the classes of the common controls, of ExtCtrls.h and of Spin.h (part of
-// RegisterPlatformGuiClasses).
+// Registers the classes of the common controls (part of RegisterPlatformGuiClasses).
 void RegisterCommonControlsClasses();

@@ -3,6 +3,7 @@
 #include "platform/gui/StdCtrls.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/MessagesPrivate.h"
 #include "platform/gui/StdCtrlsQt.h"
@@ -88,13 +89,7 @@ protected:
             auto* W = qobject_cast<QWidget*>(Object);
             Close = W && !WidgetInside(W, WindowOf(FCombo)) && !WidgetInside(W, WindowOf(FPopup));
         }
-        if (Close) {
-            try {
-                FCombo->SetDroppedDown(false);
-            } catch (...) {
-                HandleGuiException(FCombo);
-            }
-        }
+        if (Close) GuiBarrier(FCombo, [this] { FCombo->SetDroppedDown(false); });
         return false;
     }
 
@@ -203,9 +198,8 @@ void TCustomComboBox::SetCharCase(TEditCharCase Value) {
     if (FCore->CharCase == Value) return;
     FCore->CharCase = Value;
     if (HasEdit()) {
-        FSettingText = true;
+        TFlagScope SettingText(FSettingText);
         FCore->Store->SetText(FCore->ConvertCase(FCore->Text()));
-        FSettingText = false;
     }
 }
 
@@ -251,9 +245,10 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
     ApplyStyleToList();
     FList->SetInDropDown(Value != csSimple);
     if (Value != csSimple) FList->SetParent(nullptr);
-    FSettingText = true;
-    if (HasEdit()) FCore->SetText(Old);
-    FSettingText = false;
+    if (HasEdit()) {
+        TFlagScope SettingText(FSettingText);
+        FCore->SetText(Old);
+    }
     SetBounds(Left(), Top(), Width(), Value == csSimple ? std::max(Height(), EditHeight() + 40) : Height());
     RecreateWnd();
     LayoutParts();
@@ -273,28 +268,20 @@ void TCustomComboBox::SetTextValue(const String& Value) {
         SetItemIndex(FList->Items()->IndexOf(Value));
         return;
     }
-    FSettingText = true;
-    try {
+    {
+        TFlagScope SettingText(FSettingText);
         FCore->SetText(Value);
-    } catch (...) {
-        FSettingText = false;
-        throw;
     }
-    FSettingText = false;
     FList->SetItemIndex(FList->Items()->IndexOf(FCore->Text()));
 }
 
 void TCustomComboBox::ShowItemText() {
     if (HasEdit()) {
         const int I = FList->ItemIndex();
-        FSettingText = true;
-        try {
+        {
+            TFlagScope SettingText(FSettingText);
             FCore->SetText(I >= 0 ? FList->Items()->Strings(I) : String());
-        } catch (...) {
-            FSettingText = false;
-            throw;
         }
-        FSettingText = false;
         if (FFocused) FCore->Store->SetSel(0, -1);
     }
     Invalidate();
@@ -342,9 +329,10 @@ void TCustomComboBox::Clear() {
     SetDroppedDown(false);
     FList->Items()->Clear();
     SetText(String());
-    FSettingText = true;
-    if (HasEdit()) FCore->SetText(String());
-    FSettingText = false;
+    if (HasEdit()) {
+        TFlagScope SettingText(FSettingText);
+        FCore->SetText(String());
+    }
     Invalidate();
 }
 
@@ -390,21 +378,16 @@ void TCustomComboBox::MeasureItem(int Index, int& Height) {
 void TCustomComboBox::DrawListItem(TComboList* List, int Index, const TRect& Rect, TOwnerDrawState State) {
     auto* C = static_cast<TControlCanvas*>(Canvas());
     C->SetControl(List);
-    try {
-        C->Font()->Assign(Font());
-        C->Brush()->SetStyle(bsSolid);
-        if (State.Contains(odSelected)) {
-            C->Brush()->SetColor(clHighlight);
-            C->Font()->SetColor(clHighlightText);
-        } else {
-            C->Brush()->SetColor(Color());
-        }
-        DrawItem(Index, Rect, State);
-    } catch (...) {
-        C->SetControl(this);
-        throw;
+    TScopeExit Back([&] { C->SetControl(this); });
+    C->Font()->Assign(Font());
+    C->Brush()->SetStyle(bsSolid);
+    if (State.Contains(odSelected)) {
+        C->Brush()->SetColor(clHighlight);
+        C->Font()->SetColor(clHighlightText);
+    } else {
+        C->Brush()->SetColor(Color());
     }
-    C->SetControl(this);
+    DrawItem(Index, Rect, State);
 }
 
 // -- Choosing --
@@ -507,15 +490,9 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
 
 void TCustomComboBox::CreateWindowHandle(const TCreateParams& Params) {
     TCustomControl::CreateWindowHandle(Params);
-    FCreating = true;
-    try {
-        if (HasEdit()) FCore->CreateNative(WindowOf(this));
-        UpdateNative();
-    } catch (...) {
-        FCreating = false;
-        throw;
-    }
-    FCreating = false;
+    TFlagScope Creating(FCreating);
+    if (HasEdit()) FCore->CreateNative(WindowOf(this));
+    UpdateNative();
 }
 
 void TCustomComboBox::DestroyWnd() {
@@ -598,12 +575,8 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
         if (HasEdit()) FCore->Mouse(Message);
         TCustomControl::Dispatch(Message);
         return;
-    case CN_COMMAND: {
-        TWMCommand M(Message);
-        CNCommand(M);
-        Message = M;
-        return;
-    }
+    case CN_COMMAND:
+        return Crack(Message, this, &TCustomComboBox::CNCommand);
     default:
         TCustomControl::Dispatch(Message);
     }

@@ -1,6 +1,7 @@
 #include "platform/gui/Controls.h"
 
 #include "platform/base/Math.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/Forms.h"
@@ -19,12 +20,6 @@ namespace {
 // The control the pointer is over (graphic controls too) and the one holding the capture.
 TControl* GMouseControl = nullptr;
 TControl* GCaptureControl = nullptr;
-
-template <class R, class C> void Crack(TMessage& Message, C* Self, void (C::*Handler)(R&)) {
-    R Record(Message);
-    (Self->*Handler)(Record);
-    Message = Record;
-}
 
 TControl* WinParentOrSelf(TControl* C) {
     return dynamic_cast<TWinControl*>(C) ? C : C->Parent();
@@ -1158,14 +1153,10 @@ void TWinControl::CreateHandle() {
 void TWinControl::CreateWnd() {
     TCreateParams Params;
     CreateParams(Params);
-    FCreatingHandle = true;
-    try {
+    {
+        TFlagScope Creating(FCreatingHandle);
         CreateWindowHandle(Params);
-    } catch (...) {
-        FCreatingHandle = false;
-        throw;
     }
-    FCreatingHandle = false;
     Perform(WM_CREATE);
     // The children's windows come with the parent's.
     for (TControl* C : std::vector<TControl*>(FControls))
@@ -1203,11 +1194,7 @@ void TWinControl::DestroyWnd() {
     if (!FHandle) return;
     FControlState.Include(csDestroyingHandle);
     const HWND Old = FHandle;
-    try {
-        Perform(WM_DESTROY);
-    } catch (...) {
-        HandleGuiException(this);
-    }
+    GuiBarrier(this, [this] { Perform(WM_DESTROY); });
     if (FEraseCanvas) FEraseCanvas->FreeHandle();
     if (FWindow) {
         FWindow->ReleaseCanvases();
@@ -1263,12 +1250,9 @@ void TWinControl::UpdateShowing() {
     // hide after it.
     FShowing = Should;
     if (Should) UpdateChildren();
-    try {
-        Perform(CM_SHOWINGCHANGED);
-    } catch (...) {
-        FShowing = !Should;
-        throw;
-    }
+    TScopeExit Undo([&] { FShowing = !Should; });
+    Perform(CM_SHOWINGCHANGED);
+    Undo.Release();
     if (!Should) UpdateChildren();
 }
 
@@ -1411,16 +1395,13 @@ void TWinControl::AlignControl(TControl* AControl) {
         return;
     }
     DisableAlign();
-    try {
-        TRect R = GetClientRect();
-        AlignControls(AControl, R);
-    } catch (...) {
+    // The need is met (or failed for good): EnableAlign does not align again.
+    TScopeExit Done([this] {
         FControlState.Exclude(csAlignmentNeeded);
-        --FAlignLevel;
-        throw;
-    }
-    FControlState.Exclude(csAlignmentNeeded);
-    EnableAlign();
+        EnableAlign();
+    });
+    TRect R = GetClientRect();
+    AlignControls(AControl, R);
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {
@@ -1536,14 +1517,10 @@ void TWinControl::DoPosition(TControl* Control, TAlign AAlign, TRect& Rect) {
     default:
         break;
     }
-    Control->FAnchorMove = true;
-    try {
+    {
+        TFlagScope AnchorMove(Control->FAnchorMove);
         Control->SetBounds(NewLeft, NewTop, NewWidth, NewHeight);
-    } catch (...) {
-        Control->FAnchorMove = false;
-        throw;
     }
-    Control->FAnchorMove = false;
     // A control that did not take the size offered (constraints) gives the rest back.
     if (Control->Width() != NewWidth || Control->Height() != NewHeight) {
         switch (AAlign) {
@@ -1689,11 +1666,7 @@ void TWinControl::Loaded() {
 
 void TWinControl::BeforeDestruction() {
     TControl::BeforeDestruction();
-    try {
-        DestroyHandle();
-    } catch (...) {
-        HandleGuiException(this);
-    }
+    GuiBarrier(this, [this] { DestroyHandle(); });
 }
 
 // -- Focus --
@@ -2341,17 +2314,13 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 void TGraphicControl::WMPaint(TWMPaint&) {
     FCanvas->FreeHandle(); // bind afresh with the paint cycle's clip
     FCanvas->Lock();
-    try {
-        FCanvas->Font()->Assign(Font());
-        FCanvas->Brush()->SetColor(Color());
-        Paint();
-    } catch (...) {
+    TScopeExit Release([this] {
         FCanvas->Unlock();
         FCanvas->FreeHandle();
-        throw;
-    }
-    FCanvas->Unlock();
-    FCanvas->FreeHandle();
+    });
+    FCanvas->Font()->Assign(Font());
+    FCanvas->Brush()->SetColor(Color());
+    Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner)
@@ -2370,17 +2339,13 @@ TCanvas* TCustomControl::Canvas() const {
 void TCustomControl::PaintWindow(HDC) {
     FCanvas->FreeHandle();
     FCanvas->Lock();
-    try {
-        FCanvas->Font()->Assign(Font());
-        FCanvas->Brush()->SetColor(Color());
-        Paint();
-    } catch (...) {
+    TScopeExit Release([this] {
         FCanvas->Unlock();
         FCanvas->FreeHandle();
-        throw;
-    }
-    FCanvas->Unlock();
-    FCanvas->FreeHandle();
+    });
+    FCanvas->Font()->Assign(Font());
+    FCanvas->Brush()->SetColor(Color());
+    Paint();
 }
 
 // ---- Helpers ----------------------------------------------------------------------------------

@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class TWinControl;
@@ -407,6 +408,17 @@ protected:
     friend class TWinControl;
     friend struct TDragManager;
     friend struct TControlsPrivate;
+
+    // Hands a message to a handler of its typed record (TWMCommand, TWMKey…) and takes back what
+    // the handler wrote into it: Dispatch switches call it as
+    //   case CN_COMMAND: return Crack(Message, this, &TMyControl::CNCommand);
+    template <class R, class C, class B>
+    static void Crack(TMessage& Message, C* Self, void (B::*Handler)(R&)) {
+        static_assert(std::is_base_of_v<TMessage, R>, "a handler takes a message record");
+        R Record(Message);
+        (Self->*Handler)(Record);
+        Message = Record;
+    }
 
     virtual TRect GetClientRect() const;
     virtual String GetText() const { return FText; }

@@ -1,5 +1,6 @@
 #include "platform/gui/ControlsQt.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GraphicsQt.h"
@@ -71,22 +72,18 @@ void TWindowPrivate::PaintInvalid() {
     EraseNeeded = false;
     TWinControl* C = Control;
     const HWND Wnd = C->WindowHandle();
-    try {
+    // A handler may destroy the control and with it this record.
+    TScopeExit Done([&] {
+        if (!IsWindow(Wnd)) return;
+        Painting = false;
+        PaintRegion = QRegion();
+        ReleaseCanvases();
+    });
+    GuiBarrier(C, [&] {
         if (!ClientArea().contains(PaintRegion.boundingRect())) C->Perform(WM_NCPAINT);
         if (Erase && IsWindow(Wnd)) C->Perform(WM_ERASEBKGND);
         if (IsWindow(Wnd)) C->Perform(WM_PAINT);
-    } catch (...) {
-        if (IsWindow(Wnd)) {
-            Painting = false;
-            ReleaseCanvases();
-        }
-        HandleGuiException(IsWindow(Wnd) ? C : nullptr);
-        return;
-    }
-    if (!IsWindow(Wnd)) return;
-    Painting = false;
-    PaintRegion = QRegion();
-    ReleaseCanvases();
+    });
 }
 
 void TWindowPrivate::Scroll(int DX, int DY, const QRect& Area, const QRect& Clip) {
@@ -286,7 +283,7 @@ Word VirtualKeyOf(int QtKey, Qt::KeyboardModifiers Modifiers) {
 // ---- Cursors --------------------------------------------------------------------------------------
 
 Qt::CursorShape ShapeOfCursor(TCursor Cursor) {
-    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor));  // aliases in the table
+    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor)); // aliases in the table
     switch (Cursor) {
     case crNone:
         return Qt::BlankCursor;
@@ -347,11 +344,7 @@ void HookApplicationState() {
     if (GAppStateHooked || !qApp) return;
     GAppStateHooked = true;
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState State) {
-        try {
-            ApplicationActiveChanged(State == Qt::ApplicationActive);
-        } catch (...) {
-            HandleGuiException(nullptr);
-        }
+        GuiBarrier(nullptr, [&] { ApplicationActiveChanged(State == Qt::ApplicationActive); });
     });
 }
 
@@ -389,12 +382,10 @@ TQtWindow::~TQtWindow() {
 
 bool TQtWindow::event(QEvent* Event) {
     if (!FOwner) return QWidget::event(Event);
-    try {
-        if (HandleEvent(Event)) return true;
-    } catch (...) {
-        HandleGuiException(FOwner ? FOwner->Control : nullptr);
+    // A failed handler counts as handled: the toolkit does not act on the event as well.
+    if (GuiBarrier(
+            FOwner->Control, [&] { return HandleEvent(Event); }, true))
         return true;
-    }
     return QWidget::event(Event);
 }
 
@@ -443,13 +434,10 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
             const QRect G = geometry();
             if (G != QRect(Control->Left(), Control->Top(), Control->Width(), Control->Height())) {
                 FOwner->UpdatingFromWidget = true;
-                try {
-                    Control->SetBounds(G.x(), G.y(), G.width(), G.height());
-                } catch (...) {
-                    FOwner->UpdatingFromWidget = false;
-                    throw;
-                }
-                if (FOwner) FOwner->UpdatingFromWidget = false;
+                TScopeExit Updated([this] {
+                    if (FOwner) FOwner->UpdatingFromWidget = false;
+                });
+                Control->SetBounds(G.x(), G.y(), G.width(), G.height());
             }
         }
         if (FOwner) FOwner->LayoutMenuBar();

@@ -30,28 +30,6 @@ TQuestion TCommonDialog::NewQuestion(TQuestionKind Kind, const String& Caption) 
     return Q;
 }
 
-namespace {
-
-// OnShow before the question, OnClose after it (not when the question raised).
-class TShowScope {
-public:
-    explicit TShowScope(const std::function<void()>& Show, std::function<void()> Close)
-        : FClose(std::move(Close)) {
-        Show();
-    }
-    ~TShowScope() noexcept(false) {
-        if (std::uncaught_exceptions() == FExceptions) FClose();
-    }
-    TShowScope(const TShowScope&) = delete;
-    TShowScope& operator=(const TShowScope&) = delete;
-
-private:
-    std::function<void()> FClose;
-    int FExceptions = std::uncaught_exceptions();
-};
-
-} // namespace
-
 // ---- TOpenDialog ------------------------------------------------------------------------------
 
 TOpenDialog::TOpenDialog(TComponent* AOwner)
@@ -83,38 +61,39 @@ bool TOpenDialog::Execute() {
     const int OldFilterIndex = FFilterIndex;
     TStringList OldFiles;
     OldFiles.Assign(FFiles.get());
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    TQuestion Q = NewQuestion(Kind(), FTitle);
-    Q.FileName = FFileName;
-    Q.Filter = FFilter;
-    Q.FilterIndex = FFilterIndex;
-    Q.InitialDir = FInitialDir;
-    Q.DefaultExt = FDefaultExt;
-    Q.Options = FOptions;
-    while (true) {
-        const TAnswer A = AskQuestion(Q);
-        std::vector<String> Files = A.Files;
-        if (Files.empty() && !A.FileName.empty()) Files.push_back(A.FileName);
-        if (A.Result != mrOk || Files.empty()) {
-            FFileName = OldFileName;
-            FFilterIndex = OldFilterIndex;
-            FFiles->Assign(&OldFiles);
-            return false;
-        }
-        if (!FOptions.Contains(ofAllowMultiSelect)) Files.resize(1);
-        FFiles->BeginUpdate();
-        FFiles->Clear();
-        for (String& F : Files) {
-            if (!FDefaultExt.empty() && ExtractFileExt(F).empty()) F += u"." + FDefaultExt;
-            FFiles->Add(F);
-        }
-        FFiles->EndUpdate();
-        FFileName = Files.front();
-        FFilterIndex = A.FilterIndex;
-        if (DoCanClose()) return true;
+    return Asked([&] {
+        TQuestion Q = NewQuestion(Kind(), FTitle);
         Q.FileName = FFileName;
+        Q.Filter = FFilter;
         Q.FilterIndex = FFilterIndex;
-    }
+        Q.InitialDir = FInitialDir;
+        Q.DefaultExt = FDefaultExt;
+        Q.Options = FOptions;
+        while (true) {
+            const TAnswer A = AskQuestion(Q);
+            std::vector<String> Files = A.Files;
+            if (Files.empty() && !A.FileName.empty()) Files.push_back(A.FileName);
+            if (A.Result != mrOk || Files.empty()) {
+                FFileName = OldFileName;
+                FFilterIndex = OldFilterIndex;
+                FFiles->Assign(&OldFiles);
+                return false;
+            }
+            if (!FOptions.Contains(ofAllowMultiSelect)) Files.resize(1);
+            FFiles->BeginUpdate();
+            FFiles->Clear();
+            for (String& F : Files) {
+                if (!FDefaultExt.empty() && ExtractFileExt(F).empty()) F += u"." + FDefaultExt;
+                FFiles->Add(F);
+            }
+            FFiles->EndUpdate();
+            FFileName = Files.front();
+            FFilterIndex = A.FilterIndex;
+            if (DoCanClose()) return true;
+            Q.FileName = FFileName;
+            Q.FilterIndex = FFilterIndex;
+        }
+    });
 }
 
 // ---- Folders ----------------------------------------------------------------------------------
@@ -146,10 +125,11 @@ void TSelectDirectoryDialog::Published(TPublisher<TSelectDirectoryDialog>& P) {
 }
 
 bool TSelectDirectoryDialog::Execute() {
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    TQuestion Q = NewQuestion(qkSelectDirectory, FTitle);
-    Q.Root = FRoot;
-    return AskDirectory(Q, FDirectory);
+    return Asked([&] {
+        TQuestion Q = NewQuestion(qkSelectDirectory, FTitle);
+        Q.Root = FRoot;
+        return AskDirectory(Q, FDirectory);
+    });
 }
 
 // ---- TColorDialog -----------------------------------------------------------------------------
@@ -176,27 +156,28 @@ String CustomColorName(int Index) {
 } // namespace
 
 bool TColorDialog::Execute() {
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    TQuestion Q = NewQuestion(qkColorDialog, String());
-    Q.Color = static_cast<TColor>(ColorToRGB(FColor));
-    Q.ColorOptions = FOptions;
-    for (int I = 0; I < CustomColorCount; ++I) {
-        int Value = 0;
-        const String Text = FCustomColors->Values(CustomColorName(I));
-        Q.CustomColors.push_back(TryStrToInt(u"$" + Text, Value) && !Text.empty() ? Value & 0xFFFFFF
-                                                                                  : clWhite);
-    }
-    const TAnswer A = AskQuestion(Q);
-    if (A.Result != mrOk) return false;
-    FColor = A.Color;
-    FCustomColors->BeginUpdate();
-    FCustomColors->Clear();
-    for (int I = 0; I < CustomColorCount; ++I) {
-        const int Value = I < int(A.CustomColors.size()) ? A.CustomColors[I] : clWhite;
-        FCustomColors->Add(CustomColorName(I) + u"=" + IntToHex(Value & 0xFFFFFF, 6));
-    }
-    FCustomColors->EndUpdate();
-    return true;
+    return Asked([&] {
+        TQuestion Q = NewQuestion(qkColorDialog, String());
+        Q.Color = static_cast<TColor>(ColorToRGB(FColor));
+        Q.ColorOptions = FOptions;
+        for (int I = 0; I < CustomColorCount; ++I) {
+            int Value = 0;
+            const String Text = FCustomColors->Values(CustomColorName(I));
+            Q.CustomColors.push_back(TryStrToInt(u"$" + Text, Value) && !Text.empty() ? Value & 0xFFFFFF
+                                                                                      : clWhite);
+        }
+        const TAnswer A = AskQuestion(Q);
+        if (A.Result != mrOk) return false;
+        FColor = A.Color;
+        FCustomColors->BeginUpdate();
+        FCustomColors->Clear();
+        for (int I = 0; I < CustomColorCount; ++I) {
+            const int Value = I < int(A.CustomColors.size()) ? A.CustomColors[I] : clWhite;
+            FCustomColors->Add(CustomColorName(I) + u"=" + IntToHex(Value & 0xFFFFFF, 6));
+        }
+        FCustomColors->EndUpdate();
+        return true;
+    });
 }
 
 // ---- TFontDialog ------------------------------------------------------------------------------
@@ -214,36 +195,37 @@ void TFontDialog::Published(TPublisher<TFontDialog>& P) {
 }
 
 bool TFontDialog::Execute() {
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    TQuestion Q = NewQuestion(qkFontDialog, String());
-    Q.Font.Name = FFont->Name();
-    Q.Font.Size = FFont->Size();
-    Q.Font.Color = FFont->Color();
-    Q.Font.Charset = FFont->Charset();
-    Q.Font.Pitch = FFont->Pitch();
-    Q.Font.Bold = FFont->Style().Contains(fsBold);
-    Q.Font.Italic = FFont->Style().Contains(fsItalic);
-    Q.Font.Underline = FFont->Style().Contains(fsUnderline);
-    Q.Font.StrikeOut = FFont->Style().Contains(fsStrikeOut);
-    Q.FontOptions = FOptions;
-    if (FOptions.Contains(fdLimitSize)) {
-        Q.MinFontSize = FMinFontSize;
-        Q.MaxFontSize = FMaxFontSize;
-    }
-    const TAnswer A = AskQuestion(Q);
-    if (A.Result != mrOk) return false;
-    TFontStyles Style;
-    if (A.Font.Bold) Style.Include(fsBold);
-    if (A.Font.Italic) Style.Include(fsItalic);
-    if (A.Font.Underline) Style.Include(fsUnderline);
-    if (A.Font.StrikeOut) Style.Include(fsStrikeOut);
-    FFont->SetName(A.Font.Name);
-    if (A.Font.Size > 0) FFont->SetSize(A.Font.Size);
-    FFont->SetStyle(Style);
-    FFont->SetCharset(A.Font.Charset);
-    FFont->SetPitch(TFontPitch(A.Font.Pitch));
-    if (FOptions.Contains(fdEffects)) FFont->SetColor(A.Font.Color);
-    return true;
+    return Asked([&] {
+        TQuestion Q = NewQuestion(qkFontDialog, String());
+        Q.Font.Name = FFont->Name();
+        Q.Font.Size = FFont->Size();
+        Q.Font.Color = FFont->Color();
+        Q.Font.Charset = FFont->Charset();
+        Q.Font.Pitch = FFont->Pitch();
+        Q.Font.Bold = FFont->Style().Contains(fsBold);
+        Q.Font.Italic = FFont->Style().Contains(fsItalic);
+        Q.Font.Underline = FFont->Style().Contains(fsUnderline);
+        Q.Font.StrikeOut = FFont->Style().Contains(fsStrikeOut);
+        Q.FontOptions = FOptions;
+        if (FOptions.Contains(fdLimitSize)) {
+            Q.MinFontSize = FMinFontSize;
+            Q.MaxFontSize = FMaxFontSize;
+        }
+        const TAnswer A = AskQuestion(Q);
+        if (A.Result != mrOk) return false;
+        TFontStyles Style;
+        if (A.Font.Bold) Style.Include(fsBold);
+        if (A.Font.Italic) Style.Include(fsItalic);
+        if (A.Font.Underline) Style.Include(fsUnderline);
+        if (A.Font.StrikeOut) Style.Include(fsStrikeOut);
+        FFont->SetName(A.Font.Name);
+        if (A.Font.Size > 0) FFont->SetSize(A.Font.Size);
+        FFont->SetStyle(Style);
+        FFont->SetCharset(A.Font.Charset);
+        FFont->SetPitch(TFontPitch(A.Font.Pitch));
+        if (FOptions.Contains(fdEffects)) FFont->SetColor(A.Font.Color);
+        return true;
+    });
 }
 
 // ---- Printing ---------------------------------------------------------------------------------
@@ -261,29 +243,29 @@ void TPrintDialog::Published(TPublisher<TPrintDialog>& P) {
 }
 
 bool TPrintDialog::Execute() {
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    TQuestion Q = NewQuestion(qkPrintDialog, String());
-    Q.Print.Copies = FCopies > 0 ? FCopies : 1;
-    Q.Print.Collate = FCollate;
-    Q.Print.PrintRange = FPrintRange;
-    Q.Print.FromPage = FFromPage;
-    Q.Print.ToPage = FToPage;
-    Q.Print.MinPage = FMinPage;
-    Q.Print.MaxPage = FMaxPage;
-    Q.Print.PrintToFile = FPrintToFile;
-    Q.PrintOptions = FOptions;
-    const TAnswer A = AskQuestion(Q);
-    if (A.Result != mrOk) return false;
-    FCopies = A.Print.Copies;
-    FCollate = A.Print.Collate;
-    FPrintRange = A.Print.PrintRange;
-    FFromPage = A.Print.FromPage;
-    FToPage = A.Print.ToPage;
-    FPrintToFile = A.Print.PrintToFile;
-    return true;
+    return Asked([&] {
+        TQuestion Q = NewQuestion(qkPrintDialog, String());
+        Q.Print.Copies = FCopies > 0 ? FCopies : 1;
+        Q.Print.Collate = FCollate;
+        Q.Print.PrintRange = FPrintRange;
+        Q.Print.FromPage = FFromPage;
+        Q.Print.ToPage = FToPage;
+        Q.Print.MinPage = FMinPage;
+        Q.Print.MaxPage = FMaxPage;
+        Q.Print.PrintToFile = FPrintToFile;
+        Q.PrintOptions = FOptions;
+        const TAnswer A = AskQuestion(Q);
+        if (A.Result != mrOk) return false;
+        FCopies = A.Print.Copies;
+        FCollate = A.Print.Collate;
+        FPrintRange = A.Print.PrintRange;
+        FFromPage = A.Print.FromPage;
+        FToPage = A.Print.ToPage;
+        FPrintToFile = A.Print.PrintToFile;
+        return true;
+    });
 }
 
 bool TPrinterSetupDialog::Execute() {
-    TShowScope Scope([this] { DoShow(); }, [this] { DoClose(); });
-    return AskQuestion(NewQuestion(qkPrinterSetupDialog, String())).Result == mrOk;
+    return Asked([&] { return AskQuestion(NewQuestion(qkPrinterSetupDialog, String())).Result == mrOk; });
 }

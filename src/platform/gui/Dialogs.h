@@ -30,6 +30,13 @@ protected:
     virtual void DoClose();
     // A question about this dialog, with the kind and the caption filled in.
     TQuestion NewQuestion(TQuestionKind Kind, const String& Caption);
+    // Execute's frame: OnShow, then Ask's answer, then OnClose (not when the question raised).
+    template <class F> bool Asked(F Ask) {
+        DoShow();
+        const bool Result = Ask();
+        DoClose();
+        return Result;
+    }
 
 private:
     int FHelpContext = 0;

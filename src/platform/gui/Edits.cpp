@@ -3,6 +3,7 @@
 #include "platform/gui/StdCtrlsQt.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GraphicsQt.h"
@@ -34,15 +35,6 @@ bool IsLowSurrogate(Char C) {
     return C >= 0xDC00 && C <= 0xDFFF;
 }
 
-// Runs our code where Qt calls it (a signal, a queued call): no exception goes back into Qt.
-template <class F> void Guarded(F Fn) {
-    try {
-        Fn();
-    } catch (...) {
-        HandleGuiException(nullptr);
-    }
-}
-
 void RouteInputMethod(TNativeLink* Link, QInputMethodEvent* Event) {
     const String Commit = FromQt(Event->commitString());
     // What is being composed stays with the widget; the committed text comes as characters.
@@ -66,41 +58,42 @@ void RouteInputMethod(TNativeLink* Link, QInputMethodEvent* Event) {
 bool RouteNativeEvent(TNativeLink* Link, QWidget*, QEvent* Event) {
     TQtWindow* Win = WindowOf(Link->Control);
     if (!Win) return false;
-    try {
-        switch (Event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-            // The window turns it into messages for the control (by the pointer's screen
-            // position); what the control lets through comes back with Pass.
-            static_cast<QObject*>(Win)->event(Event);
-            Event->accept();
-            return true;
-        case QEvent::ShortcutOverride:
-            // Shortcuts are the layer's (IsShortCut): the key comes as a key press.
-            Event->accept();
-            return true;
-        case QEvent::InputMethod:
-            RouteInputMethod(Link, static_cast<QInputMethodEvent*>(Event));
-            return true;
-        case QEvent::ContextMenu:
-            // The right button's release asks for the context menu (WM_CONTEXTMENU).
-            return true;
-        default:
-            return false;
-        }
-    } catch (...) {
-        HandleGuiException(Link->Control);
-        return true;
-    }
+    // A failed handler counts as handled: the widget does not act on the event as well.
+    return GuiBarrier(
+        Link->Control,
+        [&] {
+            switch (Event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+                // The window turns it into messages for the control (by the pointer's screen
+                // position); what the control lets through comes back with Pass.
+                static_cast<QObject*>(Win)->event(Event);
+                Event->accept();
+                return true;
+            case QEvent::ShortcutOverride:
+                // Shortcuts are the layer's (IsShortCut): the key comes as a key press.
+                Event->accept();
+                return true;
+            case QEvent::InputMethod:
+                RouteInputMethod(Link, static_cast<QInputMethodEvent*>(Event));
+                return true;
+            case QEvent::ContextMenu:
+                // The right button's release asks for the context menu (WM_CONTEXTMENU).
+                return true;
+            default:
+                return false;
+            }
+        },
+        true);
 }
 
 void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
-    try {
+    GuiBarrier(Link->Control, [&] {
         const HWND Wnd = Link->Control->WindowHandle();
         if (!Wnd) return;
         if (Event->type() == QEvent::FocusIn) {
@@ -111,9 +104,7 @@ void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
         if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
             !IsLayerWidget(QApplication::focusWidget()))
             ::SetFocus(0);
-    } catch (...) {
-        HandleGuiException(Link->Control);
-    }
+    });
 }
 
 namespace {
@@ -123,17 +114,8 @@ class TNativeMemo : public TNative<QPlainTextEdit> {
 public:
     using TNative<QPlainTextEdit>::TNative;
     bool PassViewport(QEvent* Event) {
-        const bool Was = Passing;
-        Passing = true;
-        bool Result = false;
-        try {
-            Result = QPlainTextEdit::viewportEvent(Event);
-        } catch (...) {
-            Passing = Was;
-            throw;
-        }
-        Passing = Was;
-        return Result;
+        TValueScope Keep(Passing, true);
+        return QPlainTextEdit::viewportEvent(Event);
     }
 
 protected:
@@ -261,7 +243,7 @@ class TLineStore : public TEditStore {
 public:
     explicit TLineStore(QLineEdit* E) : FEdit(E) {
         FConnection = QObject::connect(E, &QLineEdit::textChanged, E, [this] {
-            if (!FQuiet && Changed) Guarded(Changed);
+            if (!FQuiet && Changed) GuiBarrier(nullptr, Changed);
         });
     }
     ~TLineStore() override { QObject::disconnect(FConnection); }
@@ -306,9 +288,10 @@ public:
         int A, B;
         GetSel(A, B);
         const bool CaretAtStart = FEdit->cursorPosition() == A && A != B;
-        FQuiet = true;
-        FEdit->setText(FEdit->text());
-        FQuiet = false;
+        {
+            TFlagScope Quiet(FQuiet);
+            FEdit->setText(FEdit->text());
+        }
         if (CaretAtStart)
             SetSel(B, A);
         else
@@ -329,7 +312,7 @@ class TMemoStore : public TEditStore {
 public:
     explicit TMemoStore(QPlainTextEdit* E) : FEdit(E), FCursor(E->textCursor()) {
         FConnection = QObject::connect(E, &QPlainTextEdit::textChanged, E, [this] {
-            if (Changed) Guarded(Changed);
+            if (Changed) GuiBarrier(nullptr, Changed);
         });
     }
     ~TMemoStore() override {
@@ -443,7 +426,7 @@ private:
             [this, Alive = FAlive] {
                 if (!*Alive) return;
                 FQueued = false;
-                Guarded([this] { Flush(); });
+                GuiBarrier(nullptr, [this] { Flush(); });
             },
             Qt::QueuedConnection);
     }
@@ -463,13 +446,8 @@ private:
     // Changes made in code are not undoable (and keep Qt's undo stack from growing without end).
     template <class F> void Quietly(F Fn) {
         Doc()->setUndoRedoEnabled(false);
-        try {
-            Fn();
-        } catch (...) {
-            Doc()->setUndoRedoEnabled(true);
-            throw;
-        }
-        Doc()->setUndoRedoEnabled(true);
+        TScopeExit Undoable([this] { Doc()->setUndoRedoEnabled(true); });
+        Fn();
     }
     static int WinStart(const QTextBlock& B) { return B.position() + B.blockNumber(); }
     int WinPos(int Qt) const { return Qt + Doc()->findBlock(Qt).blockNumber(); }
@@ -604,14 +582,14 @@ void TEditCore::CreateNative(QWidget* Parent) {
         // Qt moves its scroll bars without telling at times (the caret scrolled into view): the
         // viewport's scrolling tells too.
         QObject::connect(M, &QPlainTextEdit::updateRequest, M, [this](const QRect&, int DY) {
-            if (DY != 0 && OnScrollChange) Guarded(OnScrollChange);
+            if (DY != 0 && OnScrollChange) GuiBarrier(Owner, OnScrollChange);
         });
         for (QScrollBar* Bar : {M->verticalScrollBar(), M->horizontalScrollBar()}) {
             QObject::connect(Bar, &QScrollBar::rangeChanged, M, [this] {
-                if (OnScrollChange) Guarded(OnScrollChange);
+                if (OnScrollChange) GuiBarrier(Owner, OnScrollChange);
             });
             QObject::connect(Bar, &QScrollBar::valueChanged, M, [this] {
-                if (OnScrollChange) Guarded(OnScrollChange);
+                if (OnScrollChange) GuiBarrier(Owner, OnScrollChange);
             });
         }
     } else {
@@ -792,19 +770,14 @@ bool TEditCore::InsertText(const String& Typed) {
         }
     }
     if (S.empty()) return false;
-    ++FUserAction;
-    try {
+    AsUser([&] {
         if (Widget && S.size() <= 2 && S.find(u'\r') == String::npos) {
             // Typed characters go to the widget as keys (overwrite mode, undo grouping).
             PassKey(Qt::Key_unknown, Qt::NoModifier, ToQt(S));
         } else {
             Store->ReplaceSel(S, true);
         }
-    } catch (...) {
-        --FUserAction;
-        throw;
-    }
-    --FUserAction;
+    });
     return true;
 }
 
@@ -813,14 +786,7 @@ void TEditCore::PassKey(int QtKey, Qt::KeyboardModifiers Modifiers, const QStrin
     if (!L) return;
     Store->Flush();
     QKeyEvent E(QEvent::KeyPress, QtKey, Modifiers, Text);
-    ++FUserAction;
-    try {
-        L->Pass(&E);
-    } catch (...) {
-        --FUserAction;
-        throw;
-    }
-    --FUserAction;
+    AsUser([&] { L->Pass(&E); });
 }
 
 void TEditCore::Copy() {
@@ -838,9 +804,7 @@ void TEditCore::Cut() {
     Store->GetSel(A, B);
     if (A == B) return;
     Copy();
-    ++FUserAction;
-    Store->ReplaceSel(String(), true);
-    --FUserAction;
+    AsUser([&] { Store->ReplaceSel(String(), true); });
 }
 
 void TEditCore::Paste() {
@@ -852,27 +816,14 @@ void TEditCore::Paste() {
         if (Break != String::npos) S.resize(Break);
     }
     if (S.empty()) return;
-    ++FUserAction;
-    try {
-        String T = Normalize(ConvertCase(S));
-        bool Fits = true;
-        if (NumbersOnly)
-            for (Char C : T)
-                if (C < u'0' || C > u'9') Fits = false;
-        if (Fits) {
-            if (MaxLength > 0) {
-                --FUserAction;
-                InsertText(T);
-                ++FUserAction;
-            } else {
-                Store->ReplaceSel(T, true);
-            }
-        }
-    } catch (...) {
-        --FUserAction;
-        throw;
-    }
-    --FUserAction;
+    const String T = Normalize(ConvertCase(S));
+    if (NumbersOnly)
+        for (Char C : T)
+            if (C < u'0' || C > u'9') return;
+    if (MaxLength > 0)
+        InsertText(T); // input of its own, cut to the room left
+    else
+        AsUser([&] { Store->ReplaceSel(T, true); });
 }
 
 bool TEditCore::HandleMessage(TMessage& M) {
@@ -934,11 +885,7 @@ bool TEditCore::HandleMessage(TMessage& M) {
     case EM_UNDO:
     case WM_UNDO:
         M.Result = Store->CanUndo() ? 1 : 0;
-        if (!ReadOnly && Store->CanUndo()) {
-            ++FUserAction;
-            Store->Undo();
-            --FUserAction;
-        }
+        if (!ReadOnly && Store->CanUndo()) AsUser([&] { Store->Undo(); });
         return true;
     case EM_EMPTYUNDOBUFFER:
         Store->EmptyUndo();
@@ -966,11 +913,7 @@ bool TEditCore::HandleMessage(TMessage& M) {
         Paste();
         return true;
     case WM_CLEAR:
-        if (!ReadOnly) {
-            ++FUserAction;
-            Store->ReplaceSel(String(), true);
-            --FUserAction;
-        }
+        if (!ReadOnly) AsUser([&] { Store->ReplaceSel(String(), true); });
         return true;
     case WM_GETTEXTLENGTH:
         M.Result = Store->Length();
@@ -1114,17 +1057,12 @@ bool TEditCore::Mouse(const TMessage& M) {
     const TPoint Screen = Owner->ClientToScreen(P);
     QMouseEvent E(Type, Local, QPointF(Screen.X, Screen.Y), Button, Buttons, Mods);
     Store->Flush();
-    ++FUserAction;
-    try {
+    AsUser([&] {
         if (auto* N = dynamic_cast<TNativeMemo*>(Widget.data()))
             N->PassViewport(&E);
         else
             L->Pass(&E);
-    } catch (...) {
-        --FUserAction;
-        throw;
-    }
-    --FUserAction;
+    });
     return true;
 }
 
@@ -1400,28 +1338,18 @@ void TCustomEdit::Loaded() {
 void TCustomEdit::CreateParams(TCreateParams& Params) {
     // An edit's window has no title, and CreateParams runs at every paint of the frame: the
     // whole text of a long memo is not built for it.
-    FInCreateParams = true;
-    try {
+    {
+        TFlagScope InCreateParams(FInCreateParams);
         TWinControl::CreateParams(Params);
-    } catch (...) {
-        FInCreateParams = false;
-        throw;
     }
-    FInCreateParams = false;
     if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
     TWinControl::CreateWindowHandle(Params);
-    FCreating = true;
-    try {
-        FCore->CreateNative(WindowOf(this));
-        UpdateNative();
-    } catch (...) {
-        FCreating = false;
-        throw;
-    }
-    FCreating = false;
+    TFlagScope Creating(FCreating);
+    FCore->CreateNative(WindowOf(this));
+    UpdateNative();
 }
 
 void TCustomEdit::DestroyWnd() {
@@ -1446,12 +1374,8 @@ void TCustomEdit::Dispatch(TMessage& Message) {
         FCore->Mouse(Message);
         TWinControl::Dispatch(Message);
         return;
-    case CN_COMMAND: {
-        TWMCommand M(Message);
-        CNCommand(M);
-        Message = M;
-        return;
-    }
+    case CN_COMMAND:
+        return Crack(Message, this, &TCustomEdit::CNCommand);
     default:
         TWinControl::Dispatch(Message);
     }

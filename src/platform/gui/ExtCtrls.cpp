@@ -1,34 +1,24 @@
 #include "platform/gui/ExtCtrls.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/GraphicsQt.h"
-#include "platform/gui/ServiceHooks.h"
+#include "platform/gui/MessagesPrivate.h"
 
 #include <QPainter>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdint>
-
-namespace {
-
-// The shortest period the system timers keep.
-constexpr Cardinal MinimumInterval = 16;
-
-} // namespace
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
     UpdateTimer();
 }
 
 TTimer::~TTimer() {
-    if (FTimer) {
-        FTimer->stop();
-        QObject::disconnect(FTimer, nullptr, nullptr, nullptr);
-        FTimer->deleteLater(); // this may run inside its own tick
-    }
+    // The window and its timer go, also when this runs inside the timer's own tick.
+    if (FWindowHandle) DeallocateHWnd(FWindowHandle);
 }
 
 void TTimer::Published(TPublisher<TTimer>& P) {
@@ -54,19 +44,14 @@ void TTimer::Timer() {
 }
 
 void TTimer::UpdateTimer() {
-    if (FTimer) FTimer->stop();
+    if (FWindowHandle) KillTimer(FWindowHandle, 1);
     if (!FEnabled || FInterval == 0) return;
-    if (!FTimer) {
-        FTimer = new QTimer;
-        QObject::connect(FTimer, &QTimer::timeout, [this] {
-            try {
-                Timer();
-            } catch (...) {
-                HandleServiceException(this);
-            }
-        });
-    }
-    FTimer->start(static_cast<int>(std::clamp<Cardinal>(FInterval, MinimumInterval, INT32_MAX)));
+    if (!FWindowHandle) FWindowHandle = AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
+    SetTimer(FWindowHandle, 1, FInterval);
+}
+
+void TTimer::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_TIMER) GuiBarrier(this, [this] { Timer(); });
 }
 
 // ---- Bevels ---------------------------------------------------------------------------------------
@@ -589,14 +574,8 @@ TRect TImage::DestRect() const {
 void TImage::Paint() {
     TGraphic* G = FPicture->Graphic();
     if (!G || G->Empty()) return;
-    FDrawing = true;
-    try {
-        TGraphicControl::Canvas()->StretchDraw(DestRect(), G);
-    } catch (...) {
-        FDrawing = false;
-        throw;
-    }
-    FDrawing = false;
+    TFlagScope Drawing(FDrawing);
+    TGraphicControl::Canvas()->StretchDraw(DestRect(), G);
 }
 
 bool TImage::CanAutoSize(int& NewWidth, int& NewHeight) {

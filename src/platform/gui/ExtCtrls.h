@@ -6,12 +6,10 @@
 
 #include <memory>
 
-class QTimer;
-
-// Fires OnTimer every Interval milliseconds while Enabled and Interval is above 0, from the
-// event loop of the thread that made it (the GUI thread); no window is needed. Intervals under 16 ms run at
-// 16 ms, as the system timers do. An exception in OnTimer goes to HandleServiceException and
-// the timer goes on.
+// Fires OnTimer every Interval milliseconds while Enabled and Interval is above 0, from the GUI
+// thread's event loop, through a window timer on a hidden window of its own (so intervals under
+// USER_TIMER_MINIMUM run at that). An exception in OnTimer goes to the application's exception
+// handling and the timer goes on.
 class TTimer : public TComponent {
     DECLARE_CLASS(TTimer, TComponent)
 public:
@@ -32,9 +30,10 @@ protected:
 private:
     bool FEnabled = true;
     Cardinal FInterval = 1000;
-    QTimer* FTimer = nullptr;
+    HWND FWindowHandle = 0;
 
     void UpdateTimer();
+    void WndProc(TMessage& Message);
 
     static void Published(TPublisher<TTimer>& P);
 };

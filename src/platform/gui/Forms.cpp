@@ -2,6 +2,7 @@
 
 #include "platform/base/Files.h"
 #include "platform/base/Lists.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/ActnList.h"
@@ -10,7 +11,6 @@
 #include "platform/gui/MessagesPrivate.h"
 #include "platform/gui/Questions.h"
 #include "platform/gui/QuestionsQt.h"
-#include "platform/gui/ServiceHooks.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -103,13 +103,7 @@ TCustomForm::~TCustomForm() {
 }
 
 void TCustomForm::BeforeDestruction() {
-    if (Visible()) {
-        try {
-            Hide();
-        } catch (...) {
-            HandleGuiException(this);
-        }
-    }
+    if (Visible()) GuiBarrier(this, [this] { Hide(); });
     if (FFormState.Contains(fsCreating) == false) DoDestroy();
     TWinControl::BeforeDestruction();
 }
@@ -117,21 +111,19 @@ void TCustomForm::BeforeDestruction() {
 void TCustomForm::BuildForm(const std::function<void()>& Build) {
     FFormState.Include(fsCreating);
     SetComponentState(ComponentState() + TComponentState{csLoading});
-    ++FBuilding;
-    try {
-        Build();
-    } catch (...) {
-        --FBuilding;
-        FFormState.Exclude(fsCreating);
-        throw;
+    {
+        TScopeExit Created([this] { FFormState.Exclude(fsCreating); });
+        {
+            ++FBuilding;
+            TScopeExit Built([this] { --FBuilding; });
+            Build();
+        }
+        std::vector<TComponent*> Loading{this};
+        for (int I = 0; I < ComponentCount(); ++I)
+            if (Components(I)->ComponentState().Contains(csLoading)) Loading.push_back(Components(I));
+        for (TComponent* C : Loading)
+            C->Loaded();
     }
-    --FBuilding;
-    std::vector<TComponent*> Loading{this};
-    for (int I = 0; I < ComponentCount(); ++I)
-        if (Components(I)->ComponentState().Contains(csLoading)) Loading.push_back(Components(I));
-    for (TComponent* C : Loading)
-        C->Loaded();
-    FFormState.Exclude(fsCreating);
     DoCreate();
 }
 
@@ -153,19 +145,11 @@ void TCustomForm::Loaded() {
 }
 
 void TCustomForm::DoCreate() {
-    try {
-        if (OnCreate) OnCreate(this);
-    } catch (...) {
-        HandleGuiException(this);
-    }
+    if (OnCreate) GuiBarrier(this, [this] { OnCreate(this); });
 }
 
 void TCustomForm::DoDestroy() {
-    try {
-        if (OnDestroy) OnDestroy(this);
-    } catch (...) {
-        HandleGuiException(this);
-    }
+    if (OnDestroy) GuiBarrier(this, [this] { OnDestroy(this); });
 }
 
 void TCustomForm::DoShow() {
@@ -343,14 +327,11 @@ void TCustomForm::SetVisibleInternal(bool Value) {
 void TCustomForm::CMShowingChanged(TMessage&) {
     TQtWindow* W = WindowOf(this);
     if (Showing()) {
-        FFormState.Include(fsShowing);
-        try {
+        {
+            FFormState.Include(fsShowing);
+            TScopeExit Shown([this] { FFormState.Exclude(fsShowing); });
             DoShow();
-        } catch (...) {
-            FFormState.Exclude(fsShowing);
-            throw;
         }
-        FFormState.Exclude(fsShowing);
         ApplyPosition();
         if (W) {
             W->setGeometry(Left(), Top(), Width(), Height());
@@ -403,7 +384,10 @@ int TCustomForm::RunModalLoop() {
     FFormState.Include(fsModal);
     FModalResult = mrNone;
     TCustomForm* Previous = Screen->ActiveForm();
-    try {
+    TModalResult Result = mrNone;
+    {
+        TScopeExit NotModal([this] { FFormState.Exclude(fsModal); });
+        TScopeExit Hidden([this] { Hide(); }); // before NotModal
         Show();
         do {
             Application->HandleMessage();
@@ -412,14 +396,8 @@ int TCustomForm::RunModalLoop() {
             else if (FModalResult != mrNone)
                 CloseModal();
         } while (FModalResult == mrNone);
-    } catch (...) {
-        FFormState.Exclude(fsModal);
-        Hide();
-        throw;
+        Result = FModalResult;
     }
-    const TModalResult Result = FModalResult;
-    Hide();
-    FFormState.Exclude(fsModal);
     if (Previous && Previous != this && Previous->Showing()) SetActiveWindowHandle(Previous->Handle());
     return Result;
 }
@@ -617,12 +595,8 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case WM_CLOSE: {
-        TWMClose M(Message);
-        WMClose(M);
-        Message = M;
-        return;
-    }
+    case WM_CLOSE:
+        return Crack(Message, this, &TCustomForm::WMClose);
     case WM_ACTIVATE:
         return WMActivate(Message);
     case CM_RELEASE:
@@ -749,7 +723,8 @@ void TApplication::Initialize() {
         FPriv->OwnApp = std::make_unique<QApplication>(FPriv->Argc, FPriv->Argv);
     }
     InstallMainThreadWaker();
-    QGuiApplication::setApplicationDisplayName(ToQt(Title()));
+    // The title is not handed to Qt as its display name: Qt would append it to every window's
+    // title, and a form's title is its Caption alone.
 }
 
 void TApplication::CreateFormInstance(TCustomForm* Form) {
@@ -767,13 +742,8 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TApplication::Run() {
     if (FMainForm && FShowMainForm) FMainForm->Show();
-    while (!FTerminated) {
-        try {
-            HandleMessage();
-        } catch (...) {
-            HandleException(this);
-        }
-    }
+    while (!FTerminated)
+        GuiBarrier(this, [this] { HandleMessage(); });
 }
 
 namespace {
@@ -802,13 +772,11 @@ void TApplication::HandleMessage() {
 
 void TApplication::Idle() {
     bool Done = true;
-    try {
+    GuiBarrier(this, [&] {
         if (OnIdle) OnIdle(this, Done);
         // Actions enable and check themselves while nothing else is to be done.
         if (Done) IdleUpdateActions();
-    } catch (...) {
-        HandleException(this);
-    }
+    });
     if (!Done || FTerminated || HasPostedMessages()) return;
     if (QAbstractEventDispatcher* D = QAbstractEventDispatcher::instance())
         D->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -825,7 +793,6 @@ void TApplication::Terminate() {
 
 void TApplication::SetTitle(const String& Value) {
     FTitle = Value;
-    if (QCoreApplication::instance()) QGuiApplication::setApplicationDisplayName(ToQt(Value));
 }
 
 String TApplication::ExeName() const {
@@ -917,13 +884,8 @@ void TApplication::StartHintTimer(int Value) {
     if (!FPriv->HintTimer) {
         FPriv->HintTimer = new QTimer();
         FPriv->HintTimer->setSingleShot(true);
-        QObject::connect(FPriv->HintTimer.data(), &QTimer::timeout, [this] {
-            try {
-                HintTimerExpired();
-            } catch (...) {
-                HandleException(this);
-            }
-        });
+        QObject::connect(FPriv->HintTimer.data(), &QTimer::timeout,
+                         [this] { GuiBarrier(this, [this] { HintTimerExpired(); }); });
     }
     FPriv->HintTimer->start(std::max(Value, 0));
 }
@@ -993,7 +955,9 @@ void TApplication::DoShowHint(TControl* Control, const TPoint& CursorPos) {
         FPriv->HideTimer = new QTimer();
         FPriv->HideTimer->setSingleShot(true);
         QObject::connect(FPriv->HideTimer.data(), &QTimer::timeout, [this] {
-            if (FHintWindow) FHintWindow->ReleaseHandle();
+            GuiBarrier(this, [this] {
+                if (FHintWindow) FHintWindow->ReleaseHandle();
+            });
         });
     }
     if (Info.HideTimeout > 0) FPriv->HideTimer->start(Info.HideTimeout);
@@ -1208,7 +1172,6 @@ void RegisterFormsClasses() {
     RegisterClass(TApplication::StaticClass());
     RegisterClass(TScreen::StaticClass());
     InstallMainThreadWaker();
-    SetServiceExceptionHandler([](TObject* Sender) { HandleGuiException(Sender); });
     SetQuestionTitleSource([] { return Application ? Application->Title() : String(); });
     SetQuestionParentResolver([](std::uintptr_t Handle) -> QWidget* {
         if (Handle) return WidgetOfHandle(static_cast<HWND>(Handle));

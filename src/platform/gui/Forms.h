@@ -15,6 +15,7 @@
 //       });
 //   }
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ModalResults.h"
 
@@ -342,13 +343,12 @@ template <class T> void TApplication::CreateForm(T*& Reference) {
     static_assert(std::is_base_of_v<TCustomForm, T>, "CreateForm makes forms");
     void* Memory = T::operator new(sizeof(T));
     Reference = static_cast<T*>(Memory);
-    try {
-        ::new (Memory) T(this);
-    } catch (...) {
+    TScopeExit Failed([&] {
         Reference = nullptr;
         T::operator delete(Memory);
-        throw;
-    }
+    });
+    ::new (Memory) T(this);
+    Failed.Release();
     CreateFormInstance(Reference);
 }
 

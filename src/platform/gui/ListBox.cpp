@@ -3,6 +3,7 @@
 #include "platform/gui/StdCtrls.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrlsQt.h"
@@ -427,26 +428,21 @@ void TCustomListBox::MakeVisible(int Index) {
 void TCustomListBox::UpdateScrollBar() {
     if (!HandleAllocated() || FUpdating > 0 || FScrollBarDepth > 2) return;
     ++FScrollBarDepth;
-    try {
-        TScrollInfo Info;
-        Info.fMask = SIF_ALL;
-        if (FColumns > 0) {
-            const int Rows = RowsPerColumn();
-            Info.nMax = std::max(0, (Count() + Rows - 1) / Rows - 1);
-            Info.nPage = static_cast<UINT>(FColumns);
-            Info.nPos = FTopIndex / Rows;
-            SetScrollInfo(WindowHandle(), SB_HORZ, Info, true);
-        } else {
-            Info.nMax = std::max(0, Count() - 1);
-            Info.nPage = static_cast<UINT>(VisibleCount());
-            Info.nPos = FTopIndex;
-            SetScrollInfo(WindowHandle(), SB_VERT, Info, true);
-        }
-    } catch (...) {
-        --FScrollBarDepth;
-        throw;
+    TScopeExit Depth([&] { --FScrollBarDepth; });
+    TScrollInfo Info;
+    Info.fMask = SIF_ALL;
+    if (FColumns > 0) {
+        const int Rows = RowsPerColumn();
+        Info.nMax = std::max(0, (Count() + Rows - 1) / Rows - 1);
+        Info.nPage = static_cast<UINT>(FColumns);
+        Info.nPos = FTopIndex / Rows;
+        SetScrollInfo(WindowHandle(), SB_HORZ, Info, true);
+    } else {
+        Info.nMax = std::max(0, Count() - 1);
+        Info.nPage = static_cast<UINT>(VisibleCount());
+        Info.nPos = FTopIndex;
+        SetScrollInfo(WindowHandle(), SB_VERT, Info, true);
     }
-    --FScrollBarDepth;
 }
 
 void TCustomListBox::Scroll(int Code) {
@@ -635,12 +631,8 @@ void TCustomListBox::CNCommand(TWMCommand& Message) {
 
 void TCustomListBox::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case CN_COMMAND: {
-        TWMCommand M(Message);
-        CNCommand(M);
-        Message = M;
-        return;
-    }
+    case CN_COMMAND:
+        return Crack(Message, this, &TCustomListBox::CNCommand);
     case WM_VSCROLL:
     case WM_HSCROLL:
         if ((Message.Msg == WM_HSCROLL) == (FColumns > 0)) Scroll(LOWORD(Message.WParam));

@@ -4,7 +4,7 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/QuestionsQt.h"
-#include "platform/gui/ServiceHooks.h"
+#include "platform/gui/Barrier.h"
 
 #include <QAction>
 #include <QMenu>
@@ -130,23 +130,17 @@ private:
     // A sub-menu opens: its parent item is clicked and the sub-items' actions update.
     void Prepare(TMenuItem* Item) {
         QPointer<TQtMenuView> Self(this);
-        try {
+        GuiBarrier(Item, [&] {
             Item->Click();
             if (!Self || FActions.find(Item) == FActions.end()) return;
             for (int I = 0; I < Item->Count(); ++I)
                 Item->Items(I)->InitiateAction();
-        } catch (...) {
-            HandleServiceException(Item);
-        }
+        });
     }
 
     void Choose(TMenuItem* Item) {
         QPointer<TQtMenuView> Self(this);
-        try {
-            Item->Click();
-        } catch (...) {
-            HandleServiceException(Item);
-        }
+        GuiBarrier(Item, [&] { Item->Click(); });
         // Qt toggled a checkable action by itself; the item says what it is.
         if (!Self) return;
         if (const auto It = FActions.find(Item); It != FActions.end()) Apply(Item, It->second);

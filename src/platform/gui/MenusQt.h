@@ -14,7 +14,7 @@ class TPopupMenu;
 
 // A menu bar owned by Parent that shows Menu's items and follows their changes. Choosing an
 // item clicks it; opening a sub-menu clicks its parent item and lets the sub-items' actions
-// update first. An exception goes to HandleServiceException.
+// update first. An exception goes to the application's exception handling.
 QMenuBar* CreateMenuBar(TMainMenu* Menu, QWidget* Parent);
 
 // Shows Menu's items as a pop-up at the screen point (X, Y) and returns its view (the pop-up

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -103,19 +104,27 @@ LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     // As the system's window procedure does: a handler's exception goes to the application's
     // exception handling, never back to the sender.
     TMessage M{Msg, WParam, LParam, 0};
-    try {
+    GuiBarrier(Entry.Control, [&] {
         if (Entry.Control)
             Entry.Control->Perform(M);
         else if (Entry.Method && *Entry.Method)
             (*Entry.Method)(M);
-    } catch (...) {
-        HandleGuiException(Entry.Control);
-    }
+    });
     return M.Result;
 }
 
-void HandleGuiException(TObject* Sender) {
-    if (Application) Application->HandleException(Sender);
+void HandleGuiException(TObject* Sender) noexcept {
+    try {
+        if (Application) return Application->HandleException(Sender);
+        throw;
+    } catch (const EAbort&) {
+    } catch (const Exception& E) {
+        std::fprintf(stderr, "%s: %s\n", E.ClassName(), E.what());
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "exception: %s\n", E.what());
+    } catch (...) {
+        std::fprintf(stderr, "unknown exception\n");
+    }
 }
 
 // ---- Sending and posting --------------------------------------------------------------------
@@ -139,12 +148,8 @@ bool SendFromOtherThread(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT 
             if (Call->State == TSendCall::Withdrawn) return;
             Call->State = TSendCall::Running;
         }
-        LRESULT R = 0;
-        try {
-            R = DeliverMessage(Wnd, Msg, WParam, LParam);
-        } catch (...) {
-            HandleGuiException(FindControl(Wnd));
-        }
+        const LRESULT R = GuiBarrier(
+            FindControl(Wnd), [&] { return DeliverMessage(Wnd, Msg, WParam, LParam); }, LRESULT(0));
         {
             std::lock_guard<std::mutex> Guard(Call->Lock);
             Call->Result = R;
@@ -233,13 +238,11 @@ bool DeliverPostedMessages() {
         Batch.swap(PostQueue().Queue);
     }
     for (const TPosted& P : Batch) {
-        try {
+        GuiBarrier(FindControl(P.Wnd), [&] {
             TMsg M{P.Wnd, P.Msg, P.WParam, P.LParam, 0, {}};
-            if (Application && Application->PreDispatch(M)) continue;
+            if (Application && Application->PreDispatch(M)) return;
             if (P.Wnd) DeliverMessage(P.Wnd, P.Msg, P.WParam, P.LParam);
-        } catch (...) {
-            HandleGuiException(FindControl(P.Wnd));
-        }
+        });
     }
     return !Batch.empty();
 }
@@ -250,14 +253,15 @@ bool HasPostedMessages() {
 }
 
 void RunMainThreadCalls() {
-    for (;;) {
-        try {
+    // A call that raised leaves the others queued: go on with them.
+    while (!GuiBarrier(
+        nullptr,
+        [] {
             while (CheckSynchronize()) {
             }
-            return;
-        } catch (...) {
-            HandleGuiException(nullptr);
-        }
+            return true;
+        },
+        false)) {
     }
 }
 
@@ -617,17 +621,14 @@ UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse) {
                 KillTimer(Wnd, IDEvent);
                 return;
             }
-            try {
+            GuiBarrier(FindControl(Wnd), [&] {
                 TMsg M{Wnd, WM_TIMER, IDEvent, 0, 0, {}};
                 if (Application && Application->PreDispatch(M)) return;
                 if (Wnd) DeliverMessage(Wnd, WM_TIMER, IDEvent, 0);
-            } catch (...) {
-                HandleGuiException(FindControl(Wnd));
-            }
+            });
         });
     }
-    // Timers tick no faster than every 16 ms, as on the systems the programs were made for.
-    Slot->start(static_cast<int>(std::max<UINT>(Elapse, 16)));
+    Slot->start(static_cast<int>(std::clamp(Elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)));
     return IDEvent;
 }
 
@@ -692,7 +693,7 @@ void RestartBlink() {
         C.Blink = new QTimer();
         QObject::connect(C.Blink.data(), &QTimer::timeout, [] {
             Caret().Phase = !Caret().Phase;
-            UpdateCaretArea();
+            GuiBarrier(nullptr, [] { UpdateCaretArea(); });
         });
     }
     C.Blink->start(static_cast<int>(GetCaretBlinkTime()));

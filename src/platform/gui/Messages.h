@@ -800,7 +800,11 @@ HWND GetFocus();
 HWND SetFocus(HWND Wnd);
 HWND GetActiveWindow();
 
-// Window timers: WM_TIMER with the id every Elapse milliseconds (at least 16) until KillTimer.
+// Window timers: WM_TIMER with the id every Elapse milliseconds until KillTimer. Periods are
+// kept between these bounds: no timer ticks faster than every 16 ms, as on the systems the
+// programs were made for.
+constexpr UINT USER_TIMER_MINIMUM = 16;
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse);
 bool KillTimer(HWND Wnd, UINT_PTR IDEvent);
 

@@ -2,6 +2,7 @@
 // Internal to the GUI layer: the handle table, message delivery on the GUI thread, and the
 // global window state (capture, focus, activation, timers, caret) that Messages.cpp keeps.
 
+#include "platform/gui/Barrier.h"
 #include "platform/gui/Messages.h"
 
 class TObject;
@@ -10,8 +11,6 @@ HWND RegisterControlWindow(TWinControl* Control);
 void UnregisterWindow(HWND Wnd);
 // Hands a message to a window's procedure on the calling (GUI) thread; 0 for an unknown handle.
 LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-// Inside a catch block: the exception goes to the application's exception handling.
-void HandleGuiException(TObject* Sender);
 
 // Posted messages: delivers those queued so far; true when there were any.
 bool DeliverPostedMessages();

@@ -4,7 +4,6 @@
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/QuestionsQt.h"
-#include "platform/gui/ServiceHooks.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -20,7 +19,6 @@
 namespace {
 
 std::mutex HookLock;
-std::function<void(TObject*)> ExceptionHandler;
 std::function<String()> TitleSource;
 std::function<QWidget*(std::uintptr_t)> ParentResolver;
 std::function<void(const String&)> UnscriptedHandler;
@@ -31,32 +29,6 @@ template <class T> T Copy(const T& Hook) {
 }
 
 } // namespace
-
-void SetServiceExceptionHandler(std::function<void(TObject* Sender)> Handler) {
-    std::lock_guard<std::mutex> Guard(HookLock);
-    ExceptionHandler = std::move(Handler);
-}
-
-void HandleServiceException(TObject* Sender) {
-    if (auto Handler = Copy(ExceptionHandler)) {
-        try {
-            Handler(Sender);
-            return;
-        } catch (...) {
-            // The handler itself failed: fall back to the log below rather than let it reach Qt.
-        }
-    }
-    try {
-        throw;
-    } catch (const EAbort&) {
-    } catch (const Exception& E) {
-        std::fprintf(stderr, "%s: %s\n", E.ClassName(), E.what());
-    } catch (const std::exception& E) {
-        std::fprintf(stderr, "exception: %s\n", E.what());
-    } catch (...) {
-        std::fprintf(stderr, "unknown exception\n");
-    }
-}
 
 void SetUnscriptedQuestionHandler(std::function<void(const String& Message)> Handler) {
     std::lock_guard<std::mutex> Guard(HookLock);

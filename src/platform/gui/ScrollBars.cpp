@@ -1,12 +1,11 @@
 #include "platform/gui/ScrollBarsPrivate.h"
 
 #include "platform/base/Math.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
 #include "platform/gui/StdCtrls.h"
-
-#include <QTimer>
 
 // The values of a window's two bars (SB_HORZ, SB_VERT); they live with its window.
 struct TWindowScrollBars {
@@ -172,11 +171,8 @@ void PaintScrollBar(TCanvas* C, const TScrollBarLayout& L, const TScrollBarData&
 TScrollBarTracker::TScrollBarTracker(THost AHost) : FHost(std::move(AHost)) {}
 
 TScrollBarTracker::~TScrollBarTracker() {
-    if (FTimer) {
-        FTimer->stop();
-        QObject::disconnect(FTimer, nullptr, nullptr, nullptr);
-        FTimer->deleteLater(); // this may run inside its own tick
-    }
+    // The window and its timer go, also when this runs inside the timer's own tick.
+    if (FTimerWindow) DeallocateHWnd(FTimerWindow);
 }
 
 bool TScrollBarTracker::Start(const TPoint& P) {
@@ -200,18 +196,16 @@ bool TScrollBarTracker::Start(const TPoint& P) {
         return true;
     }
     FHost.Invalidate();
-    if (!FTimer) {
-        FTimer = new QTimer;
-        QObject::connect(FTimer, &QTimer::timeout, [this] {
-            try {
-                FTimer->setInterval(RepeatInterval);
+    if (!FTimerWindow) {
+        FTimerWindow = AllocateHWnd([this](TMessage& Message) {
+            if (Message.Msg != WM_TIMER) return;
+            GuiBarrier(nullptr, [this] {
+                SetTimer(FTimerWindow, 1, RepeatInterval);
                 Step();
-            } catch (...) {
-                HandleGuiException(nullptr);
-            }
+            });
         });
     }
-    FTimer->start(RepeatDelay);
+    SetTimer(FTimerWindow, 1, RepeatDelay);
     Step();
     return true;
 }
@@ -266,7 +260,7 @@ void TScrollBarTracker::Finish(bool Final) {
     if (!Active()) return;
     const TScrollBarPart Part = FPart;
     FPart = sbpNone;
-    if (FTimer) FTimer->stop();
+    if (FTimerWindow) KillTimer(FTimerWindow, 1);
     TScrollBarData* D = nullptr;
     TScrollBarLayout L;
     if (!FHost.Get(D, L)) return;
@@ -303,23 +297,18 @@ void PaintWindowScrollBars(TWinControl* Control) {
     if (IsRectEmpty(H) && IsRectEmpty(V)) return;
     TCanvas Canvas;
     BindCanvas(&Canvas, &W->Buffer);
-    try {
-        for (int Bar : {SB_HORZ, SB_VERT}) {
-            const TRect R = Bar == SB_VERT ? V : H;
-            if (IsRectEmpty(R)) continue;
-            PaintScrollBar(&Canvas, LayoutScrollBar(R, Bar == SB_VERT, W->ScrollBars->Bars[Bar]),
-                           W->ScrollBars->Bars[Bar], Control->Enabled());
-        }
-        if (!IsRectEmpty(H) && !IsRectEmpty(V)) {
-            // The corner between two bars.
-            Canvas.Brush()->SetColor(clBtnFace);
-            Canvas.FillRect(Rect(V.Left, H.Top, V.Right, H.Bottom));
-        }
-    } catch (...) {
-        ReleaseCanvas(&Canvas);
-        throw;
+    TScopeExit Release([&] { ReleaseCanvas(&Canvas); });
+    for (int Bar : {SB_HORZ, SB_VERT}) {
+        const TRect R = Bar == SB_VERT ? V : H;
+        if (IsRectEmpty(R)) continue;
+        PaintScrollBar(&Canvas, LayoutScrollBar(R, Bar == SB_VERT, W->ScrollBars->Bars[Bar]),
+                       W->ScrollBars->Bars[Bar], Control->Enabled());
     }
-    ReleaseCanvas(&Canvas);
+    if (!IsRectEmpty(H) && !IsRectEmpty(V)) {
+        // The corner between two bars.
+        Canvas.Brush()->SetColor(clBtnFace);
+        Canvas.FillRect(Rect(V.Left, H.Top, V.Right, H.Bottom));
+    }
 }
 
 int WindowScrollBarHitTest(TWinControl* Control, const TPoint& WindowPoint) {
@@ -668,12 +657,8 @@ void TScrollBar::CNScroll(TWMScroll& Message) {
 }
 
 void TScrollBar::Dispatch(TMessage& Message) {
-    if (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) {
-        TWMScroll M(Message);
-        CNScroll(M);
-        Message = M;
-        return;
-    }
+    if (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL)
+        return Crack(Message, this, &TScrollBar::CNScroll);
     TCustomControl::Dispatch(Message);
 }
 

@@ -9,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-class QTimer;
-
 // The values of one bar.
 struct TScrollBarData {
     int Min = 0;
@@ -86,8 +84,8 @@ private:
     THost FHost;
     TScrollBarPart FPart = sbpNone;
     TPoint FPoint;
-    int FGrab = 0; // pointer offset inside the thumb
-    QTimer* FTimer = nullptr;
+    int FGrab = 0;         // pointer offset inside the thumb
+    HWND FTimerWindow = 0; // a hidden window for the repeat timer
 
     void Step();
     void Finish(bool Final);

@@ -42,51 +42,52 @@ public:
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override {
-        try {
-            switch (Event->type()) {
-            case QEvent::DragEnter:
-            case QEvent::DragMove: {
-                auto* D = static_cast<QDropEvent*>(Event);
-                if (LocalFiles(D->mimeData()).empty()) {
-                    D->ignore();
-                } else {
-                    D->setDropAction(Qt::CopyAction);
-                    D->accept();
-                }
-                return true;
-            }
-            case QEvent::DragLeave:
-                return true;
-            case QEvent::Drop: {
-                auto* D = static_cast<QDropEvent*>(Event);
-                TDrop Drop;
-                Drop.Files = LocalFiles(D->mimeData());
-                if (Drop.Files.empty()) {
-                    D->ignore();
+        // A failed drop counts as handled: the widget does not act on it as well.
+        return GuiBarrier(
+            nullptr,
+            [&] {
+                switch (Event->type()) {
+                case QEvent::DragEnter:
+                case QEvent::DragMove: {
+                    auto* D = static_cast<QDropEvent*>(Event);
+                    if (LocalFiles(D->mimeData()).empty()) {
+                        D->ignore();
+                    } else {
+                        D->setDropAction(Qt::CopyAction);
+                        D->accept();
+                    }
                     return true;
                 }
-                const QPoint At = D->position().toPoint();
-                TWinControl* Control = FindControl(FWnd);
-                QRect Client = QRect(QPoint(0, 0), static_cast<QWidget*>(Watched)->size());
-                if (Control && Control->WindowPrivate()) Client = Control->WindowPrivate()->ClientArea();
-                Drop.Point = {At.x() - Client.left(), At.y() - Client.top()};
-                Drop.InClient = Client.contains(At);
-                const HDROP Handle = ++GNextDrop;
-                Drops()[Handle] = std::move(Drop);
-                // Posted, as the system does: the drop is over for the other program before the
-                // window reads it.
-                if (!PostMessage(FWnd, WM_DROPFILES, Handle, 0)) Drops().erase(Handle);
-                D->setDropAction(Qt::CopyAction);
-                D->accept();
-                return true;
-            }
-            default:
-                return false;
-            }
-        } catch (...) {
-            HandleGuiException(nullptr);
-            return true;
-        }
+                case QEvent::DragLeave:
+                    return true;
+                case QEvent::Drop: {
+                    auto* D = static_cast<QDropEvent*>(Event);
+                    TDrop Drop;
+                    Drop.Files = LocalFiles(D->mimeData());
+                    if (Drop.Files.empty()) {
+                        D->ignore();
+                        return true;
+                    }
+                    const QPoint At = D->position().toPoint();
+                    TWinControl* Control = FindControl(FWnd);
+                    QRect Client = QRect(QPoint(0, 0), static_cast<QWidget*>(Watched)->size());
+                    if (Control && Control->WindowPrivate()) Client = Control->WindowPrivate()->ClientArea();
+                    Drop.Point = {At.x() - Client.left(), At.y() - Client.top()};
+                    Drop.InClient = Client.contains(At);
+                    const HDROP Handle = ++GNextDrop;
+                    Drops()[Handle] = std::move(Drop);
+                    // Posted, as the system does: the drop is over for the other program before the
+                    // window reads it.
+                    if (!PostMessage(FWnd, WM_DROPFILES, Handle, 0)) Drops().erase(Handle);
+                    D->setDropAction(Qt::CopyAction);
+                    D->accept();
+                    return true;
+                }
+                default:
+                    return false;
+                }
+            },
+            true);
     }
 
 private:

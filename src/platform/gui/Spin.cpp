@@ -2,6 +2,7 @@
 #include "platform/gui/Spin.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GraphicsQt.h"
@@ -144,14 +145,10 @@ void TSpinEdit::MoveCaret(int Index, bool Extend) {
 
 // Replaces the text as the user edits it, leaving the caret at NewCaret.
 void TSpinEdit::EditText(const String& NewText, int NewCaret) {
-    FEditing = true;
-    try {
+    {
+        TFlagScope Editing(FEditing);
         SetText(NewText);
-    } catch (...) {
-        FEditing = false;
-        throw;
     }
-    FEditing = false;
     FAnchor = FCaret = std::clamp(NewCaret, 0, int(Text().size()));
     UpdateCaret();
     Invalidate();

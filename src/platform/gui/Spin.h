@@ -107,4 +107,5 @@ private:
     static void Published(TPublisher<TSpinEdit>& P);
 };
 
+// Registers the classes of this unit (part of RegisterPlatformGuiClasses).
 void RegisterSpinClasses();

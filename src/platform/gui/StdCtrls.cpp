@@ -2,6 +2,7 @@
 #include "platform/gui/StdCtrls.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Buttons.h"
 #include "platform/gui/Forms.h"
@@ -232,13 +233,8 @@ public:
     void SetChecked(bool Value) override {
         if (!IsCheckedLinked()) return;
         ++FButton->FClicksDisabled;
-        try {
-            FButton->SetChecked(Value);
-        } catch (...) {
-            --FButton->FClicksDisabled;
-            throw;
-        }
-        --FButton->FClicksDisabled;
+        TScopeExit ClicksBack([&] { --FButton->FClicksDisabled; });
+        FButton->SetChecked(Value);
     }
     void SetEnabled(bool Value) override {
         if (IsEnabledLinked()) FButton->SetEnabled(Value);
@@ -274,9 +270,8 @@ TBasicAction* TButtonControl::Action() const {
 }
 
 void TButtonControl::SetAction(TBasicAction* Value) {
-    LinkClientToAction(this, FActionLink, Value, [this](TBasicAction* A) {
-        ActionChange(A, ComponentState().Contains(csLoading));
-    });
+    LinkClientToAction(this, FActionLink, Value,
+                       [this](TBasicAction* A) { ActionChange(A, ComponentState().Contains(csLoading)); });
 }
 
 void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
@@ -288,13 +283,8 @@ void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
     if (!CheckDefaults || Visible()) SetVisible(A->Visible());
     if (!CheckDefaults || !GetChecked()) {
         ++FClicksDisabled;
-        try {
-            SetChecked(A->Checked());
-        } catch (...) {
-            --FClicksDisabled;
-            throw;
-        }
-        --FClicksDisabled;
+        TScopeExit ClicksBack([&] { --FClicksDisabled; });
+        SetChecked(A->Checked());
     }
 }
 
@@ -324,12 +314,8 @@ void TButtonControl::Click() {
 
 void TButtonControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
-    case CN_COMMAND: {
-        TWMCommand M(Message);
-        CNCommand(M);
-        Message = M;
-        return;
-    }
+    case CN_COMMAND:
+        return Crack(Message, this, &TButtonControl::CNCommand);
     case WM_SETFOCUS:
         TCustomControl::Dispatch(Message);
         Invalidate();
@@ -344,18 +330,15 @@ void TButtonControl::Dispatch(TMessage& Message) {
         return;
     case BM_SETCHECK:
         ++FClicksDisabled;
-        try {
+        {
+            TScopeExit ClicksBack([&] { --FClicksDisabled; });
             if (auto* C = dynamic_cast<TCustomCheckBox*>(this))
                 C->SetState(Message.WParam == BST_INDETERMINATE ? cbGrayed
                             : Message.WParam == BST_CHECKED     ? cbChecked
                                                                 : cbUnchecked);
             else
                 SetChecked(Message.WParam == BST_CHECKED);
-        } catch (...) {
-            --FClicksDisabled;
-            throw;
         }
-        --FClicksDisabled;
         Message.Result = 0;
         return;
     case BM_CLICK:
@@ -874,8 +857,8 @@ void TCustomRadioGroup::ItemsChange(TObject*) {
 }
 
 void TCustomRadioGroup::UpdateButtons() {
-    FUpdating = true;
-    try {
+    {
+        TFlagScope Updating(FUpdating);
         while (static_cast<int>(FButtons.size()) < FItems->Count()) {
             auto* B = new TGroupButton(nullptr);
             B->SetParent(this);
@@ -891,11 +874,7 @@ void TCustomRadioGroup::UpdateButtons() {
             B->SetEnabled(Enabled());
             B->SetChecked(static_cast<int>(I) == FItemIndex);
         }
-    } catch (...) {
-        FUpdating = false;
-        throw;
     }
-    FUpdating = false;
     ArrangeButtons();
 }
 
@@ -949,5 +928,4 @@ void RegisterStdCtrlsClasses() {
           TComboBox::StaticClass(),       TScrollBar::StaticClass(),     TButtonActionLink::StaticClass()})
         RegisterClass(C);
     RegisterComboBoxParts();
-    RegisterButtonsClasses();
 }

@@ -8,6 +8,7 @@
 // widget with Pass, rebuilt from the message, so that a key cleared by OnKeyDown or OnKeyPress
 // never reaches the text, and a key changed by OnKeyPress arrives changed.
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -44,17 +45,8 @@ public:
         Control = AControl;
     }
     bool Pass(QEvent* Event) override {
-        const bool Was = Passing;
-        Passing = true;
-        bool Result = false;
-        try {
-            Result = W::event(Event);
-        } catch (...) {
-            Passing = Was;
-            throw;
-        }
-        Passing = Was;
-        return Result;
+        TValueScope Keep(Passing, true);
+        return W::event(Event);
     }
 
 protected:
@@ -175,6 +167,12 @@ private:
     const TFont* FFont = nullptr;
     TColor FColor = clWindow;
 
+    // Runs Fn as the user's input: the text it changes counts as modified and undoable.
+    template <class F> void AsUser(F Fn) {
+        ++FUserAction;
+        TScopeExit Done([this] { --FUserAction; });
+        Fn();
+    }
     // Inserts typed or pasted text within MaxLength; false when none of it fitted.
     bool InsertText(const String& S);
     void PassKey(int QtKey, Qt::KeyboardModifiers Modifiers, const QString& Text);

@@ -2,6 +2,7 @@
 #include "platform/gui/ComCtrls.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ControlsQt.h"
 #include "platform/gui/GraphicsQt.h"
 #include "platform/gui/Menus.h"
@@ -199,9 +200,8 @@ TBasicAction* TToolButton::Action() const {
 }
 
 void TToolButton::SetAction(TBasicAction* Value) {
-    LinkClientToAction(this, FActionLink, Value, [this](TBasicAction* A) {
-        ActionChange(A, ComponentState().Contains(csLoading));
-    });
+    LinkClientToAction(this, FActionLink, Value,
+                       [this](TBasicAction* A) { ActionChange(A, ComponentState().Contains(csLoading)); });
 }
 
 void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
@@ -731,13 +731,12 @@ void TToolBar::AlignControls(TControl*, TRect& Rect) {
             Y = Across + (B ? 0 : std::max((Button.cy - H) / 2, 0));
         }
         if (B) B->FPlacing = true;
-        try {
+        {
+            TScopeExit Placed([&] {
+                if (B) B->FPlacing = false;
+            });
             C->SetBounds(X, Y, W, H);
-        } catch (...) {
-            if (B) B->FPlacing = false;
-            throw;
         }
-        if (B) B->FPlacing = false;
         Along += Length;
         MaxAlong = std::max(MaxAlong, Along);
         RowEmpty = false;

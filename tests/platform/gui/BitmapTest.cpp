@@ -111,6 +111,33 @@ TEST(Bitmap, SizeKeepsPixelsAndNewOnesAreWhite) {
     EXPECT_TRUE(Copy.Empty());
 }
 
+TEST(Bitmap, ASizeBeyondReasonIsRefusedBeforeAnyAllocationAndTheOldPictureStays) {
+    struct TCase {
+        int Width, Height;
+    };
+    const TCase Cases[] = {{-1, 4},
+                           {4, -1},
+                           {INT32_MIN, INT32_MIN},
+                           {INT32_MAX, INT32_MAX},
+                           {70000, 70000},
+                           {1 << 16, 1 << 14 | 1},
+                           {INT32_MAX, 1}};
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(testing::Message() << C.Width << " x " << C.Height);
+        auto B = Sample(pf24bit);
+        try {
+            B->SetSize(C.Width, C.Height);
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_NE(E.Message().find(u"bitmap size"), String::npos) << StringToUtf8(E.Message());
+        }
+        EXPECT_EQ(B->Width(), 3);
+        EXPECT_EQ(B->Height(), 2);
+        ExpectPixels(B->Canvas(), {{0, 0, clRed}, {1, 1, clBlack}}, "kept");
+        EXPECT_THROW(B->SetWidth(C.Width < 0 ? C.Width : INT32_MAX), EInvalidGraphic);
+    }
+}
+
 TEST(Bitmap, BmpFilesKeepEveryPixelFormat) {
     TTempFolder Dir;
     for (TPixelFormat F : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {

@@ -8,6 +8,7 @@
 #include "platform/gui/Questions.h"
 
 #include <QTimer>
+#include <QWindow>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -248,6 +249,25 @@ TEST(Forms, WithoutOnExceptionTheMessageIsShownThroughTheQuestionService) {
     ASSERT_EQ(Script.Asked().size(), 1u);
     EXPECT_EQ(Script.Last().Text, u"Port is busy.");
     EXPECT_EQ(Script.Last().Caption, u"Morvane");
+}
+
+TEST(Forms, TheWindowTitleIsTheCaptionWhateverTheApplicationTitle) {
+    const String OldTitle = Application->Title();
+    Application->SetTitle(u"Morvane - Arduino front-end");
+    Application->Initialize();
+    TForm Form(nullptr);
+    Form.SetCaption(u"Morvane - Editor and IDE for Arduino");
+    Form.Show();
+    QWidget* W = WidgetOfHandle(Form.Handle());
+    ASSERT_NE(W, nullptr);
+    ASSERT_NE(W->windowHandle(), nullptr);
+    Application->SetTitle(u"Another title");
+    Form.SetCaption(u"Serial monitor");
+    EXPECT_EQ(W->windowHandle()->title(), QStringLiteral("Serial monitor"));
+    // The platform adds the application's display name to every title once it is set: the
+    // layer never sets it.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    Application->SetTitle(OldTitle);
 }
 
 TEST_F(TFormFixture, PostMessageFromAWorkerReachesTheGuiThread) {

@@ -2,7 +2,7 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/MenusQt.h"
-#include "platform/gui/ServiceHooks.h"
+#include "platform/gui/Forms.h"
 
 #include <QAction>
 #include <QMenu>
@@ -11,10 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr Word VK_RETURN = 0x0D, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_LEFT = 0x25,
-               VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_NUMPAD5 = 0x65, VK_ADD = 0x6B, VK_F3 = 0x72,
-               VK_F9 = 0x78, VK_F24 = 0x87, VK_OEM_PLUS = 0xBB;
 
 // A form's worth of components: the owner of the menu and its items.
 struct MenuFixture : ::testing::Test {
@@ -238,16 +234,13 @@ TEST_F(MenuFixture, TheMenuBarFollowsTheItems) {
 
     // An exception in a click goes to the application's handler.
     String Handled;
-    SetServiceExceptionHandler([&](TObject*) {
-        try {
-            throw;
-        } catch (const Exception& E) {
-            Handled = E.Message();
-        }
-    });
+    Application->OnException = [&](TObject* Sender, Exception* E) {
+        Handled = E->Message();
+        EXPECT_EQ(Sender, Exit);
+    };
     Exit->OnClick = [](TObject*) { throw Exception(u"Cannot exit"); };
     FileMenu->actions()[2]->trigger();
-    SetServiceExceptionHandler(nullptr);
+    Application->OnException = nullptr;
     EXPECT_EQ(Handled, u"Cannot exit");
 
     // Either side may go first.

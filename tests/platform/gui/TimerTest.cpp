@@ -1,10 +1,12 @@
 #include "platform/gui/ExtCtrls.h"
-#include "platform/gui/ServiceHooks.h"
+#include "platform/gui/Forms.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,24 +48,42 @@ TEST(Timer, FiresInTheEventLoopUntilDisabled) {
 
 TEST(Timer, AnExceptionGoesToTheHandlerAndTheTimerGoesOn) {
     std::vector<String> Handled;
-    SetServiceExceptionHandler([&](TObject* Sender) {
-        try {
-            throw;
-        } catch (const Exception& E) {
-            Handled.push_back(E.Message());
-            EXPECT_NE(Sender, nullptr);
-        }
-    });
     TTimer Timer(nullptr);
+    Application->OnException = [&](TObject* Sender, Exception* E) {
+        Handled.push_back(E->Message());
+        EXPECT_EQ(Sender, &Timer);
+    };
     Timer.SetInterval(16);
     int Ticks = 0;
     Timer.OnTimer = [&](TObject*) {
         if (++Ticks == 1) throw Exception(u"port vanished");
     };
     const bool Done = RunUntil([&] { return Ticks >= 3; });
-    SetServiceExceptionHandler(nullptr);
+    Application->OnException = nullptr;
     ASSERT_TRUE(Done);
     EXPECT_EQ(Handled, std::vector<String>{u"port vanished"});
+}
+
+TEST(Timer, TicksAreWindowTimerMessagesThatTheApplicationSeesFirst) {
+    TTimer Timer(nullptr);
+    Timer.SetInterval(16);
+    int Ticks = 0, Seen = 0;
+    std::vector<HWND> Windows;
+    Timer.OnTimer = [&](TObject*) { ++Ticks; };
+    Application->OnMessage = [&](TMsg& M, bool& Handled) {
+        if (M.message != WM_TIMER) return;
+        Windows.push_back(M.hwnd);
+        Handled = ++Seen > 2; // from the third tick on, the application keeps them
+    };
+    const bool Done = RunUntil([&] { return Seen >= 5; });
+    Application->OnMessage = nullptr;
+    ASSERT_TRUE(Done);
+    EXPECT_EQ(Ticks, 2);
+    // A hidden window of the timer's own.
+    ASSERT_FALSE(Windows.empty());
+    EXPECT_TRUE(IsWindow(Windows[0]));
+    EXPECT_EQ(FindControl(Windows[0]), nullptr);
+    EXPECT_EQ(std::count(Windows.begin(), Windows.end(), Windows[0]), std::ptrdiff_t(Windows.size()));
 }
 
 TEST(Timer, ATimerMayFreeItselfInItsHandler) {
