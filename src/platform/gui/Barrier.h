@@ -9,6 +9,7 @@
 //
 // Controls above the layer use it too for the callbacks the layer makes into them.
 
+#include <type_traits>
 #include <utility>
 
 class TObject;
@@ -18,21 +19,41 @@ class TObject;
 // Never raises.
 void HandleGuiException(TObject* Sender) noexcept;
 
+// The sender is either an object or a call that names it when an exception has happened: a
+// handler may have destroyed its own control, so a window's control is looked up again then
+// (for example [Wnd] { return FindControl(Wnd); }) and a gone one is reported as no sender.
+template <class S> TObject* SenderOf(S& Sender) {
+    if constexpr (std::is_invocable_v<S&>)
+        return Sender();
+    else
+        return Sender;
+}
+
 // Runs Fn; an exception stops here (see HandleGuiException).
-template <class F> void GuiBarrier(TObject* Sender, F&& Fn) noexcept {
+template <class S, class F> void GuiBarrier(S&& Sender, F&& Fn) noexcept {
     try {
         std::forward<F>(Fn)();
     } catch (...) {
-        HandleGuiException(Sender);
+        TObject* Object = nullptr;
+        try {
+            Object = SenderOf(Sender);
+        } catch (...) {
+        }
+        HandleGuiException(Object);
     }
 }
 
 // Runs Fn and returns its result; after an exception (see HandleGuiException), Failed.
-template <class F, class R> R GuiBarrier(TObject* Sender, F&& Fn, R Failed) noexcept {
+template <class S, class F, class R> R GuiBarrier(S&& Sender, F&& Fn, R Failed) noexcept {
     try {
         return std::forward<F>(Fn)();
     } catch (...) {
-        HandleGuiException(Sender);
+        TObject* Object = nullptr;
+        try {
+            Object = SenderOf(Sender);
+        } catch (...) {
+        }
+        HandleGuiException(Object);
         return Failed;
     }
 }

@@ -79,7 +79,7 @@ void TWindowPrivate::PaintInvalid() {
         PaintRegion = QRegion();
         ReleaseCanvases();
     });
-    GuiBarrier(C, [&] {
+    GuiBarrier([Wnd] { return FindControl(Wnd); }, [&] {
         if (!ClientArea().contains(PaintRegion.boundingRect())) C->Perform(WM_NCPAINT);
         if (Erase && IsWindow(Wnd)) C->Perform(WM_ERASEBKGND);
         if (IsWindow(Wnd)) C->Perform(WM_PAINT);

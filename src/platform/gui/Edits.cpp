@@ -93,7 +93,7 @@ bool RouteNativeEvent(TNativeLink* Link, QWidget*, QEvent* Event) {
 }
 
 void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
-    GuiBarrier(Link->Control, [&] {
+    GuiBarrier([Wnd = Link->Control->WindowHandle()] { return FindControl(Wnd); }, [&] {
         const HWND Wnd = Link->Control->WindowHandle();
         if (!Wnd) return;
         if (Event->type() == QEvent::FocusIn) {

@@ -51,7 +51,10 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::WndProc(TMessage& Message) {
-    if (Message.Msg == WM_TIMER) GuiBarrier(this, [this] { Timer(); });
+    // OnTimer may free its own timer: then there is no sender to report.
+    if (Message.Msg == WM_TIMER)
+        GuiBarrier([this, Wnd = FWindowHandle]() -> TObject* { return IsWindow(Wnd) ? this : nullptr; },
+                   [this] { Timer(); });
 }
 
 // ---- Bevels ---------------------------------------------------------------------------------------

@@ -104,7 +104,7 @@ LRESULT DeliverMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     // As the system's window procedure does: a handler's exception goes to the application's
     // exception handling, never back to the sender.
     TMessage M{Msg, WParam, LParam, 0};
-    GuiBarrier(Entry.Control, [&] {
+    GuiBarrier([Wnd] { return FindControl(Wnd); }, [&] {
         if (Entry.Control)
             Entry.Control->Perform(M);
         else if (Entry.Method && *Entry.Method)
@@ -149,7 +149,7 @@ bool SendFromOtherThread(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT 
             Call->State = TSendCall::Running;
         }
         const LRESULT R = GuiBarrier(
-            FindControl(Wnd), [&] { return DeliverMessage(Wnd, Msg, WParam, LParam); }, LRESULT(0));
+            [Wnd] { return FindControl(Wnd); }, [&] { return DeliverMessage(Wnd, Msg, WParam, LParam); }, LRESULT(0));
         {
             std::lock_guard<std::mutex> Guard(Call->Lock);
             Call->Result = R;
@@ -238,7 +238,7 @@ bool DeliverPostedMessages() {
         Batch.swap(PostQueue().Queue);
     }
     for (const TPosted& P : Batch) {
-        GuiBarrier(FindControl(P.Wnd), [&] {
+        GuiBarrier([&P] { return FindControl(P.Wnd); }, [&] {
             TMsg M{P.Wnd, P.Msg, P.WParam, P.LParam, 0, {}};
             if (Application && Application->PreDispatch(M)) return;
             if (P.Wnd) DeliverMessage(P.Wnd, P.Msg, P.WParam, P.LParam);
@@ -621,7 +621,7 @@ UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse) {
                 KillTimer(Wnd, IDEvent);
                 return;
             }
-            GuiBarrier(FindControl(Wnd), [&] {
+            GuiBarrier([Wnd] { return FindControl(Wnd); }, [&] {
                 TMsg M{Wnd, WM_TIMER, IDEvent, 0, 0, {}};
                 if (Application && Application->PreDispatch(M)) return;
                 if (Wnd) DeliverMessage(Wnd, WM_TIMER, IDEvent, 0);

@@ -72,6 +72,30 @@ TEST(Barrier, AnExceptionInAToolkitEventReachesTheApplicationAndTheWindowLivesOn
     EXPECT_TRUE(IsWindow(Panel->Handle()));
 }
 
+TEST(Barrier, AControlThatFreesItselfInItsFailingHandlerIsReportedAsNoSender) {
+    struct TSelfFreeingPanel : TTestPanel {
+        using TTestPanel::TTestPanel;
+        void WndProc(TMessage& Message) override {
+            if (Message.Msg != WM_USER + 1) return TTestPanel::WndProc(Message);
+            delete this;
+            throw Exception(u"gone while failing");
+        }
+    };
+    TForm Form(nullptr);
+    auto* Panel = new TSelfFreeingPanel(&Form, &Form);
+    Form.Show();
+    const HWND Wnd = Panel->Handle();
+    std::vector<std::pair<String, TObject*>> Seen;
+    Application->OnException = [&](TObject* S, Exception* E) { Seen.emplace_back(E->Message(), S); };
+    PostMessage(Wnd, WM_USER + 1, 0, 0);
+    Application->ProcessMessages();
+    Application->OnException = nullptr;
+    ASSERT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Seen[0].first, u"gone while failing");
+    EXPECT_EQ(Seen[0].second, nullptr);
+    EXPECT_FALSE(IsWindow(Wnd));
+}
+
 namespace {
 
 // A control above the layer cracks its own messages with the base's routine.
