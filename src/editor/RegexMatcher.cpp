@@ -10,6 +10,7 @@
 #include "editor/RegexPrivate.h"
 
 #include "platform/base/Lists.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -125,41 +126,39 @@ void AddAll(TFirstFilter& F) {
 
 void TRegexEngine::ClearMatch() {
     for (int I = 0; I < NSUBEXP; ++I) {
-        startp[I] = -1;
-        endp[I] = -1;
+        FGroupStart[I] = -1;
+        FGroupEnd[I] = -1;
     }
 }
 
 String TRegexEngine::InputString() {
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1008);
         return String();
     }
-    return fInputString;
+    return FInput;
 }
 
 void TRegexEngine::SetInputString(const String& Value) {
     ClearMatch();
-    fInputString = Value;
-    fInputAssigned = true;
-    fInputStart = 0;
-    fInputEnd = int(fInputString.size());
+    FInput = Value;
+    FInputAssigned = true;
 }
 
 int TRegexEngine::MatchStart(int Idx) const {
-    if (Idx < 0 || Idx >= NSUBEXP || !fInputAssigned || startp[Idx] < 0 || endp[Idx] < 0) return -1;
-    return startp[Idx] + 1;
+    if (Idx < 0 || Idx >= NSUBEXP || !FInputAssigned || FGroupStart[Idx] < 0 || FGroupEnd[Idx] < 0) return -1;
+    return FGroupStart[Idx] + 1;
 }
 
 int TRegexEngine::MatchLength(int Idx) const {
-    if (Idx < 0 || Idx >= NSUBEXP || !fInputAssigned || startp[Idx] < 0 || endp[Idx] < 0) return -1;
-    return endp[Idx] - startp[Idx];
+    if (Idx < 0 || Idx >= NSUBEXP || !FInputAssigned || FGroupStart[Idx] < 0 || FGroupEnd[Idx] < 0) return -1;
+    return FGroupEnd[Idx] - FGroupStart[Idx];
 }
 
 int TRegexEngine::SubExprMatchCount() const {
-    if (!fInputAssigned) return -1;
+    if (!FInputAssigned) return -1;
     for (int I = NSUBEXP - 1; I > 0; --I)
-        if (startp[I] >= 0 && endp[I] >= 0) return I;
+        if (FGroupStart[I] >= 0 && FGroupEnd[I] >= 0) return I;
     return 0;
 }
 
@@ -183,17 +182,17 @@ bool TRegexEngine::ExecPos(int AOffset) {
 }
 
 bool TRegexEngine::ExecNext() {
-    if (startp[0] < 0 || endp[0] < 0) {
+    if (FGroupStart[0] < 0 || FGroupEnd[0] < 0) {
         RaiseError(1007);
         return false;
     }
-    int Offset = endp[0] + 1;
-    if (startp[0] == endp[0]) ++Offset;
+    int Offset = FGroupEnd[0] + 1;
+    if (FGroupStart[0] == FGroupEnd[0]) ++Offset;
     return ExecPrim(Offset);
 }
 
 Char TRegexEngine::Invert(Char Ch) const {
-    return fInvertCaseDefault ? InvertCaseFunction(Ch) : fInvertCase(Ch);
+    return FInvertCaseDefault ? InvertCaseFunction(Ch) : FInvertCase(Ch);
 }
 
 void TRegexEngine::InvalidateExec() {
@@ -203,7 +202,7 @@ void TRegexEngine::InvalidateExec() {
 bool TRegexEngine::ExecPrim(int AOffset) {
     ClearMatch();
     if (!IsProgrammOk()) return false;
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1005);
         return false;
     }
@@ -211,29 +210,26 @@ bool TRegexEngine::ExecPrim(int AOffset) {
         RaiseError(1006);
         return false;
     }
-    const int Len = int(fInputString.size());
+    const int Len = int(FInput.size());
     if (AOffset > Len + 1) return false;
     TRegexExec& X = *FExec;
     if (!X.Valid) PrepareExec();
 
     int P = AOffset - 1;
-    const Char* In = fInputString.data();
-    if (regmust >= 0) {
-        const StringView Must(programm.data() + regmust, std::size_t(regmlen));
+    const Char* In = FInput.data();
+    if (FRequiredAt >= 0) {
+        const StringView Must(FProgram.data() + FRequiredAt, std::size_t(FRequiredLen));
         if (StringView(In + P, std::size_t(Len - P)).find(Must) == StringView::npos) return false;
     }
-    LoopStackIdx = 0;
+    FLoopLevel = 0;
     X.Touched = true;
     // A deep search may have grown the stack a lot; it is not kept beyond the search.
-    struct TStackTrim {
-        std::vector<TFrame>& Stack;
-        ~TStackTrim() {
-            if (Stack.size() > kKeptFrames) {
-                Stack.resize(kKeptFrames);
-                Stack.shrink_to_fit();
-            }
+    TScopeExit TrimStack([&X] {
+        if (X.Stack.size() > kKeptFrames) {
+            X.Stack.resize(kKeptFrames);
+            X.Stack.shrink_to_fit();
         }
-    } Trim{X.Stack};
+    });
     const Char* const End = In + Len;
     // Whether a try at P can succeed, as far as the first two characters tell.
     auto Worth = [&](int Q) {
@@ -304,15 +300,15 @@ bool TRegexEngine::MatchAt(int Start) {
     TRegexExec& X = *FExec;
     if (X.Touched) {
         for (int I = 1; I < NSUBEXP; ++I) {
-            startp[I] = -1;
-            endp[I] = -1;
+            FGroupStart[I] = -1;
+            FGroupEnd[I] = -1;
         }
-        LoopStackIdx = 0;
+        FLoopLevel = 0;
         X.Touched = false;
     }
     const TExecNode* const Nodes = X.Nodes.data();
-    const Char* const In = fInputString.data();
-    const int Len = int(fInputString.size());
+    const Char* const In = FInput.data();
+    const int Len = int(FInput.size());
     const TFirstFilter* const Filters = X.Filters.data();
     const TCharBits& Seps = X.Separators;
     const TCharBits& Word = X.Word;
@@ -365,13 +361,13 @@ bool TRegexEngine::MatchAt(int Start) {
     auto RepWidth = [&](const TCharTest& T) -> int {
         if (T.Kind == ctNone) Fatal(1000);
         if (T.Kind != ctBref) return 1;
-        const int S = startp[T.Group], E = endp[T.Group];
+        const int S = FGroupStart[T.Group], E = FGroupEnd[T.Group];
         if (S < 0 || E < 0 || E < S) return -1;
         return E - S;
     };
     auto OneRep = [&](const TCharTest& T, int P, int W) -> bool {
         if (W > Len - P) return false;
-        if (T.Kind == ctBref) return SameText(P, startp[T.Group], W, T.CaseInsensitive);
+        if (T.Kind == ctBref) return SameText(P, FGroupStart[T.Group], W, T.CaseInsensitive);
         return TestChar(T, P);
     };
     auto CountReps = [&](const TCharTest& T, int P, std::int32_t Max, int W) -> int {
@@ -398,7 +394,7 @@ bool TRegexEngine::MatchAt(int Start) {
                 ++C;
             return C;
         default: // back-reference
-            while (C < Limit && SameText(P + C * W, startp[T.Group], W, T.CaseInsensitive))
+            while (C < Limit && SameText(P + C * W, FGroupStart[T.Group], W, T.CaseInsensitive))
                 ++C;
             return C;
         }
@@ -422,9 +418,8 @@ bool TRegexEngine::MatchAt(int Start) {
         const TExecNode& Node = Nodes[N];
         switch (Node.Op) {
         case xEND:
-            startp[0] = Start;
-            endp[0] = Pos;
-            reginput = Pos;
+            FGroupStart[0] = Start;
+            FGroupEnd[0] = Pos;
             return true;
         case xBOL:
             if (Pos != 0) goto Fail;
@@ -519,14 +514,14 @@ bool TRegexEngine::MatchAt(int Start) {
             N = Node.Next;
             continue;
         case xCLOSE:
-            if (Sp) Push(fkUndoClose, Node.Group, endp[Node.Group], startp[Node.Group]);
-            startp[Node.Group] = X.OpenAt[Node.Group];
-            endp[Node.Group] = Pos;
+            if (Sp) Push(fkUndoClose, Node.Group, FGroupEnd[Node.Group], FGroupStart[Node.Group]);
+            FGroupStart[Node.Group] = X.OpenAt[Node.Group];
+            FGroupEnd[Node.Group] = Pos;
             X.Touched = true;
             N = Node.Next;
             continue;
         case xBREF: {
-            const int S = startp[Node.Group], E = endp[Node.Group];
+            const int S = FGroupStart[Node.Group], E = FGroupEnd[Node.Group];
             if (S < 0 || E < 0 || E < S || Len - Pos < E - S) goto Fail;
             if (!SameText(Pos, S, E - S, Node.CaseInsensitive)) goto Fail;
             Pos += E - S;
@@ -566,34 +561,34 @@ bool TRegexEngine::MatchAt(int Start) {
             continue;
         }
         case xLOOPENTRY:
-            if (LoopStackIdx >= LoopStackMax) Fatal(1014);
-            if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-            ++LoopStackIdx;
-            if (Sp) Push(fkUndoCount, LoopStackIdx, 0, LoopStack[LoopStackIdx]);
-            LoopStack[LoopStackIdx] = 0;
+            if (FLoopLevel >= LoopStackMax) Fatal(1014);
+            if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+            ++FLoopLevel;
+            if (Sp) Push(fkUndoCount, FLoopLevel, 0, FLoopCounters[FLoopLevel]);
+            FLoopCounters[FLoopLevel] = 0;
             X.Touched = true;
             N = Node.Next;
             continue;
         case xLOOP: {
-            if (LoopStackIdx <= 0) Fatal(1015);
-            const int Level = LoopStackIdx;
-            const std::int32_t Count = LoopStack[Level];
+            if (FLoopLevel <= 0) Fatal(1015);
+            const int Level = FLoopLevel;
+            const std::int32_t Count = FLoopCounters[Level];
             if (Count < Node.Min) {
                 if (Sp) Push(fkUndoCount, Level, 0, Count);
-                LoopStack[Level] = Count + 1;
+                FLoopCounters[Level] = Count + 1;
                 N = Node.Operand;
                 continue;
             }
             if (Node.Greedy && Count < Node.Max) {
                 Push(fkLoopExit, N, Pos, 0);
                 Push(fkUndoCount, Level, 0, Count);
-                LoopStack[Level] = Count + 1;
+                FLoopCounters[Level] = Count + 1;
                 N = Node.Operand;
                 continue;
             }
             if (!Node.Greedy && Count < Node.Max) Push(fkLoopMore, N, Pos, 0);
-            if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-            --LoopStackIdx;
+            if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+            --FLoopLevel;
             N = Node.Next;
             continue;
         }
@@ -611,14 +606,14 @@ bool TRegexEngine::MatchAt(int Start) {
                 X.OpenAt[F.Node] = F.Extra;
                 continue;
             case fkUndoClose:
-                startp[F.Node] = F.Extra;
-                endp[F.Node] = F.Pos;
+                FGroupStart[F.Node] = F.Extra;
+                FGroupEnd[F.Node] = F.Pos;
                 continue;
             case fkUndoCount:
-                LoopStack[F.Node] = F.Extra;
+                FLoopCounters[F.Node] = F.Extra;
                 continue;
             case fkUndoIdx:
-                LoopStackIdx = F.Extra;
+                FLoopLevel = F.Extra;
                 continue;
             case fkBranch:
                 N = F.Node;
@@ -659,14 +654,14 @@ bool TRegexEngine::MatchAt(int Start) {
             }
             case fkLoopExit:
                 Pos = F.Pos;
-                if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-                --LoopStackIdx;
+                if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+                --FLoopLevel;
                 N = Nodes[F.Node].Next;
                 break;
             case fkLoopMore:
                 Pos = F.Pos;
-                if (Sp) Push(fkUndoCount, LoopStackIdx, 0, LoopStack[LoopStackIdx]);
-                ++LoopStack[LoopStackIdx];
+                if (Sp) Push(fkUndoCount, FLoopLevel, 0, FLoopCounters[FLoopLevel]);
+                ++FLoopCounters[FLoopLevel];
                 N = Nodes[F.Node].Operand;
                 break;
             default:
@@ -869,16 +864,16 @@ void TRegexEngine::PrepareExec() {
     X.AltStrings.clear();
     X.Filters.clear();
     X.Separators = TCharBits{};
-    for (Char C : fLineSeparators)
+    for (Char C : FLineSeparators)
         X.Separators.Add(C);
-    X.PairAssigned = fLinePairedSeparatorAssigned;
-    X.PairHead = fLinePairedSeparatorHead;
-    X.PairTail = fLinePairedSeparatorTail;
+    X.PairAssigned = FLinePairedSeparatorAssigned;
+    X.PairHead = FLinePairedSeparatorHead;
+    X.PairTail = FLinePairedSeparatorTail;
     X.Word = TCharBits{};
-    for (Char C : fWordChars)
+    for (Char C : FWordChars)
         X.Word.Add(C);
 
-    const int Size = int(programm.size());
+    const int Size = int(FProgram.size());
     std::vector<int> Map(std::size_t(Size), -1);
     for (int I = 0; I < Count; ++I)
         Map[std::size_t(FNodeStarts[std::size_t(I)])] = I;
@@ -898,7 +893,7 @@ void TRegexEngine::PrepareExec() {
                 for (Char C = u'0'; C <= u'9'; ++C)
                     S.Add(C);
             else
-                for (Char C : Base == 1 ? fWordChars : fSpaceChars)
+                for (Char C : Base == 1 ? FWordChars : FSpaceChars)
                     S.Add(C);
             if (Which & 1) S.Invert();
             Shared[Which] = &S;
@@ -909,7 +904,7 @@ void TRegexEngine::PrepareExec() {
     auto ClassSet = [&](int Begin, int End, bool CI, bool Complement) -> const TCharBits* {
         TCharBits& S = NewSet();
         for (int I = Begin; I < End; ++I)
-            S.Add(programm[std::size_t(I)]);
+            S.Add(FProgram[std::size_t(I)]);
         if (CI) {
             const TCharBits Own = S;
             for (int C = 0; C < 0x10000; ++C)
@@ -928,7 +923,7 @@ void TRegexEngine::PrepareExec() {
         const int S = FNodeStarts[std::size_t(I)];
         const int Opnd = S + kNodeSize;
         TExecNode& N = X.Nodes[std::size_t(I)];
-        const Char Op = programm[std::size_t(S)];
+        const Char Op = FProgram[std::size_t(S)];
         const std::int32_t Link = ReadInt(S + 1);
         bool BadLink = false;
         if (Link != 0) {
@@ -1004,7 +999,7 @@ void TRegexEngine::PrepareExec() {
         case opEXACTLY:
         case opEXACTLYCI:
             N.Op = Op == opEXACTLY ? xEXACTLY : xEXACTLYCI;
-            N.Str = programm.data() + Opnd;
+            N.Str = FProgram.data() + Opnd;
             N.Len = OperandEnd(S) - Opnd;
             if (N.Len <= 0) { // never produced: an empty string would match nothing sensible
                 N.Op = xBAD;
@@ -1064,7 +1059,7 @@ void TRegexEngine::PrepareExec() {
         case opBSUBEXP:
         case opBSUBEXPCI:
             N.Op = xBREF;
-            N.Group = programm[std::size_t(Opnd)];
+            N.Group = FProgram[std::size_t(Opnd)];
             N.CaseInsensitive = Op == opBSUBEXPCI;
             N.Test.Kind = ctBref;
             N.Test.Group = N.Group;
@@ -1115,11 +1110,11 @@ void TRegexEngine::PrepareExec() {
     auto Exit = [&](int B2) -> int { // B2 BRANCH -> NOTHING: the node after the NOTHING, or -2
         const TExecNode& Two = X.Nodes[std::size_t(B2)];
         if (Two.Next < 0 || Two.Next != Two.Operand) return -2;
-        if (programm[std::size_t(FNodeStarts[std::size_t(Two.Next)])] != opNOTHING) return -2;
+        if (FProgram[std::size_t(FNodeStarts[std::size_t(Two.Next)])] != opNOTHING) return -2;
         return X.Nodes[std::size_t(Two.Next)].Next;
     };
     auto IsBack = [&](int I) {
-        return I >= 0 && programm[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK;
+        return I >= 0 && FProgram[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK;
     };
     auto MakeRepeat = [&](TExecNode& N, const TCharTest& T, int Min, int Next) {
         N.Op = xREPEAT;
@@ -1197,7 +1192,7 @@ void TRegexEngine::PrepareExec() {
     X.LineStart = false;
     X.HasSecond = false;
     X.HasPairs = false;
-    if (reganch)
+    if (FAnchored)
         X.Scan = skAnchor;
     else {
         TFirstFilter F;
@@ -1300,15 +1295,15 @@ void TRegexEngine::PrepareExec() {
 // ---- Substitution, replace and split ------------------------------------------------------------
 
 String TRegexEngine::Substitute(const String& ATemplate) {
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1005);
         return String();
     }
     if (ATemplate.empty()) return String();
     const int Len = int(ATemplate.size());
     auto GroupText = [&](std::int64_t N, String& Out) {
-        if (N < 0 || N >= NSUBEXP || startp[N] < 0 || endp[N] < startp[N]) return;
-        Out.append(fInputString, std::size_t(startp[N]), std::size_t(endp[N] - startp[N]));
+        if (N < 0 || N >= NSUBEXP || FGroupStart[N] < 0 || FGroupEnd[N] < FGroupStart[N]) return;
+        Out.append(FInput, std::size_t(FGroupStart[N]), std::size_t(FGroupEnd[N] - FGroupStart[N]));
     };
     String Result;
     Result.reserve(ATemplate.size());
@@ -1371,19 +1366,19 @@ String TRegexEngine::ReplaceEx(const String& AInputStr, const TRegexEngineReplac
     String Result;
     int Prev = 0;
     if (Exec(AInputStr)) do {
-            Result.append(fInputString, std::size_t(Prev), std::size_t(startp[0] - Prev));
+            Result.append(FInput, std::size_t(Prev), std::size_t(FGroupStart[0] - Prev));
             Result += AReplaceFunc(this);
-            Prev = endp[0];
+            Prev = FGroupEnd[0];
         } while (ExecNext());
-    Result.append(fInputString, std::size_t(Prev), String::npos);
+    Result.append(FInput, std::size_t(Prev), String::npos);
     return Result;
 }
 
 void TRegexEngine::Split(const String& AInputStr, TStrings* APieces) {
     int Prev = 0;
     if (Exec(AInputStr)) do {
-            APieces->Add(fInputString.substr(std::size_t(Prev), std::size_t(startp[0] - Prev)));
-            Prev = endp[0];
+            APieces->Add(FInput.substr(std::size_t(Prev), std::size_t(FGroupStart[0] - Prev)));
+            Prev = FGroupEnd[0];
         } while (ExecNext());
-    APieces->Add(fInputString.substr(std::size_t(Prev)));
+    APieces->Add(FInput.substr(std::size_t(Prev)));
 }
