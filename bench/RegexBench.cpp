@@ -2,8 +2,8 @@
 // our engine against PCRE2 (16-bit code units like ours, interpreted and JIT-compiled) and
 // std::regex. std::regex has no char16_t support and overflows its stack on long subjects, so it
 // runs line by line over the UTF-8 text. Every engine counts all matches of the whole text; the
-// counter "matches" shows that they agree. After the run a table gives our time over each PCRE2
-// time (medians when the run has repetitions).
+// counter "matches" shows that they agree. After the run a table gives our CPU time over each
+// PCRE2 time (medians when the run has repetitions).
 
 #include "editor/RegexEngine.h"
 #include "platform/base/Strings.h"
@@ -219,8 +219,8 @@ void Register() {
     }
 }
 
-// The console output, and the time of each benchmark kept for the ratios: the median of its
-// repetitions, or its single run.
+// The console output, and the CPU time of each benchmark kept for the ratios (on a shared machine
+// it varies less than the wall time): the median of its repetitions, or its single run.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& Runs) override {
@@ -228,7 +228,7 @@ public:
         for (const Run& R : Runs) {
             if (R.run_type == Run::RT_Aggregate && R.aggregate_name != "median") continue;
             if (R.run_type == Run::RT_Iteration && Medians.count(R.run_name.str())) continue;
-            Times[R.run_name.str()] = R.GetAdjustedRealTime();
+            Times[R.run_name.str()] = R.GetAdjustedCPUTime();
             if (R.run_type == Run::RT_Aggregate) Medians[R.run_name.str()] = true;
         }
     }
