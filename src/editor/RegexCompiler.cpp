@@ -410,6 +410,8 @@ String TRegexEngine::ErrorMsg(int AErrorID) {
         return u"TRegexEngine(exec): Loop Stack Exceeded";
     case 1015:
         return u"TRegexEngine(exec): Loop Without LoopEntry !";
+    case 1016:
+        return u"TRegexEngine(exec): Step Limit Exceeded";
     case 2000:
         return u"TRegexEngine(misc): Bad p-code imported";
     default:

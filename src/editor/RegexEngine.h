@@ -13,7 +13,8 @@
 // boundaries), x (blanks and "#" comments ignored).
 //
 // Errors raise ERegexEngine through the virtual RaiseError: codes below 1000 come from the
-// compiler and carry the position where it stopped.
+// compiler and carry the position where it stopped. A search that would backtrack without end
+// (exponentially many ways to try) stops with error 1016 instead of freezing its caller.
 
 #include "platform/base/Exceptions.h"
 #include "platform/base/Object.h"

@@ -223,6 +223,7 @@ bool TRegexEngine::ExecPrim(int AOffset) {
     }
     FLoopLevel = 0;
     X.Touched = true;
+    X.StepsLeft = kStepAllowance + kStepsPerChar * (std::int64_t(Len) - P + 1);
     // A deep search may have grown the stack a lot; it is not kept beyond the search.
     TScopeExit TrimStack([&X] {
         if (X.Stack.size() > kKeptFrames) {
@@ -601,6 +602,7 @@ bool TRegexEngine::MatchAt(int Start) {
         for (;;) {
             if (Sp == 0) return false;
             const TFrame F = St[--Sp];
+            if (F.Kind <= fkLoopMore && --X.StepsLeft < 0) Fatal(1016);
             switch (F.Kind) {
             case fkUndoOpen:
                 X.OpenAt[F.Node] = F.Extra;

@@ -169,7 +169,7 @@ enum TFrameKind : std::int32_t {
     fkRepeatG,   // Node: greedy repetition from Pos, Extra: count to try next
     fkRepeatNG,  // Node: non-greedy repetition from Pos, Extra: count to try next
     fkLoopExit,  // Node: greedy LOOP; leave it at Pos
-    fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos
+    fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos (the last kind of choice)
     fkUndoOpen,  // Node: group, Extra: old start of the pass under way
     fkUndoClose, // Node: group, Pos: old end, Extra: old start
     fkUndoCount, // Node: loop level, Extra: old counter
@@ -265,7 +265,8 @@ struct TRegexExec {
     TVecLanes FirstLanes, SecondLanes, BreakLanes; // the three tests, ready for the vector unit
     // The backtracking stack, kept between attempts
     std::vector<TFrame> Stack;
-    bool Touched = false; // groups or loops were changed by a failed attempt
+    bool Touched = false;       // groups or loops were changed by a failed attempt
+    std::int64_t StepsLeft = 0; // choices the search may still come back to
     // Where the pass under way through each group began. A group's start and end change together
     // when the pass closes, so that a back-reference inside the group sees the last whole text.
     std::int32_t OpenAt[15] = {};
@@ -276,5 +277,11 @@ struct TRegexExec {
 constexpr std::size_t kMaxFrames = std::size_t(1) << 22;
 // What the stack keeps between searches.
 constexpr std::size_t kKeptFrames = std::size_t(1) << 16;
+// How often one search may come back to a choice it left behind (error 1016 beyond): a fixed
+// allowance and more for each character it may look at. Ordinary searches come back a few times a
+// character at most; a pattern that tries exponentially many ways, such as "(a|aa)+$" before a
+// text of a's that ends otherwise, reaches the limit in well under a second.
+constexpr std::int64_t kStepAllowance = 10'000'000;
+constexpr std::int64_t kStepsPerChar = 32;
 
 } // namespace RegexDetail
