@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <map>
 
 using namespace RegexDetail;
 
@@ -277,6 +278,12 @@ bool TRegexEngine::ExecPrim(int AOffset) {
                 break;
             }
             case skFilter:
+                if (X.HasPairs) { // the two first characters together rule out more positions
+                    while (P + 1 < Len && !X.Pairs.Has(In[P], In[P + 1]))
+                        ++P;
+                    if (P + 1 >= Len) return false;
+                    break;
+                }
                 while (P < Len && !X.First.Has(In[P]))
                     ++P;
                 if (P >= Len) return false;
@@ -311,6 +318,7 @@ bool TRegexEngine::MatchAt(int Start) {
     const Char* const In = FInput.data();
     const int Len = int(FInput.size());
     const TFirstFilter* const Filters = X.Filters.data();
+    const TLiteralTrie* const Tries = X.Tries.data();
     const TCharBits& Seps = X.Separators;
     const TCharBits& Word = X.Word;
     const bool Pair = X.PairAssigned;
@@ -491,6 +499,15 @@ bool TRegexEngine::MatchAt(int Start) {
             continue;
         }
         case xBRANCH: {
+            if (Node.Trie >= 0) {
+                int Alt, L;
+                bool More;
+                if (!Tries[Node.Trie].Find(In, Pos, Len, -1, Alt, L, More)) goto Fail;
+                if (More) Push(fkTrie, N, Pos, Alt);
+                Pos += L;
+                N = Tries[Node.Trie].Join;
+                continue;
+            }
             if (NextAlt(N) < 0) { // a single alternative
                 N = Node.Operand;
                 continue;
@@ -621,6 +638,16 @@ bool TRegexEngine::MatchAt(int Start) {
                 N = F.Node;
                 Pos = F.Pos;
                 break;
+            case fkTrie: {
+                const TLiteralTrie& T = Tries[Nodes[F.Node].Trie];
+                int Alt, L;
+                bool More;
+                if (!T.Find(In, F.Pos, Len, F.Extra, Alt, L, More)) continue;
+                if (More) Push(fkTrie, F.Node, F.Pos, Alt);
+                Pos = F.Pos + L;
+                N = T.Join;
+                break;
+            }
             case fkRepeatG: {
                 const TExecNode& R = Nodes[F.Node];
                 const int W = RepWidth(R.Test);
@@ -809,9 +836,10 @@ const TExecNode* LeadingLiteral(const std::vector<TExecNode>& Nodes, int N) {
 
 // The pairs of characters that every match begins with, when each way into the program starts
 // with a literal of two or more characters; false otherwise.
+constexpr std::size_t kMaxPairs = 4096;
 bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::pair<Char, Char>>& Out,
                   int Depth = 0) {
-    for (int Steps = 0; Steps < 64 && Depth < 16 && Out.size() <= 64; ++Steps) {
+    for (int Steps = 0; Steps < 64 && Depth < 16 && Out.size() <= kMaxPairs; ++Steps) {
         if (N < 0) return false;
         const TExecNode& Node = Nodes[std::size_t(N)];
         switch (Node.Op) {
@@ -847,7 +875,7 @@ bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::p
                 const int B = Nodes[std::size_t(A)].Next;
                 A = B >= 0 && Nodes[std::size_t(B)].Op == xBRANCH ? B : -1;
             }
-            return Out.size() <= 64;
+            return Out.size() <= kMaxPairs;
         }
         default:
             return false;
@@ -1150,6 +1178,64 @@ void TRegexEngine::PrepareExec() {
         }
     }
 
+    // Alternations of plain literals that all go on at the same node become trees of their
+    // characters.
+    X.Tries.clear();
+    std::vector<char> Later(std::size_t(Count), 0);
+    for (const TExecNode& N : X.Nodes)
+        if (N.Op == xBRANCH && Is(N.Next, xBRANCH)) Later[std::size_t(N.Next)] = 1;
+    for (int I = 0; I < Count; ++I) {
+        TExecNode& Head = X.Nodes[std::size_t(I)];
+        if (Head.Op != xBRANCH || !Is(Head.Next, xBRANCH)) continue;
+        if (Later[std::size_t(I)]) continue; // the chain is taken from its first alternative
+        std::vector<int> Literals;
+        int B = I, Join = -1;
+        bool Plain = true;
+        for (; B >= 0 && X.Nodes[std::size_t(B)].Op == xBRANCH; B = X.Nodes[std::size_t(B)].Next) {
+            const int Lit = X.Nodes[std::size_t(B)].Operand;
+            if (!Is(Lit, xEXACTLY)) {
+                Plain = false;
+                break;
+            }
+            const int After = X.Nodes[std::size_t(Lit)].Next;
+            if (Join < 0) Join = After;
+            if (After != Join || After < 0) {
+                Plain = false;
+                break;
+            }
+            Literals.push_back(Lit);
+        }
+        if (!Plain || B != Join || Literals.size() < 2) continue;
+        TLiteralTrie T;
+        T.Join = Join;
+        std::vector<std::map<Char, int>> Links(1);
+        T.Nodes.resize(1);
+        for (std::size_t A = 0; A < Literals.size(); ++A) {
+            const TExecNode& L = X.Nodes[std::size_t(Literals[A])];
+            int At = 0;
+            for (int K = 0; K < L.Len; ++K) {
+                auto [It, New] = Links[std::size_t(At)].try_emplace(L.Str[K], int(T.Nodes.size()));
+                if (New) {
+                    T.Nodes.emplace_back();
+                    Links.emplace_back();
+                }
+                At = It->second;
+            }
+            if (T.Nodes[std::size_t(At)].Alternative < 0) T.Nodes[std::size_t(At)].Alternative = int(A);
+        }
+        for (std::size_t K = 0; K < T.Nodes.size(); ++K) {
+            T.Nodes[K].FirstChild = int(T.Keys.size());
+            T.Nodes[K].ChildCount = int(Links[K].size());
+            for (auto [C, Child] : Links[K]) {
+                T.Keys.push_back(C);
+                T.Children.push_back(Child);
+                if (K == 0 && C < 256) T.RootLow[C] = Child;
+            }
+        }
+        Head.Trie = int(X.Tries.size());
+        X.Tries.push_back(std::move(T));
+    }
+
     // First characters: where a search tries, and which alternatives a BRANCH may skip.
     std::vector<int> Visited(std::size_t(Count), 0);
     int Stamp = 0;
@@ -1194,6 +1280,7 @@ void TRegexEngine::PrepareExec() {
     X.LineStart = false;
     X.HasSecond = false;
     X.HasPairs = false;
+    X.Pairs = TPairFilter{};
     if (FAnchored)
         X.Scan = skAnchor;
     else {

@@ -4,6 +4,7 @@
 
 #include "editor/RegexEngine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -153,6 +154,7 @@ struct TExecNode {
     TCharTest Test;       // xTEST, xREPEAT
     int FirstIndex = -1;  // xBRANCH with HasAltFilter: index into TRegexExec::Filters
     int FollowIndex = -1; // xREPEAT: what may follow it, an index into TRegexExec::Filters
+    int Trie = -1;        // xBRANCH: its alternatives are literals in TRegexExec::Tries
     int ErrorCode = 1001; // xBAD: the error it raises when reached
 };
 
@@ -166,6 +168,7 @@ struct TFrame {
 
 enum TFrameKind : std::int32_t {
     fkBranch,    // Node: alternative to try at Pos
+    fkTrie,      // Node: BRANCH of literals; the next alternative after Extra at Pos
     fkRepeatG,   // Node: greedy repetition from Pos, Extra: count to try next
     fkRepeatNG,  // Node: non-greedy repetition from Pos, Extra: count to try next
     fkLoopExit,  // Node: greedy LOOP; leave it at Pos
@@ -222,11 +225,60 @@ struct TVecLanes {
 #endif
 };
 
-// Pairs of first and second characters, folded to their low six bits: a superset.
+// Pairs of first and second characters, folded to their low eight bits: a superset.
 struct TPairFilter {
-    std::array<std::uint64_t, 64> Bits{};
-    void Add(Char A, Char B) { Bits[A & 63] |= std::uint64_t(1) << (B & 63); }
-    bool Has(Char A, Char B) const { return (Bits[A & 63] >> (B & 63)) & 1; }
+    std::array<std::uint64_t, 256 * 4> Bits{};
+    void Add(Char A, Char B) { Bits[(A & 255) * 4 + ((B & 255) >> 6)] |= std::uint64_t(1) << (B & 63); }
+    bool Has(Char A, Char B) const { return (Bits[(A & 255) * 4 + ((B & 255) >> 6)] >> (B & 63)) & 1; }
+};
+
+// The literals of an alternation as a tree of their characters: one walk along the input finds
+// every alternative that matches at a position, instead of a try of each in turn.
+struct TLiteralTrie {
+    struct TNode {
+        int Alternative = -1; // the first alternative that ends here, -1 for none
+        int FirstChild = 0;   // children in Keys and Children, sorted by key
+        int ChildCount = 0;
+    };
+    std::vector<TNode> Nodes; // the root first
+    std::vector<Char> Keys;
+    std::vector<int> Children;
+    std::array<int, 256> RootLow{}; // the root's child for a code unit below 256, 0 for none
+    int Join = -1;                  // the node where every alternative goes on
+
+    int Child(int T, Char C) const {
+        if (T == 0 && C < 256) return RootLow[C];
+        const Char* K = Keys.data() + Nodes[std::size_t(T)].FirstChild;
+        const int Count = Nodes[std::size_t(T)].ChildCount;
+        if (Count <= 8) {
+            for (int I = 0; I < Count; ++I)
+                if (K[I] == C) return Children[std::size_t(Nodes[std::size_t(T)].FirstChild + I)];
+            return 0;
+        }
+        const Char* F = std::lower_bound(K, K + Count, C);
+        return F != K + Count && *F == C ? Children[std::size_t(Nodes[std::size_t(T)].FirstChild + (F - K))]
+                                         : 0;
+    }
+    // The first alternative after After that matches In[P..Len), with its length; whether a later
+    // one matches too goes to More. False when none matches.
+    bool Find(const Char* In, int P, int Len, int After, int& Alt, int& Length, bool& More) const {
+        int Best = -1, Found = 0, T = 0;
+        for (int K = P; K < Len; ++K) {
+            T = Child(T, In[K]);
+            if (T == 0) break;
+            const int A = Nodes[std::size_t(T)].Alternative;
+            if (A > After) {
+                ++Found;
+                if (Best < 0 || A < Best) {
+                    Best = A;
+                    Length = K + 1 - P;
+                }
+            }
+        }
+        Alt = Best;
+        More = Found > 1;
+        return Best >= 0;
+    }
 };
 
 // How the search finds the positions worth a try.
@@ -244,6 +296,7 @@ struct TRegexExec {
     std::vector<std::unique_ptr<TCharBits>> Sets;
     std::vector<String> AltStrings;
     std::vector<TFirstFilter> Filters;
+    std::vector<TLiteralTrie> Tries;
     TCharBits Separators;
     TCharBits Word;
     bool PairAssigned = false;

@@ -249,6 +249,10 @@ const TMatchRow MatchRows[] = {
     {"", "setup|loop|digitalWrite", {"void setup() { digitalWrite(1); } void loop()"}},
     {"", "x(y|z)|xy", {"xy xz"}},
     {"", "(a|b|c|d|e)+", {"abcdefedcba"}},
+    {"", "(abc|ab|abcd|b)d", {"abcd", "abd xbd abcdd"}},
+    {"", "(ab|abc|a|ab)(cd|c)e", {"abce abcde ace", "abcdx"}},
+    {"", "(on|one|ones|o)+s", {"ononeones onesos", "os"}},
+    {"", "caf\xc3\xa9|\xc3\xa9t\xc3\xa9|\xc3\xa9", {"un caf\xc3\xa9 l'\xc3\xa9t\xc3\xa9 \xc3\xa9"}},
     // groups
     {"", "(a)(b)(c)", {"abc", "abd"}},
     {"", "((a)b)", {"ab"}},
