@@ -18,13 +18,137 @@
 #include <cstring>
 #include <map>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 using namespace RegexDetail;
 
 namespace {
 
+#if defined(__x86_64__)
+// The same scan with 256-bit vectors, where the processor has them: sixteen code units at a time,
+// with as many comparisons as the tests have characters or ranges.
+struct TWideTest {
+    __m256i Lo[4], Width[4];
+};
+
+__attribute__((target("avx2"), always_inline)) inline void MakeWideTest(const TVecTest& T, TWideTest& W) {
+    for (int I = 0; I < 4; ++I) {
+        // A third place repeats the first, so that "four" tests three exactly.
+        const int K = I < T.Count ? I : 0;
+        W.Lo[I] = _mm256_set1_epi16(short(T.Lo[K]));
+        W.Width[I] = _mm256_set1_epi16(short(Char(T.Hi[K] - T.Lo[K])));
+    }
+}
+
+#define REGEX_WIDE __attribute__((target("avx2"), always_inline)) inline
+
+REGEX_WIDE __m256i WideIn(__m256i X, __m256i Lo, __m256i Width) { // X - Lo <= Hi - Lo, unsigned
+    const __m256i D = _mm256_sub_epi16(X, Lo);
+    return _mm256_cmpeq_epi16(_mm256_min_epu16(D, Width), D);
+}
+
+template <int Count, bool Ranges> REGEX_WIDE __m256i WideMatch(__m256i X, const TWideTest& T) {
+    __m256i M;
+    if constexpr (Ranges) {
+        M = WideIn(X, T.Lo[0], T.Width[0]);
+        if constexpr (Count > 1) M = _mm256_or_si256(M, WideIn(X, T.Lo[1], T.Width[1]));
+        if constexpr (Count > 2)
+            M = _mm256_or_si256(
+                M, _mm256_or_si256(WideIn(X, T.Lo[2], T.Width[2]), WideIn(X, T.Lo[3], T.Width[3])));
+    } else {
+        M = _mm256_cmpeq_epi16(X, T.Lo[0]);
+        if constexpr (Count > 1) M = _mm256_or_si256(M, _mm256_cmpeq_epi16(X, T.Lo[1]));
+        if constexpr (Count > 2)
+            M = _mm256_or_si256(
+                M, _mm256_or_si256(_mm256_cmpeq_epi16(X, T.Lo[2]), _mm256_cmpeq_epi16(X, T.Lo[3])));
+    }
+    return M;
+}
+
+REGEX_WIDE __m256i WideLoad(const Char* Q) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Q));
+}
+
+template <int CountA, bool RangesA, int CountB, bool RangesB>
+__attribute__((target("avx2"))) const Char* WideScan(const Char* P, const Char* E, const TVecTest& TestA,
+                                                     const TVecTest& TestB) {
+    TWideTest A, B;
+    MakeWideTest(TestA, A);
+    if constexpr (CountB > 0) MakeWideTest(TestB, B);
+    if constexpr (CountB == 0) {
+        while (E - P >= 32) {
+            const unsigned M0 = unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P), A)));
+            const unsigned M1 =
+                unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P + 16), A)));
+            if (M0 | M1) return M0 ? P + (std::countr_zero(M0) >> 1) : P + 16 + (std::countr_zero(M1) >> 1);
+            P += 32;
+        }
+        while (E - P >= 16) {
+            const unsigned M = unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P), A)));
+            if (M) return P + (std::countr_zero(M) >> 1);
+            P += 16;
+        }
+    } else
+        while (E - P >= 17) {
+            const __m256i M = _mm256_and_si256(WideMatch<CountA, RangesA>(WideLoad(P), A),
+                                               WideMatch<CountB, RangesB>(WideLoad(P + 1), B));
+            const unsigned Bits = unsigned(_mm256_movemask_epi8(M));
+            if (Bits) return P + (std::countr_zero(Bits) >> 1);
+            P += 16;
+        }
+    return P; // the rest, fewer than a vector, is left to the caller
+}
+
+// One of four counts of characters or ranges as 1, 2 or 4 (a third repeats the first).
+template <int CountA, bool RangesA> TWideScan PickSecond(const TVecTest* B) {
+    if (!B) return &WideScan<CountA, RangesA, 0, false>;
+    const int N = B->Count <= 1 ? 1 : B->Count == 2 ? 2 : 4;
+    if (B->Ranges)
+        return N == 1   ? &WideScan<CountA, RangesA, 1, true>
+               : N == 2 ? &WideScan<CountA, RangesA, 2, true>
+                        : &WideScan<CountA, RangesA, 4, true>;
+    return N == 1   ? &WideScan<CountA, RangesA, 1, false>
+           : N == 2 ? &WideScan<CountA, RangesA, 2, false>
+                    : &WideScan<CountA, RangesA, 4, false>;
+}
+
+} // namespace
+
+TWideScan RegexDetail::PickWideScan(const TVecTest& A, const TVecTest* B) {
+    static const bool HasWideVectors = __builtin_cpu_supports("avx2");
+    if (!HasWideVectors) return nullptr;
+    const int N = A.Count <= 1 ? 1 : A.Count == 2 ? 2 : 4;
+    if (A.Ranges)
+        return N == 1 ? PickSecond<1, true>(B) : N == 2 ? PickSecond<2, true>(B) : PickSecond<4, true>(B);
+    return N == 1 ? PickSecond<1, false>(B) : N == 2 ? PickSecond<2, false>(B) : PickSecond<4, false>(B);
+}
+
+#undef REGEX_WIDE
+
+namespace {
+#else
+} // namespace
+
+TWideScan RegexDetail::PickWideScan(const TVecTest&, const TVecTest*) {
+    return nullptr;
+}
+
+namespace {
+#endif
+
 // The first position in [P, E) whose code unit passes First and, with Second, whose next code
 // unit (inside [P, E)) passes Second; E when there is none.
 inline const Char* ScanVector(const Char* P, const Char* E, const TVecLanes& First, const TVecLanes* Second) {
+#if defined(__x86_64__)
+    if (First.Wide) {
+        P = First.Wide(P, E, *First.Test, Second ? *Second->Test : *First.Test);
+        for (; P < E; ++P)
+            if (First.Test->Has(*P) && (!Second || (P + 1 < E && Second->Test->Has(P[1])))) return P;
+        return E;
+    }
+#endif
 #if defined(__SSE2__)
     auto Load = [](const Char* Q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Q)); };
     if (!First.Ranges && First.Count <= 2 && (!Second || (!Second->Ranges && Second->Count <= 2))) {
@@ -1377,6 +1501,9 @@ void TRegexEngine::PrepareExec() {
     X.FirstLanes = TVecLanes(X.ScanFirst);
     X.SecondLanes = TVecLanes(X.ScanSecond);
     X.BreakLanes = TVecLanes(X.BreakTest);
+    if (X.Scan == skVector)
+        X.FirstLanes.Wide = PickWideScan(X.ScanFirst, X.HasSecond ? &X.ScanSecond : nullptr);
+    if (X.LineStart && X.VectorBreaks) X.BreakLanes.Wide = PickWideScan(X.BreakTest, nullptr);
     if (X.Stack.empty()) X.Stack.resize(1024);
     X.Valid = true;
 }

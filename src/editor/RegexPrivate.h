@@ -193,8 +193,16 @@ struct TVecTest {
     }
 };
 
+// A scan with 256-bit vectors for a test and, optionally, a test of the next code unit: it stops
+// at the first position that passes, or where fewer than a vector's width of units remain.
+using TWideScan = const Char* (*)(const Char* P, const Char* E, const TVecTest& First,
+                                  const TVecTest& Second);
+// The scan for the pair of tests, or null where the processor lacks the instructions.
+TWideScan PickWideScan(const TVecTest& First, const TVecTest* Second);
+
 // A TVecTest ready for the vector unit: eight code units at a time.
 struct TVecLanes {
+    TWideScan Wide = nullptr; // with this lane's partner test, where the processor has wide vectors
 #if defined(__SSE2__)
     __m128i Lo[4], Width[4];
 #endif

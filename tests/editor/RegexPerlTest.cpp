@@ -142,8 +142,26 @@ struct TMatchRow {
     std::vector<const char*> Subjects;
 };
 
+// A sketch long enough that searches run their vector scans, with the ends of the text inside a
+// vector's width of the last matches.
+const char* const Sketch = "#include <Servo.h>\n  #include \"pins.h\"\nServo s; // the the serial port\n"
+                           "void setup() {\n  Serial.begin(9600);\n  pinMode(13, OUTPUT);\n}\n"
+                           "void loop() {\n  digitalWrite(13, HIGH);\tdelay(1000);\n  SERIAL_X = 1;"
+                           " digitalwrite(x); Serial\r\n# include 42 42\n\t#include <a>\ndelay(7)";
+
 // Patterns whose meaning is the same in both syntaxes, each with the subjects it runs over.
 const TMatchRow MatchRows[] = {
+    // searches over a longer text
+    {"", "digitalWrite", {Sketch}},
+    {"", "[0-9]+", {Sketch}},
+    {"", "setup|loop|Serial|delay", {Sketch}},
+    {"m", "^[ \\t]*#include", {Sketch}},
+    {"i", "\\bserial\\b", {Sketch}},
+    {"", "\\b(\\w+)[ \\t]+\\1\\b", {Sketch}},
+    {"", "[A-Z][A-Z_]", {Sketch}},
+    {"", "[;{}]\\n", {Sketch}},
+    {"", "<[A-Za-z]+\\.h>", {Sketch}},
+    {"", "\\)$", {Sketch}},
     // literals and "."
     {"", "abc", {"abc", "xabcx", "ab", "abcabc", "", "ABC"}},
     {"", "a.c", {"abc", "a\nc", "axxc", "ac", "a c a-c"}},
