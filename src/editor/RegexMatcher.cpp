@@ -17,6 +17,7 @@
 #include <bit>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -33,12 +34,14 @@ struct TWideTest {
     __m256i Lo[4], Width[4];
 };
 
+// Only the places that the test of Count places reads; a third place repeats the first, so that
+// "four" tests three exactly.
+template <int Count, bool Ranges>
 __attribute__((target("avx2"), always_inline)) inline void MakeWideTest(const TVecTest& T, TWideTest& W) {
-    for (int I = 0; I < 4; ++I) {
-        // A third place repeats the first, so that "four" tests three exactly.
+    for (int I = 0; I < Count; ++I) {
         const int K = I < T.Count ? I : 0;
         W.Lo[I] = _mm256_set1_epi16(short(T.Lo[K]));
-        W.Width[I] = _mm256_set1_epi16(short(Char(T.Hi[K] - T.Lo[K])));
+        if constexpr (Ranges) W.Width[I] = _mm256_set1_epi16(short(Char(T.Hi[K] - T.Lo[K])));
     }
 }
 
@@ -75,8 +78,8 @@ template <int CountA, bool RangesA, int CountB, bool RangesB>
 __attribute__((target("avx2"))) const Char* WideScan(const Char* P, const Char* E, const TVecTest& TestA,
                                                      const TVecTest& TestB) {
     TWideTest A, B;
-    MakeWideTest(TestA, A);
-    if constexpr (CountB > 0) MakeWideTest(TestB, B);
+    MakeWideTest<CountA, RangesA>(TestA, A);
+    if constexpr (CountB > 0) MakeWideTest<CountB, RangesB>(TestB, B);
     if constexpr (CountB == 0) {
         while (E - P >= 32) {
             const unsigned M0 = unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P), A)));
@@ -347,28 +350,17 @@ bool TRegexEngine::ExecPrim(int AOffset) {
         if (StringView(In + P, std::size_t(Len - P)).find(Must) == StringView::npos) return false;
     }
     FLoopLevel = 0;
-    X.Touched = true;
+    X.Touched = false; // the groups are clear
     X.StepsLeft = kStepAllowance + kStepsPerChar * (std::int64_t(Len) - P + 1);
-    // A deep search may have grown the stack a lot; it is not kept beyond the search.
-    TScopeExit TrimStack([&X] {
-        if (X.Stack.size() > kKeptFrames) {
-            X.Stack.resize(kKeptFrames);
-            X.Stack.shrink_to_fit();
-        }
-    });
     const Char* const End = In + Len;
     // Whether a try at P can succeed, as far as the first two characters tell.
-    auto Worth = [&](int Q) {
-        switch (X.Scan) {
-        case skVector:
-        case skFilter:
-            if (Q >= Len || !X.First.Has(In[Q])) return false;
-            break;
-        default:
-            break;
-        }
+    // Scanned: Q comes from the scan, which has checked what it could.
+    auto Worth = [&](int Q, bool Scanned) __attribute__((always_inline)) {
+        const bool CheckFirst = Scanned ? X.CheckFirst : X.Scan == skVector || X.Scan == skFilter;
+        if (CheckFirst && (Q >= Len || !X.First.Has(In[Q]))) return false;
         if (X.WordStart && Q > 0 && X.Word.Has(In[Q - 1])) return false;
-        if (X.HasSecond && X.ScanOffset == 0 && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
+        const bool CheckSecond = Scanned ? X.CheckSecond : X.HasSecond && X.ScanOffset == 0;
+        if (CheckSecond && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
         return !X.HasPairs || (Q + 1 < Len && X.Pairs.Has(In[Q], In[Q + 1]));
     };
     auto IsBreak = [&](Char C) { return X.Breaks.Has(C); };
@@ -379,7 +371,7 @@ bool TRegexEngine::ExecPrim(int AOffset) {
             // Only the offset (when it begins a line) and the positions after line breaks.
             bool AtLineStart = P == 0 || IsBreak(In[P - 1]);
             for (;;) {
-                if (AtLineStart && Worth(P) && MatchAt(P)) return true;
+                if (AtLineStart && Worth(P, false) && MatchAt(P)) return true;
                 AtLineStart = true;
                 if (P >= Len) return false;
                 const Char* B = X.VectorBreaks ? ScanVector(In + P, End, BreakLanes, nullptr) : In + P;
@@ -416,7 +408,7 @@ bool TRegexEngine::ExecPrim(int AOffset) {
                 if (P > Len) return false;
                 break;
             }
-            if (Worth(P) && MatchAt(P)) return true;
+            if (Worth(P, true) && MatchAt(P)) return true;
             ++P;
             if (X.WordStart) // no word starts inside this word
                 while (P < Len && X.Word.Has(In[P]))
@@ -450,13 +442,24 @@ bool TRegexEngine::MatchAt(int Start) {
 
     std::size_t Sp = 0;
     TFrame* St = X.Stack.data();
+    // A deep attempt may grow the stack a lot; beyond what is kept between searches, it is not
+    // kept beyond the attempt.
+    auto TrimStack = [&X] {
+        if (X.Stack.size() > kKeptFrames) {
+            X.Stack.resize(kKeptFrames);
+            X.Stack.shrink_to_fit();
+        }
+    };
+    std::optional<TScopeExit<decltype(TrimStack)>> Trim; // made only when the stack grows that far
     auto Push = [&](std::int32_t Kind, std::int32_t Node, std::int32_t Pos, std::int32_t Extra) {
         if (Sp == X.Stack.size()) {
             if (Sp >= kMaxFrames) {
                 RaiseError(1014);
                 throw TAbandon{};
             }
-            X.Stack.resize(std::max<std::size_t>(1024, X.Stack.size() * 2));
+            const std::size_t Size = std::max<std::size_t>(1024, X.Stack.size() * 2);
+            if (Size > kKeptFrames && !Trim) Trim.emplace(TrimStack);
+            X.Stack.resize(Size);
             St = X.Stack.data();
         }
         St[Sp++] = TFrame{Kind, Node, Pos, Extra};
@@ -465,7 +468,7 @@ bool TRegexEngine::MatchAt(int Start) {
         RaiseError(Code);
         throw TAbandon{};
     };
-    auto TestChar = [&](const TCharTest& T, int P) -> bool { // P < Len
+    auto TestChar = [&](const TCharTest& T, int P) __attribute__((always_inline))->bool { // P < Len
         const Char C = In[P];
         switch (T.Kind) {
         case ctAny:
@@ -503,7 +506,8 @@ bool TRegexEngine::MatchAt(int Start) {
         if (T.Kind == ctBref) return SameText(P, FGroupStart[T.Group], W, T.CaseInsensitive);
         return TestChar(T, P);
     };
-    auto CountReps = [&](const TCharTest& T, int P, std::int32_t Max, int W) -> int {
+    auto CountReps = [&](const TCharTest& T, int P, std::int32_t Max, int W) __attribute__((always_inline))
+                         ->int {
         const int Room = (Len - P) / W;
         const int Limit = Max < Room ? Max : Room;
         int C = 0;
@@ -1498,12 +1502,37 @@ void TRegexEngine::PrepareExec() {
             X.VectorBreaks = MakeVecTest(X.Breaks, X.BreakTest);
         }
     }
+    // What a vector scan has not checked already.
+    X.CheckFirst = X.Scan == skFilter || (X.Scan == skVector && X.ScanOffset > 0);
+    X.CheckSecond = X.HasSecond && X.ScanOffset == 0 && X.Scan != skVector;
     X.FirstLanes = TVecLanes(X.ScanFirst);
     X.SecondLanes = TVecLanes(X.ScanSecond);
     X.BreakLanes = TVecLanes(X.BreakTest);
     if (X.Scan == skVector)
         X.FirstLanes.Wide = PickWideScan(X.ScanFirst, X.HasSecond ? &X.ScanSecond : nullptr);
     if (X.LineStart && X.VectorBreaks) X.BreakLanes.Wide = PickWideScan(X.BreakTest, nullptr);
+    // At run time, jumps and branches of one alternative lead straight to where they go. A BRANCH
+    // keeps its own link: it tells the next alternative.
+    auto Through = [&](int I) {
+        for (int Steps = 0; I >= 0 && Steps < Count; ++Steps) {
+            const TExecNode& N = X.Nodes[std::size_t(I)];
+            int To = -1;
+            if (N.Op == xJUMP)
+                To = N.Next;
+            else if (N.Op == xBRANCH && N.Trie < 0 && !Is(N.Next, xBRANCH))
+                To = N.Operand;
+            if (To < 0) break;
+            I = To;
+        }
+        return I;
+    };
+    X.Start = Through(X.Start);
+    for (TExecNode& N : X.Nodes) {
+        if (N.Op != xBRANCH) N.Next = Through(N.Next);
+        if (N.Op == xBRANCH || N.Op == xLOOP) N.Operand = Through(N.Operand);
+    }
+    for (TLiteralTrie& T : X.Tries)
+        T.Join = Through(T.Join);
     if (X.Stack.empty()) X.Stack.resize(1024);
     X.Valid = true;
 }

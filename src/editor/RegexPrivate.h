@@ -318,6 +318,8 @@ struct TRegexExec {
     TVecTest ScanSecond;
     bool HasPairs = false; // ... and the two from Pairs
     TPairFilter Pairs;
+    bool CheckFirst = false;   // a position the scan found must still pass First
+    bool CheckSecond = false;  // ... and its next character ScanSecond
     bool LineStart = false;    // matches only begin at line starts
     bool WordStart = false;    // matches only begin at word starts ("\b" before a word character)
     bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
