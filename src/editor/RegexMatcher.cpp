@@ -101,7 +101,9 @@ __attribute__((target("avx2"))) const Char* WideScan(const Char* P, const Char* 
             if (Bits) return P + (std::countr_zero(Bits) >> 1);
             P += 16;
         }
-    return P; // the rest, fewer than a vector, is left to the caller
+    for (; P < E; ++P)
+        if (TestA.Has(*P) && (CountB == 0 || (P + 1 < E && TestB.Has(P[1])))) return P;
+    return E;
 }
 
 // One of four counts of characters or ranges as 1, 2 or 4 (a third repeats the first).
@@ -146,10 +148,7 @@ namespace {
 inline const Char* ScanVector(const Char* P, const Char* E, const TVecLanes& First, const TVecLanes* Second) {
 #if defined(__x86_64__)
     if (First.Wide) {
-        P = First.Wide(P, E, *First.Test, Second ? *Second->Test : *First.Test);
-        for (; P < E; ++P)
-            if (First.Test->Has(*P) && (!Second || (P + 1 < E && Second->Test->Has(P[1])))) return P;
-        return E;
+        return First.Wide(P, E, *First.Test, Second ? *Second->Test : *First.Test);
     }
 #endif
 #if defined(__SSE2__)

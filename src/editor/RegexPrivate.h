@@ -193,8 +193,8 @@ struct TVecTest {
     }
 };
 
-// A scan with 256-bit vectors for a test and, optionally, a test of the next code unit: it stops
-// at the first position that passes, or where fewer than a vector's width of units remain.
+// A scan with 256-bit vectors for a test and, optionally, a test of the next code unit: the first
+// position that passes, or E.
 using TWideScan = const Char* (*)(const Char* P, const Char* E, const TVecTest& First,
                                   const TVecTest& Second);
 // The scan for the pair of tests, or null where the processor lacks the instructions.
