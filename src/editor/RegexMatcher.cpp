@@ -366,6 +366,29 @@ bool TRegexEngine::ExecPrim(int AOffset) {
     const TVecLanes &FirstLanes = X.FirstLanes, &SecondLanes = X.SecondLanes, &BreakLanes = X.BreakLanes;
     try {
         if (X.Scan == skAnchor) return MatchAt(P);
+        if (X.LineLiteral) {
+            // Only the starts of the lines that hold the literal, each once.
+            const TExecNode& Lit = *X.LineLiteral;
+            const int Off = X.LiteralOffset;
+            const int From = P;
+            int Tried = -1;
+            for (int Q = P;;) {
+                if (Q + Lit.Len > Len) return false;
+                const Char* F = ScanVector(In + Q + Off, End, X.LiteralFirstLanes, &X.LiteralSecondLanes);
+                if (F >= End) return false;
+                const int At = int(F - In) - Off;
+                Q = At + 1;
+                if (At + Lit.Len > Len ||
+                    std::memcmp(In + At, Lit.Str, std::size_t(Lit.Len) * sizeof(Char)) != 0)
+                    continue;
+                int S = At;
+                while (S > 0 && !IsBreak(In[S - 1]))
+                    --S;
+                if (S < From || S <= Tried) continue;
+                Tried = S;
+                if (Worth(S, false) && MatchAt(S)) return true;
+            }
+        }
         if (X.LineStart) {
             // Only the offset (when it begins a line) and the positions after line breaks.
             bool AtLineStart = P == 0 || IsBreak(In[P - 1]);
@@ -1011,6 +1034,79 @@ bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::p
     return false;
 }
 
+// Where in a literal the pair of neighbours that text holds least often begins, by a rough idea
+// of how common characters are in source text.
+int RarestPair(const TExecNode& Lit) {
+    auto Commonness = [](Char C) {
+        if (C == u' ' || C == u'e' || C == u't' || C == u'a' || C == u'o' || C == u'i' || C == u'n' ||
+            C == u's' || C == u'r')
+            return 4;
+        if (C >= u'a' && C <= u'z') return 3;
+        if (C == u'(' || C == u')' || C == u';' || C == u',' || C == u'.' || C == u'\t') return 2;
+        if ((C >= u'A' && C <= u'Z') || (C >= u'0' && C <= u'9')) return 1;
+        return 0;
+    };
+    int Best = 0, BestScore = 1 << 30;
+    for (int K = 0; K + 1 < Lit.Len; ++K) {
+        const int Score = Commonness(Lit.Str[K]) + Commonness(Lit.Str[K + 1]);
+        if (Score < BestScore) {
+            Best = K;
+            BestScore = Score;
+        }
+    }
+    return Best;
+}
+
+// The literal of two or more characters that every match holds in the line where it begins: the
+// nodes before it, along the one way from N, match no line break. Null when there is none.
+const TExecNode* LineLiteral(const std::vector<TExecNode>& Nodes, int N, const TCharBits& Breaks) {
+    auto NoBreak = [&](const TCharTest& T) {
+        switch (T.Kind) {
+        case ctChar:
+        case ctChar2:
+            return !Breaks.Has(T.C1) && !Breaks.Has(T.C2);
+        case ctBits:
+            for (std::size_t W = 0; W < Breaks.Bits.size(); ++W)
+                if (T.Set->Bits[W] & Breaks.Bits[W]) return false;
+            return true;
+        default:
+            return false;
+        }
+    };
+    for (int Steps = 0; Steps < 64 && N >= 0; ++Steps) {
+        const TExecNode& Node = Nodes[std::size_t(N)];
+        switch (Node.Op) {
+        case xBOL:
+        case xBOLML:
+        case xBOUND:
+        case xNOTBOUND:
+        case xOPEN:
+        case xCLOSE:
+        case xJUMP: // a loop back is a BRANCH with a second alternative, refused below
+            N = Node.Next;
+            continue;
+        case xBRANCH:
+            if (Node.Next >= 0 && Nodes[std::size_t(Node.Next)].Op == xBRANCH) return nullptr;
+            N = Node.Operand;
+            continue;
+        case xTEST:
+        case xREPEAT:
+            if (!NoBreak(Node.Test)) return nullptr;
+            N = Node.Next;
+            continue;
+        case xEXACTLY:
+            for (int K = 0; K < Node.Len; ++K)
+                if (Breaks.Has(Node.Str[K])) return nullptr;
+            if (Node.Len >= 2) return &Node;
+            N = Node.Next;
+            continue;
+        default:
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void TRegexEngine::PrepareExec() {
@@ -1407,6 +1503,7 @@ void TRegexEngine::PrepareExec() {
     X.LineStart = false;
     X.HasSecond = false;
     X.HasPairs = false;
+    X.LineLiteral = nullptr;
     X.Pairs = TPairFilter{};
     if (FAnchored)
         X.Scan = skAnchor;
@@ -1434,23 +1531,7 @@ void TRegexEngine::PrepareExec() {
             // A literal at the start is found by its rarest pair of neighbours.
             X.ScanOffset = 0;
             if (const TExecNode* Lit = LeadingLiteral(X.Nodes, X.Start); Lit && Lit->Len >= 3) {
-                auto Commonness = [](Char C) {
-                    if (C == u' ' || C == u'e' || C == u't' || C == u'a' || C == u'o' || C == u'i' ||
-                        C == u'n' || C == u's' || C == u'r')
-                        return 4;
-                    if (C >= u'a' && C <= u'z') return 3;
-                    if (C == u'(' || C == u')' || C == u';' || C == u',' || C == u'.' || C == u'\t') return 2;
-                    if ((C >= u'A' && C <= u'Z') || (C >= u'0' && C <= u'9')) return 1;
-                    return 0;
-                };
-                int Best = 0, BestScore = 1 << 30;
-                for (int K = 0; K + 1 < Lit->Len; ++K) {
-                    const int Score = Commonness(Lit->Str[K]) + Commonness(Lit->Str[K + 1]);
-                    if (Score < BestScore) {
-                        Best = K;
-                        BestScore = Score;
-                    }
-                }
+                const int Best = RarestPair(*Lit);
                 X.Scan = skVector;
                 X.ScanOffset = Best;
                 X.ScanFirst = TVecTest{};
@@ -1499,6 +1580,17 @@ void TRegexEngine::PrepareExec() {
             X.Breaks = X.Separators;
             if (X.PairAssigned) X.Breaks.Add(X.PairTail);
             X.VectorBreaks = MakeVecTest(X.Breaks, X.BreakTest);
+            X.LineLiteral = LineLiteral(X.Nodes, X.Start, X.Breaks);
+            if (X.LineLiteral) {
+                X.LiteralOffset = RarestPair(*X.LineLiteral);
+                X.LiteralFirst = TVecTest{};
+                X.LiteralSecond = TVecTest{};
+                X.LiteralFirst.Count = X.LiteralSecond.Count = 1;
+                for (int K = 0; K < 4; ++K) {
+                    X.LiteralFirst.Lo[K] = X.LineLiteral->Str[X.LiteralOffset];
+                    X.LiteralSecond.Lo[K] = X.LineLiteral->Str[X.LiteralOffset + 1];
+                }
+            }
         }
     }
     // What a vector scan has not checked already.
@@ -1507,6 +1599,9 @@ void TRegexEngine::PrepareExec() {
     X.FirstLanes = TVecLanes(X.ScanFirst);
     X.SecondLanes = TVecLanes(X.ScanSecond);
     X.BreakLanes = TVecLanes(X.BreakTest);
+    X.LiteralFirstLanes = TVecLanes(X.LiteralFirst);
+    X.LiteralSecondLanes = TVecLanes(X.LiteralSecond);
+    if (X.LineLiteral) X.LiteralFirstLanes.Wide = PickWideScan(X.LiteralFirst, &X.LiteralSecond);
     if (X.Scan == skVector)
         X.FirstLanes.Wide = PickWideScan(X.ScanFirst, X.HasSecond ? &X.ScanSecond : nullptr);
     if (X.LineStart && X.VectorBreaks) X.BreakLanes.Wide = PickWideScan(X.BreakTest, nullptr);

@@ -326,6 +326,12 @@ struct TRegexExec {
     TVecTest BreakTest;
     TCharBits Breaks;
     TVecLanes FirstLanes, SecondLanes, BreakLanes; // the three tests, ready for the vector unit
+    // With LineStart: a literal that every match holds in its first line, found by the pair of its
+    // characters from LiteralOffset on.
+    const TExecNode* LineLiteral = nullptr;
+    int LiteralOffset = 0;
+    TVecTest LiteralFirst, LiteralSecond;
+    TVecLanes LiteralFirstLanes, LiteralSecondLanes;
     // The backtracking stack, kept between attempts
     std::vector<TFrame> Stack;
     bool Touched = false;       // groups or loops were changed by a failed attempt
