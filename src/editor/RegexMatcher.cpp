@@ -708,12 +708,16 @@ bool TRegexEngine::MatchAt(int Start) {
             if (Node.Greedy) {
                 C = CountReps(Node.Test, Pos, Node.Max, W);
                 if (C < Node.Min) goto Fail;
-                if (Node.HasFilter || Node.FollowIndex >= 0) {
-                    while (C >= Node.Min && !FollowOk(Node, Pos + C * W))
-                        --C;
-                    if (C < Node.Min) goto Fail;
+                if (Node.Disjoint) { // fewer repetitions leave a repeated character next: no use
+                    if (!FollowOk(Node, Pos + C * W)) goto Fail;
+                } else {
+                    if (Node.HasFilter || Node.FollowIndex >= 0) {
+                        while (C >= Node.Min && !FollowOk(Node, Pos + C * W))
+                            --C;
+                        if (C < Node.Min) goto Fail;
+                    }
+                    if (C > Node.Min) Push(fkRepeatG, N, Pos, C - 1);
                 }
-                if (C > Node.Min) Push(fkRepeatG, N, Pos, C - 1);
             } else {
                 C = CountReps(Node.Test, Pos, Node.Min, W);
                 if (C < Node.Min) goto Fail;
@@ -1496,6 +1500,25 @@ void TRegexEngine::PrepareExec() {
             N.FollowIndex = int(X.Filters.size());
             X.Filters.push_back(F);
         }
+    }
+    // A greedy repetition of one character whose next node cannot begin with any character it
+    // repeats needs no way back: only its longest run can be followed.
+    for (TExecNode& N : X.Nodes) {
+        if (N.Op != xREPEAT || !N.Greedy || (!N.HasFilter && N.FollowIndex < 0)) continue;
+        const TCharTest& T = N.Test;
+        if (T.Kind != ctChar && T.Kind != ctChar2 && T.Kind != ctBits) continue;
+        auto Repeats = [&](Char C) { return T.Kind == ctBits ? T.Set->Has(C) : C == T.C1 || C == T.C2; };
+        bool Disjoint = true;
+        if (N.HasFilter)
+            Disjoint = !Repeats(N.Filter);
+        else {
+            const TFirstFilter& F = X.Filters[std::size_t(N.FollowIndex)];
+            for (int C = 0; C < 256 && Disjoint; ++C)
+                if (F.Has(Char(C)) && Repeats(Char(C))) Disjoint = false;
+            if (Disjoint && F.High) // the filter stands for every character above 255 there
+                Disjoint = T.Kind == ctBits ? !HasHigh(*T.Set) : T.C1 < 256 && T.C2 < 256;
+        }
+        N.Disjoint = Disjoint;
     }
 
     X.Start = IndexAt(1);

@@ -141,6 +141,7 @@ struct TExecNode {
     TExecOp Op = xBAD;
     bool Greedy = true;
     bool HasFilter = false;    // xREPEAT: the next node's first character
+    bool Disjoint = false;     // xREPEAT, greedy: what follows never begins with a repeated character
     bool HasAltFilter = false; // xBRANCH: First holds this alternative's first characters
     Char Filter = 0;
     int Next = -1;    // index of the next node, -1 for none

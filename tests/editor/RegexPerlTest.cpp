@@ -284,6 +284,12 @@ const TMatchRow MatchRows[] = {
     {"", "(a*)(a*)", {"aaa"}},
     {"", "(a+)+b", {"aaab", "aaa"}},
     {"", "(\\w+)\\s(\\w+)", {"hello world", "one two three"}},
+    // repetitions that must give characters back, and ones that need not
+    {"", "[a-c]+c", {"abccd", "abab", "xcc"}},
+    {"", "[ab]+b(x|y)", {"abbby abx ax"}},
+    {"", "\\d+\\.\\d+[a-z]", {"1.2.3b 10.20x 7.a"}},
+    {"", "[a-z]+(\xc3\xa9|\\d)", {"caf\xc3\xa9 x1 \xc3\xa9t\xc3\xa9"}},
+    {"", "[^ ]+ ?x", {"abx ab x ab  x"}},
     {"", "(a|b)*c", {"ababc", "c", "abd"}},
     {"", "(ab)+", {"ababab", "abba"}},
     {"", "(a(b)?)+", {"aab", "abab"}},
