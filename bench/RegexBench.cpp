@@ -233,8 +233,8 @@ public:
         }
     }
     void PrintRatios() const {
-        std::printf("\nours / peer, CPU time (below 1: ours is faster)\n%-18s %10s %10s %10s %8s %8s\n", "pattern",
-                    "ours ms", "pcre2 ms", "jit ms", "/pcre2", "/jit");
+        std::printf("\nours / peer, CPU time (below 1: ours is faster)\n%-18s %10s %10s %10s %8s %8s\n",
+                    "pattern", "ours ms", "pcre2 ms", "jit ms", "/pcre2", "/jit");
         for (const TPattern& P : Patterns()) {
             const auto Ours = Times.find("Regex/" + P.Name + "/ours");
             const auto Pcre = Times.find("Regex/" + P.Name + "/pcre2");
