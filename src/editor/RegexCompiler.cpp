@@ -4,6 +4,7 @@
 #include "editor/RegexPrivate.h"
 
 #include "platform/base/Format.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -179,26 +180,26 @@ const char16_t* OpName(Char Op, Char& Group) {
 // ---- Construction and properties ----------------------------------------------------------------
 
 TRegexEngine::TRegexEngine()
-    : fModifiers(kModR | kModS | kModG), fSpaceChars(u" \t\n\r\f"),
-      fWordChars(u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_"),
-      fInvertCase(&TRegexEngine::InvertCaseFunction),
+    : FModifiers(kModR | kModS | kModG), FSpaceChars(u" \t\n\r\f"),
+      FWordChars(u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_"),
+      FInvertCase(&TRegexEngine::InvertCaseFunction),
       // The line boundaries of the Unicode standard: CR, LF, VT, FF, U+2028, U+2029 and NEL.
-      fLineSeparators(u"\r\n\v\f\u2028\u2029\u0085"), FExec(std::make_unique<TRegexExec>()) {
+      FLineSeparators(u"\r\n\v\f\u2028\u2029\u0085"), FExec(std::make_unique<TRegexExec>()) {
     ClearMatch();
-    for (auto& L : LoopStack)
+    for (auto& L : FLoopCounters)
         L = 0;
 }
 
 TRegexEngine::~TRegexEngine() = default;
 
 String TRegexEngine::Expression() const {
-    return fExpressionAssigned ? fExpression : String();
+    return FExpressionAssigned ? FExpression : String();
 }
 
 void TRegexEngine::SetExpression(const String& Value) {
-    if (fExpressionAssigned && Value == fExpression && fExprIsCompiled) return;
-    fExpression = Value;
-    fExpressionAssigned = !Value.empty();
+    if (FExpressionAssigned && Value == FExpression && FCompiled) return;
+    FExpression = Value;
+    FExpressionAssigned = !Value.empty();
     FErrorPos = 0;
     DiscardProgram();
 }
@@ -206,7 +207,7 @@ void TRegexEngine::SetExpression(const String& Value) {
 String TRegexEngine::ModifierStr() const {
     String On, Off;
     for (int I = 0; I < 6; ++I) {
-        if (fModifiers & (1 << I))
+        if (FModifiers & (1 << I))
             On.insert(On.begin(), kModifierLetters[I]);
         else
             Off += kModifierLetters[I];
@@ -229,9 +230,9 @@ void TRegexEngine::SetModifierStr(const String& Value) {
             return;
         }
         if (IsOn)
-            fModifiers |= Bit;
+            FModifiers |= Bit;
         else
-            fModifiers &= ~Bit;
+            FModifiers &= ~Bit;
     }
 }
 
@@ -240,7 +241,7 @@ bool TRegexEngine::Modifier(int Index) const {
         const_cast<TRegexEngine*>(this)->RaiseError(1013);
         return false;
     }
-    return (fModifiers & (1 << (Index - 1))) != 0;
+    return (FModifiers & (1 << (Index - 1))) != 0;
 }
 
 void TRegexEngine::SetModifier(int Index, bool Value) {
@@ -249,50 +250,50 @@ void TRegexEngine::SetModifier(int Index, bool Value) {
         return;
     }
     if (Value)
-        fModifiers |= 1 << (Index - 1);
+        FModifiers |= 1 << (Index - 1);
     else
-        fModifiers &= ~(1 << (Index - 1));
+        FModifiers &= ~(1 << (Index - 1));
 }
 
 void TRegexEngine::SetSpaceChars(const String& Value) {
-    fSpaceChars = Value;
+    FSpaceChars = Value;
     InvalidateExec();
 }
 
 void TRegexEngine::SetWordChars(const String& Value) {
-    fWordChars = Value;
+    FWordChars = Value;
     InvalidateExec();
 }
 
 void TRegexEngine::SetInvertCase(const TRegexInvertCaseFunction& Value) {
-    fInvertCaseDefault = !Value;
-    fInvertCase = Value ? Value : TRegexInvertCaseFunction(&TRegexEngine::InvertCaseFunction);
+    FInvertCaseDefault = !Value;
+    FInvertCase = Value ? Value : TRegexInvertCaseFunction(&TRegexEngine::InvertCaseFunction);
     InvalidateExec();
 }
 
 void TRegexEngine::SetLineSeparators(const String& Value) {
-    if (Value == fLineSeparators) return;
-    fLineSeparators = Value;
+    if (Value == FLineSeparators) return;
+    FLineSeparators = Value;
     DiscardProgram();
 }
 
 String TRegexEngine::LinePairedSeparator() const {
-    if (!fLinePairedSeparatorAssigned) return String();
-    return String{fLinePairedSeparatorHead, fLinePairedSeparatorTail};
+    if (!FLinePairedSeparatorAssigned) return String();
+    return String{FLinePairedSeparatorHead, FLinePairedSeparatorTail};
 }
 
 void TRegexEngine::SetLinePairedSeparator(const String& Value) {
     if (Value.size() == 2 && Value[0] != Value[1]) {
-        if (!fLinePairedSeparatorAssigned || fLinePairedSeparatorHead != Value[0] ||
-            fLinePairedSeparatorTail != Value[1]) {
-            fLinePairedSeparatorAssigned = true;
-            fLinePairedSeparatorHead = Value[0];
-            fLinePairedSeparatorTail = Value[1];
+        if (!FLinePairedSeparatorAssigned || FLinePairedSeparatorHead != Value[0] ||
+            FLinePairedSeparatorTail != Value[1]) {
+            FLinePairedSeparatorAssigned = true;
+            FLinePairedSeparatorHead = Value[0];
+            FLinePairedSeparatorTail = Value[1];
             DiscardProgram();
         }
     } else if (Value.empty()) {
-        if (fLinePairedSeparatorAssigned) {
-            fLinePairedSeparatorAssigned = false;
+        if (FLinePairedSeparatorAssigned) {
+            FLinePairedSeparatorAssigned = false;
             DiscardProgram();
         }
     } else
@@ -325,8 +326,8 @@ Char TRegexEngine::InvertCaseFunction(Char Ch) {
 // ---- Errors -------------------------------------------------------------------------------------
 
 int TRegexEngine::LastError() {
-    const int Result = fLastError;
-    fLastError = 0;
+    const int Result = FLastError;
+    FLastError = 0;
     return Result;
 }
 
@@ -409,6 +410,8 @@ String TRegexEngine::ErrorMsg(int AErrorID) {
         return u"TRegexEngine(exec): Loop Stack Exceeded";
     case 1015:
         return u"TRegexEngine(exec): Loop Without LoopEntry !";
+    case 1016:
+        return u"TRegexEngine(exec): Step Limit Exceeded";
     case 2000:
         return u"TRegexEngine(misc): Bad p-code imported";
     default:
@@ -417,7 +420,7 @@ String TRegexEngine::ErrorMsg(int AErrorID) {
 }
 
 void TRegexEngine::RaiseError(int AErrorID) {
-    fLastError = AErrorID;
+    FLastError = AErrorID;
     const int Pos = CompilerErrorPos();
     String Msg = ErrorMsg(AErrorID);
     if (AErrorID < 1000) Msg += u" (pos " + IntToStr(Pos) + u")";
@@ -425,7 +428,7 @@ void TRegexEngine::RaiseError(int AErrorID) {
 }
 
 int TRegexEngine::CompilerErrorPos() const {
-    if (regexpbeg >= 0) return regparse - regexpbeg;
+    if (FParseBegin >= 0) return FParsePos - FParseBegin;
     return FErrorPos;
 }
 
@@ -437,27 +440,27 @@ void TRegexEngine::CompileError(int Code) {
 // ---- Compilation --------------------------------------------------------------------------------
 
 void TRegexEngine::DiscardProgram() {
-    programm.clear();
+    FProgram.clear();
     FNodeStarts.clear();
-    fExprIsCompiled = false;
+    FCompiled = false;
     InvalidateExec();
 }
 
 void TRegexEngine::Compile() {
-    if (!fExpressionAssigned) {
+    if (!FExpressionAssigned) {
         RaiseError(1003);
         return;
     }
-    CompileExpression(fExpression);
+    CompileExpression(FExpression);
 }
 
 bool TRegexEngine::IsProgrammOk() {
-    if (fExprIsCompiled && fProgModifiers != fModifiers) DiscardProgram();
-    if (!fExprIsCompiled) {
+    if (FCompiled && FProgramModifiers != FModifiers) DiscardProgram();
+    if (!FCompiled) {
         Compile();
-        if (!fExprIsCompiled) return false;
+        if (!FCompiled) return false;
     }
-    if (programm.empty() || programm[0] != kMagic) {
+    if (FProgram.empty() || FProgram[0] != kMagic) {
         RaiseError(1004);
         return false;
     }
@@ -465,78 +468,77 @@ bool TRegexEngine::IsProgrammOk() {
 }
 
 void TRegexEngine::FailCompilation() {
-    FErrorPos = regparse - regexpbeg;
-    regexpbeg = -1;
+    FErrorPos = FParsePos - FParseBegin;
+    FParseBegin = -1;
     FSizing = false;
     DiscardProgram();
 }
 
 bool TRegexEngine::CompileExpression(const String& Expr) {
     DiscardProgram();
-    fExpression = Expr; // the parser reads the stored copy
+    FExpression = Expr; // the parser reads the stored copy
     FErrorPos = 0;
-    regexpbeg = 0;
+    FParseBegin = 0;
+    // Whatever stops the compiler leaves no half-built program behind.
+    TScopeExit Failed([this] { FailCompilation(); });
     try {
         int Flags = 0;
         // First pass: count the units.
         FSizing = true;
-        fCompModifiers = fModifiers;
-        regparse = 0;
-        regnpar = 1;
-        regsize = 0;
-        regcode = 0;
+        FParseModifiers = FModifiers;
+        FParsePos = 0;
+        FNextGroup = 1;
+        FProgramSize = 0;
+        FEmitPos = 0;
         EmitC(kMagic);
         ParseReg(false, Flags);
-        if (regsize >= kInfinite / 2) CompileError(101);
+        if (FProgramSize >= kInfinite / 2) CompileError(101);
         // Second pass: emit.
-        programm.assign(std::size_t(regsize), 0);
+        FProgram.assign(std::size_t(FProgramSize), 0);
         FSizing = false;
-        fCompModifiers = fModifiers;
-        regparse = 0;
-        regnpar = 1;
-        regcode = 0;
+        FParseModifiers = FModifiers;
+        FParsePos = 0;
+        FNextGroup = 1;
+        FEmitPos = 0;
         FNodeStarts.clear();
         EmitC(kMagic);
         ParseReg(false, Flags);
         FTopFlags = Flags;
     } catch (const TAbandon&) {
         // RaiseError was overridden and returned
-        FailCompilation();
         return false;
-    } catch (...) {
-        FailCompilation();
-        throw;
     }
-    regexpbeg = -1;
-    fProgModifiers = fModifiers;
+    Failed.Release();
+    FParseBegin = -1;
+    FProgramModifiers = FModifiers;
 
     // Hints, when the expression is a single branch.
-    regstart = 0;
-    reganch = false;
-    regmust = -1;
-    regmlen = 0;
+    FFirstChar = 0;
+    FAnchored = false;
+    FRequiredAt = -1;
+    FRequiredLen = 0;
     int Scan = 1; // the first BRANCH
-    if (programm[std::size_t(RegNext(Scan))] == opEND) {
+    if (FProgram[std::size_t(RegNext(Scan))] == opEND) {
         Scan += kNodeSize;
-        if (programm[std::size_t(Scan)] == opEXACTLY)
-            regstart = programm[std::size_t(Scan + kNodeSize)];
-        else if (programm[std::size_t(Scan)] == opBOL)
-            reganch = true;
+        if (FProgram[std::size_t(Scan)] == opEXACTLY)
+            FFirstChar = FProgram[std::size_t(Scan + kNodeSize)];
+        else if (FProgram[std::size_t(Scan)] == opBOL)
+            FAnchored = true;
         if (FTopFlags & kSpStart) {
             int Longest = -1, Len = 0;
             for (; Scan >= 0; Scan = RegNext(Scan))
-                if (programm[std::size_t(Scan)] == opEXACTLY) {
+                if (FProgram[std::size_t(Scan)] == opEXACTLY) {
                     const int L = OperandEnd(Scan) - (Scan + kNodeSize);
                     if (L >= Len) {
                         Longest = Scan + kNodeSize;
                         Len = L;
                     }
                 }
-            regmust = Longest;
-            regmlen = Len;
+            FRequiredAt = Longest;
+            FRequiredLen = Len;
         }
     }
-    fExprIsCompiled = true;
+    FCompiled = true;
     return true;
 }
 
@@ -544,18 +546,18 @@ bool TRegexEngine::CompileExpression(const String& Expr) {
 // Operands may hold NUL characters themselves, so the end comes from the node list.
 int TRegexEngine::OperandEnd(int Node) const {
     auto It = std::upper_bound(FNodeStarts.begin(), FNodeStarts.end(), Node);
-    const int Next = It == FNodeStarts.end() ? int(programm.size()) : *It;
+    const int Next = It == FNodeStarts.end() ? int(FProgram.size()) : *It;
     return Next - 1;
 }
 
 std::int32_t TRegexEngine::ReadInt(int P) const {
-    return std::int32_t(std::uint32_t(programm[std::size_t(P)]) |
-                        (std::uint32_t(programm[std::size_t(P + 1)]) << 16));
+    return std::int32_t(std::uint32_t(FProgram[std::size_t(P)]) |
+                        (std::uint32_t(FProgram[std::size_t(P + 1)]) << 16));
 }
 
 void TRegexEngine::WriteInt(int P, std::int32_t Value) {
-    programm[std::size_t(P)] = Char(std::uint32_t(Value) & 0xFFFF);
-    programm[std::size_t(P + 1)] = Char(std::uint32_t(Value) >> 16);
+    FProgram[std::size_t(P)] = Char(std::uint32_t(Value) & 0xFFFF);
+    FProgram[std::size_t(P + 1)] = Char(std::uint32_t(Value) >> 16);
 }
 
 int TRegexEngine::RegNext(int P) const {
@@ -564,51 +566,51 @@ int TRegexEngine::RegNext(int P) const {
 }
 
 int TRegexEngine::EmitNode(Char Op) {
-    const int Ret = regcode;
+    const int Ret = FEmitPos;
     if (FSizing)
-        regsize += kNodeSize;
+        FProgramSize += kNodeSize;
     else {
-        programm[std::size_t(regcode)] = Op;
-        programm[std::size_t(regcode + 1)] = 0;
-        programm[std::size_t(regcode + 2)] = 0;
-        FNodeStarts.push_back(regcode);
+        FProgram[std::size_t(FEmitPos)] = Op;
+        FProgram[std::size_t(FEmitPos + 1)] = 0;
+        FProgram[std::size_t(FEmitPos + 2)] = 0;
+        FNodeStarts.push_back(FEmitPos);
     }
-    regcode += kNodeSize;
+    FEmitPos += kNodeSize;
     return Ret;
 }
 
 void TRegexEngine::EmitC(Char Ch) {
     if (FSizing)
-        ++regsize;
+        ++FProgramSize;
     else
-        programm[std::size_t(regcode)] = Ch;
-    ++regcode;
+        FProgram[std::size_t(FEmitPos)] = Ch;
+    ++FEmitPos;
 }
 
 void TRegexEngine::EmitInt(std::int32_t Value) {
     if (FSizing)
-        regsize += 2;
+        FProgramSize += 2;
     else
-        WriteInt(regcode, Value);
-    regcode += 2;
+        WriteInt(FEmitPos, Value);
+    FEmitPos += 2;
 }
 
 // Moves the code from Opnd on forward and puts an operator node of Size units in its place.
 void TRegexEngine::InsertOperator(Char Op, int Opnd, int Size) {
     if (FSizing) {
-        regsize += Size;
-        regcode += Size;
+        FProgramSize += Size;
+        FEmitPos += Size;
         return;
     }
-    std::copy_backward(programm.begin() + Opnd, programm.begin() + regcode,
-                       programm.begin() + regcode + Size);
-    std::fill(programm.begin() + Opnd, programm.begin() + Opnd + Size, Char(0));
-    programm[std::size_t(Opnd)] = Op;
+    std::copy_backward(FProgram.begin() + Opnd, FProgram.begin() + FEmitPos,
+                       FProgram.begin() + FEmitPos + Size);
+    std::fill(FProgram.begin() + Opnd, FProgram.begin() + Opnd + Size, Char(0));
+    FProgram[std::size_t(Opnd)] = Op;
     auto It = std::lower_bound(FNodeStarts.begin(), FNodeStarts.end(), Opnd);
     for (auto J = It; J != FNodeStarts.end(); ++J)
         *J += Size;
     FNodeStarts.insert(It, Opnd);
-    regcode += Size;
+    FEmitPos += Size;
 }
 
 // Sets the link of the last node of P's chain to Val.
@@ -625,20 +627,20 @@ void TRegexEngine::Tail(int P, int Val) {
 
 // Tail on the operand of a BRANCH; nothing for other nodes.
 void TRegexEngine::OpTail(int P, int Val) {
-    if (FSizing || programm[std::size_t(P)] != opBRANCH) return;
+    if (FSizing || FProgram[std::size_t(P)] != opBRANCH) return;
     Tail(P + kNodeSize, Val);
 }
 
 // Expression or group body: branches separated by "|".
 int TRegexEngine::ParseReg(bool Paren, int& FlagP) {
-    const int Len = int(fExpression.size());
-    const int SavedModifiers = fCompModifiers;
+    const int Len = int(FExpression.size());
+    const int SavedModifiers = FParseModifiers;
     FlagP = kHasWidth;
     int Ret = -1;
     int ParNo = 0;
     if (Paren) {
-        if (regnpar >= NSUBEXP) CompileError(102);
-        ParNo = regnpar++;
+        if (FNextGroup >= NSUBEXP) CompileError(102);
+        ParNo = FNextGroup++;
         Ret = EmitNode(Char(opOPEN + ParNo));
     }
     int Flags = 0;
@@ -649,8 +651,8 @@ int TRegexEngine::ParseReg(bool Paren, int& FlagP) {
         Ret = Br;
     if (!(Flags & kHasWidth)) FlagP &= ~kHasWidth;
     FlagP |= Flags & kSpStart;
-    while (regparse < Len && fExpression[std::size_t(regparse)] == u'|') {
-        ++regparse;
+    while (FParsePos < Len && FExpression[std::size_t(FParsePos)] == u'|') {
+        ++FParsePos;
         Br = ParseBranch(Flags);
         Tail(Ret, Br);
         if (!(Flags & kHasWidth)) FlagP &= ~kHasWidth;
@@ -662,24 +664,24 @@ int TRegexEngine::ParseReg(bool Paren, int& FlagP) {
         for (int B = Ret; B >= 0; B = RegNext(B))
             OpTail(B, Ender);
     if (Paren) {
-        if (regparse >= Len || fExpression[std::size_t(regparse)] != u')') CompileError(103);
-        ++regparse;
-    } else if (regparse < Len) {
-        if (fExpression[std::size_t(regparse)] == u')') CompileError(104);
+        if (FParsePos >= Len || FExpression[std::size_t(FParsePos)] != u')') CompileError(103);
+        ++FParsePos;
+    } else if (FParsePos < Len) {
+        if (FExpression[std::size_t(FParsePos)] == u')') CompileError(104);
         CompileError(105);
     }
-    fCompModifiers = SavedModifiers;
+    FParseModifiers = SavedModifiers;
     return Ret;
 }
 
 // One alternative: a BRANCH node, then pieces up to the end, "|" or ")".
 int TRegexEngine::ParseBranch(int& FlagP) {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     FlagP = kWorst;
     const int Ret = EmitNode(opBRANCH);
     int Chain = -1;
-    while (regparse < Len && fExpression[std::size_t(regparse)] != u'|' &&
-           fExpression[std::size_t(regparse)] != u')') {
+    while (FParsePos < Len && FExpression[std::size_t(FParsePos)] != u'|' &&
+           FExpression[std::size_t(FParsePos)] != u')') {
         int Flags = 0;
         const int Latest = ParsePiece(Flags);
         FlagP |= Flags & kHasWidth;
@@ -695,16 +697,16 @@ int TRegexEngine::ParseBranch(int& FlagP) {
 
 // Skips the blanks and "#" comments of the x modifier from Index on.
 int TRegexEngine::SkipExtended(int Index) const {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     for (;;) {
-        if (Index < Len && IsExtendedBlank(fExpression[std::size_t(Index)]))
+        if (Index < Len && IsExtendedBlank(FExpression[std::size_t(Index)]))
             ++Index;
-        else if (Index < Len && fExpression[std::size_t(Index)] == u'#') {
-            while (Index < Len && fExpression[std::size_t(Index)] != u'\r' &&
-                   fExpression[std::size_t(Index)] != u'\n')
+        else if (Index < Len && FExpression[std::size_t(Index)] == u'#') {
+            while (Index < Len && FExpression[std::size_t(Index)] != u'\r' &&
+                   FExpression[std::size_t(Index)] != u'\n')
                 ++Index;
             while (Index < Len &&
-                   (fExpression[std::size_t(Index)] == u'\r' || fExpression[std::size_t(Index)] == u'\n'))
+                   (FExpression[std::size_t(Index)] == u'\r' || FExpression[std::size_t(Index)] == u'\n'))
                 ++Index;
         } else
             return Index;
@@ -713,70 +715,70 @@ int TRegexEngine::SkipExtended(int Index) const {
 
 // "*", "+", "?", or a "{" that begins "{n}", "{n,}" or "{n,m}".
 bool TRegexEngine::IsQuantifierAt(int Index) const {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     if (Index >= Len) return false;
-    const Char C = fExpression[std::size_t(Index)];
+    const Char C = FExpression[std::size_t(Index)];
     if (C == u'*' || C == u'+' || C == u'?') return true;
     if (C != u'{') return false;
     int I = Index + 1;
-    if (I >= Len || !IsDigit(fExpression[std::size_t(I)])) return false;
-    while (I < Len && IsDigit(fExpression[std::size_t(I)]))
+    if (I >= Len || !IsDigit(FExpression[std::size_t(I)])) return false;
+    while (I < Len && IsDigit(FExpression[std::size_t(I)]))
         ++I;
-    if (I < Len && fExpression[std::size_t(I)] == u',') {
+    if (I < Len && FExpression[std::size_t(I)] == u',') {
         ++I;
-        while (I < Len && IsDigit(fExpression[std::size_t(I)]))
+        while (I < Len && IsDigit(FExpression[std::size_t(I)]))
             ++I;
     }
-    return I < Len && fExpression[std::size_t(I)] == u'}';
+    return I < Len && FExpression[std::size_t(I)] == u'}';
 }
 
 int TRegexEngine::ParseBraceNumber() {
-    const int Len = int(fExpression.size());
-    const int Begin = regparse;
+    const int Len = int(FExpression.size());
+    const int Begin = FParsePos;
     std::int64_t Value = 0;
-    while (regparse < Len && IsDigit(fExpression[std::size_t(regparse)])) {
-        if (regparse - Begin < 9) Value = Value * 10 + (fExpression[std::size_t(regparse)] - u'0');
-        ++regparse;
+    while (FParsePos < Len && IsDigit(FExpression[std::size_t(FParsePos)])) {
+        if (FParsePos - Begin < 9) Value = Value * 10 + (FExpression[std::size_t(FParsePos)] - u'0');
+        ++FParsePos;
     }
-    if (regparse - Begin > 8 || Value >= kInfinite) CompileError(122);
+    if (FParsePos - Begin > 8 || Value >= kInfinite) CompileError(122);
     return int(Value);
 }
 
 // An atom and its quantifier.
 int TRegexEngine::ParsePiece(int& FlagP) {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     int Flags = 0;
     const int Ret = ParseAtom(Flags);
 
     // With x on, blanks and comments may stand between an atom and its quantifier.
-    int Q = regparse;
-    if (fCompModifiers & kModX) Q = SkipExtended(Q);
+    int Q = FParsePos;
+    if (FParseModifiers & kModX) Q = SkipExtended(Q);
     if (!IsQuantifierAt(Q)) {
         FlagP = Flags;
         return Ret;
     }
-    regparse = Q;
-    const Char Op = fExpression[std::size_t(regparse)];
+    FParsePos = Q;
+    const Char Op = FExpression[std::size_t(FParsePos)];
     if (!(Flags & kHasWidth) && Op != u'?') CompileError(106);
 
     int BracesMin = 0, BracesMax = 0;
     if (Op == u'{') {
-        ++regparse;
+        ++FParsePos;
         BracesMin = ParseBraceNumber();
-        if (fExpression[std::size_t(regparse)] == u',') {
-            ++regparse;
-            BracesMax = IsDigit(fExpression[std::size_t(regparse)]) ? ParseBraceNumber() : kMaxBracesArg;
+        if (FExpression[std::size_t(FParsePos)] == u',') {
+            ++FParsePos;
+            BracesMax = IsDigit(FExpression[std::size_t(FParsePos)]) ? ParseBraceNumber() : kMaxBracesArg;
         } else
             BracesMax = BracesMin;
         if (BracesMin > BracesMax) CompileError(124);
     }
-    ++regparse; // past "*", "+", "?" or "}"
+    ++FParsePos; // past "*", "+", "?" or "}"
     bool NonGreedy = false;
-    if (regparse < Len && fExpression[std::size_t(regparse)] == u'?') {
+    if (FParsePos < Len && FExpression[std::size_t(FParsePos)] == u'?') {
         NonGreedy = true;
-        ++regparse;
+        ++FParsePos;
     }
-    if (!(fCompModifiers & kModG)) NonGreedy = true;
+    if (!(FParseModifiers & kModG)) NonGreedy = true;
     const bool Simple = (Flags & kSimple) != 0;
 
     switch (Op) {
@@ -843,8 +845,8 @@ int TRegexEngine::ParsePiece(int& FlagP) {
         break;
     }
 
-    if (regparse < Len) {
-        const Char C = fExpression[std::size_t(regparse)];
+    if (FParsePos < Len) {
+        const Char C = FExpression[std::size_t(FParsePos)];
         if (C == u'*' || C == u'+' || C == u'?' || C == u'{') CompileError(107);
     }
     return Ret;
@@ -852,7 +854,7 @@ int TRegexEngine::ParsePiece(int& FlagP) {
 
 // LOOPENTRY before the atom, LOOP or LOOPNG after it; the atom's chain ends in the LOOP.
 void TRegexEngine::EmitComplexBraces(int Ret, int BracesMin, int BracesMax, bool NonGreedy) {
-    const int Off = regcode - Ret; // the atom's size
+    const int Off = FEmitPos - Ret; // the atom's size
     InsertOperator(opLOOPENTRY, Ret, kNodeSize);
     const int Loop = EmitNode(NonGreedy ? opLOOPNG : opLOOP);
     EmitInt(BracesMin);
@@ -863,10 +865,10 @@ void TRegexEngine::EmitComplexBraces(int Ret, int BracesMin, int BracesMax, bool
 }
 
 // The character of an escape that stands for one character: \t \n \r \f \a \e \xHH \x{H...}, or the
-// escaped character itself. regparse is on the character after the backslash and moves past it.
+// escaped character itself. FParsePos is on the character after the backslash and moves past it.
 Char TRegexEngine::ParseEscapedChar() {
-    const int Len = int(fExpression.size());
-    const Char C = fExpression[std::size_t(regparse++)];
+    const int Len = int(FExpression.size());
+    const Char C = FExpression[std::size_t(FParsePos++)];
     switch (C) {
     case u't':
         return u'\t';
@@ -881,33 +883,33 @@ Char TRegexEngine::ParseEscapedChar() {
     case u'e':
         return Char(27);
     case u'x': {
-        if (regparse >= Len) CompileError(111);
-        if (fExpression[std::size_t(regparse)] == u'{') {
-            ++regparse;
+        if (FParsePos >= Len) CompileError(111);
+        if (FExpression[std::size_t(FParsePos)] == u'{') {
+            ++FParsePos;
             std::int32_t Value = 0;
             int Digits = 0;
             for (;;) {
-                if (regparse >= Len) CompileError(111);
-                const Char D = fExpression[std::size_t(regparse)];
+                if (FParsePos >= Len) CompileError(111);
+                const Char D = FExpression[std::size_t(FParsePos)];
                 if (D == u'}') break;
                 const int H = HexValue(D);
                 if (H < 0) CompileError(108);
                 Value = std::min<std::int32_t>(Value * 16 + H, 0x100000);
                 ++Digits;
-                ++regparse;
+                ++FParsePos;
             }
             if (Digits == 0) CompileError(111);
             if (Value > 0xFFFF) CompileError(112);
-            ++regparse; // "}"
+            ++FParsePos; // "}"
             return Char(Value);
         }
         int Value = 0;
         for (int I = 0; I < 2; ++I) {
-            if (regparse >= Len) CompileError(111);
-            const int H = HexValue(fExpression[std::size_t(regparse)]);
+            if (FParsePos >= Len) CompileError(111);
+            const int H = HexValue(FExpression[std::size_t(FParsePos)]);
             if (H < 0) CompileError(108);
             Value = Value * 16 + H;
-            ++regparse;
+            ++FParsePos;
         }
         return Char(Value);
     }
@@ -917,50 +919,50 @@ Char TRegexEngine::ParseEscapedChar() {
 }
 
 int TRegexEngine::ParseAtom(int& FlagP) {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     FlagP = kWorst;
-    if (regparse >= Len) {
+    if (FParsePos >= Len) {
         CompileError(114);
     }
-    const Char C = fExpression[std::size_t(regparse)];
-    const bool CI = (fCompModifiers & kModI) != 0;
-    const bool LinesDefined = !fLineSeparators.empty() || fLinePairedSeparatorAssigned;
+    const Char C = FExpression[std::size_t(FParsePos)];
+    const bool CI = (FParseModifiers & kModI) != 0;
+    const bool LinesDefined = !FLineSeparators.empty() || FLinePairedSeparatorAssigned;
     switch (C) {
     case u'^':
-        ++regparse;
-        return EmitNode((fCompModifiers & kModM) && LinesDefined ? opBOLML : opBOL);
+        ++FParsePos;
+        return EmitNode((FParseModifiers & kModM) && LinesDefined ? opBOLML : opBOL);
     case u'$':
-        ++regparse;
-        return EmitNode((fCompModifiers & kModM) && LinesDefined ? opEOLML : opEOL);
+        ++FParsePos;
+        return EmitNode((FParseModifiers & kModM) && LinesDefined ? opEOLML : opEOL);
     case u'.':
-        ++regparse;
-        if (fCompModifiers & kModS) {
+        ++FParsePos;
+        if (FParseModifiers & kModS) {
             FlagP |= kHasWidth | kSimple;
             return EmitNode(opANY);
         }
         FlagP |= kHasWidth;
         return EmitNode(opANYML);
     case u'[':
-        ++regparse;
+        ++FParsePos;
         FlagP |= kHasWidth | kSimple;
         return ParseClass();
     case u'(': {
-        ++regparse;
-        if (regparse < Len && fExpression[std::size_t(regparse)] == u'?') {
-            ++regparse;
-            if (regparse < Len && fExpression[std::size_t(regparse)] == u'#') {
-                while (regparse < Len && fExpression[std::size_t(regparse)] != u')')
-                    ++regparse;
-                if (regparse >= Len) CompileError(125);
-                ++regparse;
+        ++FParsePos;
+        if (FParsePos < Len && FExpression[std::size_t(FParsePos)] == u'?') {
+            ++FParsePos;
+            if (FParsePos < Len && FExpression[std::size_t(FParsePos)] == u'#') {
+                while (FParsePos < Len && FExpression[std::size_t(FParsePos)] != u')')
+                    ++FParsePos;
+                if (FParsePos >= Len) CompileError(125);
+                ++FParsePos;
                 return EmitNode(opCOMMENT);
             }
             // (?modifiers): they hold from here to the end of the enclosing group
-            int Mods = fCompModifiers;
+            int Mods = FParseModifiers;
             bool IsOn = true;
             for (;;) {
-                if (regparse >= Len) CompileError(127);
-                const Char M = fExpression[std::size_t(regparse)];
+                if (FParsePos >= Len) CompileError(127);
+                const Char M = FExpression[std::size_t(FParsePos)];
                 if (M == u')') break;
                 if (M == u'-')
                     IsOn = false;
@@ -969,10 +971,10 @@ int TRegexEngine::ParseAtom(int& FlagP) {
                     if (Bit == 0) CompileError(127);
                     Mods = IsOn ? (Mods | Bit) : (Mods & ~Bit);
                 }
-                ++regparse;
+                ++FParsePos;
             }
-            ++regparse;
-            fCompModifiers = Mods;
+            ++FParsePos;
+            FParseModifiers = Mods;
             return EmitNode(opCOMMENT);
         }
         int Flags = 0;
@@ -982,17 +984,17 @@ int TRegexEngine::ParseAtom(int& FlagP) {
     }
     case u'|':
     case u')':
-        ++regparse;
+        ++FParsePos;
         CompileError(114);
     case u'?':
     case u'+':
     case u'*':
-        ++regparse;
+        ++FParsePos;
         CompileError(115);
     case u'\\': {
-        ++regparse;
-        if (regparse >= Len) CompileError(116);
-        const Char E = fExpression[std::size_t(regparse)];
+        ++FParsePos;
+        if (FParsePos >= Len) CompileError(116);
+        const Char E = FExpression[std::size_t(FParsePos)];
         Char Op = 0;
         int Flags = kHasWidth | kSimple;
         switch (E) {
@@ -1035,12 +1037,12 @@ int TRegexEngine::ParseAtom(int& FlagP) {
             break;
         }
         if (Op != 0) {
-            ++regparse;
+            ++FParsePos;
             FlagP |= Flags;
             return EmitNode(Op);
         }
         if (E >= u'1' && E <= u'9') {
-            ++regparse;
+            ++FParsePos;
             FlagP |= kHasWidth | kSimple;
             const int Ret = EmitNode(CI ? opBSUBEXPCI : opBSUBEXP);
             EmitC(Char(E - u'0'));
@@ -1054,8 +1056,8 @@ int TRegexEngine::ParseAtom(int& FlagP) {
         return Ret;
     }
     default:
-        if ((fCompModifiers & kModX) && (IsExtendedBlank(C) || C == u'#')) {
-            regparse = SkipExtended(regparse);
+        if ((FParseModifiers & kModX) && (IsExtendedBlank(C) || C == u'#')) {
+            FParsePos = SkipExtended(FParsePos);
             return EmitNode(opCOMMENT);
         }
         return ParseLiteral(FlagP);
@@ -1064,14 +1066,14 @@ int TRegexEngine::ParseAtom(int& FlagP) {
 
 // A run of ordinary characters; a "{" that begins no quantifier is one of them.
 int TRegexEngine::ParseLiteral(int& FlagP) {
-    const int Len = int(fExpression.size());
-    const bool Extended = (fCompModifiers & kModX) != 0;
+    const int Len = int(FExpression.size());
+    const bool Extended = (FParseModifiers & kModX) != 0;
     String Run;
     std::vector<int> Sources; // where each character of the run stands in the expression
-    int P = regparse;
+    int P = FParsePos;
     auto Collect = [&] {
         while (P < Len) {
-            const Char C = fExpression[std::size_t(P)];
+            const Char C = FExpression[std::size_t(P)];
             if (IsMeta(C)) break;
             if (Extended && C == u'#') break;
             if (Extended && IsExtendedBlank(C)) {
@@ -1085,7 +1087,7 @@ int TRegexEngine::ParseLiteral(int& FlagP) {
     };
     Collect();
     if (Run.empty()) {
-        if (P >= Len || fExpression[std::size_t(P)] != u'{') CompileError(119);
+        if (P >= Len || FExpression[std::size_t(P)] != u'{') CompileError(119);
         Run += u'{';
         Sources.push_back(P);
         ++P;
@@ -1097,10 +1099,10 @@ int TRegexEngine::ParseLiteral(int& FlagP) {
         P = Sources.back();
         Run.pop_back();
     }
-    regparse = P;
+    FParsePos = P;
     FlagP |= kHasWidth;
     if (Run.size() == 1) FlagP |= kSimple;
-    const int Ret = EmitNode((fCompModifiers & kModI) ? opEXACTLYCI : opEXACTLY);
+    const int Ret = EmitNode((FParseModifiers & kModI) ? opEXACTLYCI : opEXACTLY);
     for (Char C : Run)
         EmitC(C);
     EmitC(0);
@@ -1109,11 +1111,11 @@ int TRegexEngine::ParseLiteral(int& FlagP) {
 
 // "[...]" after the "[": the characters of the class become the operand.
 int TRegexEngine::ParseClass() {
-    const int Len = int(fExpression.size());
+    const int Len = int(FExpression.size());
     bool Invert = false;
-    if (regparse < Len && fExpression[std::size_t(regparse)] == u'^') {
+    if (FParsePos < Len && FExpression[std::size_t(FParsePos)] == u'^') {
         Invert = true;
-        ++regparse;
+        ++FParsePos;
     }
     String Chars;
     bool First = true;
@@ -1122,28 +1124,28 @@ int TRegexEngine::ParseClass() {
         return C == u'd' || C == u'D' || C == u's' || C == u'S' || C == u'w' || C == u'W';
     };
     for (;;) {
-        if (regparse >= Len) CompileError(113);
-        const Char C = fExpression[std::size_t(regparse)];
+        if (FParsePos >= Len) CompileError(113);
+        const Char C = FExpression[std::size_t(FParsePos)];
         if (C == u']' && !First) {
-            ++regparse;
+            ++FParsePos;
             break;
         }
         First = false;
-        if (C == u'-' && HaveRangeStart && regparse + 1 < Len &&
-            fExpression[std::size_t(regparse + 1)] != u']' &&
-            !(fExpression[std::size_t(regparse + 1)] == u'\\' && regparse + 2 < Len &&
-              IsClassEscape(fExpression[std::size_t(regparse + 2)]))) {
-            ++regparse; // "-"
+        if (C == u'-' && HaveRangeStart && FParsePos + 1 < Len &&
+            FExpression[std::size_t(FParsePos + 1)] != u']' &&
+            !(FExpression[std::size_t(FParsePos + 1)] == u'\\' && FParsePos + 2 < Len &&
+              IsClassEscape(FExpression[std::size_t(FParsePos + 2)]))) {
+            ++FParsePos; // "-"
             Char RangeEnd;
-            if (fExpression[std::size_t(regparse)] == u'\\') {
-                ++regparse;
-                if (regparse >= Len) CompileError(110);
+            if (FExpression[std::size_t(FParsePos)] == u'\\') {
+                ++FParsePos;
+                if (FParsePos >= Len) CompileError(110);
                 RangeEnd = ParseEscapedChar();
             } else
-                RangeEnd = fExpression[std::size_t(regparse++)];
+                RangeEnd = FExpression[std::size_t(FParsePos++)];
             const Char RangeStart = Chars.back();
             Chars.pop_back();
-            const bool Russian = (fCompModifiers & kModR) != 0;
+            const bool Russian = (FParseModifiers & kModR) != 0;
             if (Russian && RangeStart == 0x0430 && RangeEnd == 0x044F)
                 AddRussianLower(Chars);
             else if (Russian && RangeStart == 0x0410 && RangeEnd == 0x042F)
@@ -1160,12 +1162,12 @@ int TRegexEngine::ParseClass() {
             continue;
         }
         if (C == u'\\') {
-            ++regparse;
-            if (regparse >= Len) CompileError(110);
-            const Char E = fExpression[std::size_t(regparse)];
+            ++FParsePos;
+            if (FParsePos >= Len) CompileError(110);
+            const Char E = FExpression[std::size_t(FParsePos)];
             if (E == u'd' || E == u's' || E == u'w') {
-                Chars += E == u'd' ? String(u"0123456789") : E == u's' ? fSpaceChars : fWordChars;
-                ++regparse;
+                Chars += E == u'd' ? String(u"0123456789") : E == u's' ? FSpaceChars : FWordChars;
+                ++FParsePos;
                 HaveRangeStart = false;
                 continue;
             }
@@ -1174,10 +1176,10 @@ int TRegexEngine::ParseClass() {
             continue;
         }
         Chars += C;
-        ++regparse;
+        ++FParsePos;
         HaveRangeStart = true;
     }
-    const bool CI = (fCompModifiers & kModI) != 0;
+    const bool CI = (FParseModifiers & kModI) != 0;
     const int Ret = EmitNode(Invert ? (CI ? opANYBUTCI : opANYBUT) : (CI ? opANYOFCI : opANYOF));
     for (Char Ch : Chars)
         EmitC(Ch);
@@ -1191,7 +1193,7 @@ String TRegexEngine::Dump() {
     if (!IsProgrammOk()) return String();
     String Result;
     for (int S : FNodeStarts) {
-        const Char Op = programm[std::size_t(S)];
+        const Char Op = FProgram[std::size_t(S)];
         Char Group = 0;
         const char16_t* Name = OpName(Op, Group);
         if (!Name) {
@@ -1216,15 +1218,15 @@ String TRegexEngine::Dump() {
         case opANYBUTCI:
         case opEXACTLY:
         case opEXACTLYCI:
-            Result.append(programm.begin() + Opnd, programm.begin() + OperandEnd(S));
+            Result.append(FProgram.begin() + Opnd, FProgram.begin() + OperandEnd(S));
             break;
         case opANYOFTINYSET:
         case opANYBUTTINYSET:
-            Result.append(programm.begin() + Opnd, programm.begin() + Opnd + 3);
+            Result.append(FProgram.begin() + Opnd, FProgram.begin() + Opnd + 3);
             break;
         case opBSUBEXP:
         case opBSUBEXPCI:
-            Result += u" \\" + IntToStr(programm[std::size_t(Opnd)]);
+            Result += u" \\" + IntToStr(FProgram[std::size_t(Opnd)]);
             break;
         case opBRACES:
         case opBRACESNG:
@@ -1240,10 +1242,11 @@ String TRegexEngine::Dump() {
         }
         Result += u"\r\n";
     }
-    if (regstart) Result += u"start " + String(1, regstart) + u" ";
-    if (reganch) Result += u"anchored ";
-    if (regmust >= 0)
-        Result += u"must have " + String(programm.begin() + regmust, programm.begin() + regmust + regmlen);
+    if (FFirstChar) Result += u"start " + String(1, FFirstChar) + u" ";
+    if (FAnchored) Result += u"anchored ";
+    if (FRequiredAt >= 0)
+        Result += u"must have " +
+                  String(FProgram.begin() + FRequiredAt, FProgram.begin() + FRequiredAt + FRequiredLen);
     Result += u"\r\n";
     return Result;
 }

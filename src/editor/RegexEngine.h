@@ -13,7 +13,8 @@
 // boundaries), x (blanks and "#" comments ignored).
 //
 // Errors raise ERegexEngine through the virtual RaiseError: codes below 1000 come from the
-// compiler and carry the position where it stopped.
+// compiler and carry the position where it stopped. A search that would backtrack without end
+// (exponentially many ways to try) stops with error 1016 instead of freezing its caller.
 
 #include "platform/base/Exceptions.h"
 #include "platform/base/Object.h"
@@ -83,14 +84,14 @@ public:
     void SetModifierX(bool Value) { SetModifier(6, Value); }
 
     // ---- Character classes of the matcher ----
-    const String& SpaceChars() const { return fSpaceChars; }
+    const String& SpaceChars() const { return FSpaceChars; }
     void SetSpaceChars(const String& Value);
-    const String& WordChars() const { return fWordChars; }
+    const String& WordChars() const { return FWordChars; }
     void SetWordChars(const String& Value);
-    const TRegexInvertCaseFunction& InvertCase() const { return fInvertCase; }
+    const TRegexInvertCaseFunction& InvertCase() const { return FInvertCase; }
     // An empty function restores InvertCaseFunction.
     void SetInvertCase(const TRegexInvertCaseFunction& Value);
-    const String& LineSeparators() const { return fLineSeparators; }
+    const String& LineSeparators() const { return FLineSeparators; }
     void SetLineSeparators(const String& Value);
     // Two different characters, or empty for none; anything else raises error 128.
     String LinePairedSeparator() const;
@@ -156,7 +157,7 @@ private:
     int ParseAtom(int& FlagP);
     int ParseClass();
     int ParseLiteral(int& FlagP);
-    Char ParseEscapedChar(); // after the backslash; regparse on the escaped character
+    Char ParseEscapedChar(); // after the backslash; FParsePos on the escaped character
     int ParseBraceNumber();
     bool IsQuantifierAt(int Index) const;
     int SkipExtended(int Index) const;
@@ -180,41 +181,43 @@ private:
     Char Invert(Char Ch) const;
     void ClearMatch();
 
-    // The state of the object, as the design names it.
-    std::int32_t startp[NSUBEXP];
-    std::int32_t endp[NSUBEXP];
-    std::int32_t LoopStack[LoopStackMax + 1];
-    std::int32_t LoopStackIdx = 0;
-    Char regstart = 0;
-    bool reganch = false;
-    int regmust = -1; // program offset of the required string, -1 for none
-    std::int32_t regmlen = 0;
-    int reginput = 0;
-    int fInputStart = 0;
-    int fInputEnd = 0;
-    int regparse = 0;
-    int regnpar = 0;
-    int regcode = 0;
-    int regsize = 0;
-    int regexpbeg = -1; // 0 while compiling, -1 otherwise
-    bool fExprIsCompiled = false;
-    std::vector<Char> programm;
-    String fExpression;
-    bool fExpressionAssigned = false;
-    String fInputString;
-    bool fInputAssigned = false;
-    std::int32_t fLastError = 0;
-    std::int32_t fModifiers;
-    std::int32_t fCompModifiers = 0;
-    std::int32_t fProgModifiers = 0;
-    String fSpaceChars;
-    String fWordChars;
-    TRegexInvertCaseFunction fInvertCase;
-    bool fInvertCaseDefault = true;
-    String fLineSeparators;
-    bool fLinePairedSeparatorAssigned = true;
-    Char fLinePairedSeparatorHead = u'\r';
-    Char fLinePairedSeparatorTail = u'\n';
+    // The last match: where each group starts and ends (0-based, -1 when unset).
+    std::int32_t FGroupStart[NSUBEXP];
+    std::int32_t FGroupEnd[NSUBEXP];
+    // Pass counters of the nested complex repetitions under way, and how deep they are nested.
+    std::int32_t FLoopCounters[LoopStackMax + 1];
+    std::int32_t FLoopLevel = 0;
+    // What the compiler learnt about every match: its first character (0 when unknown), whether it
+    // can only begin at the offset, and a string it must hold (program offset, -1 for none).
+    Char FFirstChar = 0;
+    bool FAnchored = false;
+    int FRequiredAt = -1;
+    std::int32_t FRequiredLen = 0;
+    // The compiler's cursor: where it reads in the expression, the next group number, where it
+    // writes in the program, and the program's size counted by the first pass.
+    int FParsePos = 0;
+    int FNextGroup = 0;
+    int FEmitPos = 0;
+    int FProgramSize = 0;
+    int FParseBegin = -1; // 0 while compiling, -1 otherwise
+    bool FCompiled = false;
+    std::vector<Char> FProgram;
+    String FExpression;
+    bool FExpressionAssigned = false;
+    String FInput;
+    bool FInputAssigned = false;
+    std::int32_t FLastError = 0;
+    std::int32_t FModifiers;            // as set by the user
+    std::int32_t FParseModifiers = 0;   // as the compiler reads them, "(?i)" included
+    std::int32_t FProgramModifiers = 0; // those the program was compiled with
+    String FSpaceChars;
+    String FWordChars;
+    TRegexInvertCaseFunction FInvertCase;
+    bool FInvertCaseDefault = true;
+    String FLineSeparators;
+    bool FLinePairedSeparatorAssigned = true;
+    Char FLinePairedSeparatorHead = u'\r';
+    Char FLinePairedSeparatorTail = u'\n';
 
     // Working state of compilation and matching.
     bool FSizing = false;         // first pass: count units only

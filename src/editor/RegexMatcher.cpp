@@ -10,19 +10,147 @@
 #include "editor/RegexPrivate.h"
 
 #include "platform/base/Lists.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <map>
+#include <optional>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 using namespace RegexDetail;
 
 namespace {
 
+#if defined(__x86_64__)
+// The same scan with 256-bit vectors, where the processor has them: sixteen code units at a time,
+// with as many comparisons as the tests have characters or ranges.
+struct TWideTest {
+    __m256i Lo[4], Width[4];
+};
+
+// Only the places that the test of Count places reads; a third place repeats the first, so that
+// "four" tests three exactly.
+template <int Count, bool Ranges>
+__attribute__((target("avx2"), always_inline)) inline void MakeWideTest(const TVecTest& T, TWideTest& W) {
+    for (int I = 0; I < Count; ++I) {
+        const int K = I < T.Count ? I : 0;
+        W.Lo[I] = _mm256_set1_epi16(short(T.Lo[K]));
+        if constexpr (Ranges) W.Width[I] = _mm256_set1_epi16(short(Char(T.Hi[K] - T.Lo[K])));
+    }
+}
+
+#define REGEX_WIDE __attribute__((target("avx2"), always_inline)) inline
+
+REGEX_WIDE __m256i WideIn(__m256i X, __m256i Lo, __m256i Width) { // X - Lo <= Hi - Lo, unsigned
+    const __m256i D = _mm256_sub_epi16(X, Lo);
+    return _mm256_cmpeq_epi16(_mm256_min_epu16(D, Width), D);
+}
+
+template <int Count, bool Ranges> REGEX_WIDE __m256i WideMatch(__m256i X, const TWideTest& T) {
+    __m256i M;
+    if constexpr (Ranges) {
+        M = WideIn(X, T.Lo[0], T.Width[0]);
+        if constexpr (Count > 1) M = _mm256_or_si256(M, WideIn(X, T.Lo[1], T.Width[1]));
+        if constexpr (Count > 2)
+            M = _mm256_or_si256(
+                M, _mm256_or_si256(WideIn(X, T.Lo[2], T.Width[2]), WideIn(X, T.Lo[3], T.Width[3])));
+    } else {
+        M = _mm256_cmpeq_epi16(X, T.Lo[0]);
+        if constexpr (Count > 1) M = _mm256_or_si256(M, _mm256_cmpeq_epi16(X, T.Lo[1]));
+        if constexpr (Count > 2)
+            M = _mm256_or_si256(
+                M, _mm256_or_si256(_mm256_cmpeq_epi16(X, T.Lo[2]), _mm256_cmpeq_epi16(X, T.Lo[3])));
+    }
+    return M;
+}
+
+REGEX_WIDE __m256i WideLoad(const Char* Q) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Q));
+}
+
+template <int CountA, bool RangesA, int CountB, bool RangesB>
+__attribute__((target("avx2"))) const Char* WideScan(const Char* P, const Char* E, const TVecTest& TestA,
+                                                     const TVecTest& TestB) {
+    TWideTest A, B;
+    MakeWideTest<CountA, RangesA>(TestA, A);
+    if constexpr (CountB > 0) MakeWideTest<CountB, RangesB>(TestB, B);
+    if constexpr (CountB == 0) {
+        while (E - P >= 32) {
+            const unsigned M0 = unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P), A)));
+            const unsigned M1 =
+                unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P + 16), A)));
+            if (M0 | M1) return M0 ? P + (std::countr_zero(M0) >> 1) : P + 16 + (std::countr_zero(M1) >> 1);
+            P += 32;
+        }
+        while (E - P >= 16) {
+            const unsigned M = unsigned(_mm256_movemask_epi8(WideMatch<CountA, RangesA>(WideLoad(P), A)));
+            if (M) return P + (std::countr_zero(M) >> 1);
+            P += 16;
+        }
+    } else
+        while (E - P >= 17) {
+            const __m256i M = _mm256_and_si256(WideMatch<CountA, RangesA>(WideLoad(P), A),
+                                               WideMatch<CountB, RangesB>(WideLoad(P + 1), B));
+            const unsigned Bits = unsigned(_mm256_movemask_epi8(M));
+            if (Bits) return P + (std::countr_zero(Bits) >> 1);
+            P += 16;
+        }
+    for (; P < E; ++P)
+        if (TestA.Has(*P) && (CountB == 0 || (P + 1 < E && TestB.Has(P[1])))) return P;
+    return E;
+}
+
+// One of four counts of characters or ranges as 1, 2 or 4 (a third repeats the first).
+template <int CountA, bool RangesA> TWideScan PickSecond(const TVecTest* B) {
+    if (!B) return &WideScan<CountA, RangesA, 0, false>;
+    const int N = B->Count <= 1 ? 1 : B->Count == 2 ? 2 : 4;
+    if (B->Ranges)
+        return N == 1   ? &WideScan<CountA, RangesA, 1, true>
+               : N == 2 ? &WideScan<CountA, RangesA, 2, true>
+                        : &WideScan<CountA, RangesA, 4, true>;
+    return N == 1   ? &WideScan<CountA, RangesA, 1, false>
+           : N == 2 ? &WideScan<CountA, RangesA, 2, false>
+                    : &WideScan<CountA, RangesA, 4, false>;
+}
+
+} // namespace
+
+TWideScan RegexDetail::PickWideScan(const TVecTest& A, const TVecTest* B) {
+    static const bool HasWideVectors = __builtin_cpu_supports("avx2");
+    if (!HasWideVectors) return nullptr;
+    const int N = A.Count <= 1 ? 1 : A.Count == 2 ? 2 : 4;
+    if (A.Ranges)
+        return N == 1 ? PickSecond<1, true>(B) : N == 2 ? PickSecond<2, true>(B) : PickSecond<4, true>(B);
+    return N == 1 ? PickSecond<1, false>(B) : N == 2 ? PickSecond<2, false>(B) : PickSecond<4, false>(B);
+}
+
+#undef REGEX_WIDE
+
+namespace {
+#else
+} // namespace
+
+TWideScan RegexDetail::PickWideScan(const TVecTest&, const TVecTest*) {
+    return nullptr;
+}
+
+namespace {
+#endif
+
 // The first position in [P, E) whose code unit passes First and, with Second, whose next code
 // unit (inside [P, E)) passes Second; E when there is none.
 inline const Char* ScanVector(const Char* P, const Char* E, const TVecLanes& First, const TVecLanes* Second) {
+#if defined(__x86_64__)
+    if (First.Wide) {
+        return First.Wide(P, E, *First.Test, Second ? *Second->Test : *First.Test);
+    }
+#endif
 #if defined(__SSE2__)
     auto Load = [](const Char* Q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Q)); };
     if (!First.Ranges && First.Count <= 2 && (!Second || (!Second->Ranges && Second->Count <= 2))) {
@@ -125,41 +253,39 @@ void AddAll(TFirstFilter& F) {
 
 void TRegexEngine::ClearMatch() {
     for (int I = 0; I < NSUBEXP; ++I) {
-        startp[I] = -1;
-        endp[I] = -1;
+        FGroupStart[I] = -1;
+        FGroupEnd[I] = -1;
     }
 }
 
 String TRegexEngine::InputString() {
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1008);
         return String();
     }
-    return fInputString;
+    return FInput;
 }
 
 void TRegexEngine::SetInputString(const String& Value) {
     ClearMatch();
-    fInputString = Value;
-    fInputAssigned = true;
-    fInputStart = 0;
-    fInputEnd = int(fInputString.size());
+    FInput = Value;
+    FInputAssigned = true;
 }
 
 int TRegexEngine::MatchStart(int Idx) const {
-    if (Idx < 0 || Idx >= NSUBEXP || !fInputAssigned || startp[Idx] < 0 || endp[Idx] < 0) return -1;
-    return startp[Idx] + 1;
+    if (Idx < 0 || Idx >= NSUBEXP || !FInputAssigned || FGroupStart[Idx] < 0 || FGroupEnd[Idx] < 0) return -1;
+    return FGroupStart[Idx] + 1;
 }
 
 int TRegexEngine::MatchLength(int Idx) const {
-    if (Idx < 0 || Idx >= NSUBEXP || !fInputAssigned || startp[Idx] < 0 || endp[Idx] < 0) return -1;
-    return endp[Idx] - startp[Idx];
+    if (Idx < 0 || Idx >= NSUBEXP || !FInputAssigned || FGroupStart[Idx] < 0 || FGroupEnd[Idx] < 0) return -1;
+    return FGroupEnd[Idx] - FGroupStart[Idx];
 }
 
 int TRegexEngine::SubExprMatchCount() const {
-    if (!fInputAssigned) return -1;
+    if (!FInputAssigned) return -1;
     for (int I = NSUBEXP - 1; I > 0; --I)
-        if (startp[I] >= 0 && endp[I] >= 0) return I;
+        if (FGroupStart[I] >= 0 && FGroupEnd[I] >= 0) return I;
     return 0;
 }
 
@@ -183,17 +309,17 @@ bool TRegexEngine::ExecPos(int AOffset) {
 }
 
 bool TRegexEngine::ExecNext() {
-    if (startp[0] < 0 || endp[0] < 0) {
+    if (FGroupStart[0] < 0 || FGroupEnd[0] < 0) {
         RaiseError(1007);
         return false;
     }
-    int Offset = endp[0] + 1;
-    if (startp[0] == endp[0]) ++Offset;
+    int Offset = FGroupEnd[0] + 1;
+    if (FGroupStart[0] == FGroupEnd[0]) ++Offset;
     return ExecPrim(Offset);
 }
 
 Char TRegexEngine::Invert(Char Ch) const {
-    return fInvertCaseDefault ? InvertCaseFunction(Ch) : fInvertCase(Ch);
+    return FInvertCaseDefault ? InvertCaseFunction(Ch) : FInvertCase(Ch);
 }
 
 void TRegexEngine::InvalidateExec() {
@@ -203,7 +329,7 @@ void TRegexEngine::InvalidateExec() {
 bool TRegexEngine::ExecPrim(int AOffset) {
     ClearMatch();
     if (!IsProgrammOk()) return false;
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1005);
         return false;
     }
@@ -211,53 +337,63 @@ bool TRegexEngine::ExecPrim(int AOffset) {
         RaiseError(1006);
         return false;
     }
-    const int Len = int(fInputString.size());
+    const int Len = int(FInput.size());
     if (AOffset > Len + 1) return false;
     TRegexExec& X = *FExec;
     if (!X.Valid) PrepareExec();
 
     int P = AOffset - 1;
-    const Char* In = fInputString.data();
-    if (regmust >= 0) {
-        const StringView Must(programm.data() + regmust, std::size_t(regmlen));
+    const Char* In = FInput.data();
+    if (FRequiredAt >= 0) {
+        const StringView Must(FProgram.data() + FRequiredAt, std::size_t(FRequiredLen));
         if (StringView(In + P, std::size_t(Len - P)).find(Must) == StringView::npos) return false;
     }
-    LoopStackIdx = 0;
-    X.Touched = true;
-    // A deep search may have grown the stack a lot; it is not kept beyond the search.
-    struct TStackTrim {
-        std::vector<TFrame>& Stack;
-        ~TStackTrim() {
-            if (Stack.size() > kKeptFrames) {
-                Stack.resize(kKeptFrames);
-                Stack.shrink_to_fit();
-            }
-        }
-    } Trim{X.Stack};
+    FLoopLevel = 0;
+    X.Touched = false; // the groups are clear
+    X.StepsLeft = kStepAllowance + kStepsPerChar * (std::int64_t(Len) - P + 1);
     const Char* const End = In + Len;
     // Whether a try at P can succeed, as far as the first two characters tell.
-    auto Worth = [&](int Q) {
-        switch (X.Scan) {
-        case skVector:
-        case skFilter:
-            if (Q >= Len || !X.First.Has(In[Q])) return false;
-            break;
-        default:
-            break;
-        }
+    // Scanned: Q comes from the scan, which has checked what it could.
+    auto Worth = [&](int Q, bool Scanned) __attribute__((always_inline)) {
+        const bool CheckFirst = Scanned ? X.CheckFirst : X.Scan == skVector || X.Scan == skFilter;
+        if (CheckFirst && (Q >= Len || !X.First.Has(In[Q]))) return false;
         if (X.WordStart && Q > 0 && X.Word.Has(In[Q - 1])) return false;
-        if (X.HasSecond && X.ScanOffset == 0 && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
+        const bool CheckSecond = Scanned ? X.CheckSecond : X.HasSecond && X.ScanOffset == 0;
+        if (CheckSecond && (Q + 1 >= Len || !X.ScanSecond.Has(In[Q + 1]))) return false;
         return !X.HasPairs || (Q + 1 < Len && X.Pairs.Has(In[Q], In[Q + 1]));
     };
     auto IsBreak = [&](Char C) { return X.Breaks.Has(C); };
     const TVecLanes &FirstLanes = X.FirstLanes, &SecondLanes = X.SecondLanes, &BreakLanes = X.BreakLanes;
     try {
         if (X.Scan == skAnchor) return MatchAt(P);
+        if (X.LineLiteral) {
+            // Only the starts of the lines that hold the literal, each once.
+            const TExecNode& Lit = *X.LineLiteral;
+            const int Off = X.LiteralOffset;
+            const int From = P;
+            int Tried = -1;
+            for (int Q = P;;) {
+                if (Q + Lit.Len > Len) return false;
+                const Char* F = ScanVector(In + Q + Off, End, X.LiteralFirstLanes, &X.LiteralSecondLanes);
+                if (F >= End) return false;
+                const int At = int(F - In) - Off;
+                Q = At + 1;
+                if (At + Lit.Len > Len ||
+                    std::memcmp(In + At, Lit.Str, std::size_t(Lit.Len) * sizeof(Char)) != 0)
+                    continue;
+                int S = At;
+                while (S > 0 && !IsBreak(In[S - 1]))
+                    --S;
+                if (S < From || S <= Tried) continue;
+                Tried = S;
+                if (Worth(S, false) && MatchAt(S)) return true;
+            }
+        }
         if (X.LineStart) {
             // Only the offset (when it begins a line) and the positions after line breaks.
             bool AtLineStart = P == 0 || IsBreak(In[P - 1]);
             for (;;) {
-                if (AtLineStart && Worth(P) && MatchAt(P)) return true;
+                if (AtLineStart && Worth(P, false) && MatchAt(P)) return true;
                 AtLineStart = true;
                 if (P >= Len) return false;
                 const Char* B = X.VectorBreaks ? ScanVector(In + P, End, BreakLanes, nullptr) : In + P;
@@ -280,6 +416,12 @@ bool TRegexEngine::ExecPrim(int AOffset) {
                 break;
             }
             case skFilter:
+                if (X.HasPairs) { // the two first characters together rule out more positions
+                    while (P + 1 < Len && !X.Pairs.Has(In[P], In[P + 1]))
+                        ++P;
+                    if (P + 1 >= Len) return false;
+                    break;
+                }
                 while (P < Len && !X.First.Has(In[P]))
                     ++P;
                 if (P >= Len) return false;
@@ -288,7 +430,7 @@ bool TRegexEngine::ExecPrim(int AOffset) {
                 if (P > Len) return false;
                 break;
             }
-            if (Worth(P) && MatchAt(P)) return true;
+            if (Worth(P, true) && MatchAt(P)) return true;
             ++P;
             if (X.WordStart) // no word starts inside this word
                 while (P < Len && X.Word.Has(In[P]))
@@ -304,16 +446,17 @@ bool TRegexEngine::MatchAt(int Start) {
     TRegexExec& X = *FExec;
     if (X.Touched) {
         for (int I = 1; I < NSUBEXP; ++I) {
-            startp[I] = -1;
-            endp[I] = -1;
+            FGroupStart[I] = -1;
+            FGroupEnd[I] = -1;
         }
-        LoopStackIdx = 0;
+        FLoopLevel = 0;
         X.Touched = false;
     }
     const TExecNode* const Nodes = X.Nodes.data();
-    const Char* const In = fInputString.data();
-    const int Len = int(fInputString.size());
+    const Char* const In = FInput.data();
+    const int Len = int(FInput.size());
     const TFirstFilter* const Filters = X.Filters.data();
+    const TLiteralTrie* const Tries = X.Tries.data();
     const TCharBits& Seps = X.Separators;
     const TCharBits& Word = X.Word;
     const bool Pair = X.PairAssigned;
@@ -321,13 +464,24 @@ bool TRegexEngine::MatchAt(int Start) {
 
     std::size_t Sp = 0;
     TFrame* St = X.Stack.data();
+    // A deep attempt may grow the stack a lot; beyond what is kept between searches, it is not
+    // kept beyond the attempt.
+    auto TrimStack = [&X] {
+        if (X.Stack.size() > kKeptFrames) {
+            X.Stack.resize(kKeptFrames);
+            X.Stack.shrink_to_fit();
+        }
+    };
+    std::optional<TScopeExit<decltype(TrimStack)>> Trim; // made only when the stack grows that far
     auto Push = [&](std::int32_t Kind, std::int32_t Node, std::int32_t Pos, std::int32_t Extra) {
         if (Sp == X.Stack.size()) {
             if (Sp >= kMaxFrames) {
                 RaiseError(1014);
                 throw TAbandon{};
             }
-            X.Stack.resize(std::max<std::size_t>(1024, X.Stack.size() * 2));
+            const std::size_t Size = std::max<std::size_t>(1024, X.Stack.size() * 2);
+            if (Size > kKeptFrames && !Trim) Trim.emplace(TrimStack);
+            X.Stack.resize(Size);
             St = X.Stack.data();
         }
         St[Sp++] = TFrame{Kind, Node, Pos, Extra};
@@ -336,7 +490,7 @@ bool TRegexEngine::MatchAt(int Start) {
         RaiseError(Code);
         throw TAbandon{};
     };
-    auto TestChar = [&](const TCharTest& T, int P) -> bool { // P < Len
+    auto TestChar = [&](const TCharTest& T, int P) __attribute__((always_inline))->bool { // P < Len
         const Char C = In[P];
         switch (T.Kind) {
         case ctAny:
@@ -365,16 +519,17 @@ bool TRegexEngine::MatchAt(int Start) {
     auto RepWidth = [&](const TCharTest& T) -> int {
         if (T.Kind == ctNone) Fatal(1000);
         if (T.Kind != ctBref) return 1;
-        const int S = startp[T.Group], E = endp[T.Group];
+        const int S = FGroupStart[T.Group], E = FGroupEnd[T.Group];
         if (S < 0 || E < 0 || E < S) return -1;
         return E - S;
     };
     auto OneRep = [&](const TCharTest& T, int P, int W) -> bool {
         if (W > Len - P) return false;
-        if (T.Kind == ctBref) return SameText(P, startp[T.Group], W, T.CaseInsensitive);
+        if (T.Kind == ctBref) return SameText(P, FGroupStart[T.Group], W, T.CaseInsensitive);
         return TestChar(T, P);
     };
-    auto CountReps = [&](const TCharTest& T, int P, std::int32_t Max, int W) -> int {
+    auto CountReps = [&](const TCharTest& T, int P, std::int32_t Max, int W) __attribute__((always_inline))
+                         ->int {
         const int Room = (Len - P) / W;
         const int Limit = Max < Room ? Max : Room;
         int C = 0;
@@ -398,7 +553,7 @@ bool TRegexEngine::MatchAt(int Start) {
                 ++C;
             return C;
         default: // back-reference
-            while (C < Limit && SameText(P + C * W, startp[T.Group], W, T.CaseInsensitive))
+            while (C < Limit && SameText(P + C * W, FGroupStart[T.Group], W, T.CaseInsensitive))
                 ++C;
             return C;
         }
@@ -422,9 +577,8 @@ bool TRegexEngine::MatchAt(int Start) {
         const TExecNode& Node = Nodes[N];
         switch (Node.Op) {
         case xEND:
-            startp[0] = Start;
-            endp[0] = Pos;
-            reginput = Pos;
+            FGroupStart[0] = Start;
+            FGroupEnd[0] = Pos;
             return true;
         case xBOL:
             if (Pos != 0) goto Fail;
@@ -495,6 +649,15 @@ bool TRegexEngine::MatchAt(int Start) {
             continue;
         }
         case xBRANCH: {
+            if (Node.Trie >= 0) {
+                int Alt, L;
+                bool More;
+                if (!Tries[Node.Trie].Find(In, Pos, Len, -1, Alt, L, More)) goto Fail;
+                if (More) Push(fkTrie, N, Pos, Alt);
+                Pos += L;
+                N = Tries[Node.Trie].Join;
+                continue;
+            }
             if (NextAlt(N) < 0) { // a single alternative
                 N = Node.Operand;
                 continue;
@@ -519,14 +682,14 @@ bool TRegexEngine::MatchAt(int Start) {
             N = Node.Next;
             continue;
         case xCLOSE:
-            if (Sp) Push(fkUndoClose, Node.Group, endp[Node.Group], startp[Node.Group]);
-            startp[Node.Group] = X.OpenAt[Node.Group];
-            endp[Node.Group] = Pos;
+            if (Sp) Push(fkUndoClose, Node.Group, FGroupEnd[Node.Group], FGroupStart[Node.Group]);
+            FGroupStart[Node.Group] = X.OpenAt[Node.Group];
+            FGroupEnd[Node.Group] = Pos;
             X.Touched = true;
             N = Node.Next;
             continue;
         case xBREF: {
-            const int S = startp[Node.Group], E = endp[Node.Group];
+            const int S = FGroupStart[Node.Group], E = FGroupEnd[Node.Group];
             if (S < 0 || E < 0 || E < S || Len - Pos < E - S) goto Fail;
             if (!SameText(Pos, S, E - S, Node.CaseInsensitive)) goto Fail;
             Pos += E - S;
@@ -545,12 +708,16 @@ bool TRegexEngine::MatchAt(int Start) {
             if (Node.Greedy) {
                 C = CountReps(Node.Test, Pos, Node.Max, W);
                 if (C < Node.Min) goto Fail;
-                if (Node.HasFilter || Node.FollowIndex >= 0) {
-                    while (C >= Node.Min && !FollowOk(Node, Pos + C * W))
-                        --C;
-                    if (C < Node.Min) goto Fail;
+                if (Node.Disjoint) { // fewer repetitions leave a repeated character next: no use
+                    if (!FollowOk(Node, Pos + C * W)) goto Fail;
+                } else {
+                    if (Node.HasFilter || Node.FollowIndex >= 0) {
+                        while (C >= Node.Min && !FollowOk(Node, Pos + C * W))
+                            --C;
+                        if (C < Node.Min) goto Fail;
+                    }
+                    if (C > Node.Min) Push(fkRepeatG, N, Pos, C - 1);
                 }
-                if (C > Node.Min) Push(fkRepeatG, N, Pos, C - 1);
             } else {
                 C = CountReps(Node.Test, Pos, Node.Min, W);
                 if (C < Node.Min) goto Fail;
@@ -566,34 +733,34 @@ bool TRegexEngine::MatchAt(int Start) {
             continue;
         }
         case xLOOPENTRY:
-            if (LoopStackIdx >= LoopStackMax) Fatal(1014);
-            if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-            ++LoopStackIdx;
-            if (Sp) Push(fkUndoCount, LoopStackIdx, 0, LoopStack[LoopStackIdx]);
-            LoopStack[LoopStackIdx] = 0;
+            if (FLoopLevel >= LoopStackMax) Fatal(1014);
+            if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+            ++FLoopLevel;
+            if (Sp) Push(fkUndoCount, FLoopLevel, 0, FLoopCounters[FLoopLevel]);
+            FLoopCounters[FLoopLevel] = 0;
             X.Touched = true;
             N = Node.Next;
             continue;
         case xLOOP: {
-            if (LoopStackIdx <= 0) Fatal(1015);
-            const int Level = LoopStackIdx;
-            const std::int32_t Count = LoopStack[Level];
+            if (FLoopLevel <= 0) Fatal(1015);
+            const int Level = FLoopLevel;
+            const std::int32_t Count = FLoopCounters[Level];
             if (Count < Node.Min) {
                 if (Sp) Push(fkUndoCount, Level, 0, Count);
-                LoopStack[Level] = Count + 1;
+                FLoopCounters[Level] = Count + 1;
                 N = Node.Operand;
                 continue;
             }
             if (Node.Greedy && Count < Node.Max) {
                 Push(fkLoopExit, N, Pos, 0);
                 Push(fkUndoCount, Level, 0, Count);
-                LoopStack[Level] = Count + 1;
+                FLoopCounters[Level] = Count + 1;
                 N = Node.Operand;
                 continue;
             }
             if (!Node.Greedy && Count < Node.Max) Push(fkLoopMore, N, Pos, 0);
-            if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-            --LoopStackIdx;
+            if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+            --FLoopLevel;
             N = Node.Next;
             continue;
         }
@@ -606,24 +773,35 @@ bool TRegexEngine::MatchAt(int Start) {
         for (;;) {
             if (Sp == 0) return false;
             const TFrame F = St[--Sp];
+            if (F.Kind <= fkLoopMore && --X.StepsLeft < 0) Fatal(1016);
             switch (F.Kind) {
             case fkUndoOpen:
                 X.OpenAt[F.Node] = F.Extra;
                 continue;
             case fkUndoClose:
-                startp[F.Node] = F.Extra;
-                endp[F.Node] = F.Pos;
+                FGroupStart[F.Node] = F.Extra;
+                FGroupEnd[F.Node] = F.Pos;
                 continue;
             case fkUndoCount:
-                LoopStack[F.Node] = F.Extra;
+                FLoopCounters[F.Node] = F.Extra;
                 continue;
             case fkUndoIdx:
-                LoopStackIdx = F.Extra;
+                FLoopLevel = F.Extra;
                 continue;
             case fkBranch:
                 N = F.Node;
                 Pos = F.Pos;
                 break;
+            case fkTrie: {
+                const TLiteralTrie& T = Tries[Nodes[F.Node].Trie];
+                int Alt, L;
+                bool More;
+                if (!T.Find(In, F.Pos, Len, F.Extra, Alt, L, More)) continue;
+                if (More) Push(fkTrie, F.Node, F.Pos, Alt);
+                Pos = F.Pos + L;
+                N = T.Join;
+                break;
+            }
             case fkRepeatG: {
                 const TExecNode& R = Nodes[F.Node];
                 const int W = RepWidth(R.Test);
@@ -659,14 +837,14 @@ bool TRegexEngine::MatchAt(int Start) {
             }
             case fkLoopExit:
                 Pos = F.Pos;
-                if (Sp) Push(fkUndoIdx, 0, 0, LoopStackIdx);
-                --LoopStackIdx;
+                if (Sp) Push(fkUndoIdx, 0, 0, FLoopLevel);
+                --FLoopLevel;
                 N = Nodes[F.Node].Next;
                 break;
             case fkLoopMore:
                 Pos = F.Pos;
-                if (Sp) Push(fkUndoCount, LoopStackIdx, 0, LoopStack[LoopStackIdx]);
-                ++LoopStack[LoopStackIdx];
+                if (Sp) Push(fkUndoCount, FLoopLevel, 0, FLoopCounters[FLoopLevel]);
+                ++FLoopCounters[FLoopLevel];
                 N = Nodes[F.Node].Operand;
                 break;
             default:
@@ -812,9 +990,10 @@ const TExecNode* LeadingLiteral(const std::vector<TExecNode>& Nodes, int N) {
 
 // The pairs of characters that every match begins with, when each way into the program starts
 // with a literal of two or more characters; false otherwise.
+constexpr std::size_t kMaxPairs = 4096;
 bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::pair<Char, Char>>& Out,
                   int Depth = 0) {
-    for (int Steps = 0; Steps < 64 && Depth < 16 && Out.size() <= 64; ++Steps) {
+    for (int Steps = 0; Steps < 64 && Depth < 16 && Out.size() <= kMaxPairs; ++Steps) {
         if (N < 0) return false;
         const TExecNode& Node = Nodes[std::size_t(N)];
         switch (Node.Op) {
@@ -850,13 +1029,86 @@ bool CollectPairs(const std::vector<TExecNode>& Nodes, int N, std::vector<std::p
                 const int B = Nodes[std::size_t(A)].Next;
                 A = B >= 0 && Nodes[std::size_t(B)].Op == xBRANCH ? B : -1;
             }
-            return Out.size() <= 64;
+            return Out.size() <= kMaxPairs;
         }
         default:
             return false;
         }
     }
     return false;
+}
+
+// Where in a literal the pair of neighbours that text holds least often begins, by a rough idea
+// of how common characters are in source text.
+int RarestPair(const TExecNode& Lit) {
+    auto Commonness = [](Char C) {
+        if (C == u' ' || C == u'e' || C == u't' || C == u'a' || C == u'o' || C == u'i' || C == u'n' ||
+            C == u's' || C == u'r')
+            return 4;
+        if (C >= u'a' && C <= u'z') return 3;
+        if (C == u'(' || C == u')' || C == u';' || C == u',' || C == u'.' || C == u'\t') return 2;
+        if ((C >= u'A' && C <= u'Z') || (C >= u'0' && C <= u'9')) return 1;
+        return 0;
+    };
+    int Best = 0, BestScore = 1 << 30;
+    for (int K = 0; K + 1 < Lit.Len; ++K) {
+        const int Score = Commonness(Lit.Str[K]) + Commonness(Lit.Str[K + 1]);
+        if (Score < BestScore) {
+            Best = K;
+            BestScore = Score;
+        }
+    }
+    return Best;
+}
+
+// The literal of two or more characters that every match holds in the line where it begins: the
+// nodes before it, along the one way from N, match no line break. Null when there is none.
+const TExecNode* LineLiteral(const std::vector<TExecNode>& Nodes, int N, const TCharBits& Breaks) {
+    auto NoBreak = [&](const TCharTest& T) {
+        switch (T.Kind) {
+        case ctChar:
+        case ctChar2:
+            return !Breaks.Has(T.C1) && !Breaks.Has(T.C2);
+        case ctBits:
+            for (std::size_t W = 0; W < Breaks.Bits.size(); ++W)
+                if (T.Set->Bits[W] & Breaks.Bits[W]) return false;
+            return true;
+        default:
+            return false;
+        }
+    };
+    for (int Steps = 0; Steps < 64 && N >= 0; ++Steps) {
+        const TExecNode& Node = Nodes[std::size_t(N)];
+        switch (Node.Op) {
+        case xBOL:
+        case xBOLML:
+        case xBOUND:
+        case xNOTBOUND:
+        case xOPEN:
+        case xCLOSE:
+        case xJUMP: // a loop back is a BRANCH with a second alternative, refused below
+            N = Node.Next;
+            continue;
+        case xBRANCH:
+            if (Node.Next >= 0 && Nodes[std::size_t(Node.Next)].Op == xBRANCH) return nullptr;
+            N = Node.Operand;
+            continue;
+        case xTEST:
+        case xREPEAT:
+            if (!NoBreak(Node.Test)) return nullptr;
+            N = Node.Next;
+            continue;
+        case xEXACTLY:
+            for (int K = 0; K < Node.Len; ++K)
+                if (Breaks.Has(Node.Str[K])) return nullptr;
+            if (Node.Len >= 2) return &Node;
+            N = Node.Next;
+            continue;
+        default:
+            return nullptr;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -869,16 +1121,16 @@ void TRegexEngine::PrepareExec() {
     X.AltStrings.clear();
     X.Filters.clear();
     X.Separators = TCharBits{};
-    for (Char C : fLineSeparators)
+    for (Char C : FLineSeparators)
         X.Separators.Add(C);
-    X.PairAssigned = fLinePairedSeparatorAssigned;
-    X.PairHead = fLinePairedSeparatorHead;
-    X.PairTail = fLinePairedSeparatorTail;
+    X.PairAssigned = FLinePairedSeparatorAssigned;
+    X.PairHead = FLinePairedSeparatorHead;
+    X.PairTail = FLinePairedSeparatorTail;
     X.Word = TCharBits{};
-    for (Char C : fWordChars)
+    for (Char C : FWordChars)
         X.Word.Add(C);
 
-    const int Size = int(programm.size());
+    const int Size = int(FProgram.size());
     std::vector<int> Map(std::size_t(Size), -1);
     for (int I = 0; I < Count; ++I)
         Map[std::size_t(FNodeStarts[std::size_t(I)])] = I;
@@ -898,7 +1150,7 @@ void TRegexEngine::PrepareExec() {
                 for (Char C = u'0'; C <= u'9'; ++C)
                     S.Add(C);
             else
-                for (Char C : Base == 1 ? fWordChars : fSpaceChars)
+                for (Char C : Base == 1 ? FWordChars : FSpaceChars)
                     S.Add(C);
             if (Which & 1) S.Invert();
             Shared[Which] = &S;
@@ -909,7 +1161,7 @@ void TRegexEngine::PrepareExec() {
     auto ClassSet = [&](int Begin, int End, bool CI, bool Complement) -> const TCharBits* {
         TCharBits& S = NewSet();
         for (int I = Begin; I < End; ++I)
-            S.Add(programm[std::size_t(I)]);
+            S.Add(FProgram[std::size_t(I)]);
         if (CI) {
             const TCharBits Own = S;
             for (int C = 0; C < 0x10000; ++C)
@@ -928,7 +1180,7 @@ void TRegexEngine::PrepareExec() {
         const int S = FNodeStarts[std::size_t(I)];
         const int Opnd = S + kNodeSize;
         TExecNode& N = X.Nodes[std::size_t(I)];
-        const Char Op = programm[std::size_t(S)];
+        const Char Op = FProgram[std::size_t(S)];
         const std::int32_t Link = ReadInt(S + 1);
         bool BadLink = false;
         if (Link != 0) {
@@ -1004,7 +1256,7 @@ void TRegexEngine::PrepareExec() {
         case opEXACTLY:
         case opEXACTLYCI:
             N.Op = Op == opEXACTLY ? xEXACTLY : xEXACTLYCI;
-            N.Str = programm.data() + Opnd;
+            N.Str = FProgram.data() + Opnd;
             N.Len = OperandEnd(S) - Opnd;
             if (N.Len <= 0) { // never produced: an empty string would match nothing sensible
                 N.Op = xBAD;
@@ -1064,7 +1316,7 @@ void TRegexEngine::PrepareExec() {
         case opBSUBEXP:
         case opBSUBEXPCI:
             N.Op = xBREF;
-            N.Group = programm[std::size_t(Opnd)];
+            N.Group = FProgram[std::size_t(Opnd)];
             N.CaseInsensitive = Op == opBSUBEXPCI;
             N.Test.Kind = ctBref;
             N.Test.Group = N.Group;
@@ -1115,11 +1367,11 @@ void TRegexEngine::PrepareExec() {
     auto Exit = [&](int B2) -> int { // B2 BRANCH -> NOTHING: the node after the NOTHING, or -2
         const TExecNode& Two = X.Nodes[std::size_t(B2)];
         if (Two.Next < 0 || Two.Next != Two.Operand) return -2;
-        if (programm[std::size_t(FNodeStarts[std::size_t(Two.Next)])] != opNOTHING) return -2;
+        if (FProgram[std::size_t(FNodeStarts[std::size_t(Two.Next)])] != opNOTHING) return -2;
         return X.Nodes[std::size_t(Two.Next)].Next;
     };
     auto IsBack = [&](int I) {
-        return I >= 0 && programm[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK;
+        return I >= 0 && FProgram[std::size_t(FNodeStarts[std::size_t(I)])] == opBACK;
     };
     auto MakeRepeat = [&](TExecNode& N, const TCharTest& T, int Min, int Next) {
         N.Op = xREPEAT;
@@ -1151,6 +1403,64 @@ void TRegexEngine::PrepareExec() {
                 if (After != -2) MakeRepeat(N, TCharTest(N.Test), 1, After);
             }
         }
+    }
+
+    // Alternations of plain literals that all go on at the same node become trees of their
+    // characters.
+    X.Tries.clear();
+    std::vector<char> Later(std::size_t(Count), 0);
+    for (const TExecNode& N : X.Nodes)
+        if (N.Op == xBRANCH && Is(N.Next, xBRANCH)) Later[std::size_t(N.Next)] = 1;
+    for (int I = 0; I < Count; ++I) {
+        TExecNode& Head = X.Nodes[std::size_t(I)];
+        if (Head.Op != xBRANCH || !Is(Head.Next, xBRANCH)) continue;
+        if (Later[std::size_t(I)]) continue; // the chain is taken from its first alternative
+        std::vector<int> Literals;
+        int B = I, Join = -1;
+        bool Plain = true;
+        for (; B >= 0 && X.Nodes[std::size_t(B)].Op == xBRANCH; B = X.Nodes[std::size_t(B)].Next) {
+            const int Lit = X.Nodes[std::size_t(B)].Operand;
+            if (!Is(Lit, xEXACTLY)) {
+                Plain = false;
+                break;
+            }
+            const int After = X.Nodes[std::size_t(Lit)].Next;
+            if (Join < 0) Join = After;
+            if (After != Join || After < 0) {
+                Plain = false;
+                break;
+            }
+            Literals.push_back(Lit);
+        }
+        if (!Plain || B != Join || Literals.size() < 2) continue;
+        TLiteralTrie T;
+        T.Join = Join;
+        std::vector<std::map<Char, int>> Links(1);
+        T.Nodes.resize(1);
+        for (std::size_t A = 0; A < Literals.size(); ++A) {
+            const TExecNode& L = X.Nodes[std::size_t(Literals[A])];
+            int At = 0;
+            for (int K = 0; K < L.Len; ++K) {
+                auto [It, New] = Links[std::size_t(At)].try_emplace(L.Str[K], int(T.Nodes.size()));
+                if (New) {
+                    T.Nodes.emplace_back();
+                    Links.emplace_back();
+                }
+                At = It->second;
+            }
+            if (T.Nodes[std::size_t(At)].Alternative < 0) T.Nodes[std::size_t(At)].Alternative = int(A);
+        }
+        for (std::size_t K = 0; K < T.Nodes.size(); ++K) {
+            T.Nodes[K].FirstChild = int(T.Keys.size());
+            T.Nodes[K].ChildCount = int(Links[K].size());
+            for (auto [C, Child] : Links[K]) {
+                T.Keys.push_back(C);
+                T.Children.push_back(Child);
+                if (K == 0 && C < 256) T.RootLow[C] = Child;
+            }
+        }
+        Head.Trie = int(X.Tries.size());
+        X.Tries.push_back(std::move(T));
     }
 
     // First characters: where a search tries, and which alternatives a BRANCH may skip.
@@ -1191,13 +1501,34 @@ void TRegexEngine::PrepareExec() {
             X.Filters.push_back(F);
         }
     }
+    // A greedy repetition of one character whose next node cannot begin with any character it
+    // repeats needs no way back: only its longest run can be followed.
+    for (TExecNode& N : X.Nodes) {
+        if (N.Op != xREPEAT || !N.Greedy || (!N.HasFilter && N.FollowIndex < 0)) continue;
+        const TCharTest& T = N.Test;
+        if (T.Kind != ctChar && T.Kind != ctChar2 && T.Kind != ctBits) continue;
+        auto Repeats = [&](Char C) { return T.Kind == ctBits ? T.Set->Has(C) : C == T.C1 || C == T.C2; };
+        bool Disjoint = true;
+        if (N.HasFilter)
+            Disjoint = !Repeats(N.Filter);
+        else {
+            const TFirstFilter& F = X.Filters[std::size_t(N.FollowIndex)];
+            for (int C = 0; C < 256 && Disjoint; ++C)
+                if (F.Has(Char(C)) && Repeats(Char(C))) Disjoint = false;
+            if (Disjoint && F.High) // the filter stands for every character above 255 there
+                Disjoint = T.Kind == ctBits ? !HasHigh(*T.Set) : T.C1 < 256 && T.C2 < 256;
+        }
+        N.Disjoint = Disjoint;
+    }
 
     X.Start = IndexAt(1);
     X.Scan = skEvery;
     X.LineStart = false;
     X.HasSecond = false;
     X.HasPairs = false;
-    if (reganch)
+    X.LineLiteral = nullptr;
+    X.Pairs = TPairFilter{};
+    if (FAnchored)
         X.Scan = skAnchor;
     else {
         TFirstFilter F;
@@ -1223,23 +1554,7 @@ void TRegexEngine::PrepareExec() {
             // A literal at the start is found by its rarest pair of neighbours.
             X.ScanOffset = 0;
             if (const TExecNode* Lit = LeadingLiteral(X.Nodes, X.Start); Lit && Lit->Len >= 3) {
-                auto Commonness = [](Char C) {
-                    if (C == u' ' || C == u'e' || C == u't' || C == u'a' || C == u'o' || C == u'i' ||
-                        C == u'n' || C == u's' || C == u'r')
-                        return 4;
-                    if (C >= u'a' && C <= u'z') return 3;
-                    if (C == u'(' || C == u')' || C == u';' || C == u',' || C == u'.' || C == u'\t') return 2;
-                    if ((C >= u'A' && C <= u'Z') || (C >= u'0' && C <= u'9')) return 1;
-                    return 0;
-                };
-                int Best = 0, BestScore = 1 << 30;
-                for (int K = 0; K + 1 < Lit->Len; ++K) {
-                    const int Score = Commonness(Lit->Str[K]) + Commonness(Lit->Str[K + 1]);
-                    if (Score < BestScore) {
-                        Best = K;
-                        BestScore = Score;
-                    }
-                }
+                const int Best = RarestPair(*Lit);
                 X.Scan = skVector;
                 X.ScanOffset = Best;
                 X.ScanFirst = TVecTest{};
@@ -1288,11 +1603,53 @@ void TRegexEngine::PrepareExec() {
             X.Breaks = X.Separators;
             if (X.PairAssigned) X.Breaks.Add(X.PairTail);
             X.VectorBreaks = MakeVecTest(X.Breaks, X.BreakTest);
+            X.LineLiteral = LineLiteral(X.Nodes, X.Start, X.Breaks);
+            if (X.LineLiteral) {
+                X.LiteralOffset = RarestPair(*X.LineLiteral);
+                X.LiteralFirst = TVecTest{};
+                X.LiteralSecond = TVecTest{};
+                X.LiteralFirst.Count = X.LiteralSecond.Count = 1;
+                for (int K = 0; K < 4; ++K) {
+                    X.LiteralFirst.Lo[K] = X.LineLiteral->Str[X.LiteralOffset];
+                    X.LiteralSecond.Lo[K] = X.LineLiteral->Str[X.LiteralOffset + 1];
+                }
+            }
         }
     }
+    // What a vector scan has not checked already.
+    X.CheckFirst = X.Scan == skFilter || (X.Scan == skVector && X.ScanOffset > 0);
+    X.CheckSecond = X.HasSecond && X.ScanOffset == 0 && X.Scan != skVector;
     X.FirstLanes = TVecLanes(X.ScanFirst);
     X.SecondLanes = TVecLanes(X.ScanSecond);
     X.BreakLanes = TVecLanes(X.BreakTest);
+    X.LiteralFirstLanes = TVecLanes(X.LiteralFirst);
+    X.LiteralSecondLanes = TVecLanes(X.LiteralSecond);
+    if (X.LineLiteral) X.LiteralFirstLanes.Wide = PickWideScan(X.LiteralFirst, &X.LiteralSecond);
+    if (X.Scan == skVector)
+        X.FirstLanes.Wide = PickWideScan(X.ScanFirst, X.HasSecond ? &X.ScanSecond : nullptr);
+    if (X.LineStart && X.VectorBreaks) X.BreakLanes.Wide = PickWideScan(X.BreakTest, nullptr);
+    // At run time, jumps and branches of one alternative lead straight to where they go. A BRANCH
+    // keeps its own link: it tells the next alternative.
+    auto Through = [&](int I) {
+        for (int Steps = 0; I >= 0 && Steps < Count; ++Steps) {
+            const TExecNode& N = X.Nodes[std::size_t(I)];
+            int To = -1;
+            if (N.Op == xJUMP)
+                To = N.Next;
+            else if (N.Op == xBRANCH && N.Trie < 0 && !Is(N.Next, xBRANCH))
+                To = N.Operand;
+            if (To < 0) break;
+            I = To;
+        }
+        return I;
+    };
+    X.Start = Through(X.Start);
+    for (TExecNode& N : X.Nodes) {
+        if (N.Op != xBRANCH) N.Next = Through(N.Next);
+        if (N.Op == xBRANCH || N.Op == xLOOP) N.Operand = Through(N.Operand);
+    }
+    for (TLiteralTrie& T : X.Tries)
+        T.Join = Through(T.Join);
     if (X.Stack.empty()) X.Stack.resize(1024);
     X.Valid = true;
 }
@@ -1300,15 +1657,15 @@ void TRegexEngine::PrepareExec() {
 // ---- Substitution, replace and split ------------------------------------------------------------
 
 String TRegexEngine::Substitute(const String& ATemplate) {
-    if (!fInputAssigned) {
+    if (!FInputAssigned) {
         RaiseError(1005);
         return String();
     }
     if (ATemplate.empty()) return String();
     const int Len = int(ATemplate.size());
     auto GroupText = [&](std::int64_t N, String& Out) {
-        if (N < 0 || N >= NSUBEXP || startp[N] < 0 || endp[N] < startp[N]) return;
-        Out.append(fInputString, std::size_t(startp[N]), std::size_t(endp[N] - startp[N]));
+        if (N < 0 || N >= NSUBEXP || FGroupStart[N] < 0 || FGroupEnd[N] < FGroupStart[N]) return;
+        Out.append(FInput, std::size_t(FGroupStart[N]), std::size_t(FGroupEnd[N] - FGroupStart[N]));
     };
     String Result;
     Result.reserve(ATemplate.size());
@@ -1371,19 +1728,19 @@ String TRegexEngine::ReplaceEx(const String& AInputStr, const TRegexEngineReplac
     String Result;
     int Prev = 0;
     if (Exec(AInputStr)) do {
-            Result.append(fInputString, std::size_t(Prev), std::size_t(startp[0] - Prev));
+            Result.append(FInput, std::size_t(Prev), std::size_t(FGroupStart[0] - Prev));
             Result += AReplaceFunc(this);
-            Prev = endp[0];
+            Prev = FGroupEnd[0];
         } while (ExecNext());
-    Result.append(fInputString, std::size_t(Prev), String::npos);
+    Result.append(FInput, std::size_t(Prev), String::npos);
     return Result;
 }
 
 void TRegexEngine::Split(const String& AInputStr, TStrings* APieces) {
     int Prev = 0;
     if (Exec(AInputStr)) do {
-            APieces->Add(fInputString.substr(std::size_t(Prev), std::size_t(startp[0] - Prev)));
-            Prev = endp[0];
+            APieces->Add(FInput.substr(std::size_t(Prev), std::size_t(FGroupStart[0] - Prev)));
+            Prev = FGroupEnd[0];
         } while (ExecNext());
-    APieces->Add(fInputString.substr(std::size_t(Prev)));
+    APieces->Add(FInput.substr(std::size_t(Prev)));
 }

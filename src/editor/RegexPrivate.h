@@ -4,6 +4,7 @@
 
 #include "editor/RegexEngine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -140,6 +141,7 @@ struct TExecNode {
     TExecOp Op = xBAD;
     bool Greedy = true;
     bool HasFilter = false;    // xREPEAT: the next node's first character
+    bool Disjoint = false;     // xREPEAT, greedy: what follows never begins with a repeated character
     bool HasAltFilter = false; // xBRANCH: First holds this alternative's first characters
     Char Filter = 0;
     int Next = -1;    // index of the next node, -1 for none
@@ -153,6 +155,7 @@ struct TExecNode {
     TCharTest Test;       // xTEST, xREPEAT
     int FirstIndex = -1;  // xBRANCH with HasAltFilter: index into TRegexExec::Filters
     int FollowIndex = -1; // xREPEAT: what may follow it, an index into TRegexExec::Filters
+    int Trie = -1;        // xBRANCH: its alternatives are literals in TRegexExec::Tries
     int ErrorCode = 1001; // xBAD: the error it raises when reached
 };
 
@@ -166,10 +169,11 @@ struct TFrame {
 
 enum TFrameKind : std::int32_t {
     fkBranch,    // Node: alternative to try at Pos
+    fkTrie,      // Node: BRANCH of literals; the next alternative after Extra at Pos
     fkRepeatG,   // Node: greedy repetition from Pos, Extra: count to try next
     fkRepeatNG,  // Node: non-greedy repetition from Pos, Extra: count to try next
     fkLoopExit,  // Node: greedy LOOP; leave it at Pos
-    fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos
+    fkLoopMore,  // Node: non-greedy LOOP; one more pass at Pos (the last kind of choice)
     fkUndoOpen,  // Node: group, Extra: old start of the pass under way
     fkUndoClose, // Node: group, Pos: old end, Extra: old start
     fkUndoCount, // Node: loop level, Extra: old counter
@@ -190,8 +194,16 @@ struct TVecTest {
     }
 };
 
+// A scan with 256-bit vectors for a test and, optionally, a test of the next code unit: the first
+// position that passes, or E.
+using TWideScan = const Char* (*)(const Char* P, const Char* E, const TVecTest& First,
+                                  const TVecTest& Second);
+// The scan for the pair of tests, or null where the processor lacks the instructions.
+TWideScan PickWideScan(const TVecTest& First, const TVecTest* Second);
+
 // A TVecTest ready for the vector unit: eight code units at a time.
 struct TVecLanes {
+    TWideScan Wide = nullptr; // with this lane's partner test, where the processor has wide vectors
 #if defined(__SSE2__)
     __m128i Lo[4], Width[4];
 #endif
@@ -222,11 +234,60 @@ struct TVecLanes {
 #endif
 };
 
-// Pairs of first and second characters, folded to their low six bits: a superset.
+// Pairs of first and second characters, folded to their low eight bits: a superset.
 struct TPairFilter {
-    std::array<std::uint64_t, 64> Bits{};
-    void Add(Char A, Char B) { Bits[A & 63] |= std::uint64_t(1) << (B & 63); }
-    bool Has(Char A, Char B) const { return (Bits[A & 63] >> (B & 63)) & 1; }
+    std::array<std::uint64_t, 256 * 4> Bits{};
+    void Add(Char A, Char B) { Bits[(A & 255) * 4 + ((B & 255) >> 6)] |= std::uint64_t(1) << (B & 63); }
+    bool Has(Char A, Char B) const { return (Bits[(A & 255) * 4 + ((B & 255) >> 6)] >> (B & 63)) & 1; }
+};
+
+// The literals of an alternation as a tree of their characters: one walk along the input finds
+// every alternative that matches at a position, instead of a try of each in turn.
+struct TLiteralTrie {
+    struct TNode {
+        int Alternative = -1; // the first alternative that ends here, -1 for none
+        int FirstChild = 0;   // children in Keys and Children, sorted by key
+        int ChildCount = 0;
+    };
+    std::vector<TNode> Nodes; // the root first
+    std::vector<Char> Keys;
+    std::vector<int> Children;
+    std::array<int, 256> RootLow{}; // the root's child for a code unit below 256, 0 for none
+    int Join = -1;                  // the node where every alternative goes on
+
+    int Child(int T, Char C) const {
+        if (T == 0 && C < 256) return RootLow[C];
+        const Char* K = Keys.data() + Nodes[std::size_t(T)].FirstChild;
+        const int Count = Nodes[std::size_t(T)].ChildCount;
+        if (Count <= 8) {
+            for (int I = 0; I < Count; ++I)
+                if (K[I] == C) return Children[std::size_t(Nodes[std::size_t(T)].FirstChild + I)];
+            return 0;
+        }
+        const Char* F = std::lower_bound(K, K + Count, C);
+        return F != K + Count && *F == C ? Children[std::size_t(Nodes[std::size_t(T)].FirstChild + (F - K))]
+                                         : 0;
+    }
+    // The first alternative after After that matches In[P..Len), with its length; whether a later
+    // one matches too goes to More. False when none matches.
+    bool Find(const Char* In, int P, int Len, int After, int& Alt, int& Length, bool& More) const {
+        int Best = -1, Found = 0, T = 0;
+        for (int K = P; K < Len; ++K) {
+            T = Child(T, In[K]);
+            if (T == 0) break;
+            const int A = Nodes[std::size_t(T)].Alternative;
+            if (A > After) {
+                ++Found;
+                if (Best < 0 || A < Best) {
+                    Best = A;
+                    Length = K + 1 - P;
+                }
+            }
+        }
+        Alt = Best;
+        More = Found > 1;
+        return Best >= 0;
+    }
 };
 
 // How the search finds the positions worth a try.
@@ -244,6 +305,7 @@ struct TRegexExec {
     std::vector<std::unique_ptr<TCharBits>> Sets;
     std::vector<String> AltStrings;
     std::vector<TFirstFilter> Filters;
+    std::vector<TLiteralTrie> Tries;
     TCharBits Separators;
     TCharBits Word;
     bool PairAssigned = false;
@@ -257,15 +319,24 @@ struct TRegexExec {
     TVecTest ScanSecond;
     bool HasPairs = false; // ... and the two from Pairs
     TPairFilter Pairs;
+    bool CheckFirst = false;   // a position the scan found must still pass First
+    bool CheckSecond = false;  // ... and its next character ScanSecond
     bool LineStart = false;    // matches only begin at line starts
     bool WordStart = false;    // matches only begin at word starts ("\b" before a word character)
     bool VectorBreaks = false; // line breaks (separators and the pair's tail) fit BreakTest
     TVecTest BreakTest;
     TCharBits Breaks;
     TVecLanes FirstLanes, SecondLanes, BreakLanes; // the three tests, ready for the vector unit
+    // With LineStart: a literal that every match holds in its first line, found by the pair of its
+    // characters from LiteralOffset on.
+    const TExecNode* LineLiteral = nullptr;
+    int LiteralOffset = 0;
+    TVecTest LiteralFirst, LiteralSecond;
+    TVecLanes LiteralFirstLanes, LiteralSecondLanes;
     // The backtracking stack, kept between attempts
     std::vector<TFrame> Stack;
-    bool Touched = false; // groups or loops were changed by a failed attempt
+    bool Touched = false;       // groups or loops were changed by a failed attempt
+    std::int64_t StepsLeft = 0; // choices the search may still come back to
     // Where the pass under way through each group began. A group's start and end change together
     // when the pass closes, so that a back-reference inside the group sees the last whole text.
     std::int32_t OpenAt[15] = {};
@@ -276,5 +347,11 @@ struct TRegexExec {
 constexpr std::size_t kMaxFrames = std::size_t(1) << 22;
 // What the stack keeps between searches.
 constexpr std::size_t kKeptFrames = std::size_t(1) << 16;
+// How often one search may come back to a choice it left behind (error 1016 beyond): a fixed
+// allowance and more for each character it may look at. Ordinary searches come back a few times a
+// character at most; a pattern that tries exponentially many ways, such as "(a|aa)+$" before a
+// text of a's that ends otherwise, reaches the limit in well under a second.
+constexpr std::int64_t kStepAllowance = 10'000'000;
+constexpr std::int64_t kStepsPerChar = 32;
 
 } // namespace RegexDetail

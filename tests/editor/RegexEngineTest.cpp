@@ -508,3 +508,78 @@ TEST(RegexEngine, LongLinesEndInAResultOrTheEnginesError) {
     ASSERT_TRUE(R.Exec(u"abba"));
     EXPECT_EQ(R.MatchLength(0), 4);
 }
+
+TEST(RegexEngine, ExponentialBacktrackingEndsInTheStepLimitError) {
+    const String Run(60, u'a');
+    struct TCase {
+        const char16_t* Expr;
+        String Input;
+    };
+    const TCase Cases[] = {
+        // clang-format off
+        {u"(a|aa)+$", Run + u"!"},
+        {u"(a+)+[bc]", Run},
+        {u"(a|\\w)*[bc]", Run},
+        {u"^(\\w+\\s?)*$", Run + u"!"},
+        {u"((a{1,2})+)+$", Run + u"!"},
+        // clang-format on
+    };
+    TRegexEngine R;
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(U8(C.Expr));
+        R.SetExpression(C.Expr);
+        try {
+            R.Exec(C.Input);
+            ADD_FAILURE() << "no error";
+        } catch (const ERegexEngine& E) {
+            EXPECT_EQ(E.ErrorCode(), 1016);
+            EXPECT_EQ(U8(E.Message()), "TRegexEngine(exec): Step Limit Exceeded");
+        }
+        EXPECT_EQ(R.LastError(), 1016);
+    }
+    // Where the text lets the same patterns match, they do, and the engine goes on working.
+    R.SetExpression(u"(a|aa)+$");
+    ASSERT_TRUE(R.Exec(Run));
+    EXPECT_EQ(R.MatchLength(0), 60);
+    R.SetExpression(u"(a+)+b");
+    ASSERT_TRUE(R.Exec(Run + u"b"));
+    EXPECT_EQ(R.MatchLength(0), 61);
+
+    // An override of RaiseError that returns: the search ends without a match.
+    class TQuiet : public TRegexEngine {
+    public:
+        void RaiseError(int AErrorID) override { Codes.push_back(AErrorID); }
+        std::vector<int> Codes;
+    };
+    TQuiet Q;
+    Q.SetExpression(u"(a|aa)+$");
+    EXPECT_FALSE(Q.Exec(Run + u"!"));
+    EXPECT_EQ(Q.Codes, std::vector<int>{1016});
+}
+
+TEST(RegexEngine, BacktrackingOverLongTextsStaysBelowTheStepLimit) {
+    // A choice come back to at almost every character of a few megabytes: linear work that the
+    // limit must never stop.
+    String Text;
+    for (int I = 0; I < 200000; ++I)
+        Text += u"word" + IntToStr(I % 97) + u" x ";
+    struct TCase {
+        const char16_t* Expr;
+        int Matches;
+    };
+    const TCase Cases[] = {
+        {u"(\\w+)\\s+\\1", 0},            // every word start, every length of the word
+        {u"(?-s)(.)*?\\bword96 x", 2061}, // a lazy loop passes every character of each gap
+        {u"(w|wo|wor|word)\\d+ ", 200000},
+    };
+    TRegexEngine R;
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(U8(C.Expr));
+        R.SetExpression(C.Expr);
+        int Count = 0;
+        if (R.Exec(Text)) do
+                ++Count;
+            while (R.ExecNext());
+        EXPECT_EQ(Count, C.Matches);
+    }
+}

@@ -142,8 +142,29 @@ struct TMatchRow {
     std::vector<const char*> Subjects;
 };
 
+// A sketch long enough that searches run their vector scans, with the ends of the text inside a
+// vector's width of the last matches.
+const char* const Sketch = "#include <Servo.h>\n  #include \"pins.h\"\nServo s; // the the serial port\n"
+                           "void setup() {\n  Serial.begin(9600);\n  pinMode(13, OUTPUT);\n}\n"
+                           "void loop() {\n  digitalWrite(13, HIGH);\tdelay(1000);\n  SERIAL_X = 1;"
+                           " digitalwrite(x); Serial\r\n# include 42 42\n\t#include <a>\ndelay(7)";
+
 // Patterns whose meaning is the same in both syntaxes, each with the subjects it runs over.
 const TMatchRow MatchRows[] = {
+    // searches over a longer text
+    {"", "digitalWrite", {Sketch}},
+    {"", "[0-9]+", {Sketch}},
+    {"", "setup|loop|Serial|delay", {Sketch}},
+    {"m", "^[ \\t]*#include", {Sketch}},
+    {"m", "^[ \\t#a-z]*include <", {Sketch}},
+    {"m", "^[# a-z0-9]*42$", {Sketch, "42\n42 42\n# 42x42\n"}},
+    {"m", "^(\\w+)\\(1", {Sketch}},
+    {"i", "\\bserial\\b", {Sketch}},
+    {"", "\\b(\\w+)[ \\t]+\\1\\b", {Sketch}},
+    {"", "[A-Z][A-Z_]", {Sketch}},
+    {"", "[;{}]\\n", {Sketch}},
+    {"", "<[A-Za-z]+\\.h>", {Sketch}},
+    {"", "\\)$", {Sketch}},
     // literals and "."
     {"", "abc", {"abc", "xabcx", "ab", "abcabc", "", "ABC"}},
     {"", "a.c", {"abc", "a\nc", "axxc", "ac", "a c a-c"}},
@@ -249,6 +270,10 @@ const TMatchRow MatchRows[] = {
     {"", "setup|loop|digitalWrite", {"void setup() { digitalWrite(1); } void loop()"}},
     {"", "x(y|z)|xy", {"xy xz"}},
     {"", "(a|b|c|d|e)+", {"abcdefedcba"}},
+    {"", "(abc|ab|abcd|b)d", {"abcd", "abd xbd abcdd"}},
+    {"", "(ab|abc|a|ab)(cd|c)e", {"abce abcde ace", "abcdx"}},
+    {"", "(on|one|ones|o)+s", {"ononeones onesos", "os"}},
+    {"", "caf\xc3\xa9|\xc3\xa9t\xc3\xa9|\xc3\xa9", {"un caf\xc3\xa9 l'\xc3\xa9t\xc3\xa9 \xc3\xa9"}},
     // groups
     {"", "(a)(b)(c)", {"abc", "abd"}},
     {"", "((a)b)", {"ab"}},
@@ -259,6 +284,12 @@ const TMatchRow MatchRows[] = {
     {"", "(a*)(a*)", {"aaa"}},
     {"", "(a+)+b", {"aaab", "aaa"}},
     {"", "(\\w+)\\s(\\w+)", {"hello world", "one two three"}},
+    // repetitions that must give characters back, and ones that need not
+    {"", "[a-c]+c", {"abccd", "abab", "xcc"}},
+    {"", "[ab]+b(x|y)", {"abbby abx ax"}},
+    {"", "\\d+\\.\\d+[a-z]", {"1.2.3b 10.20x 7.a"}},
+    {"", "[a-z]+(\xc3\xa9|\\d)", {"caf\xc3\xa9 x1 \xc3\xa9t\xc3\xa9"}},
+    {"", "[^ ]+ ?x", {"abx ab x ab  x"}},
     {"", "(a|b)*c", {"ababc", "c", "abd"}},
     {"", "(ab)+", {"ababab", "abba"}},
     {"", "(a(b)?)+", {"aab", "abab"}},
