@@ -441,10 +441,11 @@ void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
 
 void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
     if (!Encoding) Encoding = FEncoding ? FEncoding : FDefaultEncoding;
-    TBytes Bytes = FWriteBOM ? Encoding->GetPreamble() : TBytes();
-    TBytes Body = Encoding->GetBytes(GetTextStr());
-    Bytes.insert(Bytes.end(), Body.begin(), Body.end());
-    Stream->WriteBuffer(Bytes.data(), Int64(Bytes.size()));
+    // Encoded in full before the stream is touched, so that an encoding error writes nothing.
+    const TBytes Preamble = FWriteBOM ? Encoding->GetPreamble() : TBytes();
+    const TBytes Body = Encoding->GetBytes(GetTextStr());
+    Stream->WriteBuffer(Preamble.data(), Int64(Preamble.size()));
+    Stream->WriteBuffer(Body.data(), Int64(Body.size()));
 }
 
 void TStrings::LoadFromFile(const String& FileName, TEncoding* Encoding) {
