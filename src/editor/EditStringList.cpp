@@ -1,5 +1,6 @@
 #include "editor/EditStringList.h"
 
+#include "platform/base/Encoding.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
@@ -44,6 +45,40 @@ const Char* SkipLineBreak(const Char* P, const Char* End) {
     if (P < End && *P == LineSeparator) ++P;
     if (P < End && *P == CR) ++P;
     if (P < End && *P == LF) ++P;
+    return P;
+}
+
+bool IsUtf8LineSeparator(const Byte* P, const Byte* End) {
+    return End - P >= 3 && P[0] == 0xE2 && P[1] == 0x80 && P[2] == 0xA8;
+}
+
+// The position of the first line break (CR, LF or U+2028) in UTF-8 bytes [P, End), or End.
+const Byte* FindUtf8LineBreak(const Byte* P, const Byte* End) {
+    for (;; ++P) {
+#ifdef __SSE2__
+        const __m128i Cr = _mm_set1_epi8('\r'), Lf = _mm_set1_epi8('\n'), Lead = _mm_set1_epi8(char(0xE2));
+        for (; End - P >= 16; P += 16) {
+            const __m128i Block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+            const __m128i Hits =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(Block, Cr), _mm_cmpeq_epi8(Block, Lf)),
+                             _mm_cmpeq_epi8(Block, Lead));
+            if (const int Mask = _mm_movemask_epi8(Hits)) {
+                P += __builtin_ctz(unsigned(Mask));
+                break;
+            }
+        }
+#endif
+        while (P < End && *P != '\r' && *P != '\n' && *P != 0xE2)
+            ++P;
+        if (P == End || *P != 0xE2 || IsUtf8LineSeparator(P, End)) return P;
+    }
+}
+
+// The start of the next line after a break at P, taken as SkipLineBreak does.
+const Byte* SkipUtf8LineBreak(const Byte* P, const Byte* End) {
+    if (IsUtf8LineSeparator(P, End)) P += 3;
+    if (P < End && *P == '\r') ++P;
+    if (P < End && *P == '\n') ++P;
     return P;
 }
 
@@ -300,6 +335,10 @@ void TCodeEditStringList::SetTextStr(const String& Value) {
         if (EmptyLastLine) FList.emplace_back();
         if (GetCount() > 0) DoInserted(0, GetCount());
     }
+    SetFileFormatFromBreaks(HasCR, HasLF, HasLineSeparator);
+}
+
+void TCodeEditStringList::SetFileFormatFromBreaks(bool HasCR, bool HasLF, bool HasLineSeparator) {
     // U+2028 is the file's format only when it is the file's only kind of break: one such
     // character in a CR LF text must not turn every break of the file into U+2028 on saving.
     if (HasLineSeparator && !HasCR && !HasLF)
@@ -310,6 +349,43 @@ void TCodeEditStringList::SetTextStr(const String& Value) {
         SetFileFormat(sffUnix);
     else
         SetFileFormat(sffDos);
+}
+
+void TCodeEditStringList::LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) {
+    // Other encodings, and encodings of a caller's own, decode the whole text first.
+    if (Encoding != TEncoding::UTF8() && Encoding != TEncoding::Default()) {
+        TStrings::LoadTextBytes(Bytes, Count, Encoding);
+        return;
+    }
+    // UTF-8 is split into lines first and each line decoded into its own string, with no copy of
+    // the whole text. CR, LF and U+2028 are whole characters that no other sequence contains,
+    // so the lines and the errors are those of decoding the whole text.
+    const Byte* const End = Bytes + Count;
+    int Lines = 0;
+    for (const Byte* P = Bytes; P < End; ++Lines)
+        P = SkipUtf8LineBreak(FindUtf8LineBreak(P, End), End);
+    const bool EmptyLastLine =
+        !FAppendNewLineAtEOF && Count > 0 &&
+        (End[-1] == '\r' || End[-1] == '\n' || (Count >= 3 && IsUtf8LineSeparator(End - 3, End)));
+    std::vector<TCodeEditStringRec> Records;
+    Records.reserve(size_t(Lines) + (EmptyLastLine ? 1 : 0));
+    bool HasCR = false, HasLF = false, HasLineSeparator = false;
+    for (const Byte* P = Bytes; P < End;) {
+        const Byte* Break = FindUtf8LineBreak(P, End);
+        Records.emplace_back().FString = Encoding->GetString(P, size_t(Break - P));
+        P = Break;
+        if (IsUtf8LineSeparator(P, End)) P += 3, HasLineSeparator = true;
+        if (P < End && *P == '\r') ++P, HasCR = true;
+        if (P < End && *P == '\n') ++P, HasLF = true;
+    }
+    if (EmptyLastLine) Records.emplace_back();
+
+    TUpdateBracket Update(*this);
+    Clear();
+    FList.swap(Records);
+    FCapacity = GetCount();
+    if (GetCount() > 0) DoInserted(0, GetCount());
+    SetFileFormatFromBreaks(HasCR, HasLF, HasLineSeparator);
 }
 
 void TCodeEditStringList::LoadFromStream(TStream* Stream, TEncoding* Encoding) {

@@ -105,6 +105,7 @@ protected:
     String GetTextStr() const override;
     void SetTextStr(const String& Value) override;
     void SetUpdateState(bool Updating) override;
+    void LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) override;
 
     virtual void DoDeleted(int Index, int NumLines);
     virtual void DoInserted(int Index, int NumLines);
@@ -131,6 +132,8 @@ private:
     String ExpandString(int Index) const;
     void InvalidateDisplayCaches();
     void InvalidateIndexes() const;
+    // The file format that the kinds of line break met in a text stand for.
+    void SetFileFormatFromBreaks(bool HasCR, bool HasLF, bool HasLineSeparator);
 
     std::vector<TCodeEditStringRec> FList;
     int FCapacity = 0;

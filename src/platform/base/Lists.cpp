@@ -431,12 +431,15 @@ void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
     TBytes Bytes = ReadAllBytes(*Stream);
     TEncoding* Found = nullptr;
     size_t Skip = TEncoding::GetBufferEncoding(Bytes, Found, Encoding ? Encoding : FDefaultEncoding);
-    // Decoded before the list is touched: text that does not decode leaves the list as it was.
-    String Text = Found->GetString(Bytes.data() + Skip, Bytes.size() - Skip);
-    TUpdateScope Update(this);
-    SetTextStr(Text);
+    LoadTextBytes(Bytes.data() + Skip, Bytes.size() - Skip, Found);
     FEncoding = Found;
     FWriteBOM = Skip > 0;
+}
+
+void TStrings::LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) {
+    const String Text = Encoding->GetString(Bytes, Count);
+    TUpdateScope Update(this);
+    SetTextStr(Text);
 }
 
 void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
