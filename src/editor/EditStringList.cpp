@@ -2,6 +2,7 @@
 
 #include "platform/base/Encoding.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/base/Streams.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -395,7 +396,34 @@ void TCodeEditStringList::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
 
 void TCodeEditStringList::SaveToStream(TStream* Stream, TEncoding* Encoding) {
     TFlagScope Streaming(FStreaming);
-    TStrings::SaveToStream(Stream, Encoding);
+    if (!Encoding) Encoding = TStrings::Encoding() ? TStrings::Encoding() : DefaultEncoding();
+    if (!TEncoding::IsStandardEncoding(Encoding)) {
+        TStrings::SaveToStream(Stream, Encoding);
+        return;
+    }
+    // Encoded a block of lines at a time into one buffer, with no joined copy of the whole text;
+    // all of it before the stream is touched, so that an encoding error writes nothing. A block
+    // ends with a line, and no character spans two lines, so the bytes are those of the whole text.
+    const String& Separator = LineSeparatorOf(FFileFormat);
+    const int N = GetCount();
+    TBytes Body;
+    if (N > 0)
+        Body.reserve(size_t(LineCharIndex(N - 1)) + FList[N - 1].FString.size() +
+                     size_t(N) * Separator.size());
+    String Block = N == 0 && FAppendNewLineAtEOF ? Separator : String();
+    for (int I = 0; I < N; ++I) {
+        Block += FList[I].FString;
+        if (I < N - 1 || FAppendNewLineAtEOF) Block += Separator;
+        if (Block.size() >= 32768 || I == N - 1) {
+            const TBytes Bytes = Encoding->GetBytes(Block);
+            Body.insert(Body.end(), Bytes.begin(), Bytes.end());
+            Block.clear();
+        }
+    }
+    if (!Block.empty()) Body = Encoding->GetBytes(Block);
+    const TBytes Preamble = WriteBOM() ? Encoding->GetPreamble() : TBytes();
+    Stream->WriteBuffer(Preamble.data(), Int64(Preamble.size()));
+    Stream->WriteBuffer(Body.data(), Int64(Body.size()));
 }
 
 void TCodeEditStringList::SetFileFormat(TCodeEditFileFormat Value) {
