@@ -115,6 +115,18 @@ TEST(EditStringList, LinesOfEveryLengthLoadAndSaveWithEachBreak) {
     }
 }
 
+// The end of an update bracket may run a handler that raises: its error reaches the caller, the
+// change is kept, and the next change brackets as before.
+TEST(EditStringList, AChangeHandlerThatRaisesReachesTheCaller) {
+    TCodeEditStringList L;
+    L.OnChange = [](TObject*) { throw Exception(u"handler failed"); };
+    EXPECT_EQ(U8(ThrownMessage<Exception>([&] { L.Add(u"a"); })), "handler failed");
+    EXPECT_EQ(Joined(LinesOf(L)), "[a]");
+    TEventLog Events(L);
+    L.Add(u"b");
+    EXPECT_EQ(Events.Take(), "Changing Inserted(1,1) Change ");
+}
+
 TEST(EditStringList, TextGetterJoinsWithCrLfOutsideStreaming) {
     TCodeEditStringList L;
     L.SetText(u"a\nb\n");
