@@ -69,18 +69,18 @@ class TCodeEditKbdHandler : public TObject {
 public:
     TCodeEditKbdHandler() = default;
 
-    void AddKeyDownHandler(const TKeyEventHandler& aHandler) { fKeyDownChain.Add(aHandler); }
-    void RemoveKeyDownHandler(const TKeyEventHandler& aHandler) { fKeyDownChain.Remove(aHandler); }
-    void AddKeyUpHandler(const TKeyEventHandler& aHandler) { fKeyUpChain.Add(aHandler); }
-    void RemoveKeyUpHandler(const TKeyEventHandler& aHandler) { fKeyUpChain.Remove(aHandler); }
-    void AddKeyPressHandler(const TKeyPressWEventHandler& aHandler) { fKeyPressChain.Add(aHandler); }
-    void RemoveKeyPressHandler(const TKeyPressWEventHandler& aHandler) { fKeyPressChain.Remove(aHandler); }
-    void AddMouseDownHandler(const TMouseEventHandler& aHandler) { fMouseDownChain.Add(aHandler); }
-    void RemoveMouseDownHandler(const TMouseEventHandler& aHandler) { fMouseDownChain.Remove(aHandler); }
-    void AddMouseUpHandler(const TMouseEventHandler& aHandler) { fMouseUpChain.Add(aHandler); }
-    void RemoveMouseUpHandler(const TMouseEventHandler& aHandler) { fMouseUpChain.Remove(aHandler); }
-    void AddMouseCursorHandler(const TMouseCursorEvent& aHandler) { fMouseCursorChain.Add(aHandler); }
-    void RemoveMouseCursorHandler(const TMouseCursorEvent& aHandler) { fMouseCursorChain.Remove(aHandler); }
+    void AddKeyDownHandler(const TKeyEventHandler& aHandler) { FKeyDownChain.Add(aHandler); }
+    void RemoveKeyDownHandler(const TKeyEventHandler& aHandler) { FKeyDownChain.Remove(aHandler); }
+    void AddKeyUpHandler(const TKeyEventHandler& aHandler) { FKeyUpChain.Add(aHandler); }
+    void RemoveKeyUpHandler(const TKeyEventHandler& aHandler) { FKeyUpChain.Remove(aHandler); }
+    void AddKeyPressHandler(const TKeyPressWEventHandler& aHandler) { FKeyPressChain.Add(aHandler); }
+    void RemoveKeyPressHandler(const TKeyPressWEventHandler& aHandler) { FKeyPressChain.Remove(aHandler); }
+    void AddMouseDownHandler(const TMouseEventHandler& aHandler) { FMouseDownChain.Add(aHandler); }
+    void RemoveMouseDownHandler(const TMouseEventHandler& aHandler) { FMouseDownChain.Remove(aHandler); }
+    void AddMouseUpHandler(const TMouseEventHandler& aHandler) { FMouseUpChain.Add(aHandler); }
+    void RemoveMouseUpHandler(const TMouseEventHandler& aHandler) { FMouseUpChain.Remove(aHandler); }
+    void AddMouseCursorHandler(const TMouseCursorEvent& aHandler) { FMouseCursorChain.Add(aHandler); }
+    void RemoveMouseCursorHandler(const TMouseCursorEvent& aHandler) { FMouseCursorChain.Remove(aHandler); }
 
     // Each Execute... runs its chain newest first, and does nothing while the same kind of input
     // is already being dispatched (a handler that causes it again gets no nested dispatch).
@@ -94,16 +94,16 @@ public:
     void ExecuteMouseCursor(TObject* Sender, const TBufferCoord& aLineCharPos, TCursor& aCursor);
 
 private:
-    TMethodList<void(TObject*, Char&)> fKeyPressChain;
-    TMethodList<void(TObject*, Word&, TShiftState)> fKeyDownChain;
-    TMethodList<void(TObject*, Word&, TShiftState)> fKeyUpChain;
-    TMethodList<void(TObject*, TMouseButton, TShiftState, int, int)> fMouseDownChain;
-    TMethodList<void(TObject*, TMouseButton, TShiftState, int, int)> fMouseUpChain;
-    TMethodList<void(TObject*, const TBufferCoord&, TCursor&)> fMouseCursorChain;
-    bool fInKeyPress = false;
-    bool fInKeyDown = false;
-    bool fInKeyUp = false;
-    bool fInMouseDown = false;
-    bool fInMouseUp = false;
-    bool fInMouseCursor = false;
+    TMethodList<void(TObject*, Char&)> FKeyPressChain;
+    TMethodList<void(TObject*, Word&, TShiftState)> FKeyDownChain;
+    TMethodList<void(TObject*, Word&, TShiftState)> FKeyUpChain;
+    TMethodList<void(TObject*, TMouseButton, TShiftState, int, int)> FMouseDownChain;
+    TMethodList<void(TObject*, TMouseButton, TShiftState, int, int)> FMouseUpChain;
+    TMethodList<void(TObject*, const TBufferCoord&, TCursor&)> FMouseCursorChain;
+    bool FInKeyPress = false;
+    bool FInKeyDown = false;
+    bool FInKeyUp = false;
+    bool FInMouseDown = false;
+    bool FInMouseUp = false;
+    bool FInMouseCursor = false;
 };

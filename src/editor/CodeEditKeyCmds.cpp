@@ -1,5 +1,6 @@
 #include "editor/CodeEditKeyCmds.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Streams.h"
 
 namespace {
@@ -144,14 +145,12 @@ TCodeEditKeyStroke* TCodeEditKeyStrokes::Add() {
 
 TCodeEditKeyStroke* TCodeEditKeyStrokes::AddKey(TCodeEditorCommand ACmd, Word AKey, TShiftState AShift) {
     TCodeEditKeyStroke* Item = Add();
-    try {
-        Item->SetKey(AKey);
-        Item->SetShift(AShift);
-        Item->SetCommand(ACmd);
-    } catch (...) {
-        delete Item;
-        throw;
-    }
+    // A setter that raises leaves no half-made item in the collection.
+    TScopeExit DropItem([Item] { delete Item; });
+    Item->SetKey(AKey);
+    Item->SetShift(AShift);
+    Item->SetCommand(ACmd);
+    DropItem.Release();
     return Item;
 }
 

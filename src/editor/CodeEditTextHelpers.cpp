@@ -54,10 +54,14 @@ Char MapChar(Char Ch, char32_t (*Map)(char32_t)) {
     return Mapped <= 0xFFFF ? static_cast<Char>(Mapped) : Ch;
 }
 
-int MapBuffer(Char* P, int Count, char32_t (*Map)(char32_t)) {
+// ASCII letters of the case that Map changes start at AsciiFrom ('A' or 'a'); they flip without a
+// call, the rest of ASCII stays, and only other units go through the Unicode mapping.
+int MapBuffer(Char* P, int Count, char32_t (*Map)(char32_t), Char AsciiFrom) {
     for (int I = 0; I < Count; ++I) {
         const Char C = P[I];
-        if (C >= 0xD800 && C <= 0xDBFF && I + 1 < Count && P[I + 1] >= 0xDC00 && P[I + 1] <= 0xDFFF) {
+        if (C < 0x80) {
+            if (Char(C - AsciiFrom) < 26) P[I] = C ^ 0x20;
+        } else if (C >= 0xD800 && C <= 0xDBFF && I + 1 < Count && P[I + 1] >= 0xDC00 && P[I + 1] <= 0xDFFF) {
             const char32_t CodePoint =
                 0x10000 + ((char32_t(C) - 0xD800) << 10) + (char32_t(P[I + 1]) - 0xDC00);
             const char32_t Mapped = Map(CodePoint);
@@ -236,19 +240,19 @@ Char LowerCaseChar(Char Ch) {
 }
 
 void UpperCaseChar(String& Text) {
-    MapBuffer(Text.data(), Length(Text), UnicodeUpperChar);
+    MapBuffer(Text.data(), Length(Text), UnicodeUpperChar, u'a');
 }
 
 void LowerCaseChar(String& Text) {
-    MapBuffer(Text.data(), Length(Text), UnicodeLowerChar);
+    MapBuffer(Text.data(), Length(Text), UnicodeLowerChar, u'A');
 }
 
 int UpperCaseBuffer(Char* P, int Count) {
-    return MapBuffer(P, Count, UnicodeUpperChar);
+    return MapBuffer(P, Count, UnicodeUpperChar, u'a');
 }
 
 int LowerCaseBuffer(Char* P, int Count) {
-    return MapBuffer(P, Count, UnicodeLowerChar);
+    return MapBuffer(P, Count, UnicodeLowerChar, u'A');
 }
 
 String UpperCaseText(const String& S) {

@@ -36,14 +36,14 @@ class TCodeEditSearch : public TCodeEditSearchCustom {
 public:
     explicit TCodeEditSearch(TComponent* AOwner);
 
-    String Pattern() const override { return CasedPat; }
+    String Pattern() const override { return FCasedPat; }
     // Count starts again from 0.
     void SetPattern(const String& Value) override;
     // The pattern's length, for any index.
     int ResultLength(int Index) const override;
     // 0 for an index outside the results.
     int ResultPosition(int Index) const override;
-    int ResultCount() const override { return static_cast<int>(fResults.size()); }
+    int ResultCount() const override { return static_cast<int>(FResults.size()); }
     // Takes ssoMatchCase and ssoWholeWord; the other options are the control's business.
     void SetOptions(const TCodeSearchOptions& Value) override;
     // Matches do not overlap. An empty pattern raises ECodeError "Pattern is empty" and leaves
@@ -59,33 +59,38 @@ public:
     void FixResults(int First, int Delta);
 
     // Matches found since the pattern was last set.
-    int Count() const { return fCount; }
-    bool CaseSensitive() const { return fCaseSensitive; }
+    int Count() const { return FCount; }
+    bool CaseSensitive() const { return FCaseSensitive; }
     void SetCaseSensitive(bool Value);
-    bool Whole() const { return fWhole; }
-    void SetWhole(bool Value) { fWhole = Value; }
+    bool Whole() const { return FWhole; }
+    void SetWhole(bool Value) { FWhole = Value; }
     bool Finished() const;
 
 private:
     void InitShiftTable();
     bool IsWholeWordAt(int Start) const;
+    // Makes Text the one searched from its start, lower-cased into FTextToSearch when case is
+    // ignored; with Keep also when case counts, for a caller that goes on with Next.
+    void StartSearch(const String& Text, bool Keep);
 
-    // 0-based positions in FTextToSearch: the last character of the current window, the start
-    // and the end of the text.
-    int Run = 0;
-    int Origin = 0;
-    int TheEnd = 0;
-    String Pat;
-    String CasedPat;
-    int fCount = 0;
-    int fTextLen = 0;
-    int Look_At = 0;
-    int PatLen = 0;
-    int PatLenSucc = 0;
-    std::unique_ptr<std::array<int, 65536>> Shift;
-    bool fCaseSensitive = false;
-    bool fWhole = false;
-    std::vector<int> fResults;
-    bool fShiftInitialized = false;
+    // 0-based positions in FText: the last character of the current window, the start and the
+    // end of the text.
+    int FRun = 0;
+    int FOrigin = 0;
+    int FTheEnd = 0;
+    String FPat;
+    String FCasedPat;
+    int FCount = 0;
+    int FTextLen = 0;
+    int FLookAt = 0;
+    int FPatLen = 0;
+    int FPatLenSucc = 0;
+    std::unique_ptr<std::array<int, 65536>> FShift;
+    bool FCaseSensitive = false;
+    bool FWhole = false;
+    std::vector<int> FResults;
+    bool FShiftInitialized = false;
     String FTextToSearch;
+    // The text being searched, NUL-terminated: FTextToSearch, or for FindAll the caller's line.
+    const Char* FText = FTextToSearch.c_str();
 };

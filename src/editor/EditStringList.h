@@ -65,14 +65,14 @@ public:
     // All lines joined by Separators, nothing after the last one.
     String GetSeparatedText(const String& Separators) const;
 
-    TCodeEditFileFormat FileFormat() const { return fFileFormat; }
+    TCodeEditFileFormat FileFormat() const { return FFileFormat; }
     // Also sets LineBreak to the format's separator.
     void SetFileFormat(TCodeEditFileFormat Value);
     // Saving puts one more separator after the last line; loading then takes a final line
     // break as the end of the last line rather than the start of an empty one.
-    bool AppendNewLineAtEOF() const { return fAppendNewLineAtEOF; }
-    void SetAppendNewLineAtEOF(bool Value) { fAppendNewLineAtEOF = Value; }
-    int TabWidth() const { return fTabWidth; }
+    bool AppendNewLineAtEOF() const { return FAppendNewLineAtEOF; }
+    void SetAppendNewLineAtEOF(bool Value) { FAppendNewLineAtEOF = Value; }
+    int TabWidth() const { return FTabWidth; }
     void SetTabWidth(int Value);
     // The display lengths depend on the font (wide glyphs): they are worked out again.
     void FontChanged();
@@ -100,11 +100,12 @@ protected:
     void Put(int Index, const String& S) override;
     TObject* GetObject(int Index) const override;
     void PutObject(int Index, TObject* AObject) override;
-    int GetCount() const override { return static_cast<int>(fList.size()); }
-    int GetCapacity() const override { return fCapacity; }
+    int GetCount() const override { return static_cast<int>(FList.size()); }
+    int GetCapacity() const override { return FCapacity; }
     String GetTextStr() const override;
     void SetTextStr(const String& Value) override;
     void SetUpdateState(bool Updating) override;
+    void LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) override;
 
     virtual void DoDeleted(int Index, int NumLines);
     virtual void DoInserted(int Index, int NumLines);
@@ -114,12 +115,12 @@ protected:
 private:
     struct TCodeEditStringRec {
         String FString;
-        TObject* fObject = nullptr;
-        TCodeEditRange fRange = CodeEditRangeUnknown;
+        TObject* FObject = nullptr;
+        TCodeEditRange FRange = CodeEditRangeUnknown;
         // The caches, filled while the buffer is read.
-        mutable int fExpandedLength = -1;
-        mutable int fCharIndex = 0;
-        mutable TCodeEditStringFlags fFlags{sfExpandedLengthUnknown};
+        mutable int FExpandedLength = -1;
+        mutable int FCharIndex = 0;
+        mutable TCodeEditStringFlags FFlags{sfExpandedLengthUnknown};
     };
 
     [[noreturn]] static void IndexError(int Index);
@@ -131,14 +132,16 @@ private:
     String ExpandString(int Index) const;
     void InvalidateDisplayCaches();
     void InvalidateIndexes() const;
+    // The file format that the kinds of line break met in a text stand for.
+    void SetFileFormatFromBreaks(bool HasCR, bool HasLF, bool HasLineSeparator);
 
-    std::vector<TCodeEditStringRec> fList;
-    int fCapacity = 0;
-    TCodeEditFileFormat fFileFormat = sffDos;
-    bool fAppendNewLineAtEOF = false;
-    TExpandTabsWithFlagFunc fConvertTabsProc;
-    mutable int fIndexOfLongestLine = -1;
-    int fTabWidth = 8;
+    std::vector<TCodeEditStringRec> FList;
+    int FCapacity = 0;
+    TCodeEditFileFormat FFileFormat = sffDos;
+    bool FAppendNewLineAtEOF = false;
+    TExpandTabsWithFlagFunc FConvertTabsProc;
+    mutable int FIndexOfLongestLine = -1;
+    int FTabWidth = 8;
     TExpandAtWideGlyphsFunc FExpandAtWideGlyphsFunc;
     mutable bool FCharIndexesAreValid = false;
     bool FStreaming = false;

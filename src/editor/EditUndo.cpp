@@ -7,8 +7,8 @@
 TCodeEditUndoItem::TCodeEditUndoItem(TCodeChangeReason AReason, TCodeSelectionMode ASelMode,
                                      TBufferCoord AStart, TBufferCoord AEnd, const String& AChangeStr,
                                      int AChangeNumber)
-    : fChangeReason(AReason), fChangeSelMode(ASelMode), fChangeStartPos(AStart), fChangeEndPos(AEnd),
-      fChangeStr(AChangeStr), fChangeNumber(AChangeNumber) {}
+    : FChangeReason(AReason), FChangeSelMode(ASelMode), FChangeStartPos(AStart), FChangeEndPos(AEnd),
+      FChangeStr(AChangeStr), FChangeNumber(AChangeNumber) {}
 
 void TCodeEditUndoItem::Assign(TPersistent* Source) {
     auto* Item = dynamic_cast<TCodeEditUndoItem*>(Source);
@@ -16,12 +16,12 @@ void TCodeEditUndoItem::Assign(TPersistent* Source) {
         TPersistent::Assign(Source);
         return;
     }
-    fChangeReason = Item->fChangeReason;
-    fChangeSelMode = Item->fChangeSelMode;
-    fChangeStartPos = Item->fChangeStartPos;
-    fChangeEndPos = Item->fChangeEndPos;
-    fChangeStr = Item->fChangeStr;
-    fChangeNumber = Item->fChangeNumber;
+    FChangeReason = Item->FChangeReason;
+    FChangeSelMode = Item->FChangeSelMode;
+    FChangeStartPos = Item->FChangeStartPos;
+    FChangeEndPos = Item->FChangeEndPos;
+    FChangeStr = Item->FChangeStr;
+    FChangeNumber = Item->FChangeNumber;
 }
 
 // ---- TCodeEditUndoList ----
@@ -38,11 +38,11 @@ int TCodeEditUndoList::NextNumber(int Number) {
 
 void TCodeEditUndoList::AddChange(TCodeChangeReason AReason, TBufferCoord AStart, TBufferCoord AEnd,
                                   const String& ChangeText, TCodeSelectionMode SelMode) {
-    if (fLockCount > 0) return;
-    int Number = fBlockChangeNumber;
+    if (FLockCount > 0) return;
+    int Number = FBlockChangeNumber;
     if (Number == 0) {
-        Number = fNextChangeNumber;
-        if (fBlockCount == 0) fNextChangeNumber = NextNumber(fNextChangeNumber);
+        Number = FNextChangeNumber;
+        if (FBlockCount == 0) FNextChangeNumber = NextNumber(FNextChangeNumber);
     }
     PushItem(std::make_unique<TCodeEditUndoItem>(AReason, SelMode, AStart, AEnd, ChangeText, Number));
 }
@@ -51,40 +51,40 @@ void TCodeEditUndoList::PushItem(std::unique_ptr<TCodeEditUndoItem> Item) {
     if (!Item) return;
     // Read before the limit may free the item.
     const bool Announce = Item->ChangeReason() != crGroupBreak;
-    fItems.push_back(std::move(Item));
+    FItems.push_back(std::move(Item));
     EnsureMaxEntries();
     if (Announce) DoAddedUndo();
 }
 
 TCodeEditUndoItem* TCodeEditUndoList::PeekItem() const {
-    return fItems.empty() ? nullptr : fItems.back().get();
+    return FItems.empty() ? nullptr : FItems.back().get();
 }
 
 std::unique_ptr<TCodeEditUndoItem> TCodeEditUndoList::PopItem() {
-    if (fItems.empty()) return nullptr;
-    std::unique_ptr<TCodeEditUndoItem> Item = std::move(fItems.back());
-    fItems.pop_back();
+    if (FItems.empty()) return nullptr;
+    std::unique_ptr<TCodeEditUndoItem> Item = std::move(FItems.back());
+    FItems.pop_back();
     return Item;
 }
 
 void TCodeEditUndoList::DeleteItem(int AIndex) {
     if (AIndex < 0 || AIndex >= ItemCount())
         throw EListError(u"List index out of bounds (" + IntToStr(AIndex) + u")");
-    fItems.erase(fItems.begin() + AIndex);
+    FItems.erase(FItems.begin() + AIndex);
 }
 
 void TCodeEditUndoList::BeginBlock() {
-    ++fBlockCount;
-    fBlockChangeNumber = fNextChangeNumber;
+    ++FBlockCount;
+    FBlockChangeNumber = FNextChangeNumber;
 }
 
 void TCodeEditUndoList::EndBlock() {
-    if (fBlockCount == 0) return;
-    if (--fBlockCount > 0) return;
-    const int Closed = fBlockChangeNumber;
-    fBlockChangeNumber = 0;
-    fNextChangeNumber = NextNumber(fNextChangeNumber);
-    if (!fItems.empty() && fItems.back()->ChangeNumber() == Closed) DoAddedUndo();
+    if (FBlockCount == 0) return;
+    if (--FBlockCount > 0) return;
+    const int Closed = FBlockChangeNumber;
+    FBlockChangeNumber = 0;
+    FNextChangeNumber = NextNumber(FNextChangeNumber);
+    if (!FItems.empty() && FItems.back()->ChangeNumber() == Closed) DoAddedUndo();
 }
 
 void TCodeEditUndoList::AddGroupBreak() {
@@ -93,48 +93,48 @@ void TCodeEditUndoList::AddGroupBreak() {
 }
 
 TCodeChangeReason TCodeEditUndoList::LastChangeReason() const {
-    return fItems.empty() ? crNothing : fItems.back()->ChangeReason();
+    return FItems.empty() ? crNothing : FItems.back()->ChangeReason();
 }
 
 void TCodeEditUndoList::Clear() {
-    fItems.clear();
-    fFullUndoImposible = false;
+    FItems.clear();
+    FFullUndoImposible = false;
 }
 
 void TCodeEditUndoList::Lock() {
-    ++fLockCount;
+    ++FLockCount;
 }
 
 void TCodeEditUndoList::Unlock() {
-    if (fLockCount > 0) --fLockCount;
+    if (FLockCount > 0) --FLockCount;
 }
 
 void TCodeEditUndoList::EnsureMaxEntries() {
-    if (ItemCount() <= fMaxUndoActions) return;
-    fFullUndoImposible = true;
-    fItems.erase(fItems.begin(), fItems.begin() + (ItemCount() - fMaxUndoActions));
+    if (ItemCount() <= FMaxUndoActions) return;
+    FFullUndoImposible = true;
+    FItems.erase(FItems.begin(), FItems.begin() + (ItemCount() - FMaxUndoActions));
 }
 
 void TCodeEditUndoList::SetMaxUndoActions(int Value) {
     if (Value < 0) Value = 0;
-    if (Value == fMaxUndoActions) return;
-    fMaxUndoActions = Value;
+    if (Value == FMaxUndoActions) return;
+    FMaxUndoActions = Value;
     EnsureMaxEntries();
 }
 
 bool TCodeEditUndoList::InitialState() const {
-    if (fInitialUnreachable) return false;
-    if (fItems.empty()) return fInitialChangeNumber == 0;
-    return fItems.back()->ChangeNumber() == fInitialChangeNumber;
+    if (FInitialUnreachable) return false;
+    if (FItems.empty()) return FInitialChangeNumber == 0;
+    return FItems.back()->ChangeNumber() == FInitialChangeNumber;
 }
 
 void TCodeEditUndoList::SetInitialState(bool Value) {
     if (Value) {
-        fInitialChangeNumber = fItems.empty() ? 0 : fItems.back()->ChangeNumber();
-        fInitialUnreachable = false;
+        FInitialChangeNumber = FItems.empty() ? 0 : FItems.back()->ChangeNumber();
+        FInitialUnreachable = false;
     } else if (InitialState()) {
-        fInitialChangeNumber = -1;
-        fInitialUnreachable = true;
+        FInitialChangeNumber = -1;
+        FInitialUnreachable = true;
     }
 }
 
@@ -146,19 +146,19 @@ void TCodeEditUndoList::Assign(TPersistent* Source) {
     }
     if (List == this) return;
     Clear();
-    fItems.reserve(List->fItems.size());
-    for (const auto& Item : List->fItems) {
+    FItems.reserve(List->FItems.size());
+    for (const auto& Item : List->FItems) {
         auto Copy = std::make_unique<TCodeEditUndoItem>();
         Copy->Assign(Item.get());
-        fItems.push_back(std::move(Copy));
+        FItems.push_back(std::move(Copy));
     }
-    fBlockChangeNumber = List->fBlockChangeNumber;
-    fBlockCount = List->fBlockCount;
-    fFullUndoImposible = List->fFullUndoImposible;
-    fLockCount = List->fLockCount;
-    fMaxUndoActions = List->fMaxUndoActions;
-    fNextChangeNumber = List->fNextChangeNumber;
-    fInsideRedo = List->fInsideRedo;
+    FBlockChangeNumber = List->FBlockChangeNumber;
+    FBlockCount = List->FBlockCount;
+    FFullUndoImposible = List->FFullUndoImposible;
+    FLockCount = List->FLockCount;
+    FMaxUndoActions = List->FMaxUndoActions;
+    FNextChangeNumber = List->FNextChangeNumber;
+    FInsideRedo = List->FInsideRedo;
 }
 
 void TCodeEditUndoList::DoAddedUndo() {

@@ -27,20 +27,20 @@ public:
     // From another item all six fields; anything else as the base class does it.
     void Assign(TPersistent* Source) override;
 
-    TCodeChangeReason ChangeReason() const { return fChangeReason; }
-    TCodeSelectionMode ChangeSelMode() const { return fChangeSelMode; }
-    TBufferCoord ChangeStartPos() const { return fChangeStartPos; }
-    TBufferCoord ChangeEndPos() const { return fChangeEndPos; }
-    const String& ChangeStr() const { return fChangeStr; }
-    int ChangeNumber() const { return fChangeNumber; }
+    TCodeChangeReason ChangeReason() const { return FChangeReason; }
+    TCodeSelectionMode ChangeSelMode() const { return FChangeSelMode; }
+    TBufferCoord ChangeStartPos() const { return FChangeStartPos; }
+    TBufferCoord ChangeEndPos() const { return FChangeEndPos; }
+    const String& ChangeStr() const { return FChangeStr; }
+    int ChangeNumber() const { return FChangeNumber; }
 
 private:
-    TCodeChangeReason fChangeReason = crInsert;
-    TCodeSelectionMode fChangeSelMode = smNormal;
-    TBufferCoord fChangeStartPos;
-    TBufferCoord fChangeEndPos;
-    String fChangeStr;
-    int fChangeNumber = 0;
+    TCodeChangeReason FChangeReason = crInsert;
+    TCodeSelectionMode FChangeSelMode = smNormal;
+    TBufferCoord FChangeStartPos;
+    TBufferCoord FChangeEndPos;
+    String FChangeStr;
+    int FChangeNumber = 0;
 };
 
 class TCodeEditUndoList : public TPersistent {
@@ -76,16 +76,16 @@ public:
     // From another undo list: copies of its items and its state, but neither its saved point nor its event.
     void Assign(TPersistent* Source) override;
 
-    int BlockChangeNumber() const { return fBlockChangeNumber; }
-    void SetBlockChangeNumber(int Value) { fBlockChangeNumber = Value; }
-    int BlockCount() const { return fBlockCount; }
-    bool CanUndo() const { return !fItems.empty(); }
-    int ItemCount() const { return static_cast<int>(fItems.size()); }
+    int BlockChangeNumber() const { return FBlockChangeNumber; }
+    void SetBlockChangeNumber(int Value) { FBlockChangeNumber = Value; }
+    int BlockCount() const { return FBlockCount; }
+    bool CanUndo() const { return !FItems.empty(); }
+    int ItemCount() const { return static_cast<int>(FItems.size()); }
     // Set once items were dropped for the length limit.
-    bool FullUndoImpossible() const { return fFullUndoImposible; }
-    bool InsideRedo() const { return fInsideRedo; }
-    void SetInsideRedo(bool Value) { fInsideRedo = Value; }
-    int MaxUndoActions() const { return fMaxUndoActions; }
+    bool FullUndoImpossible() const { return FFullUndoImposible; }
+    bool InsideRedo() const { return FInsideRedo; }
+    void SetInsideRedo(bool Value) { FInsideRedo = Value; }
+    int MaxUndoActions() const { return FMaxUndoActions; }
     // A negative value counts as 0; the oldest items beyond the limit go at once.
     void SetMaxUndoActions(int Value);
     // Whether the list is at the point where the text was last marked unmodified. Setting true
@@ -102,17 +102,17 @@ private:
     void EnsureMaxEntries();
     static int NextNumber(int Number);
 
-    int fBlockChangeNumber = 0;
-    int fBlockCount = 0;
-    bool fFullUndoImposible = false;
-    std::vector<std::unique_ptr<TCodeEditUndoItem>> fItems;
-    int fLockCount = 0;
-    int fMaxUndoActions = 1024;
-    int fNextChangeNumber = 1;
+    int FBlockChangeNumber = 0;
+    int FBlockCount = 0;
+    bool FFullUndoImposible = false;
+    std::vector<std::unique_ptr<TCodeEditUndoItem>> FItems;
+    int FLockCount = 0;
+    int FMaxUndoActions = 1024;
+    int FNextChangeNumber = 1;
     // The newest item's change number when the text was last marked unmodified; 0 for an empty list.
-    int fInitialChangeNumber = 0;
+    int FInitialChangeNumber = 0;
     // Kept apart from the number: after a wrap through the negative range every number, -1
     // included, can belong to a real item.
-    bool fInitialUnreachable = false;
-    bool fInsideRedo = false;
+    bool FInitialUnreachable = false;
+    bool FInsideRedo = false;
 };

@@ -147,6 +147,10 @@ TEST(EditSearch, ResultsAndCountsFollowTheCalls) {
     S.SetPattern(u"ab");
     EXPECT_EQ(S.Count(), 0);
 
+    EXPECT_EQ(S.FindAll(String(u"ab ab")), 2); // the line is gone once the search ends
+    EXPECT_EQ(S.Next(), 0);
+    EXPECT_TRUE(S.Finished());
+
     EXPECT_EQ(S.FindFirst(u"abxab"), 1);
     EXPECT_EQ(S.Next(), 4);
     EXPECT_EQ(S.Next(), 0);

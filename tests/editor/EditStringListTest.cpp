@@ -92,6 +92,41 @@ TEST(EditStringList, TextSplitsAtEveryBreakAndDetectsTheFormat) {
     }
 }
 
+// Breaks are looked for several units at a time: a break at any offset within a line, and lines
+// of any length, come back whole from a real file and go back to it byte for byte.
+TEST(EditStringList, LinesOfEveryLengthLoadAndSaveWithEachBreak) {
+    Lines Expected;
+    for (int Length = 0; Length <= 20; ++Length)
+        for (int I = 0; I < 2; ++I)
+            Expected.push_back(String(size_t(Length), Char(u'a' + Length)) + (I ? u"\u00E9" : u""));
+    TTempFolder Dir;
+    for (TCodeEditFileFormat Format : {sffDos, sffUnix, sffMac, sffUnicode}) {
+        String Text;
+        for (const String& Line : Expected)
+            Text += Line + LineSeparatorOf(Format);
+        SaveTextFile(Dir.File("in.ino"), Text);
+        TCodeEditStringList L;
+        L.SetAppendNewLineAtEOF(true);
+        L.LoadFromFile(Dir.File("in.ino"));
+        EXPECT_EQ(Joined(LinesOf(L)), Joined(Expected)) << int(Format);
+        EXPECT_EQ(L.FileFormat(), Format);
+        L.SaveToFile(Dir.File("out.ino"));
+        EXPECT_EQ(ReadBytes(Dir.Sys("out.ino")), ReadBytes(Dir.Sys("in.ino"))) << int(Format);
+    }
+}
+
+// The end of an update bracket may run a handler that raises: its error reaches the caller, the
+// change is kept, and the next change brackets as before.
+TEST(EditStringList, AChangeHandlerThatRaisesReachesTheCaller) {
+    TCodeEditStringList L;
+    L.OnChange = [](TObject*) { throw Exception(u"handler failed"); };
+    EXPECT_EQ(U8(ThrownMessage<Exception>([&] { L.Add(u"a"); })), "handler failed");
+    EXPECT_EQ(Joined(LinesOf(L)), "[a]");
+    TEventLog Events(L);
+    L.Add(u"b");
+    EXPECT_EQ(Events.Take(), "Changing Inserted(1,1) Change ");
+}
+
 TEST(EditStringList, TextGetterJoinsWithCrLfOutsideStreaming) {
     TCodeEditStringList L;
     L.SetText(u"a\nb\n");

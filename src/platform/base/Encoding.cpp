@@ -100,30 +100,19 @@ size_t TEncoding::GetBufferEncoding(const TBytes& Buffer, TEncoding*& Encoding, 
 // ---- TUTF8Encoding ----
 
 TBytes TUTF8Encoding::GetBytes(const String& S) const {
-    TBytes Out;
-    Out.reserve(S.size());
-    for (size_t I = 0; I < S.size();) {
-        char32_t Cp;
-        if (!Utf8Detail::NextCodePoint(S, I, Cp))
-            NoMapping();
-        Utf8Detail::AppendUtf8(Out, Cp);
-    }
+    TBytes Out(Utf8Detail::Utf8Length(S));
+    if (!Utf8Detail::EncodeRun(S, Out.data(), true)) NoMapping();
     return Out;
 }
 
 String TUTF8Encoding::GetString(const Byte* Bytes, size_t ByteCount) const {
-    String Out;
-    Out.reserve(ByteCount);
-    const Byte* P = Bytes;
-    const Byte* End = Bytes + ByteCount;
-    while (P < End) {
-        char32_t Cp;
-        int Len = Utf8Detail::Decode(P, End, Cp);
-        if (Len == 0)
-            NoMapping();
-        Utf8Detail::AppendUtf16(Out, Cp);
-        P += Len;
-    }
+    // Room for one unit per byte, the most UTF-8 can give; trimmed to what was written, and
+    // given back when text beyond ASCII left much of it unused.
+    String Out(ByteCount, u'\0');
+    Char* Dst = Out.data();
+    if (Utf8Detail::DecodeRun(Bytes, Bytes + ByteCount, Dst) != Bytes + ByteCount) NoMapping();
+    Out.resize(size_t(Dst - Out.data()));
+    if (Out.size() < ByteCount / 4 * 3) Out.shrink_to_fit();
     return Out;
 }
 

@@ -431,20 +431,24 @@ void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
     TBytes Bytes = ReadAllBytes(*Stream);
     TEncoding* Found = nullptr;
     size_t Skip = TEncoding::GetBufferEncoding(Bytes, Found, Encoding ? Encoding : FDefaultEncoding);
-    // Decoded before the list is touched: text that does not decode leaves the list as it was.
-    String Text = Found->GetString(Bytes.data() + Skip, Bytes.size() - Skip);
-    TUpdateScope Update(this);
-    SetTextStr(Text);
+    LoadTextBytes(Bytes.data() + Skip, Bytes.size() - Skip, Found);
     FEncoding = Found;
     FWriteBOM = Skip > 0;
 }
 
+void TStrings::LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) {
+    const String Text = Encoding->GetString(Bytes, Count);
+    TUpdateScope Update(this);
+    SetTextStr(Text);
+}
+
 void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
     if (!Encoding) Encoding = FEncoding ? FEncoding : FDefaultEncoding;
-    TBytes Bytes = FWriteBOM ? Encoding->GetPreamble() : TBytes();
-    TBytes Body = Encoding->GetBytes(GetTextStr());
-    Bytes.insert(Bytes.end(), Body.begin(), Body.end());
-    Stream->WriteBuffer(Bytes.data(), Int64(Bytes.size()));
+    // Encoded in full before the stream is touched, so that an encoding error writes nothing.
+    const TBytes Preamble = FWriteBOM ? Encoding->GetPreamble() : TBytes();
+    const TBytes Body = Encoding->GetBytes(GetTextStr());
+    Stream->WriteBuffer(Preamble.data(), Int64(Preamble.size()));
+    Stream->WriteBuffer(Body.data(), Int64(Body.size()));
 }
 
 void TStrings::LoadFromFile(const String& FileName, TEncoding* Encoding) {

@@ -194,6 +194,9 @@ protected:
     virtual String GetTextStr() const;
     virtual void SetTextStr(const String& Value);
     virtual void SetUpdateState(bool Updating);
+    // Makes the lines from Count bytes of text in Encoding (a preamble already skipped). Decodes
+    // in full before the list is touched, so that text which does not decode leaves it as it was.
+    virtual void LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding);
     // Comparison for IndexOf and IndexOfName: case-blind here.
     virtual int CompareStrings(const String& S1, const String& S2) const;
     int UpdateCount() const { return FUpdateCount; }

@@ -60,15 +60,26 @@ Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
 }
 
 TBytes ReadAllBytes(TStream& Stream) {
-    // Reads in chunks rather than trusting Size(): pipes and devices have none.
+    // A stream that knows its size (a file) is read in one piece; the reading goes on in chunks
+    // until the end either way, since pipes and devices have no size and a file may grow.
     TBytes Result;
     constexpr size_t ChunkSize = 64 * 1024;
+    size_t Step = ChunkSize;
+    const Int64 Position = Stream.Position();
+    if (Position >= 0) {
+        const Int64 Size = Stream.Size();
+        if (Size > Position) Step = std::max(Step, size_t(Size - Position) + 1);
+    }
     for (;;) {
-        size_t Old = Result.size();
-        Result.resize(Old + ChunkSize);
-        Int64 N = Stream.Read(Result.data() + Old, Int64(ChunkSize));
-        Result.resize(Old + size_t(std::max<Int64>(N, 0)));
-        if (N <= 0) return Result;
+        const size_t Old = Result.size();
+        Result.resize(Old + Step);
+        size_t Done = 0;
+        Int64 N;
+        while (Done < Step && (N = Stream.Read(Result.data() + Old + Done, Int64(Step - Done))) > 0)
+            Done += size_t(N);
+        Result.resize(Old + Done);
+        if (Done < Step) return Result;
+        Step = ChunkSize;
     }
 }
 

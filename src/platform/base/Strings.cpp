@@ -32,31 +32,23 @@ String Utf8ToString(std::string_view Utf8) {
 }
 
 void AppendUtf8(String& Out, std::string_view Utf8) {
-    Out.reserve(Out.size() + Utf8.size());
+    // Room for one unit per byte, the most UTF-8 can give; trimmed to what was written.
+    const size_t Old = Out.size();
+    Out.resize(Old + Utf8.size());
+    Char* Dst = Out.data() + Old;
     const auto* P = reinterpret_cast<const unsigned char*>(Utf8.data());
     const auto* End = P + Utf8.size();
-    while (P < End) {
-        char32_t Cp;
-        int Len = Utf8Detail::Decode(P, End, Cp);
-        if (Len == 0) {
-            Out.push_back(0xFFFD);  // one replacement character per refused byte
-            ++P;
-        } else {
-            Utf8Detail::AppendUtf16(Out, Cp);
-            P += Len;
-        }
+    while ((P = Utf8Detail::DecodeRun(P, End, Dst)) < End) {
+        *Dst++ = 0xFFFD; // one replacement character per refused byte
+        ++P;
     }
+    Out.resize(size_t(Dst - Out.data()));
 }
 
 AnsiString StringToUtf8(StringView Text) {
-    AnsiString Out;
-    Out.reserve(Text.size());
-    for (size_t I = 0; I < Text.size();) {
-        char32_t Cp;
-        if (!Utf8Detail::NextCodePoint(Text, I, Cp))
-            Cp = 0xFFFD;  // a lone surrogate
-        Utf8Detail::AppendUtf8(Out, Cp);
-    }
+    // A lone surrogate becomes U+FFFD.
+    AnsiString Out(Utf8Detail::Utf8Length(Text), '\0');
+    Utf8Detail::EncodeRun(Text, reinterpret_cast<unsigned char*>(Out.data()), false);
     return Out;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/base/Encoding.h"
 #include "platform/base/Exceptions.h"
+#include "platform/base/Strings.h"
 
 #include "support/TestSupport.h"
 
@@ -83,6 +84,46 @@ TEST(Encoding, Utf8RefusesToEncodeLoneSurrogates) {
                             String(1, Char(0xDC00)) + String(1, Char(0xD800))};
     for (const String& S : Cases)
         EXPECT_THROW(TEncoding::UTF8()->GetBytes(S), EEncodingError);
+}
+
+// Runs of ASCII go through in blocks; every other character, a bad byte and a lone surrogate must
+// be found at any offset from a block's start, a four-byte sequence across a block's end included.
+TEST(Encoding, Utf8AgreesWithIconvWhereverAsciiRunsEnd) {
+    iconv_t Cd = iconv_open("UTF-8", "UTF-16LE");
+    ASSERT_NE(Cd, iconv_t(-1));
+    auto IconvUtf8 = [&](const String& Text) {
+        std::string In(reinterpret_cast<const char*>(Text.data()), Text.size() * 2),
+            Out(Text.size() * 4, '\0');
+        char* InP = In.data();
+        char* OutP = Out.data();
+        size_t InLeft = In.size(), OutLeft = Out.size();
+        EXPECT_NE(iconv(Cd, &InP, &InLeft, &OutP, &OutLeft), size_t(-1));
+        Out.resize(Out.size() - OutLeft);
+        return Out;
+    };
+    const String Others[] = {u"\u00E9", u"\u07FF", u"\u20AC", u"\U0001F600", u"\u00E9\U0001F600\u4E2D"};
+    for (int Run = 0; Run <= 40; ++Run)
+        for (const String& Other : Others) {
+            const String Text = String(size_t(Run), u'a') + Other + String(size_t(Run % 7), u'b');
+            const std::string Expected = IconvUtf8(Text);
+            const TBytes Bytes = TEncoding::UTF8()->GetBytes(Text);
+            ASSERT_EQ(std::string(Bytes.begin(), Bytes.end()), Expected) << Run;
+            EXPECT_EQ(StringToUtf8(Text), Expected) << Run;
+            EXPECT_EQ(TEncoding::UTF8()->GetString(Bytes), Text) << Run;
+            EXPECT_EQ(Utf8ToString(Expected), Text) << Run;
+        }
+    iconv_close(Cd);
+    for (int Run = 0; Run <= 40; ++Run) {
+        const std::string Ascii(size_t(Run), 'a');
+        // Strict: the whole text is refused; lenient: one replacement character per refused byte.
+        EXPECT_THROW(TEncoding::UTF8()->GetString(BytesOf(Ascii + "\xE2\x82" + Ascii)), EEncodingError)
+            << Run;
+        EXPECT_EQ(Utf8ToString(Ascii + "\xE2\x82" + Ascii),
+                  Utf8ToString(Ascii) + u"\uFFFD\uFFFD" + Utf8ToString(Ascii));
+        const String Lone = Utf8ToString(Ascii) + String(1, Char(0xDC00)) + Utf8ToString(Ascii);
+        EXPECT_THROW(TEncoding::UTF8()->GetBytes(Lone), EEncodingError) << Run;
+        EXPECT_EQ(StringToUtf8(Lone), Ascii + "\xEF\xBF\xBD" + Ascii) << Run;
+    }
 }
 
 TEST(Encoding, Utf16InBothByteOrders) {

@@ -1,6 +1,7 @@
 #include "platform/base/Encoding.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Streams.h"
+#include "platform/base/Strings.h"
 
 #include "support/TestSupport.h"
 
@@ -143,6 +144,39 @@ TEST(HandleStream, ReadBufferWaitsForEveryByteOfAPipe) {
     EXPECT_THROW(In.ReadBuffer(Buf, 1), EReadError); // the writer has gone
     Writer.join();
     close(Fds[0]);
+}
+
+// A file is read from its position to its end in one piece; a pipe, which has no size, to its end
+// in as many pieces as its writer sends.
+TEST(ReadAllBytes, ReadsFilesFromThePositionAndPipesToTheirEnd) {
+    std::string Content(300 * 1024, 'x');
+    for (size_t I = 0; I < Content.size(); I += 997)
+        Content[I] = char('a' + I % 26);
+    TTempFolder Dir;
+    const String Name = Utf8ToString(Dir.Sys("big.bin"));
+    WriteBytes(Dir.Sys("big.bin"), Content);
+    {
+        TFileStream File(Name, fmOpenRead);
+        File.SetPosition(1000);
+        const TBytes Rest = ReadAllBytes(File);
+        EXPECT_EQ(std::string(Rest.begin(), Rest.end()), Content.substr(1000));
+        EXPECT_TRUE(ReadAllBytes(File).empty());
+    }
+    int Fds[2];
+    ASSERT_EQ(pipe(Fds), 0);
+    std::thread Writer([&] {
+        THandleStream Out(Fds[1]);
+        for (size_t I = 0; I < Content.size(); I += 50000) {
+            Out.WriteBuffer(Content.data() + I, Int64(std::min<size_t>(50000, Content.size() - I)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        close(Fds[1]);
+    });
+    THandleStream In(Fds[0]);
+    const TBytes All = ReadAllBytes(In);
+    Writer.join();
+    close(Fds[0]);
+    EXPECT_EQ(std::string(All.begin(), All.end()), Content);
 }
 
 TEST(MemoryStream, GrowsSeeksAndResizes) {
