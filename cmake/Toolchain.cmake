@@ -17,3 +17,11 @@ find_program(MOLD_PROGRAM mold)
 if(MOLD_PROGRAM)
     add_link_options(-fuse-ld=mold)
 endif()
+
+# The sanitizer build (scripts/test asan): memory errors, leaks and undefined behaviour fail the
+# test that meets them.
+option(MORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(MORVANE_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

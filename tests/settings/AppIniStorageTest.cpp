@@ -223,10 +223,11 @@ TEST_F(AppIniStorage, FileNamesGetTheirExtension) {
 }
 
 TEST_F(AppIniStorage, LocationsPlaceTheFile) {
+    const TTestProgramFolder Program(Temp.Path());
     Store->SetFlushOnDestroy(false);
     Store->SetLocation(flExeFile);
     Store->SetFileName(u"/some/other/folder/app.sto");
-    EXPECT_EQ(U8(Store->FullFileName()), U8(ProgramFolder() + u"/app.sto"));
+    EXPECT_EQ(U8(Store->FullFileName()), U8(Program / "app.sto"));
     Store->SetLocation(flTemp);
     EXPECT_EQ(U8(Store->FullFileName()), U8(GetTempDir() + u"app.sto"));
     Store->SetLocation(flUserFolder);
@@ -241,7 +242,7 @@ TEST_F(AppIniStorage, LocationsPlaceTheFile) {
 }
 
 TEST_F(AppIniStorage, MacrosInFileNames) {
-    TQuestionScript Script;  // the test program has no version record: one note about APPL_NAME
+    TQuestionScript Script; // the test program has no version record: one note about APPL_NAME
     Script.Answer(mrOk);
     Store->SetFileName(Temp.Dir() + u"/%FILENAME%-%APPL_NAME%.cfg");
     const String Expected =

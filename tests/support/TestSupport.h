@@ -1,7 +1,8 @@
 #pragma once
-// What tests of every folder share: a fresh temporary folder per test, raw file contents,
-// child processes, readable UTF-16 in failure messages.
+// What tests of every folder share: a fresh temporary folder per test, a program folder of the
+// test's own, raw file contents, child processes, readable UTF-16 in failure messages.
 
+#include "platform/base/Files.h"
 #include "platform/base/Object.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Types.h"
@@ -24,8 +25,7 @@ class TTempFolder {
 public:
     TTempFolder() {
         std::string Pattern = std::filesystem::temp_directory_path() / "morvane-test-XXXXXX";
-        if (!mkdtemp(Pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
+        if (!mkdtemp(Pattern.data())) throw std::runtime_error("mkdtemp failed");
         FPath = Pattern;
     }
     ~TTempFolder() {
@@ -46,11 +46,35 @@ private:
     std::string FPath;
 };
 
+// The program folder of a test: Folder/bin, with a link named like the running program. The code
+// under test finds the program file there (ProgramFile, ProgramFolder) until the scope ends, so
+// that what the programs keep beside themselves stays inside the test's own folder.
+class TTestProgramFolder {
+public:
+    explicit TTestProgramFolder(const std::string& Folder) : FOld(ProgramFile()), FDir(Folder + "/bin") {
+        const std::filesystem::path Real = std::filesystem::read_symlink("/proc/self/exe");
+        const std::filesystem::path Link = std::filesystem::path(FDir) / Real.filename();
+        std::filesystem::create_directories(FDir);
+        if (!std::filesystem::is_symlink(Link)) std::filesystem::create_symlink(Real, Link);
+        SetProgramFileOverride(Utf8ToString(Link.string()));
+    }
+    ~TTestProgramFolder() { SetProgramFileOverride(FOld); }
+    TTestProgramFolder(const TTestProgramFolder&) = delete;
+    TTestProgramFolder& operator=(const TTestProgramFolder&) = delete;
+
+    // The folder, without trailing '/', and a name in it.
+    String Dir() const { return Utf8ToString(FDir); }
+    String operator/(const std::string& Name) const { return Utf8ToString(FDir + "/" + Name); }
+
+private:
+    String FOld;
+    std::string FDir;
+};
+
 inline void WriteBytes(const std::string& Path, const std::string& Bytes) {
     std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
     Out << Bytes;
-    if (!Out)
-        throw std::runtime_error("cannot write " + Path);
+    if (!Out) throw std::runtime_error("cannot write " + Path);
 }
 
 inline std::string ReadBytes(const std::string& Path) {
@@ -68,7 +92,9 @@ inline TBytes ReadFileBytes(const String& FileName) {
 inline void WriteFileBytes(const String& FileName, const TBytes& Bytes) {
     WriteBytes(StringToUtf8(FileName), std::string(Bytes.begin(), Bytes.end()));
 }
-inline TBytes BytesOf(std::string_view S) { return TBytes(S.begin(), S.end()); }
+inline TBytes BytesOf(std::string_view S) {
+    return TBytes(S.begin(), S.end());
+}
 
 inline std::vector<std::string> ListFolder(const std::string& Path) {
     std::vector<std::string> Names;
@@ -95,7 +121,9 @@ template <class F> int RunInChild(F Body) {
 }
 
 // GoogleTest prints UTF-16 strings as code numbers: compare as UTF-8 for readable failures.
-inline std::string U8(const String& S) { return StringToUtf8(S); }
+inline std::string U8(const String& S) {
+    return StringToUtf8(S);
+}
 
 // The message of the exception of class E that Action raises; a marker text when it raises none.
 template <class E> String ThrownMessage(const std::function<void()>& Action) {

@@ -4,18 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-// A tree whose additions do not sort (and so do not initialise) on their own.
-struct TPlainTree : TTestTree {
-    TPlainTree() {
-        SetAuto({}, {toAutoSort});
-        SetNodeDataSize(sizeof(std::int64_t));
-    }
-};
-
-} // namespace
-
 TEST(NodeRecord, IsSixtyFourBytesAndUserDataIsPointerAligned) {
     TTestTree Tree;
     Tree.ReserveInternalDataArea(3);

@@ -5,17 +5,6 @@
 #include <algorithm>
 #include <random>
 
-namespace {
-
-struct TPlainTree : TTestTree {
-    TPlainTree() {
-        SetAuto({}, {toAutoSort});
-        SetNodeDataSize(sizeof(std::int64_t));
-    }
-};
-
-} // namespace
-
 // ---- Toggling -------------------------------------------------------------------------------------
 
 TEST(Toggle, ExpandAndCollapseFireTheirEventsAndKeepCounts) {

@@ -1,7 +1,8 @@
 #pragma once
 // What the tree tests share: a tree class that opens its protected steps, an event log, a
-// checker of every counter the tree keeps, and trees of a described shape.
+// checker of every counter the tree keeps, trees of a described shape, and a tree in a window.
 
+#include "platform/gui/Forms.h"
 #include "tree/BaseLeanTree.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,14 @@ public:
 
     // The user data as one 64-bit number (the trees of the tests ask for 8 bytes).
     std::int64_t& Key(PLeanNode Node) { return *static_cast<std::int64_t*>(GetNodeData(Node)); }
+};
+
+// A tree whose additions do not sort (and so do not initialise) on their own.
+struct TPlainTree : TTestTree {
+    TPlainTree() {
+        SetAuto({}, {toAutoSort});
+        SetNodeDataSize(sizeof(std::int64_t));
+    }
 };
 
 // Every counter, link and flag the tree keeps, checked against a recount over the links.
@@ -257,3 +266,41 @@ inline std::map<std::string, PLeanNode> BuildTree(TTestTree& Tree, const std::ve
 }
 
 #define EXPECT_INVARIANTS(Tree) EXPECT_EQ(CheckTreeInvariants(Tree), "")
+
+// ---- The tree in a window ----------------------------------------------------------------------
+
+// Set in the process that runs the window tests (WindowTest.cpp), which has the application.
+inline constexpr const char* TreeWindowsVariable = "MORVANE_TREE_WINDOWS";
+void RegisterWindowTests();
+
+// A tree that counts its scroll bar updates and repaints, and shows its scroll bars.
+class TWindowTree : public TTestTree {
+public:
+    using TBaseLeanTree::HorizontalBar;
+    using TBaseLeanTree::VerticalBar;
+    using TTestTree::TTestTree;
+    int ScrollBarUpdates = 0;
+    int Repaints = 0;
+    void UpdateScrollBars(bool DoRepaint) override {
+        ++ScrollBarUpdates;
+        TTestTree::UpdateScrollBars(DoRepaint);
+    }
+    void Invalidate() override {
+        ++Repaints;
+        TTestTree::Invalidate();
+    }
+};
+
+// A form with a 200 x 100 unsorted tree and their windows.
+struct TTreeWindow {
+    TForm Form{nullptr};
+    TWindowTree* Tree;
+    TTreeWindow() : Tree(new TWindowTree(&Form)) {
+        Form.SetBounds(0, 0, 400, 300);
+        Tree->SetParent(&Form);
+        Tree->SetBounds(0, 0, 200, 100);
+        Tree->SetAuto({}, {toAutoSort});
+        Tree->SetNodeDataSize(sizeof(std::int64_t));
+        Tree->HandleNeeded();
+    }
+};

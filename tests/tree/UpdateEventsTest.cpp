@@ -3,17 +3,6 @@
 
 #include "TreeTestSupport.h"
 
-namespace {
-
-struct TPlainTree : TTestTree {
-    TPlainTree() {
-        SetAuto({}, {toAutoSort});
-        SetNodeDataSize(sizeof(std::int64_t));
-    }
-};
-
-} // namespace
-
 TEST(Updates, BracketsNestAndReportTheirSteps) {
     TEventLog Log; // outlives the tree, whose last events it hears
     TPlainTree Tree;

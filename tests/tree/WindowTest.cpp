@@ -5,66 +5,17 @@
 
 #include "TreeTestSupport.h"
 
-#include "platform/gui/Forms.h"
-#include "platform/gui/Messages.h"
+#include "support/TestDriver.h"
 
-#include <QApplication>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
-void RegisterWindowTests();
-
 namespace {
 
-constexpr const char* WindowsVariable = "MORVANE_TREE_WINDOWS";
-
-class TWindowTree : public TTestTree {
-public:
-    using TBaseLeanTree::HorizontalBar;
-    using TBaseLeanTree::VerticalBar;
-    using TTestTree::TTestTree;
-    int ScrollBarUpdates = 0;
-    int Repaints = 0;
-    void UpdateScrollBars(bool DoRepaint) override {
-        ++ScrollBarUpdates;
-        TTestTree::UpdateScrollBars(DoRepaint);
-    }
-    void Invalidate() override {
-        ++Repaints;
-        TTestTree::Invalidate();
-    }
-};
-
-// A form with a 200 x 100 tree and its windows.
-struct TWindowFixture {
-    TForm Form{nullptr};
-    TWindowTree* Tree;
-    TWindowFixture() : Tree(new TWindowTree(&Form)) {
-        Form.SetBounds(0, 0, 400, 300);
-        Tree->SetParent(&Form);
-        Tree->SetBounds(0, 0, 200, 100);
-        Tree->SetAuto({}, {toAutoSort});
-        Tree->SetNodeDataSize(sizeof(std::int64_t));
-        Tree->HandleNeeded();
-    }
-};
-
-template <class Pred> bool PumpUntil(Pred Done, int Milliseconds) {
-    const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Milliseconds);
-    while (!Done() && std::chrono::steady_clock::now() < End) {
-        QApplication::processEvents();
-        Application->ProcessMessages();
-        usleep(1000);
-    }
-    return Done();
-}
-
 void UpdatesHoldBackWindowWork() {
-    TWindowFixture F;
+    TTreeWindow F;
     TWindowTree& Tree = *F.Tree;
     ASSERT_TRUE(Tree.HandleAllocated());
     std::vector<WPARAM> Redraw;
@@ -104,7 +55,7 @@ void UpdatesHoldBackWindowWork() {
 }
 
 void ScrollBarsFollowTheRows() {
-    TWindowFixture F;
+    TTreeWindow F;
     TWindowTree& Tree = *F.Tree;
     std::vector<std::pair<int, bool>> Shown;
     Tree.OnShowScrollbar = [&](TBaseLeanTree*, int Bar, bool Show) { Shown.emplace_back(Bar, Show); };
@@ -124,7 +75,7 @@ void ScrollBarsFollowTheRows() {
 }
 
 void WindowTimersDeliverDelayedChanges() {
-    TWindowFixture F;
+    TTreeWindow F;
     TWindowTree& Tree = *F.Tree;
     Tree.SetRootNodeCount(2);
     std::vector<PLeanNode> Changes;
@@ -134,13 +85,13 @@ void WindowTimersDeliverDelayedChanges() {
     Tree.SetNodeSelected(Tree.RootNode()->FirstChild, true);
     Tree.SetNodeSelected(Tree.RootNode()->LastChild, true);
     EXPECT_TRUE(Changes.empty());
-    EXPECT_TRUE(PumpUntil([&] { return !Changes.empty(); }, 3000));
-    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(WaitUntil([&] { return !Changes.empty(); }));
+    ProcessMessagesFor(100);
     EXPECT_EQ(Changes, std::vector<PLeanNode>{Tree.RootNode()->LastChild});
 }
 
 void TogglesAnimateInTheWindow() {
-    TWindowFixture F;
+    TTreeWindow F;
     TWindowTree& Tree = *F.Tree;
     Tree.SetAnimationDuration(30);
     PLeanNode Node = Tree.AddChild(nullptr);
@@ -183,7 +134,7 @@ TEST(TreeWindows, PassInAProcessWithTheApplicationObject) {
         dup2(Pipe[1], 1);
         dup2(Pipe[1], 2);
         close(Pipe[0]);
-        setenv(WindowsVariable, "1", 1);
+        setenv(TreeWindowsVariable, "1", 1);
         execl("/proc/self/exe", "test_tree", "--gtest_filter=WindowedTree.*", static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <pwd.h>
 #include <random>
 #include <unistd.h>
@@ -380,7 +381,23 @@ void FindClose(TSearchRec& F) {
 
 // --- Places ------------------------------------------------------------------------------
 
+namespace {
+
+std::mutex ProgramFileLock;
+String ProgramFileOverride;
+
+} // namespace
+
+void SetProgramFileOverride(const String& FileName) {
+    std::lock_guard Lock(ProgramFileLock);
+    ProgramFileOverride = FileName;
+}
+
 String ProgramFile() {
+    {
+        std::lock_guard Lock(ProgramFileLock);
+        if (!ProgramFileOverride.empty()) return ProgramFileOverride;
+    }
     static const String Name = [] {
         std::vector<char> Buf(1024);
         for (;;) {

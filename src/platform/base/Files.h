@@ -100,6 +100,10 @@ void FindClose(TSearchRec& F);
 
 String ProgramFile();   // the running executable, from /proc/self/exe
 String ProgramFolder(); // its folder, without trailing '/'
+// Runs the code with another program file, so that what the programs keep beside themselves
+// goes to a folder of the caller's choice (tests keep it inside their temporary folder). An
+// empty name returns to the running executable.
+void SetProgramFileOverride(const String& FileName);
 String GetTempDir();    // $TMPDIR or /tmp, with trailing '/'
 String GetAppDataDir(); // $XDG_CONFIG_HOME or ~/.config, without trailing '/'
 

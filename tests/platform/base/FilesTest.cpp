@@ -1,5 +1,6 @@
 #include "platform/base/DateTime.h"
 #include "platform/base/Files.h"
+#include "platform/base/ScopeGuard.h"
 
 #include "support/TestSupport.h"
 
@@ -297,12 +298,35 @@ TEST_F(FindTest, FailuresAndEndOfListing) {
 // --- Places ------------------------------------------------------------------------------
 
 TEST(Places, ProgramFileIsThisTestProgram) {
+    // The test main gives the program a folder of its own: without it, the real file shows.
+    const String Given = ProgramFile();
+    SetProgramFileOverride(u"");
+    TScopeExit Restore([&] { SetProgramFileOverride(Given); });
     String Exe = ProgramFile();
     EXPECT_EQ(U8(ExtractFileName(Exe)), "test_platform_base");
     EXPECT_EQ(Exe[0], u'/');
     EXPECT_EQ(access(StringToUtf8(Exe).c_str(), X_OK), 0);
     EXPECT_EQ(U8(ProgramFolder() + u"/test_platform_base"), U8(Exe));
     EXPECT_EQ(U8(ExtractFileName(ProgramFolder())), "tests");
+}
+
+TEST(Places, TheProgramFileCanBeRedirected) {
+    const String Given = ProgramFile();
+    TTempFolder T;
+    {
+        const TTestProgramFolder Program(T.Path());
+        EXPECT_EQ(U8(ProgramFolder()), T.Sys("bin"));
+        EXPECT_EQ(U8(ProgramFile()), T.Sys("bin/test_platform_base"));
+        // The redirected file is this program still, for readers of its contents.
+        struct stat Redirected, Real;
+        ASSERT_EQ(stat(T.Sys("bin/test_platform_base").c_str(), &Redirected), 0);
+        ASSERT_EQ(stat("/proc/self/exe", &Real), 0);
+        EXPECT_EQ(Redirected.st_ino, Real.st_ino);
+    }
+    EXPECT_EQ(U8(ProgramFile()), U8(Given));
+    SetProgramFileOverride(u"/opt/ünï/Morvane");
+    EXPECT_EQ(U8(ProgramFolder()), "/opt/ünï");
+    SetProgramFileOverride(Given);
 }
 
 class EnvTest : public ::testing::Test {

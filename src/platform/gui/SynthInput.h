@@ -1,0 +1,42 @@
+#pragma once
+// Input that the program makes up itself, for driving controls end to end: real toolkit key,
+// mouse and wheel events go to a control's window and take the way a user's input takes there
+// (key translation, the application's key handling, capture, hit tests, the key state).
+
+#include "platform/base/Geometry.h"
+#include "platform/base/Strings.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/ShiftState.h"
+
+class TWinControl;
+
+// The characters a key types on a US keyboard in the shift state: Ctrl with a letter types its
+// control character, Ctrl with anything else and keys without a character type nothing.
+String KeyText(Word Key, TShiftState Shift);
+
+// Marks a virtual key (a modifier, a mouse button) as down or up for GetKeyState.
+void SetKeyState(Word Key, bool Down);
+
+// A key press, or its release, at the control's window; a press types KeyText(Key, Shift).
+// The modifiers of Shift count as held for the event.
+void SynthKeyDown(TWinControl* Control, Word Key, TShiftState Shift = {});
+void SynthKeyUp(TWinControl* Control, Word Key, TShiftState Shift = {});
+// A press and its release.
+void SynthKey(TWinControl* Control, Word Key, TShiftState Shift = {});
+
+enum TSynthMouseAction { smMove, smDown, smUp, smDoubleClick };
+
+// A mouse event at a point of the control's client area. A move carries the buttons that are
+// down (GetKeyState); a double click is the second press of a double click.
+void SynthMouse(TWinControl* Control, TSynthMouseAction Action, const TPoint& Client,
+                TMouseButton Button = mbLeft, TShiftState Shift = {});
+// Press and release.
+void SynthClick(TWinControl* Control, const TPoint& Client, TMouseButton Button = mbLeft,
+                TShiftState Shift = {});
+// Press, release, double-click press, release.
+void SynthDoubleClick(TWinControl* Control, const TPoint& Client, TMouseButton Button = mbLeft,
+                      TShiftState Shift = {});
+// A wheel turn at a point of the client area: Delta in 120ths of a notch, positive away from the
+// user; Horizontal for a tilt.
+void SynthWheel(TWinControl* Control, const TPoint& Client, int Delta, TShiftState Shift = {},
+                bool Horizontal = false);

@@ -1,0 +1,132 @@
+// Made-up input: real toolkit key, mouse and wheel events reach a control as the messages the
+// message loop would give it, and the test driver's messages are the same ones; a grabbed
+// control shows its children's pixels.
+#include "support/GuiTestSupport.h"
+#include "support/TestDriver.h"
+#include "support/TestSupport.h"
+
+#include "platform/base/Exceptions.h"
+
+#include <sstream>
+
+namespace {
+
+// A message as a control's handler sees it, with the shift state it reads meanwhile.
+std::string Describe(const TMessage& M) {
+    std::ostringstream S;
+    S << std::hex << M.Msg << ' ' << M.WParam << ' ' << M.LParam << " s" << GetShiftState().ToInt();
+    return S.str();
+}
+
+bool IsInput(UINT Msg) {
+    return (Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST) ||
+           (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST && Msg != WM_MOUSEMOVE);
+}
+
+// The key, character and mouse-button messages that reach the edit while Action runs.
+template <class F> std::vector<std::string> InputOf(TTestEdit* Edit, F Action) {
+    std::vector<std::string> Log;
+    const TWndMethod Old = Edit->WindowProc();
+    Edit->SetWindowProc([&](TMessage& M) {
+        if (IsInput(M.Msg)) Log.push_back(Describe(M));
+        Old(M);
+    });
+    Action();
+    Edit->SetWindowProc(Old);
+    return Log;
+}
+
+struct TKeyCase {
+    Word Key;
+    TShiftState Shift;
+    const char16_t* Typed;
+};
+
+const TKeyCase KeyCases[] = {
+    {'A', {}, u"a"},        {'A', {ssShift}, u"A"},      {'C', {ssCtrl}, u"\x03"},
+    {'7', {ssShift}, u"&"}, {VK_OEM_2, {ssShift}, u"?"}, {VK_NUMPAD5, {}, u"5"},
+    {VK_RETURN, {}, u"\r"}, {VK_BACK, {}, u"\b"},        {VK_DOWN, {ssShift}, u""},
+    {VK_F5, {ssCtrl}, u""}, {'X', {ssAlt}, u"x"},        {VK_F10, {}, u""},
+    {VK_DELETE, {}, u""},   {'1', {ssCtrl}, u""},        {VK_SPACE, {ssShift}, u" "},
+};
+
+using SynthInput = TFormFixture;
+
+} // namespace
+
+TEST_F(SynthInput, KeysArriveAsTheMessagesOfTheMessageLoop) {
+    auto* Edit = new TTestEdit(Form, Form);
+    Form->Show();
+    Edit->SetFocus();
+    for (const TKeyCase& C : KeyCases) {
+        const std::string Name = "key " + std::to_string(C.Key) + " shift " + std::to_string(C.Shift.ToInt());
+        EXPECT_EQ(U8(KeyText(C.Key, C.Shift)), U8(String(C.Typed))) << Name;
+        const auto Real = InputOf(Edit, [&] { SynthKey(Edit, C.Key, C.Shift); });
+        const auto Messages = InputOf(Edit, [&] { KeyMessages(Edit, C.Key, C.Shift); });
+        EXPECT_EQ(Real, Messages) << Name;
+        const bool Sys = C.Shift.Contains(ssAlt) || C.Key == VK_F10;
+        ASSERT_EQ(Real.size(), 2 + std::u16string_view(C.Typed).size()) << Name;
+        std::ostringstream Down;
+        Down << std::hex << (Sys ? WM_SYSKEYDOWN : WM_KEYDOWN) << ' ' << C.Key << ' ';
+        EXPECT_EQ(Real.front().rfind(Down.str(), 0), 0u) << Name << ": " << Real.front();
+        // The modifiers count while the key is handled, and not after it.
+        EXPECT_NE(Real.front().find(" s" + std::to_string(C.Shift.ToInt())), std::string::npos)
+            << Name << ": " << Real.front();
+        EXPECT_EQ(GetShiftState().ToInt(), 0) << Name;
+    }
+    CharMessages(Edit, u"ü");
+    EXPECT_THROW(SynthKey(Edit, 0xFF), EInvalidOperation);
+}
+
+TEST_F(SynthInput, MouseArrivesAsTheMessagesOfTheMessageLoop) {
+    auto* Edit = new TTestEdit(Form, Form);
+    Edit->SetBounds(20, 30, 80, 40);
+    Form->Show();
+    const TPoint At{5, 7};
+    struct TMouseCase {
+        TMouseButton Button;
+        TShiftState Shift;
+    };
+    for (const TMouseCase C : {TMouseCase{mbLeft, {}}, TMouseCase{mbRight, {ssShift}},
+                               TMouseCase{mbMiddle, {ssCtrl}}, TMouseCase{mbLeft, {ssShift, ssCtrl}}}) {
+        const auto Real = InputOf(Edit, [&] { SynthDoubleClick(Edit, At, C.Button, C.Shift); });
+        const auto Messages = InputOf(Edit, [&] { DoubleClickMessages(Edit, At, C.Button, C.Shift); });
+        EXPECT_EQ(Real, Messages) << "button " << int(C.Button);
+        ASSERT_EQ(Real.size(), 4u);
+        EXPECT_EQ(GetShiftState().ToInt(), 0);
+    }
+    // A left press carries the button and Shift, at the client point.
+    const auto Press = InputOf(Edit, [&] { SynthMouse(Edit, smDown, At, mbLeft, {ssShift}); });
+    std::ostringstream Expected;
+    Expected << std::hex << WM_LBUTTONDOWN << ' ' << (MK_LBUTTON | MK_SHIFT) << ' ' << MAKELPARAM(5, 7);
+    ASSERT_EQ(Press.size(), 1u);
+    EXPECT_EQ(Press[0].rfind(Expected.str(), 0), 0u) << Press[0];
+    SynthMouse(Edit, smUp, At);
+
+    const auto Real = InputOf(Edit, [&] { SynthWheel(Edit, At, -240, {ssCtrl}); });
+    const auto Messages = InputOf(Edit, [&] { WheelMessage(Edit, At, -240, {ssCtrl}); });
+    ASSERT_EQ(Real.size(), 1u);
+    EXPECT_EQ(Real, Messages);
+    const TPoint Screen = Edit->ClientToScreen(At);
+    std::ostringstream Wheel;
+    Wheel << std::hex << WM_MOUSEWHEEL << ' ' << MAKEWPARAM(MK_CONTROL, -240) << ' '
+          << MAKELPARAM(Screen.X, Screen.Y);
+    EXPECT_EQ(Real[0].rfind(Wheel.str(), 0), 0u) << Real[0];
+}
+
+TEST_F(SynthInput, AGrabbedControlShowsItsChildren) {
+    auto* Back = new TTestPanel(Form, Form);
+    Back->SetBounds(0, 0, 60, 40);
+    Back->SetColor(clBlue);
+    auto* Inner = new TTestPanel(Form, Back);
+    Inner->SetBounds(10, 5, 20, 10);
+    Inner->SetColor(clRed);
+    Form->Show();
+    const auto Picture = GrabControl(Back);
+    ASSERT_EQ(Picture->Width(), 60);
+    EXPECT_EQ(PixelOf(*Picture, 0, 0), clBlue);
+    EXPECT_EQ(PixelOf(*Picture, 10, 5), clRed);
+    EXPECT_EQ(PixelOf(*Picture, 29, 14), clRed);
+    EXPECT_EQ(PixelOf(*Picture, 30, 15), clBlue);
+    EXPECT_EQ(PixelOf(*Picture, 59, 39), clBlue);
+}
