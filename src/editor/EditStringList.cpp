@@ -82,7 +82,7 @@ void TCodeEditStringList::Put(int Index, const String& S) {
         return;
     }
     CheckIndex(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     InvalidateIndexes();
     fIndexOfLongestLine = -1;
     TCodeEditStringRec& Rec = fList[Index];
@@ -99,7 +99,7 @@ TObject* TCodeEditStringList::GetObject(int Index) const {
 
 void TCodeEditStringList::PutObject(int Index, TObject* AObject) {
     CheckIndex(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     fList[Index].fObject = AObject;
 }
 
@@ -110,12 +110,12 @@ TCodeEditRange TCodeEditStringList::LineRange(int Index) const {
 
 void TCodeEditStringList::SetLineRange(int Index, TCodeEditRange ARange) {
     CheckIndex(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     fList[Index].fRange = ARange;
 }
 
 int TCodeEditStringList::Add(const String& S) {
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Grow();
     InvalidateIndexes();
     fIndexOfLongestLine = -1;
@@ -127,7 +127,7 @@ int TCodeEditStringList::Add(const String& S) {
 
 void TCodeEditStringList::Insert(int Index, const String& S) {
     if (Index < 0 || Index > GetCount()) IndexError(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Grow();
     InvalidateIndexes();
     fIndexOfLongestLine = -1;
@@ -138,7 +138,7 @@ void TCodeEditStringList::Insert(int Index, const String& S) {
 void TCodeEditStringList::InsertLines(int Index, int NumLines) {
     if (Index < 0 || Index > GetCount()) IndexError(Index);
     if (NumLines <= 0) return;
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Reallocate(GetCount() + NumLines);
     InvalidateIndexes();
     fList.insert(fList.begin() + Index, size_t(NumLines), TCodeEditStringRec());
@@ -149,7 +149,7 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
 void TCodeEditStringList::InsertStrings(int Index, const TStrings* NewStrings) {
     const int N = NewStrings->Count();
     if (N <= 0) return;
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     InsertLines(Index, N);
     for (int I = 0; I < N; ++I)
         Put(Index + I, NewStrings->Strings(I));
@@ -165,7 +165,7 @@ void TCodeEditStringList::InsertText(int Index, const String& NewText) {
 void TCodeEditStringList::AddStrings(const TStrings* Strings) {
     const int N = Strings->Count();
     if (N <= 0) return;
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     fIndexOfLongestLine = -1;
     InvalidateIndexes();
     const int OldCount = GetCount();
@@ -180,7 +180,7 @@ void TCodeEditStringList::AddStrings(const TStrings* Strings) {
 
 void TCodeEditStringList::Delete(int Index) {
     CheckIndex(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     InvalidateIndexes();
     fList.erase(fList.begin() + Index);
     fIndexOfLongestLine = -1;
@@ -193,7 +193,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
     NumLines = std::min(NumLines, GetCount() - Index);
     // One bracket for the whole deletion, the tail of the text included, so that the owner
     // hears the line event between OnChanging and OnChange like every other one.
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     InvalidateIndexes();
     fList.erase(fList.begin() + Index, fList.begin() + Index + NumLines);
     fIndexOfLongestLine = -1;
@@ -203,7 +203,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
 void TCodeEditStringList::Exchange(int Index1, int Index2) {
     CheckIndex(Index1);
     CheckIndex(Index2);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     InvalidateIndexes();
     std::swap(fList[Index1], fList[Index2]);
     if (fIndexOfLongestLine == Index1)
@@ -214,7 +214,7 @@ void TCodeEditStringList::Exchange(int Index1, int Index2) {
 
 void TCodeEditStringList::Clear() {
     if (!fList.empty()) {
-        TUpdateScope Update(this);
+        TUpdateBracket Update(*this);
         InvalidateIndexes();
         std::vector<TCodeEditStringRec>().swap(fList);
         fCapacity = 0;
@@ -250,7 +250,7 @@ String TCodeEditStringList::GetTextStr() const {
 void TCodeEditStringList::SetTextStr(const String& Value) {
     bool HasCR = false, HasLF = false, HasLineSeparator = false;
     {
-        TUpdateScope Update(this);
+        TUpdateBracket Update(*this);
         Clear();
         const size_t N = Value.size();
         size_t P = 0;
