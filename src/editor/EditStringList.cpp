@@ -12,18 +12,6 @@ bool IsLineBreakChar(Char C) {
     return C == CR || C == LF || C == LineSeparator;
 }
 
-// Sets a flag for the length of a scope and clears it when the scope is left, also by an exception.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& AFlag) : FFlag(AFlag) { FFlag = true; }
-    ~TFlagScope() { FFlag = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-};
-
 } // namespace
 
 const String& LineSeparatorOf(TCodeEditFileFormat Format) {
