@@ -6,6 +6,7 @@
 #include "settings/UtilSync.h"
 
 #include "platform/base/Files.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <cstring>
@@ -245,28 +246,22 @@ void TKitCustomAppIniStorage::ListFolders(const String& Path, TStrings* Strings,
     ReloadIfNeeded();
     const String Abs = AbsolutePath(Path);
     const String Prefix = Abs.empty() ? String() : Abs + u"\\";
-    Strings->BeginUpdate();
-    try {
-        for (const String& Section : FIniFile.SectionNames()) {
-            if (!Prefix.empty() && !StartsText(Prefix, Section)) continue;
-            if (ReportListAsValue && FIniFile.ValueExists(Section, u"Count")) continue;
-            String Name = Section.substr(Prefix.size());
-            const size_t Cut = Name.find(u'\\');
-            if (Cut != String::npos) Name.resize(Cut);
-            if (Prefix.empty() && SameText(Name, FDefaultSection)) continue;
-            if (!Name.empty() && Strings->IndexOf(Name) < 0) Strings->Add(Name);
-        }
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
+    TUpdateBracket Update(*Strings);
+    for (const String& Section : FIniFile.SectionNames()) {
+        if (!Prefix.empty() && !StartsText(Prefix, Section)) continue;
+        if (ReportListAsValue && FIniFile.ValueExists(Section, u"Count")) continue;
+        String Name = Section.substr(Prefix.size());
+        const size_t Cut = Name.find(u'\\');
+        if (Cut != String::npos) Name.resize(Cut);
+        if (Prefix.empty() && SameText(Name, FDefaultSection)) continue;
+        if (!Name.empty() && Strings->IndexOf(Name) < 0) Strings->Add(Name);
     }
-    Strings->EndUpdate();
 }
 
 void TKitCustomAppIniStorage::ListValueNames(const String& Path, TStrings* Strings, bool ReportListAsValue) {
     ReloadIfNeeded();
     const String Section = FolderSection(Path);
-    Strings->BeginUpdate();
+    TUpdateBracket Update(*Strings);
     Strings->Clear();
     for (const String& Key : FIniFile.SectionKeys(Section))
         Strings->Add(Key);
@@ -286,7 +281,6 @@ void TKitCustomAppIniStorage::ListValueNames(const String& Path, TStrings* Strin
                 Strings->Add(Child);
         }
     }
-    Strings->EndUpdate();
 }
 
 bool TKitCustomAppIniStorage::IsFolderAt(const String& Path, bool ListIsValue) {
@@ -427,13 +421,8 @@ template <class F> void TKitAppIniFileStorage::RunSynchronized(F Action) {
     TUtilMutex Mutex(SynchronizeMutexName(FullFileName()), false);
     if (Mutex.WaitForever() != wrSignaled)
         throw Exception(Format(u"%s: Mutex Timeout", {SynchronizePrefix + FullFileName()}));
-    try {
-        Action();
-    } catch (...) {
-        Mutex.Release();
-        throw;
-    }
-    Mutex.Release();
+    TScopeExit Release([&] { Mutex.Release(); });
+    Action();
 }
 
 void TKitAppIniFileStorage::Flush() {

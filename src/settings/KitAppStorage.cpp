@@ -6,6 +6,7 @@
 
 #include "platform/base/DateTime.h"
 #include "platform/base/IntConsts.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 namespace {
@@ -177,13 +178,10 @@ TKitAppSubStorages::TKitAppSubStorages(TKitCustomAppStorage* AOwner)
 
 TKitAppSubStorage* TKitAppSubStorages::Add(const String& RootPath, TKitCustomAppStorage* AppStorage) {
     auto* Item = static_cast<TKitAppSubStorage*>(TCollection::Add());
-    try {
-        Item->SetRootPath(RootPath);
-        Item->SetAppStorage(AppStorage);
-    } catch (...) {
-        delete Item;
-        throw;
-    }
+    TScopeExit Discard([Item] { delete Item; }); // an item that cannot take its values goes again
+    Item->SetRootPath(RootPath);
+    Item->SetAppStorage(AppStorage);
+    Discard.Release();
     return Item;
 }
 
@@ -471,22 +469,16 @@ void TKitCustomAppStorage::DeleteSubTree(const String& Path) {
 
 void TKitCustomAppStorage::GetStoredValues(const String& Path, TStrings* Strings,
                                            TKitAppStorageEnumOptions Options) {
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        const String Folder = ConcatPaths({Path});
-        const bool Relative = Options.Contains(aeoReportRelative);
-        const String Prefix = Relative ? String() : ConcatPaths({FCurPath, Folder}) + u"\\";
-        CollectStoredValues(u"\\" + ConcatPaths({FCurPath, Folder}), Prefix, Strings, Options);
-        if (!Relative) {
-            const int I = Strings->IndexOf(Prefix.substr(0, Prefix.size() - 1));
-            if (I >= 0) Strings->Delete(I);
-        }
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
+    TUpdateBracket Update(*Strings);
+    Strings->Clear();
+    const String Folder = ConcatPaths({Path});
+    const bool Relative = Options.Contains(aeoReportRelative);
+    const String Prefix = Relative ? String() : ConcatPaths({FCurPath, Folder}) + u"\\";
+    CollectStoredValues(u"\\" + ConcatPaths({FCurPath, Folder}), Prefix, Strings, Options);
+    if (!Relative) {
+        const int I = Strings->IndexOf(Prefix.substr(0, Prefix.size() - 1));
+        if (I >= 0) Strings->Delete(I);
     }
-    Strings->EndUpdate();
 }
 
 void TKitCustomAppStorage::CollectStoredValues(const String& FolderPath, const String& Prefix,
@@ -528,16 +520,10 @@ void TKitCustomAppStorage::CheckDeletePathByVersion(const String& Path, int Vers
     TKitCustomAppStorage* Target = ResolveStore(Path, P);
     if (Target->ReadOnly() || VersionName.empty()) return;
     const String VersionPath = ConcatPaths({Path, VersionName});
-    Target->BeginUpdate();
-    try {
-        const int Stored = ReadInteger(VersionPath, 0);
-        if ((DeleteIfNotEqual && Stored != VersionNumber) || Stored < VersionNumber) DeleteSubTree(Path);
-        if (Stored != VersionNumber && WriteVersionNumber) WriteInteger(VersionPath, VersionNumber);
-    } catch (...) {
-        Target->EndUpdate();
-        throw;
-    }
-    Target->EndUpdate();
+    TUpdateBracket Update(*Target);
+    const int Stored = ReadInteger(VersionPath, 0);
+    if ((DeleteIfNotEqual && Stored != VersionNumber) || Stored < VersionNumber) DeleteSubTree(Path);
+    if (Stored != VersionNumber && WriteVersionNumber) WriteInteger(VersionPath, VersionNumber);
 }
 
 // ---- Update bracket, format settings, names, encryption ---------------------------------------
@@ -823,13 +809,10 @@ Int64 TKitCustomAppStorage::ReadEnumerationAt(const String& Path, const TTypeInf
                 const bool Saved = O->DefaultIfReadConvertError();
                 O->SetDefaultIfReadConvertError(true);
                 String Text;
-                try {
+                {
+                    TScopeExit Restore([&] { O->SetDefaultIfReadConvertError(Saved); });
                     Text = ReadStringAt(Path, String());
-                } catch (...) {
-                    O->SetDefaultIfReadConvertError(Saved);
-                    throw;
                 }
-                O->SetDefaultIfReadConvertError(Saved);
                 int V = 0;
                 if (!Text.empty() && IdentToInt(Trim(Text), V)) return InRange(V);
             }

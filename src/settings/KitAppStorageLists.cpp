@@ -2,6 +2,7 @@
 
 #include "settings/KitAppStorage.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 namespace {
@@ -21,33 +22,6 @@ template <auto Handler> TKitAppStorageListDeleteEvent DeleteHandler() {
 String ListPath(const String& ResolvedItemsPath) {
     return ResolvedItemsPath.substr(0, ResolvedItemsPath.size() - 2);
 }
-
-class TCreatorScope {
-public:
-    TCreatorScope(TKitAppStorageObjectListItemCreateEvent& Slot,
-                  const TKitAppStorageObjectListItemCreateEvent& Creator)
-        : FSlot(Slot), FSaved(Slot) {
-        FSlot = Creator;
-    }
-    ~TCreatorScope() { FSlot = FSaved; }
-    TCreatorScope(const TCreatorScope&) = delete;
-    TCreatorScope& operator=(const TCreatorScope&) = delete;
-
-private:
-    TKitAppStorageObjectListItemCreateEvent& FSlot;
-    TKitAppStorageObjectListItemCreateEvent FSaved;
-};
-
-template <class T> class TUpdateBracket {
-public:
-    explicit TUpdateBracket(T* Object) : FObject(Object) { FObject->BeginUpdate(); }
-    ~TUpdateBracket() { FObject->EndUpdate(); }
-    TUpdateBracket(const TUpdateBracket&) = delete;
-    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
-private:
-    T* FObject;
-};
 
 } // namespace
 
@@ -212,7 +186,7 @@ int TKitCustomAppStorage::ReadStringList(const String& Path, TStrings* SL, bool 
                                          const String& ItemName) {
     if (ClearFirst) SL->Clear();
     if (ListStored(Path, ItemName)) {
-        TUpdateBracket<TStrings> Bracket(SL);
+        TUpdateBracket Bracket(*SL);
         ReadPersistent(Path, SL, true, false);
         return ReadList(Path, SL, ItemHandler<&TKitCustomAppStorage::ReadStringListItem>(), ItemName);
     }
@@ -236,7 +210,7 @@ void TKitCustomAppStorage::WriteStringList(const String& Path, TStrings* SL, con
 int TKitCustomAppStorage::ReadWideStringList(const String& Path, TStrings* SL, bool ClearFirst,
                                              const String& ItemName) {
     if (!ListStored(Path, ItemName) && StorageOptions()->DefaultIfValueNotExists()) return SL->Count();
-    TUpdateBracket<TStrings> Bracket(SL);
+    TUpdateBracket Bracket(*SL);
     if (ClearFirst) SL->Clear();
     ReadPersistent(Path, SL, true, false);
     return ReadList(Path, SL, ItemHandler<&TKitCustomAppStorage::ReadWideStringListItem>(), ItemName);
@@ -265,7 +239,7 @@ int TKitCustomAppStorage::ReadObjectList(const String& Path, TObjectList* List,
     if (ClearFirst) List->Clear();
     String P;
     TKitCustomAppStorage* Target = ResolveStore(Path + u"\\*", P);
-    TCreatorScope Scope(Target->FCurrentInstanceCreateEvent, ItemCreator);
+    TValueScope Scope(Target->FCurrentInstanceCreateEvent, ItemCreator);
     return ReadList(Path, List, ItemHandler<&TKitCustomAppStorage::ReadObjectListItem>(), ItemName);
 }
 
@@ -287,9 +261,9 @@ int TKitCustomAppStorage::ReadStringObjectList(const String& Path, TStrings* SL,
                                                bool ClearFirst, const String& ItemName) {
     String P;
     TKitCustomAppStorage* Target = ResolveStore(Path + u"\\*", P);
-    TCreatorScope Scope(Target->FCurrentInstanceCreateEvent, ItemCreator);
+    TValueScope Scope(Target->FCurrentInstanceCreateEvent, ItemCreator);
     if (!ListStored(Path, ItemName)) return SL->Count();
-    TUpdateBracket<TStrings> Bracket(SL);
+    TUpdateBracket Bracket(*SL);
     if (ClearFirst) SL->Clear();
     ReadPersistent(Path, SL, true, false);
     return Target->ReadList(ListPath(P), SL, ItemHandler<&TKitCustomAppStorage::ReadStringObjectListItem>(),
@@ -311,7 +285,7 @@ int TKitCustomAppStorage::ReadCollection(const String& Path, TCollection* Collec
                                          const String& ItemName) {
     if (!ListStored(Path, ItemName) && StorageOptions()->DefaultIfValueNotExists())
         return Collection->Count();
-    TUpdateBracket<TCollection> Bracket(Collection);
+    TUpdateBracket Bracket(*Collection);
     if (ClearFirst) Collection->Clear();
     ReadPersistent(Path, Collection, true, false);
     return ReadList(Path, Collection, ItemHandler<&TKitCustomAppStorage::ReadCollectionItem>(), ItemName);

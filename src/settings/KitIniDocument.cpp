@@ -43,16 +43,20 @@ TKitIniDocument::TSection* TKitIniDocument::Find(const String& Section) {
 }
 
 TKitIniDocument::TSection& TKitIniDocument::AddSection(const String& Name) {
-    FSections.push_back({Name, {}});
+    FSections.push_back({Name, {}, {}});
     FIndex.emplace(Fold(Name), FSections.size() - 1);
     return FSections.back();
 }
 
 const TKitIniDocument::TLine* TKitIniDocument::FindLine(const TSection& S, const String& Key) const {
-    const String Folded = Fold(Key);
-    for (const TLine& L : S.Lines)
-        if (L.HasValue && L.Folded == Folded) return &L;
-    return nullptr;
+    auto It = S.Keys.find(Fold(Key));
+    return It == S.Keys.end() ? nullptr : &S.Lines[It->second];
+}
+
+void TKitIniDocument::IndexKeys(TSection& S) {
+    S.Keys.clear();
+    for (size_t I = 0; I < S.Lines.size(); ++I)
+        if (S.Lines[I].HasValue) S.Keys.emplace(S.Lines[I].Folded, I); // the first one counts
 }
 
 void TKitIniDocument::AddLine(TSection& S, const String& Line) {
@@ -65,6 +69,7 @@ void TKitIniDocument::AddLine(TSection& S, const String& Line) {
         L.Name = Trim(Line.substr(0, Eq));
         L.Value = Trim(Line.substr(Eq + 1));
         L.Folded = Fold(L.Name);
+        S.Keys.emplace(L.Folded, S.Lines.size());
     }
     S.Lines.push_back(std::move(L));
 }
@@ -156,6 +161,7 @@ void TKitIniDocument::WriteString(const String& Section, const String& Key, cons
     L.Name = Key;
     L.Value = Value;
     L.Folded = Fold(Key);
+    S->Keys.emplace(L.Folded, S->Lines.size());
     S->Lines.push_back(std::move(L));
 }
 
@@ -165,7 +171,9 @@ bool TKitIniDocument::DeleteKey(const String& Section, const String& Key) {
     const String Folded = Fold(Key);
     const auto Before = S->Lines.size();
     std::erase_if(S->Lines, [&](const TLine& L) { return L.HasValue && L.Folded == Folded; });
-    return S->Lines.size() != Before;
+    if (S->Lines.size() == Before) return false;
+    IndexKeys(*S);
+    return true;
 }
 
 bool TKitIniDocument::EraseSection(const String& Section) {

@@ -59,6 +59,8 @@ private:
     struct TSection {
         String Name;
         std::vector<TLine> Lines;
+        // Each key's first line, kept with Lines so that finding a key does not walk them.
+        std::unordered_map<String, size_t> Keys;
     };
 
     static String Fold(const String& S);
@@ -66,6 +68,7 @@ private:
     TSection* Find(const String& Section);
     const TLine* FindLine(const TSection& S, const String& Key) const;
     void AddLine(TSection& S, const String& Line);
+    static void IndexKeys(TSection& S);
     TSection& AddSection(const String& Name);
     void Reindex();
 

@@ -1,5 +1,6 @@
 #include "settings/UtilConvert.h"
 
+#include "platform/base/CharTypes.h"
 #include "platform/base/Component.h"
 #include "platform/base/Math.h"
 #include "platform/base/Strings.h"
@@ -9,13 +10,6 @@
 #include <cstdlib>
 
 namespace {
-
-int HexValue(Char C) {
-    if (C >= u'0' && C <= u'9') return C - u'0';
-    if (C >= u'A' && C <= u'F') return C - u'A' + 10;
-    if (C >= u'a' && C <= u'f') return C - u'a' + 10;
-    return -1;
-}
 
 bool IsDelimiter(Char C, const String& Delimiters) {
     return Delimiters.find(C) != String::npos;
@@ -52,7 +46,7 @@ int HexTextToBin(const String& Text, void* Buffer, int MaxCount) {
     const int Count = std::min(MaxCount, static_cast<int>(Hex.size() / 2));
     Byte* B = static_cast<Byte*>(Buffer);
     for (int I = 0; I < Count; ++I) {
-        const int Hi = HexValue(Hex[2 * I]), Lo = HexValue(Hex[2 * I + 1]);
+        const int Hi = HexDigitValue(Hex[2 * I]), Lo = HexDigitValue(Hex[2 * I + 1]);
         if (Hi < 0 || Lo < 0)
             throw EConvertError(u"'$" + Hex.substr(2 * static_cast<size_t>(I), 2) +
                                 u"' is not a valid integer value");
@@ -99,7 +93,7 @@ String XorToHex(const String& Key, const String& Text) {
 String XorFromHex(const String& Key, const String& Hex) {
     String Result;
     for (size_t I = 0; 2 * I + 1 < Hex.size(); ++I) {
-        const int Hi = HexValue(Hex[2 * I]), Lo = HexValue(Hex[2 * I + 1]);
+        const int Hi = HexDigitValue(Hex[2 * I]), Lo = HexDigitValue(Hex[2 * I + 1]);
         const Byte B = Hi < 0 || Lo < 0 ? Byte(' ') : static_cast<Byte>(Hi << 4 | Lo);
         Result += static_cast<Char>(B ^ KeyByte(Key, I));
     }
@@ -132,9 +126,8 @@ void FillGradientBands(TCanvas* Canvas, const TRect& Rect, TColor StartColor, TC
         ~TUnlock() { C->Unlock(); }
     } Unlock{Canvas};
 
-    if (StartColor == clNone && EndColor == clNone)
-        return;
-    if (Rect.IsEmpty())  // our canvases map one unit to one pixel
+    if (StartColor == clNone && EndColor == clNone) return;
+    if (Rect.IsEmpty()) // our canvases map one unit to one pixel
         return;
     TColor From = ColorToRGB(StartColor), To = ColorToRGB(EndColor);
     if (Direction == gbBottomToTop || Direction == gbRightToLeft) {
@@ -193,8 +186,7 @@ bool IsApplicationIconic() {
 }
 
 void AliasDragCursors() {
-    if (!Screen)
-        return;
+    if (!Screen) return;
     Screen->SetCursors(368, Screen->Cursors(crMultiDrag));
     Screen->SetCursors(369, Screen->Cursors(crDrag));
     Screen->SetCursors(370, Screen->Cursors(crMultiDrag));

@@ -27,11 +27,11 @@ bool IsShareName(const String& Path, size_t Start) {
 } // namespace
 
 String EnsureTrailingBackslash(const String& Path) {
-    return !Path.empty() && Path.back() == PathDelim ? Path : Path + PathDelim;
+    return IncludeTrailingPathDelimiter(Path);
 }
 
 String StripTrailingBackslash(const String& Path) {
-    return !Path.empty() && Path.back() == PathDelim ? Path.substr(0, Path.size() - 1) : Path;
+    return ExcludeTrailingPathDelimiter(Path);
 }
 
 String AddDefaultExtension(const String& Path, const String& Extension) {

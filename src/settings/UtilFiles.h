@@ -8,7 +8,7 @@
 
 // Path with a delimiter at its end ("" becomes a lone delimiter).
 String EnsureTrailingBackslash(const String& Path);
-// Path without one trailing delimiter.
+// Path without one trailing delimiter; the root stays "/" (it would turn into the current folder).
 String StripTrailingBackslash(const String& Path);
 // Path with ".Extension" appended, a trailing dot of Path dropped first; Path unchanged when
 // either is empty or Path's extension already is Extension (compared without regard to case;

@@ -2,6 +2,7 @@
 
 #include "platform/base/CharTypes.h"
 #include "platform/base/Lists.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 String LeftChars(const String& S, int Count) {
@@ -66,16 +67,13 @@ String TextBefore(const String& SubStr, const String& S) {
 }
 
 int FirstCharPos(const String& S, Char Ch, int Index) {
-    if (Index < 1 || Index > Length(S)) return 0;
-    const size_t P = S.find(Ch, static_cast<size_t>(Index - 1));
-    return P == String::npos ? 0 : static_cast<int>(P) + 1;
+    return PosEx(String(1, Ch), S, Index);
 }
 
 int LastCharPos(const String& S, Char Ch, int Index) {
     if (Index < 1 || Index > Length(S)) return 0;
-    for (int I = Length(S); I >= Index; --I)
-        if (S[static_cast<size_t>(I - 1)] == Ch) return I;
-    return 0;
+    const int P = LastDelimiter(String(1, Ch), S);
+    return P >= Index ? P : 0;
 }
 
 String ReplaceCharAll(const String& S, Char Source, Char Dest) {
@@ -85,35 +83,16 @@ String ReplaceCharAll(const String& S, Char Source, Char Dest) {
     return Result;
 }
 
+static_assert(unsigned(rtReplaceAll) == rfReplaceAll && unsigned(rtIgnoreCase) == rfIgnoreCase,
+              "the same bits");
+
 void ReplaceText(String& S, const String& Search, const String& Replace, unsigned Flags) {
     if (Search.empty()) {
         if (!S.empty()) throw EUtilStringError(u"Search string cannot be blank");
         S = Replace;
         return;
     }
-    if (S.empty()) return;
-    const bool IgnoreCase = (Flags & rtIgnoreCase) != 0;
-    const String Pattern = IgnoreCase ? UpperCopy(Search) : Search;
-    auto Same = [IgnoreCase](Char A, Char B) { return (IgnoreCase ? CharToUpper(A) : A) == B; };
-    String Out;
-    Out.reserve(S.size());
-    size_t I = 0;
-    while (I < S.size()) {
-        bool Match = S.size() - I >= Pattern.size();
-        for (size_t K = 0; Match && K < Pattern.size(); ++K)
-            Match = Same(S[I + K], Pattern[K]);
-        if (!Match) {
-            Out += S[I++];
-            continue;
-        }
-        Out += Replace;
-        I += Pattern.size();
-        if ((Flags & rtReplaceAll) == 0) {
-            Out.append(S, I, String::npos);
-            break;
-        }
-    }
-    S = std::move(Out);
+    S = StringReplace(S, Search, Replace, static_cast<TReplaceFlags>(Flags & (rtReplaceAll | rtIgnoreCase)));
 }
 
 void CutAtNul(String& S) {
@@ -123,20 +102,14 @@ void CutAtNul(String& S) {
 
 void SplitToStrings(const String& S, const String& Separator, TStrings* List, bool AllowEmpty) {
     ASSERT(List);
-    List->BeginUpdate();
-    try {
-        List->Clear();
-        size_t Start = 0;
-        while (!Separator.empty()) {
-            const size_t P = S.find(Separator, Start);
-            if (P == String::npos) break;
-            if (AllowEmpty || P > Start) List->Add(S.substr(Start, P - Start));
-            Start = P + Separator.size();
-        }
-        if (Start < S.size()) List->Add(S.substr(Start));
-    } catch (...) {
-        List->EndUpdate();
-        throw;
+    TUpdateBracket Update(*List);
+    List->Clear();
+    size_t Start = 0;
+    while (!Separator.empty()) {
+        const size_t P = S.find(Separator, Start);
+        if (P == String::npos) break;
+        if (AllowEmpty || P > Start) List->Add(S.substr(Start, P - Start));
+        Start = P + Separator.size();
     }
-    List->EndUpdate();
+    if (Start < S.size()) List->Add(S.substr(Start));
 }

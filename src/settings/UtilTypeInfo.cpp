@@ -5,6 +5,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/Lists.h"
 #include "platform/base/Object.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <cstring>
@@ -155,29 +156,23 @@ IUtilOrdinalTypeInfo TUtilSetTypeInfo::GetBaseType() const {
 void TUtilSetTypeInfo::GetAsList(const void* Value, bool WantRanges, TStrings* Strings) const {
     const TSetLayout L(FTypeInfo);
     const TTypeInfo* Comp = FTypeInfo->CompType;
-    Strings->BeginUpdate();
-    try {
-        Int64 V = L.Min;
-        while (V <= L.Max) {
-            if (!BitInBuffer(Value, L.BitOf(V))) {
-                ++V;
-                continue;
-            }
-            const Int64 First = V;
-            while (V + 1 <= L.Max && BitInBuffer(Value, L.BitOf(V + 1)))
-                ++V;
-            const Int64 Last = V++;
-            if (WantRanges && First != Last)
-                Strings->Add(ElementName(Comp, First) + u" .. " + ElementName(Comp, Last));
-            else
-                for (Int64 E = First; E <= Last; ++E)
-                    Strings->Add(ElementName(Comp, E));
+    TUpdateBracket Update(*Strings);
+    Int64 V = L.Min;
+    while (V <= L.Max) {
+        if (!BitInBuffer(Value, L.BitOf(V))) {
+            ++V;
+            continue;
         }
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
+        const Int64 First = V;
+        while (V + 1 <= L.Max && BitInBuffer(Value, L.BitOf(V + 1)))
+            ++V;
+        const Int64 Last = V++;
+        if (WantRanges && First != Last)
+            Strings->Add(ElementName(Comp, First) + u" .. " + ElementName(Comp, Last));
+        else
+            for (Int64 E = First; E <= Last; ++E)
+                Strings->Add(ElementName(Comp, E));
     }
-    Strings->EndUpdate();
 }
 
 void TUtilSetTypeInfo::SetAsList(void* Value, TStrings* Strings) const {

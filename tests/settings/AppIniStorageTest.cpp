@@ -168,6 +168,19 @@ TEST_F(AppIniStorage, DeletingSubtreesAndValues) {
     EXPECT_EQ(FileLines(File), std::vector<std::string>());
 }
 
+TEST_F(AppIniStorage, KeysAreFoundAfterDeletesAndRewrites) {
+    for (const char16_t* P : {u"S\\a", u"S\\b", u"S\\c"})
+        Store->WriteString(P, u"1");
+    Store->DeleteValue(u"S\\B");
+    Store->WriteString(u"S\\d", u"4");
+    Store->WriteString(u"S\\C", u"3"); // the line there, in its own spelling
+    Store->WriteString(u"S\\b", u"2"); // new again, so at the end
+    EXPECT_EQ(U8(Store->ReadString(u"s\\c")), "3");
+    EXPECT_EQ(U8(Store->ReadString(u"S\\B")), "2");
+    Store->Flush();
+    EXPECT_EQ(FileLines(File), (std::vector<std::string>{"[S]", "a=1", "c=3", "d=4", "b=2", ""}));
+}
+
 TEST_F(AppIniStorage, TopLevelValuesNeedADefaultSection) {
     const std::string Undefined = "TKitAppIniFileStorage.ReadValue: Section undefined";
     EXPECT_EQ(U8(ThrownMessage<EKitAppStorageError>([&] { Store->ReadInteger(u"Top"); })), Undefined);

@@ -242,7 +242,7 @@ TEST_F(AppStorage, IntegersWithIdentifiers) {
 }
 
 TEST_F(AppStorage, CharacterSetsKeepOnlyTheFirst32Elements) {
-    const TTypeInfo* CharSet = TypeInfoDetail::SetTypeInfo(TypeInfo<char>());
+    static const TTypeInfo* const CharSet = TypeInfoDetail::SetTypeInfo(TypeInfo<char>());
     Byte Value[32] = {}, Default[32] = {}, Out[32] = {};
     Value[0] = 0x20; // element 5
     Value['A' / 8] |= 1 << ('A' % 8);

@@ -9,6 +9,7 @@ TEST(UtilFiles, TrailingDelimiters) {
     EXPECT_EQ(U8(EnsureTrailingBackslash(u"")), "/");
     EXPECT_EQ(U8(StripTrailingBackslash(u"/opt/tool/")), "/opt/tool");
     EXPECT_EQ(U8(StripTrailingBackslash(u"/opt/tool")), "/opt/tool");
+    EXPECT_EQ(U8(StripTrailingBackslash(u"/")), "/"); // the root, not the current folder
 }
 
 TEST(UtilFiles, DefaultExtensions) {

@@ -29,9 +29,11 @@ private:
     std::string FPending;
 };
 
-const TTypeInfo* IntegerSet(Int64 Min, Int64 Max) {
-    return TypeInfoDetail::SetTypeInfo(
-        TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TRange", otUByte, Min, Max));
+// Made once and kept, as the records of real types are.
+template <Int64 Min, Int64 Max> const TTypeInfo* IntegerSet() {
+    static const TTypeInfo* const Info =
+        TypeInfoDetail::SetTypeInfo(TypeInfoDetail::OrdinalTypeInfo(tkInteger, u"TRange", otUByte, Min, Max));
+    return Info;
 }
 
 std::string Text(const TTypeInfo* SetType, const void* Value, bool Brackets = true, bool Ranges = false) {
@@ -90,7 +92,7 @@ TEST(UtilTypeInfo, EnumerationNames) {
     EXPECT_EQ(E->IndexOfName(u"TCGREEN"), 1);
     EXPECT_EQ(E->IndexOfName(u"tcPurple"), -1);
     // A name that occurs twice (letter case aside) finds the higher value.
-    const TTypeInfo* Dup = TypeInfoDetail::MakeEnumTypeInfo(u"TDup", "dA, dB, DA", 3, otUByte);
+    static const TTypeInfo* const Dup = TypeInfoDetail::MakeEnumTypeInfo(u"TDup", "dA, dB, DA", 3, otUByte);
     EXPECT_EQ(TUtilEnumerationTypeInfo(Dup).IndexOfName(u"da"), 2);
 }
 
@@ -123,7 +125,7 @@ TEST(UtilTypeInfo, SetTexts) {
 }
 
 TEST(UtilTypeInfo, SetTextsWithRangesAndNumbers) {
-    const TTypeInfo* Small = IntegerSet(0, 15);
+    const TTypeInfo* Small = IntegerSet<0, 15>();
     Byte V[2] = {0b101110, 0}; // 1, 2, 3, 5
     EXPECT_EQ(Text(Small, V, true, true), "[1 .. 3, 5]");
     EXPECT_EQ(Text(Small, V, true, false), "[1, 2, 3, 5]");
@@ -132,7 +134,7 @@ TEST(UtilTypeInfo, SetTextsWithRangesAndNumbers) {
     EXPECT_EQ(Lines.Count(), 2);
 
     // A sub-range 4 .. 15 is stored from byte 0 with ordinal 4 at bit 4; both bytes are cleared.
-    const TTypeInfo* Sub = IntegerSet(4, 15);
+    const TTypeInfo* Sub = IntegerSet<4, 15>();
     EXPECT_EQ(SetStorageSize(Sub), 2);
     Byte S[3] = {0xFF, 0xFF, 0xEE};
     TextToSet(Sub, S, u"[5, 12 .. 13]");
@@ -142,7 +144,7 @@ TEST(UtilTypeInfo, SetTextsWithRangesAndNumbers) {
     EXPECT_EQ(Text(Sub, S, true, true), "[5, 12 .. 13]");
 
     // A base of 256 elements.
-    const TTypeInfo* All = IntegerSet(0, 255);
+    const TTypeInfo* All = IntegerSet<0, 255>();
     EXPECT_EQ(SetStorageSize(All), 32);
     Byte Big[32] = {};
     TextToSet(All, Big, u"[0, 200 .. 255]");
@@ -151,7 +153,7 @@ TEST(UtilTypeInfo, SetTextsWithRangesAndNumbers) {
 }
 
 TEST(UtilTypeInfo, BadSetTextsLeaveTheValueAlone) {
-    const TTypeInfo* Sub = IntegerSet(4, 15);
+    const TTypeInfo* Sub = IntegerSet<4, 15>();
     Byte S[3] = {0x10, 0x00, 0xEE};
     // A number beyond the set would set a bit outside its bytes.
     for (const char16_t* Bad : {u"[5, 16]", u"[3]", u"[5, 300]", u"[5 .. 40]", u"[5, x]"}) {

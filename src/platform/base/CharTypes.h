@@ -19,3 +19,11 @@ Word GetCharType(Char C);
 // Simple case mapping of one unit; a unit whose mapping is not a single unit stays as it is.
 Char CharUpper(Char C);
 Char CharLower(Char C);
+
+// The value of a hexadecimal digit (either case); -1 for any other unit.
+constexpr int HexDigitValue(Char C) {
+    if (C >= u'0' && C <= u'9') return C - u'0';
+    if (C >= u'a' && C <= u'f') return C - u'a' + 10;
+    if (C >= u'A' && C <= u'F') return C - u'A' + 10;
+    return -1;
+}

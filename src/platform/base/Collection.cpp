@@ -1,6 +1,7 @@
 #include "platform/base/Collection.h"
 
 #include "platform/base/Format.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -88,15 +89,9 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
     if (FItems.empty()) return;
-    BeginUpdate();
-    try {
-        while (!FItems.empty())
-            delete FItems.back();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(*this);
+    while (!FItems.empty())
+        delete FItems.back();
 }
 
 void TCollection::BeginUpdate() {
@@ -130,16 +125,10 @@ void TCollection::Assign(TPersistent* Source) {
         return;
     }
     if (Other == this) return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* Item : Other->FItems)
-            Add()->Assign(Item);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(*this);
+    Clear();
+    for (TCollectionItem* Item : Other->FItems)
+        Add()->Assign(Item);
 }
 
 String TCollection::GetNamePath() const {

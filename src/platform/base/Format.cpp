@@ -256,6 +256,7 @@ private:
                 V = A.VInt64();
             else
                 Fail();
+            if (V > MaxFormatWidth) Fail();
             Value = V < 0 ? -1 : static_cast<int>(V);
             return true;
         }
@@ -263,7 +264,7 @@ private:
         Int64 V = 0;
         while (Peek() >= u'0' && Peek() <= u'9') {
             V = V * 10 + (FFmt[FPos++] - u'0');
-            if (V > INT32_MAX) Fail();
+            if (V > MaxFormatWidth) Fail();
         }
         Value = static_cast<int>(V);
         return true;

@@ -147,7 +147,11 @@ private:
 //   g      general, precision significant digits (15), no trailing zeros.
 //   s      text, Chars and strings; precision cuts it.
 //   p      a pointer: 16 upper-case hexadecimal digits.
-// A missing argument, an argument of the wrong type or a malformed directive raises
-// EConvertError "Format '<Fmt>' invalid or incompatible with argument".
+// Width and precision go up to MaxFormatWidth: no field on a screen or in a file is wider, and a
+// bad format text (a translation, a user's template) must not cost gigabytes of padding.
+// A missing argument, an argument of the wrong type, a malformed directive or a width or
+// precision beyond that raises EConvertError "Format '<Fmt>' invalid or incompatible with
+// argument".
+constexpr int MaxFormatWidth = 65535;
 String Format(StringView Fmt, std::initializer_list<TVarRec> Args);
 String Format(StringView Fmt, std::initializer_list<TVarRec> Args, const TFormatSettings& FS);

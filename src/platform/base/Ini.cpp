@@ -2,10 +2,12 @@
 
 #include "platform/base/Lists.h"
 
+#include "platform/base/CharTypes.h"
 #include "platform/base/Files.h"
 #include "platform/base/Format.h"
 #include "platform/base/FilesPrivate.h"
 #include "platform/base/IniDocument.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <cerrno>
@@ -82,6 +84,21 @@ int LoadProfile(const AnsiString& Path, std::shared_ptr<const TIniDocument>& Doc
     return 0;
 }
 
+// The document to change for a write: the cached parse itself when nobody else holds it (it
+// leaves the cache until the write succeeds), else a copy. Saves copying a large file's lines on
+// each write.
+std::shared_ptr<TIniDocument> TakeForChange(const AnsiString& Path, std::shared_ptr<const TIniDocument> Doc) {
+    {
+        std::lock_guard G(CacheLock);
+        auto It = Cache.find(Path);
+        if (It != Cache.end() && It->second.Document == Doc && Doc.use_count() == 2) {
+            Cache.erase(It);
+            return std::const_pointer_cast<TIniDocument>(Doc); // made non-const by LoadProfile
+        }
+    }
+    return std::make_shared<TIniDocument>(*Doc);
+}
+
 AnsiString ProfilePath(const String& FileName) {
     return ToSysPath(ExpandFileName(FileName));
 }
@@ -133,9 +150,12 @@ bool ModifyProfile(const String& FileName, const std::function<bool(TIniDocument
         errno = R; // never replace contents that could not be read
         return false;
     }
-    auto Doc = std::make_shared<TIniDocument>(*Current);
-    if (!Change(*Doc)) return true; // nothing to change: the file stays as it is
+    std::shared_ptr<TIniDocument> Doc = TakeForChange(Path, std::move(Current));
     struct stat St;
+    if (!Change(*Doc)) { // nothing to change: the file stays as it is, and so does its parse
+        if (stat(Path.c_str(), &St) == 0) Remember(Path, St, std::move(Doc));
+        return true;
+    }
     if (!WriteFileSafeStat(Full, Doc->Serialize(), &St)) return false;
     Remember(Path, St, std::move(Doc));
     return true;
@@ -147,13 +167,6 @@ String Unquoted(const String& S) {
 }
 
 // --- Numbers -----------------------------------------------------------------------------
-
-int DigitValue(Char C) {
-    if (C >= u'0' && C <= u'9') return C - u'0';
-    if (C >= u'a' && C <= u'f') return C - u'a' + 10;
-    if (C >= u'A' && C <= u'F') return C - u'A' + 10;
-    return 99;
-}
 
 // Numbers in files do not follow the user's separators: "." always.
 const TFormatSettings& FileFormat() {
@@ -188,8 +201,8 @@ int GetPrivateProfileInt(const String& Section, const String& Key, int Default, 
         I += 2;
     }
     std::uint32_t Acc = 0; // wraps like the 32-bit result it becomes
-    for (; I < S.size() && unsigned(DigitValue(S[I])) < Base; ++I)
-        Acc = Acc * Base + unsigned(DigitValue(S[I]));
+    for (; I < S.size() && unsigned(HexDigitValue(S[I])) < Base; ++I) // (-1 is no digit)
+        Acc = Acc * Base + unsigned(HexDigitValue(S[I]));
     return std::int32_t(Negative ? 0u - Acc : Acc);
 }
 
@@ -360,21 +373,17 @@ void TMemIniFile::UpdateFile() {
 namespace {
 
 void FillList(TStrings* Strings, const std::vector<String>& Lines) {
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        for (const String& L : Lines)
-            Strings->Add(L);
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
-    }
-    Strings->EndUpdate();
+    TUpdateBracket Update(*Strings);
+    Strings->Clear();
+    for (const String& L : Lines)
+        Strings->Add(L);
 }
 
 } // namespace
 
-void TCustomIniFile::ReadSections(TStrings* Strings) const { FillList(Strings, ReadSectionNames()); }
+void TCustomIniFile::ReadSections(TStrings* Strings) const {
+    FillList(Strings, ReadSectionNames());
+}
 
 void TCustomIniFile::ReadSection(const String& Section, TStrings* Strings) const {
     FillList(Strings, ReadSectionKeys(Section));

@@ -85,7 +85,7 @@ void TIniDocument::Parse(std::string_view Bytes) {
         }
         TIniLine L = MakeLine(Raw, AnsiString(Break), !FSections.empty());
         if (L.Kind == TIniLine::lkSection)
-            FSections.push_back(TIniSection{std::move(L), {}});
+            FSections.push_back(TIniSection{std::move(L), {}, {}, 0});
         else if (FSections.empty())
             FPreamble.push_back(std::move(L));
         else
@@ -131,14 +131,33 @@ void TIniDocument::SetCaseSensitive(bool Value) {
     Reindex();
 }
 
+void TIniDocument::IndexKeys(TIniSection& S) {
+    S.Keys.clear();
+    S.ValueEnd = 0;
+    for (size_t I = 0; I < S.Lines.size(); ++I)
+        if (S.Lines[I].Kind == TIniLine::lkValue) {
+            S.Keys.emplace(S.Lines[I].Key, I); // keeps the first of duplicates
+            S.ValueEnd = I + 1;
+        }
+}
+
 void TIniDocument::Reindex() {
     FIndex.clear();
-    for (size_t I = 0; I < FSections.size(); ++I)
+    for (size_t I = 0; I < FSections.size(); ++I) {
         FIndex.emplace(FSections[I].Header.Key, I); // keeps the first of duplicates
+        IndexKeys(FSections[I]);
+    }
+}
+
+TIniLine* TIniDocument::LastLine() {
+    if (!FSections.empty())
+        return FSections.back().Lines.empty() ? &FSections.back().Header : &FSections.back().Lines.back();
+    return FPreamble.empty() ? nullptr : &FPreamble.back();
 }
 
 // Every line but the last needs its break; a line we add after an unterminated last line
-// would otherwise be glued to it.
+// would otherwise be glued to it. Only the document's last line can lack one, so adding a line
+// mends just the line before it; the whole walk is for changes that remove lines.
 void TIniDocument::MendBreaks() {
     TIniLine* Prev = nullptr;
     auto Visit = [&](TIniLine& L) {
@@ -166,27 +185,20 @@ TIniSection* TIniDocument::Find(const String& Section) {
 const String* TIniDocument::FindValue(const String& Section, const String& Key) const {
     const TIniSection* S = Find(Section);
     if (!S) return nullptr;
-    String K = KeyOf(Key);
-    for (const auto& L : S->Lines)
-        if (L.Kind == TIniLine::lkValue && L.Key == K) return L.HasValue ? &L.Value : nullptr;
-    return nullptr;
+    auto It = S->Keys.find(KeyOf(Key));
+    if (It == S->Keys.end()) return nullptr;
+    const TIniLine& L = S->Lines[It->second];
+    return L.HasValue ? &L.Value : nullptr;
 }
 
 bool TIniDocument::KeyExists(const String& Section, const String& Key) const {
     const TIniSection* S = Find(Section);
-    if (!S) return false;
-    String K = KeyOf(Key);
-    for (const auto& L : S->Lines)
-        if (L.Kind == TIniLine::lkValue && L.Key == K) return true;
-    return false;
+    return S && S->Keys.count(KeyOf(Key)) > 0;
 }
 
 bool TIniDocument::SectionExists(const String& Section) const {
     const TIniSection* S = Find(Section);
-    if (!S) return false;
-    for (const auto& L : S->Lines)
-        if (L.Kind == TIniLine::lkValue) return true;
-    return false;
+    return S && !S->Keys.empty();
 }
 
 std::vector<String> TIniDocument::SectionNames() const {
@@ -197,13 +209,12 @@ std::vector<String> TIniDocument::SectionNames() const {
 }
 
 std::vector<String> TIniDocument::SectionKeys(const String& Section) const {
-    std::vector<String> Keys, Seen;
+    std::vector<String> Keys;
     if (const TIniSection* S = Find(Section))
-        for (const auto& L : S->Lines)
-            if (L.Kind == TIniLine::lkValue && std::find(Seen.begin(), Seen.end(), L.Key) == Seen.end()) {
-                Seen.push_back(L.Key);
-                Keys.push_back(L.Name);
-            }
+        for (size_t I = 0; I < S->Lines.size(); ++I) {
+            const TIniLine& L = S->Lines[I];
+            if (L.Kind == TIniLine::lkValue && S->Keys.at(L.Key) == I) Keys.push_back(L.Name);
+        }
     return Keys;
 }
 
@@ -217,11 +228,8 @@ std::vector<String> TIniDocument::SectionLines(const String& Section) const {
 
 TIniSection& TIniDocument::AppendSection(const String& Section) {
     // A blank line before the new section, unless the file is empty or already ends in one.
-    TIniLine* Last = nullptr;
-    if (!FSections.empty())
-        Last = FSections.back().Lines.empty() ? &FSections.back().Header : &FSections.back().Lines.back();
-    else if (!FPreamble.empty())
-        Last = &FPreamble.back();
+    TIniLine* Last = LastLine();
+    if (Last && Last->Break.empty()) Last->Break = FNewLine;
     if (Last && Last->Kind != TIniLine::lkBlank) {
         TIniLine Blank = NewLine(String());
         if (FSections.empty())
@@ -235,9 +243,8 @@ TIniSection& TIniDocument::AppendSection(const String& Section) {
     Header.Key = KeyOf(Header.Name);
     Header.Raw = StringToUtf8(u"[" + Header.Name + u"]");
     Header.Break = FNewLine;
-    FSections.push_back(TIniSection{std::move(Header), {}});
-    Reindex();
-    MendBreaks();
+    FIndex.emplace(Header.Key, FSections.size());
+    FSections.push_back(TIniSection{std::move(Header), {}, {}, 0});
     return FSections.back();
 }
 
@@ -247,19 +254,19 @@ bool TIniDocument::WriteValue(const String& Section, const String& Key, const St
     TIniSection* S = Find(Section);
     if (!S) S = &AppendSection(Section);
     String Wanted = KeyOf(K);
-    size_t AfterLastKey = 0;
-    for (size_t I = 0; I < S->Lines.size(); ++I) {
-        TIniLine& L = S->Lines[I];
-        if (L.Kind != TIniLine::lkValue) continue;
-        if (L.Key == Wanted) {
-            if (L.HasValue && L.Value == V) return false;
-            L = ValueLine(L.Name, V, L.Break); // the file's spelling of the key
-            return true;
-        }
-        AfterLastKey = I + 1;
+    if (auto It = S->Keys.find(Wanted); It != S->Keys.end()) {
+        TIniLine& L = S->Lines[It->second];
+        if (L.HasValue && L.Value == V) return false;
+        L = ValueLine(L.Name, V, L.Break); // the file's spelling of the key
+        return true;
     }
-    S->Lines.insert(S->Lines.begin() + std::ptrdiff_t(AfterLastKey), ValueLine(K, V, FNewLine));
-    MendBreaks();
+    // After the last key; only lines that are no keys follow it, so no index moves.
+    const size_t At = S->ValueEnd;
+    TIniLine& Before = At == 0 ? S->Header : S->Lines[At - 1];
+    if (Before.Break.empty()) Before.Break = FNewLine;
+    S->Lines.insert(S->Lines.begin() + std::ptrdiff_t(At), ValueLine(K, V, FNewLine));
+    S->Keys.emplace(std::move(Wanted), At);
+    S->ValueEnd = At + 1;
     return true;
 }
 
@@ -271,6 +278,7 @@ bool TIniDocument::DeleteKey(const String& Section, const String& Key) {
                                [&](const TIniLine& L) { return L.Kind == TIniLine::lkValue && L.Key == K; });
     if (Gone == S->Lines.end()) return false;
     S->Lines.erase(Gone, S->Lines.end());
+    IndexKeys(*S);
     MendBreaks();
     return true;
 }
@@ -301,6 +309,7 @@ bool TIniDocument::WriteSection(const String& Section, const std::vector<String>
     New.insert(New.end(), std::make_move_iterator(S->Lines.begin() + std::ptrdiff_t(Tail)),
                std::make_move_iterator(S->Lines.end()));
     S->Lines = std::move(New);
+    IndexKeys(*S);
     MendBreaks();
     return true;
 }

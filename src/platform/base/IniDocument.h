@@ -22,6 +22,10 @@ struct TIniLine {
 struct TIniSection {
     TIniLine Header;
     std::vector<TIniLine> Lines;
+    // Kept up to date with Lines, so that finding or adding a key does not walk the section:
+    // each key's first value line, and the place after the last value line (where a new key goes).
+    std::unordered_map<String, size_t> Keys;
+    size_t ValueEnd = 0;
 };
 
 class TIniDocument {
@@ -56,6 +60,8 @@ private:
     TIniSection* Find(const String& Section);
     TIniSection& AppendSection(const String& Section);
     void Reindex();
+    static void IndexKeys(TIniSection& S);
+    TIniLine* LastLine();
     void MendBreaks();
 
     bool FBom = false;

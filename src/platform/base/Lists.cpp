@@ -177,7 +177,7 @@ int TStrings::AddObject(const String& S, TObject* AObject) {
 }
 
 void TStrings::AddStrings(const TStrings* Strings) {
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     for (int I = 0; I < Strings->Count(); ++I)
         AddObject(Strings->Get(I), Strings->GetObject(I));
 }
@@ -189,7 +189,7 @@ void TStrings::Assign(TPersistent* ASource) {
         return;
     }
     if (Source == this) return;
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Clear();
     FLineBreak = Source->FLineBreak;
     FTrailingLineBreak = Source->FTrailingLineBreak;
@@ -210,7 +210,7 @@ void TStrings::InsertObject(int Index, const String& S, TObject* AObject) {
 
 void TStrings::Put(int Index, const String& S) {
     TObject* Object = GetObject(Index);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Delete(Index);
     InsertObject(Index, S, Object);
 }
@@ -222,7 +222,7 @@ TObject* TStrings::GetObject(int) const {
 void TStrings::PutObject(int, TObject*) {}
 
 void TStrings::Exchange(int Index1, int Index2) {
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     String S = Get(Index1);
     TObject* O = GetObject(Index1);
     Put(Index1, Get(Index2));
@@ -233,7 +233,7 @@ void TStrings::Exchange(int Index1, int Index2) {
 
 void TStrings::Move(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     String S = Get(CurIndex);
     TObject* O = GetObject(CurIndex);
     PutObject(CurIndex, nullptr); // so that a list owning its objects does not delete it
@@ -296,7 +296,7 @@ String TStrings::GetTextStr() const {
 }
 
 void TStrings::SetTextStr(const String& Value) {
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Clear();
     const size_t N = Value.size();
     size_t P = 0;
@@ -345,7 +345,7 @@ String TStrings::GetDelimited(Char Delim, Char Quote, bool Strict) const {
 }
 
 void TStrings::SetDelimited(const String& Value, Char Delim, Char Quote, bool Strict) {
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Clear();
     const size_t N = Value.size();
     size_t P = 0;
@@ -438,7 +438,7 @@ void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
 
 void TStrings::LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) {
     const String Text = Encoding->GetString(Bytes, Count);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     SetTextStr(Text);
 }
 
@@ -537,7 +537,7 @@ void TStringList::InsertObject(int Index, const String& S, TObject* AObject) {
 void TStringList::Assign(TPersistent* Source) {
     if (Source == this) return;
     auto* List = dynamic_cast<const TStringList*>(Source);
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     if (List) {
         // Copied in the source's order, which already follows the source's own sorting rules.
         FSorted = false;
@@ -603,7 +603,7 @@ void TStringList::SetValue(const String& Name, const String& Value) {
         return;
     }
     // A sorted list cannot change a line in place: the new line takes its own place.
-    TUpdateScope Update(this);
+    TUpdateBracket Update(*this);
     Delete(I);
     Add(Name + NameValueSeparator() + Value);
 }

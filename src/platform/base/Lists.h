@@ -4,6 +4,7 @@
 
 #include "platform/base/Object.h"
 #include "platform/base/Persistent.h"
+#include "platform/base/ScopeGuard.h" // TUpdateBracket for BeginUpdate..EndUpdate
 #include "platform/base/Types.h"
 
 #include <functional>
@@ -11,7 +12,6 @@
 
 class TEncoding;
 class TStream;
-
 
 // ---- TList ----
 
@@ -200,18 +200,6 @@ protected:
     // Comparison for IndexOf and IndexOfName: case-blind here.
     virtual int CompareStrings(const String& S1, const String& S2) const;
     int UpdateCount() const { return FUpdateCount; }
-
-    // BeginUpdate..EndUpdate for a scope, also when it is left by an exception.
-    class TUpdateScope {
-    public:
-        explicit TUpdateScope(TStrings* AStrings) : FStrings(AStrings) { FStrings->BeginUpdate(); }
-        ~TUpdateScope() { FStrings->EndUpdate(); }
-        TUpdateScope(const TUpdateScope&) = delete;
-        TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-    private:
-        TStrings* FStrings;
-    };
 
 private:
     String GetDelimited(Char Delim, Char Quote, bool Strict) const;

@@ -2,6 +2,7 @@
 
 #include "platform/base/Utf8Private.h"
 
+#include "platform/base/CharTypes.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Format.h"
 
@@ -14,14 +15,24 @@
 
 namespace {
 
-QString ToQ(const String& S) { return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size())); }
+QString ToQ(const String& S) {
+    return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size()));
+}
 
-String FromQ(const QString& Q) { return String(reinterpret_cast<const Char*>(Q.utf16()), Q.size()); }
+String FromQ(const QString& Q) {
+    return String(reinterpret_cast<const Char*>(Q.utf16()), Q.size());
+}
 
-int Sign(int V) { return (V > 0) - (V < 0); }
+int Sign(int V) {
+    return (V > 0) - (V < 0);
+}
 
-Char AsciiUpper(Char C) { return (C >= u'a' && C <= u'z') ? Char(C - 32) : C; }
-Char AsciiLower(Char C) { return (C >= u'A' && C <= u'Z') ? Char(C + 32) : C; }
+Char AsciiUpper(Char C) {
+    return (C >= u'a' && C <= u'z') ? Char(C - 32) : C;
+}
+Char AsciiLower(Char C) {
+    return (C >= u'A' && C <= u'Z') ? Char(C + 32) : C;
+}
 
 } // namespace
 
@@ -66,50 +77,62 @@ String LowerCase(const String& S) {
     return R;
 }
 
-int CompareStr(const String& S1, const String& S2) { return Sign(S1.compare(S2)); }
+int CompareStr(const String& S1, const String& S2) {
+    return Sign(S1.compare(S2));
+}
 
 int CompareText(const String& S1, const String& S2) {
     size_t N = std::min(S1.size(), S2.size());
     for (size_t I = 0; I < N; ++I) {
         Char A = AsciiUpper(S1[I]), B = AsciiUpper(S2[I]);
-        if (A != B)
-            return A < B ? -1 : 1;
+        if (A != B) return A < B ? -1 : 1;
     }
     return S1.size() == S2.size() ? 0 : (S1.size() < S2.size() ? -1 : 1);
 }
 
-bool SameStr(const String& S1, const String& S2) { return S1 == S2; }
+bool SameStr(const String& S1, const String& S2) {
+    return S1 == S2;
+}
 bool SameText(const String& S1, const String& S2) {
     return S1.size() == S2.size() && CompareText(S1, S2) == 0;
 }
 
-String AnsiUpperCase(const String& S) { return FromQ(ToQ(S).toUpper()); }
-String AnsiLowerCase(const String& S) { return FromQ(ToQ(S).toLower()); }
-char32_t UnicodeUpperChar(char32_t CodePoint) { return QChar::toUpper(CodePoint); }
-char32_t UnicodeLowerChar(char32_t CodePoint) { return QChar::toLower(CodePoint); }
+String AnsiUpperCase(const String& S) {
+    return FromQ(ToQ(S).toUpper());
+}
+String AnsiLowerCase(const String& S) {
+    return FromQ(ToQ(S).toLower());
+}
+char32_t UnicodeUpperChar(char32_t CodePoint) {
+    return QChar::toUpper(CodePoint);
+}
+char32_t UnicodeLowerChar(char32_t CodePoint) {
+    return QChar::toLower(CodePoint);
+}
 
 int AnsiCompareText(const String& S1, const String& S2) {
     return Sign(QString::compare(ToQ(S1), ToQ(S2), Qt::CaseInsensitive));
 }
 
 int AnsiCompareStr(const String& S1, const String& S2) {
-    if (int R = AnsiCompareText(S1, S2))
-        return R;
+    if (int R = AnsiCompareText(S1, S2)) return R;
     // Equal but for case: the first position that differs decides, lower case first.
     size_t N = std::min(S1.size(), S2.size());
     for (size_t I = 0; I < N; ++I) {
-        if (S1[I] == S2[I])
-            continue;
+        if (S1[I] == S2[I]) continue;
         QChar A(S1[I]), B(S2[I]);
-        if (A.isLower() != B.isLower())
-            return A.isLower() ? -1 : 1;
+        if (A.isLower() != B.isLower()) return A.isLower() ? -1 : 1;
         return S1[I] < S2[I] ? -1 : 1;
     }
     return Sign(int(S1.size()) - int(S2.size()));
 }
 
-bool AnsiSameStr(const String& S1, const String& S2) { return S1 == S2; }
-bool AnsiSameText(const String& S1, const String& S2) { return AnsiCompareText(S1, S2) == 0; }
+bool AnsiSameStr(const String& S1, const String& S2) {
+    return S1 == S2;
+}
+bool AnsiSameText(const String& S1, const String& S2) {
+    return AnsiCompareText(S1, S2) == 0;
+}
 
 // --- Positions, pieces and padding -------------------------------------------------------------
 
@@ -169,7 +192,9 @@ StringView TrimView(StringView S) {
     return S.substr(B, E - B);
 }
 
-String Trim(const String& S) { return String(TrimView(S)); }
+String Trim(const String& S) {
+    return String(TrimView(S));
+}
 
 String TrimLeft(const String& S) {
     size_t B = 0;
@@ -337,16 +362,9 @@ bool ParseInteger(const String& S, int Bits, Int64& Value) {
     const unsigned Base = Hex ? 16 : 10;
     UInt64 V = 0;
     for (; I < N; ++I) {
-        Char C = S[I];
-        unsigned D;
-        if (C >= u'0' && C <= u'9')
-            D = C - u'0';
-        else if (Hex && C >= u'a' && C <= u'f')
-            D = C - u'a' + 10;
-        else if (Hex && C >= u'A' && C <= u'F')
-            D = C - u'A' + 10;
-        else
-            return false;
+        const int Digit = HexDigitValue(S[I]);
+        if (Digit < 0 || Digit >= int(Base)) return false;
+        const unsigned D = unsigned(Digit);
         if (V > (Limit - D) / Base) return false;
         V = V * Base + D;
     }

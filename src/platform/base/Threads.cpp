@@ -1,5 +1,6 @@
 #include "platform/base/Threads.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
 #include <chrono>
@@ -136,13 +137,13 @@ bool CheckSynchronize(Cardinal Timeout) {
             }
             S.Changed.notify_all();
         } else {
-            try {
-                E->Method();
-            } catch (...) {
+            // A call that raises leaves the rest of the batch queued for the next round.
+            TScopeExit Requeue([&] {
                 std::lock_guard<std::mutex> Guard(S.Lock);
                 S.Queue.insert(S.Queue.begin(), Batch.begin(), Batch.end());
-                throw;
-            }
+            });
+            E->Method();
+            Requeue.Release();
         }
     }
     return true;

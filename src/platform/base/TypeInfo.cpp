@@ -5,6 +5,9 @@
 
 #include <cxxabi.h>
 #include <cstdlib>
+#include <deque>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -71,11 +74,18 @@ bool IsOrdinal(const TTypeInfo* Type) {
     }
 }
 
+// Every record the factory makes, owned here for the whole run: a caller that does not keep
+// its record (a test, a second call for the same type) leaks nothing. The list itself is never
+// freed, so that no record goes away while static objects that hold one are still being torn
+// down.
 TTypeInfo* NewInfo(TTypeKind Kind, String Name) {
-    auto* Info = new TTypeInfo;
+    static std::mutex Lock;
+    static auto* const Records = new std::deque<std::unique_ptr<TTypeInfo>>;
+    auto Info = std::make_unique<TTypeInfo>();
     Info->Kind = Kind;
     Info->Name = std::move(Name);
-    return Info;
+    std::lock_guard Guard(Lock);
+    return Records->emplace_back(std::move(Info)).get();
 }
 
 String Ascii(const char* S) {
@@ -86,8 +96,8 @@ String Ascii(const char* S) {
 
 namespace TypeInfoDetail {
 
-// The records live as long as the program: every one is made once, behind a function-local
-// static, and handed out by pointer.
+// The records live as long as the program: the code makes every one once, behind a
+// function-local static, and hands it out by pointer.
 const TTypeInfo* MakeEnumTypeInfo(const char16_t* Name, const char* ValueNames, int Count, TOrdType OrdType) {
     TTypeInfo* Info = NewInfo(tkEnumeration, Name);
     Info->OrdType = OrdType;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 TEST(CharTypes, TypeBitsOfSingleUnits) {
     struct {
         Char C;
@@ -33,4 +35,12 @@ TEST(CharTypes, CaseOfSingleUnits) {
     // ß upper-cases to two letters: one unit stays as it is.
     EXPECT_EQ(CharUpper(u'\u00DF'), u'\u00DF');
     EXPECT_EQ(CharUpper(Char(0xDC00)), Char(0xDC00));
+}
+
+TEST(CharTypes, HexDigitValues) {
+    const std::pair<Char, int> Cases[] = {{u'0', 0},  {u'9', 9},      {u'a', 10}, {u'F', 15}, {u'f', 15},
+                                          {u'g', -1}, {u'G', -1},     {u'/', -1}, {u':', -1}, {u'@', -1},
+                                          {u'`', -1}, {u'\uFF10', -1}}; // a full-width digit is none
+    for (const auto& [C, Value] : Cases)
+        EXPECT_EQ(HexDigitValue(C), Value) << int(C);
 }

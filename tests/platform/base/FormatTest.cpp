@@ -219,6 +219,13 @@ TEST(Format, InvalidDirectivesAndArgumentsRaise) {
         BAD(u"%*d", Int64(1) << 40, 2),
         BAD(u"%*:d", -1, 2),      // negative index
         BAD(u"%99999999999d", 1), // no width beyond an int
+        BAD(u"%2147483647d", 1),  // nor beyond the limit: no gigabytes of padding
+        BAD(u"%.2147483647d", 1),
+        BAD(u"%65536s", u"x"),
+        BAD(u"%-65536s", u"x"),
+        BAD(u"%.65536x", 1),
+        BAD(u"%*d", 65536, 1),
+        BAD(u"%.*f", 2147483647, 1.5),
     };
 #undef BAD
     for (const Bad& B : Cases) {
@@ -230,6 +237,11 @@ TEST(Format, InvalidDirectivesAndArgumentsRaise) {
             EXPECT_EQ(E.Message(), u"Format '" + B.Fmt + u"' invalid or incompatible with argument");
         }
     }
+}
+
+TEST(Format, WidthAndPrecisionUpToTheLimit) {
+    EXPECT_EQ(Format(u"%65535d", {7}), StringOfChar(u' ', 65534) + u"7");
+    EXPECT_EQ(Format(u"%.*d", {MaxFormatWidth, 7}), StringOfChar(u'0', 65534) + u"7");
 }
 
 TEST(Format, ArgumentsTakeTheTypeTheyAreWrittenIn) {

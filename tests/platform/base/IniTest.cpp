@@ -155,6 +155,40 @@ TEST_F(IniTest, WriteTouchesOnlyItsLineAndKeepsBomBreaksAndComments) {
     EXPECT_EQ(Before.st_ino, After.st_ino);
 }
 
+// A run of changes on one document: each one must find the lines the earlier ones left.
+TEST_F(IniTest, ChangesFindTheLinesThatEarlierChangesLeft) {
+    const std::string Original = "[A]\nk=1\n; tail\n\n[B]\n[A]\nq=9";
+    const std::string Wanted = "[A]\nk=5\nnew2=2\nnew3=3\n; tail\n\n[B]\nb=b\n[A]\nq=9\n\n[Z]\nz=z\n";
+    auto Change = [](TCustomIniFile& F) {
+        F.WriteString(u"A", u"new1", u"1"); // after the last key, before the comment
+        F.WriteString(u"A", u"new2", u"2"); // after that one
+        F.WriteString(u"a", u"K", u"5");    // the first key, in its own spelling
+        F.DeleteKey(u"A", u"NEW1");
+        F.WriteString(u"A", u"new3", u"3");
+        F.WriteString(u"B", u"b", u"b"); // a section without keys
+        F.WriteString(u"Z", u"z", u"z"); // after the unterminated last line
+        EXPECT_EQ(U8(F.ReadSectionKeys(u"A")), (std::vector<std::string>{"k", "new2", "new3"}));
+        EXPECT_EQ(::U8(F.ReadString(u"A", u"new2", u"")), "2");
+        EXPECT_EQ(::U8(F.ReadString(u"A", u"q", u"none")), "none"); // only the first [A] counts
+        EXPECT_FALSE(F.ValueExists(u"A", u"new1"));
+    };
+    {
+        TIniFile Ini(File(Original, "ini.ini"));
+        Change(Ini);
+        EXPECT_EQ(ReadBytes(T.Sys("ini.ini")), Wanted);
+    }
+    {
+        TMemIniFile Mem(File(Original, "mem.ini"));
+        Change(Mem);
+        Mem.UpdateFile();
+        EXPECT_EQ(ReadBytes(T.Sys("mem.ini")), Wanted);
+    }
+    // A header as the unterminated last line takes its first key below it.
+    String Name = File("[S]", "header.ini");
+    EXPECT_TRUE(WritePrivateProfileString(u"S", u"k", u"v", Name));
+    EXPECT_EQ(ReadBytes(T.Sys("header.ini")), "[S]\nk=v\n");
+}
+
 TEST_F(IniTest, NewLinesTakeTheFilesLineBreak) {
     for (std::string Break : {"\r\n", "\n", "\r"}) {
         SCOPED_TRACE(Break == "\r\n" ? "CR LF" : Break == "\n" ? "LF" : "CR");
