@@ -1,6 +1,7 @@
 #include "platform/gui/ActnList.h"
 
 #include "platform/base/Strings.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 
 #include <algorithm>
@@ -126,11 +127,13 @@ TContainedAction::~TContainedAction() {
 }
 
 bool TContainedAction::Execute() {
-    return (FActionList && FActionList->ExecuteAction(this)) || TBasicAction::Execute();
+    return (FActionList && FActionList->ExecuteAction(this)) ||
+           (Application && Application->ExecuteAction(this)) || TBasicAction::Execute();
 }
 
 bool TContainedAction::Update() {
-    return (FActionList && FActionList->UpdateAction(this)) || TBasicAction::Update();
+    return (FActionList && FActionList->UpdateAction(this)) ||
+           (Application && Application->UpdateAction(this)) || TBasicAction::Update();
 }
 
 void TContainedAction::SetActionList(TCustomActionList* Value) {

@@ -286,7 +286,7 @@ Word VirtualKeyOf(int QtKey, Qt::KeyboardModifiers Modifiers) {
 // ---- Cursors --------------------------------------------------------------------------------------
 
 Qt::CursorShape ShapeOfCursor(TCursor Cursor) {
-    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor));  // aliases in the table
+    if (Screen) Cursor = static_cast<TCursor>(Screen->Cursors(Cursor)); // aliases in the table
     switch (Cursor) {
     case crNone:
         return Qt::BlankCursor;
@@ -450,6 +450,12 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
                     throw;
                 }
                 if (FOwner) FOwner->UpdatingFromWidget = false;
+            }
+            auto* Form = dynamic_cast<TCustomForm*>(Control);
+            if (FOwner && Form && Form->WindowState() == wsNormal &&
+                !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+                FOwner->NormalBounds = Control->BoundsRect();
+                FOwner->HasNormalBounds = true;
             }
         }
         if (FOwner) FOwner->LayoutMenuBar();
