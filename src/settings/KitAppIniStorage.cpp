@@ -427,6 +427,12 @@ template <class F> void TKitAppIniFileStorage::RunSynchronized(F Action) {
 
 void TKitAppIniFileStorage::Flush() {
     if (FullFileName().empty() || ReadOnly() || ComponentState().Contains(csDesigning)) return;
+    if (FUnreadable) {
+        if (OnError)
+            OnError(this,
+                    u"The settings file \"" + FullFileName() + u"\" was not written: it could not be read.");
+        return;
+    }
     try {
         const String Folder = ExtractFileDir(FullFileName());
         if (!Folder.empty() && !DirectoryExists(Folder) && !ForceDirectories(Folder))
@@ -441,11 +447,19 @@ void TKitAppIniFileStorage::Flush() {
 void TKitAppIniFileStorage::Reload() {
     if (IsUpdating() || ComponentState().Contains(csDesigning)) return;
     TKitCustomAppMemoryFileStorage::Reload();
+    FUnreadable = false;
     if (!FileExistsNotFolder(FullFileName())) {
         // A new file is written in the system code page, whatever the last one used.
         IniFile().Clear();
         IniFile().SetEncoding(nullptr);
         return;
     }
-    RunSynchronized([this] { IniFile().LoadFromFile(FullFileName()); });
+    try {
+        RunSynchronized([this] { IniFile().LoadFromFile(FullFileName()); });
+    } catch (const Exception& E) {
+        FUnreadable = true;
+        IniFile().Clear();
+        throw EKitAppStorageError(u"The settings file \"" + FullFileName() + u"\" cannot be read: " +
+                                  E.Message());
+    }
 }

@@ -38,6 +38,8 @@ public:
     // The file read and written: FileName through the macro engine, placed by Location (for the
     // fixed locations only its name part counts).
     const String& FullFileName() const { return FFullFileName; }
+    // The file exists and may not be written.
+    bool FileReadOnly() const { return FPhysicalReadOnly; }
     // The whole content as text.
     String AsText() { return ReadAsText(); }
     void SetAsText(const String& Value) { WriteAsText(Value); }
@@ -176,6 +178,8 @@ public:
 
 private:
     template <class F> void RunSynchronized(F Action);
+    // The file could not be read: writing the store back would lose what it holds.
+    bool FUnreadable = false;
 
     static void Published(TPublisher<TKitAppIniFileStorage>& P);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/base/Strings.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 
 #include <algorithm>
@@ -124,11 +125,13 @@ TContainedAction::~TContainedAction() {
 }
 
 bool TContainedAction::Execute() {
-    return (FActionList && FActionList->ExecuteAction(this)) || TBasicAction::Execute();
+    return (FActionList && FActionList->ExecuteAction(this)) ||
+           (Application && Application->ExecuteAction(this)) || TBasicAction::Execute();
 }
 
 bool TContainedAction::Update() {
-    return (FActionList && FActionList->UpdateAction(this)) || TBasicAction::Update();
+    return (FActionList && FActionList->UpdateAction(this)) ||
+           (Application && Application->UpdateAction(this)) || TBasicAction::Update();
 }
 
 void TContainedAction::SetActionList(TCustomActionList* Value) {

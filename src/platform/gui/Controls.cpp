@@ -1863,11 +1863,7 @@ void TWinControl::WMGetDlgCode(TWMGetDlgCode& Message) {
 
 bool TWinControl::IsMenuKey(TWMKey& Message) {
     if (TCustomForm* Form = GetParentForm(this); Form && Form->IsShortCut(Message)) return true;
-    if (Application) {
-        TCustomForm* Main = Application->MainForm();
-        if (Main && Main != GetParentForm(this) && Main->IsShortCut(Message)) return true;
-    }
-    return false;
+    return Application && Application->IsShortCut(Message, GetParentForm(this));
 }
 
 void TWinControl::CNKeyDown(TWMKeyDown& Message) {

@@ -439,6 +439,12 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
                 });
                 Control->SetBounds(G.x(), G.y(), G.width(), G.height());
             }
+            auto* Form = dynamic_cast<TCustomForm*>(Control);
+            if (FOwner && Form && Form->WindowState() == wsNormal &&
+                !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+                FOwner->NormalBounds = Control->BoundsRect();
+                FOwner->HasNormalBounds = true;
+            }
         }
         if (FOwner) FOwner->LayoutMenuBar();
         return false;

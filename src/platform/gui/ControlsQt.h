@@ -46,6 +46,11 @@ struct TWindowPrivate {
     std::vector<TControlCanvas*> BoundCanvases; // canvases drawing into Buffer now
     TRect Margins;                              // non-client thickness: Left, Top, Right, Bottom
     bool UpdatingFromWidget = false;
+    TPoint MinPosition{-1, -1}; // of the window placement; kept, the window manager places icons
+    TPoint MaxPosition{-1, -1};
+    // A top-level window's bounds while it was last neither minimised nor maximised.
+    TRect NormalBounds;
+    bool HasNormalBounds = false;
     QPointer<QWidget> MenuBar; // a form's menu bar, at the top of the non-client area
     // The window's own scroll bars (ScrollBars.cpp); made with the first use.
     std::shared_ptr<struct TWindowScrollBars> ScrollBars;

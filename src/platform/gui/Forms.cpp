@@ -4,6 +4,7 @@
 #include "platform/base/Lists.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/ControlsQt.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 TApplication* Application = new TApplication(nullptr);
@@ -194,6 +196,10 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
 
 void TCustomForm::SetWindowState(TWindowState Value) {
     if (FWindowState == Value) return;
+    if (FWindowState == wsNormal && WindowPrivate()) {
+        WindowPrivate()->NormalBounds = BoundsRect();
+        WindowPrivate()->HasNormalBounds = true;
+    }
     FWindowState = Value;
     if (!Showing()) return;
     if (TQtWindow* W = WindowOf(this)) {
@@ -270,11 +276,44 @@ void TCustomForm::ApplyWindowFlags() {
     const bool Fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow;
     if (Fixed)
         W->setFixedSize(Width(), Height());
-    else {
-        W->setMinimumSize(0, 0);
-        W->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    }
+    else
+        UpdateTrackingSize();
     if (WasVisible && !W->isVisible()) W->show();
+}
+
+bool TCustomForm::QueryTrackingSize(TMinMaxInfo& Info) {
+    using enum Forms::TFormBorderStyle;
+    if (!HandleAllocated() || (FBorderStyle != bsSizeable && FBorderStyle != bsSizeToolWin)) return false;
+    const TRect Work = Screen->WorkAreaRect();
+    Info = TMinMaxInfo{};
+    Info.ptMaxSize = {Work.Width(), Work.Height()};
+    Info.ptMaxPosition = {0, 0};
+    Info.ptMinTrackSize = {0, 0};
+    Info.ptMaxTrackSize = {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&Info));
+    return true;
+}
+
+void TCustomForm::UpdateTrackingSize() {
+    TQtWindow* W = WindowOf(this);
+    TMinMaxInfo Info;
+    if (!W || !QueryTrackingSize(Info)) return;
+    auto Limit = [](int V, int Floor, int Ceiling) { return std::clamp(V, Floor, Ceiling); };
+    W->setMinimumSize(Limit(Info.ptMinTrackSize.X, 0, QWIDGETSIZE_MAX),
+                      Limit(Info.ptMinTrackSize.Y, 0, QWIDGETSIZE_MAX));
+    W->setMaximumSize(Limit(Info.ptMaxTrackSize.X, 0, QWIDGETSIZE_MAX),
+                      Limit(Info.ptMaxTrackSize.Y, 0, QWIDGETSIZE_MAX));
+}
+
+void TCustomForm::ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight) {
+    TMinMaxInfo Info;
+    if (!QueryTrackingSize(Info)) return;
+    auto Tighten = [](int& Min, int& Max, int TrackMin, int TrackMax) {
+        if (TrackMin > 0) Min = std::max(Min, TrackMin);
+        if (TrackMax > 0 && TrackMax < QWIDGETSIZE_MAX) Max = Max > 0 ? std::min(Max, TrackMax) : TrackMax;
+    };
+    Tighten(MinWidth, MaxWidth, Info.ptMinTrackSize.X, Info.ptMaxTrackSize.X);
+    Tighten(MinHeight, MaxHeight, Info.ptMinTrackSize.Y, Info.ptMaxTrackSize.Y);
 }
 
 void TCustomForm::ApplyPosition() {
@@ -334,6 +373,7 @@ void TCustomForm::CMShowingChanged(TMessage&) {
         }
         ApplyPosition();
         if (W) {
+            UpdateTrackingSize();
             W->setGeometry(Left(), Top(), Width(), Height());
             if (FFormState.Contains(fsModal)) W->setWindowModality(Qt::ApplicationModal);
             if (FWindowState == wsMaximized)
@@ -374,6 +414,8 @@ int TCustomForm::ShowModal() {
         throw EInvalidOperation(u"Cannot make a visible window modal");
     ReleaseCapture();
     FModalResult = mrNone;
+    Application->ModalStarted();
+    TScopeExit EndModal([] { Application->ModalFinished(); });
     // The one place where a form's modal run meets the question service.
     const TModalResult Result = AskShowModal(this, Caption(), [this] { return RunModalLoop(); });
     FModalResult = Result;
@@ -805,7 +847,60 @@ HWND TApplication::Handle() {
 }
 
 void TApplication::WndProc(TMessage& Message) {
-    (void)Message;
+    // Newest first; a hook removed by an earlier one is skipped, one added now waits for the
+    // next message.
+    const std::vector<TWindowHook> Hooks(FWindowHooks.rbegin(), FWindowHooks.rend());
+    for (const TWindowHook& Hook : Hooks) {
+        if (std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook) == FWindowHooks.end()) continue;
+        if (Hook(Message)) return;
+    }
+    if (Message.Msg == WM_SYSCOMMAND) {
+        if ((Message.WParam & 0xFFF0) == SC_MINIMIZE)
+            Minimize();
+        else if ((Message.WParam & 0xFFF0) == SC_RESTORE)
+            Restore();
+    }
+}
+
+void TApplication::HookMainWindow(const TWindowHook& Hook) {
+    if (Hook) FWindowHooks.push_back(Hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& Hook) {
+    if (auto It = std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook); It != FWindowHooks.end())
+        FWindowHooks.erase(It);
+}
+
+bool TApplication::ExecuteAction(TBasicAction* Action) {
+    bool Handled = false;
+    if (OnActionExecute) OnActionExecute(Action, Handled);
+    return Handled;
+}
+
+bool TApplication::UpdateAction(TBasicAction* Action) {
+    bool Handled = false;
+    if (OnActionUpdate) OnActionUpdate(Action, Handled);
+    return Handled;
+}
+
+bool TApplication::IsShortCut(TWMKey& Message, TCustomForm* ExceptForm) {
+    bool Handled = false;
+    if (OnShortCut) OnShortCut(Message, Handled);
+    if (!Handled && FMainForm && FMainForm != ExceptForm) Handled = FMainForm->IsShortCut(Message);
+    return Handled;
+}
+
+bool TApplication::HelpCommand(Word Command, std::intptr_t Data) {
+    bool CallHelp = true;
+    return OnHelp ? OnHelp(Command, Data, CallHelp) : false;
+}
+
+void TApplication::ModalStarted() {
+    if (OnModalBegin) OnModalBegin(this);
+}
+
+void TApplication::ModalFinished() {
+    if (OnModalEnd) OnModalEnd(this);
 }
 
 bool TApplication::PreDispatch(TMsg& Msg) {
@@ -1003,11 +1098,13 @@ void TApplication::BringToFront() {
 void TApplication::Minimize() {
     for (int I = 0; I < Screen->FormCount(); ++I)
         if (TQtWindow* W = WindowOf(Screen->Forms(I)); W && W->isVisible()) W->showMinimized();
+    if (OnMinimize) OnMinimize(this);
 }
 
 void TApplication::Restore() {
     for (int I = 0; I < Screen->FormCount(); ++I)
         if (TQtWindow* W = WindowOf(Screen->Forms(I)); W && W->isMinimized()) W->showNormal();
+    if (OnRestore) OnRestore(this);
 }
 
 // ---- TScreen ----------------------------------------------------------------------------------

@@ -17,6 +17,7 @@
 
 #include "platform/base/ScopeGuard.h"
 #include "platform/gui/Controls.h"
+#include "platform/base/MethodPointer.h"
 #include "platform/gui/ModalResults.h"
 
 #include <functional>
@@ -28,6 +29,7 @@ class TMainMenu;
 class TMonitor;
 class THintWindow;
 class TStrings;
+class TBasicAction;
 
 namespace Forms {
 DECLARE_ENUM(TFormBorderStyle, Byte, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
@@ -129,6 +131,11 @@ public:
     using TShortCutHook = std::function<bool(TCustomForm* Form, TWMKey& Message)>;
     static void AddShortCutHook(TShortCutHook Hook);
 
+    // Asks WM_GETMINMAXINFO again and gives the window the tracking sizes it answers, the sizes
+    // between which the user may drag a sizeable form (SetWindowPos with SWP_FRAMECHANGED does
+    // this). Sizes set in code are held to the same limits while the window exists.
+    void UpdateTrackingSize();
+
 protected:
     // Builds the form: Build creates the components and sets their stored properties (each
     // component created meanwhile starts with csLoading); then Loaded runs on the form and on
@@ -154,6 +161,7 @@ protected:
     void CMDialogKey(TCMDialogKey& Message) override;
     void CMRelease(TMessage& Message);
     void SetVisibleInternal(bool Value);
+    void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight) override;
 
 private:
     friend class TApplication;
@@ -173,6 +181,8 @@ private:
 
     void ApplyPosition();
     void ApplyWindowFlags();
+    // The limits WM_GETMINMAXINFO answers; false for a form of fixed size or without a window.
+    bool QueryTrackingSize(TMinMaxInfo& Info);
     int RunModalLoop();
     void CloseModal();
     void SetWindowFocus();
@@ -222,6 +232,10 @@ using TExceptionEvent = std::function<void(TObject* Sender, Exception* E)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 using TShowHintEvent = std::function<void(String& HintStr, bool& CanShow, THintInfo& HintInfo)>;
+using TActionEvent = std::function<void(TBasicAction* Action, bool& Handled)>;
+using THelpEvent = std::function<bool(Word Command, std::intptr_t Data, bool& CallHelp)>;
+// A hook on the application's hidden window: true when it handled the message.
+using TWindowHook = TMethodPointer<bool(TMessage& Message)>;
 
 class TApplication : public TComponent {
     DECLARE_CLASS(TApplication, TComponent)
@@ -286,8 +300,26 @@ public:
     void HintMouseMessage(TControl* Control, TMessage& Message);
 
     void BringToFront();
+    // Minimise or restore every form of the program (OnMinimize, OnRestore); WM_SYSCOMMAND with
+    // SC_MINIMIZE or SC_RESTORE to the application's window does the same.
     void Minimize();
     void Restore();
+
+    // Hooks on the application's hidden window run before it handles a message, the newest
+    // first, until one answers true; a hook may remove itself or another while it runs.
+    void HookMainWindow(const TWindowHook& Hook);
+    void UnhookMainWindow(const TWindowHook& Hook);
+
+    // An action not handled by its list: OnActionExecute / OnActionUpdate; true when handled.
+    bool ExecuteAction(TBasicAction* Action);
+    bool UpdateAction(TBasicAction* Action);
+    // Keys no form took: OnShortCut, then the main form's shortcuts (unless it is ExceptForm).
+    bool IsShortCut(TWMKey& Message, TCustomForm* ExceptForm = nullptr);
+    // A help request: OnHelp's answer, false without a handler.
+    bool HelpCommand(Word Command, std::intptr_t Data);
+    // A form's modal run begins or ends (OnModalBegin, OnModalEnd).
+    void ModalStarted();
+    void ModalFinished();
 
     // Posted messages and timers pass here before their window: true when OnMessage handled it.
     bool PreDispatch(TMsg& Msg);
@@ -302,6 +334,14 @@ public:
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnHint;
     TShowHintEvent OnShowHint;
+    TActionEvent OnActionExecute;
+    TActionEvent OnActionUpdate;
+    TShortCutEvent OnShortCut;
+    THelpEvent OnHelp;
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+    TNotifyEvent OnModalBegin;
+    TNotifyEvent OnModalEnd;
 
     // The layer tells the application when the program gains or loses the active window.
     void DoApplicationActiveChange(bool Active);
@@ -328,6 +368,7 @@ private:
     THintWindow* FHintWindow = nullptr;
     TControl* FHintControl = nullptr;
     bool FHintActive = false;
+    std::vector<TWindowHook> FWindowHooks;
     std::unique_ptr<struct TApplicationPrivate> FPriv;
 
     void CreateFormInstance(TCustomForm* Form);

@@ -72,6 +72,17 @@ HWND AllocateHWnd(TWndMethod Method) {
     return NewHandle({nullptr, std::make_shared<TWndMethod>(std::move(Method))});
 }
 
+TWndMethod SubclassWindow(HWND Wnd, TWndMethod NewMethod) {
+    TRegistry& R = Registry();
+    std::lock_guard<std::mutex> Guard(R.Lock);
+    auto It = R.Windows.find(Wnd);
+    if (It == R.Windows.end() || It->second.Control || !It->second.Method) return {};
+    // A new method object: a delivery running now keeps the old one alive until it returns.
+    TWndMethod Old = *It->second.Method;
+    It->second.Method = std::make_shared<TWndMethod>(std::move(NewMethod));
+    return Old;
+}
+
 void DeallocateHWnd(HWND Wnd) {
     KillWindowTimers(Wnd);
     UnregisterWindow(Wnd);
@@ -411,6 +422,8 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT
     const int W = (Flags & SWP_NOSIZE) ? C->Width() : CX;
     const int H = (Flags & SWP_NOSIZE) ? C->Height() : CY;
     if (!(Flags & SWP_NOMOVE) || !(Flags & SWP_NOSIZE)) C->SetBounds(L, T, W, H);
+    if (Flags & SWP_FRAMECHANGED)
+        if (auto* Form = dynamic_cast<TCustomForm*>(C)) Form->UpdateTrackingSize();
     if (Flags & SWP_SHOWWINDOW) ShowWindow(Wnd, SW_SHOWNA);
     if (Flags & SWP_HIDEWINDOW) ShowWindow(Wnd, SW_HIDE);
     return true;
@@ -422,6 +435,63 @@ bool ShowWindow(HWND Wnd, int CmdShow) {
     const bool Was = C->Visible();
     C->SetVisible(CmdShow != SW_HIDE);
     return Was;
+}
+
+bool GetWindowPlacement(HWND Wnd, TWindowPlacement* Placement) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !Placement) return false;
+    Placement->flags = 0;
+    Placement->showCmd = SW_SHOWNORMAL;
+    Placement->rcNormalPosition = C->BoundsRect();
+    if (auto* Form = dynamic_cast<TCustomForm*>(C); Form && Form->WindowState() != wsNormal) {
+        Placement->showCmd = Form->WindowState() == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED;
+        if (TWindowPrivate* P = C->WindowPrivate(); P && P->HasNormalBounds)
+            Placement->rcNormalPosition = P->NormalBounds;
+    }
+    if (TWindowPrivate* P = C->WindowPrivate()) {
+        Placement->ptMinPosition = P->MinPosition;
+        Placement->ptMaxPosition = P->MaxPosition;
+    }
+    return true;
+}
+
+bool SetWindowPlacement(HWND Wnd, const TWindowPlacement* Placement) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !Placement) return false;
+    if (TWindowPrivate* P = C->WindowPrivate()) {
+        P->MinPosition = Placement->ptMinPosition;
+        P->MaxPosition = Placement->ptMaxPosition;
+    }
+    auto* Form = dynamic_cast<TCustomForm*>(C);
+    const UINT Cmd = Placement->showCmd;
+    TWindowState State = wsNormal;
+    if (Cmd == SW_SHOWMINIMIZED || Cmd == SW_MINIMIZE || Cmd == SW_SHOWMINNOACTIVE)
+        State = wsMinimized;
+    else if (Cmd == SW_SHOWMAXIMIZED)
+        State = wsMaximized;
+    // The normal rectangle is the bounds of the restored window: restore first, move, then take
+    // the state asked for.
+    if (Form && Cmd != SW_HIDE && State == wsNormal) Form->SetWindowState(wsNormal);
+    if (!Form || Form->WindowState() == wsNormal) {
+        if (C->BoundsRect() != Placement->rcNormalPosition) C->SetBoundsRect(Placement->rcNormalPosition);
+    } else if (TWindowPrivate* P = C->WindowPrivate()) {
+        P->NormalBounds = Placement->rcNormalPosition; // taken when the window is restored
+        P->HasNormalBounds = true;
+    }
+    if (Cmd == SW_HIDE) return true;
+    if (Form) Form->SetWindowState(State);
+    if (!C->Visible()) C->SetVisible(true);
+    return true;
+}
+
+bool IsIconic(HWND Wnd) {
+    auto* Form = dynamic_cast<TCustomForm*>(FindControl(Wnd));
+    return Form && Form->WindowState() == wsMinimized;
+}
+
+bool IsZoomed(HWND Wnd) {
+    auto* Form = dynamic_cast<TCustomForm*>(FindControl(Wnd));
+    return Form && Form->WindowState() == wsMaximized;
 }
 
 bool IsWindowVisible(HWND Wnd) {
@@ -799,6 +869,12 @@ int GetSystemMetrics(int Index) {
     case SM_CXEDGE:
     case SM_CYEDGE:
         return 2;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+        return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return 4;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:

@@ -735,6 +735,9 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 // handled on the GUI thread.
 HWND AllocateHWnd(TWndMethod Method);
 void DeallocateHWnd(HWND Wnd);
+// Replaces the message method of a hidden window and answers the one it had; for a control's
+// window or an unknown handle nothing changes and the answer is empty.
+TWndMethod SubclassWindow(HWND Wnd, TWndMethod NewMethod);
 
 bool IsWindow(HWND Wnd);
 // The windowed control of a handle; null for an unknown handle or a hidden window.
@@ -782,6 +785,41 @@ HWND GetParent(HWND Wnd);
 // The deepest of our windows under a screen point; 0 when none.
 HWND WindowFromPoint(const TPoint& Point);
 
+// A top-level window's placement: its show state (SW_*), the normal (restored) rectangle in
+// screen coordinates, and the positions it takes when minimised and maximised. Flags are
+// WPF_* values.
+struct TWindowPlacement {
+    UINT length = 44;
+    UINT flags = 0;
+    UINT showCmd = 0;
+    TPoint ptMinPosition{-1, -1};
+    TPoint ptMaxPosition{-1, -1};
+    TRect rcNormalPosition;
+};
+constexpr UINT WPF_SETMINPOSITION = 0x0001;
+constexpr UINT WPF_RESTORETOMAXIMIZED = 0x0002;
+
+// The sizes a window may take, asked with WM_GETMINMAXINFO (LParam points at the record): a
+// handler tightens the members it cares for. Zero minimum tracking sizes and the layer's huge
+// maximum tracking sizes mean no limit.
+struct TMinMaxInfo {
+    TPoint ptReserved;
+    TPoint ptMaxSize;
+    TPoint ptMaxPosition;
+    TPoint ptMinTrackSize;
+    TPoint ptMaxTrackSize;
+};
+
+// Show command: minimised SW_SHOWMINIMIZED, maximised SW_SHOWMAXIMIZED, else SW_SHOWNORMAL
+// (hidden windows too). The normal rectangle is the restored bounds even while maximised.
+bool GetWindowPlacement(HWND Wnd, TWindowPlacement* Placement);
+// Moves the window's normal rectangle, keeps the two positions and applies the show command:
+// SW_HIDE leaves the visibility as it is; the minimising, maximising and normal commands set
+// the window state and show the window.
+bool SetWindowPlacement(HWND Wnd, const TWindowPlacement* Placement);
+bool IsIconic(HWND Wnd);
+bool IsZoomed(HWND Wnd);
+
 bool GetCursorPos(TPoint& Point);
 bool SetCursorPos(int X, int Y);
 // The mouse cursor shown now, over the window that has the pointer; SetCursor answers the
@@ -827,6 +865,8 @@ enum : int {
     SM_CYCAPTION = 4,
     SM_CXBORDER = 5,
     SM_CYBORDER = 6,
+    SM_CXDLGFRAME = 7,
+    SM_CYDLGFRAME = 8,
     SM_CYVTHUMB = 9,
     SM_CXHTHUMB = 10,
     SM_CXICON = 11,
@@ -834,6 +874,8 @@ enum : int {
     SM_CXCURSOR = 13,
     SM_CYCURSOR = 14,
     SM_CYMENU = 15,
+    SM_CXFRAME = 32,
+    SM_CYFRAME = 33,
     SM_CYVSCROLL = 20,
     SM_CXHSCROLL = 21,
     SM_SWAPBUTTON = 23,
