@@ -202,3 +202,133 @@ TEST(TreeScreen, StringTreeWithColumnsHeaderImagesAndChecks) {
 }
 
 } // namespace
+
+namespace {
+
+// A header of two columns above an empty tree, grabbed with the second column pressed or not.
+std::unique_ptr<TBitmap> GrabHeader(TColumnIndex Down, bool SecondEnabled, TTempFolder* Folder = nullptr) {
+    TScreen S(300, 60);
+    TLTHeader* H = S.Tree->Header();
+    for (const char16_t* Text : {u"Name", u"Size"}) {
+        TLeanTreeColumn* C = H->Columns()->Add();
+        C->SetText(Text);
+        C->SetWidth(120);
+    }
+    if (!SecondEnabled)
+        H->Columns()->Items(1)->SetOptions(H->Columns()->Items(1)->Options() - TLTColumnOptions{coEnabled});
+    H->SetOptions(H->Options() + TLTHeaderOptions{hoVisible});
+    H->Columns()->SetDownIndex(Down);
+    auto B = S.Grab();
+    if (Folder) GrabToPng(B.get(), *Folder, "header.png");
+    return B;
+}
+
+TEST(TreeScreen, PressedColumnMovesItsCaptionOnePixel) {
+    SCREEN_TEST();
+    TTempFolder Folder;
+    auto Up = GrabHeader(NoColumn, true, &Folder);
+    auto Down = GrabHeader(1, true);
+    const TRect Cell{120, 0, 240, 19};
+    const TRect UpText = ColorBox(Up->Canvas(), Cell, clBlack, TRect{124, 3, 236, 16});
+    const TRect DownText = ColorBox(Down->Canvas(), Cell, clBlack, TRect{124, 3, 236, 16});
+    ASSERT_FALSE(UpText.IsEmpty());
+    EXPECT_EQ(DownText.Left, UpText.Left + 1);
+    EXPECT_EQ(DownText.Top, UpText.Top + 1);
+    // Raised: a highlight on the top-left; pressed: no highlight there.
+    ExpectPixels(Up->Canvas(), {{120, 0, clBtnHighlight}, {0, 0, clBtnHighlight}});
+    EXPECT_NE(Down->Canvas()->Pixels(120, 0), TColor(ColorToRGB(clBtnHighlight)));
+    ExpectPixels(Down->Canvas(), {{0, 0, clBtnHighlight}, {260, 10, clBtnFace}});
+}
+
+TEST(TreeScreen, DisabledCaptionIsEmbossed) {
+    SCREEN_TEST();
+    auto B = GrabHeader(NoColumn, false);
+    const TRect Cell{120, 0, 240, 19};
+    const TRect Shadow = ColorBox(B->Canvas(), Cell, clBtnShadow, TRect{124, 3, 236, 17});
+    const TRect Light = ColorBox(B->Canvas(), Cell, clBtnHighlight, TRect{124, 3, 236, 17});
+    ASSERT_FALSE(Shadow.IsEmpty());
+    EXPECT_EQ(Light.Right, Shadow.Right + 1);
+    EXPECT_EQ(Light.Bottom, Shadow.Bottom + 1);
+    EXPECT_EQ(CountColor(B->Canvas(), Cell, clBlack), 0);
+}
+
+TEST(TreeScreen, SortGlyphAloneIsCentredAndLongCaptionsEndInEllipsis) {
+    SCREEN_TEST();
+    TScreen S(300, 60);
+    TLTHeader* H = S.Tree->Header();
+    TLeanTreeColumn* Empty = H->Columns()->Add();
+    Empty->SetWidth(60);
+    TLeanTreeColumn* Long = H->Columns()->Add();
+    Long->SetWidth(70);
+    Long->SetText(u"A caption much wider than its column");
+    H->SetOptions(H->Options() + TLTHeaderOptions{hoVisible});
+    H->SetSortColumn(0);
+    auto B = S.Grab();
+    const TRect Glyph = ColorBox(B->Canvas(), TRect{0, 0, 60, 19}, clBtnShadow, TRect{2, 2, 58, 17});
+    ASSERT_FALSE(Glyph.IsEmpty());
+    EXPECT_NEAR((Glyph.Left + Glyph.Right) / 2.0, 30, 1.5);
+    H->SetSortColumn(1);
+    B = S.Grab();
+    // The caption stops before the sort glyph, which keeps its place inside the margin.
+    const TRect Text = ColorBox(B->Canvas(), TRect{60, 0, 130, 19}, clBlack, TRect{60, 2, 130, 17});
+    const TRect Sort = ColorBox(B->Canvas(), TRect{60, 0, 130, 19}, clBtnShadow, TRect{62, 4, 128, 15});
+    ASSERT_FALSE(Sort.IsEmpty());
+    EXPECT_LT(Text.Right, Sort.Left);
+    EXPECT_LE(Sort.Right, 130 - 2 - Long->Margin());
+}
+
+TEST(TreeScreen, EmptyTreeShowsItsMessage) {
+    SCREEN_TEST();
+    TScreen S(240, 80);
+    S.Tree->SetEmptyListMessage(u"No sketches in this folder");
+    TTempFolder Folder;
+    auto B = S.Grab();
+    GrabToPng(B.get(), Folder, "empty.png");
+    const TRect Grey = ColorBox(B->Canvas(), TRect{0, 0, 240, 80}, clGrayText, TRect{0, 0, 240, 80});
+    ASSERT_FALSE(Grey.IsEmpty());
+    EXPECT_GE(Grey.Left, 2);
+    EXPECT_LE(Grey.Left, 4);
+    EXPECT_GE(Grey.Top, 2);
+    EXPECT_LE(Grey.Top, 6);
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{0, 0, 240, 2}, clGrayText), 0);
+    // With a node the message goes.
+    S.Add(nullptr, {u"Blink"});
+    B = S.Grab();
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{60, 0, 240, 80}, clGrayText), 0);
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{0, 18, 240, 80}, clGrayText), 0);
+}
+
+TEST(TreeScreen, FullRowSelectionAndGridLines) {
+    SCREEN_TEST();
+    struct TCase {
+        Cardinal Radius;
+        bool Grid;
+    };
+    for (const TCase& C : std::vector<TCase>{{0, false}, {5, false}, {0, true}}) {
+        TScreen S(200, 80);
+        TScreenTree& T = *S.Tree;
+        T.TreeOptions()->SetSelectionOptions({toFullRowSelect});
+        TLTPaintOptions Paint{toPopupMode};
+        if (C.Grid) Paint.Include(toShowHorzGridLines);
+        T.TreeOptions()->SetPaintOptions(Paint);
+        T.SetSelectionCurveRadius(C.Radius);
+        S.Add(nullptr, {u"Blink"});
+        PLeanNode Second = S.Add(nullptr, {u"Fade"});
+        T.SetNodeSelected(Second, true);
+        auto B = S.Grab();
+        TCanvas* Cv = B->Canvas();
+        // The whole row is selected, text in the selection text colour.
+        ExpectPixels(Cv, {{100, 18 + 9, clHighlight}, {190, 18 + 9, clHighlight}});
+        EXPECT_GT(CountColor(Cv, TRect{0, 18, 60, 36}, clHighlightText), 4);
+        const bool CornerSelected = Cv->Pixels(0, 18) == TColor(ColorToRGB(clHighlight));
+        EXPECT_EQ(CornerSelected, C.Radius == 0) << C.Radius;
+        if (C.Grid) {
+            // A dotted line along each row's last pixel row in the grid colour.
+            EXPECT_GT(CountColor(Cv, TRect{0, 17, 200, 18}, clBtnFace), 50);
+            EXPECT_EQ(Cv->Pixels(100, 35), TColor(ColorToRGB(clWhite)))
+                << "the selection ends above the grid line";
+        }
+    }
+}
+
+} // namespace
