@@ -119,7 +119,7 @@ std::vector<TClipboardFormat> TClipboardFormatList::EnumerateFormats(TClass Tree
     return Result;
 }
 
-void TClipboardFormatList::EnumerateFormats(TClass TreeClass, TStrings* Formats) const {
+void TClipboardFormatList::EnumerateFormatNames(TClass TreeClass, TStrings* Formats) const {
     for (const auto& E : FList)
         if (AppliesTo(E.TreeClass, TreeClass)) Formats->Add(E.Description);
 }
@@ -138,6 +138,8 @@ const TClipboardFormatListEntry* TClipboardFormatList::FindFormat(TClipboardForm
 
 TClipboardFormatList& GlobalFormatList() {
     static TClipboardFormatList List;
+    // The tree code's own formats are there from the first look-up on, whichever tree asks.
+    SetUpTreeModule();
     return List;
 }
 

@@ -101,7 +101,7 @@ public:
     // AllowedFormats only those whose names it holds (without regard to case).
     std::vector<TClipboardFormat> EnumerateFormats(TClass TreeClass,
                                                    const TStrings* AllowedFormats = nullptr) const;
-    void EnumerateFormats(TClass TreeClass, TStrings* Formats) const;
+    void EnumerateFormatNames(TClass TreeClass, TStrings* Formats) const;
     // By name, without regard to case; null when absent.
     const TClipboardFormatListEntry* FindFormat(const String& FormatString) const;
     // By number; null when absent.
