@@ -330,6 +330,15 @@ public:
     // The header strip in window coordinates (its bottom is its top while it is hidden).
     TRect HeaderRect() const;
 
+    // -- Check states --
+    // Sets a node's check state as a user would: unless the node is disabled or the state is
+    // unchanged, OnChecking may change or refuse it; then it propagates.
+    void WriteCheckState(PLeanNode Node, TCheckState Value);
+    TCheckState CheckState(PLeanNode Node) const { return Node ? Node->CheckState : csUncheckedNormal; }
+    void SetCheckState(PLeanNode Node, TCheckState Value) { WriteCheckState(Node, Value); }
+    // Every node that is not unchecked becomes unchecked.
+    void ClearChecked();
+
     // -- Painting --
     // Draws the part Window (tree coordinates) of the rows onto TargetCanvas with Window's
     // top-left at Target. Only the rows that reach into Window are visited.
@@ -582,6 +591,14 @@ protected:
     friend class TLeanTreeColumns;
     friend class TLTColors;
     friend struct TLTLeanNodeEnumeration;
+
+    // -- Check state steps --
+    // Applies a check state with tri-state and radio propagation; false when it did not apply.
+    virtual bool ApplyCheckState(PLeanNode Node, TCheckState Value);
+    // The check-click dispatcher: applies the state and fires DoChecked when it applied.
+    virtual void DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
+    // Works out a tri-state parent's state from its children after a child changed.
+    virtual bool ReevaluateParentCheckState(PLeanNode Parent);
 
     // -- Painting steps --
     void Paint() override;
