@@ -7,8 +7,10 @@
 // and scroll bar updates do nothing and delayed notifications are delivered at once.
 
 #include "platform/gui/Controls.h"
+#include "tree/LeanTreeColors.h"
 #include "tree/LeanTreeHeader.h"
 #include "tree/LeanTreeOptions.h"
+#include "tree/LeanTreeShared.h"
 #include "tree/LeanTreeTimers.h"
 #include "tree/LeanTreeTypes.h"
 
@@ -141,6 +143,14 @@ using TLTBeforeGetMaxColumnWidthEvent =
     std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& UseSmartColumnWidth)>;
 using TLTAfterGetMaxColumnWidthEvent =
     std::function<void(TLTHeader* Sender, TColumnIndex Column, int& MaxWidth)>;
+using TLTHeaderNotifyEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column)>;
+using TLTHeaderPaintEvent =
+    std::function<void(TLTHeader* Sender, TCanvas* HeaderCanvas, TLeanTreeColumn* Column, TRect R, bool Hover,
+                       bool Pressed, TLTDropMarkMode DropMark)>;
+using TLTHeaderPaintQueryElementsEvent =
+    std::function<void(TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>;
+using TLTAdvancedHeaderPaintEvent =
+    std::function<void(TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements Elements)>;
 
 // A callback of IterateSubtree.
 using TLTGetNodeProc = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, void* Data, bool& Abort)>;
@@ -283,6 +293,60 @@ public:
     void SetAnimationDuration(Cardinal Value);
     Cardinal EditDelay() const { return FEditDelay; }
     void SetEditDelay(Cardinal Value) { FEditDelay = Value; }
+
+    // -- Look --
+    TLTColors* Colors() const { return FColors.get(); }
+    void SetColors(TLTColors* Value) { FColors->Assign(Value); }
+    TScrollBarOptions* ScrollBarOptions() const { return FScrollBarOptions.get(); }
+    TClipboardFormats* ClipboardFormats() const { return FClipboardFormats.get(); }
+    TLTButtonStyle ButtonStyle() const { return FButtonStyle; }
+    void SetButtonStyle(TLTButtonStyle Value);
+    TLTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+    void SetButtonFillMode(TLTButtonFillMode Value);
+    TLTLineStyle LineStyle() const { return FLineStyle; }
+    void SetLineStyle(TLTLineStyle Value);
+    TLTLineMode LineMode() const { return FLineMode; }
+    void SetLineMode(TLTLineMode Value);
+    TLTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+    void SetNodeAlignment(TLTNodeAlignment Value);
+    TLTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TLTDrawSelectionMode Value) { FDrawSelectionMode = Value; }
+    Cardinal SelectionCurveRadius() const { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(Cardinal Value);
+    Byte SelectionBlendFactor() const { return FSelectionBlendFactor; }
+    void SetSelectionBlendFactor(Byte Value) { FSelectionBlendFactor = Value; }
+    TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
+    void SetCheckImageKind(TCheckImageKind Value);
+    TCustomImageList* CustomCheckImages() const { return FCustomCheckImages; }
+    void SetCustomCheckImages(TCustomImageList* Value);
+    // The check image list in use: the kind's shared set, or the custom list for ckCustom.
+    TCustomImageList* CheckImages() const;
+    // Text shown when the tree has no top-level nodes.
+    const String& EmptyListMessage() const { return FEmptyListMessage; }
+    void SetEmptyListMessage(const String& Value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TBiDiMode BiDiMode() const { return bdLeftToRight; }
+    // The header strip in window coordinates (its bottom is its top while it is hidden).
+    TRect HeaderRect() const;
+
+    // -- Check states --
+    // Sets a node's check state as a user would: unless the node is disabled or the state is
+    // unchanged, OnChecking may change or refuse it; then it propagates.
+    void WriteCheckState(PLeanNode Node, TCheckState Value);
+    TCheckState CheckState(PLeanNode Node) const { return Node ? Node->CheckState : csUncheckedNormal; }
+    void SetCheckState(PLeanNode Node, TCheckState Value) { WriteCheckState(Node, Value); }
+    // Every node that is not unchecked becomes unchecked.
+    void ClearChecked();
+
+    // -- Painting --
+    // Draws the part Window (tree coordinates) of the rows onto TargetCanvas with Window's
+    // top-left at Target. Only the rows that reach into Window are visited.
+    virtual void PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target,
+                           TLTInternalPaintOptions PaintOptions, TPixelFormat PixelFormat = pfDevice);
+    // Builds the four expand button bitmaps and the line pattern.
+    void BuildButtonAndLineImages(bool NeedButtons, bool NeedLines);
+    TRect NonClientMargins() const override;
 
     // -- Scrolling --
     int OffsetX() const { return FOffsetX; }
@@ -511,6 +575,10 @@ public:
     TLTSaveTreeEvent OnLoadTree;
     TLTBeforeGetMaxColumnWidthEvent OnBeforeGetMaxColumnWidth;
     TLTAfterGetMaxColumnWidthEvent OnAfterGetMaxColumnWidth;
+    TLTHeaderNotifyEvent OnColumnResize;
+    TLTHeaderPaintEvent OnHeaderDraw;
+    TLTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
+    TLTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
 
     // Scroll bar ids of DoShowScrollbar and OnShowScrollbar.
     static constexpr int ScrollBarHorz = 0;
@@ -519,7 +587,64 @@ public:
 protected:
     friend class TCustomLeanTreeOptions;
     friend class TLTHeader;
+    friend class TLeanTreeColumn;
+    friend class TLeanTreeColumns;
+    friend class TLTColors;
     friend struct TLTLeanNodeEnumeration;
+
+    // -- Check state steps --
+    // Applies a check state with tri-state and radio propagation; false when it did not apply.
+    virtual bool ApplyCheckState(PLeanNode Node, TCheckState Value);
+    // The check-click dispatcher: applies the state and fires DoChecked when it applied.
+    virtual void DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
+    // Works out a tri-state parent's state from its children after a child changed.
+    virtual bool ReevaluateParentCheckState(PLeanNode Parent);
+
+    // -- Painting steps --
+    void Paint() override;
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+    void WMNCPaint(TMessage& Message) override;
+    // Centre line of the images and top of the expand button in a row.
+    virtual void ComputeNodeAlignment(PLeanNode Node, int RowHeight, bool HasImage, bool HasStateImage,
+                                      int& VAlign, int& ButtonY);
+    virtual void EraseNodeArea(TCellPaintInfo& PaintInfo, bool UseBackground, TRect R, bool IntoBuffer);
+    void ShiftByIndent(TCellPaintInfo& PaintInfo, int Levels);
+    bool HasShownLaterSibling(PLeanNode Node);
+    bool HasShownEarlierSibling(PLeanNode Node);
+    bool IsFirstShownChild(PLeanNode Parent, PLeanNode Node);
+    bool IsLastShownChild(PLeanNode Parent, PLeanNode Node);
+    // One entry per indent level; answers the number of selected ancestors.
+    virtual int BuildLineImage(PLeanNode Node, TLineImage& LineImage);
+    virtual void DrawTreeLineSegment(TCellPaintInfo& PaintInfo, int X, int Y, int H, int VAlign,
+                                     TLTLineType Style, bool Reverse);
+    void DrawHorzLinePixels(TCellPaintInfo& PaintInfo, int Left, int Top, int Right);
+    void DrawVertLinePixels(TCellPaintInfo& PaintInfo, int Top, int Left, int Bottom);
+    virtual void DrawNodeLines(TCellPaintInfo& PaintInfo, int VAlignment, int IndentSize,
+                               const TLineImage& LineImage);
+    virtual void DrawExpandButton(TCanvas* Canvas, PLeanNode Node, TColumnIndex Column, const TRect& R,
+                                  int ButtonX, int ButtonY, TBiDiMode BidiMode);
+    virtual void PlaceImageAtLeadingEdge(TCustomImageList* Images, TBiDiMode BidiMode, int VAlign, TRect& R,
+                                         TCellImageInfo& ImageInfo);
+    virtual void PaintDropMarker(TCanvas* Canvas, PLeanNode Node, const TRect& R);
+    virtual int CheckImageIndexFor(PLeanNode Node, TCheckType CheckType, TCheckState CheckState,
+                                   bool Enabled);
+    virtual void FetchCellImage(TCellPaintInfo& PaintInfo, TLTImageKind Kind, int InfoIndex,
+                                TCustomImageList* DefaultImages);
+    TSize ImageListExtent(PLeanNode Node);
+    virtual void DrawCheckImage(TCanvas* Canvas, const TCellImageInfo& ImageInfo, bool Selected);
+    virtual void DrawNodeImage(TCellPaintInfo& PaintInfo, int InfoIndex, bool DoOverlay);
+    virtual void PaintCellBackground(TCellPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth);
+    // The content of a cell (the string tree paints its text here).
+    virtual void PaintNodeContent(TCellPaintInfo& PaintInfo);
+    // The next column to paint after PaintInfo's (the string tree may span empty cells).
+    virtual TColumnIndex NextPaintColumn(TCellPaintInfo& PaintInfo);
+    // The header's main column changed.
+    virtual void MainColumnChanged();
+    // A column's width changed (-1: all columns).
+    virtual void DoColumnResize(TColumnIndex Column);
+    // The header's height or visibility changed: the client area is measured again.
+    void HeaderLayoutChanged();
+    void InvalidateHeader();
 
     // -- Construction and node blocks --
     virtual TLeanTreeOptionsClass ChooseOptionsClass();
@@ -773,6 +898,25 @@ private:
     TScrollBarState FHorzBar;
     mutable std::unique_ptr<TCustomLeanTreeOptions> FOptions;
     std::unique_ptr<TLTHeader> FHeader;
+    std::unique_ptr<TLTColors> FColors = std::make_unique<TLTColors>(this);
+    std::unique_ptr<TScrollBarOptions> FScrollBarOptions = std::make_unique<TScrollBarOptions>(this);
+    std::unique_ptr<TClipboardFormats> FClipboardFormats = std::make_unique<TClipboardFormats>(this);
+    TLTButtonStyle FButtonStyle = bsRectangle;
+    TLTButtonFillMode FButtonFillMode = fmTreeColor;
+    TLTLineStyle FLineStyle = lsDotted;
+    TLTLineMode FLineMode = lmNormal;
+    TLTNodeAlignment FNodeAlignment = naProportional;
+    TLTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+    Cardinal FSelectionCurveRadius = 0;
+    Byte FSelectionBlendFactor = 128;
+    TCheckImageKind FCheckImageKind = ckSystemDefault;
+    TCustomImageList* FCustomCheckImages = nullptr;
+    String FEmptyListMessage;
+    TAlignment FAlignment = taLeftJustify;
+    std::unique_ptr<TBitmap> FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
+    std::unique_ptr<TBitmap> FDottedBrush;
+    std::unique_ptr<TWindowCanvas> FHeaderCanvas;
+    TRect FUpdateRect;
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
     TLTEditLinkRef FEditLink;

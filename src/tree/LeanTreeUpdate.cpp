@@ -290,7 +290,8 @@ int TBaseLeanTree::FontTextHeight() {
 }
 
 int TBaseLeanTree::CheckImageWidth(PLeanNode) {
-    return 0;
+    TCustomImageList* List = TreeOptions()->MiscOptions().Contains(toCheckSupport) ? CheckImages() : nullptr;
+    return List ? List->Width() : 0;
 }
 
 bool TBaseLeanTree::NodeHasImage(PLeanNode Node, TLTImageKind Kind, TColumnIndex Column) {

@@ -3,6 +3,7 @@
 #include "platform/base/Object.h"
 #include "platform/gui/Gui.h"
 #include "tree/BaseLeanTree.h"
+#include "tree/LeanStringTree.h"
 
 void RegisterTreeClasses() {
     RegisterPlatformGuiClasses();
@@ -11,4 +12,6 @@ void RegisterTreeClasses() {
     RegisterClass(TCustomStringTreeOptions::StaticClass());
     RegisterClass(TStringTreeOptions::StaticClass());
     RegisterClass(TLTHeader::StaticClass());
+    RegisterClass(TCustomLeanStringTree::StaticClass());
+    RegisterClass(TLeanStringTree::StaticClass());
 }

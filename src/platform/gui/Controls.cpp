@@ -2261,6 +2261,13 @@ void TControlCanvas::CreateHandle() {
     TWindowPrivate* W = Host->WindowPrivate();
     if (!W) return;
     W->EnsureBuffer();
+    if (FWholeWindow && Win) {
+        const TRect Whole = Rect(0, 0, W->Buffer.width(), W->Buffer.height());
+        BindCanvas(this, &W->Buffer, TPoint{0, 0}, &Whole);
+        FBoundWindow = Host;
+        W->BoundCanvases.push_back(this);
+        return;
+    }
     const QRect Client = W->ClientArea();
     TPoint Origin{Client.left(), Client.top()};
     TRect Clip = Rect(0, 0, Client.width(), Client.height());

@@ -57,6 +57,9 @@ using TControlState = TSet<TControlStateItem>;
 
 // How a control's text sits between its left and right edges.
 DECLARE_ENUM(TAlignment, Byte, taLeftJustify, taRightJustify, taCenter)
+// Which way a control reads; the controls here read left to right, the value is kept for the
+// controls and files that store it.
+DECLARE_ENUM(TBiDiMode, Byte, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
 
 DECLARE_ENUM(TDragMode, Byte, dmManual, dmAutomatic)
 DECLARE_ENUM(TDragState, Byte, dsDragEnter, dsDragLeave, dsDragMove)
@@ -761,10 +764,22 @@ protected:
     void CreateHandle() override;
     void Changed() override;
 
+protected:
+    // The canvas covers the whole window picture, frame included.
+    bool FWholeWindow = false;
+
 private:
     friend struct TWindowPrivate;
     TControl* FControl = nullptr;
     TWinControl* FBoundWindow = nullptr;
+};
+
+// A canvas on a window's whole picture, frame included: (0, 0) is the window's top-left
+// corner. A control paints what it shows in its frame (a header strip) with it.
+class TWindowCanvas : public TControlCanvas {
+    DECLARE_CLASS(TWindowCanvas, TControlCanvas)
+public:
+    TWindowCanvas() { FWholeWindow = true; }
 };
 
 class TGraphicControl : public TControl {

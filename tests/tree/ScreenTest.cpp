@@ -1,0 +1,334 @@
+// The string tree on the offscreen screen: rows, columns and header grabbed from the window's
+// picture and probed where the layout puts each part.
+
+#include "ScreenTestSupport.h"
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// An image list of 16 x 16 squares: 0 red, 1 green, 2 blue, each inside a transparent ring.
+std::unique_ptr<TCustomImageList> SquareImages() {
+    auto List = std::make_unique<TCustomImageList>(16, 16);
+    for (TColor C : {clRed, clLime, clBlue}) {
+        TBitmap B(16, 16);
+        B.Canvas()->Brush()->SetColor(clFuchsia);
+        B.Canvas()->FillRect(Rect(0, 0, 16, 16));
+        B.Canvas()->Brush()->SetColor(C);
+        B.Canvas()->FillRect(Rect(2, 2, 14, 14));
+        List->AddMasked(&B, clFuchsia);
+    }
+    return List;
+}
+
+// The string tree with the node references that mouse and keys would set.
+class TScreenTree : public TLeanStringTree {
+public:
+    using TBaseLeanTree::FCurrentHotNode;
+    using TBaseLeanTree::FFocusedColumn;
+    using TBaseLeanTree::FFocusedNode;
+    using TLeanStringTree::TLeanStringTree;
+};
+
+int CountColor(TCanvas* C, const TRect& Area, TColor Color) {
+    const TColor Want = TColor(ColorToRGB(Color));
+    int N = 0;
+    for (int Y = Area.Top; Y < Area.Bottom; ++Y)
+        for (int X = Area.Left; X < Area.Right; ++X)
+            N += C->Pixels(X, Y) == Want;
+    return N;
+}
+
+// The box of the pixels of one colour inside Inner (a part of Area).
+TRect ColorBox(TCanvas* C, const TRect& Area, TColor Color, const TRect& Inner) {
+    TRect Box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    const TColor Want = TColor(ColorToRGB(Color));
+    for (int Y = std::max(Area.Top, Inner.Top); Y < std::min(Area.Bottom, Inner.Bottom); ++Y)
+        for (int X = std::max(Area.Left, Inner.Left); X < std::min(Area.Right, Inner.Right); ++X)
+            if (C->Pixels(X, Y) == Want) {
+                Box.Left = std::min(Box.Left, X);
+                Box.Top = std::min(Box.Top, Y);
+                Box.Right = std::max(Box.Right, X + 1);
+                Box.Bottom = std::max(Box.Bottom, Y + 1);
+            }
+    return Box.Left == INT32_MAX ? TRect{} : Box;
+}
+
+struct TScreen {
+    TForm Form{nullptr};
+    TScreenTree* Tree;
+    TTextTable Table;
+    std::unique_ptr<TCustomImageList> Images = SquareImages();
+    std::map<PLeanNode, int> ImageOf;
+    std::set<PLeanNode> Filtered;
+
+    TScreen(int W = 320, int H = 200) : Tree(new TScreenTree(&Form)) {
+        Form.SetBounds(0, 0, W + 40, H + 40);
+        Tree->SetParent(&Form);
+        Tree->SetBounds(0, 0, W, H);
+        Tree->Font()->SetName(u"Arial");
+        Tree->Font()->SetSize(9);
+        Tree->SetColor(clWhite);
+        Tree->TreeOptions()->SetAutoOptions(Tree->TreeOptions()->AutoOptions() - TLTAutoOptions{toAutoSort});
+        Table.Bind(*Tree);
+        Tree->OnGetImageIndex = [this](TBaseLeanTree*, PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                       bool&, int& Index) {
+            auto It = ImageOf.find(Node);
+            if (It != ImageOf.end() && Column <= 0 && (Kind == ikNormal || Kind == ikSelected))
+                Index = It->second;
+        };
+        Tree->OnInitNode = [this](TBaseLeanTree*, PLeanNode, PLeanNode Node, TLeanNodeInitStates& States) {
+            if (Filtered.count(Node)) States.Include(ivsFiltered);
+        };
+        Tree->HandleNeeded();
+    }
+
+    PLeanNode Add(PLeanNode Parent, std::vector<String> Texts) {
+        PLeanNode Node = Tree->AddChild(Parent);
+        Table.Texts[Node] = std::move(Texts);
+        return Node;
+    }
+
+    // The window as shown, frame and header included.
+    std::unique_ptr<TBitmap> Grab() {
+        auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
+        Tree->Invalidate();
+        Tree->PaintTo(B->Canvas(), 0, 0);
+        return B;
+    }
+};
+
+TEST(TreeScreen, StringTreeWithColumnsHeaderImagesAndChecks) {
+    SCREEN_TEST();
+    TScreen S;
+    TScreenTree& T = *S.Tree;
+    T.SetImages(S.Images.get());
+    T.TreeOptions()->SetMiscOptions(T.TreeOptions()->MiscOptions() + TLTMiscOptions{toCheckSupport});
+    T.TreeOptions()->SetPaintOptions(T.TreeOptions()->PaintOptions() +
+                                     TLTPaintOptions{toHotTrack, toPopupMode});
+    TLTHeader* H = T.Header();
+    TLeanTreeColumn* Name = H->Columns()->Add();
+    Name->SetText(u"Name");
+    Name->SetWidth(200);
+    TLeanTreeColumn* Size = H->Columns()->Add();
+    Size->SetText(u"Size");
+    Size->SetWidth(80);
+    Size->SetAlignment(taRightJustify);
+    H->SetOptions(H->Options() + TLTHeaderOptions{hoVisible});
+    H->SetSortColumn(0);
+    H->Columns()->SetDownIndex(1);
+
+    PLeanNode Sketches = S.Add(nullptr, {u"Sketches", u"3"});
+    PLeanNode Blink = S.Add(Sketches, {u"Blink", u"12"});
+    PLeanNode Fade = S.Add(Sketches, {u"Fade", u"7"});
+    PLeanNode Hidden = S.Add(nullptr, {u"Hidden"});
+    PLeanNode Filtered = S.Add(nullptr, {u"Filtered"});
+    S.Filtered.insert(Filtered);
+    PLeanNode Examples = S.Add(nullptr, {u"Examples", u"40"});
+    S.Add(Examples, {u"Basics"});
+    PLeanNode Libraries = S.Add(nullptr, {u"Libraries", u"9"});
+    T.SetNodeVisible(Hidden, false);
+    T.ValidateNode(T.RootNode(), true);
+    T.SetExpanded(Sketches, true);
+    S.ImageOf = {{Sketches, 0}, {Blink, 1}, {Fade, 1}, {Examples, 2}, {Libraries, 2}};
+    Sketches->CheckType = ctTriStateCheckBox;
+    Sketches->CheckState = csMixedNormal;
+    Blink->CheckType = ctCheckBox;
+    Blink->CheckState = csCheckedNormal;
+    Fade->CheckType = ctCheckBox;
+    Libraries->CheckType = ctRadioButton;
+    Libraries->CheckState = csCheckedNormal;
+    T.SetNodeSelected(Blink, true);
+    T.FFocusedNode = Fade;
+    T.FFocusedColumn = 0;
+    T.FCurrentHotNode = Examples;
+
+    T.Colors()->SetColor(ciHotColor, clRed);
+
+    TTempFolder Folder;
+    auto B = S.Grab();
+    GrabToPng(B.get(), Folder, "string-tree.png");
+    TCanvas* C = B->Canvas();
+    // Header 19 pixels high, then rows of 18: Sketches, Blink, Fade, Examples, Libraries.
+    const int Row[] = {19, 37, 55, 73, 91, 109};
+    ExpectPixels(C, {
+                        // Tree lines 9 pixels into each indent step, dotted.
+                        {9, Row[1] + 1, clBtnShadow},
+                        {27, Row[2] + 1, clBtnShadow},
+                        {9, Row[4] + 7, clBtnShadow},
+                        // The expand buttons: framed in the line colour, minus open, plus closed.
+                        {5, Row[0] + 4, clBtnShadow},
+                        {9, Row[0] + 8, clBlack},
+                        {9, Row[0] + 6, clWhite},
+                        {9, Row[3] + 6, clBlack},
+                        // Node images after the check boxes, moved by the indentation.
+                        {47, Row[0] + 9, clRed},
+                        {65, Row[1] + 9, clLime},
+                        {29, Row[3] + 9, clBlue}, // no check box: the image takes its place
+                                                  // The selection behind the selected node's text only.
+                        {77, Row[1] + 8, clHighlight},
+                        {199, Row[1] + 8, clWhite},
+                        // Below the last row: the tree's colour.
+                        {100, Row[5] + 20, clWhite},
+                    });
+    // Check boxes inside their 16-pixel cells after the margin and indentation.
+    for (int R : {Row[0], Row[1], Row[2]}) {
+        const int X = R == Row[0] ? 22 : 40;
+        const TRect Box = InkBox(C, TRect{X, R, X + 16, R + 18});
+        EXPECT_GE(Box.Left, X) << R;
+        EXPECT_LE(Box.Right, X + 16) << R;
+        EXPECT_GT(Box.Width(), 8) << R;
+    }
+    // The checked box shows a tick, the unchecked one none: more ink.
+    EXPECT_GT(CountColor(C, TRect{40, Row[1], 56, Row[1] + 18}, clBlack),
+              CountColor(C, TRect{40, Row[2], 56, Row[2] + 18}, clBlack) + 4);
+    // The focus rectangle of the focused node: dotted black on white around its text.
+    EXPECT_GT(CountColor(C, TRect{76, Row[2], 110, Row[2] + 1}, clBlack), 5);
+    // Hot node: red underlined text; other rows have no red text.
+    EXPECT_GT(CountColor(C, TRect{76, Row[3], 200, Row[3] + 18}, clRed), 20);
+    EXPECT_EQ(CountColor(C, TRect{76, Row[4], 200, Row[4] + 18}, clRed), 0);
+    // Right-aligned numbers in the second column end a text margin before its edge.
+    const TRect Twelve = InkBox(C, TRect{200, Row[1], 280, Row[1] + 18});
+    EXPECT_GE(Twelve.Right, 270);
+    EXPECT_LE(Twelve.Right, 276);
+    // The sort glyph of the sort column: right after its caption, in the shadow colour.
+    const TRect Glyph = ColorBox(C, TRect{0, 0, 200, 19}, clBtnShadow, TRect{2, 2, 198, 17});
+    EXPECT_GT(Glyph.Left, 30);
+    EXPECT_LT(Glyph.Right, 70);
+}
+
+} // namespace
+
+namespace {
+
+// A header of two columns above an empty tree, grabbed with the second column pressed or not.
+std::unique_ptr<TBitmap> GrabHeader(TColumnIndex Down, bool SecondEnabled, TTempFolder* Folder = nullptr) {
+    TScreen S(300, 60);
+    TLTHeader* H = S.Tree->Header();
+    for (const char16_t* Text : {u"Name", u"Size"}) {
+        TLeanTreeColumn* C = H->Columns()->Add();
+        C->SetText(Text);
+        C->SetWidth(120);
+    }
+    if (!SecondEnabled)
+        H->Columns()->Items(1)->SetOptions(H->Columns()->Items(1)->Options() - TLTColumnOptions{coEnabled});
+    H->SetOptions(H->Options() + TLTHeaderOptions{hoVisible});
+    H->Columns()->SetDownIndex(Down);
+    auto B = S.Grab();
+    if (Folder) GrabToPng(B.get(), *Folder, "header.png");
+    return B;
+}
+
+TEST(TreeScreen, PressedColumnMovesItsCaptionOnePixel) {
+    SCREEN_TEST();
+    TTempFolder Folder;
+    auto Up = GrabHeader(NoColumn, true, &Folder);
+    auto Down = GrabHeader(1, true);
+    const TRect Cell{120, 0, 240, 19};
+    const TRect UpText = ColorBox(Up->Canvas(), Cell, clBlack, TRect{124, 3, 236, 16});
+    const TRect DownText = ColorBox(Down->Canvas(), Cell, clBlack, TRect{124, 3, 236, 16});
+    ASSERT_FALSE(UpText.IsEmpty());
+    EXPECT_EQ(DownText.Left, UpText.Left + 1);
+    EXPECT_EQ(DownText.Top, UpText.Top + 1);
+    // Raised: a highlight on the top-left; pressed: no highlight there.
+    ExpectPixels(Up->Canvas(), {{120, 0, clBtnHighlight}, {0, 0, clBtnHighlight}});
+    EXPECT_NE(Down->Canvas()->Pixels(120, 0), TColor(ColorToRGB(clBtnHighlight)));
+    ExpectPixels(Down->Canvas(), {{0, 0, clBtnHighlight}, {260, 10, clBtnFace}});
+}
+
+TEST(TreeScreen, DisabledCaptionIsEmbossed) {
+    SCREEN_TEST();
+    auto B = GrabHeader(NoColumn, false);
+    const TRect Cell{120, 0, 240, 19};
+    const TRect Shadow = ColorBox(B->Canvas(), Cell, clBtnShadow, TRect{124, 3, 236, 17});
+    const TRect Light = ColorBox(B->Canvas(), Cell, clBtnHighlight, TRect{124, 3, 236, 17});
+    ASSERT_FALSE(Shadow.IsEmpty());
+    EXPECT_EQ(Light.Right, Shadow.Right + 1);
+    EXPECT_EQ(Light.Bottom, Shadow.Bottom + 1);
+    EXPECT_EQ(CountColor(B->Canvas(), Cell, clBlack), 0);
+}
+
+TEST(TreeScreen, SortGlyphAloneIsCentredAndLongCaptionsEndInEllipsis) {
+    SCREEN_TEST();
+    TScreen S(300, 60);
+    TLTHeader* H = S.Tree->Header();
+    TLeanTreeColumn* Empty = H->Columns()->Add();
+    Empty->SetWidth(60);
+    TLeanTreeColumn* Long = H->Columns()->Add();
+    Long->SetWidth(70);
+    Long->SetText(u"A caption much wider than its column");
+    H->SetOptions(H->Options() + TLTHeaderOptions{hoVisible});
+    H->SetSortColumn(0);
+    auto B = S.Grab();
+    const TRect Glyph = ColorBox(B->Canvas(), TRect{0, 0, 60, 19}, clBtnShadow, TRect{2, 2, 58, 17});
+    ASSERT_FALSE(Glyph.IsEmpty());
+    EXPECT_NEAR((Glyph.Left + Glyph.Right) / 2.0, 30, 1.5);
+    H->SetSortColumn(1);
+    B = S.Grab();
+    // The caption stops before the sort glyph, which keeps its place inside the margin.
+    const TRect Text = ColorBox(B->Canvas(), TRect{60, 0, 130, 19}, clBlack, TRect{60, 2, 130, 17});
+    const TRect Sort = ColorBox(B->Canvas(), TRect{60, 0, 130, 19}, clBtnShadow, TRect{62, 4, 128, 15});
+    ASSERT_FALSE(Sort.IsEmpty());
+    EXPECT_LT(Text.Right, Sort.Left);
+    EXPECT_LE(Sort.Right, 130 - 2 - Long->Margin());
+}
+
+TEST(TreeScreen, EmptyTreeShowsItsMessage) {
+    SCREEN_TEST();
+    TScreen S(240, 80);
+    S.Tree->SetEmptyListMessage(u"No sketches in this folder");
+    TTempFolder Folder;
+    auto B = S.Grab();
+    GrabToPng(B.get(), Folder, "empty.png");
+    const TRect Grey = ColorBox(B->Canvas(), TRect{0, 0, 240, 80}, clGrayText, TRect{0, 0, 240, 80});
+    ASSERT_FALSE(Grey.IsEmpty());
+    EXPECT_GE(Grey.Left, 2);
+    EXPECT_LE(Grey.Left, 4);
+    EXPECT_GE(Grey.Top, 2);
+    EXPECT_LE(Grey.Top, 6);
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{0, 0, 240, 2}, clGrayText), 0);
+    // With a node the message goes.
+    S.Add(nullptr, {u"Blink"});
+    B = S.Grab();
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{60, 0, 240, 80}, clGrayText), 0);
+    EXPECT_EQ(CountColor(B->Canvas(), TRect{0, 18, 240, 80}, clGrayText), 0);
+}
+
+TEST(TreeScreen, FullRowSelectionAndGridLines) {
+    SCREEN_TEST();
+    struct TCase {
+        Cardinal Radius;
+        bool Grid;
+    };
+    for (const TCase& C : std::vector<TCase>{{0, false}, {5, false}, {0, true}}) {
+        TScreen S(200, 80);
+        TScreenTree& T = *S.Tree;
+        T.TreeOptions()->SetSelectionOptions({toFullRowSelect});
+        TLTPaintOptions Paint{toPopupMode};
+        if (C.Grid) Paint.Include(toShowHorzGridLines);
+        T.TreeOptions()->SetPaintOptions(Paint);
+        T.SetSelectionCurveRadius(C.Radius);
+        S.Add(nullptr, {u"Blink"});
+        PLeanNode Second = S.Add(nullptr, {u"Fade"});
+        T.SetNodeSelected(Second, true);
+        auto B = S.Grab();
+        TCanvas* Cv = B->Canvas();
+        // The whole row is selected, text in the selection text colour.
+        ExpectPixels(Cv, {{100, 18 + 9, clHighlight}, {190, 18 + 9, clHighlight}});
+        EXPECT_GT(CountColor(Cv, TRect{0, 18, 60, 36}, clHighlightText), 4);
+        const bool CornerSelected = Cv->Pixels(0, 18) == TColor(ColorToRGB(clHighlight));
+        EXPECT_EQ(CornerSelected, C.Radius == 0) << C.Radius;
+        if (C.Grid) {
+            // A dotted line along each row's last pixel row in the grid colour.
+            EXPECT_GT(CountColor(Cv, TRect{0, 17, 200, 18}, clBtnFace), 50);
+            EXPECT_EQ(Cv->Pixels(100, 35), TColor(ColorToRGB(clWhite)))
+                << "the selection ends above the grid line";
+        }
+    }
+}
+
+} // namespace
