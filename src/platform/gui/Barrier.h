@@ -4,8 +4,8 @@
 // GuiBarrier, which hands the exception to the application's exception handling: the message
 // is shown and the program goes on.
 //
-//   QObject::connect(Action, &QAction::triggered, [Item] { GuiBarrier(Item, [&] { Item->Click(); }); });
-//   bool event(QEvent* E) override { return GuiBarrier(Control, [&] { return Route(E); }, true); }
+//   GuiBarrier(Item, [&] { Item->Click(); });                       // a menu item chosen
+//   return GuiBarrier(Control, [&] { return Route(Event); }, true);  // an event, taken on failure
 //
 // Controls above the layer use it too for the callbacks the layer makes into them.
 
