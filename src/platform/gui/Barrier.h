@@ -22,11 +22,18 @@ void HandleGuiException(TObject* Sender) noexcept;
 // The sender is either an object or a call that names it when an exception has happened: a
 // handler may have destroyed its own control, so a window's control is looked up again then
 // (for example [Wnd] { return FindControl(Wnd); }) and a gone one is reported as no sender.
-template <class S> TObject* SenderOf(S& Sender) {
-    if constexpr (std::is_invocable_v<S&>)
-        return Sender();
-    else
-        return Sender;
+// Call only inside a catch block, as HandleGuiException.
+template <class S> void HandleGuiExceptionOf(S& Sender) noexcept {
+    TObject* Object = nullptr;
+    if constexpr (std::is_invocable_v<S&>) {
+        try {
+            Object = Sender();
+        } catch (...) {
+        }
+    } else {
+        Object = Sender;
+    }
+    HandleGuiException(Object);
 }
 
 // Runs Fn; an exception stops here (see HandleGuiException).
@@ -34,12 +41,7 @@ template <class S, class F> void GuiBarrier(S&& Sender, F&& Fn) noexcept {
     try {
         std::forward<F>(Fn)();
     } catch (...) {
-        TObject* Object = nullptr;
-        try {
-            Object = SenderOf(Sender);
-        } catch (...) {
-        }
-        HandleGuiException(Object);
+        HandleGuiExceptionOf(Sender);
     }
 }
 
@@ -48,12 +50,7 @@ template <class S, class F, class R> R GuiBarrier(S&& Sender, F&& Fn, R Failed) 
     try {
         return std::forward<F>(Fn)();
     } catch (...) {
-        TObject* Object = nullptr;
-        try {
-            Object = SenderOf(Sender);
-        } catch (...) {
-        }
-        HandleGuiException(Object);
+        HandleGuiExceptionOf(Sender);
         return Failed;
     }
 }
