@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -49,40 +50,6 @@ const Char* SkipLineBreak(const Char* P, const Char* End) {
     return P;
 }
 
-bool IsUtf8LineSeparator(const Byte* P, const Byte* End) {
-    return End - P >= 3 && P[0] == 0xE2 && P[1] == 0x80 && P[2] == 0xA8;
-}
-
-// The position of the first line break (CR, LF or U+2028) in UTF-8 bytes [P, End), or End.
-const Byte* FindUtf8LineBreak(const Byte* P, const Byte* End) {
-    for (;; ++P) {
-#ifdef __SSE2__
-        const __m128i Cr = _mm_set1_epi8('\r'), Lf = _mm_set1_epi8('\n'), Lead = _mm_set1_epi8(char(0xE2));
-        for (; End - P >= 16; P += 16) {
-            const __m128i Block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
-            const __m128i Hits =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(Block, Cr), _mm_cmpeq_epi8(Block, Lf)),
-                             _mm_cmpeq_epi8(Block, Lead));
-            if (const int Mask = _mm_movemask_epi8(Hits)) {
-                P += __builtin_ctz(unsigned(Mask));
-                break;
-            }
-        }
-#endif
-        while (P < End && *P != '\r' && *P != '\n' && *P != 0xE2)
-            ++P;
-        if (P == End || *P != 0xE2 || IsUtf8LineSeparator(P, End)) return P;
-    }
-}
-
-// The start of the next line after a break at P, taken as SkipLineBreak does.
-const Byte* SkipUtf8LineBreak(const Byte* P, const Byte* End) {
-    if (IsUtf8LineSeparator(P, End)) P += 3;
-    if (P < End && *P == '\r') ++P;
-    if (P < End && *P == '\n') ++P;
-    return P;
-}
-
 } // namespace
 
 const String& LineSeparatorOf(TCodeEditFileFormat Format) {
@@ -99,6 +66,8 @@ TCodeEditStringList::TCodeEditStringList(TExpandAtWideGlyphsFunc AExpandAtWideGl
 TCodeEditStringList::~TCodeEditStringList() {
     OnChange = nullptr;
     OnChanging = nullptr;
+    for (auto& Rec : FList)
+        if (Rec.FOwnsText) delete[] Rec.FText;
 }
 
 // ---- Storage ----
@@ -109,6 +78,33 @@ TCodeEditStringList::~TCodeEditStringList() {
 
 void TCodeEditStringList::CheckIndex(int Index) const {
     if (Index < 0 || Index >= GetCount()) IndexError(Index);
+}
+
+TCodeEditStringList::TCodeEditStringRec TCodeEditStringList::MakeRec(const String& S) {
+    TCodeEditStringRec Rec;
+    if (S.empty()) return Rec;
+    if (S.size() > size_t(std::numeric_limits<int>::max())) throw ECodeEditStringList(u"Line too long");
+    Char* Text = new Char[S.size()];
+    std::copy(S.begin(), S.end(), Text);
+    Rec.FText = Text;
+    Rec.FLength = int(S.size());
+    Rec.FOwnsText = true;
+    return Rec;
+}
+
+void TCodeEditStringList::ReleaseText(TCodeEditStringRec& Rec) {
+    if (Rec.FOwnsText)
+        delete[] Rec.FText;
+    else if (Rec.FText && --FBlockLines == 0)
+        String().swap(FBlock);
+    Rec.FText = nullptr;
+    Rec.FLength = 0;
+    Rec.FOwnsText = false;
+}
+
+void TCodeEditStringList::ReleaseLines(int Index, int Count) {
+    for (int I = Index; I < Index + Count; ++I)
+        ReleaseText(FList[I]);
 }
 
 void TCodeEditStringList::Reallocate(int NewCapacity) {
@@ -138,7 +134,7 @@ void TCodeEditStringList::SetCapacity(int Value) {
 
 String TCodeEditStringList::Get(int Index) const {
     if (Index < 0 || Index >= GetCount()) return String();
-    return FList[Index].FString;
+    return String(TextOf(FList[Index]));
 }
 
 void TCodeEditStringList::Put(int Index, const String& S) {
@@ -150,10 +146,14 @@ void TCodeEditStringList::Put(int Index, const String& S) {
     TUpdateBracket Update(*this);
     InvalidateIndexes();
     FIndexOfLongestLine = -1;
+    TCodeEditStringRec New = MakeRec(S);
     TCodeEditStringRec& Rec = FList[Index];
-    Rec.FFlags = {sfExpandedLengthUnknown};
+    ReleaseText(Rec);
+    Rec.FText = New.FText;
+    Rec.FLength = New.FLength;
+    Rec.FOwnsText = New.FOwnsText;
+    Rec.SetFlags({sfExpandedLengthUnknown});
     Rec.FExpandedLength = -1;
-    Rec.FString = S;
     DoPutted(Index, 1);
 }
 
@@ -185,7 +185,7 @@ int TCodeEditStringList::Add(const String& S) {
     InvalidateIndexes();
     FIndexOfLongestLine = -1;
     const int Index = GetCount();
-    FList.emplace_back().FString = S;
+    FList.push_back(MakeRec(S));
     DoInserted(Index, 1);
     return Index;
 }
@@ -196,7 +196,8 @@ void TCodeEditStringList::Insert(int Index, const String& S) {
     Grow();
     InvalidateIndexes();
     FIndexOfLongestLine = -1;
-    FList.emplace(FList.begin() + Index)->FString = S;
+    const TCodeEditStringRec Rec = MakeRec(S);
+    FList.insert(FList.begin() + Index, Rec);
     DoInserted(Index, 1);
 }
 
@@ -236,9 +237,9 @@ void TCodeEditStringList::AddStrings(const TStrings* Strings) {
     const int OldCount = GetCount();
     if (FCapacity < OldCount + N) Reallocate((OldCount + N + 15) / 16 * 16);
     for (int I = 0; I < N; ++I) {
-        TCodeEditStringRec& Rec = FList.emplace_back();
-        Rec.FString = Strings->Strings(I);
+        TCodeEditStringRec Rec = MakeRec(Strings->Strings(I));
         Rec.FObject = Strings->Objects(I);
+        FList.push_back(Rec);
     }
     DoInserted(OldCount, N);
 }
@@ -247,6 +248,7 @@ void TCodeEditStringList::Delete(int Index) {
     CheckIndex(Index);
     TUpdateBracket Update(*this);
     InvalidateIndexes();
+    ReleaseLines(Index, 1);
     FList.erase(FList.begin() + Index);
     FIndexOfLongestLine = -1;
     DoDeleted(Index, 1);
@@ -260,6 +262,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
     // hears the line event between OnChanging and OnChange like every other one.
     TUpdateBracket Update(*this);
     InvalidateIndexes();
+    ReleaseLines(Index, NumLines);
     FList.erase(FList.begin() + Index, FList.begin() + Index + NumLines);
     FIndexOfLongestLine = -1;
     DoDeleted(Index, NumLines);
@@ -281,6 +284,7 @@ void TCodeEditStringList::Clear() {
     if (!FList.empty()) {
         TUpdateBracket Update(*this);
         InvalidateIndexes();
+        ReleaseLines(0, GetCount());
         std::vector<TCodeEditStringRec>().swap(FList);
         FCapacity = 0;
         DoCleared();
@@ -294,12 +298,12 @@ String TCodeEditStringList::GetSeparatedText(const String& Separators) const {
     const int N = GetCount();
     if (N == 0) return String();
     const size_t Total =
-        size_t(LineCharIndex(N - 1)) + size_t(N - 1) * Separators.size() + FList[N - 1].FString.size();
+        size_t(LineCharIndex(N - 1)) + size_t(N - 1) * Separators.size() + size_t(FList[N - 1].FLength);
     String Result;
     Result.reserve(Total);
     for (int I = 0; I < N; ++I) {
         if (I > 0) Result += Separators;
-        Result += FList[I].FString;
+        Result += TextOf(FList[I]);
     }
     return Result;
 }
@@ -313,27 +317,42 @@ String TCodeEditStringList::GetTextStr() const {
 }
 
 void TCodeEditStringList::SetTextStr(const String& Value) {
+    AdoptText(String(Value));
+}
+
+void TCodeEditStringList::AdoptText(String&& Text) {
+    // Counted first, so that the lines are made once in a block of the right size.
+    int Lines = 0;
+    for (const Char *P = Text.data(), *End = P + Text.size(); P < End; ++Lines) {
+        const Char* Break = FindLineBreak(P, End);
+        if (Break - P > std::numeric_limits<int>::max()) throw ECodeEditStringList(u"Line too long");
+        P = SkipLineBreak(Break, End);
+    }
+    const bool EmptyLastLine = !FAppendNewLineAtEOF && !Text.empty() && IsLineBreakChar(Text.back());
     bool HasCR = false, HasLF = false, HasLineSeparator = false;
     {
         TUpdateBracket Update(*this);
         Clear();
-        const Char* const Begin = Value.data();
-        const Char* const End = Begin + Value.size();
-        // Counted first, so that the lines are made once in a block of the right size.
-        int Lines = 0;
-        for (const Char* P = Begin; P < End; ++Lines)
-            P = SkipLineBreak(FindLineBreak(P, End), End);
-        const bool EmptyLastLine = !FAppendNewLineAtEOF && Begin < End && IsLineBreakChar(End[-1]);
         Reallocate(Lines + (EmptyLastLine ? 1 : 0));
-        for (const Char* P = Begin; P < End;) {
+        // The lines point into the block, so it is taken before they are made: a short text moves
+        // its characters.
+        FBlock = std::move(Text);
+        const Char* const End = FBlock.data() + FBlock.size();
+        for (const Char* P = FBlock.data(); P < End;) {
             const Char* Break = FindLineBreak(P, End);
-            FList.emplace_back().FString.assign(P, Break);
+            TCodeEditStringRec& Rec = FList.emplace_back();
+            if (Break > P) {
+                Rec.FText = P;
+                Rec.FLength = int(Break - P);
+                ++FBlockLines;
+            }
             P = Break;
             if (P < End && *P == LineSeparator) ++P, HasLineSeparator = true;
             if (P < End && *P == CR) ++P, HasCR = true;
             if (P < End && *P == LF) ++P, HasLF = true;
         }
         if (EmptyLastLine) FList.emplace_back();
+        if (FBlockLines == 0) String().swap(FBlock);
         if (GetCount() > 0) DoInserted(0, GetCount());
     }
     SetFileFormatFromBreaks(HasCR, HasLF, HasLineSeparator);
@@ -353,40 +372,10 @@ void TCodeEditStringList::SetFileFormatFromBreaks(bool HasCR, bool HasLF, bool H
 }
 
 void TCodeEditStringList::LoadTextBytes(const Byte* Bytes, size_t Count, TEncoding* Encoding) {
-    // Other encodings, and encodings of a caller's own, decode the whole text first.
-    if (Encoding != TEncoding::UTF8() && Encoding != TEncoding::Default()) {
-        TStrings::LoadTextBytes(Bytes, Count, Encoding);
-        return;
-    }
-    // UTF-8 is split into lines first and each line decoded into its own string, with no copy of
-    // the whole text. CR, LF and U+2028 are whole characters that no other sequence contains,
-    // so the lines and the errors are those of decoding the whole text.
-    const Byte* const End = Bytes + Count;
-    int Lines = 0;
-    for (const Byte* P = Bytes; P < End; ++Lines)
-        P = SkipUtf8LineBreak(FindUtf8LineBreak(P, End), End);
-    const bool EmptyLastLine =
-        !FAppendNewLineAtEOF && Count > 0 &&
-        (End[-1] == '\r' || End[-1] == '\n' || (Count >= 3 && IsUtf8LineSeparator(End - 3, End)));
-    std::vector<TCodeEditStringRec> Records;
-    Records.reserve(size_t(Lines) + (EmptyLastLine ? 1 : 0));
-    bool HasCR = false, HasLF = false, HasLineSeparator = false;
-    for (const Byte* P = Bytes; P < End;) {
-        const Byte* Break = FindUtf8LineBreak(P, End);
-        Records.emplace_back().FString = Encoding->GetString(P, size_t(Break - P));
-        P = Break;
-        if (IsUtf8LineSeparator(P, End)) P += 3, HasLineSeparator = true;
-        if (P < End && *P == '\r') ++P, HasCR = true;
-        if (P < End && *P == '\n') ++P, HasLF = true;
-    }
-    if (EmptyLastLine) Records.emplace_back();
-
+    // Decoded in full before the list is touched, so that an encoding error leaves it as it was.
+    String Text = Encoding->GetString(Bytes, Count);
     TUpdateBracket Update(*this);
-    Clear();
-    FList.swap(Records);
-    FCapacity = GetCount();
-    if (GetCount() > 0) DoInserted(0, GetCount());
-    SetFileFormatFromBreaks(HasCR, HasLF, HasLineSeparator);
+    AdoptText(std::move(Text));
 }
 
 void TCodeEditStringList::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
@@ -408,11 +397,11 @@ void TCodeEditStringList::SaveToStream(TStream* Stream, TEncoding* Encoding) {
     const int N = GetCount();
     TBytes Body;
     if (N > 0)
-        Body.reserve(size_t(LineCharIndex(N - 1)) + FList[N - 1].FString.size() +
+        Body.reserve(size_t(LineCharIndex(N - 1)) + size_t(FList[N - 1].FLength) +
                      size_t(N) * Separator.size());
     String Block = N == 0 && FAppendNewLineAtEOF ? Separator : String();
     for (int I = 0; I < N; ++I) {
-        Block += FList[I].FString;
+        Block += TextOf(FList[I]);
         if (I < N - 1 || FAppendNewLineAtEOF) Block += Separator;
         if (Block.size() >= 32768 || I == N - 1) {
             const TBytes Bytes = Encoding->GetBytes(Block);
@@ -441,8 +430,7 @@ void TCodeEditStringList::InvalidateDisplayCaches() {
     FIndexOfLongestLine = -1;
     for (auto& Rec : FList) {
         Rec.FExpandedLength = -1;
-        Rec.FFlags.Exclude(sfHasNoTabs);
-        Rec.FFlags.Include(sfExpandedLengthUnknown);
+        Rec.SetFlags(Rec.Flags().Exclude(sfHasNoTabs).Include(sfExpandedLengthUnknown));
     }
 }
 
@@ -459,27 +447,27 @@ void TCodeEditStringList::FontChanged() {
 
 String TCodeEditStringList::ExpandString(int Index) const {
     const TCodeEditStringRec& Rec = FList[Index];
-    if (Rec.FString.empty()) {
+    if (Rec.FLength == 0) {
         Rec.FExpandedLength = 0;
-        Rec.FFlags = {sfHasNoTabs};
+        Rec.SetFlags({sfHasNoTabs});
         return String();
     }
     bool HasTabs = false;
-    String Result = FConvertTabsProc(Rec.FString, FTabWidth, HasTabs);
+    String Result = FConvertTabsProc(String(TextOf(Rec)), FTabWidth, HasTabs);
     Rec.FExpandedLength = Length(FExpandAtWideGlyphsFunc ? FExpandAtWideGlyphsFunc(Result) : Result);
-    Rec.FFlags = {HasTabs ? sfHasTabs : sfHasNoTabs};
+    Rec.SetFlags({HasTabs ? sfHasTabs : sfHasNoTabs});
     return Result;
 }
 
 String TCodeEditStringList::ExpandedLine(int Index) const {
     if (Index < 0 || Index >= GetCount()) return String();
-    if (FList[Index].FFlags.Contains(sfHasNoTabs)) return FList[Index].FString;
+    if (FList[Index].Flags().Contains(sfHasNoTabs)) return String(TextOf(FList[Index]));
     return ExpandString(Index);
 }
 
 int TCodeEditStringList::ExpandedLineLength(int Index) const {
     if (Index < 0 || Index >= GetCount()) return 0;
-    if (FList[Index].FFlags.Contains(sfExpandedLengthUnknown)) ExpandString(Index);
+    if (FList[Index].Flags().Contains(sfExpandedLengthUnknown)) ExpandString(Index);
     return FList[Index].FExpandedLength;
 }
 
@@ -487,7 +475,7 @@ int TCodeEditStringList::LengthOfLongestLine() const {
     if (FIndexOfLongestLine < 0) {
         int MaxLength = 0;
         for (int I = 0; I < GetCount(); ++I) {
-            if (FList[I].FFlags.Contains(sfExpandedLengthUnknown)) ExpandString(I);
+            if (FList[I].Flags().Contains(sfExpandedLengthUnknown)) ExpandString(I);
             if (FList[I].FExpandedLength > MaxLength) {
                 MaxLength = FList[I].FExpandedLength;
                 FIndexOfLongestLine = I;
@@ -501,7 +489,7 @@ int TCodeEditStringList::LengthOfLongestLine() const {
 
 int TCodeEditStringList::LineCharLength(int Index) const {
     if (Index < 0 || Index >= GetCount()) return 0;
-    return Length(FList[Index].FString);
+    return FList[Index].FLength;
 }
 
 int TCodeEditStringList::LineCharIndex(int Index) const {
@@ -510,7 +498,7 @@ int TCodeEditStringList::LineCharIndex(int Index) const {
         int Sum = 0;
         for (const auto& Rec : FList) {
             Rec.FCharIndex = Sum;
-            Sum += Length(Rec.FString);
+            Sum += Rec.FLength;
         }
         FCharIndexesAreValid = true;
     }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 DECLARE_EXCEPTION(ECodeEditStringList, ECodeError)
@@ -39,6 +40,8 @@ public:
     // Without a wide-glyph function every character takes one column.
     explicit TCodeEditStringList(TExpandAtWideGlyphsFunc AExpandAtWideGlyphsFunc = nullptr);
     ~TCodeEditStringList() override;
+    TCodeEditStringList(const TCodeEditStringList&) = delete;
+    TCodeEditStringList& operator=(const TCodeEditStringList&) = delete;
 
     // Line indexes are 0-based. Bad indexes raise ECodeEditStringList "Invalid stringlist index %d".
     int Add(const String& S) override;
@@ -113,16 +116,35 @@ protected:
     virtual void DoCleared();
 
 private:
+    // Kept small: a loaded file has one per line. A loaded line's text stays in the shared block
+    // of the whole text until the line is changed; then the line gets an array of its own.
     struct TCodeEditStringRec {
-        String FString;
+        const Char* FText = nullptr; // nullptr for an empty line
         TObject* FObject = nullptr;
         TCodeEditRange FRange = CodeEditRangeUnknown;
+        int FLength = 0;
         // The caches, filled while the buffer is read.
         mutable int FExpandedLength = -1;
         mutable int FCharIndex = 0;
-        mutable TCodeEditStringFlags FFlags{sfExpandedLengthUnknown};
-    };
+        // A set's mask rather than the set, which takes eight bytes.
+        mutable Byte FFlagBits = Byte(TCodeEditStringFlags{sfExpandedLengthUnknown}.ToInt());
+        bool FOwnsText = false;
 
+        TCodeEditStringFlags Flags() const { return TCodeEditStringFlags::FromInt(FFlagBits); }
+        void SetFlags(TCodeEditStringFlags Value) const { FFlagBits = Byte(Value.ToInt()); }
+    };
+    static_assert(sizeof(TCodeEditStringRec) <= 5 * sizeof(void*), "one record a line, kept small");
+
+    static std::u16string_view TextOf(const TCodeEditStringRec& Rec) {
+        return {Rec.FText, size_t(Rec.FLength)};
+    }
+    // A record holding a copy of S; the copy is freed with ReleaseText.
+    static TCodeEditStringRec MakeRec(const String& S);
+    // Frees the line's own text, or lets go of its share of the block.
+    void ReleaseText(TCodeEditStringRec& Rec);
+    void ReleaseLines(int Index, int Count);
+    // Takes Text as the shared block and makes its lines the list's lines.
+    void AdoptText(String&& Text);
     [[noreturn]] static void IndexError(int Index);
     void CheckIndex(int Index) const;
     // Room for one more line, grown by the buffer's own steps.
@@ -136,6 +158,9 @@ private:
     void SetFileFormatFromBreaks(bool HasCR, bool HasLF, bool HasLineSeparator);
 
     std::vector<TCodeEditStringRec> FList;
+    String FBlock;
+    // Lines whose text is still in FBlock; the block is freed when none is left.
+    int FBlockLines = 0;
     int FCapacity = 0;
     TCodeEditFileFormat FFileFormat = sffDos;
     bool FAppendNewLineAtEOF = false;

@@ -522,3 +522,53 @@ TEST(EditStringList, AssignCopiesLinesFromAnyStringList) {
     EXPECT_EQ(L.Objects(1), &Source);
     EXPECT_EQ(L.LineRange(1), CodeEditRangeUnknown);
 }
+
+// Loaded lines share the file's text until changed: every kind of edit, a reload into the same
+// buffer and emptying it line by line must keep each line's own text, as a plain list would.
+TEST(EditStringList, LoadedLinesKeepTheirTextThroughEditsAndReloads) {
+    TTempFolder Dir;
+    SaveTextFile(Dir.File("in.ino"), u"void setup() {\n\tpinMode(13, OUTPUT);\n}\n\nx\nvoid loop() {}\n");
+    TCodeEditStringList L;
+    L.LoadFromFile(Dir.File("in.ino"));
+    Lines Model = LinesOf(L);
+    ASSERT_EQ(Model.size(), 7u);
+    auto Check = [&](const char* Step) {
+        EXPECT_EQ(Joined(LinesOf(L)), Joined(Model)) << Step;
+        int Chars = 0;
+        for (int I = 0; I < L.Count(); ++I) {
+            EXPECT_EQ(L.LineCharLength(I), Length(Model[size_t(I)])) << Step;
+            EXPECT_EQ(L.LineCharIndex(I), Chars) << Step;
+            Chars += Length(Model[size_t(I)]);
+        }
+    };
+    L.SetString(1, u"  pinMode(LED_BUILTIN, OUTPUT);");
+    Model[1] = u"  pinMode(LED_BUILTIN, OUTPUT);";
+    Check("put");
+    L.Insert(2, u"  Serial.begin(9600);");
+    Model.insert(Model.begin() + 2, u"  Serial.begin(9600);");
+    L.Exchange(0, 6);
+    std::swap(Model[0], Model[6]);
+    Check("insert, exchange");
+    L.Delete(4);
+    Model.erase(Model.begin() + 4);
+    L.DeleteLines(0, 2);
+    Model.erase(Model.begin(), Model.begin() + 2);
+    L.SetString(0, u"");
+    Model[0] = u"";
+    Check("delete, empty");
+    L.SaveToFile(Dir.File("out.ino"));
+    EXPECT_EQ(ReadBytes(Dir.Sys("out.ino")), "\n}\nx\nvoid setup() {\n");
+
+    L.LoadFromFile(Dir.File("out.ino"));
+    Model = {u"", u"}", u"x", u"void setup() {", u""};
+    Check("reload");
+    while (L.Count() > 1)
+        L.Delete(0);
+    L.Add(u"after");
+    Model = {u"", u"after"};
+    Check("emptied");
+    L.SetText(u"ab"); // short enough to live inside the string it came in
+    L.Add(u"cd");
+    Model = {u"ab", u"cd"};
+    Check("short text");
+}
