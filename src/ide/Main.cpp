@@ -105,7 +105,9 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 
         pgEdit = Make<TPageControl>(this, this, u"pgEdit", alClient);
         pgEdit->SetMultiLine(true);
-        pgEdit->SetOwnerDraw(true);
+        // Owner drawing of the tabs (with their close buttons) comes with the editor tabs; until
+        // then the tabs draw their captions themselves.
+        pgEdit->SetOwnerDraw(false);
         pgEdit->SetRaggedRight(true);
         pgEdit->SetShowHint(true);
         tsArduino = MakeTab(this, pgEdit, u"tsArduino", u"Arduino");

@@ -63,8 +63,6 @@ TEST_F(MainTest, LayoutHasTheSevenLeftTabsInOrderAndTheArduinoPage) {
     EXPECT_EQ(Main->pnl2->Left() + Main->pnl2->Width(), Main->ClientWidth());
     EXPECT_EQ(Main->pnlInfo->Top() + Main->pnlInfo->Height(), Main->ClientHeight());
     auto Picture = GrabControl(Main.get());
-    if (const char* Keep = std::getenv("MORVANE_KEEP_PICTURES"))
-        Picture->SaveToFile(Utf8ToString(Keep) + u"/main.png");
     EXPECT_EQ(PixelOf(*Picture, Main->spltr1->Left() + 1, 300), clBlue);
 
     Main->CollapseLeftPane();
