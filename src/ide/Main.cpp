@@ -1,6 +1,10 @@
 #include "ide/Main.h"
 
+#include "ide/HelpAbout.h"
 #include "ide/Options.h"
+
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Menus.h"
 
 #include "platform/base/Files.h"
 #include "platform/gui/Questions.h"
@@ -40,6 +44,59 @@ TTabSheet* MakeTab(TComponent* Owner, TPageControl* Pages, const String& Name, c
 }
 
 } // namespace
+
+const TMainActionRow MainActionRows[] = {
+    {u"actSelectSketchesTAB", u"HOTKEYS", u"actSelectSketchesTAB", u"F7"},
+    {u"actFileExit", u"FILE", u"Exit", u""},
+    {u"actEditReplace", u"EDIT", u"Replace", u"Ctrl+R"},
+    {u"actFileOpen", u"FILE", u"Open file", u""},
+    {u"actArduinoOpenTerminalUnassigned", u"ARDUINO", u"Open Terminal for selected Sketch", u""},
+    {u"actFileNew", u"PROJECT", u"New project", u""},
+    {u"actFileSave", u"PROJECT", u"Save", u"Ctrl+S"},
+    {u"actFileCopyFromEditorFile", u"PROJECT", u"Copy  project selected in Editor", u""},
+    {u"actFileCopyFromTree", u"PROJECT", u"Copy  project selected in tree", u""},
+    {u"actOptions", u"TOOLS", u"Options", u""},
+    {u"actArduinoIdeOpen", u"ARDUINO", u"Open Arduino IDE ", u""},
+    {u"actEditFind", u"EDIT", u"Find", u"Ctrl+F"},
+    {u"actEditFindNext", u"EDIT", u"Find Next", u"F3"},
+    {u"actEditFindPrev", u"EDIT", u"Find Prev", u"Shift+F3"},
+    {u"actPrinterSetup", u"FILE", u"Printer Setup", u""},
+    {u"actPrinterPage", u"FILE", u"Printer Page Setup", u""},
+    {u"actPrintPreview", u"FILE", u"Print Preview", u""},
+    {u"actPrint", u"FILE", u"Print", u""},
+    {u"actTemplatesSortByName", u"TEMPLATES", u"Sort By Name", u""},
+    {u"actTemplatesUnSort", u"TEMPLATES", u"Original sort", u""},
+    {u"actProjectLoad", u"PROJECT", u"Load", u""},
+    {u"actProjectSave", u"PROJECT", u"Save", u""},
+    {u"actProjectSaveAs", u"PROJECT", u"Save As", u""},
+    {u"actShowErrorListing", u"POPUP", u"Show original error log", u""},
+    {u"actTreeExpandAll", u"TREE", u"Expand All", u""},
+    {u"actTreeContractAll", u"TREE", u"Contract All", u""},
+    {u"actTreeExpandNode", u"TREE", u"Expand Node", u""},
+    {u"actTreeCollapseNode", u"TREE", u"Collapse Node", u""},
+    {u"actGotoDefine", u"EDIT", u"Goto Define", u""},
+    {u"actGotoInclude", u"EDIT", u"Goto Include", u""},
+    {u"actGotoSetup", u"EDIT", u"Goto Setup", u"F5"},
+    {u"actGotoLoop", u"EDIT", u"Goto Loop", u"F6"},
+    {u"actFileClose", u"FILE", u"Close", u""},
+    {u"actTest", u"TOOLS", u"Test", u""},
+    {u"actHelpArduinos", u"HELP", u"Boards && shields user documentation", u""},
+    {u"actHelp", u"HELP", u"Help", u""},
+    {u"actHelpAbout", u"HELP", u"HelpAbout", u""},
+    {u"actArduinoCompile", u"ARDUINO", u"Compile sketch", u"F9"},
+    {u"actArduinoUpload", u"ARDUINO", u"Upload sketch", u"F10"},
+    {u"actLeftPaneCollapse", u"TREE", u"actLeftPaneCollapse", u""},
+    {u"actLeftPaneExpand", u"TREE", u"actLeftPaneExpand", u""},
+    {u"actProjectEdit", u"PROJECT", u"Project configuration", u""},
+    {u"actShowNormalLog", u"POPUP", u"Show original log", u""},
+    {u"actArduinoOpenTerminal", u"ARDUINO", u"Open Terminal - unassigned", u""},
+    {u"actArduinoHelp", u"HELP", u"Arduino - reference", u""},
+    {u"actTemplateSave", u"TEMPLATES", u"Save", u""},
+    {u"actFillFunctionList", u"PROJECT", u"Update Function List", u""},
+    {u"actSelectFunctionsTAB", u"HOTKEYS", u"actSelectFunctionsTAB", u"F8"},
+    {u"actFileOpenMostRecent", u"FILE", u"Open Most Recent File", u""},
+};
+const int MainActionCount = static_cast<int>(std::size(MainActionRows));
 
 TfrmDM::TfrmDM(TComponent* AOwner) : TComponent(AOwner) {
     SetName(u"frmDM");
@@ -126,6 +183,20 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
                                      u"chkOther.Checked", u"chkVars.Checked", u"tmrLogoMover.Interval"})
             fs1->StoredProps()->Add(Prop);
 
+        actnlst1 = new TActionList(this);
+        actnlst1->SetName(u"actnlst1");
+        for (const TMainActionRow& Row : MainActionRows) {
+            TAction* A = new TAction(this);
+            A->SetName(Row.Name);
+            A->SetCategory(Row.Category);
+            A->SetCaption(Row.Caption);
+            if (*Row.ShortCut) A->SetShortCut(TextToShortCut(Row.ShortCut));
+            A->SetActionList(actnlst1);
+            // An action whose work has not arrived yet stays disabled.
+            A->SetEnabled(false);
+        }
+        ConnectActions();
+
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
         OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
@@ -137,6 +208,34 @@ void TfrmMain::FormCreate(TObject*) {
     fs1->SetAppStoragePath(IncludeTrailingPathDelimiter(ProgramFolder()));
     appIniStor->SetFileName(ChangeFileExt(ProgramFile(), u".sto"));
     pgLeftPane->SetActivePage(tsSketches);
+}
+
+TAction* TfrmMain::Action(const String& Name) const {
+    return dynamic_cast<TAction*>(FindComponent(Name));
+}
+
+void TfrmMain::ConnectActions() {
+    auto Connect = [this](const char16_t* Name, std::function<void()> Effect) {
+        TAction* A = Action(Name);
+        A->OnExecute = [Effect](TObject*) { Effect(); };
+        A->SetEnabled(true);
+    };
+    Connect(u"actSelectSketchesTAB", [this] {
+        pgLeftPane->SetActivePage(tsSketches);
+        pgLeftPaneChange(this);
+    });
+    Connect(u"actSelectFunctionsTAB", [this] {
+        pgLeftPane->SetActivePage(tsFunctionList);
+        pgLeftPaneChange(this);
+    });
+    Connect(u"actFileExit", [this] { Close(); });
+    Connect(u"actOptions", [this] { ShowOptions(); });
+    Connect(u"actHelpAbout", [this] {
+        auto About = std::make_unique<TfrmHelpAbout>(this);
+        About->ShowModal();
+    });
+    Connect(u"actLeftPaneCollapse", [this] { CollapseLeftPane(); });
+    Connect(u"actLeftPaneExpand", [this] { ExpandLeftPane(); });
 }
 
 void TfrmMain::FormActivate(TObject* Sender) {

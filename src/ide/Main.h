@@ -14,6 +14,18 @@
 #include "platform/gui/StdCtrls.h"
 
 class TfrmOptions;
+class TAction;
+class TActionList;
+
+// The main window's actions in the order of its action list.
+struct TMainActionRow {
+    const char16_t* Name;
+    const char16_t* Category;
+    const char16_t* Caption;
+    const char16_t* ShortCut; // as text, "" for none
+};
+extern const TMainActionRow MainActionRows[];
+extern const int MainActionCount;
 
 // Shared components every form refers to by name; it holds no code.
 class TfrmDM : public TComponent {
@@ -63,6 +75,9 @@ public:
     TTimer* tmrLogoMover = nullptr;
     TKitAppIniFileStorage* appIniStor = nullptr;
     TKitFormStorage* fs1 = nullptr;
+    TActionList* actnlst1 = nullptr;
+
+    TAction* Action(const String& Name) const;
 
     // The tree of the active left tab; none for the tabs without one.
     TLeanStringTree* ActiveLeftTree() const;
@@ -89,6 +104,7 @@ public:
 private:
     int FLoads[3] = {};
     void FormCreate(TObject* Sender);
+    void ConnectActions();
     void FormActivate(TObject* Sender);
     bool CheckFolder(const String& Folder, const String& Message);
 };
