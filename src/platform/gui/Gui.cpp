@@ -2,6 +2,7 @@
 
 #include "platform/base/Component.h"
 #include "platform/gui/Buttons.h"
+#include "platform/gui/CheckLst.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ExtCtrls.h"
@@ -18,6 +19,7 @@ void RegisterPlatformGuiClasses() {
     RegisterFormsClasses();
     RegisterServiceClasses();
     RegisterStdCtrlsClasses();
+    RegisterCheckLstClasses();
     RegisterButtonsClasses();
     RegisterExtCtrlsClasses();
     RegisterSpinClasses();

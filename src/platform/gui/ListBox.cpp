@@ -136,7 +136,7 @@ void TCustomListBox::CheckIndex(int Index) const {
 // -- Items --
 
 void TCustomListBox::InsertLine(int Index, const String& S, TObject* AObject) {
-    FLines.insert(FLines.begin() + Index, TLine{S, AObject, false, -1});
+    FLines.insert(FLines.begin() + Index, TLine{S, AObject, false, false, -1});
     if (FItemIndex >= Index) ++FItemIndex;
     if (FAnchor >= Index) ++FAnchor;
     ItemsChanged();
@@ -548,6 +548,19 @@ void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Stat
     Canvas()->FillRect(Rect);
     if (Index >= 0 && Index < Count())
         Canvas()->TextOut(Rect.Left + 2, Rect.Top, FLines[static_cast<std::size_t>(Index)].Text);
+}
+
+bool TCustomListBox::LineChecked(int Index) const {
+    CheckIndex(Index);
+    return FLines[static_cast<std::size_t>(Index)].Checked;
+}
+
+void TCustomListBox::SetLineChecked(int Index, bool Value) {
+    CheckIndex(Index);
+    TLine& L = FLines[static_cast<std::size_t>(Index)];
+    if (L.Checked == Value) return;
+    L.Checked = Value;
+    InvalidateItem(Index);
 }
 
 void TCustomListBox::MeasureItem(int Index, int& Height) {

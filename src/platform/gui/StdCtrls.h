@@ -724,12 +724,16 @@ protected:
     // The list inside a combo box: the selection follows the mouse, clicks do not focus.
     bool FHotTrack = false;
     bool FFocusOnClick = true;
+    // A tick mark that travels with its item (check list boxes); EListError outside the list.
+    bool LineChecked(int Index) const;
+    void SetLineChecked(int Index, bool Value);
 
 private:
     struct TLine {
         String Text;
         TObject* Object = nullptr;
         bool Selected = false;
+        bool Checked = false;
         int Height = -1; // lbOwnerDrawVariable, -1 until measured
     };
     std::unique_ptr<TListBoxStrings> FItems;

@@ -1,0 +1,142 @@
+#pragma once
+// Morvane's main window, the data module of shared components, and the forms the entry point
+// creates whose own contents come later (shells with their class name, name and caption).
+
+#include "tree/LeanStringTree.h"
+
+#include "settings/KitAppIniStorage.h"
+#include "settings/KitFormStorage.h"
+
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
+
+class TfrmOptions;
+class TAction;
+class TActionList;
+
+// The main window's actions in the order of its action list.
+struct TMainActionRow {
+    const char16_t* Name;
+    const char16_t* Category;
+    const char16_t* Caption;
+    const char16_t* ShortCut; // as text, "" for none
+};
+extern const TMainActionRow MainActionRows[];
+extern const int MainActionCount;
+
+// Shared components every form refers to by name; it holds no code.
+class TfrmDM : public TComponent {
+    DECLARE_CLASS(TfrmDM, TComponent)
+public:
+    explicit TfrmDM(TComponent* AOwner);
+
+    TImageList* imglstBookmarks = nullptr;
+    TImageList* imglst1 = nullptr;
+    TImageList* imglstMenu = nullptr;
+    TImageList* imglstTree = nullptr;
+    // The highlighters come with the editor; until then these slots stay empty.
+    TComponent* CodeHiLitC = nullptr;
+    TComponent* codeArduino = nullptr;
+};
+
+class TfrmMain : public TForm {
+    DECLARE_CLASS(TfrmMain, TForm)
+public:
+    explicit TfrmMain(TComponent* AOwner);
+
+    TToolBar* tlbr1 = nullptr;
+    TPanel* pnlLeft = nullptr;
+    TToolBar* tlbSketchTree = nullptr;
+    TPageControl* pgLeftPane = nullptr;
+    TTabSheet* tsSketches = nullptr;
+    TTabSheet* tsExamples = nullptr;
+    TTabSheet* tsLibraries = nullptr;
+    TTabSheet* tsConfigs = nullptr;
+    TTabSheet* tsTemplates = nullptr;
+    TTabSheet* tsFunctionList = nullptr;
+    TTabSheet* tsTerminals = nullptr;
+    TLeanStringTree* vstSketches = nullptr;
+    TLeanStringTree* vstExamples = nullptr;
+    TLeanStringTree* vtreeLibraries = nullptr;
+    TListBox* lstTerminals = nullptr;
+    TCheckBox* chkConst = nullptr;
+    TCheckBox* chkDef = nullptr;
+    TCheckBox* chkF = nullptr;
+    TCheckBox* chkOther = nullptr;
+    TCheckBox* chkVars = nullptr;
+    TSplitter* spltr1 = nullptr;
+    TPageControl* pgEdit = nullptr;
+    TTabSheet* tsArduino = nullptr;
+    TPanel* pnl2 = nullptr;
+    TPanel* pnlInfo = nullptr;
+    TTimer* tmrLogoMover = nullptr;
+    TKitAppIniFileStorage* appIniStor = nullptr;
+    TKitFormStorage* fs1 = nullptr;
+    TActionList* actnlst1 = nullptr;
+
+    TAction* Action(const String& Name) const;
+
+    // The tree of the active left tab; none for the tabs without one.
+    TLeanStringTree* ActiveLeftTree() const;
+    static String NameAfterBackslash(const String& Path);
+    static bool InRange(int Value, int Low, int High) { return Low <= Value && Value <= High; }
+    void CollapseLeftPane();
+    void ExpandLeftPane();
+    int PnlLeftWidth = 0;
+
+    // Shows the options modally; a changed projects folder rescans the sketches.
+    void ShowOptions();
+    // True when the folder is set and exists; otherwise the warning, the options, and false.
+    bool CheckArduinoPath();
+    bool CheckProjectsPath();
+
+    // The tree fillers; each counts its runs until the trees are filled here.
+    virtual void LoadSketchesTree() { ++FLoads[0]; }
+    virtual void LoadExamplesTree() { ++FLoads[1]; }
+    virtual void LoadLibrariesTree() { ++FLoads[2]; }
+    int Loads(int Tab) const { return FLoads[Tab]; }
+
+    void pgLeftPaneChange(TObject* Sender);
+
+private:
+    int FLoads[3] = {};
+    void FormCreate(TObject* Sender);
+    void ConnectActions();
+    void FormActivate(TObject* Sender);
+    bool CheckFolder(const String& Folder, const String& Message);
+};
+
+// Forms that come with later work: each exists from start-up with its class name, name and
+// caption.
+#define MORVANE_SHELL_FORM(Class, FormName, FormCaption)                                                     \
+    class Class : public TForm {                                                                             \
+        DECLARE_CLASS(Class, TForm)                                                                          \
+    public:                                                                                                  \
+        explicit Class(TComponent* AOwner) : TForm(AOwner) {                                                 \
+            BuildForm([this] {                                                                               \
+                SetName(FormName);                                                                           \
+                SetCaption(FormCaption);                                                                     \
+            });                                                                                              \
+        }                                                                                                    \
+    };
+MORVANE_SHELL_FORM(TfrmEditor, u"frmEditor", u"frmEditor")
+MORVANE_SHELL_FORM(TConfirmReplaceDialog, u"ConfirmReplaceDialog", u"Confirm replace")
+MORVANE_SHELL_FORM(TTestPrintPreviewDlg, u"TestPrintPreviewDlg", u"Print preview")
+MORVANE_SHELL_FORM(TPageSetupDlg, u"PageSetupDlg", u"Page setup")
+MORVANE_SHELL_FORM(TfrmCompilationProgressLog, u"frmCompilationProgressLog", u"Compilation progress")
+#undef MORVANE_SHELL_FORM
+
+extern TfrmDM* frmDM;
+extern TfrmMain* frmMain;
+extern TfrmOptions* frmOptions;
+extern TfrmEditor* frmEditor;
+extern TConfirmReplaceDialog* ConfirmReplaceDialog;
+extern TTestPrintPreviewDlg* TestPrintPreviewDlg;
+extern TPageSetupDlg* PageSetupDlg;
+extern TfrmCompilationProgressLog* frmCompilationProgressLog;
+
+// The entry point's work: the forms in their order, then the message loop.
+void RunMorvane();

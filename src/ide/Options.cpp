@@ -1,0 +1,301 @@
+#include "ide/Options.h"
+
+#include "ide/HelpAbout.h"
+
+#include "platform/base/Encoding.h"
+#include "platform/base/Files.h"
+#include "platform/base/Strings.h"
+
+namespace {
+
+// The viewers offered until the settings file holds the user's own.
+const char16_t* const DefaultExternalPrograms[] = {
+    u"[Graphics]",
+    u"Ext=jpg,gif,png,bmp,pdf",
+    u"Program=\"C:\\Program Files (x86)\\IrfanView\\i_view32.exe\"",
+    u"WindowName=IrfanView",
+    u"Parameters=/hide=7",
+    u"",
+    u"[Texts]",
+    u"Ext=txt,rtf",
+    u"Program=\"c:\\Program Files (x86)\\AbiWord\\bin\\AbiWord.exe\"",
+    u"WindowName=AbiWord",
+    u"Parameters=",
+    u"",
+    u"[HTML]",
+    u"Ext=htm,html",
+    u"Program=\"c:\\Program Files (x86)\\Mozilla Firefox\\firefox.exe\"",
+    u"WindowName=MozillaWindowClass",
+    u"Parameters=",
+};
+
+// Text after the first '=', trimmed.
+String ValueOf(const String& Line) {
+    return Trim(Copy(Line, Pos(u"=", Line) + 1, Length(Line)));
+}
+
+template <class T>
+T* Make(TfrmOptions* Form, TWinControl* Parent, const String& Name, int L, int T0, int W, int H) {
+    T* C = new T(Form);
+    C->SetName(Name);
+    C->SetParent(Parent);
+    C->SetBounds(L, T0, W, H);
+    return C;
+}
+
+TLabel* MakeCaption(TfrmOptions* Form, TWinControl* Parent, const String& Text, int L, int T0) {
+    TLabel* C = new TLabel(Form);
+    C->SetParent(Parent);
+    C->SetLeft(L);
+    C->SetTop(T0);
+    C->SetCaption(Text);
+    return C;
+}
+
+} // namespace
+
+TfrmOptions::TfrmOptions(TComponent* AOwner) : TForm(AOwner) {
+    BuildForm([this] {
+        SetName(u"frmOptions");
+        SetCaption(u"Morvane Options");
+        SetBorderStyle(Forms::bsDialog);
+        SetBorderIcons(TBorderIcons{biSystemMenu});
+        SetFormStyle(fsStayOnTop);
+        SetColor(9874872);
+        SetPosition(poMainFormCenter);
+        SetClientWidth(600);
+        SetClientHeight(340);
+        Constraints()->SetMinWidth(600);
+        Constraints()->SetMinHeight(318);
+
+        pgOptions = Make<TPageControl>(this, this, u"pgOptions", 4, 4, 592, 296);
+        tsPaths = new TTabSheet(this);
+        tsPaths->SetName(u"tsPaths");
+        tsPaths->SetCaption(u"Paths");
+        tsPaths->SetPageControl(pgOptions);
+        tsBoards = new TTabSheet(this);
+        tsBoards->SetName(u"tsBoards");
+        tsBoards->SetCaption(u"Boards");
+        tsBoards->SetPageControl(pgOptions);
+        tsArduinoHelp = new TTabSheet(this);
+        tsArduinoHelp->SetName(u"tsArduinoHelp");
+        tsArduinoHelp->SetCaption(u"Arduino Help");
+        tsArduinoHelp->SetPageControl(pgOptions);
+
+        MakeCaption(this, tsPaths, u"Path to Arduino", 8, 8);
+        edPathToArduino = Make<TEdit>(this, tsPaths, u"edPathToArduino", 8, 26, 480, 22);
+        btnArduinoPath = Make<TButton>(this, tsPaths, u"btnArduinoPath", 494, 25, 80, 24);
+        btnArduinoPath->SetCaption(u"...");
+        lblArduinoVersion = Make<TLabel>(this, tsPaths, u"lblArduinoVersion", 8, 52, 480, 16);
+        lblArduinoVersion->SetCaption(u"");
+        MakeCaption(this, tsPaths, u"Path to projects", 8, 80);
+        edPathToProjects = Make<TEdit>(this, tsPaths, u"edPathToProjects", 8, 98, 480, 22);
+        btnProjectsPath = Make<TButton>(this, tsPaths, u"btnProjectsPath", 494, 97, 80, 24);
+        btnProjectsPath->SetCaption(u"...");
+        MakeCaption(this, tsPaths, u"Default new sketch template", 8, 136);
+        cbbProjectTemplate = Make<TComboBox>(this, tsPaths, u"cbbProjectTemplate", 8, 154, 300, 22);
+        cbbProjectTemplate->SetText(u"Project Templates");
+        btnLoadSketchTemplates = Make<TButton>(this, tsPaths, u"btnLoadSketchTemplates", 314, 153, 174, 24);
+        btnLoadSketchTemplates->SetCaption(u"Load sketch templates");
+
+        MakeCaption(this, tsBoards, u"Defined Arduinos", 8, 4);
+        clbBoards = Make<TCheckListBox>(this, tsBoards, u"clbBoards", 8, 22, 280, 210);
+        MakeCaption(this, tsBoards, u"Used Arduinos", 296, 4);
+        lstSelectedBoards = Make<TListBox>(this, tsBoards, u"lstSelectedBoards", 296, 22, 280, 180);
+        lstSelectedBoards->SetSorted(true);
+        butClearList = Make<TButton>(this, tsBoards, u"butClearList", 296, 208, 100, 24);
+        butClearList->SetCaption(u"Clear List");
+
+        mmoArduinoHelpExternalPrograms =
+            Make<TMemo>(this, tsArduinoHelp, u"mmoArduinoHelpExternalPrograms", 4, 4, 576, 256);
+        for (const char16_t* Line : DefaultExternalPrograms)
+            mmoArduinoHelpExternalPrograms->Lines()->Add(Line);
+        pgOptions->SetActivePage(tsPaths);
+
+        butClose = Make<TButton>(this, this, u"butClose", 516, 308, 80, 26);
+        butClose->SetCaption(u"Close");
+        butClose->SetModalResult(mrOk);
+
+        dlgOpenArduino = new TOpenDialog(this);
+        dlgOpenArduino->SetName(u"dlgOpenArduino");
+        dlgOpenArduino->SetTitle(u"Select path to Arduino");
+        dlgOpenArduino->SetFilter(u"arduino|arduino|All files|*");
+        diriterTemplates = new tDirIterator(this);
+        diriterTemplates->SetName(u"diriterTemplates");
+        diriterTemplates->SetScanSubdirs(false);
+        appIniStor = new TKitAppIniFileStorage(this);
+        appIniStor->SetName(u"appIniStor");
+        appIniStor->SetLocation(flCustom);
+        fs1 = new TKitFormStorage(this);
+        fs1->SetName(u"fs1");
+        fs1->SetAppStorage(appIniStor);
+        fs1->SetOptions(TPlacementOptions{fpLocation});
+        for (const char16_t* Prop :
+             {u"edPathToArduino.Text", u"edPathToProjects.Text", u"cbbProjectTemplate.Items",
+              u"cbbProjectTemplate.ItemIndex", u"cbbProjectTemplate.Text", u"lstSelectedBoards.Items",
+              u"mmoArduinoHelpExternalPrograms.Lines"})
+            fs1->StoredProps()->Add(Prop);
+
+        fs1->AfterRestorePlacement = [this](TObject*) { LoadBoards(); };
+        edPathToArduino->OnChange = [this](TObject*) { ShowArduinoVersion(); };
+        btnArduinoPath->OnClick = [this](TObject* Sender) { btnArduinoPathClick(Sender); };
+        btnProjectsPath->OnClick = [this](TObject* Sender) { btnProjectsPathClick(Sender); };
+        btnLoadSketchTemplates->OnClick = [this](TObject*) { LoadSketchTemplates(); };
+        clbBoards->OnClickCheck = [this](TObject* Sender) { clbBoardsClickCheck(Sender); };
+        butClearList->OnClick = [this](TObject*) { ClearSelectedBoards(); };
+        OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
+        OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    });
+}
+
+void TfrmOptions::FormCreate(TObject*) {
+    fs1->SetAppStoragePath(ProgramFolder());
+    appIniStor->SetFileName(ChangeFileExt(ProgramFile(), u".opt"));
+    slInternalArduinoNames = std::make_unique<TStringList>();
+    // The first show restores the stored properties, whose after-restore event reads the boards.
+    Show();
+    Hide();
+}
+
+void TfrmOptions::FormCloseQuery(TObject*, bool&) {
+    // A path entered for the first time fills the board list when the dialog closes.
+    if (clbBoards->Count() == 0 && !PathToArduino().empty()) LoadBoards();
+}
+
+String TfrmOptions::DefaultSketchTemplate() const {
+    const int I = cbbProjectTemplate->ItemIndex();
+    return I < 0 ? String(u"???") : cbbProjectTemplate->Items()->Strings(I);
+}
+
+TStrings* TfrmOptions::GetArduinoList(bool OnlySelected) const {
+    return OnlySelected ? lstSelectedBoards->Items() : clbBoards->Items();
+}
+
+String TfrmOptions::GetInternalArduinoName(const String& aUserfriendlyArduinoName) const {
+    const int I = clbBoards->Items()->IndexOf(aUserfriendlyArduinoName);
+    return I < 0 || I >= slInternalArduinoNames->Count() ? String() : slInternalArduinoNames->Strings(I);
+}
+
+String TfrmOptions::GetUserFriendlyArduinoName(const String& aInternalArduinoName) const {
+    const int I = slInternalArduinoNames->IndexOf(aInternalArduinoName);
+    return I < 0 || I >= clbBoards->Count() ? String() : clbBoards->Items()->Strings(I);
+}
+
+void TfrmOptions::LoadBoards() {
+    const String Path = PathToArduino();
+    if (Path.empty() || !DirectoryExists(Path)) return;
+    clbBoards->Items()->Clear();
+    slInternalArduinoNames->Clear();
+    clbBoards->Items()->Add(u"default");
+    slInternalArduinoNames->Add(u"default");
+
+    String BoardFile = Path + u"/hardware/arduino/avr/boards.txt";
+    if (!FileExists(BoardFile)) BoardFile = Path + u"/hardware/arduino/boards.txt";
+    TStringList Lines;
+    Lines.LoadFromFile(BoardFile, TEncoding::UTF8());
+    for (int I = 0; I < Lines.Count(); ++I) {
+        const String& Line = Lines.Strings(I);
+        const int P = Pos(u".name=", Line);
+        if (P == 0) continue;
+        slInternalArduinoNames->Add(Copy(Line, 1, P - 1));
+        clbBoards->Items()->Add(Copy(Line, P + 6, 1024));
+    }
+    for (int I = 0; I < clbBoards->Count(); ++I)
+        if (lstSelectedBoards->Items()->IndexOf(clbBoards->Items()->Strings(I)) >= 0)
+            clbBoards->SetChecked(I, true);
+}
+
+void TfrmOptions::clbBoardsClickCheck(TObject*) {
+    const int I = clbBoards->ItemIndex();
+    if (I < 0) return;
+    const String Name = clbBoards->Items()->Strings(I);
+    const int Used = lstSelectedBoards->Items()->IndexOf(Name);
+    if (clbBoards->Checked(I)) {
+        if (Used < 0) lstSelectedBoards->Items()->Add(Name);
+    } else if (Used >= 0) {
+        lstSelectedBoards->Items()->Delete(Used);
+    }
+}
+
+void TfrmOptions::ClearSelectedBoards() {
+    lstSelectedBoards->Items()->Clear();
+    for (int I = 0; I < clbBoards->Count(); ++I)
+        clbBoards->SetChecked(I, false);
+    clbBoards->SetItemIndex(-1);
+}
+
+void TfrmOptions::ShowArduinoVersion() {
+    lblArduinoVersion->SetCaption(u"");
+    const String Path = PathToArduino();
+    if (Path.empty()) return;
+    const String Revisions = Path + u"/revisions.txt";
+    if (!FileExists(Revisions)) return;
+    TStringList Lines;
+    try {
+        Lines.LoadFromFile(Revisions, TEncoding::UTF8());
+    } catch (const Exception&) {
+        return; // an unreadable revisions file only leaves the version unknown
+    }
+    if (Lines.Count() > 0) lblArduinoVersion->SetCaption(u"Arduino IDE version:  " + Lines.Strings(0));
+}
+
+void TfrmOptions::btnArduinoPathClick(TObject*) {
+    // The Arduino folder of Debian's package; the same whatever WindowsVersionCode says.
+    dlgOpenArduino->SetInitialDir(u"/usr/share/arduino");
+    if (dlgOpenArduino->Execute())
+        edPathToArduino->SetText(ExcludeTrailingPathDelimiter(ExtractFilePath(dlgOpenArduino->FileName())));
+}
+
+void TfrmOptions::btnProjectsPathClick(TObject*) {
+    String Folder = PathToProjects();
+    if (SelectFolder(Folder)) edPathToProjects->SetText(Folder);
+}
+
+void TfrmOptions::LoadSketchTemplates() {
+    const String Remembered = DefaultSketchTemplate();
+    diriterTemplates->SetPath(ProgramFolder());
+    diriterTemplates->OnFileFound = [this](const String&, const String& FileName, const String&, int) {
+        if (UpperCase(ExtractFileExt(FileName)) == u".NEWSKETCH") {
+            const int Dot = Pos(u".", FileName);
+            cbbProjectTemplate->Items()->Add(Copy(FileName, 1, Dot - 1));
+        }
+    };
+    diriterTemplates->Run();
+    TStrings* Items = cbbProjectTemplate->Items();
+    if (Items->Count() == 0) return;
+    int Index = 0;
+    for (int I = 0; I < Items->Count(); ++I)
+        if (UpperCase(Items->Strings(I)) == UpperCase(Remembered)) {
+            Index = I;
+            break;
+        }
+    cbbProjectTemplate->SetItemIndex(Index);
+}
+
+String TfrmOptions::ExternalProgramForExtension(const String& Extension, String& ExtProgramWindowName,
+                                                String& Params) const {
+    String Program;
+    ExtProgramWindowName.clear();
+    Params.clear();
+    const String E = UpperCase(Extension);
+    TStrings* Lines = mmoArduinoHelpExternalPrograms->Lines();
+    for (int I = 0; I < Lines->Count() && Program.empty(); ++I) {
+        const String Line = Lines->Strings(I);
+        if (Line.empty() || Pos(u"EXT", UpperCase(Line)) != 1) continue;
+        String Rest = UpperCase(ValueOf(Line)) + u",";
+        for (int Comma = Pos(u",", Rest); Comma > 0; Comma = Pos(u",", Rest)) {
+            const String Item = Trim(Copy(Rest, 1, Comma - 1));
+            Delete(Rest, 1, Comma);
+            if (Item == E) {
+                if (I < Lines->Count() - 3) {
+                    ExtProgramWindowName = ValueOf(Lines->Strings(I + 2));
+                    Params = ValueOf(Lines->Strings(I + 3));
+                    Program = Lines->Strings(I + 1);
+                }
+                break;
+            }
+        }
+    }
+    if (!Program.empty() && Pos(u"=", Program) > 0) Program = ValueOf(Program);
+    return Program;
+}

@@ -1,0 +1,242 @@
+// The main window with the options dialog in a program folder of the test's own: its layout, the
+// lazy filling of the left tabs, the path checks that open the options, and its ".sto" file.
+
+#include "ide/Main.h"
+#include "ide/Options.h"
+
+#include "platform/base/Files.h"
+#include "platform/base/ScopeGuard.h"
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Questions.h"
+
+#include "support/TestDriver.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainTest : ::testing::Test {
+    TTempFolder Temp;
+    TTestProgramFolder Program{Temp.Path()};
+    std::unique_ptr<TfrmMain> Main;
+    std::unique_ptr<TfrmOptions> Options;
+
+    void Start() {
+        Main = std::make_unique<TfrmMain>(nullptr);
+        Options = std::make_unique<TfrmOptions>(nullptr);
+        frmMain = Main.get();
+        frmOptions = Options.get();
+    }
+    void TearDown() override {
+        Options.reset();
+        Main.reset();
+        frmMain = nullptr;
+        frmOptions = nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(MainTest, LayoutHasTheSevenLeftTabsInOrderAndTheArduinoPage) {
+    Start();
+    EXPECT_EQ(Main->Caption(), u"Morvane - Arduino front-end");
+    EXPECT_EQ(Main->ClientWidth(), 1111);
+    EXPECT_EQ(Main->ClientHeight(), 708);
+    const char16_t* Tabs[] = {u"Sketches",  u"Examples",  u"Libraries", u"Recent",
+                              u"Templates", u"Functions", u"Terminals"};
+    ASSERT_EQ(Main->pgLeftPane->PageCount(), 7);
+    for (int I = 0; I < 7; ++I)
+        EXPECT_EQ(Main->pgLeftPane->Pages(I)->Caption(), Tabs[I]);
+    EXPECT_EQ(Main->pgLeftPane->TabPosition(), tpLeft);
+    EXPECT_EQ(Main->pgLeftPane->ActivePage(), Main->tsSketches);
+    ASSERT_EQ(Main->pgEdit->PageCount(), 1);
+    EXPECT_EQ(Main->pgEdit->Pages(0)->Caption(), u"Arduino");
+    EXPECT_EQ(Main->pgEdit->TabWidth(), 150);
+
+    Main->Show();
+    ProcessMessages();
+    // Left to right: the left pane, the blue splitter, the editor area, the right panel.
+    EXPECT_EQ(Main->pnlLeft->Left(), 0);
+    EXPECT_EQ(Main->pnlLeft->Width(), 313);
+    EXPECT_EQ(Main->spltr1->Left(), 313);
+    EXPECT_EQ(Main->pgEdit->Left(), Main->spltr1->Left() + Main->spltr1->Width());
+    EXPECT_EQ(Main->pnl2->Left() + Main->pnl2->Width(), Main->ClientWidth());
+    EXPECT_EQ(Main->pnlInfo->Top() + Main->pnlInfo->Height(), Main->ClientHeight());
+    auto Picture = GrabControl(Main.get());
+    EXPECT_EQ(PixelOf(*Picture, Main->spltr1->Left() + 1, 300), clBlue);
+
+    Main->CollapseLeftPane();
+    EXPECT_EQ(Main->pnlLeft->Width(), 30);
+    Main->ExpandLeftPane();
+    EXPECT_EQ(Main->pnlLeft->Width(), 313);
+}
+
+TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
+    Start();
+    EXPECT_EQ(Main->Loads(0), 0); // nothing before the first activation
+    Main->pgLeftPaneChange(Main.get());
+    Main->pgLeftPaneChange(Main.get());
+    EXPECT_EQ(Main->Loads(0), 1);
+    EXPECT_EQ(Main->ActiveLeftTree(), Main->vstSketches);
+    struct TCase {
+        TTabSheet* Tab;
+        int Loads[3];
+        TLeanStringTree* Tree;
+        bool ToolBar;
+    } Cases[] = {
+        {Main->tsExamples, {1, 1, 0}, Main->vstExamples, true},
+        {Main->tsLibraries, {1, 1, 1}, Main->vtreeLibraries, true},
+        {Main->tsExamples, {1, 1, 1}, Main->vstExamples, true},
+        {Main->tsTemplates, {1, 1, 1}, nullptr, false},
+        {Main->tsConfigs, {1, 1, 1}, nullptr, true},
+    };
+    for (const TCase& C : Cases) {
+        Main->pgLeftPane->SetActivePage(C.Tab);
+        Main->pgLeftPaneChange(Main.get());
+        for (int I = 0; I < 3; ++I)
+            EXPECT_EQ(Main->Loads(I), C.Loads[I]) << U8(C.Tab->Caption()) << I;
+        EXPECT_EQ(Main->ActiveLeftTree(), C.Tree);
+        EXPECT_EQ(Main->tlbSketchTree->Visible(), C.ToolBar) << U8(C.Tab->Caption());
+    }
+    EXPECT_EQ(TfrmMain::NameAfterBackslash(u"C:\\a\\Blink"), u"Blink");
+    EXPECT_EQ(TfrmMain::NameAfterBackslash(u"Blink"), u"Blink");
+}
+
+TEST_F(MainTest, MissingFoldersWarnAndOpenTheOptions) {
+    Start();
+    TQuestionScript Script;
+    Script.Answer(IDOK).Answer([&](const TQuestion& Q, TAnswer& A) {
+        EXPECT_EQ(Q.Form, Options.get());
+        Options->edPathToProjects->SetText(Temp.Dir()); // the user sets the folder
+        A.Result = mrOk;
+    });
+    EXPECT_FALSE(Main->CheckProjectsPath());
+    ASSERT_EQ(Script.Asked().size(), 2u);
+    EXPECT_EQ(Script.Asked()[0].Text,
+              u"Project path is not defined or does not exists.\r\rUse Tools | Options to fix this.");
+    EXPECT_EQ(Script.Asked()[0].Caption, u"Morvane");
+    EXPECT_EQ(Script.Asked()[1].Kind, qkShowModal);
+    EXPECT_EQ(Main->Loads(0), 1); // the changed folder was rescanned
+    EXPECT_TRUE(Main->CheckProjectsPath());
+
+    Options->edPathToArduino->SetText(Temp / "not-there");
+    Script.Answer(IDOK).Answer(mrOk);
+    EXPECT_FALSE(Main->CheckArduinoPath());
+    EXPECT_EQ(Script.Asked()[2].Text,
+              u"Arduino path is not defined or does not exists.\r\rUse Tools | Options to fix this.");
+    EXPECT_EQ(Main->Loads(0), 1); // the projects folder stayed
+}
+
+TEST_F(MainTest, StoredPropertiesOfTheMainWindowSurviveARestart) {
+    Start();
+    Main->Show();
+    Main->chkDef->SetChecked(true);
+    Main->tmrLogoMover->SetInterval(250);
+    Main->Close();
+    TearDown();
+    const std::string Sto = ReadBytes(StringToUtf8(Program / "test_ide.sto"));
+    for (const char* Line : {"chkDef_Checked=TRUE", "chkConst_Checked=FALSE", "tmrLogoMover_Interval=250"})
+        EXPECT_NE(Sto.find(Line), std::string::npos) << Line << "\n" << Sto;
+    EXPECT_EQ(Sto.find("NormPos"), std::string::npos) << "the main window keeps no placement";
+
+    Start();
+    Main->Show();
+    EXPECT_TRUE(Main->chkDef->Checked());
+    EXPECT_EQ(Main->tmrLogoMover->Interval(), 250);
+}
+
+TEST_F(MainTest, ActionListHoldsEveryActionInOrderAndTheConnectedOnesWork) {
+    Start();
+    struct TRow {
+        const char* Name;
+        const char* Category;
+        const char* Caption;
+        const char* ShortCut;
+        bool Enabled;
+    } const Rows[] = {
+        {"actSelectSketchesTAB", "HOTKEYS", "actSelectSketchesTAB", "F7", true},
+        {"actFileExit", "FILE", "Exit", "", true},
+        {"actEditReplace", "EDIT", "Replace", "Ctrl+R", false},
+        {"actFileOpen", "FILE", "Open file", "", false},
+        {"actArduinoOpenTerminalUnassigned", "ARDUINO", "Open Terminal for selected Sketch", "", false},
+        {"actFileNew", "PROJECT", "New project", "", false},
+        {"actFileSave", "PROJECT", "Save", "Ctrl+S", false},
+        {"actFileCopyFromEditorFile", "PROJECT", "Copy  project selected in Editor", "", false},
+        {"actFileCopyFromTree", "PROJECT", "Copy  project selected in tree", "", false},
+        {"actOptions", "TOOLS", "Options", "", true},
+        {"actArduinoIdeOpen", "ARDUINO", "Open Arduino IDE ", "", false},
+        {"actEditFind", "EDIT", "Find", "Ctrl+F", false},
+        {"actEditFindNext", "EDIT", "Find Next", "F3", false},
+        {"actEditFindPrev", "EDIT", "Find Prev", "Shift+F3", false},
+        {"actPrinterSetup", "FILE", "Printer Setup", "", false},
+        {"actPrinterPage", "FILE", "Printer Page Setup", "", false},
+        {"actPrintPreview", "FILE", "Print Preview", "", false},
+        {"actPrint", "FILE", "Print", "", false},
+        {"actTemplatesSortByName", "TEMPLATES", "Sort By Name", "", false},
+        {"actTemplatesUnSort", "TEMPLATES", "Original sort", "", false},
+        {"actProjectLoad", "PROJECT", "Load", "", false},
+        {"actProjectSave", "PROJECT", "Save", "", false},
+        {"actProjectSaveAs", "PROJECT", "Save As", "", false},
+        {"actShowErrorListing", "POPUP", "Show original error log", "", false},
+        {"actTreeExpandAll", "TREE", "Expand All", "", false},
+        {"actTreeContractAll", "TREE", "Contract All", "", false},
+        {"actTreeExpandNode", "TREE", "Expand Node", "", false},
+        {"actTreeCollapseNode", "TREE", "Collapse Node", "", false},
+        {"actGotoDefine", "EDIT", "Goto Define", "", false},
+        {"actGotoInclude", "EDIT", "Goto Include", "", false},
+        {"actGotoSetup", "EDIT", "Goto Setup", "F5", false},
+        {"actGotoLoop", "EDIT", "Goto Loop", "F6", false},
+        {"actFileClose", "FILE", "Close", "", false},
+        {"actTest", "TOOLS", "Test", "", false},
+        {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", false},
+        {"actHelp", "HELP", "Help", "", false},
+        {"actHelpAbout", "HELP", "HelpAbout", "", true},
+        {"actArduinoCompile", "ARDUINO", "Compile sketch", "F9", false},
+        {"actArduinoUpload", "ARDUINO", "Upload sketch", "F10", false},
+        {"actLeftPaneCollapse", "TREE", "actLeftPaneCollapse", "", true},
+        {"actLeftPaneExpand", "TREE", "actLeftPaneExpand", "", true},
+        {"actProjectEdit", "PROJECT", "Project configuration", "", false},
+        {"actShowNormalLog", "POPUP", "Show original log", "", false},
+        {"actArduinoOpenTerminal", "ARDUINO", "Open Terminal - unassigned", "", false},
+        {"actArduinoHelp", "HELP", "Arduino - reference", "", false},
+        {"actTemplateSave", "TEMPLATES", "Save", "", false},
+        {"actFillFunctionList", "PROJECT", "Update Function List", "", false},
+        {"actSelectFunctionsTAB", "HOTKEYS", "actSelectFunctionsTAB", "F8", true},
+        {"actFileOpenMostRecent", "FILE", "Open Most Recent File", "", false},
+    };
+    ASSERT_EQ(Main->actnlst1->ActionCount(), static_cast<int>(std::size(Rows)));
+    for (int I = 0; I < Main->actnlst1->ActionCount(); ++I) {
+        auto* A = dynamic_cast<TAction*>(Main->actnlst1->Actions(I));
+        ASSERT_NE(A, nullptr);
+        const TRow& R = Rows[I];
+        EXPECT_EQ(U8(A->Name()), R.Name);
+        EXPECT_EQ(U8(A->Category()), R.Category) << R.Name;
+        EXPECT_EQ(U8(A->Caption()), R.Caption) << R.Name;
+        EXPECT_EQ(U8(ShortCutToText(A->ShortCut())), R.ShortCut) << R.Name;
+        EXPECT_EQ(A->Enabled(), R.Enabled) << R.Name;
+    }
+
+    Main->Action(u"actSelectFunctionsTAB")->Execute();
+    EXPECT_EQ(Main->pgLeftPane->ActivePage(), Main->tsFunctionList);
+    Main->Action(u"actSelectSketchesTAB")->Execute();
+    EXPECT_EQ(Main->pgLeftPane->ActivePage(), Main->tsSketches);
+    Main->Action(u"actLeftPaneCollapse")->Execute();
+    EXPECT_EQ(Main->pnlLeft->Width(), 30);
+    Main->Action(u"actLeftPaneExpand")->Execute();
+    EXPECT_EQ(Main->pnlLeft->Width(), 313);
+
+    TQuestionScript Script;
+    String AboutClass;
+    Script.Answer(mrOk).Answer([&](const TQuestion& Q, TAnswer& A) {
+        AboutClass = Q.Form->ClassName();
+        A.Result = mrOk;
+    });
+    Main->Action(u"actOptions")->Execute();
+    Main->Action(u"actHelpAbout")->Execute();
+    ASSERT_EQ(Script.Asked().size(), 2u);
+    EXPECT_EQ(Script.Asked()[0].Form, Options.get());
+    EXPECT_EQ(AboutClass, u"TfrmHelpAbout");
+    EXPECT_EQ(Main->FindComponent(u"frmHelpAbout"), nullptr); // the about box is freed again
+}
