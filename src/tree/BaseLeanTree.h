@@ -327,6 +327,14 @@ public:
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     TBiDiMode BiDiMode() const { return bdLeftToRight; }
+    // The picture under the rows with toShowBackground: tiled, or placed once at the offsets
+    // with toStaticBackground.
+    TPicture* Background() const { return FBackground.get(); }
+    void SetBackground(TPicture* Value);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value);
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value);
     // The header strip in window coordinates (its bottom is its top while it is hidden).
     TRect HeaderRect() const;
 
@@ -608,6 +616,10 @@ protected:
     virtual void ComputeNodeAlignment(PLeanNode Node, int RowHeight, bool HasImage, bool HasStateImage,
                                       int& VAlign, int& ButtonY);
     virtual void EraseNodeArea(TCellPaintInfo& PaintInfo, bool UseBackground, TRect R, bool IntoBuffer);
+    // The background picture over R of Canvas; Offset moves canvas points to picture space.
+    void PaintBackgroundPicture(TCanvas* Canvas, const TRect& R, TPoint Offset);
+    // The background picture as a bitmap when it holds one that is not empty.
+    TBitmap* BackgroundBitmap() const;
     void ShiftByIndent(TCellPaintInfo& PaintInfo, int Levels);
     bool HasShownLaterSibling(PLeanNode Node);
     bool HasShownEarlierSibling(PLeanNode Node);
@@ -912,6 +924,9 @@ private:
     TCheckImageKind FCheckImageKind = ckSystemDefault;
     TCustomImageList* FCustomCheckImages = nullptr;
     String FEmptyListMessage;
+    std::unique_ptr<TPicture> FBackground = std::make_unique<TPicture>();
+    int FBackgroundOffsetX = 0;
+    int FBackgroundOffsetY = 0;
     TAlignment FAlignment = taLeftJustify;
     std::unique_ptr<TBitmap> FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
     std::unique_ptr<TBitmap> FDottedBrush;
