@@ -90,6 +90,9 @@ using TLTBeforeDrawLineImageEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, int Level, int& PosX)>;
 using TLTGetCursorEvent = std::function<void(TBaseLeanTree* Sender, TCursor& Cursor)>;
 using TLTPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas)>;
+// Formats is the list the tree's data object offers; the handler may append formats.
+using TLTGetUserClipboardFormatsEvent =
+    std::function<void(TBaseLeanTree* Sender, std::vector<TClipboardFormat>& Formats)>;
 using TLTBackgroundPaintEvent =
     std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, TRect R, bool& Handled)>;
 using TLTBeforeItemEraseEvent =
@@ -552,6 +555,7 @@ public:
     TLTPaintEvent OnBeforePaint;
     TLTPaintEvent OnAfterPaint;
     TLTBackgroundPaintEvent OnPaintBackground;
+    TLTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
     TLTBeforeItemEraseEvent OnBeforeItemErase;
     TLTAfterItemEraseEvent OnAfterItemErase;
     TLTBeforeItemPaintEvent OnBeforeItemPaint;
@@ -826,6 +830,10 @@ protected:
     virtual void DoNodeMoved(PLeanNode Node);
     virtual bool DoNodeMoving(PLeanNode Node, PLeanNode NewParent);
     virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);
+    virtual void DoGetUserClipboardFormats(std::vector<TClipboardFormat>& Formats);
+    // The formats the tree offers: the registered ones of its class and its ancestors that its
+    // ClipboardFormats names, then what OnGetUserClipboardFormats adds.
+    void TreeClipboardFormats(std::vector<TClipboardFormat>& Formats);
     virtual void DoRemoveFromSelection(PLeanNode Node);
     virtual void DoAddToSelection(PLeanNode Node);
     virtual void DoResetNode(PLeanNode Node);
