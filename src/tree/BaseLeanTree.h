@@ -90,6 +90,9 @@ using TLTBeforeDrawLineImageEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, int Level, int& PosX)>;
 using TLTGetCursorEvent = std::function<void(TBaseLeanTree* Sender, TCursor& Cursor)>;
 using TLTPaintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas)>;
+// Formats is the list the tree's data object offers; the handler may append formats.
+using TLTGetUserClipboardFormatsEvent =
+    std::function<void(TBaseLeanTree* Sender, std::vector<TClipboardFormat>& Formats)>;
 using TLTBackgroundPaintEvent =
     std::function<void(TBaseLeanTree* Sender, TCanvas* TargetCanvas, TRect R, bool& Handled)>;
 using TLTBeforeItemEraseEvent =
@@ -327,6 +330,14 @@ public:
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     TBiDiMode BiDiMode() const { return bdLeftToRight; }
+    // The picture under the rows with toShowBackground: tiled, or placed once at the offsets
+    // with toStaticBackground.
+    TPicture* Background() const { return FBackground.get(); }
+    void SetBackground(TPicture* Value);
+    int BackgroundOffsetX() const { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value);
+    int BackgroundOffsetY() const { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value);
     // The header strip in window coordinates (its bottom is its top while it is hidden).
     TRect HeaderRect() const;
 
@@ -544,6 +555,7 @@ public:
     TLTPaintEvent OnBeforePaint;
     TLTPaintEvent OnAfterPaint;
     TLTBackgroundPaintEvent OnPaintBackground;
+    TLTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
     TLTBeforeItemEraseEvent OnBeforeItemErase;
     TLTAfterItemEraseEvent OnAfterItemErase;
     TLTBeforeItemPaintEvent OnBeforeItemPaint;
@@ -608,6 +620,10 @@ protected:
     virtual void ComputeNodeAlignment(PLeanNode Node, int RowHeight, bool HasImage, bool HasStateImage,
                                       int& VAlign, int& ButtonY);
     virtual void EraseNodeArea(TCellPaintInfo& PaintInfo, bool UseBackground, TRect R, bool IntoBuffer);
+    // The background picture over R of Canvas; Offset moves canvas points to picture space.
+    void PaintBackgroundPicture(TCanvas* Canvas, const TRect& R, TPoint Offset);
+    // The background picture as a bitmap when it holds one that is not empty.
+    TBitmap* BackgroundBitmap() const;
     void ShiftByIndent(TCellPaintInfo& PaintInfo, int Levels);
     bool HasShownLaterSibling(PLeanNode Node);
     bool HasShownEarlierSibling(PLeanNode Node);
@@ -814,6 +830,10 @@ protected:
     virtual void DoNodeMoved(PLeanNode Node);
     virtual bool DoNodeMoving(PLeanNode Node, PLeanNode NewParent);
     virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);
+    virtual void DoGetUserClipboardFormats(std::vector<TClipboardFormat>& Formats);
+    // The formats the tree offers: the registered ones of its class and its ancestors that its
+    // ClipboardFormats names, then what OnGetUserClipboardFormats adds.
+    void TreeClipboardFormats(std::vector<TClipboardFormat>& Formats);
     virtual void DoRemoveFromSelection(PLeanNode Node);
     virtual void DoAddToSelection(PLeanNode Node);
     virtual void DoResetNode(PLeanNode Node);
@@ -912,6 +932,9 @@ private:
     TCheckImageKind FCheckImageKind = ckSystemDefault;
     TCustomImageList* FCustomCheckImages = nullptr;
     String FEmptyListMessage;
+    std::unique_ptr<TPicture> FBackground = std::make_unique<TPicture>();
+    int FBackgroundOffsetX = 0;
+    int FBackgroundOffsetY = 0;
     TAlignment FAlignment = taLeftJustify;
     std::unique_ptr<TBitmap> FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
     std::unique_ptr<TBitmap> FDottedBrush;

@@ -107,4 +107,7 @@ class TLeanStringTree : public TCustomLeanStringTree {
     DECLARE_CLASS(TLeanStringTree, TCustomLeanStringTree)
 public:
     explicit TLeanStringTree(TComponent* AOwner) : TCustomLeanStringTree(AOwner) {}
+
+private:
+    static void Published(TPublisher<TLeanStringTree>& P);
 };

@@ -138,6 +138,7 @@ protected:
     String GetDisplayName() const override;
 
 private:
+    static void Published(TPublisher<TLeanTreeColumn>& P);
     friend class TLeanTreeColumns;
     friend class TLTHeader;
     friend class TBaseLeanTree;
@@ -378,6 +379,7 @@ protected:
     TPersistent* GetOwner() const override;
 
 private:
+    static void Published(TPublisher<TLTHeader>& P);
     friend class TLeanTreeColumn;
     friend class TLeanTreeColumns;
     friend class TLTFixedAreaConstraints;

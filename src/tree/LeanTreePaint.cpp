@@ -545,20 +545,47 @@ void TBaseLeanTree::DrawCheckImage(TCanvas* Canvas, const TCellImageInfo& ImageI
 void TBaseLeanTree::DrawNodeImage(TCellPaintInfo& PI, int InfoIndex, bool DoOverlay) {
     TCellImageInfo& Info = PI.ImageInfo[InfoIndex];
     if (Info.Index < 0 || !Info.Images) return;
+    const auto& Paint = TreeOptions()->PaintOptions();
     TCellImageInfo& Overlay = PI.ImageInfo[iiOverlay];
     Overlay.Index = -1;
     if (DoOverlay) FetchCellImage(PI, ikOverlay, iiOverlay, Images());
+    const bool CutNode = PI.Node->States.Contains(vsCutOrCopy) && FStates.Contains(tsCutPending);
+    const bool PaintFocused = Focused() || Paint.Contains(toGhostedIfUnfocused);
+    const bool Selected = PI.Node->States.Contains(vsSelected);
     const bool DrawEnabled = !PI.Node->States.Contains(vsDisabled) && Enabled();
-    Info.Images->Draw(PI.Canvas, Info.XPos, Info.YPos, Info.Index, dsTransparent, itImage, DrawEnabled);
-    // The image list draws no overlays of its own: every overlay is a second image on top.
-    if (Overlay.Index >= 0 && Overlay.Images)
-        Overlay.Images->Draw(PI.Canvas, Info.XPos, Info.YPos, Overlay.Index, dsTransparent, itImage,
-                             DrawEnabled);
+    const bool Blended = DrawEnabled && PaintFocused && Paint.Contains(toUseBlendedImages) &&
+                         (Info.Ghosted || CutNode ||
+                          (Selected && !TreeOptions()->SelectionOptions().Contains(toFullRowSelect) &&
+                           !TreeOptions()->MiscOptions().Contains(toGridExtensions)));
+    // A selected image blends with the highlight; a ghosted or cut one fades into the tree.
+    const TColor BlendWith = Selected && !Info.Ghosted ? clDefault : Color();
+    // Overlays 0 to 14 are the list's own overlay images; higher numbers are plain images of
+    // the overlay's list drawn on top.
+    const bool ListOverlay = Overlay.Index >= 0 && Overlay.Index < 15 && Overlay.Images == Info.Images;
+    if (Blended)
+        Info.Images->DrawBlended(PI.Canvas, Info.XPos, Info.YPos, Info.Index, BlendWith);
+    else
+        Info.Images->Draw(PI.Canvas, Info.XPos, Info.YPos, Info.Index, dsTransparent, itImage, DrawEnabled);
+    if (Overlay.Index < 0 || !Overlay.Images) return;
+    const int OverImage = ListOverlay           ? Info.Images->OverlayImage(Overlay.Index)
+                          : Overlay.Index >= 15 ? Overlay.Index
+                                                : -1;
+    if (OverImage < 0) return;
+    if (Blended)
+        Overlay.Images->DrawBlended(PI.Canvas, Info.XPos, Info.YPos, OverImage, BlendWith);
+    else
+        Overlay.Images->Draw(PI.Canvas, Info.XPos, Info.YPos, OverImage, dsTransparent, itImage, DrawEnabled);
 }
 
 // ---- Backgrounds, selection, focus ----------------------------------------------------------------
 
-void TBaseLeanTree::EraseNodeArea(TCellPaintInfo& PI, bool, TRect R, bool) {
+void TBaseLeanTree::EraseNodeArea(TCellPaintInfo& PI, bool UseBackground, TRect R, bool IntoBuffer) {
+    TPoint Offset{0, 0};
+    if (IntoBuffer) {
+        // R comes in tree rows; the buffer holds one row starting at its top.
+        Offset = TPoint{-FEffectiveOffsetX, R.Top};
+        OffsetRect(R, 0, -R.Top);
+    }
     TColor Colour = Color();
     TItemEraseAction Action = eaDefault;
     DoBeforeItemErase(PI.Canvas, PI.Node, R, Colour, Action);
@@ -573,8 +600,10 @@ void TBaseLeanTree::EraseNodeArea(TCellPaintInfo& PI, bool, TRect R, bool) {
         C->Brush()->SetStyle(bsSolid);
         C->Brush()->SetColor(Colour);
         C->FillRect(R);
-        if (PI.Node->States.Contains(vsSelected) && PI.PaintOptions.Contains(poDrawSelection) &&
-            Sel.Contains(toFullRowSelect) && !Paint.Contains(toUseBlendedSelection)) {
+        if (UseBackground) {
+            PaintBackgroundPicture(C, R, Offset);
+        } else if (PI.Node->States.Contains(vsSelected) && PI.PaintOptions.Contains(poDrawSelection) &&
+                   Sel.Contains(toFullRowSelect) && !Paint.Contains(toUseBlendedSelection)) {
             const bool Active = Focused() || Paint.Contains(toPopupMode);
             TRect Row = R;
             if (Paint.Contains(toShowHorzGridLines)) --Row.Bottom;
@@ -646,7 +675,9 @@ void TBaseLeanTree::PaintCellBackground(TCellPaintInfo& PI, int, int) {
                 C->Brush()->SetStyle(bsSolid);
                 C->Pen()->SetStyle(psSolid);
                 const int Radius = static_cast<int>(FSelectionCurveRadius);
-                if (Radius > 0)
+                if (Paint.Contains(toUseBlendedSelection))
+                    AlphaBlendRect(C, Inner, C->Brush()->Color(), FSelectionBlendFactor);
+                else if (Radius > 0)
                     C->RoundRect(Inner, Radius, Radius);
                 else
                     C->Rectangle(Inner);
@@ -718,6 +749,8 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
     const bool UseColumns = FHeader->UseColumns();
     const TColumnIndex MainColumn = FHeader->MainColumn();
     TCustomImageList* CheckList = Misc.Contains(toCheckSupport) ? CheckImages() : nullptr;
+    const bool UseBackground =
+        Paint.Contains(toShowBackground) && Options.Contains(poBackground) && BackgroundBitmap();
 
     if (Paint.Contains(toAlwaysHideSelection) || (!Focused() && Paint.Contains(toHideSelection)))
         Options.Exclude(poDrawSelection);
@@ -727,10 +760,19 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
     // painted in tree coordinates; the window's part of it is copied to the target.
     const int WindowWidth = Window.Width();
     const int RowWidth = std::max(Window.Right, 1);
+    // Unbuffered, the cells are drawn straight onto the target through its window origin.
+    const bool Unbuffered = Options.Contains(poUnbuffered);
     TBitmap RowBitmap;
-    RowBitmap.SetSize(RowWidth, 1);
+    if (!Unbuffered) RowBitmap.SetSize(RowWidth, 1);
     TCellPaintInfo PI;
-    PI.Canvas = RowBitmap.Canvas();
+    PI.Canvas = Unbuffered ? TargetCanvas : RowBitmap.Canvas();
+    const TPoint SavedOrg = Unbuffered ? TargetCanvas->WindowOrg() : TPoint{0, 0};
+    TScopeExit RestoreTarget([&] {
+        if (!Unbuffered) return;
+        TargetCanvas->SetWindowOrg(SavedOrg);
+        TargetCanvas->SelectClipRect(nullptr);
+    });
+    TRect RowClip;
     TargetCanvas->Font()->Assign(Font());
 
     int NodeTop = 0;
@@ -751,10 +793,15 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
         MeasureItemHeight(PI.Canvas, Node);
         const int H = Node->NodeHeight;
         PI.BrushOrigin = {Window.Left % 2, NodeTop % 2};
+        const int RowTop = NodeTop;
         NodeTop += H;
 
         if (H > 0 && (SelectionLevel > 0 || !Options.Contains(poSelectedOnly))) {
-            if (RowBitmap.Height() != H) {
+            if (Unbuffered) {
+                PI.Canvas->SetWindowOrg(TPoint{SavedOrg.X + Window.Left - Target.X, SavedOrg.Y - TargetY});
+                RowClip = TRect{Window.Left, 0, Window.Right, std::min(H, MaxY - TargetY)};
+                PI.Canvas->SelectClipRect(&RowClip);
+            } else if (RowBitmap.Height() != H) {
                 RowBitmap.SetHeight(0);
                 RowBitmap.SetSize(RowWidth, H);
             }
@@ -768,7 +815,7 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                                  VAlign, ButtonY);
             if (!DoBeforeItemPaint(PI.Canvas, Node, R)) {
                 PI.PaintOptions = Options;
-                EraseNodeArea(PI, false, TRect{Window.Left, 0, Window.Right, H}, true);
+                EraseNodeArea(PI, UseBackground, TRect{Window.Left, RowTop, Window.Right, RowTop + H}, true);
                 PI.CellRect = R;
                 TColumnIndex Column = NoColumn;
                 if (UseColumns) {
@@ -831,7 +878,11 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                             const int Levels =
                                 Paint.Contains(toFixedIndent) ? 1 : static_cast<int>(LineImage.size());
                             if (IsMain) ShiftByIndent(PI, Levels);
-                            if (UseColumns) PI.Canvas->SelectClipRect(&PI.CellRect);
+                            if (UseColumns) {
+                                TRect CellClip = PI.CellRect;
+                                if (Unbuffered) IntersectRect(CellClip, CellClip, RowClip);
+                                PI.Canvas->SelectClipRect(&CellClip);
+                            }
                             if (Options.Contains(poGridLines) && Paint.Contains(toShowHorzGridLines)) {
                                 PI.Canvas->Font()->SetColor(FColors->GridLineColor());
                                 int Start = PI.CellRect.Left;
@@ -879,7 +930,7 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                         }
                     }
                     if (!UseColumns) break;
-                    PI.Canvas->SelectClipRect(nullptr);
+                    PI.Canvas->SelectClipRect(Unbuffered ? &RowClip : nullptr);
                     if (PI.CellRect.Left >= Window.Right || Next < 0) break;
                     Column = Next;
                     const TLeanTreeColumn* C = Columns->Items(Column);
@@ -891,13 +942,18 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                     Options.Contains(poDrawDropMark))
                     PaintDropMarker(PI.Canvas, Node, R);
             }
-            TargetCanvas->CopyRect(TRect{Target.X, TargetY, Target.X + WindowWidth, TargetY + H}, PI.Canvas,
-                                   TRect{Window.Left, 0, Window.Right, H});
+            if (!Unbuffered)
+                TargetCanvas->CopyRect(TRect{Target.X, TargetY, Target.X + WindowWidth, TargetY + H},
+                                       PI.Canvas, TRect{Window.Left, 0, Window.Right, H});
         }
         TargetY += H;
         Node = GetNextVisible(Node, true);
     }
 
+    if (Unbuffered) {
+        TargetCanvas->SetWindowOrg(SavedOrg);
+        TargetCanvas->SelectClipRect(nullptr);
+    }
     if (TargetY < MaxY) {
         const TRect Area{Target.X, TargetY, Target.X + WindowWidth, MaxY};
         if (!DoPaintBackground(TargetCanvas, Area)) {
@@ -905,7 +961,11 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
             C->Brush()->SetStyle(bsSolid);
             C->Brush()->SetColor(Color());
             C->FillRect(Area);
-            if (UseColumns) {
+            if (UseBackground) {
+                // Picture space continues the rows' above.
+                PaintBackgroundPicture(
+                    C, Area, TPoint{Window.Left - Target.X - FEffectiveOffsetX, Window.Top - Target.Y});
+            } else if (UseColumns) {
                 // Each column keeps its colour down to the bottom of the window.
                 for (TLeanTreeColumn* Col : Columns->GetVisibleColumns()) {
                     const int Left = Target.X + Col->FLeft - Window.Left;

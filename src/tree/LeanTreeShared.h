@@ -78,6 +78,8 @@ String WrapTextToWidth(TCanvas* Canvas, const String& S, const TRect& Bounds, bo
 void MeasureText(TCanvas* Canvas, const String& S, TRect& R, Cardinal DrawFormat);
 // Sorts nodes by address, ascending.
 void SortNodeArray(TNodeArray& Nodes, int L, int R);
+// Covers R of Canvas with Color at opacity Factor (0 nothing, 255 opaque).
+void AlphaBlendRect(TCanvas* Canvas, const TRect& R, TColor Color, Byte Factor);
 // RGB value of a colour; clNone 0xFFFFFFFF, clDefault 0xFF000000.
 TColorRef ColorToRGBValue(TColor Value);
 

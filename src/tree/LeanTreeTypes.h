@@ -160,6 +160,9 @@ using TLTMiscOptions = TSet<TLTMiscOption>;
 
 DECLARE_ENUM(TLTStringOption, Byte, toSaveCaptions, toShowStaticText, toAutoAcceptEditChange)
 using TLTStringOptions = TSet<TLTStringOption>;
+// The string options of older form definitions, read and never written.
+DECLARE_ENUM(TOldLTStringOption, Byte, soSaveCaptions, soShowStaticText)
+using TOldLTStringOptions = TSet<TOldLTStringOption>;
 
 DECLARE_ENUM(TLTExportMode, Byte, emAll, emChecked, emUnchecked)
 

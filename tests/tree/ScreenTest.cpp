@@ -11,100 +11,9 @@
 
 namespace {
 
-// An image list of 16 x 16 squares: 0 red, 1 green, 2 blue, each inside a transparent ring.
-std::unique_ptr<TCustomImageList> SquareImages() {
-    auto List = std::make_unique<TCustomImageList>(16, 16);
-    for (TColor C : {clRed, clLime, clBlue}) {
-        TBitmap B(16, 16);
-        B.Canvas()->Brush()->SetColor(clFuchsia);
-        B.Canvas()->FillRect(Rect(0, 0, 16, 16));
-        B.Canvas()->Brush()->SetColor(C);
-        B.Canvas()->FillRect(Rect(2, 2, 14, 14));
-        List->AddMasked(&B, clFuchsia);
-    }
-    return List;
-}
-
-// The string tree with the node references that mouse and keys would set.
-class TScreenTree : public TLeanStringTree {
-public:
-    using TBaseLeanTree::FCurrentHotNode;
-    using TBaseLeanTree::FFocusedColumn;
-    using TBaseLeanTree::FFocusedNode;
-    using TLeanStringTree::TLeanStringTree;
-};
-
-int CountColor(TCanvas* C, const TRect& Area, TColor Color) {
-    const TColor Want = TColor(ColorToRGB(Color));
-    int N = 0;
-    for (int Y = Area.Top; Y < Area.Bottom; ++Y)
-        for (int X = Area.Left; X < Area.Right; ++X)
-            N += C->Pixels(X, Y) == Want;
-    return N;
-}
-
-// The box of the pixels of one colour inside Inner (a part of Area).
-TRect ColorBox(TCanvas* C, const TRect& Area, TColor Color, const TRect& Inner) {
-    TRect Box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    const TColor Want = TColor(ColorToRGB(Color));
-    for (int Y = std::max(Area.Top, Inner.Top); Y < std::min(Area.Bottom, Inner.Bottom); ++Y)
-        for (int X = std::max(Area.Left, Inner.Left); X < std::min(Area.Right, Inner.Right); ++X)
-            if (C->Pixels(X, Y) == Want) {
-                Box.Left = std::min(Box.Left, X);
-                Box.Top = std::min(Box.Top, Y);
-                Box.Right = std::max(Box.Right, X + 1);
-                Box.Bottom = std::max(Box.Bottom, Y + 1);
-            }
-    return Box.Left == INT32_MAX ? TRect{} : Box;
-}
-
-struct TScreen {
-    TForm Form{nullptr};
-    TScreenTree* Tree;
-    TTextTable Table;
-    std::unique_ptr<TCustomImageList> Images = SquareImages();
-    std::map<PLeanNode, int> ImageOf;
-    std::set<PLeanNode> Filtered;
-
-    TScreen(int W = 320, int H = 200) : Tree(new TScreenTree(&Form)) {
-        Form.SetBounds(0, 0, W + 40, H + 40);
-        Tree->SetParent(&Form);
-        Tree->SetBounds(0, 0, W, H);
-        Tree->Font()->SetName(u"Arial");
-        Tree->Font()->SetSize(9);
-        Tree->SetColor(clWhite);
-        Tree->TreeOptions()->SetAutoOptions(Tree->TreeOptions()->AutoOptions() - TLTAutoOptions{toAutoSort});
-        Table.Bind(*Tree);
-        Tree->OnGetImageIndex = [this](TBaseLeanTree*, PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
-                                       bool&, int& Index) {
-            auto It = ImageOf.find(Node);
-            if (It != ImageOf.end() && Column <= 0 && (Kind == ikNormal || Kind == ikSelected))
-                Index = It->second;
-        };
-        Tree->OnInitNode = [this](TBaseLeanTree*, PLeanNode, PLeanNode Node, TLeanNodeInitStates& States) {
-            if (Filtered.count(Node)) States.Include(ivsFiltered);
-        };
-        Tree->HandleNeeded();
-    }
-
-    PLeanNode Add(PLeanNode Parent, std::vector<String> Texts) {
-        PLeanNode Node = Tree->AddChild(Parent);
-        Table.Texts[Node] = std::move(Texts);
-        return Node;
-    }
-
-    // The window as shown, frame and header included.
-    std::unique_ptr<TBitmap> Grab() {
-        auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
-        Tree->Invalidate();
-        Tree->PaintTo(B->Canvas(), 0, 0);
-        return B;
-    }
-};
-
 TEST(TreeScreen, StringTreeWithColumnsHeaderImagesAndChecks) {
     SCREEN_TEST();
-    TScreen S;
+    TTreeScreen S;
     TScreenTree& T = *S.Tree;
     T.SetImages(S.Images.get());
     T.TreeOptions()->SetMiscOptions(T.TreeOptions()->MiscOptions() + TLTMiscOptions{toCheckSupport});
@@ -207,7 +116,7 @@ namespace {
 
 // A header of two columns above an empty tree, grabbed with the second column pressed or not.
 std::unique_ptr<TBitmap> GrabHeader(TColumnIndex Down, bool SecondEnabled, TTempFolder* Folder = nullptr) {
-    TScreen S(300, 60);
+    TTreeScreen S(300, 60);
     TLTHeader* H = S.Tree->Header();
     for (const char16_t* Text : {u"Name", u"Size"}) {
         TLeanTreeColumn* C = H->Columns()->Add();
@@ -254,7 +163,7 @@ TEST(TreeScreen, DisabledCaptionIsEmbossed) {
 
 TEST(TreeScreen, SortGlyphAloneIsCentredAndLongCaptionsEndInEllipsis) {
     SCREEN_TEST();
-    TScreen S(300, 60);
+    TTreeScreen S(300, 60);
     TLTHeader* H = S.Tree->Header();
     TLeanTreeColumn* Empty = H->Columns()->Add();
     Empty->SetWidth(60);
@@ -279,7 +188,7 @@ TEST(TreeScreen, SortGlyphAloneIsCentredAndLongCaptionsEndInEllipsis) {
 
 TEST(TreeScreen, EmptyTreeShowsItsMessage) {
     SCREEN_TEST();
-    TScreen S(240, 80);
+    TTreeScreen S(240, 80);
     S.Tree->SetEmptyListMessage(u"No sketches in this folder");
     TTempFolder Folder;
     auto B = S.Grab();
@@ -305,7 +214,7 @@ TEST(TreeScreen, FullRowSelectionAndGridLines) {
         bool Grid;
     };
     for (const TCase& C : std::vector<TCase>{{0, false}, {5, false}, {0, true}}) {
-        TScreen S(200, 80);
+        TTreeScreen S(200, 80);
         TScreenTree& T = *S.Tree;
         T.TreeOptions()->SetSelectionOptions({toFullRowSelect});
         TLTPaintOptions Paint{toPopupMode};

@@ -4,11 +4,16 @@
 // goes on; in any other it runs itself there, expects it to pass, and ends.
 
 #include "support/GraphicsTestSupport.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
 #include "tree/LeanStringTree.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,5 +64,96 @@ struct TTextTable {
             const auto Index = static_cast<std::size_t>(std::max(Column, 0));
             if (Index < It->second.size()) Text = It->second[Index];
         };
+    }
+};
+
+// An image list of 16 x 16 squares: 0 red, 1 green, 2 blue, each inside a transparent ring.
+inline std::unique_ptr<TCustomImageList> SquareImages() {
+    auto List = std::make_unique<TCustomImageList>(16, 16);
+    for (TColor C : {clRed, clLime, clBlue}) {
+        TBitmap B(16, 16);
+        B.Canvas()->Brush()->SetColor(clFuchsia);
+        B.Canvas()->FillRect(Rect(0, 0, 16, 16));
+        B.Canvas()->Brush()->SetColor(C);
+        B.Canvas()->FillRect(Rect(2, 2, 14, 14));
+        List->AddMasked(&B, clFuchsia);
+    }
+    return List;
+}
+
+// The string tree with the node references that mouse and keys would set.
+class TScreenTree : public TLeanStringTree {
+public:
+    using TBaseLeanTree::FCurrentHotNode;
+    using TBaseLeanTree::FFocusedColumn;
+    using TBaseLeanTree::FFocusedNode;
+    using TLeanStringTree::TLeanStringTree;
+};
+
+inline int CountColor(TCanvas* C, const TRect& Area, TColor Color) {
+    const TColor Want = TColor(ColorToRGB(Color));
+    int N = 0;
+    for (int Y = Area.Top; Y < Area.Bottom; ++Y)
+        for (int X = Area.Left; X < Area.Right; ++X)
+            N += C->Pixels(X, Y) == Want;
+    return N;
+}
+
+// The box of the pixels of one colour inside Inner (a part of Area).
+inline TRect ColorBox(TCanvas* C, const TRect& Area, TColor Color, const TRect& Inner) {
+    TRect Box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    const TColor Want = TColor(ColorToRGB(Color));
+    for (int Y = std::max(Area.Top, Inner.Top); Y < std::min(Area.Bottom, Inner.Bottom); ++Y)
+        for (int X = std::max(Area.Left, Inner.Left); X < std::min(Area.Right, Inner.Right); ++X)
+            if (C->Pixels(X, Y) == Want) {
+                Box.Left = std::min(Box.Left, X);
+                Box.Top = std::min(Box.Top, Y);
+                Box.Right = std::max(Box.Right, X + 1);
+                Box.Bottom = std::max(Box.Bottom, Y + 1);
+            }
+    return Box.Left == INT32_MAX ? TRect{} : Box;
+}
+
+struct TTreeScreen {
+    TForm Form{nullptr};
+    TScreenTree* Tree;
+    TTextTable Table;
+    std::unique_ptr<TCustomImageList> Images = SquareImages();
+    std::map<PLeanNode, int> ImageOf;
+    std::set<PLeanNode> Filtered;
+
+    TTreeScreen(int W = 320, int H = 200) : Tree(new TScreenTree(&Form)) {
+        Form.SetBounds(0, 0, W + 40, H + 40);
+        Tree->SetParent(&Form);
+        Tree->SetBounds(0, 0, W, H);
+        Tree->Font()->SetName(u"Arial");
+        Tree->Font()->SetSize(9);
+        Tree->SetColor(clWhite);
+        Tree->TreeOptions()->SetAutoOptions(Tree->TreeOptions()->AutoOptions() - TLTAutoOptions{toAutoSort});
+        Table.Bind(*Tree);
+        Tree->OnGetImageIndex = [this](TBaseLeanTree*, PLeanNode Node, TLTImageKind Kind, TColumnIndex Column,
+                                       bool&, int& Index) {
+            auto It = ImageOf.find(Node);
+            if (It != ImageOf.end() && Column <= 0 && (Kind == ikNormal || Kind == ikSelected))
+                Index = It->second;
+        };
+        Tree->OnInitNode = [this](TBaseLeanTree*, PLeanNode, PLeanNode Node, TLeanNodeInitStates& States) {
+            if (Filtered.count(Node)) States.Include(ivsFiltered);
+        };
+        Tree->HandleNeeded();
+    }
+
+    PLeanNode Add(PLeanNode Parent, std::vector<String> Texts) {
+        PLeanNode Node = Tree->AddChild(Parent);
+        Table.Texts[Node] = std::move(Texts);
+        return Node;
+    }
+
+    // The window as shown, frame and header included.
+    std::unique_ptr<TBitmap> Grab() {
+        auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
+        Tree->Invalidate();
+        Tree->PaintTo(B->Canvas(), 0, 0);
+        return B;
     }
 };

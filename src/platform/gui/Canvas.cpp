@@ -16,6 +16,7 @@ struct TCanvasPrivate {
     QRegion OwnerClip; // canvas coordinates
     bool HasUserClip = false;
     QRegion UserClip;
+    TPoint WindowOrg;
 
     static TCanvasPrivate& Of(TCanvas* C) { return *C->FPriv; }
 
@@ -40,6 +41,7 @@ struct TCanvasPrivate {
         Device = ADevice;
         Image = ADevice->devType() == QInternal::Image ? static_cast<QImage*>(ADevice) : nullptr;
         Origin = AOrigin;
+        WindowOrg = TPoint{0, 0};
         DeviceArea = QRect(-AOrigin.X, -AOrigin.Y, ADevice->width(), ADevice->height());
         OwnerClip = QRegion(DeviceArea);
         if (AClip) OwnerClip &= QRect(AClip->Left, AClip->Top, AClip->Width(), AClip->Height());
@@ -411,6 +413,25 @@ void TCanvas::SelectClipRect(const TRect* Rect) {
     TCanvasPrivate& D = *FPriv;
     D.HasUserClip = Rect != nullptr;
     D.UserClip = Rect ? QRegion(QR(*Rect)) : QRegion();
+    D.ApplyClip();
+}
+
+TPoint TCanvas::WindowOrg() const {
+    return FPriv->WindowOrg;
+}
+
+void TCanvas::SetWindowOrg(const TPoint& Value) {
+    RequiredState();
+    TCanvasPrivate& D = *FPriv;
+    const int DX = Value.X - D.WindowOrg.X, DY = Value.Y - D.WindowOrg.Y;
+    if (DX == 0 && DY == 0) return;
+    D.WindowOrg = Value;
+    // Everything kept in canvas coordinates moves with the origin.
+    D.Origin = TPoint{D.Origin.X - DX, D.Origin.Y - DY};
+    D.DeviceArea.translate(DX, DY);
+    D.OwnerClip.translate(DX, DY);
+    D.UserClip.translate(DX, DY);
+    D.Painter.translate(-DX, -DY);
     D.ApplyClip();
 }
 

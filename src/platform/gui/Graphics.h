@@ -522,6 +522,10 @@ public:
     void ExcludeClipRect(const TRect& Rect);
     // Replaces the clip set here by Rect; null removes it.
     void SelectClipRect(const TRect* Rect);
+    // The canvas point drawn at the device's corner (Windows' window origin); (0, 0) when a
+    // device is bound. Clips set before move with the coordinates and keep their pixels.
+    TPoint WindowOrg() const;
+    void SetWindowOrg(const TPoint& Value);
 
     // Fonts, pens and brushes are applied afresh on the next call.
     void Refresh();

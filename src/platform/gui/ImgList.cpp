@@ -131,6 +131,7 @@ void TCustomImageList::Assign(TPersistent* Source) {
         FImageType = Other->FImageType;
         FMasked = Other->FMasked;
         FData->Images = Other->FData->Images;
+        FOverlays = Other->FOverlays;
         Change();
         return;
     }
@@ -337,6 +338,9 @@ void TCustomImageList::Delete(int Index) {
     }
     CheckIndex(Index);
     FData->Images.erase(FData->Images.begin() + Index);
+    // Overlays follow their images; one whose image went is no longer set.
+    for (int& O : FOverlays)
+        O = O == Index ? -1 : O > Index ? O - 1 : O;
     Change();
 }
 
@@ -347,11 +351,21 @@ void TCustomImageList::Move(int CurIndex, int NewIndex) {
     QImage I = FData->Images[CurIndex];
     FData->Images.erase(FData->Images.begin() + CurIndex);
     FData->Images.insert(FData->Images.begin() + NewIndex, I);
+    for (int& O : FOverlays) {
+        if (O < 0) continue;
+        if (O == CurIndex)
+            O = NewIndex;
+        else if (CurIndex < NewIndex && O > CurIndex && O <= NewIndex)
+            --O;
+        else if (NewIndex < CurIndex && O >= NewIndex && O < CurIndex)
+            ++O;
+    }
     Change();
 }
 
 void TCustomImageList::Clear() {
     FData->Images.clear();
+    FOverlays.fill(-1);
     Change();
 }
 
@@ -396,6 +410,36 @@ void TCustomImageList::DoDraw(int Index, TCanvas* Canvas, int X, int Y, TDrawing
         }
     }
     EndCanvasDrawing(Canvas);
+}
+
+void TCustomImageList::DrawBlended(TCanvas* Canvas, int X, int Y, int Index, TColor ABlendColor) {
+    if (!Canvas || Index < 0 || Index >= Count()) return;
+    const TColor Blending = (ABlendColor == clNone || ABlendColor == clDefault) ? clHighlight : ABlendColor;
+    QPainter& P = BeginCanvasDrawing(Canvas);
+    P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    P.drawImage(QPoint(X, Y), Blend(FData->Images[Index], Blending, 50));
+    EndCanvasDrawing(Canvas);
+}
+
+bool TCustomImageList::Overlay(int ImageIndex, int OverlayIndex) {
+    if (ImageIndex < 0 || ImageIndex >= Count() || OverlayIndex < 0 ||
+        OverlayIndex >= static_cast<int>(FOverlays.size()))
+        return false;
+    FOverlays[static_cast<std::size_t>(OverlayIndex)] = ImageIndex;
+    return true;
+}
+
+int TCustomImageList::OverlayImage(int OverlayIndex) const {
+    if (OverlayIndex < 0 || OverlayIndex >= static_cast<int>(FOverlays.size())) return -1;
+    return FOverlays[static_cast<std::size_t>(OverlayIndex)];
+}
+
+void TCustomImageList::DrawOverlay(TCanvas* Canvas, int X, int Y, int Index, int OverlayIndex,
+                                   TDrawingStyle ADrawingStyle, TImageType AImageType, bool Enabled) {
+    if (!Canvas || Index < 0 || Index >= Count()) return;
+    DoDraw(Index, Canvas, X, Y, ADrawingStyle, AImageType, Enabled);
+    const int Over = OverlayImage(OverlayIndex);
+    if (Over >= 0 && Over < Count()) DoDraw(Over, Canvas, X, Y, ADrawingStyle, AImageType, Enabled);
 }
 
 bool TCustomImageList::GetBitmap(int Index, TBitmap* Image) {

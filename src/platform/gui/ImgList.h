@@ -4,6 +4,7 @@
 
 #include "platform/gui/Graphics.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -99,6 +100,18 @@ public:
     void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled = true);
     void Draw(TCanvas* Canvas, int X, int Y, int Index, TDrawingStyle ADrawingStyle, TImageType AImageType,
               bool Enabled = true);
+    // Draws image Index transparently, mixed half and half with BlendColor (clNone and
+    // clDefault: clHighlight) whatever the list's own blend colour is.
+    void DrawBlended(TCanvas* Canvas, int X, int Y, int Index, TColor ABlendColor);
+    // Overlays: image ImageIndex becomes overlay OverlayIndex (0 to 14); false for an index
+    // outside the list or an overlay number outside 0..14. OverlayImage answers the image of an
+    // overlay, -1 when none is set.
+    bool Overlay(int ImageIndex, int OverlayIndex);
+    int OverlayImage(int OverlayIndex) const;
+    // Draws image Index as Draw does and the image of overlay OverlayIndex over it, in the same
+    // style; an overlay that is not set draws only the image.
+    void DrawOverlay(TCanvas* Canvas, int X, int Y, int Index, int OverlayIndex, TDrawingStyle ADrawingStyle,
+                     TImageType AImageType, bool Enabled = true);
     // Image Index as a bitmap of the list's size (the transparent parts in BkColor, white for
     // clNone); false for an index outside the list.
     bool GetBitmap(int Index, TBitmap* Image);
@@ -132,6 +145,7 @@ private:
     bool FChanged = false;
     std::unique_ptr<TImageListData> FData;
     std::vector<TChangeLink*> FChangeLinks;
+    std::array<int, 15> FOverlays{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
     void CheckIndex(int Index, bool AllowEnd = false) const;
 };

@@ -355,3 +355,35 @@ TEST(Canvas, EmptyBitmapsTakeDrawingAndShowNothing) {
     Target->Canvas()->Draw(0, 0, &Empty);
     ExpectPixels(Target->Canvas(), {{0, 0, clWhite}});
 }
+
+TEST(Canvas, WindowOriginMovesDrawingClipsAndReading) {
+    auto B = NewCanvasBitmap(20, 20);
+    TCanvas* C = B->Canvas();
+    EXPECT_EQ(C->WindowOrg(), (TPoint{0, 0}));
+    TRect Clip{0, 0, 10, 10};
+    C->SelectClipRect(&Clip);
+    C->SetWindowOrg(TPoint{100, 50});
+    EXPECT_EQ(C->WindowOrg(), (TPoint{100, 50}));
+    // (100, 50) is drawn at the device's corner; the clip keeps its pixels and moved along.
+    EXPECT_EQ(C->ClipRect(), (TRect{100, 50, 110, 60}));
+    C->Brush()->SetColor(clRed);
+    C->FillRect(TRect{102, 52, 130, 54});
+    EXPECT_EQ(C->Pixels(103, 53), TColor(ColorToRGB(clRed)));
+    C->SelectClipRect(nullptr);
+    C->SetPixels(115, 65, clBlue);
+    C->CopyRect(TRect{100, 60, 102, 62}, C, TRect{115, 65, 117, 67});
+    C->SetWindowOrg(TPoint{0, 0});
+    ExpectPixels(C, {{2, 2, clRed},
+                     {9, 3, clRed},
+                     {10, 3, clWhite},
+                     {2, 4, clWhite},
+                     {15, 15, clBlue},
+                     {0, 10, clBlue},
+                     {1, 10, clWhite}});
+    // A negative origin moves drawing right and down.
+    C->SetWindowOrg(TPoint{-5, -5});
+    C->Brush()->SetColor(clLime);
+    C->FillRect(TRect{0, 0, 1, 1});
+    C->SetWindowOrg(TPoint{0, 0});
+    ExpectPixels(C, {{5, 5, clLime}, {0, 0, clWhite}});
+}

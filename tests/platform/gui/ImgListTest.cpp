@@ -141,3 +141,49 @@ TEST(ImageList, LoadsAStripFileAndPublishesItsSettings) {
     EXPECT_EQ(List.DrawingStyle(), dsSelected);
     EXPECT_EQ(GetClass(u"TImageList"), TImageList::StaticClass());
 }
+
+TEST(ImageList, OverlaysDrawOverTheirImageAndFollowEdits) {
+    TImageList List(nullptr);
+    // 0 red, 1 green, 2 black; 8 x 8 squares at (4, 4) on transparent white.
+    auto S = Strip();
+    List.AddMasked(S.get(), clWhite);
+    // A 4 x 4 blue corner mark as image 3.
+    auto Mark = NewCanvasBitmap(16, 16);
+    Mark->Canvas()->Brush()->SetColor(clBlue);
+    Mark->Canvas()->FillRect(Bounds(0, 0, 4, 4));
+    List.AddMasked(Mark.get(), clWhite);
+
+    EXPECT_TRUE(List.Overlay(3, 0));
+    EXPECT_FALSE(List.Overlay(9, 1)) << "image outside the list";
+    EXPECT_FALSE(List.Overlay(3, 15)) << "overlay number outside 0..14";
+    EXPECT_FALSE(List.Overlay(3, -1));
+    EXPECT_EQ(List.OverlayImage(0), 3);
+    EXPECT_EQ(List.OverlayImage(1), -1);
+    EXPECT_EQ(List.OverlayImage(15), -1);
+
+    auto Target = NewCanvasBitmap(40, 20, clYellow);
+    List.DrawOverlay(Target->Canvas(), 0, 0, 0, 0, dsTransparent, itImage);
+    List.DrawOverlay(Target->Canvas(), 20, 0, 1, 1, dsTransparent, itImage); // overlay 1 unset
+    ExpectPixels(Target->Canvas(),
+                 {{8, 8, clRed}, {1, 1, clBlue}, {5, 5, clRed}, {28, 8, clLime}, {21, 1, clYellow}});
+
+    // Blended half and half with a colour given for this drawing only.
+    auto Blended = NewCanvasBitmap(20, 20, clYellow);
+    List.DrawBlended(Blended->Canvas(), 0, 0, 0, clBlue);
+    ExpectPixels(Blended->Canvas(), {{8, 8, TColor(RGB(127, 0, 127))}, {1, 1, clYellow}});
+    EXPECT_EQ(List.BlendColor(), clNone);
+
+    // The overlay follows its image through moves and deletions and goes with it.
+    List.Move(3, 1);
+    EXPECT_EQ(List.OverlayImage(0), 1);
+    List.Delete(0);
+    EXPECT_EQ(List.OverlayImage(0), 0);
+    TImageList Copy(nullptr);
+    Copy.Assign(&List);
+    EXPECT_EQ(Copy.OverlayImage(0), 0);
+    List.Delete(0);
+    EXPECT_EQ(List.OverlayImage(0), -1);
+    List.Overlay(0, 2);
+    List.Clear();
+    EXPECT_EQ(List.OverlayImage(2), -1);
+}
