@@ -338,6 +338,11 @@ public:
     void SetCheckState(PLeanNode Node, TCheckState Value) { WriteCheckState(Node, Value); }
     // Every node that is not unchecked becomes unchecked.
     void ClearChecked();
+    // The state a click or the space bar gives a box of the type in the state.
+    static TCheckState FollowingCheckState(TCheckType CheckType, TCheckState CheckState);
+    // The look of a box held down, and back up again.
+    static TCheckState PressedCheckState(TCheckState State);
+    static TCheckState NormalCheckState(TCheckState State);
 
     // -- Painting --
     // Draws the part Window (tree coordinates) of the rows onto TargetCanvas with Window's
