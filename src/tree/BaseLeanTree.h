@@ -368,6 +368,19 @@ public:
     PLeanNode BottomNode();
     void SetBottomNode(PLeanNode Node);
 
+    // -- Typing --
+    TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
+    void SetIncrementalSearch(TLTIncrementalSearch Value) { FIncrementalSearch = Value; }
+    TLTSearchDirection IncrementalSearchDirection() const { return FSearchDirection; }
+    void SetIncrementalSearchDirection(TLTSearchDirection Value) { FSearchDirection = Value; }
+    TLTSearchStart IncrementalSearchStart() const { return FSearchStart; }
+    void SetIncrementalSearchStart(TLTSearchStart Value) { FSearchStart = Value; }
+    Cardinal IncrementalSearchTimeout() const { return FSearchTimeout; }
+    void SetIncrementalSearchTimeout(Cardinal Value) { FSearchTimeout = Value; }
+    const String& SearchBuffer() const { return FSearchBuffer; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+
     // -- Timers --
     // The service that runs the tree's timers; null gives back the window timers.
     TLTTimerService* TimerService() const { return FTimerService; }
@@ -604,6 +617,16 @@ protected:
     virtual void DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
     // Works out a tri-state parent's state from its children after a child changed.
     virtual bool ReevaluateParentCheckState(PLeanNode Parent);
+
+    // -- Keys --
+    void WMKeyDown(TWMKeyDown& Message) override;
+    void WMKeyUp(TWMKeyUp& Message) override;
+    void WMChar(TWMChar& Message) override;
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    // One typed character of the incremental search (0: only the pause starts again).
+    void IncrementalSearchStep(Word CharCode);
+    // The system beep of a search that found nothing.
+    virtual void DoBeep();
 
     // -- Painting steps --
     void Paint() override;
@@ -896,6 +919,13 @@ private:
     Cardinal FOperationCount = 0;
     bool FOperationCanceled = false;
     Cardinal FCheckPropagationCount = 0;
+    TCheckState FPendingCheckState = csUncheckedNormal;
+    bool FWantTabs = false;
+    TLTIncrementalSearch FIncrementalSearch = isNone;
+    TLTSearchDirection FSearchDirection = sdForward;
+    TLTSearchStart FSearchStart = ssFocusedNode;
+    Cardinal FSearchTimeout = 1000;
+    String FSearchBuffer;
     Cardinal FChangeDelay = 0;
     Cardinal FAnimationDuration = 200;
     Cardinal FEditDelay = 1000;
@@ -965,4 +995,7 @@ private:
     void ApplySelectionOptionsChange(TLTSelectionOptions Old, TLTSelectionOptions New);
     void ApplyPaintOptionsChange(TLTPaintOptions Old, TLTPaintOptions New);
     void ApplyMiscOptionsChange(TLTMiscOptions Old, TLTMiscOptions New);
+    void HandleNavigationKey(Word CharCode, TShiftState Shift);
+    void HandleOtherKey(Word CharCode, TShiftState Shift);
+    PLeanNode SearchWalk(PLeanNode Node, bool Forward);
 };

@@ -1095,6 +1095,13 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
     case StructureChangeTimer:
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         break;
+    case SearchTimer:
+        // A pause ends the search.
+        StopTimer(SearchTimer);
+        DoStateChange({}, {tsIncrementalSearching});
+        FSearchBuffer.clear();
+        FLastSearchNode = nullptr;
+        break;
     default:
         StopTimer(Id);
         break;
