@@ -628,6 +628,19 @@ protected:
     // The system beep of a search that found nothing.
     virtual void DoBeep();
 
+    // -- Mouse --
+    void WMLButtonDown(TWMMouse& Message) override;
+    void WMLButtonUp(TWMMouse& Message) override;
+    void WMLButtonDblClk(TWMMouse& Message) override;
+    void WMCancelMode(TWMCancelMode& Message) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    virtual void ProcessButtonDown(TWMMouse& Message, const THitInfo& HitInfo);
+    virtual void ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo);
+    virtual void ProcessDoubleClick(TWMMouse& Message, const THitInfo& HitInfo);
+    // The node under the point becomes hot over its check box or label (anywhere on the row
+    // with full-row selection).
+    virtual void TrackHotNode(int X, int Y);
+
     // -- Painting steps --
     void Paint() override;
     void WMEraseBkgnd(TWMEraseBkgnd& Message) override;

@@ -220,4 +220,5 @@ enum : unsigned {
     ChangeTimer = 5,
     StructureChangeTimer = 6,
     SearchTimer = 7,
+    ThemeChangedTimer = 8,
 };
