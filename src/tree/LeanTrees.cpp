@@ -40,7 +40,8 @@ TBaseLeanTree::TBaseLeanTree(TComponent* AOwner) : TCustomControl(AOwner), FSing
     SetDoubleBuffered(false);
     TControlStyle Style = ControlStyle();
     Style.Exclude(csSetCaption);
-    Style += TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
+    Style += TControlStyle{csCaptureMouse, csClickEvents,      csDoubleClicks, csOpaque,
+                           csReplicatable, csDisplayDragImage, csReflector};
     SetControlStyle(Style);
     FHeader = std::make_unique<TLTHeader>(this);
     AllocateRoot(0);
