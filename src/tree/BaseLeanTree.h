@@ -349,6 +349,11 @@ public:
     void SetCheckState(PLeanNode Node, TCheckState Value) { WriteCheckState(Node, Value); }
     // Every node that is not unchecked becomes unchecked.
     void ClearChecked();
+    // The state a click or the space bar gives a box of the type in the state.
+    static TCheckState FollowingCheckState(TCheckType CheckType, TCheckState CheckState);
+    // The look of a box held down, and back up again.
+    static TCheckState PressedCheckState(TCheckState State);
+    static TCheckState NormalCheckState(TCheckState State);
 
     // -- Painting --
     // Draws the part Window (tree coordinates) of the rows onto TargetCanvas with Window's
@@ -373,6 +378,19 @@ public:
     void SetTopNode(PLeanNode Node);
     PLeanNode BottomNode();
     void SetBottomNode(PLeanNode Node);
+
+    // -- Typing --
+    TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
+    void SetIncrementalSearch(TLTIncrementalSearch Value) { FIncrementalSearch = Value; }
+    TLTSearchDirection IncrementalSearchDirection() const { return FSearchDirection; }
+    void SetIncrementalSearchDirection(TLTSearchDirection Value) { FSearchDirection = Value; }
+    TLTSearchStart IncrementalSearchStart() const { return FSearchStart; }
+    void SetIncrementalSearchStart(TLTSearchStart Value) { FSearchStart = Value; }
+    Cardinal IncrementalSearchTimeout() const { return FSearchTimeout; }
+    void SetIncrementalSearchTimeout(Cardinal Value) { FSearchTimeout = Value; }
+    const String& SearchBuffer() const { return FSearchBuffer; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
 
     // -- Timers --
     // The service that runs the tree's timers; null gives back the window timers.
@@ -611,6 +629,29 @@ protected:
     virtual void DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
     // Works out a tri-state parent's state from its children after a child changed.
     virtual bool ReevaluateParentCheckState(PLeanNode Parent);
+
+    // -- Keys --
+    void WMKeyDown(TWMKeyDown& Message) override;
+    void WMKeyUp(TWMKeyUp& Message) override;
+    void WMChar(TWMChar& Message) override;
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    // One typed character of the incremental search (0: only the pause starts again).
+    void IncrementalSearchStep(Word CharCode);
+    // The system beep of a search that found nothing.
+    virtual void DoBeep();
+
+    // -- Mouse --
+    void WMLButtonDown(TWMMouse& Message) override;
+    void WMLButtonUp(TWMMouse& Message) override;
+    void WMLButtonDblClk(TWMMouse& Message) override;
+    void WMCancelMode(TWMCancelMode& Message) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    virtual void ProcessButtonDown(TWMMouse& Message, const THitInfo& HitInfo);
+    virtual void ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo);
+    virtual void ProcessDoubleClick(TWMMouse& Message, const THitInfo& HitInfo);
+    // The node under the point becomes hot over its check box or label (anywhere on the row
+    // with full-row selection).
+    virtual void TrackHotNode(int X, int Y);
 
     // -- Painting steps --
     void Paint() override;
@@ -911,6 +952,13 @@ private:
     Cardinal FOperationCount = 0;
     bool FOperationCanceled = false;
     Cardinal FCheckPropagationCount = 0;
+    TCheckState FPendingCheckState = csUncheckedNormal;
+    bool FWantTabs = false;
+    TLTIncrementalSearch FIncrementalSearch = isNone;
+    TLTSearchDirection FSearchDirection = sdForward;
+    TLTSearchStart FSearchStart = ssFocusedNode;
+    Cardinal FSearchTimeout = 1000;
+    String FSearchBuffer;
     Cardinal FChangeDelay = 0;
     Cardinal FAnimationDuration = 200;
     Cardinal FEditDelay = 1000;
@@ -983,4 +1031,7 @@ private:
     void ApplySelectionOptionsChange(TLTSelectionOptions Old, TLTSelectionOptions New);
     void ApplyPaintOptionsChange(TLTPaintOptions Old, TLTPaintOptions New);
     void ApplyMiscOptionsChange(TLTMiscOptions Old, TLTMiscOptions New);
+    void HandleNavigationKey(Word CharCode, TShiftState Shift);
+    void HandleOtherKey(Word CharCode, TShiftState Shift);
+    PLeanNode SearchWalk(PLeanNode Node, bool Forward);
 };

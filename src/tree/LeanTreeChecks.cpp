@@ -77,7 +77,61 @@ bool TBaseLeanTree::ApplyCheckState(PLeanNode Node, TCheckState Value) {
     return Result;
 }
 
-bool TBaseLeanTree::ReevaluateParentCheckState(PLeanNode) {
-    // Working a parent's state out from its children comes with the check box handling.
+bool TBaseLeanTree::ReevaluateParentCheckState(PLeanNode Parent) {
+    // The changed child already holds its new state, so every child counts as it is now.
+    int Boxes = 0, Checked = 0, Mixed = 0;
+    for (PLeanNode Child = Parent->FirstChild; Child; Child = Child->NextSibling) {
+        if (Child->CheckType != ctTriStateCheckBox && Child->CheckType != ctCheckBox) continue;
+        ++Boxes;
+        if (Child->CheckState == csCheckedNormal || Child->CheckState == csCheckedPressed)
+            ++Checked;
+        else if (Child->CheckState == csMixedNormal)
+            ++Mixed;
+    }
+    TCheckState State = csCheckedNormal;
+    if (Checked == 0 && Mixed == 0)
+        State = csUncheckedNormal;
+    else if (Checked < Boxes)
+        State = csMixedNormal;
+    if (!DoChecking(Parent, State)) return false;
+    DoCheckClick(Parent, State);
     return true;
+}
+
+TCheckState TBaseLeanTree::FollowingCheckState(TCheckType CheckType, TCheckState CheckState) {
+    switch (CheckType) {
+    case ctTriStateCheckBox:
+    case ctCheckBox:
+        return CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
+    case ctRadioButton:
+        return csCheckedNormal;
+    default:
+        return csUncheckedNormal;
+    }
+}
+
+TCheckState TBaseLeanTree::PressedCheckState(TCheckState State) {
+    switch (State) {
+    case csUncheckedNormal:
+        return csUncheckedPressed;
+    case csCheckedNormal:
+        return csCheckedPressed;
+    case csMixedNormal:
+        return csMixedPressed;
+    default:
+        return State;
+    }
+}
+
+TCheckState TBaseLeanTree::NormalCheckState(TCheckState State) {
+    switch (State) {
+    case csUncheckedPressed:
+        return csUncheckedNormal;
+    case csCheckedPressed:
+        return csCheckedNormal;
+    case csMixedPressed:
+        return csMixedNormal;
+    default:
+        return State;
+    }
 }

@@ -129,6 +129,11 @@ DECLARE_ENUM(TLeanTreeState, Byte, tsCancelHintAnimation, tsChangePending, tsChe
              tsVCLDragFinished, tsWheelPanning, tsWheelScrolling, tsWindowCreating, tsUseExplorerTheme)
 using TLeanTreeStates = TSet<TLeanTreeState>;
 
+// Which nodes typing searches, which way, and where a search starts.
+DECLARE_ENUM(TLTIncrementalSearch, Byte, isAll, isNone, isInitializedOnly, isVisibleOnly)
+DECLARE_ENUM(TLTSearchDirection, Byte, sdForward, sdBackward)
+DECLARE_ENUM(TLTSearchStart, Byte, ssAlwaysStartOver, ssLastHit, ssFocusedNode)
+
 // ---- Option flags ---------------------------------------------------------------------------
 
 DECLARE_ENUM(TLTPaintOption, Byte, toHideFocusRect, toHideSelection, toHotTrack, toPopupMode,
@@ -218,4 +223,5 @@ enum : unsigned {
     ChangeTimer = 5,
     StructureChangeTimer = 6,
     SearchTimer = 7,
+    ThemeChangedTimer = 8,
 };

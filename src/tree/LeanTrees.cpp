@@ -40,7 +40,8 @@ TBaseLeanTree::TBaseLeanTree(TComponent* AOwner) : TCustomControl(AOwner), FSing
     SetDoubleBuffered(false);
     TControlStyle Style = ControlStyle();
     Style.Exclude(csSetCaption);
-    Style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
+    Style += TControlStyle{csCaptureMouse, csClickEvents,      csDoubleClicks, csOpaque,
+                           csReplicatable, csDisplayDragImage, csReflector};
     SetControlStyle(Style);
     FHeader = std::make_unique<TLTHeader>(this);
     AllocateRoot(0);
@@ -1094,6 +1095,13 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
         break;
     case StructureChangeTimer:
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
+        break;
+    case SearchTimer:
+        // A pause ends the search.
+        StopTimer(SearchTimer);
+        DoStateChange({}, {tsIncrementalSearching});
+        FSearchBuffer.clear();
+        FLastSearchNode = nullptr;
         break;
     default:
         StopTimer(Id);

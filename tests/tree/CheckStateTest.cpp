@@ -75,4 +75,68 @@ TEST(TreeCheckStates, RadioButtonSwitchesItsSiblingsOffSilently) {
     EXPECT_EQ(Off->CheckState, csUncheckedNormal);
 }
 
+TEST(TreeCheckStates, ParentFollowsWhatItsChildrenHold) {
+    struct TCase {
+        TCheckState A, B, C;
+        TCheckState Set; // given to A
+        TCheckState Parent;
+    };
+    const TCase Cases[] = {
+        {csCheckedNormal, csUncheckedNormal, csUncheckedNormal, csUncheckedNormal, csUncheckedNormal},
+        {csCheckedNormal, csCheckedNormal, csUncheckedNormal, csUncheckedNormal, csMixedNormal},
+        {csUncheckedNormal, csCheckedNormal, csCheckedNormal, csCheckedNormal, csCheckedNormal},
+        {csCheckedNormal, csMixedNormal, csUncheckedNormal, csUncheckedNormal, csMixedNormal},
+        {csUncheckedNormal, csUncheckedNormal, csUncheckedNormal, csCheckedNormal, csMixedNormal},
+    };
+    for (const TCase& Case : Cases) {
+        TChecksFixture F;
+        F.A->CheckState = Case.A;
+        F.B->CheckState = Case.B;
+        F.C->CheckState = Case.C;
+        F.Tree.SetCheckState(F.A, Case.Set);
+        EXPECT_EQ(F.A->CheckState, Case.Set);
+        EXPECT_EQ(F.Parent->CheckState, Case.Parent) << int(Case.A) << int(Case.B) << int(Case.C);
+        EXPECT_EQ(F.Checked, (std::vector<PLeanNode>{F.Parent, F.A}));
+    }
+    // A parent that refuses its new state keeps it, and the child's change is not reported.
+    TChecksFixture F;
+    F.Tree.OnChecking = [&](TBaseLeanTree*, PLeanNode Node, TCheckState&, bool& Allowed) {
+        Allowed = Node != F.Parent;
+    };
+    F.Tree.SetCheckState(F.A, csCheckedNormal);
+    EXPECT_EQ(F.A->CheckState, csCheckedNormal);
+    EXPECT_EQ(F.Parent->CheckState, csUncheckedNormal);
+    EXPECT_TRUE(F.Checked.empty());
+}
+
+TEST(TreeCheckStates, FollowingStateOfEachType) {
+    struct TCase {
+        TCheckType Type;
+        TCheckState From, To;
+    };
+    const TCase Cases[] = {
+        {ctCheckBox, csUncheckedNormal, csCheckedNormal},
+        {ctCheckBox, csCheckedNormal, csUncheckedNormal},
+        {ctTriStateCheckBox, csMixedNormal, csCheckedNormal},
+        {ctCheckBox, csCheckedPressed, csCheckedNormal},
+        {ctRadioButton, csCheckedNormal, csCheckedNormal},
+        {ctRadioButton, csUncheckedNormal, csCheckedNormal},
+        {ctButton, csUncheckedNormal, csUncheckedNormal},
+    };
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(TBaseLeanTree::FollowingCheckState(Case.Type, Case.From), Case.To) << int(Case.Type);
+    for (TCheckState State : {csUncheckedNormal, csCheckedNormal, csMixedNormal}) {
+        const TCheckState Pressed = TBaseLeanTree::PressedCheckState(State);
+        EXPECT_EQ(static_cast<int>(Pressed), static_cast<int>(State) + 1);
+        EXPECT_EQ(TBaseLeanTree::PressedCheckState(Pressed), Pressed);
+        EXPECT_EQ(TBaseLeanTree::NormalCheckState(Pressed), State);
+        EXPECT_EQ(TBaseLeanTree::NormalCheckState(State), State);
+    }
+    // A read-only tree refuses every change.
+    TChecksFixture F;
+    F.Tree.SetMisc({toReadOnly});
+    F.Tree.SetCheckState(F.A, csCheckedNormal);
+    EXPECT_EQ(F.A->CheckState, csUncheckedNormal);
+}
+
 } // namespace

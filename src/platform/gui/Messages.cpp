@@ -300,6 +300,10 @@ void SetKeyDown(int VirtualKey, bool Down) {
     }
 }
 
+void MessageBeep() {
+    QApplication::beep();
+}
+
 std::int16_t GetKeyState(int VirtualKey) {
     if (VirtualKey <= 0 || VirtualKey > 255) return 0;
     const Byte K = KeyTable()[static_cast<std::size_t>(VirtualKey)];

@@ -726,6 +726,9 @@ TShiftState GetShiftState();
 // down, bit 0 toggled by each press (Caps Lock and the like).
 std::int16_t GetKeyState(int VirtualKey);
 
+// The system's short warning sound.
+void MessageBeep();
+
 // ---- Windows --------------------------------------------------------------------------------
 
 using TWndMethod = std::function<void(TMessage& Message)>;

@@ -1,0 +1,317 @@
+// The tree at the keyboard: the arrow and page keys move the focus (Shift extends the selection,
+// Ctrl scrolls instead), + - * / expand and collapse, the space bar works check boxes on its
+// release, F2 starts an edit, and printable keys go to the incremental search.
+
+#include "platform/gui/Forms.h"
+#include "tree/BaseLeanTree.h"
+
+namespace {
+
+bool IsNavigationKey(Word Key) {
+    switch (Key) {
+    case VK_BACK:
+    case VK_TAB:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The four characters of the main keyboard that act like their keypad keys.
+Word KeypadEquivalent(Word Key, TShiftState Shift) {
+    const bool Shifted = Shift.Contains(ssShift);
+    if (Key == VK_OEM_PLUS && Shifted) return VK_ADD;
+    if (Key == VK_OEM_MINUS && !Shifted) return VK_SUBTRACT;
+    if (Key == '8' && Shifted) return VK_MULTIPLY;
+    if (Key == VK_OEM_2 && !Shifted) return VK_DIVIDE;
+    return Key;
+}
+
+} // namespace
+
+void TBaseLeanTree::WMGetDlgCode(TWMGetDlgCode& Message) {
+    Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (FWantTabs) Message.Result |= DLGC_WANTTAB;
+}
+
+void TBaseLeanTree::WMKeyDown(TWMKeyDown& Message) {
+    if (DoKeyDown(Message)) return;
+    Word CharCode = Message.CharCode();
+    TShiftState Shift = KeyDataToShiftState(Message.KeyData());
+    if (!DoKeyAction(CharCode, Shift)) return;
+    if (FStates.Contains(tsKeyCheckPending) && CharCode != VK_SPACE) {
+        // Another key while the space bar holds a box down: the box comes back up unchanged.
+        DoStateChange({}, {tsKeyCheckPending});
+        if (FCheckNode) {
+            FCheckNode->CheckState = NormalCheckState(FCheckNode->CheckState);
+            InvalidateNode(FCheckNode);
+        }
+        FCheckNode = nullptr;
+    }
+    if (IsNavigationKey(CharCode) && FRoot->ChildCount > 0)
+        HandleNavigationKey(CharCode, Shift);
+    else
+        HandleOtherKey(CharCode, Shift);
+}
+
+void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
+    const TLTSelectionOptions Selection = TreeOptions()->SelectionOptions();
+    const bool GridExtensions = TreeOptions()->MiscOptions().Contains(toGridExtensions);
+    const bool Editing = FStates.Contains(tsEditing);
+    const bool ExtendSelection = Shift.Contains(ssShift) && Selection.Contains(toMultiSelect) && !Editing;
+    bool AddRange =
+        ExtendSelection && !Editing &&
+        (CharCode == VK_PRIOR || CharCode == VK_NEXT || CharCode == VK_END || CharCode == VK_HOME);
+    const bool NeedInvalidate = AddRange || FSelectionCount > 1;
+    const bool ClearSelectionFirst = Shift.Empty() || (GridExtensions && !Shift.Contains(ssShift)) ||
+                                     !Selection.Contains(toMultiSelect) || CharCode == VK_BACK ||
+                                     CharCode == VK_TAB;
+    PLeanNode LastFocused = FFocusedNode;
+    if (!LastFocused && !Shift.Empty()) LastFocused = GetFirstVisible();
+    if (!FRangeAnchor) FRangeAnchor = FSelectionCount > 0 ? GetFirstSelected() : GetFirst();
+
+    const bool Ctrl = Shift == TShiftState{ssCtrl};
+    PLeanNode Target = nullptr; // the node the focus goes to
+    const int PageHeight = ClientHeight();
+    switch (CharCode) {
+    case VK_HOME:
+    case VK_END: {
+        const bool First = CharCode == VK_HOME;
+        Target = First ? GetFirstVisible() : GetLastVisible();
+        if (Ctrl && !GridExtensions) {
+            ScrollIntoView(Target, Selection.Contains(toCenterScrollIntoView),
+                           !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnFocus));
+            SetOffsetX(First ? 0 : -static_cast<int>(FRangeX));
+            Target = nullptr;
+        }
+        break;
+    }
+    case VK_PRIOR:
+    case VK_NEXT: {
+        const bool Up = CharCode == VK_PRIOR;
+        if (Shift.Contains(ssCtrl) && Shift.Contains(ssShift)) {
+            SetOffsetX(FOffsetX + (Up ? 1 : -1) * ClientWidth());
+        } else if (Ctrl) {
+            SetOffsetY(FOffsetY + (Up ? 1 : -1) * PageHeight);
+        } else if (!Shift.Contains(ssAlt)) {
+            PLeanNode Node = FFocusedNode ? FFocusedNode : (Up ? GetFirstVisible() : GetLastVisible());
+            int Passed = Node ? NodeHeight(Node) : 0;
+            for (PLeanNode Step = Node; Step;) {
+                Step = Up ? GetPreviousVisible(Step) : GetNextVisible(Step);
+                if (!Step) break;
+                Passed += NodeHeight(Step);
+                if (Passed >= PageHeight) break;
+                Node = Step;
+            }
+            Target = Node;
+        }
+        break;
+    }
+    case VK_UP:
+    case VK_DOWN: {
+        const bool Up = CharCode == VK_UP;
+        if (Shift.Contains(ssCtrl)) {
+            SetOffsetY(FOffsetY + (Up ? 1 : -1) * static_cast<int>(FDefaultNodeHeight));
+            break;
+        }
+        if (FFocusedNode)
+            Target = Up ? GetPreviousVisible(FFocusedNode) : GetNextVisible(FFocusedNode);
+        else
+            Target = Up ? GetLastVisible() : GetFirstVisible();
+        if (!Target) {
+            if (FFocusedNode) InvalidateNode(FFocusedNode);
+            break;
+        }
+        EndCellEdit();
+        // Moving back toward the anchor shrinks the range.
+        if (ExtendSelection && LastFocused && FRangeAnchor &&
+            CompareNodeOrder(LastFocused, FRangeAnchor, false) * (Up ? 1 : -1) > 0)
+            RemoveFromSelection(FFocusedNode);
+        if (FFocusedColumn == NoColumn) FFocusedColumn = FHeader->MainColumn();
+        break;
+    }
+    case VK_LEFT:
+    case VK_RIGHT: {
+        const bool Left = CharCode == VK_LEFT;
+        if (Shift.Contains(ssCtrl)) {
+            SetOffsetX(FOffsetX + (Left ? 1 : -1) * static_cast<int>(FIndent));
+            break;
+        }
+        if (!FFocusedNode) {
+            Target = GetFirstVisible();
+            break;
+        }
+        if (Left) {
+            if (FFocusedNode->States.Contains(vsExpanded) && HasChildren(FFocusedNode) && Shift.Empty()) {
+                ToggleNode(FFocusedNode);
+            } else if (FFocusedNode->Parent != FRoot) {
+                Target = FFocusedNode->Parent;
+                if (ExtendSelection) {
+                    if (FFocusedNode->Index > 0)
+                        AddRange = true;
+                    else if (FRangeAnchor && CompareNodeOrder(Target, FRangeAnchor, false) > 0)
+                        RemoveFromSelection(FFocusedNode);
+                }
+            }
+        } else {
+            if (!FFocusedNode->States.Contains(vsExpanded) && HasChildren(FFocusedNode) && Shift.Empty()) {
+                ToggleNode(FFocusedNode);
+            } else if (PLeanNode Child = GetFirstVisibleChild(FFocusedNode)) {
+                Target = Child;
+                if (ExtendSelection && FRangeAnchor && CompareNodeOrder(Child, FRangeAnchor, false) < 0)
+                    RemoveFromSelection(FFocusedNode);
+            }
+        }
+        break;
+    }
+    case VK_BACK:
+        if (FStates.Contains(tsIncrementalSearching)) {
+            DoStateChange({tsIncrementalSearchPending});
+            return;
+        }
+        if (FFocusedNode && FFocusedNode->Parent != FRoot) Target = FFocusedNode->Parent;
+        break;
+    default: // VK_TAB moves between columns only, which a tree without columns has none of
+        break;
+    }
+
+    const bool Moved = Target && Target != FFocusedNode;
+    if (Moved) SetFocusedNode(Target);
+    const bool FocusMoved = FFocusedNode != LastFocused;
+    bool Cleared = false;
+    if (ClearSelectionFirst && (FocusMoved || FSelectionCount != 1)) {
+        ClearSelection();
+        Cleared = true;
+    }
+    if (Shift.Empty()) {
+        FRangeAnchor = FFocusedNode;
+        FLastSelectionLevel = FFocusedNode ? static_cast<int>(GetNodeLevel(FFocusedNode)) : -1;
+    }
+    if (FFocusedNode) {
+        if (AddRange && LastFocused) ToggleRangeSelection(LastFocused, FFocusedNode);
+        if (FocusMoved || Cleared) AddToSelection(FFocusedNode);
+        if (FocusMoved)
+            ScrollIntoView(FFocusedNode, Selection.Contains(toCenterScrollIntoView),
+                           !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnFocus));
+    }
+    if (NeedInvalidate) Invalidate();
+}
+
+void TBaseLeanTree::HandleOtherKey(Word CharCode, TShiftState Shift) {
+    const Word Key = KeypadEquivalent(CharCode, Shift);
+    const bool Searching = FStates.Contains(tsIncrementalSearching);
+    const bool Ctrl = Shift.Contains(ssCtrl);
+    bool ToSearch = false;
+    switch (Key) {
+    case VK_ADD:
+        if (Searching)
+            ToSearch = true;
+        else if (Ctrl && Shift.Contains(ssShift) &&
+                 !TreeOptions()->MiscOptions().Contains(toReverseFullExpandHotKey))
+            FullExpand();
+        else if (!Ctrl && FFocusedNode && !Expanded(FFocusedNode))
+            ToggleNode(FFocusedNode);
+        break;
+    case VK_SUBTRACT:
+        if (Searching)
+            ToSearch = true;
+        else if (Ctrl && Shift.Contains(ssShift) &&
+                 !TreeOptions()->MiscOptions().Contains(toReverseFullExpandHotKey))
+            FullCollapse();
+        else if (!Ctrl && FFocusedNode && Expanded(FFocusedNode))
+            ToggleNode(FFocusedNode);
+        break;
+    case VK_MULTIPLY:
+        if (Searching)
+            ToSearch = true;
+        else if (FFocusedNode)
+            FullExpand(FFocusedNode);
+        break;
+    case VK_DIVIDE:
+        if (Searching)
+            ToSearch = true;
+        else if (FFocusedNode)
+            FullCollapse(FFocusedNode);
+        break;
+    case VK_ESCAPE:
+        if (FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting)) {
+            DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
+            Invalidate();
+        } else {
+            CancelCellEdit();
+        }
+        break;
+    case VK_SPACE:
+        if (TreeOptions()->MiscOptions().Contains(toCheckSupport) && FFocusedNode &&
+            FFocusedNode->CheckType != ctNone) {
+            if (!FStates.Contains(tsKeyCheckPending) && !FStates.Contains(tsMouseCheckPending) &&
+                !FFocusedNode->States.Contains(vsDisabled)) {
+                TCheckState NewState = FollowingCheckState(FFocusedNode->CheckType, FFocusedNode->CheckState);
+                if (DoChecking(FFocusedNode, NewState)) {
+                    DoStateChange({tsKeyCheckPending});
+                    FCheckNode = FFocusedNode;
+                    FPendingCheckState = NewState;
+                    FCheckNode->CheckState = PressedCheckState(FCheckNode->CheckState);
+                    InvalidateNode(FCheckNode);
+                }
+            }
+        } else {
+            ToSearch = true;
+        }
+        break;
+    case 'A':
+        if (Ctrl)
+            SelectAll(true);
+        else
+            ToSearch = true;
+        break;
+    case VK_F2:
+        if (Shift.Empty() && FFocusedNode) {
+            bool Allowed = TreeOptions()->MiscOptions().Contains(toEditable);
+            if (Allowed) DoEditing(FFocusedNode, FFocusedColumn, Allowed);
+            if (Allowed) {
+                FEditColumn = FFocusedColumn;
+                BeginCellEdit();
+            }
+        }
+        break;
+    default:
+        ToSearch = !Shift.Contains(ssAlt) && !Ctrl && Key >= 32 && Key != VK_APPS && Key != VK_F1;
+        break;
+    }
+    if (ToSearch) DoStateChange({tsIncrementalSearchPending});
+}
+
+void TBaseLeanTree::WMChar(TWMChar& Message) {
+    if (FStates.Contains(tsIncrementalSearchPending)) {
+        IncrementalSearchStep(Message.CharCode());
+        DoStateChange({}, {tsIncrementalSearchPending});
+    }
+    TCustomControl::WMChar(Message);
+}
+
+void TBaseLeanTree::WMKeyUp(TWMKeyUp& Message) {
+    TCustomControl::WMKeyUp(Message);
+    const Word CharCode = Message.CharCode();
+    if (CharCode == VK_TAB && !FFocusedNode) {
+        SetFocusedNode(GetFirstVisible());
+    } else if (CharCode == VK_SPACE && FStates.Contains(tsKeyCheckPending)) {
+        DoStateChange({}, {tsKeyCheckPending});
+        if (PLeanNode Node = FCheckNode) {
+            FCheckNode = nullptr;
+            if (Node == FFocusedNode)
+                DoCheckClick(Node, FPendingCheckState);
+            else
+                Node->CheckState = NormalCheckState(Node->CheckState);
+            InvalidateNode(Node);
+        }
+    }
+}

@@ -1,0 +1,277 @@
+// The string tree at the keyboard: keys delivered as window messages move the focus and the
+// selection, scroll, expand and collapse, work check boxes, and search by typed text. Pauses
+// come from a clock the test advances.
+
+#include "ScreenTestSupport.h"
+
+#include "support/TestDriver.h"
+
+#include <cctype>
+#include <map>
+#include <string>
+
+namespace {
+
+class TKeyTree : public TLeanStringTree {
+public:
+    using TLeanStringTree::TLeanStringTree;
+    int Beeps = 0;
+    void DoBeep() override { ++Beeps; }
+};
+
+// A 200 x 100 string tree of named nodes ("a", "a/b": b under a), every node expanded.
+struct TKeys {
+    TForm Form{nullptr};
+    TKeyTree* Tree;
+    TLTManualTimers Clock;
+    std::map<std::string, PLeanNode> Nodes;
+    std::map<PLeanNode, std::string> Names;
+
+    explicit TKeys(const std::vector<std::string>& Paths) : Tree(new TKeyTree(&Form)) {
+        Form.SetBounds(0, 0, 300, 200);
+        Tree->SetParent(&Form);
+        Tree->SetBounds(0, 0, 200, 100);
+        Tree->SetTimerService(&Clock);
+        auto* Options = Tree->TreeOptions();
+        Options->SetAutoOptions(Options->AutoOptions() - TLTAutoOptions{toAutoSort});
+        Tree->OnGetText = [this](TBaseLeanTree*, PLeanNode Node, TColumnIndex, TVSTTextType, String& Text) {
+            const std::string& Name = Names[Node];
+            const auto Slash = Name.rfind('/');
+            const std::string Leaf = Slash == std::string::npos ? Name : Name.substr(Slash + 1);
+            Text = String(Leaf.begin(), Leaf.end());
+        };
+        for (const auto& Path : Paths) {
+            const auto Slash = Path.rfind('/');
+            PLeanNode Parent = Slash == std::string::npos ? nullptr : Nodes.at(Path.substr(0, Slash));
+            PLeanNode Node = Tree->AddChild(Parent);
+            Nodes[Path] = Node;
+            Names[Node] = Path;
+        }
+        Tree->FullExpand();
+        Tree->HandleNeeded();
+    }
+    PLeanNode operator[](const std::string& Name) const { return Nodes.at(Name); }
+    std::string Focused() const { return Tree->FocusedNode() ? Names.at(Tree->FocusedNode()) : "nil"; }
+    std::string Selected() const {
+        std::string S;
+        for (PLeanNode Node : Tree->SelectedNodes())
+            S += (S.empty() ? "" : " ") + Names.at(Node);
+        return S;
+    }
+    void Focus(const std::string& Name) {
+        Tree->SetFocusedNode(Nodes.at(Name));
+        Tree->ClearSelection();
+        Tree->SetNodeSelected(Nodes.at(Name), true);
+    }
+    // Each character as its key: letters by their key code, capitals with Shift, '\b' Backspace.
+    void Type(const std::string& Text) {
+        for (char Ch : Text) {
+            if (Ch == '\b')
+                KeyMessages(Tree, VK_BACK);
+            else
+                KeyMessages(Tree, static_cast<Word>(std::toupper(static_cast<unsigned char>(Ch))),
+                            std::isupper(static_cast<unsigned char>(Ch)) ? TShiftState{ssShift}
+                                                                         : TShiftState{});
+        }
+    }
+};
+
+const std::vector<std::string> Shape = {"a", "a/b", "a/c", "d", "e", "e/f", "g"};
+
+TEST(TreeKeys, NavigationKeysMoveFocusAndSelection) {
+    SCREEN_TEST();
+    struct TCase {
+        const char* Start;
+        bool MultiSelect;
+        std::vector<std::pair<Word, TShiftState>> Keys;
+        const char* Focused;
+        const char* Selected;
+    };
+    const TCase Cases[] = {
+        {"a", false, {{VK_DOWN, {}}}, "a/b", "a/b"},
+        {"a/c", false, {{VK_UP, {}}, {VK_UP, {}}}, "a", "a"},
+        {"a/b", false, {{VK_END, {}}}, "g", "g"},
+        {"g", false, {{VK_HOME, {}}}, "a", "a"},
+        {"a/c", false, {{VK_LEFT, {}}}, "a", "a"},
+        {"a/c", false, {{VK_BACK, {}}}, "a", "a"},
+        {"d", false, {{VK_RIGHT, {}}}, "d", "d"},
+        {"a", true, {{VK_DOWN, {ssShift}}, {VK_DOWN, {ssShift}}, {VK_DOWN, {ssShift}}}, "d", "a a/b a/c d"},
+        {"a", true, {{VK_DOWN, {ssShift}}, {VK_DOWN, {ssShift}}, {VK_UP, {ssShift}}}, "a/b", "a a/b"},
+        {"a", false, {{VK_DOWN, {ssShift}}}, "a/b", "a/b"},
+        {"a/b", true, {{VK_END, {ssShift}}}, "g", "a/b a/c d e e/f g"},
+        {"a", false, {{VK_DOWN, {ssCtrl}}}, "a", "a"},
+    };
+    for (const TCase& Case : Cases) {
+        TKeys K(Shape);
+        if (Case.MultiSelect) {
+            auto* Options = K.Tree->TreeOptions();
+            Options->SetSelectionOptions(Options->SelectionOptions() + TLTSelectionOptions{toMultiSelect});
+        }
+        K.Focus(Case.Start);
+        for (const auto& [Key, Shift] : Case.Keys)
+            KeyMessages(K.Tree, Key, Shift);
+        EXPECT_EQ(K.Focused(), Case.Focused) << Case.Start << " " << Case.Keys.size();
+        EXPECT_EQ(K.Selected(), Case.Selected) << Case.Start << " " << Case.Keys.size();
+    }
+}
+
+TEST(TreeKeys, KeysExpandCollapseAndScroll) {
+    SCREEN_TEST();
+    TKeys K(Shape);
+    TKeyTree& T = *K.Tree;
+    K.Focus("a");
+    KeyMessages(&T, VK_LEFT); // an expanded node collapses first
+    EXPECT_FALSE(T.Expanded(K["a"]));
+    KeyMessages(&T, VK_ADD);
+    EXPECT_TRUE(T.Expanded(K["a"]));
+    KeyMessages(&T, VK_SUBTRACT);
+    EXPECT_FALSE(T.Expanded(K["a"]));
+    KeyMessages(&T, VK_OEM_PLUS, {ssShift}); // "+" on the main keyboard
+    EXPECT_TRUE(T.Expanded(K["a"]));
+    KeyMessages(&T, VK_OEM_2); // "/"
+    EXPECT_FALSE(T.Expanded(K["a"]));
+    KeyMessages(&T, VK_SUBTRACT, {ssCtrl, ssShift});
+    KeyMessages(&T, VK_ADD, {ssCtrl, ssShift});
+    EXPECT_TRUE(T.Expanded(K["a"]) && T.Expanded(K["e"]));
+
+    // Ctrl scrolls and leaves the focus where it is.
+    KeyMessages(&T, VK_DOWN, {ssCtrl});
+    EXPECT_EQ(T.OffsetY(), -static_cast<int>(T.DefaultNodeHeight()));
+    KeyMessages(&T, VK_UP, {ssCtrl});
+    EXPECT_EQ(T.OffsetY(), 0);
+    EXPECT_EQ(K.Focused(), "a");
+
+    // A key action handler that refuses keeps the tree still.
+    T.OnKeyAction = [](TBaseLeanTree*, Word&, TShiftState&, bool& DoDefault) { DoDefault = false; };
+    KeyMessages(&T, VK_DOWN);
+    EXPECT_EQ(K.Focused(), "a");
+    T.OnKeyAction = nullptr;
+    // Without nodes the arrow keys do nothing.
+    T.Clear();
+    KeyMessages(&T, VK_DOWN);
+    EXPECT_EQ(K.Focused(), "nil");
+}
+
+TEST(TreeKeys, SpaceChecksOnRelease) {
+    SCREEN_TEST();
+    TKeys K(Shape);
+    TKeyTree& T = *K.Tree;
+    auto* Options = T.TreeOptions();
+    Options->SetMiscOptions(Options->MiscOptions() + TLTMiscOptions{toCheckSupport});
+    K["d"]->CheckType = ctCheckBox;
+    K["g"]->CheckType = ctButton;
+    int Checking = 0, Checked = 0;
+    T.OnChecking = [&](TBaseLeanTree*, PLeanNode, TCheckState&, bool&) { ++Checking; };
+    T.OnChecked = [&](TBaseLeanTree*, PLeanNode) { ++Checked; };
+    K.Focus("d");
+
+    // The whole path once, as a real key of the toolkit.
+    SynthKey(&T, VK_SPACE);
+    EXPECT_TRUE(WaitUntil([&] { return K["d"]->CheckState == csCheckedNormal; }));
+    EXPECT_EQ(Checking, 1);
+    EXPECT_EQ(Checked, 1);
+
+    // Another key before the release brings the box back up unchanged.
+    TestDriverDetail::DeliverKey(&T, WM_KEYDOWN, VK_SPACE, 1);
+    EXPECT_EQ(K["d"]->CheckState, csCheckedPressed);
+    KeyMessages(&T, VK_RIGHT);
+    TestDriverDetail::DeliverKey(&T, WM_KEYUP, VK_SPACE, 1);
+    EXPECT_EQ(K["d"]->CheckState, csCheckedNormal);
+    EXPECT_EQ(Checked, 1);
+
+    // A push button fires and stays up.
+    K.Focus("g");
+    KeyMessages(&T, VK_SPACE);
+    EXPECT_EQ(K["g"]->CheckState, csUncheckedNormal);
+    EXPECT_EQ(Checked, 2);
+
+    // Read-only: nothing changes.
+    Options->SetMiscOptions(Options->MiscOptions() + TLTMiscOptions{toReadOnly});
+    K.Focus("d");
+    KeyMessages(&T, VK_SPACE);
+    EXPECT_EQ(K["d"]->CheckState, csCheckedNormal);
+    EXPECT_EQ(Checked, 2);
+}
+
+TEST(TreeKeys, F2EditsOnlyWithoutModifiers) {
+    SCREEN_TEST();
+    TKeys K(Shape);
+    TKeyTree& T = *K.Tree;
+    auto* Options = T.TreeOptions();
+    Options->SetMiscOptions(Options->MiscOptions() + TLTMiscOptions{toEditable});
+    int Asked = 0;
+    T.OnEditing = [&](TBaseLeanTree*, PLeanNode, TColumnIndex, bool& Allowed) {
+        ++Asked;
+        Allowed = false;
+    };
+    K.Focus("d");
+    KeyMessages(&T, VK_F2, {ssShift});
+    EXPECT_EQ(Asked, 0);
+    KeyMessages(&T, VK_F2);
+    EXPECT_EQ(Asked, 1);
+}
+
+TEST(TreeKeys, IncrementalSearch) {
+    SCREEN_TEST();
+    const std::vector<std::string> Names = {"apple", "apricot", "banana",  "Berry",
+                                            "blue",  "bl",      "bl/blob", "cherry"};
+    struct TCase {
+        const char* Start; // focused node before typing ("" for none)
+        TLTIncrementalSearch Mode;
+        TLTSearchStart From;
+        std::vector<std::string> Steps; // texts typed, "|" is a pause past the timeout
+        const char* Focused;
+        int Beeps;
+    };
+    const TCase Cases[] = {
+        {"apple", isAll, ssFocusedNode, {"ap"}, "apricot", 0},
+        {"apple", isAll, ssFocusedNode, {"b", "l"}, "blue", 0},
+        {"apple", isAll, ssFocusedNode, {"b", "|", "a"}, "apple", 0},
+        {"apple", isAll, ssFocusedNode, {"bbb"}, "bl", 0},
+        {"apple", isAll, ssFocusedNode, {"bbbb"}, "bl/blob", 0},
+        {"apple", isAll, ssFocusedNode, {"bbbbb"}, "banana", 0},
+        {"banana", isAll, ssFocusedNode, {"bl\b"}, "banana", 0},
+        {"cherry", isAll, ssFocusedNode, {"a"}, "apple", 0},
+        {"apple", isAll, ssFocusedNode, {"B"}, "Berry", 0},
+        {"apple", isAll, ssFocusedNode, {"x"}, "apple", 1},
+        {"", isAll, ssFocusedNode, {"x"}, "nil", 1},
+        {"apple", isAll, ssAlwaysStartOver, {"q"}, "apple", 1},
+        {"apple", isAll, ssAlwaysStartOver, {"c"}, "cherry", 0},
+        {"apple", isNone, ssFocusedNode, {"b"}, "apple", 0},
+        {"bl", isVisibleOnly, ssFocusedNode, {"blo"}, "blue", 1},
+    };
+    for (const TCase& Case : Cases) {
+        TKeys K(Names);
+        TKeyTree& T = *K.Tree;
+        T.SetIncrementalSearch(Case.Mode);
+        T.SetIncrementalSearchStart(Case.From);
+        if (Case.Mode == isVisibleOnly) T.FullCollapse();
+        if (*Case.Start) K.Focus(Case.Start);
+        for (const auto& Step : Case.Steps) {
+            if (Step == "|")
+                K.Clock.Advance(T.IncrementalSearchTimeout() + 1);
+            else
+                K.Type(Step);
+        }
+        const std::string What = std::string(Case.Start) + " " + Case.Steps[0];
+        EXPECT_EQ(K.Focused(), Case.Focused) << What;
+        EXPECT_EQ(T.Beeps, Case.Beeps) << What;
+        if (std::string(Case.Focused) != "nil" && Case.Beeps == 0 && Case.Mode != isNone) {
+            EXPECT_EQ(K.Selected(), Case.Focused) << What;
+        }
+    }
+    // The buffer lasts until the pause.
+    TKeys K(Names);
+    K.Tree->SetIncrementalSearch(isAll);
+    K.Focus("apple");
+    K.Type("ba");
+    EXPECT_EQ(K.Tree->SearchBuffer(), u"ba");
+    EXPECT_TRUE(K.Tree->TreeStates().Contains(tsIncrementalSearching));
+    K.Clock.Advance(999);
+    EXPECT_EQ(K.Tree->SearchBuffer(), u"ba");
+    K.Clock.Advance(2);
+    EXPECT_EQ(K.Tree->SearchBuffer(), u"");
+    EXPECT_FALSE(K.Tree->TreeStates().Contains(tsIncrementalSearching));
+}
+
+} // namespace
