@@ -1,5 +1,6 @@
 #include "ide/Main.h"
 
+#include "ide/FormSettings.h"
 #include "ide/HelpAbout.h"
 #include "ide/Options.h"
 
@@ -172,16 +173,9 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         tmrLogoMover = new TTimer(this);
         tmrLogoMover->SetName(u"tmrLogoMover");
         tmrLogoMover->SetEnabled(false);
-        appIniStor = new TKitAppIniFileStorage(this);
-        appIniStor->SetName(u"appIniStor");
-        appIniStor->SetLocation(flCustom);
-        fs1 = new TKitFormStorage(this);
-        fs1->SetName(u"fs1");
-        fs1->SetAppStorage(appIniStor);
-        fs1->SetOptions(TPlacementOptions{});
-        for (const char16_t* Prop : {u"chkConst.Checked", u"chkDef.Checked", u"chkF.Checked",
-                                     u"chkOther.Checked", u"chkVars.Checked", u"tmrLogoMover.Interval"})
-            fs1->StoredProps()->Add(Prop);
+        AddFormSettings(this, appIniStor, fs1, TPlacementOptions{},
+                        {u"chkConst.Checked", u"chkDef.Checked", u"chkF.Checked", u"chkOther.Checked",
+                         u"chkVars.Checked", u"tmrLogoMover.Interval"});
 
         actnlst1 = new TActionList(this);
         actnlst1->SetName(u"actnlst1");

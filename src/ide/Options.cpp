@@ -1,5 +1,6 @@
 #include "ide/Options.h"
 
+#include "ide/FormSettings.h"
 #include "ide/HelpAbout.h"
 
 #include "platform/base/Encoding.h"
@@ -123,18 +124,10 @@ TfrmOptions::TfrmOptions(TComponent* AOwner) : TForm(AOwner) {
         diriterTemplates = new tDirIterator(this);
         diriterTemplates->SetName(u"diriterTemplates");
         diriterTemplates->SetScanSubdirs(false);
-        appIniStor = new TKitAppIniFileStorage(this);
-        appIniStor->SetName(u"appIniStor");
-        appIniStor->SetLocation(flCustom);
-        fs1 = new TKitFormStorage(this);
-        fs1->SetName(u"fs1");
-        fs1->SetAppStorage(appIniStor);
-        fs1->SetOptions(TPlacementOptions{fpLocation});
-        for (const char16_t* Prop :
-             {u"edPathToArduino.Text", u"edPathToProjects.Text", u"cbbProjectTemplate.Items",
-              u"cbbProjectTemplate.ItemIndex", u"cbbProjectTemplate.Text", u"lstSelectedBoards.Items",
-              u"mmoArduinoHelpExternalPrograms.Lines"})
-            fs1->StoredProps()->Add(Prop);
+        AddFormSettings(this, appIniStor, fs1, TPlacementOptions{fpLocation},
+                        {u"edPathToArduino.Text", u"edPathToProjects.Text", u"cbbProjectTemplate.Items",
+                         u"cbbProjectTemplate.ItemIndex", u"cbbProjectTemplate.Text",
+                         u"lstSelectedBoards.Items", u"mmoArduinoHelpExternalPrograms.Lines"});
 
         fs1->AfterRestorePlacement = [this](TObject*) { LoadBoards(); };
         edPathToArduino->OnChange = [this](TObject*) { ShowArduinoVersion(); };
