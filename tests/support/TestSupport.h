@@ -121,6 +121,40 @@ template <class F> int RunInChild(F Body) {
 }
 
 // GoogleTest prints UTF-16 strings as code numbers: compare as UTF-8 for readable failures.
+// Runs this test program again in a child, with Variable set and only the tests the filter
+// names; gives the child's whole output and whether it exited with 0.
+struct TChildRun {
+    bool Succeeded = false;
+    std::string Output;
+};
+inline TChildRun RunThisProgramAgain(const char* Variable, const std::string& Filter) {
+    TChildRun Run;
+    int Pipe[2];
+    if (pipe(Pipe) != 0) {
+        Run.Output = "no pipe";
+        return Run;
+    }
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Pipe[1], 1);
+        dup2(Pipe[1], 2);
+        close(Pipe[0]);
+        setenv(Variable, "1", 1);
+        const std::string Argument = "--gtest_filter=" + Filter;
+        execl("/proc/self/exe", "test", Argument.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Pipe[1]);
+    char Buffer[4096];
+    for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
+        Run.Output.append(Buffer, static_cast<std::size_t>(N));
+    close(Pipe[0]);
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    Run.Succeeded = WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
+    return Run;
+}
+
 inline std::string U8(const String& S) {
     return StringToUtf8(S);
 }

@@ -21,31 +21,10 @@
 inline bool InScreenProcess() {
     if (std::getenv("MORVANE_TREE_WINDOWS")) return true;
     const auto* Info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string Filter = std::string("--gtest_filter=") + Info->test_suite_name() + "." + Info->name();
-    int Pipe[2];
-    if (pipe(Pipe) != 0) {
-        ADD_FAILURE() << "no pipe";
-        return false;
-    }
-    const pid_t Pid = fork();
-    if (Pid == 0) {
-        dup2(Pipe[1], 1);
-        dup2(Pipe[1], 2);
-        close(Pipe[0]);
-        setenv("MORVANE_TREE_WINDOWS", "1", 1);
-        execl("/proc/self/exe", "test_tree", Filter.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(Pipe[1]);
-    std::string Output;
-    char Buffer[4096];
-    for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
-        Output.append(Buffer, static_cast<std::size_t>(N));
-    close(Pipe[0]);
-    int Status = 0;
-    waitpid(Pid, &Status, 0);
-    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Output;
-    EXPECT_NE(Output.find("[  PASSED  ] 1 test."), std::string::npos) << Output;
+    const std::string Filter = std::string(Info->test_suite_name()) + "." + Info->name();
+    const TChildRun Child = RunThisProgramAgain("MORVANE_TREE_WINDOWS", Filter);
+    EXPECT_TRUE(Child.Succeeded) << Child.Output;
+    EXPECT_NE(Child.Output.find("[  PASSED  ] 1 test."), std::string::npos) << Child.Output;
     return false;
 }
 

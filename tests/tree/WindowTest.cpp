@@ -6,6 +6,7 @@
 #include "TreeTestSupport.h"
 
 #include "support/TestDriver.h"
+#include "support/TestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,25 +128,7 @@ void RegisterWindowTests() {
 }
 
 TEST(TreeWindows, PassInAProcessWithTheApplicationObject) {
-    int Pipe[2];
-    ASSERT_EQ(pipe(Pipe), 0);
-    const pid_t Pid = fork();
-    if (Pid == 0) {
-        dup2(Pipe[1], 1);
-        dup2(Pipe[1], 2);
-        close(Pipe[0]);
-        setenv(TreeWindowsVariable, "1", 1);
-        execl("/proc/self/exe", "test_tree", "--gtest_filter=WindowedTree.*", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(Pipe[1]);
-    std::string Output;
-    char Buffer[4096];
-    for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
-        Output.append(Buffer, static_cast<std::size_t>(N));
-    close(Pipe[0]);
-    int Status = 0;
-    waitpid(Pid, &Status, 0);
-    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Output;
-    EXPECT_NE(Output.find("[  PASSED  ] 4 tests."), std::string::npos) << Output;
+    const TChildRun Child = RunThisProgramAgain(TreeWindowsVariable, "WindowedTree.*");
+    EXPECT_TRUE(Child.Succeeded) << Child.Output;
+    EXPECT_NE(Child.Output.find("[  PASSED  ] 4 tests."), std::string::npos) << Child.Output;
 }
