@@ -21,9 +21,9 @@ public:
 
 // A 200 x 100 string tree of named nodes ("a", "a/b": b under a), every node expanded.
 struct TKeys {
+    TLTManualTimers Clock; // outlives the form, whose tree forgets its timers when it goes
     TForm Form{nullptr};
     TKeyTree* Tree;
-    TLTManualTimers Clock;
     std::map<std::string, PLeanNode> Nodes;
     std::map<PLeanNode, std::string> Names;
 
