@@ -34,6 +34,12 @@ inline bool InScreenProcess() {
 // Three texts per node by column, kept in a table by the test.
 struct TTextTable {
     std::map<PLeanNode, std::vector<String>> Texts;
+    // A new last child of Parent with its texts by column.
+    PLeanNode Add(TBaseLeanTree& Tree, PLeanNode Parent, std::vector<String> Row) {
+        PLeanNode Node = Tree.AddChild(Parent);
+        Texts[Node] = std::move(Row);
+        return Node;
+    }
     void Bind(TCustomLeanStringTree& Tree) {
         Tree.OnGetText = [this](TBaseLeanTree*, PLeanNode Node, TColumnIndex Column, TVSTTextType Type,
                                 String& Text) {
@@ -93,6 +99,14 @@ inline TRect ColorBox(TCanvas* C, const TRect& Area, TColor Color, const TRect& 
     return Box.Left == INT32_MAX ? TRect{} : Box;
 }
 
+// The tree's window as shown, frame and header included, on black.
+inline std::unique_ptr<TBitmap> GrabTree(TWinControl* Tree) {
+    auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
+    Tree->Invalidate();
+    Tree->PaintTo(B->Canvas(), 0, 0);
+    return B;
+}
+
 struct TTreeScreen {
     TForm Form{nullptr};
     TScreenTree* Tree;
@@ -123,16 +137,9 @@ struct TTreeScreen {
     }
 
     PLeanNode Add(PLeanNode Parent, std::vector<String> Texts) {
-        PLeanNode Node = Tree->AddChild(Parent);
-        Table.Texts[Node] = std::move(Texts);
-        return Node;
+        return Table.Add(*Tree, Parent, std::move(Texts));
     }
 
     // The window as shown, frame and header included.
-    std::unique_ptr<TBitmap> Grab() {
-        auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
-        Tree->Invalidate();
-        Tree->PaintTo(B->Canvas(), 0, 0);
-        return B;
-    }
+    std::unique_ptr<TBitmap> Grab() { return GrabTree(Tree); }
 };

@@ -36,16 +36,9 @@ struct TTextFixture {
         Tree->HandleNeeded();
     }
     PLeanNode Add(PLeanNode Parent, std::vector<String> Texts) {
-        PLeanNode Node = Tree->AddChild(Parent);
-        Table.Texts[Node] = std::move(Texts);
-        return Node;
+        return Table.Add(*Tree, Parent, std::move(Texts));
     }
-    std::unique_ptr<TBitmap> Grab() {
-        auto B = NewCanvasBitmap(Tree->Width(), Tree->Height(), clBlack);
-        Tree->Invalidate();
-        Tree->PaintTo(B->Canvas(), 0, 0);
-        return B;
-    }
+    std::unique_ptr<TBitmap> Grab() { return GrabTree(Tree); }
 };
 
 TEST(StringTreeText, DefaultTextStaticTextAndPath) {
