@@ -20,12 +20,10 @@ public:
 };
 
 // A 200 x 100 string tree of named nodes ("a", "a/b": b under a), every node expanded.
-struct TKeys {
+struct TKeys : TNamedNodes {
     TLTManualTimers Clock; // outlives the form, whose tree forgets its timers when it goes
     TForm Form{nullptr};
     TKeyTree* Tree;
-    std::map<std::string, PLeanNode> Nodes;
-    std::map<PLeanNode, std::string> Names;
 
     explicit TKeys(const std::vector<std::string>& Paths) : Tree(new TKeyTree(&Form)) {
         Form.SetBounds(0, 0, 300, 200);
@@ -40,24 +38,12 @@ struct TKeys {
             const std::string Leaf = Slash == std::string::npos ? Name : Name.substr(Slash + 1);
             Text = String(Leaf.begin(), Leaf.end());
         };
-        for (const auto& Path : Paths) {
-            const auto Slash = Path.rfind('/');
-            PLeanNode Parent = Slash == std::string::npos ? nullptr : Nodes.at(Path.substr(0, Slash));
-            PLeanNode Node = Tree->AddChild(Parent);
-            Nodes[Path] = Node;
-            Names[Node] = Path;
-        }
+        AddPaths(*Tree, Paths);
         Tree->FullExpand();
         Tree->HandleNeeded();
     }
-    PLeanNode operator[](const std::string& Name) const { return Nodes.at(Name); }
-    std::string Focused() const { return Tree->FocusedNode() ? Names.at(Tree->FocusedNode()) : "nil"; }
-    std::string Selected() const {
-        std::string S;
-        for (PLeanNode Node : Tree->SelectedNodes())
-            S += (S.empty() ? "" : " ") + Names.at(Node);
-        return S;
-    }
+    std::string Focused() const { return NameOf(Tree->FocusedNode()); }
+    std::string Selected() const { return SelectedIn(*Tree); }
     void Focus(const std::string& Name) {
         Tree->SetFocusedNode(Nodes.at(Name));
         Tree->ClearSelection();

@@ -11,11 +11,9 @@
 namespace {
 
 // A 200 x 150 string tree of named nodes ("a", "a/b": b under a), every node expanded.
-struct TMouse {
+struct TMouse : TNamedNodes {
     TForm Form{nullptr};
     TLeanStringTree* Tree;
-    std::map<std::string, PLeanNode> Nodes;
-    std::map<PLeanNode, std::string> Names;
 
     TMouse() : Tree(new TLeanStringTree(&Form)) {
         Form.SetBounds(0, 0, 300, 250);
@@ -28,25 +26,13 @@ struct TMouse {
             const std::string& Name = Names[Node];
             Text = String(Name.begin(), Name.end());
         };
-        for (const std::string Path : {"a", "a/b", "a/c", "d", "e", "f"}) {
-            const auto Slash = Path.rfind('/');
-            PLeanNode Parent = Slash == std::string::npos ? nullptr : Nodes.at(Path.substr(0, Slash));
-            PLeanNode Node = Tree->AddChild(Parent);
-            Nodes[Path] = Node;
-            Names[Node] = Path;
-        }
+        AddPaths(*Tree, std::vector<std::string>{"a", "a/b", "a/c", "d", "e", "f"});
         Nodes["d"]->CheckType = ctCheckBox;
         Tree->FullExpand();
         Tree->HandleNeeded();
     }
-    PLeanNode operator[](const std::string& Name) const { return Nodes.at(Name); }
-    std::string Focused() const { return Tree->FocusedNode() ? Names.at(Tree->FocusedNode()) : "nil"; }
-    std::string Selected() const {
-        std::string S;
-        for (PLeanNode Node : Tree->SelectedNodes())
-            S += (S.empty() ? "" : " ") + Names.at(Node);
-        return S;
-    }
+    std::string Focused() const { return NameOf(Tree->FocusedNode()); }
+    std::string Selected() const { return SelectedIn(*Tree); }
     // Points inside a row: its label, its expand button, its check box, and below every row.
     TPoint Label(const std::string& Name) const {
         const TRect R = Tree->GetDisplayRect(Nodes.at(Name), NoColumn, true);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +99,30 @@ inline TRect ColorBox(TCanvas* C, const TRect& Area, TColor Color, const TRect& 
             }
     return Box.Left == INT32_MAX ? TRect{} : Box;
 }
+
+// Nodes named by their paths ("a", "a/b": b under a), for tests that speak of nodes by name.
+struct TNamedNodes {
+    std::map<std::string, PLeanNode> Nodes;
+    std::map<PLeanNode, std::string> Names;
+
+    void AddPaths(TBaseLeanTree& Tree, const std::vector<std::string>& Paths) {
+        for (const auto& Path : Paths) {
+            const auto Slash = Path.rfind('/');
+            PLeanNode Parent = Slash == std::string::npos ? nullptr : Nodes.at(Path.substr(0, Slash));
+            PLeanNode Node = Tree.AddChild(Parent);
+            Nodes[Path] = Node;
+            Names[Node] = Path;
+        }
+    }
+    PLeanNode operator[](const std::string& Name) const { return Nodes.at(Name); }
+    std::string NameOf(PLeanNode Node) const { return Node ? Names.at(Node) : "nil"; }
+    std::string SelectedIn(TBaseLeanTree& Tree) const {
+        std::string S;
+        for (PLeanNode Node : Tree.SelectedNodes())
+            S += (S.empty() ? "" : " ") + Names.at(Node);
+        return S;
+    }
+};
 
 // The tree's window as shown, frame and header included, on black.
 inline std::unique_ptr<TBitmap> GrabTree(TWinControl* Tree) {
