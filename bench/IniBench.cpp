@@ -224,9 +224,11 @@ void Register() {
                     benchmark::RegisterBenchmark(Name(Operation, Engine, Many, N).c_str(), Fn, Engine, Many,
                                                  N)
                         ->Unit(benchmark::kMillisecond)
-                        ->Iterations(N >= 100000  ? 2
-                                     : N >= 10000 ? 5
-                                                  : 20);
+                        // Enough runs at every size that the first run's growing of the heap
+                        // does not weigh on the larger sizes alone.
+                        ->Iterations(N >= 100000  ? 6
+                                     : N >= 10000 ? 20
+                                                  : 100);
                 }
 }
 

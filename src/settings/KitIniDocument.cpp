@@ -24,18 +24,18 @@ String TKitIniDocument::Fold(const String& S) {
 
 void TKitIniDocument::Clear() {
     FSections.clear();
-    FIndex.clear();
+    FIndex.Clear();
 }
 
 void TKitIniDocument::Reindex() {
-    FIndex.clear();
+    FIndex.Clear();
     for (size_t I = 0; I < FSections.size(); ++I)
-        FIndex.emplace(Fold(FSections[I].Name), I);
+        FIndex.Add(Fold(FSections[I].Name), I);
 }
 
 const TKitIniDocument::TSection* TKitIniDocument::Find(const String& Section) const {
-    auto It = FIndex.find(Fold(Section));
-    return It == FIndex.end() ? nullptr : &FSections[It->second];
+    const std::optional<size_t> I = FIndex.Find(Fold(Section));
+    return I ? &FSections[*I] : nullptr;
 }
 
 TKitIniDocument::TSection* TKitIniDocument::Find(const String& Section) {
@@ -44,55 +44,85 @@ TKitIniDocument::TSection* TKitIniDocument::Find(const String& Section) {
 
 TKitIniDocument::TSection& TKitIniDocument::AddSection(const String& Name) {
     FSections.push_back({Name, {}, {}});
-    FIndex.emplace(Fold(Name), FSections.size() - 1);
+    FIndex.Add(Fold(Name), FSections.size() - 1);
     return FSections.back();
 }
 
 const TKitIniDocument::TLine* TKitIniDocument::FindLine(const TSection& S, const String& Key) const {
-    auto It = S.Keys.find(Fold(Key));
-    return It == S.Keys.end() ? nullptr : &S.Lines[It->second];
+    const std::optional<size_t> I = S.Keys.Find(Fold(Key));
+    return I ? &S.Lines[*I] : nullptr;
 }
 
 void TKitIniDocument::IndexKeys(TSection& S) {
-    S.Keys.clear();
+    S.Keys.Clear();
+    S.Keys.Reserve(S.Lines.size());
     for (size_t I = 0; I < S.Lines.size(); ++I)
-        if (S.Lines[I].HasValue) S.Keys.emplace(S.Lines[I].Folded, I); // the first one counts
+        if (S.Lines[I].HasValue) S.Keys.Add(Fold(S.Lines[I].Name), I); // the first one counts
 }
 
-void TKitIniDocument::AddLine(TSection& S, const String& Line) {
+void TKitIniDocument::AddLine(TSection& S, StringView Line) {
     TLine L;
     const size_t Eq = Line.find(u'=');
-    if (Eq == String::npos) {
-        L.Name = Line;
+    if (Eq == StringView::npos) {
+        L.Name = String(Line);
     } else {
         L.HasValue = true;
-        L.Name = Trim(Line.substr(0, Eq));
-        L.Value = Trim(Line.substr(Eq + 1));
-        L.Folded = Fold(L.Name);
-        S.Keys.emplace(L.Folded, S.Lines.size());
+        L.Name = String(TrimView(Line.substr(0, Eq)));
+        L.Value = String(TrimView(Line.substr(Eq + 1)));
+        S.Keys.Add(Fold(L.Name), S.Lines.size());
     }
     S.Lines.push_back(std::move(L));
 }
 
+namespace {
+
+bool IsHeader(StringView Line) {
+    return Line.size() >= 2 && Line.front() == u'[' && Line.back() == u']';
+}
+
+// Calls Visit with each line of Text, trimmed, that is neither empty nor a comment.
+template <typename F> void ForEachLine(const String& Text, F Visit) {
+    size_t Start = 0;
+    while (Start < Text.size()) {
+        size_t End = Text.find_first_of(u"\r\n", Start);
+        if (End == String::npos) End = Text.size();
+        const StringView Line = TrimView(StringView(Text).substr(Start, End - Start));
+        Start = End + (Text.compare(End, 2, u"\r\n") == 0 ? 2 : 1);
+        if (!Line.empty() && Line[0] != u';') Visit(Line);
+    }
+}
+
+} // namespace
+
 void TKitIniDocument::SetText(const String& Value) {
     Clear();
+    // Each section's lines are counted first, so that its list is sized before it is filled:
+    // growing it would move the lines parsed so far, again and again.
+    std::vector<size_t> Counts;
+    ForEachLine(Value, [&](StringView Line) {
+        if (IsHeader(Line))
+            Counts.push_back(0);
+        else if (!Counts.empty())
+            ++Counts.back();
+    });
+    FSections.reserve(Counts.size());
+    size_t Header = 0;
     TSection* Current = nullptr;
-    size_t Start = 0;
-    while (Start < Value.size()) {
-        size_t End = Value.find_first_of(u"\r\n", Start);
-        if (End == String::npos) End = Value.size();
-        const String Line = Trim(Value.substr(Start, End - Start));
-        Start = End + (Value.compare(End, 2, u"\r\n") == 0 ? 2 : 1);
-        if (Line.empty() || Line[0] == u';') continue;
-        if (Line.front() == u'[' && Line.back() == u']' && Line.size() >= 2) {
-            const String Name = Trim(Line.substr(1, Line.size() - 2));
+    ForEachLine(Value, [&](StringView Line) {
+        if (IsHeader(Line)) {
+            const String Name(TrimView(Line.substr(1, Line.size() - 2)));
             // A section that comes again continues the first one.
             Current = Find(Name);
-            if (!Current) Current = &AddSection(Name);
-            continue;
+            if (!Current) {
+                Current = &AddSection(Name);
+                Current->Lines.reserve(Counts[Header]);
+                Current->Keys.Reserve(Counts[Header]);
+            }
+            ++Header;
+        } else if (Current) {
+            AddLine(*Current, Line);
         }
-        if (Current) AddLine(*Current, Line);
-    }
+    });
 }
 
 String TKitIniDocument::Text() const {
@@ -160,8 +190,7 @@ void TKitIniDocument::WriteString(const String& Section, const String& Key, cons
     L.HasValue = true;
     L.Name = Key;
     L.Value = Value;
-    L.Folded = Fold(Key);
-    S->Keys.emplace(L.Folded, S->Lines.size());
+    S->Keys.Add(Fold(Key), S->Lines.size());
     S->Lines.push_back(std::move(L));
 }
 
@@ -170,7 +199,7 @@ bool TKitIniDocument::DeleteKey(const String& Section, const String& Key) {
     if (!S) return false;
     const String Folded = Fold(Key);
     const auto Before = S->Lines.size();
-    std::erase_if(S->Lines, [&](const TLine& L) { return L.HasValue && L.Folded == Folded; });
+    std::erase_if(S->Lines, [&](const TLine& L) { return L.HasValue && Fold(L.Name) == Folded; });
     if (S->Lines.size() == Before) return false;
     IndexKeys(*S);
     return true;

@@ -8,10 +8,10 @@
 // never reaches the file inside a name or value: the text is cut there (the store escapes
 // values that must keep theirs).
 
+#include "platform/base/KeyIndex.h"
 #include "platform/base/Types.h"
 
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 class TEncoding;
@@ -54,25 +54,25 @@ private:
         bool HasValue = false; // a "key=value" line; otherwise Name holds the whole line
         String Name;
         String Value;
-        String Folded; // Name as compared
     };
     struct TSection {
         String Name;
         std::vector<TLine> Lines;
-        // Each key's first line, kept with Lines so that finding a key does not walk them.
-        std::unordered_map<String, size_t> Keys;
+        // Each key as compared (folded) to its first line, kept with Lines so that finding a
+        // key does not walk them.
+        TKeyIndex Keys;
     };
 
     static String Fold(const String& S);
     const TSection* Find(const String& Section) const;
     TSection* Find(const String& Section);
     const TLine* FindLine(const TSection& S, const String& Key) const;
-    void AddLine(TSection& S, const String& Line);
+    void AddLine(TSection& S, StringView Line);
     static void IndexKeys(TSection& S);
     TSection& AddSection(const String& Name);
     void Reindex();
 
     std::vector<TSection> FSections;
-    std::unordered_map<String, size_t> FIndex; // folded name -> section
-    TEncoding* FEncoding = nullptr;            // null: the system code page, no mark
+    TKeyIndex FIndex;               // folded name -> section
+    TEncoding* FEncoding = nullptr; // null: the system code page, no mark
 };

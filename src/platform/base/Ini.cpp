@@ -185,7 +185,7 @@ const TFormatSettings& FileFormat() {
 String GetPrivateProfileString(const String& Section, const String& Key, const String& Default,
                                const String& FileName) {
     auto Doc = ReadProfile(FileName);
-    const String* V = Doc->FindValue(Section, Key);
+    const std::optional<String> V = Doc->FindValue(Section, Key);
     return V ? Unquoted(*V) : Default;
 }
 
@@ -334,8 +334,8 @@ void TMemIniFile::SetCaseSensitive(bool Value) {
 }
 
 String TMemIniFile::ReadString(const String& Section, const String& Ident, const String& Default) const {
-    const String* V = FDocument->FindValue(Section, Ident);
-    return V ? *V : Default;
+    std::optional<String> V = FDocument->FindValue(Section, Ident);
+    return V ? std::move(*V) : Default;
 }
 
 void TMemIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {

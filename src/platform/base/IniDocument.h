@@ -3,28 +3,37 @@
 // blank lines, order, spelling, line breaks and undecodable bytes of every other line stay
 // byte for byte. Shared by TIniFile, TMemIniFile and the private-profile calls.
 
+#include "platform/base/KeyIndex.h"
 #include "platform/base/Types.h"
 
+#include <optional>
 #include <string_view>
-#include <unordered_map>
 
+// Kept small: a document of 100,000 keys holds 100,000 of these. A line read from the file is
+// a stretch of the document's copy of the file; its name and value are decoded when asked for.
 struct TIniLine {
-    enum TKind { lkBlank, lkComment, lkSection, lkValue };
-    AnsiString Raw;   // the line's bytes without its line break
-    AnsiString Break; // "\r\n", "\n", "\r", or "" for a last line without one
+    enum TKind : unsigned char { lkBlank, lkComment, lkSection, lkValue };
+    // The line's break: only the document's last line can have none.
+    enum TBreak : unsigned char { brNone, brLF, brCRLF, brCR };
+    size_t Offset = 0; // the line's bytes in the document's source, unless Owned
+    size_t Length = 0; //   (without its line break)
+    size_t Eq = 0;     // the first '=' in the line's bytes, when HasValue
+    AnsiString Own;    // the line's bytes, once the line is new or written
     TKind Kind = lkBlank;
-    String Name;           // section name or key, trimmed, as spelled in the file
-    String Key;            // Name as compared (case-folded unless case-sensitive)
-    String Value;          // trimmed text after the first '='
+    TBreak Break = brNone;
     bool HasValue = false; // a value line with '=' ("key" alone reads as missing)
+    bool Owned = false;
+
+    std::string_view BreakText() const;
 };
 
 struct TIniSection {
     TIniLine Header;
     std::vector<TIniLine> Lines;
     // Kept up to date with Lines, so that finding or adding a key does not walk the section:
-    // each key's first value line, and the place after the last value line (where a new key goes).
-    std::unordered_map<String, size_t> Keys;
+    // each key as compared (case-folded unless case-sensitive) to its first value line, and the
+    // place after the last value line (where a new key goes).
+    TKeyIndex Keys;
     size_t ValueEnd = 0;
 };
 
@@ -38,7 +47,7 @@ public:
     void SetCaseSensitive(bool Value);
 
     // Reads; the first of duplicate sections and keys is the one that counts.
-    const String* FindValue(const String& Section, const String& Key) const; // null when missing
+    std::optional<String> FindValue(const String& Section, const String& Key) const;
     bool KeyExists(const String& Section, const String& Key) const;
     bool SectionExists(const String& Section) const;               // has at least one key
     std::vector<String> SectionNames() const;                      // each name once, in file order
@@ -53,21 +62,25 @@ public:
 
 private:
     String KeyOf(const String& Name) const;
-    TIniLine MakeLine(std::string_view Raw, AnsiString Break, bool InSection) const;
+    std::string_view RawOf(const TIniLine& L) const;
+    String NameOf(const TIniLine& L) const;  // section name or key, trimmed, as spelled in the file
+    String ValueOf(const TIniLine& L) const; // trimmed text after the first '='
+    static TIniLine MakeLine(std::string_view Raw, TIniLine::TBreak Break, bool InSection);
     TIniLine NewLine(const String& Text) const;
-    TIniLine ValueLine(const String& Name, const String& Value, AnsiString Break) const;
+    TIniLine ValueLine(const String& Name, const String& Value, TIniLine::TBreak Break) const;
     const TIniSection* Find(const String& Section) const;
     TIniSection* Find(const String& Section);
     TIniSection& AppendSection(const String& Section);
     void Reindex();
-    static void IndexKeys(TIniSection& S);
+    void IndexKeys(TIniSection& S) const;
     TIniLine* LastLine();
     void MendBreaks();
 
     bool FBom = false;
     bool FCaseSensitive = false;
-    AnsiString FNewLine = "\n";      // the file's own line break, for lines we add
-    std::vector<TIniLine> FPreamble; // lines before the first section: kept, never read
+    TIniLine::TBreak FNewLine = TIniLine::brLF; // the file's own line break, for lines we add
+    AnsiString FSource;                         // the bytes parsed (without a byte-order mark)
+    std::vector<TIniLine> FPreamble;            // lines before the first section: kept, never read
     std::vector<TIniSection> FSections;
-    std::unordered_map<String, size_t> FIndex; // section key -> first section
+    TKeyIndex FIndex; // section key -> first section
 };

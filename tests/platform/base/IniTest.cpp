@@ -268,6 +268,20 @@ TEST_F(IniTest, LineBreaksInValuesCannotForgeLines) {
     EXPECT_FALSE(Ini.SectionExists(u"Evil"));
 }
 
+// A key written in memory is the key the caller named, whatever it holds, and the untouched
+// lines around it (undecodable bytes too) keep their bytes.
+TEST_F(IniTest, KeysWrittenInMemoryStayTheKeysNamed) {
+    String Name = File("[S]\r\nodd=\xff\xfe\r\n; note\r\n");
+    TMemIniFile Mem(Name);
+    for (const char16_t* Key : {u"a=b", u"[x]", u";c"})
+        Mem.WriteString(u"S", Key, u"v");
+    for (const char16_t* Key : {u"a=b", u"[x]", u";c"})
+        EXPECT_EQ(::U8(Mem.ReadString(u"S", Key, u"missing")), "v") << ::U8(Key);
+    EXPECT_EQ(::U8(Mem.ReadString(u"S", u"a", u"missing")), "missing");
+    Mem.UpdateFile();
+    EXPECT_EQ(ReadBytes(T.Sys("test.ini")), "[S]\r\nodd=\xff\xfe\r\na=b=v\r\n[x]=v\r\n;c=v\r\n; note\r\n");
+}
+
 TEST_F(IniTest, CaseSensitiveMemoryFile) {
     TMemIniFile Mem(File("[S]\nKey=1\n"));
     EXPECT_FALSE(Mem.CaseSensitive());
