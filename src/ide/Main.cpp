@@ -149,6 +149,10 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TfrmMain::FormCreate(TObject*) {
+    // The menu bar's height is known once the window exists; the designed client area stays.
+    HandleNeeded();
+    SetClientWidth(1111);
+    SetClientHeight(708);
     pgEdit->SetTabWidth(150);
     fs1->SetAppStoragePath(IncludeTrailingPathDelimiter(ProgramFolder()));
     OpenSettingsFile(appIniStor, ChangeFileExt(ProgramFile(), u".sto"));

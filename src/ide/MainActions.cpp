@@ -211,6 +211,8 @@ void TfrmMain::CreateMenuAndToolBars() {
     btn14->SetParent(tlbr1);
 
     tlbSketchTree->SetImages(frmDM ? frmDM->imglstMenu : nullptr);
+    tlbSketchTree->SetButtonWidth(31);
+    tlbSketchTree->SetButtonHeight(30);
     tlbSketchTree->SetShowHint(true);
     Fill(tlbSketchTree, TreeToolBarActions);
 }

@@ -264,6 +264,9 @@ TEST_F(MainShellTest, MenuAndToolBarsOfferTheActionsInTheirOrder) {
     EXPECT_EQ(Main->tlbr1->Buttons(0)->Width(), 31);
     EXPECT_EQ(Main->tlbr1->Buttons(0)->Height(), 30);
     EXPECT_TRUE(Main->tlbr1->Buttons(0)->ShowHint());
+    // The menu bar takes room above the client area.
+    EXPECT_GT(Main->Height(), Main->ClientHeight() + 10);
+    EXPECT_EQ(Main->ClientHeight(), 708);
 }
 
 TEST_F(MainShellTest, ConnectedActionsRunTheirEffectFromKeysButtonsAndMenus) {
