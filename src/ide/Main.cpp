@@ -1,8 +1,13 @@
 #include "ide/Main.h"
 
+#include "ide/DMImages.h"
 #include "ide/FormSettings.h"
 #include "ide/HelpAbout.h"
+#include "ide/MyObjects.h"
 #include "ide/Options.h"
+#include "ide/ScreenTips.h"
+
+#include "settings/KitAppEvents.h"
 
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Menus.h"
@@ -46,65 +51,13 @@ TTabSheet* MakeTab(TComponent* Owner, TPageControl* Pages, const String& Name, c
 
 } // namespace
 
-const TMainActionRow MainActionRows[] = {
-    {u"actSelectSketchesTAB", u"HOTKEYS", u"actSelectSketchesTAB", u"F7"},
-    {u"actFileExit", u"FILE", u"Exit", u""},
-    {u"actEditReplace", u"EDIT", u"Replace", u"Ctrl+R"},
-    {u"actFileOpen", u"FILE", u"Open file", u""},
-    {u"actArduinoOpenTerminalUnassigned", u"ARDUINO", u"Open Terminal for selected Sketch", u""},
-    {u"actFileNew", u"PROJECT", u"New project", u""},
-    {u"actFileSave", u"PROJECT", u"Save", u"Ctrl+S"},
-    {u"actFileCopyFromEditorFile", u"PROJECT", u"Copy  project selected in Editor", u""},
-    {u"actFileCopyFromTree", u"PROJECT", u"Copy  project selected in tree", u""},
-    {u"actOptions", u"TOOLS", u"Options", u""},
-    {u"actArduinoIdeOpen", u"ARDUINO", u"Open Arduino IDE ", u""},
-    {u"actEditFind", u"EDIT", u"Find", u"Ctrl+F"},
-    {u"actEditFindNext", u"EDIT", u"Find Next", u"F3"},
-    {u"actEditFindPrev", u"EDIT", u"Find Prev", u"Shift+F3"},
-    {u"actPrinterSetup", u"FILE", u"Printer Setup", u""},
-    {u"actPrinterPage", u"FILE", u"Printer Page Setup", u""},
-    {u"actPrintPreview", u"FILE", u"Print Preview", u""},
-    {u"actPrint", u"FILE", u"Print", u""},
-    {u"actTemplatesSortByName", u"TEMPLATES", u"Sort By Name", u""},
-    {u"actTemplatesUnSort", u"TEMPLATES", u"Original sort", u""},
-    {u"actProjectLoad", u"PROJECT", u"Load", u""},
-    {u"actProjectSave", u"PROJECT", u"Save", u""},
-    {u"actProjectSaveAs", u"PROJECT", u"Save As", u""},
-    {u"actShowErrorListing", u"POPUP", u"Show original error log", u""},
-    {u"actTreeExpandAll", u"TREE", u"Expand All", u""},
-    {u"actTreeContractAll", u"TREE", u"Contract All", u""},
-    {u"actTreeExpandNode", u"TREE", u"Expand Node", u""},
-    {u"actTreeCollapseNode", u"TREE", u"Collapse Node", u""},
-    {u"actGotoDefine", u"EDIT", u"Goto Define", u""},
-    {u"actGotoInclude", u"EDIT", u"Goto Include", u""},
-    {u"actGotoSetup", u"EDIT", u"Goto Setup", u"F5"},
-    {u"actGotoLoop", u"EDIT", u"Goto Loop", u"F6"},
-    {u"actFileClose", u"FILE", u"Close", u""},
-    {u"actTest", u"TOOLS", u"Test", u""},
-    {u"actHelpArduinos", u"HELP", u"Boards && shields user documentation", u""},
-    {u"actHelp", u"HELP", u"Help", u""},
-    {u"actHelpAbout", u"HELP", u"HelpAbout", u""},
-    {u"actArduinoCompile", u"ARDUINO", u"Compile sketch", u"F9"},
-    {u"actArduinoUpload", u"ARDUINO", u"Upload sketch", u"F10"},
-    {u"actLeftPaneCollapse", u"TREE", u"actLeftPaneCollapse", u""},
-    {u"actLeftPaneExpand", u"TREE", u"actLeftPaneExpand", u""},
-    {u"actProjectEdit", u"PROJECT", u"Project configuration", u""},
-    {u"actShowNormalLog", u"POPUP", u"Show original log", u""},
-    {u"actArduinoOpenTerminal", u"ARDUINO", u"Open Terminal - unassigned", u""},
-    {u"actArduinoHelp", u"HELP", u"Arduino - reference", u""},
-    {u"actTemplateSave", u"TEMPLATES", u"Save", u""},
-    {u"actFillFunctionList", u"PROJECT", u"Update Function List", u""},
-    {u"actSelectFunctionsTAB", u"HOTKEYS", u"actSelectFunctionsTAB", u"F8"},
-    {u"actFileOpenMostRecent", u"FILE", u"Open Most Recent File", u""},
-};
-const int MainActionCount = static_cast<int>(std::size(MainActionRows));
-
 TfrmDM::TfrmDM(TComponent* AOwner) : TComponent(AOwner) {
     SetName(u"frmDM");
     imglstBookmarks = MakeImageList(this, u"imglstBookmarks", 16);
     imglst1 = MakeImageList(this, u"imglst1", 16);
     imglstMenu = MakeImageList(this, u"imglstMenu", 24);
     imglstTree = MakeImageList(this, u"imglstTree", 16);
+    PaintDataModuleImages(this);
 }
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
@@ -177,31 +130,80 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
                         {u"chkConst.Checked", u"chkDef.Checked", u"chkF.Checked", u"chkOther.Checked",
                          u"chkVars.Checked", u"tmrLogoMover.Interval"});
 
-        actnlst1 = new TActionList(this);
-        actnlst1->SetName(u"actnlst1");
-        for (const TMainActionRow& Row : MainActionRows) {
-            TAction* A = new TAction(this);
-            A->SetName(Row.Name);
-            A->SetCategory(Row.Category);
-            A->SetCaption(Row.Caption);
-            if (*Row.ShortCut) A->SetShortCut(TextToShortCut(Row.ShortCut));
-            A->SetActionList(actnlst1);
-            // An action whose work has not arrived yet stays disabled.
-            A->SetEnabled(false);
-        }
+        CreateActions();
+        CreateMenuAndToolBars();
         ConnectActions();
+        KitAppEvents1 = new TKitAppEvents(this);
+        KitAppEvents1->SetName(u"KitAppEvents1");
+        KitAppEvents1->OnShowHint = [this](String& HintStr, bool& CanShow, THintInfo& HintInfo) {
+            KitAppEvents1ShowHint(HintStr, CanShow, HintInfo);
+        };
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
         OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+        OnResize = [this](TObject* Sender) { FormResize(Sender); };
+        OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
+        OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
     });
 }
 
 void TfrmMain::FormCreate(TObject*) {
+    // The menu bar's height is known once the window exists; the designed client area stays.
+    HandleNeeded();
+    SetClientWidth(1111);
+    SetClientHeight(708);
     pgEdit->SetTabWidth(150);
     fs1->SetAppStoragePath(IncludeTrailingPathDelimiter(ProgramFolder()));
-    appIniStor->SetFileName(ChangeFileExt(ProgramFile(), u".sto"));
+    OpenSettingsFile(appIniStor, ChangeFileExt(ProgramFile(), u".sto"));
+    FCloseButtonsRectArray.assign(pgEdit->PageCount(), TRect{});
+    FCloseButtonMouseDownIndex = -1;
     pgLeftPane->SetActivePage(tsSketches);
+    LogoXDirection = 1;
+    LogoYDirection = 1;
+}
+
+void TfrmMain::FormResize(TObject*) {
+    // Moving the embedded Arduino IDE comes with it; until then there is never one.
+    PlaceLogo();
+}
+
+void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
+    CanClose = CanCloseAllEditors();
+}
+
+bool TfrmMain::CanCloseAllEditors() {
+    for (int Page = 0; Page < pgEdit->PageCount(); ++Page) {
+        TTabSheet* Tab = pgEdit->Pages(Page);
+        for (int I = 0; I < Tab->ControlCount(); ++I)
+            if (auto* Editor = dynamic_cast<TfrmEditor*>(Tab->Controls(I));
+                Editor && !Editor->VerifyIfCanClose())
+                return false;
+    }
+    return true;
+}
+
+void TfrmMain::FormDestroy(TObject*) {
+    SaveRecentFiles();
+    CloseEmbeddedIde();
+    FreeTerminalRecords();
+}
+
+void TfrmMain::FreeTerminalRecords() {
+    TStrings* Items = lstTerminals->Items();
+    for (int I = 0; I < Items->Count(); ++I) {
+        delete dynamic_cast<tTerminalClass*>(Items->Objects(I));
+        Items->SetObject(I, nullptr);
+    }
+}
+
+void TfrmMain::KitAppEvents1ShowHint(String& HintStr, bool&, THintInfo& HintInfo) {
+    // An exact class test: controls derived from the editor keep their hints.
+    if (HintInfo.HintControl && HintInfo.HintControl->ClassName() == u"TCodeEdit") {
+        HintStr.clear();
+        return;
+    }
+    stmScreenTips->ApplyTip(HintStr, HintInfo);
 }
 
 TAction* TfrmMain::Action(const String& Name) const {
@@ -276,10 +278,13 @@ String TfrmMain::NameAfterBackslash(const String& Path) {
 void TfrmMain::CollapseLeftPane() {
     PnlLeftWidth = pnlLeft->Width();
     pnlLeft->SetWidth(30);
+    // One button toggles the pane.
+    tlbSketchTree->Buttons(0)->SetAction(Action(u"actLeftPaneExpand"));
 }
 
 void TfrmMain::ExpandLeftPane() {
     pnlLeft->SetWidth(PnlLeftWidth);
+    tlbSketchTree->Buttons(0)->SetAction(Action(u"actLeftPaneCollapse"));
 }
 
 void TfrmMain::ShowOptions() {

@@ -13,9 +13,15 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/StdCtrls.h"
 
+#include <vector>
+
 class TfrmOptions;
 class TAction;
 class TActionList;
+class TKitAppEvents;
+class TMainMenu;
+class TScreenTipsManager;
+class TToolButton;
 
 // The main window's actions in the order of its action list.
 struct TMainActionRow {
@@ -23,9 +29,21 @@ struct TMainActionRow {
     const char16_t* Category;
     const char16_t* Caption;
     const char16_t* ShortCut; // as text, "" for none
+    int ImageIndex;           // into imglstMenu, -1 for none
+    const char16_t* Tip;      // the screen tip's description, lines separated by "\n"
 };
 extern const TMainActionRow MainActionRows[];
 extern const int MainActionCount;
+// The main menu: each top item's caption and its items' actions ("-" a separator).
+struct TMainMenuRow {
+    const char16_t* Caption;
+    std::vector<const char16_t*> Actions;
+};
+extern const TMainMenuRow MainMenuRows[];
+extern const int MainMenuCount;
+// The buttons of the main and the tree tool bar in their order ("-" a separator).
+extern const std::vector<const char16_t*> MainToolBarActions;
+extern const std::vector<const char16_t*> TreeToolBarActions;
 
 // Shared components every form refers to by name; it holds no code.
 class TfrmDM : public TComponent {
@@ -76,6 +94,10 @@ public:
     TKitAppIniFileStorage* appIniStor = nullptr;
     TKitFormStorage* fs1 = nullptr;
     TActionList* actnlst1 = nullptr;
+    TMainMenu* mnu1 = nullptr;
+    TToolButton* btn14 = nullptr;
+    TKitAppEvents* KitAppEvents1 = nullptr;
+    TScreenTipsManager* stmScreenTips = nullptr;
 
     TAction* Action(const String& Name) const;
 
@@ -86,6 +108,16 @@ public:
     void CollapseLeftPane();
     void ExpandLeftPane();
     int PnlLeftWidth = 0;
+    // Asks every editor tab in order whether it may close; the first refusal ends the round.
+    bool CanCloseAllEditors();
+    // No hint over an editor control itself; the screen tip in place of an action's hint.
+    void KitAppEvents1ShowHint(String& HintStr, bool& CanShow, THintInfo& HintInfo);
+    // The closing steps that run while the window is being destroyed.
+    void SaveRecentFiles() {}
+    void CloseEmbeddedIde() {}
+    void FreeTerminalRecords();
+    // Places the moving logo; it comes with the logo tab.
+    virtual void PlaceLogo() {}
 
     // Shows the options modally; a changed projects folder rescans the sketches.
     void ShowOptions();
@@ -93,19 +125,40 @@ public:
     bool CheckArduinoPath();
     bool CheckProjectsPath();
 
-    // The tree fillers; each counts its runs until the trees are filled here.
-    virtual void LoadSketchesTree() { ++FLoads[0]; }
-    virtual void LoadExamplesTree() { ++FLoads[1]; }
-    virtual void LoadLibrariesTree() { ++FLoads[2]; }
+    // The tree fillers; each checks its folder and counts its runs until the trees are filled here.
+    virtual void LoadSketchesTree() {
+        if (CheckProjectsPath()) ++FLoads[0];
+    }
+    virtual void LoadExamplesTree() {
+        if (CheckArduinoPath()) ++FLoads[1];
+    }
+    virtual void LoadLibrariesTree() {
+        if (CheckArduinoPath()) ++FLoads[2];
+    }
     int Loads(int Tab) const { return FLoads[Tab]; }
 
     void pgLeftPaneChange(TObject* Sender);
 
 private:
     int FLoads[3] = {};
+    // The private state the later parts of the window use.
+    std::vector<TRect> FCloseButtonsRectArray;
+    int FCloseButtonMouseDownIndex = -1;
+    bool FCloseButtonShowPushed = false;
+    unsigned ExternalArduinoHandle = 0;
+    int LogoWidth = 0;
+    int LogoHeight = 0;
+    int LogoXDirection = 1;
+    int LogoYDirection = 1;
+
     void FormCreate(TObject* Sender);
+    void CreateActions();
+    void CreateMenuAndToolBars();
     void ConnectActions();
     void FormActivate(TObject* Sender);
+    void FormResize(TObject* Sender);
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+    void FormDestroy(TObject* Sender);
     bool CheckFolder(const String& Folder, const String& Message);
 };
 
@@ -122,7 +175,19 @@ private:
             });                                                                                              \
         }                                                                                                    \
     };
-MORVANE_SHELL_FORM(TfrmEditor, u"frmEditor", u"frmEditor")
+// The editor frame; its closing question comes with the editor tabs.
+class TfrmEditor : public TForm {
+    DECLARE_CLASS(TfrmEditor, TForm)
+public:
+    explicit TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
+        BuildForm([this] {
+            SetName(u"frmEditor");
+            SetCaption(u"frmEditor");
+        });
+    }
+    // May the frame close? A modified text asks the user first.
+    virtual bool VerifyIfCanClose() { return true; }
+};
 MORVANE_SHELL_FORM(TConfirmReplaceDialog, u"ConfirmReplaceDialog", u"Confirm replace")
 MORVANE_SHELL_FORM(TTestPrintPreviewDlg, u"TestPrintPreviewDlg", u"Print preview")
 MORVANE_SHELL_FORM(TPageSetupDlg, u"PageSetupDlg", u"Page setup")

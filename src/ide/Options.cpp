@@ -143,7 +143,7 @@ TfrmOptions::TfrmOptions(TComponent* AOwner) : TForm(AOwner) {
 
 void TfrmOptions::FormCreate(TObject*) {
     fs1->SetAppStoragePath(ProgramFolder());
-    appIniStor->SetFileName(ChangeFileExt(ProgramFile(), u".opt"));
+    OpenSettingsFile(appIniStor, ChangeFileExt(ProgramFile(), u".opt"));
     slInternalArduinoNames = std::make_unique<TStringList>();
     // The first show restores the stored properties, whose after-restore event reads the boards.
     Show();

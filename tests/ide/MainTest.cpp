@@ -23,11 +23,15 @@ struct MainTest : ::testing::Test {
     std::unique_ptr<TfrmMain> Main;
     std::unique_ptr<TfrmOptions> Options;
 
-    void Start() {
+    // WithFolders: the projects and Arduino folders are set, so filling the trees asks nothing.
+    void Start(bool WithFolders = true) {
         Main = std::make_unique<TfrmMain>(nullptr);
         Options = std::make_unique<TfrmOptions>(nullptr);
         frmMain = Main.get();
         frmOptions = Options.get();
+        if (!WithFolders) return;
+        Options->edPathToProjects->SetText(Temp.Dir());
+        Options->edPathToArduino->SetText(u"/usr/share/arduino");
     }
     void TearDown() override {
         Options.reset();
@@ -105,7 +109,7 @@ TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
 }
 
 TEST_F(MainTest, MissingFoldersWarnAndOpenTheOptions) {
-    Start();
+    Start(false);
     TQuestionScript Script;
     Script.Answer(IDOK).Answer([&](const TQuestion& Q, TAnswer& A) {
         EXPECT_EQ(Q.Form, Options.get());
@@ -145,98 +149,4 @@ TEST_F(MainTest, StoredPropertiesOfTheMainWindowSurviveARestart) {
     Main->Show();
     EXPECT_TRUE(Main->chkDef->Checked());
     EXPECT_EQ(Main->tmrLogoMover->Interval(), 250);
-}
-
-TEST_F(MainTest, ActionListHoldsEveryActionInOrderAndTheConnectedOnesWork) {
-    Start();
-    struct TRow {
-        const char* Name;
-        const char* Category;
-        const char* Caption;
-        const char* ShortCut;
-        bool Enabled;
-    } const Rows[] = {
-        {"actSelectSketchesTAB", "HOTKEYS", "actSelectSketchesTAB", "F7", true},
-        {"actFileExit", "FILE", "Exit", "", true},
-        {"actEditReplace", "EDIT", "Replace", "Ctrl+R", false},
-        {"actFileOpen", "FILE", "Open file", "", false},
-        {"actArduinoOpenTerminalUnassigned", "ARDUINO", "Open Terminal for selected Sketch", "", false},
-        {"actFileNew", "PROJECT", "New project", "", false},
-        {"actFileSave", "PROJECT", "Save", "Ctrl+S", false},
-        {"actFileCopyFromEditorFile", "PROJECT", "Copy  project selected in Editor", "", false},
-        {"actFileCopyFromTree", "PROJECT", "Copy  project selected in tree", "", false},
-        {"actOptions", "TOOLS", "Options", "", true},
-        {"actArduinoIdeOpen", "ARDUINO", "Open Arduino IDE ", "", false},
-        {"actEditFind", "EDIT", "Find", "Ctrl+F", false},
-        {"actEditFindNext", "EDIT", "Find Next", "F3", false},
-        {"actEditFindPrev", "EDIT", "Find Prev", "Shift+F3", false},
-        {"actPrinterSetup", "FILE", "Printer Setup", "", false},
-        {"actPrinterPage", "FILE", "Printer Page Setup", "", false},
-        {"actPrintPreview", "FILE", "Print Preview", "", false},
-        {"actPrint", "FILE", "Print", "", false},
-        {"actTemplatesSortByName", "TEMPLATES", "Sort By Name", "", false},
-        {"actTemplatesUnSort", "TEMPLATES", "Original sort", "", false},
-        {"actProjectLoad", "PROJECT", "Load", "", false},
-        {"actProjectSave", "PROJECT", "Save", "", false},
-        {"actProjectSaveAs", "PROJECT", "Save As", "", false},
-        {"actShowErrorListing", "POPUP", "Show original error log", "", false},
-        {"actTreeExpandAll", "TREE", "Expand All", "", false},
-        {"actTreeContractAll", "TREE", "Contract All", "", false},
-        {"actTreeExpandNode", "TREE", "Expand Node", "", false},
-        {"actTreeCollapseNode", "TREE", "Collapse Node", "", false},
-        {"actGotoDefine", "EDIT", "Goto Define", "", false},
-        {"actGotoInclude", "EDIT", "Goto Include", "", false},
-        {"actGotoSetup", "EDIT", "Goto Setup", "F5", false},
-        {"actGotoLoop", "EDIT", "Goto Loop", "F6", false},
-        {"actFileClose", "FILE", "Close", "", false},
-        {"actTest", "TOOLS", "Test", "", false},
-        {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", false},
-        {"actHelp", "HELP", "Help", "", false},
-        {"actHelpAbout", "HELP", "HelpAbout", "", true},
-        {"actArduinoCompile", "ARDUINO", "Compile sketch", "F9", false},
-        {"actArduinoUpload", "ARDUINO", "Upload sketch", "F10", false},
-        {"actLeftPaneCollapse", "TREE", "actLeftPaneCollapse", "", true},
-        {"actLeftPaneExpand", "TREE", "actLeftPaneExpand", "", true},
-        {"actProjectEdit", "PROJECT", "Project configuration", "", false},
-        {"actShowNormalLog", "POPUP", "Show original log", "", false},
-        {"actArduinoOpenTerminal", "ARDUINO", "Open Terminal - unassigned", "", false},
-        {"actArduinoHelp", "HELP", "Arduino - reference", "", false},
-        {"actTemplateSave", "TEMPLATES", "Save", "", false},
-        {"actFillFunctionList", "PROJECT", "Update Function List", "", false},
-        {"actSelectFunctionsTAB", "HOTKEYS", "actSelectFunctionsTAB", "F8", true},
-        {"actFileOpenMostRecent", "FILE", "Open Most Recent File", "", false},
-    };
-    ASSERT_EQ(Main->actnlst1->ActionCount(), static_cast<int>(std::size(Rows)));
-    for (int I = 0; I < Main->actnlst1->ActionCount(); ++I) {
-        auto* A = dynamic_cast<TAction*>(Main->actnlst1->Actions(I));
-        ASSERT_NE(A, nullptr);
-        const TRow& R = Rows[I];
-        EXPECT_EQ(U8(A->Name()), R.Name);
-        EXPECT_EQ(U8(A->Category()), R.Category) << R.Name;
-        EXPECT_EQ(U8(A->Caption()), R.Caption) << R.Name;
-        EXPECT_EQ(U8(ShortCutToText(A->ShortCut())), R.ShortCut) << R.Name;
-        EXPECT_EQ(A->Enabled(), R.Enabled) << R.Name;
-    }
-
-    Main->Action(u"actSelectFunctionsTAB")->Execute();
-    EXPECT_EQ(Main->pgLeftPane->ActivePage(), Main->tsFunctionList);
-    Main->Action(u"actSelectSketchesTAB")->Execute();
-    EXPECT_EQ(Main->pgLeftPane->ActivePage(), Main->tsSketches);
-    Main->Action(u"actLeftPaneCollapse")->Execute();
-    EXPECT_EQ(Main->pnlLeft->Width(), 30);
-    Main->Action(u"actLeftPaneExpand")->Execute();
-    EXPECT_EQ(Main->pnlLeft->Width(), 313);
-
-    TQuestionScript Script;
-    String AboutClass;
-    Script.Answer(mrOk).Answer([&](const TQuestion& Q, TAnswer& A) {
-        AboutClass = Q.Form->ClassName();
-        A.Result = mrOk;
-    });
-    Main->Action(u"actOptions")->Execute();
-    Main->Action(u"actHelpAbout")->Execute();
-    ASSERT_EQ(Script.Asked().size(), 2u);
-    EXPECT_EQ(Script.Asked()[0].Form, Options.get());
-    EXPECT_EQ(AboutClass, u"TfrmHelpAbout");
-    EXPECT_EQ(Main->FindComponent(u"frmHelpAbout"), nullptr); // the about box is freed again
 }

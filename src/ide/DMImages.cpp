@@ -1,0 +1,443 @@
+#include "ide/DMImages.h"
+
+#include "ide/Main.h"
+
+#include "platform/gui/Graphics.h"
+
+#include <memory>
+
+namespace {
+
+// The colour that stays see-through in every image.
+constexpr TColor Clear = clFuchsia;
+constexpr TColor Ink = 0x202020;
+constexpr TColor PaperColor = clWhite;
+constexpr TColor FolderYellow = 0x40C8F0;
+constexpr TColor SketchGreen = 0x40A040;
+constexpr TColor SourceBlue = 0xB73700;
+
+enum TArrowDir { adLeft, adRight, adUp, adDown };
+
+// Draws on a 16-unit grid scaled to the image size, so one design serves 16 and 24 pixels.
+class TGlyphPainter {
+public:
+    explicit TGlyphPainter(int ASize) : FBitmap(std::make_unique<TBitmap>(ASize, ASize)), S(ASize) {
+        C = FBitmap->Canvas();
+        C->Brush()->SetColor(Clear);
+        C->FillRect(TRect{0, 0, S, S});
+        C->Pen()->SetColor(Ink);
+    }
+    TBitmap* Bitmap() const { return FBitmap.get(); }
+    int P(int V) const { return V * S / 16; }
+    void Stroke(TColor Color, int Width = 1) {
+        C->Pen()->SetColor(Color);
+        C->Pen()->SetWidth(S >= 24 ? Width + 1 : Width);
+    }
+    void Fill(TColor Color) {
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Color);
+    }
+
+    void Page(int X, int Y, int W, int H, TColor Color = PaperColor) {
+        Stroke(Ink);
+        Fill(Color);
+        C->Polygon({{P(X), P(Y)},
+                    {P(X + W - 4), P(Y)},
+                    {P(X + W), P(Y + 4)},
+                    {P(X + W), P(Y + H)},
+                    {P(X), P(Y + H)}});
+    }
+    void Lines(int X, int Y, int W, int Count, TColor Color) {
+        Stroke(Color);
+        for (int I = 0; I < Count; ++I) {
+            C->MoveTo(P(X), P(Y + 2 * I));
+            C->LineTo(P(X + W), P(Y + 2 * I));
+        }
+    }
+    void Folder(int X, int Y, int W, int H, TColor Color) {
+        Stroke(Ink);
+        Fill(Color);
+        C->Polygon({{P(X), P(Y)},
+                    {P(X + 5), P(Y)},
+                    {P(X + 6), P(Y + 2)},
+                    {P(X + W), P(Y + 2)},
+                    {P(X + W), P(Y + H)},
+                    {P(X), P(Y + H)}});
+    }
+    void Magnifier(int X, int Y, int R) {
+        Stroke(Ink, 2);
+        C->MoveTo(P(X + R), P(Y + R));
+        C->LineTo(P(X + 2 * R + 2), P(Y + 2 * R + 2));
+        Stroke(Ink);
+        Fill(0xFFF0C0);
+        C->Ellipse(P(X - R), P(Y - R), P(X + R) + 1, P(Y + R) + 1);
+    }
+    void Arrow(int X, int Y, TArrowDir Dir, int Len, TColor Color) {
+        Stroke(Color, 2);
+        Fill(Color);
+        const int H = 3;
+        switch (Dir) {
+        case adRight:
+            C->MoveTo(P(X), P(Y));
+            C->LineTo(P(X + Len - H), P(Y));
+            C->Polygon({{P(X + Len - H), P(Y - H)}, {P(X + Len), P(Y)}, {P(X + Len - H), P(Y + H)}});
+            break;
+        case adLeft:
+            C->MoveTo(P(X + Len), P(Y));
+            C->LineTo(P(X + H), P(Y));
+            C->Polygon({{P(X + H), P(Y - H)}, {P(X), P(Y)}, {P(X + H), P(Y + H)}});
+            break;
+        case adDown:
+            C->MoveTo(P(X), P(Y));
+            C->LineTo(P(X), P(Y + Len - H));
+            C->Polygon({{P(X - H), P(Y + Len - H)}, {P(X), P(Y + Len)}, {P(X + H), P(Y + Len - H)}});
+            break;
+        case adUp:
+            C->MoveTo(P(X), P(Y + Len));
+            C->LineTo(P(X), P(Y + H));
+            C->Polygon({{P(X - H), P(Y + H)}, {P(X), P(Y)}, {P(X + H), P(Y + H)}});
+            break;
+        }
+    }
+    // A small square with a plus (or minus) in it.
+    void SignBox(int X, int Y, bool Plus) {
+        Stroke(Ink);
+        Fill(PaperColor);
+        C->Rectangle(P(X), P(Y), P(X + 7) + 1, P(Y + 7) + 1);
+        C->MoveTo(P(X + 2), P(Y + 3) + S / 32);
+        C->LineTo(P(X + 6), P(Y + 3) + S / 32);
+        if (Plus) {
+            C->MoveTo(P(X + 3) + S / 32, P(Y + 2));
+            C->LineTo(P(X + 3) + S / 32, P(Y + 6));
+        }
+    }
+    void Letter(const String& Text, int X, int Y, int Height, TColor Color) {
+        C->Brush()->SetStyle(bsClear);
+        C->Font()->SetName(u"Arial");
+        C->Font()->SetStyle({fsBold});
+        C->Font()->SetHeight(-P(Height));
+        C->Font()->SetColor(Color);
+        C->TextOut(P(X), P(Y), Text);
+        C->Brush()->SetStyle(bsSolid);
+    }
+    void Disk(TColor Color) {
+        Stroke(Ink);
+        Fill(Color);
+        C->Rectangle(P(2), P(2), P(14) + 1, P(14) + 1);
+        Fill(PaperColor);
+        C->Rectangle(P(4), P(2), P(12) + 1, P(7) + 1);
+        Fill(clSilver);
+        C->Rectangle(P(5), P(10), P(11) + 1, P(14) + 1);
+    }
+    void Printer() {
+        Stroke(Ink);
+        Fill(PaperColor);
+        C->Rectangle(P(4), P(1), P(12) + 1, P(7) + 1);
+        Fill(clSilver);
+        C->Rectangle(P(1), P(6), P(15) + 1, P(12) + 1);
+        Fill(PaperColor);
+        C->Rectangle(P(4), P(10), P(12) + 1, P(15) + 1);
+    }
+    void Screen(TColor Line) {
+        Stroke(Ink);
+        Fill(0x302020);
+        C->Rectangle(P(1), P(2), P(15) + 1, P(12) + 1);
+        Stroke(Line);
+        C->MoveTo(P(3), P(5));
+        C->LineTo(P(9), P(5));
+        C->MoveTo(P(3), P(8));
+        C->LineTo(P(7), P(8));
+        Stroke(Ink);
+        Fill(clGray);
+        C->Rectangle(P(5), P(13), P(11) + 1, P(15) + 1);
+    }
+    void Check(TColor Color) {
+        Stroke(Color, 3);
+        C->Polyline({{P(2), P(8)}, {P(6), P(12)}, {P(14), P(3)}});
+    }
+    void Cross(TColor Color) {
+        Stroke(Color, 3);
+        C->MoveTo(P(3), P(3));
+        C->LineTo(P(13), P(13));
+        C->MoveTo(P(13), P(3));
+        C->LineTo(P(3), P(13));
+    }
+    void Disc(int X, int Y, int R, TColor Color) {
+        Stroke(Ink);
+        Fill(Color);
+        C->Ellipse(P(X - R), P(Y - R), P(X + R) + 1, P(Y + R) + 1);
+    }
+
+private:
+    std::unique_ptr<TBitmap> FBitmap;
+    TCanvas* C = nullptr;
+    int S;
+};
+
+void PaintMenuGlyph(TGlyphPainter& G, TMenuGlyph Glyph) {
+    switch (Glyph) {
+    case mgNone:
+    case mgCount:
+        break;
+    case mgNewProject:
+        G.Page(2, 1, 10, 14);
+        G.Letter(u"+", 9, 6, 11, SketchGreen);
+        break;
+    case mgOpenRecent:
+        G.Folder(1, 4, 13, 10, FolderYellow);
+        G.Disc(12, 5, 3, PaperColor);
+        G.Arrow(12, 5, adUp, 2, Ink);
+        break;
+    case mgSave:
+        G.Disk(0x804000);
+        break;
+    case mgFind:
+        G.Magnifier(6, 6, 4);
+        break;
+    case mgReplace:
+        G.Magnifier(5, 5, 3);
+        G.Arrow(6, 13, adRight, 9, 0x0060C0);
+        break;
+    case mgFindNext:
+        G.Magnifier(5, 5, 3);
+        G.Arrow(8, 4, adDown, 10, SketchGreen);
+        break;
+    case mgFindPrev:
+        G.Magnifier(5, 5, 3);
+        G.Arrow(13, 3, adUp, 10, SketchGreen);
+        break;
+    case mgPrintPreview:
+        G.Page(1, 1, 10, 14);
+        G.Magnifier(9, 9, 3);
+        break;
+    case mgPrint:
+        G.Printer();
+        break;
+    case mgOptions:
+        G.Disc(8, 8, 6, clSilver);
+        G.Disc(8, 8, 2, PaperColor);
+        break;
+    case mgBoardDocs:
+        G.Page(2, 1, 11, 14, 0xE0F0FF);
+        G.Letter(u"B", 4, 4, 9, 0x804000);
+        break;
+    case mgCompile:
+        G.Check(SketchGreen);
+        break;
+    case mgUpload:
+        G.Arrow(2, 8, adRight, 12, 0x0060C0);
+        break;
+    case mgTerminalSketch:
+        G.Screen(0x40FF40);
+        break;
+    case mgTerminal:
+        G.Screen(0x40FFFF);
+        break;
+    case mgExit:
+        G.Cross(clRed);
+        break;
+    case mgOpenFile:
+        G.Folder(1, 4, 14, 10, FolderYellow);
+        break;
+    case mgCopyProject:
+        G.Page(1, 1, 9, 11);
+        G.Page(6, 4, 9, 11, 0xFFF0E0);
+        break;
+    case mgArduinoIde:
+        G.Disc(5, 8, 4, 0x979700);
+        G.Disc(11, 8, 4, 0x979700);
+        break;
+    case mgPrinterSetup:
+        G.Printer();
+        G.Disc(13, 13, 3, clSilver);
+        break;
+    case mgPageSetup:
+        G.Page(3, 1, 10, 14);
+        G.Lines(5, 5, 5, 4, clGray);
+        break;
+    case mgSortByName:
+        G.Letter(u"A", 1, 0, 8, Ink);
+        G.Letter(u"Z", 1, 8, 8, Ink);
+        G.Arrow(12, 1, adDown, 14, SourceBlue);
+        break;
+    case mgUnsort:
+        G.Lines(2, 3, 8, 5, Ink);
+        G.Arrow(13, 14, adUp, 12, SourceBlue);
+        break;
+    case mgErrorLog:
+        G.Page(2, 1, 11, 14);
+        G.Lines(4, 5, 6, 4, clRed);
+        break;
+    case mgNormalLog:
+        G.Page(2, 1, 11, 14);
+        G.Lines(4, 5, 6, 4, Ink);
+        break;
+    case mgExpandAll:
+        G.SignBox(1, 1, true);
+        G.SignBox(7, 8, true);
+        break;
+    case mgContractAll:
+        G.SignBox(1, 1, false);
+        G.SignBox(7, 8, false);
+        break;
+    case mgExpandNode:
+        G.SignBox(4, 4, true);
+        break;
+    case mgCollapseNode:
+        G.SignBox(4, 4, false);
+        break;
+    case mgGotoDefine:
+        G.Letter(u"#D", 1, 3, 10, SourceBlue);
+        break;
+    case mgGotoInclude:
+        G.Letter(u"#I", 2, 3, 10, SourceBlue);
+        break;
+    case mgGotoSetup:
+        G.Arrow(2, 2, adDown, 12, Ink);
+        G.Letter(u"S", 7, 3, 10, SketchGreen);
+        break;
+    case mgGotoLoop:
+        G.Arrow(2, 2, adDown, 12, Ink);
+        G.Letter(u"L", 7, 3, 10, SketchGreen);
+        break;
+    case mgClose:
+        G.Page(2, 1, 11, 14);
+        G.Cross(clRed);
+        break;
+    case mgTest:
+        G.Letter(u"T", 4, 2, 12, clPurple);
+        break;
+    case mgHelp:
+        G.Disc(8, 8, 7, 0xE0A040);
+        G.Letter(u"?", 5, 2, 11, PaperColor);
+        break;
+    case mgAbout:
+        G.Disc(8, 8, 7, SourceBlue);
+        G.Letter(u"i", 6, 2, 11, PaperColor);
+        break;
+    case mgPaneCollapse:
+        G.Arrow(2, 8, adLeft, 12, Ink);
+        break;
+    case mgPaneExpand:
+        G.Arrow(2, 8, adRight, 12, Ink);
+        break;
+    case mgProjectConfig:
+        G.Page(1, 1, 11, 14);
+        G.Disc(11, 11, 4, clSilver);
+        break;
+    case mgReference:
+        G.Disc(8, 8, 7, 0xF0C080);
+        G.Lines(2, 6, 12, 3, SourceBlue);
+        break;
+    case mgTemplateSave:
+        G.Disk(SketchGreen);
+        break;
+    case mgFunctionList:
+        G.Letter(u"f()", 0, 3, 10, SourceBlue);
+        break;
+    case mgProjectLoad:
+        G.Folder(1, 4, 14, 10, SketchGreen);
+        break;
+    }
+}
+
+// The tree images at the indexes the trees use for their node types; the rest a small dot.
+void PaintTreeGlyph(TGlyphPainter& G, int Index) {
+    switch (Index) {
+    case 4: // the focused node's marker
+        G.Arrow(2, 8, adRight, 12, SourceBlue);
+        break;
+    case 10: // a library file
+        G.Disc(8, 8, 6, clSilver);
+        G.Disc(8, 8, 2, Clear);
+        break;
+    case 34: // a top folder of the libraries
+        G.Folder(1, 3, 14, 11, 0xC08040);
+        break;
+    case 35: // a top folder of the examples
+        G.Folder(1, 3, 14, 11, 0x40A0F0);
+        break;
+    case 37: // a source file
+        G.Page(2, 1, 11, 14);
+        G.Lines(4, 5, 6, 4, SourceBlue);
+        break;
+    case 38: // a document
+        G.Page(2, 1, 11, 14, 0xFFF0E0);
+        G.Lines(4, 5, 6, 4, clNavy);
+        break;
+    case 40: // a header
+        G.Page(2, 1, 11, 14);
+        G.Letter(u"h", 5, 3, 10, clPurple);
+        break;
+    case 41: // a sketch's first source without a loop
+        G.Page(2, 1, 11, 14, clSilver);
+        G.Lines(4, 5, 6, 4, SourceBlue);
+        break;
+    case 63: // a folder
+        G.Folder(1, 3, 14, 11, FolderYellow);
+        break;
+    case 64: // a sketch folder
+        G.Folder(1, 3, 14, 11, SketchGreen);
+        break;
+    case 65: // a project configuration
+        G.Page(2, 1, 11, 14, 0xE8E8E8);
+        G.Disc(11, 11, 3, clGray);
+        break;
+    default:
+        G.Disc(8, 8, 2, clGray);
+        break;
+    }
+}
+
+void PaintBookmarkGlyph(TGlyphPainter& G, int Number) {
+    G.Stroke(Ink);
+    G.Fill(0x30A0FF);
+    G.Bitmap()->Canvas()->Polygon(
+        {{G.P(3), G.P(1)}, {G.P(13), G.P(1)}, {G.P(13), G.P(15)}, {G.P(8), G.P(11)}, {G.P(3), G.P(15)}});
+    G.Letter(String(1, char16_t(u'0' + Number)), 5, 1, 10, Ink);
+}
+
+void PaintTabGlyph(TGlyphPainter& G, int Tab) {
+    switch (Tab) {
+    case 0: // sketches
+        G.Folder(1, 3, 14, 11, SketchGreen);
+        break;
+    case 1: // examples
+        G.Folder(1, 3, 14, 11, 0x40A0F0);
+        break;
+    case 2: // libraries
+        G.Folder(1, 3, 14, 11, 0xC08040);
+        break;
+    case 3: // recent files
+        G.Disc(8, 8, 7, PaperColor);
+        G.Arrow(8, 8, adUp, 6, Ink);
+        break;
+    case 4: // templates
+        G.Page(2, 1, 11, 14, 0xE0FFE0);
+        G.Lines(4, 5, 6, 4, SketchGreen);
+        break;
+    case 5: // functions
+        G.Letter(u"f", 5, 1, 12, SourceBlue);
+        break;
+    default: // terminals
+        G.Screen(0x40FF40);
+        break;
+    }
+}
+
+template <class F> void Fill(TImageList* List, int Count, F Paint) {
+    for (int I = 0; I < Count; ++I) {
+        TGlyphPainter G(List->Width());
+        Paint(G, I);
+        List->AddMasked(G.Bitmap(), Clear);
+    }
+}
+
+} // namespace
+
+void PaintDataModuleImages(TfrmDM* DM) {
+    Fill(DM->imglstMenu, mgCount, [](TGlyphPainter& G, int I) { PaintMenuGlyph(G, TMenuGlyph(I)); });
+    Fill(DM->imglstTree, TreeImageCount, PaintTreeGlyph);
+    Fill(DM->imglstBookmarks, BookmarkImageCount, PaintBookmarkGlyph);
+    Fill(DM->imglst1, TabImageCount, PaintTabGlyph);
+}
