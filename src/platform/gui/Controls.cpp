@@ -1174,7 +1174,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     W->hide();
     FMarginsKnown = false;
     Priv->Margins = Margins();
-    W->setGeometry(FLeft, FTop, FWidth, FHeight);
+    W->setGeometry(ToQt(WidgetBounds()));
     W->setEnabled(FEnabled);
     W->setWindowTitle(ToQt(Params.Caption));
     W->setCursor(ShapeOfCursor(Cursor()));
@@ -1572,7 +1572,26 @@ void TWinControl::NonClientChanged() {
         FWindow->Margins = Margins();
         FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
     }
+    PlaceChildWindows();
     Realign();
+}
+
+TRect TWinControl::WidgetBounds() const {
+    TRect R = BoundsRect();
+    if (FParent && FParent->FWindow && !(FWindow && FWindow->Widget && FWindow->Widget->isWindow())) {
+        const TRect& M = FParent->FWindow->Margins;
+        R = Bounds(R.Left + M.Left, R.Top + M.Top, R.Width(), R.Height());
+    }
+    return R;
+}
+
+void TWinControl::PlaceChildWindows() {
+    for (TControl* C : FControls)
+        if (auto* W = dynamic_cast<TWinControl*>(C); W && W->FWindow && W->FWindow->Widget)
+            if (QWidget* Widget = W->FWindow->Widget; !Widget->isWindow()) {
+                const QRect G = ToQt(W->WidgetBounds());
+                if (Widget->geometry() != G) Widget->setGeometry(G);
+            }
 }
 
 const TRect& TWinControl::Margins() const {
@@ -1620,7 +1639,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
     if (FWindow && FWindow->Widget && !FWindow->UpdatingFromWidget) {
         QWidget* W = FWindow->Widget;
-        const QRect G(FLeft, FTop, FWidth, FHeight);
+        const QRect G = ToQt(WidgetBounds());
         if (W->isWindow()) {
             if (W->pos() != G.topLeft()) W->move(G.topLeft());
             if (W->size() != G.size()) W->resize(G.size());

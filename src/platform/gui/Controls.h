@@ -719,6 +719,12 @@ protected:
     void SetTextValue(const String& Value) override;
 
 private:
+    // A child window lies in its parent's client area, which starts inside the parent's frame
+    // and menu bar: where its widget goes in the parent's widget.
+    TRect WidgetBounds() const;
+    // Puts the child windows' widgets back in place after the client area moved.
+    void PlaceChildWindows();
+
     HWND FHandle = 0;
     std::unique_ptr<TWindowPrivate> FWindow;
     std::vector<TControl*> FControls;   // z-order: back first

@@ -109,6 +109,11 @@ void TWindowPrivate::LayoutMenuBar() {
     MenuBar->setGeometry(0, 0, Control->Width(), MenuBar->sizeHint().height());
 }
 
+void TWindowPrivate::MenuBarChanged() {
+    LayoutMenuBar();
+    Control->NonClientChanged();
+}
+
 // ---- Lookups ------------------------------------------------------------------------------------
 
 QWidget* WidgetOfHandle(HWND Wnd) {

@@ -67,6 +67,8 @@ struct TWindowPrivate {
     // what they uncovered.
     void Scroll(int DX, int DY, const QRect& Area, const QRect& Clip);
     void LayoutMenuBar();
+    // The menu bar came or went: the client area starts below it, children move with it.
+    void MenuBarChanged();
     // A scroll bar was shown or hidden: the client area is measured again, the frame repainted,
     // the children realigned, and the window gets WM_SIZE.
     void ScrollBarsChanged();

@@ -54,9 +54,7 @@ void SetFormMenuBar(TCustomForm* Form, QWidget* MenuBar) {
         MenuBar->setParent(W->Widget);
         MenuBar->show();
     }
-    W->Margins = Form->NonClientMargins();
-    W->LayoutMenuBar();
-    Form->Realign();
+    W->MenuBarChanged();
 }
 
 // Brings a top-level window up and asks for activation (the offscreen platform has no stacking

@@ -178,6 +178,9 @@ private:
 
 QMenuBar* CreateMenuBar(TMainMenu* Menu, QWidget* Parent) {
     auto* Bar = new QMenuBar(Parent);
+    // The bar lives inside the form's window, above its client area; a desktop's global menu
+    // would take it away from there.
+    Bar->setNativeMenuBar(false);
     new TQtMenuView(Menu, Bar); // a child of the bar
     return Bar;
 }

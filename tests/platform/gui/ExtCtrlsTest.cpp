@@ -43,9 +43,13 @@ TEST_F(TFormFixture, PanelsPaintBevelsAndCaptionAndAlignChildrenInside) {
     Panel->SetParentBackground(true);
     Pump();
     EXPECT_EQ(PixelAt(Grab(Form), 10 + 50, 10 + 60), clWhite);
-    // A single border is a sunken edge outside the client area.
+    // A single border is a sunken edge outside the client area; the child window moves inside it.
     Panel->SetBorderStyle(Controls::bsSingle);
     EXPECT_EQ(Panel->ClientRect(), Rect(0, 0, 196, 96));
+    Pump();
+    const QImage Edged = Grab(Form);
+    EXPECT_EQ(PixelAt(Edged, 10 + 2 + 7, 10 + 2 + 26), clYellow); // the child's last row
+    EXPECT_EQ(PixelAt(Edged, 10 + 2 + 7, 10 + 2 + 27), clWhite);  // the first below it
     EXPECT_EQ(GetEnumProp(Panel, u"BevelInner"), u"bvLowered");
     SetEnumProp(Panel, u"Alignment", u"taLeftJustify");
     EXPECT_EQ(Panel->Alignment(), taLeftJustify);

@@ -83,12 +83,19 @@ TEST_F(FormFixture, TheMainMenuIsTheFormsMenuBar) {
     EXPECT_EQ(File->actions()[0]->text(), QStringLiteral("&Save\tCtrl+S"));
     File->actions()[0]->trigger();
     EXPECT_EQ(Ran, std::vector<String>{u"&Save"});
+    // The client area starts below the bar: a child at the client's top left is not under it,
+    // and goes back up when the bar goes.
+    const int BarHeight = Bar->sizeHint().height();
+    ASSERT_GT(BarHeight, 0);
+    EXPECT_EQ(WindowOf(Pane)->geometry(), QRect(0, BarHeight, 100, 100));
+    EXPECT_EQ(Form->ClientHeight(), Form->Height() - BarHeight);
     // Another menu replaces the bar; none removes it.
     TMainMenu Other(nullptr);
     Form->SetMenu(&Other);
     EXPECT_EQ(WindowOf(Form)->findChildren<QMenuBar*>(Qt::FindDirectChildrenOnly).size(), 1);
     Form->SetMenu(nullptr);
     EXPECT_EQ(WindowOf(Form)->findChild<QMenuBar*>(), nullptr);
+    EXPECT_EQ(WindowOf(Pane)->geometry(), QRect(0, 0, 100, 100));
 }
 
 TEST_F(FormFixture, KeysReachTheMenuAndTheActionLists) {
