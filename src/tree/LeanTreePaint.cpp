@@ -160,6 +160,8 @@ void TBaseLeanTree::WMEraseBkgnd(TWMEraseBkgnd& Message) {
 }
 
 void TBaseLeanTree::MainColumnChanged() {
+    // An edit of the old main column cannot go on.
+    CancelCellEdit();
     Invalidate();
 }
 
