@@ -361,6 +361,12 @@ public:
     // The horizontal offset seen from the left edge of the content; in right-to-left alignment
     // offset 0 shows the content's right end.
     int EffectiveOffsetFor(int OffsetX) const;
+    // The public editing calls (the in-place editor is the other side of them): whether a cell
+    // may be edited, starting an edit of a cell, and ending or cancelling the running one.
+    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
+    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
+    bool EndEditNode();
+    bool CancelEditNode();
 
     // -- Look --
     TLTColors* Colors() const { return FColors.get(); }

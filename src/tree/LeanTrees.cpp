@@ -1108,6 +1108,9 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
     case ExpandTimer:
         ExpandDropTargetNode();
         break;
+    case EditTimer:
+        BeginCellEdit();
+        break;
     case SearchTimer:
         // A pause ends the search.
         StopTimer(SearchTimer);
