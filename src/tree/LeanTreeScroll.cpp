@@ -317,6 +317,8 @@ void TBaseLeanTree::SetBiDiMode(TBiDiMode Value) {
     // Columns that follow the tree take the mode over; the content starts at its leading edge.
     for (int I = 0; I < FHeader->Columns()->Count(); ++I)
         FHeader->Columns()->Items(I)->ParentBiDiModeChanged();
+    if (TreeOptions()->AutoOptions().Contains(toAutoBidiColumnOrdering))
+        FHeader->Columns()->ResetPositionOrder(UseRightToLeftAlignment());
     FOffsetX = 0;
     FEffectiveOffsetX = EffectiveOffsetFor(0);
     UpdateHorizontalScrollBar(false);

@@ -1111,6 +1111,10 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
     case EditTimer:
         BeginCellEdit();
         break;
+    case ThemeChangedTimer:
+        StopTimer(ThemeChangedTimer);
+        RecreateWnd();
+        break;
     case SearchTimer:
         // A pause ends the search.
         StopTimer(SearchTimer);

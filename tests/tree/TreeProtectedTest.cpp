@@ -18,6 +18,7 @@ public:
     using TBaseLeanTree::ComputeDropMode;
     using TBaseLeanTree::DefaultDropEffect;
     using TBaseLeanTree::RightToLeftShift;
+    using TBaseLeanTree::StartTimer;
     using TLeanStringTree::TLeanStringTree;
 };
 
@@ -340,4 +341,24 @@ TEST(TreeProtected, ExpandTimerOpensTheDropTarget) {
         Tree.Perform(WM_TIMER, ExpandTimer, 0);
         EXPECT_EQ(Tree.Expanded(Parent), C.Expanded);
     }
+}
+
+TEST(TreeProtected, ThemeTimerRecreatesTheWindowOnce) {
+    SCREEN_TEST();
+    TLTManualTimers Clock;
+    TForm Form(nullptr);
+    auto* Tree = new TStepTree(&Form);
+    Tree->SetParent(&Form);
+    Tree->SetTimerService(&Clock);
+    Tree->HandleNeeded();
+    const HWND Before = Tree->Handle();
+    Tree->StartTimer(ThemeChangedTimer, 500);
+    Clock.Advance(499);
+    EXPECT_EQ(Tree->Handle(), Before);
+    Clock.Advance(1);
+    const HWND After = Tree->Handle();
+    EXPECT_NE(After, Before);
+    EXPECT_FALSE(Clock.IsRunning(Tree, ThemeChangedTimer));
+    Clock.Advance(1000);
+    EXPECT_EQ(Tree->Handle(), After);
 }

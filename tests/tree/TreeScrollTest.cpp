@@ -143,6 +143,30 @@ TEST(TreeScroll, HorizontalScrollBarCodesFollowTheReadingDirection) {
     EXPECT_EQ(S.Tree->EffectiveOffsetX(), 70);
 }
 
+TEST(TreeScroll, ReadingDirectionReachesTheColumns) {
+    SCREEN_TEST();
+    TScrolling S;
+    S.AddColumns();
+    TLeanTreeColumns* Columns = S.Tree->Header()->Columns();
+    Columns->Items(1)->SetOptions(Columns->Items(1)->Options() - TLTColumnOptions{coParentBidiMode});
+    auto* Options = S.Tree->TreeOptions();
+    Options->SetAutoOptions(Options->AutoOptions() + TLTAutoOptions{toAutoBidiColumnOrdering});
+    struct TCase {
+        TBiDiMode Mode;
+        TBiDiMode Column0; // follows the tree
+        TBiDiMode Column1; // keeps its own
+        TColumnPosition FirstPosition;
+    };
+    const TColumnPosition Last = static_cast<TColumnPosition>(Columns->Count() - 1);
+    for (const TCase& C : {TCase{bdRightToLeft, bdRightToLeft, bdLeftToRight, Last},
+                           TCase{bdLeftToRight, bdLeftToRight, bdLeftToRight, 0}}) {
+        S.Tree->SetBiDiMode(C.Mode);
+        EXPECT_EQ(Columns->Items(0)->BiDiMode(), C.Column0);
+        EXPECT_EQ(Columns->Items(1)->BiDiMode(), C.Column1);
+        EXPECT_EQ(Columns->Items(0)->Position(), C.FirstPosition);
+    }
+}
+
 TEST(TreeScroll, WheelScrollsLinesPagesOrSideways) {
     SCREEN_TEST();
     TScrolling S;
@@ -381,4 +405,45 @@ TEST(TreeScroll, AnimatedColumnResizeTakesThirtyTwoSteps) {
         EXPECT_EQ(Column->Width(), C.Width) << C.NewWidth;
         EXPECT_EQ(S.Clock.Now(), C.Elapsed) << C.NewWidth;
     }
+}
+
+TEST(TreeScroll, ScrolledPicturesMoveByTheStep) {
+    SCREEN_TEST();
+    TScrolling S;
+    S.Tree->Font()->SetName(u"Arial");
+    S.Tree->SetColor(clWhite);
+    S.Tree->OnGetText = [](TBaseLeanTree* Tree, PLeanNode Node, TColumnIndex Column, TVSTTextType,
+                           String& Text) {
+        Text = u"row " + IntToStr(static_cast<int>(Tree->AbsoluteIndex(Node))) + u"/" + IntToStr(Column);
+    };
+    S.AddColumns();
+    const TPoint Screen = S.Tree->ClientToScreen({0, 0});
+    const TPoint Window = S.Form.ClientToScreen({S.Tree->Left(), S.Tree->Top()});
+    const TRect Client = Bounds(Screen.X - Window.X, Screen.Y - Window.Y, S.ClientW(), S.ClientH());
+    // Pixels of After that differ from Before moved by (DX, DY), over the client area that both show.
+    auto Moved = [&](TBitmap& Before, TBitmap& After, int DX, int DY) {
+        int Differ = 0;
+        for (int Y = Client.Top; Y < Client.Bottom; ++Y)
+            for (int X = Client.Left; X < Client.Right; ++X) {
+                const int FromX = X - DX, FromY = Y - DY;
+                if (FromX < Client.Left || FromX >= Client.Right || FromY < Client.Top ||
+                    FromY >= Client.Bottom)
+                    continue;
+                Differ += After.Canvas()->Pixels(X, Y) != Before.Canvas()->Pixels(FromX, FromY);
+            }
+        return Differ;
+    };
+    TTempFolder Folder;
+    auto Start = GrabTree(S.Tree);
+    S.Scroll(WM_VSCROLL, SB_LINEDOWN);
+    auto Down = GrabTree(S.Tree);
+    S.Scroll(WM_HSCROLL, SB_LINERIGHT);
+    auto Right = GrabTree(S.Tree);
+    GrabToPng(Right.get(), Folder, "scrolled.png");
+    const int LineY = S.Tree->ScrollBarOptions()->VerticalIncrement();
+    const int LineX = S.Tree->ScrollBarOptions()->HorizontalIncrement();
+    ASSERT_EQ(S.Tree->OffsetXY(), (TPoint{-LineX, -LineY}));
+    EXPECT_GT(Moved(*Start, *Down, 0, 0), 0) << "the rows moved";
+    EXPECT_EQ(Moved(*Start, *Down, 0, -LineY), 0);
+    EXPECT_EQ(Moved(*Down, *Right, -LineX, 0), 0);
 }
