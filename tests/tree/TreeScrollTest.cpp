@@ -447,3 +447,24 @@ TEST(TreeScroll, ScrolledPicturesMoveByTheStep) {
     EXPECT_EQ(Moved(*Start, *Down, 0, -LineY), 0);
     EXPECT_EQ(Moved(*Down, *Right, -LineX, 0), 0);
 }
+
+TEST(TreeScroll, RightToLeftRowsStartAtTheRightEdge) {
+    SCREEN_TEST();
+    struct TCase {
+        TBiDiMode Mode;
+        bool TextOnRight;
+    };
+    for (const TCase& C : {TCase{bdLeftToRight, false}, TCase{bdRightToLeft, true}}) {
+        TTreeScreen S(240, 80);
+        S.Tree->SetBiDiMode(C.Mode);
+        S.Add(nullptr, {u"Sketch"});
+        auto B = S.Grab();
+        TTempFolder Folder;
+        GrabToPng(B.get(), Folder, C.TextOnRight ? "right-to-left.png" : "left-to-right.png");
+        // The row's ink (its tree line and its text) sits at the reading start.
+        const TRect Ink = InkBox(B->Canvas(), {2, 2, 238, 20});
+        ASSERT_FALSE(Ink.IsEmpty());
+        EXPECT_EQ(Ink.Left > 120, C.TextOnRight) << Ink.Left << ".." << Ink.Right;
+        EXPECT_EQ(Ink.Right > 120, C.TextOnRight) << Ink.Left << ".." << Ink.Right;
+    }
+}
