@@ -22,6 +22,18 @@ class TCustomImageList;
 class TStream;
 
 DECLARE_ENUM(TDropMode, Byte, dmNowhere, dmAbove, dmOnNode, dmBelow)
+// Where auto-scrolling moves the content.
+DECLARE_ENUM(TScrollDirection, Byte, sdLeft, sdUp, sdRight, sdDown)
+using TScrollDirections = TSet<TScrollDirection>;
+DECLARE_ENUM(TLTDragImageKind, Byte, diComplete, diMainColumnOnly, diNoImage)
+DECLARE_ENUM(TLTDragType, Byte, dtOLE, dtVCL)
+DECLARE_ENUM(TDragOperation, Byte, doCopy, doMove, doLink)
+using TDragOperations = TSet<TDragOperation>;
+// Milliseconds between auto-scroll steps.
+using TAutoScrollInterval = Word;
+
+// Drop effects of DefaultDropEffect.
+enum : int { DROPEFFECT_NONE = 0, DROPEFFECT_COPY = 1, DROPEFFECT_MOVE = 2, DROPEFFECT_LINK = 4 };
 
 // The tree's interface to an in-place editor.
 class ILTEditLink {
@@ -297,6 +309,65 @@ public:
     Cardinal EditDelay() const { return FEditDelay; }
     void SetEditDelay(Cardinal Value) { FEditDelay = Value; }
 
+    // -- Auto-scrolling, drag settings and protected steps of scrolling, dropping and layout --
+    Cardinal AutoExpandDelay() const { return FAutoExpandDelay; }
+    void SetAutoExpandDelay(Cardinal Value) { FAutoExpandDelay = Value; }
+    Cardinal AutoScrollDelay() const { return FAutoScrollDelay; }
+    void SetAutoScrollDelay(Cardinal Value) { FAutoScrollDelay = Value; }
+    TAutoScrollInterval AutoScrollInterval() const { return FAutoScrollInterval; }
+    void SetAutoScrollInterval(TAutoScrollInterval Value) { FAutoScrollInterval = Value; }
+    TScrollDirections ScrollDirections() const { return FScrollDirections; }
+    TLTDragImageKind DragImageKind() const { return FDragImageKind; }
+    void SetDragImageKind(TLTDragImageKind Value) { FDragImageKind = Value; }
+    TLTDragType DragType() const { return FDragType; }
+    void SetDragType(TLTDragType Value) { FDragType = Value; }
+    TDragOperations DragOperations() const { return FDragOperations; }
+    void SetDragOperations(TDragOperations Value) { FDragOperations = Value; }
+    int DragWidth() const { return FDragWidth; }
+    void SetDragWidth(int Value) { FDragWidth = Value; }
+    int DragHeight() const { return FDragHeight; }
+    void SetDragHeight(int Value) { FDragHeight = Value; }
+    TLTNodeAttachMode DefaultPasteMode() const { return FDefaultPasteMode; }
+    void SetDefaultPasteMode(TLTNodeAttachMode Value) { FDefaultPasteMode = Value; }
+    TCursor HotCursor() const { return FHotCursor; }
+    void SetHotCursor(TCursor Value) { FHotCursor = Value; }
+    bool DragImageAllowed() const { return FDragImageKind != diNoImage; }
+    // The drop position on the hit node (NodeRect: its row); may clear HitInfo.HitNode.
+    virtual TDropMode ComputeDropMode(TPoint P, THitInfo& HitInfo, TRect& NodeRect);
+    // The drop effect a drag from Source gets with the keys in Shift (DROPEFFECT_* bits).
+    virtual int DefaultDropEffect(TBaseLeanTree* Source, TShiftState Shift, TPoint Pt, int AllowedEffects);
+    // The horizontal shift of the content in right-to-left layout.
+    virtual int RightToLeftShift(bool ExcludeScrollBar);
+    // The widest extent of the rows shown at the top of the window, margin included.
+    virtual Cardinal WidestTopRowExtent();
+    // Skips one node chunk of a tree stream; ELeanTreeError when it is not a node anchor.
+    void SkipNodeChunk(TStream* Stream);
+    // Redirects the font change notices of Canvas's font to CanvasFontChanged, and back.
+    virtual void HookCanvasFontChange(TCanvas* Canvas);
+    virtual void UnhookCanvasFontChange(TCanvas* Canvas);
+    virtual void CanvasFontChanged(TFont* AFont);
+    bool FontChanged() const { return FFontChanged; }
+    void SetFontChanged(bool Value) { FFontChanged = Value; }
+    // Auto-scrolling at the window's edges during a draw selection or a drag, and wheel panning.
+    virtual bool AutoScrollAllowed();
+    virtual TScrollDirections AutoScrollDirections(int X, int Y);
+    virtual void UpdateAutoScroll(int X, int Y);
+    virtual void AutoScrollTick();
+    virtual void ExpandDropTargetNode();
+    virtual void BeginWheelPanning(TPoint Position);
+    virtual void EndWheelPanning();
+    // Width of the fixed columns (0 without columns), which horizontal paging leaves out.
+    int FixedColumnsWidth() const;
+    // The horizontal offset seen from the left edge of the content; in right-to-left alignment
+    // offset 0 shows the content's right end.
+    int EffectiveOffsetFor(int OffsetX) const;
+    // The public editing calls (the in-place editor is the other side of them): whether a cell
+    // may be edited, starting an edit of a cell, and ending or cancelling the running one.
+    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
+    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
+    bool EndEditNode();
+    bool CancelEditNode();
+
     // -- Look --
     TLTColors* Colors() const { return FColors.get(); }
     void SetColors(TLTColors* Value) { FColors->Assign(Value); }
@@ -329,7 +400,9 @@ public:
     void SetEmptyListMessage(const String& Value);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
-    TBiDiMode BiDiMode() const { return bdLeftToRight; }
+    // Right-to-left modes mirror the columns, the header, the painting and the hit tests.
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode Value);
     // The picture under the rows with toShowBackground: tiled, or placed once at the offsets
     // with toStaticBackground.
     TPicture* Background() const { return FBackground.get(); }
@@ -381,7 +454,8 @@ public:
 
     // -- Typing --
     TLTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
-    void SetIncrementalSearch(TLTIncrementalSearch Value) { FIncrementalSearch = Value; }
+    // isNone also ends a running search.
+    void SetIncrementalSearch(TLTIncrementalSearch Value);
     TLTSearchDirection IncrementalSearchDirection() const { return FSearchDirection; }
     void SetIncrementalSearchDirection(TLTSearchDirection Value) { FSearchDirection = Value; }
     TLTSearchStart IncrementalSearchStart() const { return FSearchStart; }
@@ -653,6 +727,13 @@ protected:
     // with full-row selection).
     virtual void TrackHotNode(int X, int Y);
 
+    // -- Scroll bars and the wheel --
+    virtual void WMVScroll(TWMVScroll& Message);
+    virtual void WMHScroll(TWMHScroll& Message);
+    void CMMouseWheel(TMessage& Message) override;
+    // Where the last button press happened: wheel panning measures from it.
+    TPoint FLastClickPos;
+
     // -- Painting steps --
     void Paint() override;
     void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
@@ -782,9 +863,9 @@ protected:
     virtual bool ApplyScrollOffset(TPoint Value);
     using TLTAnimationCallback = std::function<bool(int Step, int StepSize, void* Data)>;
     virtual void Animate(Cardinal Steps, Cardinal Duration, const TLTAnimationCallback& Callback, void* Data);
-    // Whether the tree reads right to left; never while the control library has no
-    // right-to-left layout.
-    bool UseRightToLeftReading() const { return false; }
+    // Whether the tree reads right to left, and whether it also aligns to the right.
+    bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
     // Hit positions inside a row (the mouse handling fills them in).
     virtual void HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int Right);
     virtual void HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, int Right);
@@ -962,6 +1043,23 @@ private:
     Cardinal FChangeDelay = 0;
     Cardinal FAnimationDuration = 200;
     Cardinal FEditDelay = 1000;
+    Cardinal FAutoExpandDelay = 1000;
+    Cardinal FAutoScrollDelay = 1000;
+    TAutoScrollInterval FAutoScrollInterval = 1;
+    TScrollDirections FScrollDirections;
+    UInt64 FDragScrollStart = 0;
+    bool FDragScrollStarted = false;
+    TBiDiMode FBiDiMode = bdLeftToRight;
+    TLTDragImageKind FDragImageKind = diComplete;
+    TLTDragType FDragType = dtOLE;
+    TDragOperations FDragOperations{doCopy, doMove};
+    int FDragWidth = 200;
+    int FDragHeight = 350;
+    TLTNodeAttachMode FDefaultPasteMode = amAddChildLast;
+    TCursor FHotCursor = crDefault;
+    TNotifyEvent FOldFontChange;
+    TFont* FHookedFont = nullptr;
+    bool FFontChanged = false;
     TScrollBarState FVertBar;
     TScrollBarState FHorzBar;
     mutable std::unique_ptr<TCustomLeanTreeOptions> FOptions;

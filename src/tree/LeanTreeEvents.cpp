@@ -4,6 +4,7 @@
 #include "tree/BaseLeanTree.h"
 
 #include "platform/base/ScopeGuard.h"
+#include "platform/base/Threads.h"
 #include "platform/gui/Forms.h"
 
 #include <algorithm>
@@ -495,14 +496,24 @@ void TBaseLeanTree::BeginCellEdit() {
 
 void TBaseLeanTree::PlaceEditor() {
     if (!FStates.Contains(tsEditing) || !FFocusedNode || !FEditLink) return;
+    if (GetCurrentThreadId() != MainThreadID()) return;
     TRect R = GetDisplayRect(FFocusedNode, FEditColumn, true, !FFocusedNode->States.Contains(vsMultiline));
     int ColumnLeft = 0, ColumnRight = 0;
     if (TreeOptions()->MiscOptions().Contains(toGridExtensions)) {
-        // Left-aligned text runs on to the cell's right edge.
-        if (FHeader->ColumnBounds(FEditColumn, ColumnLeft, ColumnRight))
+        // Left-aligned text runs on to the cell's right edge, other text from its left edge.
+        TAlignment Alignment = FHeader->IsValidColumn(FEditColumn)
+                                   ? FHeader->Columns()->Items(FEditColumn)->Alignment()
+                                   : FAlignment;
+        if (UseRightToLeftAlignment() && Alignment != taCenter)
+            Alignment = Alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+        if (!FHeader->ColumnBounds(FEditColumn, ColumnLeft, ColumnRight)) {
+            ColumnLeft = 0;
+            ColumnRight = std::max(ClientWidth(), static_cast<int>(FRangeX));
+        }
+        if (Alignment == taLeftJustify)
             R.Right = ColumnRight;
         else
-            R.Right = std::max(ClientWidth(), static_cast<int>(FRangeX));
+            R.Left = ColumnLeft;
     }
     if (TreeOptions()->PaintOptions().Contains(toShowHorzGridLines)) --R.Bottom;
     const TRect Current = FEditLink->GetBounds();

@@ -455,7 +455,7 @@ void TLeanTreeColumn::SetOptions(TLTColumnOptions Value) {
     const TLTColumnOptions Set = Value - Old, Cleared = Old - Value;
     TBaseLeanTree* T = Tree();
     if (Set.Contains(coParentColor) && T) FColor = T->Color();
-    if (Set.Contains(coParentBidiMode)) FBiDiMode = bdLeftToRight;
+    if (Set.Contains(coParentBidiMode)) FBiDiMode = T ? T->BiDiMode() : bdLeftToRight;
     if (Set.Contains(coAutoSpring)) FSpringRest = 0;
     const bool FixedChanged = Set.Contains(coFixed) || Cleared.Contains(coFixed);
     const bool VisibleChanged = Set.Contains(coVisible) || Cleared.Contains(coVisible);
@@ -480,8 +480,10 @@ void TLeanTreeColumn::ParentColorChanged() {
 }
 
 void TLeanTreeColumn::ParentBiDiModeChanged() {
-    if (!FOptions.Contains(coParentBidiMode) || FBiDiMode == bdLeftToRight) return;
-    FBiDiMode = bdLeftToRight;
+    TBaseLeanTree* T = Tree();
+    const TBiDiMode Mode = T ? T->BiDiMode() : bdLeftToRight;
+    if (!FOptions.Contains(coParentBidiMode) || FBiDiMode == Mode) return;
+    FBiDiMode = Mode;
     ReportChange(false);
 }
 
@@ -842,7 +844,25 @@ void TLeanTreeColumns::AnimatedResize(TColumnIndex Column, int NewWidth) {
     TLeanTreeColumn* C = Items(Column);
     NewWidth = std::clamp(NewWidth, C->FMinWidth, std::max(C->FMinWidth, C->FMaxWidth));
     if (NewWidth == C->FWidth) return;
-    // The animation needs a screen to scroll; the width is what counts.
+    TBaseLeanTree* T = FHeader ? FHeader->Treeview() : nullptr;
+    const bool Animated = T && T->HandleAllocated() &&
+                          !FHeader->Options().Contains(hoDisableAnimatedResize) &&
+                          !C->FOptions.Contains(coDisableAnimatedResize);
+    if (Animated) {
+        // The area right of the column slides step by step; the clock of the tree's timer
+        // service paces the steps.
+        TLTTimerService& Clock = T->Timers();
+        const int Step = (NewWidth - C->FWidth) / 32;
+        const int Right = C->FLeft + C->FWidth + T->OffsetX();
+        TRect Area{Right, 0, T->ClientWidth(), T->ClientHeight()};
+        const HWND Window = T->WindowHandle();
+        for (int I = 0; I < 32; ++I) {
+            // The strip uncovered is invalidated and painted in the tree's colour.
+            if (Step != 0 && !Area.IsEmpty()) ScrollWindowEx(Window, Step, 0, &Area, &Area, SW_INVALIDATE);
+            if (FHeader->Options().Contains(hoVisible)) T->InvalidateHeader();
+            Clock.WaitUntil(Clock.Now() + 1);
+        }
+    }
     C->SetWidth(NewWidth);
 }
 

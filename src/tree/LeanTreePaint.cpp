@@ -160,6 +160,8 @@ void TBaseLeanTree::WMEraseBkgnd(TWMEraseBkgnd& Message) {
 }
 
 void TBaseLeanTree::MainColumnChanged() {
+    // An edit of the old main column cannot go on.
+    CancelCellEdit();
     Invalidate();
 }
 
@@ -832,6 +834,9 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                     PI.Column = UseColumns ? Column : NoColumn;
                     PI.BidiMode = Col ? Col->BiDiMode() : BiDiMode();
                     PI.Alignment = Col ? Col->Alignment() : FAlignment;
+                    // Right-to-left reading starts the text at the cell's right edge.
+                    if (PI.BidiMode != bdLeftToRight && PI.Alignment != taCenter)
+                        PI.Alignment = PI.Alignment == taLeftJustify ? taRightJustify : taLeftJustify;
                     TLTInternalPaintOptions CellOptions = Options;
                     if (FStates.Contains(tsEditing) && Node == FFocusedNode &&
                         (Column == FEditColumn || !UseColumns))

@@ -35,6 +35,58 @@ void TLTHeader::Published(TPublisher<TLTHeader>& P) {
 
 void TLeanStringTree::Published(TPublisher<TLeanStringTree>& P) {
     using C = TLeanStringTree;
+    P.Property(u"AnimationDuration", &C::AnimationDuration, &C::SetAnimationDuration).Default(200);
+    P.Property(u"AutoExpandDelay", &C::AutoExpandDelay, &C::SetAutoExpandDelay).Default(1000);
+    P.Property(u"AutoScrollDelay", &C::AutoScrollDelay, &C::SetAutoScrollDelay).Default(1000);
+    P.Property(u"AutoScrollInterval", &C::AutoScrollInterval, &C::SetAutoScrollInterval).Default(1);
+    P.Property(u"Background", &C::Background, &C::SetBackground);
+    P.Property(u"BackgroundOffsetX", &C::BackgroundOffsetX, &C::SetBackgroundOffsetX).Default(0);
+    P.Property(u"BackgroundOffsetY", &C::BackgroundOffsetY, &C::SetBackgroundOffsetY).Default(0);
+    P.Property(u"BiDiMode", &C::BiDiMode, &C::SetBiDiMode).Default(bdLeftToRight);
+    P.Property(u"BottomSpace", &C::BottomSpace, &C::SetBottomSpace).Default(0);
+    P.Property(u"ButtonFillMode", &C::ButtonFillMode, &C::SetButtonFillMode).Default(fmTreeColor);
+    P.Property(u"ButtonStyle", &C::ButtonStyle, &C::SetButtonStyle).Default(bsRectangle);
+    P.Property(u"ChangeDelay", &C::ChangeDelay, &C::SetChangeDelay).Default(0);
+    P.Property(u"CheckImageKind", &C::CheckImageKind, &C::SetCheckImageKind).Default(ckSystemDefault);
+    P.Property(u"ClipboardFormats", &C::ClipboardFormats,
+               [](C* Tree, TClipboardFormats* Value) { Tree->ClipboardFormats()->Assign(Value); });
+    P.Property(u"Colors", &C::Colors, &C::SetColors);
+    P.Property(u"CustomCheckImages", &C::CustomCheckImages, &C::SetCustomCheckImages);
+    P.Property(u"DefaultNodeHeight", &C::DefaultNodeHeight, &C::SetDefaultNodeHeight).Default(18);
+    P.Property(u"DefaultPasteMode", &C::DefaultPasteMode, &C::SetDefaultPasteMode).Default(amAddChildLast);
+    P.Property(u"DragHeight", &C::DragHeight, &C::SetDragHeight).Default(350);
+    P.Property(u"DragImageKind", &C::DragImageKind, &C::SetDragImageKind).Default(diComplete);
+    P.Property(u"DragOperations", &C::DragOperations, &C::SetDragOperations)
+        .Default(TDragOperations{doCopy, doMove});
+    P.Property(u"DragType", &C::DragType, &C::SetDragType).Default(dtOLE);
+    P.Property(u"DragWidth", &C::DragWidth, &C::SetDragWidth).Default(200);
+    P.Property(u"DrawSelectionMode", &C::DrawSelectionMode, &C::SetDrawSelectionMode)
+        .Default(smDottedRectangle);
+    P.Property(u"EditDelay", &C::EditDelay, &C::SetEditDelay).Default(1000);
+    P.Property(u"HotCursor", &C::HotCursor, &C::SetHotCursor).Default(crDefault);
+    P.Property(u"Images", &C::Images, &C::SetImages);
+    P.Property(u"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(isNone);
+    P.Property(u"IncrementalSearchDirection", &C::IncrementalSearchDirection,
+               &C::SetIncrementalSearchDirection)
+        .Default(sdForward);
+    P.Property(u"IncrementalSearchStart", &C::IncrementalSearchStart, &C::SetIncrementalSearchStart)
+        .Default(ssFocusedNode);
+    P.Property(u"IncrementalSearchTimeout", &C::IncrementalSearchTimeout, &C::SetIncrementalSearchTimeout)
+        .Default(1000);
+    P.Property(u"Indent", &C::Indent, &C::SetIndent).Default(18);
+    P.Property(u"LineMode", &C::LineMode, &C::SetLineMode).Default(lmNormal);
+    P.Property(u"LineStyle", &C::LineStyle, &C::SetLineStyle).Default(lsDotted);
+    P.Property(u"Margin", &C::Margin, &C::SetMargin).Default(4);
+    P.Property(u"NodeAlignment", &C::NodeAlignment, &C::SetNodeAlignment).Default(naProportional);
+    P.Property(u"NodeDataSize", &C::NodeDataSize, &C::SetNodeDataSize).Default(-1);
+    P.Property(u"RootNodeCount", &C::RootNodeCount, &C::SetRootNodeCount).Default(0);
+    P.Property(u"ScrollBarOptions", &C::ScrollBarOptions,
+               [](C* Tree, TScrollBarOptions* Value) { Tree->ScrollBarOptions()->Assign(Value); });
+    P.Property(u"SelectionBlendFactor", &C::SelectionBlendFactor, &C::SetSelectionBlendFactor).Default(128);
+    P.Property(u"SelectionCurveRadius", &C::SelectionCurveRadius, &C::SetSelectionCurveRadius).Default(0);
+    P.Property(u"StateImages", &C::StateImages, &C::SetStateImages);
+    P.Property(u"TextMargin", &C::TextMargin, &C::SetTextMargin).Default(4);
+    P.Property(u"WantTabs", &C::WantTabs, &C::SetWantTabs).Default(false);
     P.Property(u"Header", &C::Header, [](C* Tree, TLTHeader* Value) { Tree->Header()->Assign(Value); });
     P.Property(u"TreeOptions", &C::TreeOptions,
                [](C* Tree, TCustomLeanTreeOptions* Value) { Tree->TreeOptions()->Assign(Value); });

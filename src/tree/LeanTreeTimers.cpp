@@ -1,9 +1,11 @@
 #include "tree/LeanTreeTimers.h"
 
 #include "platform/gui/Controls.h"
+#include "platform/base/Threads.h"
 #include "platform/gui/Messages.h"
 
 #include <algorithm>
+#include <thread>
 
 TLTTimerService::~TLTTimerService() = default;
 
@@ -20,6 +22,16 @@ void TLTWindowTimers::KillTimer(TWinControl* Control, unsigned Id) {
 
 void TLTWindowTimers::Forget(TWinControl*) {
     // The window's timers end with the window.
+}
+
+UInt64 TLTWindowTimers::Now() const {
+    return GetTickCount64();
+}
+
+void TLTWindowTimers::WaitUntil(UInt64 Time) {
+    // Timed loops run on the GUI thread and wait for a few milliseconds at most.
+    while (GetTickCount64() < Time)
+        std::this_thread::yield();
 }
 
 TLTWindowTimers& TLTWindowTimers::Default() {
@@ -52,6 +64,10 @@ void TLTManualTimers::Forget(TWinControl* Control) {
 bool TLTManualTimers::IsRunning(TWinControl* Control, unsigned Id) const {
     return std::any_of(FTimers.begin(), FTimers.end(),
                        [&](const TTimer& T) { return T.Control == Control && T.Id == Id; });
+}
+
+void TLTManualTimers::WaitUntil(UInt64 Time) {
+    if (Time > FNow) Advance(static_cast<Cardinal>(Time - FNow));
 }
 
 void TLTManualTimers::Advance(Cardinal Milliseconds) {

@@ -20,6 +20,10 @@ public:
     virtual void KillTimer(TWinControl* Control, unsigned Id) = 0;
     // The control is going: its timers stop.
     virtual void Forget(TWinControl* Control) = 0;
+    // The clock that timed loops (animations, the auto-scroll start delay) read, in
+    // milliseconds, and the wait of such a loop until the clock reaches Time.
+    virtual UInt64 Now() const = 0;
+    virtual void WaitUntil(UInt64 Time) = 0;
 };
 
 // Window timers of the control's window. Without a window no timer can run: SetTimer answers
@@ -29,6 +33,8 @@ public:
     bool SetTimer(TWinControl* Control, unsigned Id, Cardinal Elapse) override;
     void KillTimer(TWinControl* Control, unsigned Id) override;
     void Forget(TWinControl* Control) override;
+    UInt64 Now() const override;
+    void WaitUntil(UInt64 Time) override;
     // The one shared instance that trees use unless they are given another service.
     static TLTWindowTimers& Default();
 };
@@ -42,7 +48,9 @@ public:
     void Forget(TWinControl* Control) override;
 
     void Advance(Cardinal Milliseconds);
-    UInt64 Now() const { return FNow; }
+    UInt64 Now() const override { return FNow; }
+    // Advances the clock to Time (running the timers that fall due on the way).
+    void WaitUntil(UInt64 Time) override;
     bool IsRunning(TWinControl* Control, unsigned Id) const;
     int RunningCount() const { return static_cast<int>(FTimers.size()); }
 

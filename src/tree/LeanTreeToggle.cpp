@@ -29,13 +29,14 @@ void TBaseLeanTree::Animate(Cardinal Steps, Cardinal Duration, const TLTAnimatio
     int StepSize = std::max(1, static_cast<int>(std::lround(static_cast<double>(Steps) / Duration)));
     long long RemainingSteps = Steps / static_cast<Cardinal>(StepSize);
     int CurrentStep = 0;
+    // The timer service's clock paces the loop, so that a test clock runs it without waiting.
+    TLTTimerService& Clock = Timers();
     while (RemainingSteps > 0 && RemainingTime > 0 && !ApplicationTerminating()) {
-        const UInt64 StartTime = GetTickCount64();
+        const UInt64 StartTime = Clock.Now();
         const UInt64 NextTimeStep = StartTime + static_cast<UInt64>(RemainingTime / RemainingSteps);
         if (!Callback(CurrentStep, StepSize, Data)) break;
-        while (GetTickCount64() < NextTimeStep) {
-        }
-        const long long Elapsed = static_cast<long long>(GetTickCount64() - StartTime);
+        Clock.WaitUntil(NextTimeStep);
+        const long long Elapsed = static_cast<long long>(Clock.Now() - StartTime);
         if (Elapsed <= RemainingTime) {
             RemainingTime -= Elapsed;
             --RemainingSteps;

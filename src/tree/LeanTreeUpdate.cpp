@@ -164,30 +164,7 @@ void TBaseLeanTree::UpdateHorizontalRange() {
         FRangeX = 0;
         return;
     }
-    // The widest of the rows at the top of the window.
-    int NodeTop = 0;
-    PLeanNode Run = GetNodeAt(0, 0, true, NodeTop);
-    int MaxWidth = 0;
-    if (Run) {
-        const auto& Paint = TreeOptions()->PaintOptions();
-        int Indent = static_cast<int>((GetNodeLevel(Run) + (Paint.Contains(toShowRoot) ? 1 : 0)) * FIndent);
-        if (FStateImages) Indent += FStateImages->Width() + 2;
-        if (FImages) Indent += FImages->Width() + 2;
-        int CurrentTop = NodeTop;
-        while (Run) {
-            InitIfNeeded(Run);
-            const int Check = Run->CheckType != ctNone ? CheckImageWidth(Run) : 0;
-            const int Width =
-                QueryNodeContentWidth(Run, NoColumn) + QueryNodeExtraWidth(Run, NoColumn) + Indent + Check;
-            MaxWidth = std::max(MaxWidth, Width);
-            CurrentTop += Run->NodeHeight;
-            if (CurrentTop > Height()) break;
-            PLeanNode Next = GetNextVisible(Run, true);
-            if (Next) Indent += LevelDistance(Run, Next) * static_cast<int>(FIndent);
-            Run = Next;
-        }
-    }
-    FRangeX = static_cast<Cardinal>(MaxWidth + FMargin);
+    FRangeX = WidestTopRowExtent();
 }
 
 void TBaseLeanTree::UpdateRanges() {
@@ -223,7 +200,7 @@ void TBaseLeanTree::UpdateHorizontalScrollBar(bool) {
     UpdateHorizontalRange();
     if (FUpdateCount > 0 || !HandleAllocated()) return;
     const int Client = ClientWidth();
-    FEffectiveOffsetX = -FOffsetX;
+    FEffectiveOffsetX = EffectiveOffsetFor(FOffsetX);
     if (static_cast<long long>(FRangeX) > Client) {
         const int MaxPos = static_cast<int>(FRangeX) - Client;
         FHorzBar.Min = 0;
@@ -236,7 +213,9 @@ void TBaseLeanTree::UpdateHorizontalScrollBar(bool) {
         if (FHorzBar.Visible) DoShowScrollbar(ScrollBarHorz, false);
     }
     FEffectiveOffsetX = FHorzBar.Position;
-    SetOffsetX(-FEffectiveOffsetX);
+    SetOffsetX(UseRightToLeftAlignment() && static_cast<long long>(FRangeX) > Client
+                   ? FEffectiveOffsetX - (static_cast<int>(FRangeX) - Client)
+                   : -FEffectiveOffsetX);
 }
 
 TRect TBaseLeanTree::GetTreeRect() {
@@ -249,18 +228,25 @@ TRect TBaseLeanTree::GetTreeRect() {
 bool TBaseLeanTree::ApplyScrollOffset(TPoint Value) {
     const int X = std::min(0, std::max(Value.X, ClientWidth() - static_cast<int>(FRangeX)));
     const int Y = std::min(0, std::max(Value.Y, ClientHeight() - static_cast<int>(FRangeY)));
-    const int DeltaX = X - FOffsetX;
+    int DeltaX = X - FOffsetX;
+    if (UseRightToLeftAlignment()) DeltaX = -DeltaX;
     const int DeltaY = Y - FOffsetY;
     if (DeltaX == 0 && DeltaY == 0) return false;
     FOffsetX = X;
     FOffsetY = Y;
-    FEffectiveOffsetX = -FOffsetX;
+    FEffectiveOffsetX = EffectiveOffsetFor(FOffsetX);
     if (FStates.Contains(tsHint) && Application) Application->CancelHint();
     if (FUpdateCount == 0 && HandleAllocated()) {
         if (!FStates.Contains(tsToggling)) ScrollWindow(WindowHandle(), DeltaX, DeltaY, nullptr, nullptr);
         if (DeltaX != 0 && !FStates.Contains(tsSizing)) UpdateHorizontalScrollBar(true);
         if (DeltaY != 0 && !FStates.Contains(tsSizing) && !FStates.Contains(tsThumbTracking))
             UpdateVerticalScrollBar(true);
+        // The row under a resting pointer is another one now.
+        TPoint P;
+        if (GetCursorPos(P)) {
+            P = ScreenToClient(P);
+            if (ClientRect().Contains(P)) TrackHotNode(P.X, P.Y);
+        }
     }
     DoScroll(DeltaX, DeltaY);
     return true;

@@ -1096,6 +1096,25 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
     case StructureChangeTimer:
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         break;
+    case ScrollTimer:
+        // The first expiry ends the start delay; then the interval paces the steps.
+        if (FStates.Contains(tsScrollPending)) {
+            if (Application) Application->CancelHint();
+            StartTimer(ScrollTimer, FAutoScrollInterval);
+            DoStateChange({tsScrolling}, {tsScrollPending});
+        }
+        AutoScrollTick();
+        break;
+    case ExpandTimer:
+        ExpandDropTargetNode();
+        break;
+    case EditTimer:
+        BeginCellEdit();
+        break;
+    case ThemeChangedTimer:
+        StopTimer(ThemeChangedTimer);
+        RecreateWnd();
+        break;
     case SearchTimer:
         // A pause ends the search.
         StopTimer(SearchTimer);
@@ -1115,6 +1134,8 @@ void TBaseLeanTree::Dispatch(TMessage& Message) {
         Message.Result = 0;
         return;
     }
+    if (Message.Msg == WM_VSCROLL) return Crack(Message, this, &TBaseLeanTree::WMVScroll);
+    if (Message.Msg == WM_HSCROLL) return Crack(Message, this, &TBaseLeanTree::WMHScroll);
     TCustomControl::Dispatch(Message);
 }
 

@@ -852,6 +852,10 @@ UINT GetDoubleClickTime() {
     return 500;
 }
 
+UINT GetWheelScrollLines() {
+    return 3;
+}
+
 int GetSystemMetrics(int Index) {
     switch (Index) {
     case SM_CXSCREEN:

@@ -860,6 +860,9 @@ bool HideCaret(HWND Wnd);
 UINT GetCaretBlinkTime();
 
 UINT GetDoubleClickTime();
+// Lines one wheel notch scrolls (the classic setting, 3); WHEEL_PAGESCROLL asks for a page.
+UINT GetWheelScrollLines();
+enum : UINT { WHEEL_PAGESCROLL = 0xFFFFFFFF };
 enum : int {
     SM_CXSCREEN = 0,
     SM_CYSCREEN = 1,
