@@ -34,6 +34,13 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
     FRedoList->OnAddedUndo = [this](TObject* Sender) { UndoItemAdded(Sender); };
 
     SetDoubleBuffered(false);
+    FSelectedColor = std::make_unique<TCodeSelectedColor>();
+    FSelectedColor->OnChange = [this](TObject*) { InvalidateSelection(); };
+    FBookMarkOpt = std::make_unique<TCodeBookMarkOpt>(this);
+    FBookMarkOpt->OnChange = [this](TObject*) { InvalidateGutter(); };
+    FGutter = std::make_unique<TCodeGutter>();
+    FGutter->OnChange = [this](TObject*) { RecomputeGutterWidth(); };
+    FGutterWidth = FGutter->Width();
     FTextOffset = FGutterWidth + 2;
     SetControlStyle(ControlStyle() + TControlStyle{csOpaque, csNeedsBorderPaint, csDoubleClicks});
     SetBounds(Left(), Top(), 200, 150);
@@ -43,7 +50,7 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
     FFontDummy->SetName(u"Courier New");
     FFontDummy->SetSize(10);
     FFontDummy->SetCharset(DEFAULT_CHARSET);
-    FMeasureBitmap = std::make_unique<TBitmap>(1, 1);
+    FTextDrawer = std::make_unique<TheTextDrawer>(TFontStyles{fsBold}, FFontDummy.get());
     Font()->Assign(FFontDummy.get());
     Font()->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
     SetParentFont(false);
@@ -166,6 +173,7 @@ void TCustomCodeEdit::UndoItemAdded(TObject* Sender) {
 
 void TCustomCodeEdit::LinesChanged(TObject*) {
     GrowMaxScrollWidthToText();
+    if (FGutter->ShowLineNumbers() && FGutter->AutoSize()) RecomputeGutterWidth();
     // The caret and the selection stay inside a shortened text.
     IncPaintLock();
     TScopeExit Unlock([this] { DecPaintLock(); });
@@ -183,15 +191,37 @@ void TCustomCodeEdit::GrowMaxScrollWidthToText() {
 // ---- Measuring ------------------------------------------------------------------------------
 
 void TCustomCodeEdit::MeasureCharCell() {
-    TCanvas* C = FMeasureBitmap->Canvas();
-    C->SetFont(Font());
-    // The cell is measured bold, the widest style the text may take.
-    C->Font()->SetStyle(Font()->Style() + TFontStyles{fsBold});
-    const TSize Size = C->TextExtent(u"M");
-    FCharWidth = std::max(1, static_cast<int>(Size.cx));
-    FTextHeight = std::max(1, static_cast<int>(Size.cy)) + FExtraLineSpacing;
-    C->SetFont(Font());
+    // The cell must hold the widest and highest style in use.
+    FTextDrawer->SetBaseFont(Font());
+    int Width = 0;
+    int Height = 0;
+    const TFontStyles Used = Font()->Style() * TFontStyles{fsBold, fsItalic};
+    for (const TFontStyles& Style :
+         {TFontStyles{}, TFontStyles{fsItalic}, TFontStyles{fsBold}, TFontStyles{fsBold, fsItalic}}) {
+        if (Style != Used) continue;
+        FTextDrawer->SetBaseStyle(Style);
+        Width = std::max(Width, FTextDrawer->CharWidth());
+        Height = std::max(Height, FTextDrawer->CharHeight());
+    }
+    FCharWidth = std::max(1, Width);
+    FTextHeight = std::max(1, Height) + FExtraLineSpacing;
     FColumnCache.clear();
+}
+
+void TCustomCodeEdit::RecomputeGutterWidth() {
+    if (ComponentState().Contains(csLoading)) return;
+    if (FGutter->ShowLineNumbers() && FGutter->AutoSize()) FGutter->AutoSizeDigitCount(FLines->Count());
+    int CharW = FCharWidth;
+    if (FGutter->UseFontStyle() && FGutter->ShowLineNumbers()) {
+        FTextDrawer->SetBaseFont(FGutter->Font());
+        CharW = FTextDrawer->CharWidth();
+        FTextDrawer->SetBaseFont(Font());
+    }
+    const int Width = FGutter->RealGutterWidth(CharW);
+    if (Width == FGutterWidth)
+        InvalidateGutter();
+    else
+        SetGutterWidth(Width);
 }
 
 int TCustomCodeEdit::CharColumns(Char C) const {
@@ -200,7 +230,7 @@ int TCustomCodeEdit::CharColumns(Char C) const {
     if (C >= 0xD800 && C <= 0xDFFF) return 1;
     auto It = FColumnCache.find(C);
     if (It != FColumnCache.end()) return It->second;
-    const int W = FMeasureBitmap->Canvas()->TextWidth(String(1, C));
+    const int W = FTextDrawer->TextWidth(String(1, C));
     const int Columns = std::clamp((W + FCharWidth - 1) / FCharWidth, 1, 0xFFFF);
     FColumnCache.emplace(C, Columns);
     return Columns;
@@ -221,6 +251,7 @@ void TCustomCodeEdit::FontChanged(TObject*) {
     MeasureCharCell();
     FLines->FontChanged();
     RecomputeWindowMetrics(true);
+    if (FGutter->ShowLineNumbers()) RecomputeGutterWidth();
 }
 
 void TCustomCodeEdit::RecomputeWindowMetrics(bool FontChanged) {
@@ -621,6 +652,9 @@ void TCustomCodeEdit::WMKillFocus(TWMKillFocus& Message) {
 
 void TCodeEdit::Published(TPublisher<TCodeEdit>& P) {
     using C = TCodeEdit;
+    P.Property(u"Gutter", &C::Gutter, &C::SetGutter);
+    P.Property(u"SelectedColor", &C::SelectedColor, &C::SetSelectedColor);
+    P.Property(u"BookMarkOptions", &C::BookMarkOptions, &C::SetBookMarkOptions);
     P.Property(u"ActiveLineColor", &C::ActiveLineColor, &C::SetActiveLineColor).Default(clNone);
     P.Property(u"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(Controls::bsSingle);
     P.Property(u"ExtraLineSpacing", &C::ExtraLineSpacing, &C::SetExtraLineSpacing).Default(0);

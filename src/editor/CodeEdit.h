@@ -8,6 +8,8 @@
 #include "editor/CodeEditTypes.h"
 #include "editor/EditStringList.h"
 #include "editor/EditUndo.h"
+#include "editor/EditorParts.h"
+#include "editor/TextDrawer.h"
 
 #include "platform/base/Lists.h"
 #include "platform/gui/Controls.h"
@@ -138,6 +140,8 @@ using TSpecialLineColorsEvent =
 using TPaintEvent = std::function<void(TObject* Sender, TCanvas* ACanvas)>;
 using TPaintTransient = std::function<void(TObject* Sender, TCanvas* Canvas, TTransientType TransientType)>;
 using TPlaceMarkEvent = std::function<void(TObject* Sender, TCodeEditMark*& Mark)>;
+using TGutterGetTextEvent = std::function<void(TObject* Sender, int aLine, String& aText)>;
+using TGutterPaintEvent = std::function<void(TObject* Sender, int aLine, int X, int Y)>;
 using TCodeScrollEvent = std::function<void(TObject* Sender, TScrollBarKind ScrollBar)>;
 
 class TCustomCodeEdit : public TCustomControl {
@@ -204,6 +208,13 @@ public:
     void SetScrollHintColor(TColor Value) { FScrollHintColor = Value; }
     TScrollHintFormat ScrollHintFormat() const { return FScrollHintFormat; }
     void SetScrollHintFormat(TScrollHintFormat Value) { FScrollHintFormat = Value; }
+    TCodeGutter* Gutter() const { return FGutter.get(); }
+    void SetGutter(TCodeGutter* Value) { FGutter->Assign(Value); }
+    TCodeSelectedColor* SelectedColor() const { return FSelectedColor.get(); }
+    void SetSelectedColor(TCodeSelectedColor* Value) { FSelectedColor->Assign(Value); }
+    TCodeBookMarkOpt* BookMarkOptions() const { return FBookMarkOpt.get(); }
+    void SetBookMarkOptions(TCodeBookMarkOpt* Value) { FBookMarkOpt->Assign(Value); }
+    TheTextDrawer* TextDrawer() const { return FTextDrawer.get(); }
     // Word wrap is not offered by this control yet: always off.
     bool WordWrap() const { return false; }
 
@@ -214,6 +225,8 @@ public:
     int LinesInWindow() const { return FLinesInWindow; }
     int GutterWidth() const { return FGutterWidth; }
     void SetGutterWidth(int Value);
+    // The gutter's width from its settings, applied.
+    void RecomputeGutterWidth();
     int TextOffset() const { return FTextOffset; }
     int TopLine() const { return FTopLine; }
     void SetTopLine(int Value);
@@ -306,6 +319,8 @@ public:
     TCodeEditKbdHandler* KbdHandler() const { return FKbdHandler.get(); }
 
     TNotifyEvent OnChange;
+    TGutterGetTextEvent OnGutterGetText;
+    TGutterPaintEvent OnGutterPaint;
     TStatusChangeEvent OnStatusChange;
     TPaintEvent OnPaint;
     TPaintTransient OnPaintTransient;
@@ -348,6 +363,13 @@ protected:
     // -- Painting (CodeEditPaint.cpp) --
     void PaintGutter(const TRect& AClip, int FirstRow, int LastRow);
     void PaintTextLines(const TRect& AClip, int FirstRow, int LastRow, int FirstCol, int LastCol);
+    void PaintMarks(int FirstLine, int LastLine);
+    // Draws display columns First..Last of Text (CharsBefore columns before its first character)
+    // into ARect, whose left edge then moves to its right edge.
+    void PaintToken(const String& Text, int CharsBefore, int First, int Last, TRect& ARect);
+    int ColumnX(int Column) const { return (Column - 1) * FCharWidth + FTextOffset; }
+    // The editor background of a line: the caret-line colour, else the control's colour.
+    TColor EditorBackground(int Line) const;
 
 private:
     friend class TCodeEditMarkList;
@@ -381,7 +403,11 @@ private:
     std::unique_ptr<TCodeEditUndoList> FOrigUndoList;
     std::unique_ptr<TCodeEditUndoList> FOrigRedoList;
     std::unique_ptr<TFont> FFontDummy;
-    std::unique_ptr<TBitmap> FMeasureBitmap;
+    std::unique_ptr<TheTextDrawer> FTextDrawer;
+    std::unique_ptr<TCodeGutter> FGutter;
+    std::unique_ptr<TCodeSelectedColor> FSelectedColor;
+    std::unique_ptr<TCodeBookMarkOpt> FBookMarkOpt;
+    std::unique_ptr<TCodeInternalImage> FInternalImage;
     mutable std::unordered_map<Char, int> FColumnCache;
     std::unique_ptr<TCodeEditKbdHandler> FKbdHandler;
     std::unique_ptr<TCodeEditMarkList> FMarkList;
