@@ -65,8 +65,6 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomCodeEdit::~TCustomCodeEdit() {
-    // The window goes first: its last messages still reach a whole control.
-    DestroyHandle();
     Font()->OnChange = nullptr;
     FMarkList.reset();
 }
@@ -237,6 +235,8 @@ int TCustomCodeEdit::CharColumns(Char C) const {
 }
 
 String TCustomCodeEdit::ExpandAtWideGlyphs(const String& S) const {
+    // Most lines hold no wide glyph: they are their own display form.
+    if (std::all_of(S.begin(), S.end(), [](Char C) { return C < 0x80; })) return S;
     String Result;
     Result.reserve(S.size() * 2);
     for (Char C : S) {
