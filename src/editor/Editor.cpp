@@ -1,9 +1,12 @@
 #include "editor/Editor.h"
 
+#include "editor/CodeEdit.h"
 #include "editor/CodeEditCommands.h"
 #include "platform/gui/Gui.h"
 
 void RegisterEditorClasses() {
     RegisterPlatformGuiClasses();
     RegisterEditorCommands();
+    RegisterClass(TCustomCodeEdit::StaticClass());
+    RegisterClass(TCodeEdit::StaticClass());
 }

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 
+using enum StdCtrls::TEditCharCase;
+
 // The list of a combo box: in the drop-down window, or below the edit (csSimple).
 class TComboList : public TCustomListBox {
     DECLARE_CLASS(TComboList, TCustomListBox)

@@ -24,6 +24,8 @@
 
 #include <algorithm>
 
+using enum StdCtrls::TEditCharCase;
+
 // ---- Routing --------------------------------------------------------------------------------------
 
 namespace {

@@ -35,7 +35,12 @@ struct TEditCore;
 using TLeftRight = TAlignment;
 DECLARE_ENUM(TTextLayout, Byte, tlTop, tlCenter, tlBottom)
 DECLARE_ENUM(TEllipsisPosition, Byte, epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis)
+// The editor's commands take ecUpperCase and ecLowerCase too: the letter cases live in their
+// unit's namespace (bring them in with `using enum StdCtrls::TEditCharCase`).
+namespace StdCtrls {
 DECLARE_ENUM(TEditCharCase, Byte, ecNormal, ecUpperCase, ecLowerCase)
+}
+using StdCtrls::TEditCharCase;
 // ssHorizontal is a shift state too: the scroll styles live in their unit's namespace (bring
 // them in with `using enum StdCtrls::TScrollStyle`).
 namespace StdCtrls {

@@ -110,7 +110,7 @@ struct TEditCore {
     TRect Area;               // where it lies, client coordinates
 
     int MaxLength = 0;
-    TEditCharCase CharCase = ecNormal;
+    TEditCharCase CharCase = StdCtrls::ecNormal;
     bool ReadOnly = false;
     Char PasswordChar = 0;
     bool NumbersOnly = false;

@@ -6,6 +6,8 @@
 
 #include <QInputMethodEvent>
 
+using enum StdCtrls::TEditCharCase;
+
 namespace {
 
 // One key of a case: printable text is typed, anything else pressed with its text.

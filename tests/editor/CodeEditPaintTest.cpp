@@ -1,0 +1,197 @@
+// Pictures of the editor control: selection in three modes, special lines, the right edge,
+// gutter numbers, bookmark images and the glyphs of special characters.
+
+#include "CodeEditSupport.h"
+
+#include "support/GraphicsTestSupport.h"
+
+namespace {
+
+constexpr TColor SelBack = clBlue;
+constexpr TColor SelFore = clWhite;
+
+class CodeEditPaint : public TCodeEditFixture {
+protected:
+    void SetUp() override {
+        TCodeEditFixture::SetUp();
+        Edit->SetColor(clWhite);
+        Edit->Font()->SetColor(clBlack);
+        Edit->SelectedColor()->SetBackground(SelBack);
+        Edit->SelectedColor()->SetForeground(SelFore);
+        Edit->Gutter()->SetColor(clBtnFace);
+        Edit->SetRightEdge(0);
+        SizeTo(30, 8);
+        Form->Show();
+    }
+    std::unique_ptr<TBitmap> Grab(const std::string& Name) {
+        auto B = GrabControl(Edit);
+        GrabToPng(B.get(), Folder, Name);
+        return B;
+    }
+    // A pixel in the upper part of a cell, where no glyph of a blank line has ink.
+    TColor CellColor(TBitmap& B, int Column, int Row) {
+        return PixelOf(B, Edit->TextOffset() + (Column - 1) * Edit->CharWidth() + Edit->CharWidth() / 2,
+                       (Row - 1) * Edit->LineHeight() + 1);
+    }
+    TRect CellRect(int FirstColumn, int LastColumn, int Row) {
+        const int X = Edit->TextOffset();
+        const int W = Edit->CharWidth();
+        const int H = Edit->LineHeight();
+        return {X + (FirstColumn - 1) * W, (Row - 1) * H, X + LastColumn * W, Row * H};
+    }
+    void ExpectRow(TBitmap& B, int Row, std::initializer_list<std::pair<int, TColor>> Cells) {
+        for (const auto& [Column, Want] : Cells)
+            EXPECT_EQ(ColorText(CellColor(B, Column, Row)), ColorText(ColorToRGB(Want)))
+                << "column " << Column << " row " << Row;
+    }
+
+    TTempFolder Folder;
+};
+
+const String Blanks = String(12, u' ');
+
+} // namespace
+
+TEST_F(CodeEditPaint, ANormalSelectionColoursItsColumnsOnly) {
+    Edit->SetText(Blanks + u"\r\n" + Blanks + u"\r\n" + Blanks);
+    Edit->SetBlockBegin({5, 1});
+    Edit->SetBlockEnd({9, 1});
+    auto B = Grab("normal.png");
+    ExpectRow(*B, 1, {{4, clWhite}, {5, SelBack}, {8, SelBack}, {9, clWhite}, {25, clWhite}});
+    ExpectRow(*B, 2, {{5, clWhite}});
+    // Over two lines the first runs to the row's end and the last starts at its beginning.
+    Edit->SetBlockEnd({3, 2});
+    B = Grab("normal2.png");
+    ExpectRow(*B, 1, {{4, clWhite}, {5, SelBack}, {25, SelBack}});
+    ExpectRow(*B, 2, {{1, SelBack}, {2, SelBack}, {3, clWhite}});
+}
+
+TEST_F(CodeEditPaint, ALineSelectionColoursWholeRows) {
+    Edit->SetText(u"  \r\n" + Blanks + u"\r\n" + Blanks);
+    Edit->SetSelectionMode(smLine);
+    Edit->SetBlockBegin({2, 1});
+    Edit->SetBlockEnd({2, 2});
+    auto B = Grab("line.png");
+    ExpectRow(*B, 1, {{1, SelBack}, {20, SelBack}});
+    ExpectRow(*B, 2, {{1, SelBack}, {30, SelBack}});
+    ExpectRow(*B, 3, {{1, clWhite}});
+}
+
+TEST_F(CodeEditPaint, AColumnSelectionColoursABlock) {
+    Edit->SetText(Blanks + u"\r\n" + Blanks + u"\r\n" + Blanks);
+    Edit->SetSelectionMode(smColumn);
+    Edit->SetBlockBegin({6, 1});
+    Edit->SetBlockEnd({3, 3});
+    auto B = Grab("column.png");
+    for (int Row = 1; Row <= 3; ++Row)
+        ExpectRow(*B, Row, {{2, clWhite}, {3, SelBack}, {5, SelBack}, {6, clWhite}});
+}
+
+TEST_F(CodeEditPaint, ASpecialLineInvertsItsColoursUnderTheSelection) {
+    Edit->SetText(Blanks + u"\r\n" + Blanks);
+    Edit->OnSpecialLineColors = [](TObject*, int Line, bool& Special, TColor& FG, TColor& BG) {
+        if (Line != 2) return;
+        Special = true;
+        FG = clYellow;
+        BG = clRed;
+    };
+    Edit->SetBlockBegin({3, 2});
+    Edit->SetBlockEnd({6, 2});
+    auto B = Grab("special.png");
+    ExpectRow(*B, 1, {{1, clWhite}});
+    ExpectRow(*B, 2, {{1, clRed}, {3, clYellow}, {5, clYellow}, {6, clRed}, {20, clRed}});
+}
+
+TEST_F(CodeEditPaint, TheCaretLineTakesTheActiveLineColour) {
+    Edit->SetText(Blanks + u"\r\n" + Blanks);
+    Edit->SetActiveLineColor(clAqua);
+    Edit->SetCaretXY({1, 2});
+    auto B = Grab("active.png");
+    ExpectRow(*B, 1, {{3, clWhite}});
+    ExpectRow(*B, 2, {{3, clAqua}, {25, clAqua}});
+}
+
+TEST_F(CodeEditPaint, TheRightEdgeIsALineThroughTheWholeHeight) {
+    Edit->SetText(u"abc\r\ndef");
+    Edit->SetRightEdge(10);
+    Edit->SetRightEdgeColor(clRed);
+    auto B = Grab("edge.png");
+    const int X = Edit->TextOffset() + 10 * Edit->CharWidth();
+    ExpectPixels(B->Canvas(), {{X, 1, clRed},
+                               {X, Edit->LineHeight() + 2, clRed},
+                               {X, Edit->ClientHeight() - 1, clRed},
+                               {X + 1, 1, clWhite},
+                               {X - 1, 1, clWhite}});
+}
+
+TEST_F(CodeEditPaint, LineNumbersStandRightAlignedInTheGutter) {
+    NumberedLines(12);
+    SizeTo(30, 12);
+    Edit->Gutter()->SetShowLineNumbers(true);
+    Edit->Gutter()->Font()->SetColor(clBlack);
+    auto B = Grab("gutter.png");
+    const int Right = Edit->GutterWidth() - Edit->Gutter()->RightOffset() - 2;
+    const int H = Edit->LineHeight();
+    // Left of the gutter's border lines.
+    const int W = Edit->GutterWidth() - 2;
+    for (int Line : {7, 12}) {
+        const TRect Ink = InkBox(B->Canvas(), TRect{0, (Line - 1) * H, W, Line * H}, clBtnFace);
+        ASSERT_FALSE(Ink.IsEmpty()) << Line;
+        EXPECT_LE(Ink.Right, Right + 1) << Line;
+        EXPECT_GE(Ink.Right, Right - Edit->CharWidth() / 2) << Line;
+    }
+    // A two-digit number reaches further left than a one-digit one.
+    const TRect Seven = InkBox(B->Canvas(), TRect{0, 6 * H, W, 7 * H}, clBtnFace);
+    const TRect Twelve = InkBox(B->Canvas(), TRect{0, 11 * H, W, 12 * H}, clBtnFace);
+    EXPECT_LT(Twelve.Left, Seven.Left - Edit->CharWidth() / 2);
+}
+
+TEST_F(CodeEditPaint, BookmarkImagesStandInTheGutterRowOfTheirLine) {
+    NumberedLines(6);
+    Edit->SetBookMark(3, 1, 2);
+    Edit->SetBookMark(5, 1, 4);
+    auto B = Grab("bookmarks.png");
+    const int H = Edit->LineHeight();
+    const int W = Edit->GutterWidth() - 2;
+    for (int Line = 1; Line <= 6; ++Line) {
+        const TRect Ink = InkBox(B->Canvas(), TRect{0, (Line - 1) * H, W, Line * H}, clBtnFace);
+        EXPECT_EQ(Ink.IsEmpty(), Line != 2 && Line != 4) << Line;
+        if (!Ink.IsEmpty()) {
+            EXPECT_GE(Ink.Left, Edit->BookMarkOptions()->LeftMargin()) << Line;
+        }
+    }
+    Edit->ClearBookMark(3);
+    B = Grab("bookmarks2.png");
+    EXPECT_TRUE(InkBox(B->Canvas(), TRect{0, H, W, 2 * H}, clBtnFace).IsEmpty());
+}
+
+TEST_F(CodeEditPaint, SpecialCharactersShowAsGlyphs) {
+    Edit->SetTabWidth(4);
+    Edit->SetText(u"a\tb\r\nx y");
+    auto Plain = Grab("plain.png");
+    EXPECT_TRUE(InkBox(Plain->Canvas(), CellRect(2, 4, 1)).IsEmpty());
+    EXPECT_TRUE(InkBox(Plain->Canvas(), CellRect(6, 6, 1)).IsEmpty());
+    SetOption(eoShowSpecialChars, true);
+    auto B = Grab("special-chars.png");
+    // The tab's arrow is centred in its three columns, the line end is marked, the blank dotted.
+    const TRect Arrow = InkBox(B->Canvas(), CellRect(2, 4, 1));
+    ASSERT_FALSE(Arrow.IsEmpty());
+    const int Middle = (Arrow.Left + Arrow.Right) / 2;
+    EXPECT_GE(Middle, CellRect(3, 3, 1).Left);
+    EXPECT_LT(Middle, CellRect(3, 3, 1).Right);
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(4, 4, 1)).IsEmpty() &&
+                 InkBox(B->Canvas(), CellRect(5, 5, 1)).IsEmpty());
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(6, 6, 1)).IsEmpty());
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(2, 2, 2)).IsEmpty());
+}
+
+TEST_F(CodeEditPaint, AWideGlyphTakesTwoCells) {
+    Edit->SetText(u"\x4E2D"
+                  u"b");
+    auto B = Grab("wide.png");
+    const int Wide = Edit->CharColumns(0x4E2D);
+    ASSERT_GE(Wide, 2);
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(1, Wide, 1)).IsEmpty());
+    const TRect Letter = InkBox(B->Canvas(), CellRect(Wide + 1, Wide + 1, 1));
+    EXPECT_FALSE(Letter.IsEmpty());
+}
