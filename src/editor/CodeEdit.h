@@ -1,0 +1,452 @@
+#pragma once
+// The source editor control: a window that paints its text itself on a fixed character grid,
+// with caret, selection in three modes, scroll bars, bookmarks and marks. The text lives in the
+// line buffer (EditStringList.h) and the history in the undo lists (EditUndo.h); the control
+// keeps caret, selection and view, and batches their screen updates under a paint lock.
+
+#include "editor/CodeEditKbdHandler.h"
+#include "editor/CodeEditTypes.h"
+#include "editor/EditStringList.h"
+#include "editor/EditUndo.h"
+
+#include "platform/base/Lists.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Graphics.h"
+#include "platform/gui/StdCtrls.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+class TCustomCodeEdit;
+class TCodeEditMarkList;
+
+DECLARE_ENUM(TCodeEditorOption, Byte, eoAltSetsColumnMode, eoAutoIndent, eoAutoSizeMaxScrollWidth,
+             eoDisableScrollArrows, eoDragDropEditing, eoDropFiles, eoEnhanceHomeKey, eoEnhanceEndKey,
+             eoGroupUndo, eoHalfPageScroll, eoHideShowScrollbars, eoKeepCaretX, eoNoCaret, eoNoSelection,
+             eoRightMouseMovesCursor, eoScrollByOneLess, eoScrollHintFollows, eoScrollPastEof,
+             eoScrollPastEol, eoShowScrollHint, eoShowSpecialChars, eoSmartTabDelete, eoSmartTabs,
+             eoSpecialLineDefaultFg, eoTabIndent, eoTabsToSpaces, eoTrimTrailingSpaces)
+using TCodeEditorOptions = TSet<TCodeEditorOption>;
+// eoAutoIndent, eoDragDropEditing, eoEnhanceEndKey, eoGroupUndo, eoScrollPastEol,
+// eoShowScrollHint, eoSmartTabDelete, eoSmartTabs, eoTabsToSpaces.
+constexpr Cardinal CodeEditDefaultOptionBits = 0x026C0192;
+
+DECLARE_ENUM(TCodeStateFlag, Byte, sfCaretChanged, sfScrollbarChanged, sfLinesChanging, sfIgnoreNextChar,
+             sfCaretVisible, sfDblClicked, sfPossibleGutterClick, sfWaitForDragging, sfInsideRedo,
+             sfGutterDragging)
+using TCodeStateFlags = TSet<TCodeStateFlag>;
+
+DECLARE_ENUM(TCodeStatusChange, Byte, scAll, scCaretX, scCaretY, scLeftChar, scTopLine, scInsertMode,
+             scModified, scSelection, scReadOnly)
+using TCodeStatusChanges = TSet<TCodeStatusChange>;
+
+DECLARE_ENUM(TScrollHintFormat, Byte, shfTopLineOnly, shfTopToBottom)
+DECLARE_ENUM(TCodeEditCaretType, Byte, ctVerticalLine, ctHorizontalLine, ctHalfBlock, ctBlock)
+DECLARE_ENUM(TCodeFontSmoothMethod, Byte, fsmNone, fsmAntiAlias, fsmClearType)
+DECLARE_ENUM(TTransientType, Byte, ttBefore, ttAfter)
+
+// The largest scroll-bar range handed to the window system: thumb positions travel in 16 bits.
+constexpr int CodeEditMaxScrollRange = 32767;
+// One wheel notch, and the rows it scrolls.
+constexpr int CodeEditWheelDelta = 120;
+constexpr int CodeEditWheelRows = 3;
+// Put before a double-width glyph in the display form of a line, once per extra cell.
+constexpr Char CodeEditWideFiller = 0xE000;
+
+// A mark in the gutter, tied to a buffer position; a bookmark has a number 0..9.
+class TCodeEditMark : public TObject {
+    DECLARE_CLASS(TCodeEditMark, TObject)
+
+public:
+    explicit TCodeEditMark(TCustomCodeEdit* AOwner);
+
+    int Line() const { return FLine; }
+    virtual void SetLine(int Value);
+    int Char() const { return FChar; }
+    virtual void SetChar(int Value) { FChar = Value; }
+    int ImageIndex() const { return FImage; }
+    virtual void SetImageIndex(int Value);
+    int BookmarkNumber() const { return FBookmarkNum; }
+    void SetBookmarkNumber(int Value) { FBookmarkNum = Value; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    bool InternalImage() const { return FInternalImage; }
+    void SetInternalImage(bool Value);
+    bool IsBookmark() const { return FBookmarkNum >= 0; }
+    // The owning control while the mark is in its mark list; else none.
+    virtual TCustomCodeEdit* Edit();
+
+private:
+    void InvalidateOwnLine();
+
+    int FLine = 0;
+    int FChar = 0;
+    int FImage = 0;
+    TCustomCodeEdit* FEdit = nullptr;
+    bool FVisible = false;
+    bool FInternalImage = false;
+    int FBookmarkNum = -1;
+};
+
+// The marks found on one line; entries beyond them are null.
+using TCodeEditMarks = std::array<TCodeEditMark*, 16>;
+
+// The marks of a control, owned: deleting one frees it. Every change is told through OnChange.
+class TCodeEditMarkList : public TObject {
+    DECLARE_CLASS(TCodeEditMarkList, TObject)
+
+public:
+    explicit TCodeEditMarkList(TCustomCodeEdit* AOwner);
+    ~TCodeEditMarkList() override;
+    TCodeEditMarkList(const TCodeEditMarkList&) = delete;
+    TCodeEditMarkList& operator=(const TCodeEditMarkList&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // A bad index raises EListError "List index out of bounds (%d)".
+    TCodeEditMark* Items(int Index) const;
+    TCodeEditMark* operator[](int Index) const { return Items(Index); }
+    int Add(TCodeEditMark* Item);
+    void Delete(int Index);
+    int Remove(TCodeEditMark* Item);
+    int IndexOf(const TCodeEditMark* Item) const;
+    // Takes the mark out without freeing it.
+    TCodeEditMark* Extract(TCodeEditMark* Item);
+    void Clear();
+    TCodeEditMark* First() const { return Items(0); }
+    TCodeEditMark* Last() const { return Items(Count() - 1); }
+    // Deletes the marks on Line that are not bookmarks.
+    void ClearLine(int Line);
+    void GetMarksForLine(int Line, TCodeEditMarks& Marks) const;
+    // Lets the control's OnPlaceBookmark replace or drop the mark, then adds what is left.
+    void Place(TCodeEditMark* Mark);
+
+    TCustomCodeEdit* Edit() const { return FEdit; }
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+
+    TCustomCodeEdit* FEdit;
+    std::vector<TCodeEditMark*> FItems;
+};
+
+using TStatusChangeEvent = std::function<void(TObject* Sender, TCodeStatusChanges Changes)>;
+using TSpecialLineColorsEvent =
+    std::function<void(TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG)>;
+using TPaintEvent = std::function<void(TObject* Sender, TCanvas* ACanvas)>;
+using TPaintTransient = std::function<void(TObject* Sender, TCanvas* Canvas, TTransientType TransientType)>;
+using TPlaceMarkEvent = std::function<void(TObject* Sender, TCodeEditMark*& Mark)>;
+using TCodeScrollEvent = std::function<void(TObject* Sender, TScrollBarKind ScrollBar)>;
+
+class TCustomCodeEdit : public TCustomControl {
+    DECLARE_CLASS(TCustomCodeEdit, TCustomControl)
+
+public:
+    explicit TCustomCodeEdit(TComponent* AOwner);
+    ~TCustomCodeEdit() override;
+
+    // -- Text --
+    TStrings* Lines() const { return FLines; }
+    void SetLines(TStrings* Value);
+    TCodeEditStringList* Buffer() const { return FLines; }
+    String Text() const { return FLines->Text(); }
+    void SetText(const String& Value) { FLines->SetText(Value); }
+    // The caret's line; empty past the text.
+    String LineText() const;
+    void SetLineText(const String& Value);
+    TCodeEditUndoList* UndoList() const { return FUndoList; }
+    TCodeEditUndoList* RedoList() const { return FRedoList; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool Value);
+    virtual bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    int MaxUndo() const { return FUndoList->MaxUndoActions(); }
+    void SetMaxUndo(int Value);
+
+    // -- Options and look --
+    TCodeEditorOptions Options() const { return FOptions; }
+    void SetOptions(TCodeEditorOptions Value);
+    int TabWidth() const { return FTabWidth; }
+    void SetTabWidth(int Value);
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    bool InsertMode() const { return FInserting; }
+    void SetInsertMode(bool Value);
+    TCodeEditCaretType InsertCaret() const { return FInsertCaret; }
+    void SetInsertCaret(TCodeEditCaretType Value);
+    TCodeEditCaretType OverwriteCaret() const { return FOverwriteCaret; }
+    void SetOverwriteCaret(TCodeEditCaretType Value);
+    bool AlwaysShowCaret() const { return FAlwaysShowCaret; }
+    void SetAlwaysShowCaret(bool Value);
+    TColor ActiveLineColor() const { return FActiveLineColor; }
+    void SetActiveLineColor(TColor Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value);
+    int RightEdge() const { return FRightEdge; }
+    void SetRightEdge(int Value);
+    TColor RightEdgeColor() const { return FRightEdgeColor; }
+    void SetRightEdgeColor(TColor Value);
+    int ExtraLineSpacing() const { return FExtraLineSpacing; }
+    void SetExtraLineSpacing(int Value);
+    TCodeFontSmoothMethod FontSmoothing() const { return FFontSmoothing; }
+    void SetFontSmoothing(TCodeFontSmoothMethod Value);
+    int MaxScrollWidth() const { return FMaxScrollWidth; }
+    void SetMaxScrollWidth(int Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    TColor ScrollHintColor() const { return FScrollHintColor; }
+    void SetScrollHintColor(TColor Value) { FScrollHintColor = Value; }
+    TScrollHintFormat ScrollHintFormat() const { return FScrollHintFormat; }
+    void SetScrollHintFormat(TScrollHintFormat Value) { FScrollHintFormat = Value; }
+    // Word wrap is not offered by this control yet: always off.
+    bool WordWrap() const { return false; }
+
+    // -- Geometry --
+    int CharWidth() const { return FCharWidth; }
+    int LineHeight() const { return FTextHeight; }
+    int CharsInWindow() const { return FCharsInWindow; }
+    int LinesInWindow() const { return FLinesInWindow; }
+    int GutterWidth() const { return FGutterWidth; }
+    void SetGutterWidth(int Value);
+    int TextOffset() const { return FTextOffset; }
+    int TopLine() const { return FTopLine; }
+    void SetTopLine(int Value);
+    int LeftChar() const { return FLeftChar; }
+    void SetLeftChar(int Value);
+    int DisplayLineCount() const;
+    bool IsScrolling() const { return FIsScrolling; }
+
+    // -- Caret --
+    int CaretX() const { return FCaretX; }
+    int CaretY() const { return FCaretY; }
+    TBufferCoord CaretXY() const { return {FCaretX, FCaretY}; }
+    void SetCaretX(int Value) { SetCaretXY({Value, FCaretY}); }
+    void SetCaretY(int Value) { SetCaretXY({FCaretX, Value}); }
+    // Moves the caret (brought into view) and collapses the selection onto it.
+    virtual void SetCaretXY(const TBufferCoord& Value);
+    // Moves the caret (brought into view); the selection stays.
+    void SetCaretInternal(const TBufferCoord& Value) { PlaceCaret(Value, true); }
+    TDisplayCoord DisplayXY() const;
+    int DisplayX() const { return DisplayXY().Column; }
+    int DisplayY() const { return DisplayXY().Row; }
+    bool CaretInView() const;
+    void GotoLineAndCenter(int Line);
+    void EnsureCursorPosVisible() { EnsureCursorPosVisibleEx(false, false); }
+    void EnsureCursorPosVisibleEx(bool ForceToMiddle, bool EvenIfVisible = false);
+    // The caret's offset within its cell for the current shape.
+    TPoint CaretOffset() const { return FCaretOffset; }
+
+    // -- Selection --
+    TCodeSelectionMode SelectionMode() const { return FSelectionMode; }
+    void SetSelectionMode(TCodeSelectionMode Value);
+    TCodeSelectionMode ActiveSelectionMode() const { return FActiveSelectionMode; }
+    void SetActiveSelectionMode(TCodeSelectionMode Value);
+    // The earlier and the later end.
+    TBufferCoord BlockBegin() const;
+    TBufferCoord BlockEnd() const;
+    // The anchor and the moving end.
+    void SetBlockBegin(TBufferCoord Value);
+    void SetBlockEnd(TBufferCoord Value);
+    void SetCaretAndSelection(const TBufferCoord& ACaretXY, const TBufferCoord& ABlockBegin,
+                              const TBufferCoord& ABlockEnd);
+    bool SelAvail() const;
+    bool SelTabBlock() const;
+    bool SelTabLine() const;
+    String SelText() const;
+    void SelectAll();
+    void SetWordBlock(TBufferCoord Value);
+    int SelStart() const;
+    void SetSelStart(int Value);
+    int SelEnd() const;
+    void SetSelEnd(int Value);
+    int SelLength() const;
+    void SetSelLength(int Value);
+    TBufferBlock UnifiedSelection() const;
+
+    // -- Conversions --
+    int RowColToCharIndex(const TBufferCoord& RowCol) const;
+    TBufferCoord CharIndexToRowCol(int Index) const;
+    TDisplayCoord BufferToDisplayPos(const TBufferCoord& P) const;
+    TBufferCoord DisplayToBufferPos(const TDisplayCoord& P) const;
+    int LineToRow(int Line) const { return Line; }
+    int RowToLine(int Row) const { return Row; }
+    TDisplayCoord PixelsToRowColumn(int X, int Y) const;
+    TDisplayCoord PixelsToNearestRowColumn(int X, int Y) const;
+    TPoint RowColumnToPixels(const TDisplayCoord& RowCol) const;
+    // The columns a character takes on the grid: its drawn width over the cell width, rounded up.
+    int CharColumns(Char C) const;
+    // The display form of a tab-expanded line: fillers before every double-width glyph.
+    String ExpandAtWideGlyphs(const String& S) const;
+
+    // -- Paint lock and notifications --
+    void BeginUpdate() { IncPaintLock(); }
+    void EndUpdate() { DecPaintLock(); }
+    int PaintLock() const { return FPaintLock; }
+    TCodeStateFlags StateFlags() const { return FStateFlags; }
+    void InvalidateLine(int Line);
+    void InvalidateLines(int FirstLine, int LastLine);
+    void InvalidateGutter();
+    void InvalidateGutterLines(int FirstLine, int LastLine);
+    void InvalidateSelection();
+
+    // -- Marks and bookmarks --
+    TCodeEditMarkList* Marks() const { return FMarkList.get(); }
+    void SetBookMark(int BookMark, int X, int Y);
+    void ClearBookMark(int BookMark);
+    virtual void GotoBookMark(int BookMark);
+    bool GetBookMark(int BookMark, int& X, int& Y) const;
+    bool IsBookmark(int BookMark) const;
+
+    TCodeEditKbdHandler* KbdHandler() const { return FKbdHandler.get(); }
+
+    TNotifyEvent OnChange;
+    TStatusChangeEvent OnStatusChange;
+    TPaintEvent OnPaint;
+    TPaintTransient OnPaintTransient;
+    TSpecialLineColorsEvent OnSpecialLineColors;
+    TPlaceMarkEvent OnPlaceBookmark;
+    TPlaceMarkEvent OnClearBookmark;
+    TCodeScrollEvent OnScroll;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Loaded() override;
+    void Dispatch(TMessage& Message) override;
+    void Paint() override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+
+    void IncPaintLock();
+    void DecPaintLock();
+    void AddStatusChanges(TCodeStatusChanges Changes);
+    void PlaceCaret(TBufferCoord Value, bool EnsureVisible);
+    void UpdateCaret();
+    void InitializeCaret();
+    void UpdateScrollBars();
+    void RecomputeWindowMetrics(bool FontChanged);
+    void MeasureCharCell();
+    void SizeOrFontChanged(bool FontChanged) { RecomputeWindowMetrics(FontChanged); }
+    void InvalidateArea(const TRect& ARect, bool AErase);
+
+    virtual void FireChange();
+    virtual void FireClearBookmark(TCodeEditMark*& Mark);
+    virtual void FirePaint();
+    virtual void FirePaintTransientEx(TTransientType TransientType, bool Lock);
+    virtual void FirePaintTransient(TTransientType TransientType) {
+        FirePaintTransientEx(TransientType, false);
+    }
+    virtual void FirePlaceBookmark(TCodeEditMark*& Mark);
+    virtual bool FireSpecialLineColors(int Line, TColor& FG, TColor& BG);
+    virtual void FireStatusChange();
+
+    // -- Painting (CodeEditPaint.cpp) --
+    void PaintGutter(const TRect& AClip, int FirstRow, int LastRow);
+    void PaintTextLines(const TRect& AClip, int FirstRow, int LastRow, int FirstCol, int LastCol);
+
+private:
+    friend class TCodeEditMarkList;
+    friend class TCodeEditMark;
+
+    void FontChanged(TObject* Sender);
+    void LinesChanged(TObject* Sender);
+    void UndoItemAdded(TObject* Sender);
+    void WMHScroll(TWMScroll& Message);
+    void WMVScroll(TWMScroll& Message);
+    void WMSize(TWMSize& Message) override;
+    void WMSetFocus(TWMSetFocus& Message) override;
+    void WMKillFocus(TWMKillFocus& Message) override;
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+    void ShowScrollHint();
+    void HideCaretNow();
+    void ShowCaretNow();
+    int MaxTopLine() const;
+    int MaxLeftChar() const;
+    int HorzScrollRange() const;
+    int VertScrollRange() const;
+    TBufferCoord ClampSelectionEnd(TBufferCoord Value) const;
+    // The largest line length, widening MaxScrollWidth to it.
+    void GrowMaxScrollWidthToText();
+
+    TCodeEditStringList* FLines = nullptr;
+    std::unique_ptr<TCodeEditStringList> FOrigLines;
+    TCodeEditUndoList* FUndoList = nullptr;
+    TCodeEditUndoList* FRedoList = nullptr;
+    std::unique_ptr<TCodeEditUndoList> FOrigUndoList;
+    std::unique_ptr<TCodeEditUndoList> FOrigRedoList;
+    std::unique_ptr<TFont> FFontDummy;
+    std::unique_ptr<TBitmap> FMeasureBitmap;
+    mutable std::unordered_map<Char, int> FColumnCache;
+    std::unique_ptr<TCodeEditKbdHandler> FKbdHandler;
+    std::unique_ptr<TCodeEditMarkList> FMarkList;
+    std::array<TCodeEditMark*, 10> FBookMarks{};
+
+    int FCaretX = 1;
+    int FCaretY = 1;
+    int FLastCaretX = 1;
+    bool FCaretAtEOL = false;
+    TPoint FCaretOffset;
+    TBufferCoord FBlockBegin{1, 1};
+    TBufferCoord FBlockEnd{1, 1};
+    TCodeSelectionMode FSelectionMode = smNormal;
+    TCodeSelectionMode FActiveSelectionMode = smNormal;
+    bool FAlwaysShowCaret = false;
+    bool FInserting = true;
+    TCodeEditCaretType FInsertCaret = ctVerticalLine;
+    TCodeEditCaretType FOverwriteCaret = ctBlock;
+
+    int FTopLine = 1;
+    int FLeftChar = 1;
+    int FLinesInWindow = 0;
+    int FCharsInWindow = 0;
+    int FCharWidth = 0;
+    int FTextHeight = 0;
+    int FTextOffset = 2;
+    int FGutterWidth = 0;
+    int FMaxScrollWidth = 1024;
+    TScrollStyle FScrollBars = StdCtrls::ssBoth;
+    int FMouseWheelAccumulator = 0;
+    bool FIsScrolling = false;
+
+    bool FModified = false;
+    bool FReadOnly = false;
+    int FTabWidth = 8;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    TCodeEditorOptions FOptions = TCodeEditorOptions::FromInt(CodeEditDefaultOptionBits);
+
+    TCodeFontSmoothMethod FFontSmoothing = fsmNone;
+    TColor FActiveLineColor = clNone;
+    int FRightEdge = 80;
+    TColor FRightEdgeColor = clSilver;
+    TBorderStyle FBorderStyle = Controls::bsSingle;
+    bool FHideSelection = false;
+    bool FShowSpecChar = false;
+    int FExtraLineSpacing = 0;
+    TColor FScrollHintColor = clInfoBk;
+    TScrollHintFormat FScrollHintFormat = shfTopLineOnly;
+    int FPaintLock = 0;
+    int FPaintTransientLock = 0;
+
+    TCodeStateFlags FStateFlags;
+    TCodeStatusChanges FStatusChanges;
+};
+
+class TCodeEdit : public TCustomCodeEdit {
+    DECLARE_CLASS(TCodeEdit, TCustomCodeEdit)
+
+public:
+    using TCustomCodeEdit::TCustomCodeEdit;
+
+private:
+    static void Published(TPublisher<TCodeEdit>& P);
+};
+
+// The scroll hint's text for a top line (and, for shfTopToBottom, a bottom line).
+String ScrollHintText(TScrollHintFormat Format, int TopBufferLine, int BottomBufferLine);
