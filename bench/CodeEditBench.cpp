@@ -1,0 +1,178 @@
+// The editor control with a 1,000,000-line sketch-like file (about 40 MB): loading it and
+// showing the first screen, and painting one screen at line 500,000, each beside Qt's own
+// plain text editor doing the same in the same run; the ratios are printed after the table.
+// The text drawer alone writing that screen's lines on the character grid is measured too.
+//   build/bench/bench_codeedit
+
+#include "CodeEditBenchPeer.h"
+
+#include "editor/CodeEdit.h"
+#include "editor/Editor.h"
+#include "editor/TextDrawer.h"
+#include "platform/base/Files.h"
+#include "platform/base/Strings.h"
+#include "platform/gui/Forms.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int LineCount = 1000000;
+constexpr int MiddleLine = 500000;
+
+// A sketch's lines over and over, each numbered so that no two are alike.
+std::string SketchFile() {
+    static const std::string Path = [] {
+        const std::string P = StringToUtf8(GetTempDir()) + "bench-codeedit-sketch.ino";
+        static const char* const Lines[] = {
+            "void loop() {",
+            "  int sensorValue = analogRead(A0); // read %d",
+            "  float voltage = sensorValue * (5.0 / 1023.0);",
+            "  Serial.println(voltage); /* volts %d */",
+            "  if (voltage > 2.5) digitalWrite(LED_BUILTIN, HIGH);",
+            "  else digitalWrite(LED_BUILTIN, LOW);",
+            "  delay(%d);",
+            "}",
+        };
+        std::ofstream Out(P, std::ios::binary);
+        char Buffer[128];
+        for (int I = 0; I < LineCount; ++I) {
+            std::snprintf(Buffer, sizeof Buffer, Lines[I % 8], I);
+            Out << Buffer << "\r\n";
+        }
+        return P;
+    }();
+    return Path;
+}
+
+struct TOurEditor {
+    std::unique_ptr<TForm> Form;
+    TCodeEdit* Edit = nullptr;
+    std::unique_ptr<TBitmap> Picture;
+
+    void LoadAndShow(const std::string& Path) {
+        Form = std::make_unique<TForm>(nullptr);
+        Form->SetBounds(0, 0, BenchViewWidth, BenchViewHeight);
+        Edit = new TCodeEdit(Form.get());
+        Edit->SetParent(Form.get());
+        Edit->SetAlign(alClient);
+        Edit->HandleNeeded();
+        Edit->Lines()->LoadFromFile(Utf8ToString(Path));
+        Paint();
+    }
+    void Paint() {
+        if (!Picture) Picture = std::make_unique<TBitmap>(BenchViewWidth, BenchViewHeight);
+        Edit->PaintTo(Picture->Canvas(), 0, 0);
+    }
+};
+
+void BM_OurLoadAndFirstScreen(benchmark::State& State) {
+    const std::string Path = SketchFile();
+    for (auto _ : State) {
+        TOurEditor Ours;
+        Ours.LoadAndShow(Path);
+        State.PauseTiming();
+        Ours.Form.reset();
+        State.ResumeTiming();
+    }
+}
+
+void BM_QtLoadAndFirstScreen(benchmark::State& State) {
+    const std::string Path = SketchFile();
+    for (auto _ : State) {
+        PeerLoadAndShowFirstScreen(Path);
+        State.PauseTiming();
+        PeerFree();
+        State.ResumeTiming();
+    }
+}
+
+void BM_OurPaintAtMiddle(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    Ours.Edit->SetTopLine(MiddleLine);
+    for (auto _ : State)
+        Ours.Paint();
+}
+
+void BM_QtPaintAtMiddle(benchmark::State& State) {
+    PeerLoadAndShowFirstScreen(SketchFile());
+    PeerScrollTo(MiddleLine - 1);
+    for (auto _ : State)
+        PeerPaintScreen();
+    PeerFree();
+}
+
+// The screen's rows at line 500,000 written by the text drawer, each clipped to the window.
+void BM_OurDrawerScreenAtMiddle(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    TFont Font;
+    Font.SetName(u"Courier New");
+    Font.SetSize(10);
+    TheTextDrawer Drawer({fsBold}, &Font);
+    TBitmap Picture(BenchViewWidth, BenchViewHeight);
+    const int Rows = BenchViewHeight / Drawer.CharHeight() + 1;
+    const int Cols = BenchViewWidth / Drawer.CharWidth() + 1;
+    TStrings* Lines = Ours.Edit->Lines();
+    for (auto _ : State) {
+        Drawer.BeginDrawing(Picture.Canvas());
+        for (int R = 0; R < Rows; ++R) {
+            const String& S = Lines->Strings(MiddleLine - 1 + R);
+            const int Y = R * Drawer.CharHeight();
+            Drawer.ExtTextOut(0, Y, {tooOpaque, tooClipped},
+                              Rect(0, Y, BenchViewWidth, Y + Drawer.CharHeight()), S.data(),
+                              std::min(int(S.size()), Cols));
+        }
+        Drawer.EndDrawing();
+    }
+}
+
+std::map<std::string, double> Seconds;
+
+// Keeps each run's time per pass, to print the ratios after the table.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& Runs) override {
+        ConsoleReporter::ReportRuns(Runs);
+        for (const Run& R : Runs)
+            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
+                Seconds[R.benchmark_name()] = R.real_accumulated_time / static_cast<double>(R.iterations);
+    }
+};
+
+} // namespace
+
+BENCHMARK(BM_OurLoadAndFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_QtLoadAndFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OurPaintAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QtPaintAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OurDrawerScreenAtMiddle)->Unit(benchmark::kMicrosecond);
+
+int RunCodeEditBench(int argc, char** argv) {
+    RegisterEditorClasses();
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter Reporter;
+    benchmark::RunSpecifiedBenchmarks(&Reporter);
+    const std::pair<const char*, const char*> Pairs[] = {
+        {"BM_OurLoadAndFirstScreen/iterations:3", "BM_QtLoadAndFirstScreen/iterations:3"},
+        {"BM_OurPaintAtMiddle", "BM_QtPaintAtMiddle"},
+    };
+    for (const auto& [OursName, PeerName] : Pairs) {
+        const auto Ours = Seconds.find(OursName), Peer = Seconds.find(PeerName);
+        if (Ours == Seconds.end() || Peer == Seconds.end()) continue;
+        std::printf("%s: ours %.3f ms, QPlainTextEdit %.3f ms, ours / QPlainTextEdit = %.3f\n", OursName,
+                    Ours->second * 1e3, Peer->second * 1e3, Ours->second / Peer->second);
+    }
+    std::error_code Ignored;
+    std::filesystem::remove(SketchFile(), Ignored);
+    benchmark::Shutdown();
+    return 0;
+}
