@@ -1,0 +1,16 @@
+#pragma once
+// What the editor control benchmark asks of its peer, Qt's own plain text editor, whose Qt
+// code stays in CodeEditBenchQt.cpp.
+
+#include <string>
+
+// The window size both editors show.
+constexpr int BenchViewWidth = 800, BenchViewHeight = 600;
+
+// Loads the UTF-8 file into a new plain text editor and renders its first screen.
+void PeerLoadAndShowFirstScreen(const std::string& Path);
+// Scrolls the loaded editor so that the 0-based Line is the top one.
+void PeerScrollTo(int Line);
+// Renders one screen of the loaded editor.
+void PeerPaintScreen();
+void PeerFree();

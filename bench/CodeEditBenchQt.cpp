@@ -1,0 +1,57 @@
+// The peer side of bench_codeedit: Qt's plain text editor, and the program's main (the Qt
+// application the controls of both sides need).
+
+#include "CodeEditBenchPeer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QPlainTextEdit> Peer;
+std::unique_ptr<QImage> Picture;
+
+} // namespace
+
+void PeerLoadAndShowFirstScreen(const std::string& Path) {
+    QFile File(QString::fromStdString(Path));
+    if (!File.open(QIODevice::ReadOnly)) std::abort();
+    Peer = std::make_unique<QPlainTextEdit>();
+    Peer->setFont(QFont("Liberation Mono", 10));
+    Peer->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Peer->resize(BenchViewWidth, BenchViewHeight);
+    Peer->setPlainText(QString::fromUtf8(File.readAll()));
+    Peer->show();
+    QApplication::processEvents();
+    PeerPaintScreen();
+}
+
+void PeerScrollTo(int Line) {
+    Peer->verticalScrollBar()->setValue(Line);
+    QApplication::processEvents();
+}
+
+void PeerPaintScreen() {
+    if (!Picture) Picture = std::make_unique<QImage>(BenchViewWidth, BenchViewHeight, QImage::Format_RGB32);
+    Peer->render(Picture.get());
+}
+
+void PeerFree() {
+    Peer.reset();
+}
+
+int RunCodeEditBench(int argc, char** argv);
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_FONT_DPI", "96", 1);
+    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    QApplication App(argc, argv);
+    return RunCodeEditBench(argc, argv);
+}
