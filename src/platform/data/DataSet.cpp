@@ -688,7 +688,7 @@ void TDataSet::CheckBrowseMode() {
     DataEvent(deCheckBrowseMode);
     if (FState == dsEdit || FState == dsInsert) {
         DataEvent(deUpdateRecord);
-        if (FModified || FState == dsInsert)
+        if (FModified)
             Post();
         else
             Cancel();

@@ -175,6 +175,9 @@ TEST_P(DataSetConformance, CheckBrowseModePostsAPendingEdit) {
     Fx.DS->CheckBrowseMode();
     EXPECT_EQ(Fx.DS->State(), dsBrowse);
     EXPECT_EQ(Fx.DS->FieldByName(u"NAME")->AsString(), u"again");
+    Fx.DS->Insert(); // untouched: moving away drops it
+    Fx.DS->Next();
+    EXPECT_EQ(Fx.DS->RecordCount(), 5);
 }
 
 TEST_P(DataSetConformance, FailedPostsAndBadInputLeaveTheDatasetAsItWas) {
