@@ -1,0 +1,41 @@
+#pragma once
+// A dataset over one table of an SQLite database file. The records are the table's rows, in
+// rowid order; posts and deletes go straight to the file. Column types name the field kinds
+// (INTEGER, BIGINT, VARCHAR(n), TEXT, REAL, NUMERIC, BOOLEAN, DATE, TIME, DATETIME, BLOB);
+// dates are stored as day numbers. A file that is not a database, or a missing table, fails
+// the open with EDatabaseError and leaves the file untouched.
+
+#include "platform/data/DB.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class TSQLiteDataSet : public TDataSet {
+    DECLARE_CLASS(TSQLiteDataSet, TDataSet)
+public:
+    explicit TSQLiteDataSet(TComponent* AOwner);
+    ~TSQLiteDataSet() override;
+    const String& DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const String& Value);
+    const String& TableName() const { return FTableName; }
+    void SetTableName(const String& Value);
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    std::vector<Int64> InternalIds() override;
+    void InternalRead(Int64 Id, std::vector<Variant>& Values) override;
+    Int64 InternalInsert(const std::vector<Variant>& Values, Int64 BeforeId) override;
+    void InternalUpdate(Int64 Id, const std::vector<Variant>& Values) override;
+    void InternalRemove(Int64 Id) override;
+    bool InternalExists(Int64 Id) override;
+
+private:
+    sqlite3_stmt* Prepare(const String& Sql);
+    void Bind(sqlite3_stmt* S, int Index, const Variant& V, TFieldType Type);
+    void Step(sqlite3_stmt* S);
+    [[noreturn]] void Fail(const String& What);
+    String FDatabaseName, FTableName;
+    sqlite3* FDb = nullptr;
+    sqlite3_stmt *FRead = nullptr, *FExists = nullptr;
+};

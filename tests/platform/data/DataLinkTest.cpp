@@ -1,0 +1,134 @@
+#include "platform/data/DB.h"
+#include "platform/data/MemDataSet.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TRecordingLink : public TDataLink {
+public:
+    std::vector<std::string> Events;
+
+protected:
+    void ActiveChanged() override { Events.push_back(Active() ? "active" : "inactive"); }
+    void DataSetChanged() override { Events.push_back("changed"); }
+    void DataSetScrolled(int) override { Events.push_back("scrolled"); }
+    void EditingChanged() override { Events.push_back(Editing() ? "editing" : "browsing"); }
+    void RecordChanged(TField*) override { Events.push_back("record"); }
+    void UpdateData() override { Events.push_back("update"); }
+};
+
+struct TLinkFixture {
+    TComponent Owner{nullptr};
+    TMemDataSet* DS = new TMemDataSet(&Owner);
+    TDataSource* Source = new TDataSource(&Owner);
+    TLinkFixture() {
+        DS->FieldDefs().Add(u"N", ftInteger);
+        DS->Open();
+        for (int I = 1; I <= 10; ++I) {
+            DS->Append();
+            DS->FieldByName(u"N")->SetAsInteger(I);
+            DS->Post();
+        }
+        DS->First();
+        Source->SetDataSet(DS);
+    }
+};
+
+} // namespace
+
+TEST(DataLink, ToldOfStateScrollAndEdits) {
+    TLinkFixture Fx;
+    TRecordingLink Link;
+    Link.SetDataSource(Fx.Source);
+    EXPECT_EQ(Link.Events, (std::vector<std::string>{"active"}));
+    Link.Events.clear();
+    Fx.DS->Next();
+    Fx.DS->Edit();
+    Fx.DS->FieldByName(u"N")->SetAsInteger(20);
+    Fx.DS->Post();
+    Fx.DS->Close();
+    EXPECT_EQ(Link.Events, (std::vector<std::string>{"scrolled", "editing", "record", "record", "update",
+                                                     "browsing", "changed", "inactive"}));
+}
+
+TEST(DataLink, DisabledControlsHearOnceWhenEnabledAgain) {
+    TLinkFixture Fx;
+    TRecordingLink Link;
+    Link.SetDataSource(Fx.Source);
+    Link.Events.clear();
+    Fx.DS->DisableControls();
+    Fx.DS->DisableControls();
+    Fx.DS->Next();
+    Fx.DS->Last();
+    Fx.DS->EnableControls();
+    EXPECT_TRUE(Link.Events.empty());
+    EXPECT_TRUE(Fx.DS->ControlsDisabled());
+    Fx.DS->EnableControls();
+    EXPECT_EQ(Link.Events, (std::vector<std::string>{"changed"}));
+    Fx.DS->EnableControls(); // unbalanced: nothing happens
+    EXPECT_FALSE(Fx.DS->ControlsDisabled());
+}
+
+TEST(DataLink, ActiveRecordReadsOtherBufferedRecordsAndIsRestored) {
+    TLinkFixture Fx;
+    TRecordingLink Link;
+    Link.SetBufferCount(4);
+    Link.SetDataSource(Fx.Source);
+    EXPECT_EQ(Fx.DS->BufferCount(), 4);
+    Fx.DS->SetRecNo(6);
+    EXPECT_EQ(Link.RecordCount(), 4);
+    int Active = Link.ActiveRecord();
+    EXPECT_EQ(Active, 3); // scrolled down: the current record is the last buffered one
+    TField* N = Fx.DS->FieldByName(u"N");
+    std::vector<int> Seen;
+    try {
+        for (int I = 0; I < Link.RecordCount(); ++I) {
+            TActiveRecordScope Scope(Link, I);
+            Seen.push_back(N->AsInteger());
+            if (I == 2) throw EDatabaseError(u"stop");
+        }
+    } catch (const EDatabaseError&) {
+    }
+    EXPECT_EQ(Seen, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(Link.ActiveRecord(), Active);
+    EXPECT_EQ(N->AsInteger(), 6);
+    Fx.DS->First();
+    EXPECT_EQ(Link.ActiveRecord(), 0);
+}
+
+TEST(DataLink, FieldLinkFollowsItsField) {
+    TLinkFixture Fx;
+    TFieldDataLink Link;
+    int Changes = 0;
+    Link.OnDataChange = [&] { ++Changes; };
+    Link.SetFieldName(u"N");
+    Link.SetDataSource(Fx.Source);
+    ASSERT_NE(Link.Field(), nullptr);
+    EXPECT_TRUE(Link.CanModify());
+    int Before = Changes;
+    Fx.DS->Next();
+    EXPECT_GT(Changes, Before);
+    EXPECT_TRUE(Link.Edit());
+    EXPECT_EQ(Fx.DS->State(), dsEdit);
+    Fx.DS->Cancel();
+    Link.SetReadOnly(true);
+    EXPECT_FALSE(Link.CanModify());
+    Fx.DS->Close();
+    EXPECT_EQ(Link.Field(), nullptr);
+    Link.SetFieldName(u"Missing");
+    Fx.DS->Open();
+    EXPECT_EQ(Link.Field(), nullptr);
+}
+
+TEST(Params, ByNameAndErrors) {
+    TParams P;
+    P.CreateParam(ftInteger, u"Id", ptInput).SetAsInteger(5);
+    P.CreateParam(ftString, u"Name", ptInput).SetAsString(u"x");
+    EXPECT_EQ(P.ParamByName(u"ID").AsInteger(), 5);
+    EXPECT_EQ(P.FindParam(u"none"), nullptr);
+    EXPECT_THROW(P.ParamByName(u"none"), EDatabaseError);
+    P[1].Clear();
+    EXPECT_TRUE(P[1].IsNull());
+    EXPECT_THROW(P[2], EListError);
+}

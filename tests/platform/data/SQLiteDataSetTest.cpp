@@ -1,0 +1,92 @@
+#include "platform/base/Strings.h"
+#include "platform/data/Conformance.h"
+#include "platform/data/SQLiteDataSet.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Runs statements with the sqlite3 program, as another writer of the file would.
+void Sqlite3Program(const std::string& File, const std::string& Sql) {
+    std::string Command = "sqlite3 '" + File + "' \"" + Sql + "\"";
+    ASSERT_EQ(std::system(Command.c_str()), 0) << Command;
+}
+
+std::string NewDatabaseFile() {
+    static int Count = 0;
+    return (std::filesystem::current_path() / ("db" + std::to_string(++Count) + ".sqlite")).string();
+}
+
+TDataSet* MakeSQLiteDataSet(TComponent* Owner, const std::vector<TConformanceRow>& Rows) {
+    std::string File = NewDatabaseFile();
+    std::string Sql =
+        "CREATE TABLE items (ID INTEGER NOT NULL UNIQUE, NAME VARCHAR(20), PRICE REAL, NOTES TEXT, "
+        "DATA BLOB);";
+    for (const TConformanceRow& R : Rows)
+        Sql += "INSERT INTO items (ID, NAME, PRICE) VALUES (" + std::to_string(R.Id) + ", '" +
+               StringToUtf8(R.Name) + "', " + std::to_string(R.Price) + ");";
+    Sqlite3Program(File, Sql);
+    auto* DS = new TSQLiteDataSet(Owner);
+    DS->SetDatabaseName(Utf8ToString(File));
+    DS->SetTableName(u"items");
+    return DS;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(SQLite, DataSetConformance,
+                         testing::Values(TDataSetFactory{"SQLite", MakeSQLiteDataSet}),
+                         [](const auto& Info) { return Info.param.Kind; });
+
+TEST(SQLiteDataSet, SeesChangesMadeByAnotherProgramBetweenOpens) {
+    TComponent Owner(nullptr);
+    TDataSet* DS = MakeSQLiteDataSet(&Owner, {{1, u"one", 1}, {2, u"two", 2}});
+    DS->Open();
+    DS->Edit();
+    DS->FieldByName(u"NAME")->SetAsString(u"uno");
+    DS->Post();
+    DS->Close();
+    std::string File = StringToUtf8(static_cast<TSQLiteDataSet*>(DS)->DatabaseName());
+    Sqlite3Program(
+        File, "UPDATE items SET PRICE = 10 WHERE ID = 1; INSERT INTO items (ID, NAME) VALUES (3, 'three');");
+    DS->Open();
+    EXPECT_EQ(DS->RecordCount(), 3);
+    EXPECT_EQ(DS->FieldByName(u"NAME")->AsString(), u"uno");
+    EXPECT_DOUBLE_EQ(DS->FieldByName(u"PRICE")->AsFloat(), 10);
+    DS->Last();
+    EXPECT_EQ(DS->FieldByName(u"NAME")->AsString(), u"three");
+}
+
+TEST(SQLiteDataSet, BadFilesAndTablesAreRefusedAndLeftAlone) {
+    std::string Damaged = NewDatabaseFile();
+    std::ofstream(Damaged)
+        << "this is not a database, just some text that is long enough to look like a header";
+    auto Before = std::filesystem::file_size(Damaged);
+    std::string Good = NewDatabaseFile(), Missing = NewDatabaseFile();
+    Sqlite3Program(Good, "CREATE TABLE t (A INTEGER);");
+    struct {
+        std::string File;
+        String Table, Expected;
+    } Cases[] = {
+        {Damaged, u"t", u"not a database"},
+        {Good, u"missing", u"Table 'missing' not found"},
+        {Missing, u"t", u"unable to open"}, // never created by opening
+        {"", u"t", u"No database file given"},
+    };
+    for (auto& C : Cases) {
+        TSQLiteDataSet DS(nullptr);
+        DS.SetDatabaseName(Utf8ToString(C.File));
+        DS.SetTableName(C.Table);
+        try {
+            DS.Open();
+            ADD_FAILURE() << "opened " << C.File;
+        } catch (const EDatabaseError& E) {
+            EXPECT_NE(E.Message().find(C.Expected), String::npos) << E.what();
+        }
+        EXPECT_FALSE(DS.Active());
+    }
+    EXPECT_EQ(std::filesystem::file_size(Damaged), Before);
+    EXPECT_FALSE(std::filesystem::exists(Missing));
+}
