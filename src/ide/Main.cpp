@@ -3,6 +3,7 @@
 #include "ide/FormSettings.h"
 #include "ide/HelpAbout.h"
 #include "ide/Options.h"
+#include "ide/Trees.h"
 
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Menus.h"
@@ -105,6 +106,7 @@ TfrmDM::TfrmDM(TComponent* AOwner) : TComponent(AOwner) {
     imglst1 = MakeImageList(this, u"imglst1", 16);
     imglstMenu = MakeImageList(this, u"imglstMenu", 24);
     imglstTree = MakeImageList(this, u"imglstTree", 16);
+    DrawTreeImages(imglstTree);
 }
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
@@ -190,6 +192,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
             A->SetEnabled(false);
         }
         ConnectActions();
+        SetUpTrees();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
