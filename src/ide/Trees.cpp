@@ -6,6 +6,7 @@
 #include "ide/Main.h"
 #include "ide/Options.h"
 
+#include "platform/base/Encoding.h"
 #include "platform/base/Files.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
@@ -340,8 +341,9 @@ void TfrmMain::MarkSketchFolders(TBaseLeanTree* Tree) {
 }
 
 bool TfrmMain::FileHasLoop(const String& FileName) {
+    // A plain read: one byte is one character, so no sketch's bytes are ever refused.
     TStringList Lines;
-    Lines.LoadFromFile(FileName);
+    Lines.LoadFromFile(FileName, TEncoding::ANSI());
     for (int I = 0; I < Lines.Count(); ++I)
         if (Pos(u"VOID LOOP", UpperCase(Lines.Strings(I))) > 0) return true;
     return false;
@@ -360,10 +362,11 @@ PLeanNode TfrmMain::FindTreeNode(TBaseLeanTree* Tree, const String& Caption, con
 // -- Focus and double click --
 
 void TfrmMain::TreeFocusChanged(TLeanStringTree* Tree, PLeanNode Node) {
+    // The trees clear their focus when the window goes; nothing is left to update then.
+    if (ComponentState().Contains(csDestroying)) return;
     // An action whose work has not arrived yet stays disabled.
     auto Allow = [this](const char16_t* Name, bool Value) {
-        TAction* A = Action(Name);
-        A->SetEnabled(Value && bool(A->OnExecute));
+        if (TAction* A = Action(Name)) A->SetEnabled(Value && bool(A->OnExecute));
     };
     tTreeClass* Item = TreeRecord(Tree, Node);
     const tNodeType Type = Item ? Item->NodeType() : ntUnknown;

@@ -142,6 +142,7 @@ TEST_F(TreesTest, SketchbookFillsSortedWithSketchFoldersMarked) {
     Put("mixed/a.ino", WithoutLoop); // the first source file decides; b.ino is not read
     Put("mixed/b.ino", "VOID LOOP(){}\n");
     Put("Cased/Cased.pde", "  VoId LoOp() {}\n");
+    Put("Latin/Latin.ino", "// Gr\xfc\xdf aus M\xfcnchen\nvoid loop() {}\n"); // not UTF-8: read as it is
     Put("Lib/examples/Demo/Demo.ino", WithLoop);
     Put("Lib/keywords.txt", "k\n");
     Put("Lib/src/Lib.cpp", "int x;\n");
@@ -156,8 +157,8 @@ TEST_F(TreesTest, SketchbookFillsSortedWithSketchFoldersMarked) {
     TLeanStringTree* Tree = Main->vstSketches;
     ExpectConsistent(Tree);
     EXPECT_EQ(Main->LastSketchNode, nullptr);
-    EXPECT_EQ(TopCaptions(Tree),
-              (std::vector<std::string>{"Blink", "Cased", "Docs", "Lib", "mixed", "Proj", "top.txt"}));
+    EXPECT_EQ(TopCaptions(Tree), (std::vector<std::string>{"Blink", "Cased", "Docs", "Latin", "Lib", "mixed",
+                                                           "Proj", "top.txt"}));
 
     struct TCase {
         const char* Path;
@@ -174,6 +175,7 @@ TEST_F(TreesTest, SketchbookFillsSortedWithSketchFoldersMarked) {
         {"mixed/a.ino", ntFileSrcWithoutLoop, "mixed", tiSourceWithoutLoop, TColor(0x0037B7)},
         {"mixed/b.ino", ntFileSrc, "mixed", tiSource, TColor(0x0037B7)},
         {"Cased/Cased.pde", ntFileSrc, "Cased", tiSource, TColor(0x0037B7)},
+        {"Latin/Latin.ino", ntFileSrc, "Latin", tiSource, TColor(0x0037B7)},
         {"Lib", ntDir, "", tiFolder, TColor(0x01AEE0)},
         {"Lib/examples", ntDir, "Lib", tiFolder, TColor(0x01AEE0)},
         {"Lib/examples/Demo", ntRoot, "examples", tiSketchFolder, TColor(0x008000)},
