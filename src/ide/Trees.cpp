@@ -151,6 +151,9 @@ void TfrmMain::SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const S
     // Sorted once after each fill, collapsed folders included.
     Tree->TreeOptions()->SetAutoOptions(Tree->TreeOptions()->AutoOptions() - TLTAutoOptions{toAutoSort});
     if (frmDM) Tree->SetImages(frmDM->imglstTree);
+    // Typing a name finds it among the nodes on show, from the top each time.
+    Tree->SetIncrementalSearch(isVisibleOnly);
+    Tree->SetIncrementalSearchStart(ssAlwaysStartOver);
 
     Tree->OnGetText = [](TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TVSTTextType,
                          String& CellText) {

@@ -515,7 +515,8 @@ TEST_F(TreesTest, TreeActionsAndFocusActOnTheActiveTree) {
     Put("B/B.prj", "[x]\n");
     Put("Docs/d.txt", "d\n");
     Start();
-    Main->LoadSketchesTree();
+    Main->Show(); // the first activation fills the sketches
+    ProcessMessages();
     TLeanStringTree* Tree = Main->vstSketches;
     PLeanNode A = NodeOf(Tree, Sketches() + u"/A");
     PLeanNode Sub = NodeOf(Tree, Sketches() + u"/A/sub");
@@ -540,6 +541,12 @@ TEST_F(TreesTest, TreeActionsAndFocusActOnTheActiveTree) {
         EXPECT_TRUE(Main->Action(Utf8ToString(S.Action))->Execute()) << S.Action;
         EXPECT_EQ(Expanded(), S.Expanded) << S.Action;
     }
+    // Typing a name finds its node among those on show.
+    Tree->SetFocusedNode(nullptr);
+    KeyMessages(Tree, 'S');
+    KeyMessages(Tree, 'U');
+    EXPECT_EQ(Tree->FocusedNode(), Sub);
+
     // On a tab without a tree they do nothing.
     Main->pgLeftPane->SetActivePage(Main->tsTemplates);
     Main->Action(u"actTreeContractAll")->Execute();
