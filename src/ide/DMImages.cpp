@@ -1,6 +1,7 @@
 #include "ide/DMImages.h"
 
 #include "ide/Main.h"
+#include "ide/Trees.h"
 
 #include "platform/gui/Graphics.h"
 
@@ -344,42 +345,42 @@ void PaintMenuGlyph(TGlyphPainter& G, TMenuGlyph Glyph) {
 // The tree images at the indexes the trees use for their node types; the rest a small dot.
 void PaintTreeGlyph(TGlyphPainter& G, int Index) {
     switch (Index) {
-    case 4: // the focused node's marker
+    case tiFocusedColumn: // the focused node's marker
         G.Arrow(2, 8, adRight, 12, SourceBlue);
         break;
-    case 10: // a library file
+    case tiDll: // a library file
         G.Disc(8, 8, 6, clSilver);
         G.Disc(8, 8, 2, Clear);
         break;
-    case 34: // a top folder of the libraries
+    case tiLibrariesRoot: // a top folder of the libraries
         G.Folder(1, 3, 14, 11, 0xC08040);
         break;
-    case 35: // a top folder of the examples
+    case tiExamplesRoot: // a top folder of the examples
         G.Folder(1, 3, 14, 11, 0x40A0F0);
         break;
-    case 37: // a source file
+    case tiSource: // a source file
         G.Page(2, 1, 11, 14);
         G.Lines(4, 5, 6, 4, SourceBlue);
         break;
-    case 38: // a document
+    case tiDocument: // a document
         G.Page(2, 1, 11, 14, 0xFFF0E0);
         G.Lines(4, 5, 6, 4, clNavy);
         break;
-    case 40: // a header
+    case tiHeader: // a header
         G.Page(2, 1, 11, 14);
         G.Letter(u"h", 5, 3, 10, clPurple);
         break;
-    case 41: // a sketch's first source without a loop
+    case tiSourceWithoutLoop: // a sketch's first source without a loop
         G.Page(2, 1, 11, 14, clSilver);
         G.Lines(4, 5, 6, 4, SourceBlue);
         break;
-    case 63: // a folder
+    case tiFolder: // a folder
         G.Folder(1, 3, 14, 11, FolderYellow);
         break;
-    case 64: // a sketch folder
+    case tiSketchFolder: // a sketch folder
         G.Folder(1, 3, 14, 11, SketchGreen);
         break;
-    case 65: // a project configuration
+    case tiProjectConfig: // a project configuration
         G.Page(2, 1, 11, 14, 0xE8E8E8);
         G.Disc(11, 11, 3, clGray);
         break;

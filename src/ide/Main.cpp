@@ -6,6 +6,7 @@
 #include "ide/MyObjects.h"
 #include "ide/Options.h"
 #include "ide/ScreenTips.h"
+#include "ide/Trees.h"
 
 #include "settings/KitAppEvents.h"
 
@@ -138,6 +139,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         KitAppEvents1->OnShowHint = [this](String& HintStr, bool& CanShow, THintInfo& HintInfo) {
             KitAppEvents1ShowHint(HintStr, CanShow, HintInfo);
         };
+        SetUpTrees();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };

@@ -2,6 +2,9 @@
 // Morvane's main window, the data module of shared components, and the forms the entry point
 // creates whose own contents come later (shells with their class name, name and caption).
 
+#include "ide/DirIter.h"
+#include "ide/MyObjects.h"
+
 #include "tree/LeanStringTree.h"
 
 #include "settings/KitAppIniStorage.h"
@@ -16,6 +19,7 @@
 #include <vector>
 
 class TfrmOptions;
+class TfrmEditor;
 class TAction;
 class TActionList;
 class TKitAppEvents;
@@ -125,19 +129,34 @@ public:
     bool CheckArduinoPath();
     bool CheckProjectsPath();
 
-    // The tree fillers; each checks its folder and counts its runs until the trees are filled here.
-    virtual void LoadSketchesTree() {
-        if (CheckProjectsPath()) ++FLoads[0];
-    }
-    virtual void LoadExamplesTree() {
-        if (CheckArduinoPath()) ++FLoads[1];
-    }
-    virtual void LoadLibrariesTree() {
-        if (CheckArduinoPath()) ++FLoads[2];
-    }
-    int Loads(int Tab) const { return FLoads[Tab]; }
-
     void pgLeftPaneChange(TObject* Sender);
+
+    // -- The sketch, example and library trees (Trees.cpp) --
+    tDirIterator* diriterSketches = nullptr;
+    tDirIterator* diriterExamples = nullptr;
+    tDirIterator* diriterExamplesLib = nullptr;
+    // The current folder node while a tree is being filled.
+    PLeanNode LastSketchNode = nullptr;
+    void LoadSketchesTree();
+    void LoadExamplesTree();
+    void LoadLibrariesTree();
+    void AddFolderNode(TBaseLeanTree* Tree, const String& Path, const String& RelPath, int Level);
+    void AddFileNode(TBaseLeanTree* Tree, const String& Path, const String& FileName, int Level);
+    // Marks every folder of the tree; a source file that cannot be read is reported once the
+    // whole tree is marked.
+    void MarkSketchFolders(TBaseLeanTree* Tree);
+    static bool FileHasLoop(const String& FileName);
+    void OpenFolderFiles(TBaseLeanTree* Tree, tTabKind TabKind);
+    PLeanNode FindTreeNode(TBaseLeanTree* Tree, const String& Caption, const String& Path);
+    // What a double click on the tree's focused node does.
+    void TreeDblClick(TLeanStringTree* Tree);
+    // The packaged libraries: the Arduino folder's "libraries", or the AVR platform's.
+    String LibrariesFolder() const;
+    // Operations of later work: shells that do nothing until it arrives.
+    virtual TfrmEditor* OpenFileInTab(const String& FileName, tNodeType NodeType, tTabKind TabKind,
+                                      bool SimpleCoding);
+    virtual void EditProjectConfig(tTreeClass* Item);
+    virtual void ShowProjectInfo(PLeanNode Node, tTreeClass* Item);
 
 private:
     int FLoads[3] = {};
@@ -151,6 +170,11 @@ private:
     int LogoXDirection = 1;
     int LogoYDirection = 1;
 
+    void SetUpTrees();
+    void SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const String& IteratorName);
+    void FillTree(TLeanStringTree* Tree, tDirIterator* Iterator, const String& Folder, bool Mark);
+    void TreeFocusChanged(TLeanStringTree* Tree, PLeanNode Node);
+    void OpenWithProgram(const String& FileName);
     void FormCreate(TObject* Sender);
     void CreateActions();
     void CreateMenuAndToolBars();
@@ -175,7 +199,7 @@ private:
             });                                                                                              \
         }                                                                                                    \
     };
-// The editor frame; its closing question comes with the editor tabs.
+// The editor frame; its closing question and file list come with the editor tabs.
 class TfrmEditor : public TForm {
     DECLARE_CLASS(TfrmEditor, TForm)
 public:
@@ -187,6 +211,13 @@ public:
     }
     // May the frame close? A modified text asks the user first.
     virtual bool VerifyIfCanClose() { return true; }
+    // The frame's file list, filled by the main window when a sketch folder opens; shells
+    // until the editor tab arrives.
+    virtual void FillFileList(TStrings* Names, TStrings* Paths) {
+        (void)Names;
+        (void)Paths;
+    }
+    virtual void CollapseFileList() {}
 };
 MORVANE_SHELL_FORM(TConfirmReplaceDialog, u"ConfirmReplaceDialog", u"Confirm replace")
 MORVANE_SHELL_FORM(TTestPrintPreviewDlg, u"TestPrintPreviewDlg", u"Print preview")

@@ -155,10 +155,10 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actProjectSave", "PROJECT", "Save", "", false, ""},
         {"actProjectSaveAs", "PROJECT", "Save As", "", false, ""},
         {"actShowErrorListing", "POPUP", "Show original error log", "", false, ""},
-        {"actTreeExpandAll", "TREE", "Expand All", "", false, " tlbSketchTree"},
-        {"actTreeContractAll", "TREE", "Contract All", "", false, " tlbSketchTree"},
-        {"actTreeExpandNode", "TREE", "Expand Node", "", false, " tlbSketchTree"},
-        {"actTreeCollapseNode", "TREE", "Collapse Node", "", false, " tlbSketchTree"},
+        {"actTreeExpandAll", "TREE", "Expand All", "", true, " tlbSketchTree"},
+        {"actTreeContractAll", "TREE", "Contract All", "", true, " tlbSketchTree"},
+        {"actTreeExpandNode", "TREE", "Expand Node", "", true, " tlbSketchTree"},
+        {"actTreeCollapseNode", "TREE", "Collapse Node", "", true, " tlbSketchTree"},
         {"actGotoDefine", "EDIT", "Goto Define", "", false, "Goto"},
         {"actGotoInclude", "EDIT", "Goto Include", "", false, "Goto"},
         {"actGotoSetup", "EDIT", "Goto Setup", "F5", false, "Goto"},
@@ -483,7 +483,7 @@ TEST_F(MainShellTest, AFreshProgramFolderWarnsAboutTheProjectsPathAndOpensTheOpt
     EXPECT_EQ(Script.Asked()[0].Text,
               u"Project path is not defined or does not exists.\r\rUse Tools | Options to fix this.");
     EXPECT_EQ(Script.Asked()[0].Caption, u"Morvane");
-    EXPECT_EQ(Main->Loads(0), 0);
+    EXPECT_EQ(Main->vstSketches->TotalCount(), 0u);
     // The tab counts as filled: activating again asks nothing more.
     Main->pgLeftPaneChange(Main.get());
     EXPECT_EQ(Script.Asked().size(), 2u);

@@ -30,7 +30,8 @@ struct MainTest : ::testing::Test {
         frmMain = Main.get();
         frmOptions = Options.get();
         if (!WithFolders) return;
-        Options->edPathToProjects->SetText(Temp.Dir());
+        ForceDirectories(Temp / "sketchbook");
+        Options->edPathToProjects->SetText(Temp / "sketchbook");
         Options->edPathToArduino->SetText(u"/usr/share/arduino");
     }
     void TearDown() override {
@@ -79,31 +80,44 @@ TEST_F(MainTest, LayoutHasTheSevenLeftTabsInOrderAndTheArduinoPage) {
 
 TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
     Start();
-    EXPECT_EQ(Main->Loads(0), 0); // nothing before the first activation
+    ForceDirectories(Temp / "sketchbook/Blink");
+    Options->edPathToProjects->SetText(Temp / "sketchbook");
+    Options->edPathToArduino->SetText(u"/usr/share/arduino");
+    TLeanStringTree* Trees[3] = {Main->vstSketches, Main->vstExamples, Main->vtreeLibraries};
+    auto Filled = [&] {
+        std::vector<bool> R;
+        for (TLeanStringTree* T : Trees)
+            R.push_back(T->TotalCount() > 0);
+        return R;
+    };
+    EXPECT_EQ(Filled(), (std::vector<bool>{false, false, false})); // nothing before the first activation
     Main->pgLeftPaneChange(Main.get());
+    EXPECT_EQ(Filled(), (std::vector<bool>{true, false, false}));
+    // Shown again, a tab is not filled again: a folder made since does not show.
+    ForceDirectories(Temp / "sketchbook/Later");
     Main->pgLeftPaneChange(Main.get());
-    EXPECT_EQ(Main->Loads(0), 1);
+    EXPECT_EQ(Main->vstSketches->TotalCount(), 1u);
     EXPECT_EQ(Main->ActiveLeftTree(), Main->vstSketches);
     struct TCase {
         TTabSheet* Tab;
-        int Loads[3];
+        std::vector<bool> Filled;
         TLeanStringTree* Tree;
         bool ToolBar;
     } Cases[] = {
-        {Main->tsExamples, {1, 1, 0}, Main->vstExamples, true},
-        {Main->tsLibraries, {1, 1, 1}, Main->vtreeLibraries, true},
-        {Main->tsExamples, {1, 1, 1}, Main->vstExamples, true},
-        {Main->tsTemplates, {1, 1, 1}, nullptr, false},
-        {Main->tsConfigs, {1, 1, 1}, nullptr, true},
+        {Main->tsExamples, {true, true, false}, Main->vstExamples, true},
+        {Main->tsLibraries, {true, true, true}, Main->vtreeLibraries, true},
+        {Main->tsExamples, {true, true, true}, Main->vstExamples, true},
+        {Main->tsTemplates, {true, true, true}, nullptr, false},
+        {Main->tsConfigs, {true, true, true}, nullptr, true},
     };
     for (const TCase& C : Cases) {
         Main->pgLeftPane->SetActivePage(C.Tab);
         Main->pgLeftPaneChange(Main.get());
-        for (int I = 0; I < 3; ++I)
-            EXPECT_EQ(Main->Loads(I), C.Loads[I]) << U8(C.Tab->Caption()) << I;
+        EXPECT_EQ(Filled(), C.Filled) << U8(C.Tab->Caption());
         EXPECT_EQ(Main->ActiveLeftTree(), C.Tree);
         EXPECT_EQ(Main->tlbSketchTree->Visible(), C.ToolBar) << U8(C.Tab->Caption());
     }
+    EXPECT_EQ(Main->vstSketches->TotalCount(), 1u);
     EXPECT_EQ(TfrmMain::NameAfterBackslash(u"C:\\a\\Blink"), u"Blink");
     EXPECT_EQ(TfrmMain::NameAfterBackslash(u"Blink"), u"Blink");
 }
@@ -111,9 +125,10 @@ TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
 TEST_F(MainTest, MissingFoldersWarnAndOpenTheOptions) {
     Start(false);
     TQuestionScript Script;
+    ForceDirectories(Temp / "sketchbook/Blink");
     Script.Answer(IDOK).Answer([&](const TQuestion& Q, TAnswer& A) {
         EXPECT_EQ(Q.Form, Options.get());
-        Options->edPathToProjects->SetText(Temp.Dir()); // the user sets the folder
+        Options->edPathToProjects->SetText(Temp / "sketchbook"); // the user sets the folder
         A.Result = mrOk;
     });
     EXPECT_FALSE(Main->CheckProjectsPath());
@@ -122,7 +137,7 @@ TEST_F(MainTest, MissingFoldersWarnAndOpenTheOptions) {
               u"Project path is not defined or does not exists.\r\rUse Tools | Options to fix this.");
     EXPECT_EQ(Script.Asked()[0].Caption, u"Morvane");
     EXPECT_EQ(Script.Asked()[1].Kind, qkShowModal);
-    EXPECT_EQ(Main->Loads(0), 1); // the changed folder was rescanned
+    EXPECT_EQ(Main->vstSketches->TotalCount(), 1u); // the changed folder was rescanned
     EXPECT_TRUE(Main->CheckProjectsPath());
 
     Options->edPathToArduino->SetText(Temp / "not-there");
@@ -130,7 +145,7 @@ TEST_F(MainTest, MissingFoldersWarnAndOpenTheOptions) {
     EXPECT_FALSE(Main->CheckArduinoPath());
     EXPECT_EQ(Script.Asked()[2].Text,
               u"Arduino path is not defined or does not exists.\r\rUse Tools | Options to fix this.");
-    EXPECT_EQ(Main->Loads(0), 1); // the projects folder stayed
+    EXPECT_EQ(Main->vstSketches->TotalCount(), 1u); // the projects folder stayed
 }
 
 TEST_F(MainTest, StoredPropertiesOfTheMainWindowSurviveARestart) {

@@ -1,0 +1,25 @@
+#pragma once
+// The picture indexes of the file trees and the record each node of those trees carries. The trees
+// themselves are the main window's (TfrmMain, Trees.cpp).
+
+#include "ide/MyObjects.h"
+
+#include "tree/BaseLeanTree.h"
+
+// Image indexes of the tree pictures in the data module's imglstTree.
+enum TTreeImage : int {
+    tiFocusedColumn = 4,
+    tiDll = 10,
+    tiLibrariesRoot = 34,
+    tiExamplesRoot = 35,
+    tiSource = 37,
+    tiDocument = 38,
+    tiHeader = 40,
+    tiSourceWithoutLoop = 41,
+    tiFolder = 63,
+    tiSketchFolder = 64,
+    tiProjectConfig = 65,
+};
+
+// The record hung on a node of a file tree; none for a missing node or one without a record.
+tTreeClass* TreeRecord(TBaseLeanTree* Tree, PLeanNode Node);
