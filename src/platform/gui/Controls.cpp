@@ -706,6 +706,8 @@ void TControl::Dispatch(TMessage& Message) {
         return CMHitTest(Message);
     case CM_HINTSHOW:
         return Crack(Message, this, &TControl::CMHintShow);
+    case CM_HINTSHOWPAUSE:
+        return Crack(Message, this, &TControl::CMHintShowPause);
     case CM_DRAG:
         return CMDrag(Message);
     case CM_CURSORCHANGED:
@@ -990,6 +992,8 @@ void TControl::CMHitTest(TMessage& Message) {
 }
 
 void TControl::CMHintShow(TCMHintShow&) {}
+
+void TControl::CMHintShowPause(TCMHintShowPause&) {}
 
 void TControl::CMCursorChanged(TMessage&) {
     if (GMouseControl == this) ::SetCursor(FCursor);
