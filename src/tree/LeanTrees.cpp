@@ -1096,6 +1096,9 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
     case StructureChangeTimer:
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         break;
+    case HintTimer:
+        HintPauseEnded();
+        break;
     case SearchTimer:
         // A pause ends the search.
         StopTimer(SearchTimer);
