@@ -201,7 +201,7 @@ void TLeanTreeHintWindow::InternalPaint(int Step, int StepSize) {
             } else {
                 // The window's origin in the tree: its text goes exactly where the cell shows it.
                 const TRect Cell = Tree->LastHintRect();
-                TextTop = TextInfo.Top - (Cell.Top - 1) - 1;
+                TextTop = TextInfo.Top - (Cell.Top - 1);
                 TextLeft = Tree->TextMargin();
             }
         } else if (Screen) {
