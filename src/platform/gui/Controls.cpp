@@ -2103,6 +2103,11 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y) {
     FWindow->ReleaseCanvases();
     QPainter* P = CanvasPainter(Canvas);
     P->drawImage(QPoint(X, Y), FWindow->Buffer);
+    // Native widgets inside the window (the text of edits) paint themselves.
+    for (QWidget* Child : FWindow->Widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!dynamic_cast<TQtWindow*>(Child) && Child->isVisibleTo(FWindow->Widget))
+            Child->render(P, QPoint(X, Y) + Child->pos(), QRegion(),
+                          QWidget::DrawWindowBackground | QWidget::DrawChildren);
     const QPoint Origin = FWindow->ClientArea().topLeft();
     for (TControl* C : FControls)
         if (auto* W = dynamic_cast<TWinControl*>(C); W && W->Visible())
