@@ -176,6 +176,8 @@ TStringEditLink::TStringEditLink() : FEdit(new TLTEdit(this)) {
     FEdit->SetVisible(false);
     FEdit->SetBorderStyle(Controls::bsSingle);
     FEdit->SetWordWrap(false);
+    // No height of its own: placing it over the cell gives it the cell's.
+    FEdit->SetBounds(0, 0, 0, 0);
 }
 
 TStringEditLink::~TStringEditLink() {

@@ -4,6 +4,7 @@
 #include "ScreenTestSupport.h"
 
 #include "support/TestDriver.h"
+#include "tree/LeanTreeEditor.h"
 #include "tree/LeanTreeHint.h"
 
 #include <string>
@@ -288,6 +289,46 @@ TEST(TreeHint, TheWindowStaysOnTheDesktop) {
     // Hiding the hint forgets its data.
     W.Hide();
     EXPECT_EQ(W.HintData().Tree, nullptr);
+}
+
+TEST(TreeHint, APictureOfATreeInUse) {
+    SCREEN_TEST();
+    THints H(true);
+    TScreenTree& T = *H.Tree;
+    PLeanNode Edited = H.Table.Add(T, nullptr, {u"Edited", u"z"});
+    PLeanNode Selected = H.Table.Add(T, nullptr, {u"Selected", u"w"});
+    auto* Options = T.TreeOptions();
+    Options->SetPaintOptions(Options->PaintOptions() + TLTPaintOptions{toHotTrack});
+    Options->SetMiscOptions(Options->MiscOptions() + TLTMiscOptions{toEditable});
+    T.SetNodeSelected(Selected, true);
+    ASSERT_TRUE(T.EditNode(Edited, 0));
+    TLTEdit* Editor = std::dynamic_pointer_cast<TStringEditLink>(T.EditLink())->Edit();
+    CharMessages(Editor, u"Renamed");
+    // The pointer rests on the cut-off text: that row is hot and shows its tooltip.
+    H.Rest(H.OnText(H.Long, 0), 1);
+    TLeanTreeHintWindow* W = THints::ShownOfTree();
+    ASSERT_NE(W, nullptr);
+    EXPECT_EQ(T.HotNode(), H.Long);
+    EXPECT_TRUE(T.IsEditing());
+    EXPECT_EQ(T.FocusedNode(), Edited);
+    EXPECT_TRUE(T.NodeSelected(Selected));
+
+    // The tree with its editor, and the hint window where it lies over the tree.
+    auto Picture = GrabControl(&H.Form);
+    auto Hint = GrabControl(W);
+    const TPoint Form = H.Form.ClientToScreen({0, 0});
+    const TPoint At{W->Left() - Form.X, W->Top() - Form.Y};
+    Picture->Canvas()->Draw(At.X, At.Y, Hint.get());
+    TTempFolder Folder;
+    GrabToPng(Picture.get(), Folder, "tree-in-use.png");
+    // The hint's text runs on over the second column, where the tree itself shows only "x".
+    const TPoint TreeClient = T.ClientToScreen({0, 0});
+    int Left = 0, Right = 0;
+    ASSERT_TRUE(T.Header()->ColumnBounds(1, Left, Right));
+    const TRect HintOverColumn{TreeClient.X - Form.X + Left + 20, At.Y + 1, TreeClient.X - Form.X + Right,
+                               At.Y + W->Height() - 1};
+    EXPECT_FALSE(IsRectEmpty(DarkBox(Picture->Canvas(), HintOverColumn)));
+    EXPECT_TRUE(Editor->Visible());
 }
 
 } // namespace
