@@ -49,6 +49,23 @@ public:
 };
 using TLTEditLinkRef = std::shared_ptr<ILTEditLink>;
 
+// ---- Hints ----------------------------------------------------------------------------------
+
+DECLARE_ENUM(TLTHintMode, Byte, hmDefault, hmHint, hmHintAndDefault, hmTooltip)
+DECLARE_ENUM(THintAnimationType, Byte, hatNone, hatFade, hatSlide, hatSystemDefault)
+
+// What the tree hands its hint window when it decides to show a hint.
+struct TLTHintData {
+    TBaseLeanTree* Tree = nullptr;
+    PLeanNode Node = nullptr; // none for a hint of the control or of a column
+    TColumnIndex Column = NoColumn;
+    TRect HintRect; // when not empty: the size the hint takes
+    String DefaultHint;
+    String HintText;
+    TAlignment Alignment = taLeftJustify;
+    TLTTooltipLineBreakStyle LineBreakStyle = hlbDefault;
+};
+
 // ---- Event types ----------------------------------------------------------------------------
 
 using TLTInitNodeEvent = std::function<void(TBaseLeanTree* Sender, PLeanNode ParentNode, PLeanNode Node,
@@ -147,6 +164,10 @@ using TLTStateChangeEvent =
     std::function<void(TBaseLeanTree* Sender, TLeanTreeStates Enter, TLeanTreeStates Leave)>;
 using TLTHintKindEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TLTHintKind& Kind)>;
+using TLTGetHintSizeEvent =
+    std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TRect& R)>;
+using TLTDrawHintEvent = std::function<void(TBaseLeanTree* Sender, TCanvas* HintCanvas, PLeanNode Node,
+                                            TRect R, TColumnIndex Column)>;
 using TLTDragAllowedEvent =
     std::function<void(TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, bool& Allowed)>;
 using TLTDragOverEvent =
@@ -361,12 +382,6 @@ public:
     // The horizontal offset seen from the left edge of the content; in right-to-left alignment
     // offset 0 shows the content's right end.
     int EffectiveOffsetFor(int OffsetX) const;
-    // The public editing calls (the in-place editor is the other side of them): whether a cell
-    // may be edited, starting an edit of a cell, and ending or cancelling the running one.
-    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
-    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
-    bool EndEditNode();
-    bool CancelEditNode();
 
     // -- Look --
     TLTColors* Colors() const { return FColors.get(); }
@@ -604,6 +619,33 @@ public:
     virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
     virtual int GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
     void MeasureItemHeight(TCanvas* Canvas, PLeanNode Node);
+
+    // -- In-place editing, assignment and hints --
+    // Whether the cell may be edited: toEditable, enabled and not read-only, as OnEditing decides.
+    virtual bool CanEdit(PLeanNode Node, TColumnIndex Column);
+    // Focuses the node and starts editing the cell; answers whether an edit runs.
+    virtual bool EditNode(PLeanNode Node, TColumnIndex Column);
+    bool EndEditNode();
+    bool CancelEditNode();
+    bool IsEditing() const { return FStates.Contains(tsEditing); }
+    bool IsMouseSelecting() const {
+        return FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting);
+    }
+    // The font, text rectangle and text of a cell (the base tree has no text).
+    virtual void GetTextInfo(PLeanNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text);
+    // Copies another tree's settings (not its nodes).
+    void Assign(TPersistent* Source) override;
+    TLTHintMode HintMode() const { return FHintMode; }
+    void SetHintMode(TLTHintMode Value) { FHintMode = Value; }
+    THintAnimationType HintAnimation() const { return FHintAnimation; }
+    void SetHintAnimation(THintAnimationType Value) { FHintAnimation = Value; }
+    // The hint animation in effect: the system default resolved (the system animates no tooltips).
+    THintAnimationType ResolveHintAnimation() const;
+    // What the hint window shows for the tree (filled when the tree decides to show a hint).
+    const TLTHintData& HintData() const { return FHintData; }
+    TRect LastHintRect() const { return FLastHintRect; }
+    TLTGetHintSizeEvent OnGetHintSize;
+    TLTDrawHintEvent OnDrawHint;
 
     // -- Events --
     TLTInitNodeEvent OnInitNode;
@@ -970,6 +1012,15 @@ protected:
     virtual void DoGetNodeDataSize(int& Size);
     virtual TLTHintKind DoGetHintKind(PLeanNode Node, TColumnIndex Column);
     virtual TLTHintKind DefaultHintKind() { return vhkText; }
+    // -- Hints --
+    virtual void DoGetHintSize(PLeanNode Node, TColumnIndex Column, TRect& R);
+    virtual void DoDrawHint(TCanvas* Canvas, PLeanNode Node, TRect R, TColumnIndex Column);
+    // The window class that shows the tree's hints.
+    virtual TClass ChooseHintWindowClass();
+    void CMHintShow(TCMHintShow& Message) override;
+    void CMHintShowPause(TCMHintShowPause& Message) override;
+    // The tree's hint pause ended: the hint for the pointer shows now.
+    void HintPauseEnded();
     bool CanSplitterResizeNode(TPoint P, PLeanNode Node, TColumnIndex Column);
 
     // Window notifications that the model answers.
@@ -1089,6 +1140,11 @@ private:
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
     TLTEditLinkRef FEditLink;
+    TLTHintMode FHintMode = hmDefault;
+    THintAnimationType FHintAnimation = hatSystemDefault;
+    TLTHintData FHintData;
+    TRect FLastHintRect;
+    friend class TLeanTreeHintWindow;
     TLTTimerService* FTimerService = nullptr;
     Cardinal FRunningTimers = 0; // bit n: timer n was started and not stopped
     bool FDestroying = false;

@@ -47,7 +47,7 @@ public:
     void InvalidateNode(PLeanNode Node) override;
     void ReinitNode(PLeanNode Node, bool Recursive) override;
     // The node's text rectangle and text for a column in the given font.
-    void GetTextInfo(PLeanNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text);
+    void GetTextInfo(PLeanNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text) override;
     // The cached width of the main column's text (0: not measured).
     Cardinal CachedTextWidth(PLeanNode Node) const;
 
@@ -86,6 +86,8 @@ protected:
     int DoIncrementalSearch(PLeanNode Node, const String& Text) override;
     void PaintNodeContent(TCellPaintInfo& PaintInfo) override;
     void CMFontChanged(TMessage& Message) override;
+    // Without an editor from OnCreateEditor, the string tree edits in an edit of its own.
+    TLTEditLinkRef DoCreateEditor(PLeanNode Node, TColumnIndex Column) override;
 
 private:
     String FDefaultText = u"Node";

@@ -441,6 +441,8 @@ void TBaseLeanTree::DoMouseEnter() {
 }
 
 void TBaseLeanTree::DoMouseLeave() {
+    // Over the tree again, the pointer gets a fresh hint decision.
+    FLastHintRect = TRect{};
     if (OnMouseLeave) OnMouseLeave(this);
 }
 

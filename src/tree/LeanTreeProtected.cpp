@@ -127,35 +127,3 @@ void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
     FSearchBuffer.clear();
     FLastSearchNode = nullptr;
 }
-
-// ---- Editing calls ------------------------------------------------------------------------------
-
-bool TBaseLeanTree::CanEdit(PLeanNode Node, TColumnIndex Column) {
-    bool Allowed = TreeOptions()->MiscOptions().Contains(toEditable) && Enabled() && !ReadOnly();
-    DoEditing(Node, Column, Allowed);
-    return Allowed;
-}
-
-bool TBaseLeanTree::EditNode(PLeanNode Node, TColumnIndex Column) {
-    ASSERT_MSG(Node, u"Node must not be nil.");
-    ASSERT_MSG(Column >= NoColumn && Column < FHeader->Columns()->Count(),
-               u"Column must be a valid column index (-1 if no header is shown).");
-    if (FStates.Contains(tsEditing) || ReadOnly()) return FStates.Contains(tsEditing);
-    SetFocusedNode(Node);
-    if (FFocusedNode != Node || !CanEdit(Node, Column)) return false;
-    FEditColumn = Column;
-    InitIfNeeded(Node);
-    BeginCellEdit();
-    return FStates.Contains(tsEditing);
-}
-
-bool TBaseLeanTree::EndEditNode() {
-    if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) return EndCellEdit();
-    return true;
-}
-
-bool TBaseLeanTree::CancelEditNode() {
-    if (HandleAllocated() && (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)))
-        return CancelCellEdit();
-    return true;
-}

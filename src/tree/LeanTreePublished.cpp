@@ -63,6 +63,8 @@ void TLeanStringTree::Published(TPublisher<TLeanStringTree>& P) {
     P.Property(u"DrawSelectionMode", &C::DrawSelectionMode, &C::SetDrawSelectionMode)
         .Default(smDottedRectangle);
     P.Property(u"EditDelay", &C::EditDelay, &C::SetEditDelay).Default(1000);
+    P.Property(u"HintAnimation", &C::HintAnimation, &C::SetHintAnimation).Default(hatSystemDefault);
+    P.Property(u"HintMode", &C::HintMode, &C::SetHintMode).Default(hmDefault);
     P.Property(u"HotCursor", &C::HotCursor, &C::SetHotCursor).Default(crDefault);
     P.Property(u"Images", &C::Images, &C::SetImages);
     P.Property(u"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(isNone);

@@ -224,4 +224,5 @@ enum : unsigned {
     StructureChangeTimer = 6,
     SearchTimer = 7,
     ThemeChangedTimer = 8,
+    HintTimer = 9, // the pause before a hint shows
 };

@@ -1115,6 +1115,9 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
         StopTimer(ThemeChangedTimer);
         RecreateWnd();
         break;
+    case HintTimer:
+        HintPauseEnded();
+        break;
     case SearchTimer:
         // A pause ends the search.
         StopTimer(SearchTimer);

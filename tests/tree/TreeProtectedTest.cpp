@@ -292,6 +292,8 @@ TEST(TreePublished, PropertiesKeepTheirDefaultsOutOfTheForm) {
         {u"DragImageKind", u"diComplete", u"diNoImage"},
         {u"DragType", u"dtOLE", u"dtVCL"},
         {u"DrawSelectionMode", u"smDottedRectangle", u"smBlendedRectangle"},
+        {u"HintAnimation", u"hatSystemDefault", u"hatNone"},
+        {u"HintMode", u"hmDefault", u"hmTooltip"},
         {u"IncrementalSearch", u"isNone", u"isAll"},
         {u"IncrementalSearchDirection", u"sdForward", u"sdBackward"},
         {u"IncrementalSearchStart", u"ssFocusedNode", u"ssLastHit"},

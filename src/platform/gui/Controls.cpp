@@ -706,6 +706,8 @@ void TControl::Dispatch(TMessage& Message) {
         return CMHitTest(Message);
     case CM_HINTSHOW:
         return Crack(Message, this, &TControl::CMHintShow);
+    case CM_HINTSHOWPAUSE:
+        return Crack(Message, this, &TControl::CMHintShowPause);
     case CM_DRAG:
         return CMDrag(Message);
     case CM_CURSORCHANGED:
@@ -990,6 +992,8 @@ void TControl::CMHitTest(TMessage& Message) {
 }
 
 void TControl::CMHintShow(TCMHintShow&) {}
+
+void TControl::CMHintShowPause(TCMHintShowPause&) {}
 
 void TControl::CMCursorChanged(TMessage&) {
     if (GMouseControl == this) ::SetCursor(FCursor);
@@ -2118,6 +2122,11 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y) {
     FWindow->ReleaseCanvases();
     QPainter* P = CanvasPainter(Canvas);
     P->drawImage(QPoint(X, Y), FWindow->Buffer);
+    // Native widgets inside the window (the text of edits) paint themselves.
+    for (QWidget* Child : FWindow->Widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!dynamic_cast<TQtWindow*>(Child) && Child->isVisibleTo(FWindow->Widget))
+            Child->render(P, QPoint(X, Y) + Child->pos(), QRegion(),
+                          QWidget::DrawWindowBackground | QWidget::DrawChildren);
     const QPoint Origin = FWindow->ClientArea().topLeft();
     for (TControl* C : FControls)
         if (auto* W = dynamic_cast<TWinControl*>(C); W && W->Visible())

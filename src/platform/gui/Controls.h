@@ -252,6 +252,7 @@ struct THintInfo {
     int HideTimeout = 0;   // ms; 0 the application's HintHidePause
     String HintStr;
     void* HintData = nullptr;
+    TClass HintWindowClass = nullptr; // a THintWindow class; null: THintWindow
 };
 
 // ---- TControl ---------------------------------------------------------------------------------
@@ -480,6 +481,7 @@ protected:
     virtual void CMMouseLeave(TMessage& Message);
     virtual void CMHitTest(TMessage& Message);
     virtual void CMHintShow(TCMHintShow& Message);
+    virtual void CMHintShowPause(TCMHintShowPause& Message);
     virtual void CMDrag(TMessage& Message);
     virtual void CMCursorChanged(TMessage& Message);
 

@@ -743,6 +743,10 @@ struct TApplicationPrivate {
     QPointer<QTimer> HintTimer;
     QPointer<QTimer> HideTimer;
     TPoint HintCursor;
+    // The area (hint control's client coordinates) that the last hint decision covers; an empty
+    // one asks again as soon as the pointer moves.
+    bool HintDecided = false;
+    TRect HintCursorRect;
 };
 
 TApplication::TApplication(TComponent* AOwner)
@@ -1011,18 +1015,28 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
     while (WithHint && WithHint->Hint().empty())
         WithHint = WithHint->Parent();
     SetHint(WithHint ? GetLongHint(WithHint->Hint()) : String());
+    // A control without a hint text may still show hints of its own (CM_HINTSHOW decides).
     TControl* HintCtl = FShowHint ? HintControlOf(Control) : nullptr;
-    if (HintCtl && HintCtl->Hint().empty()) HintCtl = nullptr;
-    if (HintCtl == FHintControl) return;
+    if (HintCtl == FHintControl) {
+        // Inside the area of the last decision the decision stands; outside it, ask again.
+        if (!HintCtl || !FPriv->HintDecided) return;
+        if (PtInRect(FPriv->HintCursorRect, HintCtl->ScreenToClient(Screen))) return;
+    }
     const bool WasActive = FHintActive;
     if (FHintWindow && FHintWindow->Visible()) FHintWindow->ReleaseHandle();
     FHintActive = false;
+    FPriv->HintDecided = false;
     FHintControl = HintCtl;
     if (!HintCtl) {
         StopHintTimer();
         return;
     }
-    StartHintTimer(WasActive ? FHintShortPause : FHintPause);
+    int Pause = WasActive ? FHintShortPause : FHintPause;
+    if (HintCtl->Perform(CM_HINTSHOWPAUSE, WasActive, reinterpret_cast<LPARAM>(&Pause)) != 0) {
+        StopHintTimer(); // the control runs the pause itself
+        return;
+    }
+    StartHintTimer(Pause);
 }
 
 void TApplication::DoShowHint(TControl* Control, const TPoint& CursorPos) {
@@ -1037,13 +1051,29 @@ void TApplication::DoShowHint(TControl* Control, const TPoint& CursorPos) {
     Info.HintStr = GetShortHint(Control->Hint());
     bool CanShow = Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) == 0;
     if (CanShow && OnShowHint) OnShowHint(Info.HintStr, CanShow, Info);
+    const TClass WindowClass = Info.HintWindowClass ? Info.HintWindowClass : THintWindow::StaticClass();
+    if (CanShow && FHintWindow && FHintWindow->ClassType() != WindowClass) {
+        // A control that goes cancels the hint: this one is only being replaced.
+        THintWindow* Old = FHintWindow;
+        FHintWindow = nullptr;
+        delete Old;
+        FHintControl = Control;
+    }
+    FPriv->HintDecided = true;
+    FPriv->HintCursorRect = Info.CursorRect;
     FHintActive = CanShow && !Info.HintStr.empty();
     if (!FHintActive) return;
-    if (!FHintWindow) FHintWindow = new THintWindow(this);
+    if (!FHintWindow) FHintWindow = static_cast<THintWindow*>(WindowClass->Create(this));
     FHintWindow->SetColor(Info.HintColor);
     TRect R = FHintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+    if (IsRectEmpty(R)) {
+        // Nothing to show after all.
+        FHintActive = false;
+        return;
+    }
     OffsetRect(R, Info.HintPos.X, Info.HintPos.Y);
     FHintWindow->ActivateHint(R, Info.HintStr);
+    if (!FHintActive) return; // the window gave the hint up
     if (!FPriv->HideTimer) {
         FPriv->HideTimer = new QTimer();
         FPriv->HideTimer->setSingleShot(true);
@@ -1064,12 +1094,20 @@ void TApplication::ActivateHint(const TPoint& CursorPos) {
     DoShowHint(C, CursorPos);
 }
 
+void TApplication::ActivateHint(TControl* Control) {
+    if (!Control || !FShowHint) return;
+    StopHintTimer();
+    FHintControl = Control;
+    DoShowHint(Control, FPriv->HintCursor);
+}
+
 void TApplication::CancelHint() {
     StopHintTimer();
     if (FPriv && FPriv->HideTimer) FPriv->HideTimer->stop();
     if (FHintWindow && FHintWindow->Visible()) FHintWindow->ReleaseHandle();
     FHintActive = false;
     FHintControl = nullptr;
+    if (FPriv) FPriv->HintDecided = false;
 }
 
 // -- Activation --

@@ -294,6 +294,13 @@ public:
     void CancelHint();
     // Shows the hint of the control under CursorPos (screen) now.
     void ActivateHint(const TPoint& CursorPos);
+    // Shows Control's hint for the pointer where it last moved, now: for a control that runs
+    // its own hint pause (CM_HINTSHOWPAUSE).
+    void ActivateHint(TControl* Control);
+    // The control whose hint is pending or shown (null when none).
+    TControl* HintControl() const { return FHintControl; }
+    // Whether a hint is shown now.
+    bool HintActive() const { return FHintActive; }
     // The hint window shown now (null when none).
     THintWindow* HintWindow() const { return FHintWindow; }
     // Mouse messages feed the hint timing (called by the controls).

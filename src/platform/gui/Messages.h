@@ -285,6 +285,16 @@ struct TCMHintShow : TMessage {
     THintInfo* HintInfo() const { return reinterpret_cast<THintInfo*>(LParam); }
 };
 
+// CM_HINTSHOWPAUSE: the pause before the control's hint shows. WParam: whether a hint was shown
+// just before; LParam points to the pause (ms), which the control may change. A control that
+// answers a non-zero Result runs the pause itself and shows its hint through
+// TApplication::ActivateHint(Control, CursorPos) when it ends.
+struct TCMHintShowPause : TMessage {
+    MESSAGE_RECORD(TCMHintShowPause)
+    bool WasActive() const { return WParam != 0; }
+    int* Pause() const { return reinterpret_cast<int*>(LParam); }
+};
+
 // CM_MOUSEENTER / CM_MOUSELEAVE: LParam is the control the pointer entered or left (the
 // message climbs the parent chain with it).
 struct TCMMouseEnterLeave : TMessage {
@@ -485,6 +495,7 @@ enum : UINT {
     CM_CONTROLCHANGE = CM_BASE + 54,
     CM_CHANGED = CM_BASE + 55,
     CM_BORDERCHANGED = CM_BASE + 59,
+    CM_HINTSHOWPAUSE = CM_BASE + 65,
     CM_MOUSEWHEEL = CM_BASE + 67,
 };
 

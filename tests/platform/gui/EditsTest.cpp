@@ -3,6 +3,7 @@
 #include "StdCtrlsTestSupport.h"
 
 #include "platform/gui/Clipboard.h"
+#include "support/GraphicsTestSupport.h"
 
 #include <QInputMethodEvent>
 
@@ -351,3 +352,32 @@ TEST_F(TFormFixture, MemoScrollBarsFollowTheText) {
     TTempFolder Folder;
     SaveGrab(Memo, Folder, "memo.png");
 }
+
+namespace {
+
+TEST_F(TFormFixture, APictureOfAWindowShowsTheTextOfItsEdits) {
+    struct TCase {
+        const char* Name;
+        bool Memo;
+        const char16_t* Text;
+    };
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 100, 50);
+    Form->Show();
+    for (const TCase& C : {TCase{"an edit with text", false, u"Blink"},
+                           TCase{"a memo with text", true, u"Fade"}, TCase{"an empty edit", false, u""}}) {
+        SCOPED_TRACE(C.Name);
+        std::unique_ptr<TCustomEdit> Edit(C.Memo ? static_cast<TCustomEdit*>(new TMemo(nullptr))
+                                                 : new TEdit(nullptr));
+        Edit->SetParent(Panel);
+        Edit->SetBounds(10, 10, 80, 24);
+        Edit->SetColor(clWhite);
+        Edit->SetText(C.Text);
+        auto B = NewCanvasBitmap(100, 50);
+        Panel->PaintTo(B->Canvas(), 0, 0);
+        // The text's strokes inside the edit's frame; none for an empty edit.
+        EXPECT_EQ(IsRectEmpty(InkBox(B->Canvas(), Rect(14, 13, 86, 31), clWhite)), *C.Text == 0);
+    }
+}
+
+} // namespace

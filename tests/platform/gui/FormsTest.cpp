@@ -436,3 +436,84 @@ TEST(Forms, ClosingTheMainFormEndsRunAndDoneApplicationFreesTheForms) {
     ASSERT_TRUE(WIFEXITED(Status));
     EXPECT_EQ(WEXITSTATUS(Status), 0);
 }
+
+namespace {
+
+// A hint window of its own class that shows nothing for the text "none".
+class TMarkedHintWindow : public THintWindow {
+    DECLARE_CLASS(TMarkedHintWindow, THintWindow)
+public:
+    using THintWindow::THintWindow;
+    TRect CalcHintRect(int MaxWidth, const String& AHint, void* AData) override {
+        return AHint == u"none" ? TRect{} : THintWindow::CalcHintRect(MaxWidth, AHint, AData);
+    }
+};
+
+// A control without a hint text that runs its own hint pause and gives each half its own hint.
+class TOwnHintPanel : public TTestPanel {
+public:
+    using TTestPanel::TTestPanel;
+    std::vector<std::pair<int, bool>> Pauses; // the pause offered, and whether a hint was shown
+    String RightText = u"right";
+
+protected:
+    void CMHintShowPause(TCMHintShowPause& Message) override {
+        Pauses.emplace_back(*Message.Pause(), Message.WasActive());
+        Message.Result = 1;
+    }
+    void CMHintShow(TCMHintShow& Message) override {
+        THintInfo& Info = *Message.HintInfo();
+        const bool Left = Info.CursorPos.X < 50;
+        Info.HintStr = Left ? u"left" : RightText;
+        Info.CursorRect = Left ? Rect(0, 0, 50, 100) : Rect(50, 0, 100, 100);
+        Info.HintWindowClass = TMarkedHintWindow::StaticClass();
+    }
+};
+
+} // namespace
+
+TEST_F(TFormFixture, AControlCanRunItsOwnHintPauseAndGiveEachAreaItsOwnHint) {
+    auto* Panel = new TOwnHintPanel(Form, Form);
+    Panel->SetBounds(0, 0, 100, 100);
+    Panel->SetShowHint(true);
+    Form->Show();
+    auto Shown = [] {
+        THintWindow* W = Application->HintWindow();
+        return W && W->Visible() ? W->Caption() : String(u"-");
+    };
+
+    Application->SetHintPause(0); // the application's own pause would end at once
+    TScopeExit Restore([] { Application->SetHintPause(500); });
+    SendMouse(Panel, QEvent::MouseMove, {20, 20});
+    ASSERT_EQ(Panel->Pauses.size(), 1u);
+    EXPECT_EQ(Panel->Pauses[0], std::make_pair(0, false));
+    EXPECT_EQ(Application->HintControl(), Panel);
+    Application->ProcessMessages(); // the control runs the pause: nothing comes of the application's
+    Application->ProcessMessages();
+    EXPECT_EQ(Shown(), u"-");
+
+    Application->ActivateHint(Panel);
+    EXPECT_EQ(Shown(), u"left");
+    EXPECT_TRUE(Application->HintWindow()->InheritsFrom(TMarkedHintWindow::StaticClass()));
+
+    // Inside the area of the shown hint nothing is asked again.
+    SendMouse(Panel, QEvent::MouseMove, {30, 40});
+    EXPECT_EQ(Panel->Pauses.size(), 1u);
+    EXPECT_EQ(Shown(), u"left");
+
+    // Out of it the hint goes and the shorter pause of a hint just shown starts again.
+    SendMouse(Panel, QEvent::MouseMove, {70, 40});
+    ASSERT_EQ(Panel->Pauses.size(), 2u);
+    EXPECT_EQ(Panel->Pauses[1], std::make_pair(Application->HintShortPause(), true));
+    EXPECT_EQ(Shown(), u"-");
+    Application->ActivateHint(Panel);
+    EXPECT_EQ(Shown(), u"right");
+
+    // A window that measures nothing shows nothing.
+    Application->CancelHint();
+    Panel->RightText = u"none";
+    Application->ActivateHint(Panel);
+    EXPECT_EQ(Shown(), u"-");
+    EXPECT_FALSE(Application->HintActive());
+    Application->CancelHint();
+}
