@@ -86,6 +86,7 @@ protected:
     int DoIncrementalSearch(PLeanNode Node, const String& Text) override;
     void PaintNodeContent(TCellPaintInfo& PaintInfo) override;
     void CMFontChanged(TMessage& Message) override;
+    String ItemQueryText(PLeanNode Node) override;
 
 private:
     String FDefaultText = u"Node";

@@ -135,6 +135,8 @@ TEST(TreeMouse, SelectionOfAClickedSelectedNodeShrinksOnRelease) {
     TMouse M;
     auto* Options = M.Tree->TreeOptions();
     Options->SetSelectionOptions(Options->SelectionOptions() + TLTSelectionOptions{toMultiSelect});
+    // Only a drag could take the whole selection, so only with dragging does it wait.
+    M.Tree->SetDragMode(dmAutomatic);
     ClickMessages(M.Tree, M.Label("a"));
     ClickMessages(M.Tree, M.Label("e"), mbLeft, {ssShift});
     EXPECT_EQ(M.Selected(), "a a/b a/c d e");
