@@ -165,8 +165,8 @@ using TLTHeaderDraggedEvent = std::function<void(TLTHeader* Sender, TColumnIndex
 using TLTHeaderDraggedOutEvent =
     std::function<void(TLTHeader* Sender, TColumnIndex Column, TPoint DropPosition)>;
 using TLTGetHeaderCursorEvent = std::function<void(TLTHeader* Sender, TCursor& Cursor)>;
-using TLTColumnWidthTrackingEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column, TShiftState Shift,
-                                                       TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TLTColumnWidthTrackingEvent = std::function<void(
+    TLTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint, TPoint P, bool& Allowed)>;
 using TLTBeforeColumnWidthTrackingEvent =
     std::function<void(TLTHeader* Sender, TColumnIndex Column, TShiftState Shift)>;
 using TLTColumnWidthDblClickResizeEvent =
@@ -689,6 +689,13 @@ protected:
     void WMKeyUp(TWMKeyUp& Message) override;
     void WMChar(TWMChar& Message) override;
     void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    void WMSysKeyDown(TWMKeyDown& Message) override;
+    // Shift+Alt with a page key: the focused column moves by about a client width.
+    void PageColumn(bool Back);
+    // Tab: the next (Shift+Tab: previous) cell that may take the focus, row after row.
+    void TabToCell(bool Forward);
+    // F1: the help context of the focused node, its ancestors, the tree or its parents.
+    void ShowHelpContext();
     // One typed character of the incremental search (0: only the pause starts again).
     void IncrementalSearchStep(Word CharCode);
     // The system beep of a search that found nothing.

@@ -410,8 +410,8 @@ public:
     // -- The mouse over the header (points are client points of the tree; Y < 0 in the header) --
     // The states of a press on the header: tracking a width or the height, or dragging a column.
     static constexpr THeaderStates MouseStates() {
-        return {hsDragging,        hsDragPending,       hsColumnWidthTracking, hsColumnWidthTrackPending,
-                hsHeightTracking,  hsHeightTrackPending};
+        return {hsDragging,       hsDragPending,       hsColumnWidthTracking, hsColumnWidthTrackPending,
+                hsHeightTracking, hsHeightTrackPending};
     }
     bool MouseStateActive() const { return !(FStates * MouseStates()).Empty(); }
     bool InHeader(TPoint P) const;

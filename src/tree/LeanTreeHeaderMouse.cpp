@@ -32,8 +32,8 @@ TColumnIndex TLeanTreeColumns::TrackPressedColumn(TPoint P) {
         if (O.Contains(coAllowClick) && O.Contains(coEnabled)) {
             const TLeanTreeColumn* C = Items(Column);
             const TRect M = FHeader->Treeview()->NonClientMargins();
-            FCheckBoxHit = C->CheckBox() && C->HasImage() &&
-                           PtInRect(C->ImageRect(), TPoint{P.X + M.Left, P.Y + M.Top});
+            FCheckBoxHit =
+                C->CheckBox() && C->HasImage() && PtInRect(C->ImageRect(), TPoint{P.X + M.Left, P.Y + M.Top});
             SetDownIndex(Column);
         }
     }
@@ -197,8 +197,7 @@ void TLTHeader::EndHeaderTracking(bool Notify) {
         FStates.Exclude(hsDragging);
         C->FDropTarget = NoColumn;
         Invalidate();
-    } else if (Notify &&
-               (FStates.Contains(hsColumnWidthTracking) || FStates.Contains(hsHeightTracking))) {
+    } else if (Notify && (FStates.Contains(hsColumnWidthTracking) || FStates.Contains(hsHeightTracking))) {
         ReleaseCapture();
         if (FStates.Contains(hsColumnWidthTracking) && T->OnAfterColumnWidthTracking)
             T->OnAfterColumnWidthTracking(this, C->TrackIndex());
@@ -244,9 +243,10 @@ bool TLTHeader::HandleHeaderButtonDown(TMessage& Message, bool NonClient) {
     T->StopTimer(EditTimer);
     T->DoStateChange({}, {tsScrollPending, tsScrolling, tsEditPending});
     const TPoint P = MessageClientPoint(Message, NonClient);
-    FDragStart = NonClient ? TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)}
-                           : T->ClientToScreen(P);
-    const TShiftState Shift = NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
+    FDragStart =
+        NonClient ? TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)} : T->ClientToScreen(P);
+    const TShiftState Shift =
+        NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
     TLeanTreeColumns* C = FColumns.get();
     const THeaderStates Before = FStates;
     const bool HeightHit = InHeaderSplitterArea(P) && CanResizeAtSplitter(P);
@@ -354,7 +354,8 @@ bool TLTHeader::HandleHeaderButtonUp(TMessage& Message, bool NonClient) {
                 const int TargetPosition = static_cast<int>(C->Items(Target)->Position());
                 int NewPosition;
                 if (C->DropBefore())
-                    NewPosition = OldPosition < TargetPosition ? std::max(TargetPosition - 1, 0) : TargetPosition;
+                    NewPosition =
+                        OldPosition < TargetPosition ? std::max(TargetPosition - 1, 0) : TargetPosition;
                 else
                     NewPosition = OldPosition >= TargetPosition ? TargetPosition + 1 : TargetPosition;
                 Column->SetPosition(static_cast<TColumnPosition>(NewPosition));
@@ -367,7 +368,8 @@ bool TLTHeader::HandleHeaderButtonUp(TMessage& Message, bool NonClient) {
         }
         Message.Result = 0;
     }
-    const TShiftState Shift = NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
+    const TShiftState Shift =
+        NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
     const TPoint H = HeaderPoint(P);
     if (NonClient) {
         C->ProcessHeaderClick(P, mbLeft, false, false);
@@ -383,7 +385,8 @@ bool TLTHeader::HandleHeaderButtonUp(TMessage& Message, bool NonClient) {
         C->FTrackIndex = NoColumn;
     }
     if (C->IsValidColumn(C->DownIndex())) C->SetDownIndex(NoColumn);
-    if (FStates.Contains(hsHeightTracking) && T->OnAfterHeaderHeightTracking) T->OnAfterHeaderHeightTracking(this);
+    if (FStates.Contains(hsHeightTracking) && T->OnAfterHeaderHeightTracking)
+        T->OnAfterHeaderHeightTracking(this);
     FStates -= MouseStates();
     return HadState;
 }
@@ -393,7 +396,8 @@ bool TLTHeader::HandleHeaderDoubleClick(TMessage& Message) {
     TLeanTreeColumns* C = FColumns.get();
     const bool NonClient = Message.Msg != WM_LBUTTONDBLCLK;
     const TPoint P = MessageClientPoint(Message, NonClient);
-    const TShiftState Shift = NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
+    const TShiftState Shift =
+        NonClient ? GetShiftState() : KeysToShiftState(static_cast<int>(Message.WParam));
     if (FOptions.Contains(hoHeightDblClickResize) && InHeaderSplitterArea(P) && FDefaultHeight > 0) {
         TPoint Q = P;
         bool Allowed = true;
@@ -404,7 +408,8 @@ bool TLTHeader::HandleHeaderDoubleClick(TMessage& Message) {
         return true;
     }
     const bool Left = Message.Msg == WM_NCLBUTTONDBLCLK || Message.Msg == WM_LBUTTONDBLCLK;
-    if (Left && FOptions.Contains(hoDblClickResize) && ColumnSplitterHit(P) && C->IsValidColumn(C->TrackIndex())) {
+    if (Left && FOptions.Contains(hoDblClickResize) && ColumnSplitterHit(P) &&
+        C->IsValidColumn(C->TrackIndex())) {
         const TColumnIndex Track = C->TrackIndex();
         bool Allowed = true;
         if (T->OnColumnWidthDblClickResize) T->OnColumnWidthDblClickResize(this, Track, Shift, P, Allowed);
@@ -457,8 +462,8 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
         const TPoint P = MessageClientPoint(Message, true);
         const TPoint H = HeaderPoint(P);
         if (T->OnHeaderMouseMove) T->OnHeaderMouseMove(this, GetShiftState(), H.X, H.Y);
-        if (InHeader(P) && (C->TrackHotColumn(P) || (C->IsValidColumn(C->DownIndex()) &&
-                                                     C->DownIndex() != C->HoverIndex()))) {
+        if (InHeader(P) && (C->TrackHotColumn(P) ||
+                            (C->IsValidColumn(C->DownIndex()) && C->DownIndex() != C->HoverIndex()))) {
             T->StartTimer(HeaderTimer, 50);
             if (FOptions.Contains(hoShowHint) && Application) {
                 TMessage Hint{WM_MOUSEMOVE, 0, PointToLParam(H), 0};
@@ -497,8 +502,8 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
         const TPoint P = MessageClientPoint(Message, true);
         if (InHeader(P) && T->OnHeaderMouseDown) {
             const TPoint H = HeaderPoint(P);
-            T->OnHeaderMouseDown(this, Message.Msg == WM_NCRBUTTONDOWN ? mbRight : mbMiddle, GetShiftState(), H.X,
-                                 H.Y);
+            T->OnHeaderMouseDown(this, Message.Msg == WM_NCRBUTTONDOWN ? mbRight : mbMiddle, GetShiftState(),
+                                 H.X, H.Y);
         }
         return false;
     }

@@ -40,7 +40,8 @@ void TBaseLeanTree::WndProc(TMessage& Message) {
         }
         if (FHeader && FHeader->HandleHeaderMessage(Message)) return;
     }
-    if ((Message.Msg == WM_NCLBUTTONDOWN || Message.Msg == WM_NCRBUTTONDOWN || Message.Msg == WM_NCMBUTTONDOWN) &&
+    if ((Message.Msg == WM_NCLBUTTONDOWN || Message.Msg == WM_NCRBUTTONDOWN ||
+         Message.Msg == WM_NCMBUTTONDOWN) &&
         !Focused() && CanFocus())
         SetFocus();
     if (HandleTreeMessage(Message)) return;
@@ -99,7 +100,8 @@ bool TBaseLeanTree::HandleTreeMessage(TMessage& Message) {
         if (!Node) return true;
         InitIfNeeded(Node);
         Message.Result = Node->States.Contains(vsVisible);
-        if (Message.Result) *R = GetDisplayRect(Node, FHeader->MainColumn(), Message.WParam != 0, false, false);
+        if (Message.Result)
+            *R = GetDisplayRect(Node, FHeader->MainColumn(), Message.WParam != 0, false, false);
         return true;
     }
     case TVM_GETNEXTITEM: {

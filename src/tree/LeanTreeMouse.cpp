@@ -79,8 +79,8 @@ namespace {
 
 // The node-height splitter of a row: the row above for its upper edge, else the row itself.
 bool SplitterHit(const THitInfo& HitInfo) {
-    return HitInfo.HitNode && (HitInfo.HitPositions.Contains(hiUpperSplitter) ||
-                               HitInfo.HitPositions.Contains(hiLowerSplitter));
+    return HitInfo.HitNode &&
+           (HitInfo.HitPositions.Contains(hiUpperSplitter) || HitInfo.HitPositions.Contains(hiLowerSplitter));
 }
 
 bool ColumnFixed(TLTHeader* Header, TColumnIndex Column) {
@@ -305,10 +305,11 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHi
     if (MultiSelect && Shift.Empty() && AnyHit && AutoDrag && NodeSelected && !FSelectionLocked)
         DoStateChange({tsClearPending});
     const bool RightDown = FStates.Contains(tsRightButtonDown);
-    const bool MayClear = !AutoDrag && (!RightDown || !PopupMenuAvailable(Node, HitInfo.HitColumn, Message.Pos()));
+    const bool MayClear =
+        !AutoDrag && (!RightDown || !PopupMenuAvailable(Node, HitInfo.HitColumn, Message.Pos()));
 
-    const bool DrawSelection =
-        !Options->SelectionOptions().Contains(toDisableDrawSelection) && !LabelHit && !FullRowDrag && MultiSelect;
+    const bool DrawSelection = !Options->SelectionOptions().Contains(toDisableDrawSelection) && !LabelHit &&
+                               !FullRowDrag && MultiSelect;
     if (DrawSelection) {
         SetCapture(Handle());
         DoStateChange({tsDrawSelPending});
@@ -321,8 +322,9 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHi
     if (!FSelectionLocked && !FStates.Contains(tsClearPending)) {
         const bool Clear = (!AnyHit && !FullRowDrag && MultiSelect && Shift.Empty()) ||
                            (AnyHit && (!NodeSelected || MayClear) && (Shift.Empty() || !MultiSelect));
-        const bool Reduce = Node && (NodeSelected || (Alt && HitInfo.HitColumn == FHeader->MainColumn() &&
-                                                      !Hit.Contains(hiNowhere)));
+        const bool Reduce =
+            Node &&
+            (NodeSelected || (Alt && HitInfo.HitColumn == FHeader->MainColumn() && !Hit.Contains(hiNowhere)));
         if (Clear && Reduce) {
             // Down to the clicked node.
             const bool Many = FSelectionCount > 1;
@@ -410,7 +412,8 @@ void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) 
         DoColumnClick(Clicked, KeysToShiftState(Message.Keys()));
     if (HitInfo.HitNode) DoNodeClick(HitInfo);
     if (FStates.Contains(tsEditPending)) {
-        bool Allowed = HitInfo.HitNode == FFocusedNode && TreeOptions()->MiscOptions().Contains(toEditOnClick) &&
+        bool Allowed = HitInfo.HitNode == FFocusedNode &&
+                       TreeOptions()->MiscOptions().Contains(toEditOnClick) &&
                        TreeOptions()->MiscOptions().Contains(toEditable);
         if (Allowed) DoEditing(FFocusedNode, FFocusedColumn, Allowed);
         if (Allowed) {
@@ -497,8 +500,8 @@ void TBaseLeanTree::MouseMove(TShiftState Shift, int X, int Y) {
             SetNodeHeight(FHeightTrackNode, static_cast<Cardinal>(std::max(1, Y - FHeightTrackPoint.Y)));
         }
     } else {
-        if (FStates.Contains(tsOLEDragPending) &&
-            (std::abs(X - FLastClickPos.X) >= FDragThreshold || std::abs(Y - FLastClickPos.Y) >= FDragThreshold)) {
+        if (FStates.Contains(tsOLEDragPending) && (std::abs(X - FLastClickPos.X) >= FDragThreshold ||
+                                                   std::abs(Y - FLastClickPos.Y) >= FDragThreshold)) {
             RunNodeDrag(FLastClickPos);
             return;
         }
@@ -605,12 +608,14 @@ void TBaseLeanTree::WMSetCursor(TWMSetCursor& Message) {
     if (TreeOptions()->MiscOptions().Contains(toNodeHeightResize) && SplitterHit(HitInfo) &&
         ColumnFixed(FHeader.get(), HitInfo.HitColumn) &&
         CanSplitterResizeNode(P,
-                              HitInfo.HitPositions.Contains(hiUpperSplitter) ? GetPreviousVisible(HitInfo.HitNode)
-                                                                             : HitInfo.HitNode,
+                              HitInfo.HitPositions.Contains(hiUpperSplitter)
+                                  ? GetPreviousVisible(HitInfo.HitNode)
+                                  : HitInfo.HitNode,
                               HitInfo.HitColumn)) {
         RegisterLeanTreeCursors();
         NewCursor = crLeanVertSplit;
-    } else if (TreeOptions()->PaintOptions().Contains(toHotTrack) && FCurrentHotNode && FHotCursor != crDefault) {
+    } else if (TreeOptions()->PaintOptions().Contains(toHotTrack) && FCurrentHotNode &&
+               FHotCursor != crDefault) {
         NewCursor = FHotCursor;
     }
     DoGetCursor(NewCursor);
@@ -653,7 +658,8 @@ void TBaseLeanTree::MoveFocusToNode(PLeanNode Node, bool Ask) {
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
     if (Node == FRoot) Node = nullptr;
     const auto* Options = TreeOptions();
-    if (Node != FFocusedNode && (!Ask || DoFocusChanging(FFocusedNode, Node, FFocusedColumn, FFocusedColumn))) {
+    if (Node != FFocusedNode &&
+        (!Ask || DoFocusChanging(FFocusedNode, Node, FFocusedColumn, FFocusedColumn))) {
         PLeanNode Old = FFocusedNode;
         if (Old) {
             if (Options->AutoOptions().Contains(toAutoExpand) && Node && Old->Parent == Node->Parent &&
@@ -672,9 +678,11 @@ void TBaseLeanTree::MoveFocusToNode(PLeanNode Node, bool Ask) {
             ToggleNode(FFocusedNode);
         InvalidateNode(FFocusedNode);
         if (FUpdateCount == 0 && !Options->AutoOptions().Contains(toDisableAutoscrollOnFocus)) {
-            const bool ButtonDown = FStates.Contains(tsLeftButtonDown) || FStates.Contains(tsRightButtonDown) ||
+            const bool ButtonDown = FStates.Contains(tsLeftButtonDown) ||
+                                    FStates.Contains(tsRightButtonDown) ||
                                     FStates.Contains(tsMiddleButtonDown);
-            ScrollIntoView(FFocusedNode, Options->SelectionOptions().Contains(toCenterScrollIntoView) && !ButtonDown,
+            ScrollIntoView(FFocusedNode,
+                           Options->SelectionOptions().Contains(toCenterScrollIntoView) && !ButtonDown,
                            !Options->SelectionOptions().Contains(toFullRowSelect));
         }
     }
