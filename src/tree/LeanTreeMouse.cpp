@@ -120,9 +120,15 @@ void TBaseLeanTree::WMMButtonDown(TWMMouse& Message) {
     DoStateChange({tsMiddleButtonDown});
     if (FHeader->MouseStateActive()) return;
     TCustomControl::WMMButtonDown(Message);
-    // Wheel panning (toWheelPanning) is the scrolling's; without it the press may select.
-    if (!TreeOptions()->MiscOptions().Contains(toWheelPanning) &&
-        TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
+    // Over content larger than the window the press starts wheel panning (the scrolling's
+    // part); otherwise it may select.
+    const bool Wheel = FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling);
+    if (TreeOptions()->MiscOptions().Contains(toWheelPanning) && !Wheel &&
+        (static_cast<int>(FRangeX) > ClientWidth() || static_cast<int>(FRangeY) > ClientHeight())) {
+        FLastClickPos = Message.Pos();
+        return;
+    }
+    if (TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
         THitInfo HitInfo;
         GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
         ProcessButtonDown(Message, HitInfo);

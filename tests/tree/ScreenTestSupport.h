@@ -73,6 +73,7 @@ public:
     using TBaseLeanTree::FCurrentHotNode;
     using TBaseLeanTree::FFocusedColumn;
     using TBaseLeanTree::FFocusedNode;
+    using TBaseLeanTree::FocusCell;
     using TLeanStringTree::TLeanStringTree;
 };
 
