@@ -734,8 +734,6 @@ protected:
     // Starts a node drag from P. The data object and the drag image come with the drag support;
     // until then the drag ends at once with no effect.
     virtual void RunNodeDrag(TPoint P);
-    // Right to left, the hit test mirrors the row; the column layout decides once it mirrors.
-    bool HitTestMirrored() const { return UseRightToLeftReading(); }
 
     // -- Window messages --
     void WndProc(TMessage& Message) override;

@@ -91,6 +91,18 @@ bool ColumnFixed(TLTHeader* Header, TColumnIndex Column) {
 
 // ---- Button messages ------------------------------------------------------------------------
 
+void TBaseLeanTree::HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, int Right) {
+    // The row read from its right edge: indentation, check box and images from the right, and
+    // what lies left of the text is on the other side.
+    HitPositionsLeftToRight(HitInfo, Right - 1 - Offset, Right);
+    THitPositions& Hit = HitInfo.HitPositions;
+    const bool Left = Hit.Contains(hiOnItemLeft), RightHit = Hit.Contains(hiOnItemRight);
+    Hit.Exclude(hiOnItemLeft);
+    Hit.Exclude(hiOnItemRight);
+    if (Left) Hit.Include(hiOnItemRight);
+    if (RightHit) Hit.Include(hiOnItemLeft);
+}
+
 void TBaseLeanTree::WMLButtonDown(TWMMouse& Message) {
     DoStateChange({tsLeftButtonDown});
     TCustomControl::WMLButtonDown(Message);

@@ -403,4 +403,44 @@ TEST(TreeMouse, FocusCellAsksAndRestoresTheColumnWhenRefused) {
     EXPECT_EQ(M.Tree->FocusedColumn(), 1);
 }
 
+TEST(TreeMouse, RightToLeftHitPositionsMirrorTheRow) {
+    SCREEN_TEST();
+    TMouse M;
+    const int Right = 200;
+    struct TCase {
+        const char* Node;
+        int Offset; // from the row's left edge, left to right
+    };
+    const TCase Cases[] = {
+        {"a", M.Button("a").X}, {"d", M.Box("d").X}, {"e", M.Label("e").X}, {"e", 190}, {"a/b", 3}};
+    for (const TCase& Case : Cases) {
+        THitInfo Forward, Mirrored;
+        Forward.HitNode = Mirrored.HitNode = M[Case.Node];
+        Forward.HitPositions = Mirrored.HitPositions = {hiOnItem};
+        M.Tree->HitPositionsLeftToRight(Forward, Case.Offset, Right);
+        M.Tree->HitPositionsRightToLeft(Mirrored, Right - 1 - Case.Offset, Right);
+        THitPositions Expected = Forward.HitPositions;
+        if (Expected.Contains(hiOnItemRight)) {
+            Expected.Exclude(hiOnItemRight);
+            Expected.Include(hiOnItemLeft);
+        }
+        EXPECT_EQ(Mirrored.HitPositions, Expected) << Case.Node << " at " << Case.Offset;
+    }
+}
+
+TEST(TreeMouse, RealMouseDrawsARubberBand) {
+    SCREEN_TEST();
+    TMouse M;
+    auto* Options = M.Tree->TreeOptions();
+    Options->SetSelectionOptions(Options->SelectionOptions() + TLTSelectionOptions{toMultiSelect});
+    M.Form.Show();
+    ASSERT_TRUE(WaitUntil([&] { return M.Tree->Showing(); }));
+    SynthMouse(M.Tree, smDown, {150, 130});
+    SynthMouse(M.Tree, smMove, {100, 100});
+    SynthMouse(M.Tree, smMove, {10, 60});
+    SynthMouse(M.Tree, smUp, {10, 60});
+    EXPECT_TRUE(WaitUntil([&] { return M.Selected() == "d e f"; })) << M.Selected();
+    EXPECT_TRUE(WaitUntil([&] { return !M.Tree->TreeStates().Contains(tsDrawSelecting); }));
+}
+
 } // namespace

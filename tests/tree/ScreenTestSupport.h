@@ -74,6 +74,8 @@ public:
     using TBaseLeanTree::FFocusedColumn;
     using TBaseLeanTree::FFocusedNode;
     using TBaseLeanTree::FocusCell;
+    using TBaseLeanTree::HitPositionsLeftToRight;
+    using TBaseLeanTree::HitPositionsRightToLeft;
     using TLeanStringTree::TLeanStringTree;
 };
 
