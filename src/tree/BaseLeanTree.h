@@ -188,6 +188,30 @@ using TLTHeaderPaintQueryElementsEvent =
 using TLTAdvancedHeaderPaintEvent =
     std::function<void(TLTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements Elements)>;
 
+// The mouse over the header (X, Y in the header's own coordinates unless said otherwise).
+using TLTHeaderClickEvent = std::function<void(TLTHeader* Sender, const TLTHeaderHitInfo& HitInfo)>;
+using TLTHeaderMouseEvent =
+    std::function<void(TLTHeader* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TLTHeaderMouseMoveEvent = std::function<void(TLTHeader* Sender, TShiftState Shift, int X, int Y)>;
+using TLTHeaderDraggingEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
+using TLTHeaderDraggedEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column, int OldPosition)>;
+using TLTHeaderDraggedOutEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, TPoint DropPosition)>;
+using TLTGetHeaderCursorEvent = std::function<void(TLTHeader* Sender, TCursor& Cursor)>;
+using TLTColumnWidthTrackingEvent = std::function<void(
+    TLTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TLTBeforeColumnWidthTrackingEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TLTColumnWidthDblClickResizeEvent =
+    std::function<void(TLTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P, bool& Allowed)>;
+using TLTHeaderHeightTrackingEvent =
+    std::function<void(TLTHeader* Sender, TPoint& P, TShiftState Shift, bool& Allowed)>;
+using TLTBeforeHeaderHeightTrackingEvent = std::function<void(TLTHeader* Sender, TShiftState Shift)>;
+using TLTHeaderEvent = std::function<void(TLTHeader* Sender)>;
+using TLTCanSplitterResizeColumnEvent =
+    std::function<void(TLTHeader* Sender, TPoint P, TColumnIndex Column, bool& Allowed)>;
+using TLTCanSplitterResizeHeaderEvent = std::function<void(TLTHeader* Sender, TPoint P, bool& Allowed)>;
+
 // A callback of IterateSubtree.
 using TLTGetNodeProc = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, void* Data, bool& Abort)>;
 
@@ -442,6 +466,14 @@ public:
     // The look of a box held down, and back up again.
     static TCheckState PressedCheckState(TCheckState State);
     static TCheckState NormalCheckState(TCheckState State);
+    // The shared check image list of a kind; null for ckCustom, which has none.
+    static TCustomImageList* CheckImagesOfKind(TCheckImageKind Kind);
+    // A click on a column's check box: the column's check state moves on.
+    void AdvanceColumnCheckState(TColumnIndex Column);
+
+    // -- Mouse and window (cursor over the hot node, compatibility queries) --
+    // The rubber band of a draw selection in tree coordinates (empty while none is drawn).
+    TRect NewSelRect() const { return FNewSelRect; }
 
     // -- Painting --
     // Draws the part Window (tree coordinates) of the rows onto TargetCanvas with Window's
@@ -725,6 +757,26 @@ public:
     TLTHeaderPaintEvent OnHeaderDraw;
     TLTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
     TLTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
+    // The mouse over the header.
+    TLTHeaderClickEvent OnHeaderClick;
+    TLTHeaderClickEvent OnHeaderDblClick;
+    TLTHeaderMouseEvent OnHeaderMouseDown;
+    TLTHeaderMouseEvent OnHeaderMouseUp;
+    TLTHeaderMouseMoveEvent OnHeaderMouseMove;
+    TLTHeaderDraggingEvent OnHeaderDragging;
+    TLTHeaderDraggedEvent OnHeaderDragged;
+    TLTHeaderDraggedOutEvent OnHeaderDraggedOut;
+    TLTGetHeaderCursorEvent OnGetHeaderCursor;
+    TLTColumnWidthTrackingEvent OnColumnWidthTracking;
+    TLTBeforeColumnWidthTrackingEvent OnBeforeColumnWidthTracking;
+    TLTHeaderNotifyEvent OnAfterColumnWidthTracking;
+    TLTColumnWidthDblClickResizeEvent OnColumnWidthDblClickResize;
+    TLTHeaderHeightTrackingEvent OnHeaderHeightTracking;
+    TLTBeforeHeaderHeightTrackingEvent OnBeforeHeaderHeightTracking;
+    TLTHeaderEvent OnAfterHeaderHeightTracking;
+    TLTHeaderHeightTrackingEvent OnHeaderHeightDblClickResize;
+    TLTCanSplitterResizeColumnEvent OnCanSplitterResizeColumn;
+    TLTCanSplitterResizeHeaderEvent OnCanSplitterResizeHeader;
 
     // Scroll bar ids of DoShowScrollbar and OnShowScrollbar.
     static constexpr int ScrollBarHorz = 0;
@@ -751,6 +803,13 @@ protected:
     void WMKeyUp(TWMKeyUp& Message) override;
     void WMChar(TWMChar& Message) override;
     void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    void WMSysKeyDown(TWMKeyDown& Message) override;
+    // Shift+Alt with a page key: the focused column moves by about a client width.
+    void PageColumn(bool Back);
+    // Tab: the next (Shift+Tab: previous) cell that may take the focus, row after row.
+    void TabToCell(bool Forward);
+    // F1: the help context of the focused node, its ancestors, the tree or its parents.
+    void ShowHelpContext();
     // One typed character of the incremental search (0: only the pause starts again).
     void IncrementalSearchStep(Word CharCode);
     // The system beep of a search that found nothing.
@@ -768,6 +827,40 @@ protected:
     // The node under the point becomes hot over its check box or label (anywhere on the row
     // with full-row selection).
     virtual void TrackHotNode(int X, int Y);
+    void WMRButtonDown(TWMMouse& Message) override;
+    void WMRButtonUp(TWMMouse& Message) override;
+    void WMRButtonDblClk(TWMMouse& Message) override;
+    void WMMButtonDown(TWMMouse& Message) override;
+    void WMMButtonUp(TWMMouse& Message) override;
+    void WMMButtonDblClk(TWMMouse& Message) override;
+    void WMContextMenu(TWMContextMenu& Message) override;
+    void WMSetCursor(TWMSetCursor& Message) override;
+    void CMMouseEnter(TMessage& Message) override;
+    void CMMouseLeave(TMessage& Message) override;
+    // Focus moves to the node (Ask: OnFocusChanging may refuse); scrolled into view.
+    virtual void MoveFocusToNode(PLeanNode Node, bool Ask);
+    virtual void FocusCell(PLeanNode Node, TColumnIndex Column);
+    virtual bool PopupMenuAvailable(PLeanNode Node, TColumnIndex Column, TPoint Pos);
+    virtual void ShowNodePopupMenu(PLeanNode Node, TColumnIndex Column, TPoint Position);
+    // The rubber band's corner follows the mouse; true when the rectangle changed.
+    virtual bool UpdateRubberBandRect(int X, int Y);
+    bool ApplyRubberBandSelection(int X, int Y);
+    // Starts a node drag from P. The data object and the drag image come with the drag support;
+    // until then the drag ends at once with no effect.
+    virtual void RunNodeDrag(TPoint P);
+
+    // -- Window messages --
+    void WndProc(TMessage& Message) override;
+    void WMSetFocus(TWMSetFocus& Message) override;
+    void WMKillFocus(TWMKillFocus& Message) override;
+    void CMColorChanged(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void WMSize(TWMSize& Message) override;
+    // The text a TVM_GETITEMW query reports for a node (the string tree has one).
+    virtual String ItemQueryText(PLeanNode Node);
+    // The messages that neither the library nor the handlers above know: the standard tree
+    // view's queries, the worker's state change, clipboard commands. True when handled.
+    virtual bool HandleTreeMessage(TMessage& Message);
 
     // -- Scroll bars and the wheel --
     virtual void WMVScroll(TWMVScroll& Message);
@@ -1145,6 +1238,13 @@ private:
     TLTHintData FHintData;
     TRect FLastHintRect;
     friend class TLeanTreeHintWindow;
+    int FDragThreshold = 0;
+    TRect FNewSelRect, FLastSelRect;
+    TShiftState FDrawSelShiftState;
+    TColumnIndex FHeightTrackColumn = NoColumn;
+    TPoint FHeightTrackPoint;
+    TColumnIndex FCurrentHotColumn = NoColumn;
+    bool FHotNodeButtonHit = false;
     TLTTimerService* FTimerService = nullptr;
     Cardinal FRunningTimers = 0; // bit n: timer n was started and not stopped
     bool FDestroying = false;

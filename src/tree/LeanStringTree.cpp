@@ -88,6 +88,13 @@ void TCustomLeanStringTree::CMFontChanged(TMessage& Message) {
     ResetAllWidths();
 }
 
+String TCustomLeanStringTree::ItemQueryText(PLeanNode Node) {
+    TRect R;
+    String Text;
+    GetTextInfo(Node, NoColumn, Font(), R, Text);
+    return Text;
+}
+
 void TCustomLeanStringTree::MainColumnChanged() {
     ResetAllWidths();
     TBaseLeanTree::MainColumnChanged();

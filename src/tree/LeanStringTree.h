@@ -88,6 +88,7 @@ protected:
     void CMFontChanged(TMessage& Message) override;
     // Without an editor from OnCreateEditor, the string tree edits in an edit of its own.
     TLTEditLinkRef DoCreateEditor(PLeanNode Node, TColumnIndex Column) override;
+    String ItemQueryText(PLeanNode Node) override;
 
 private:
     String FDefaultText = u"Node";

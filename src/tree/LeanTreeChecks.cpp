@@ -135,3 +135,13 @@ TCheckState TBaseLeanTree::NormalCheckState(TCheckState State) {
         return State;
     }
 }
+
+TCustomImageList* TBaseLeanTree::CheckImagesOfKind(TCheckImageKind Kind) {
+    return Kind == ckCustom ? nullptr : CheckImageSet(Kind);
+}
+
+void TBaseLeanTree::AdvanceColumnCheckState(TColumnIndex Column) {
+    if (!FHeader->IsValidColumn(Column)) return;
+    TLeanTreeColumn* C = FHeader->Columns()->Items(Column);
+    C->SetCheckState(FollowingCheckState(C->CheckType(), C->CheckState()));
+}

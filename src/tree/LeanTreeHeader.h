@@ -46,6 +46,23 @@ using THeaderPaintElements = TSet<THeaderPaintElement>;
 
 class TLeanTreeColumn;
 
+// The tree's cursor numbers: over a node's or the header's lower edge, and over a column's edge.
+constexpr TCursor crLeanVertSplit = 62;
+constexpr TCursor crLeanHeaderSplit = 63;
+// Puts the two cursor numbers into the screen's cursor table.
+void RegisterLeanTreeCursors();
+
+// Where a click on the header landed.
+DECLARE_ENUM(TLTHeaderHitPosition, Byte, hhiNoWhere, hhiOnColumn, hhiOnIcon, hhiOnCheckbox)
+using TLTHeaderHitPositions = TSet<TLTHeaderHitPosition>;
+struct TLTHeaderHitInfo {
+    int X = 0, Y = 0;
+    TMouseButton Button = mbLeft;
+    TShiftState Shift;
+    TColumnIndex Column = NoColumn;
+    TLTHeaderHitPositions HitPosition;
+};
+
 // What the owner-draw events of the header get.
 struct THeaderPaintInfo {
     TCanvas* TargetCanvas = nullptr;
@@ -226,6 +243,21 @@ public:
     // own painting; see TLTHeader::PaintHeader).
     void PaintHeader(TCanvas* TargetCanvas, TRect R, TPoint Target, int RTLOffset = 0);
 
+    // -- The mouse over the header (points are client points of the tree; Y < 0 in the header) --
+    TColumnIndex DragIndex() const { return FDragIndex; }
+    TColumnIndex DropTarget() const { return FDropTarget; }
+    bool DropBefore() const { return FDropBefore; }
+    bool CheckBoxHit() const { return FCheckBoxHit; }
+    void SetCheckBoxHit(bool Value) { FCheckBoxHit = Value; }
+    void SetClickIndex(TColumnIndex Value) { FClickIndex = Value; }
+    // The column under P becomes the hot one; true when it changed.
+    bool TrackHotColumn(TPoint P);
+    // The clickable column under P becomes the pressed one; answers the column under P.
+    TColumnIndex TrackPressedColumn(TPoint P);
+    // A click (or double click) on the column under P: OnHeaderClick or OnHeaderDblClick.
+    void ProcessHeaderClick(TPoint P, TMouseButton Button, bool Force, bool DblClick);
+    bool CanResizeAtSplitter(TPoint P, TColumnIndex Column);
+
     void SaveToStream(TStream* Stream) const;
     void LoadFromStream(TStream* Stream, int Version);
 
@@ -375,6 +407,30 @@ public:
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
 
+    // -- The mouse over the header (points are client points of the tree; Y < 0 in the header) --
+    // The states of a press on the header: tracking a width or the height, or dragging a column.
+    static constexpr THeaderStates MouseStates() {
+        return {hsDragging,       hsDragPending,       hsColumnWidthTracking, hsColumnWidthTrackPending,
+                hsHeightTracking, hsHeightTrackPending};
+    }
+    bool MouseStateActive() const { return !(FStates * MouseStates()).Empty(); }
+    bool InHeader(TPoint P) const;
+    // Within two pixels of the header's lower edge.
+    bool InHeaderSplitterArea(TPoint P) const;
+    // The header's height may be dragged at P.
+    bool CanResizeAtSplitter(TPoint P);
+    // The column whose right edge is under P becomes the track column; false when none.
+    bool FindSplitterColumn(TPoint P);
+    bool ColumnSplitterHit(TPoint P);
+    // The header's part of a message of the tree's window; true when it took the message.
+    virtual bool HandleHeaderMessage(TMessage& Message);
+    bool HandleHeaderMouseMove(TMessage& Message);
+    // A column drag from the screen point Start, the mouse at screen point P.
+    void StartColumnDrag(TPoint P, TPoint Start);
+    void MoveColumnDrag(TPoint P);
+    TPoint DragStart() const { return FDragStart; }
+    TPoint TrackStart() const { return FTrackStart; }
+
 protected:
     TPersistent* GetOwner() const override;
 
@@ -402,8 +458,17 @@ private:
     TSortDirection FSortDirection = sdAscending;
     int FLastWidth = 0;
     THeaderStates FStates;
+    TPoint FDragStart, FTrackStart, FTrackPoint;
 
     bool TreeLoading() const;
+    // The point moved into the header's own coordinates (its top is 0).
+    TPoint HeaderPoint(TPoint P) const { return {P.X, P.Y + FHeight}; }
+    void EndHeaderTracking(bool Notify);
+    bool HandleHeaderButtonDown(TMessage& Message, bool NonClient);
+    bool HandleHeaderButtonUp(TMessage& Message, bool NonClient);
+    bool HandleHeaderDoubleClick(TMessage& Message);
+    bool HandleHeaderSetCursor(TMessage& Message);
+    TPoint MessageClientPoint(const TMessage& Message, bool NonClient) const;
     bool TreeHasWindow() const;
     void ApplySortColumn(TColumnIndex Value);
     void ResortTree();

@@ -5,6 +5,8 @@
 #include "platform/gui/Forms.h"
 #include "tree/BaseLeanTree.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsNavigationKey(Word Key) {
@@ -84,13 +86,30 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
     switch (CharCode) {
     case VK_HOME:
     case VK_END: {
-        const bool First = CharCode == VK_HOME;
+        const bool First = (CharCode == VK_HOME) != UseRightToLeftReading();
+        TLeanTreeColumns* Columns = FHeader->Columns();
+        TColumnIndex Column = NoColumn;
+        if (FHeader->UseColumns()) {
+            Column = First ? Columns->GetFirstVisibleColumn() : Columns->GetLastVisibleColumn();
+            while (Column >= 0 && !DoFocusChanging(FFocusedNode, FFocusedNode, FFocusedColumn, Column))
+                Column =
+                    First ? Columns->GetNextVisibleColumn(Column) : Columns->GetPreviousVisibleColumn(Column);
+            if (Column < NoColumn) break;
+        }
         Target = First ? GetFirstVisible() : GetLastVisible();
         if (Ctrl && !GridExtensions) {
             ScrollIntoView(Target, Selection.Contains(toCenterScrollIntoView),
                            !TreeOptions()->AutoOptions().Contains(toDisableAutoscrollOnFocus));
-            SetOffsetX(First ? 0 : -static_cast<int>(FRangeX));
+            SetOffsetX(CharCode == VK_HOME && !UseRightToLeftReading() ? 0 : -static_cast<int>(FRangeX));
             Target = nullptr;
+            break;
+        }
+        if (GridExtensions && !Shift.Contains(ssCtrl)) Target = nullptr;
+        if (GridExtensions && !Selection.Contains(toFullRowSelect) && Column != FFocusedColumn) {
+            InvalidateColumn(FFocusedColumn);
+            FFocusedColumn = Column;
+            InvalidateColumn(Column);
+            if (FFocusedNode) InvalidateNode(FFocusedNode);
         }
         break;
     }
@@ -99,6 +118,8 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
         const bool Up = CharCode == VK_PRIOR;
         if (Shift.Contains(ssCtrl) && Shift.Contains(ssShift)) {
             SetOffsetX(FOffsetX + (Up ? 1 : -1) * ClientWidth());
+        } else if (Shift.Contains(ssShift) && Shift.Contains(ssAlt)) {
+            PageColumn(Up);
         } else if (Ctrl) {
             SetOffsetY(FOffsetY + (Up ? 1 : -1) * PageHeight);
         } else if (!Shift.Contains(ssAlt)) {
@@ -141,8 +162,16 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
     case VK_LEFT:
     case VK_RIGHT: {
         const bool Left = CharCode == VK_LEFT;
+        const int Direction = UseRightToLeftReading() ? -1 : 1;
         if (Shift.Contains(ssCtrl)) {
-            SetOffsetX(FOffsetX + (Left ? 1 : -1) * static_cast<int>(FIndent));
+            SetOffsetX(FOffsetX + (Left ? Direction : -Direction) * FHeader->Columns()->GetScrollWidth());
+            break;
+        }
+        if (Selection.Contains(toExtendedFocus) && GridExtensions) {
+            TLeanTreeColumns* Columns = FHeader->Columns();
+            const TColumnIndex Column = Left ? Columns->GetPreviousVisibleColumn(FFocusedColumn, true)
+                                             : Columns->GetNextVisibleColumn(FFocusedColumn, true);
+            if (Column >= 0) SetFocusedColumn(Column);
             break;
         }
         if (!FFocusedNode) {
@@ -179,7 +208,10 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
         }
         if (FFocusedNode && FFocusedNode->Parent != FRoot) Target = FFocusedNode->Parent;
         break;
-    default: // VK_TAB moves between columns only, which a tree without columns has none of
+    case VK_TAB:
+        if (Selection.Contains(toExtendedFocus) && FHeader->UseColumns()) TabToCell(!Shift.Contains(ssShift));
+        break;
+    default:
         break;
     }
 
@@ -217,7 +249,9 @@ void TBaseLeanTree::HandleOtherKey(Word CharCode, TShiftState Shift) {
         else if (Ctrl && Shift.Contains(ssShift) &&
                  !TreeOptions()->MiscOptions().Contains(toReverseFullExpandHotKey))
             FullExpand();
-        else if (!Ctrl && FFocusedNode && !Expanded(FFocusedNode))
+        else if (Ctrl)
+            FHeader->AutoFitColumns(true, smaUseColumnOption);
+        else if (FFocusedNode && !Expanded(FFocusedNode))
             ToggleNode(FFocusedNode);
         break;
     case VK_SUBTRACT:
@@ -226,7 +260,9 @@ void TBaseLeanTree::HandleOtherKey(Word CharCode, TShiftState Shift) {
         else if (Ctrl && Shift.Contains(ssShift) &&
                  !TreeOptions()->MiscOptions().Contains(toReverseFullExpandHotKey))
             FullCollapse();
-        else if (!Ctrl && FFocusedNode && Expanded(FFocusedNode))
+        else if (Ctrl)
+            FHeader->RestoreColumns();
+        else if (FFocusedNode && Expanded(FFocusedNode))
             ToggleNode(FFocusedNode);
         break;
     case VK_MULTIPLY:
@@ -283,11 +319,92 @@ void TBaseLeanTree::HandleOtherKey(Word CharCode, TShiftState Shift) {
             }
         }
         break;
+    case VK_APPS:
+        if (FFocusedNode) {
+            const TRect R = GetDisplayRect(FFocusedNode, FFocusedColumn, true);
+            int Width = QueryNodeContentWidth(FFocusedNode, FFocusedColumn);
+            int Left = 0, Right = ClientWidth();
+            if (FHeader->ColumnBounds(FFocusedColumn, Left, Right))
+                Width = std::min(Width, Right - Left);
+            else
+                Width = std::min(Width, ClientWidth());
+            ShowNodePopupMenu(FFocusedNode, FFocusedColumn, {R.Left + Width / 2, (R.Top + R.Bottom) / 2});
+        }
+        break;
+    case VK_F1:
+        ShowHelpContext();
+        break;
     default:
-        ToSearch = !Shift.Contains(ssAlt) && !Ctrl && Key >= 32 && Key != VK_APPS && Key != VK_F1;
+        ToSearch = !Shift.Contains(ssAlt) && !Ctrl && Key >= 32;
         break;
     }
     if (ToSearch) DoStateChange({tsIncrementalSearchPending});
+}
+
+void TBaseLeanTree::PageColumn(bool Back) {
+    TLeanTreeColumns* Columns = FHeader->Columns();
+    if (!FHeader->UseColumns()) return;
+    TColumnIndex Column =
+        FHeader->IsValidColumn(FFocusedColumn) ? FFocusedColumn : Columns->GetFirstVisibleColumn();
+    if (Column < 0) return;
+    // Whole columns until a client width is passed, not into the fixed area.
+    int Passed = Columns->GetVisibleFixedWidth();
+    for (;;) {
+        const TColumnIndex Next =
+            Back ? Columns->GetPreviousVisibleColumn(Column) : Columns->GetNextVisibleColumn(Column);
+        if (Next < 0 || Columns->Items(Next)->Options().Contains(coFixed)) break;
+        Passed += Columns->Items(Next)->Width();
+        if (Passed >= ClientWidth()) break;
+        Column = Next;
+    }
+    SetFocusedColumn(Column);
+}
+
+void TBaseLeanTree::TabToCell(bool Forward) {
+    TLeanTreeColumns* Columns = FHeader->Columns();
+    PLeanNode Node = FFocusedNode;
+    TColumnIndex Column = FFocusedColumn;
+    bool RowStart = !Columns->IsValidColumn(Column);
+    while (Node) {
+        if (RowStart)
+            Column = Forward ? Columns->GetFirstVisibleColumn(true) : Columns->GetLastVisibleColumn(true);
+        else
+            Column = Forward ? Columns->GetNextVisibleColumn(Column, true)
+                             : Columns->GetPreviousVisibleColumn(Column, true);
+        RowStart = false;
+        if (Column >= 0) {
+            if (DoFocusChanging(FFocusedNode, Node, FFocusedColumn, Column)) {
+                FocusCell(Node, Column);
+                return;
+            }
+            continue;
+        }
+        // The row has no further cell: on to the next row's first (or the previous row's last).
+        Node = Forward ? GetNextVisible(Node) : GetPreviousVisible(Node);
+        RowStart = true;
+    }
+}
+
+void TBaseLeanTree::ShowHelpContext() {
+    if (!OnGetHelpContext) return;
+    int Context = 0;
+    for (PLeanNode Node = FFocusedNode; Node && Node != FRoot && Context == 0; Node = Node->Parent)
+        OnGetHelpContext(this, Node, std::max(FFocusedColumn, 0), Context);
+    for (TControl* Control = this; Control && Context == 0; Control = Control->Parent())
+        Context = Control->HelpContext();
+    constexpr Word HelpContextCommand = 1;
+    if (Context != 0 && Application) Application->HelpCommand(HelpContextCommand, Context);
+}
+
+void TBaseLeanTree::WMSysKeyDown(TWMKeyDown& Message) {
+    // Shift+Alt with the page keys moves the focused column a page.
+    const Word Key = Message.CharCode();
+    const TShiftState Shift = KeyDataToShiftState(Message.KeyData());
+    if ((Key == VK_PRIOR || Key == VK_NEXT) && Shift.Contains(ssAlt) && Shift.Contains(ssShift)) {
+        WMKeyDown(Message);
+        return;
+    }
+    TCustomControl::WMSysKeyDown(Message);
 }
 
 void TBaseLeanTree::WMChar(TWMChar& Message) {

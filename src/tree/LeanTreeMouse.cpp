@@ -2,7 +2,12 @@
 // double click and a move over it do to expansion, checks, focus, selection and the hot node.
 
 #include "platform/base/ScopeGuard.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "tree/BaseLeanTree.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 void TBaseLeanTree::HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int Right) {
     PLeanNode Node = HitInfo.HitNode;
@@ -70,6 +75,34 @@ void TBaseLeanTree::HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int R
     }
 }
 
+namespace {
+
+// The node-height splitter of a row: the row above for its upper edge, else the row itself.
+bool SplitterHit(const THitInfo& HitInfo) {
+    return HitInfo.HitNode &&
+           (HitInfo.HitPositions.Contains(hiUpperSplitter) || HitInfo.HitPositions.Contains(hiLowerSplitter));
+}
+
+bool ColumnFixed(TLTHeader* Header, TColumnIndex Column) {
+    return Header->IsValidColumn(Column) && Header->Columns()->Items(Column)->Options().Contains(coFixed);
+}
+
+} // namespace
+
+// ---- Button messages ------------------------------------------------------------------------
+
+void TBaseLeanTree::HitPositionsRightToLeft(THitInfo& HitInfo, int Offset, int Right) {
+    // The row read from its right edge: indentation, check box and images from the right, and
+    // what lies left of the text is on the other side.
+    HitPositionsLeftToRight(HitInfo, Right - 1 - Offset, Right);
+    THitPositions& Hit = HitInfo.HitPositions;
+    const bool Left = Hit.Contains(hiOnItemLeft), RightHit = Hit.Contains(hiOnItemRight);
+    Hit.Exclude(hiOnItemLeft);
+    Hit.Exclude(hiOnItemRight);
+    if (Left) Hit.Include(hiOnItemRight);
+    if (RightHit) Hit.Include(hiOnItemLeft);
+}
+
 void TBaseLeanTree::WMLButtonDown(TWMMouse& Message) {
     DoStateChange({tsLeftButtonDown});
     TCustomControl::WMLButtonDown(Message);
@@ -95,6 +128,94 @@ void TBaseLeanTree::WMLButtonDblClk(TWMMouse& Message) {
     ProcessDoubleClick(Message, HitInfo);
 }
 
+void TBaseLeanTree::WMMButtonDown(TWMMouse& Message) {
+    DoStateChange({tsMiddleButtonDown});
+    if (FHeader->MouseStateActive()) return;
+    TCustomControl::WMMButtonDown(Message);
+    // Over content larger than the window the press starts wheel panning (the scrolling's
+    // part); otherwise it may select.
+    const bool Wheel = FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling);
+    if (TreeOptions()->MiscOptions().Contains(toWheelPanning) && !Wheel &&
+        (static_cast<int>(FRangeX) > ClientWidth() || static_cast<int>(FRangeY) > ClientHeight())) {
+        FLastClickPos = Message.Pos();
+        return;
+    }
+    if (TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
+        THitInfo HitInfo;
+        GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+        ProcessButtonDown(Message, HitInfo);
+    }
+}
+
+void TBaseLeanTree::WMMButtonUp(TWMMouse& Message) {
+    DoStateChange({}, {tsMiddleButtonDown});
+    if (FHeader->MouseStateActive()) return;
+    TCustomControl::WMMButtonUp(Message);
+    if (TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
+        THitInfo HitInfo;
+        GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+        ProcessButtonUp(Message, HitInfo);
+    }
+}
+
+void TBaseLeanTree::WMMButtonDblClk(TWMMouse& Message) {
+    TCustomControl::WMMButtonDblClk(Message);
+    if (!TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) return;
+    DoStateChange({tsMiddleDblClick});
+    TScopeExit Leave([this] { DoStateChange({}, {tsMiddleDblClick}); });
+    THitInfo HitInfo;
+    GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+    ProcessDoubleClick(Message, HitInfo);
+}
+
+void TBaseLeanTree::WMRButtonDown(TWMMouse& Message) {
+    DoStateChange({tsRightButtonDown});
+    if (FHeader->MouseStateActive()) return;
+    TCustomControl::WMRButtonDown(Message);
+    if (TreeOptions()->SelectionOptions().Contains(toRightClickSelect)) {
+        THitInfo HitInfo;
+        GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+        ProcessButtonDown(Message, HitInfo);
+    }
+}
+
+void TBaseLeanTree::WMRButtonUp(TWMMouse& Message) {
+    DoStateChange({}, {tsRightButtonDown, tsPopupMenuShown});
+    if (FHeader->MouseStateActive()) return;
+    if (Application) Application->CancelHint();
+    if ((FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting)) && PopupMenu()) {
+        DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
+        Invalidate();
+    }
+    // The context menu request follows the release, as the system posts it after the button
+    // message: so a node menu shown below is not followed by a second one.
+    Message.Result = 1;
+    TCustomControl::WMRButtonUp(Message);
+    Message.Result = 0;
+    THitInfo HitInfo;
+    GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+    if (TreeOptions()->SelectionOptions().Contains(toRightClickSelect)) ProcessButtonUp(Message, HitInfo);
+    if (!PopupMenu()) ShowNodePopupMenu(HitInfo.HitNode, HitInfo.HitColumn, Message.Pos());
+    if (HandleAllocated())
+        Perform(WM_CONTEXTMENU, static_cast<WPARAM>(Handle()), PointToLParam(ClientToScreen(Message.Pos())));
+}
+
+void TBaseLeanTree::WMRButtonDblClk(TWMMouse& Message) {
+    TCustomControl::WMRButtonDblClk(Message);
+    if (!TreeOptions()->SelectionOptions().Contains(toRightClickSelect)) return;
+    DoStateChange({tsRightDblClick});
+    TScopeExit Leave([this] { DoStateChange({}, {tsRightDblClick}); });
+    THitInfo HitInfo;
+    GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+    ProcessDoubleClick(Message, HitInfo);
+}
+
+void TBaseLeanTree::WMContextMenu(TWMContextMenu& Message) {
+    DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending});
+    // A menu the tree showed itself is not shown a second time.
+    if (!FStates.Contains(tsPopupMenuShown)) TCustomControl::WMContextMenu(Message);
+}
+
 void TBaseLeanTree::WMCancelMode(TWMCancelMode& Message) {
     for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer, ThemeChangedTimer})
         StopTimer(Id);
@@ -105,31 +226,76 @@ void TBaseLeanTree::WMCancelMode(TWMCancelMode& Message) {
     TCustomControl::WMCancelMode(Message);
 }
 
-void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& HitInfo) {
+// ---- Press, release, double click ---------------------------------------------------------------
+
+void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHitInfo) {
+    THitInfo HitInfo = GivenHitInfo;
     StopTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
-    if (!Focused() && CanFocus()) SetFocus();
+    if (!Focused() && CanFocus()) {
+        SetFocus();
+        GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
+    }
+    FHeader->Columns()->SetClickIndex(HitInfo.HitColumn);
 
     const auto* Options = TreeOptions();
     const TLTSelectionOptions Selection = Options->SelectionOptions();
+    const TLTMiscOptions Misc = Options->MiscOptions();
     PLeanNode Node = HitInfo.HitNode;
     const THitPositions& Hit = HitInfo.HitPositions;
     TShiftState Shift = KeysToShiftState(Message.Keys()) * TShiftState{ssShift, ssCtrl, ssAlt};
     const bool Alt = Shift.Contains(ssAlt);
     Shift.Exclude(ssAlt);
+    const bool GridExtensions = Misc.Contains(toGridExtensions);
 
+    // Which column takes the focus.
     TColumnIndex NewColumn = FFocusedColumn;
-    const bool LabelHit = !Alt && (Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon));
-    const bool GridExtensions = Options->MiscOptions().Contains(toGridExtensions);
-    if (LabelHit || Selection.Contains(toFullRowSelect) || GridExtensions)
+    bool ColumnChange = false;
+    if (Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon) || Selection.Contains(toFullRowSelect) ||
+        GridExtensions) {
         NewColumn = Selection.Contains(toExtendedFocus) ? HitInfo.HitColumn : FHeader->MainColumn();
+        ColumnChange = HitInfo.HitColumn != FFocusedColumn;
+        if (ColumnChange && FHeader->UseColumns() && !FHeader->AllowFocus(NewColumn)) {
+            NewColumn = FFocusedColumn;
+            ColumnChange = false;
+        }
+        ColumnChange = ColumnChange && NewColumn != FFocusedColumn;
+    }
+
+    const bool LabelHit = !Alt && !Selection.Contains(toSimpleDrawSelection) &&
+                          (Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon));
     const bool CellHit =
         !Alt && !LabelHit && Node && !Hit.Contains(hiOnItemButton) && !Hit.Contains(hiOnItemCheckbox) &&
         (Selection.Contains(toFullRowSelect) || (GridExtensions && HitInfo.HitColumn > NoColumn));
     const bool AnyHit = LabelHit || CellHit;
     const bool MultiSelect = Selection.Contains(toMultiSelect);
+    const bool NodeSelected = AnyHit && Node->States.Contains(vsSelected);
+    bool FullRowDrag = Misc.Contains(toFullRowDrag);
+    if (MultiSelect)
+        FullRowDrag = CellHit && FullRowDrag && !Hit.Contains(hiNowhere) &&
+                      (NodeSelected || Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon));
+    const bool LeftDown = FStates.Contains(tsLeftButtonDown);
+    bool AutoDrag = (DragMode() == dmAutomatic || Dragging()) && (!CellHit || FullRowDrag);
+    if (DragMode() == dmManual && Node)
+        AutoDrag = DoDragAllowed(Node, NewColumn) && (FullRowDrag || LabelHit);
 
+    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) return;
+
+    // A press on a node's lower (or the next node's upper) edge tracks the node's height.
+    if (LeftDown && SplitterHit(HitInfo)) {
+        PLeanNode Track = Hit.Contains(hiUpperSplitter) ? GetPreviousVisible(Node) : Node;
+        const TPoint P = Message.Pos();
+        if (Track && ColumnFixed(FHeader.get(), HitInfo.HitColumn) &&
+            CanSplitterResizeNode(P, Track, HitInfo.HitColumn)) {
+            FHeightTrackNode = Track;
+            FHeightTrackColumn = HitInfo.HitColumn;
+            const TRect R = GetDisplayRect(Track, HitInfo.HitColumn, false);
+            FHeightTrackPoint = {R.Left, R.Top};
+            DoStateChange({tsNodeHeightTrackPending});
+            return;
+        }
+    }
     if (Node && Hit.Contains(hiOnItemButton) && HasChildren(Node)) {
         ToggleNode(Node);
         return;
@@ -139,7 +305,7 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& HitInfo
             Node->States.Contains(vsDisabled))
             return;
         TCheckState NewState = FollowingCheckState(Node->CheckType, Node->CheckState);
-        if (FStates.Contains(tsLeftButtonDown) && DoChecking(Node, NewState)) {
+        if (LeftDown && DoChecking(Node, NewState)) {
             DoStateChange({tsMouseCheckPending});
             FCheckNode = Node;
             FPendingCheckState = NewState;
@@ -148,45 +314,105 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& HitInfo
         }
         return;
     }
-    const bool NodeSelected = AnyHit && Node->States.Contains(vsSelected);
-    // A click on one node of a multiple selection keeps the others until the release, so that
-    // a drag can take them all.
-    if (MultiSelect && Shift.Empty() && AnyHit && NodeSelected && !FSelectionLocked && FSelectionCount > 1) {
-        DoStateChange({tsClearPending});
-    } else if (!FSelectionLocked && ((!AnyHit && MultiSelect && Shift.Empty()) ||
-                                     (AnyHit && !NodeSelected && (Shift.Empty() || !MultiSelect)))) {
-        ClearSelection();
+    if ((FRoot->ChildCount > 0 && Shift.Empty()) || FSelectionCount == 0) {
+        PLeanNode LevelNode = Node ? Node : GetLastVisible();
+        if (LevelNode) FLastSelectionLevel = static_cast<int>(GetNodeLevel(LevelNode));
     }
-    if (Focused() && LabelHit && NodeSelected && NewColumn == FFocusedColumn && Shift.Empty())
+    // A click on one node of a selection keeps the others until the release, so that a drag can
+    // take them all.
+    if (MultiSelect && Shift.Empty() && AnyHit && AutoDrag && NodeSelected && !FSelectionLocked)
+        DoStateChange({tsClearPending});
+    const bool RightDown = FStates.Contains(tsRightButtonDown);
+    const bool MayClear =
+        !AutoDrag && (!RightDown || !PopupMenuAvailable(Node, HitInfo.HitColumn, Message.Pos()));
+
+    const bool DrawSelection = !Options->SelectionOptions().Contains(toDisableDrawSelection) && !LabelHit &&
+                               !FullRowDrag && MultiSelect;
+    if (DrawSelection) {
+        SetCapture(Handle());
+        DoStateChange({tsDrawSelPending});
+        FDrawSelShiftState = Shift;
+        const TPoint P{Message.XPos() + FEffectiveOffsetX, Message.YPos() - FOffsetY};
+        FNewSelRect = {P.X, P.Y, P.X, P.Y};
+        FLastSelRect = {};
+    }
+
+    if (!FSelectionLocked && !FStates.Contains(tsClearPending)) {
+        const bool Clear = (!AnyHit && !FullRowDrag && MultiSelect && Shift.Empty()) ||
+                           (AnyHit && (!NodeSelected || MayClear) && (Shift.Empty() || !MultiSelect));
+        const bool Reduce =
+            Node &&
+            (NodeSelected || (Alt && HitInfo.HitColumn == FHeader->MainColumn() && !Hit.Contains(hiNowhere)));
+        if (Clear && Reduce) {
+            // Down to the clicked node.
+            const bool Many = FSelectionCount > 1;
+            if (Many || !Node->States.Contains(vsSelected)) {
+                ClearSelection();
+                AddToSelection(Node);
+                if (Many) Invalidate();
+            }
+        } else if (Clear) {
+            ClearSelection();
+        }
+    }
+    if (Focused() && (Hit.Contains(hiOnItemLabel) || (GridExtensions && Hit.Contains(hiOnItem))) &&
+        NodeSelected && !ColumnChange && Shift.Empty())
         DoStateChange({tsEditPending});
 
-    if (!AnyHit || !DoFocusChanging(FFocusedNode, Node, FFocusedColumn, NewColumn)) return;
-    if (NewColumn != FFocusedColumn) {
-        InvalidateColumn(FFocusedColumn);
-        InvalidateColumn(NewColumn);
-        FFocusedColumn = NewColumn;
+    if (DrawSelection && (!CellHit || Hit.Contains(hiNowhere))) return;
+
+    FLastClickPos = Message.Pos();
+    if (AnyHit && DoFocusChanging(FFocusedNode, Node, FFocusedColumn, NewColumn)) {
+        if (ColumnChange) {
+            InvalidateColumn(FFocusedColumn);
+            InvalidateColumn(NewColumn);
+            FFocusedColumn = NewColumn;
+        }
+        PLeanNode LastFocused = FFocusedNode;
+        const bool NodeChange = Node != FFocusedNode;
+        if (NodeChange) MoveFocusToNode(Node, false);
+        if (!MultiSelect || Shift.Empty()) {
+            if (Shift.Empty()) FRangeAnchor = Node;
+            if (!Node->States.Contains(vsSelected)) AddToSelection(Node);
+        } else {
+            HandleClickSelection(LastFocused, Node, Shift, AutoDrag);
+        }
+        if (NodeChange || ColumnChange) {
+            ScrollIntoView(FFocusedNode, Selection.Contains(toCenterScrollIntoView),
+                           !Options->AutoOptions().Contains(toDisableAutoscrollOnFocus) &&
+                               !Selection.Contains(toFullRowSelect));
+            DoFocusChanged(FFocusedNode, FFocusedColumn);
+        }
     }
-    PLeanNode LastFocused = FFocusedNode;
-    if (Node != FFocusedNode) SetFocusedNode(Node);
-    if (!MultiSelect || Shift.Empty()) {
-        if (Shift.Empty()) FRangeAnchor = Node;
-        if (!Node->States.Contains(vsSelected)) AddToSelection(Node);
-    } else {
-        HandleClickSelection(LastFocused, Node, Shift, false);
+    // A drag is armed; it starts once the mouse moves far enough with the button held.
+    if (AutoDrag && AnyHit && (LeftDown || RightDown || FStates.Contains(tsMiddleButtonDown))) {
+        FDragThreshold = GetSystemMetrics(SM_CXDRAG);
+        DoStateChange({tsOLEDragPending});
     }
-    ScrollIntoView(Node, Selection.Contains(toCenterScrollIntoView),
-                   !Options->AutoOptions().Contains(toDisableAutoscrollOnFocus) &&
-                       !Selection.Contains(toFullRowSelect));
 }
 
 void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) {
-    DoStateChange({}, {tsToggleFocusedSelection, tsDrawSelPending, tsDrawSelecting});
+    ReleaseCapture();
+    if (FStates.Contains(tsVCLDragPending)) return;
+    if (FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting)) {
+        DoStateChange({}, {tsToggleFocusedSelection, tsDrawSelPending, tsDrawSelecting});
+        FNewSelRect = FLastSelRect = {};
+        Invalidate();
+    }
     if (FStates.Contains(tsClearPending)) {
         const bool WasSelected = NodeSelected(FFocusedNode);
         ClearSelection();
         if (WasSelected) AddToSelection(FFocusedNode);
     }
-    DoStateChange({}, {tsClearPending, tsOLEDragging, tsOLEDragPending, tsScrolling, tsScrollPending});
+    if (FStates.Contains(tsToggleFocusedSelection) && HitInfo.HitNode && HitInfo.HitNode == FFocusedNode) {
+        if (FFocusedNode->States.Contains(vsSelected))
+            RemoveFromSelection(FFocusedNode);
+        else
+            AddToSelection(FFocusedNode);
+        InvalidateNode(FFocusedNode);
+    }
+    DoStateChange({}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsOLEDragging,
+                       tsOLEDragPending, tsScrolling, tsScrollPending});
     StopTimer(ScrollTimer);
     if (FStates.Contains(tsMouseCheckPending)) {
         DoStateChange({}, {tsMouseCheckPending});
@@ -199,6 +425,9 @@ void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) 
             InvalidateNode(Node);
         }
     }
+    const TColumnIndex Clicked = FHeader->Columns()->ClickIndex();
+    if (FHeader->IsValidColumn(Clicked) && Clicked == HitInfo.HitColumn)
+        DoColumnClick(Clicked, KeysToShiftState(Message.Keys()));
     if (HitInfo.HitNode) DoNodeClick(HitInfo);
     if (FStates.Contains(tsEditPending)) {
         bool Allowed = HitInfo.HitNode == FFocusedNode &&
@@ -212,48 +441,298 @@ void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) 
             DoStateChange({}, {tsEditPending});
         }
     }
-    (void)Message;
 }
 
 void TBaseLeanTree::ProcessDoubleClick(TWMMouse& Message, const THitInfo& HitInfo) {
+    const TLTMiscOptions Misc = TreeOptions()->MiscOptions();
+    bool EditAfter = Misc.Contains(toEditOnDblClick) && !FStates.Contains(tsEditing);
     StopTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
+    const TColumnIndex Clicked = FHeader->Columns()->ClickIndex();
+    if (FHeader->IsValidColumn(Clicked) && Clicked == HitInfo.HitColumn)
+        DoColumnDblClick(Clicked, KeysToShiftState(Message.Keys()));
     PLeanNode Node = HitInfo.HitNode;
-    if (Node) DoNodeDblClick(HitInfo);
     if (!Node) return;
+    DoNodeDblClick(HitInfo);
     const THitPositions& Hit = HitInfo.HitPositions;
-    if (Hit.Contains(hiOnItemCheckbox)) {
+    if (SplitterHit(HitInfo) && ColumnFixed(FHeader.get(), HitInfo.HitColumn)) {
+        PLeanNode Target = Hit.Contains(hiUpperSplitter) ? GetPreviousVisible(Node) : Node;
+        if (Target && Misc.Contains(toNodeHeightDblClickResize) &&
+            DoNodeHeightDblClickResize(Target, HitInfo.HitColumn, KeysToShiftState(Message.Keys()),
+                                       Message.Pos()))
+            SetNodeHeight(Target, FDefaultNodeHeight);
+        EditAfter = false;
+    } else if (Hit.Contains(hiOnItemCheckbox)) {
         ProcessButtonDown(Message, HitInfo);
+        EditAfter = false;
     } else if (Hit.Contains(hiOnItemButton) ||
-               (TreeOptions()->MiscOptions().Contains(toToggleOnDblClick) &&
+               (Misc.Contains(toToggleOnDblClick) &&
                 (Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon) || Hit.Contains(hiOnStateIcon) ||
                  TreeOptions()->SelectionOptions().Contains(toFullRowSelect)))) {
         ToggleNode(Node);
+        EditAfter = false;
+    }
+    if (EditAfter && Node == FFocusedNode && HitInfo.HitColumn == FFocusedColumn) {
+        bool Allowed = Misc.Contains(toEditable);
+        if (Allowed) DoEditing(Node, FFocusedColumn, Allowed);
+        if (Allowed) {
+            DoStateChange({tsEditPending});
+            FEditColumn = FFocusedColumn;
+            StartTimer(EditTimer, FEditDelay);
+        }
     }
 }
 
+// ---- Moves ----------------------------------------------------------------------------------
+
 void TBaseLeanTree::MouseMove(TShiftState Shift, int X, int Y) {
-    if (!FStates.Contains(tsDrawSelPending) && !FStates.Contains(tsDrawSelecting)) TrackHotNode(X, Y);
-    TCustomControl::MouseMove(Shift, X, Y);
+    if (FStates.Contains(tsNodeHeightTrackPending)) {
+        if (Application) Application->CancelHint();
+        for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
+            StopTimer(Id);
+        FSearchBuffer.clear();
+        FLastSearchNode = nullptr;
+        DoStateChange({tsNodeHeightTracking},
+                      {tsEditPending, tsNodeHeightTrackPending, tsIncrementalSearching, tsOLEDragPending,
+                       tsScrolling, tsScrollPending, tsVCLDragPending});
+    }
+    if (FStates.Contains(tsDrawSelPending)) {
+        if (UpdateRubberBandRect(X, Y)) Invalidate();
+        TRect R = FNewSelRect;
+        if (std::abs(R.Right - R.Left) > GetSystemMetrics(SM_CXDRAG) ||
+            std::abs(R.Bottom - R.Top) > GetSystemMetrics(SM_CYDRAG)) {
+            if (FStates.Contains(tsClearPending)) {
+                DoStateChange({}, {tsClearPending});
+                ClearSelection();
+            }
+            DoStateChange({tsDrawSelecting}, {tsDrawSelPending});
+            if (FHeader->UseColumns()) FFocusedColumn = FHeader->MainColumn();
+            if (ApplyRubberBandSelection(X, Y)) Invalidate();
+        }
+    } else if (FStates.Contains(tsNodeHeightTracking)) {
+        TPoint TrackPoint = FHeightTrackPoint;
+        if (FHeightTrackNode &&
+            DoNodeHeightTracking(FHeightTrackNode, FHeightTrackColumn, Shift, TrackPoint, TPoint{X, Y})) {
+            FHeightTrackPoint = TrackPoint;
+            SetNodeHeight(FHeightTrackNode, static_cast<Cardinal>(std::max(1, Y - FHeightTrackPoint.Y)));
+        }
+    } else {
+        if (FStates.Contains(tsOLEDragPending) && (std::abs(X - FLastClickPos.X) >= FDragThreshold ||
+                                                   std::abs(Y - FLastClickPos.Y) >= FDragThreshold)) {
+            RunNodeDrag(FLastClickPos);
+            return;
+        }
+        if (!FStates.Contains(tsDrawSelecting)) {
+            TrackHotNode(X, Y);
+            TCustomControl::MouseMove(Shift, X, Y);
+        } else if (UpdateRubberBandRect(X, Y)) {
+            ApplyRubberBandSelection(X, Y);
+            Invalidate();
+        }
+    }
+    if (HandleAllocated()) Update();
+}
+
+bool TBaseLeanTree::UpdateRubberBandRect(int X, int Y) {
+    if (FStates.Contains(tsDrawSelecting)) FLastSelRect = FNewSelRect;
+    const TRect Old = FNewSelRect;
+    const int MaxX = std::max(ClientWidth(), static_cast<int>(FRangeX));
+    const int MaxY = std::max(ClientHeight(), static_cast<int>(FRangeY));
+    FNewSelRect.Right = std::clamp(X + FEffectiveOffsetX, 0, MaxX);
+    FNewSelRect.Bottom = std::clamp(Y - FOffsetY, 0, MaxY);
+    return Old != FNewSelRect;
+}
+
+bool TBaseLeanTree::ApplyRubberBandSelection(int, int) {
+    if (!FStates.Contains(tsDrawSelecting) || FRoot->ChildCount == 0) return false;
+    return HandleDrawSelection(FLastSelRect, FNewSelRect, FDrawSelShiftState.Contains(ssCtrl));
+}
+
+void TBaseLeanTree::RunNodeDrag(TPoint P) {
+    CancelCellEdit();
+    if (FCurrentHotNode) {
+        InvalidateNode(FCurrentHotNode);
+        FCurrentHotNode = nullptr;
+    }
+    if (FFocusedNode && !FFocusedNode->States.Contains(vsSelected)) {
+        BeginUpdate();
+        AddToSelection(FFocusedNode);
+        EndUpdate();
+        InvalidateNode(FFocusedNode);
+    }
+    DoStateChange({tsOLEDragging}, {tsClearPending, tsOLEDragPending});
+    TScopeExit Finish([&] {
+        TPoint Cursor;
+        GetCursorPos(Cursor);
+        Cursor = ScreenToClient(Cursor);
+        DoEndDrag(nullptr, Cursor.X, Cursor.Y);
+        DoStateChange({}, {tsOLEDragging});
+    });
+    TDragObject* DragObject = nullptr;
+    DoStartDrag(DragObject);
+    delete DragObject;
+    // The drag itself (data object, drag image, drop) is the drag support's.
+    (void)P;
 }
 
 void TBaseLeanTree::TrackHotNode(int X, int Y) {
     THitInfo HitInfo;
     GetHitTestInfoAt(X, Y, true, HitInfo);
     const THitPositions& Hit = HitInfo.HitPositions;
+    const bool HotTrack = TreeOptions()->PaintOptions().Contains(toHotTrack);
     PLeanNode NewHot = nullptr;
     if (Hit.Contains(hiOnItemCheckbox) || Hit.Contains(hiOnItemLabel) ||
+        (FStates.Contains(tsUseExplorerTheme) && Hit.Contains(hiOnItemButtonExact)) ||
         (TreeOptions()->SelectionOptions().Contains(toFullRowSelect) && !Hit.Contains(hiNowhere)))
         NewHot = HitInfo.HitNode;
-    if (NewHot == FCurrentHotNode) return;
-    PLeanNode Old = FCurrentHotNode;
-    DoHotChange(Old, NewHot);
-    const bool Repaint = TreeOptions()->PaintOptions().Contains(toHotTrack) ||
-                         TreeOptions()->MiscOptions().Contains(toCheckSupport);
-    FCurrentHotNode = NewHot;
-    if (Repaint) {
-        if (Old) InvalidateNode(Old);
-        if (NewHot) InvalidateNode(NewHot);
+    const bool Repaint = HotTrack || TreeOptions()->MiscOptions().Contains(toCheckSupport);
+    const TColumnIndex NewColumn = NewHot ? HitInfo.HitColumn : NoColumn;
+    const bool HotChanged = NewHot != FCurrentHotNode || NewColumn != FCurrentHotColumn;
+    if (HotChanged) {
+        PLeanNode Old = FCurrentHotNode;
+        DoHotChange(Old, NewHot);
+        if (Repaint && Old) InvalidateNode(Old);
+        FCurrentHotNode = NewHot;
+        FCurrentHotColumn = NewColumn;
     }
+    const bool ButtonHit = HotTrack && Hit.Contains(hiOnItemButtonExact);
+    if (!FCurrentHotNode) {
+        FHotNodeButtonHit = false;
+    } else if (ButtonHit != FHotNodeButtonHit || (HotChanged && Repaint)) {
+        FHotNodeButtonHit = ButtonHit;
+        InvalidateNode(FCurrentHotNode);
+    }
+}
+
+// ---- Cursor, entering and leaving -----------------------------------------------------------------
+
+void TBaseLeanTree::WMSetCursor(TWMSetCursor& Message) {
+    if (static_cast<HWND>(Message.WParam) != Handle() || ComponentState().Contains(csDesigning) ||
+        FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) {
+        TCustomControl::WMSetCursor(Message);
+        return;
+    }
+    if (Screen && Screen->Cursor() != crDefault) {
+        TCustomControl::WMSetCursor(Message);
+        return;
+    }
+    TPoint P;
+    GetCursorPos(P);
+    P = ScreenToClient(P);
+    THitInfo HitInfo;
+    GetHitTestInfoAt(P.X, P.Y, true, HitInfo);
+    TCursor NewCursor = Cursor();
+    if (TreeOptions()->MiscOptions().Contains(toNodeHeightResize) && SplitterHit(HitInfo) &&
+        ColumnFixed(FHeader.get(), HitInfo.HitColumn) &&
+        CanSplitterResizeNode(P,
+                              HitInfo.HitPositions.Contains(hiUpperSplitter)
+                                  ? GetPreviousVisible(HitInfo.HitNode)
+                                  : HitInfo.HitNode,
+                              HitInfo.HitColumn)) {
+        RegisterLeanTreeCursors();
+        NewCursor = crLeanVertSplit;
+    } else if (TreeOptions()->PaintOptions().Contains(toHotTrack) && FCurrentHotNode &&
+               FHotCursor != crDefault) {
+        NewCursor = FHotCursor;
+    }
+    DoGetCursor(NewCursor);
+    ::SetCursor(NewCursor == crDefault ? crArrow : NewCursor);
+    Message.Result = 1;
+}
+
+void TBaseLeanTree::CMMouseEnter(TMessage& Message) {
+    DoMouseEnter();
+    TCustomControl::CMMouseEnter(Message);
+}
+
+void TBaseLeanTree::CMMouseLeave(TMessage& Message) {
+    DoStateChange({}, {tsHint});
+    if (!FStates.Contains(tsWheelPanning)) {
+        StopTimer(ScrollTimer);
+        DoStateChange({}, {tsScrolling, tsScrollPending});
+    }
+    if (FCurrentHotNode || FCurrentHotColumn != NoColumn) {
+        PLeanNode Old = FCurrentHotNode;
+        DoHotChange(Old, nullptr);
+        if (Old && (TreeOptions()->PaintOptions().Contains(toHotTrack) ||
+                    TreeOptions()->MiscOptions().Contains(toCheckSupport)))
+            InvalidateNode(Old);
+        FCurrentHotNode = nullptr;
+        FCurrentHotColumn = NoColumn;
+        FHotNodeButtonHit = false;
+    }
+    TLeanTreeColumns* Columns = FHeader->Columns();
+    Columns->SetHoverIndex(NoColumn);
+    Columns->SetDownIndex(NoColumn);
+    Columns->SetCheckBoxHit(false);
+    DoMouseLeave();
+    TCustomControl::CMMouseLeave(Message);
+}
+
+// ---- Focus by the mouse -------------------------------------------------------------------------
+
+void TBaseLeanTree::MoveFocusToNode(PLeanNode Node, bool Ask) {
+    if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
+    if (Node == FRoot) Node = nullptr;
+    const auto* Options = TreeOptions();
+    if (Node != FFocusedNode &&
+        (!Ask || DoFocusChanging(FFocusedNode, Node, FFocusedColumn, FFocusedColumn))) {
+        PLeanNode Old = FFocusedNode;
+        if (Old) {
+            if (Options->AutoOptions().Contains(toAutoExpand) && Node && Old->Parent == Node->Parent &&
+                Old->States.Contains(vsExpanded))
+                ToggleNode(Old);
+            else
+                InvalidateNode(Old);
+        }
+        FFocusedNode = Node;
+    }
+    if (FFocusedNode) {
+        if (FHeader->UseColumns() && !FHeader->IsValidColumn(FFocusedColumn))
+            FFocusedColumn = FHeader->MainColumn();
+        if (Options->AutoOptions().Contains(toAutoExpand) && !FFocusedNode->States.Contains(vsExpanded) &&
+            HasChildren(FFocusedNode))
+            ToggleNode(FFocusedNode);
+        InvalidateNode(FFocusedNode);
+        if (FUpdateCount == 0 && !Options->AutoOptions().Contains(toDisableAutoscrollOnFocus)) {
+            const bool ButtonDown = FStates.Contains(tsLeftButtonDown) ||
+                                    FStates.Contains(tsRightButtonDown) ||
+                                    FStates.Contains(tsMiddleButtonDown);
+            ScrollIntoView(FFocusedNode,
+                           Options->SelectionOptions().Contains(toCenterScrollIntoView) && !ButtonDown,
+                           !Options->SelectionOptions().Contains(toFullRowSelect));
+        }
+    }
+    if (FSelectionCount == 0) ResetSelectionAnchor();
+}
+
+void TBaseLeanTree::FocusCell(PLeanNode Node, TColumnIndex Column) {
+    if (FHeader->UseColumns() && !FHeader->AllowFocus(Column)) Column = FFocusedColumn;
+    const PLeanNode OldNode = FFocusedNode;
+    const TColumnIndex OldColumn = FFocusedColumn;
+    FFocusedColumn = Column;
+    MoveFocusToNode(Node, true);
+    if (FFocusedNode == Node) {
+        CancelCellEdit();
+        if (Node != OldNode || Column != OldColumn) DoFocusChanged(FFocusedNode, FFocusedColumn);
+    } else {
+        FFocusedColumn = OldColumn;
+    }
+}
+
+// ---- Menus ------------------------------------------------------------------------------------
+
+bool TBaseLeanTree::PopupMenuAvailable(PLeanNode Node, TColumnIndex Column, TPoint Pos) {
+    return PopupMenu() || DoGetPopupMenu(Node, Column, Pos);
+}
+
+void TBaseLeanTree::ShowNodePopupMenu(PLeanNode Node, TColumnIndex Column, TPoint Position) {
+    TPopupMenu* Menu = DoGetPopupMenu(Node, Column, Position);
+    if (!Menu) return;
+    DoStateChange({tsPopupMenuShown});
+    StopTimer(EditTimer);
+    Menu->SetPopupComponent(this);
+    const TPoint S = ClientToScreen(Position);
+    Menu->Popup(S.X, S.Y);
 }

@@ -368,8 +368,6 @@ TRect TBaseLeanTree::GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool Te
     return Result;
 }
 
-void TBaseLeanTree::HitPositionsRightToLeft(THitInfo&, int, int) {}
-
 void TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo) {
     HitInfo = THitInfo{};
     const TRect Tree = GetTreeRect();

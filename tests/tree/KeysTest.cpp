@@ -4,6 +4,7 @@
 
 #include "ScreenTestSupport.h"
 
+#include "platform/gui/Menus.h"
 #include "support/TestDriver.h"
 
 #include <cctype>
@@ -14,6 +15,7 @@ namespace {
 
 class TKeyTree : public TLeanStringTree {
 public:
+    using TLeanStringTree::QueryNodeContentWidth;
     using TLeanStringTree::TLeanStringTree;
     int Beeps = 0;
     void DoBeep() override { ++Beeps; }
@@ -258,6 +260,119 @@ TEST(TreeKeys, IncrementalSearch) {
     K.Clock.Advance(2);
     EXPECT_EQ(K.Tree->SearchBuffer(), u"");
     EXPECT_FALSE(K.Tree->TreeStates().Contains(tsIncrementalSearching));
+}
+
+// The tree of three rows under six 60-pixel columns, the focus moving between cells.
+struct TCellKeys : TKeys {
+    TCellKeys() : TKeys({"a", "b", "c"}) {
+        for (int I = 0; I < 6; ++I)
+            Tree->Header()->Columns()->Add()->SetWidth(60);
+        Tree->Header()->SetMainColumn(0);
+        Tree->SetWantTabs(true);
+        auto* Options = Tree->TreeOptions();
+        Options->SetSelectionOptions(Options->SelectionOptions() + TLTSelectionOptions{toExtendedFocus});
+    }
+    void FocusCell(const std::string& Name, TColumnIndex Column) {
+        Focus(Name);
+        Tree->SetFocusedColumn(Column);
+    }
+    std::string Cell() const { return Focused() + ":" + std::to_string(Tree->FocusedColumn()); }
+};
+
+TEST(TreeKeys, KeysMoveBetweenCells) {
+    SCREEN_TEST();
+    struct TCase {
+        const char* Start;
+        TColumnIndex Column;
+        bool Grid;
+        Word Key;
+        TShiftState Shift;
+        const char* Cell;
+    };
+    const TCase Cases[] = {
+        {"b", 0, false, VK_TAB, {}, "b:1"},
+        {"b", 5, false, VK_TAB, {}, "c:0"},                // past the row's last cell: the next row
+        {"b", 0, false, VK_TAB, {ssShift}, "a:5"},         // before its first: the previous row's last
+        {"c", 5, false, VK_TAB, {}, "c:5"},                // nowhere further
+        {"b", 0, false, VK_NEXT, {ssShift, ssAlt}, "b:3"}, // a client width of columns
+        {"b", 5, false, VK_PRIOR, {ssShift, ssAlt}, "b:2"},
+        {"b", 2, true, VK_HOME, {}, "b:0"}, // grid: the row stays, the column goes
+        {"b", 2, true, VK_END, {}, "b:5"},
+        {"b", 2, true, VK_HOME, {ssCtrl}, "a:0"},
+        {"b", 2, true, VK_RIGHT, {}, "b:3"},
+        {"b", 2, true, VK_LEFT, {}, "b:1"},
+        {"b", 2, false, VK_HOME, {}, "a:2"}, // without the grid: rows only
+    };
+    for (const TCase& Case : Cases) {
+        TCellKeys K;
+        if (Case.Grid) {
+            auto* Options = K.Tree->TreeOptions();
+            Options->SetMiscOptions(Options->MiscOptions() + TLTMiscOptions{toGridExtensions});
+        }
+        K.FocusCell(Case.Start, Case.Column);
+        KeyMessages(K.Tree, Case.Key, Case.Shift);
+        EXPECT_EQ(K.Cell(), Case.Cell) << Case.Start << ":" << Case.Column << " key " << Case.Key;
+    }
+}
+
+TEST(TreeKeys, TabSkipsCellsThatRefuseTheFocus) {
+    SCREEN_TEST();
+    TCellKeys K;
+    auto* C = K.Tree->Header()->Columns()->Items(1);
+    C->SetOptions(C->Options() - TLTColumnOptions{coAllowFocus});
+    K.Tree->OnFocusChanging = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, TColumnIndex New,
+                                 bool& Allowed) { Allowed = New != 2; };
+    K.FocusCell("a", 0);
+    KeyMessages(K.Tree, VK_TAB);
+    EXPECT_EQ(K.Cell(), "a:3");
+}
+
+TEST(TreeKeys, CtrlPlusFitsAndCtrlMinusRestoresColumns) {
+    SCREEN_TEST();
+    TCellKeys K;
+    auto* C = K.Tree->Header()->Columns()->Items(0);
+    KeyMessages(K.Tree, VK_ADD, {ssCtrl});
+    const int Fitted = C->Width();
+    EXPECT_LT(Fitted, 60); // one-letter texts
+    KeyMessages(K.Tree, VK_SUBTRACT, {ssCtrl});
+    EXPECT_EQ(C->Width(), 60);
+}
+
+TEST(TreeKeys, MenuKeyAndF1) {
+    SCREEN_TEST();
+    TKeys K(Shape);
+    TPopupMenu Menu(nullptr);
+    std::string AskedFor;
+    K.Tree->OnGetPopupMenu = [&](TBaseLeanTree*, PLeanNode Node, TColumnIndex, TPoint, bool&,
+                                 TPopupMenu*& Result) {
+        AskedFor = K.NameOf(Node);
+        Result = &Menu;
+    };
+    KeyMessages(K.Tree, VK_APPS);
+    EXPECT_EQ(Menu.PopupComponent(), nullptr); // nothing focused: no menu
+    K.Focus("a/c");
+    KeyMessages(K.Tree, VK_APPS);
+    EXPECT_EQ(AskedFor, "a/c");
+    EXPECT_EQ(Menu.PopupComponent(), K.Tree);
+    const TRect R = K.Tree->GetDisplayRect(K["a/c"], NoColumn, true);
+    const int Width = K.Tree->QueryNodeContentWidth(K["a/c"], NoColumn);
+    EXPECT_EQ(Menu.PopupPoint(), K.Tree->ClientToScreen({R.Left + Width / 2, (R.Top + R.Bottom) / 2}));
+
+    // F1: the first node up the path that has a context, else the tree's own.
+    std::vector<std::intptr_t> Shown;
+    Application->OnHelp = [&](Word, std::intptr_t Data, bool&) {
+        Shown.push_back(Data);
+        return true;
+    };
+    K.Tree->OnGetHelpContext = [&](TBaseLeanTree*, PLeanNode Node, TColumnIndex, int& Context) {
+        if (K.NameOf(Node) == "a") Context = 77;
+    };
+    K.Tree->SetHelpContext(5);
+    KeyMessages(K.Tree, VK_F1);
+    K.Focus("d");
+    KeyMessages(K.Tree, VK_F1);
+    Application->OnHelp = nullptr;
+    EXPECT_EQ(Shown, (std::vector<std::intptr_t>{77, 5}));
 }
 
 } // namespace

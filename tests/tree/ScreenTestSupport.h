@@ -73,6 +73,9 @@ public:
     using TBaseLeanTree::FCurrentHotNode;
     using TBaseLeanTree::FFocusedColumn;
     using TBaseLeanTree::FFocusedNode;
+    using TBaseLeanTree::FocusCell;
+    using TBaseLeanTree::HitPositionsLeftToRight;
+    using TBaseLeanTree::HitPositionsRightToLeft;
     using TLeanStringTree::TLeanStringTree;
 };
 
