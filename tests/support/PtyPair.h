@@ -21,7 +21,8 @@
 class TPtyPair {
 public:
     // Ports is the folder of the links (made when missing); Near is the number the code under
-    // test opens, Far the one the test talks through.
+    // test opens, Far the one the test talks through (0: the far end is no port, its link is
+    // named "peer-of-COMn").
     TPtyPair(const std::string& Ports, int Near, int Far) : FPorts(Ports), FNear(Near), FFar(Far) {
         std::filesystem::create_directories(FPorts);
         setenv("MORVANE_PORTS", FPorts.c_str(), 1);
@@ -34,7 +35,10 @@ public:
     TPtyPair(const TPtyPair&) = delete;
     TPtyPair& operator=(const TPtyPair&) = delete;
 
-    std::string Link(int Com) const { return FPorts + "/COM" + std::to_string(Com); }
+    std::string Link(int Com) const {
+        return Com > 0 ? FPorts + "/COM" + std::to_string(Com)
+                       : FPorts + "/peer-of-COM" + std::to_string(FNear);
+    }
     int Near() const { return FNear; }
     int Far() const { return FFar; }
     // The far end, open for reading and writing (non-blocking).
