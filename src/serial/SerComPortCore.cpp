@@ -73,12 +73,13 @@ protected:
         TSerialErrorCounts Counts;
         D.GetErrorCounts(Counts);
         bool RxArmed = true;
+        UInt64 ReadMark = 0; // bytes read when readiness stopped counting as news
         FCore->FGlobalSignalEvent.SetEvent();
         while (!Terminated()) {
             const Cardinal Mask = FCore->FEventMask;
             // Bytes that stay unread after their event are reported by the poll below, not
             // again and again by the device's readiness.
-            if (!RxArmed && D.InQueue() <= 0) RxArmed = true;
+            if (!RxArmed) RxArmed = D.InQueue() <= 0 || FCore->FBytesRead != ReadMark;
             const int Ready = D.Wait(RxArmed && (Mask & EV_RXCHAR), false, &FWaker, PollInterval);
             if (Terminated()) break;
             if (Ready & swWoken) {
@@ -124,8 +125,13 @@ protected:
             }
             Events &= Mask;
             if (Events) {
+                const UInt64 Before = FCore->FBytesRead;
                 Raise(ceLineEvent, Events);
-                if ((Events & EV_RXCHAR) && D.InQueue() > 0) RxArmed = false;
+                // Nobody took anything: stop treating the same bytes as news.
+                if ((Events & EV_RXCHAR) && FCore->FBytesRead == Before && D.InQueue() > 0) {
+                    RxArmed = false;
+                    ReadMark = Before;
+                }
             } else if (Ready == 0) {
                 const int Waiting = D.InQueue();
                 if (Waiting > 0) Raise(ceNeedReadData, static_cast<Cardinal>(Waiting));
@@ -376,6 +382,7 @@ int TSerComPortCore::ReadData(void* Data, int Count) {
     if (!FCanPerformCall) return -1;
     std::lock_guard<std::recursive_mutex> Guard(FCritSection);
     const int N = FDevice.Read(Data, Count);
+    if (N > 0) FBytesRead += static_cast<UInt64>(N);
     return N < 0 ? -1 : N;
 }
 

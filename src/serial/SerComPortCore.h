@@ -171,6 +171,7 @@ private:
     TSerialDevice FDevice;
     bool FIsOpen = false;
     std::atomic<Cardinal> FLastError{0};
+    std::atomic<UInt64> FBytesRead{0}; // tells the event thread that someone reads
     int FInBuffSize = 8192;
     int FOutBuffSize = 4096;
     std::recursive_mutex FCritSection;  // reads, status, input purges
