@@ -1,0 +1,496 @@
+#include "serial/SerComPort.h"
+
+#include "platform/base/Format.h"
+#include "platform/base/ScopeGuard.h"
+#include "platform/gui/Forms.h"
+#include "serial/SerSafeSync.h"
+
+namespace {
+
+constexpr Cardinal DeliveryTimeout = 2000;
+constexpr Cardinal BaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr Cardinal FlowBits[] = {0, DCB_fOutX | DCB_fInX, DCB_fOutxCtsFlow | DCB_RtsControlHandshake,
+                                 DCB_fOutxDsrFlow | DCB_DtrControlHandshake};
+constexpr Cardinal OptionBits[] = {DCB_fParity, DCB_fDsrSensitivity, DCB_fTXContinueOnXoff, DCB_fErrorChar,
+                                   DCB_fNull};
+
+} // namespace
+
+Cardinal SerBaudRateValue(TSerBaudrate Value) {
+    return Value < brUser ? BaudRates[Value] : 0;
+}
+
+// ---- TSerCustomSerialPort ----------------------------------------------------------------------
+
+TSerCustomSerialPort::TSerCustomSerialPort(TComponent* AOwner) : TSerDataDispConnComponent(AOwner) {
+    if (Designing()) return;
+    FSyncID = SerRegisterSyncSlot(TSerSyncMethod(this, &TSerCustomSerialPort::SyncMethod));
+    FCoreComPort = std::make_unique<TSerComPortCore>();
+    FCoreComPort->OnPortEvent = [this](TSerComPortCore* Sender, TSerCoreEvent Kind, Cardinal Data,
+                                       std::exception_ptr Error) {
+        CoreComPortEvent(Sender, Kind, Data, Error);
+    };
+    UpdateDCB();
+}
+
+TSerCustomSerialPort::~TSerCustomSerialPort() {
+    if (Designing()) return;
+    FClosing = true;
+    SerUnregisterSyncSlot(FSyncID);
+    FCoreComPort.reset(); // closes the device
+}
+
+void TSerCustomSerialPort::Loaded() {
+    TSerDataDispConnComponent::Loaded();
+    if (FAutoOpen)
+        Open();
+    else
+        UpdateDCB();
+}
+
+void TSerCustomSerialPort::RaiseComPortError(const String& Message) {
+    throw ESerComPortError(Format(u"%s - %s ", {Message, Name()}));
+}
+
+void TSerCustomSerialPort::RefuseWhileOpen() {
+    if (ReadActive()) RaiseComPortError(u"Port is not closed");
+}
+
+void TSerCustomSerialPort::WriteActive(bool Value) {
+    if (Value)
+        Open();
+    else
+        Close();
+}
+
+void TSerCustomSerialPort::Open() {
+    if (!Designing() && !FCoreComPort->IsOpen()) {
+        SerEnableSyncSlot(FSyncID, true);
+        FCoreComPort->SetDCB(FDCB);
+        FCoreComPort->SetInBuffSize(FInBufSize);
+        FCoreComPort->SetOutBuffSize(FOutBufSize);
+        FCoreComPort->SetEventThreadPriority(FEventThreadPriority);
+        FCoreComPort->SetWriteThreadPriority(FWriteThreadPriority);
+        FClosing = false;
+        OpenCorePort();
+        if (OnPortOpen) OnPortOpen(this);
+    }
+    TSerDataDispConnComponent::Open();
+}
+
+void TSerCustomSerialPort::Close() {
+    FClosing = true;
+    TSerDataDispConnComponent::Close();
+    if (!Designing()) {
+        // The slot goes first: a delivery the event thread waits for returns false and ends.
+        SerEnableSyncSlot(FSyncID, false);
+        FCoreComPort->CloseComPort();
+        if (OnPortClose) OnPortClose(this);
+    }
+    FClosing = false;
+}
+
+void TSerCustomSerialPort::SetDCB(const TDCB& Value) {
+    if (Value.DCBlength != 28) RaiseComPortError(u"Error setting parameters from DCB");
+    FDCB = Value;
+    FBaudRate = brUser;
+    FUserBaudRate = static_cast<int>(Value.BaudRate);
+    for (int I = 0; I < brUser; ++I)
+        if (BaudRates[I] == Value.BaudRate) {
+            FBaudRate = static_cast<TSerBaudrate>(I);
+            FUserBaudRate = 0;
+            break;
+        }
+    FDatabits =
+        Value.ByteSize >= 4 && Value.ByteSize <= 8 ? static_cast<TSerDatabits>(Value.ByteSize - 4) : db8;
+    FParity = Value.Parity <= 4 ? static_cast<TSerParity>(Value.Parity) : paNone;
+    FStopbits = Value.StopBits <= 2 ? static_cast<TSerStopbits>(Value.StopBits) : sbOne;
+    FFlowControl = fwNone;
+    for (TSerFlowControl F : {fwDtrDsr, fwRtsCts, fwXOnXOff})
+        if ((Value.Flags & FlowBits[F]) == FlowBits[F]) {
+            FFlowControl = F;
+            break;
+        }
+    FOptions = TSerComOptions();
+    for (int I = 0; I <= coStripNull; ++I)
+        if (Value.Flags & OptionBits[I]) FOptions.Include(static_cast<TSerComOption>(I));
+    FXOnChar = Value.XonChar;
+    FXOffChar = Value.XoffChar;
+    FXOnLim = Value.XonLim;
+    FXOffLim = Value.XoffLim;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::UpdateDCB() {
+    if (Designing()) return;
+    TDCB D;
+    D.DCBlength = 28;
+    D.BaudRate = FBaudRate == brUser ? static_cast<Cardinal>(FUserBaudRate) : BaudRates[FBaudRate];
+    D.ByteSize = static_cast<Byte>(FDatabits + 4);
+    D.Parity = FParity;
+    D.StopBits = FStopbits;
+    D.XonChar = FXOnChar;
+    D.XoffChar = FXOffChar;
+    D.XonLim = FXOnLim;
+    D.XoffLim = FXOffLim;
+    D.Flags = FlowBits[FFlowControl] | DCB_fBinary;
+    for (int I = 0; I <= coStripNull; ++I)
+        if (FOptions.Contains(static_cast<TSerComOption>(I))) D.Flags |= OptionBits[I];
+    if (FDTR && FFlowControl != fwDtrDsr) D.Flags |= DCB_DtrControlEnable;
+    if (FRTS && FFlowControl != fwRtsCts) D.Flags |= DCB_RtsControlEnable;
+    FDCB = D;
+    if (FCoreComPort && FCoreComPort->IsOpen()) {
+        try {
+            FCoreComPort->SetDCB(FDCB);
+        } catch (...) {
+            FDCB = FCoreComPort->DCB(); // as the device has it now
+            throw;
+        }
+    }
+}
+
+void TSerCustomSerialPort::SetXLimits() {
+    if (FFlowControl != fwNone) {
+        FXOnLim = static_cast<Word>(FInBufSize / 4);
+        FXOffLim = static_cast<Word>(FInBufSize - FXOnLim);
+    } else {
+        FXOnLim = 0;
+        FXOffLim = 0;
+    }
+}
+
+void TSerCustomSerialPort::SetBaudRate(TSerBaudrate Value) {
+    if (Value == FBaudRate) return;
+    FBaudRate = Value;
+    if (Value != brUser) FUserBaudRate = 0;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetUserBaudRate(int Value) {
+    if (Value == FUserBaudRate && FBaudRate == brUser) return;
+    FUserBaudRate = Value;
+    FBaudRate = brUser;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetComNumber(Word Value) {
+    if (Value == FComNumber) return;
+    if (ReadActive()) {
+        Close();
+        FComNumber = Value;
+        Open();
+    } else {
+        FComNumber = Value;
+    }
+}
+
+void TSerCustomSerialPort::SetDatabits(TSerDatabits Value) {
+    if (Value == FDatabits) return;
+    FDatabits = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetDTR(bool Value) {
+    if (Value == FDTR) return;
+    if (FCoreComPort) FCoreComPort->EscapeComm(Value ? SETDTR : CLRDTR);
+    FDTR = Value;
+    // The block follows too, or the next opening would set the line back.
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetRTS(bool Value) {
+    if (Value == FRTS) return;
+    if (FCoreComPort) FCoreComPort->EscapeComm(Value ? SETRTS : CLRRTS);
+    FRTS = Value;
+    // The block follows too, or the next opening would set the line back.
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetFlowControl(TSerFlowControl Value) {
+    if (Value == FFlowControl) return;
+    FFlowControl = Value;
+    SetXLimits();
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetInBufSize(int Value) {
+    if (Value == FInBufSize) return;
+    RefuseWhileOpen();
+    FInBufSize = Value;
+    SetXLimits();
+}
+
+void TSerCustomSerialPort::SetOutBufSize(int Value) {
+    if (Value == FOutBufSize) return;
+    RefuseWhileOpen();
+    FOutBufSize = Value;
+}
+
+void TSerCustomSerialPort::SetOptions(TSerComOptions Value) {
+    if (Value == FOptions) return;
+    FOptions = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetParity(TSerParity Value) {
+    if (Value == FParity) return;
+    FParity = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetStopbits(TSerStopbits Value) {
+    if (Value == FStopbits) return;
+    FStopbits = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetXOnChar(char Value) {
+    if (Value == FXOnChar) return;
+    FXOnChar = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetXOffChar(char Value) {
+    if (Value == FXOffChar) return;
+    FXOffChar = Value;
+    UpdateDCB();
+}
+
+void TSerCustomSerialPort::SetXOnLim(Word Value) {
+    if (Value == FXOnLim) return;
+    FXOnLim = Value;
+    FXOffLim = static_cast<Word>(FInBufSize - Value);
+}
+
+void TSerCustomSerialPort::SetXOffLim(Word Value) {
+    if (Value == FXOffLim) return;
+    FXOffLim = Value;
+    FXOnLim = static_cast<Word>(FInBufSize - Value);
+}
+
+Cardinal TSerCustomSerialPort::ComStatFlags() {
+    TComStat S;
+    FCoreComPort->ComStatus(S);
+    return S.Flags;
+}
+
+bool TSerCustomSerialPort::CTSHold() {
+    return ComStatFlags() & 0x1;
+}
+bool TSerCustomSerialPort::DSRHold() {
+    return ComStatFlags() & 0x2;
+}
+bool TSerCustomSerialPort::RLSDHold() {
+    return ComStatFlags() & 0x4;
+}
+bool TSerCustomSerialPort::XOffHold() {
+    return ComStatFlags() & 0x8;
+}
+bool TSerCustomSerialPort::XOffSent() {
+    return ComStatFlags() & 0x10;
+}
+bool TSerCustomSerialPort::CTS() {
+    return FCoreComPort->ModemStatus() & MS_CTS_ON;
+}
+bool TSerCustomSerialPort::DSR() {
+    return FCoreComPort->ModemStatus() & MS_DSR_ON;
+}
+bool TSerCustomSerialPort::RING() {
+    return FCoreComPort->ModemStatus() & MS_RING_ON;
+}
+bool TSerCustomSerialPort::RLSD() {
+    return FCoreComPort->ModemStatus() & MS_RLSD_ON;
+}
+
+void TSerCustomSerialPort::ReadData(void* Buf, int Size) {
+    if (FClosing) return;
+    if (FCoreComPort->ReadData(Buf, Size) != Size) RaiseComPortError(u"Read data error");
+}
+
+Byte TSerCustomSerialPort::ReadChar() {
+    Byte C = 0;
+    ReadData(&C, 1);
+    return C;
+}
+
+AnsiString TSerCustomSerialPort::ReadString() {
+    if (FClosing) return AnsiString();
+    AnsiString S(static_cast<std::size_t>(std::max(InBufUsed(), 0)), '\0');
+    if (S.empty()) return S;
+    const int N = FCoreComPort->ReadData(S.data(), static_cast<int>(S.size()));
+    S.resize(static_cast<std::size_t>(std::max(N, 0)));
+    return S;
+}
+
+int TSerCustomSerialPort::InBufUsed() {
+    TComStat S;
+    FCoreComPort->ComStatus(S);
+    return static_cast<int>(S.cbInQue);
+}
+
+void TSerCustomSerialPort::WriteData(const void* Data, int Size) {
+    if (FClosing) return;
+    if (!FCoreComPort->WriteData(Data, Size))
+        RaiseComPortError(Format(u"Write data error [requested: %d, free: %d]", {Size, OutBufFree()}));
+}
+
+void TSerCustomSerialPort::WriteString(const AnsiString& S) {
+    if (!S.empty()) WriteData(S.data(), static_cast<int>(S.size()));
+}
+
+int TSerCustomSerialPort::OutBufFree() {
+    return FCoreComPort->OutBuffFree();
+}
+int TSerCustomSerialPort::OutBufUsed() {
+    return FCoreComPort->OutBuffUsed();
+}
+bool TSerCustomSerialPort::PurgeRX() {
+    return !FClosing && FCoreComPort->PurgeRX();
+}
+bool TSerCustomSerialPort::PurgeTX() {
+    return !FClosing && FCoreComPort->PurgeTX();
+}
+
+// ---- Events ------------------------------------------------------------------------------------
+
+void TSerCustomSerialPort::CoreComPortEvent(TSerComPortCore*, TSerCoreEvent EventKind, Cardinal Data,
+                                            std::exception_ptr Error) {
+    if (FClosing || ComponentState().Contains(csDestroying)) return;
+    if (EventKind == ceException) {
+        SynchronizeEvent(ceException, Data, DeliveryTimeout, Error);
+        return;
+    }
+    bool Wanted = true;
+    if (TSerCustomDataDispatcher* D = Dispatcher()) {
+        if (EventKind == ceOutFree) {
+            D->Dispatcher_WriteBufFree();
+            Wanted = static_cast<bool>(OnOutBufFree);
+        } else if (EventKind == ceLineEvent && (Data & EV_RXCHAR)) {
+            const AnsiString Bytes = ReadString();
+            D->Dispatcher_WriteTo(Bytes.data(), static_cast<int>(Bytes.size()));
+            Wanted = Data != EV_RXCHAR;
+        } else if (EventKind == ceNeedReadData) {
+            AnsiString Bytes(Data, '\0');
+            const int N = FCoreComPort->ReadData(Bytes.data(), static_cast<int>(Data));
+            D->Dispatcher_WriteTo(Bytes.data(), std::max(N, 0));
+            Wanted = false;
+        }
+    }
+    if (OnNonSyncEvent) {
+        OnNonSyncEvent(this, EventKind, Data);
+        return;
+    }
+    if (Wanted) SynchronizeEvent(EventKind, Data, DeliveryTimeout);
+}
+
+void TSerCustomSerialPort::SynchronizeEvent(TSerCoreEvent EventKind, Cardinal Data, Cardinal Timeout,
+                                            std::exception_ptr Error) {
+    // The event goes with the call itself: a late delivery can never see a newer one.
+    if (Error) {
+        std::lock_guard<std::mutex> Guard(FErrorLock);
+        FSyncError = Error;
+    }
+    if (!SerCallSyncSlot(FSyncID, Timeout, UInt64(EventKind) | (UInt64(Data) << 8))) Abort();
+}
+
+void TSerCustomSerialPort::SyncMethod(int, UInt64 Param) {
+    const auto Kind = static_cast<TSerCoreEvent>(Param & 0xFF);
+    const auto Data = static_cast<Cardinal>(Param >> 8);
+    std::exception_ptr Error;
+    if (Kind == ceException) {
+        std::lock_guard<std::mutex> Guard(FErrorLock);
+        Error = std::exchange(FSyncError, nullptr);
+    }
+    if (!FClosing) DispatchComEvent(Kind, Data, Error);
+}
+
+void TSerCustomSerialPort::DispatchComEvent(TSerCoreEvent EventKind, Cardinal Data,
+                                            std::exception_ptr Error) {
+    if (FClosing || ComponentState().Contains(csDestroying)) return;
+    if (OnSyncEvent) OnSyncEvent(this, EventKind, Data);
+    switch (EventKind) {
+    case ceOutFree:
+        if (OnOutBufFree) OnOutBufFree(this);
+        break;
+    case ceLineEvent: {
+        if ((Data & EV_RXCHAR) && OnDataRecived) {
+            // Bytes that an earlier handler already took leave nothing to report.
+            const int Count = InBufUsed();
+            if (Count > 0) OnDataRecived(this, Count);
+        }
+        const Cardinal Errors = FCoreComPort->ComError();
+        if ((Data & EV_ERR) && OnLineError) OnLineError(this, Errors);
+        if ((Data & EV_CTS) && OnCTSChanged) OnCTSChanged(this);
+        if ((Data & EV_DSR) && OnDSRChanged) OnDSRChanged(this);
+        if ((Data & EV_RING) && OnRINGDetected) OnRINGDetected(this);
+        if ((Data & EV_RLSD) && OnRLSDChanged) OnRLSDChanged(this);
+        break;
+    }
+    case ceNeedReadData:
+        if (OnDataRecived) {
+            // The count of the poll may be old by now: report what waits.
+            const int Count = std::min<int>(static_cast<int>(Data), InBufUsed());
+            if (Count > 0) OnDataRecived(this, Count);
+        }
+        break;
+    case ceException:
+        if (Error) std::rethrow_exception(Error);
+        break;
+    }
+}
+
+// ---- TSerCustomComPort -------------------------------------------------------------------------
+
+void TSerCustomComPort::OpenCorePort() {
+    const TCursor Old = Screen ? Screen->Cursor() : crDefault;
+    if (Screen) Screen->SetCursor(crHourGlass);
+    TScopeExit Restore([Old] {
+        if (Screen) Screen->SetCursor(Old);
+    });
+    Core().OpenComPort(ComNumber());
+}
+
+bool TSerCustomComPort::ExecuteConfigDialog() {
+    return false;
+}
+
+void TSerCustomComPort::SetDefaultParameters() {
+    TDCB D;
+    D.BaudRate = 9600;
+    D.ByteSize = 8;
+    D.Flags = DCB_fBinary | DCB_DtrControlEnable | DCB_RtsControlEnable;
+    D.XonChar = 17;
+    D.XoffChar = 19;
+    SetDCB(D);
+}
+
+String TSerCustomComPort::SettingsStr() const {
+    static const char16_t* const StopBits[] = {u"1", u"1.5", u"2"};
+    const Cardinal Baud =
+        BaudRate() == brUser ? static_cast<Cardinal>(UserBaudRate()) : SerBaudRateValue(BaudRate());
+    return Format(u"COM%d: %d,%s,%s,%s",
+                  {int(ComNumber()), Int64(Baud), String(1, u"NOEMS"[Parity()]),
+                   String(1, char16_t(u'4' + Databits())), String(StopBits[Stopbits()])});
+}
+
+// ---- Published ---------------------------------------------------------------------------------
+
+void TSerComPort::Published(TPublisher<TSerComPort>& P) {
+    P.Property(u"AutoOpen", &TSerComPort::AutoOpen, &TSerComPort::SetAutoOpen).Default(false);
+    P.Property(u"BaudRate", &TSerComPort::BaudRate, &TSerComPort::SetBaudRate).Default(br115200);
+    P.Property(u"ComNumber", &TSerComPort::ComNumber, &TSerComPort::SetComNumber).Default(0);
+    P.Property(u"Databits", &TSerComPort::Databits, &TSerComPort::SetDatabits).Default(db8);
+    P.Property(u"DTR", &TSerComPort::DTR, &TSerComPort::SetDTR).Default(true);
+    P.Property(u"FlowControl", &TSerComPort::FlowControl, &TSerComPort::SetFlowControl).Default(fwNone);
+    P.Property(u"InBufSize", &TSerComPort::InBufSize, &TSerComPort::SetInBufSize).Default(4096);
+    P.Property(u"OutBufSize", &TSerComPort::OutBufSize, &TSerComPort::SetOutBufSize).Default(2048);
+    P.Property(u"Parity", &TSerComPort::Parity, &TSerComPort::SetParity).Default(paNone);
+    P.Property(u"RTS", &TSerComPort::RTS, &TSerComPort::SetRTS).Default(true);
+    P.Property(u"Stopbits", &TSerComPort::Stopbits, &TSerComPort::SetStopbits).Default(sbOne);
+    P.Property(u"UserBaudRate", &TSerComPort::UserBaudRate, &TSerComPort::SetUserBaudRate).Default(0);
+}
+
+void RegisterSerialClasses() {
+    RegisterClass(TSerComPort::StaticClass());
+}

@@ -1,0 +1,258 @@
+// The serial port component: its settings and device control block, and a real port on a
+// pseudo-terminal pair with its events in the GUI thread, its errors, closing and reopening.
+
+#include "serial/SerComPort.h"
+
+#include "SerialTestSupport.h"
+#include "support/PtyPair.h"
+#include "support/TestDriver.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<TSerComPort> NewPort(int Com = 0) {
+    auto Port = std::make_unique<TSerComPort>(nullptr);
+    Port->SetName(u"ComPort");
+    Port->SetComNumber(static_cast<Word>(Com));
+    return Port;
+}
+
+template <class F> std::string ErrorOf(F Action) {
+    try {
+        Action();
+    } catch (const Exception& E) {
+        return StringToUtf8(E.Message());
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(ComPort, ANewPortHasItsDefaultSettings) {
+    auto Port = NewPort();
+    EXPECT_EQ(Port->BaudRate(), br115200);
+    EXPECT_EQ(Port->Databits(), db8);
+    EXPECT_EQ(Port->Parity(), paNone);
+    EXPECT_EQ(Port->Stopbits(), sbOne);
+    EXPECT_EQ(Port->FlowControl(), fwNone);
+    EXPECT_TRUE(Port->DTR());
+    EXPECT_TRUE(Port->RTS());
+    EXPECT_EQ(Port->InBufSize(), 4096);
+    EXPECT_EQ(Port->OutBufSize(), 2048);
+    EXPECT_EQ(Port->WriteThreadPriority(), tpHighest);
+    EXPECT_EQ(Port->DCB().Flags, 0x1011u);
+    EXPECT_EQ(Port->DCB().BaudRate, 115200u);
+    EXPECT_EQ(Port->DCB().DCBlength, 28u);
+    EXPECT_FALSE(Port->Active());
+}
+
+TEST(ComPort, FlowControlAndOptionsShapeTheControlBlock) {
+    struct TCase {
+        TSerFlowControl Flow;
+        TSerComOptions Options;
+        Cardinal Flags;
+        Word XOnLim, XOffLim;
+    } Cases[] = {
+        {fwNone, {}, 0x1011, 0, 0},
+        {fwRtsCts, {}, 0x2004 | 0x11, 1024, 3072},
+        {fwDtrDsr, {}, 0x28 | 0x1001, 1024, 3072},
+        {fwXOnXOff, {coParityCheck, coStripNull}, 0x300 | 0x1011 | 0x2 | 0x800, 1024, 3072},
+    };
+    for (const TCase& C : Cases) {
+        auto Port = NewPort();
+        Port->SetFlowControl(C.Flow);
+        Port->SetOptions(C.Options);
+        EXPECT_EQ(Port->DCB().Flags, C.Flags) << int(C.Flow);
+        EXPECT_EQ(Port->XOnLim(), C.XOnLim) << int(C.Flow);
+        EXPECT_EQ(Port->XOffLim(), C.XOffLim) << int(C.Flow);
+        // Parsed back, the block gives the same settings.
+        auto Back = NewPort();
+        Back->SetDCB(Port->DCB());
+        EXPECT_EQ(Back->FlowControl(), C.Flow);
+        EXPECT_EQ(Back->Options(), C.Options);
+    }
+    auto Port = NewPort();
+    Port->SetXOnLim(100);
+    EXPECT_EQ(Port->XOffLim(), 3996);
+    Port->SetDTR(false);
+    Port->SetRTS(false);
+    EXPECT_EQ(Port->DCB().Flags, 0x1u);
+}
+
+TEST(ComPort, BaudRatesOutsideTheTableAreUserRates) {
+    auto Port = NewPort();
+    TDCB D = Port->DCB();
+    D.BaudRate = 921600;
+    Port->SetDCB(D);
+    EXPECT_EQ(Port->BaudRate(), brUser);
+    EXPECT_EQ(Port->UserBaudRate(), 921600);
+    EXPECT_EQ(Port->DCB().BaudRate, 921600u);
+    Port->SetBaudRate(br9600);
+    EXPECT_EQ(Port->UserBaudRate(), 0);
+    EXPECT_EQ(Port->DCB().BaudRate, 9600u);
+    Port->SetUserBaudRate(250000);
+    EXPECT_EQ(Port->BaudRate(), brUser);
+    D.DCBlength = 27;
+    EXPECT_EQ(ErrorOf([&] { Port->SetDCB(D); }), "Error setting parameters from DCB - ComPort ");
+}
+
+TEST(ComPort, SettingsStrNamesPortRateParityBitsAndStops) {
+    struct TCase {
+        int Com;
+        TSerBaudrate Rate;
+        TSerParity Parity;
+        TSerDatabits Bits;
+        TSerStopbits Stops;
+        const char16_t* Text;
+    } Cases[] = {
+        {3, br9600, paEven, db7, sbTwo, u"COM3: 9600,E,7,2"},
+        {3, br9600, paNone, db8, sbOne, u"COM3: 9600,N,8,1"},
+        {12, br110, paMark, db5, sbOneAndHalf, u"COM12: 110,M,5,1.5"},
+        {1, br256000, paSpace, db4, sbOne, u"COM1: 256000,S,4,1"},
+        {2, br57600, paOdd, db6, sbTwo, u"COM2: 57600,O,6,2"},
+    };
+    for (const TCase& C : Cases) {
+        auto Port = NewPort(C.Com);
+        Port->SetBaudRate(C.Rate);
+        Port->SetParity(C.Parity);
+        Port->SetDatabits(C.Bits);
+        Port->SetStopbits(C.Stops);
+        EXPECT_EQ(StringToUtf8(Port->SettingsStr()), StringToUtf8(C.Text));
+    }
+    auto Port = NewPort(4);
+    Port->SetUserBaudRate(921600);
+    EXPECT_EQ(Port->SettingsStr(), u"COM4: 921600,N,8,1");
+}
+
+class ComPortOnALine : public ::testing::Test {
+protected:
+    TTempFolder Temp;
+    TPtyPair Pair{Temp.Sys("ports"), 3, 4};
+};
+
+TEST_F(ComPortOnALine, OpensReadsWritesWithEventsInTheGuiThreadAndCloses) {
+    auto Port = NewPort(3);
+    std::vector<std::string> Log;
+    std::string Received;
+    bool OnGui = true;
+    Port->OnPortOpen = [&](TObject*) { Log.push_back("open"); };
+    Port->OnPortClose = [&](TObject*) { Log.push_back("close"); };
+    Port->OnDataRecived = [&](TObject*, int Count) {
+        OnGui = OnGui && GetCurrentThreadId() == MainThreadID();
+        std::string S(static_cast<std::size_t>(Count), '\0');
+        Port->ReadData(S.data(), Count);
+        Received += S;
+    };
+    Port->SetActive(true);
+    ASSERT_TRUE(Port->Active());
+    Pair.Send("ping from the board");
+    EXPECT_TRUE(WaitUntil([&] { return Received == "ping from the board"; }));
+    EXPECT_TRUE(OnGui);
+    Port->WriteString("pong");
+    EXPECT_EQ(Pair.Receive(4), "pong");
+    EXPECT_EQ(ErrorOf([&] { Port->SetInBufSize(100); }), "Port is not closed - ComPort ");
+    EXPECT_EQ(ErrorOf([&] { Port->SetOutBufSize(100); }), "Port is not closed - ComPort ");
+    const std::string Big(3000, 'b');
+    EXPECT_EQ(ErrorOf([&] {
+                  for (int I = 0; I < 1000; ++I)
+                      Port->WriteString(Big);
+              }).rfind("Write data error [requested: 3000, free: ", 0),
+              0u);
+    Port->SetActive(false);
+    EXPECT_FALSE(Port->Active());
+    Port->SetActive(false); // a closed port still tells its owner
+    EXPECT_EQ(Log, (std::vector<std::string>{"open", "close", "close"}));
+    // Reopened, it works as before.
+    Pair.Receive(1 << 20, 200);
+    Port->SetActive(true);
+    Pair.Send("again");
+    EXPECT_TRUE(
+        WaitUntil([&] { return Received.size() >= 5 && Received.substr(Received.size() - 5) == "again"; }));
+    // Another number while open: closed, renumbered, opened.
+    Port->SetComNumber(4);
+    EXPECT_TRUE(Port->Active());
+    EXPECT_EQ(Port->ComNumber(), 4);
+}
+
+TEST_F(ComPortOnALine, AMissingOrHeldPortIsReportedAndStaysClosed) {
+    TPortHolder Holder(Pair.Link(3));
+    struct TCase {
+        int Com;
+        const char* Message;
+    } Cases[] = {{7, "Invalid port number (COM7)"}, {3, "Can't open device COM3"}};
+    for (const TCase& C : Cases) {
+        auto Port = NewPort(C.Com);
+        bool Opened = false;
+        Port->OnPortOpen = [&](TObject*) { Opened = true; };
+        EXPECT_EQ(ErrorOf([&] { Port->SetActive(true); }), C.Message);
+        EXPECT_FALSE(Port->Active());
+        EXPECT_FALSE(Opened);
+    }
+}
+
+TEST_F(ComPortOnALine, APulledDeviceRaisesTheLineErrorAndThePortOpensWhenItIsBack) {
+    auto Port = NewPort(3);
+    std::vector<Cardinal> Errors;
+    Port->OnLineError = [&](TObject*, Cardinal E) { Errors.push_back(E); };
+    Port->SetActive(true);
+    Pair.Kill();
+    EXPECT_TRUE(WaitUntil([&] { return !Errors.empty(); }));
+    EXPECT_EQ(Errors, std::vector<Cardinal>{CE_IOE});
+    Port->SetActive(false);
+    Pair.Start();
+    Port->SetActive(true);
+    std::string Received;
+    Port->OnDataRecived = [&](TObject*, int) { Received += Port->ReadString(); };
+    Pair.Send("back");
+    EXPECT_TRUE(WaitUntil([&] { return Received == "back"; }));
+}
+
+TEST_F(ComPortOnALine, AHandlerThatClosesThePortDoesNotHang) {
+    auto Port = NewPort(3);
+    int Closed = 0;
+    Port->OnPortClose = [&](TObject*) { ++Closed; };
+    Port->OnDataRecived = [&](TObject*, int) { Port->SetActive(false); };
+    Port->SetActive(true);
+    Pair.Send("x");
+    EXPECT_TRUE(WaitUntil([&] { return Closed == 1; }));
+    EXPECT_FALSE(Port->Active());
+}
+
+TEST_F(ComPortOnALine, ALateDeliveryNeverReadsBytesThatAreGone) {
+    // The GUI thread is busy while bytes arrive; meanwhile they are read elsewhere. The
+    // deliveries that come in the end find nothing to report and raise nothing.
+    TExceptionCatcher Catcher;
+    auto Port = NewPort(3);
+    std::string Received;
+    Port->OnDataRecived = [&](TObject*, int Count) {
+        std::string S(static_cast<std::size_t>(Count), '\0');
+        Port->ReadData(S.data(), Count);
+        Received += S;
+    };
+    Port->SetActive(true);
+    Pair.Send("12345");
+    Sleep(2500); // longer than a delivery waits
+    const std::string Early = Port->ReadString();
+    ProcessMessagesFor(500);
+    EXPECT_EQ(Early + Received, "12345");
+    EXPECT_TRUE(Catcher.Messages.empty())
+        << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
+}
+
+TEST_F(ComPortOnALine, ADispatcherReceivesWhatThePortReads) {
+    auto Port = NewPort(3);
+    TSerCustomDataDispatcher D(nullptr);
+    D.SetDataProvider(Port.get());
+    std::string Received;
+    D.OnDataReceived = [&](TObject*) { Received += D.ReadString(); };
+    Port->SetActive(true);
+    Pair.Send("through the dispatcher");
+    EXPECT_TRUE(WaitUntil([&] { return Received == "through the dispatcher"; }));
+    D.WriteString("and back");
+    EXPECT_EQ(Pair.Receive(8), "and back");
+}
