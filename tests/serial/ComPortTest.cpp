@@ -3,7 +3,7 @@
 
 #include "serial/SerComPort.h"
 
-#include "SerialTestSupport.h"
+#include "support/ThreadTestSupport.h"
 #include "support/PtyPair.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"

@@ -3,7 +3,7 @@
 
 #include "serial/SerDataDispatcher.h"
 
-#include "SerialTestSupport.h"
+#include "support/ThreadTestSupport.h"
 #include "support/TestDriver.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "serial/ComPortSetup.h"
 #include "serial/ComScan.h"
 
-#include "SerialTestSupport.h"
+#include "support/ThreadTestSupport.h"
 #include "support/PtyPair.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"

@@ -3,7 +3,7 @@
 
 #include "serial/SerSafeSync.h"
 
-#include "SerialTestSupport.h"
+#include "support/ThreadTestSupport.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"
 

@@ -2,6 +2,7 @@
 // closing, modal runs through the question service, exceptions in handlers, posted and sent
 // messages from worker threads.
 #include "support/GuiTestSupport.h"
+#include "support/ThreadTestSupport.h"
 
 #include "platform/base/Lists.h"
 #include "platform/base/Threads.h"
@@ -62,25 +63,6 @@ template <class F> bool WaitUntil(F Done) {
     }
     return Done();
 }
-
-class TWorker : public TThread {
-public:
-    explicit TWorker(std::function<void()> AWork) : TThread(false), FWork(std::move(AWork)) {}
-
-protected:
-    void Execute() override { FWork(); }
-
-private:
-    std::function<void()> FWork;
-};
-
-struct TExceptionCatcher {
-    std::vector<String> Messages;
-    TExceptionCatcher() {
-        Application->OnException = [this](TObject*, Exception* E) { Messages.push_back(E->Message()); };
-    }
-    ~TExceptionCatcher() { Application->OnException = nullptr; }
-};
 
 } // namespace
 

@@ -1,5 +1,5 @@
 #pragma once
-// What the serial tests share: a worker thread running a function, and the application's
+// What tests of threads and windows share: a worker thread running a function, and the application's
 // exception display caught into a list.
 
 #include "platform/base/Threads.h"
