@@ -57,8 +57,15 @@ std::string_view TIniLine::BreakText() const {
 
 // Names compare as the file reads them back: first line only, trimmed.
 String TIniDocument::KeyOf(const String& Name) const {
-    String N(TrimView(FirstLine(Name)));
-    return FCaseSensitive ? N : CaseKey(N);
+    StringView N(Name);
+    N = TrimView(N.substr(0, std::min(N.find_first_of(u"\r\n"), N.size())));
+    if (FCaseSensitive) return String(N);
+    // Every key read or written passes here: plain ASCII is folded in the one copy it needs.
+    String R(N);
+    for (Char& C : R)
+        if (C >= 0x80) return CaseKey(R);
+        else if (C >= u'A' && C <= u'Z') C = Char(C + 32);
+    return R;
 }
 
 // Classified on bytes: in UTF-8 the blanks, '[', ']', ';' and '=' are single bytes that no

@@ -9,11 +9,11 @@ uint64_t TKeyIndex::HashOf(StringView Key) {
     return std::hash<StringView>{}(Key);
 }
 
-size_t TKeyIndex::SlotOf(StringView Key, uint64_t Hash) const {
+size_t TKeyIndex::SlotOf(StringView Key, uint32_t Tag) const {
     const size_t Mask = FSlots.size() - 1;
-    for (size_t I = Hash & Mask;; I = (I + 1) & Mask) {
+    for (size_t I = Tag & Mask;; I = (I + 1) & Mask) {
         const TSlot& S = FSlots[I];
-        if (!S.Used || (S.Hash == Hash && KeyAt(S) == Key)) return I;
+        if (!S.Used() || (S.Tag == Tag && KeyAt(S) == Key)) return I;
     }
 }
 
@@ -22,9 +22,9 @@ void TKeyIndex::Grow(size_t Slots) {
     Old.swap(FSlots);
     const size_t Mask = FSlots.size() - 1;
     for (const TSlot& S : Old)
-        if (S.Used) {
-            size_t I = S.Hash & Mask;
-            while (FSlots[I].Used)
+        if (S.Used()) {
+            size_t I = S.Tag & Mask;
+            while (FSlots[I].Used())
                 I = (I + 1) & Mask;
             FSlots[I] = S;
         }
@@ -35,32 +35,32 @@ void TKeyIndex::Reserve(size_t Count) {
     while (Slots < 2 * Count)
         Slots *= 2;
     if (Slots > FSlots.size()) Grow(Slots);
+    FEntries.reserve(Count);
 }
 
 bool TKeyIndex::Add(StringView Key, size_t Position) {
-    if (Key.size() > std::numeric_limits<uint32_t>::max()) throw EListError(u"Key too long for the index");
-    if (2 * (FCount + 1) > FSlots.size()) Grow(FSlots.empty() ? 16 : 2 * FSlots.size());
-    const uint64_t Hash = HashOf(Key);
-    TSlot& S = FSlots[SlotOf(Key, Hash)];
-    if (S.Used) return false;
-    S.Hash = Hash;
-    S.Start = FText.size();
-    S.Length = static_cast<uint32_t>(Key.size());
-    S.Position = Position;
-    S.Used = true;
+    constexpr size_t Limit = std::numeric_limits<uint32_t>::max() - 1;
+    if (FText.size() + Key.size() > Limit || FEntries.size() >= Limit)
+        throw EListError(u"Too many keys for the index");
+    if (2 * (FEntries.size() + 1) > FSlots.size()) Grow(FSlots.empty() ? 16 : 2 * FSlots.size());
+    const uint32_t Tag = TagOf(HashOf(Key));
+    TSlot& S = FSlots[SlotOf(Key, Tag)];
+    if (S.Used()) return false;
+    FEntries.push_back(TEntry{static_cast<uint32_t>(FText.size()), static_cast<uint32_t>(Key.size()), Position});
+    S.Tag = Tag;
+    S.Entry = static_cast<uint32_t>(FEntries.size());
     FText += Key;
-    ++FCount;
     return true;
 }
 
 std::optional<size_t> TKeyIndex::Find(StringView Key) const {
-    if (FCount == 0) return std::nullopt;
-    const TSlot& S = FSlots[SlotOf(Key, HashOf(Key))];
-    return S.Used ? std::optional<size_t>(S.Position) : std::nullopt;
+    if (FEntries.empty()) return std::nullopt;
+    const TSlot& S = FSlots[SlotOf(Key, TagOf(HashOf(Key)))];
+    return S.Used() ? std::optional<size_t>(FEntries[S.Entry - 1].Position) : std::nullopt;
 }
 
 void TKeyIndex::Clear() {
     FSlots.clear();
+    FEntries.clear();
     FText.clear();
-    FCount = 0;
 }
