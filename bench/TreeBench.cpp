@@ -112,7 +112,7 @@ void BM_SortMillionNodes(benchmark::State& State) {
         Tree->FullExpand();
         const long Before = Allocations.load();
         State.ResumeTiming();
-        Tree->SortTree(NoColumn, sdAscending, false);
+        Tree->SortTree(ColumnNone, sdAscending, false);
         State.PauseTiming();
         State.counters["allocs"] = static_cast<double>(Allocations.load() - Before);
         Tree.reset();

@@ -58,7 +58,7 @@ DECLARE_ENUM(THintAnimationType, Byte, hatNone, hatFade, hatSlide, hatSystemDefa
 struct TLTHintData {
     TBaseLeanTree* Tree = nullptr;
     PLeanNode Node = nullptr; // none for a hint of the control or of a column
-    TColumnIndex Column = NoColumn;
+    TColumnIndex Column = ColumnNone;
     TRect HintRect; // when not empty: the size the hint takes
     String DefaultHint;
     String HintText;
@@ -211,6 +211,9 @@ using TLTHeaderEvent = std::function<void(TLTHeader* Sender)>;
 using TLTCanSplitterResizeColumnEvent =
     std::function<void(TLTHeader* Sender, TPoint P, TColumnIndex Column, bool& Allowed)>;
 using TLTCanSplitterResizeHeaderEvent = std::function<void(TLTHeader* Sender, TPoint P, bool& Allowed)>;
+using TLTBeforeAutoFitColumnsEvent = std::function<void(TLTHeader* Sender, TSmartAutoFitType& SmartAutoFitType)>;
+using TLTBeforeAutoFitColumnEvent = std::function<void(TLTHeader* Sender, TColumnIndex Column,
+                                                       TSmartAutoFitType& SmartAutoFitType, bool& Allowed)>;
 
 // A callback of IterateSubtree.
 using TLTGetNodeProc = std::function<void(TBaseLeanTree* Sender, PLeanNode Node, void* Data, bool& Abort)>;
@@ -438,6 +441,7 @@ public:
     const String& EmptyListMessage() const { return FEmptyListMessage; }
     void SetEmptyListMessage(const String& Value);
     TAlignment Alignment() const { return FAlignment; }
+    TAlignment GetControlsAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     // Right-to-left modes mirror the columns, the header, the painting and the hit tests.
     TBiDiMode BiDiMode() const { return FBiDiMode; }
@@ -483,6 +487,9 @@ public:
     // Builds the four expand button bitmaps and the line pattern.
     void BuildButtonAndLineImages(bool NeedButtons, bool NeedLines);
     TRect NonClientMargins() const override;
+    // A single border is the sunken edge around the window; a change makes the window anew.
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
 
     // -- Scrolling --
     int OffsetX() const { return FOffsetX; }
@@ -777,6 +784,10 @@ public:
     TLTHeaderHeightTrackingEvent OnHeaderHeightDblClickResize;
     TLTCanSplitterResizeColumnEvent OnCanSplitterResizeColumn;
     TLTCanSplitterResizeHeaderEvent OnCanSplitterResizeHeader;
+    TLTBeforeAutoFitColumnsEvent OnBeforeAutoFitColumns;
+    TLTBeforeAutoFitColumnEvent OnBeforeAutoFitColumn;
+    TLTHeaderNotifyEvent OnAfterAutoFitColumn;
+    TLTHeaderEvent OnAfterAutoFitColumns;
 
     // Scroll bar ids of DoShowScrollbar and OnShowScrollbar.
     static constexpr int ScrollBarHorz = 0;
@@ -794,9 +805,9 @@ protected:
     // Applies a check state with tri-state and radio propagation; false when it did not apply.
     virtual bool ApplyCheckState(PLeanNode Node, TCheckState Value);
     // The check-click dispatcher: applies the state and fires DoChecked when it applied.
-    virtual void DoCheckClick(PLeanNode Node, TCheckState NewCheckState);
+    virtual void ApplyCheckClick(PLeanNode Node, TCheckState NewCheckState);
     // Works out a tri-state parent's state from its children after a child changed.
-    virtual bool ReevaluateParentCheckState(PLeanNode Parent);
+    virtual bool ReevaluateParentCheck(PLeanNode Parent);
 
     // -- Keys --
     void WMKeyDown(TWMKeyDown& Message) override;
@@ -873,6 +884,11 @@ protected:
     void Paint() override;
     void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
     void WMNCPaint(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
+    // The frame's thickness inside the window's edge (negative numbers, as the window's border
+    // and sunken edge take away), and the ring of BorderWidth inside it in the border colour.
+    TSize BorderExtents() const;
+    virtual void PaintBorder(TCanvas* Canvas);
     // Centre line of the images and top of the expand button in a row.
     virtual void ComputeNodeAlignment(PLeanNode Node, int RowHeight, bool HasImage, bool HasStateImage,
                                       int& VAlign, int& ButtonY);
@@ -899,6 +915,10 @@ protected:
     virtual void PlaceImageAtLeadingEdge(TCustomImageList* Images, TBiDiMode BidiMode, int VAlign, TRect& R,
                                          TCellImageInfo& ImageInfo);
     virtual void PaintDropMarker(TCanvas* Canvas, PLeanNode Node, const TRect& R);
+    // The rubber band over the part SelectionRect of a row (TargetRect is the band, both in the
+    // canvas' coordinates less WindowOrgX).
+    virtual void DrawRubberBand(TCanvas* Canvas, int WindowOrgX, const TRect& SelectionRect,
+                                const TRect& TargetRect);
     virtual int CheckImageIndexFor(PLeanNode Node, TCheckType CheckType, TCheckState CheckState,
                                    bool Enabled);
     virtual void FetchCellImage(TCellPaintInfo& PaintInfo, TLTImageKind Kind, int InfoIndex,
@@ -975,7 +995,7 @@ protected:
     void PackSelection();
     virtual void MarkCutCopySelection();
     // Selection by click and by rubber band, called by the mouse handling.
-    void HandleClickSelection(PLeanNode LastFocused, PLeanNode NewNode, TShiftState Shift, bool DragPending);
+    void ApplyClickSelection(PLeanNode LastFocused, PLeanNode NewNode, TShiftState Shift, bool DragPending);
     // A rubber-band step from OldRect to NewRect (tree coordinates); Toggle when Ctrl was held
     // as the drag began. Answers whether the selection changed.
     bool HandleDrawSelection(TRect OldRect, TRect NewRect, bool Toggle);
@@ -989,7 +1009,7 @@ protected:
 
     // -- Timers --
     bool StartTimer(unsigned Id, Cardinal Elapse);
-    void StopTimer(unsigned Id);
+    void KillTreeTimer(unsigned Id);
     // A tree timer fired.
     virtual void TimerFired(unsigned Id);
     void Dispatch(TMessage& Message) override;
@@ -1133,6 +1153,8 @@ protected:
     // The tree's node references that deletion clears, in one place.
     PLeanNode FLastSelected = nullptr;
     PLeanNode FFocusedNode = nullptr;
+    // Where the last drag over the tree would drop (set by the drop handling).
+    TDropMode FLastDropMode = dmOnNode;
     PLeanNode FRangeAnchor = nullptr;
     PLeanNode FCurrentHotNode = nullptr;
     PLeanNode FDropTargetNode = nullptr;
@@ -1143,8 +1165,8 @@ protected:
     PLeanNode FLastChangedNode = nullptr;
     PLeanNode FLastStructureChangeNode = nullptr;
     TChangeReason FLastStructureChangeReason = crIgnore;
-    TColumnIndex FEditColumn = NoColumn;
-    TColumnIndex FFocusedColumn = NoColumn;
+    TColumnIndex FEditColumn = ColumnNone;
+    TColumnIndex FFocusedColumn = ColumnNone;
 
     TNodeArray FSelection;
     int FSelectionCount = 0;
@@ -1240,10 +1262,11 @@ private:
     friend class TLeanTreeHintWindow;
     int FDragThreshold = 0;
     TRect FNewSelRect, FLastSelRect;
+    TBorderStyle FBorderStyle = Controls::bsSingle;
     TShiftState FDrawSelShiftState;
-    TColumnIndex FHeightTrackColumn = NoColumn;
+    TColumnIndex FHeightTrackColumn = ColumnNone;
     TPoint FHeightTrackPoint;
-    TColumnIndex FCurrentHotColumn = NoColumn;
+    TColumnIndex FCurrentHotColumn = ColumnNone;
     bool FHotNodeButtonHit = false;
     TLTTimerService* FTimerService = nullptr;
     Cardinal FRunningTimers = 0; // bit n: timer n was started and not stopped

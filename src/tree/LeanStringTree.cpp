@@ -91,7 +91,7 @@ void TCustomLeanStringTree::CMFontChanged(TMessage& Message) {
 String TCustomLeanStringTree::ItemQueryText(PLeanNode Node) {
     TRect R;
     String Text;
-    GetTextInfo(Node, NoColumn, Font(), R, Text);
+    GetTextInfo(Node, ColumnNone, Font(), R, Text);
     return Text;
 }
 
@@ -201,7 +201,7 @@ int TCustomLeanStringTree::QueryNodeContentWidth(PLeanNode Node, TColumnIndex Co
     if (!Canvas) Canvas = MeasureCanvas();
     if (Column >= 0 && Node->States.Contains(vsMultiline) && Header()->IsValidColumn(Column))
         return Header()->Columns()->Items(Column)->Width();
-    const bool Main = Column == Header()->MainColumn() || (!Header()->UseColumns() && Column == NoColumn);
+    const bool Main = Column == Header()->MainColumn() || (!Header()->UseColumns() && Column == ColumnNone);
     if (!Main) return MeasureCellText(Canvas, Node, NodeText(Node, Column), Column);
     Cardinal* Slot = WidthSlot(Node);
     if (Slot && *Slot != 0) return static_cast<int>(*Slot);
@@ -384,7 +384,7 @@ void TCustomLeanStringTree::PaintNormalText(TCellPaintInfo& PI, const String& Te
         }
         if (Disabled) C->Font()->SetColor(Colors()->DisabledColor());
         Format |= DT_SINGLELINE | DT_VCENTER;
-        if (PI.Column == NoColumn) {
+        if (PI.Column == ColumnNone) {
             Format |= AlignmentFlag(PI.Alignment);
         } else if (R.Width() < PI.NodeWidth - 2 * TextMargin()) {
             Shown = ShortenText(C, PI.Node, PI.Column, Text, R.Width(), Ellipsis);

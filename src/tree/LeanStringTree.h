@@ -36,10 +36,10 @@ public:
     TLTStringOptions StringOptions() const;
 
     // The cell's text: DefaultText as OnGetText leaves it. Writing reports the new text.
-    String NodeText(PLeanNode Node, TColumnIndex Column = NoColumn);
+    String NodeText(PLeanNode Node, TColumnIndex Column = ColumnNone);
     void SetNodeText(PLeanNode Node, TColumnIndex Column, const String& Value);
     // The static text: empty as OnGetText leaves it.
-    String NodeStaticText(PLeanNode Node, TColumnIndex Column = NoColumn);
+    String NodeStaticText(PLeanNode Node, TColumnIndex Column = ColumnNone);
     // The texts from the top level down to the node, each followed by the delimiter.
     String Path(PLeanNode Node, TColumnIndex Column, TVSTTextType TextType, Char Delimiter);
     // The height the text needs laid out with word breaks in the cell (S empty: the node's text).

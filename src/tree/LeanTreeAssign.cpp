@@ -17,6 +17,7 @@ void TBaseLeanTree::Assign(TPersistent* Source) {
     SetAnchors(Other->Anchors());
     SetAutoSize(Other->AutoSize());
     SetBackground(Other->Background());
+    SetBorderStyle(Other->BorderStyle());
     SetBorderWidth(Other->BorderWidth());
     SetChangeDelay(Other->ChangeDelay());
     SetCheckImageKind(Other->CheckImageKind());
@@ -63,7 +64,7 @@ bool TBaseLeanTree::CanEdit(PLeanNode Node, TColumnIndex Column) {
 
 bool TBaseLeanTree::EditNode(PLeanNode Node, TColumnIndex Column) {
     ASSERT_MSG(Node, u"Node must not be nil.");
-    ASSERT_MSG(Column >= NoColumn && Column < FHeader->ColumnCount(),
+    ASSERT_MSG(Column >= ColumnNone && Column < FHeader->ColumnCount(),
                u"Column must be a valid column index (-1 if no header is shown).");
     if (FStates.Contains(tsEditing) || ReadOnly()) return FStates.Contains(tsEditing);
     SetFocusedNode(Node);

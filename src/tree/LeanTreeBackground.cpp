@@ -4,6 +4,33 @@
 
 #include <algorithm>
 
+void BlendRectangle(TBitmap* Source, TBitmap* Destination, const TRect& R, TPoint Target, int Mode,
+                    int ConstantAlpha, int Bias) {
+    ASSERT_MSG(Destination && (Mode == 3 || Source), u"Alpha blending DC error: no bitmap available.");
+    ASSERT_MSG(Destination->PixelFormat() == pf32bit && (Mode == 3 || Source->PixelFormat() == pf32bit),
+               u"Alpha blending error: bitmap must use 32 bpp.");
+    if (R.IsEmpty()) return;
+    const int Width = R.Right - R.Left;
+    // The channels of the colour in Bias, in the bitmaps' byte order.
+    const int Colour[4] = {GetBValue(TColorRef(Bias)), GetGValue(TColorRef(Bias)), GetRValue(TColorRef(Bias)), 0};
+    for (int Y = 0; Y < R.Bottom - R.Top; ++Y) {
+        if (Mode == 3) {
+            auto* D = static_cast<Byte*>(Destination->ScanLine(R.Top + Y)) + 4 * R.Left;
+            for (int X = 0; X < 4 * Width; ++X)
+                D[X] = static_cast<Byte>((ConstantAlpha * Colour[X % 4] + (256 - ConstantAlpha) * D[X]) >> 8);
+            continue;
+        }
+        const auto* S = static_cast<const Byte*>(Source->ScanLine(R.Top + Y)) + 4 * R.Left;
+        auto* D = static_cast<Byte*>(Destination->ScanLine(Target.Y + Y)) + 4 * Target.X;
+        for (int X = 0; X < 4 * Width; ++X) {
+            const int PixelAlpha = S[X - X % 4 + 3];
+            const int Alpha = Mode == 0 ? ConstantAlpha : Mode == 1 ? PixelAlpha : (PixelAlpha * ConstantAlpha) >> 8;
+            const int Value = ((256 * D[X] + Alpha * (S[X] - D[X])) >> 8) + Bias;
+            D[X] = static_cast<Byte>(std::clamp(Value, 0, 255));
+        }
+    }
+}
+
 void AlphaBlendRect(TCanvas* Canvas, const TRect& R, TColor Color, Byte Factor) {
     if (!Canvas || R.IsEmpty() || Factor == 0) return;
     TBitmap Fill(R.Width(), R.Height());

@@ -6,10 +6,10 @@
 
 void TBaseLeanTree::WriteCheckState(PLeanNode Node, TCheckState Value) {
     if (!Node || Node == RootNode() || Node->CheckState == Value || Node->States.Contains(vsDisabled)) return;
-    if (DoChecking(Node, Value)) DoCheckClick(Node, Value);
+    if (DoChecking(Node, Value)) ApplyCheckClick(Node, Value);
 }
 
-void TBaseLeanTree::DoCheckClick(PLeanNode Node, TCheckState NewCheckState) {
+void TBaseLeanTree::ApplyCheckClick(PLeanNode Node, TCheckState NewCheckState) {
     if (ApplyCheckState(Node, NewCheckState)) DoChecked(Node);
 }
 
@@ -72,12 +72,12 @@ bool TBaseLeanTree::ApplyCheckState(PLeanNode Node, TCheckState Value) {
     if (Tracking && (Node->CheckType == ctTriStateCheckBox || Node->CheckType == ctCheckBox) &&
         Parent != RootNode() && Parent->CheckType == ctTriStateCheckBox &&
         !Parent->States.Contains(vsDisabled) && !Parent->States.Contains(vsChecking))
-        Result = ReevaluateParentCheckState(Parent);
+        Result = ReevaluateParentCheck(Parent);
     InvalidateNode(Node);
     return Result;
 }
 
-bool TBaseLeanTree::ReevaluateParentCheckState(PLeanNode Parent) {
+bool TBaseLeanTree::ReevaluateParentCheck(PLeanNode Parent) {
     // The changed child already holds its new state, so every child counts as it is now.
     int Boxes = 0, Checked = 0, Mixed = 0;
     for (PLeanNode Child = Parent->FirstChild; Child; Child = Child->NextSibling) {
@@ -94,7 +94,7 @@ bool TBaseLeanTree::ReevaluateParentCheckState(PLeanNode Parent) {
     else if (Checked < Boxes)
         State = csMixedNormal;
     if (!DoChecking(Parent, State)) return false;
-    DoCheckClick(Parent, State);
+    ApplyCheckClick(Parent, State);
     return true;
 }
 

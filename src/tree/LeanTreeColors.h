@@ -16,6 +16,8 @@
 class TBaseLeanTree;
 
 DECLARE_ENUM(TScrollBarStyle, Byte, sbmRegular, sbm3D)
+// Pixels of one scroll step (1..10000).
+using TLTScrollIncrement = Word;
 
 class TScrollBarOptions : public TPersistent {
     DECLARE_CLASS(TScrollBarOptions, TPersistent)
@@ -29,16 +31,16 @@ public:
     TScrollBarStyle ScrollBarStyle() const { return FScrollBarStyle; }
     void SetScrollBarStyle(TScrollBarStyle Value) { FScrollBarStyle = Value; }
     int HorizontalIncrement() const { return FIncrementX; }
-    void SetHorizontalIncrement(int Value) { FIncrementX = static_cast<Word>(std::clamp(Value, 1, 10000)); }
+    void SetHorizontalIncrement(int Value) { FIncrementX = static_cast<TLTScrollIncrement>(std::clamp(Value, 1, 10000)); }
     int VerticalIncrement() const { return FIncrementY; }
-    void SetVerticalIncrement(int Value) { FIncrementY = static_cast<Word>(std::clamp(Value, 1, 10000)); }
+    void SetVerticalIncrement(int Value) { FIncrementY = static_cast<TLTScrollIncrement>(std::clamp(Value, 1, 10000)); }
 
 private:
     TBaseLeanTree* FOwner;
     bool FAlwaysVisible = false;
     TScrollStyle FScrollBars = StdCtrls::ssBoth;
     TScrollBarStyle FScrollBarStyle = sbmRegular;
-    Word FIncrementX = 20, FIncrementY = 20;
+    TLTScrollIncrement FIncrementX = 20, FIncrementY = 20;
     void RecreateTreeWindow();
 };
 

@@ -70,7 +70,7 @@ private:
     TLTEdit* FEdit = nullptr;
     TCustomLeanStringTree* FTree = nullptr;
     PLeanNode FNode = nullptr;
-    TColumnIndex FColumn = NoColumn;
+    TColumnIndex FColumn = ColumnNone;
     TAlignment FAlignment = taLeftJustify;
     TRect FTextBounds;
     bool FStopping = false;

@@ -62,7 +62,7 @@ void TBaseLeanTree::DoGetNodeDataSize(int& Size) {
 }
 
 void TBaseLeanTree::DoStructureChange(PLeanNode Node, TChangeReason Reason) {
-    StopTimer(StructureChangeTimer);
+    KillTreeTimer(StructureChangeTimer);
     if (OnStructureChange) OnStructureChange(this, Node, Reason);
     DoStateChange({}, {tsStructureChangePending});
     FLastStructureChangeNode = nullptr;
@@ -126,7 +126,7 @@ void TBaseLeanTree::CancelOperation() {
 // ---- Selection, focus and change ----------------------------------------------------------------
 
 void TBaseLeanTree::DoChange(PLeanNode Node) {
-    StopTimer(ChangeTimer);
+    KillTreeTimer(ChangeTimer);
     if (OnChange) OnChange(this, Node);
     DoStateChange({}, {tsChangePending});
     FLastChangedNode = nullptr;
@@ -201,7 +201,7 @@ TLTEditLinkRef TBaseLeanTree::DoCreateEditor(PLeanNode Node, TColumnIndex Column
 }
 
 bool TBaseLeanTree::CancelCellEdit() {
-    StopTimer(EditTimer);
+    KillTreeTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     bool Result = false;
     if (FStates.Contains(tsEditing) && FEditLink && FEditLink->CancelEdit()) {
@@ -214,7 +214,7 @@ bool TBaseLeanTree::CancelCellEdit() {
 }
 
 bool TBaseLeanTree::EndCellEdit() {
-    StopTimer(EditTimer);
+    KillTreeTimer(EditTimer);
     bool Result = false;
     if (FStates.Contains(tsEditing) && FEditLink && FEditLink->EndEdit()) {
         DoStateChange({}, {tsEditing});
@@ -473,8 +473,8 @@ void TBaseLeanTree::DoLoadNode(PLeanNode Node, TStream* Stream) {
 
 void TBaseLeanTree::BeginCellEdit() {
     if (Application) Application->CancelHint();
-    StopTimer(ScrollTimer);
-    StopTimer(EditTimer);
+    KillTreeTimer(ScrollTimer);
+    KillTreeTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     if (!FFocusedNode || FFocusedNode->States.Contains(vsDisabled) || ReadOnly() || FEditLink) return;
     FEditLink = DoCreateEditor(FFocusedNode, FEditColumn);

@@ -191,10 +191,10 @@ TLeanTreeColumn::~TLeanTreeColumn() {
     if (!Columns || Columns->FClearing) return;
     const TColumnIndex Index = this->Index();
     if (TBaseLeanTree* T = Tree()) T->CancelCellEdit();
-    Columns->RemapPositionIndexes(Index, NoColumn);
+    Columns->RemapPositionIndexes(Index, ColumnNone);
     auto Adjust = [Index](TColumnIndex& Value) {
         if (Value == Index)
-            Value = NoColumn;
+            Value = ColumnNone;
         else if (Value > Index)
             --Value;
     };
@@ -208,7 +208,7 @@ TLeanTreeColumn::~TLeanTreeColumn() {
     const bool WasMain = H->FMainColumn == Index;
     Adjust(H->FMainColumn);
     // The first remaining column takes over as main column.
-    if (WasMain) H->FMainColumn = Columns->Count() > 1 ? 0 : NoColumn;
+    if (WasMain) H->FMainColumn = Columns->Count() > 1 ? 0 : ColumnNone;
 }
 
 TLeanTreeColumns* TLeanTreeColumn::Owner() const {
@@ -351,7 +351,7 @@ void TLeanTreeColumn::SetPosition(TColumnPosition Value) {
     }
     // A column takes the fixed state of its neighbour, so that fixed columns stay together.
     const auto& Map = Columns->FPositionToIndex;
-    TColumnIndex Neighbour = NoColumn;
+    TColumnIndex Neighbour = ColumnNone;
     if (IsFixed() && FPosition > 0)
         Neighbour = Map[FPosition - 1];
     else if (FPosition + 1 < Map.size())
@@ -361,7 +361,7 @@ void TLeanTreeColumn::SetPosition(TColumnPosition Value) {
             FOptions.Include(coFixed);
         else
             FOptions.Exclude(coFixed);
-    } else if (Neighbour == NoColumn && Columns->Count() > 1) {
+    } else if (Neighbour == ColumnNone && Columns->Count() > 1) {
         FOptions.Exclude(coFixed);
     }
 }
@@ -535,15 +535,15 @@ TPersistent* TLeanTreeColumns::GetOwner() const {
 
 void TLeanTreeColumns::Clear() {
     TFlagScope ClearingScope(FClearing);
-    FHoverIndex = FDownIndex = FTrackIndex = FClickIndex = NoColumn;
+    FHoverIndex = FDownIndex = FTrackIndex = FClickIndex = ColumnNone;
     FCheckBoxHit = false;
     if (FHeader && !FHeader->FStates.Contains(hsLoading)) {
-        FHeader->FAutoSizeIndex = NoColumn;
-        FHeader->FMainColumn = NoColumn;
-        FHeader->FSortColumn = NoColumn;
+        FHeader->FAutoSizeIndex = ColumnNone;
+        FHeader->FMainColumn = ColumnNone;
+        FHeader->FSortColumn = ColumnNone;
     }
     TBaseLeanTree* T = FHeader ? FHeader->Treeview() : nullptr;
-    if (T && !T->ComponentState().Contains(csLoading)) T->FFocusedColumn = NoColumn;
+    if (T && !T->ComponentState().Contains(csLoading)) T->FFocusedColumn = ColumnNone;
     FPositionToIndex.clear();
     TCollection::Clear();
 }
@@ -595,7 +595,7 @@ void TLeanTreeColumns::Update(TCollectionItem* Item) {
         LayOutColumns(false);
     if (FHeader && Count() > 0 && FHeader->FMainColumn < 0) FHeader->FMainColumn = 0;
     if (!FHeader || TreeLoading || FHeader->FStates.Contains(hsLoading)) return;
-    if (FHeader->FOptions.Contains(hoAutoResize)) FitAutoSizeColumn(NoColumn, false);
+    if (FHeader->FOptions.Contains(hoAutoResize)) FitAutoSizeColumn(ColumnNone, false);
     if (Item) {
         FHeader->Invalidate(static_cast<TLeanTreeColumn*>(Item));
     } else if (T && T->HandleAllocated()) {
@@ -609,7 +609,7 @@ void TLeanTreeColumns::Notify(TCollectionItem* Item, TCollectionNotification Act
     if (Action == cnAdded) return;
     TBaseLeanTree* T = FHeader ? FHeader->Treeview() : nullptr;
     if (T && !T->ComponentState().Contains(csLoading) && Item->Index() == T->FFocusedColumn)
-        T->FFocusedColumn = NoColumn;
+        T->FFocusedColumn = ColumnNone;
 }
 
 void TLeanTreeColumns::FitPositionMap() {
@@ -646,7 +646,7 @@ void TLeanTreeColumns::LayOutColumns(bool Force) {
 }
 
 void TLeanTreeColumns::RebuildPositionsFromColumns() {
-    FPositionToIndex.assign(static_cast<std::size_t>(Count()), NoColumn);
+    FPositionToIndex.assign(static_cast<std::size_t>(Count()), ColumnNone);
     std::vector<bool> Taken(FPositionToIndex.size(), false);
     std::vector<TColumnIndex> Unplaced;
     for (int I = 0; I < Count(); ++I) {
@@ -679,7 +679,7 @@ void TLeanTreeColumns::MovePositionEntry(TColumnIndex Column, TColumnPosition Po
 }
 
 void TLeanTreeColumns::RemapPositionIndexes(TColumnIndex OldIndex, TColumnIndex NewIndex) {
-    if (NewIndex == NoColumn) {
+    if (NewIndex == ColumnNone) {
         const auto It = std::find(FPositionToIndex.begin(), FPositionToIndex.end(), OldIndex);
         if (It != FPositionToIndex.end()) FPositionToIndex.erase(It);
         for (TColumnIndex& Entry : FPositionToIndex)
@@ -705,21 +705,31 @@ void TLeanTreeColumns::ResetPositionOrder(bool RTL) {
 }
 
 TColumnIndex TLeanTreeColumns::ColumnFromPosition(TPoint P, bool Relative) const {
+    int Left, Right;
+    return ColumnAndEdgesAt(P, Left, Right, Relative);
+}
+
+TColumnIndex TLeanTreeColumns::ColumnAndEdgesAt(TPoint P, int& Left, int& Right, bool Relative) const {
+    Left = Right = 0;
     TBaseLeanTree* T = FHeader ? FHeader->Treeview() : nullptr;
-    if (P.X < 0 || P.Y < 0 || (T && P.Y > T->Height())) return InvalidColumn;
+    if (P.X < 0 || P.Y < 0 || (T && P.Y > T->Height())) return ColumnNotFound;
     int Sum = 0;
     if (Relative && T && P.X >= GetVisibleFixedWidth()) Sum = -T->EffectiveOffsetX();
     for (TColumnIndex Index : FPositionToIndex) {
         const TLeanTreeColumn* C = Items(Index);
         if (!C->FOptions.Contains(coVisible)) continue;
-        if (P.X >= Sum && P.X < Sum + C->FWidth) return Index;
+        if (P.X >= Sum && P.X < Sum + C->FWidth) {
+            Left = Sum;
+            Right = Sum + C->FWidth;
+            return Index;
+        }
         Sum += C->FWidth;
     }
-    return InvalidColumn;
+    return ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::ColumnFromPosition(TColumnPosition PositionIndex) const {
-    return PositionIndex < FPositionToIndex.size() ? FPositionToIndex[PositionIndex] : NoColumn;
+    return PositionIndex < FPositionToIndex.size() ? FPositionToIndex[PositionIndex] : ColumnNone;
 }
 
 void TLeanTreeColumns::GetColumnBounds(TColumnIndex Column, int& Left, int& Right) const {
@@ -739,7 +749,7 @@ TColumnIndex TLeanTreeColumns::GetFirstVisibleColumn(bool ConsiderAllowFocus) co
         const TLTColumnOptions O = Items(Index)->FOptions;
         if (O.Contains(coVisible) && (!ConsiderAllowFocus || O.Contains(coAllowFocus))) return Index;
     }
-    return InvalidColumn;
+    return ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::GetLastVisibleColumn(bool ConsiderAllowFocus) const {
@@ -747,43 +757,43 @@ TColumnIndex TLeanTreeColumns::GetLastVisibleColumn(bool ConsiderAllowFocus) con
         const TLTColumnOptions O = Items(*It)->FOptions;
         if (O.Contains(coVisible) && (!ConsiderAllowFocus || O.Contains(coAllowFocus))) return *It;
     }
-    return InvalidColumn;
+    return ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::GetNextVisibleColumn(TColumnIndex Column, bool ConsiderAllowFocus) const {
-    if (!IsValidColumn(Column)) return InvalidColumn;
+    if (!IsValidColumn(Column)) return ColumnNotFound;
     for (TColumnPosition P = Items(Column)->FPosition + 1; P < FPositionToIndex.size(); ++P) {
         const TLTColumnOptions O = Items(FPositionToIndex[P])->FOptions;
         if (O.Contains(coVisible) && (!ConsiderAllowFocus || O.Contains(coAllowFocus)))
             return FPositionToIndex[P];
     }
-    return InvalidColumn;
+    return ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::GetPreviousVisibleColumn(TColumnIndex Column, bool ConsiderAllowFocus) const {
-    if (!IsValidColumn(Column)) return InvalidColumn;
+    if (!IsValidColumn(Column)) return ColumnNotFound;
     for (TColumnPosition P = Items(Column)->FPosition; P-- > 0;) {
         const TLTColumnOptions O = Items(FPositionToIndex[P])->FOptions;
         if (O.Contains(coVisible) && (!ConsiderAllowFocus || O.Contains(coAllowFocus)))
             return FPositionToIndex[P];
     }
-    return InvalidColumn;
+    return ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::GetFirstColumn() const {
-    return FPositionToIndex.empty() ? InvalidColumn : FPositionToIndex[0];
+    return FPositionToIndex.empty() ? ColumnNotFound : FPositionToIndex[0];
 }
 
 TColumnIndex TLeanTreeColumns::GetNextColumn(TColumnIndex Column) const {
-    if (!IsValidColumn(Column)) return InvalidColumn;
+    if (!IsValidColumn(Column)) return ColumnNotFound;
     const TColumnPosition P = Items(Column)->FPosition + 1;
-    return P < FPositionToIndex.size() ? FPositionToIndex[P] : InvalidColumn;
+    return P < FPositionToIndex.size() ? FPositionToIndex[P] : ColumnNotFound;
 }
 
 TColumnIndex TLeanTreeColumns::GetPreviousColumn(TColumnIndex Column) const {
-    if (!IsValidColumn(Column)) return InvalidColumn;
+    if (!IsValidColumn(Column)) return ColumnNotFound;
     const TColumnPosition P = Items(Column)->FPosition;
-    return P > 0 ? FPositionToIndex[P - 1] : InvalidColumn;
+    return P > 0 ? FPositionToIndex[P - 1] : ColumnNotFound;
 }
 
 std::vector<TLeanTreeColumn*> TLeanTreeColumns::GetVisibleColumns() const {
@@ -1084,7 +1094,7 @@ void TLTHeader::SetOptions(TLTHeaderOptions Value) {
     FOptions = Value;
     const bool AutoResizeChanged = Old.Contains(hoAutoResize) != Value.Contains(hoAutoResize);
     if (AutoResizeChanged && FColumns->Count() > 0) {
-        FColumns->FitAutoSizeColumn(NoColumn, false);
+        FColumns->FitAutoSizeColumn(ColumnNone, false);
         if (TreeHasWindow()) {
             FOwner->UpdateHorizontalScrollBar(false);
             if (Value.Contains(hoAutoResize)) FOwner->Invalidate();
@@ -1111,7 +1121,7 @@ void TLTHeader::SetBackground(TColor Value) {
 void TLTHeader::SetAutoSizeIndex(TColumnIndex Value) {
     if (FAutoSizeIndex == Value) return;
     FAutoSizeIndex = Value;
-    if (FOptions.Contains(hoAutoResize)) FColumns->FitAutoSizeColumn(NoColumn, false);
+    if (FOptions.Contains(hoAutoResize)) FColumns->FitAutoSizeColumn(ColumnNone, false);
 }
 
 void TLTHeader::SetImages(TCustomImageList* Value) {
@@ -1127,7 +1137,7 @@ void TLTHeader::SetMainColumn(TColumnIndex Value) {
         FMainColumn = Value;
         return;
     }
-    Value = FColumns->Count() == 0 ? NoColumn : std::clamp(Value, 0, FColumns->Count() - 1);
+    Value = FColumns->Count() == 0 ? ColumnNone : std::clamp(Value, 0, FColumns->Count() - 1);
     if (Value == FMainColumn) return;
     FMainColumn = Value;
     if (FOwner) {
@@ -1151,7 +1161,7 @@ void TLTHeader::SetSortColumn(TColumnIndex Value) {
 }
 
 void TLTHeader::ApplySortColumn(TColumnIndex Value) {
-    Value = std::clamp<TColumnIndex>(Value, NoColumn, FColumns->Count() - 1);
+    Value = std::clamp<TColumnIndex>(Value, ColumnNone, FColumns->Count() - 1);
     if (Value == FSortColumn) return;
     FSortColumn = Value;
     Invalidate();
@@ -1283,21 +1293,26 @@ void TLTHeader::AutoFitColumns(bool Animated, TSmartAutoFitType SmartAutoFitType
     if (N == 0 || RangeStartCol > RangeEndCol || !FOwner) return;
     FOwner->StartOperation(okAutoFitColumns);
     TScopeExit End([this] { FOwner->EndOperation(okAutoFitColumns); });
+    if (FOwner->OnBeforeAutoFitColumns) FOwner->OnBeforeAutoFitColumns(this, SmartAutoFitType);
     for (int P = RangeStartCol; P <= RangeEndCol; ++P) {
         const TColumnIndex Index = FColumns->ColumnFromPosition(static_cast<TColumnPosition>(P));
         if (!FColumns->IsValidColumn(Index)) continue;
         TLeanTreeColumn* C = FColumns->Items(Index);
-        if (!C->Options().Contains(coVisible) || !C->Options().Contains(coResizable) ||
-            FOwner->OperationCanceled())
-            continue;
-        const bool Smart = SmartAutoFitType == smaAllColumns ||
-                           (SmartAutoFitType == smaUseColumnOption && C->Options().Contains(coSmartResize));
+        if (!C->Options().Contains(coVisible) || !C->Options().Contains(coResizable)) continue;
+        bool Allowed = true;
+        TSmartAutoFitType FitType = SmartAutoFitType;
+        if (FOwner->OnBeforeAutoFitColumn) FOwner->OnBeforeAutoFitColumn(this, Index, FitType, Allowed);
+        if (!Allowed || FOwner->OperationCanceled()) continue;
+        const bool Smart =
+            FitType == smaAllColumns || (FitType == smaUseColumnOption && C->Options().Contains(coSmartResize));
         const int NewWidth = FOwner->GetMaxColumnWidth(Index, Smart);
         if (Animated)
             FColumns->AnimatedResize(Index, NewWidth);
         else
             C->SetWidth(NewWidth);
+        if (FOwner->OnAfterAutoFitColumn) FOwner->OnAfterAutoFitColumn(this, Index);
     }
+    if (FOwner->OnAfterAutoFitColumns) FOwner->OnAfterAutoFitColumns(this);
 }
 
 void TLTHeader::RestoreColumns() {
@@ -1450,7 +1465,7 @@ void TLTHeader::ReadHeaderRecord(TStream* Stream) {
     FOptions = {};
     TScopeExit Finish([this] {
         FStates.Exclude(hsLoading);
-        if (FOwner) FOwner->DoColumnResize(NoColumn);
+        if (FOwner) FOwner->DoColumnResize(ColumnNone);
     });
     FColumns->BeginUpdate();
     {
@@ -1484,7 +1499,7 @@ void TLTHeader::ReadHeaderRecord(TStream* Stream) {
     FFont->SetPitch(Pitch);
     FFont->SetStyle(FontStyle);
     if (Version > 0) {
-        FMainColumn = NoColumn;
+        FMainColumn = ColumnNone;
         SetMainColumn(MainColumn);
         SetSortColumn(SortColumn);
         SetSortDirection(SortDirection);

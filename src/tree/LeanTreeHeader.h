@@ -22,6 +22,8 @@ class TLeanTreeColumns;
 class TStream;
 
 using TColumnPosition = std::uint32_t;
+// Limits of the fixed area in percent of the client (0..100; 0: no limit).
+using TLTConstraintPercent = Byte;
 
 DECLARE_ENUM(TLTColumnOption, Byte, coAllowClick, coDraggable, coEnabled, coParentBidiMode, coParentColor,
              coResizable, coShowDropMark, coVisible, coAutoSpring, coFixed, coSmartResize, coAllowFocus,
@@ -59,7 +61,7 @@ struct TLTHeaderHitInfo {
     int X = 0, Y = 0;
     TMouseButton Button = mbLeft;
     TShiftState Shift;
-    TColumnIndex Column = NoColumn;
+    TColumnIndex Column = ColumnNone;
     TLTHeaderHitPositions HitPosition;
 };
 
@@ -257,6 +259,10 @@ public:
     // A click (or double click) on the column under P: OnHeaderClick or OnHeaderDblClick.
     void ProcessHeaderClick(TPoint P, TMouseButton Button, bool Force, bool DblClick);
     bool CanResizeAtSplitter(TPoint P, TColumnIndex Column);
+    // The tree's OnCanSplitterResizeColumn may change Allowed.
+    void QueryCanResizeColumn(TPoint P, TColumnIndex Column, bool& Allowed);
+    // As ColumnFromPosition, also giving the column's left and right edge.
+    TColumnIndex ColumnAndEdgesAt(TPoint P, int& Left, int& Right, bool Relative = true) const;
 
     void SaveToStream(TStream* Stream) const;
     void LoadFromStream(TStream* Stream, int Version);
@@ -280,14 +286,14 @@ private:
     friend class TLTHeader;
     TLTHeader* FHeader;
     std::unique_ptr<TBitmap> FHeaderBitmap;
-    TColumnIndex FHoverIndex = NoColumn, FDownIndex = NoColumn, FTrackIndex = NoColumn,
-                 FClickIndex = NoColumn;
+    TColumnIndex FHoverIndex = ColumnNone, FDownIndex = ColumnNone, FTrackIndex = ColumnNone,
+                 FClickIndex = ColumnNone;
     bool FCheckBoxHit = false;
     std::vector<TColumnIndex> FPositionToIndex;
     int FDefaultWidth = 50;
     bool FNeedPositionsFix = false;
     bool FClearing = false;
-    TColumnIndex FDragIndex = NoColumn, FDropTarget = NoColumn;
+    TColumnIndex FDragIndex = ColumnNone, FDropTarget = ColumnNone;
     bool FDropBefore = false;
 
     void AdjustIndexesAfterDelete(TColumnIndex Index);
@@ -319,7 +325,7 @@ public:
 private:
     friend class TLTHeader;
     TLTHeader* FHeader;
-    Byte FMaxHeightPercent = 0, FMaxWidthPercent = 0, FMinHeightPercent = 0, FMinWidthPercent = 0;
+    TLTConstraintPercent FMaxHeightPercent = 0, FMaxWidthPercent = 0, FMinHeightPercent = 0, FMinWidthPercent = 0;
     void Change();
 };
 
@@ -373,7 +379,7 @@ public:
 
     bool AllowFocus(TColumnIndex Column) const;
     void AutoFitColumns(bool Animated = true, TSmartAutoFitType SmartAutoFitType = smaUseColumnOption,
-                        int RangeStartCol = NoColumn, int RangeEndCol = NoColumn);
+                        int RangeStartCol = ColumnNone, int RangeEndCol = ColumnNone);
     int ResizeColumns(int ChangeBy, TColumnIndex RangeStartCol, TColumnIndex RangeEndCol,
                       TLTColumnOptions Options = {coVisible});
     void RestoreColumns();
@@ -447,14 +453,14 @@ private:
     TLTHeaderOptions FOptions{hoColumnResize, hoDrag, hoShowSortGlyphs};
     TLTHeaderStyle FStyle = hsThickButtons;
     TColor FBackground = clBtnFace;
-    TColumnIndex FAutoSizeIndex = NoColumn;
+    TColumnIndex FAutoSizeIndex = ColumnNone;
     TPopupMenu* FPopupMenu = nullptr;
-    TColumnIndex FMainColumn = NoColumn;
+    TColumnIndex FMainColumn = ColumnNone;
     int FMaxHeight = 10000, FMinHeight = 10, FDefaultHeight = 19;
     std::unique_ptr<TLTFixedAreaConstraints> FFixedAreaConstraints;
     TCustomImageList* FImages = nullptr;
     std::unique_ptr<TChangeLink> FImageChangeLink;
-    TColumnIndex FSortColumn = NoColumn;
+    TColumnIndex FSortColumn = ColumnNone;
     TSortDirection FSortDirection = sdAscending;
     int FLastWidth = 0;
     THeaderStates FStates;

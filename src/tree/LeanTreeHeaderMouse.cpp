@@ -64,7 +64,7 @@ void TLeanTreeColumns::ProcessHeaderClick(TPoint P, TMouseButton Button, bool Fo
             }
         }
     } else {
-        FClickIndex = NoColumn;
+        FClickIndex = ColumnNone;
         Hit.HitPosition = {hhiNoWhere};
     }
     if (FHeader->Options().Contains(hoHeaderClickAutoSort) && Button == mbLeft && !DblClick &&
@@ -89,9 +89,13 @@ bool TLeanTreeColumns::CanResizeAtSplitter(TPoint P, TColumnIndex Column) {
     if (!IsValidColumn(Column)) return false;
     const TLTColumnOptions O = Items(Column)->Options();
     bool Allowed = O.Contains(coVisible) && O.Contains(coResizable);
+    QueryCanResizeColumn(P, Column, Allowed);
+    return Allowed;
+}
+
+void TLeanTreeColumns::QueryCanResizeColumn(TPoint P, TColumnIndex Column, bool& Allowed) {
     TBaseLeanTree* T = FHeader->Treeview();
     if (T && T->OnCanSplitterResizeColumn) T->OnCanSplitterResizeColumn(FHeader, P, Column, Allowed);
-    return Allowed;
 }
 
 // ---- Header geometry --------------------------------------------------------------------------
@@ -121,7 +125,7 @@ bool TLTHeader::CanResizeAtSplitter(TPoint P) {
 
 bool TLTHeader::FindSplitterColumn(TPoint P) {
     TLeanTreeColumns* C = FColumns.get();
-    C->FTrackIndex = NoColumn;
+    C->FTrackIndex = ColumnNone;
     if (!UseColumns() || !FOwner) return false;
     const int FixedWidth = C->GetVisibleFixedWidth();
     const auto& Map = C->PositionToIndex();
@@ -159,7 +163,7 @@ void TLTHeader::StartColumnDrag(TPoint P, TPoint Start) {
     // decides which column moves and where it lands.
     (void)P;
     TLeanTreeColumns* C = FColumns.get();
-    C->FDropTarget = NoColumn;
+    C->FDropTarget = ColumnNone;
     C->FDragIndex = C->ColumnFromPosition(HeaderPoint(FOwner->ScreenToClient(Start)), true);
 }
 
@@ -195,7 +199,7 @@ void TLTHeader::EndHeaderTracking(bool Notify) {
     if (FStates.Contains(hsDragging)) {
         ReleaseCapture();
         FStates.Exclude(hsDragging);
-        C->FDropTarget = NoColumn;
+        C->FDropTarget = ColumnNone;
         Invalidate();
     } else if (Notify && (FStates.Contains(hsColumnWidthTracking) || FStates.Contains(hsHeightTracking))) {
         ReleaseCapture();
@@ -239,8 +243,8 @@ bool TLTHeader::HandleHeaderButtonDown(TMessage& Message, bool NonClient) {
     TBaseLeanTree* T = FOwner;
     if (!NonClient && T->ComponentState().Contains(csDesigning)) return false;
     if (Application) Application->CancelHint();
-    T->StopTimer(ScrollTimer);
-    T->StopTimer(EditTimer);
+    T->KillTreeTimer(ScrollTimer);
+    T->KillTreeTimer(EditTimer);
     T->DoStateChange({}, {tsScrollPending, tsScrolling, tsEditPending});
     const TPoint P = MessageClientPoint(Message, NonClient);
     FDragStart =
@@ -252,7 +256,7 @@ bool TLTHeader::HandleHeaderButtonDown(TMessage& Message, bool NonClient) {
     const bool HeightHit = InHeaderSplitterArea(P) && CanResizeAtSplitter(P);
     if (HeightHit || ColumnSplitterHit(P)) {
         FTrackStart = P;
-        C->SetHoverIndex(NoColumn);
+        C->SetHoverIndex(ColumnNone);
         if (HeightHit) {
             if (T->OnBeforeHeaderHeightTracking) T->OnBeforeHeaderHeightTracking(this, Shift);
             FStates.Include(hsHeightTrackPending);
@@ -282,11 +286,11 @@ bool TLTHeader::HandleHeaderMouseMove(TMessage& Message) {
     const TPoint P{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     const TShiftState Shift = KeysToShiftState(static_cast<int>(Message.WParam));
     if (FStates.Contains(hsColumnWidthTrackPending)) {
-        T->StopTimer(HeaderTimer);
+        T->KillTreeTimer(HeaderTimer);
         FStates.Exclude(hsColumnWidthTrackPending);
         FStates.Include(hsColumnWidthTracking);
     } else if (FStates.Contains(hsHeightTrackPending)) {
-        T->StopTimer(HeaderTimer);
+        T->KillTreeTimer(HeaderTimer);
         FStates.Exclude(hsHeightTrackPending);
         FStates.Include(hsHeightTracking);
     } else if (FStates.Contains(hsColumnWidthTracking)) {
@@ -318,9 +322,9 @@ bool TLTHeader::HandleHeaderMouseMove(TMessage& Message) {
         if (!Allowed || (std::abs(S.X - FDragStart.X) <= GetSystemMetrics(SM_CXDRAG) &&
                          std::abs(S.Y - FDragStart.Y) <= GetSystemMetrics(SM_CYDRAG)))
             return false;
-        T->StopTimer(HeaderTimer);
-        C->SetDownIndex(NoColumn);
-        C->SetHoverIndex(NoColumn);
+        T->KillTreeTimer(HeaderTimer);
+        C->SetDownIndex(ColumnNone);
+        C->SetHoverIndex(ColumnNone);
         StartColumnDrag(S, FDragStart);
         FStates.Exclude(hsDragPending);
         FStates.Include(hsDragging);
@@ -363,7 +367,7 @@ bool TLTHeader::HandleHeaderButtonUp(TMessage& Message, bool NonClient) {
             } else if (T->OnHeaderDraggedOut) {
                 T->OnHeaderDraggedOut(this, Dragged, S);
             }
-            C->FDropTarget = NoColumn;
+            C->FDropTarget = ColumnNone;
             Invalidate();
         }
         Message.Result = 0;
@@ -382,9 +386,9 @@ bool TLTHeader::HandleHeaderButtonUp(TMessage& Message, bool NonClient) {
         if (FStates.Contains(hsColumnWidthTracking) && T->OnAfterColumnWidthTracking)
             T->OnAfterColumnWidthTracking(this, C->TrackIndex());
         Invalidate();
-        C->FTrackIndex = NoColumn;
+        C->FTrackIndex = ColumnNone;
     }
-    if (C->IsValidColumn(C->DownIndex())) C->SetDownIndex(NoColumn);
+    if (C->IsValidColumn(C->DownIndex())) C->SetDownIndex(ColumnNone);
     if (FStates.Contains(hsHeightTracking) && T->OnAfterHeaderHeightTracking)
         T->OnAfterHeaderHeightTracking(this);
     FStates -= MouseStates();
@@ -438,7 +442,7 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
     case WM_SIZE:
         if (T->TreeStates().Contains(tsWindowCreating)) return false;
         if (FOptions.Contains(hoAutoResize) && !FStates.Contains(hsAutoSizing)) {
-            C->FitAutoSizeColumn(InvalidColumn, false);
+            C->FitAutoSizeColumn(ColumnNotFound, false);
             Invalidate();
         } else if (!FStates.Contains(hsScaling)) {
             ApplyFixedAreaConstraints();
@@ -479,8 +483,8 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
             GetCursorPos(P);
             P = T->ScreenToClient(P);
             if (!InHeader(P) || (C->IsValidColumn(C->DownIndex()) && C->DownIndex() != C->HoverIndex())) {
-                T->StopTimer(HeaderTimer);
-                C->FHoverIndex = C->FClickIndex = C->FDownIndex = NoColumn;
+                T->KillTreeTimer(HeaderTimer);
+                C->FHoverIndex = C->FClickIndex = C->FDownIndex = ColumnNone;
                 C->FCheckBoxHit = false;
                 Invalidate();
             }
@@ -516,14 +520,14 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
         C->ProcessHeaderClick(P, mbRight, true, false);
         const TPoint H = HeaderPoint(P);
         if (T->OnHeaderMouseUp) T->OnHeaderMouseUp(this, mbRight, GetShiftState(), H.X, H.Y);
-        C->FDownIndex = C->FTrackIndex = NoColumn;
+        C->FDownIndex = C->FTrackIndex = ColumnNone;
         C->FCheckBoxHit = false;
         TPopupMenu* Menu = FPopupMenu;
         if (!Menu) Menu = T->DoGetPopupMenu(nullptr, C->ColumnFromPosition(H, true), H);
         if (!Menu) return false;
-        T->StopTimer(ScrollTimer);
-        T->StopTimer(HeaderTimer);
-        C->SetHoverIndex(NoColumn);
+        T->KillTreeTimer(ScrollTimer);
+        T->KillTreeTimer(HeaderTimer);
+        C->SetHoverIndex(ColumnNone);
         T->DoStateChange({}, {tsScrollPending, tsScrolling});
         Menu->SetPopupComponent(T);
         Menu->Popup(S.X, S.Y);
@@ -536,7 +540,7 @@ bool TLTHeader::HandleHeaderMessage(TMessage& Message) {
         C->ProcessHeaderClick(P, mbMiddle, true, false);
         const TPoint H = HeaderPoint(P);
         if (T->OnHeaderMouseUp) T->OnHeaderMouseUp(this, mbMiddle, GetShiftState(), H.X, H.Y);
-        C->FDownIndex = NoColumn;
+        C->FDownIndex = ColumnNone;
         C->FCheckBoxHit = false;
         return false;
     }

@@ -70,7 +70,7 @@ TRect TLeanTreeHintWindow::CalcHintRect(int MaxWidth, const String& /*AHint*/, v
     if (FHintData.Node && !IsRectEmpty(FHintData.HintRect)) return FHintData.HintRect;
 
     TLTHeader* Header = Tree->Header();
-    const bool HasColumn = FHintData.Column > NoColumn && Header->IsValidColumn(FHintData.Column);
+    const bool HasColumn = FHintData.Column > ColumnNone && Header->IsValidColumn(FHintData.Column);
     FHintData.Alignment =
         HasColumn ? Header->Columns()->Items(FHintData.Column)->Alignment() : Tree->Alignment();
     if (Tree->UseRightToLeftReading()) FHintData.Alignment = Mirrored(FHintData.Alignment);
@@ -267,13 +267,13 @@ void TBaseLeanTree::CMHintShowPause(TCMHintShowPause& Message) {
                             GetCursorPos(Cursor) && ScreenToClient(Cursor).Y < 0;
     if (FHintMode == hmTooltip || (TLeanTreeHintWindow::HintWindowDestroyed() && OverHeader)) Pause = 0;
     // The pause runs on the tree's timers, so that it follows the tree's clock.
-    StopTimer(HintTimer);
+    KillTreeTimer(HintTimer);
     if (!StartTimer(HintTimer, static_cast<Cardinal>(std::max(Pause, 1)))) return;
     Message.Result = 1;
 }
 
 void TBaseLeanTree::HintPauseEnded() {
-    StopTimer(HintTimer);
+    KillTreeTimer(HintTimer);
     if (Application && Application->HintControl() == this) Application->ActivateHint(this);
 }
 
@@ -318,7 +318,7 @@ void TBaseLeanTree::CMHintShow(TCMHintShow& Message) {
             }
         } else if (FHintMode == hmDefault) {
             Info.HintStr = GetShortHint(Hint());
-        } else if (Hit.HitNode && Hit.HitColumn > InvalidColumn) {
+        } else if (Hit.HitNode && Hit.HitColumn > ColumnNotFound) {
             PLeanNode Node = Hit.HitNode;
             const TColumnIndex Column = Hit.HitColumn;
             FHintData.HintRect = TRect{};
@@ -337,7 +337,7 @@ void TBaseLeanTree::CMHintShow(TCMHintShow& Message) {
                     if (TreeOptions()->AutoOptions().Contains(toAutoSpanColumns)) {
                         auto* Columns = FHeader->Columns();
                         for (TColumnIndex Next = Columns->GetNextVisibleColumn(Column);
-                             Next > NoColumn && DoGetCellIsEmpty(Node, Next);
+                             Next > ColumnNone && DoGetCellIsEmpty(Node, Next);
                              Next = Columns->GetNextVisibleColumn(Next)) {
                             int L = 0, R = 0;
                             if (FHeader->ColumnBounds(Next, L, R)) CellRight = R;

@@ -88,13 +88,13 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
     case VK_END: {
         const bool First = (CharCode == VK_HOME) != UseRightToLeftReading();
         TLeanTreeColumns* Columns = FHeader->Columns();
-        TColumnIndex Column = NoColumn;
+        TColumnIndex Column = ColumnNone;
         if (FHeader->UseColumns()) {
             Column = First ? Columns->GetFirstVisibleColumn() : Columns->GetLastVisibleColumn();
             while (Column >= 0 && !DoFocusChanging(FFocusedNode, FFocusedNode, FFocusedColumn, Column))
                 Column =
                     First ? Columns->GetNextVisibleColumn(Column) : Columns->GetPreviousVisibleColumn(Column);
-            if (Column < NoColumn) break;
+            if (Column < ColumnNone) break;
         }
         Target = First ? GetFirstVisible() : GetLastVisible();
         if (Ctrl && !GridExtensions) {
@@ -156,7 +156,7 @@ void TBaseLeanTree::HandleNavigationKey(Word CharCode, TShiftState Shift) {
         if (ExtendSelection && LastFocused && FRangeAnchor &&
             CompareNodeOrder(LastFocused, FRangeAnchor, false) * (Up ? 1 : -1) > 0)
             RemoveFromSelection(FFocusedNode);
-        if (FFocusedColumn == NoColumn) FFocusedColumn = FHeader->MainColumn();
+        if (FFocusedColumn == ColumnNone) FFocusedColumn = FHeader->MainColumn();
         break;
     }
     case VK_LEFT:
@@ -425,7 +425,7 @@ void TBaseLeanTree::WMKeyUp(TWMKeyUp& Message) {
         if (PLeanNode Node = FCheckNode) {
             FCheckNode = nullptr;
             if (Node == FFocusedNode)
-                DoCheckClick(Node, FPendingCheckState);
+                ApplyCheckClick(Node, FPendingCheckState);
             else
                 Node->CheckState = NormalCheckState(Node->CheckState);
             InvalidateNode(Node);

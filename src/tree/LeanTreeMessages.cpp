@@ -59,11 +59,11 @@ bool TBaseLeanTree::HandleTreeMessage(TMessage& Message) {
         bool Ghosted = false;
         if (Item->mask & TVIF_IMAGE) {
             Item->iImage = -1;
-            DoGetImageIndex(Node, ikNormal, NoColumn, Ghosted, Item->iImage);
+            DoGetImageIndex(Node, ikNormal, ColumnNone, Ghosted, Item->iImage);
         }
         if (Item->mask & TVIF_SELECTEDIMAGE) {
             Item->iSelectedImage = -1;
-            DoGetImageIndex(Node, ikSelected, NoColumn, Ghosted, Item->iSelectedImage);
+            DoGetImageIndex(Node, ikSelected, ColumnNone, Ghosted, Item->iSelectedImage);
         }
         if (Item->mask & TVIF_STATE) {
             Item->stateMask = 0xFF2F;
@@ -74,10 +74,10 @@ bool TBaseLeanTree::HandleTreeMessage(TMessage& Message) {
             if (Node == FDropTargetNode) State |= TVIS_DROPHILITED;
             if (Node->States.Contains(vsExpanded)) State |= TVIS_EXPANDED;
             int Index = -1;
-            DoGetImageIndex(Node, ikState, NoColumn, Ghosted, Index);
+            DoGetImageIndex(Node, ikState, ColumnNone, Ghosted, Index);
             if (Index >= 0) State |= static_cast<UINT>((Index + 1) & 0xF) << 12;
             Index = -1;
-            DoGetImageIndex(Node, ikOverlay, NoColumn, Ghosted, Index);
+            DoGetImageIndex(Node, ikOverlay, ColumnNone, Ghosted, Index);
             if (Index >= 0) State |= static_cast<UINT>((Index + 1) & 0xF) << 8;
             Item->state = State;
         }
@@ -180,7 +180,7 @@ void TBaseLeanTree::WMKillFocus(TWMKillFocus& Message) {
     TCustomControl::WMKillFocus(Message);
     if (Application) Application->CancelHint();
     for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
-        StopTimer(Id);
+        KillTreeTimer(Id);
     FSearchBuffer.clear();
     FLastSearchNode = nullptr;
     DoStateChange({}, {tsEditPending, tsNodeHeightTracking, tsNodeHeightTrackPending, tsIncrementalSearching,

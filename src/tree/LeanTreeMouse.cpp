@@ -59,7 +59,7 @@ void TBaseLeanTree::HitPositionsLeftToRight(THitInfo& HitInfo, int Offset, int R
     }
     const int Width = QueryNodeContentWidth(Node, HitInfo.HitColumn, nullptr);
     TAlignment Alignment = FAlignment;
-    if (FHeader->UseColumns() && HitInfo.HitColumn > NoColumn)
+    if (FHeader->UseColumns() && HitInfo.HitColumn > ColumnNone)
         Alignment = FHeader->Columns()->Items(HitInfo.HitColumn)->Alignment();
     if (Width > Right - Position) {
         HitInfo.HitPositions.Include(hiOnItemLabel);
@@ -218,7 +218,7 @@ void TBaseLeanTree::WMContextMenu(TWMContextMenu& Message) {
 
 void TBaseLeanTree::WMCancelMode(TWMCancelMode& Message) {
     for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer, ThemeChangedTimer})
-        StopTimer(Id);
+        KillTreeTimer(Id);
     FSearchBuffer.clear();
     FLastSearchNode = nullptr;
     DoStateChange({}, {tsClearPending, tsDrawSelPending, tsDrawSelecting, tsEditPending,
@@ -230,7 +230,7 @@ void TBaseLeanTree::WMCancelMode(TWMCancelMode& Message) {
 
 void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHitInfo) {
     THitInfo HitInfo = GivenHitInfo;
-    StopTimer(EditTimer);
+    KillTreeTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
     if (!Focused() && CanFocus()) {
@@ -267,7 +267,7 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHi
                           (Hit.Contains(hiOnItemLabel) || Hit.Contains(hiOnNormalIcon));
     const bool CellHit =
         !Alt && !LabelHit && Node && !Hit.Contains(hiOnItemButton) && !Hit.Contains(hiOnItemCheckbox) &&
-        (Selection.Contains(toFullRowSelect) || (GridExtensions && HitInfo.HitColumn > NoColumn));
+        (Selection.Contains(toFullRowSelect) || (GridExtensions && HitInfo.HitColumn > ColumnNone));
     const bool AnyHit = LabelHit || CellHit;
     const bool MultiSelect = Selection.Contains(toMultiSelect);
     const bool NodeSelected = AnyHit && Node->States.Contains(vsSelected);
@@ -375,7 +375,7 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHi
             if (Shift.Empty()) FRangeAnchor = Node;
             if (!Node->States.Contains(vsSelected)) AddToSelection(Node);
         } else {
-            HandleClickSelection(LastFocused, Node, Shift, AutoDrag);
+            ApplyClickSelection(LastFocused, Node, Shift, AutoDrag);
         }
         if (NodeChange || ColumnChange) {
             ScrollIntoView(FFocusedNode, Selection.Contains(toCenterScrollIntoView),
@@ -413,13 +413,13 @@ void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) 
     }
     DoStateChange({}, {tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsOLEDragging,
                        tsOLEDragPending, tsScrolling, tsScrollPending});
-    StopTimer(ScrollTimer);
+    KillTreeTimer(ScrollTimer);
     if (FStates.Contains(tsMouseCheckPending)) {
         DoStateChange({}, {tsMouseCheckPending});
         if (PLeanNode Node = FCheckNode) {
             FCheckNode = nullptr;
             if (HitInfo.HitNode == Node && HitInfo.HitPositions.Contains(hiOnItem))
-                DoCheckClick(Node, FPendingCheckState);
+                ApplyCheckClick(Node, FPendingCheckState);
             else
                 Node->CheckState = NormalCheckState(Node->CheckState);
             InvalidateNode(Node);
@@ -446,7 +446,7 @@ void TBaseLeanTree::ProcessButtonUp(TWMMouse& Message, const THitInfo& HitInfo) 
 void TBaseLeanTree::ProcessDoubleClick(TWMMouse& Message, const THitInfo& HitInfo) {
     const TLTMiscOptions Misc = TreeOptions()->MiscOptions();
     bool EditAfter = Misc.Contains(toEditOnDblClick) && !FStates.Contains(tsEditing);
-    StopTimer(EditTimer);
+    KillTreeTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
     const TColumnIndex Clicked = FHeader->Columns()->ClickIndex();
@@ -490,7 +490,7 @@ void TBaseLeanTree::MouseMove(TShiftState Shift, int X, int Y) {
     if (FStates.Contains(tsNodeHeightTrackPending)) {
         if (Application) Application->CancelHint();
         for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
-            StopTimer(Id);
+            KillTreeTimer(Id);
         FSearchBuffer.clear();
         FLastSearchNode = nullptr;
         DoStateChange({tsNodeHeightTracking},
@@ -587,7 +587,7 @@ void TBaseLeanTree::TrackHotNode(int X, int Y) {
         (TreeOptions()->SelectionOptions().Contains(toFullRowSelect) && !Hit.Contains(hiNowhere)))
         NewHot = HitInfo.HitNode;
     const bool Repaint = HotTrack || TreeOptions()->MiscOptions().Contains(toCheckSupport);
-    const TColumnIndex NewColumn = NewHot ? HitInfo.HitColumn : NoColumn;
+    const TColumnIndex NewColumn = NewHot ? HitInfo.HitColumn : ColumnNone;
     const bool HotChanged = NewHot != FCurrentHotNode || NewColumn != FCurrentHotColumn;
     if (HotChanged) {
         PLeanNode Old = FCurrentHotNode;
@@ -649,22 +649,22 @@ void TBaseLeanTree::CMMouseEnter(TMessage& Message) {
 void TBaseLeanTree::CMMouseLeave(TMessage& Message) {
     DoStateChange({}, {tsHint});
     if (!FStates.Contains(tsWheelPanning)) {
-        StopTimer(ScrollTimer);
+        KillTreeTimer(ScrollTimer);
         DoStateChange({}, {tsScrolling, tsScrollPending});
     }
-    if (FCurrentHotNode || FCurrentHotColumn != NoColumn) {
+    if (FCurrentHotNode || FCurrentHotColumn != ColumnNone) {
         PLeanNode Old = FCurrentHotNode;
         DoHotChange(Old, nullptr);
         if (Old && (TreeOptions()->PaintOptions().Contains(toHotTrack) ||
                     TreeOptions()->MiscOptions().Contains(toCheckSupport)))
             InvalidateNode(Old);
         FCurrentHotNode = nullptr;
-        FCurrentHotColumn = NoColumn;
+        FCurrentHotColumn = ColumnNone;
         FHotNodeButtonHit = false;
     }
     TLeanTreeColumns* Columns = FHeader->Columns();
-    Columns->SetHoverIndex(NoColumn);
-    Columns->SetDownIndex(NoColumn);
+    Columns->SetHoverIndex(ColumnNone);
+    Columns->SetDownIndex(ColumnNone);
     Columns->SetCheckBoxHit(false);
     DoMouseLeave();
     TCustomControl::CMMouseLeave(Message);
@@ -731,7 +731,7 @@ void TBaseLeanTree::ShowNodePopupMenu(PLeanNode Node, TColumnIndex Column, TPoin
     TPopupMenu* Menu = DoGetPopupMenu(Node, Column, Position);
     if (!Menu) return;
     DoStateChange({tsPopupMenuShown});
-    StopTimer(EditTimer);
+    KillTreeTimer(EditTimer);
     Menu->SetPopupComponent(this);
     const TPoint S = ClientToScreen(Position);
     Menu->Popup(S.X, S.Y);

@@ -145,13 +145,51 @@ void TBaseLeanTree::InvalidateHeader() {
 
 void TBaseLeanTree::WMNCPaint(TMessage& Message) {
     TCustomControl::WMNCPaint(Message);
-    if (!FHeader->Options().Contains(hoVisible) || !HandleAllocated()) return;
+    const bool Header = FHeader->Options().Contains(hoVisible);
+    if ((!Header && BorderWidth() == 0) || !HandleAllocated()) return;
     if (!FHeaderCanvas) {
         FHeaderCanvas = std::make_unique<TWindowCanvas>();
         FHeaderCanvas->SetControl(this);
     }
     TScopeExit Release([this] { FHeaderCanvas->FreeHandle(); });
-    FHeader->PaintHeader(FHeaderCanvas.get(), HeaderRect(), FEffectiveOffsetX);
+    if (Header) FHeader->PaintHeader(FHeaderCanvas.get(), HeaderRect(), FEffectiveOffsetX);
+    PaintBorder(FHeaderCanvas.get());
+}
+
+TSize TBaseLeanTree::BorderExtents() const {
+    TCreateParams Params;
+    const_cast<TBaseLeanTree*>(this)->CreateParams(Params);
+    TSize Size{0, 0};
+    if (Params.Style & WS_BORDER) Size = {Size.cx - 1, Size.cy - 1};
+    if (Params.ExStyle & WS_EX_CLIENTEDGE) Size = {Size.cx - 2, Size.cy - 2};
+    return Size;
+}
+
+void TBaseLeanTree::PaintBorder(TCanvas* Canvas) {
+    if (BorderWidth() == 0) return;
+    const TSize Extents = BorderExtents();
+    TRect Outer{0, 0, Width(), Height()};
+    InflateRect(Outer, Extents.cx, Extents.cy);
+    TRect Inner = Outer;
+    InflateRect(Inner, -BorderWidth(), -BorderWidth());
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(FColors->BorderColor());
+    // The ring alone: four bands around the inner rectangle.
+    Canvas->FillRect(TRect{Outer.Left, Outer.Top, Outer.Right, Inner.Top});
+    Canvas->FillRect(TRect{Outer.Left, Inner.Bottom, Outer.Right, Outer.Bottom});
+    Canvas->FillRect(TRect{Outer.Left, Inner.Top, Inner.Left, Inner.Bottom});
+    Canvas->FillRect(TRect{Inner.Right, Inner.Top, Outer.Right, Inner.Bottom});
+}
+
+void TBaseLeanTree::SetBorderStyle(TBorderStyle Value) {
+    if (FBorderStyle == Value) return;
+    FBorderStyle = Value;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TBaseLeanTree::CreateParams(TCreateParams& Params) {
+    TCustomControl::CreateParams(Params);
+    if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TBaseLeanTree::WMEraseBkgnd(TWMEraseBkgnd& Message) {
@@ -359,25 +397,39 @@ int TBaseLeanTree::BuildLineImage(PLeanNode Node, TLineImage& LineImage) {
 
 // ---- Lines ----------------------------------------------------------------------------------------
 
+namespace {
+
+// The 8 rows of the line pattern: bit 7 - x of row y set leaves pixel (x, y) to the background.
+struct TLinePattern {
+    Byte Rows[8];
+    TLinePattern(TBitmap* Brush, TLTLineStyle Style) {
+        for (int I = 0; I < 8; ++I)
+            Rows[I] = Style == lsSolid ? 0
+                      : Brush      ? *static_cast<const Byte*>(Brush->ScanLine(I))
+                                   : static_cast<Byte>(I % 2 == 0 ? 0x55 : 0xAA);
+    }
+    bool Back(int X, int Y) const { return ((Rows[Y & 7] >> (7 - (X & 7))) & 1) != 0; }
+};
+
+} // namespace
+
 void TBaseLeanTree::DrawHorzLinePixels(TCellPaintInfo& PI, int Left, int Top, int Right) {
     if (Left > Right) std::swap(Left, Right);
     TCanvas* C = PI.Canvas;
     const TColor Ink = C->Font()->Color();
+    const TLinePattern Pattern(FDottedBrush.get(), FLineStyle);
     // The pattern is anchored to the tree, so that the dots join across rows and cells.
-    for (int X = Left; X <= Right; ++X) {
-        const bool Back = FLineStyle != lsSolid && ((X + Top + PI.BrushOrigin.Y) & 1) != 0;
-        if (!Back) C->SetPixels(X, Top, Ink);
-    }
+    for (int X = Left; X <= Right; ++X)
+        if (!Pattern.Back(X, Top + PI.BrushOrigin.Y)) C->SetPixels(X, Top, Ink);
 }
 
 void TBaseLeanTree::DrawVertLinePixels(TCellPaintInfo& PI, int Top, int Left, int Bottom) {
     if (Top > Bottom) std::swap(Top, Bottom);
     TCanvas* C = PI.Canvas;
     const TColor Ink = C->Font()->Color();
-    for (int Y = Top; Y <= Bottom; ++Y) {
-        const bool Back = FLineStyle != lsSolid && ((Left + Y + PI.BrushOrigin.Y) & 1) != 0;
-        if (!Back) C->SetPixels(Left, Y, Ink);
-    }
+    const TLinePattern Pattern(FDottedBrush.get(), FLineStyle);
+    for (int Y = Top; Y <= Bottom; ++Y)
+        if (!Pattern.Back(Left, Y + PI.BrushOrigin.Y)) C->SetPixels(Left, Y, Ink);
 }
 
 void TBaseLeanTree::DrawTreeLineSegment(TCellPaintInfo& PI, int X, int Y, int H, int VAlign,
@@ -698,9 +750,48 @@ void TBaseLeanTree::PaintCellBackground(TCellPaintInfo& PI, int, int) {
 }
 
 void TBaseLeanTree::PaintDropMarker(TCanvas* Canvas, PLeanNode, const TRect& R) {
-    // The drop mode comes with dragging; without a drag no mark is drawn.
-    (void)Canvas;
-    (void)R;
+    if (FLastDropMode != dmAbove && FLastDropMode != dmBelow) return;
+    const TPenStyle OldPen = Canvas->Pen()->Style();
+    const TColor OldBrush = Canvas->Brush()->Color();
+    const TBrushStyle OldBrushStyle = Canvas->Brush()->Style();
+    TScopeExit Restore([&] {
+        Canvas->Pen()->SetStyle(OldPen);
+        Canvas->Brush()->SetColor(OldBrush);
+        Canvas->Brush()->SetStyle(OldBrushStyle);
+    });
+    Canvas->Pen()->SetStyle(psClear);
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(FColors->DropMarkColor());
+    const int L = R.Left, T = R.Top, Rt = R.Right, B = R.Bottom;
+    if (FLastDropMode == dmAbove)
+        Canvas->Polygon({{L + 2, T}, {Rt - 2, T}, {Rt - 2, T + 6}, {Rt - 6, T + 2}, {L + 6, T + 2}, {L + 2, T + 6}});
+    else
+        Canvas->Polygon(
+            {{L + 2, B - 1}, {Rt - 2, B - 1}, {Rt - 2, B - 8}, {Rt - 7, B - 3}, {L + 7, B - 3}, {L + 2, B - 8}});
+}
+
+void TBaseLeanTree::DrawRubberBand(TCanvas* Canvas, int WindowOrgX, const TRect& SelectionRect,
+                                   const TRect& TargetRect) {
+    if (FDrawSelectionMode == smBlendedRectangle || FStates.Contains(tsUseThemes)) {
+        TRect Shifted = SelectionRect;
+        OffsetRect(Shifted, WindowOrgX, 0);
+        TRect Blend;
+        if (IntersectRect(Blend, Shifted, NormalizeRect(TargetRect))) {
+            OffsetRect(Blend, -WindowOrgX, 0);
+            AlphaBlendRect(Canvas, Blend, FColors->SelectionRectangleBlendColor(), FSelectionBlendFactor);
+        }
+        Canvas->Brush()->SetStyle(bsSolid);
+        Canvas->Brush()->SetColor(FColors->SelectionRectangleBorderColor());
+        Canvas->FrameRect(TargetRect);
+    } else {
+        const TColor OldText = Canvas->Font()->Color();
+        const TColor OldBack = Canvas->Brush()->Color();
+        Canvas->Font()->SetColor(clWhite);
+        Canvas->Brush()->SetColor(clBlack);
+        Canvas->DrawFocusRect(TargetRect);
+        Canvas->Font()->SetColor(OldText);
+        Canvas->Brush()->SetColor(OldBack);
+    }
 }
 
 void TBaseLeanTree::PaintNodeContent(TCellPaintInfo&) {}
@@ -776,6 +867,9 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
     });
     TRect RowClip;
     TargetCanvas->Font()->Assign(Font());
+    // The rubber band, in tree coordinates, only while the left button draws it.
+    const TRect Band = NormalizeRect(FNewSelRect);
+    const bool DrawBand = FStates.Contains(tsDrawSelecting) && !Band.IsEmpty() && GetKeyState(VK_LBUTTON) < 0;
 
     int NodeTop = 0;
     PLeanNode Node = Paint.Contains(toChildrenAbove)
@@ -794,7 +888,7 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
         if (Node->States.Contains(vsSelected) && !Paint.Contains(toChildrenAbove)) ++SelectionLevel;
         MeasureItemHeight(PI.Canvas, Node);
         const int H = Node->NodeHeight;
-        PI.BrushOrigin = {Window.Left % 2, NodeTop % 2};
+        PI.BrushOrigin = {Window.Left % 8, NodeTop % 8};
         const int RowTop = NodeTop;
         NodeTop += H;
 
@@ -819,7 +913,7 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                 PI.PaintOptions = Options;
                 EraseNodeArea(PI, UseBackground, TRect{Window.Left, RowTop, Window.Right, RowTop + H}, true);
                 PI.CellRect = R;
-                TColumnIndex Column = NoColumn;
+                TColumnIndex Column = ColumnNone;
                 if (UseColumns) {
                     Column = Columns->GetFirstVisibleColumn();
                     if (Column >= 0) {
@@ -831,7 +925,7 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                 }
                 while ((Column >= 0 || !UseColumns) && PI.CellRect.Left < Window.Right) {
                     TLeanTreeColumn* Col = UseColumns ? Columns->Items(Column) : nullptr;
-                    PI.Column = UseColumns ? Column : NoColumn;
+                    PI.Column = UseColumns ? Column : ColumnNone;
                     PI.BidiMode = Col ? Col->BiDiMode() : BiDiMode();
                     PI.Alignment = Col ? Col->Alignment() : FAlignment;
                     // Right-to-left reading starts the text at the cell's right edge.
@@ -848,12 +942,12 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                         CellOptions.Exclude(poColumnColor);
                     PI.PaintOptions = CellOptions;
                     const bool IsMain = !UseColumns || Column == MainColumn;
-                    TColumnIndex Next = InvalidColumn;
+                    TColumnIndex Next = ColumnNotFound;
                     if ((Col && !Col->Options().Contains(coVisible)) ||
                         (Options.Contains(poMainOnly) && !IsMain)) {
-                        Next = UseColumns ? Columns->GetNextVisibleColumn(Column) : InvalidColumn;
+                        Next = UseColumns ? Columns->GetNextVisibleColumn(Column) : ColumnNotFound;
                     } else {
-                        Next = UseColumns ? NextPaintColumn(PI) : InvalidColumn;
+                        Next = UseColumns ? NextPaintColumn(PI) : ColumnNotFound;
                         if (PI.CellRect.Right > Window.Left) {
                             PI.NodeWidth = QueryNodeContentWidth(Node, PI.Column, PI.Canvas);
                             PI.ContentRect = PI.CellRect;
@@ -947,6 +1041,12 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                     Options.Contains(poDrawDropMark))
                     PaintDropMarker(PI.Canvas, Node, R);
             }
+            if (DrawBand) {
+                if (Unbuffered) PI.Canvas->SelectClipRect(&RowClip);
+                TRect RowBand = Band;
+                OffsetRect(RowBand, 0, -RowTop);
+                DrawRubberBand(PI.Canvas, 0, TRect{Window.Left, 0, Window.Right, H}, RowBand);
+            }
             if (!Unbuffered)
                 TargetCanvas->CopyRect(TRect{Target.X, TargetY, Target.X + WindowWidth, TargetY + H},
                                        PI.Canvas, TRect{Window.Left, 0, Window.Right, H});
@@ -989,6 +1089,16 @@ void TBaseLeanTree::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target
                 }
             }
         }
+    }
+
+    if (DrawBand && TargetY < MaxY) {
+        // The band goes on below the last row.
+        const TRect Area{Target.X, TargetY, Target.X + WindowWidth, MaxY};
+        TRect AreaBand = Band;
+        OffsetRect(AreaBand, Target.X - Window.Left, Target.Y - Window.Top);
+        TargetCanvas->SelectClipRect(&Area);
+        DrawRubberBand(TargetCanvas, 0, Area, AreaBand);
+        TargetCanvas->SelectClipRect(nullptr);
     }
 
     if (RootNode()->ChildCount == 0 && !FEmptyListMessage.empty()) {

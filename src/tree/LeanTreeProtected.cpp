@@ -79,7 +79,7 @@ Cardinal TBaseLeanTree::WidestTopRowExtent() {
             InitIfNeeded(Run);
             const int Check = Run->CheckType != ctNone ? CheckWidth : 0;
             const int Width =
-                QueryNodeContentWidth(Run, NoColumn) + QueryNodeExtraWidth(Run, NoColumn) + Indent + Check;
+                QueryNodeContentWidth(Run, ColumnNone) + QueryNodeExtraWidth(Run, ColumnNone) + Indent + Check;
             MaxWidth = std::max(MaxWidth, Width);
             CurrentTop += static_cast<int>(Run->NodeHeight);
             if (CurrentTop > Height()) break;
@@ -123,7 +123,7 @@ void TBaseLeanTree::CanvasFontChanged(TFont* AFont) {
 void TBaseLeanTree::SetIncrementalSearch(TLTIncrementalSearch Value) {
     FIncrementalSearch = Value;
     if (Value != isNone) return;
-    StopTimer(SearchTimer);
+    KillTreeTimer(SearchTimer);
     FSearchBuffer.clear();
     FLastSearchNode = nullptr;
 }

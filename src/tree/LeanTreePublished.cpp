@@ -8,6 +8,36 @@ constexpr TLTColumnOptions StoredColumnDefaults{coAllowClick,     coDraggable,  
                                                 coParentBidiMode, coParentColor, coResizable,
                                                 coShowDropMark,   coVisible,     coAllowFocus};
 
+// An old option's name in the set of today that has it.
+template <class TOption> bool AddRenamed(TSet<TOption>& Set, const String& Name) {
+    const int Value = GetEnumValue(TypeInfo<TOption>(), Name);
+    if (Value < 0) return false;
+    Set.Include(static_cast<TOption>(Value));
+    return true;
+}
+
+// Older definitions held all options in one set: empty the five sets of today, then give each
+// old name, "vo" turned into "to", to the set that knows it.
+void ReadOldOptions(TBaseLeanTree* Tree, TOldLTOptions Value) {
+    TCustomLeanTreeOptions* Options = Tree->TreeOptions();
+    TLTAnimationOptions Animation;
+    TLTAutoOptions Auto;
+    TLTSelectionOptions Selection;
+    TLTMiscOptions Misc;
+    TLTPaintOptions Paint;
+    for (int I = 0; I <= static_cast<int>(voToggleOnDblClick); ++I) {
+        if (!Value.Contains(static_cast<TOldLTOption>(I))) continue;
+        const String Name = u"to" + GetEnumName(TypeInfo<TOldLTOption>(), I).substr(2);
+        AddRenamed(Misc, Name) || AddRenamed(Animation, Name) || AddRenamed(Auto, Name) ||
+            AddRenamed(Selection, Name) || AddRenamed(Paint, Name);
+    }
+    Options->SetAnimationOptions(Animation);
+    Options->SetAutoOptions(Auto);
+    Options->SetSelectionOptions(Selection);
+    Options->SetMiscOptions(Misc);
+    Options->SetPaintOptions(Paint);
+}
+
 } // namespace
 
 void TLeanTreeColumn::Published(TPublisher<TLeanTreeColumn>& P) {
@@ -43,6 +73,7 @@ void TLeanStringTree::Published(TPublisher<TLeanStringTree>& P) {
     P.Property(u"BackgroundOffsetX", &C::BackgroundOffsetX, &C::SetBackgroundOffsetX).Default(0);
     P.Property(u"BackgroundOffsetY", &C::BackgroundOffsetY, &C::SetBackgroundOffsetY).Default(0);
     P.Property(u"BiDiMode", &C::BiDiMode, &C::SetBiDiMode).Default(bdLeftToRight);
+    P.Property(u"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(Controls::bsSingle);
     P.Property(u"BottomSpace", &C::BottomSpace, &C::SetBottomSpace).Default(0);
     P.Property(u"ButtonFillMode", &C::ButtonFillMode, &C::SetButtonFillMode).Default(fmTreeColor);
     P.Property(u"ButtonStyle", &C::ButtonStyle, &C::SetButtonStyle).Default(bsRectangle);
@@ -97,6 +128,11 @@ void TLeanStringTree::Published(TPublisher<TLeanStringTree>& P) {
     P.Property(u"WideDefaultText", &C::DefaultText, &C::SetDefaultText).Stored([](C* Tree) {
         return Tree->DefaultText() != u"Node";
     });
+    // Older definitions kept every option in one set: read it, write nothing.
+    P.Property(
+         u"Options", [](C*) { return TOldLTOptions{}; }, [](C* Tree, TOldLTOptions Value) { ReadOldOptions(Tree, Value); })
+        .Stored(false)
+        .SkipUnknownElements();
     // Older definitions kept two of the string options here: read them, write nothing.
     P.Property(
          u"StringOptions", [](C*) { return TOldLTStringOptions{}; },

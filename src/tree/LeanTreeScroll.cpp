@@ -206,7 +206,7 @@ void TBaseLeanTree::UpdateAutoScroll(int X, int Y) {
     if (!FScrollDirections.Empty()) {
         if (!Scrolling && StartTimer(ScrollTimer, FAutoScrollDelay)) DoStateChange({tsScrollPending});
     } else if (Scrolling) {
-        StopTimer(ScrollTimer);
+        KillTreeTimer(ScrollTimer);
         DoStateChange({}, {tsScrollPending, tsScrolling});
     }
 }
@@ -273,13 +273,13 @@ void TBaseLeanTree::AutoScrollTick() {
         if (HandleAllocated()) UpdateWindow(WindowHandle());
     }
     if (FScrollDirections.Empty() && !Wheel) {
-        StopTimer(ScrollTimer);
+        KillTreeTimer(ScrollTimer);
         DoStateChange({}, {tsScrollPending, tsScrolling});
     }
 }
 
 void TBaseLeanTree::ExpandDropTargetNode() {
-    StopTimer(ExpandTimer);
+    KillTreeTimer(ExpandTimer);
     PLeanNode Node = FDropTargetNode;
     if (Node && HasChildren(Node) && !Node->States.Contains(vsExpanded)) {
         ToggleNode(Node);
@@ -290,7 +290,7 @@ void TBaseLeanTree::ExpandDropTargetNode() {
 // ---- Wheel panning ------------------------------------------------------------------------------
 
 void TBaseLeanTree::BeginWheelPanning(TPoint Position) {
-    StopTimer(ScrollTimer);
+    KillTreeTimer(ScrollTimer);
     DoStateChange({tsWheelPanning, tsWheelScrolling});
     FLastClickPos = Position;
     if (HandleAllocated()) UpdateWindow(WindowHandle());
@@ -300,7 +300,7 @@ void TBaseLeanTree::BeginWheelPanning(TPoint Position) {
 
 void TBaseLeanTree::EndWheelPanning() {
     if (!FStates.Contains(tsWheelPanning) && !FStates.Contains(tsWheelScrolling)) return;
-    StopTimer(ScrollTimer);
+    KillTreeTimer(ScrollTimer);
     SetMouseCapture(false);
     DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
     FScrollDirections = {};

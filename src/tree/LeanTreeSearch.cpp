@@ -24,7 +24,7 @@ PLeanNode TBaseLeanTree::SearchWalk(PLeanNode Node, bool Forward) {
 }
 
 void TBaseLeanTree::IncrementalSearchStep(Word CharCode) {
-    StopTimer(SearchTimer);
+    KillTreeTimer(SearchTimer);
     if (FIncrementalSearch == isNone) return;
     TScopeExit Restart([this] { StartTimer(SearchTimer, FSearchTimeout); });
     if (CharCode == 0) return;

@@ -420,7 +420,7 @@ void TBaseLeanTree::DeselectRange(PLeanNode StartNode, PLeanNode EndNode) {
 
 // ---- Selection by click ---------------------------------------------------------------------------
 
-void TBaseLeanTree::HandleClickSelection(PLeanNode, PLeanNode NewNode, TShiftState Shift, bool DragPending) {
+void TBaseLeanTree::ApplyClickSelection(PLeanNode, PLeanNode NewNode, TShiftState Shift, bool DragPending) {
     const auto& Selection = TreeOptions()->SelectionOptions();
     if (Shift.Contains(ssCtrl)) {
         if (Shift.Contains(ssShift)) {

@@ -43,7 +43,7 @@ struct TCellPaintInfo {
     TCanvas* Canvas = nullptr;
     TLTInternalPaintOptions PaintOptions;
     PLeanNode Node = nullptr;
-    TColumnIndex Column = NoColumn;
+    TColumnIndex Column = ColumnNone;
     int Position = 0;
     TRect CellRect;
     TRect ContentRect;
@@ -78,6 +78,12 @@ String WrapTextToWidth(TCanvas* Canvas, const String& S, const TRect& Bounds, bo
 void MeasureText(TCanvas* Canvas, const String& S, TRect& R, Cardinal DrawFormat);
 // Sorts nodes by address, ascending.
 void SortNodeArray(TNodeArray& Nodes, int L, int R);
+// Blends the part R of Source into Destination at Target, channel by channel (B, G, R and A),
+// both 32-bit bitmaps. Mode 0: alpha ConstantAlpha; 1: each source pixel's alpha; 2: the pixel's
+// alpha scaled by ConstantAlpha; 3: Destination's R alone mixed with the RGB colour in Bias.
+// Modes 0 to 2 add Bias (-128..127) to each result.
+void BlendRectangle(TBitmap* Source, TBitmap* Destination, const TRect& R, TPoint Target, int Mode,
+                    int ConstantAlpha, int Bias);
 // Covers R of Canvas with Color at opacity Factor (0 nothing, 255 opaque).
 void AlphaBlendRect(TCanvas* Canvas, const TRect& R, TColor Color, Byte Factor);
 // RGB value of a colour; clNone 0xFFFFFFFF, clDefault 0xFF000000.

@@ -91,7 +91,7 @@ void TBaseLeanTree::SortChildrenList(PLeanNode Node, TColumnIndex Column, TSortD
 void TBaseLeanTree::Sort(PLeanNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit) {
     StopCacheValidation();
     if (FStates.Contains(tsEditPending)) {
-        StopTimer(EditTimer);
+        KillTreeTimer(EditTimer);
         DoStateChange({}, {tsEditPending});
     }
     if (FStates.Contains(tsEditing) && !EndCellEdit()) return;
@@ -124,7 +124,7 @@ void TBaseLeanTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool
     ++FUpdateCount;
     {
         TScopeExit Counted([&] { --FUpdateCount; });
-        if (Column >= NoColumn) {
+        if (Column >= ColumnNone) {
             StartOperation(okSortTree);
             TScopeExit Ended([&] { EndOperation(okSortTree); });
             SortTreeLevel(FRoot, Column, Direction, DoInit);

@@ -87,7 +87,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
     auto RunAnimation = [&](int Height, int Direction) {
         if (FStates.Contains(tsHint) && Application) Application->CancelHint();
         UpdateWindow(WindowHandle());
-        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+        const TRect Row = GetDisplayRect(Node, ColumnNone, false);
         if (Row.IsEmpty() || Row.Top < 0 || Row.Top >= ClientHeight()) return;
         const int Space = ClientHeight() - Row.Bottom;
         const int Distance = std::min(Height, Space);
@@ -139,7 +139,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                 }
             if (Animated && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting))
                 RunAnimation(HeightDelta, 1);
-            if (FUpdateCount == 0 && Auto.Contains(toAutoSort) && FHeader->SortColumn() >= NoColumn)
+            if (FUpdateCount == 0 && Auto.Contains(toAutoSort) && FHeader->SortColumn() >= ColumnNone)
                 Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), false);
             Node->States.Include(vsExpanded);
             ChangeTotalHeight(Node, HeightDelta, true);
@@ -166,7 +166,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                         if (Above) SetOffsetY(FOffsetY - HeightDelta);
                         Invalidate();
                     } else if (Above) {
-                        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+                        const TRect Row = GetDisplayRect(Node, ColumnNone, false);
                         if (!AutoScroll || Row.Top - HeightDelta >= 0) {
                             SetOffsetY(FOffsetY - HeightDelta);
                         } else if (static_cast<int>(Node->TotalHeight) <= ClientHeight()) {
@@ -176,7 +176,7 @@ void TBaseLeanTree::ToggleNode(PLeanNode Node) {
                         }
                         Invalidate();
                     } else {
-                        const TRect Row = GetDisplayRect(Node, NoColumn, false);
+                        const TRect Row = GetDisplayRect(Node, ColumnNone, false);
                         if (Row.Height() + HeightDelta <= ClientHeight()) {
                             PLeanNode Last = GetLastVisible(Node, true);
                             if (Last && ScrollIntoView(Last, false, false))
@@ -249,7 +249,7 @@ bool TBaseLeanTree::ScrollIntoView(PLeanNode Node, bool Center, bool Horizontall
         if (!(*It)->States.Contains(vsExpanded)) ToggleNode(*It);
 
     const TColumnIndex Column =
-        FHeader->UseColumns() && FHeader->IsValidColumn(FFocusedColumn) ? FFocusedColumn : NoColumn;
+        FHeader->UseColumns() && FHeader->IsValidColumn(FFocusedColumn) ? FFocusedColumn : ColumnNone;
     const TRect R = GetDisplayRect(Node, Column, !TreeOptions()->MiscOptions().Contains(toGridExtensions));
     const TPoint Old = OffsetXY();
     const int Client = ClientHeight();

@@ -168,6 +168,14 @@ using TLTStringOptions = TSet<TLTStringOption>;
 // The string options of older form definitions, read and never written.
 DECLARE_ENUM(TOldLTStringOption, Byte, soSaveCaptions, soShowStaticText)
 using TOldLTStringOptions = TSet<TOldLTStringOption>;
+// The single option set of older form definitions; each name lives on with "to" for "vo".
+DECLARE_ENUM(TOldLTOption, Byte, voAcceptOLEDrop, voAnimatedToggle, voAutoDropExpand, voAutoExpand, voAutoScroll,
+             voAutoSort, voAutoSpanColumns, voAutoTristateTracking, voCheckSupport, voDisableDrawSelection,
+             voEditable, voExtendedFocus, voFullRowSelect, voGridExtensions, voHideFocusRect, voHideSelection,
+             voHotTrack, voInitOnSave, voLevelSelectConstraint, voMiddleClickSelect, voMultiSelect, voPopupMode,
+             voRightClickSelect, voShowBackground, voShowButtons, voShowDropmark, voShowHorzGridLines, voShowRoot,
+             voShowTreeLines, voShowVertGridLines, voSiblingSelectConstraint, voToggleOnDblClick)
+using TOldLTOptions = TSet<TOldLTOption>;
 
 DECLARE_ENUM(TLTExportMode, Byte, emAll, emChecked, emUnchecked)
 
@@ -175,8 +183,8 @@ DECLARE_ENUM(TLTExportMode, Byte, emAll, emChecked, emUnchecked)
 
 // Column index: -1 no column, -2 no column found.
 using TColumnIndex = std::int32_t;
-constexpr TColumnIndex NoColumn = -1;
-constexpr TColumnIndex InvalidColumn = -2;
+constexpr TColumnIndex ColumnNone = -1;
+constexpr TColumnIndex ColumnNotFound = -2;
 
 DECLARE_ENUM(TChangeReason, Byte, crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded,
              crNodeCopied, crNodeMoved)
@@ -199,7 +207,7 @@ using THitPositions = TSet<THitPosition>;
 struct THitInfo {
     PLeanNode HitNode = nullptr;
     THitPositions HitPositions;
-    TColumnIndex HitColumn = NoColumn;
+    TColumnIndex HitColumn = ColumnNone;
 };
 
 // The walks that the enumerations step through.

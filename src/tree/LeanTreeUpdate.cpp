@@ -67,7 +67,7 @@ void TBaseLeanTree::BeginSynch() {
             DoUpdating(usBeginSynch);
             for (unsigned Id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer, HeaderTimer,
                                 ScrollTimer, SearchTimer})
-                StopTimer(Id);
+                KillTreeTimer(Id);
             FLastSearchNode = nullptr;
             DoStateChange({}, {tsEditPending, tsIncrementalSearching, tsScrolling, tsScrollPending});
             if (FStates.Contains(tsStructureChangePending))
@@ -94,7 +94,7 @@ void TBaseLeanTree::EndSynch() {
 
 void TBaseLeanTree::InvalidateNode(PLeanNode Node) {
     if (FUpdateCount > 0 || !HandleAllocated() || !Node || Node == FRoot) return;
-    const TRect R = GetDisplayRect(Node, NoColumn, false, true);
+    const TRect R = GetDisplayRect(Node, ColumnNone, false, true);
     if (!R.IsEmpty()) InvalidateRect(WindowHandle(), &R, false);
 }
 
@@ -105,7 +105,7 @@ void TBaseLeanTree::InvalidateToBottom(PLeanNode Node) {
         return;
     }
     if (!Node->States.Contains(vsInitialized) || !IsEffectivelyVisible(Node)) return;
-    TRect R = GetDisplayRect(Node, NoColumn, false);
+    TRect R = GetDisplayRect(Node, ColumnNone, false);
     if (R.IsEmpty() || R.Top >= ClientHeight()) return;
     if (TreeOptions()->PaintOptions().Contains(toChildrenAbove) && Node->States.Contains(vsExpanded))
         R.Top -= static_cast<int>(Node->NodeHeight + Node->TotalHeight);
@@ -140,7 +140,7 @@ void TBaseLeanTree::InvalidateColumn(TColumnIndex Column) {
 
 void TBaseLeanTree::RepaintNode(PLeanNode Node) {
     if (!Node || Node == FRoot || !HandleAllocated()) return;
-    const TRect R = GetDisplayRect(Node, NoColumn, false);
+    const TRect R = GetDisplayRect(Node, ColumnNone, false);
     InvalidateRect(WindowHandle(), &R, false);
     UpdateWindow(WindowHandle());
 }
@@ -293,7 +293,7 @@ TRect TBaseLeanTree::GetDisplayRect(PLeanNode Node, TColumnIndex Column, bool Te
     ASSERT_MSG(Node, u"Node must not be nil.");
     ASSERT_MSG(Node != FRoot, u"Node must not be the hidden root node.");
     InitIfNeeded(Node);
-    const bool MainColumn = Column == NoColumn || Column == FHeader->MainColumn();
+    const bool MainColumn = Column == ColumnNone || Column == FHeader->MainColumn();
     if (!IsEffectivelyVisible(Node)) return {};
 
     const auto& Paint = TreeOptions()->PaintOptions();
@@ -389,13 +389,13 @@ void TBaseLeanTree::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitI
     if (FHeader->UseColumns()) {
         HitInfo.HitColumn = FHeader->ColumnFromPosition(X);
         if (!FHeader->ColumnBounds(HitInfo.HitColumn, ColumnLeft, ColumnRight))
-            HitInfo.HitColumn = InvalidColumn;
+            HitInfo.HitColumn = ColumnNotFound;
     } else {
-        HitInfo.HitColumn = NoColumn;
+        HitInfo.HitColumn = ColumnNone;
     }
     X -= ColumnLeft;
 
-    if (HitInfo.HitNode && HitInfo.HitColumn > InvalidColumn) {
+    if (HitInfo.HitNode && HitInfo.HitColumn > ColumnNotFound) {
         HitInfo.HitPositions.Include(hiOnItem);
         if (TreeOptions()->MiscOptions().Contains(toNodeHeightResize)) {
             if (Y - NodeTop <= 1) HitInfo.HitPositions.Include(hiUpperSplitter);
@@ -432,7 +432,7 @@ int TBaseLeanTree::MaxColumnWidthWalk(TColumnIndex Column, bool UseSmartColumnWi
         Run = GetFirstVisible(nullptr, true);
     }
     const auto& Paint = TreeOptions()->PaintOptions();
-    const bool MainColumn = Column == FHeader->MainColumn() || (!FHeader->UseColumns() && Column == NoColumn);
+    const bool MainColumn = Column == FHeader->MainColumn() || (!FHeader->UseColumns() && Column == ColumnNone);
     const bool FixedIndent = Paint.Contains(toFixedIndent);
     int Offset = FMargin;
     if (Run && MainColumn) {

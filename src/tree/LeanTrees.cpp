@@ -308,7 +308,7 @@ PLeanNode TBaseLeanTree::AddChild(PLeanNode Parent, void* UserData) {
         StartCacheValidation();
         if (FStates.Contains(tsStructureChangePending))
             DeliverStructureChange(Parent == FRoot ? nullptr : Parent, crChildAdded);
-        if (AutoSort() && FHeader->SortColumn() >= NoColumn)
+        if (AutoSort() && FHeader->SortColumn() >= ColumnNone)
             Sort(Parent, FHeader->SortColumn(), FHeader->SortDirection(), true);
         InvalidateToBottom(Parent);
         UpdateScrollBars(true);
@@ -340,7 +340,7 @@ PLeanNode TBaseLeanTree::InsertNode(PLeanNode Node, TLTNodeAttachMode Mode, void
     }
 
     if (FUpdateCount == 0) {
-        if (AutoSort() && FHeader->SortColumn() >= NoColumn) {
+        if (AutoSort() && FHeader->SortColumn() >= ColumnNone) {
             PLeanNode SortNode = (Mode == amInsertBefore || Mode == amInsertAfter) ? Node->Parent : Node;
             Sort(SortNode, FHeader->SortColumn(), FHeader->SortDirection(), true);
         }
@@ -390,7 +390,7 @@ void TBaseLeanTree::WriteChildCount(PLeanNode Node, Cardinal NewChildCount) {
         }
         ChangeTotalCount(Node, static_cast<int>(Count), true);
         Node->ChildCount = NewChildCount;
-        if (FUpdateCount == 0 && AutoSort() && FHeader->SortColumn() >= NoColumn)
+        if (FUpdateCount == 0 && AutoSort() && FHeader->SortColumn() >= ColumnNone)
             Sort(Node, FHeader->SortColumn(), FHeader->SortDirection(), true);
         MarkCacheInvalid();
     } else {
@@ -1025,7 +1025,7 @@ void TBaseLeanTree::NotifyFormDesigner() {
 void TBaseLeanTree::NoteChangeOrDefer(bool IsStructureChange, PLeanNode Node, TChangeReason Reason) {
     if (IsStructureChange) {
         if (FStates.Contains(tsStructureChangePending))
-            StopTimer(StructureChangeTimer);
+            KillTreeTimer(StructureChangeTimer);
         else
             DoStateChange({tsStructureChangePending});
         FLastStructureChangeNode = Node;
@@ -1035,7 +1035,7 @@ void TBaseLeanTree::NoteChangeOrDefer(bool IsStructureChange, PLeanNode Node, TC
             FLastStructureChangeReason = crAccumulated;
     } else {
         if (FStates.Contains(tsChangePending))
-            StopTimer(ChangeTimer);
+            KillTreeTimer(ChangeTimer);
         else
             DoStateChange({tsChangePending});
         FLastChangedNode = Node;
@@ -1080,7 +1080,7 @@ bool TBaseLeanTree::StartTimer(unsigned Id, Cardinal Elapse) {
     return Running;
 }
 
-void TBaseLeanTree::StopTimer(unsigned Id) {
+void TBaseLeanTree::KillTreeTimer(unsigned Id) {
     // Most changes happen with no timer running; the service is asked only when one is.
     if (!(FRunningTimers & (1u << Id))) return;
     FRunningTimers &= ~(1u << Id);
@@ -1112,7 +1112,7 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
         BeginCellEdit();
         break;
     case ThemeChangedTimer:
-        StopTimer(ThemeChangedTimer);
+        KillTreeTimer(ThemeChangedTimer);
         RecreateWnd();
         break;
     case HintTimer:
@@ -1120,13 +1120,13 @@ void TBaseLeanTree::TimerFired(unsigned Id) {
         break;
     case SearchTimer:
         // A pause ends the search.
-        StopTimer(SearchTimer);
+        KillTreeTimer(SearchTimer);
         DoStateChange({}, {tsIncrementalSearching});
         FSearchBuffer.clear();
         FLastSearchNode = nullptr;
         break;
     default:
-        StopTimer(Id);
+        KillTreeTimer(Id);
         break;
     }
 }

@@ -128,7 +128,7 @@ struct TreesTest : ::testing::Test {
             Tree->SetExpanded(P, true);
         Tree->ScrollIntoView(Node, false);
         ProcessMessages();
-        const TRect R = Tree->GetDisplayRect(Node, NoColumn, true);
+        const TRect R = Tree->GetDisplayRect(Node, ColumnNone, true);
         DoubleClickMessages(Tree, TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2});
         ProcessMessages();
     }

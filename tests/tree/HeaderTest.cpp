@@ -47,12 +47,16 @@ TEST(HeaderColumns, LayOutByPositionAndSkipHiddenColumns) {
     EXPECT_EQ(F.Cols->TotalWidth(), 100);
     EXPECT_EQ(F.Cols->GetFirstVisibleColumn(), 2);
     EXPECT_EQ(F.Cols->GetNextVisibleColumn(2), 1);
-    EXPECT_EQ(F.Cols->GetNextVisibleColumn(1), InvalidColumn);
+    EXPECT_EQ(F.Cols->GetNextVisibleColumn(1), ColumnNotFound);
     EXPECT_EQ(F.Cols->ColumnFromPosition(TPoint{35, 5}), 1);
-    EXPECT_EQ(F.Cols->ColumnFromPosition(TPoint{-1, 5}), InvalidColumn);
-    EXPECT_EQ(F.Cols->ColumnFromPosition(TPoint{100, 5}), InvalidColumn);
+    EXPECT_EQ(F.Cols->ColumnFromPosition(TPoint{-1, 5}), ColumnNotFound);
+    EXPECT_EQ(F.Cols->ColumnFromPosition(TPoint{100, 5}), ColumnNotFound);
     EXPECT_EQ(F.Cols->ColumnFromPosition(TColumnPosition{1}), 0);
-    EXPECT_EQ(F.Cols->ColumnFromPosition(TColumnPosition{3}), NoColumn);
+    EXPECT_EQ(F.Cols->ColumnFromPosition(TColumnPosition{3}), ColumnNone);
+    int Left = -9, Right = -9;
+    EXPECT_EQ(F.Cols->ColumnAndEdgesAt(TPoint{35, 5}, Left, Right), 1);
+    EXPECT_EQ((std::pair{Left, Right}), (std::pair{30, 100}));
+    EXPECT_EQ(F.Cols->ColumnAndEdgesAt(TPoint{100, 5}, Left, Right), ColumnNotFound);
 }
 
 TEST(HeaderColumns, MovingPositionsShiftsTheOthers) {
@@ -172,7 +176,7 @@ TEST(HeaderColumns, DeletingAColumnKeepsTheIndexesRight) {
     }
     THeaderFixture One({10});
     One.Cols->Delete(0);
-    EXPECT_EQ(One.H->MainColumn(), NoColumn);
+    EXPECT_EQ(One.H->MainColumn(), ColumnNone);
     THeaderFixture Two({10, 20});
     Two.H->SetMainColumn(5);
     EXPECT_EQ(Two.H->MainColumn(), 1);
@@ -286,7 +290,7 @@ TEST(HeaderStream, OldRecordsConvertOptionsAndSkipLaterFields) {
     Bytes.erase(Color + 4, 4);
     Bytes.resize(Bytes.size() - 8 * 4);
     THeaderFixture G({});
-    G.H->SetMainColumn(NoColumn);
+    G.H->SetMainColumn(ColumnNone);
     LoadBytes(G.H, Bytes);
     ASSERT_EQ(G.Cols->Count(), 1);
     EXPECT_EQ(G.Cols->Items(0)->Options(),

@@ -210,6 +210,7 @@ TEST(TreeKeys, IncrementalSearch) {
         std::vector<std::string> Steps; // texts typed, "|" is a pause past the timeout
         const char* Focused;
         int Beeps;
+        TLTSearchDirection Direction = sdForward;
     };
     const TCase Cases[] = {
         {"apple", isAll, ssFocusedNode, {"ap"}, "apricot", 0},
@@ -227,12 +228,19 @@ TEST(TreeKeys, IncrementalSearch) {
         {"apple", isAll, ssAlwaysStartOver, {"c"}, "cherry", 0},
         {"apple", isNone, ssFocusedNode, {"b"}, "apple", 0},
         {"bl", isVisibleOnly, ssFocusedNode, {"blo"}, "blue", 1},
+        {"cherry", isAll, ssFocusedNode, {"b"}, "bl/blob", 0, sdBackward},
+        {"banana", isAll, ssFocusedNode, {"b"}, "bl/blob", 0, sdBackward}, // wraps past the first node
+        {"banana", isAll, ssFocusedNode, {"bb"}, "bl", 0, sdBackward},
+        {"apple", isAll, ssFocusedNode, {"c"}, "cherry", 0, sdBackward},
+        {"", isAll, ssFocusedNode, {"a"}, "apricot", 0, sdBackward}, // from the last node
+        {"apple", isAll, ssAlwaysStartOver, {"x"}, "apple", 1, sdBackward},
     };
     for (const TCase& Case : Cases) {
         TKeys K(Names);
         TKeyTree& T = *K.Tree;
         T.SetIncrementalSearch(Case.Mode);
         T.SetIncrementalSearchStart(Case.From);
+        T.SetIncrementalSearchDirection(Case.Direction);
         if (Case.Mode == isVisibleOnly) T.FullCollapse();
         if (*Case.Start) K.Focus(Case.Start);
         for (const auto& Step : Case.Steps) {
@@ -338,6 +346,32 @@ TEST(TreeKeys, CtrlPlusFitsAndCtrlMinusRestoresColumns) {
     EXPECT_EQ(C->Width(), 60);
 }
 
+TEST(TreeKeys, AutoFitAsksBeforeEachColumnAndReportsAfter) {
+    SCREEN_TEST();
+    TCellKeys K;
+    std::string Log;
+    K.Tree->OnBeforeAutoFitColumns = [&](TLTHeader*, TSmartAutoFitType& Type) {
+        Log += "[";
+        Type = smaAllColumns;
+    };
+    K.Tree->OnBeforeAutoFitColumn = [&](TLTHeader*, TColumnIndex Column, TSmartAutoFitType& Type, bool& Allowed) {
+        Log += " ?" + std::to_string(Column) + (Type == smaAllColumns ? "s" : "");
+        Allowed = Column != 2;
+    };
+    K.Tree->OnAfterAutoFitColumn = [&](TLTHeader*, TColumnIndex Column) { Log += " !" + std::to_string(Column); };
+    K.Tree->OnAfterAutoFitColumns = [&](TLTHeader*) { Log += " ]"; };
+    TLeanTreeColumns* Columns = K.Tree->Header()->Columns();
+    K.Tree->Header()->AutoFitColumns(false, smaNoColumn, 1, 3);
+    EXPECT_EQ(Log, "[ ?1s !1 ?2s ?3s !3 ]");
+    EXPECT_LT(Columns->Items(1)->Width(), 60);
+    EXPECT_EQ(Columns->Items(2)->Width(), 60); // refused
+    EXPECT_LT(Columns->Items(3)->Width(), 60);
+    EXPECT_EQ(Columns->Items(4)->Width(), 60); // outside the range
+    Log.clear();
+    K.Tree->Header()->AutoFitColumns(false, smaNoColumn, 5, 2); // an empty range
+    EXPECT_EQ(Log, "");
+}
+
 TEST(TreeKeys, MenuKeyAndF1) {
     SCREEN_TEST();
     TKeys K(Shape);
@@ -354,8 +388,8 @@ TEST(TreeKeys, MenuKeyAndF1) {
     KeyMessages(K.Tree, VK_APPS);
     EXPECT_EQ(AskedFor, "a/c");
     EXPECT_EQ(Menu.PopupComponent(), K.Tree);
-    const TRect R = K.Tree->GetDisplayRect(K["a/c"], NoColumn, true);
-    const int Width = K.Tree->QueryNodeContentWidth(K["a/c"], NoColumn);
+    const TRect R = K.Tree->GetDisplayRect(K["a/c"], ColumnNone, true);
+    const int Width = K.Tree->QueryNodeContentWidth(K["a/c"], ColumnNone);
     EXPECT_EQ(Menu.PopupPoint(), K.Tree->ClientToScreen({R.Left + Width / 2, (R.Top + R.Bottom) / 2}));
 
     // F1: the first node up the path that has a context, else the tree's own.

@@ -36,16 +36,16 @@ struct TMouse : TNamedNodes {
     std::string Selected() const { return SelectedIn(*Tree); }
     // Points inside a row: its label, its expand button, its check box, and below every row.
     TPoint Label(const std::string& Name) const {
-        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), NoColumn, true);
+        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), ColumnNone, true);
         return {R.Left + 3, (R.Top + R.Bottom) / 2};
     }
     TPoint Button(const std::string& Name) const {
-        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), NoColumn, false);
+        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), ColumnNone, false);
         const int Indent = static_cast<int>(Tree->Indent() * (Tree->GetNodeLevel(Nodes.at(Name)) + 1));
         return {Indent - 5, (R.Top + R.Bottom) / 2};
     }
     TPoint Box(const std::string& Name) const {
-        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), NoColumn, false);
+        const TRect R = Tree->GetDisplayRect(Nodes.at(Name), ColumnNone, false);
         const int Indent = static_cast<int>(Tree->Indent() * (Tree->GetNodeLevel(Nodes.at(Name)) + 1));
         return {Indent + Tree->Margin() + 3, (R.Top + R.Bottom) / 2};
     }
@@ -441,6 +441,64 @@ TEST(TreeMouse, RealMouseDrawsARubberBand) {
     SynthMouse(M.Tree, smUp, {10, 60});
     EXPECT_TRUE(WaitUntil([&] { return M.Selected() == "d e f"; })) << M.Selected();
     EXPECT_TRUE(WaitUntil([&] { return !M.Tree->TreeStates().Contains(tsDrawSelecting); }));
+}
+
+TEST(TreeMouse, RubberBandIsDrawnWhileTheButtonHoldsIt) {
+    SCREEN_TEST();
+    for (const TLTDrawSelectionMode Mode : {smBlendedRectangle, smDottedRectangle}) {
+        TMouse M;
+        auto* Options = M.Tree->TreeOptions();
+        Options->SetSelectionOptions(Options->SelectionOptions() + TLTSelectionOptions{toMultiSelect});
+        M.Tree->SetColor(clWhite);
+        M.Tree->Colors()->SetColor(ciSelectionRectangleBorderColor, clRed);
+        M.Tree->Colors()->SetColor(ciSelectionRectangleBlendColor, clBlue);
+        M.Tree->SetSelectionBlendFactor(128);
+        M.Tree->SetDrawSelectionMode(Mode);
+        M.Form.Show();
+        ASSERT_TRUE(WaitUntil([&] { return M.Tree->Showing(); }));
+        const int FrameX = (M.Tree->Width() - M.Tree->ClientWidth()) / 2;
+        const int FrameY = (M.Tree->Height() - M.Tree->ClientHeight()) / 2;
+        // From below the rows up across two of them: the band covers rows and the empty area.
+        SynthMouse(M.Tree, smDown, {150, 135});
+        SynthMouse(M.Tree, smMove, {120, 110});
+        SynthMouse(M.Tree, smMove, {100, 60});
+        ASSERT_TRUE(WaitUntil([&] { return M.Tree->TreeStates().Contains(tsDrawSelecting); }));
+        auto B = GrabTree(M.Tree);
+        TCanvas* C = B->Canvas();
+        auto At = [&](int X, int Y) { return C->Pixels(FrameX + X, FrameY + Y); };
+        const TColor White = TColor(ColorToRGB(clWhite));
+        const std::string What = Mode == smBlendedRectangle ? "blended" : "dotted";
+        // The left and right edges of the band, in a row and below the rows.
+        int LeftInk = 0, RightInk = 0;
+        for (int Y = 62; Y < 134; ++Y) {
+            LeftInk += At(100, Y) != White;
+            RightInk += At(149, Y) != White;
+        }
+        if (Mode == smBlendedRectangle) {
+            EXPECT_EQ(At(100, 70), TColor(ColorToRGB(clRed))) << What;
+            EXPECT_EQ(At(149, 125), TColor(ColorToRGB(clRed))) << What;
+            EXPECT_EQ(At(125, 60), TColor(ColorToRGB(clRed))) << What;
+            // Inside: white under half the blue.
+            const TColor Inside = At(130, 125);
+            EXPECT_NE(Inside, White) << What;
+            EXPECT_NE(Inside, TColor(ColorToRGB(clBlue))) << What;
+            EXPECT_GT(GetBValue(Inside), 200) << What;
+            EXPECT_EQ(LeftInk, 72) << What;
+        } else {
+            // A dotted line: every other pixel of the edge is inked.
+            EXPECT_GE(LeftInk, 30) << What;
+            EXPECT_LE(LeftInk, 42) << What;
+            EXPECT_GE(RightInk, 30) << What;
+            EXPECT_EQ(At(130, 125), White) << What;
+        }
+        // Outside the band nothing changes.
+        EXPECT_EQ(At(170, 125), White) << What;
+        SynthMouse(M.Tree, smUp, {100, 60});
+        ASSERT_TRUE(WaitUntil([&] { return !M.Tree->TreeStates().Contains(tsDrawSelecting); }));
+        auto After = GrabTree(M.Tree);
+        EXPECT_EQ(After->Canvas()->Pixels(FrameX + 130, FrameY + 125), White) << What;
+        EXPECT_EQ(After->Canvas()->Pixels(FrameX + 100, FrameY + 125), White) << What;
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "ScreenTestSupport.h"
 
+#include <array>
+
 namespace {
 
 // An 8 x 8 picture of four 4 x 4 quarters: red, lime (top), blue, yellow (bottom).
@@ -31,6 +33,56 @@ void ExpectNear(TCanvas* C, int X, int Y, TColor Want, int Tolerance, const std:
     EXPECT_NEAR(GetRValue(Got), GetRValue(W), Tolerance) << What << " red at " << X << "," << Y;
     EXPECT_NEAR(GetGValue(Got), GetGValue(W), Tolerance) << What << " green at " << X << "," << Y;
     EXPECT_NEAR(GetBValue(Got), GetBValue(W), Tolerance) << What << " blue at " << X << "," << Y;
+}
+
+TEST(TreeLooks, BlendRectangleMixesChannelByChannel) {
+    SCREEN_TEST();
+    // One pixel of each bitmap: source B,G,R,A = 200,100,0,128; destination 40,80,120,255.
+    auto Pixel = [](Byte B, Byte G, Byte R, Byte A) {
+        auto Bitmap = std::make_unique<TBitmap>(3, 2);
+        Bitmap->SetPixelFormat(pf32bit);
+        for (int Y = 0; Y < 2; ++Y) {
+            auto* Row = static_cast<Byte*>(Bitmap->ScanLine(Y));
+            for (int X = 0; X < 3; ++X) {
+                Row[4 * X] = B;
+                Row[4 * X + 1] = G;
+                Row[4 * X + 2] = R;
+                Row[4 * X + 3] = A;
+            }
+        }
+        return Bitmap;
+    };
+    struct TCase {
+        int Mode, Alpha, Bias;
+        std::array<int, 4> Result; // B, G, R, A of the destination pixel at (2, 1)
+    };
+    const TCase Cases[] = {
+        {0, 0, 0, {40, 80, 120, 255}},   // nothing of the source
+        {0, 255, 0, {199, 99, 0, 128}}, // S + (D - S) / 256, not exactly S
+        {0, 128, 0, {120, 90, 60, 191}},
+        {0, 128, 100, {220, 190, 160, 255}}, // the bias lifts and is clamped
+        {0, 128, -100, {20, 0, 0, 91}},
+        {1, 0, 0, {120, 90, 60, 191}},       // the source's own alpha, 128
+        {2, 128, 0, {80, 85, 90, 223}},      // 128 * 128 / 256 = 64
+        {3, 128, int(RGB(10, 20, 30)), {35, 50, 65, 127}}, // the colour in Bias over the destination alone
+    };
+    for (const TCase& C : Cases) {
+        auto Source = Pixel(200, 100, 0, 128);
+        auto Destination = Pixel(40, 80, 120, 255);
+        // Mode 3 works on the destination at R itself.
+        const TRect R = C.Mode == 3 ? TRect{2, 1, 3, 2} : TRect{0, 0, 1, 1};
+        BlendRectangle(Source.get(), Destination.get(), R, TPoint{2, 1}, C.Mode, C.Alpha, C.Bias);
+        const Byte* D = static_cast<const Byte*>(Destination->ScanLine(1)) + 8;
+        EXPECT_EQ((std::array<int, 4>{D[0], D[1], D[2], D[3]}), C.Result) << C.Mode << " " << C.Alpha << " " << C.Bias;
+        // Only the one pixel changed.
+        const Byte* First = static_cast<const Byte*>(Destination->ScanLine(0));
+        EXPECT_EQ((std::array<int, 4>{First[8], First[9], First[10], First[11]}), (std::array<int, 4>{40, 80, 120, 255}));
+    }
+    auto Source = Pixel(1, 2, 3, 4);
+    auto Narrow = Pixel(1, 2, 3, 4);
+    Narrow->SetPixelFormat(pf24bit);
+    EXPECT_THROW(BlendRectangle(Source.get(), Narrow.get(), TRect{0, 0, 1, 1}, TPoint{}, 0, 9, 0), EAssertionFailed);
+    EXPECT_THROW(BlendRectangle(nullptr, Source.get(), TRect{0, 0, 1, 1}, TPoint{}, 0, 9, 0), EAssertionFailed);
 }
 
 } // namespace

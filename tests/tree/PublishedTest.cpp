@@ -63,3 +63,47 @@ TEST(Published, DefaultTextAndTheOldStringOptions) {
     EXPECT_FALSE(IsStoredProp(&Tree, u"StringOptions")) << "read, never written";
     EXPECT_THROW(SetSetProp(&Tree, u"StringOptions", u"[soUnknown]"), Exception);
 }
+
+TEST(Published, OldOptionSetFillsTheFiveSetsOfToday) {
+    TLeanStringTree Tree(nullptr);
+    TCustomLeanTreeOptions* Options = Tree.TreeOptions();
+    // Which of today's sets each old name lands in, and nothing else.
+    auto Sets = [&] {
+        std::string S;
+        S += Options->MiscOptions().Empty() ? "" : "misc ";
+        S += Options->AnimationOptions().Empty() ? "" : "animation ";
+        S += Options->AutoOptions().Empty() ? "" : "auto ";
+        S += Options->SelectionOptions().Empty() ? "" : "selection ";
+        S += Options->PaintOptions().Empty() ? "" : "paint ";
+        return S;
+    };
+    const std::vector<std::pair<std::vector<const char*>, std::string>> Groups{
+        {{"voAcceptOLEDrop", "voCheckSupport", "voEditable", "voGridExtensions", "voInitOnSave",
+          "voToggleOnDblClick"},
+         "misc "},
+        {{"voAnimatedToggle"}, "animation "},
+        {{"voAutoDropExpand", "voAutoExpand", "voAutoScroll", "voAutoSort", "voAutoSpanColumns",
+          "voAutoTristateTracking"},
+         "auto "},
+        {{"voDisableDrawSelection", "voExtendedFocus", "voFullRowSelect", "voLevelSelectConstraint",
+          "voMiddleClickSelect", "voMultiSelect", "voRightClickSelect", "voSiblingSelectConstraint"},
+         "selection "},
+        {{"voHideFocusRect", "voHideSelection", "voHotTrack", "voPopupMode", "voShowBackground",
+          "voShowButtons", "voShowDropmark", "voShowHorzGridLines", "voShowRoot", "voShowTreeLines",
+          "voShowVertGridLines"},
+         "paint "},
+    };
+    for (const auto& [OldNames, Set] : Groups)
+        for (const std::string Old : OldNames) {
+            SetSetProp(&Tree, u"Options", u"[" + String(Old.begin(), Old.end()) + u"]");
+            EXPECT_EQ(Sets(), Set) << Old;
+        }
+
+    SetSetProp(&Tree, u"Options", u"[voMultiSelect, voShowRoot, voSomethingNewer]");
+    EXPECT_EQ(Options->SelectionOptions(), TLTSelectionOptions{toMultiSelect});
+    EXPECT_EQ(Options->PaintOptions(), TLTPaintOptions{toShowRoot});
+    EXPECT_TRUE(Options->MiscOptions().Empty());
+    EXPECT_TRUE(Options->AutoOptions().Empty());
+    EXPECT_TRUE(Options->AnimationOptions().Empty());
+    EXPECT_FALSE(IsStoredProp(&Tree, u"Options")) << "read, never written";
+}

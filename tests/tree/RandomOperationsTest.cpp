@@ -89,9 +89,9 @@ std::string Step(TRandomTree& T) {
         return "full expand or collapse";
     case 7:
         if (R() % 3)
-            T.Sort(T.Pick(), NoColumn, static_cast<TSortDirection>(R() % 2), R() % 2);
+            T.Sort(T.Pick(), ColumnNone, static_cast<TSortDirection>(R() % 2), R() % 2);
         else
-            T.SortTree(NoColumn, static_cast<TSortDirection>(R() % 2), R() % 2);
+            T.SortTree(ColumnNone, static_cast<TSortDirection>(R() % 2), R() % 2);
         return "sort";
     case 8:
         if (PLeanNode N = T.Pick(false)) T.SetNodeSelected(N, R() % 3 != 0);

@@ -135,7 +135,7 @@ std::unique_ptr<TBitmap> GrabHeader(TColumnIndex Down, bool SecondEnabled, TTemp
 TEST(TreeScreen, PressedColumnMovesItsCaptionOnePixel) {
     SCREEN_TEST();
     TTempFolder Folder;
-    auto Up = GrabHeader(NoColumn, true, &Folder);
+    auto Up = GrabHeader(ColumnNone, true, &Folder);
     auto Down = GrabHeader(1, true);
     const TRect Cell{120, 0, 240, 19};
     const TRect UpText = ColorBox(Up->Canvas(), Cell, clBlack, TRect{124, 3, 236, 16});
@@ -151,7 +151,7 @@ TEST(TreeScreen, PressedColumnMovesItsCaptionOnePixel) {
 
 TEST(TreeScreen, DisabledCaptionIsEmbossed) {
     SCREEN_TEST();
-    auto B = GrabHeader(NoColumn, false);
+    auto B = GrabHeader(ColumnNone, false);
     const TRect Cell{120, 0, 240, 19};
     const TRect Shadow = ColorBox(B->Canvas(), Cell, clBtnShadow, TRect{124, 3, 236, 17});
     const TRect Light = ColorBox(B->Canvas(), Cell, clBtnHighlight, TRect{124, 3, 236, 17});
@@ -237,6 +237,133 @@ TEST(TreeScreen, FullRowSelectionAndGridLines) {
             EXPECT_EQ(Cv->Pixels(100, 35), TColor(ColorToRGB(clWhite)))
                 << "the selection ends above the grid line";
         }
+    }
+}
+
+TEST(TreeScreen, DropMarkLiesAboveOrBelowTheTargetRow) {
+    SCREEN_TEST();
+    struct TCase {
+        TDropMode Mode;
+        bool Above, Below;
+    };
+    for (const TCase C : {TCase{dmAbove, true, false}, TCase{dmBelow, false, true},
+                          TCase{dmOnNode, false, false}, TCase{dmNowhere, false, false}}) {
+        TTreeScreen S(200, 100);
+        TScreenTree& T = *S.Tree;
+        T.TreeOptions()->SetPaintOptions(T.TreeOptions()->PaintOptions() + TLTPaintOptions{toShowDropmark});
+        T.Colors()->SetColor(ciDropMarkColor, clRed);
+        S.Add(nullptr, {u"Blink"});
+        PLeanNode Target = S.Add(nullptr, {u"Fade"});
+        S.Add(nullptr, {u"Button"});
+        T.SetDropTargetNode(Target);
+        T.FLastDropMode = C.Mode;
+        auto B = S.Grab();
+        TCanvas* Cv = B->Canvas();
+        const int FrameX = (T.Width() - T.ClientWidth()) / 2, FrameY = (T.Height() - T.ClientHeight()) / 2;
+        TRect Row = T.GetDisplayRect(Target, ColumnNone, false);
+        OffsetRect(Row, FrameX, FrameY);
+        const TColor Red = TColor(ColorToRGB(clRed));
+        // The mark spans the row across the client area.
+        Row.Left = FrameX;
+        Row.Right = FrameX + T.ClientWidth();
+        const int Middle = (Row.Left + Row.Right) / 2;
+        // A bar along the edge with a hook down (above) or up (below) at each end.
+        EXPECT_EQ(Cv->Pixels(Middle, Row.Top + 1) == Red, C.Above) << int(C.Mode);
+        EXPECT_EQ(Cv->Pixels(Row.Left + 3, Row.Top + 4) == Red, C.Above) << int(C.Mode);
+        EXPECT_EQ(Cv->Pixels(Row.Right - 3, Row.Top + 4) == Red, C.Above) << int(C.Mode);
+        EXPECT_NE(Cv->Pixels(Middle, Row.Top + 5), Red) << int(C.Mode);
+        EXPECT_EQ(Cv->Pixels(Middle, Row.Bottom - 2) == Red, C.Below) << int(C.Mode);
+        EXPECT_EQ(Cv->Pixels(Row.Left + 3, Row.Bottom - 6) == Red, C.Below) << int(C.Mode);
+        EXPECT_EQ(Cv->Pixels(Row.Right - 3, Row.Bottom - 6) == Red, C.Below) << int(C.Mode);
+        EXPECT_NE(Cv->Pixels(Middle, Row.Bottom - 7), Red) << int(C.Mode);
+        // Nothing of it on the other rows.
+        EXPECT_EQ(CountColor(Cv, TRect{FrameX, FrameY, FrameX + T.ClientWidth(), Row.Top}, clRed), 0);
+        EXPECT_EQ(CountColor(Cv, TRect{FrameX, Row.Bottom, FrameX + T.ClientWidth(), Row.Bottom + 18}, clRed), 0);
+    }
+}
+
+TEST(TreeScreen, LineStyleAndHiddenChildrensButtons) {
+    SCREEN_TEST();
+    static const Word Solid[8] = {};
+    struct TCase {
+        TLTLineStyle Style;
+        bool AutoHide;
+        int Asked;      // OnGetLineStyle calls
+        bool SolidLine; // every pixel of the parent's vertical line inked
+        bool Button;    // the second parent, whose only child is hidden, shows a button
+    };
+    for (const TCase C : {TCase{lsDotted, false, 0, false, true}, TCase{lsCustomStyle, false, 1, true, true},
+                          TCase{lsSolid, true, 0, true, false}}) {
+        TTreeScreen S(200, 120);
+        TScreenTree& T = *S.Tree;
+        int Asked = 0;
+        T.OnGetLineStyle = [&](TBaseLeanTree*, const void*& Bits) {
+            ++Asked;
+            Bits = Solid;
+        };
+        T.Colors()->SetColor(ciTreeLineColor, clRed);
+        auto* Options = T.TreeOptions();
+        if (C.AutoHide) Options->SetAutoOptions(Options->AutoOptions() + TLTAutoOptions{toAutoHideButtons});
+        PLeanNode Parent = S.Add(nullptr, {u"Parent"});
+        S.Add(Parent, {u"One"});
+        S.Add(Parent, {u"Two"});
+        PLeanNode Lonely = S.Add(nullptr, {u"Lonely"});
+        PLeanNode Hidden = S.Add(Lonely, {u"Hidden"});
+        T.SetNodeVisible(Hidden, false);
+        T.SetExpanded(Parent, true);
+        T.SetLineStyle(C.Style);
+        auto B = S.Grab();
+        TCanvas* Cv = B->Canvas();
+        const std::string What = std::to_string(int(C.Style)) + (C.AutoHide ? " auto-hide" : "");
+        EXPECT_EQ(Asked, C.Asked) << What;
+        // The top level's vertical line runs 9 pixels into its step, down the children's rows.
+        const TRect Child = T.GetDisplayRect(T.GetFirstChild(Parent), ColumnNone, false);
+        const int Inked = CountColor(Cv, TRect{9, Child.Top, 10, Child.Bottom}, clRed);
+        if (C.SolidLine)
+            EXPECT_EQ(Inked, Child.Height()) << What;
+        else
+            EXPECT_NEAR(Inked, Child.Height() / 2, 1) << What;
+        // The button frame of the lonely parent, in the line colour over its first step.
+        const TRect Row = T.GetDisplayRect(Lonely, ColumnNone, false);
+        const int Frame = CountColor(Cv, TRect{5, Row.Top + 4, 14, Row.Bottom - 4}, clRed);
+        EXPECT_EQ(Frame > 20, C.Button) << What << " " << Frame;
+    }
+}
+
+TEST(TreeScreen, SunkenEdgeAndBorderRing) {
+    SCREEN_TEST();
+    struct TCase {
+        TBorderStyle Style;
+        int BorderWidth;
+        int Edge; // the sunken edge's thickness
+    };
+    for (const TCase C : {TCase{Controls::bsSingle, 0, 2}, TCase{Controls::bsSingle, 3, 2},
+                          TCase{Controls::bsNone, 3, 0}, TCase{Controls::bsNone, 0, 0}}) {
+        TTreeScreen S(120, 80);
+        TScreenTree& T = *S.Tree;
+        T.SetBorderStyle(C.Style);
+        T.SetBorderWidth(C.BorderWidth);
+        T.Colors()->SetColor(ciBorderColor, clRed);
+        S.Add(nullptr, {u"Blink"});
+        const std::string What = std::to_string(int(C.Style)) + "/" + std::to_string(C.BorderWidth);
+        const int Frame = C.Edge + C.BorderWidth;
+        EXPECT_EQ(T.ClientWidth(), 120 - 2 * Frame) << What;
+        auto B = S.Grab();
+        TCanvas* Cv = B->Canvas();
+        const TColor Red = TColor(ColorToRGB(clRed));
+        // The ring lies between the edge and the client, on all four sides.
+        EXPECT_EQ(CountColor(Cv, TRect{0, 0, 120, 80}, clRed), 2 * C.BorderWidth * (120 - 2 * C.Edge) +
+                                                                  2 * C.BorderWidth * (80 - 2 * C.Edge - 2 * C.BorderWidth))
+            << What;
+        if (C.BorderWidth > 0) {
+            EXPECT_EQ(Cv->Pixels(C.Edge, 40), Red) << What;
+            EXPECT_EQ(Cv->Pixels(119 - C.Edge, 40), Red) << What;
+            EXPECT_EQ(Cv->Pixels(60, 79 - C.Edge), Red) << What;
+        }
+        if (C.Edge > 0) {
+            EXPECT_NE(Cv->Pixels(0, 40), Red) << What;
+        }
+        EXPECT_EQ(Cv->Pixels(Frame + 100, 70), TColor(ColorToRGB(clWhite))) << What;
     }
 }
 

@@ -73,6 +73,7 @@ public:
     using TBaseLeanTree::FCurrentHotNode;
     using TBaseLeanTree::FFocusedColumn;
     using TBaseLeanTree::FFocusedNode;
+    using TBaseLeanTree::FLastDropMode;
     using TBaseLeanTree::FocusCell;
     using TBaseLeanTree::HitPositionsLeftToRight;
     using TBaseLeanTree::HitPositionsRightToLeft;
@@ -147,6 +148,8 @@ struct TTreeScreen {
         Form.SetBounds(0, 0, W + 40, H + 40);
         Tree->SetParent(&Form);
         Tree->SetBounds(0, 0, W, H);
+        // Without the sunken edge the client starts at the picture's top-left corner.
+        Tree->SetBorderStyle(Controls::bsNone);
         Tree->Font()->SetName(u"Arial");
         Tree->Font()->SetSize(9);
         Tree->SetColor(clWhite);

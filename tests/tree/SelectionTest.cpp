@@ -234,16 +234,16 @@ TEST(Selection, ClicksSelect) {
     TSelectTree Tree;
     Tree.SetRootNodeCount(5);
     auto Top = Tree.TopLevel();
-    Tree.HandleClickSelection(nullptr, Top[1], {}, false);
+    Tree.ApplyClickSelection(nullptr, Top[1], {}, false);
     EXPECT_EQ(Tree.Selected(), std::vector<PLeanNode>{Top[1]});
     EXPECT_EQ(Tree.RangeAnchor(), Top[1]);
-    Tree.HandleClickSelection(Top[1], Top[3], {ssShift}, false);
+    Tree.ApplyClickSelection(Top[1], Top[3], {ssShift}, false);
     EXPECT_EQ(Tree.Selected(), (std::vector<PLeanNode>{Top[1], Top[2], Top[3]}));
-    Tree.HandleClickSelection(Top[3], Top[2], {ssCtrl}, false);
+    Tree.ApplyClickSelection(Top[3], Top[2], {ssCtrl}, false);
     EXPECT_EQ(Tree.Selected(), (std::vector<PLeanNode>{Top[1], Top[3]}));
-    Tree.HandleClickSelection(Top[2], Top[4], {ssCtrl, ssShift}, false);
+    Tree.ApplyClickSelection(Top[2], Top[4], {ssCtrl, ssShift}, false);
     EXPECT_EQ(Tree.Selected(), (std::vector<PLeanNode>{Top[1], Top[2], Top[3], Top[4]}));
-    Tree.HandleClickSelection(Top[4], Top[0], {ssCtrl}, true);
+    Tree.ApplyClickSelection(Top[4], Top[0], {ssCtrl}, true);
     EXPECT_TRUE(Tree.TreeStates().Contains(tsToggleFocusedSelection)) << "the toggle waits for mouse-up";
     EXPECT_INVARIANTS(Tree);
 }

@@ -29,6 +29,7 @@ struct TTextFixture {
         Form.SetBounds(0, 0, 400, 300);
         Tree->SetParent(&Form);
         Tree->SetBounds(0, 0, 300, 200);
+        Tree->SetBorderStyle(Controls::bsNone); // the client at the picture's corner
         Tree->Font()->SetName(u"Arial");
         Tree->Font()->SetSize(9);
         Tree->SetColor(clWhite);
@@ -51,8 +52,8 @@ TEST(StringTreeText, DefaultTextStaticTextAndPath) {
     F.Table.Texts = {{Top, {u"Sketches"}}, {Child, {u"Blink"}}};
     F.Table.Bind(*F.Tree);
     EXPECT_EQ(F.Tree->NodeText(Child), u"Blink");
-    EXPECT_EQ(F.Tree->Path(Child, NoColumn, ttNormal, u'/'), u"Sketches/Blink/");
-    EXPECT_EQ(F.Tree->Path(nullptr, NoColumn, ttNormal, u'/'), u"/");
+    EXPECT_EQ(F.Tree->Path(Child, ColumnNone, ttNormal, u'/'), u"Sketches/Blink/");
+    EXPECT_EQ(F.Tree->Path(nullptr, ColumnNone, ttNormal, u'/'), u"/");
     F.Tree->SetDefaultText(u"Item");
     EXPECT_EQ(F.Tree->NodeText(F.Tree->AddChild(nullptr)), u"Item");
 }
@@ -67,14 +68,14 @@ TEST(StringTreeText, MainColumnWidthIsMeasuredOnce) {
     F.Tree->OnMeasureTextWidth = [&](TBaseLeanTree*, TCanvas*, PLeanNode, TColumnIndex, const String&, int&) {
         ++Measured;
     };
-    const int Width = F.Tree->QueryNodeContentWidth(Node, NoColumn);
+    const int Width = F.Tree->QueryNodeContentWidth(Node, ColumnNone);
     EXPECT_EQ(Width, 2 * F.Tree->TextMargin() + ExtentIn(F.Tree->Font(), u"Blink").cx);
-    EXPECT_EQ(F.Tree->QueryNodeContentWidth(Node, NoColumn), Width);
+    EXPECT_EQ(F.Tree->QueryNodeContentWidth(Node, ColumnNone), Width);
     EXPECT_EQ(Measured, 1);
     EXPECT_EQ(F.Tree->CachedTextWidth(Node), static_cast<Cardinal>(Width));
     F.Tree->InvalidateNode(Node);
     EXPECT_EQ(F.Tree->CachedTextWidth(Node), 0u);
-    F.Tree->QueryNodeContentWidth(Node, NoColumn);
+    F.Tree->QueryNodeContentWidth(Node, ColumnNone);
     EXPECT_EQ(Measured, 2);
 }
 
@@ -135,8 +136,8 @@ TEST(StringTreeText, StaticTextFollowsTheTextUnlessCentred) {
     F.Tree->OnGetText = [](TBaseLeanTree*, PLeanNode, TColumnIndex, TVSTTextType Type, String& Text) {
         Text = Type == ttNormal ? u"Blink" : u"(3)";
     };
-    const int TextWidth = F.Tree->QueryNodeContentWidth(Node, NoColumn);
-    EXPECT_EQ(F.Tree->QueryNodeExtraWidth(Node, NoColumn),
+    const int TextWidth = F.Tree->QueryNodeContentWidth(Node, ColumnNone);
+    EXPECT_EQ(F.Tree->QueryNodeExtraWidth(Node, ColumnNone),
               F.Tree->TextMargin() + ExtentIn(F.Tree->Font(), u"(3)").cx);
     auto B = F.Grab();
     // The static text starts a text margin after the node's text.
@@ -145,7 +146,7 @@ TEST(StringTreeText, StaticTextFollowsTheTextUnlessCentred) {
     EXPECT_FALSE(Static.IsEmpty());
     EXPECT_LE(Static.Left, Start + 2);
     F.Tree->SetAlignment(taCenter);
-    EXPECT_EQ(F.Tree->QueryNodeExtraWidth(Node, NoColumn), 0);
+    EXPECT_EQ(F.Tree->QueryNodeExtraWidth(Node, ColumnNone), 0);
 }
 
 TEST(StringTreeText, MultiLineNodesWrapAndTakeTheirHeight) {

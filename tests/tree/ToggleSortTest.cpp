@@ -232,7 +232,7 @@ TEST(Sort, IsStableInBothDirections) {
             std::stable_sort(Expected.begin(), Expected.end(), [&](std::int64_t A, std::int64_t B) {
                 return Direction == sdAscending ? (A >> 20) < (B >> 20) : (A >> 20) > (B >> 20);
             });
-            Tree.Sort(nullptr, NoColumn, Direction, false);
+            Tree.Sort(nullptr, ColumnNone, Direction, false);
             EXPECT_EQ(ChildKeys(Tree, Tree.RootNode()), Expected);
             EXPECT_INVARIANTS(Tree);
         }
@@ -260,7 +260,7 @@ TEST(Sort, SortTreeSortsEveryListAndKeepsIndexesAndLastChildren) {
         std::stable_sort(Keys.begin(), Keys.end(), [](auto A, auto B) { return (A >> 20) < (B >> 20); });
         Expected[Run] = Keys;
     }
-    Tree.SortTree(NoColumn, sdAscending, true);
+    Tree.SortTree(ColumnNone, sdAscending, true);
     for (auto& [Node, Keys] : Expected)
         EXPECT_EQ(ChildKeys(Tree, Node), Keys);
     EXPECT_INVARIANTS(Tree);
@@ -273,16 +273,16 @@ TEST(Sort, NothingToCompare) {
     auto Nodes = BuildTree(Tree, {"a", "a/b"});
     Tree.Sort(Nodes["a"], 0, sdAscending, false);
     Tree.Sort(Nodes["a/b"], 0, sdAscending, false);
-    Tree.SortTree(NoColumn, sdAscending, false);
+    Tree.SortTree(ColumnNone, sdAscending, false);
     EXPECT_EQ(Compares, 0) << "one child, no children, one list of one";
     TPlainTree Single;
     Single.SetRootNodeCount(1);
     int Operations = 0;
     Single.OnStartOperation = [&](TBaseLeanTree*, TLTOperationKind) { ++Operations; };
-    Single.SortTree(NoColumn, sdAscending, true);
+    Single.SortTree(ColumnNone, sdAscending, true);
     EXPECT_EQ(Operations, 0);
     Tree.SetRootNodeCount(3);
-    Tree.SortTree(InvalidColumn, sdAscending, false);
+    Tree.SortTree(ColumnNotFound, sdAscending, false);
     EXPECT_EQ(Compares, 0) << "column -2 sorts nothing";
 }
 
@@ -294,7 +294,7 @@ TEST(Sort, EqualNodesKeepTheirOrderBothWays) {
         Tree.OnCompareNodes = [](TBaseLeanTree*, PLeanNode, PLeanNode, TColumnIndex, int& Result) {
             Result = 0;
         };
-        Tree.Sort(nullptr, NoColumn, Direction);
+        Tree.Sort(nullptr, ColumnNone, Direction);
         std::string Order;
         for (PLeanNode Run = Tree.RootNode()->FirstChild; Run; Run = Run->NextSibling)
             Order += Log.Name(Run);
@@ -313,7 +313,7 @@ TEST(Sort, CancelStopsComparingAndDescending) {
         Result = static_cast<int>(B->Index) - static_cast<int>(A->Index);
     };
     auto Nodes = BuildTree(Tree, {"a", "a/x", "a/y", "b", "b/x", "b/y", "c"});
-    Tree.SortTree(NoColumn, sdAscending, true);
+    Tree.SortTree(ColumnNone, sdAscending, true);
     EXPECT_EQ(Compares, 1) << "the rest answer 0 without asking";
     EXPECT_EQ(Operations, (std::vector<TLTOperationKind>{okSortTree, okSortNode}));
     EXPECT_FALSE(Tree.OperationCanceled()) << "no operation runs any more";
@@ -328,7 +328,7 @@ TEST(Sort, ACompareThatRaisesLosesNoNode) {
         if (++Compares == 30) throw Exception(u"compare failed");
         Result = static_cast<int>(B->Index) - static_cast<int>(A->Index);
     };
-    EXPECT_THROW(Tree.Sort(nullptr, NoColumn, sdAscending), Exception);
+    EXPECT_THROW(Tree.Sort(nullptr, ColumnNone, sdAscending), Exception);
     EXPECT_INVARIANTS(Tree);
     EXPECT_EQ(Tree.OperationCount(), 0u);
 }

@@ -198,7 +198,7 @@ TEST(TreeEditor, TheEditorLiesOverTheCellTextAndGrowsWithIt) {
     TEditing E;
     E.StartEdit("d");
     TLTEdit* Editor = E.Editor();
-    const TRect Text = E.Tree->GetDisplayRect(E["d"], NoColumn, true, true);
+    const TRect Text = E.Tree->GetDisplayRect(E["d"], ColumnNone, true, true);
     EXPECT_EQ(Editor->Parent(), E.Tree);
     EXPECT_TRUE(Editor->Visible());
     EXPECT_TRUE(Editor->Focused());
@@ -282,7 +282,7 @@ TEST(TreeEditor, EditingCallsFollowTheOptionsAndOnEditing) {
     SCREEN_TEST();
     TEditing E;
     EXPECT_THROW(E.Tree->EditNode(E["a"], -2), EAssertionFailed);
-    EXPECT_THROW(E.Tree->EditNode(nullptr, NoColumn), EAssertionFailed);
+    EXPECT_THROW(E.Tree->EditNode(nullptr, ColumnNone), EAssertionFailed);
     EXPECT_TRUE(E.Tree->EndEditNode());
     EXPECT_TRUE(E.Tree->CancelEditNode());
 
@@ -290,12 +290,12 @@ TEST(TreeEditor, EditingCallsFollowTheOptionsAndOnEditing) {
     E.Tree->OnEditing = [&](TBaseLeanTree*, PLeanNode Node, TColumnIndex, bool& Allowed) {
         Allowed = Node != E["c"];
     };
-    EXPECT_FALSE(E.Tree->EditNode(E["c"], NoColumn));
+    EXPECT_FALSE(E.Tree->EditNode(E["c"], ColumnNone));
     EXPECT_EQ(E.Tree->FocusedNode(), E["c"]);
-    EXPECT_TRUE(E.Tree->EditNode(E["d"], NoColumn));
+    EXPECT_TRUE(E.Tree->EditNode(E["d"], ColumnNone));
     EXPECT_TRUE(E.Tree->IsEditing());
     // While an edit runs, another start answers that an edit runs.
-    EXPECT_TRUE(E.Tree->EditNode(E["a"], NoColumn));
+    EXPECT_TRUE(E.Tree->EditNode(E["a"], ColumnNone));
     EXPECT_EQ(E.Tree->FocusedNode(), E["d"]);
     EXPECT_TRUE(E.Tree->CancelEditNode());
     EXPECT_EQ(E.Log, (std::vector<std::string>{"cancelled"}));
@@ -314,7 +314,7 @@ TEST(TreeEditor, EditingCallsFollowTheOptionsAndOnEditing) {
     E.Tree->OnEditing = nullptr;
     auto* Options = E.Tree->TreeOptions();
     Options->SetMiscOptions(Options->MiscOptions() - TLTMiscOptions{toEditable});
-    EXPECT_FALSE(E.Tree->EditNode(E["a"], NoColumn));
+    EXPECT_FALSE(E.Tree->EditNode(E["a"], ColumnNone));
     EXPECT_FALSE(E.Tree->IsEditing());
 }
 

@@ -105,8 +105,8 @@ TEST(TreeHint, ACutOffCellShowsItsTextExactlyOverItAndOnlyThen) {
         {"cut off at the column's edge", true, true, 0, true},
         {"fits its column", true, false, 0, false},
         {"fits the second column", true, true, 1, false},
-        {"cut off at the client edge", false, true, NoColumn, true},
-        {"fits the client area", false, false, NoColumn, false},
+        {"cut off at the client edge", false, true, ColumnNone, true},
+        {"fits the client area", false, false, ColumnNone, false},
     };
     for (const TCase& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -196,7 +196,7 @@ TEST(TreeHint, EachModeShowsItsOwnHint) {
         H.Tree->OnGetHint = [&](TBaseLeanTree*, PLeanNode Node, TColumnIndex Column,
                                 TLTTooltipLineBreakStyle&,
                                 String& Text) { Text = u"hint of " + H.Tree->NodeText(Node, Column); };
-        const TPoint P = C.OverShortRow ? H.OnText(H.Short, NoColumn) : H.BelowTheRows();
+        const TPoint P = C.OverShortRow ? H.OnText(H.Short, ColumnNone) : H.BelowTheRows();
         H.Rest(P, 500);
         THintWindow* W = THints::Shown();
         ASSERT_EQ(W != nullptr, C.Text != nullptr);
@@ -205,7 +205,7 @@ TEST(TreeHint, EachModeShowsItsOwnHint) {
         EXPECT_EQ(C.TreeWindow ? THints::ShownOfTree()->HintData().HintText : W->Caption(), C.Text);
         if (C.TreeWindow && C.OverShortRow) {
             // A row's hint goes below the row.
-            const TRect Row = H.Tree->GetDisplayRect(H.Short, NoColumn, false);
+            const TRect Row = H.Tree->GetDisplayRect(H.Short, ColumnNone, false);
             EXPECT_GE(W->Top(), H.Tree->ClientToScreen(TPoint{0, Row.Bottom}).Y + 2);
         }
     }
@@ -244,7 +244,7 @@ TEST(TreeHint, AnOwnerDrawnHintShowsOnlyWhatItsHandlerDraws) {
         C->Brush()->SetColor(clRed);
         C->FillRect(R);
     };
-    H.Rest(H.OnText(H.Short, NoColumn), 500);
+    H.Rest(H.OnText(H.Short, ColumnNone), 500);
     TLeanTreeHintWindow* W = THints::ShownOfTree();
     ASSERT_NE(W, nullptr);
     EXPECT_EQ(W->Width(), 40);
@@ -255,7 +255,7 @@ TEST(TreeHint, AnOwnerDrawnHintShowsOnlyWhatItsHandlerDraws) {
     // Without a size the hint is not shown.
     Application->CancelHint();
     H.Tree->OnGetHintSize = nullptr;
-    H.Rest(H.OnText(H.Long, NoColumn), 500);
+    H.Rest(H.OnText(H.Long, ColumnNone), 500);
     EXPECT_EQ(THints::Shown(), nullptr);
 }
 

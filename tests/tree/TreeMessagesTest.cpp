@@ -134,9 +134,9 @@ TEST(TreeMessages, ItemRectangleOfVisibleNodesOnly) {
     };
     TRect R;
     EXPECT_EQ(Query(M["d"], false, R), 1);
-    EXPECT_EQ(R, M.Tree->GetDisplayRect(M["d"], NoColumn, false));
+    EXPECT_EQ(R, M.Tree->GetDisplayRect(M["d"], ColumnNone, false));
     EXPECT_EQ(Query(M["d"], true, R), 1);
-    EXPECT_EQ(R, M.Tree->GetDisplayRect(M["d"], NoColumn, true));
+    EXPECT_EQ(R, M.Tree->GetDisplayRect(M["d"], ColumnNone, true));
     M.Tree->SetNodeVisible(M["e"], false);
     EXPECT_EQ(Query(M["e"], false, R), 0);
 }

@@ -93,7 +93,7 @@ TEST(TreeProtected, ComputeDropModeByHitAndOptions) {
         TLTPaintOptions Paint = Options->PaintOptions();
         C.DropMark ? Paint.Include(toShowDropmark) : Paint.Exclude(toShowDropmark);
         Options->SetPaintOptions(Paint);
-        THitInfo Hit{Node, C.Hit, NoColumn};
+        THitInfo Hit{Node, C.Hit, ColumnNone};
         TRect R = Row;
         EXPECT_EQ(Tree.ComputeDropMode({10, C.Y}, Hit, R), C.Expected) << C.Y << " report " << C.ReportMode;
         EXPECT_EQ(Hit.HitNode, C.Expected == dmNowhere ? nullptr : Node);

@@ -33,7 +33,7 @@ public:
     using TBaseLeanTree::EndOperation;
     using TBaseLeanTree::FTempNodeCache;
     using TBaseLeanTree::FTempNodeCount;
-    using TBaseLeanTree::HandleClickSelection;
+    using TBaseLeanTree::ApplyClickSelection;
     using TBaseLeanTree::HandleDrawSelection;
     using TBaseLeanTree::LocateInSelection;
     using TBaseLeanTree::MergeIntoSelection;

@@ -157,7 +157,7 @@ TEST(Events, DefaultsWithoutHandlers) {
     PLeanNode N = Open.AddChild(nullptr);
     EXPECT_TRUE(Open.DoChecking(N, State));
     EXPECT_EQ(Open.DoCompareNodes(N, N, 0), 0);
-    EXPECT_EQ(Open.DoGetImageIndex(N, ikNormal, NoColumn, Ghosted, Index), nullptr);
+    EXPECT_EQ(Open.DoGetImageIndex(N, ikNormal, ColumnNone, Ghosted, Index), nullptr);
     EXPECT_EQ(Index, -1);
     EXPECT_FALSE(Ghosted);
     EXPECT_TRUE(Open.DoGetCellIsEmpty(N, 0));
@@ -190,7 +190,7 @@ TEST(Events, DefaultsWithoutHandlers) {
         ++Extended;
         I = 3;
     };
-    Open.DoGetImageIndex(N, ikNormal, NoColumn, Ghosted, Index);
+    Open.DoGetImageIndex(N, ikNormal, ColumnNone, Ghosted, Index);
     EXPECT_EQ(Plain, 0);
     EXPECT_EQ(Extended, 1);
     EXPECT_EQ(Index, 3);
@@ -208,7 +208,7 @@ TEST(Events, PopupMenuIsAskedOfEveryAncestorButTheRoot) {
     Tree.DoGetPopupMenu(Nodes["a/b/c"], 0, {});
     EXPECT_EQ(Log.Text(), "a/b/c a/b a");
     Log.Clear();
-    Tree.DoGetPopupMenu(nullptr, NoColumn, {});
+    Tree.DoGetPopupMenu(nullptr, ColumnNone, {});
     EXPECT_EQ(Log.Text(), "nil");
 }
 
@@ -264,17 +264,17 @@ TEST(Geometry, VerticalRangeFollowsTheRows) {
 TEST(Geometry, DisplayRectangles) {
     TPlainTree Tree;
     auto Nodes = BuildTree(Tree, {"a", "a/b", "c"});
-    EXPECT_EQ(Tree.GetDisplayRect(Nodes["a/b"], NoColumn, false), TRect{}) << "inside a collapsed parent";
+    EXPECT_EQ(Tree.GetDisplayRect(Nodes["a/b"], ColumnNone, false), TRect{}) << "inside a collapsed parent";
     Tree.ToggleNode(Nodes["a"]);
-    EXPECT_EQ(Tree.GetDisplayRect(Nodes["c"], NoColumn, false), (TRect{0, 36, Tree.ClientWidth(), 54}));
+    EXPECT_EQ(Tree.GetDisplayRect(Nodes["c"], ColumnNone, false), (TRect{0, 36, Tree.ClientWidth(), 54}));
     // Text only: margin, the indent of its level and of the root level.
-    const TRect Text = Tree.GetDisplayRect(Nodes["a/b"], NoColumn, true);
+    const TRect Text = Tree.GetDisplayRect(Nodes["a/b"], ColumnNone, true);
     EXPECT_EQ(Text.Left, 4 + 18 + 18);
     EXPECT_EQ(Text.Top, 18);
     Tree.SetNodeVisible(Nodes["c"], false);
-    EXPECT_EQ(Tree.GetDisplayRect(Nodes["c"], NoColumn, false), TRect{});
-    EXPECT_THROW(Tree.GetDisplayRect(nullptr, NoColumn, false), EAssertionFailed);
-    EXPECT_THROW(Tree.GetDisplayRect(Tree.RootNode(), NoColumn, false), EAssertionFailed);
+    EXPECT_EQ(Tree.GetDisplayRect(Nodes["c"], ColumnNone, false), TRect{});
+    EXPECT_THROW(Tree.GetDisplayRect(nullptr, ColumnNone, false), EAssertionFailed);
+    EXPECT_THROW(Tree.GetDisplayRect(Tree.RootNode(), ColumnNone, false), EAssertionFailed);
 }
 
 TEST(Geometry, HitTests) {
@@ -287,7 +287,7 @@ TEST(Geometry, HitTests) {
     Tree.GetHitTestInfoAt(10, 20, true, Hit);
     EXPECT_EQ(Hit.HitNode, Nodes["b"]);
     EXPECT_TRUE(Hit.HitPositions.Contains(hiOnItem));
-    EXPECT_EQ(Hit.HitColumn, NoColumn);
+    EXPECT_EQ(Hit.HitColumn, ColumnNone);
     Tree.GetHitTestInfoAt(10, 80, true, Hit);
     EXPECT_EQ(Hit.HitNode, nullptr);
     EXPECT_TRUE(Hit.HitPositions.Contains(hiNowhere));
@@ -307,18 +307,18 @@ TEST(Geometry, MaximumColumnWidth) {
     auto Nodes = BuildTree(Tree, {"a", "a/b", "a/c", "d"});
     Tree.ToggleNode(Nodes["a"]);
     // The widest: a/c, level 1 (+ root level): 4 + 2 * 18 + 20.
-    EXPECT_EQ(Tree.GetMaxColumnWidth(NoColumn), 4 + 36 + 20);
+    EXPECT_EQ(Tree.GetMaxColumnWidth(ColumnNone), 4 + 36 + 20);
     int Before = 0, After = 0;
     Tree.OnBeforeGetMaxColumnWidth = [&](TLTHeader*, TColumnIndex, bool&) { ++Before; };
     Tree.OnAfterGetMaxColumnWidth = [&](TLTHeader*, TColumnIndex, int& Width) {
         ++After;
         Width += 1;
     };
-    EXPECT_EQ(Tree.GetMaxColumnWidth(NoColumn), 61);
+    EXPECT_EQ(Tree.GetMaxColumnWidth(ColumnNone), 61);
     EXPECT_EQ(Before + After, 2);
     // A cancelled operation answers the column's width as it is.
     Tree.StartOperation(okAutoFitColumns);
     Tree.CancelOperation();
-    EXPECT_EQ(Tree.GetMaxColumnWidth(NoColumn), 0);
+    EXPECT_EQ(Tree.GetMaxColumnWidth(ColumnNone), 0);
     Tree.EndOperation(okAutoFitColumns);
 }

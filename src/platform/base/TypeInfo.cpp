@@ -233,7 +233,7 @@ String SetToString(const TTypeInfo* SetType, const TSetBits& Value, bool Bracket
     return Brackets ? u"[" + Result + u"]" : Result;
 }
 
-TSetBits StringToSet(const TTypeInfo* SetType, const String& Text) {
+TSetBits StringToSet(const TTypeInfo* SetType, const String& Text, bool SkipUnknown) {
     ASSERT(SetType && SetType->Kind == tkSet);
     String S = Trim(Text);
     if (!S.empty() && S.front() == u'[') {
@@ -249,6 +249,7 @@ TSetBits StringToSet(const TTypeInfo* SetType, const String& Text) {
         Start = Comma + 1;
         if (Item.empty()) continue;
         int V = GetEnumValue(SetType->CompType, Item);
+        if (V < 0 && SkipUnknown && SetType->CompType->Kind == tkEnumeration) continue;
         if (V < 0 || SetType->CompType->Kind != tkEnumeration) InvalidElement(Item);
         Result.set(static_cast<size_t>(V));
     }
@@ -400,7 +401,7 @@ void SetSetProp(TObject* Instance, const String& PropName, const String& Value) 
 void SetSetProp(TObject* Instance, const TPropInfo* PropInfo, const String& Value) {
     Check(Instance, PropInfo);
     Expect(PropInfo, {tkSet});
-    Write(Instance, PropInfo, StringToSet(PropInfo->PropType, Value));
+    Write(Instance, PropInfo, StringToSet(PropInfo->PropType, Value, PropInfo->SkipUnknownElements));
 }
 
 // ---- Strings, floats, objects, events ----------------------------------------------------------

@@ -132,6 +132,7 @@ struct TPropInfo {
     std::function<bool(TObject*)> StoredProc;                // when set, decides over StoredConst
     bool StoredConst = true;
     Int64 Default = NoDefault; // ordinal kinds and small sets (the mask)
+    bool SkipUnknownElements = false; // sets: names outside the element type are passed over
 
     bool HasDefault() const { return Default != NoDefault; }
 };
@@ -231,8 +232,9 @@ String GetEnumName(const TTypeInfo* Info, Int64 Value);
 int GetEnumValue(const TTypeInfo* Info, const String& Name);
 // Set texts: element names joined by ",", in brackets when asked ("[exIno,exC]").
 String SetToString(const TTypeInfo* SetType, const TSetBits& Value, bool Brackets = true);
-// Reads "[a, b]" or "a,b" (blanks allowed); an unknown name raises EPropertyConvertError.
-TSetBits StringToSet(const TTypeInfo* SetType, const String& Text);
+// Reads "[a, b]" or "a,b" (blanks allowed); an unknown name raises EPropertyConvertError
+// unless SkipUnknown is set, when it is passed over.
+TSetBits StringToSet(const TTypeInfo* SetType, const String& Text, bool SkipUnknown = false);
 
 // Published properties. The list of a class has the inherited properties first, in the order
 // of their classes' declarations; a property published again by a descendant keeps its place.
@@ -385,6 +387,12 @@ public:
     template <class Pred>
     requires std::is_invocable_r_v<bool, Pred, T*> TPropertyOptions& Stored(Pred P) {
         FInfo.StoredProc = [P](TObject* Instance) { return std::invoke(P, static_cast<T*>(Instance)); };
+        return *this;
+    }
+    // A set property that passes over element names it does not know when it is set from text
+    // (legacy values that older definitions may hold).
+    TPropertyOptions& SkipUnknownElements() {
+        FInfo.SkipUnknownElements = true;
         return *this;
     }
     // Another type record of the same kind, such as DateTimeTypeInfo() for a double.

@@ -364,4 +364,8 @@ TEST(EnumTypeInfo, NamesAndValuesOnTheirOwn) {
     EXPECT_EQ(SetToString(Shades, Bits), u"[shLight,shDark]");
     EXPECT_EQ(SetToString(Shades, TSetBits()), u"[]");
     EXPECT_EQ(SetToString(Shades, TSetBits(), false), u"");
+    // Names it does not know are passed over only when asked.
+    EXPECT_EQ(SetToString(Shades, StringToSet(Shades, u"[shPurple, shDark]", true)), u"[shDark]");
+    EXPECT_THROW(StringToSet(Shades, u"[shPurple, shDark]"), EPropertyConvertError);
+    EXPECT_THROW(StringToSet(Shades, u"[shDark", true), EPropertyConvertError);
 }
