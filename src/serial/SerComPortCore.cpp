@@ -92,7 +92,7 @@ protected:
                 FCore->FLastError |= CE_IOE;
                 Raise(ceLineEvent, EV_ERR);
                 while (!Terminated()) {
-                    D.Wait(false, false, &FWaker, -1);
+                    FWaker.WaitFor(-1);
                     FWaker.Clear();
                     if (FOutFree.exchange(false)) Raise(ceOutFree, 0);
                 }
@@ -224,7 +224,8 @@ protected:
                 continue;
             }
             if (!FWrite || FPurging) {
-                D.Wait(false, false, &FWaker, -1);
+                // Only the waker: a hung-up device would be ready for ever.
+                FWaker.WaitFor(-1);
                 FWaker.Clear();
                 continue;
             }
