@@ -172,6 +172,12 @@ TEST(ComPortCore, ClosingWithAStuckWriteEndsInTime) {
     for (int I = 0; I < 100; ++I)
         Core.WriteData(Block.data(), static_cast<int>(Block.size()));
     EXPECT_GT(Core.OutBuffUsed(), 0);
+    // The write thread leaves its stuck write for the purge at once (false would mean that it
+    // did not answer within the purge limit).
+    EXPECT_TRUE(Core.PurgeTX());
+    EXPECT_EQ(Core.OutBuffUsed(), 0);
+    for (int I = 0; I < 100; ++I)
+        Core.WriteData(Block.data(), static_cast<int>(Block.size()));
     Core.CloseComPort();
     EXPECT_FALSE(Core.IsOpen());
     EXPECT_TRUE(Core.OpenComPort(1)); // and it opens again
