@@ -188,6 +188,7 @@ public:
     explicit TSerComPort(TComponent* AOwner) : TSerCustomComPort(AOwner) {}
 
 private:
+    bool IsUserBaudRateStored() const { return BaudRate() == brUser; }
     static void Published(TPublisher<TSerComPort>& P);
 };
 
