@@ -198,3 +198,51 @@ TEST_F(PortsThreeAndSeven, OkAppliesTheDialogAndCancelLeavesThePortAlone) {
     EXPECT_EQ(Closed.ComNumber(), 123);
     EXPECT_FALSE(Closed.Active());
 }
+
+TEST_F(PortsThreeAndSeven, ThePickerAnswersADoubleClickWithOkAndEscapeWithCancel) {
+    TfrmSelectComport Picker(nullptr);
+    Picker.Show();
+    DoubleClickMessages(Picker.lstComPorts, TPoint{10, 5}); // over the first entry
+    EXPECT_EQ(Picker.lstComPorts->ItemIndex(), 0);
+    EXPECT_EQ(Picker.ModalResult(), mrOk);
+    EXPECT_EQ(Picker.SelectedComPortNr(), 3);
+    Picker.SetModalResult(mrNone);
+    KeyMessages(Picker.lstComPorts, VK_ESCAPE);
+    EXPECT_EQ(Picker.ModalResult(), mrCancel);
+}
+
+TEST_F(PortsThreeAndSeven, TheDialogsListAndBaudComboEnableWhatTheyShould) {
+    TfrmComPortSetup Dialog(nullptr);
+    Dialog.Show();
+    Dialog.EnableButtons(false);
+    ClickMessages(Dialog.lstComs, TPoint{10, 5});
+    EXPECT_TRUE(Dialog.bbtnOK->Enabled());
+    EXPECT_TRUE(Dialog.bbtnSave->Enabled());
+    // The user rate can be edited exactly while the baud combo shows "brUser".
+    Dialog.cbbBaudRate->SetFocus();
+    KeyMessages(Dialog.cbbBaudRate, VK_END);
+    EXPECT_EQ(Dialog.cbbBaudRate->ItemIndex(), brUser);
+    EXPECT_TRUE(Dialog.edtUserBaudRate->Enabled());
+    KeyMessages(Dialog.cbbBaudRate, VK_HOME);
+    EXPECT_EQ(Dialog.cbbBaudRate->ItemIndex(), br110);
+    EXPECT_FALSE(Dialog.edtUserBaudRate->Enabled());
+    DoubleClickMessages(Dialog.lstComs, TPoint{10, 5});
+    EXPECT_EQ(Dialog.ModalResult(), mrOk);
+}
+
+TEST_F(PortsThreeAndSeven, OkWithoutActiveAppliesTheSettingsButAnswersFalse) {
+    TSerComPort Port(nullptr);
+    Port.SetName(u"ComPort");
+    Port.SetComNumber(3);
+    TQuestionScript Script;
+    Script.Answer([](const TQuestion& Q, TAnswer& A) {
+        auto* Dialog = dynamic_cast<TfrmComPortSetup*>(Q.Form);
+        ASSERT_NE(Dialog, nullptr);
+        EXPECT_FALSE(Dialog->chkComActive->Checked()); // the port is closed
+        Dialog->cbStopBits->SetItemIndex(sbTwo);
+        A.Result = mrOk;
+    });
+    EXPECT_FALSE(ExecuteComPortSetup(&Port, u""));
+    EXPECT_EQ(Port.Stopbits(), sbTwo);
+    EXPECT_FALSE(Port.Active());
+}
