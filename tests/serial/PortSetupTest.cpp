@@ -65,6 +65,16 @@ TEST_F(PortsThreeAndSeven, TheSetupDialogListsBothAndSelectsTheHeldOne) {
     EXPECT_EQ(Dialog.cbDataBits->Items()->Count(), 5);
     EXPECT_EQ(Dialog.cbStopBits->Items()->Count(), 3);
     EXPECT_EQ(Dialog.cbbBaudRate->Items()->Strings(15), u"brUser");
+    // Every control can be seen and reached: none lies over another or outside the dialog.
+    const TRect Client{0, 0, Dialog.ClientWidth(), Dialog.ClientHeight()};
+    for (int I = 0; I < Dialog.ControlCount(); ++I) {
+        const TRect A = Dialog.Controls(I)->BoundsRect();
+        TRect Common;
+        EXPECT_TRUE(IntersectRect(Common, A, Client) && Common == A) << StringToUtf8(Dialog.Controls(I)->Name());
+        for (int J = I + 1; J < Dialog.ControlCount(); ++J)
+            EXPECT_FALSE(IntersectRect(Common, A, Dialog.Controls(J)->BoundsRect()))
+                << StringToUtf8(Dialog.Controls(I)->Name()) << " " << StringToUtf8(Dialog.Controls(J)->Name());
+    }
 }
 
 TEST(PortScan, NoPortsGiveEmptyLists) {
