@@ -271,6 +271,13 @@ TEST_F(ComPortOnALine, ALateDeliveryNeverReadsBytesThatAreGone) {
     EXPECT_EQ(Early + Received, "12345");
     EXPECT_TRUE(Catcher.Messages.empty())
         << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
+    // Bytes whose delivery was withdrawn stay waiting and are reported again once the GUI
+    // thread is free.
+    Received.clear();
+    Pair.Send("678");
+    Sleep(2500);
+    EXPECT_TRUE(WaitUntil([&] { return Received == "678"; })) << Received;
+    EXPECT_TRUE(Catcher.Messages.empty());
 }
 
 TEST_F(ComPortOnALine, ADispatcherReceivesWhatThePortReads) {
@@ -348,4 +355,23 @@ TEST_F(ComPortOnALine, NonSyncHandlersRunInTheEventThreadAndTheirErrorsReachTheG
     EXPECT_GT(InWorker, 0);
     ProcessMessagesFor(300);
     EXPECT_EQ(Received, 0); // the event thread's handler took the events over
+}
+
+TEST_F(ComPortOnALine, ClosingWhileADeliveryWaitsForTheGuiThreadEndsIt) {
+    auto Port = NewPort(3);
+    int Received = 0;
+    Port->OnDataRecived = [&](TObject*, int) { ++Received; };
+    Port->SetActive(true);
+    Pair.Send("waiting");
+    Sleep(300); // the event thread now waits for this thread to take its delivery
+    Port->SetActive(false);
+    EXPECT_FALSE(Port->Active());
+    ProcessMessagesFor(300);
+    EXPECT_EQ(Received, 0); // the delivery found the port closed
+    // Closing purged the line; opened again, the port reports what comes next.
+    Port->SetActive(true);
+    EXPECT_EQ(Port->InBufUsed(), 0);
+    Pair.Send("next");
+    EXPECT_TRUE(WaitUntil([&] { return Received > 0; }));
+    EXPECT_EQ(Port->ReadString(), "next");
 }
