@@ -367,13 +367,10 @@ void TSerCustomSerialPort::CoreComPortEvent(TSerComPortCore*, TSerCoreEvent Even
             D->Dispatcher_WriteBufFree();
             Wanted = static_cast<bool>(OnOutBufFree);
         } else if (EventKind == ceLineEvent && (Data & EV_RXCHAR)) {
-            const AnsiString Bytes = ReadString();
-            D->Dispatcher_WriteTo(Bytes.data(), static_cast<int>(Bytes.size()));
+            FeedDispatcher(D, InBufUsed());
             Wanted = Data != EV_RXCHAR;
         } else if (EventKind == ceNeedReadData) {
-            AnsiString Bytes(Data, '\0');
-            const int N = FCoreComPort->ReadData(Bytes.data(), static_cast<int>(Data));
-            D->Dispatcher_WriteTo(Bytes.data(), std::max(N, 0));
+            FeedDispatcher(D, static_cast<int>(Data));
             Wanted = false;
         }
     }
@@ -382,6 +379,16 @@ void TSerCustomSerialPort::CoreComPortEvent(TSerComPortCore*, TSerCoreEvent Even
         return;
     }
     if (Wanted) SynchronizeEvent(EventKind, Data, DeliveryTimeout);
+}
+
+void TSerCustomSerialPort::FeedDispatcher(TSerCustomDataDispatcher* D, int Count) {
+    // No more than the dispatcher's ring takes: the rest waits in the device, and the poll
+    // reports it again once the owner has read, instead of being read and lost.
+    Count = std::min(Count, D->BufFree());
+    if (Count <= 0 || FClosing) return;
+    AnsiString Bytes(static_cast<std::size_t>(Count), '\0');
+    const int N = FCoreComPort->ReadData(Bytes.data(), Count);
+    if (N > 0) D->Dispatcher_WriteTo(Bytes.data(), N);
 }
 
 void TSerCustomSerialPort::SynchronizeEvent(TSerCoreEvent EventKind, Cardinal Data, Cardinal Timeout,

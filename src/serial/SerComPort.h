@@ -157,6 +157,7 @@ private:
     void RefuseWhileOpen();
     void CoreComPortEvent(TSerComPortCore* Sender, TSerCoreEvent EventKind, Cardinal Data,
                           std::exception_ptr Error);
+    void FeedDispatcher(TSerCustomDataDispatcher* D, int Count);
     void SynchronizeEvent(TSerCoreEvent EventKind, Cardinal Data, Cardinal Timeout,
                           std::exception_ptr Error = nullptr);
     void SyncMethod(int SlotIndex, UInt64 Param);

@@ -375,3 +375,25 @@ TEST_F(ComPortOnALine, ClosingWhileADeliveryWaitsForTheGuiThreadEndsIt) {
     EXPECT_TRUE(WaitUntil([&] { return Received > 0; }));
     EXPECT_EQ(Port->ReadString(), "next");
 }
+
+TEST_F(ComPortOnALine, ADispatcherWhoseRingIsFullLeavesTheRestInTheLine) {
+    TExceptionCatcher Catcher;
+    auto Port = NewPort(3);
+    TSerCustomDataDispatcher D(nullptr);
+    D.SetDataProvider(Port.get());
+    int Told = 0;
+    D.OnDataReceived = [&](TObject*) { ++Told; }; // the owner reads later, all at once
+    Port->SetActive(true);
+    std::string Sent;
+    for (int I = 0; I < 20000; ++I)
+        Sent += static_cast<char>('a' + I % 23);
+    Pair.Send(Sent);
+    ASSERT_TRUE(WaitUntil([&] { return D.BufFree() == 0; }));
+    std::string Got = D.ReadString();
+    EXPECT_TRUE(WaitUntil([&] { return D.BufUsed() == int(Sent.size() - Got.size()); }));
+    Got += D.ReadString();
+    EXPECT_TRUE(Got == Sent) << Got.size();
+    EXPECT_GT(Told, 0);
+    EXPECT_TRUE(Catcher.Messages.empty())
+        << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
+}
