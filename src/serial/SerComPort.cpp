@@ -141,12 +141,10 @@ void TSerCustomSerialPort::UpdateDCB() {
     if (FRTS && FFlowControl != fwRtsCts) D.Flags |= DCB_RtsControlEnable;
     FDCB = D;
     if (FCoreComPort && FCoreComPort->IsOpen()) {
-        try {
-            FCoreComPort->SetDCB(FDCB);
-        } catch (...) {
-            FDCB = FCoreComPort->DCB(); // as the device has it now
-            throw;
-        }
+        // Refused: the block is what the device has now.
+        TScopeExit TakeBack([this] { FDCB = FCoreComPort->DCB(); });
+        FCoreComPort->SetDCB(FDCB);
+        TakeBack.Release();
     }
 }
 

@@ -333,6 +333,10 @@ TEST_F(ComPortOnALine, RawEventsOutBufFreeAndReadErrorsInTheGuiThread) {
     ASSERT_TRUE(WaitUntil([&] { return Port->InBufUsed() == 2; }));
     char Buf[3];
     EXPECT_EQ(ErrorOf([&] { Port->ReadData(Buf, 3); }), "Read data error - ComPort ");
+    // A setting the open line refuses raises, and the block is what the line has.
+    EXPECT_EQ(ErrorOf([&] { Port->SetDatabits(db4); }), "Error setting parameters from DCB");
+    EXPECT_EQ(Port->DCB().ByteSize, 8);
+    EXPECT_TRUE(Port->Active());
 }
 
 TEST_F(ComPortOnALine, NonSyncHandlersRunInTheEventThreadAndTheirErrorsReachTheGuiThread) {
