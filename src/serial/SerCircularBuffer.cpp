@@ -34,10 +34,10 @@ bool TSerCircularBuffer::Write(const void* Buf, int Len) {
     const Byte* Src = static_cast<const Byte*>(Buf);
     const int D = FSize - FEnd;
     if (FEnd < FStart || D >= Len) {
-        std::memcpy(FData.get() + FEnd, Src, static_cast<std::size_t>(Len));
+        std::memcpy(FData + FEnd, Src, static_cast<std::size_t>(Len));
     } else {
-        std::memcpy(FData.get() + FEnd, Src, static_cast<std::size_t>(D));
-        std::memcpy(FData.get(), Src + D, static_cast<std::size_t>(Len - D));
+        std::memcpy(FData + FEnd, Src, static_cast<std::size_t>(D));
+        std::memcpy(FData, Src + D, static_cast<std::size_t>(Len - D));
     }
     FEnd = Advanced(FEnd, Len);
     FFull = FStart == FEnd;
@@ -49,10 +49,10 @@ bool TSerCircularBuffer::Peek(void* Buf, int Len) const {
     Byte* Dst = static_cast<Byte*>(Buf);
     const int D = FSize - FStart;
     if (FStart < FEnd || D >= Len) {
-        std::memcpy(Dst, FData.get() + FStart, static_cast<std::size_t>(Len));
+        std::memcpy(Dst, FData + FStart, static_cast<std::size_t>(Len));
     } else {
-        std::memcpy(Dst, FData.get() + FStart, static_cast<std::size_t>(D));
-        std::memcpy(Dst + D, FData.get(), static_cast<std::size_t>(Len - D));
+        std::memcpy(Dst, FData + FStart, static_cast<std::size_t>(D));
+        std::memcpy(Dst + D, FData, static_cast<std::size_t>(Len - D));
     }
     return true;
 }

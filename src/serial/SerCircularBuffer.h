@@ -4,13 +4,12 @@
 
 #include "platform/base/Types.h"
 
-#include <memory>
-
 class TSerCircularBuffer {
 public:
     // Raises the runtime's out-of-memory exception when the storage can't be had; a size below
     // 1 gives an empty ring that refuses every write.
     explicit TSerCircularBuffer(int ASize);
+    ~TSerCircularBuffer() { delete[] FData; }
     TSerCircularBuffer(const TSerCircularBuffer&) = delete;
     TSerCircularBuffer& operator=(const TSerCircularBuffer&) = delete;
 
@@ -20,9 +19,11 @@ public:
     // Unread bytes contiguous from the oldest one; free bytes contiguous from the write position.
     int BufLinearUsed() const;
     int BufLinearFree() const;
-    Byte* StartPtr() const { return FData.get() + FStart; }
-    // The storage itself, for writers that fill the free area directly (see LinearPoke).
-    Byte* EndPtr() const { return FData.get() + FEnd; }
+    Byte* StartPtr() const { return FData + FStart; }
+    // Where the storage lies, and where the free area begins, for writers that fill it directly
+    // (see LinearPoke).
+    Byte* const* StartBufPtr() const { return &FData; }
+    Byte* EndPtr() const { return FData + FEnd; }
     int Size() const { return FSize; }
     bool Full() const { return FFull; }
 
@@ -38,7 +39,7 @@ public:
     bool PeekChar(int Index, Byte& Value) const;
 
 private:
-    std::unique_ptr<Byte[]> FData;
+    Byte* FData;
     int FSize;
     int FStart = 0;
     int FEnd = 0;

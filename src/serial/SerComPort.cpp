@@ -141,12 +141,10 @@ void TSerCustomSerialPort::UpdateDCB() {
     if (FRTS && FFlowControl != fwRtsCts) D.Flags |= DCB_RtsControlEnable;
     FDCB = D;
     if (FCoreComPort && FCoreComPort->IsOpen()) {
-        try {
-            FCoreComPort->SetDCB(FDCB);
-        } catch (...) {
-            FDCB = FCoreComPort->DCB(); // as the device has it now
-            throw;
-        }
+        // Refused: the block is what the device has now.
+        TScopeExit TakeBack([this] { FDCB = FCoreComPort->DCB(); });
+        FCoreComPort->SetDCB(FDCB);
+        TakeBack.Release();
     }
 }
 
@@ -367,13 +365,10 @@ void TSerCustomSerialPort::CoreComPortEvent(TSerComPortCore*, TSerCoreEvent Even
             D->Dispatcher_WriteBufFree();
             Wanted = static_cast<bool>(OnOutBufFree);
         } else if (EventKind == ceLineEvent && (Data & EV_RXCHAR)) {
-            const AnsiString Bytes = ReadString();
-            D->Dispatcher_WriteTo(Bytes.data(), static_cast<int>(Bytes.size()));
+            FeedDispatcher(D, InBufUsed());
             Wanted = Data != EV_RXCHAR;
         } else if (EventKind == ceNeedReadData) {
-            AnsiString Bytes(Data, '\0');
-            const int N = FCoreComPort->ReadData(Bytes.data(), static_cast<int>(Data));
-            D->Dispatcher_WriteTo(Bytes.data(), std::max(N, 0));
+            FeedDispatcher(D, static_cast<int>(Data));
             Wanted = false;
         }
     }
@@ -382,6 +377,16 @@ void TSerCustomSerialPort::CoreComPortEvent(TSerComPortCore*, TSerCoreEvent Even
         return;
     }
     if (Wanted) SynchronizeEvent(EventKind, Data, DeliveryTimeout);
+}
+
+void TSerCustomSerialPort::FeedDispatcher(TSerCustomDataDispatcher* D, int Count) {
+    // No more than the dispatcher's ring takes: the rest waits in the device, and the poll
+    // reports it again once the owner has read, instead of being read and lost.
+    Count = std::min(Count, D->BufFree());
+    if (Count <= 0 || FClosing) return;
+    AnsiString Bytes(static_cast<std::size_t>(Count), '\0');
+    const int N = FCoreComPort->ReadData(Bytes.data(), Count);
+    if (N > 0) D->Dispatcher_WriteTo(Bytes.data(), N);
 }
 
 void TSerCustomSerialPort::SynchronizeEvent(TSerCoreEvent EventKind, Cardinal Data, Cardinal Timeout,
@@ -477,18 +482,38 @@ String TSerCustomComPort::SettingsStr() const {
 // ---- Published ---------------------------------------------------------------------------------
 
 void TSerComPort::Published(TPublisher<TSerComPort>& P) {
-    P.Property(u"AutoOpen", &TSerComPort::AutoOpen, &TSerComPort::SetAutoOpen).Default(false);
-    P.Property(u"BaudRate", &TSerComPort::BaudRate, &TSerComPort::SetBaudRate).Default(br115200);
-    P.Property(u"ComNumber", &TSerComPort::ComNumber, &TSerComPort::SetComNumber).Default(0);
-    P.Property(u"Databits", &TSerComPort::Databits, &TSerComPort::SetDatabits).Default(db8);
-    P.Property(u"DTR", &TSerComPort::DTR, &TSerComPort::SetDTR).Default(true);
-    P.Property(u"FlowControl", &TSerComPort::FlowControl, &TSerComPort::SetFlowControl).Default(fwNone);
-    P.Property(u"InBufSize", &TSerComPort::InBufSize, &TSerComPort::SetInBufSize).Default(4096);
-    P.Property(u"OutBufSize", &TSerComPort::OutBufSize, &TSerComPort::SetOutBufSize).Default(2048);
-    P.Property(u"Parity", &TSerComPort::Parity, &TSerComPort::SetParity).Default(paNone);
-    P.Property(u"RTS", &TSerComPort::RTS, &TSerComPort::SetRTS).Default(true);
-    P.Property(u"Stopbits", &TSerComPort::Stopbits, &TSerComPort::SetStopbits).Default(sbOne);
-    P.Property(u"UserBaudRate", &TSerComPort::UserBaudRate, &TSerComPort::SetUserBaudRate).Default(0);
+    using C = TSerComPort;
+    P.Property(u"AutoOpen", &C::AutoOpen, &C::SetAutoOpen).Default(false);
+    P.Property(u"BaudRate", &C::BaudRate, &C::SetBaudRate).Default(br115200);
+    P.Property(u"ComNumber", &C::ComNumber, &C::SetComNumber).Default(0);
+    P.Property(u"Databits", &C::Databits, &C::SetDatabits).Default(db8);
+    P.Property(u"DTR", &C::DTR, &C::SetDTR).Default(true);
+    P.Property(u"EventThreadPriority", &C::EventThreadPriority, &C::SetEventThreadPriority).Default(tpNormal);
+    P.Property(u"FlowControl", &C::FlowControl, &C::SetFlowControl).Default(fwNone);
+    P.Property(u"InBufSize", &C::InBufSize, &C::SetInBufSize).Default(4096);
+    P.Property(u"Options", &C::Options, &C::SetOptions).Default(TSerComOptions());
+    P.Property(u"OutBufSize", &C::OutBufSize, &C::SetOutBufSize).Default(2048);
+    P.Property(u"Parity", &C::Parity, &C::SetParity).Default(paNone);
+    P.Property(u"RTS", &C::RTS, &C::SetRTS).Default(true);
+    P.Property(u"Stopbits", &C::Stopbits, &C::SetStopbits).Default(sbOne);
+    // Only a user rate needs its number in the stream.
+    P.Property(u"UserBaudRate", &C::UserBaudRate, &C::SetUserBaudRate).Default(0).Stored(&C::IsUserBaudRateStored);
+    P.Property(u"WriteThreadPriority", &C::WriteThreadPriority, &C::SetWriteThreadPriority).Default(tpHighest);
+    P.Property(u"XOnChar", &C::XOnChar, &C::SetXOnChar).Default(char(17));
+    P.Property(u"XOffChar", &C::XOffChar, &C::SetXOffChar).Default(char(19));
+    P.Property(u"XOnLim", &C::XOnLim, &C::SetXOnLim).Default(0);
+    P.Property(u"XOffLim", &C::XOffLim, &C::SetXOffLim).Default(0);
+    P.Property(u"OnCTSChanged", &C::OnCTSChanged);
+    P.Property(u"OnDSRChanged", &C::OnDSRChanged);
+    P.Property(u"OnRINGDetected", &C::OnRINGDetected);
+    P.Property(u"OnRLSDChanged", &C::OnRLSDChanged);
+    P.Property(u"OnOutBufFree", &C::OnOutBufFree);
+    P.Property(u"OnPortOpen", &C::OnPortOpen);
+    P.Property(u"OnPortClose", &C::OnPortClose);
+    P.Property(u"OnDataRecived", &C::OnDataRecived);
+    P.Property(u"OnLineError", &C::OnLineError);
+    P.Property(u"OnSyncEvent", &C::OnSyncEvent);
+    P.Property(u"OnNonSyncEvent", &C::OnNonSyncEvent);
 }
 
 void RegisterSerialClasses() {

@@ -157,6 +157,7 @@ private:
     void RefuseWhileOpen();
     void CoreComPortEvent(TSerComPortCore* Sender, TSerCoreEvent EventKind, Cardinal Data,
                           std::exception_ptr Error);
+    void FeedDispatcher(TSerCustomDataDispatcher* D, int Count);
     void SynchronizeEvent(TSerCoreEvent EventKind, Cardinal Data, Cardinal Timeout,
                           std::exception_ptr Error = nullptr);
     void SyncMethod(int SlotIndex, UInt64 Param);
@@ -188,6 +189,7 @@ public:
     explicit TSerComPort(TComponent* AOwner) : TSerCustomComPort(AOwner) {}
 
 private:
+    bool IsUserBaudRateStored() const { return BaudRate() == brUser; }
     static void Published(TPublisher<TSerComPort>& P);
 };
 

@@ -1,6 +1,7 @@
 #include "serial/SerComPortCore.h"
 
 #include "platform/base/Format.h"
+#include "platform/base/ScopeGuard.h"
 
 #include <cerrno>
 
@@ -92,7 +93,7 @@ protected:
                 FCore->FLastError |= CE_IOE;
                 Raise(ceLineEvent, EV_ERR);
                 while (!Terminated()) {
-                    D.Wait(false, false, &FWaker, -1);
+                    FWaker.WaitFor(-1);
                     FWaker.Clear();
                     if (FOutFree.exchange(false)) Raise(ceOutFree, 0);
                 }
@@ -224,7 +225,8 @@ protected:
                 continue;
             }
             if (!FWrite || FPurging) {
-                D.Wait(false, false, &FWaker, -1);
+                // Only the waker: a hung-up device would be ready for ever.
+                FWaker.WaitFor(-1);
                 FWaker.Clear();
                 continue;
             }
@@ -287,11 +289,6 @@ TSerComPortCore::~TSerComPortCore() {
     CloseComPort();
 }
 
-void TSerComPortCore::Fail(const String& Message) {
-    Close();
-    throw ESerComPortCoreError(Message);
-}
-
 bool TSerComPortCore::OpenComPort(int ComNumber) {
     if (FIsOpen) return false;
     if (ComNumber <= 0) throw ESerComPortCoreError(Format(u"Invalid port number (COM%d)", {ComNumber}));
@@ -330,23 +327,24 @@ void TSerComPortCore::ApplyDCB() {
 void TSerComPortCore::Open() {
     FEventThread = nullptr;
     FWriteThread = nullptr;
-    try {
-        ApplyDCB();
-    } catch (const ESerComPortCoreError& E) {
-        Fail(E.Message());
-    }
+    // Whatever fails on the way (a setting, a thread) closes the device before the error goes on.
+    TScopeExit CloseOnFailure([this] { Close(); });
+    ApplyDCB();
     FLastError = 0;
     FGlobalSignalEvent.ResetEvent();
     if (!FDirectWrite) {
         FWriteThread = new TSerComPortWriteThread(this, FOutBuffSize);
         FWriteThread->Start();
-        if (FGlobalSignalEvent.WaitFor(ThreadStartLimit) != wrSignaled) Fail(u"Error creating threads");
+        if (FGlobalSignalEvent.WaitFor(ThreadStartLimit) != wrSignaled)
+            throw ESerComPortCoreError(u"Error creating threads");
     }
     FCanPerformCall = true;
     FEventThread = new TSerComPortEventThread(this);
     FEventThread->Start();
-    if (FGlobalSignalEvent.WaitFor(ThreadStartLimit) != wrSignaled) Fail(u"Error creating threads");
+    if (FGlobalSignalEvent.WaitFor(ThreadStartLimit) != wrSignaled)
+        throw ESerComPortCoreError(u"Error creating threads");
     FIsOpen = true;
+    CloseOnFailure.Release();
 }
 
 void TSerComPortCore::CloseComPort() {

@@ -167,7 +167,8 @@ private:
     std::atomic<bool> FCanPerformCall{false};
     int FComNumber = 0;
     TDCB FDCB;
-    Cardinal FEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING;
+    // Read by the event thread on every pass: a change applies at once.
+    std::atomic<Cardinal> FEventMask{EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_ERR | EV_RING};
     TSerialDevice FDevice;
     bool FIsOpen = false;
     std::atomic<Cardinal> FLastError{0};
@@ -187,5 +188,4 @@ private:
     void Close();
     void ApplyDCB();
     void OutBuffFreed();
-    [[noreturn]] void Fail(const String& Message);
 };

@@ -1,5 +1,6 @@
 #include "serial/SerDataDispatcher.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "serial/SerSafeSync.h"
 
 #include <algorithm>
@@ -107,10 +108,7 @@ void TSerCustomDataDispatcher::Notify() {
         Events = FDispEvents;
     }
     // The flag goes down on every way out, an abort included.
-    struct TDone {
-        std::atomic<bool>& Flag;
-        ~TDone() { Flag = false; }
-    } Done{FNotifying};
+    TScopeExit Done([this] { FNotifying = false; });
     while (Events != TSerDispEventKinds()) {
         TSerDispEventKinds Delivered;
         for (TSerDispEventKind Kind : {deData, deWriteBufFree, deClear}) {
@@ -228,22 +226,20 @@ void TSerCustomDataDispatcher::WriteStream(TStream* Stream, bool FreeAtferWrite)
 }
 
 void TSerCustomDataDispatcher::WriteNextBlock() {
-    try {
-        const Int64 Position = FStream->Position();
-        const int N = static_cast<int>(std::min<Int64>(FStream->Size() - Position, FStreamBlockSize));
-        if (N > 0) {
-            std::vector<Byte> Block(static_cast<std::size_t>(N));
-            FStream->ReadBuffer(Block.data(), N);
-            WriteToDevice(Block.data(), N);
-            if (OnWriteStreamBlock) OnWriteStreamBlock(this, Position, FStream->Size());
-        } else {
-            EndStreamWrite();
-            if (OnWriteStreamDone) OnWriteStreamDone(this);
-        }
-    } catch (...) {
+    // A failure on the way ends the stream write before it goes on.
+    TScopeExit EndOnFailure([this] { EndStreamWrite(); });
+    const Int64 Position = FStream->Position();
+    const int N = static_cast<int>(std::min<Int64>(FStream->Size() - Position, FStreamBlockSize));
+    if (N > 0) {
+        std::vector<Byte> Block(static_cast<std::size_t>(N));
+        FStream->ReadBuffer(Block.data(), N);
+        WriteToDevice(Block.data(), N);
+        if (OnWriteStreamBlock) OnWriteStreamBlock(this, Position, FStream->Size());
+    } else {
         EndStreamWrite();
-        throw;
+        if (OnWriteStreamDone) OnWriteStreamDone(this);
     }
+    EndOnFailure.Release();
 }
 
 void TSerCustomDataDispatcher::EndStreamWrite() {

@@ -92,6 +92,7 @@ TEST(CircularBuffer, DirectWritesIntoTheFreeAreaAreKept) {
     std::memcpy(B.EndPtr(), "gh", 2);
     ASSERT_TRUE(B.LinearPoke(2));
     ASSERT_EQ(B.BufLinearFree(), 5); // the rest lies before the oldest byte
+    ASSERT_EQ(B.EndPtr(), *B.StartBufPtr()); // at the start of the storage
     std::memcpy(B.EndPtr(), "ijklm", 5);
     ASSERT_TRUE(B.LinearPoke(5));
     EXPECT_TRUE(B.Full());

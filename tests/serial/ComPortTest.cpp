@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,34 @@ TEST(ComPort, SettingsStrNamesPortRateParityBitsAndStops) {
     EXPECT_EQ(Port->SettingsStr(), u"COM4: 921600,N,8,1");
 }
 
+TEST(ComPort, PublishesItsSettingsAndEventsAndAFreshPortStoresNothing) {
+    auto Port = NewPort();
+    const char16_t* Names[] = {
+        u"AutoOpen",     u"BaudRate",     u"ComNumber",      u"Databits",      u"DTR",
+        u"EventThreadPriority", u"FlowControl", u"InBufSize", u"Options",     u"OutBufSize",
+        u"Parity",       u"RTS",          u"Stopbits",       u"UserBaudRate",  u"WriteThreadPriority",
+        u"XOnChar",      u"XOffChar",     u"XOnLim",         u"XOffLim",       u"OnCTSChanged",
+        u"OnDSRChanged", u"OnRINGDetected", u"OnRLSDChanged", u"OnOutBufFree", u"OnPortOpen",
+        u"OnPortClose",  u"OnDataRecived", u"OnLineError",   u"OnSyncEvent",   u"OnNonSyncEvent"};
+    for (const char16_t* Name : Names)
+        EXPECT_TRUE(IsPublishedProp(Port.get(), Name)) << StringToUtf8(Name);
+    // Every published setting of a new port holds its default, so a form stream stores none.
+    for (const TPropInfo* P : GetPropList(Port.get()))
+        if (P->HasDefault()) {
+            EXPECT_EQ(GetOrdProp(Port.get(), P), P->Default) << StringToUtf8(P->Name);
+        }
+    EXPECT_EQ(GetOrdProp(Port.get(), u"XOnChar"), 17);
+    EXPECT_EQ(GetOrdProp(Port.get(), u"XOffChar"), 19);
+    EXPECT_FALSE(IsStoredProp(Port.get(), u"UserBaudRate"));
+    // A user rate is stored with its number; set by name, settings reach the control block.
+    SetOrdProp(Port.get(), u"UserBaudRate", 921600);
+    EXPECT_EQ(GetEnumProp(Port.get(), u"BaudRate"), u"brUser");
+    EXPECT_TRUE(IsStoredProp(Port.get(), u"UserBaudRate"));
+    SetSetProp(Port.get(), u"Options", u"[coParityCheck,coErrorChar]");
+    EXPECT_EQ(Port->DCB().Flags, 0x1011u | 0x2 | 0x400);
+    EXPECT_EQ(Port->DCB().BaudRate, 921600u);
+}
+
 class ComPortOnALine : public ::testing::Test {
 protected:
     TTempFolder Temp;
@@ -242,6 +271,13 @@ TEST_F(ComPortOnALine, ALateDeliveryNeverReadsBytesThatAreGone) {
     EXPECT_EQ(Early + Received, "12345");
     EXPECT_TRUE(Catcher.Messages.empty())
         << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
+    // Bytes whose delivery was withdrawn stay waiting and are reported again once the GUI
+    // thread is free.
+    Received.clear();
+    Pair.Send("678");
+    Sleep(2500);
+    EXPECT_TRUE(WaitUntil([&] { return Received == "678"; })) << Received;
+    EXPECT_TRUE(Catcher.Messages.empty());
 }
 
 TEST_F(ComPortOnALine, ADispatcherReceivesWhatThePortReads) {
@@ -255,4 +291,113 @@ TEST_F(ComPortOnALine, ADispatcherReceivesWhatThePortReads) {
     EXPECT_TRUE(WaitUntil([&] { return Received == "through the dispatcher"; }));
     D.WriteString("and back");
     EXPECT_EQ(Pair.Receive(8), "and back");
+}
+
+TEST_F(ComPortOnALine, AnAutoOpenPortOpensWhenLoadingCompletes) {
+    auto Port = NewPort();
+    Port->SetComponentState(TComponentState{csLoading});
+    Port->SetAutoOpen(true);
+    Port->SetComNumber(3);
+    EXPECT_FALSE(Port->Active());
+    Port->Loaded();
+    EXPECT_TRUE(Port->Active());
+    auto Plain = NewPort();
+    Plain->SetComponentState(TComponentState{csLoading});
+    Plain->SetComNumber(4);
+    Plain->Loaded();
+    EXPECT_FALSE(Plain->Active());
+}
+
+TEST_F(ComPortOnALine, RawEventsOutBufFreeAndReadErrorsInTheGuiThread) {
+    auto Port = NewPort(3);
+    std::vector<std::pair<TSerCoreEvent, Cardinal>> Raw;
+    int OutFree = 0;
+    bool OnGui = true;
+    Port->OnSyncEvent = [&](TObject*, TSerCoreEvent Kind, Cardinal Data) {
+        OnGui = OnGui && GetCurrentThreadId() == MainThreadID();
+        Raw.emplace_back(Kind, Data);
+    };
+    Port->OnOutBufFree = [&](TObject*) { ++OutFree; };
+    Port->SetActive(true);
+    Port->WriteString("out");
+    EXPECT_EQ(Pair.Receive(3), "out");
+    EXPECT_TRUE(WaitUntil([&] { return OutFree > 0; }));
+    Pair.Send("in");
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const auto& E : Raw)
+            if (E.first == ceLineEvent && (E.second & EV_RXCHAR)) return true;
+        return false;
+    }));
+    EXPECT_TRUE(OnGui);
+    // Asking for more bytes than wait is a read error; what waits is still there.
+    ASSERT_TRUE(WaitUntil([&] { return Port->InBufUsed() == 2; }));
+    char Buf[3];
+    EXPECT_EQ(ErrorOf([&] { Port->ReadData(Buf, 3); }), "Read data error - ComPort ");
+    // A setting the open line refuses raises, and the block is what the line has.
+    EXPECT_EQ(ErrorOf([&] { Port->SetDatabits(db4); }), "Error setting parameters from DCB");
+    EXPECT_EQ(Port->DCB().ByteSize, 8);
+    EXPECT_TRUE(Port->Active());
+}
+
+TEST_F(ComPortOnALine, NonSyncHandlersRunInTheEventThreadAndTheirErrorsReachTheGuiThread) {
+    TExceptionCatcher Catcher;
+    auto Port = NewPort(3);
+    std::atomic<int> InWorker{0};
+    int Received = 0;
+    Port->OnDataRecived = [&](TObject*, int) { ++Received; };
+    Port->OnNonSyncEvent = [&](TObject*, TSerCoreEvent Kind, Cardinal Data) {
+        if (GetCurrentThreadId() != MainThreadID()) ++InWorker;
+        if (Kind == ceLineEvent && (Data & EV_RXCHAR)) {
+            Port->ReadString();
+            throw Exception(u"handler failed");
+        }
+    };
+    Port->SetActive(true);
+    Pair.Send("x");
+    EXPECT_TRUE(WaitUntil([&] { return !Catcher.Messages.empty(); }));
+    EXPECT_EQ(Catcher.Messages, std::vector<String>{u"handler failed"});
+    EXPECT_GT(InWorker, 0);
+    ProcessMessagesFor(300);
+    EXPECT_EQ(Received, 0); // the event thread's handler took the events over
+}
+
+TEST_F(ComPortOnALine, ClosingWhileADeliveryWaitsForTheGuiThreadEndsIt) {
+    auto Port = NewPort(3);
+    int Received = 0;
+    Port->OnDataRecived = [&](TObject*, int) { ++Received; };
+    Port->SetActive(true);
+    Pair.Send("waiting");
+    Sleep(300); // the event thread now waits for this thread to take its delivery
+    Port->SetActive(false);
+    EXPECT_FALSE(Port->Active());
+    ProcessMessagesFor(300);
+    EXPECT_EQ(Received, 0); // the delivery found the port closed
+    // Closing purged the line; opened again, the port reports what comes next.
+    Port->SetActive(true);
+    EXPECT_EQ(Port->InBufUsed(), 0);
+    Pair.Send("next");
+    EXPECT_TRUE(WaitUntil([&] { return Received > 0; }));
+    EXPECT_EQ(Port->ReadString(), "next");
+}
+
+TEST_F(ComPortOnALine, ADispatcherWhoseRingIsFullLeavesTheRestInTheLine) {
+    TExceptionCatcher Catcher;
+    auto Port = NewPort(3);
+    TSerCustomDataDispatcher D(nullptr);
+    D.SetDataProvider(Port.get());
+    int Told = 0;
+    D.OnDataReceived = [&](TObject*) { ++Told; }; // the owner reads later, all at once
+    Port->SetActive(true);
+    std::string Sent;
+    for (int I = 0; I < 20000; ++I)
+        Sent += static_cast<char>('a' + I % 23);
+    Pair.Send(Sent);
+    ASSERT_TRUE(WaitUntil([&] { return D.BufFree() == 0; }));
+    std::string Got = D.ReadString();
+    EXPECT_TRUE(WaitUntil([&] { return D.BufUsed() == int(Sent.size() - Got.size()); }));
+    Got += D.ReadString();
+    EXPECT_TRUE(Got == Sent) << Got.size();
+    EXPECT_GT(Told, 0);
+    EXPECT_TRUE(Catcher.Messages.empty())
+        << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
 }

@@ -20,11 +20,13 @@ class TRecordingSource : public TSerDataDispConnComponent {
 public:
     explicit TRecordingSource(TComponent* AOwner) : TSerDataDispConnComponent(AOwner) {}
     void WriteData(const void* Data, int Size) override {
+        if (Refuse) throw Exception(u"device gone");
         Written.append(static_cast<const char*>(Data), Size);
     }
     void Open() override { TSerDataDispConnComponent::Open(); }
     void Close() override { TSerDataDispConnComponent::Close(); }
     std::string Written;
+    bool Refuse = false;
 };
 
 // Hands bytes to the dispatcher from another thread, as a port's event thread does.
@@ -146,4 +148,16 @@ TEST(DataDispatcher, StreamsGoToTheProviderInBlocks) {
     EXPECT_TRUE(EmptyFreed);
     D.WriteString("ok");
     EXPECT_EQ(Source.Written, "0123456789ok");
+    // A block the provider refuses ends the stream write, frees the stream and goes on to the
+    // caller; the next write is allowed.
+    bool FailedFreed = false;
+    auto* F = new TTrackedStream(FailedFreed);
+    F->Write("abc", 3);
+    Source.Refuse = true;
+    EXPECT_THROW(D.WriteStream(F, true), Exception);
+    EXPECT_FALSE(D.StreamWriting());
+    EXPECT_TRUE(FailedFreed);
+    Source.Refuse = false;
+    D.WriteString("!");
+    EXPECT_EQ(Source.Written, "0123456789ok!");
 }

@@ -65,6 +65,16 @@ TEST_F(PortsThreeAndSeven, TheSetupDialogListsBothAndSelectsTheHeldOne) {
     EXPECT_EQ(Dialog.cbDataBits->Items()->Count(), 5);
     EXPECT_EQ(Dialog.cbStopBits->Items()->Count(), 3);
     EXPECT_EQ(Dialog.cbbBaudRate->Items()->Strings(15), u"brUser");
+    // Every control can be seen and reached: none lies over another or outside the dialog.
+    const TRect Client{0, 0, Dialog.ClientWidth(), Dialog.ClientHeight()};
+    for (int I = 0; I < Dialog.ControlCount(); ++I) {
+        const TRect A = Dialog.Controls(I)->BoundsRect();
+        TRect Common;
+        EXPECT_TRUE(IntersectRect(Common, A, Client) && Common == A) << StringToUtf8(Dialog.Controls(I)->Name());
+        for (int J = I + 1; J < Dialog.ControlCount(); ++J)
+            EXPECT_FALSE(IntersectRect(Common, A, Dialog.Controls(J)->BoundsRect()))
+                << StringToUtf8(Dialog.Controls(I)->Name()) << " " << StringToUtf8(Dialog.Controls(J)->Name());
+    }
 }
 
 TEST(PortScan, NoPortsGiveEmptyLists) {
@@ -197,4 +207,52 @@ TEST_F(PortsThreeAndSeven, OkAppliesTheDialogAndCancelLeavesThePortAlone) {
     Dialog.UpdateSetting(&Closed);
     EXPECT_EQ(Closed.ComNumber(), 123);
     EXPECT_FALSE(Closed.Active());
+}
+
+TEST_F(PortsThreeAndSeven, ThePickerAnswersADoubleClickWithOkAndEscapeWithCancel) {
+    TfrmSelectComport Picker(nullptr);
+    Picker.Show();
+    DoubleClickMessages(Picker.lstComPorts, TPoint{10, 5}); // over the first entry
+    EXPECT_EQ(Picker.lstComPorts->ItemIndex(), 0);
+    EXPECT_EQ(Picker.ModalResult(), mrOk);
+    EXPECT_EQ(Picker.SelectedComPortNr(), 3);
+    Picker.SetModalResult(mrNone);
+    KeyMessages(Picker.lstComPorts, VK_ESCAPE);
+    EXPECT_EQ(Picker.ModalResult(), mrCancel);
+}
+
+TEST_F(PortsThreeAndSeven, TheDialogsListAndBaudComboEnableWhatTheyShould) {
+    TfrmComPortSetup Dialog(nullptr);
+    Dialog.Show();
+    Dialog.EnableButtons(false);
+    ClickMessages(Dialog.lstComs, TPoint{10, 5});
+    EXPECT_TRUE(Dialog.bbtnOK->Enabled());
+    EXPECT_TRUE(Dialog.bbtnSave->Enabled());
+    // The user rate can be edited exactly while the baud combo shows "brUser".
+    Dialog.cbbBaudRate->SetFocus();
+    KeyMessages(Dialog.cbbBaudRate, VK_END);
+    EXPECT_EQ(Dialog.cbbBaudRate->ItemIndex(), brUser);
+    EXPECT_TRUE(Dialog.edtUserBaudRate->Enabled());
+    KeyMessages(Dialog.cbbBaudRate, VK_HOME);
+    EXPECT_EQ(Dialog.cbbBaudRate->ItemIndex(), br110);
+    EXPECT_FALSE(Dialog.edtUserBaudRate->Enabled());
+    DoubleClickMessages(Dialog.lstComs, TPoint{10, 5});
+    EXPECT_EQ(Dialog.ModalResult(), mrOk);
+}
+
+TEST_F(PortsThreeAndSeven, OkWithoutActiveAppliesTheSettingsButAnswersFalse) {
+    TSerComPort Port(nullptr);
+    Port.SetName(u"ComPort");
+    Port.SetComNumber(3);
+    TQuestionScript Script;
+    Script.Answer([](const TQuestion& Q, TAnswer& A) {
+        auto* Dialog = dynamic_cast<TfrmComPortSetup*>(Q.Form);
+        ASSERT_NE(Dialog, nullptr);
+        EXPECT_FALSE(Dialog->chkComActive->Checked()); // the port is closed
+        Dialog->cbStopBits->SetItemIndex(sbTwo);
+        A.Result = mrOk;
+    });
+    EXPECT_FALSE(ExecuteComPortSetup(&Port, u""));
+    EXPECT_EQ(Port.Stopbits(), sbTwo);
+    EXPECT_FALSE(Port.Active());
 }

@@ -119,3 +119,30 @@ TEST(SafeSync, AnExceptionOfTheMethodIsShownAndTheCallerGoesOn) {
     EXPECT_EQ(Catcher.Messages, std::vector<String>{u"slot failed"});
     SerUnregisterSyncSlot(Id);
 }
+
+TEST(SafeSync, TheWindowRunsAProcedureAndTearsItselfDown) {
+    TRecorder R;
+    const Cardinal Id = SerRegisterSyncSlot(R.Method());
+    ASSERT_TRUE(SerEnableSyncSlot(Id, true));
+    const HWND Wnd = SerSyncWindow();
+    ASSERT_NE(Wnd, HWND(0));
+    static int Seen = 0;
+    int Argument = 42;
+    TSerSyncProc Proc = [](void* A) { Seen = *static_cast<int*>(A); };
+    SendMessage(Wnd, SERSYNC_CALLPROC, reinterpret_cast<WPARAM>(Proc), reinterpret_cast<LPARAM>(&Argument));
+    EXPECT_EQ(Seen, 42);
+    SendMessage(Wnd, SERSYNC_CALLPROC, 0, 0); // no procedure: nothing happens
+    // After the teardown no slot is known; the next registration builds a new window and table.
+    SendMessage(Wnd, SERSYNC_DESTROY, 0, 0);
+    EXPECT_EQ(SerSyncWindow(), HWND(0));
+    EXPECT_FALSE(SerCallSyncSlot(Id, 100));
+    EXPECT_FALSE(SerEnableSyncSlot(Id, true));
+    EXPECT_FALSE(SerUnregisterSyncSlot(Id));
+    const Cardinal Again = SerRegisterSyncSlot(R.Method());
+    ASSERT_NE(Again, 0u);
+    EXPECT_NE(SerSyncWindow(), HWND(0));
+    ASSERT_TRUE(SerEnableSyncSlot(Again, true));
+    EXPECT_TRUE(CallFromWorker(Again, 2000, 9));
+    EXPECT_EQ(R.Calls, (std::vector<std::pair<int, UInt64>>{{1, 9}}));
+    SerUnregisterSyncSlot(Again);
+}

@@ -73,6 +73,15 @@ void TSerialWaker::Clear() {
     [[maybe_unused]] ssize_t N = read(FHandle, &Count, sizeof Count);
 }
 
+bool TSerialWaker::WaitFor(int Timeout) const {
+    struct pollfd P = {FHandle, POLLIN, 0};
+    int N;
+    do
+        N = poll(&P, 1, Timeout);
+    while (N < 0 && errno == EINTR);
+    return N > 0 && (P.revents & POLLIN);
+}
+
 // ---- Device ------------------------------------------------------------------------------------
 
 TSerialOpenResult TSerialDevice::Open(int ComNumber) {

@@ -52,6 +52,9 @@ public:
     TSerialWaker& operator=(const TSerialWaker&) = delete;
     void Signal();
     void Clear();
+    // Waits up to Timeout milliseconds (-1: for ever) for a signal alone, for a thread whose
+    // device has nothing more to say (a hung-up device is ready for ever); true when signalled.
+    bool WaitFor(int Timeout) const;
     int Handle() const { return FHandle; }
 
 private:

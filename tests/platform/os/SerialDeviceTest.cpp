@@ -139,6 +139,12 @@ TEST(SerialDevice, BytesGoBothWaysAndAPulledDeviceHangsUp) {
 
     Pair.Kill();
     EXPECT_TRUE(D.Wait(true, false, nullptr, 5000) & swHangup);
+    // A hung-up device is ready for ever; a thread that only waits for its waker still sleeps.
+    EXPECT_TRUE(D.Wait(false, false, &Waker, 5000) & swHangup);
+    EXPECT_FALSE(Waker.WaitFor(20));
+    std::thread U([&] { Waker.Signal(); });
+    EXPECT_TRUE(Waker.WaitFor(5000));
+    U.join();
     EXPECT_EQ(D.Write("x", 1), -1);
     EXPECT_EQ(D.InQueue(), -1);
     D.Close();
