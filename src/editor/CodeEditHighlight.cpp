@@ -1,8 +1,11 @@
-// The editor control and its highlighter: the highlighter's state at the end of every line is
+// The editor control and the components it refers to: its highlighter (and its bookmark image
+// list, let go when freed). The highlighter: the highlighter's state at the end of every line is
 // kept with the line, so that any line can be coloured after restoring the state of the line
 // before it, and an edit rescans only until a line ends in the state it had before.
 
 #include "editor/CodeEdit.h"
+
+#include "platform/gui/ImgList.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,7 +27,12 @@ void TCustomCodeEdit::SetHighlighter(TCodeCustomHighlighter* Value) {
 
 void TCustomCodeEdit::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent != nullptr && AComponent == FHighlighter) SetHighlighter(nullptr);
+    if (Operation != opRemove || AComponent == nullptr) return;
+    if (AComponent == FHighlighter) SetHighlighter(nullptr);
+    if (AComponent == FBookMarkOpt->BookmarkImages()) {
+        FBookMarkOpt->SetBookmarkImages(nullptr);
+        InvalidateGutter();
+    }
 }
 
 void TCustomCodeEdit::AttributesChanged(TObject* Sender) {
