@@ -1,7 +1,7 @@
-// The editor control and the components it refers to: its highlighter (and its bookmark image
-// list, let go when freed). The highlighter: the highlighter's state at the end of every line is
+// The editor control and its highlighter. The highlighter's state at the end of every line is
 // kept with the line, so that any line can be coloured after restoring the state of the line
-// before it, and an edit rescans only until a line ends in the state it had before.
+// before it, and an edit rescans only until a line ends in the state it had before. Components
+// the control refers to (the highlighter, the bookmark image list) are let go when freed.
 
 #include "editor/CodeEdit.h"
 
