@@ -1,13 +1,15 @@
 // The editor control with a 1,000,000-line sketch-like file (about 40 MB): loading it and
 // showing the first screen, and painting one screen at line 500,000, each beside Qt's own
 // plain text editor doing the same in the same run; the ratios are printed after the table.
-// The text drawer alone writing that screen's lines on the character grid is measured too.
+// The text drawer alone writing that screen's lines on the character grid is measured too, and
+// the sketch highlighter colouring the whole file and painting the screen at line 500,000.
 //   build/bench/bench_codeedit
 
 #include "CodeEditBenchPeer.h"
 
 #include "editor/CodeEdit.h"
 #include "editor/Editor.h"
+#include "editor/HighlighterArduino.h"
 #include "editor/TextDrawer.h"
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
@@ -69,6 +71,9 @@ struct TOurEditor {
     }
     void Paint() {
         if (!Picture) Picture = std::make_unique<TBitmap>(BenchViewWidth, BenchViewHeight);
+        // The whole window is painted again each time, as the peer's render does, rather than
+        // its last picture copied.
+        Edit->Invalidate();
         Edit->PaintTo(Picture->Canvas(), 0, 0);
     }
 };
@@ -135,6 +140,31 @@ void BM_OurDrawerScreenAtMiddle(benchmark::State& State) {
     }
 }
 
+// Colouring the whole file: the sketch highlighter assigned to the loaded control scans all
+// 1,000,000 lines for the state at each line's end.
+void BM_OurColourWholeFile(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    TCodeArduHighlighter Highlighter;
+    for (auto _ : State) {
+        Ours.Edit->SetHighlighter(&Highlighter);
+        State.PauseTiming();
+        Ours.Edit->SetHighlighter(nullptr);
+        State.ResumeTiming();
+    }
+}
+
+// One screen at line 500,000 in the sketch highlighter's colours.
+void BM_OurColouredPaintAtMiddle(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    TCodeArduHighlighter Highlighter;
+    Ours.Edit->SetHighlighter(&Highlighter);
+    Ours.Edit->SetTopLine(MiddleLine);
+    for (auto _ : State)
+        Ours.Paint();
+}
+
 std::map<std::string, double> Seconds;
 
 // Keeps each run's time per pass, to print the ratios after the table.
@@ -155,6 +185,8 @@ BENCHMARK(BM_QtLoadAndFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(3)
 BENCHMARK(BM_OurPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurDrawerScreenAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OurColourWholeFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OurColouredPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 
 int RunCodeEditBench(int argc, char** argv) {
     RegisterEditorClasses();

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 // ---- Construction ---------------------------------------------------------------------------
 
@@ -21,9 +22,19 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
         AddStatusChanges({scAll});
         Invalidate();
     };
-    FLines->OnDeleted = [this](TObject*, int Index, int) { InvalidateLines(Index + 1, INT_MAX); };
-    FLines->OnInserted = [this](TObject*, int Index, int) { InvalidateLines(Index + 1, INT_MAX); };
-    FLines->OnPutted = [this](TObject*, int Index, int Count) { InvalidateLines(Index + 1, Index + Count); };
+    FLines->OnDeleted = [this](TObject*, int Index, int) {
+        ScanRanges(Index, Index);
+        InvalidateLines(Index + 1, INT_MAX);
+    };
+    FLines->OnInserted = [this](TObject*, int Index, int Count) {
+        ScanRanges(Index, Index + Count - 1);
+        InvalidateLines(Index + 1, INT_MAX);
+    };
+    FLines->OnPutted = [this](TObject*, int Index, int Count) {
+        // Lines after the changed ones whose starting state changed are painted again too.
+        const int Last = ScanRanges(Index, Index + Count - 1);
+        InvalidateLines(Index + 1, std::max(Index + Count, Last + 1));
+    };
 
     FFontDummy = std::make_unique<TFont>();
     FOrigUndoList = std::make_unique<TCodeEditUndoList>();
@@ -65,6 +76,7 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomCodeEdit::~TCustomCodeEdit() {
+    SetHighlighter(nullptr);
     Font()->OnChange = nullptr;
     FMarkList.reset();
 }
@@ -193,10 +205,17 @@ void TCustomCodeEdit::MeasureCharCell() {
     FTextDrawer->SetBaseFont(Font());
     int Width = 0;
     int Height = 0;
-    const TFontStyles Used = Font()->Style() * TFontStyles{fsBold, fsItalic};
+    // The bold and italic combinations in use: the highlighter's attributes, else the font's.
+    std::vector<TFontStyles> Used;
+    const TFontStyles Shape{fsBold, fsItalic};
+    if (FHighlighter && FHighlighter->AttrCount() > 0)
+        for (int I = 0; I < FHighlighter->AttrCount(); ++I)
+            Used.push_back(FHighlighter->Attribute(I)->Style() * Shape);
+    else
+        Used.push_back(Font()->Style() * Shape);
     for (const TFontStyles& Style :
          {TFontStyles{}, TFontStyles{fsItalic}, TFontStyles{fsBold}, TFontStyles{fsBold, fsItalic}}) {
-        if (Style != Used) continue;
+        if (std::find(Used.begin(), Used.end(), Style) == Used.end()) continue;
         FTextDrawer->SetBaseStyle(Style);
         Width = std::max(Width, FTextDrawer->CharWidth());
         Height = std::max(Height, FTextDrawer->CharHeight());

@@ -9,6 +9,7 @@
 #include "editor/EditStringList.h"
 #include "editor/EditUndo.h"
 #include "editor/EditorParts.h"
+#include "editor/Highlighter.h"
 #include "editor/TextDrawer.h"
 
 #include "platform/base/Lists.h"
@@ -215,6 +216,9 @@ public:
     TCodeBookMarkOpt* BookMarkOptions() const { return FBookMarkOpt.get(); }
     void SetBookMarkOptions(TCodeBookMarkOpt* Value) { FBookMarkOpt->Assign(Value); }
     TheTextDrawer* TextDrawer() const { return FTextDrawer.get(); }
+    // Not owned; the control hears of its attribute changes and of its removal.
+    TCodeCustomHighlighter* Highlighter() const { return FHighlighter; }
+    void SetHighlighter(TCodeCustomHighlighter* Value);
     // Word wrap is not offered by this control yet: always off.
     bool WordWrap() const { return false; }
 
@@ -333,6 +337,7 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     void Dispatch(TMessage& Message) override;
     void Paint() override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
@@ -368,8 +373,21 @@ protected:
     // into ARect, whose left edge then moves to its right edge.
     void PaintToken(const String& Text, int CharsBefore, int First, int Last, TRect& ARect);
     int ColumnX(int Column) const { return (Column - 1) * FCharWidth + FTextOffset; }
-    // The editor background of a line: the caret-line colour, else the control's colour.
+    void PaintHighlightedRow(int Line, const String& Display, const TRect& RowRect, int FirstCol, int LastCol,
+                             int SelStart, int SelEnd, bool Complex, bool SpecialLine, TColor LineFG,
+                             TColor LineBG, TColor SelFG, TColor SelBG);
+    // The editor background of a line: the caret-line colour, else the highlighter's blank
+    // background, else the control's colour.
     TColor EditorBackground(int Line) const;
+
+    // -- Highlighting (CodeEditHighlight.cpp) --
+    // Measures again; a highlighter's change rescans every line's range.
+    void AttributesChanged(TObject* Sender);
+    // The highlighter's state at the end of every line, from the first.
+    void ScanAllRanges();
+    // Rescans from line Index (0-based) at least through line MustScan and then until a line ends
+    // in the state it had before; returns the last line scanned.
+    int ScanRanges(int Index, int MustScan);
 
 private:
     friend class TCodeEditMarkList;
@@ -404,6 +422,7 @@ private:
     std::unique_ptr<TCodeEditUndoList> FOrigRedoList;
     std::unique_ptr<TFont> FFontDummy;
     std::unique_ptr<TheTextDrawer> FTextDrawer;
+    TCodeCustomHighlighter* FHighlighter = nullptr;
     std::unique_ptr<TCodeGutter> FGutter;
     std::unique_ptr<TCodeSelectedColor> FSelectedColor;
     std::unique_ptr<TCodeBookMarkOpt> FBookMarkOpt;

@@ -19,6 +19,10 @@ constexpr Char LineEndGlyph = 0x00B6;
 
 TColor TCustomCodeEdit::EditorBackground(int Line) const {
     if (FActiveLineColor != clNone && Line == FCaretY) return FActiveLineColor;
+    if (FHighlighter) {
+        const TCodeHighlighterAttributes* Blank = FHighlighter->WhitespaceAttribute();
+        if (Blank && Blank->Background() != clNone) return Blank->Background();
+    }
     return Color();
 }
 
@@ -225,7 +229,7 @@ void TCustomCodeEdit::PaintTextLines(const TRect& AClip, int FirstRow, int LastR
         C->LineTo(EdgeX, Bottom + 1);
     };
     if (Clip.Left < FGutterWidth + 2) {
-        C->Brush()->SetColor(Color());
+        C->Brush()->SetColor(EditorBackground(0));
         C->FillRect(TRect{std::max(Clip.Left, FGutterWidth), Clip.Top, FGutterWidth + 2, Clip.Bottom});
         Clip.Left = FGutterWidth + 2;
     }
@@ -278,8 +282,6 @@ void TCustomCodeEdit::PaintTextLines(const TRect& AClip, int FirstRow, int LastR
                     }
                 }
             }
-            String Text = Display.substr(0, static_cast<size_t>(std::min<int>(LastCol, int(Display.size()))));
-            if (FShowSpecChar && static_cast<int>(Display.size()) < LastCol) Text.push_back(LineEndGlyph);
             auto UseColors = [&](bool Selected) {
                 const TColor F = Selected ? SelFG : FG;
                 const TColor B = Selected ? SelBG : BG;
@@ -287,6 +289,14 @@ void TCustomCodeEdit::PaintTextLines(const TRect& AClip, int FirstRow, int LastR
                 FTextDrawer->SetBackColor(B);
                 C->Brush()->SetColor(B);
             };
+            if (FHighlighter && FHighlighter->Enabled()) {
+                PaintHighlightedRow(Line, Display, RowRect, FirstCol, LastCol, SelStart, SelEnd, Complex,
+                                    SpecialLine, FG, BG, SelFG, SelBG);
+                DrawEdgeLine(RowRect.Top, RowRect.Bottom);
+                continue;
+            }
+            String Text = Display.substr(0, static_cast<size_t>(std::min<int>(LastCol, int(Display.size()))));
+            if (FShowSpecChar && static_cast<int>(Display.size()) < LastCol) Text.push_back(LineEndGlyph);
             if (Complex) {
                 TRect R = RowRect;
                 R.Right = std::min(RowRect.Right, ColumnX(SelStart));
@@ -310,8 +320,146 @@ void TCustomCodeEdit::PaintTextLines(const TRect& AClip, int FirstRow, int LastR
     }
     if (RowBottom < Clip.Bottom) {
         const int Top = std::max(RowBottom, Clip.Top);
-        C->Brush()->SetColor(Color());
+        C->Brush()->SetColor(EditorBackground(0));
         C->FillRect(TRect{Clip.Left, Top, Clip.Right, Clip.Bottom});
         DrawEdgeLine(Top, Clip.Bottom);
     }
+}
+
+// One row of a line in the highlighter's colours: neighbouring tokens that look alike are
+// gathered and drawn with one call; the selection is laid over them.
+void TCustomCodeEdit::PaintHighlightedRow(int Line, const String& Display, const TRect& RowRect, int FirstCol,
+                                          int LastCol, int SelStart, int SelEnd, bool Complex, bool SpecialLine,
+                                          TColor LineFG, TColor LineBG, TColor SelFG, TColor SelBG) {
+    TCanvas* C = Canvas();
+    const TColor EditorBG = EditorBackground(Line);
+    const bool WhollySelected = !Complex && SelStart != 0;
+    const bool DefaultFg = FOptions.Contains(eoSpecialLineDefaultFg);
+    TColor FG = LineFG;
+    TColor BG = LineBG;
+    TRect R = RowRect;
+
+    struct {
+        String Text;
+        int CharsBefore = 0;
+        TColor FG = clNone, BG = clNone;
+        TFontStyles Style;
+    } Accu;
+
+    auto UseColors = [&](bool Selected) {
+        const TColor F = Selected ? SelFG : FG;
+        const TColor B = Selected ? SelBG : BG;
+        FTextDrawer->SetForeColor(F);
+        FTextDrawer->SetBackColor(B);
+        C->Brush()->SetColor(B);
+    };
+    auto Fill = [&](int Right, bool Selected) {
+        if (R.Left >= std::min(Right, RowRect.Right)) return;
+        UseColors(Selected);
+        C->FillRect(TRect{R.Left, R.Top, std::min(Right, RowRect.Right), R.Bottom});
+        R.Left = std::min(Right, RowRect.Right);
+    };
+    auto PaintAccu = [&](bool FillToEnd) {
+        const int Len = static_cast<int>(Accu.Text.size());
+        const int From = std::max(FirstCol, Accu.CharsBefore + 1);
+        const int To = std::min(LastCol, Accu.CharsBefore + Len + 1);
+        bool U1 = false, S = WhollySelected, U2 = false;
+        if (Complex) {
+            U1 = From < SelStart;
+            S = From < SelEnd && To >= SelStart;
+            U2 = To >= SelEnd;
+        }
+        if (Len > 0) {
+            if (!SpecialLine) {
+                FG = Accu.FG;
+                BG = Accu.BG;
+            } else if (DefaultFg) {
+                FG = Accu.FG;
+            }
+            FTextDrawer->SetStyle(Accu.Style);
+            auto Draw = [&](int First, int Last, int RightColumn, bool Selected) {
+                R.Right = std::min(RowRect.Right, ColumnX(RightColumn));
+                UseColors(Selected);
+                if (R.Left < R.Right) PaintToken(Accu.Text, Accu.CharsBefore, First, Last, R);
+            };
+            if (S && (U1 || U2)) {
+                if (U1) Draw(From, SelStart, SelStart, false);
+                const int SelTo = std::min(SelEnd, To);
+                Draw(std::max(SelStart, From), SelTo, SelTo, true);
+                if (U2) Draw(SelEnd, To, To, false);
+            } else {
+                Draw(From, To, To, S);
+            }
+        }
+        if (FillToEnd) {
+            R.Right = RowRect.Right;
+            if (!SpecialLine) BG = EditorBG;
+            if (Complex) {
+                Fill(ColumnX(SelStart), false);
+                Fill(ColumnX(SelEnd), true);
+                Fill(RowRect.Right, false);
+            } else {
+                Fill(RowRect.Right, WhollySelected);
+            }
+        }
+    };
+    auto AddToken = [&](const String& Text, int CharsBefore, TColor TokFG, TColor TokBG, TFontStyles Style) {
+        if (TokBG == clNone || (FActiveLineColor != clNone && Line == FCaretY)) TokBG = EditorBG;
+        if (TokFG == clNone) TokFG = Font()->Color();
+        const bool Blanks = std::all_of(Text.begin(), Text.end(), [](Char Ch) { return Ch == u' '; });
+        if (!Accu.Text.empty()) {
+            const bool SameStyle =
+                Accu.Style == Style ||
+                (Blanks && !Accu.Style.Contains(fsUnderline) && !Style.Contains(fsUnderline));
+            const bool SameLook = (SpecialLine && !DefaultFg) || WhollySelected ||
+                                  (Accu.BG == TokBG && (Accu.FG == TokFG || Blanks));
+            if (SameStyle && SameLook) {
+                Accu.Text += Text;
+                return;
+            }
+            PaintAccu(false);
+        }
+        Accu.Text = Text;
+        Accu.CharsBefore = CharsBefore;
+        Accu.FG = TokFG;
+        Accu.BG = TokBG;
+        Accu.Style = Style;
+    };
+
+    if (Line == 1)
+        FHighlighter->ResetRange();
+    else
+        FHighlighter->SetRange(FLines->LineRange(Line - 2));
+    FHighlighter->SetLineExpandedAtWideGlyphs(FLines->ExpandedLine(Line - 1), Display, Line - 1);
+    const TCodeHighlighterAttributes* LastAttr = nullptr;
+    bool ReachedEnd = true;
+    while (!FHighlighter->GetEol()) {
+        const int P = FHighlighter->GetExpandedTokenPos();
+        String Token = FHighlighter->GetExpandedToken();
+        const int N = static_cast<int>(Token.size());
+        if (P + N >= FirstCol) {
+            if (P + N > LastCol) {
+                if (P > LastCol) {
+                    ReachedEnd = false;
+                    break;
+                }
+                Token.resize(static_cast<size_t>(LastCol - P));
+            }
+            const TCodeHighlighterAttributes* Attr = FHighlighter->GetTokenAttribute();
+            if (Attr)
+                AddToken(Token, P, Attr->Foreground(), Attr->Background(), Attr->Style());
+            else
+                AddToken(Token, P, FG, BG, Font()->Style());
+            LastAttr = Attr;
+        }
+        FHighlighter->Next();
+    }
+    if (FShowSpecChar && ReachedEnd) {
+        const TCodeHighlighterAttributes* Attr =
+            LastAttr && LastAttr == FHighlighter->CommentAttribute() ? FHighlighter->CommentAttribute()
+                                                                      : FHighlighter->WhitespaceAttribute();
+        AddToken(String(1, LineEndGlyph), static_cast<int>(Display.size()), Attr ? Attr->Foreground() : clNone,
+                 Attr ? Attr->Background() : clNone, {});
+    }
+    PaintAccu(true);
 }

@@ -287,3 +287,27 @@ TEST(CodeEditScrollHint, TextForTheTwoFormats) {
     EXPECT_EQ(U8(ScrollHintText(shfTopLineOnly, 5, 9)), "Top Line: 5");
     EXPECT_EQ(U8(ScrollHintText(shfTopToBottom, 5, 9)), "5 - 9");
 }
+
+TEST_F(CodeEditCaret, TheCaretShapeFollowsTheModeAndSitsInItsCell) {
+    const int H = Edit->LineHeight();
+    const struct {
+        TCodeEditCaretType Shape;
+        TPoint Offset;
+    } Cases[] = {
+        {ctVerticalLine, {-1, 0}},
+        {ctHorizontalLine, {0, H - 2}},
+        {ctHalfBlock, {0, (H - 2) / 2}},
+        {ctBlock, {0, 0}},
+    };
+    for (const auto& C : Cases) {
+        Edit->SetInsertMode(false);
+        Edit->SetInsertCaret(C.Shape);
+        Edit->SetOverwriteCaret(C.Shape == ctBlock ? ctVerticalLine : ctBlock);
+        Edit->SetInsertMode(true);
+        EXPECT_EQ(Edit->CaretOffset(), C.Offset) << int(C.Shape);
+        // Overwrite mode takes the other shape.
+        Edit->SetInsertMode(false);
+        const TPoint Overwrite = C.Shape == ctBlock ? TPoint{-1, 0} : TPoint{0, 0};
+        EXPECT_EQ(Edit->CaretOffset(), Overwrite) << int(C.Shape);
+    }
+}

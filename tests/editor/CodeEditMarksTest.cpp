@@ -2,6 +2,8 @@
 
 #include "CodeEditSupport.h"
 
+#include "platform/gui/ImgList.h"
+
 #include <string>
 #include <vector>
 
@@ -153,4 +155,15 @@ TEST_F(CodeEditMarks, TheMarkListTellsOfEveryChangeAndOwnsItsMarks) {
     EXPECT_EQ(Changes, 4);
     EXPECT_THROW(List->First(), EListError);
     EXPECT_THROW(List->Last(), EListError);
+}
+
+TEST_F(CodeEditMarks, AFreedBookmarkImageListIsLetGo) {
+    auto Images = std::make_unique<TImageList>(nullptr);
+    Edit->BookMarkOptions()->SetBookmarkImages(Images.get());
+    Edit->SetBookMark(2, 1, 1);
+    Images.reset();
+    EXPECT_EQ(Edit->BookMarkOptions()->BookmarkImages(), nullptr);
+    // The gutter paints the built-in images from now on.
+    Edit->Repaint();
+    EXPECT_TRUE(Edit->IsBookmark(2));
 }

@@ -1,8 +1,10 @@
 // Pictures of the editor control: selection in three modes, special lines, the right edge,
-// gutter numbers, bookmark images and the glyphs of special characters.
+// gutter numbers, bookmark and mark images, the glyphs of special characters, and text in a
+// highlighter's colours.
 
 #include "CodeEditSupport.h"
 
+#include "TestHighlighter.h"
 #include "support/GraphicsTestSupport.h"
 
 namespace {
@@ -194,4 +196,115 @@ TEST_F(CodeEditPaint, AWideGlyphTakesTwoCells) {
     EXPECT_FALSE(InkBox(B->Canvas(), CellRect(1, Wide, 1)).IsEmpty());
     const TRect Letter = InkBox(B->Canvas(), CellRect(Wide + 1, Wide + 1, 1));
     EXPECT_FALSE(Letter.IsEmpty());
+}
+
+namespace {
+
+// Whether any pixel of the area has exactly the colour: glyph strokes keep their ink's colour.
+bool HasInk(TBitmap& B, const TRect& Area, TColor Ink) {
+    const TColor Want = ColorToRGB(Ink);
+    for (int Y = Area.Top; Y < Area.Bottom; ++Y)
+        for (int X = Area.Left; X < Area.Right; ++X)
+            if (B.Canvas()->Pixels(X, Y) == Want) return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(CodeEditPaint, TokensTakeTheirAttributesColoursAndTheStateOfThePreviousLine) {
+    TTestHighlighter H;
+    Edit->SetHighlighter(&H);
+    // Columns: "int" 1-3, "42" 9-10, "x" 5; line 2 is inside the block comment opened on line 1.
+    Edit->SetText(u"int x = 42; /* open\r\nstill comment */ y\r\nif");
+    auto B = Grab("highlighted.png");
+    const struct {
+        int First, Last, Row;
+        TColor Ink;
+        bool Has;
+    } Cases[] = {
+        {1, 3, 1, clNavy, true},    {9, 10, 1, clPurple, true}, {13, 19, 1, clGreen, true},
+        {1, 13, 2, clGreen, true},  {18, 18, 2, clGreen, false}, {1, 2, 3, clNavy, true},
+        {5, 5, 1, clNavy, false},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(HasInk(*B, CellRect(C.First, C.Last, C.Row), C.Ink), C.Has)
+            << C.First << ".." << C.Last << " row " << C.Row << " " << ColorText(C.Ink);
+    // The identifiers have no colour of their own: the font's.
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(18, 18, 2)).IsEmpty());
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(5, 5, 1)).IsEmpty());
+
+    // Closing the comment on line 1 changes how line 2 is coloured.
+    Edit->Lines()->SetString(0, u"int x = 42; /* shut */");
+    B = Grab("highlighted2.png");
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(1, 5, 2)).IsEmpty());
+    EXPECT_FALSE(HasInk(*B, CellRect(1, 5, 2), clGreen));
+}
+
+TEST_F(CodeEditPaint, AHighlightedSelectionAndTheBlankAttributesBackground) {
+    TTestHighlighter H;
+    H.WhitespaceAttribute()->SetBackground(clYellow);
+    Edit->SetHighlighter(&H);
+    Edit->SetText(u"x abc  y\r\nx");
+    Edit->SetBlockBegin({3, 1});
+    Edit->SetBlockEnd({7, 1});
+    auto B = Grab("highlighted-selection.png");
+    // Columns 3..6 in the selection colours; the rest of the row, the tokens without a
+    // background of their own and the rows below in the blank attribute's background.
+    ExpectRow(*B, 1, {{1, clYellow}, {2, clYellow}, {6, SelBack}, {7, clYellow}, {12, clYellow}});
+    ExpectRow(*B, 3, {{1, clYellow}, {20, clYellow}});
+    EXPECT_TRUE(HasInk(*B, CellRect(3, 5, 1), SelFore));
+}
+
+TEST_F(CodeEditPaint, TheLineEndGlyphTakesTheCommentColoursAfterAComment) {
+    TTestHighlighter H;
+    Edit->SetHighlighter(&H);
+    SetOption(eoShowSpecialChars, true);
+    Edit->SetText(u"x // c\r\nx");
+    auto B = Grab("highlighted-eol.png");
+    EXPECT_TRUE(HasInk(*B, CellRect(7, 7, 1), clGreen));
+    EXPECT_FALSE(HasInk(*B, CellRect(2, 2, 2), clGreen));
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(2, 2, 2)).IsEmpty());
+}
+
+TEST_F(CodeEditPaint, PlainMarksStandBesideBookmarks) {
+    NumberedLines(4);
+    Edit->SetBookMark(1, 1, 2);
+    auto* Mark = new TCodeEditMark(Edit);
+    Mark->SetLine(2);
+    Mark->SetImageIndex(7);
+    Mark->SetInternalImage(true);
+    Mark->SetVisible(true);
+    Edit->Marks()->Place(Mark);
+    auto* Alone = new TCodeEditMark(Edit);
+    Alone->SetLine(3);
+    Alone->SetImageIndex(4);
+    Alone->SetInternalImage(true);
+    Alone->SetVisible(true);
+    Edit->Marks()->Place(Alone);
+    std::vector<std::pair<int, int>> Painted;
+    Edit->OnGutterPaint = [&](TObject*, int Line, int X, int) { Painted.emplace_back(Line, X); };
+    auto B = Grab("marks.png");
+    const int H = Edit->LineHeight();
+    const int W = Edit->GutterWidth() - 2;
+    const int Left = Edit->BookMarkOptions()->LeftMargin();
+    const int Step = Edit->BookMarkOptions()->Xoffset();
+    // One built-in image per row: the bookmark drawn first; the plain mark only takes its room.
+    EXPECT_FALSE(InkBox(B->Canvas(), TRect{Left, H, Left + Step, 2 * H}, clBtnFace).IsEmpty());
+    EXPECT_TRUE(InkBox(B->Canvas(), TRect{Left + Step, H, W, 2 * H}, clBtnFace).IsEmpty());
+    EXPECT_FALSE(InkBox(B->Canvas(), TRect{Left, 2 * H, Left + Step, 3 * H}, clBtnFace).IsEmpty());
+    EXPECT_TRUE(InkBox(B->Canvas(), TRect{0, 3 * H, W, 4 * H}, clBtnFace).IsEmpty());
+    const std::vector<std::pair<int, int>> Want{{1, 0}, {2, 2 * Step}, {3, Step}, {4, 0}};
+    EXPECT_EQ(Painted, Want);
+}
+
+TEST_F(CodeEditPaint, AFreedHighlighterLeavesTheControlPlain) {
+    auto H = std::make_unique<TTestHighlighter>();
+    Edit->SetHighlighter(H.get());
+    Edit->SetText(u"int");
+    EXPECT_TRUE(HasInk(*Grab("before.png"), CellRect(1, 3, 1), clNavy));
+    H.reset();
+    EXPECT_EQ(Edit->Highlighter(), nullptr);
+    auto B = Grab("after.png");
+    EXPECT_FALSE(HasInk(*B, CellRect(1, 3, 1), clNavy));
+    EXPECT_FALSE(InkBox(B->Canvas(), CellRect(1, 3, 1)).IsEmpty());
 }

@@ -155,6 +155,37 @@ inline TChildRun RunThisProgramAgain(const char* Variable, const std::string& Fi
     return Run;
 }
 
+// Runs a program (found on the PATH) with its arguments in a child process; gives its standard
+// output and whether it exited with 0. Its error output goes where this program's goes.
+inline TChildRun RunProgram(const std::vector<std::string>& Args) {
+    TChildRun Run;
+    int Pipe[2];
+    if (Args.empty() || pipe(Pipe) != 0) {
+        Run.Output = "no pipe";
+        return Run;
+    }
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Pipe[1], 1);
+        close(Pipe[0]);
+        std::vector<char*> Argv;
+        for (const std::string& A : Args)
+            Argv.push_back(const_cast<char*>(A.c_str()));
+        Argv.push_back(nullptr);
+        execvp(Argv[0], Argv.data());
+        _exit(127);
+    }
+    close(Pipe[1]);
+    char Buffer[65536];
+    for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
+        Run.Output.append(Buffer, static_cast<std::size_t>(N));
+    close(Pipe[0]);
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    Run.Succeeded = WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
+    return Run;
+}
+
 inline std::string U8(const String& S) {
     return StringToUtf8(S);
 }
