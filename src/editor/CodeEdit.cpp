@@ -2,6 +2,7 @@
 // conversions between character indexes, buffer and display positions, and the notifications.
 
 #include "editor/CodeEdit.h"
+#include "platform/gui/ShellApi.h"
 
 #include "platform/base/Math.h"
 #include "platform/base/ScopeGuard.h"
@@ -79,6 +80,7 @@ void TCustomCodeEdit::CreateParams(TCreateParams& Params) {
 
 void TCustomCodeEdit::CreateWnd() {
     TCustomControl::CreateWnd();
+    if (FOptions.Contains(eoDropFiles)) DragAcceptFiles(Handle(), true);
     RecomputeWindowMetrics(false);
     UpdateScrollBars();
 }
@@ -315,7 +317,9 @@ void TCustomCodeEdit::SetOptions(TCodeEditorOptions Value) {
     const TCodeEditorOptions ScrollOptions{eoDisableScrollArrows, eoHideShowScrollbars, eoScrollPastEof,
                                            eoScrollPastEol};
     const bool ScrollChanged = (FOptions * ScrollOptions) != (Value * ScrollOptions);
+    const bool DropFilesChanged = FOptions.Contains(eoDropFiles) != Value.Contains(eoDropFiles);
     FOptions = Value;
+    if (DropFilesChanged && HandleAllocated()) DragAcceptFiles(Handle(), FOptions.Contains(eoDropFiles));
     SetCaretXY(CaretXY());
     if (FOptions.Contains(eoScrollPastEol)) {
         SetBlockBegin(FBlockBegin);
@@ -614,6 +618,13 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
         return Crack(Message, this, &TCustomCodeEdit::WMHScroll);
     case WM_VSCROLL:
         return Crack(Message, this, &TCustomCodeEdit::WMVScroll);
+    case WM_COPY:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_DROPFILES:
+        DispatchClipboardMessage(Message);
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }

@@ -12,6 +12,7 @@
 #include "editor/TextDrawer.h"
 
 #include "platform/base/Lists.h"
+#include "platform/gui/Clipboard.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/StdCtrls.h"
@@ -23,6 +24,7 @@
 
 class TCustomCodeEdit;
 class TCodeEditMarkList;
+class TCodeEditSearchCustom;
 
 DECLARE_ENUM(TCodeEditorOption, Byte, eoAltSetsColumnMode, eoAutoIndent, eoAutoSizeMaxScrollWidth,
              eoDisableScrollArrows, eoDragDropEditing, eoDropFiles, eoEnhanceHomeKey, eoEnhanceEndKey,
@@ -143,6 +145,16 @@ using TPlaceMarkEvent = std::function<void(TObject* Sender, TCodeEditMark*& Mark
 using TGutterGetTextEvent = std::function<void(TObject* Sender, int aLine, String& aText)>;
 using TGutterPaintEvent = std::function<void(TObject* Sender, int aLine, int X, int Y)>;
 using TCodeScrollEvent = std::function<void(TObject* Sender, TScrollBarKind ScrollBar)>;
+
+// ---- Search and replace, clipboard, drag and drop ----
+DECLARE_EXCEPTION(ECodeEditError, ECodeError)
+DECLARE_ENUM(TCodeReplaceAction, Byte, raCancel, raSkip, raReplace, raReplaceAll)
+using TReplaceTextEvent = std::function<void(TObject* Sender, const String& ASearch, const String& AReplace,
+                                             int Line, int Column, TCodeReplaceAction& Action)>;
+using TDropFilesEvent = std::function<void(TObject* Sender, int X, int Y, TStrings* AFiles)>;
+// The number of the clipboard format that carries the selection mode beside copied text
+// ("CodeEdit Control Block Type"), registered on first use.
+TClipboardFormat CodeEditClipboardFormat();
 
 class TCustomCodeEdit : public TCustomControl {
     DECLARE_CLASS(TCustomCodeEdit, TCustomControl)
@@ -462,6 +474,66 @@ private:
 
     TCodeStateFlags FStateFlags;
     TCodeStatusChanges FStatusChanges;
+
+    // ---- Search and replace (CodeEditSearch.cpp), clipboard and drag and drop
+    // (CodeEditClipboard.cpp) ----
+public:
+    // Not owned: the control forgets the engine when it goes.
+    TCodeEditSearchCustom* SearchEngine() const { return FSearchEngine; }
+    void SetSearchEngine(TCodeEditSearchCustom* Value);
+    // Finds, selects and, with ssoReplace or ssoReplaceAll, replaces occurrences of ASearch line by
+    // line; returns how many were found (and, when replacing, not skipped). Raises ECodeEditError
+    // "No search engine has been assigned" without an engine; 0 for an empty ASearch.
+    int SearchReplace(const String& ASearch, const String& AReplace, TCodeSearchOptions AOptions);
+    TReplaceTextEvent OnReplaceText;
+
+    // -- Replacing the selection (CodeEditSelText.cpp) --
+    // Replaces the selection by Value with undo records, as one undo block.
+    void SetSelText(const String& Value);
+    void ReplaceSelection(const String& Value) { ReplaceSelectionInMode(FActiveSelectionMode, Value, true); }
+    // Deletes the selection in the active mode and inserts Value at the caret in Mode; column
+    // insertions record their own undo items when AddToUndoList.
+    void ReplaceSelectionInMode(TCodeSelectionMode Mode, const String& Value, bool AddToUndoList);
+    // Replaces the column block from BB to BE by Text as a column block.
+    void InsertBlock(const TBufferCoord& BB, const TBufferCoord& BE, const String& Text, bool AddToUndoList);
+    void BeginUndoBlock() { FUndoList->BeginBlock(); }
+    void EndUndoBlock() { FUndoList->EndBlock(); }
+    void LockUndo() {
+        FUndoList->Lock();
+        FRedoList->Lock();
+    }
+    void UnlockUndo() {
+        FUndoList->Unlock();
+        FRedoList->Unlock();
+    }
+
+    // Plain text for every program, with the selection mode beside it for other editor controls.
+    void DoCopyToClipboard(const String& Text);
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    bool CanPaste() const;
+    // Drops the source control's selected text at (X, Y): moved or copied, one undo step.
+    void DragDrop(TObject* Source, int X, int Y) override;
+    // Hears of files dropped from other programs (with eoDropFiles).
+    TDropFilesEvent OnDropFiles;
+
+protected:
+    // Action starts at raCancel, which it stays without a handler.
+    virtual TCodeReplaceAction FireReplaceText(const String& ASearch, const String& AReplace, int Line,
+                                               int Column);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+    // Remembers where the caret was when a drag of the selection starts.
+    void DoStartDrag(TDragObject*& DragObject) override;
+    // The clipboard's and the shell's messages; false for any other message.
+    bool DispatchClipboardMessage(TMessage& Message);
+
+private:
+    void WMDropFiles(TMessage& Message);
+
+    TCodeEditSearchCustom* FSearchEngine = nullptr;
+    TBufferCoord FDragStartCaret{1, 1};
 };
 
 class TCodeEdit : public TCustomCodeEdit {
