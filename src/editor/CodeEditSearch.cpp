@@ -68,14 +68,26 @@ int TCustomCodeEdit::SearchReplace(const String& ASearch, const String& AReplace
     int Result = 0;
     bool PaintLocked = false;
     bool UndoBlockOpen = false;
+    // A silent replace-all is one change of the buffer too: its listeners hear of it once.
+    auto LockPaint = [&] {
+        IncPaintLock();
+        FLines->BeginUpdate();
+        PaintLocked = true;
+    };
+    // While a silent replace-all holds the paint lock the view follows the hits only once, at the
+    // end: scrolling to every hit would repaint the window a hundred thousand times.
+    bool ViewPending = false;
     TScopeExit Finish([&] {
-        if (PaintLocked) DecPaintLock();
+        if (ViewPending) EnsureCursorPosVisibleEx(true);
+        if (PaintLocked) {
+            FLines->EndUpdate();
+            DecPaintLock();
+        }
         if (UndoBlockOpen) FUndoList->EndBlock();
         FirePaintTransient(ttAfter);
     });
     if (ReplaceAll && !Prompt) {
-        IncPaintLock();
-        PaintLocked = true;
+        LockPaint();
         FUndoList->BeginBlock();
         UndoBlockOpen = true;
     }
@@ -107,12 +119,16 @@ int TCustomCodeEdit::SearchReplace(const String& ASearch, const String& AReplace
             // Select the hit: its line comes into the middle of the window when it was out of view.
             SetBlockBegin({Found, Cur.Line});
             PlaceCaret({1, Cur.Line}, false);
-            EnsureCursorPosVisibleEx(true);
+            if (PaintLocked)
+                ViewPending = true;
+            else
+                EnsureCursorPosVisibleEx(true);
             SetBlockEnd({Found + SearchLen, Cur.Line});
             // A hit is part of one line: in line mode selecting it would take (and a replacement
             // would overwrite) the whole line.
             if (FActiveSelectionMode == smLine) FActiveSelectionMode = smNormal;
-            SetCaretInternal(Backward ? TBufferCoord{Found, Cur.Line} : TBufferCoord{Found + SearchLen, Cur.Line});
+            PlaceCaret(Backward ? TBufferCoord{Found, Cur.Line} : TBufferCoord{Found + SearchLen, Cur.Line},
+                       !PaintLocked);
 
             if (!Replace && !ReplaceAll) return Result;
 
@@ -127,8 +143,7 @@ int TCustomCodeEdit::SearchReplace(const String& ASearch, const String& AReplace
                 if (Action == raReplaceAll) {
                     if (!ReplaceAll || Prompt) {
                         ReplaceAll = true;
-                        IncPaintLock();
-                        PaintLocked = true;
+                        LockPaint();
                     }
                     Prompt = false;
                 }
@@ -141,7 +156,7 @@ int TCustomCodeEdit::SearchReplace(const String& ASearch, const String& AReplace
                 ReplaceLen = CaretX() - Found;
             }
             if (!Backward) {
-                SetCaretInternal({Found + ReplaceLen, CaretY()});
+                PlaceCaret({Found + ReplaceLen, CaretY()}, !PaintLocked);
                 if (SearchLen != ReplaceLen && Action != raSkip) {
                     Offset += ReplaceLen - SearchLen;
                     if (FActiveSelectionMode != smColumn && CaretY() == End.Line) {

@@ -102,6 +102,7 @@ void TCustomCodeEdit::ReplaceSelectionInMode(TCodeSelectionMode Mode, const Stri
         }
     }
 
+    const int CountBefore = FLines->Count();
     if (!Value.empty()) {
         const std::vector<String> Pieces = SplitPieces(Value);
         if (FLines->Count() == 0) FLines->Add(String());
@@ -179,10 +180,10 @@ void TCustomCodeEdit::ReplaceSelectionInMode(TCodeSelectionMode Mode, const Stri
         }
     }
     if (FCaretY < 1) FCaretY = 1;
+    const bool LinesAdded = FLines->Count() > CountBefore;
     // The text changed under caret and selection: both ends go to the caret, kept in the text.
     FStateFlags += TCodeStateFlags{sfCaretChanged, sfScrollbarChanged};
-    PlaceCaret(CaretXY(), false);
-    EnsureCursorPosVisible();
+    PlaceCaret(CaretXY(), LinesAdded);
     FBlockBegin = CaretXY();
     FBlockEnd = CaretXY();
     AddStatusChanges({scCaretX, scCaretY, scSelection});
