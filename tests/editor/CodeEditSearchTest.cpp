@@ -322,3 +322,28 @@ TEST_F(CodeEditPromptedReplace, AnswersDecideHitByHit) {
     const std::vector<TBufferCoord> Expected{{1, 1}, {4, 1}, {6, 1}, {1, 2}, {4, 2}};
     EXPECT_EQ(Places, Expected);
 }
+
+TEST_F(CodeEditSearch, TheHitComesIntoViewOnceAReplaceAllEnds) {
+    SizeTo(40, 10);
+    String Text;
+    for (int I = 1; I <= 300; ++I)
+        Text += (I > 1 ? u"\r\n" : u"") + String(I % 100 == 0 ? u"x hit" : u"x");
+    Edit->OnReplaceText = [](TObject*, const String&, const String&, int, int, TCodeReplaceAction& Action) {
+        Action = MessageDlg(u"Replace?", mtConfirmation, {mbYes, mbAll}, 0) == mrAll ? raReplaceAll : raReplace;
+    };
+    // Silent, and made silent by the answer to the first question.
+    for (bool Prompt : {false, true}) {
+        Edit->SetText(Text);
+        Edit->SetCaretXY({1, 1});
+        ASSERT_EQ(Edit->TopLine(), 1);
+        TQuestionScript Script;
+        if (Prompt) Script.Answer(mrAll);
+        TCodeSearchOptions Options = Opts({ssoReplaceAll});
+        if (Prompt) Options.Include(ssoPrompt);
+        EXPECT_EQ(Edit->SearchReplace(u"hit", u"done", Options), 3) << Prompt;
+        EXPECT_EQ(Script.Asked().size(), Prompt ? 1u : 0u);
+        EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(7, 300)) << Prompt;
+        EXPECT_TRUE(Edit->CaretInView()) << Prompt;
+        EXPECT_EQ(Edit->PaintLock(), 0) << Prompt;
+    }
+}
