@@ -6,6 +6,7 @@
 
 #include "platform/base/Math.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
@@ -18,13 +19,11 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
         std::make_unique<TCodeEditStringList>([this](const String& S) { return ExpandAtWideGlyphs(S); });
     FLines = FOrigLines.get();
     FLines->OnChange = [this](TObject* Sender) { LinesChanged(Sender); };
-    FLines->OnCleared = [this](TObject*) {
-        AddStatusChanges({scAll});
-        Invalidate();
-    };
-    FLines->OnDeleted = [this](TObject*, int Index, int) { InvalidateLines(Index + 1, INT_MAX); };
-    FLines->OnInserted = [this](TObject*, int Index, int) { InvalidateLines(Index + 1, INT_MAX); };
-    FLines->OnPutted = [this](TObject*, int Index, int Count) { InvalidateLines(Index + 1, Index + Count); };
+    FLines->OnChanging = [this](TObject* Sender) { LinesChanging(Sender); };
+    FLines->OnCleared = [this](TObject* Sender) { ListCleared(Sender); };
+    FLines->OnDeleted = [this](TObject*, int Index, int Count) { ListDeleted(Index, Count); };
+    FLines->OnInserted = [this](TObject*, int Index, int Count) { ListInserted(Index, Count); };
+    FLines->OnPutted = [this](TObject*, int Index, int Count) { ListPutted(Index, Count); };
 
     FFontDummy = std::make_unique<TFont>();
     FOrigUndoList = std::make_unique<TCodeEditUndoList>();
@@ -61,6 +60,13 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
     FKbdHandler = std::make_unique<TCodeEditKbdHandler>();
     FMarkList = std::make_unique<TCodeEditMarkList>(this);
     FMarkList->OnChange = [this](TObject*) { InvalidateGutter(); };
+
+    FKeyStrokes = std::make_unique<TCodeEditKeyStrokes>(this);
+    FKeyStrokes->ResetDefaults();
+    FScrollTimer = std::make_unique<TTimer>(nullptr);
+    FScrollTimer->SetEnabled(false);
+    FScrollTimer->SetInterval(100);
+    FScrollTimer->OnTimer = [this](TObject* Sender) { ScrollTimerTick(Sender); };
 
     FontChanged(nullptr);
 }
@@ -172,12 +178,16 @@ void TCustomCodeEdit::UndoItemAdded(TObject* Sender) {
 }
 
 void TCustomCodeEdit::LinesChanged(TObject*) {
+    FStateFlags.Exclude(sfLinesChanging);
     GrowMaxScrollWidthToText();
     if (FGutter->ShowLineNumbers() && FGutter->AutoSize()) RecomputeGutterWidth();
     // The caret and the selection stay inside a shortened text.
     IncPaintLock();
     TScopeExit Unlock([this] { DecPaintLock(); });
     PlaceCaret(CaretXY(), false);
+    // Every text change leaves the selection empty on the caret, in its mode.
+    FBlockBegin = CaretXY();
+    FBlockEnd = CaretXY();
     FStateFlags.Include(sfScrollbarChanged);
     if (!HandleAllocated()) UpdateScrollBars();
 }
@@ -622,6 +632,7 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
     case WM_CUT:
     case WM_PASTE:
     case WM_CLEAR:
+    case WM_UNDO:
     case WM_DROPFILES:
         DispatchClipboardMessage(Message);
         return;
@@ -649,14 +660,19 @@ void TCustomCodeEdit::WMEraseBkgnd(TWMEraseBkgnd& Message) {
 
 void TCustomCodeEdit::WMSetFocus(TWMSetFocus& Message) {
     TCustomControl::WMSetFocus(Message);
+    CommandProcessor(ecGotFocus, Char(0), nullptr);
     InitializeCaret();
+    if (FHideSelection && SelAvail()) InvalidateSelection();
 }
 
 void TCustomCodeEdit::WMKillFocus(TWMKillFocus& Message) {
     TCustomControl::WMKillFocus(Message);
-    if (FAlwaysShowCaret) return;
+    CommandProcessor(ecLostFocus, Char(0), nullptr);
+    if (FScrollTimer) FScrollTimer->SetEnabled(false);
+    if (FAlwaysShowCaret || Focused()) return;
     HideCaretNow();
     DestroyCaret();
+    if (FHideSelection && SelAvail()) InvalidateSelection();
 }
 
 // ---- TCodeEdit ------------------------------------------------------------------------------

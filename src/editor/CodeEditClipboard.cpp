@@ -139,6 +139,9 @@ bool TCustomCodeEdit::DispatchClipboardMessage(TMessage& Message) {
     case WM_CLEAR:
         if (!ReadOnly()) SetSelText(String());
         return true;
+    case WM_UNDO:
+        Undo();
+        return true;
     case WM_DROPFILES:
         WMDropFiles(Message);
         return true;
