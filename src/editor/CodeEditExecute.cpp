@@ -438,9 +438,10 @@ void TCustomCodeEdit::DeleteWordOrLinePart(TCodeEditorCommand Command) {
     const TBufferCoord S = Command == ecDeleteLastWord ? PrevWordPos() : TBufferCoord{1, Caret.Line};
     if (!Before(S, Caret)) return;
     // A caret in the space after the line end deletes only what is there.
-    const TBufferCoord To = Caret.Line == S.Line || Caret.Char <= L + 1 ? Caret : TBufferCoord{L + 1, Caret.Line};
-    const String Deleted = DeleteRange(S, {std::min(To.Char, L + 1), To.Line}, false);
-    FUndoList->AddChange(crSilentDelete, S, S, Deleted, smNormal);
+    const TBufferCoord To{std::min(Caret.Char, L + 1), Caret.Line};
+    const String Deleted = DeleteRange(S, To, false);
+    // The record spans the deleted range, so that Redo deletes it again.
+    FUndoList->AddChange(crSilentDelete, S, To, Deleted, smNormal);
     SetCaretXY(S);
 }
 
@@ -597,11 +598,20 @@ void TCustomCodeEdit::TypeChar(Char AChar) {
             FUndoList->AddChange(crInsert, {Typed, Y}, {Typed + 1, Y}, String(), smNormal);
         }
     } else {
-        const String Replaced = T.substr(static_cast<size_t>(X - 1), 1);
-        T[static_cast<size_t>(X - 1)] = AChar;
+        const bool Filled = W > 0;
+        const String Replaced = Filled ? String() : T.substr(static_cast<size_t>(X - 1), 1);
+        if (Filled) T.pop_back();
+        const String Filler = T.substr(static_cast<size_t>(L));
+        T.insert(static_cast<size_t>(X - 1), 1, AChar);
+        if (!Filled) T.erase(static_cast<size_t>(X), 1);
         StoreLine(Y - 1, T);
-        FUndoList->AddChange(crInsert, {X, Y}, {X + 1, Y}, Replaced, smNormal);
         NewX = X + 1;
+        // The replaced character is a deletion of its own, so that Redo replaces it again.
+        BeginUndoBlock();
+        TScopeExit End([this] { EndUndoBlock(); });
+        if (!Filler.empty()) FUndoList->AddChange(crWhiteSpaceAdd, {X, Y}, {L + 1, Y}, String(), smNormal);
+        if (!Replaced.empty()) FUndoList->AddChange(crSilentDeleteAfterCursor, {X, Y}, {X + 1, Y}, Replaced, smNormal);
+        FUndoList->AddChange(crInsert, {X, Y}, {X + 1, Y}, String(), smNormal);
     }
     if (BufferToDisplayPos({NewX, Y}).Column >= FLeftChar + FCharsInWindow && FCharsInWindow > 0)
         SetLeftChar(FLeftChar + std::min(25, FCharsInWindow - 1));

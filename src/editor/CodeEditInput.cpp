@@ -44,8 +44,10 @@ void TCustomCodeEdit::KeyUp(Word& Key, TShiftState Shift) {
             TWMChar Message;
             Message.Msg = WM_CHAR;
             Message.WParam = static_cast<WPARAM>(Code);
+            // No character follows from the window system for such a sequence here (its keypad
+            // digits arrive as system characters, which are not typed), so the next character
+            // is the user's own and is not dropped.
             WMChar(Message);
-            FIgnoreNextChar = true;
         }
     }
     TCustomControl::KeyUp(Key, Shift);

@@ -214,6 +214,9 @@ int TCustomCodeEdit::InsertTextInMode(TCodeSelectionMode Mode, const String& Val
             if (I > 0) ++Y;
             const String& Piece = Pieces[static_cast<size_t>(I)];
             if (Piece.empty()) continue;
+            // Blanks that fill a short line up to the column belong to the record, so that Undo
+            // takes them away as well.
+            int From = K;
             if (Y > FLines->Count()) {
                 const int Prev = FLines->Count();
                 if (AddToUndoList && Prev > 0)
@@ -225,12 +228,14 @@ int TCustomCodeEdit::InsertTextInMode(TCodeSelectionMode Mode, const String& Val
                 }
                 StoreLine(Y - 1, String(static_cast<size_t>(K - 1), u' ') + Piece);
             } else {
-                String S = Padded(FLines->Strings(Y - 1), K - 1);
+                const String Old = FLines->Strings(Y - 1);
+                From = std::min(K, static_cast<int>(Old.size()) + 1);
+                String S = Padded(Old, K - 1);
                 S.insert(static_cast<size_t>(K - 1), Piece);
                 StoreLine(Y - 1, S);
             }
             if (AddToUndoList)
-                FUndoList->AddChange(crPaste, {K, Y}, {K + static_cast<int>(Piece.size()), Y}, String(),
+                FUndoList->AddChange(crPaste, {From, Y}, {K + static_cast<int>(Piece.size()), Y}, String(),
                                      FActiveSelectionMode);
             LastLength = static_cast<int>(Piece.size());
         }
