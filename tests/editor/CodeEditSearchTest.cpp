@@ -318,8 +318,9 @@ TEST_F(CodeEditPromptedReplace, AnswersDecideHitByHit) {
     for (int I = 0; I < 5; ++I)
         Script.Answer(I % 2 == 0 ? mrYes : mrNo);
     EXPECT_EQ(Edit->SearchReplace(u"a", u"XY", Opts({ssoReplace, ssoReplaceAll, ssoPrompt})), 3);
-    EXPECT_EQ(U8(Edit->Text()), "XY a XY\r\nXY a");
-    const std::vector<TBufferCoord> Expected{{1, 1}, {4, 1}, {6, 1}, {1, 2}, {4, 2}};
+    EXPECT_EQ(U8(Edit->Text()), "XY a XY\r\na XY");
+    // A skipped hit shifts nothing after it.
+    const std::vector<TBufferCoord> Expected{{1, 1}, {4, 1}, {6, 1}, {1, 2}, {3, 2}};
     EXPECT_EQ(Places, Expected);
 }
 
