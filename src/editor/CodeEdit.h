@@ -674,6 +674,8 @@ private:
     int FScrollDeltaX = 0;
     int FScrollDeltaY = 0;
     std::unique_ptr<TTimer> FScrollTimer;
+    // How many items the redo of a line break recorded for the indentation it typed again.
+    int FRedoTypedAfterLineBreak = 0;
 
     // ---- Search and replace (CodeEditSearch.cpp), clipboard and drag and drop
     // (CodeEditClipboard.cpp) ----

@@ -179,11 +179,14 @@ void TCustomCodeEdit::Redo() {
     for (;;) {
         const TCodeChangeReason Done = FRedoList->PeekItem()->ChangeReason();
         const int DoneNumber = FRedoList->PeekItem()->ChangeNumber();
+        FRedoTypedAfterLineBreak = 0;
         RedoItem();
         if (Done == crLineBreak) {
             // The line break typed its indentation again; what the first run typed of it is
-            // in this step too and must not be typed a second time.
-            while (FRedoList->PeekItem() && FRedoList->PeekItem()->ChangeNumber() == DoneNumber &&
+            // in this step too and must not be typed a second time. Only that much goes: a
+            // column insertion's next row after the line it appended is not indentation.
+            int Typed = FRedoTypedAfterLineBreak;
+            while (Typed-- > 0 && FRedoList->PeekItem() && FRedoList->PeekItem()->ChangeNumber() == DoneNumber &&
                    FRedoList->PeekItem()->ChangeReason() != crLineBreak &&
                    !IsEndMarker(FRedoList->PeekItem()->ChangeReason()))
                 FRedoList->PopItem();
@@ -385,10 +388,14 @@ void TCustomCodeEdit::RedoItem() {
         std::vector<std::unique_ptr<TCodeEditUndoItem>> Added;
         while (FUndoList->ItemCount() > Before)
             Added.push_back(FUndoList->PopItem());
-        for (auto It = Added.rbegin(); It != Added.rend(); ++It)
+        FRedoTypedAfterLineBreak = 0;
+        for (auto It = Added.rbegin(); It != Added.rend(); ++It) {
+            const TCodeChangeReason Reason = (*It)->ChangeReason();
+            if (Reason != crLineBreak && Reason != crGroupBreak) ++FRedoTypedAfterLineBreak;
             FUndoList->PushItem(std::make_unique<TCodeEditUndoItem>(
-                (*It)->ChangeReason(), (*It)->ChangeSelMode(), (*It)->ChangeStartPos(), (*It)->ChangeEndPos(),
-                (*It)->ChangeStr(), Number));
+                Reason, (*It)->ChangeSelMode(), (*It)->ChangeStartPos(), (*It)->ChangeEndPos(), (*It)->ChangeStr(),
+                Number));
+        }
         break;
     }
     case crIndent:

@@ -262,3 +262,52 @@ TEST_F(CodeEditDragDrop, FromAnotherControlCopiedOrWithShiftMoved) {
     EXPECT_EQ(U8(Body(Edit)), "target");
     EXPECT_EQ(OwnerHeard, 2);
 }
+
+TEST_F(CodeEditClipboard, OneUndoTakesBackEachPasteCutAndDrop) {
+    const struct {
+        const char* Name;
+        TCodeSelectionMode CopyMode;
+        TBufferCoord CopyBegin, CopyEnd;             // what goes on the clipboard first
+        TBufferCoord SelBegin, SelEnd;               // then selected (the caret when equal)
+        std::function<void(TCustomCodeEdit*)> Action;
+        const char* After;
+    } Cases[] = {
+        {"a paste over a selection", smNormal, {1, 1}, {3, 1}, {2, 2}, {4, 2},
+         [](TCustomCodeEdit* E) { E->PasteFromClipboard(); }, "abcd\r\neabh\r\nijkl"},
+        {"a column paste", smColumn, {1, 1}, {3, 2}, {4, 1}, {4, 1},
+         [](TCustomCodeEdit* E) { E->PasteFromClipboard(); }, "abcabd\r\nefgefh\r\nijkl"},
+        {"a column paste that adds a line", smColumn, {1, 2}, {3, 3}, {2, 3}, {2, 3},
+         [](TCustomCodeEdit* E) { E->PasteFromClipboard(); }, "abcd\r\nefgh\r\niefjkl\r\n ij"},
+        {"a line paste", smLine, {2, 1}, {2, 2}, {3, 3}, {3, 3},
+         [](TCustomCodeEdit* E) { E->PasteFromClipboard(); }, "abcd\r\nefgh\r\nabcd\r\nefgh\r\nijkl"},
+        {"a cut", smNormal, {1, 1}, {1, 1}, {3, 1}, {2, 3},
+         [](TCustomCodeEdit* E) { E->CutToClipboard(); }, "abjkl"},
+        {"a move behind itself", smNormal, {1, 1}, {1, 1}, {1, 1}, {3, 1},
+         [](TCustomCodeEdit* E) {
+             const TPoint P = E->RowColumnToPixels(E->BufferToDisplayPos({3, 2}));
+             E->DragDrop(E, P.X, P.Y + E->LineHeight() / 2);
+         },
+         "cd\r\nefabgh\r\nijkl"},
+    };
+    for (const auto& C : Cases) {
+        Edit->SetSelectionMode(C.CopyMode);
+        Edit->SetText(u"abcd\r\nefgh\r\nijkl");
+        if (C.CopyBegin != C.CopyEnd) {
+            Edit->SetCaretAndSelection(C.CopyEnd, C.CopyBegin, C.CopyEnd);
+            Edit->CopyToClipboard();
+        }
+        Edit->SetSelectionMode(smNormal);
+        Edit->ClearUndo();
+        if (C.SelBegin != C.SelEnd)
+            Edit->SetCaretAndSelection(C.SelEnd, C.SelBegin, C.SelEnd);
+        else
+            Edit->SetCaretXY(C.SelBegin);
+        C.Action(Edit);
+        ASSERT_EQ(U8(Body(Edit)), C.After) << C.Name;
+        Edit->Undo();
+        EXPECT_EQ(U8(Body(Edit)), "abcd\r\nefgh\r\nijkl") << C.Name;
+        EXPECT_FALSE(Edit->CanUndo()) << C.Name;
+        Edit->Redo();
+        EXPECT_EQ(U8(Body(Edit)), C.After) << C.Name;
+    }
+}

@@ -348,3 +348,33 @@ TEST_F(CodeEditSearch, TheHitComesIntoViewOnceAReplaceAllEnds) {
         EXPECT_EQ(Edit->PaintLock(), 0) << Prompt;
     }
 }
+
+TEST_F(CodeEditSearch, OneUndoTakesBackAReplaceAllAndOneRedoDoesItAgain) {
+    const struct {
+        const char* Name;
+        bool UseRegex;
+        TCodeSearchOptions Options;
+        const char16_t *Text, *Search, *Replace, *After;
+    } Cases[] = {
+        {"longer", false, Opts({ssoReplaceAll}), u"a a\r\na", u"a", u"bbb", u"bbb bbb\r\nbbb"},
+        {"shorter, backwards", false, Opts({ssoReplaceAll, ssoBackwards, ssoEntireScope}), u"abcabc\r\nabc", u"abc",
+         u"x", u"xx\r\nx"},
+        {"by nothing", false, Opts({ssoReplaceAll}), u"a-b-c", u"-", u"", u"abc"},
+        {"groups", true, Opts({ssoReplaceAll}), u"k=1\r\nlong=22", u"(\\w+)=(\\d+)", u"$2=$1", u"1=k\r\n22=long"},
+        {"empty hits", true, Opts({ssoReplaceAll}), u"ab", u"x*", u"-", u"-a-b-"},
+    };
+    for (const auto& C : Cases) {
+        Edit->SetSearchEngine(C.UseRegex ? static_cast<TCodeEditSearchCustom*>(Regex) : Plain);
+        Edit->SetText(C.Text);
+        Edit->ClearUndo();
+        Edit->SetCaretXY({1, 1});
+        Edit->SearchReplace(C.Search, C.Replace, C.Options);
+        ASSERT_EQ(U8(Edit->Text()), U8(C.After)) << C.Name;
+        Edit->Undo();
+        EXPECT_EQ(U8(Edit->Text()), U8(C.Text)) << C.Name;
+        EXPECT_FALSE(Edit->CanUndo()) << C.Name;
+        Edit->Redo();
+        EXPECT_EQ(U8(Edit->Text()), U8(C.After)) << C.Name;
+        EXPECT_FALSE(Edit->CanRedo()) << C.Name;
+    }
+}
