@@ -311,3 +311,29 @@ TEST_F(CodeEditClipboard, OneUndoTakesBackEachPasteCutAndDrop) {
         EXPECT_EQ(U8(Body(Edit)), C.After) << C.Name;
     }
 }
+
+TEST_F(CodeEditClipboard, FilesDroppedFromAnotherProgramGoToTheOwner) {
+    TTempFolder Folder;
+    WriteBytes(Folder.Sys("blink.ino"), "void setup() {}");
+    const std::vector<String> Files{Folder / "blink.ino"};
+    std::vector<String> Heard;
+    TPoint At;
+    Edit->OnDropFiles = [&](TObject* Sender, int X, int Y, TStrings* AFiles) {
+        EXPECT_EQ(Sender, Edit);
+        At = {X, Y};
+        for (int I = 0; I < AFiles->Count(); ++I)
+            Heard.push_back(AFiles->Strings(I));
+    };
+    Form->Show();
+    // Only with eoDropFiles does the window take files.
+    EXPECT_FALSE(SynthDropFiles(Edit, {40, 20}, Files));
+    SetOption(eoDropFiles, true);
+    EXPECT_TRUE(SynthDropFiles(Edit, {40, 20}, Files));
+    ProcessMessages();
+    EXPECT_EQ(Heard, Files);
+    EXPECT_EQ(At, (TPoint{40, 20}));
+    // The text is left alone.
+    EXPECT_EQ(U8(Body(Edit)), "");
+    SetOption(eoDropFiles, false);
+    EXPECT_FALSE(SynthDropFiles(Edit, {40, 20}, Files));
+}
