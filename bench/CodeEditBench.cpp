@@ -1,6 +1,8 @@
 // The editor control with a 1,000,000-line sketch-like file (about 40 MB): loading it and
 // showing the first screen, and painting one screen at line 500,000, each beside Qt's own
 // plain text editor doing the same in the same run; the ratios are printed after the table.
+// A keystroke at line 500,000 (a letter typed, then Backspace, alternately) until the screen is
+// painted again is measured beside the same keystrokes sent to Qt's editor.
 // The text drawer alone writing that screen's lines on the character grid is measured too, and
 // the sketch highlighter colouring the whole file and painting the screen at line 500,000.
 //   build/bench/bench_codeedit
@@ -115,6 +117,35 @@ void BM_QtPaintAtMiddle(benchmark::State& State) {
     PeerFree();
 }
 
+// One keystroke at line 500,000 as the window's key messages, then the screen painted.
+void BM_OurKeystrokeToRepaintAtMiddle(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    Ours.Edit->SetCaretXY({10, MiddleLine});
+    const HWND Wnd = Ours.Edit->Handle();
+    bool Backspace = false;
+    for (auto _ : State) {
+        const Word Key = Backspace ? VK_BACK : Word('X');
+        SendMessage(Wnd, WM_KEYDOWN, Key, 1);
+        SendMessage(Wnd, WM_CHAR, Backspace ? 8 : 'x', 1);
+        SendMessage(Wnd, WM_KEYUP, Key, 1 | static_cast<int>(KF_UP_BIT | KF_REPEAT_BIT));
+        Ours.Paint();
+        Backspace = !Backspace;
+    }
+    if (Ours.Edit->CaretY() != MiddleLine) State.SkipWithError("the caret left its line");
+}
+
+void BM_QtKeystrokeToRepaintAtMiddle(benchmark::State& State) {
+    PeerLoadAndShowFirstScreen(SketchFile());
+    PeerPlaceCursor(MiddleLine - 1, 9);
+    bool Backspace = false;
+    for (auto _ : State) {
+        PeerKeystrokeAndPaint(Backspace);
+        Backspace = !Backspace;
+    }
+    PeerFree();
+}
+
 // The screen's rows at line 500,000 written by the text drawer, each clipped to the window.
 void BM_OurDrawerScreenAtMiddle(benchmark::State& State) {
     TOurEditor Ours;
@@ -185,6 +216,8 @@ BENCHMARK(BM_QtLoadAndFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(3)
 BENCHMARK(BM_OurPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurDrawerScreenAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OurKeystrokeToRepaintAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QtKeystrokeToRepaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurColourWholeFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OurColouredPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 
@@ -196,6 +229,7 @@ int RunCodeEditBench(int argc, char** argv) {
     const std::pair<const char*, const char*> Pairs[] = {
         {"BM_OurLoadAndFirstScreen/iterations:3", "BM_QtLoadAndFirstScreen/iterations:3"},
         {"BM_OurPaintAtMiddle", "BM_QtPaintAtMiddle"},
+        {"BM_OurKeystrokeToRepaintAtMiddle", "BM_QtKeystrokeToRepaintAtMiddle"},
     };
     for (const auto& [OursName, PeerName] : Pairs) {
         const auto Ours = Seconds.find(OursName), Peer = Seconds.find(PeerName);

@@ -14,3 +14,8 @@ void PeerScrollTo(int Line);
 // Renders one screen of the loaded editor.
 void PeerPaintScreen();
 void PeerFree();
+// Puts the text cursor at the 0-based Line and Column and scrolls it into view.
+void PeerPlaceCursor(int Line, int Column);
+// One keystroke sent to the editor as the toolkit delivers it (a letter, or Backspace), then
+// one screen rendered.
+void PeerKeystrokeAndPaint(bool Backspace);

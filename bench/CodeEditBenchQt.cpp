@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
@@ -40,6 +43,23 @@ void PeerScrollTo(int Line) {
 void PeerPaintScreen() {
     if (!Picture) Picture = std::make_unique<QImage>(BenchViewWidth, BenchViewHeight, QImage::Format_RGB32);
     Peer->render(Picture.get());
+}
+
+void PeerPlaceCursor(int Line, int Column) {
+    QTextCursor Cursor(Peer->document()->findBlockByNumber(Line));
+    Cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, Column);
+    Peer->setTextCursor(Cursor);
+    Peer->ensureCursorVisible();
+    QApplication::processEvents();
+}
+
+void PeerKeystrokeAndPaint(bool Backspace) {
+    QKeyEvent Press(QEvent::KeyPress, Backspace ? Qt::Key_Backspace : Qt::Key_X, Qt::NoModifier,
+                    Backspace ? QString(QChar(8)) : QStringLiteral("x"));
+    QKeyEvent Release(QEvent::KeyRelease, Backspace ? Qt::Key_Backspace : Qt::Key_X, Qt::NoModifier);
+    QApplication::sendEvent(Peer.get(), &Press);
+    QApplication::sendEvent(Peer.get(), &Release);
+    PeerPaintScreen();
 }
 
 void PeerFree() {

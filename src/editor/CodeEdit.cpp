@@ -2,9 +2,11 @@
 // conversions between character indexes, buffer and display positions, and the notifications.
 
 #include "editor/CodeEdit.h"
+#include "platform/gui/ShellApi.h"
 
 #include "platform/base/Math.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
@@ -18,23 +20,11 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
         std::make_unique<TCodeEditStringList>([this](const String& S) { return ExpandAtWideGlyphs(S); });
     FLines = FOrigLines.get();
     FLines->OnChange = [this](TObject* Sender) { LinesChanged(Sender); };
-    FLines->OnCleared = [this](TObject*) {
-        AddStatusChanges({scAll});
-        Invalidate();
-    };
-    FLines->OnDeleted = [this](TObject*, int Index, int) {
-        ScanRanges(Index, Index);
-        InvalidateLines(Index + 1, INT_MAX);
-    };
-    FLines->OnInserted = [this](TObject*, int Index, int Count) {
-        ScanRanges(Index, Index + Count - 1);
-        InvalidateLines(Index + 1, INT_MAX);
-    };
-    FLines->OnPutted = [this](TObject*, int Index, int Count) {
-        // Lines after the changed ones whose starting state changed are painted again too.
-        const int Last = ScanRanges(Index, Index + Count - 1);
-        InvalidateLines(Index + 1, std::max(Index + Count, Last + 1));
-    };
+    FLines->OnChanging = [this](TObject* Sender) { LinesChanging(Sender); };
+    FLines->OnCleared = [this](TObject* Sender) { ListCleared(Sender); };
+    FLines->OnDeleted = [this](TObject*, int Index, int Count) { ListDeleted(Index, Count); };
+    FLines->OnInserted = [this](TObject*, int Index, int Count) { ListInserted(Index, Count); };
+    FLines->OnPutted = [this](TObject*, int Index, int Count) { ListPutted(Index, Count); };
 
     FFontDummy = std::make_unique<TFont>();
     FOrigUndoList = std::make_unique<TCodeEditUndoList>();
@@ -72,6 +62,13 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
     FMarkList = std::make_unique<TCodeEditMarkList>(this);
     FMarkList->OnChange = [this](TObject*) { InvalidateGutter(); };
 
+    FKeyStrokes = std::make_unique<TCodeEditKeyStrokes>(this);
+    FKeyStrokes->ResetDefaults();
+    FScrollTimer = std::make_unique<TTimer>(nullptr);
+    FScrollTimer->SetEnabled(false);
+    FScrollTimer->SetInterval(100);
+    FScrollTimer->OnTimer = [this](TObject* Sender) { ScrollTimerTick(Sender); };
+
     FontChanged(nullptr);
 }
 
@@ -91,6 +88,7 @@ void TCustomCodeEdit::CreateParams(TCreateParams& Params) {
 
 void TCustomCodeEdit::CreateWnd() {
     TCustomControl::CreateWnd();
+    if (FOptions.Contains(eoDropFiles)) DragAcceptFiles(Handle(), true);
     RecomputeWindowMetrics(false);
     UpdateScrollBars();
 }
@@ -182,12 +180,16 @@ void TCustomCodeEdit::UndoItemAdded(TObject* Sender) {
 }
 
 void TCustomCodeEdit::LinesChanged(TObject*) {
+    FStateFlags.Exclude(sfLinesChanging);
     GrowMaxScrollWidthToText();
     if (FGutter->ShowLineNumbers() && FGutter->AutoSize()) RecomputeGutterWidth();
     // The caret and the selection stay inside a shortened text.
     IncPaintLock();
     TScopeExit Unlock([this] { DecPaintLock(); });
     PlaceCaret(CaretXY(), false);
+    // Every text change leaves the selection empty on the caret, in its mode.
+    FBlockBegin = CaretXY();
+    FBlockEnd = CaretXY();
     FStateFlags.Include(sfScrollbarChanged);
     if (!HandleAllocated()) UpdateScrollBars();
 }
@@ -334,7 +336,9 @@ void TCustomCodeEdit::SetOptions(TCodeEditorOptions Value) {
     const TCodeEditorOptions ScrollOptions{eoDisableScrollArrows, eoHideShowScrollbars, eoScrollPastEof,
                                            eoScrollPastEol};
     const bool ScrollChanged = (FOptions * ScrollOptions) != (Value * ScrollOptions);
+    const bool DropFilesChanged = FOptions.Contains(eoDropFiles) != Value.Contains(eoDropFiles);
     FOptions = Value;
+    if (DropFilesChanged && HandleAllocated()) DragAcceptFiles(Handle(), FOptions.Contains(eoDropFiles));
     SetCaretXY(CaretXY());
     if (FOptions.Contains(eoScrollPastEol)) {
         SetBlockBegin(FBlockBegin);
@@ -633,6 +637,14 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
         return Crack(Message, this, &TCustomCodeEdit::WMHScroll);
     case WM_VSCROLL:
         return Crack(Message, this, &TCustomCodeEdit::WMVScroll);
+    case WM_COPY:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case WM_DROPFILES:
+        DispatchClipboardMessage(Message);
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }
@@ -657,14 +669,19 @@ void TCustomCodeEdit::WMEraseBkgnd(TWMEraseBkgnd& Message) {
 
 void TCustomCodeEdit::WMSetFocus(TWMSetFocus& Message) {
     TCustomControl::WMSetFocus(Message);
+    CommandProcessor(ecGotFocus, Char(0), nullptr);
     InitializeCaret();
+    if (FHideSelection && SelAvail()) InvalidateSelection();
 }
 
 void TCustomCodeEdit::WMKillFocus(TWMKillFocus& Message) {
     TCustomControl::WMKillFocus(Message);
-    if (FAlwaysShowCaret) return;
+    CommandProcessor(ecLostFocus, Char(0), nullptr);
+    if (FScrollTimer) FScrollTimer->SetEnabled(false);
+    if (FAlwaysShowCaret || Focused()) return;
     HideCaretNow();
     DestroyCaret();
+    if (FHideSelection && SelAvail()) InvalidateSelection();
 }
 
 // ---- TCodeEdit ------------------------------------------------------------------------------

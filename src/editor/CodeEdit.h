@@ -5,6 +5,8 @@
 // keeps caret, selection and view, and batches their screen updates under a paint lock.
 
 #include "editor/CodeEditKbdHandler.h"
+#include "editor/CodeEditKeyCmds.h"
+#include "editor/Highlighter.h"
 #include "editor/CodeEditTypes.h"
 #include "editor/EditStringList.h"
 #include "editor/EditUndo.h"
@@ -13,6 +15,7 @@
 #include "editor/TextDrawer.h"
 
 #include "platform/base/Lists.h"
+#include "platform/gui/Clipboard.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/StdCtrls.h"
@@ -24,6 +27,8 @@
 
 class TCustomCodeEdit;
 class TCodeEditMarkList;
+class TCodeEditSearchCustom;
+class TTimer;
 
 DECLARE_ENUM(TCodeEditorOption, Byte, eoAltSetsColumnMode, eoAutoIndent, eoAutoSizeMaxScrollWidth,
              eoDisableScrollArrows, eoDragDropEditing, eoDropFiles, eoEnhanceHomeKey, eoEnhanceEndKey,
@@ -144,6 +149,29 @@ using TPlaceMarkEvent = std::function<void(TObject* Sender, TCodeEditMark*& Mark
 using TGutterGetTextEvent = std::function<void(TObject* Sender, int aLine, String& aText)>;
 using TGutterPaintEvent = std::function<void(TObject* Sender, int aLine, int X, int Y)>;
 using TCodeScrollEvent = std::function<void(TObject* Sender, TScrollBarKind ScrollBar)>;
+
+// -- Commands and input: event types --
+using TProcessCommandEvent =
+    std::function<void(TObject* Sender, TCodeEditorCommand& Command, Char& AChar, void* Data)>;
+// A command hook: called before (AfterProcessing false) and after the control's own execution.
+using THookedCommandEvent = TMethodPointer<void(TObject* Sender, bool AfterProcessing, bool& Handled,
+                                                TCodeEditorCommand& Command, Char& AChar, void* Data,
+                                                void* HandlerData)>;
+using TGutterClickEvent = std::function<void(TObject* Sender, TMouseButton Button, int X, int Y, int Line,
+                                             TCodeEditMark* Mark)>;
+using TContextHelpEvent = std::function<void(TObject* Sender, const String& Word)>;
+using TMouseCursorChangeEvent =
+    std::function<void(TObject* Sender, const TBufferCoord& aLineCharPos, TCursor& aCursor)>;
+
+// ---- Search and replace, clipboard, drag and drop ----
+DECLARE_EXCEPTION(ECodeEditError, ECodeError)
+DECLARE_ENUM(TCodeReplaceAction, Byte, raCancel, raSkip, raReplace, raReplaceAll)
+using TReplaceTextEvent = std::function<void(TObject* Sender, const String& ASearch, const String& AReplace,
+                                             int Line, int Column, TCodeReplaceAction& Action)>;
+using TDropFilesEvent = std::function<void(TObject* Sender, int X, int Y, TStrings* AFiles)>;
+// The number of the clipboard format that carries the selection mode beside copied text
+// ("CodeEdit Control Block Type"), registered on first use.
+TClipboardFormat CodeEditClipboardFormat();
 
 class TCustomCodeEdit : public TCustomControl {
     DECLARE_CLASS(TCustomCodeEdit, TCustomControl)
@@ -322,6 +350,122 @@ public:
 
     TCodeEditKbdHandler* KbdHandler() const { return FKbdHandler.get(); }
 
+    // -- Commands: key translation and the command pipeline (CodeEditCommandProcessor.cpp) --
+    // The command bound to a key press, remembering an unbound key as a possible first key of a
+    // two-key binding; Data is left as it is.
+    TCodeEditorCommand KeyToCommand(Word Code, TShiftState Shift, void*& Data);
+    // The one way a command runs: the owner's events, the hooks, the control's own execution,
+    // the hooks again and the after-event.
+    virtual void CommandProcessor(TCodeEditorCommand Command, Char AChar, void* Data);
+    void RegisterCommandHandler(const THookedCommandEvent& AHandlerProc, void* AHandlerData);
+    void UnregisterCommandHandler(const THookedCommandEvent& AHandlerProc);
+    void AddKey(TCodeEditorCommand Command, Word Key1, TShiftState SS1, Word Key2 = 0, TShiftState SS2 = {});
+    TCodeEditKeyStrokes* Keystrokes() const { return FKeyStrokes.get(); }
+    // Null clears the bindings; anything else is copied.
+    void SetKeystrokes(TCodeEditKeyStrokes* Value);
+    virtual void SetDefaultKeystrokes();
+    void AddKeyDownHandler(const TKeyEventHandler& aHandler);
+    void RemoveKeyDownHandler(const TKeyEventHandler& aHandler);
+    void AddKeyUpHandler(const TKeyEventHandler& aHandler);
+    void RemoveKeyUpHandler(const TKeyEventHandler& aHandler);
+    void AddKeyPressHandler(const TKeyPressWEventHandler& aHandler);
+    void RemoveKeyPressHandler(const TKeyPressWEventHandler& aHandler);
+    void AddMouseDownHandler(const TMouseEventHandler& aHandler);
+    void RemoveMouseDownHandler(const TMouseEventHandler& aHandler);
+    void AddMouseUpHandler(const TMouseEventHandler& aHandler);
+    void RemoveMouseUpHandler(const TMouseEventHandler& aHandler);
+    void AddMouseCursorHandler(const TMouseCursorEvent& aHandler);
+    void RemoveMouseCursorHandler(const TMouseCursorEvent& aHandler);
+    // Controls that take the focus in the editor's place; the last one added wins.
+    void AddFocusControl(TWinControl* aControl);
+    void RemoveFocusControl(TWinControl* aControl);
+    void SetFocus() override;
+
+    // -- Caret moves, words and brackets (CodeEditCaretMoves.cpp) --
+    void MoveCaretByColumns(int DX, bool SelectionCommand);
+    void MoveCaretByRows(int DY, bool SelectionCommand);
+    void MoveCaretWithSelection(const TBufferCoord& ptBefore, const TBufferCoord& ptAfter, bool SelectionCommand);
+    void SmartLineStart(bool Selection);
+    void SmartLineEnd(bool Selection);
+    void SetCaretFromDisplay(const TDisplayCoord& aPos);
+    virtual bool IsIdentChar(Char AChar) const;
+    virtual bool IsWhiteChar(Char AChar) const;
+    virtual bool IsWordBreakChar(Char AChar) const;
+    TBufferCoord NextWordPos() const { return NextWordPosEx(CaretXY()); }
+    virtual TBufferCoord NextWordPosEx(const TBufferCoord& XY) const;
+    TBufferCoord PrevWordPos() const { return PrevWordPosEx(CaretXY()); }
+    virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY) const;
+    TBufferCoord WordStart() const { return WordStartEx(CaretXY()); }
+    virtual TBufferCoord WordStartEx(const TBufferCoord& XY) const;
+    TBufferCoord WordEnd() const { return WordEndEx(CaretXY()); }
+    virtual TBufferCoord WordEndEx(const TBufferCoord& XY) const;
+    String GetWordAtRowCol(const TBufferCoord& XY) const;
+    String WordAtCursor() const { return GetWordAtRowCol(CaretXY()); }
+    String WordAtMouse() const;
+    bool GetPositionOfMouse(TBufferCoord& aPos) const;
+    bool IsPointInSelection(const TBufferCoord& Value) const;
+    // (0, 0) when the caret is on no bracket or the bracket has no partner.
+    virtual TBufferCoord GetMatchingBracket() const { return GetMatchingBracketEx(CaretXY()); }
+    virtual TBufferCoord GetMatchingBracketEx(const TBufferCoord& APoint) const;
+    virtual void FindMatchingBracket();
+    bool GetHighlighterAttriAtRowCol(const TBufferCoord& XY, String& Token,
+                                     TCodeHighlighterAttributes*& Attri) const;
+    bool GetHighlighterAttriAtRowColEx(const TBufferCoord& XY, String& Token, int& TokenType, int& Start,
+                                       TCodeHighlighterAttributes*& Attri) const;
+    TCodeCharSet& AdditionalIdentChars() { return FAdditionalIdentChars; }
+    TCodeCharSet& AdditionalWordBreakChars() { return FAdditionalWordBreakChars; }
+    // Writes line Index (0-based), without trailing blanks and tabs under eoTrimTrailingSpaces.
+    void StoreLine(int Index, const String& Text);
+    void NotifyLinesInserted(int FirstLine, int Count);
+    void NotifyLinesDeleted(int FirstLine, int Count);
+    virtual void UpdateMouseCursor();
+
+    // -- Command execution (CodeEditExecute.cpp) --
+    void ClearAll();
+
+    // -- Text replacement, indentation and case (CodeEditReplace.cpp) --
+    // Replaces the selection, recording the change as one undo step.
+    void SetSelText(const String& Value);
+    void ReplaceSelection(const String& Value) { ReplaceSelectionInMode(FActiveSelectionMode, Value, true); }
+    void ReplaceSelectionInMode(TCodeSelectionMode Mode, const String& Value, bool AddToUndoList);
+    void InsertBlock(const TBufferCoord& BB, const TBufferCoord& BE, const String& ChangeStr, bool AddToUndoList);
+    void DoBlockIndent();
+    void DoBlockUnindent();
+    void TabKey();
+    void ShiftTabKey();
+    void ChangeCase(TCodeEditorCommand Command);
+    void BeginUndoBlock() { FUndoList->BeginBlock(); }
+    void EndUndoBlock() { FUndoList->EndBlock(); }
+    void LockUndo();
+    void UnlockUndo();
+    void ClearUndo();
+    void SetSelWord() { SetWordBlock(CaretXY()); }
+    // Leading characters up to code 32 (a tab counting TabWidth with ExpandTabs); 0 without eoAutoIndent.
+    int LeadingWhiteCount(const String& Text, bool ExpandTabs = false) const;
+    String IndentText(int Count, bool WantTabs) const;
+    static String TrimTrailingSpaces(const String& Text);
+
+    // -- Undo replay and buffer changes (CodeEditUndoReplay.cpp) --
+    bool CanUndo() const { return !ReadOnly() && FUndoList->CanUndo(); }
+    bool CanRedo() const { return !ReadOnly() && FRedoList->CanUndo(); }
+    virtual void Undo();
+    virtual void Redo();
+    // Rescans from line Index (0-based) at least through line MustScan and then until a line ends
+    // in the state it had before; returns the last line scanned.
+    int ScanRanges(int Index, int MustScan);
+
+    // -- Mouse and keyboard input (CodeEditInput.cpp) --
+    void ComputeCaret(int X, int Y);
+    void ComputeScroll(int X, int Y);
+    TTimer* ScrollTimer() const { return FScrollTimer.get(); }
+
+    TProcessCommandEvent OnProcessCommand;
+    TProcessCommandEvent OnProcessUserCommand;
+    TProcessCommandEvent OnCommandProcessed;
+    TGutterClickEvent OnGutterClick;
+    TContextHelpEvent OnContextHelp;
+    TMouseCursorChangeEvent OnMouseCursor;
+
     TNotifyEvent OnChange;
     TGutterGetTextEvent OnGutterGetText;
     TGutterPaintEvent OnGutterPaint;
@@ -385,9 +529,31 @@ protected:
     void AttributesChanged(TObject* Sender);
     // The highlighter's state at the end of every line, from the first.
     void ScanAllRanges();
-    // Rescans from line Index (0-based) at least through line MustScan and then until a line ends
-    // in the state it had before; returns the last line scanned.
-    int ScanRanges(int Index, int MustScan);
+
+    // -- Commands and input --
+    virtual void NotifyCommandHooks(bool AfterProcessing, TCodeEditorCommand& Command, Char& AChar, void* Data);
+    virtual void FireCommandProcessed(TCodeEditorCommand Command, Char AChar, void* Data);
+    virtual void FireProcessCommand(TCodeEditorCommand& Command, Char& AChar, void* Data);
+    virtual void ExecuteCommand(TCodeEditorCommand Command, Char AChar, void* Data);
+    virtual void FireGutterClick(TMouseButton Button, int X, int Y);
+    virtual void WideKeyPress(Char& Key);
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void WMChar(TWMChar& Message) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void DblClick() override;
+    void WMCancelMode(TWMCancelMode& Message) override;
+    void WMSetCursor(TWMSetCursor& Message) override;
+    void ScrollTimerTick(TObject* Sender);
+    void UndoItem();
+    void RedoItem();
+    void LinesChanging(TObject* Sender);
+    void ListCleared(TObject* Sender);
+    void ListDeleted(int Index, int Count);
+    void ListInserted(int Index, int Count);
+    void ListPutted(int Index, int Count);
 
 private:
     friend class TCodeEditMarkList;
@@ -481,6 +647,85 @@ private:
 
     TCodeStateFlags FStateFlags;
     TCodeStatusChanges FStatusChanges;
+
+    // -- Commands and input --
+    struct THookedCommandHandlerEntry {
+        THookedCommandEvent FEvent;
+        void* FData;
+    };
+    // Inserts Value at the caret in Mode; the number of lines added.
+    int InsertTextInMode(TCodeSelectionMode Mode, const String& Value, bool AddToUndoList);
+    void DeleteSelectionInMode();
+    void DeleteSelectionRecorded();
+    void DeleteLastChar();
+    void DeleteChar();
+    void DeleteWordOrLinePart(TCodeEditorCommand Command);
+    void DeleteCaretLine();
+    // Removes the text from From to To (one range, normal mode); the removed text. With
+    // KeepColumn a From past the line end keeps its column with blanks.
+    String DeleteRange(const TBufferCoord& From, const TBufferCoord& To, bool KeepColumn);
+    void InsertLineBreak(bool MoveCaret);
+    void TypeChar(Char AChar);
+    void TypeImeString(const String& S);
+    void ToggleBookmark(int N, void* Data);
+    // The nearest indentation above Line (1-based) smaller than Amount; 0 when none.
+    int NearestSmallerIndent(int Line, int Amount, bool ExpandTabs) const;
+
+    std::unique_ptr<TCodeEditKeyStrokes> FKeyStrokes;
+    Word FLastKey = 0;
+    TShiftState FLastShiftState;
+    std::unique_ptr<std::vector<THookedCommandHandlerEntry>> FHookedCommandHandlers;
+    std::vector<TWinControl*> FFocusList;
+    TCodeCharSet FAdditionalIdentChars;
+    TCodeCharSet FAdditionalWordBreakChars;
+    String FCharCodeString;
+    bool FIgnoreNextChar = false;
+    int FMouseDownX = 0;
+    int FMouseDownY = 0;
+    int FScrollDeltaX = 0;
+    int FScrollDeltaY = 0;
+    std::unique_ptr<TTimer> FScrollTimer;
+    // How many items the redo of a line break recorded for the indentation it typed again.
+    int FRedoTypedAfterLineBreak = 0;
+
+    // ---- Search and replace (CodeEditSearch.cpp), clipboard and drag and drop
+    // (CodeEditClipboard.cpp) ----
+public:
+    // Not owned: the control forgets the engine when it goes.
+    TCodeEditSearchCustom* SearchEngine() const { return FSearchEngine; }
+    void SetSearchEngine(TCodeEditSearchCustom* Value);
+    // Finds, selects and, with ssoReplace or ssoReplaceAll, replaces occurrences of ASearch line by
+    // line; returns how many were found (and, when replacing, not skipped). Raises ECodeEditError
+    // "No search engine has been assigned" without an engine; 0 for an empty ASearch.
+    int SearchReplace(const String& ASearch, const String& AReplace, TCodeSearchOptions AOptions);
+    TReplaceTextEvent OnReplaceText;
+
+    // Plain text for every program, with the selection mode beside it for other editor controls.
+    void DoCopyToClipboard(const String& Text);
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    bool CanPaste() const;
+    // Drops the source control's selected text at (X, Y): moved or copied, one undo step.
+    void DragDrop(TObject* Source, int X, int Y) override;
+    // Hears of files dropped from other programs (with eoDropFiles).
+    TDropFilesEvent OnDropFiles;
+
+protected:
+    // Action starts at raCancel, which it stays without a handler.
+    virtual TCodeReplaceAction FireReplaceText(const String& ASearch, const String& AReplace, int Line,
+                                               int Column);
+    void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+    // Remembers where the caret was when a drag of the selection starts.
+    void DoStartDrag(TDragObject*& DragObject) override;
+    // The clipboard's and the shell's messages; false for any other message.
+    bool DispatchClipboardMessage(TMessage& Message);
+
+private:
+    void WMDropFiles(TMessage& Message);
+
+    TCodeEditSearchCustom* FSearchEngine = nullptr;
+    TBufferCoord FDragStartCaret{1, 1};
 };
 
 class TCodeEdit : public TCustomCodeEdit {

@@ -4,6 +4,7 @@
 // the control refers to (the highlighter, the bookmark image list) are let go when freed.
 
 #include "editor/CodeEdit.h"
+#include "editor/EditSearch.h"
 
 #include "platform/gui/ImgList.h"
 
@@ -29,6 +30,7 @@ void TCustomCodeEdit::Notification(TComponent* AComponent, TOperation Operation)
     TCustomControl::Notification(AComponent, Operation);
     if (Operation != opRemove || AComponent == nullptr) return;
     if (AComponent == FHighlighter) SetHighlighter(nullptr);
+    if (AComponent == FSearchEngine) FSearchEngine = nullptr;
     if (AComponent == FBookMarkOpt->BookmarkImages()) {
         FBookMarkOpt->SetBookmarkImages(nullptr);
         InvalidateGutter();

@@ -28,6 +28,13 @@ public:
     virtual int FindAll(const String& NewText) = 0;
     // The text that replaces one found occurrence.
     virtual String Replace(const String& aOccurrence, const String& aReplacement) = 0;
+    // The text that replaces hit Index of the last FindAll, whose text is aOccurrence. An engine
+    // whose replacement depends on how the hit was matched builds it from that hit as it was
+    // found in its line; the control replaces through this one.
+    virtual String ReplaceResult(int Index, const String& aOccurrence, const String& aReplacement) {
+        (void)Index;
+        return Replace(aOccurrence, aReplacement);
+    }
 };
 
 class TCodeEditSearch : public TCodeEditSearchCustom {

@@ -145,6 +145,15 @@ void TCodeEditStringList::Put(int Index, const String& S) {
     CheckIndex(Index);
     TUpdateBracket Update(*this);
     InvalidateIndexes();
+    // A keystroke must not cost a scan of every line for the longest one: the known longest
+    // line stays known unless this line was it and got shorter.
+    int Longest = -1;
+    if (FIndexOfLongestLine >= 0 && FIndexOfLongestLine < GetCount()) {
+        if (FList[FIndexOfLongestLine].Flags().Contains(sfExpandedLengthUnknown)) ExpandString(FIndexOfLongestLine);
+        Longest = FList[FIndexOfLongestLine].FExpandedLength;
+    }
+    const int OldLongest = FIndexOfLongestLine;
+    const bool WasLongest = Index == OldLongest;
     FIndexOfLongestLine = -1;
     TCodeEditStringRec New = MakeRec(S);
     TCodeEditStringRec& Rec = FList[Index];
@@ -154,6 +163,14 @@ void TCodeEditStringList::Put(int Index, const String& S) {
     Rec.FOwnsText = New.FOwnsText;
     Rec.SetFlags({sfExpandedLengthUnknown});
     Rec.FExpandedLength = -1;
+    if (Longest >= 0) {
+        ExpandString(Index);
+        const int Length = FList[Index].FExpandedLength;
+        if (Length >= Longest)
+            FIndexOfLongestLine = Index;
+        else if (!WasLongest)
+            FIndexOfLongestLine = OldLongest;
+    }
     DoPutted(Index, 1);
 }
 

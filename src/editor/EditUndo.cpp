@@ -111,8 +111,23 @@ void TCodeEditUndoList::Unlock() {
 
 void TCodeEditUndoList::EnsureMaxEntries() {
     if (ItemCount() <= FMaxUndoActions) return;
+    if (FMaxUndoActions == 0) {
+        FFullUndoImposible = true;
+        FItems.clear();
+        return;
+    }
+    // Whole steps go, the oldest first, and never the newest one: a step longer than the limit
+    // (a replacement of every occurrence in a long text) can still be undone as a whole, and no
+    // half step is left at the bottom of the list.
+    const int Newest = FItems.back()->ChangeNumber();
+    const size_t Excess = static_cast<size_t>(ItemCount() - FMaxUndoActions);
+    size_t Drop = 0;
+    while (Drop < FItems.size() && FItems[Drop]->ChangeNumber() != Newest &&
+           (Drop < Excess || FItems[Drop]->ChangeNumber() == FItems[Drop - 1]->ChangeNumber()))
+        ++Drop;
+    if (Drop == 0) return;
     FFullUndoImposible = true;
-    FItems.erase(FItems.begin(), FItems.begin() + (ItemCount() - FMaxUndoActions));
+    FItems.erase(FItems.begin(), FItems.begin() + static_cast<std::ptrdiff_t>(Drop));
 }
 
 void TCodeEditUndoList::SetMaxUndoActions(int Value) {

@@ -9,4 +9,6 @@ void RegisterEditorClasses() {
     RegisterEditorCommands();
     RegisterClass(TCustomCodeEdit::StaticClass());
     RegisterClass(TCodeEdit::StaticClass());
+    // The clipboard format of copied blocks keeps one number for the whole process.
+    CodeEditClipboardFormat();
 }

@@ -49,6 +49,14 @@ using TRegexInvertCaseFunction = std::function<Char(Char Ch)>;
 // The replacement of the current match, for Replace and ReplaceEx.
 using TRegexEngineReplaceFunction = std::function<String(TRegexEngine* AEngine)>;
 
+// Where the whole match (entry 0) and groups 1..14 of one match lie in its input: 0-based
+// start and end, -1 when the group took no part. Kept by callers that substitute later, after
+// further searches have moved the engine on.
+struct TRegexMatchGroups {
+    std::int32_t Start[15];
+    std::int32_t End[15];
+};
+
 class TRegexEngine : public TObject {
     DECLARE_CLASS(TRegexEngine, TObject)
 
@@ -125,6 +133,11 @@ public:
     // ---- Replacing ----
     // "$n", "${n}", "$&", "${&}", "$0": the text of that group; "\c": the character c.
     String Substitute(const String& ATemplate);
+    // The groups of the last match (all unset without one).
+    TRegexMatchGroups MatchGroups() const;
+    // Substitute for a kept match: the groups' texts are taken from AInput, the whole text the
+    // match was found in.
+    static String SubstituteMatch(const String& ATemplate, const String& AInput, const TRegexMatchGroups& AGroups);
     String Replace(const String& AInputStr, const String& AReplaceStr, bool AUseSubstitution = false);
     String Replace(const String& AInputStr, const TRegexEngineReplaceFunction& AReplaceFunc);
     String ReplaceEx(const String& AInputStr, const TRegexEngineReplaceFunction& AReplaceFunc);

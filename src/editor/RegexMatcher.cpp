@@ -1661,11 +1661,28 @@ String TRegexEngine::Substitute(const String& ATemplate) {
         RaiseError(1005);
         return String();
     }
+    return SubstituteMatch(ATemplate, FInput, MatchGroups());
+}
+
+TRegexMatchGroups TRegexEngine::MatchGroups() const {
+    TRegexMatchGroups Groups;
+    for (int I = 0; I < NSUBEXP; ++I) {
+        Groups.Start[I] = FGroupStart[I];
+        Groups.End[I] = FGroupEnd[I];
+    }
+    return Groups;
+}
+
+String TRegexEngine::SubstituteMatch(const String& ATemplate, const String& AInput,
+                                     const TRegexMatchGroups& AGroups) {
     if (ATemplate.empty()) return String();
     const int Len = int(ATemplate.size());
+    const std::int32_t InputLen = std::int32_t(AInput.size());
     auto GroupText = [&](std::int64_t N, String& Out) {
-        if (N < 0 || N >= NSUBEXP || FGroupStart[N] < 0 || FGroupEnd[N] < FGroupStart[N]) return;
-        Out.append(FInput, std::size_t(FGroupStart[N]), std::size_t(FGroupEnd[N] - FGroupStart[N]));
+        if (N < 0 || N >= NSUBEXP) return;
+        const std::int32_t S = AGroups.Start[N], E = AGroups.End[N];
+        if (S < 0 || E < S || E > InputLen) return;
+        Out.append(AInput, std::size_t(S), std::size_t(E - S));
     };
     String Result;
     Result.reserve(ATemplate.size());

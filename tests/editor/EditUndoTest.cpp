@@ -122,6 +122,30 @@ TEST(EditUndo, TheLimitDropsTheOldestItems) {
     EXPECT_EQ(L.PeekItem(), nullptr);
 }
 
+TEST(EditUndo, TheLimitDropsWholeStepsAndNeverTheNewest) {
+    TCodeEditUndoList L;
+    L.SetMaxUndoActions(3);
+    // One step longer than the limit stays whole.
+    L.BeginBlock();
+    for (int I = 0; I < 5; ++I)
+        Change(L);
+    L.EndBlock();
+    EXPECT_EQ(Numbers(L), (std::vector<int>{1, 1, 1, 1, 1}));
+    EXPECT_FALSE(L.FullUndoImpossible());
+    // The next step takes its place whole; then older steps go whole, never half.
+    Change(L);
+    EXPECT_EQ(Numbers(L), (std::vector<int>{2}));
+    EXPECT_TRUE(L.FullUndoImpossible());
+    L.BeginBlock();
+    Change(L);
+    Change(L);
+    L.EndBlock();
+    Change(L);
+    EXPECT_EQ(Numbers(L), (std::vector<int>{3, 3, 4}));
+    Change(L);
+    EXPECT_EQ(Numbers(L), (std::vector<int>{4, 5}));
+}
+
 TEST(EditUndo, GroupBreaksAreAddedOnceAndNeverAnnounced) {
     TCodeEditUndoList L;
     int Added = 0;

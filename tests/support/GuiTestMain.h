@@ -1,7 +1,9 @@
 #pragma once
 // The main of every test program with windows: the environment of TestMain.h, real windows on
 // Qt's offscreen platform at a fixed 96 DPI, the application object, and a question that no
-// test script answers fails the test instead of waiting for a click.
+// test script answers fails the test instead of waiting for a click. A test that needs a real X
+// server starts this program again in a child with MORVANE_TEST_QPA_PLATFORM set to "xcb" (and
+// DISPLAY naming the server it started).
 
 #include "support/QuestionTestSupport.h"
 #include "support/TestMain.h"
@@ -12,7 +14,8 @@
 
 template <class RegisterClasses> int RunGuiTests(int argc, char** argv, RegisterClasses Register) {
     TTestEnvironment Environment;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const char* Platform = std::getenv("MORVANE_TEST_QPA_PLATFORM");
+    setenv("QT_QPA_PLATFORM", Platform && *Platform ? Platform : "offscreen", 1);
     setenv("QT_FONT_DPI", "96", 1);
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
     setenv("MORVANE_SCRIPTED_QUESTIONS", "1", 1);

@@ -3,10 +3,14 @@
 #include "platform/base/Exceptions.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ControlsQt.h"
+#include "platform/gui/QuestionsQt.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include <array>
@@ -196,4 +200,20 @@ void SynthWheel(TWinControl* Control, const TPoint& Client, int Delta, TShiftSta
                   ModifiersOf(Shift), Qt::NoScrollPhase, false);
     QApplication::sendEvent(W, &E);
     Before.Restore();
+}
+
+bool SynthDropFiles(TWinControl* Control, const TPoint& Client, const std::vector<String>& Files) {
+    QWidget* W = WidgetFor(Control);
+    const QPoint Local = Control->WindowPrivate()->ClientArea().topLeft() + QPoint(Client.X, Client.Y);
+    QMimeData Data;
+    QList<QUrl> Urls;
+    for (const String& F : Files)
+        Urls.append(QUrl::fromLocalFile(Services::ToQString(F)));
+    Data.setUrls(Urls);
+    QDragEnterEvent Enter(Local, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(W, &Enter);
+    if (!Enter.isAccepted()) return false;
+    QDropEvent Drop(QPointF(Local), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(W, &Drop);
+    return Drop.isAccepted();
 }

@@ -8,6 +8,8 @@
 #include "platform/gui/Messages.h"
 #include "platform/gui/ShiftState.h"
 
+#include <vector>
+
 class TWinControl;
 
 // The characters a key types on a US keyboard in the shift state: Ctrl with a letter types its
@@ -40,3 +42,7 @@ void SynthDoubleClick(TWinControl* Control, const TPoint& Client, TMouseButton B
 // user; Horizontal for a tilt.
 void SynthWheel(TWinControl* Control, const TPoint& Client, int Delta, TShiftState Shift = {},
                 bool Horizontal = false);
+
+// Local files dropped at a point of the control's client area, as another program (a file
+// manager) drops them; whether the window took the drop.
+bool SynthDropFiles(TWinControl* Control, const TPoint& Client, const std::vector<String>& Files);

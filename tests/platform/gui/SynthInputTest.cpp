@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/base/Exceptions.h"
+#include "platform/gui/ShellApi.h"
 
 #include <sstream>
 
@@ -129,4 +130,39 @@ TEST_F(SynthInput, AGrabbedControlShowsItsChildren) {
     EXPECT_EQ(PixelOf(*Picture, 29, 14), clRed);
     EXPECT_EQ(PixelOf(*Picture, 30, 15), clBlue);
     EXPECT_EQ(PixelOf(*Picture, 59, 39), clBlue);
+}
+
+TEST_F(SynthInput, DroppedFilesReachAWindowThatTakesThem) {
+    TTempFolder Folder;
+    WriteBytes(Folder.Sys("a.txt"), "a");
+    WriteBytes(Folder.Sys("b c.ino"), "b");
+    auto* Target = new TTestPanel(Form, Form);
+    Target->SetBounds(10, 10, 100, 60);
+    Form->Show();
+    std::vector<String> Names;
+    TPoint At;
+    const TWndMethod Old = Target->WindowProc();
+    Target->SetWindowProc([&](TMessage& M) {
+        if (M.Msg == WM_DROPFILES) {
+            const HDROP Drop = M.WParam;
+            for (UINT I = 0; I < DragQueryFile(Drop, 0xFFFFFFFF, nullptr, 0); ++I) {
+                Char Buffer[261] = {};
+                DragQueryFile(Drop, I, Buffer, 261);
+                Names.push_back(Buffer);
+            }
+            DragQueryPoint(Drop, At);
+            DragFinish(Drop);
+            return;
+        }
+        Old(M);
+    });
+    const std::vector<String> Files{Folder / "a.txt", Folder / "b c.ino"};
+    // Not taken until the window asks for dropped files.
+    EXPECT_FALSE(SynthDropFiles(Target, {5, 6}, Files));
+    DragAcceptFiles(Target->Handle(), true);
+    EXPECT_TRUE(SynthDropFiles(Target, {5, 6}, Files));
+    ProcessMessages();
+    EXPECT_EQ(Names, Files);
+    EXPECT_EQ(At, (TPoint{5, 6}));
+    Target->SetWindowProc(Old);
 }
