@@ -262,6 +262,9 @@ void TfrmMain::pgLeftPaneChange(TObject*) {
         }
     }
     tlbSketchTree->SetVisible(Index < 4);
+    // Project configuration belongs to the sketches; it stays off until its work is connected.
+    if (TAction* ProjectEdit = Action(u"actProjectEdit"))
+        ProjectEdit->SetEnabled(Index == 0 && bool(ProjectEdit->OnExecute));
 }
 
 TLeanStringTree* TfrmMain::ActiveLeftTree() const {
