@@ -15,6 +15,10 @@
 
 #include "platform/base/Files.h"
 #include "platform/gui/Questions.h"
+#include "platform/os/ShellOpen.h"
+
+#include <cerrno>
+#include <cstring>
 
 TfrmDM* frmDM = nullptr;
 TfrmMain* frmMain = nullptr;
@@ -232,6 +236,7 @@ void TfrmMain::ConnectActions() {
         auto About = std::make_unique<TfrmHelpAbout>(this);
         About->ShowModal();
     });
+    Connect(u"actHelp", [this] { OpenLocalHelp(); });
     Connect(u"actLeftPaneCollapse", [this] { CollapseLeftPane(); });
     Connect(u"actLeftPaneExpand", [this] { ExpandLeftPane(); });
 }
@@ -290,6 +295,14 @@ void TfrmMain::CollapseLeftPane() {
 void TfrmMain::ExpandLeftPane() {
     pnlLeft->SetWidth(PnlLeftWidth);
     tlbSketchTree->Buttons(0)->SetAction(Action(u"actLeftPaneCollapse"));
+}
+
+void TfrmMain::OpenLocalHelp() {
+    const String Page = IncludeTrailingPathDelimiter(ProgramFolder()) + u"Help/index.htm";
+    if (ShellOpen(Page)) return;
+    const String Reason = Utf8ToString(std::strerror(errno));
+    MessageBox(Handle(), u"Cannot open \"" + Page + u"\" with its program.\rxdg-open: " + Reason, u"Morvane",
+               MB_ICONWARNING | MB_OK);
 }
 
 void TfrmMain::ShowOptions() {

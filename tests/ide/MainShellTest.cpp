@@ -166,7 +166,7 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actFileClose", "FILE", "Close", "", false, ""},
         {"actTest", "TOOLS", "Test", "", false, "Tools"},
         {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", false, "Help tlbr1"},
-        {"actHelp", "HELP", "Help", "", false, "Help"},
+        {"actHelp", "HELP", "Help", "", true, "Help"},
         {"actHelpAbout", "HELP", "HelpAbout", "", true, "Help"},
         {"actArduinoCompile", "ARDUINO", "Compile sketch", "F9", false, "Arduino tlbr1"},
         {"actArduinoUpload", "ARDUINO", "Upload sketch", "F10", false, "Arduino tlbr1"},
@@ -301,9 +301,31 @@ TEST_F(MainShellTest, ConnectedActionsRunTheirEffectFromKeysButtonsAndMenus) {
     EXPECT_EQ(AboutClass, u"TfrmHelpAbout");
     EXPECT_EQ(Main->FindComponent(u"frmHelpAbout"), nullptr); // freed again
 
+    // Help hands the program folder's local page to the desktop's opener; when no opener can
+    // start, the user is told.
+    const std::string Bin = Temp.Sys("bin-fake");
+    ForceDirectories(Utf8ToString(Bin));
+    WriteBytes(Bin + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + Temp.Sys("opened") +
+                                      ".tmp'\n/bin/mv '" + Temp.Sys("opened") + ".tmp' '" +
+                                      Temp.Sys("opened") + "'\n");
+    chmod((Bin + "/xdg-open").c_str(), 0755);
+    const std::string OldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", Bin.c_str(), 1);
+    Main->mnu1->Items()->Find(u"Help")->Find(u"Help")->Click();
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(Temp / "opened"); }));
+    EXPECT_EQ(ReadBytes(Temp.Sys("opened")),
+              StringToUtf8(IncludeTrailingPathDelimiter(ProgramFolder())) + "Help/index.htm");
+    setenv("PATH", Temp.Sys("empty").c_str(), 1);
+    Script.Answer(IDOK);
+    Main->Action(u"actHelp")->Execute();
+    setenv("PATH", OldPath.c_str(), 1);
+    ASSERT_EQ(Script.Asked().size(), 3u);
+    EXPECT_NE(Script.Asked()[2].Text.find(u"Help/index.htm"), String::npos);
+    EXPECT_NE(Script.Asked()[2].Text.find(u"xdg-open: "), String::npos);
+
     // A disabled action's menu item and button do nothing.
     Main->mnu1->Items()->Find(u"Arduino")->Find(u"Compile sketch")->Click();
-    EXPECT_EQ(Script.Asked().size(), 2u);
+    EXPECT_EQ(Script.Asked().size(), 3u);
 
     Main->mnu1->Items()->Find(u"File")->Find(u"Exit")->Click();
     ProcessMessages();
