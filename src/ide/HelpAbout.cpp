@@ -118,6 +118,16 @@ TfrmHelpAbout::TfrmHelpAbout(TComponent* AOwner) : TForm(AOwner) {
 
 void TfrmHelpAbout::FormCreate(TObject*) {
     lblVersion->SetCaption(u"ver. " + ProductVersionText(ProgramFile()));
+    SetWindowRgn(Handle(), CreateRoundRectRgn(0, 0, ClientWidth(), ClientHeight(), 60, 60), true);
+    // Where the named face is missing its stand-in may be wider: such a line gets a smaller size
+    // rather than losing its ends.
+    TBitmap Measure;
+    for (TLabel* L : {lbl1, lblVersion, lblWeb, lbl2, lbl3}) {
+        Measure.Canvas()->Font()->Assign(L->Font());
+        while (Measure.Canvas()->Font()->Size() > 6 && Measure.Canvas()->TextWidth(L->Caption()) > L->Width())
+            Measure.Canvas()->Font()->SetSize(Measure.Canvas()->Font()->Size() - 1);
+        L->Font()->SetSize(Measure.Canvas()->Font()->Size());
+    }
     DrawLogo(img1);
     DrawMark(img2);
 }

@@ -15,6 +15,10 @@
 
 #include "platform/base/Files.h"
 #include "platform/gui/Questions.h"
+#include "platform/os/ShellOpen.h"
+
+#include <cerrno>
+#include <cstring>
 
 TfrmDM* frmDM = nullptr;
 TfrmMain* frmMain = nullptr;
@@ -232,6 +236,7 @@ void TfrmMain::ConnectActions() {
         auto About = std::make_unique<TfrmHelpAbout>(this);
         About->ShowModal();
     });
+    Connect(u"actHelp", [this] { OpenLocalHelp(); });
     Connect(u"actLeftPaneCollapse", [this] { CollapseLeftPane(); });
     Connect(u"actLeftPaneExpand", [this] { ExpandLeftPane(); });
 }
@@ -262,6 +267,9 @@ void TfrmMain::pgLeftPaneChange(TObject*) {
         }
     }
     tlbSketchTree->SetVisible(Index < 4);
+    // Project configuration belongs to the sketches; it stays off until its work is connected.
+    if (TAction* ProjectEdit = Action(u"actProjectEdit"))
+        ProjectEdit->SetEnabled(Index == 0 && bool(ProjectEdit->OnExecute));
 }
 
 TLeanStringTree* TfrmMain::ActiveLeftTree() const {
@@ -287,6 +295,14 @@ void TfrmMain::CollapseLeftPane() {
 void TfrmMain::ExpandLeftPane() {
     pnlLeft->SetWidth(PnlLeftWidth);
     tlbSketchTree->Buttons(0)->SetAction(Action(u"actLeftPaneCollapse"));
+}
+
+void TfrmMain::OpenLocalHelp() {
+    const String Page = IncludeTrailingPathDelimiter(ProgramFolder()) + u"Help/index.htm";
+    if (ShellOpen(Page)) return;
+    const String Reason = Utf8ToString(std::strerror(errno));
+    MessageBox(Handle(), u"Cannot open \"" + Page + u"\" with its program.\rxdg-open: " + Reason, u"Morvane",
+               MB_ICONWARNING | MB_OK);
 }
 
 void TfrmMain::ShowOptions() {

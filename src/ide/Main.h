@@ -123,6 +123,8 @@ public:
     // Places the moving logo; it comes with the logo tab.
     virtual void PlaceLogo() {}
 
+    // The local help pages in the desktop's browser; a missing page is the browser's to report.
+    void OpenLocalHelp();
     // Shows the options modally; a changed projects folder rescans the sketches.
     void ShowOptions();
     // True when the folder is set and exists; otherwise the warning, the options, and false.

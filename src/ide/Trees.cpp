@@ -29,6 +29,8 @@ void TfrmMain::SetUpTrees() {
     SetUpTree(vstExamples, diriterExamples, u"diriterExamples");
     SetUpTree(vtreeLibraries, diriterExamplesLib, u"diriterExamplesLib");
     vstSketches->Colors()->SetColor(ciFocusedSelectionColor, clWhite);
+    // On the white selection the usual white selected text would vanish.
+    vstSketches->Colors()->SetColor(ciSelectionTextColor, clWindowText);
     vstSketches->OnPaintText = [this](TBaseLeanTree* Sender, TCanvas* Canvas, PLeanNode Node, TColumnIndex,
                                       TVSTTextType) {
         tTreeClass* Item = TreeRecord(Sender, Node);
@@ -379,9 +381,10 @@ void TfrmMain::OpenWithProgram(const String& FileName) {
         Program = Copy(Program, 2, Length(Program) - 2);
     if (!Program.empty() && ShellOpen(FileName, Program)) return;
     if (ShellOpen(FileName)) return;
+    // The reason is the desktop opener's, not the document's: say so.
     const String Reason = Utf8ToString(std::strerror(errno));
-    MessageBox(Handle(), u"Cannot open \"" + FileName + u"\" with its program.\r" + Reason, u"Morvane",
-               MB_ICONWARNING | MB_OK);
+    MessageBox(Handle(), u"Cannot open \"" + FileName + u"\" with its program.\rxdg-open: " + Reason,
+               u"Morvane", MB_ICONWARNING | MB_OK);
 }
 
 // -- Operations of later work --

@@ -73,6 +73,22 @@ TEST(HelpAboutTest, AboutBoxShowsTheProgramsVersionAndClosesOnEscapeOrClick) {
             Picture->SaveToFile(Temp / "about.png");
             // The logo is drawn: its light band shows inside img1.
             EXPECT_EQ(PixelOf(*Picture, Form.img1->Left() + 40, Form.img1->Top() + 10), RGB(224, 248, 246));
+            // The window is a rectangle with rounded corners.
+            HRGN Shape = CreateRectRgn(0, 0, 0, 0);
+            EXPECT_EQ(GetWindowRgn(Form.Handle(), Shape), COMPLEXREGION);
+            EXPECT_FALSE(PtInRegion(Shape, 3, 3));
+            EXPECT_FALSE(PtInRegion(Shape, 450, 281));
+            EXPECT_TRUE(PtInRegion(Shape, 227, 1));
+            EXPECT_TRUE(PtInRegion(Shape, 20, 20));
+            DeleteRgn(Shape);
+            // Every line fits its label whole, whatever face stands in for the named one.
+            TBitmap Measure;
+            for (TLabel* L : {Form.lbl1, Form.lblVersion, Form.lblWeb, Form.lbl2, Form.lbl3}) {
+                Measure.Canvas()->Font()->Assign(L->Font());
+                EXPECT_LE(Measure.Canvas()->TextWidth(L->Caption()), L->Width()) << U8(L->Name());
+                EXPECT_EQ(U8(L->Font()->Name()), "Comic Sans MS");
+            }
+            EXPECT_GE(Form.lbl1->Font()->Size(), 10);
             KeyMessages(&Form, VK_ESCAPE);
         } else {
             ClickMessages(&Form, TPoint(5, 5));

@@ -84,6 +84,9 @@ TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
     Options->edPathToProjects->SetText(Temp / "sketchbook");
     Options->edPathToArduino->SetText(u"/usr/share/arduino");
     TLeanStringTree* Trees[3] = {Main->vstSketches, Main->vstExamples, Main->vtreeLibraries};
+    // Project configuration follows the Sketches tab once its work is connected.
+    TAction* ProjectEdit = Main->Action(u"actProjectEdit");
+    ProjectEdit->OnExecute = [](TObject*) {};
     auto Filled = [&] {
         std::vector<bool> R;
         for (TLeanStringTree* T : Trees)
@@ -116,7 +119,11 @@ TEST_F(MainTest, LeftTabsFillOnceWhenFirstShown) {
         EXPECT_EQ(Filled(), C.Filled) << U8(C.Tab->Caption());
         EXPECT_EQ(Main->ActiveLeftTree(), C.Tree);
         EXPECT_EQ(Main->tlbSketchTree->Visible(), C.ToolBar) << U8(C.Tab->Caption());
+        EXPECT_FALSE(ProjectEdit->Enabled()) << U8(C.Tab->Caption());
     }
+    Main->pgLeftPane->SetActivePage(Main->tsSketches);
+    Main->pgLeftPaneChange(Main.get());
+    EXPECT_TRUE(ProjectEdit->Enabled());
     EXPECT_EQ(Main->vstSketches->TotalCount(), 1u);
     EXPECT_EQ(TfrmMain::NameAfterBackslash(u"C:\\a\\Blink"), u"Blink");
     EXPECT_EQ(TfrmMain::NameAfterBackslash(u"Blink"), u"Blink");

@@ -221,6 +221,27 @@ TEST_F(TreesTest, SketchbookFillsSortedWithSketchFoldersMarked) {
     Main->LoadSketchesTree();
     EXPECT_EQ(Tree->TotalCount(), Before + 2);
     ExpectConsistent(Tree);
+
+    // The selection of the sketches is white; a selected plain file keeps dark, readable text.
+    Main->Show();
+    ProcessMessages();
+    Tree->SetFocus();
+    PLeanNode Top = NodeOf(Tree, Sketches() + u"/top.txt");
+    Tree->SetFocusedNode(Top);
+    Tree->SetNodeSelected(Top, true);
+    ProcessMessages();
+    ASSERT_TRUE(Tree->Focused());
+    auto Picture = GrabControl(Tree);
+    // Inside the dotted focus frame, only the caption's own pixels can be dark.
+    const TRect Text = Tree->GetDisplayRect(Top, 0, true);
+    int Dark = 0;
+    for (int Y = Text.Top + 2; Y < Text.Bottom - 2; ++Y)
+        for (int X = Text.Left + 2; X < Text.Right - 2; ++X) {
+            const TColor P = Picture->Canvas()->Pixels(X, Y);
+            if (GetRValue(P) + GetGValue(P) + GetBValue(P) < 3 * 100) ++Dark;
+        }
+    EXPECT_GT(Dark, 10) << "the selected caption is not drawn in a dark colour";
+    GrabToPng(Picture.get(), Temp, "sketches-selected.png");
 }
 
 TEST_F(TreesTest, ExamplesAndLibrariesFillFromTheArduinoFolderOnce) {
@@ -504,6 +525,8 @@ TEST_F(TreesTest, OtherFilesOpenWithTheirProgram) {
         } else {
             ASSERT_EQ(Questions.Asked().size(), 1u);
             EXPECT_NE(Questions.Asked()[0].Text.find(Zip), String::npos);
+            // The reason belongs to the opener that could not start, and says so.
+            EXPECT_NE(Questions.Asked()[0].Text.find(u"xdg-open: "), String::npos);
         }
     }
 }

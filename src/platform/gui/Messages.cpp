@@ -11,15 +11,18 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
+#include <QRegion>
 #include <QScreen>
 #include <QStyleHints>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -496,6 +499,57 @@ bool IsIconic(HWND Wnd) {
 bool IsZoomed(HWND Wnd) {
     auto* Form = dynamic_cast<TCustomForm*>(FindControl(Wnd));
     return Form && Form->WindowState() == wsMaximized;
+}
+
+// ---- Window regions ----
+
+struct TRegion {
+    QRegion Region;
+};
+
+HRGN CreateRectRgn(int X1, int Y1, int X2, int Y2) {
+    return new TRegion{QRegion(QRect(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1)).normalized())};
+}
+
+HRGN CreateRoundRectRgn(int X1, int Y1, int X2, int Y2, int EllipseWidth, int EllipseHeight) {
+    const QRect R = QRect(QPoint(X1, Y1), QPoint(X2 - 1, Y2 - 1)).normalized();
+    const int W = std::clamp(EllipseWidth, 0, R.width());
+    const int H = std::clamp(EllipseHeight, 0, R.height());
+    if (W < 2 || H < 2) return new TRegion{QRegion(R)};
+    // Two crossing bands and an ellipse in each corner.
+    QRegion Region = QRegion(R.adjusted(W / 2, 0, -(W / 2), 0)) | QRegion(R.adjusted(0, H / 2, 0, -(H / 2)));
+    for (const QPoint& Corner :
+         {R.topLeft(), QPoint(R.right() - W + 1, R.top()), QPoint(R.left(), R.bottom() - H + 1),
+          QPoint(R.right() - W + 1, R.bottom() - H + 1)})
+        Region |= QRegion(QRect(Corner, QSize(W, H)), QRegion::Ellipse);
+    return new TRegion{Region};
+}
+
+bool PtInRegion(HRGN Rgn, int X, int Y) {
+    return Rgn && Rgn->Region.contains(QPoint(X, Y));
+}
+
+void DeleteRgn(HRGN Rgn) {
+    delete Rgn;
+}
+
+bool SetWindowRgn(HWND Wnd, HRGN Rgn, bool Redraw) {
+    std::unique_ptr<TRegion> Owned(Rgn);
+    QWidget* Widget = WidgetOfHandle(Wnd);
+    if (!Widget) return false;
+    if (Owned)
+        Widget->setMask(Owned->Region);
+    else
+        Widget->clearMask();
+    if (Redraw) Widget->update();
+    return true;
+}
+
+int GetWindowRgn(HWND Wnd, HRGN Rgn) {
+    QWidget* Widget = WidgetOfHandle(Wnd);
+    if (!Widget || !Rgn || Widget->mask().isEmpty()) return RGN_ERROR;
+    Rgn->Region = Widget->mask();
+    return Rgn->Region.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
 bool IsWindowVisible(HWND Wnd) {

@@ -834,6 +834,24 @@ bool SetWindowPlacement(HWND Wnd, const TWindowPlacement* Placement);
 bool IsIconic(HWND Wnd);
 bool IsZoomed(HWND Wnd);
 
+// Window regions, in the window's own coordinates. A region from the Create…Rgn calls is freed
+// with DeleteRgn, unless SetWindowRgn took it over.
+struct TRegion;
+using HRGN = TRegion*;
+HRGN CreateRectRgn(int X1, int Y1, int X2, int Y2);
+// The rectangle with each corner cut to a quarter of an EllipseWidth × EllipseHeight ellipse.
+HRGN CreateRoundRectRgn(int X1, int Y1, int X2, int Y2, int EllipseWidth, int EllipseHeight);
+bool PtInRegion(HRGN Rgn, int X, int Y);
+void DeleteRgn(HRGN Rgn);
+constexpr int RGN_ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3;
+// Only the part of the window inside Rgn shows and takes the mouse; the window takes the region
+// over (also when it fails). Rgn 0 gives the window its whole rectangle back. False for an
+// unknown window.
+bool SetWindowRgn(HWND Wnd, HRGN Rgn, bool Redraw);
+// Copies the window's region into Rgn and answers its kind; RGN_ERROR when the window is
+// unknown or has no region of its own.
+int GetWindowRgn(HWND Wnd, HRGN Rgn);
+
 bool GetCursorPos(TPoint& Point);
 bool SetCursorPos(int X, int Y);
 // The mouse cursor shown now, over the window that has the pointer; SetCursor answers the

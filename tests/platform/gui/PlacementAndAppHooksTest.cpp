@@ -219,3 +219,37 @@ TEST(HiddenWindows, SubclassingReplacesTheMethodAndHandsBackTheOldOne) {
     EXPECT_FALSE(SubclassWindow(Form.Handle(), [](TMessage&) {})); // a control's window: WindowProc
     DeallocateHWnd(Wnd);
 }
+
+TEST(WindowRegion, ARoundedRectangleShapesTheWindowAndCanBeTakenBack) {
+    auto Form = ShownForm(50, 60, 454, 285);
+    // 454 × 285 with corners of a 60 × 60 ellipse.
+    ASSERT_TRUE(SetWindowRgn(Form->Handle(), CreateRoundRectRgn(0, 0, 454, 285, 60, 60), true));
+    HRGN Shape = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Form->Handle(), Shape), COMPLEXREGION);
+    struct TCase {
+        int X, Y;
+        bool Inside;
+    } const Cases[] = {
+        {0, 0, false},    {5, 5, false},     {15, 15, true},    {227, 0, true},  {0, 142, true},
+        {227, 142, true}, {448, 5, false},   {438, 15, true},   {5, 279, false}, {448, 279, false},
+        {453, 142, true}, {454, 142, false}, {227, 285, false},
+    };
+    for (const TCase& C : Cases) {
+        EXPECT_EQ(PtInRegion(Shape, C.X, C.Y), C.Inside) << C.X << "," << C.Y;
+        // The window itself carries the same shape.
+        EXPECT_EQ(WidgetOfHandle(Form->Handle())->mask().contains(QPoint(C.X, C.Y)), C.Inside)
+            << C.X << "," << C.Y;
+    }
+    // A plain rectangle is one simple region; no region gives the whole window back.
+    ASSERT_TRUE(SetWindowRgn(Form->Handle(), CreateRectRgn(10, 10, 20, 30), false));
+    EXPECT_EQ(GetWindowRgn(Form->Handle(), Shape), SIMPLEREGION);
+    EXPECT_TRUE(PtInRegion(Shape, 19, 29));
+    EXPECT_FALSE(PtInRegion(Shape, 20, 29));
+    ASSERT_TRUE(SetWindowRgn(Form->Handle(), nullptr, true));
+    EXPECT_EQ(GetWindowRgn(Form->Handle(), Shape), RGN_ERROR);
+    EXPECT_TRUE(WidgetOfHandle(Form->Handle())->mask().isEmpty());
+    // An unknown window refuses, and still frees the region it was given.
+    EXPECT_FALSE(SetWindowRgn(HWND(0x7FFFFFF0), CreateRectRgn(0, 0, 5, 5), false));
+    EXPECT_EQ(GetWindowRgn(HWND(0x7FFFFFF0), Shape), RGN_ERROR);
+    DeleteRgn(Shape);
+}
