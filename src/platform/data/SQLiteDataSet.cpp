@@ -43,6 +43,11 @@ TSQLiteDataSet::~TSQLiteDataSet() {
     InternalClose();
 }
 
+void TSQLiteDataSet::Published(TPublisher<TSQLiteDataSet>& P) {
+    P.Property(u"DatabaseName", &TSQLiteDataSet::DatabaseName, &TSQLiteDataSet::SetDatabaseName);
+    P.Property(u"TableName", &TSQLiteDataSet::TableName, &TSQLiteDataSet::SetTableName);
+}
+
 void TSQLiteDataSet::SetDatabaseName(const String& Value) {
     if (Active()) DatabaseError(u"Cannot perform this operation on an open dataset", this);
     FDatabaseName = Value;

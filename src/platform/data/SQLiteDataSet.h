@@ -35,6 +35,7 @@ private:
     void Bind(sqlite3_stmt* S, int Index, const Variant& V, TFieldType Type);
     void Step(sqlite3_stmt* S);
     [[noreturn]] void Fail(const String& What);
+    static void Published(TPublisher<TSQLiteDataSet>& P);
     String FDatabaseName, FTableName;
     sqlite3* FDb = nullptr;
     sqlite3_stmt *FRead = nullptr, *FExists = nullptr;
