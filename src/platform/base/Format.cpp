@@ -6,6 +6,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 TFormatSettings FormatSettings;
 
@@ -462,4 +466,173 @@ String FloatToStr(double Value, const TFormatSettings& FS) {
 
 String FloatToStr(double Value) {
     return FloatToStr(Value, FormatSettings);
+}
+
+// ---- FormatFloat -------------------------------------------------------------------------------
+
+namespace {
+
+// The sections of a picture format, split at ';' outside quotes.
+std::vector<String> FloatSections(const String& Fmt) {
+    std::vector<String> Sections(1);
+    Char Quote = 0;
+    for (Char C : Fmt) {
+        if (Quote) {
+            if (C == Quote) Quote = 0;
+        } else if (C == u'\'' || C == u'"') {
+            Quote = C;
+        } else if (C == u';') {
+            Sections.emplace_back();
+            continue;
+        }
+        Sections.back() += C;
+    }
+    return Sections;
+}
+
+// Digits of V (not negative) with Decimals decimals, halves away from zero.
+std::string FixedDigits(double V, int Decimals) {
+    const double Scale = std::pow(10.0, Decimals);
+    double Scaled = V * Scale;
+    // The shortest decimal text of V decides a half, not the binary neighbour below it.
+    char Buf[64];
+    std::snprintf(Buf, sizeof Buf, "%.15g", Scaled);
+    Scaled = std::floor(std::strtod(Buf, nullptr) + 0.5);
+    std::snprintf(Buf, sizeof Buf, "%.0f", Scaled);
+    std::string Digits = Buf;
+    if (static_cast<int>(Digits.size()) <= Decimals) Digits.insert(0, Decimals + 1 - Digits.size(), '0');
+    return Digits; // the last Decimals digits are the fraction
+}
+
+String FormatSection(const String& Section, double V, bool Minus, const TFormatSettings& FS) {
+    // Where the placeholders lie, and what they ask for.
+    int First = -1, Last = -1, IntZeros = 0, DecZeros = 0, DecHashes = 0, ExpDigits = 0;
+    bool Thousands = false, Point = false, Sci = false, ExpPlus = false;
+    Char ExpChar = u'E';
+    Char Quote = 0;
+    for (int I = 0; I < static_cast<int>(Section.size()); ++I) {
+        const Char C = Section[I];
+        if (Quote) {
+            if (C == Quote) Quote = 0;
+            continue;
+        }
+        if (C == u'\'' || C == u'"') {
+            Quote = C;
+            continue;
+        }
+        if (Sci) {
+            if (C == u'0') {
+                ++ExpDigits;
+                Last = I;
+            }
+            continue;
+        }
+        if (C == u'0' || C == u'#') {
+            if (First < 0) First = I;
+            Last = I;
+            if (Point)
+                ++(C == u'0' && DecHashes == 0 ? DecZeros : DecHashes);
+            else if (C == u'0')
+                ++IntZeros;
+        } else if (C == u'.' && First >= 0 && !Point) {
+            Point = true;
+            Last = I;
+        } else if (C == u'.' && First < 0 && !Point) {
+            Point = true;
+            First = Last = I;
+        } else if (C == u',' && !Point) {
+            Thousands = true;
+        } else if ((C == u'E' || C == u'e') && First >= 0 && I + 1 < static_cast<int>(Section.size()) &&
+                   (Section[I + 1] == u'+' || Section[I + 1] == u'-')) {
+            Sci = true;
+            ExpChar = C;
+            ExpPlus = Section[I + 1] == u'+';
+            ++I;
+            Last = I;
+        }
+    }
+    if (First < 0) { // no placeholder: the text alone, without its quotes
+        String R;
+        Char Q = 0;
+        for (Char C : Section)
+            if (Q ? C == Q : (C == u'\'' || C == u'"'))
+                Q = Q ? 0 : C;
+            else
+                R += C;
+        return R;
+    }
+
+    String Number;
+    const int Decimals = DecZeros + DecHashes;
+    if (Sci) {
+        int Exp = 0;
+        double M = V;
+        const int IntDigits = std::max(IntZeros, 1);
+        if (M != 0) {
+            Exp = static_cast<int>(std::floor(std::log10(M))) - (IntDigits - 1);
+            M = V / std::pow(10.0, Exp);
+            std::string D = FixedDigits(M, Decimals);
+            if (static_cast<int>(D.size()) - Decimals > IntDigits) { // rounding carried a digit
+                ++Exp;
+                M = V / std::pow(10.0, Exp);
+            }
+        }
+        std::string D = FixedDigits(M, Decimals);
+        String Int(D.begin(), D.end() - Decimals);
+        String Frac(D.end() - Decimals, D.end());
+        while (static_cast<int>(Frac.size()) > DecZeros && !Frac.empty() && Frac.back() == u'0') Frac.pop_back();
+        Number = Int + (Frac.empty() ? String() : String(1, FS.DecimalSeparator) + Frac);
+        String E = String(1, ExpChar) + (Exp < 0 ? u"-" : ExpPlus ? u"+" : u"");
+        std::string ED = std::to_string(std::abs(Exp));
+        if (static_cast<int>(ED.size()) < ExpDigits) ED.insert(0, ExpDigits - ED.size(), '0');
+        Number += E + String(ED.begin(), ED.end());
+    } else {
+        std::string D = FixedDigits(V, Decimals);
+        std::string IntD(D.begin(), D.end() - Decimals);
+        String Frac(D.end() - Decimals, D.end());
+        while (static_cast<int>(Frac.size()) > DecZeros && Frac.back() == u'0') Frac.pop_back();
+        IntD.erase(0, std::min(IntD.find_first_not_of('0'), IntD.size()));
+        if (static_cast<int>(IntD.size()) < IntZeros) IntD.insert(0, IntZeros - IntD.size(), '0');
+        String Int;
+        for (int I = 0; I < static_cast<int>(IntD.size()); ++I) {
+            if (Thousands && FS.ThousandSeparator && I > 0 && (IntD.size() - I) % 3 == 0)
+                Int += FS.ThousandSeparator;
+            Int += static_cast<Char>(IntD[I]);
+        }
+        Number = Int + (Frac.empty() ? String() : String(1, FS.DecimalSeparator) + Frac);
+        if (Minus && Number.find_first_of(u"123456789") == String::npos) Minus = false;
+    }
+    // Text before the first placeholder and after the last one is copied without its quotes.
+    auto Literal = [&](int From, int To) {
+        String R;
+        Char Q = 0;
+        for (int I = From; I < To; ++I) {
+            const Char C = Section[I];
+            if (Q) {
+                if (C == Q)
+                    Q = 0;
+                else
+                    R += C;
+            } else if (C == u'\'' || C == u'"') {
+                Q = C;
+            } else if (C != u',') {
+                R += C;
+            }
+        }
+        return R;
+    };
+    return (Minus ? u"-" : u"") + Literal(0, First) + Number + Literal(Last + 1, static_cast<int>(Section.size()));
+}
+
+} // namespace
+
+String FormatFloat(const String& Fmt, double Value) { return FormatFloat(Fmt, Value, FormatSettings); }
+
+String FormatFloat(const String& Fmt, double Value, const TFormatSettings& FS) {
+    if (!std::isfinite(Value)) return Value != Value ? u"NAN" : Value > 0 ? u"INF" : u"-INF";
+    if (Fmt.empty()) return Format(u"%g", {Value}, FS);
+    const std::vector<String> S = FloatSections(Fmt);
+    if (Value < 0 && S.size() >= 2 && !S[1].empty()) return FormatSection(S[1], -Value, false, FS);
+    if (Value == 0 && S.size() >= 3 && !S[2].empty()) return FormatSection(S[2], 0, false, FS);
+    return FormatSection(S[0], std::fabs(Value), Value < 0, FS);
 }

@@ -155,3 +155,14 @@ private:
 constexpr int MaxFormatWidth = 65535;
 String Format(StringView Fmt, std::initializer_list<TVarRec> Args);
 String Format(StringView Fmt, std::initializer_list<TVarRec> Args, const TFormatSettings& FS);
+
+// A number in a picture format. Up to three sections split by ';' serve positive values,
+// negative values (shown without a minus sign of their own) and zero; an absent or empty
+// section falls back to the first. In a section: '0' a digit that is always shown, '#' a digit
+// shown when needed, '.' the place of DecimalSeparator, ',' anywhere before it groups the
+// integer digits with ThousandSeparator, "E+", "E-", "e+", "e-" followed by '0's scientific
+// notation; text in single or double quotes and any other character is copied. The value is
+// rounded to the decimals the section shows (halves away from zero). An empty format gives
+// the general form of the value.
+String FormatFloat(const String& Fmt, double Value);
+String FormatFloat(const String& Fmt, double Value, const TFormatSettings& FS);

@@ -38,9 +38,10 @@ const std::vector<const TPropInfo*>& TClassInfo::PropList() const {
     std::call_once(FPropsBuilt, [this] {
         FOwnProps.clear();
         FAllProps.clear();
+        FOwnMethods.clear();
         if (FParent) FAllProps = FParent->PropList();
         if (FPublish) {
-            TypeInfoDetail::TPublishTarget Target{FOwnProps, this};
+            TypeInfoDetail::TPublishTarget Target{FOwnProps, this, &FOwnMethods};
             FPublish(Target);
         }
         // A property published again by a descendant (with its own default, say) keeps the
@@ -55,6 +56,22 @@ const std::vector<const TPropInfo*>& TClassInfo::PropList() const {
         }
     });
     return FAllProps;
+}
+
+const std::vector<std::unique_ptr<TypeInfoDetail::TMethodInfo>>& TClassInfo::OwnMethods() const {
+    PropList();
+    return FOwnMethods;
+}
+
+const TypeInfoDetail::TMethodInfo* MethodAddress(TClass AClass, const String& Name) {
+    for (TClass C = AClass; C; C = C->ClassParent())
+        for (const auto& M : C->OwnMethods())
+            if (SameText(M->Name, Name)) return M.get();
+    return nullptr;
+}
+
+const TypeInfoDetail::TMethodInfo* MethodAddress(const TObject* Instance, const String& Name) {
+    return Instance ? MethodAddress(Instance->ClassType(), Name) : nullptr;
 }
 
 TObject::~TObject() = default;

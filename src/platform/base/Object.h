@@ -48,6 +48,8 @@ public:
 
     // Published properties, inherited first; built on first use.
     const std::vector<const TPropInfo*>& PropList() const;
+    // Methods this class itself publishes (built with the properties).
+    const std::vector<std::unique_ptr<TypeInfoDetail::TMethodInfo>>& OwnMethods() const;
 
 private:
     TClass FParent;
@@ -58,6 +60,7 @@ private:
     mutable std::once_flag FPropsBuilt;
     mutable std::vector<std::unique_ptr<TPropInfo>> FOwnProps;
     mutable std::vector<const TPropInfo*> FAllProps;
+    mutable std::vector<std::unique_ptr<TypeInfoDetail::TMethodInfo>> FOwnMethods;
 };
 
 namespace ClassDetail {

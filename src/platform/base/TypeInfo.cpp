@@ -178,11 +178,33 @@ TPropInfo& AddProperty(TPublishTarget& Target, const String& Name, const TTypeIn
 }
 
 void CheckTypeOverride(const TTypeInfo* Current, const TTypeInfo* Override) {
+    auto IsText = [](const TTypeInfo* T) {
+        return T && (T->Kind == tkString || T->Kind == tkLString || T->Kind == tkWString || T->Kind == tkUString);
+    };
+    if (IsText(Current) && IsText(Override)) return;
     ASSERT_MSG(Override && Override->Kind == Current->Kind,
                u"Type record of another kind than " + Current->Name);
 }
 
 } // namespace TypeInfoDetail
+
+const TTypeInfo* StringKindTypeInfo(TTypeKind Kind) {
+    using namespace TypeInfoDetail;
+    static const TTypeInfo* const Short = NewInfo(tkString, u"ShortString");
+    static const TTypeInfo* const Ansi = NewInfo(tkLString, u"AnsiString");
+    static const TTypeInfo* const Wide = NewInfo(tkWString, u"WideString");
+    switch (Kind) {
+    case tkString:
+        return Short;
+    case tkLString:
+        return Ansi;
+    case tkWString:
+        return Wide;
+    default:
+        ASSERT_MSG(Kind == tkUString, u"Not a string kind");
+        return StringTypeInfo();
+    }
+}
 
 const TTypeInfo* DateTimeTypeInfo() {
     static const TTypeInfo* const Info = TypeInfoDetail::FloatTypeInfo(u"TDateTime", ftDouble);
@@ -412,7 +434,7 @@ String GetStrProp(TObject* Instance, const String& PropName) {
 
 String GetStrProp(TObject* Instance, const TPropInfo* PropInfo) {
     Check(Instance, PropInfo);
-    Expect(PropInfo, {tkUString});
+    Expect(PropInfo, {tkString, tkLString, tkWString, tkUString});
     return std::get<String>(Read(Instance, PropInfo));
 }
 
@@ -422,7 +444,7 @@ void SetStrProp(TObject* Instance, const String& PropName, const String& Value) 
 
 void SetStrProp(TObject* Instance, const TPropInfo* PropInfo, const String& Value) {
     Check(Instance, PropInfo);
-    Expect(PropInfo, {tkUString});
+    Expect(PropInfo, {tkString, tkLString, tkWString, tkUString});
     Write(Instance, PropInfo, Value);
 }
 

@@ -223,6 +223,10 @@ template <class T> const TTypeInfo* TypeInfo() {
 // A date-time (TDateTime is a double) is a float type of its own name, so that stores can
 // write it as a date. Give it to a property with .As(DateTimeTypeInfo()).
 const TTypeInfo* DateTimeTypeInfo();
+// A text property held as String but published as another string kind (tkString, tkLString,
+// tkWString or tkUString), for readers that tell the kinds apart. GetStrProp reads them all;
+// SetStrProp writes them all.
+const TTypeInfo* StringKindTypeInfo(TTypeKind Kind);
 
 // The name of an ordinal: the value name of an enumeration ("" when out of range), the
 // number as text for other ordinal types.
@@ -309,9 +313,32 @@ void SetMethodProp(TObject* Instance, const TPropInfo* PropInfo, const TMethod& 
 
 namespace TypeInfoDetail {
 
+struct TMethodInfo;
+
 struct TPublishTarget {
     std::vector<std::unique_ptr<TPropInfo>>& Props;
     TClass Class;
+    std::vector<std::unique_ptr<TMethodInfo>>* Methods = nullptr;
+};
+
+// A published method: its code as std::function<R(TObject* Self, Args...)>.
+struct TMethodInfo {
+    String Name;
+    std::any Code;
+};
+
+template <class F> struct TMethodCode;
+template <class R, class C, class... A> struct TMethodCode<R (C::*)(A...)> {
+    using Type = std::function<R(TObject*, A...)>;
+    template <class T> static Type Make(R (C::*M)(A...)) {
+        return [M](TObject* Self, A... Args) -> R { return (static_cast<T*>(Self)->*M)(std::forward<A>(Args)...); };
+    }
+};
+template <class R, class C, class... A> struct TMethodCode<R (C::*)(A...) const> {
+    using Type = std::function<R(TObject*, A...)>;
+    template <class T> static Type Make(R (C::*M)(A...) const) {
+        return [M](TObject* Self, A... Args) -> R { return (static_cast<T*>(Self)->*M)(std::forward<A>(Args)...); };
+    }
 };
 
 TPropInfo& AddProperty(TPublishTarget& Target, const String& Name, const TTypeInfo* Type);
@@ -439,6 +466,15 @@ public:
         }
     }
 
+    // A published method, found by name with MethodAddress and called through MethodCode.
+    template <class M> void Method(const String& Name, M Member) {
+        ASSERT_MSG(FTarget.Methods != nullptr, u"Methods are published with the class's properties");
+        auto Info = std::make_unique<TypeInfoDetail::TMethodInfo>();
+        Info->Name = Name;
+        Info->Code = TypeInfoDetail::TMethodCode<M>::template Make<T>(Member);
+        FTarget.Methods->push_back(std::move(Info));
+    }
+
 private:
     TypeInfoDetail::TPublishTarget FTarget;
 
@@ -448,3 +484,20 @@ private:
         };
     }
 };
+
+// ---- Published methods ---------------------------------------------------------------------------
+//
+//   static void Published(TPublisher<TFoo>& P) { P.Method(u"GetVariable", &TFoo::GetVariable); }
+//
+// The method of that name (compared without regard to case) of the class or its nearest
+// ancestor that publishes one; null when none does.
+const TypeInfoDetail::TMethodInfo* MethodAddress(TClass AClass, const String& Name);
+const TypeInfoDetail::TMethodInfo* MethodAddress(const TObject* Instance, const String& Name);
+// The code of a published method of exactly the signature R(TObject* Self, Args...); an empty
+// function when the method is absent or has another signature.
+template <class Sig> std::function<Sig> MethodCode(const TObject* Instance, const String& Name) {
+    const TypeInfoDetail::TMethodInfo* M = Instance ? MethodAddress(Instance, Name) : nullptr;
+    if (!M) return {};
+    const auto* Fn = std::any_cast<std::function<Sig>>(&M->Code);
+    return Fn ? *Fn : std::function<Sig>();
+}

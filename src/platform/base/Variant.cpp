@@ -23,6 +23,8 @@ void Variant::CannotConvert(const char16_t* Kind) const {
 
 bool Variant::AsBoolean() const {
     switch (VarType()) {
+    case varEmpty: // an unassigned value reads as False, as it reads as empty text
+        return false;
     case varBoolean:
         return std::get<bool>(FValue);
     case varInt64:

@@ -230,7 +230,8 @@ Variant TFloatField::Coerce(const Variant& V) const {
 }
 String TFloatField::FormatText(const Variant& V, bool Display) const {
     double D = V.AsFloat();
-    if (Display && !DisplayFormat().empty()) return Format(DisplayFormat(), {D});
+    // A display format is a number picture ("#,##0.00"), not a Format directive.
+    if (Display && !DisplayFormat().empty()) return FormatFloat(DisplayFormat(), D);
     if (DataType() == ftCurrency) return FloatToStrF(D, Display ? ffCurrency : ffFixed, 15, 2);
     return FloatToStr(D);
 }

@@ -119,7 +119,9 @@ public:
     TIndexOptions Options = 0;
 };
 
-class TIndexDefs {
+// A persistent object, so that the dataset can publish it and callers reach it by name.
+class TIndexDefs : public TPersistent {
+    DECLARE_CLASS(TIndexDefs, TPersistent)
 public:
     void Add(const String& Name, const String& Fields, TIndexOptions Options);
     void Clear() { FItems.clear(); }
@@ -538,6 +540,8 @@ private:
     bool FAppending = false;
     TBuffer* FCalcBuffer = nullptr;
     TDataSetState FDisabledState = dsInactive;
+
+    static void Published(TPublisher<TDataSet>& P);
 };
 
 class TDataSource : public TComponent {
@@ -671,8 +675,11 @@ public:
     void Clear() { Value = Variant::Null(); }
 };
 
-class TParams {
+class TParams : public TPersistent {
+    DECLARE_CLASS(TParams, TPersistent)
 public:
+    // Copies another parameter list's names, types and values.
+    void Assign(TPersistent* Source) override;
     TParam& CreateParam(TFieldType DataType, const String& Name, TParamType ParamType);
     int Count() const { return int(FItems.size()); }
     TParam& operator[](int Index);

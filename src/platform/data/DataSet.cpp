@@ -1112,6 +1112,15 @@ void TFieldDataLink::UpdateData() {
 
 // ---- parameters ---------------------------------------------------------------------------
 
+void TParams::Assign(TPersistent* Source) {
+    auto* Other = dynamic_cast<TParams*>(Source);
+    if (!Other) return TPersistent::Assign(Source);
+    if (Other == this) return;
+    FItems.clear();
+    for (const auto& P : Other->FItems)
+        FItems.push_back(std::make_unique<TParam>(*P));
+}
+
 TParam& TParams::CreateParam(TFieldType DataType, const String& Name, TParamType ParamType) {
     auto P = std::make_unique<TParam>();
     P->Name = Name;
@@ -1132,4 +1141,13 @@ TParam* TParams::FindParam(const String& Name) {
 TParam& TParams::ParamByName(const String& Name) {
     if (TParam* P = FindParam(Name)) return *P;
     DatabaseError(Format(u"Parameter '%s' not found", {Name}));
+}
+
+void TDataSet::Published(TPublisher<TDataSet>& P) {
+    P.Property(u"IndexDefs", [](TDataSet* D) { return &D->IndexDefs(); });
+    P.Property(u"IndexName", &TDataSet::IndexName, &TDataSet::SetIndexName);
+    P.Property(u"IndexFieldNames", &TDataSet::IndexFieldNames, &TDataSet::SetIndexFieldNames);
+    P.Property(u"Filter", &TDataSet::Filter, &TDataSet::SetFilter);
+    P.Property(u"Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered).Default(false);
+    P.Property(u"ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly).Default(false);
 }

@@ -43,6 +43,18 @@ TSQLiteDataSet::~TSQLiteDataSet() {
     InternalClose();
 }
 
+void TSQLiteDataSet::Published(TPublisher<TSQLiteDataSet>& P) {
+    P.Property(u"DatabaseName", &TSQLiteDataSet::DatabaseName, &TSQLiteDataSet::SetDatabaseName);
+    P.Property(u"TableName", &TSQLiteDataSet::TableName, &TSQLiteDataSet::SetTableName);
+    P.Property(u"SQL", &TSQLiteDataSet::SQL, &TSQLiteDataSet::SetSQL);
+    P.Property(u"Params", &TSQLiteDataSet::Params);
+}
+
+void TSQLiteDataSet::SetSQL(const String& Value) {
+    if (Active()) DatabaseError(u"Cannot perform this operation on an open dataset", this);
+    FSQL = Value;
+}
+
 void TSQLiteDataSet::SetDatabaseName(const String& Value) {
     if (Active()) DatabaseError(u"Cannot perform this operation on an open dataset", this);
     FDatabaseName = Value;
@@ -75,12 +87,22 @@ void TSQLiteDataSet::Step(sqlite3_stmt* S) {
 
 void TSQLiteDataSet::InternalOpen() {
     if (FDatabaseName.empty()) DatabaseError(u"No database file given", this);
-    if (FTableName.empty()) DatabaseError(u"No table name given", this);
+    if (FTableName.empty() && FSQL.empty()) DatabaseError(u"No table name given", this);
     auto Undo = TScopeExit([&] { InternalClose(); });
     // The file must exist: opening never creates one.
     if (sqlite3_open_v2(StringToUtf8(FDatabaseName).c_str(), &FDb, SQLITE_OPEN_READWRITE, nullptr) !=
         SQLITE_OK)
         Fail(FDatabaseName);
+    if (!FSQL.empty()) {
+        RunQuery();
+        FFreshRows = true;
+        if (!ReadOnly()) {
+            SetReadOnly(true);
+            FQueryReadOnly = true;
+        }
+        Undo.Release();
+        return;
+    }
     sqlite3_stmt* Info = Prepare(u"PRAGMA table_info(" + Quoted(FTableName) + u")");
     FieldDefs().Clear();
     int Rc;
@@ -99,7 +121,74 @@ void TSQLiteDataSet::InternalOpen() {
     Undo.Release();
 }
 
+void TSQLiteDataSet::RunQuery() {
+    sqlite3_stmt* S = Prepare(FSQL);
+    auto Finalize = TScopeExit([&] { sqlite3_finalize(S); });
+    for (int I = 1; I <= sqlite3_bind_parameter_count(S); ++I) {
+        const char* Name = sqlite3_bind_parameter_name(S, I);
+        if (!Name) DatabaseError(u"Parameters must be named (:name)", this);
+        const TParam& P = FParams.ParamByName(Utf8ToString(Name + 1));
+        Bind(S, I, P.Value, P.DataType == ftUnknown ? ftString : P.DataType);
+    }
+    const int Columns = sqlite3_column_count(S);
+    if (Columns == 0) DatabaseError(u"The SQL text selects no columns", this);
+    std::vector<TFieldType> Types(size_t(Columns), ftString);
+    std::vector<int> Sizes(size_t(Columns), 0);
+    for (int I = 0; I < Columns; ++I)
+        if (const char* Decl = sqlite3_column_decltype(S, I)) Types[size_t(I)] = TypeOfColumn(Utf8ToString(Decl), Sizes[size_t(I)]);
+    std::vector<std::vector<Variant>> Rows;
+    int Rc;
+    bool First = true;
+    while ((Rc = sqlite3_step(S)) == SQLITE_ROW) {
+        if (First && FieldDefs().Count() == 0) {
+            // Computed columns have no declared type: their first value tells.
+            for (int I = 0; I < Columns; ++I)
+                if (!sqlite3_column_decltype(S, I)) {
+                    const int T = sqlite3_column_type(S, I);
+                    Types[size_t(I)] = T == SQLITE_INTEGER ? ftLargeint : T == SQLITE_FLOAT ? ftFloat
+                                                           : T == SQLITE_BLOB  ? ftBlob : ftMemo;
+                }
+        }
+        First = false;
+        std::vector<Variant> Row(static_cast<size_t>(Columns), Variant());
+        for (int I = 0; I < Columns; ++I) {
+            switch (sqlite3_column_type(S, I)) {
+            case SQLITE_NULL:
+                Row[size_t(I)] = Variant::Null();
+                break;
+            case SQLITE_INTEGER:
+                Row[size_t(I)] = Int64(sqlite3_column_int64(S, I));
+                break;
+            case SQLITE_FLOAT:
+                Row[size_t(I)] = sqlite3_column_double(S, I);
+                break;
+            case SQLITE_BLOB: {
+                const Byte* P = static_cast<const Byte*>(sqlite3_column_blob(S, I));
+                Row[size_t(I)] = BytesToVariantText(TBytes(P, P + sqlite3_column_bytes(S, I)));
+                break;
+            }
+            default:
+                Row[size_t(I)] = Utf8ToString(std::string_view(
+                    reinterpret_cast<const char*>(sqlite3_column_text(S, I)), size_t(sqlite3_column_bytes(S, I))));
+            }
+        }
+        Rows.push_back(std::move(Row));
+    }
+    if (Rc != SQLITE_DONE) Fail(FDatabaseName);
+    if (FieldDefs().Count() == 0 || FieldDefs().Count() != Columns) {
+        FieldDefs().Clear();
+        for (int I = 0; I < Columns; ++I)
+            FieldDefs().Add(Utf8ToString(sqlite3_column_name(S, I)), Types[size_t(I)], Sizes[size_t(I)]);
+    }
+    FRows = std::move(Rows);
+}
+
 void TSQLiteDataSet::InternalClose() {
+    FRows.clear();
+    if (FQueryReadOnly) {
+        SetReadOnly(false);
+        FQueryReadOnly = false;
+    }
     sqlite3_finalize(FRead);
     sqlite3_finalize(FExists);
     FRead = FExists = nullptr;
@@ -108,6 +197,15 @@ void TSQLiteDataSet::InternalClose() {
 }
 
 std::vector<Int64> TSQLiteDataSet::InternalIds() {
+    if (!FSQL.empty()) {
+        // The rows read at the open serve its first view; a refresh runs the statement again.
+        if (!FFreshRows) RunQuery();
+        FFreshRows = false;
+        std::vector<Int64> Ids(FRows.size());
+        for (size_t I = 0; I < Ids.size(); ++I)
+            Ids[I] = Int64(I) + 1;
+        return Ids;
+    }
     sqlite3_stmt* S = Prepare(u"SELECT rowid FROM " + Quoted(FTableName) + u" ORDER BY rowid");
     auto Finalize = TScopeExit([&] { sqlite3_finalize(S); });
     std::vector<Int64> Ids;
@@ -119,6 +217,17 @@ std::vector<Int64> TSQLiteDataSet::InternalIds() {
 }
 
 void TSQLiteDataSet::InternalRead(Int64 Id, std::vector<Variant>& Values) {
+    if (!FSQL.empty()) {
+        if (Id < 1 || Id > Int64(FRows.size())) DatabaseError(u"Record not found", this);
+        const auto& Row = FRows[size_t(Id - 1)];
+        for (size_t I = 0; I < Values.size() && I < Row.size(); ++I) {
+            const TFieldType T = FieldDefs()[int(I)].DataType;
+            Values[I] = (T == ftDate || T == ftTime || T == ftDateTime) && !Row[I].IsClear()
+                            ? Variant::FromDateTime(Row[I].AsFloat())
+                            : T == ftBoolean && !Row[I].IsClear() ? Variant(Row[I].AsInt64() != 0) : Row[I];
+        }
+        return;
+    }
     sqlite3_bind_int64(FRead, 1, Id);
     auto Reset = TScopeExit([&] { sqlite3_reset(FRead); });
     int Rc = sqlite3_step(FRead);
@@ -230,6 +339,7 @@ void TSQLiteDataSet::InternalRemove(Int64 Id) {
 }
 
 bool TSQLiteDataSet::InternalExists(Int64 Id) {
+    if (!FSQL.empty()) return Id >= 1 && Id <= Int64(FRows.size());
     sqlite3_bind_int64(FExists, 1, Id);
     auto Reset = TScopeExit([&] { sqlite3_reset(FExists); });
     return sqlite3_step(FExists) == SQLITE_ROW;

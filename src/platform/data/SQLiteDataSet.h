@@ -4,6 +4,10 @@
 // (INTEGER, BIGINT, VARCHAR(n), TEXT, REAL, NUMERIC, BOOLEAN, DATE, TIME, DATETIME, BLOB);
 // dates are stored as day numbers. A file that is not a database, or a missing table, fails
 // the open with EDatabaseError and leaves the file untouched.
+//
+// With SQL text the dataset is a query instead: the statement's rows (read again by Refresh),
+// its ":name" parameters taken from Params, its columns typed by their declared types; a
+// query's records cannot be changed.
 
 #include "platform/data/DB.h"
 
@@ -19,6 +23,9 @@ public:
     void SetDatabaseName(const String& Value);
     const String& TableName() const { return FTableName; }
     void SetTableName(const String& Value);
+    const String& SQL() const { return FSQL; }
+    void SetSQL(const String& Value);
+    TParams* Params() { return &FParams; }
 
 protected:
     void InternalOpen() override;
@@ -35,7 +42,12 @@ private:
     void Bind(sqlite3_stmt* S, int Index, const Variant& V, TFieldType Type);
     void Step(sqlite3_stmt* S);
     [[noreturn]] void Fail(const String& What);
-    String FDatabaseName, FTableName;
+    static void Published(TPublisher<TSQLiteDataSet>& P);
+    void RunQuery();
+    String FDatabaseName, FTableName, FSQL;
+    TParams FParams;
+    std::vector<std::vector<Variant>> FRows; // a query's rows
+    bool FQueryReadOnly = false, FFreshRows = false;
     sqlite3* FDb = nullptr;
     sqlite3_stmt *FRead = nullptr, *FExists = nullptr;
 };

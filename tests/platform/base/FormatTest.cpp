@@ -293,3 +293,37 @@ TEST(Format, WithoutSettingsReadsTheGlobalOnes) {
     EXPECT_EQ(R, u"2,3 1234,50");
     EXPECT_EQ(Format(u"%.1f", {2.25}), u"2.3");
 }
+
+TEST(FormatFloat, PictureFormats) {
+    TFormatSettings FS;
+    FS.DecimalSeparator = u'.';
+    FS.ThousandSeparator = u',';
+    struct {
+        const char16_t* Fmt;
+        double Value;
+        const char16_t* Expected;
+    } const Cases[] = {
+        {u"0.00", 1234.5, u"1234.50"},
+        {u"#,##0.00", 1234567.891, u"1,234,567.89"},
+        {u"#,##0.00", -1234.5, u"-1,234.50"},
+        {u"#,##0.00;(#,##0.00)", -1234.5, u"(1,234.50)"},
+        {u"#,##0.00;(#,##0.00);\"nil\"", 0, u"nil"},
+        {u"0.##", 2.5, u"2.5"},
+        {u"#", 0.4, u""},
+        {u"000", 7, u"007"},
+        {u"0", 2.5, u"3"},   // halves away from zero
+        {u"0", -2.5, u"-3"},
+        {u"0.0", 0.05, u"0.1"},
+        {u"'$'#,##0", 1500, u"$1,500"},
+        {u"0.00E+00", 12345, u"1.23E+04"},
+        {u"0.0E-0", 0.00123, u"1.2E-3"},
+        {u"0.00", -0.001, u"0.00"}, // no minus on a rounded zero
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(StringToUtf8(C.Fmt));
+        EXPECT_EQ(FormatFloat(C.Fmt, C.Value, FS), C.Expected);
+    }
+    FS.DecimalSeparator = u',';
+    FS.ThousandSeparator = u'.';
+    EXPECT_EQ(FormatFloat(u"#,##0.00", 1234.5, FS), u"1.234,50");
+}

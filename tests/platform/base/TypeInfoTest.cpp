@@ -1,3 +1,4 @@
+#include "platform/base/Variant.h"
 #include "platform/base/Component.h"
 #include "support/TestSupport.h"
 #include "platform/base/Object.h"
@@ -368,4 +369,61 @@ TEST(EnumTypeInfo, NamesAndValuesOnTheirOwn) {
     EXPECT_EQ(SetToString(Shades, StringToSet(Shades, u"[shPurple, shDark]", true)), u"[shDark]");
     EXPECT_THROW(StringToSet(Shades, u"[shPurple, shDark]"), EPropertyConvertError);
     EXPECT_THROW(StringToSet(Shades, u"[shDark", true), EPropertyConvertError);
+}
+
+namespace {
+
+class TProbe : public TComponent {
+    DECLARE_CLASS(TProbe, TComponent)
+public:
+    using TComponent::TComponent;
+    String Short, Wide;
+    int Calls = 0;
+    void GetVariable(const String& Name, Variant& Value) {
+        ++Calls;
+        Value = Name == u"Answer" ? Variant(42) : Variant();
+    }
+    TObject* Self() { return this; }
+
+private:
+    static void Published(TPublisher<TProbe>& P) {
+        P.Property(u"Short", &TProbe::Short).As(StringKindTypeInfo(tkString));
+        P.Property(u"Wide", &TProbe::Wide).As(StringKindTypeInfo(tkWString));
+        P.Method(u"GetVariable", &TProbe::GetVariable);
+        P.Method(u"Self", &TProbe::Self);
+    }
+};
+
+class TProbeChild : public TProbe {
+    DECLARE_CLASS(TProbeChild, TProbe)
+public:
+    using TProbe::TProbe;
+};
+
+} // namespace
+
+TEST(PropertyAccess, StringKindsReadAndWriteAsText) {
+    TProbe P(nullptr);
+    EXPECT_EQ(PropType(&P, u"Short"), tkString);
+    EXPECT_EQ(PropType(&P, u"wide"), tkWString);
+    SetStrProp(&P, u"Short", u"s");
+    SetStrProp(&P, u"Wide", u"w");
+    EXPECT_EQ(GetStrProp(&P, u"Short"), u"s");
+    EXPECT_EQ(P.Wide, u"w");
+}
+
+TEST(PublishedMethods, FoundByNameThroughAncestorsAndCalledWithTheirSignature) {
+    TProbeChild P(nullptr);
+    auto Get = MethodCode<void(TObject*, const String&, Variant&)>(&P, u"getvariable");
+    ASSERT_TRUE(Get);
+    Variant V;
+    Get(&P, u"Answer", V);
+    EXPECT_EQ(V.AsInteger(), 42);
+    EXPECT_EQ(P.Calls, 1);
+    EXPECT_EQ(MethodCode<TObject*(TObject*)>(&P, u"Self")(&P), &P);
+    // Absent, of another signature, or asked of nothing: no code.
+    EXPECT_FALSE((MethodCode<void(TObject*)>(&P, u"Missing")));
+    EXPECT_FALSE((MethodCode<void(TObject*, int)>(&P, u"GetVariable")));
+    EXPECT_FALSE((MethodCode<void(TObject*)>(nullptr, u"GetVariable")));
+    EXPECT_EQ(MethodAddress(TComponent::StaticClass(), u"GetVariable"), nullptr);
 }

@@ -8,6 +8,8 @@
 
 TEST(Variant, KindsAndConversions) {
     EXPECT_TRUE(Variant().IsEmpty());
+    EXPECT_FALSE(Variant().AsBoolean());
+    EXPECT_THROW(Variant::Null().AsBoolean(), EVariantError);
     EXPECT_TRUE(Variant::Null().IsNull());
     EXPECT_TRUE(Variant::Null().IsClear());
     EXPECT_EQ(Variant(u"42").AsInteger(), 42);

@@ -132,3 +132,15 @@ TEST(Params, ByNameAndErrors) {
     EXPECT_TRUE(P[1].IsNull());
     EXPECT_THROW(P[2], EListError);
 }
+
+TEST(Params, AssignCopiesNamesTypesAndValues) {
+    TParams From, To;
+    From.CreateParam(ftInteger, u"Id", ptInput).SetAsInteger(5);
+    To.CreateParam(ftString, u"Old", ptInput);
+    To.Assign(&From);
+    ASSERT_EQ(To.Count(), 1);
+    EXPECT_EQ(To[0].Name, u"Id");
+    EXPECT_EQ(To[0].DataType, ftInteger);
+    From[0].SetAsInteger(6);
+    EXPECT_EQ(To[0].AsInteger(), 5); // a copy, not shared
+}

@@ -83,6 +83,8 @@ TEST(MemDataSet, FieldKindsConvertAndShowTheirText) {
     EXPECT_EQ(Int->AsInteger(), 42);
     EXPECT_EQ(Big->AsLargeInt(), 9000000000LL);
     EXPECT_EQ(Cur->Text(), u"3.14");
+    Bcd->SetDisplayFormat(u"#,##0.00;(#,##0.00)");
+    EXPECT_EQ(Bcd->DisplayText(), u"1.23");
     EXPECT_DOUBLE_EQ(Bcd->AsFloat(), 1.2346);
     EXPECT_DOUBLE_EQ(Day->AsDateTime(), EncodeDate(2024, 2, 29));
     EXPECT_DOUBLE_EQ(Clock->AsDateTime(), 0.5);

@@ -90,3 +90,31 @@ TEST(SQLiteDataSet, BadFilesAndTablesAreRefusedAndLeftAlone) {
     EXPECT_EQ(std::filesystem::file_size(Damaged), Before);
     EXPECT_FALSE(std::filesystem::exists(Missing));
 }
+
+TEST(SQLiteDataSet, AQueryReadsItsRowsWithNamedParametersAndCannotBeChanged) {
+    TComponent Owner(nullptr);
+    auto* DS = static_cast<TSQLiteDataSet*>(
+        MakeSQLiteDataSet(&Owner, {{1, u"one", 1.5}, {2, u"two", 2.5}, {3, u"three", 3.5}}));
+    DS->SetSQL(u"SELECT NAME, PRICE * 2 AS DOUBLED FROM items WHERE PRICE > :Least ORDER BY ID DESC");
+    // A parameter the text names but the list lacks is refused, and the dataset stays closed.
+    EXPECT_THROW(DS->Open(), EDatabaseError);
+    EXPECT_FALSE(DS->Active());
+    DS->Params()->CreateParam(ftFloat, u"Least", ptInput).Value = 2.0;
+    DS->Open();
+    EXPECT_EQ(DS->RecordCount(), 2);
+    EXPECT_EQ(DS->FieldByName(u"NAME")->AsString(), u"three");
+    EXPECT_EQ(DS->FieldByName(u"NAME")->DataType(), ftString);
+    EXPECT_DOUBLE_EQ(DS->FieldByName(u"DOUBLED")->AsFloat(), 7);
+    EXPECT_TRUE(DS->Locate(u"NAME", u"TWO", TLocateOptions{loCaseInsensitive}));
+    EXPECT_THROW(DS->Edit(), EDatabaseError);
+    EXPECT_EQ(DS->State(), dsBrowse);
+    // Another writer's change shows after a refresh, which runs the statement again.
+    Sqlite3Program(StringToUtf8(DS->DatabaseName()), "INSERT INTO items (ID, NAME, PRICE) VALUES (4, 'four', 9);");
+    DS->Refresh();
+    EXPECT_EQ(DS->RecordCount(), 3);
+    DS->Close();
+    EXPECT_FALSE(DS->ReadOnly()); // read-only only while the query is open
+    DS->SetSQL(u"SELECT FROM nowhere");
+    EXPECT_THROW(DS->Open(), EDatabaseError);
+    EXPECT_FALSE(DS->Active());
+}
