@@ -117,9 +117,6 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 
         pgEdit = Make<TPageControl>(this, this, u"pgEdit", alClient);
         pgEdit->SetMultiLine(true);
-        // Owner drawing of the tabs (with their close buttons) comes with the editor tabs; until
-        // then the tabs draw their captions themselves.
-        pgEdit->SetOwnerDraw(false);
         pgEdit->SetRaggedRight(true);
         pgEdit->SetShowHint(true);
         tsArduino = MakeTab(this, pgEdit, u"tsArduino", u"Arduino");
@@ -140,6 +137,11 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
             KitAppEvents1ShowHint(HintStr, CanShow, HintInfo);
         };
         SetUpTrees();
+        SetUpEditorTabs();
+        SetUpRecentFiles();
+        SetUpTemplates();
+        SetUpFunctionList();
+        ConnectEditorActions();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
@@ -161,6 +163,11 @@ void TfrmMain::FormCreate(TObject*) {
     FCloseButtonsRectArray.assign(pgEdit->PageCount(), TRect{});
     FCloseButtonMouseDownIndex = -1;
     pgLeftPane->SetActivePage(tsSketches);
+    try {
+        LoadRecentFiles();
+    } catch (...) {
+        Application->HandleException(this, std::current_exception());
+    }
     LogoXDirection = 1;
     LogoYDirection = 1;
 }
@@ -238,6 +245,7 @@ void TfrmMain::ConnectActions() {
 
 void TfrmMain::FormActivate(TObject* Sender) {
     pgLeftPaneChange(Sender);
+    Action(u"actFileOpenMostRecent")->SetEnabled(lstRecentFiles->Items()->Count() > 0);
 }
 
 void TfrmMain::pgLeftPaneChange(TObject*) {
@@ -257,10 +265,14 @@ void TfrmMain::pgLeftPaneChange(TObject*) {
         case 2:
             LoadLibrariesTree();
             break;
+        case 4:
+            LoadTemplates();
+            break;
         default:
             break;
         }
     }
+    if (Tab == tsFunctionList) RefreshFunctionList();
     tlbSketchTree->SetVisible(Index < 4);
 }
 

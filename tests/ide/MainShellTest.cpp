@@ -90,12 +90,7 @@ std::vector<std::string> ButtonsOf(TToolBar* Bar) {
     return Out;
 }
 
-// The control class the editor tabs hold, and one derived from it.
-class TCodeEdit : public TCustomControl {
-    DECLARE_CLASS(TCodeEdit, TCustomControl)
-public:
-    using TCustomControl::TCustomControl;
-};
+// A control derived from the one the editor tabs hold.
 class TCodeEditDerived : public TCodeEdit {
     DECLARE_CLASS(TCodeEditDerived, TCodeEdit)
 public:
