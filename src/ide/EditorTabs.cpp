@@ -80,9 +80,9 @@ TfrmEditor* TfrmMain::OpenFileInTab(const String& FileName, tNodeType NodeType, 
     Errors->SetAlign(alBottom);
     auto* Splitter = new TSplitter(Page);
     Splitter->SetParent(Page);
-    Splitter->SetHeight(3);
     Splitter->SetColor(TColor(0xFF0000));
     Splitter->SetAlign(alBottom);
+    Splitter->SetHeight(3);
 
     auto* Editor = new TfrmEditor(Page);
     Editor->SetParent(Page);

@@ -130,6 +130,9 @@ void TfrmMain::SetUpFunctionList() {
     vstFunctionList->Header()->Font()->SetName(u"Tahoma");
     vstFunctionList->SetIncrementalSearch(isInitializedOnly);
     vstFunctionList->SetNodeDataSize(int(sizeof(TFunctionListRec*)));
+    // Listed in the order the passes find them; a header click sorts.
+    vstFunctionList->TreeOptions()->SetAutoOptions(vstFunctionList->TreeOptions()->AutoOptions() -
+                                                   TLTAutoOptions{toAutoSort});
     vstFunctionList->OnGetText = [](TBaseLeanTree* Sender, PLeanNode Node, TColumnIndex Column, TVSTTextType,
                                     String& CellText) {
         TFunctionListRec* R = Rec(Sender, Node);

@@ -15,6 +15,20 @@ bool EndsBody(const String& S) {
     return !S.empty() && S[0] == u'[' && Pos(u"]", Copy(S, 2, Length(S))) > 0;
 }
 
+// The heads' texts in file order, a repeated one as often as it comes, as the section names of
+// an INI file read; a missing file has none.
+std::vector<String> TemplateHeadTexts(const String& FileName) {
+    std::vector<String> Heads;
+    if (!FileExists(FileName)) return Heads;
+    TStringList File;
+    File.LoadFromFile(FileName, TEncoding::ANSI());
+    for (int I = 0; I < File.Count(); ++I) {
+        const String S = Trim(File.Strings(I));
+        if (S.size() >= 2 && S[0] == u'[' && S.find(u']') != String::npos) Heads.push_back(Copy(S, 2, int(S.find(u']')) - 1));
+    }
+    return Heads;
+}
+
 } // namespace
 
 void TfrmMain::SetUpTemplates() {
@@ -47,6 +61,7 @@ void TfrmMain::SetUpTemplates() {
     splTemplates->SetName(u"splTemplates");
     splTemplates->SetParent(tsTemplates);
     splTemplates->SetAlign(alTop);
+    splTemplates->SetHeight(3);
     splTemplates->SetColor(clLime);
     codeedtTemplate = new TCodeEdit(this);
     codeedtTemplate->SetName(u"codeedtTemplate");
@@ -65,7 +80,7 @@ void TfrmMain::LoadTemplates() {
     TStrings* Items = lstTemplates->Items();
     Items->Clear();
     TemplateHeads.clear();
-    for (const String& H : GetPrivateProfileSectionNames(TemplatesName())) {
+    for (const String& H : TemplateHeadTexts(TemplatesName())) {
         const int A = Pos(u"|", H);
         const String Text = A > 0 ? Copy(H, A + 1, Length(H)) + u"   <" + Copy(H, 1, A - 1) + u">" : H + u"   <>";
         TemplateHeads.push_back(H);

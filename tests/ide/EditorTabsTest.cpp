@@ -156,7 +156,7 @@ TEST_F(EditorTabsTest, SketchTabsDrawInRedAndEnableCopyingTheProject) {
     bool Red = false;
     for (int X = R.Left; X < R.Right && !Red; ++X)
         for (int Y = R.Top; Y < R.Bottom && !Red; ++Y)
-            Red = PixelOf(*Picture, X, Y) == TColor(255);
+            Red = (PixelOf(*Picture, X, Y) & 0xFFFFFF) == TColor(255);
     EXPECT_TRUE(Red);
 
     // Three tabs as a user sees them.
