@@ -3,6 +3,8 @@
 
 #include "editor/AutoComplete.h"
 
+#include "platform/gui/Forms.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +18,13 @@ std::vector<std::string> Strings(TStrings* L) {
     return Out;
 }
 
+// An editor on a form of its own, with a completion list attached.
 struct TCompletion {
-    TCodeEdit Edit{nullptr};
+    TForm Form{nullptr};
+    TCodeEdit& Edit = *new TCodeEdit(&Form);
     TCodeAutoComplete Complete{nullptr};
     explicit TCompletion(const String& Source) {
+        Edit.SetParent(&Form);
         Complete.AutoCompleteList()->SetText(Source);
         Complete.SetEditor(&Edit);
     }

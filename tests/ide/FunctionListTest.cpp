@@ -87,6 +87,7 @@ TEST_F(FunctionListTest, ThePassesAndTheirQuirks) {
 }
 
 TEST_F(FunctionListTest, SortingAndJumping) {
+    Main->Show();
     std::string Text;
     for (int I = 1; I <= 60; ++I)
         Text += I == 40 ? "void b() {\n" : I == 50 ? "void a() {\n" : "//\n";
