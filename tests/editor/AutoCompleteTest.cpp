@@ -66,8 +66,9 @@ TEST(AutoComplete, TheTokenBeforeTheCaretBecomesItsTemplate) {
         {"dup", 4, {"second"}, {7, 1}},                  // the later of two equal keywords
     };
     for (const auto& C : Cases) {
-        TCompletion T(u"[if | if statement]\nif (|)\n{\n}\n[for]x\n[for]\nfor(;;)\n[foreach]\nforeach x\n"
-                      u"[i]\ni++\n[dup]\nfirst\n[dup]\nsecond");
+        // "[for]x" gives the keyword "for]x", "[for |]" the keyword "for".
+        TCompletion T(u"[if | if statement]\nif (|)\n{\n}\n[for]x\n[for |]\nfor(;;)\n[foreach |]\nforeach x\n"
+                      u"[i |]\ni++\n[dup |]\nfirst\n[dup |]\nsecond");
         T.Edit.SetText(Utf8ToString(C.Line));
         T.Edit.SetCaretXY({C.CaretX, 1});
         T.Complete.Execute(&T.Edit);

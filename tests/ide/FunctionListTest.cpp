@@ -89,7 +89,7 @@ TEST_F(FunctionListTest, ThePassesAndTheirQuirks) {
 TEST_F(FunctionListTest, SortingAndJumping) {
     Main->Show();
     std::string Text;
-    for (int I = 1; I <= 60; ++I)
+    for (int I = 1; I <= 100; ++I)
         Text += I == 40 ? "void b() {\n" : I == 50 ? "void a() {\n" : "//\n";
     TfrmEditor* Editor = Open(Sketch("jump.ino", Text));
     Boxes(true, false, false, false, false);
