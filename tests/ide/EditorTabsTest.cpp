@@ -168,3 +168,22 @@ TEST_F(EditorTabsTest, SketchTabsDrawInRedAndEnableCopyingTheProject) {
     if (const char* Dir = std::getenv("MORVANE_SCREENSHOTS"))
         GrabControl(Main.get())->SaveToFile(Utf8ToString(std::string(Dir) + "/editor-tabs.png"));
 }
+
+TEST_F(EditorTabsTest, ADoubleClickInTheTreesOpensTheSketchInItsTab) {
+    const String Blink = Sketch("Blink/Blink.ino", "void setup() {}\nvoid loop() {}\n");
+    Main->LoadSketchesTree();
+    Main->vstSketches->FullExpand(nullptr);
+    PLeanNode Node = Main->FindTreeNode(Main->vstSketches, u"Blink.ino", Blink);
+    ASSERT_NE(Node, nullptr);
+    Main->vstSketches->SetFocusedNode(Node);
+    const TRect R = Main->vstSketches->GetDisplayRect(Node, NoColumn, true);
+    DoubleClickMessages(Main->vstSketches, TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2});
+    ProcessMessages();
+    ASSERT_EQ(Main->ActiveFileName(), Blink);
+    EXPECT_EQ(U8(Main->pgEdit->ActivePage()->Caption()), "Blink");
+    EXPECT_EQ(Main->pgEdit->ActivePage()->HelpContext(), int(tkSketches));
+    EXPECT_EQ(U8(Main->ActiveEditorForm()->codeedt->Lines()->Strings(1)), "void loop() {}");
+    // Once per path.
+    Main->TreeDblClick(Main->vstSketches);
+    EXPECT_EQ(Main->pgEdit->PageCount(), 2);
+}
