@@ -121,9 +121,6 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 
         pgEdit = Make<TPageControl>(this, this, u"pgEdit", alClient);
         pgEdit->SetMultiLine(true);
-        // Owner drawing of the tabs (with their close buttons) comes with the editor tabs; until
-        // then the tabs draw their captions themselves.
-        pgEdit->SetOwnerDraw(false);
         pgEdit->SetRaggedRight(true);
         pgEdit->SetShowHint(true);
         tsArduino = MakeTab(this, pgEdit, u"tsArduino", u"Arduino");
@@ -144,6 +141,11 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
             KitAppEvents1ShowHint(HintStr, CanShow, HintInfo);
         };
         SetUpTrees();
+        SetUpEditorTabs();
+        SetUpRecentFiles();
+        SetUpTemplates();
+        SetUpFunctionList();
+        ConnectEditorActions();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };
         OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
@@ -165,6 +167,11 @@ void TfrmMain::FormCreate(TObject*) {
     FCloseButtonsRectArray.assign(pgEdit->PageCount(), TRect{});
     FCloseButtonMouseDownIndex = -1;
     pgLeftPane->SetActivePage(tsSketches);
+    try {
+        LoadRecentFiles();
+    } catch (...) {
+        Application->HandleException(this, std::current_exception());
+    }
     LogoXDirection = 1;
     LogoYDirection = 1;
 }
@@ -243,6 +250,7 @@ void TfrmMain::ConnectActions() {
 
 void TfrmMain::FormActivate(TObject* Sender) {
     pgLeftPaneChange(Sender);
+    Action(u"actFileOpenMostRecent")->SetEnabled(lstRecentFiles->Items()->Count() > 0);
 }
 
 void TfrmMain::pgLeftPaneChange(TObject*) {
@@ -262,10 +270,14 @@ void TfrmMain::pgLeftPaneChange(TObject*) {
         case 2:
             LoadLibrariesTree();
             break;
+        case 4:
+            LoadTemplates();
+            break;
         default:
             break;
         }
     }
+    if (Tab == tsFunctionList) RefreshFunctionList();
     tlbSketchTree->SetVisible(Index < 4);
     // Project configuration belongs to the sketches; it stays off until its work is connected.
     if (TAction* ProjectEdit = Action(u"actProjectEdit"))

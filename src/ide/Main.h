@@ -3,6 +3,8 @@
 // creates whose own contents come later (shells with their class name, name and caption).
 
 #include "ide/DirIter.h"
+#include "ide/Editor.h"
+#include "ide/SearchDialogs.h"
 #include "ide/MyObjects.h"
 
 #include "tree/LeanStringTree.h"
@@ -117,7 +119,6 @@ public:
     // No hint over an editor control itself; the screen tip in place of an action's hint.
     void KitAppEvents1ShowHint(String& HintStr, bool& CanShow, THintInfo& HintInfo);
     // The closing steps that run while the window is being destroyed.
-    void SaveRecentFiles() {}
     void CloseEmbeddedIde() {}
     void FreeTerminalRecords();
     // Places the moving logo; it comes with the logo tab.
@@ -160,6 +161,59 @@ public:
     virtual void EditProjectConfig(tTreeClass* Item);
     virtual void ShowProjectInfo(PLeanNode Node, tTreeClass* Item);
 
+    // -- The editor tabs (EditorTabs.cpp) --
+    String ActiveFileName() const;
+    TfrmEditor* ActiveEditorForm() const;
+    static TfrmEditor* EditorOfTab(TTabSheet* Page);
+    static TfrmEditor* EditorFormOfTab(TTabSheet* Page) { return EditorOfTab(Page); }
+    TfrmEditor* ActiveTabEditorForm() const;
+    static TListBox* ErrorListOfTab(TTabSheet* Page);
+    TListBox* ActiveErrorList() const;
+    TProgressBar* ActiveProgressBar() const;
+    bool QuerySaveEditor(TfrmEditor* Form);
+    void SaveActiveFile();
+    // The "Close" action: the active page goes after the save question.
+    void CloseActiveTab();
+    void LoadNewSketchText(TfrmEditor* Form);
+    void pgEditDrawTab(int TabIndex, const TRect& R, bool Active);
+    void pgEditMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void pgEditMouseMove(TShiftState Shift, int X, int Y);
+    void pgEditMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void pgEditDragDrop(int X, int Y);
+    const std::vector<TRect>& CloseButtonsRects() const { return FCloseButtonsRectArray; }
+
+    // -- Recent files (RecentFiles.cpp) --
+    TListBox* lstRecentFiles = nullptr;
+    TPanel* pnlRecentInfo = nullptr;
+    TLabel* lblMruCaption = nullptr;
+    TEdit* edtRecentInfo = nullptr;
+    TLabel* lblModified = nullptr;
+    static constexpr int MaxRecentFiles = 5;
+    String RecentFilesName() const;
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void AddRecentFile(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding);
+    void lstRecentFilesClick();
+    void OpenRecentEntry(int Index);
+
+    // -- Templates (Templates.cpp) --
+    TToolBar* tlbrTemplates = nullptr;
+    TListBox* lstTemplates = nullptr;
+    TSplitter* splTemplates = nullptr;
+    TCodeEdit* codeedtTemplate = nullptr;
+    // The heads' texts in file order; each entry of the list holds its 1-based number here.
+    std::vector<String> TemplateHeads;
+    String TemplatesName() const;
+    void LoadTemplates();
+    void ShowTemplateText();
+    void InsertTemplate();
+
+    // -- The function list (FunctionList.cpp) --
+    TLeanStringTree* vstFunctionList = nullptr;
+    tSearchTypes FunctionListTypes() const;
+    void RefreshFunctionList();
+    void JumpToFunction();
+
 private:
     int FLoads[3] = {};
     // The private state the later parts of the window use.
@@ -173,6 +227,11 @@ private:
     int LogoYDirection = 1;
 
     void SetUpTrees();
+    void SetUpEditorTabs();
+    void SetUpRecentFiles();
+    void SetUpTemplates();
+    void SetUpFunctionList();
+    void ConnectEditorActions();
     void SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const String& IteratorName);
     void FillTree(TLeanStringTree* Tree, tDirIterator* Iterator, const String& Folder, bool Mark);
     void TreeFocusChanged(TLeanStringTree* Tree, PLeanNode Node);
@@ -201,27 +260,6 @@ private:
             });                                                                                              \
         }                                                                                                    \
     };
-// The editor frame; its closing question and file list come with the editor tabs.
-class TfrmEditor : public TForm {
-    DECLARE_CLASS(TfrmEditor, TForm)
-public:
-    explicit TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
-        BuildForm([this] {
-            SetName(u"frmEditor");
-            SetCaption(u"frmEditor");
-        });
-    }
-    // May the frame close? A modified text asks the user first.
-    virtual bool VerifyIfCanClose() { return true; }
-    // The frame's file list, filled by the main window when a sketch folder opens; shells
-    // until the editor tab arrives.
-    virtual void FillFileList(TStrings* Names, TStrings* Paths) {
-        (void)Names;
-        (void)Paths;
-    }
-    virtual void CollapseFileList() {}
-};
-MORVANE_SHELL_FORM(TConfirmReplaceDialog, u"ConfirmReplaceDialog", u"Confirm replace")
 MORVANE_SHELL_FORM(TTestPrintPreviewDlg, u"TestPrintPreviewDlg", u"Print preview")
 MORVANE_SHELL_FORM(TPageSetupDlg, u"PageSetupDlg", u"Page setup")
 MORVANE_SHELL_FORM(TfrmCompilationProgressLog, u"frmCompilationProgressLog", u"Compilation progress")

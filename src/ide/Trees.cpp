@@ -389,10 +389,6 @@ void TfrmMain::OpenWithProgram(const String& FileName) {
 
 // -- Operations of later work --
 
-TfrmEditor* TfrmMain::OpenFileInTab(const String&, tNodeType, tTabKind, bool) {
-    return nullptr;
-}
-
 void TfrmMain::EditProjectConfig(tTreeClass*) {}
 
 void TfrmMain::ShowProjectInfo(PLeanNode, tTreeClass*) {}

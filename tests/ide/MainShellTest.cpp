@@ -90,12 +90,7 @@ std::vector<std::string> ButtonsOf(TToolBar* Bar) {
     return Out;
 }
 
-// The control class the editor tabs hold, and one derived from it.
-class TCodeEdit : public TCustomControl {
-    DECLARE_CLASS(TCodeEdit, TCustomControl)
-public:
-    using TCustomControl::TCustomControl;
-};
+// A control derived from the one the editor tabs hold.
 class TCodeEditDerived : public TCodeEdit {
     DECLARE_CLASS(TCodeEditDerived, TCodeEdit)
 public:
@@ -131,26 +126,26 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
     } const Rows[] = {
         {"actSelectSketchesTAB", "HOTKEYS", "actSelectSketchesTAB", "F7", true, ""},
         {"actFileExit", "FILE", "Exit", "", true, "File"},
-        {"actEditReplace", "EDIT", "Replace", "Ctrl+R", false, "Edit tlbr1"},
+        {"actEditReplace", "EDIT", "Replace", "Ctrl+R", true, "Edit tlbr1"},
         {"actFileOpen", "FILE", "Open file", "", false, ""},
         {"actArduinoOpenTerminalUnassigned", "ARDUINO", "Open Terminal for selected Sketch", "", false,
          " tlbr1"},
         {"actFileNew", "PROJECT", "New project", "", false, "File,Project tlbr1"},
-        {"actFileSave", "PROJECT", "Save", "Ctrl+S", false, "Project tlbr1"},
+        {"actFileSave", "PROJECT", "Save", "Ctrl+S", true, "Project tlbr1"},
         {"actFileCopyFromEditorFile", "PROJECT", "Copy  project selected in Editor", "", false, "Project"},
         {"actFileCopyFromTree", "PROJECT", "Copy  project selected in tree", "", false,
          "Project tlbSketchTree"},
         {"actOptions", "TOOLS", "Options", "", true, "Tools tlbr1"},
         {"actArduinoIdeOpen", "ARDUINO", "Open Arduino IDE ", "", false, "Arduino"},
-        {"actEditFind", "EDIT", "Find", "Ctrl+F", false, "Edit tlbr1"},
-        {"actEditFindNext", "EDIT", "Find Next", "F3", false, "Edit tlbr1"},
-        {"actEditFindPrev", "EDIT", "Find Prev", "Shift+F3", false, "Edit tlbr1"},
+        {"actEditFind", "EDIT", "Find", "Ctrl+F", true, "Edit tlbr1"},
+        {"actEditFindNext", "EDIT", "Find Next", "F3", true, "Edit tlbr1"},
+        {"actEditFindPrev", "EDIT", "Find Prev", "Shift+F3", true, "Edit tlbr1"},
         {"actPrinterSetup", "FILE", "Printer Setup", "", false, "File"},
         {"actPrinterPage", "FILE", "Printer Page Setup", "", false, "File"},
         {"actPrintPreview", "FILE", "Print Preview", "", false, "File tlbr1"},
         {"actPrint", "FILE", "Print", "", false, "File tlbr1"},
-        {"actTemplatesSortByName", "TEMPLATES", "Sort By Name", "", false, ""},
-        {"actTemplatesUnSort", "TEMPLATES", "Original sort", "", false, ""},
+        {"actTemplatesSortByName", "TEMPLATES", "Sort By Name", "", true, ""},
+        {"actTemplatesUnSort", "TEMPLATES", "Original sort", "", true, ""},
         {"actProjectLoad", "PROJECT", "Load", "", false, ""},
         {"actProjectSave", "PROJECT", "Save", "", false, ""},
         {"actProjectSaveAs", "PROJECT", "Save As", "", false, ""},
@@ -159,11 +154,11 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actTreeContractAll", "TREE", "Contract All", "", true, " tlbSketchTree"},
         {"actTreeExpandNode", "TREE", "Expand Node", "", true, " tlbSketchTree"},
         {"actTreeCollapseNode", "TREE", "Collapse Node", "", true, " tlbSketchTree"},
-        {"actGotoDefine", "EDIT", "Goto Define", "", false, "Goto"},
-        {"actGotoInclude", "EDIT", "Goto Include", "", false, "Goto"},
-        {"actGotoSetup", "EDIT", "Goto Setup", "F5", false, "Goto"},
-        {"actGotoLoop", "EDIT", "Goto Loop", "F6", false, "Goto"},
-        {"actFileClose", "FILE", "Close", "", false, ""},
+        {"actGotoDefine", "EDIT", "Goto Define", "", true, "Goto"},
+        {"actGotoInclude", "EDIT", "Goto Include", "", true, "Goto"},
+        {"actGotoSetup", "EDIT", "Goto Setup", "F5", true, "Goto"},
+        {"actGotoLoop", "EDIT", "Goto Loop", "F6", true, "Goto"},
+        {"actFileClose", "FILE", "Close", "", true, ""},
         {"actTest", "TOOLS", "Test", "", false, "Tools"},
         {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", false, "Help tlbr1"},
         {"actHelp", "HELP", "Help", "", true, "Help"},
@@ -177,7 +172,7 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actArduinoOpenTerminal", "ARDUINO", "Open Terminal - unassigned", "", false, "Arduino tlbr1"},
         {"actArduinoHelp", "HELP", "Arduino - reference", "", false, "Help"},
         {"actTemplateSave", "TEMPLATES", "Save", "", false, ""},
-        {"actFillFunctionList", "PROJECT", "Update Function List", "", false, ""},
+        {"actFillFunctionList", "PROJECT", "Update Function List", "", true, ""},
         {"actSelectFunctionsTAB", "HOTKEYS", "actSelectFunctionsTAB", "F8", true, ""},
         {"actFileOpenMostRecent", "FILE", "Open Most Recent File", "", false, "File tlbr1"},
     };
@@ -464,6 +459,8 @@ TEST_F(MainShellTest, ScreenTipsOnToolButtonsAndNoHintOverTheEditorItself) {
 }
 
 TEST_F(MainShellTest, ClosingAsksTheEditorTabsInOrderUntilOneRefuses) {
+    // Every editor frame reads the templates beside the program.
+    WriteBytes(StringToUtf8(Program / "test_ide.templates"), "[x]\n");
     Start();
     SetFolders();
     std::vector<int> Saved;

@@ -159,6 +159,7 @@ TEST_F(MainTest, StoredPropertiesOfTheMainWindowSurviveARestart) {
     Start();
     Main->Show();
     Main->chkDef->SetChecked(true);
+    Main->chkConst->SetChecked(false);
     Main->tmrLogoMover->SetInterval(250);
     Main->Close();
     TearDown();

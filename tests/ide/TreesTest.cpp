@@ -82,6 +82,8 @@ struct TreesTest : ::testing::Test {
         return File;
     }
     void Start() {
+        // Every editor frame reads the templates beside the program.
+        WriteBytes(StringToUtf8(Program / "test_ide.templates"), "[x]\n");
         DM = std::make_unique<TfrmDM>(nullptr);
         frmDM = DM.get();
         Main = std::make_unique<TRecordingMain>(nullptr);

@@ -1,0 +1,133 @@
+// The Recent tab: the last five files opened in editor tabs, most recent first, kept in the
+// ".mru" file beside the program.
+#include "ide/Main.h"
+
+#include "platform/base/DateTime.h"
+#include "platform/base/Files.h"
+#include "platform/base/Format.h"
+#include "platform/base/Ini.h"
+#include "platform/gui/ActnList.h"
+
+namespace {
+
+tTreeClass* RecentRecord(TListBox* List, int Index) {
+    if (Index < 0 || Index >= List->Items()->Count()) return nullptr;
+    return dynamic_cast<tTreeClass*>(List->Items()->Objects(Index));
+}
+
+tTreeClass* MakeRecentRecord(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding) {
+    return new tTreeClass(ExtractFileName(FileName), FileName, NodeType, TabKind, SimpleCoding, Now());
+}
+
+} // namespace
+
+void TfrmMain::SetUpRecentFiles() {
+    pnlRecentInfo = new TPanel(this);
+    pnlRecentInfo->SetName(u"pnlRecentInfo");
+    pnlRecentInfo->SetParent(tsConfigs);
+    pnlRecentInfo->SetAlign(alBottom);
+    pnlRecentInfo->SetHeight(64);
+    pnlRecentInfo->SetCaption(u"");
+    lblMruCaption = new TLabel(this);
+    lblMruCaption->SetName(u"lblMruCaption");
+    lblMruCaption->SetParent(pnlRecentInfo);
+    lblMruCaption->SetBounds(4, 4, 250, 16);
+    lblMruCaption->SetCaption(u"");
+    edtRecentInfo = new TEdit(this);
+    edtRecentInfo->SetName(u"edtRecentInfo");
+    edtRecentInfo->SetParent(pnlRecentInfo);
+    edtRecentInfo->SetBounds(4, 22, 250, 20);
+    edtRecentInfo->SetReadOnly(true);
+    edtRecentInfo->SetShowHint(true);
+    lblModified = new TLabel(this);
+    lblModified->SetName(u"lblModified");
+    lblModified->SetParent(pnlRecentInfo);
+    lblModified->SetBounds(4, 44, 250, 16);
+    lblModified->SetCaption(u"");
+    lstRecentFiles = new TListBox(this);
+    lstRecentFiles->SetName(u"lstRecentFiles");
+    lstRecentFiles->SetParent(tsConfigs);
+    lstRecentFiles->SetAlign(alClient);
+    lstRecentFiles->SetStyle(lbOwnerDrawFixed);
+    lstRecentFiles->OnDrawItem = [this](TWinControl*, int Index, TRect Rect, TOwnerDrawState) {
+        TCanvas* Canvas = lstRecentFiles->Canvas();
+        Canvas->FillRect(Rect);
+        Canvas->TextOut(Rect.Left + 2, Rect.Top, NameAfterBackslash(lstRecentFiles->Items()->Strings(Index)));
+    };
+    lstRecentFiles->OnClick = [this](TObject*) { lstRecentFilesClick(); };
+    lstRecentFiles->OnDblClick = [this](TObject*) { OpenRecentEntry(lstRecentFiles->ItemIndex()); };
+}
+
+String TfrmMain::RecentFilesName() const {
+    return ChangeFileExt(ProgramFile(), u".mru");
+}
+
+void TfrmMain::AddRecentFile(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding) {
+    TStrings* Items = lstRecentFiles->Items();
+    const int N = Items->IndexOf(FileName);
+    if (N < 0) {
+        Items->InsertObject(0, FileName, MakeRecentRecord(FileName, NodeType, TabKind, SimpleCoding));
+        while (Items->Count() > MaxRecentFiles) {
+            delete Items->Objects(Items->Count() - 1);
+            Items->Delete(Items->Count() - 1);
+        }
+        return;
+    }
+    for (int I = N; I > 0; --I)
+        Items->Exchange(I, I - 1);
+    delete Items->Objects(0);
+    Items->SetObject(0, MakeRecentRecord(FileName, NodeType, TabKind, SimpleCoding));
+}
+
+void TfrmMain::LoadRecentFiles() {
+    const String File = RecentFilesName();
+    TStrings* Items = lstRecentFiles->Items();
+    for (const String& Section : GetPrivateProfileSectionNames(File))
+        Items->Add(Section);
+    // A time that does not read stops here: the entries after it have no record and are skipped.
+    for (int I = 0; I < Items->Count(); ++I) {
+        const String Section = Items->Strings(I);
+        auto Read = [&](const char16_t* Key, const String& Default) {
+            return GetPrivateProfileString(Section, Key, Default, File);
+        };
+        const TDateTime Time = StrToDateTime(Read(u"LastModified", u"1.1.2000"));
+        Items->SetObject(I, new tTreeClass(Read(u"FileName", u""), Section,
+                                           tNodeType(GetPrivateProfileInt(Section, u"NodeType", 0, File)),
+                                           tTabKind(GetPrivateProfileInt(Section, u"TabKind", 0, File)),
+                                           GetPrivateProfileInt(Section, u"IsSimpleCoding", 0, File) != 0, Time));
+    }
+}
+
+void TfrmMain::SaveRecentFiles() {
+    const String File = RecentFilesName();
+    for (const String& Section : GetPrivateProfileSectionNames(File))
+        WritePrivateProfileString(Section, std::nullopt, std::nullopt, File);
+    TStrings* Items = lstRecentFiles->Items();
+    for (int I = 0; I < Items->Count(); ++I) {
+        tTreeClass* R = RecentRecord(lstRecentFiles, I);
+        if (!R) continue;
+        const String Section = Items->Strings(I);
+        WritePrivateProfileString(Section, String(u"FileName"), R->Caption(), File);
+        WritePrivateProfileString(Section, String(u"NodeType"), IntToStr(int(R->NodeType())), File);
+        WritePrivateProfileString(Section, String(u"TabKind"), IntToStr(int(R->TabKind())), File);
+        WritePrivateProfileString(Section, String(u"IsSimpleCoding"), String(R->SimpleCoding() ? u"1" : u"0"), File);
+        WritePrivateProfileString(Section, String(u"LastModified"), DateTimeToStr(R->LastModified()), File);
+    }
+}
+
+void TfrmMain::lstRecentFilesClick() {
+    const int I = lstRecentFiles->ItemIndex();
+    tTreeClass* R = RecentRecord(lstRecentFiles, I);
+    if (!R) return;
+    const String Text = lstRecentFiles->Items()->Strings(I);
+    edtRecentInfo->SetText(ExtractFileDir(Text));
+    edtRecentInfo->SetHint(Text);
+    lblMruCaption->SetCaption(R->Caption());
+    lblModified->SetCaption(Format(u"Last open: %s", {DateTimeToStr(R->LastModified())}));
+}
+
+void TfrmMain::OpenRecentEntry(int Index) {
+    // The simple-coding flag is kept in the file, but a reopened file is read as UTF-8.
+    if (tTreeClass* R = RecentRecord(lstRecentFiles, Index))
+        OpenFileInTab(R->FullPath(), R->NodeType(), R->TabKind(), false);
+}

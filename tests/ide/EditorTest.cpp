@@ -1,0 +1,293 @@
+// The editor frame in its tab: files in and out (UTF-8 without a byte-order mark, the question
+// about text that is not UTF-8), the sketch's other files, landmarks, marks, bookmarks, the
+// closing question and the status bar.
+
+#include "EditorFixture.h"
+
+#include "ide/Editor.h"
+
+namespace {
+
+struct EditorTest : TEditorFixture {
+    void SetUp() override {
+        TEditorFixture::SetUp();
+        Start();
+    }
+};
+
+} // namespace
+
+TEST_F(EditorTest, EveryArduinoExampleSavesByteForByteAsItWasRead) {
+    const std::vector<std::string> Files = ArduinoExampleSources();
+    ASSERT_GT(Files.size(), 50u) << "Debian's Arduino examples are missing";
+    int N = 0;
+    for (const std::string& Original : Files) {
+        const std::string Bytes = ReadBytes(Original);
+        const String Copy = Sketch("copy" + std::to_string(N++) + "/" + std::filesystem::path(Original).filename().string(),
+                                   Bytes);
+        TfrmEditor* Editor = Open(Copy);
+        ASSERT_NE(Editor, nullptr) << Original;
+        ASSERT_GT(Editor->codeedt->Lines()->Count(), 0) << Original;
+        // A change marks it; the save really writes.
+        Editor->codeedt->SetModified(true);
+        std::filesystem::remove(StringToUtf8(Copy));
+        Main->SaveActiveFile();
+        EXPECT_FALSE(Editor->codeedt->Modified()) << Original;
+        EXPECT_EQ(ReadBytes(StringToUtf8(Copy)), Bytes) << Original;
+        Main->CloseActiveTab();
+    }
+}
+
+TEST_F(EditorTest, TextThatIsNotUtf8AsksAndReloadsUndecoded) {
+    const struct {
+        const char* Name;
+        std::string Bytes;
+        int Answer;
+        std::vector<std::string> Lines;
+    } Cases[] = {
+        {"latin1.ino", "// K\xe4se\nvoid setup() {}\n", IDOK, {"// K\xc3\xa4se", "void setup() {}", ""}},
+        {"latin1cancel.ino", "// K\xe4se\n", IDCANCEL, {}},
+        {"empty.ino", "", IDOK, {}},
+    };
+    for (const auto& C : Cases) {
+        TQuestionScript Script;
+        Script.Answer(C.Answer);
+        TfrmEditor* Editor = Open(Sketch(C.Name, C.Bytes));
+        ASSERT_EQ(Script.Asked().size(), 1u) << C.Name;
+        EXPECT_EQ(U8(Script.Last().Caption), "Non UTF-8 file ?");
+        EXPECT_EQ(Script.Last().Text, SEmptyFileQuestion);
+        EXPECT_EQ(Script.Last().Icon, mtConfirmation);
+        std::vector<std::string> Lines;
+        for (int I = 0; I < Editor->codeedt->Lines()->Count(); ++I)
+            Lines.push_back(U8(Editor->codeedt->Lines()->Strings(I)));
+        EXPECT_EQ(Lines, C.Lines) << C.Name;
+    }
+}
+
+TEST_F(EditorTest, SavedFilesHaveNoByteOrderMarkAndAreUtf8) {
+    const String File = Sketch("bom.ino", "\xEF\xBB\xBF// K\xC3\xA4se\n");
+    TfrmEditor* Editor = Open(File);
+    Editor->codeedt->Lines()->SetString(0, u"// K\u00e4se \u20ac");
+    Editor->codeedt->SetModified(true);
+    Main->SaveActiveFile();
+    EXPECT_EQ(ReadBytes(StringToUtf8(File)), "// K\xC3\xA4se \xE2\x82\xAC\n");
+}
+
+TEST_F(EditorTest, AnotherFileOfTheSketchIsSavedAndReadAsTheTabsOwnFile) {
+    const String Main_ = Sketch("s/s.ino", "// main\n");
+    const String Utf8 = Sketch("s/utf8.h", "// caf\xC3\xA9\n");
+    const String Latin1 = Sketch("s/latin1.h", "// caf\xE9\n");
+    TfrmEditor* Editor = Open(Main_);
+    TStringList Names, Paths;
+    for (const String& P : {Main_, Utf8, Latin1}) {
+        Names.Add(ExtractFileName(P));
+        Paths.Add(P);
+    }
+    Editor->FillFileList(&Names, &Paths);
+    EXPECT_EQ(Editor->lstOtherFiles->Items()->Count(), 3);
+
+    // The modified main file goes out as UTF-8 without a byte-order mark.
+    Editor->codeedt->Lines()->SetString(0, u"// m\u00e4in");
+    Editor->codeedt->SetModified(true);
+    Editor->lstOtherFiles->SetItemIndex(1);
+    Editor->OpenOtherFile();
+    EXPECT_EQ(ReadBytes(StringToUtf8(Main_)), "// m\xC3\xA4in\n");
+    EXPECT_EQ(U8(Editor->codeedt->Lines()->Strings(0)), "// caf\xC3\xA9");
+    EXPECT_EQ(Editor->FileName(), Utf8);
+    EXPECT_FALSE(Editor->codeedt->Modified());
+    // The tab still names the sketch's main file.
+    EXPECT_EQ(Main->ActiveFileName(), Main_);
+
+    // Text that is not UTF-8 asks as opening does.
+    TQuestionScript Script;
+    Script.Answer(IDOK);
+    Editor->lstOtherFiles->SetItemIndex(2);
+    Editor->OpenOtherFile();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(U8(Script.Last().Caption), "Non UTF-8 file ?");
+    EXPECT_EQ(U8(Editor->codeedt->Lines()->Strings(0)), "// caf\xC3\xA9");
+
+    // No selection: nothing happens.
+    Editor->lstOtherFiles->SetItemIndex(-1);
+    Editor->OpenOtherFile();
+    EXPECT_EQ(Editor->FileName(), Latin1);
+}
+
+TEST_F(EditorTest, AReadOnlyExampleStaysReadOnlyWhenItsOtherFilesOpen) {
+    const String A = Sketch("ro/ro.ino", "// a\n");
+    const String B = Sketch("ro/b.h", "// b\n");
+    TfrmEditor* Editor = Open(A, tkExamplesRO);
+    EXPECT_TRUE(Editor->codeedt->ReadOnly());
+    EXPECT_FALSE(Editor->actReadOnly->Enabled());
+    EXPECT_EQ(Editor->codeedt->Color(), TColor(16119279));
+    TStringList Names, Paths;
+    Names.Add(u"b.h");
+    Paths.Add(B);
+    Editor->FillFileList(&Names, &Paths);
+    Editor->lstOtherFiles->SetItemIndex(0);
+    Editor->OpenOtherFile();
+    EXPECT_EQ(U8(Editor->codeedt->Lines()->Strings(0)), "// b");
+    EXPECT_TRUE(Editor->codeedt->ReadOnly());
+}
+
+TEST_F(EditorTest, LandmarkJumpsSelectTheFirstOccurrence) {
+    TfrmEditor* Editor = Open(Sketch("land.ino", "#include <A.h>\n#define X 1\nvoid setup() {}\nvoid loop() {}\n"
+                                                 "void setup() {}\n"));
+    const struct {
+        void (TfrmEditor::*Jump)();
+        std::string Selected;
+        int Line;
+    } Cases[] = {
+        {&TfrmEditor::GotoSetup, "void setup()", 3},
+        {&TfrmEditor::GotoLoop, "void loop()", 4},
+        {&TfrmEditor::GotoDefines, "#define ", 2},
+        {&TfrmEditor::GotoIncludes, "#include ", 1},
+    };
+    for (const auto& C : Cases) {
+        // Wherever the caret is, the first one.
+        Editor->codeedt->SetCaretXY({1, 5});
+        (Editor->*C.Jump)();
+        EXPECT_EQ(U8(Editor->codeedt->SelText()), C.Selected);
+        EXPECT_EQ(Editor->codeedt->BlockBegin().Line, C.Line);
+    }
+    TfrmEditor* Other = Open(Sketch("nosetup.ino", "int a;\n"));
+    Other->codeedt->SetCaretXY({3, 1});
+    Other->GotoSetup();
+    EXPECT_EQ(Other->codeedt->CaretXY(), (TBufferCoord{3, 1}));
+    EXPECT_FALSE(Other->codeedt->SelAvail());
+}
+
+TEST_F(EditorTest, GutterClicksClearAndPlaceTheLowestFreeBookmark) {
+    TfrmEditor* Editor = Open(Sketch("bm.ino", "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk\nl\n"));
+    TCodeEdit* E = Editor->codeedt;
+    for (int N = 0; N <= 3; ++N)
+        E->SetBookMark(N, 1, N + 1);
+    auto Action = [&](int N) { return dynamic_cast<TAction*>(Editor->FindComponent(Format(u"actBM%d", {N}))); };
+    EXPECT_TRUE(Action(3)->Enabled());
+    EXPECT_FALSE(Action(4)->Enabled());
+    EXPECT_EQ(U8(Editor->BookmarkButton(3)->Hint()), "[4]:d");
+
+    Editor->GutterClick(4);
+    EXPECT_FALSE(E->IsBookmark(3));
+    EXPECT_FALSE(Action(3)->Enabled());
+    Editor->GutterClick(6);
+    int X = 0, Y = 0;
+    ASSERT_TRUE(E->GetBookMark(3, X, Y));
+    EXPECT_EQ(Y, 6);
+    EXPECT_TRUE(Action(3)->Enabled());
+
+    // All ten in use: a click on a free line does nothing.
+    for (int N = 4; N <= 9; ++N)
+        E->SetBookMark(N, 1, N + 3);
+    const int Count = E->Marks()->Count();
+    Editor->GutterClick(5);
+    EXPECT_EQ(E->Marks()->Count(), Count);
+    TCodeEditMarks OnLine5{};
+    E->Marks()->GetMarksForLine(5, OnLine5);
+    EXPECT_EQ(OnLine5[0], nullptr);
+
+    TStringList Entries;
+    Editor->FillBookmarkList(&Entries);
+    ASSERT_GE(Entries.Count(), 1);
+    EXPECT_EQ(U8(Entries.Strings(0)), "0/[1]:a");
+}
+
+TEST_F(EditorTest, ErrorMarksReplaceEachOtherAndLeaveBookmarks) {
+    TfrmEditor* Editor = Open(Sketch("marks.ino", "a\nb\nc\n"));
+    TCodeEdit* E = Editor->codeedt;
+    E->SetBookMark(0, 1, 1);
+    E->SetCaretXY({1, 2});
+    Editor->PlaceGutterMark(mtRedLine);
+    E->SetCaretXY({1, 3});
+    Editor->PlaceGutterMark(mtGreenLine);
+    int Errors = 0;
+    for (int I = 0; I < E->Marks()->Count(); ++I)
+        if (!E->Marks()->Items(I)->IsBookmark()) {
+            ++Errors;
+            EXPECT_EQ(E->Marks()->Items(I)->Line(), 3);
+            EXPECT_EQ(E->Marks()->Items(I)->ImageIndex(), 30);
+        }
+    EXPECT_EQ(Errors, 1);
+    Editor->PlaceMark();
+    Editor->ClearMarks();
+    ASSERT_EQ(E->Marks()->Count(), 1);
+    EXPECT_TRUE(E->Marks()->Items(0)->IsBookmark());
+}
+
+TEST_F(EditorTest, ClosingAModifiedFrameAsksAndSavesOnYes) {
+    const String File = Sketch("close.ino", "a\n");
+    const struct {
+        int Answer;
+        bool CanClose;
+        std::string Saved;
+    } Cases[] = {{IDYES, true, "b\n"}, {IDNO, true, "a\n"}, {IDCANCEL, false, "a\n"}};
+    for (const auto& C : Cases) {
+        WriteBytes(StringToUtf8(File), "a\n");
+        TfrmEditor* Editor = Open(File);
+        Editor->codeedt->Lines()->SetString(0, u"b");
+        Editor->codeedt->SetModified(true);
+        TQuestionScript Script;
+        Script.Answer(C.Answer);
+        EXPECT_EQ(Editor->VerifyIfCanClose(), C.CanClose);
+        ASSERT_EQ(Script.Asked().size(), 1u);
+        EXPECT_EQ(U8(Script.Last().Caption), "Close form");
+        EXPECT_EQ(U8(Script.Last().Text),
+                  "The text in the \"" + U8(File) + "\" file has changed.\r\n\r\nDo you want to save the modifications?");
+        EXPECT_EQ(Script.Last().DefaultResult, IDCANCEL);
+        EXPECT_EQ(ReadBytes(StringToUtf8(File)), C.Saved);
+        Editor->codeedt->SetModified(false);
+        Main->CloseActiveTab();
+    }
+    // Unmodified: no question.
+    EXPECT_TRUE(Open(File)->VerifyIfCanClose());
+}
+
+TEST_F(EditorTest, StatusBarShowsCaretModifiedAndMode) {
+    TfrmEditor* Editor = Open(Sketch("status.ino", "abc\ndef\n"));
+    Editor->codeedt->SetCaretXY({3, 2});
+    Editor->UpdateStatusBar();
+    auto Panel = [&](int I) { return U8(Editor->StatusBar->Panels()->Items(I)->Text()); };
+    EXPECT_EQ(Panel(0), "      2:  3 ");
+    EXPECT_EQ(Panel(1), "");
+    EXPECT_EQ(Panel(2), "Insert");
+    Editor->codeedt->SetModified(true);
+    Editor->codeedt->SetInsertMode(false);
+    Editor->UpdateStatusBar();
+    EXPECT_EQ(Panel(1), "Modified");
+    EXPECT_EQ(Panel(2), "Overwrite");
+    Editor->SetReadOnlyMode(true);
+    Editor->UpdateStatusBar();
+    EXPECT_EQ(Panel(2), "Read Only");
+}
+
+TEST_F(EditorTest, SetupLoopAndFunctionHeadsGetTheirLineColours) {
+    TfrmEditor* Editor = Open(Sketch("colours.ino", "void setup() {\nvoid loop() {\nint f(int a)\nx = 1;\n"));
+    const struct {
+        int Line;
+        bool Special;
+        TColor BG;
+    } Cases[] = {{1, true, 6022397}, {2, true, 4248317}, {3, true, 12319735}, {4, false, clNone}};
+    for (const auto& C : Cases) {
+        bool Special = false;
+        TColor FG = clNone, BG = clNone;
+        Editor->codeedt->OnSpecialLineColors(Editor->codeedt, C.Line, Special, FG, BG);
+        EXPECT_EQ(Special, C.Special) << C.Line;
+        EXPECT_EQ(BG, C.BG) << C.Line;
+        EXPECT_EQ(FG, clNone);
+    }
+}
+
+TEST_F(EditorTest, PlaceholderJumpTakesTheFirstBarFromTheCaretLineDown) {
+    TfrmEditor* Editor = Open(Sketch("ph.ino", "a|b\nc\nd|e|f\n"));
+    TCodeEdit* E = Editor->codeedt;
+    E->SetCaretXY({1, 2});
+    EXPECT_TRUE(Editor->FindNextPlaceholder());
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{2, 3}));
+    EXPECT_EQ(U8(E->Lines()->Strings(2)), "de|f");
+    // Limited to lines that hold none: nothing happens.
+    E->SetCaretXY({1, 1});
+    E->Lines()->SetString(0, u"ab");
+    EXPECT_FALSE(Editor->FindNextPlaceholder(2));
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{1, 1}));
+    EXPECT_EQ(U8(E->Lines()->Strings(2)), "de|f");
+}

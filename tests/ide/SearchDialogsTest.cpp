@@ -1,0 +1,124 @@
+// The search and replace dialogs: their histories, what the editor tab fills in and reads back,
+// and where the replace question goes.
+
+#include "EditorFixture.h"
+
+#include "ide/SearchDialogs.h"
+
+namespace {
+
+std::vector<std::string> LinesOf(const String& Text) {
+    TStringList L;
+    L.SetText(Text);
+    std::vector<std::string> Out;
+    for (int I = 0; I < L.Count(); ++I)
+        Out.push_back(U8(L.Strings(I)));
+    return Out;
+}
+
+// Closes the dialog with OK as its modal loop does.
+void CloseWithOk(TForm* Dialog) {
+    Dialog->SetModalResult(mrOk);
+    Dialog->CloseQuery();
+}
+
+} // namespace
+
+TEST(SearchDialogs, TheHistoryPutsTheConfirmedTextFirst) {
+    const struct {
+        std::string Text;
+        std::string History;
+        std::vector<std::string> After;
+    } Cases[] = {
+        {"loop", "setup\r\nLoop", {"loop", "setup"}},
+        {"new", "a\r\nb", {"new", "a", "b"}},
+        {"", "a", {"a"}},
+    };
+    for (const auto& C : Cases) {
+        TTextSearchDialog Dialog(nullptr);
+        Dialog.SetSearchTextHistory(Utf8ToString(C.History));
+        Dialog.SetSearchText(Utf8ToString(C.Text));
+        CloseWithOk(&Dialog);
+        EXPECT_EQ(LinesOf(Dialog.SearchTextHistory()), C.After) << C.Text;
+        EXPECT_EQ(U8(Dialog.SearchText()), C.Text);
+    }
+    // Cancel leaves the history; reading gives ten entries at most.
+    TTextReplaceDialog Replace(nullptr);
+    String Fourteen;
+    for (int I = 1; I <= 14; ++I)
+        Fourteen += IntToStr(I) + u"\r\n";
+    Replace.SetReplaceTextHistory(Fourteen);
+    Replace.SetSearchTextHistory(u"x");
+    Replace.SetSearchText(u"y");
+    Replace.SetReplaceText(u"z");
+    Replace.SetModalResult(mrCancel);
+    Replace.CloseQuery();
+    EXPECT_EQ(LinesOf(Replace.SearchTextHistory()), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(LinesOf(Replace.ReplaceTextHistory()).size(), 10u);
+    CloseWithOk(&Replace);
+    EXPECT_EQ(LinesOf(Replace.SearchTextHistory()), (std::vector<std::string>{"y", "x"}));
+    EXPECT_EQ(LinesOf(Replace.ReplaceTextHistory())[0], "z");
+    EXPECT_EQ(LinesOf(Replace.ReplaceTextHistory()).size(), 10u);
+}
+
+TEST(SearchDialogs, TheReplaceQuestionGoesBesideTheFoundText) {
+    TConfirmReplaceDialog Dialog(nullptr);
+    const int W = Dialog.Width(), H = Dialog.Height();
+    const TRect Wide{100, 100, 900, 700};
+    const struct {
+        TRect Editor;
+        int X, Y1, Y2;
+        int Left, Top;
+    } Cases[] = {
+        {Wide, 200, 150, 165, 200, 169},                  // upper part: below the text
+        {Wide, 200, 600, 615, 200, 600 - H - 4},          // bottom third: above it
+        {Wide, 850, 150, 165, 900 - W, 169},              // kept inside the editor's right edge
+        {TRect{100, 100, 200, 400}, 150, 150, 165, 100 - (W - 100) / 2, 169}, // narrow: centred
+    };
+    for (const auto& C : Cases) {
+        Dialog.PrepareShow(C.Editor, C.X, C.Y1, C.Y2, u"new");
+        EXPECT_EQ(Dialog.Left(), C.Left);
+        EXPECT_EQ(Dialog.Top(), C.Top);
+        EXPECT_EQ(Dialog.Width(), W);
+    }
+    EXPECT_EQ(U8(Dialog.lblConfirmation->Caption()), "Replace this occurence of \"new\"?");
+}
+
+struct SearchFromEditorTest : TEditorFixture {};
+
+TEST_F(SearchFromEditorTest, TheEditorTabFillsTheDialogAndKeepsWhatWasConfirmed) {
+    Start();
+    EditorSearch = {};
+    EditorSearch.SearchTextHistory = u"old";
+    TfrmEditor* Editor = Open(Sketch("s.ino", "digitalWrite(13, HIGH);\n"));
+    Editor->codeedt->SetSelStart(0);
+    Editor->codeedt->SetSelLength(12);
+    TQuestionScript Script;
+    Script.Answer([](const TQuestion& Q, TAnswer& A) {
+        auto* D = dynamic_cast<TTextReplaceDialog*>(Q.Form);
+        ASSERT_NE(D, nullptr);
+        EXPECT_EQ(U8(D->SearchText()), "digitalWrite");
+        D->SetSearchCaseSensitive(true);
+        D->SetSearchRegularExpression(true);
+        D->SetReplaceText(u"analogWrite");
+        CloseWithOk(D);
+        A.Result = mrOk;
+    });
+    Editor->ShowSearchReplaceDialog(true);
+    EXPECT_EQ(U8(EditorSearch.SearchText), "digitalWrite");
+    EXPECT_EQ(LinesOf(EditorSearch.SearchTextHistory), (std::vector<std::string>{"digitalWrite", "old"}));
+    EXPECT_EQ(U8(EditorSearch.ReplaceText), "analogWrite");
+    EXPECT_TRUE(EditorSearch.SearchCaseSensitive);
+    EXPECT_TRUE(EditorSearch.SearchRegularExpression);
+    EXPECT_TRUE(Editor->SearchFromCaret());
+    // Later searches continue from the caret with the options confirmed.
+    EXPECT_EQ(Editor->SearchOptions(false, true).ToInt(), TCodeSearchOptions({ssoBackwards, ssoMatchCase}).ToInt());
+    EXPECT_EQ(Editor->SearchOptions(true, false).ToInt(),
+              TCodeSearchOptions({ssoReplace, ssoReplaceAll, ssoPrompt, ssoMatchCase}).ToInt());
+
+    // Cancel keeps the settings.
+    Script.Answer(mrCancel);
+    Editor->ShowSearchReplaceDialog(false);
+    EXPECT_EQ(U8(EditorSearch.SearchText), "digitalWrite");
+    EditorSearch = {};
+}
