@@ -125,7 +125,7 @@ void BM_OurKeystrokeToRepaintAtMiddle(benchmark::State& State) {
     const HWND Wnd = Ours.Edit->Handle();
     bool Backspace = false;
     for (auto _ : State) {
-        const Word Key = Backspace ? VK_BACK : Word('X');
+        const Word Key = Backspace ? Word(VK_BACK) : Word('X');
         SendMessage(Wnd, WM_KEYDOWN, Key, 1);
         SendMessage(Wnd, WM_CHAR, Backspace ? 8 : 'x', 1);
         SendMessage(Wnd, WM_KEYUP, Key, 1 | static_cast<int>(KF_UP_BIT | KF_REPEAT_BIT));

@@ -15,12 +15,13 @@ public:
     using TComponent::TComponent;
 };
 
-using TProcessCommandEvent =
-    std::function<void(TObject* Sender, const String& Command, String& CommandResult, bool& Changed)>;
-
 class TKitTranslateString : public TKitComponent {
     DECLARE_CLASS(TKitTranslateString, TKitComponent)
 public:
+    // Kept in the class: the editor control has an event type of the same name.
+    using TProcessCommandEvent =
+        std::function<void(TObject* Sender, const String& Command, String& CommandResult, bool& Changed)>;
+
     explicit TKitTranslateString(TComponent* AOwner);
 
     // InString with every known macro replaced. A text between delimiters that names no macro

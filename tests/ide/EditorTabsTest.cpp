@@ -176,7 +176,7 @@ TEST_F(EditorTabsTest, ADoubleClickInTheTreesOpensTheSketchInItsTab) {
     PLeanNode Node = Main->FindTreeNode(Main->vstSketches, u"Blink.ino", Blink);
     ASSERT_NE(Node, nullptr);
     Main->vstSketches->SetFocusedNode(Node);
-    const TRect R = Main->vstSketches->GetDisplayRect(Node, NoColumn, true);
+    const TRect R = Main->vstSketches->GetDisplayRect(Node, ColumnNone, true);
     DoubleClickMessages(Main->vstSketches, TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2});
     ProcessMessages();
     ASSERT_EQ(Main->ActiveFileName(), Blink);

@@ -56,7 +56,9 @@ TEST_F(FunctionListTest, ARealExampleSketchIsListedByThePasses) {
     // Every line once at most, apart from the defines and the other declarations.
     std::set<std::string> Lines;
     for (const std::string& S : L)
-        if (S.find(":5:") == std::string::npos) EXPECT_TRUE(Lines.insert(S.substr(0, S.find(':'))).second) << S;
+        if (S.find(":5:") == std::string::npos) {
+            EXPECT_TRUE(Lines.insert(S.substr(0, S.find(':'))).second) << S;
+        }
     // The caret goes back to its line, at column 1.
     EXPECT_EQ(Editor->codeedt->CaretXY(), (TBufferCoord{1, 20}));
 }

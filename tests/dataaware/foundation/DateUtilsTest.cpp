@@ -61,7 +61,9 @@ TEST_F(DateText, DatesInEachOrderWithCenturyWindowsAndMonthNames) {
         TDateTime D = 0;
         const bool Ok = daStrToDateEpoch(C.Text, D, C.Epoch);
         EXPECT_EQ(Ok, C.Y != 0);
-        if (C.Y) EXPECT_EQ(D, Date(C.Y, C.M, C.D));
+        if (C.Y) {
+            EXPECT_EQ(D, Date(C.Y, C.M, C.D));
+        }
     }
     // Two numbers: this year, read in the order of the format.
     FormatSettings.ShortDateFormat = u"dd/mm/yyyy";
