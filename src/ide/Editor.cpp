@@ -187,6 +187,8 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
 
         dlgSearch1 = new TCodeEditSearch(this);
         dlgSearch1->SetName(u"dlgSearch1");
+        codeRegexSearch1 = new TCodeEditRegexSearch(this);
+        codeRegexSearch1->SetName(u"codeRegexSearch1");
 
         OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
         OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = VerifyIfCanClose(); };
@@ -353,9 +355,13 @@ TCodeSearchOptions TfrmEditor::SearchOptions(bool Replace, bool Backwards) const
 }
 
 void TfrmEditor::DoSearchReplace(bool Replace, bool Backwards) {
-    // The options are ready; running them needs the control's search-and-replace, which the
-    // control does not offer yet. Until then a search finds nothing, and says so.
-    (void)SearchOptions(Replace, Backwards);
+    // No replace confirmation handler is installed: a replace changes every occurrence in scope.
+    if (EditorSearch.SearchRegularExpression)
+        codeedt->SetSearchEngine(codeRegexSearch1);
+    else
+        codeedt->SetSearchEngine(dlgSearch1);
+    const TCodeSearchOptions Options = SearchOptions(Replace, Backwards);
+    if (codeedt->SearchReplace(EditorSearch.SearchText, EditorSearch.ReplaceText, Options) != 0) return;
     MessageBeep();
     if (Backwards)
         codeedt->SetBlockEnd(codeedt->BlockBegin());
