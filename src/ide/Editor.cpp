@@ -386,10 +386,11 @@ void TfrmEditor::ShowSearchReplaceDialog(bool AReplace) {
         Replace->SetReplaceText(EditorSearch.ReplaceText);
         Replace->SetReplaceTextHistory(EditorSearch.ReplaceTextHistory);
     }
-    // A selection within one line is what the user looks for. (The word at the caret, for
-    // the other cases, needs the control's word lookup.)
+    // A selection within one line is what the user looks for; otherwise the word at the caret.
     if (codeedt->SelAvail() && codeedt->BlockBegin().Line == codeedt->BlockEnd().Line)
         Dialog->SetSearchText(codeedt->SelText());
+    else
+        Dialog->SetSearchText(codeedt->WordAtCursor());
     if (Dialog->ShowModal() != mrOk) return;
     EditorSearch.SearchBackwards = Dialog->SearchBackwards();
     EditorSearch.SearchCaseSensitive = Dialog->SearchCaseSensitive();

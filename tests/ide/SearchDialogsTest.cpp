@@ -203,3 +203,38 @@ TEST_F(SearchFromEditorTest, FindNextAndPreviousContinueFromTheCaret) {
     EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 7);
     EditorSearch = {};
 }
+
+TEST_F(SearchFromEditorTest, WithoutASelectionOnOneLineTheDialogOffersTheWordAtTheCaret) {
+    const struct {
+        TBufferCoord Begin, End;  // the selection (equal for none)
+        std::string Offered;
+    } Cases[] = {
+        {{8, 1}, {8, 1}, "pinMode"},           // inside a word
+        {{5, 1}, {5, 1}, "pinMode"},           // on its first letter
+        {{3, 1}, {3, 1}, ""},                  // on blanks
+        {{5, 1}, {3, 2}, "loop"},              // a selection over two lines: the caret at its end
+        {{5, 1}, {12, 1}, "pinMode"},          // a selection within the line
+        {{13, 1}, {15, 1}, "13"},
+    };
+    Start();
+    TfrmEditor* Editor = Open(Sketch("word/word.ino", "    pinMode(13, OUTPUT);\n  loop();\n"));
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Offered);
+        EditorSearch = {};
+        EditorSearch.SearchText = u"earlier";
+        Editor->codeedt->SetCaretXY(C.End);
+        Editor->codeedt->SetBlockBegin(C.Begin);
+        Editor->codeedt->SetBlockEnd(C.End);
+        std::string Offered = "(not asked)";
+        TQuestionScript Script;
+        Script.Answer([&Offered](const TQuestion& Q, TAnswer& A) {
+            auto* D = dynamic_cast<TTextSearchDialog*>(Q.Form);
+            ASSERT_NE(D, nullptr);
+            Offered = U8(D->SearchText());
+            A.Result = mrCancel;
+        });
+        Editor->ShowSearchReplaceDialog(false);
+        EXPECT_EQ(Offered, C.Offered);
+    }
+    EditorSearch = {};
+}
