@@ -160,7 +160,10 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         codeedt->Font()->SetHeight(-13);
         codeedt->Gutter()->SetShowLineNumbers(true);
         codeedt->Gutter()->SetGradient(true);
-        if (frmDM) codeedt->BookMarkOptions()->SetBookmarkImages(frmDM->imglstBookmarks);
+        if (frmDM) {
+            codeedt->BookMarkOptions()->SetBookmarkImages(frmDM->imglstBookmarks);
+            codeedt->SetHighlighter(frmDM->codeArduino);
+        }
         codeedt->SetOptions({eoAutoIndent, eoDragDropEditing, eoScrollPastEol, eoShowScrollHint, eoSmartTabDelete,
                              eoTabIndent, eoTabsToSpaces});
         codeedt->SetTabWidth(2);

@@ -291,3 +291,39 @@ TEST_F(EditorTest, PlaceholderJumpTakesTheFirstBarFromTheCaretLineDown) {
     EXPECT_EQ(E->CaretXY(), (TBufferCoord{1, 1}));
     EXPECT_EQ(U8(E->Lines()->Strings(2)), "de|f");
 }
+
+TEST_F(EditorTest, EveryTabColoursItsTextWithTheSketchHighlighter) {
+    TfrmEditor* Editor =
+        Open(Sketch("hl/hl.ino", "#include <Servo.h>\n// note\nint x = 'a'; pinMode(3, \"s\"); while (x) {}\n"));
+    TCodeEdit* E = Editor->codeedt;
+    ASSERT_EQ(E->Highlighter(), frmDM->codeArduino);
+    const struct {
+        TBufferCoord At;
+        std::string Token;
+        TCodeHighlighterAttributes* Attri;
+        TColor Foreground;
+    } Cases[] = {
+        {{3, 2}, "// note", frmDM->codeArduino->CommentAttri(), TColor(0x004000)},
+        {{3, 1}, "#include <Servo.h>", frmDM->codeArduino->DirecAttri(), clBlue},
+        {{16, 3}, "pinMode", frmDM->codeArduino->ArduinoAttri(), clBlue},
+        {{33, 3}, "while", frmDM->codeArduino->KeyAttri(), clRed},
+        {{27, 3}, "\"s\"", frmDM->codeArduino->StringAttri(), clFuchsia},
+        {{10, 3}, "'a'", frmDM->codeArduino->CharAttri(), TColor(0x027AE8)},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Token);
+        String Token;
+        TCodeHighlighterAttributes* Attri = nullptr;
+        ASSERT_TRUE(E->GetHighlighterAttriAtRowCol(C.At, Token, Attri));
+        EXPECT_EQ(U8(Token), C.Token);
+        EXPECT_EQ(Attri, C.Attri);
+        EXPECT_EQ(Attri->Foreground(), C.Foreground);
+    }
+    EXPECT_EQ(frmDM->codeArduino->DirecAttri()->Background(), TColor(0xFEFFE8));
+    EXPECT_TRUE(frmDM->codeArduino->InvalidAttri()->Style().Contains(fsUnderline));
+    EXPECT_EQ(frmDM->codeArduino->ArduinoKeywords()->Count(), 108);
+    EXPECT_EQ(frmDM->CodeHiLitC->CommentAttri()->Foreground(), clTeal);
+    EXPECT_EQ(frmDM->CodeHiLitC->IdentifierAttri()->Foreground(), clBlue);
+    EXPECT_EQ(frmDM->CodeHiLitC->KeyAttri()->Foreground(), TColor(0x8000FF));
+    EXPECT_EQ(frmDM->CodeHiLitC->StringAttri()->Foreground(), TColor(0xC08080));
+}
