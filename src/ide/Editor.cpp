@@ -185,6 +185,9 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
                 B->SetHint(Format(u"[%d]:%s", {Line, Text}));
             }
         };
+        codeedt->OnGutterClick = [this](TObject*, TMouseButton, int, int, int Line, TCodeEditMark*) {
+            GutterClick(Line);
+        };
         codeedt->OnClearBookmark = [this](TObject*, TCodeEditMark*&) { UpdateBookmarkActions(nullptr); };
         seLineExtraSpace->OnChange = [this](TObject*) { codeedt->SetExtraLineSpacing(seLineExtraSpace->Value()); };
 

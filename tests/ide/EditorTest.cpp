@@ -327,3 +327,18 @@ TEST_F(EditorTest, EveryTabColoursItsTextWithTheSketchHighlighter) {
     EXPECT_EQ(frmDM->CodeHiLitC->KeyAttri()->Foreground(), TColor(0x8000FF));
     EXPECT_EQ(frmDM->CodeHiLitC->StringAttri()->Foreground(), TColor(0xC08080));
 }
+
+TEST_F(EditorTest, AClickInTheGutterTogglesABookmarkOnThatLine) {
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("gc/gc.ino", "a\nb\nc\nd\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    const TPoint OnLine3{4, 2 * E->LineHeight() + E->LineHeight() / 2};
+    ClickMessages(E, OnLine3);
+    int X = 0, Y = 0;
+    ASSERT_TRUE(E->GetBookMark(0, X, Y));
+    EXPECT_EQ(Y, 3);
+    ClickMessages(E, OnLine3);
+    EXPECT_FALSE(E->IsBookmark(0));
+}
