@@ -28,6 +28,9 @@ const char16_t* const SFrameCloseQuestion =
 
 namespace {
 
+// The frame's own editor command: on to the next "|" of an inserted template.
+constexpr TCodeEditorCommand ecFindNextPlaceholder = ecUserFirst;
+
 // The encoding sources are saved in; one instance for the whole program, as lists keep a
 // pointer to the encoding they last used.
 TUTF8EncodingNoBOM& Utf8NoBom() {
@@ -221,6 +224,12 @@ void TfrmEditor::FormCreate(TObject*) {
 void TfrmEditor::SetUpAutoCompletion() {
     fAutoComplete = new TCodeAutoComplete(this);
     fAutoComplete->SetEditor(codeedt);
+    codeedt->AddKey(ecAutoCompletion, VK_SPACE, {ssCtrl});
+    // Ctrl+Tab goes on to the next place a template leaves to fill in.
+    codeedt->AddKey(ecFindNextPlaceholder, VK_TAB, {ssCtrl});
+    codeedt->OnProcessUserCommand = [this](TObject*, TCodeEditorCommand& Command, Char&, void*) {
+        if (Command == ecFindNextPlaceholder) FindNextPlaceholder();
+    };
     // The frame works without completions when the file is missing; the failure is reported.
     const String Folder = ProgramFolder();
     String Name = FindFileNoCase(Folder, ChangeFileExt(ExtractFileName(ProgramFile()), u".Templates"));

@@ -342,3 +342,25 @@ TEST_F(EditorTest, AClickInTheGutterTogglesABookmarkOnThatLine) {
     ClickMessages(E, OnLine3);
     EXPECT_FALSE(E->IsBookmark(0));
 }
+
+TEST_F(EditorTest, CtrlSpaceCompletesATemplateAndCtrlTabGoesToItsNextPlace) {
+    WriteBeside(".templates", "[fl|two places]\nfor (|; |) {\n}\n");
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("ac/ac.ino", "  fl\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    E->SetFocus();
+    E->SetCaretXY({5, 1});
+    KeyMessages(E, VK_SPACE, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(0)), "  for (; |) {");
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{8, 1}));
+    E->SetCaretXY({1, 1});
+    KeyMessages(E, VK_TAB, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(0)), "  for (; ) {");
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{10, 1}));
+    // Without a word before the caret, Ctrl+Space changes nothing.
+    E->SetCaretXY({1, 2});
+    KeyMessages(E, VK_SPACE, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(1)), "  }");
+}
