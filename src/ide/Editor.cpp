@@ -174,6 +174,9 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         codeedt->OnStatusChange = [this](TObject* Sender, TCodeStatusChanges Changes) {
             codeedtStatusChange(Sender, Changes);
         };
+        codeedt->OnPaintTransient = [this](TObject* Sender, TCanvas* Canvas, TTransientType TransientType) {
+            codeedtPaintTransient(Sender, Canvas, TransientType);
+        };
         codeedt->OnSpecialLineColors = [this](TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG) {
             codeedtSpecialLineColors(Sender, Line, Special, FG, BG);
         };
@@ -317,6 +320,47 @@ bool TfrmEditor::IsFunctionDefinition(const String& Line) const {
         Self.FFunctionRegex->SetExpression(FRegExFunctionDef);
     }
     return FFunctionRegex->Exec(Line) && FFunctionRegex->SubExprMatchCount() >= 1;
+}
+
+// The bracket at the caret (or just before it) and its partner: drawn in the bracket colours
+// after the text is painted, and in their own colours before, which wipes the last highlight.
+void TfrmEditor::codeedtPaintTransient(TObject*, TCanvas* Canvas, TTransientType TransientType) {
+    static const String Brackets = u"()<>[]{}";
+    if (codeedt->SelAvail() || !codeedt->Highlighter()) return;
+    const String Line = codeedt->LineText();
+    TBufferCoord P = codeedt->CaretXY();
+    auto BracketAt = [&](int Char) {
+        return Char >= 1 && Char <= Length(Line) && Brackets.find(Line[Char - 1]) != String::npos;
+    };
+    if (!BracketAt(P.Char)) {
+        if (!BracketAt(P.Char - 1)) return;
+        --P.Char;
+    }
+    String Token;
+    TCodeHighlighterAttributes* Attri = nullptr;
+    if (!codeedt->GetHighlighterAttriAtRowCol(P, Token, Attri)) return;
+    if (Attri != codeedt->Highlighter()->SymbolAttribute()) return;
+    const Char Open = Line[P.Char - 1];
+    const size_t I = Brackets.find(Open);
+    const String Pair = Brackets.substr(I - I % 2, 2);
+    TColor FG = FBracketFG, BG = FBracketBG;
+    if (TransientType == ttBefore) {
+        FG = Attri->Foreground() == clNone ? codeedt->Font()->Color() : Attri->Foreground();
+        BG = Attri->Background() == clNone ? codeedt->Color() : Attri->Background();
+    }
+    Canvas->Font()->Assign(codeedt->Font());
+    Canvas->Font()->SetStyle(Attri->Style());
+    Canvas->Font()->SetColor(FG);
+    Canvas->Brush()->SetColor(BG);
+    auto Draw = [&](const TBufferCoord& At, Char C) {
+        const TPoint Pix = codeedt->RowColumnToPixels(codeedt->BufferToDisplayPos(At));
+        if (Pix.X <= codeedt->GutterWidth()) return;
+        Canvas->TextOut(Pix.X, Pix.Y, String(1, C));
+    };
+    Draw(P, Open);
+    const TBufferCoord Match = codeedt->GetMatchingBracketEx(P);
+    if (Match.Char >= 1 && Match.Line >= 1) Draw(Match, Pair[Open == Pair[0] ? 1 : 0]);
+    Canvas->Brush()->SetStyle(bsSolid);
 }
 
 void TfrmEditor::codeedtSpecialLineColors(TObject*, int Line, bool& Special, TColor&, TColor& BG) {

@@ -153,4 +153,5 @@ private:
     void DoSearchReplace(bool Replace, bool Backwards);
     void codeedtStatusChange(TObject* Sender, TCodeStatusChanges Changes);
     void codeedtSpecialLineColors(TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG);
+    void codeedtPaintTransient(TObject* Sender, TCanvas* Canvas, TTransientType TransientType);
 };

@@ -364,3 +364,39 @@ TEST_F(EditorTest, CtrlSpaceCompletesATemplateAndCtrlTabGoesToItsNextPlace) {
     KeyMessages(E, VK_SPACE, {ssCtrl});
     EXPECT_EQ(U8(E->Lines()->Strings(1)), "  }");
 }
+
+TEST_F(EditorTest, TheBracketAtTheCaretAndItsPartnerAreHighlightedOutsideStrings) {
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("br/br.ino", "f(a);\ns = \"(x)\";\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    // How many pixels of the character cell show the bracket background.
+    auto Marked = [E](TBitmap& B, int Col, int Line) {
+        const TPoint P = E->RowColumnToPixels(E->BufferToDisplayPos({Col, Line}));
+        int N = 0;
+        for (int X = P.X; X < P.X + E->CharWidth(); ++X)
+            for (int Y = P.Y; Y < P.Y + E->LineHeight(); ++Y)
+                if (PixelOf(B, X, Y) == TColor(65535)) ++N;
+        return N;
+    };
+    const struct {
+        TBufferCoord Caret;
+        TBufferCoord Brackets[2];
+        bool Highlighted;
+    } Cases[] = {
+        {{4, 1}, {{2, 1}, {4, 1}}, true},   // at the closing one
+        {{3, 1}, {{2, 1}, {4, 1}}, true},   // just after the opening one
+        {{7, 2}, {{6, 2}, {8, 2}}, false},  // inside a string
+        {{1, 2}, {{2, 1}, {4, 1}}, false},  // no bracket near the caret
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Caret.Char * 10 + C.Caret.Line);
+        E->SetCaretXY(C.Caret);
+        E->Invalidate();
+        ProcessMessages();
+        auto Shot = GrabControl(E);
+        for (const TBufferCoord& B : C.Brackets)
+            EXPECT_EQ(Marked(*Shot, B.Char, B.Line) > 0, C.Highlighted);
+    }
+}
