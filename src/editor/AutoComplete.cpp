@@ -114,8 +114,8 @@ bool TCustomCodeAutoComplete::AddEditor(TCustomCodeEdit* AEditor) {
     if (std::find(fEditors.begin(), fEditors.end(), AEditor) == fEditors.end()) {
         AEditor->FreeNotification(this);
         fEditors.push_back(AEditor);
-        // The command handler that runs ecAutoCompletion is registered with the control's
-        // command processor once the control offers one; until then Execute is called directly.
+        AEditor->RegisterCommandHandler(THookedCommandEvent(this, &TCustomCodeAutoComplete::EditorCommandHandler),
+                                        nullptr);
     }
     return true;
 }
@@ -125,8 +125,16 @@ bool TCustomCodeAutoComplete::RemoveEditor(TCustomCodeEdit* AEditor) {
     if (It == fEditors.end()) return false;
     fEditors.erase(It);
     if (fEditor == AEditor) fEditor = nullptr;
+    AEditor->UnregisterCommandHandler(THookedCommandEvent(this, &TCustomCodeAutoComplete::EditorCommandHandler));
     AEditor->RemoveFreeNotification(this);
     return true;
+}
+
+void TCustomCodeAutoComplete::EditorCommandHandler(TObject* Sender, bool AfterProcessing, bool& Handled,
+                                                   TCodeEditorCommand& Command, Char&, void*, void*) {
+    if (AfterProcessing || Handled || Command != ecAutoCompletion) return;
+    Handled = true;
+    Execute(dynamic_cast<TCustomCodeEdit*>(Sender));
 }
 
 void TCustomCodeAutoComplete::Notification(TComponent* AComponent, TOperation Operation) {

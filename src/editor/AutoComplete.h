@@ -43,6 +43,9 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Before an attached editor runs a command: ecAutoCompletion becomes Execute on that editor.
+    void EditorCommandHandler(TObject* Sender, bool AfterProcessing, bool& Handled, TCodeEditorCommand& Command,
+                              Char& AChar, void* Data, void* HandlerData);
 
 private:
     std::unique_ptr<TStringList> fAutoCompleteList;

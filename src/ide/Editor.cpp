@@ -28,6 +28,9 @@ const char16_t* const SFrameCloseQuestion =
 
 namespace {
 
+// The frame's own editor command: on to the next "|" of an inserted template.
+constexpr TCodeEditorCommand ecFindNextPlaceholder = ecUserFirst;
+
 // The encoding sources are saved in; one instance for the whole program, as lists keep a
 // pointer to the encoding they last used.
 TUTF8EncodingNoBOM& Utf8NoBom() {
@@ -160,13 +163,19 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         codeedt->Font()->SetHeight(-13);
         codeedt->Gutter()->SetShowLineNumbers(true);
         codeedt->Gutter()->SetGradient(true);
-        if (frmDM) codeedt->BookMarkOptions()->SetBookmarkImages(frmDM->imglstBookmarks);
+        if (frmDM) {
+            codeedt->BookMarkOptions()->SetBookmarkImages(frmDM->imglstBookmarks);
+            codeedt->SetHighlighter(frmDM->codeArduino);
+        }
         codeedt->SetOptions({eoAutoIndent, eoDragDropEditing, eoScrollPastEol, eoShowScrollHint, eoSmartTabDelete,
                              eoTabIndent, eoTabsToSpaces});
         codeedt->SetTabWidth(2);
         codeedt->SetWantTabs(true);
         codeedt->OnStatusChange = [this](TObject* Sender, TCodeStatusChanges Changes) {
             codeedtStatusChange(Sender, Changes);
+        };
+        codeedt->OnPaintTransient = [this](TObject* Sender, TCanvas* Canvas, TTransientType TransientType) {
+            codeedtPaintTransient(Sender, Canvas, TransientType);
         };
         codeedt->OnSpecialLineColors = [this](TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG) {
             codeedtSpecialLineColors(Sender, Line, Special, FG, BG);
@@ -182,11 +191,16 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
                 B->SetHint(Format(u"[%d]:%s", {Line, Text}));
             }
         };
+        codeedt->OnGutterClick = [this](TObject*, TMouseButton, int, int, int Line, TCodeEditMark*) {
+            GutterClick(Line);
+        };
         codeedt->OnClearBookmark = [this](TObject*, TCodeEditMark*&) { UpdateBookmarkActions(nullptr); };
         seLineExtraSpace->OnChange = [this](TObject*) { codeedt->SetExtraLineSpacing(seLineExtraSpace->Value()); };
 
         dlgSearch1 = new TCodeEditSearch(this);
         dlgSearch1->SetName(u"dlgSearch1");
+        codeRegexSearch1 = new TCodeEditRegexSearch(this);
+        codeRegexSearch1->SetName(u"codeRegexSearch1");
 
         OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
         OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = VerifyIfCanClose(); };
@@ -213,6 +227,12 @@ void TfrmEditor::FormCreate(TObject*) {
 void TfrmEditor::SetUpAutoCompletion() {
     fAutoComplete = new TCodeAutoComplete(this);
     fAutoComplete->SetEditor(codeedt);
+    codeedt->AddKey(ecAutoCompletion, VK_SPACE, {ssCtrl});
+    // Ctrl+Tab goes on to the next place a template leaves to fill in.
+    codeedt->AddKey(ecFindNextPlaceholder, VK_TAB, {ssCtrl});
+    codeedt->OnProcessUserCommand = [this](TObject*, TCodeEditorCommand& Command, Char&, void*) {
+        if (Command == ecFindNextPlaceholder) FindNextPlaceholder();
+    };
     // The frame works without completions when the file is missing; the failure is reported.
     const String Folder = ProgramFolder();
     String Name = FindFileNoCase(Folder, ChangeFileExt(ExtractFileName(ProgramFile()), u".Templates"));
@@ -302,6 +322,47 @@ bool TfrmEditor::IsFunctionDefinition(const String& Line) const {
     return FFunctionRegex->Exec(Line) && FFunctionRegex->SubExprMatchCount() >= 1;
 }
 
+// The bracket at the caret (or just before it) and its partner: drawn in the bracket colours
+// after the text is painted, and in their own colours before, which wipes the last highlight.
+void TfrmEditor::codeedtPaintTransient(TObject*, TCanvas* Canvas, TTransientType TransientType) {
+    static const String Brackets = u"()<>[]{}";
+    if (codeedt->SelAvail() || !codeedt->Highlighter()) return;
+    const String Line = codeedt->LineText();
+    TBufferCoord P = codeedt->CaretXY();
+    auto BracketAt = [&](int Char) {
+        return Char >= 1 && Char <= Length(Line) && Brackets.find(Line[Char - 1]) != String::npos;
+    };
+    if (!BracketAt(P.Char)) {
+        if (!BracketAt(P.Char - 1)) return;
+        --P.Char;
+    }
+    String Token;
+    TCodeHighlighterAttributes* Attri = nullptr;
+    if (!codeedt->GetHighlighterAttriAtRowCol(P, Token, Attri)) return;
+    if (Attri != codeedt->Highlighter()->SymbolAttribute()) return;
+    const Char Open = Line[P.Char - 1];
+    const size_t I = Brackets.find(Open);
+    const String Pair = Brackets.substr(I - I % 2, 2);
+    TColor FG = FBracketFG, BG = FBracketBG;
+    if (TransientType == ttBefore) {
+        FG = Attri->Foreground() == clNone ? codeedt->Font()->Color() : Attri->Foreground();
+        BG = Attri->Background() == clNone ? codeedt->Color() : Attri->Background();
+    }
+    Canvas->Font()->Assign(codeedt->Font());
+    Canvas->Font()->SetStyle(Attri->Style());
+    Canvas->Font()->SetColor(FG);
+    Canvas->Brush()->SetColor(BG);
+    auto Draw = [&](const TBufferCoord& At, Char C) {
+        const TPoint Pix = codeedt->RowColumnToPixels(codeedt->BufferToDisplayPos(At));
+        if (Pix.X <= codeedt->GutterWidth()) return;
+        Canvas->TextOut(Pix.X, Pix.Y, String(1, C));
+    };
+    Draw(P, Open);
+    const TBufferCoord Match = codeedt->GetMatchingBracketEx(P);
+    if (Match.Char >= 1 && Match.Line >= 1) Draw(Match, Pair[Open == Pair[0] ? 1 : 0]);
+    Canvas->Brush()->SetStyle(bsSolid);
+}
+
 void TfrmEditor::codeedtSpecialLineColors(TObject*, int Line, bool& Special, TColor&, TColor& BG) {
     if (Line < 1 || Line > codeedt->Lines()->Count()) return;
     const String Text = codeedt->Lines()->Strings(Line - 1);
@@ -353,9 +414,13 @@ TCodeSearchOptions TfrmEditor::SearchOptions(bool Replace, bool Backwards) const
 }
 
 void TfrmEditor::DoSearchReplace(bool Replace, bool Backwards) {
-    // The options are ready; running them needs the control's search-and-replace, which the
-    // control does not offer yet. Until then a search finds nothing, and says so.
-    (void)SearchOptions(Replace, Backwards);
+    // No replace confirmation handler is installed: a replace changes every occurrence in scope.
+    if (EditorSearch.SearchRegularExpression)
+        codeedt->SetSearchEngine(codeRegexSearch1);
+    else
+        codeedt->SetSearchEngine(dlgSearch1);
+    const TCodeSearchOptions Options = SearchOptions(Replace, Backwards);
+    if (codeedt->SearchReplace(EditorSearch.SearchText, EditorSearch.ReplaceText, Options) != 0) return;
     MessageBeep();
     if (Backwards)
         codeedt->SetBlockEnd(codeedt->BlockBegin());
@@ -380,10 +445,11 @@ void TfrmEditor::ShowSearchReplaceDialog(bool AReplace) {
         Replace->SetReplaceText(EditorSearch.ReplaceText);
         Replace->SetReplaceTextHistory(EditorSearch.ReplaceTextHistory);
     }
-    // A selection within one line is what the user looks for. (The word at the caret, for
-    // the other cases, needs the control's word lookup.)
+    // A selection within one line is what the user looks for; otherwise the word at the caret.
     if (codeedt->SelAvail() && codeedt->BlockBegin().Line == codeedt->BlockEnd().Line)
         Dialog->SetSearchText(codeedt->SelText());
+    else
+        Dialog->SetSearchText(codeedt->WordAtCursor());
     if (Dialog->ShowModal() != mrOk) return;
     EditorSearch.SearchBackwards = Dialog->SearchBackwards();
     EditorSearch.SearchCaseSensitive = Dialog->SearchCaseSensitive();

@@ -4,6 +4,7 @@
 // and save as UTF-8 without a byte-order mark.
 
 #include "editor/CodeEdit.h"
+#include "editor/EditRegexSearch.h"
 #include "editor/EditSearch.h"
 
 #include "platform/gui/ActnList.h"
@@ -70,6 +71,7 @@ public:
     TAction* actReadOnly = nullptr;
     TAction* actChangeStatusBar = nullptr;
     TCodeEditSearch* dlgSearch1 = nullptr;
+    TCodeEditRegexSearch* codeRegexSearch1 = nullptr;
 
     // Loads the file: decoded as UTF-8, or undecoded (a byte-order mark decides, else the
     // system code page) with IsSimpleCoding; a read-only frame never becomes writable.
@@ -151,4 +153,5 @@ private:
     void DoSearchReplace(bool Replace, bool Backwards);
     void codeedtStatusChange(TObject* Sender, TCodeStatusChanges Changes);
     void codeedtSpecialLineColors(TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG);
+    void codeedtPaintTransient(TObject* Sender, TCanvas* Canvas, TTransientType TransientType);
 };

@@ -63,6 +63,24 @@ TfrmDM::TfrmDM(TComponent* AOwner) : TComponent(AOwner) {
     imglstMenu = MakeImageList(this, u"imglstMenu", 24);
     imglstTree = MakeImageList(this, u"imglstTree", 16);
     PaintDataModuleImages(this);
+
+    CodeHiLitC = new TCodeCppHighlighter(this);
+    CodeHiLitC->SetName(u"CodeHiLitC");
+    CodeHiLitC->CommentAttri()->SetForeground(clTeal);
+    CodeHiLitC->IdentifierAttri()->SetForeground(clBlue);
+    CodeHiLitC->KeyAttri()->SetForeground(TColor(0x8000FF));
+    CodeHiLitC->StringAttri()->SetForeground(TColor(0xC08080));
+
+    codeArduino = new TCodeArduHighlighter(this);
+    codeArduino->SetName(u"codeArduino");
+    codeArduino->CommentAttri()->SetForeground(TColor(0x004000));
+    codeArduino->DirecAttri()->SetBackground(TColor(0xFEFFE8));
+    codeArduino->DirecAttri()->SetForeground(clBlue);
+    codeArduino->InvalidAttri()->SetStyle({fsUnderline});
+    codeArduino->KeyAttri()->SetForeground(clRed);
+    codeArduino->StringAttri()->SetForeground(clFuchsia);
+    codeArduino->CharAttri()->SetForeground(TColor(0x027AE8));
+    codeArduino->ArduinoAttri()->SetForeground(clBlue);
 }
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {

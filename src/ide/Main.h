@@ -9,6 +9,8 @@
 
 #include "tree/LeanStringTree.h"
 
+#include "editor/HighlighterArduino.h"
+
 #include "settings/KitAppIniStorage.h"
 #include "settings/KitFormStorage.h"
 
@@ -61,9 +63,9 @@ public:
     TImageList* imglst1 = nullptr;
     TImageList* imglstMenu = nullptr;
     TImageList* imglstTree = nullptr;
-    // The highlighters come with the editor; until then these slots stay empty.
-    TComponent* CodeHiLitC = nullptr;
-    TComponent* codeArduino = nullptr;
+    TCodeCppHighlighter* CodeHiLitC = nullptr;
+    // Every editor tab colours its text with this one.
+    TCodeArduHighlighter* codeArduino = nullptr;
 };
 
 class TfrmMain : public TForm {

@@ -291,3 +291,112 @@ TEST_F(EditorTest, PlaceholderJumpTakesTheFirstBarFromTheCaretLineDown) {
     EXPECT_EQ(E->CaretXY(), (TBufferCoord{1, 1}));
     EXPECT_EQ(U8(E->Lines()->Strings(2)), "de|f");
 }
+
+TEST_F(EditorTest, EveryTabColoursItsTextWithTheSketchHighlighter) {
+    TfrmEditor* Editor =
+        Open(Sketch("hl/hl.ino", "#include <Servo.h>\n// note\nint x = 'a'; pinMode(3, \"s\"); while (x) {}\n"));
+    TCodeEdit* E = Editor->codeedt;
+    ASSERT_EQ(E->Highlighter(), frmDM->codeArduino);
+    const struct {
+        TBufferCoord At;
+        std::string Token;
+        TCodeHighlighterAttributes* Attri;
+        TColor Foreground;
+    } Cases[] = {
+        {{3, 2}, "// note", frmDM->codeArduino->CommentAttri(), TColor(0x004000)},
+        {{3, 1}, "#include <Servo.h>", frmDM->codeArduino->DirecAttri(), clBlue},
+        {{16, 3}, "pinMode", frmDM->codeArduino->ArduinoAttri(), clBlue},
+        {{33, 3}, "while", frmDM->codeArduino->KeyAttri(), clRed},
+        {{27, 3}, "\"s\"", frmDM->codeArduino->StringAttri(), clFuchsia},
+        {{10, 3}, "'a'", frmDM->codeArduino->CharAttri(), TColor(0x027AE8)},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Token);
+        String Token;
+        TCodeHighlighterAttributes* Attri = nullptr;
+        ASSERT_TRUE(E->GetHighlighterAttriAtRowCol(C.At, Token, Attri));
+        EXPECT_EQ(U8(Token), C.Token);
+        EXPECT_EQ(Attri, C.Attri);
+        EXPECT_EQ(Attri->Foreground(), C.Foreground);
+    }
+    EXPECT_EQ(frmDM->codeArduino->DirecAttri()->Background(), TColor(0xFEFFE8));
+    EXPECT_TRUE(frmDM->codeArduino->InvalidAttri()->Style().Contains(fsUnderline));
+    EXPECT_EQ(frmDM->codeArduino->ArduinoKeywords()->Count(), 108);
+    EXPECT_EQ(frmDM->CodeHiLitC->CommentAttri()->Foreground(), clTeal);
+    EXPECT_EQ(frmDM->CodeHiLitC->IdentifierAttri()->Foreground(), clBlue);
+    EXPECT_EQ(frmDM->CodeHiLitC->KeyAttri()->Foreground(), TColor(0x8000FF));
+    EXPECT_EQ(frmDM->CodeHiLitC->StringAttri()->Foreground(), TColor(0xC08080));
+}
+
+TEST_F(EditorTest, AClickInTheGutterTogglesABookmarkOnThatLine) {
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("gc/gc.ino", "a\nb\nc\nd\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    const TPoint OnLine3{4, 2 * E->LineHeight() + E->LineHeight() / 2};
+    ClickMessages(E, OnLine3);
+    int X = 0, Y = 0;
+    ASSERT_TRUE(E->GetBookMark(0, X, Y));
+    EXPECT_EQ(Y, 3);
+    ClickMessages(E, OnLine3);
+    EXPECT_FALSE(E->IsBookmark(0));
+}
+
+TEST_F(EditorTest, CtrlSpaceCompletesATemplateAndCtrlTabGoesToItsNextPlace) {
+    WriteBeside(".templates", "[fl|two places]\nfor (|; |) {\n}\n");
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("ac/ac.ino", "  fl\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    E->SetFocus();
+    E->SetCaretXY({5, 1});
+    KeyMessages(E, VK_SPACE, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(0)), "  for (; |) {");
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{8, 1}));
+    E->SetCaretXY({1, 1});
+    KeyMessages(E, VK_TAB, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(0)), "  for (; ) {");
+    EXPECT_EQ(E->CaretXY(), (TBufferCoord{10, 1}));
+    // Without a word before the caret, Ctrl+Space changes nothing.
+    E->SetCaretXY({1, 2});
+    KeyMessages(E, VK_SPACE, {ssCtrl});
+    EXPECT_EQ(U8(E->Lines()->Strings(1)), "  }");
+}
+
+TEST_F(EditorTest, TheBracketAtTheCaretAndItsPartnerAreHighlightedOutsideStrings) {
+    Main->Show();
+    ProcessMessages();
+    TfrmEditor* Editor = Open(Sketch("br/br.ino", "f(a);\ns = \"(x)\";\n"));
+    ProcessMessages();
+    TCodeEdit* E = Editor->codeedt;
+    // How many pixels of the character cell show the bracket background.
+    auto Marked = [E](TBitmap& B, int Col, int Line) {
+        const TPoint P = E->RowColumnToPixels(E->BufferToDisplayPos({Col, Line}));
+        int N = 0;
+        for (int X = P.X; X < P.X + E->CharWidth(); ++X)
+            for (int Y = P.Y; Y < P.Y + E->LineHeight(); ++Y)
+                if (PixelOf(B, X, Y) == TColor(65535)) ++N;
+        return N;
+    };
+    const struct {
+        TBufferCoord Caret;
+        TBufferCoord Brackets[2];
+        bool Highlighted;
+    } Cases[] = {
+        {{4, 1}, {{2, 1}, {4, 1}}, true},   // at the closing one
+        {{3, 1}, {{2, 1}, {4, 1}}, true},   // just after the opening one
+        {{7, 2}, {{6, 2}, {8, 2}}, false},  // inside a string
+        {{1, 2}, {{2, 1}, {4, 1}}, false},  // no bracket near the caret
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Caret.Char * 10 + C.Caret.Line);
+        E->SetCaretXY(C.Caret);
+        E->Invalidate();
+        ProcessMessages();
+        auto Shot = GrabControl(E);
+        for (const TBufferCoord& B : C.Brackets)
+            EXPECT_EQ(Marked(*Shot, B.Char, B.Line) > 0, C.Highlighted);
+    }
+}

@@ -122,3 +122,119 @@ TEST_F(SearchFromEditorTest, TheEditorTabFillsTheDialogAndKeepsWhatWasConfirmed)
     EXPECT_EQ(U8(EditorSearch.SearchText), "digitalWrite");
     EditorSearch = {};
 }
+
+TEST_F(SearchFromEditorTest, FindAndReplaceRunOnTheTextWithThePlainOrTheRegexEngine) {
+    const struct {
+        bool Regex;
+        bool Replace;
+        bool Backwards;
+        std::string Search;
+        std::string ReplaceWith;
+        std::string Selected;   // after a find; empty when nothing was found
+        std::string FirstLine;  // the first line afterwards
+    } Cases[] = {
+        {false, false, false, "led", "", "led", "int led = 13; int led2 = 12;"},
+        {false, false, true, "led", "", "led", "int led = 13; int led2 = 12;"},
+        {true, false, false, "led[0-9]", "", "led2", "int led = 13; int led2 = 12;"},
+        {false, false, false, "led[0-9]", "", "", "int led = 13; int led2 = 12;"},
+        {false, false, false, "absent", "", "", "int led = 13; int led2 = 12;"},
+        {false, true, false, "led", "pin", "", "int pin = 13; int pin2 = 12;"},
+        {true, true, false, "[0-9]+", "N", "", "int led = N; int ledN = N;"},
+    };
+    Start();
+    int N = 0;
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Search);
+        const std::string Name = "find" + std::to_string(++N) + "/f.ino";
+        TfrmEditor* Editor = Open(Sketch(Name, "int led = 13; int led2 = 12;\nvoid loop() {}\n"));
+        Editor->codeedt->SetCaretXY(TBufferCoord{C.Backwards ? 29 : 1, 1});
+        EditorSearch = {};
+        TQuestionScript Script;
+        Script.Answer([&C](const TQuestion& Q, TAnswer& A) {
+            auto* D = dynamic_cast<TTextSearchDialog*>(Q.Form);
+            ASSERT_NE(D, nullptr);
+            D->SetSearchText(Utf8ToString(C.Search));
+            if (auto* R = dynamic_cast<TTextReplaceDialog*>(D)) R->SetReplaceText(Utf8ToString(C.ReplaceWith));
+            D->SetSearchCaseSensitive(true);
+            D->SetSearchFromCursor(true);
+            D->SetSearchBackwards(C.Backwards);
+            D->SetSearchRegularExpression(C.Regex);
+            CloseWithOk(D);
+            A.Result = mrOk;
+        });
+        Editor->ShowSearchReplaceDialog(C.Replace);
+        if (!C.Replace) {
+            EXPECT_EQ(U8(Editor->codeedt->SelText()), C.Selected);
+            if (C.Selected.empty()) EXPECT_EQ(Editor->codeedt->CaretXY().Char, Editor->codeedt->BlockBegin().Char);
+        }
+        EXPECT_EQ(U8(Editor->codeedt->Lines()->Strings(0)), C.FirstLine);
+        Editor->codeedt->SetModified(false);
+    }
+    EditorSearch = {};
+}
+
+TEST_F(SearchFromEditorTest, FindNextAndPreviousContinueFromTheCaret) {
+    Start();
+    TfrmEditor* Editor = Open(Sketch("next/next.ino", "a x b x c x\n"));
+    EditorSearch = {};
+    Editor->codeedt->SetCaretXY(TBufferCoord{9, 1});
+    TQuestionScript Script;
+    Script.Answer([](const TQuestion& Q, TAnswer& A) {
+        auto* D = dynamic_cast<TTextSearchDialog*>(Q.Form);
+        ASSERT_NE(D, nullptr);
+        D->SetSearchText(u"x");
+        CloseWithOk(D);
+        A.Result = mrOk;
+    });
+    // Not from the caret: the first search covers the whole text.
+    Editor->ShowSearchReplaceDialog(false);
+    EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 3);
+    Editor->SearchNext();
+    EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 7);
+    Editor->SearchNext();
+    EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 11);
+    // Nothing more ahead: the selection collapses to its end.
+    Editor->SearchNext();
+    EXPECT_EQ(U8(Editor->codeedt->SelText()), "");
+    EXPECT_EQ(Editor->codeedt->CaretXY().Char, 12);
+    Editor->SearchPrevious();
+    EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 11);
+    Editor->SearchPrevious();
+    EXPECT_EQ(Editor->codeedt->BlockBegin().Char, 7);
+    EditorSearch = {};
+}
+
+TEST_F(SearchFromEditorTest, WithoutASelectionOnOneLineTheDialogOffersTheWordAtTheCaret) {
+    const struct {
+        TBufferCoord Begin, End;  // the selection (equal for none)
+        std::string Offered;
+    } Cases[] = {
+        {{8, 1}, {8, 1}, "pinMode"},           // inside a word
+        {{5, 1}, {5, 1}, "pinMode"},           // on its first letter
+        {{3, 1}, {3, 1}, ""},                  // on blanks
+        {{5, 1}, {3, 2}, "loop"},              // a selection over two lines: the caret at its end
+        {{5, 1}, {12, 1}, "pinMode"},          // a selection within the line
+        {{13, 1}, {15, 1}, "13"},
+    };
+    Start();
+    TfrmEditor* Editor = Open(Sketch("word/word.ino", "    pinMode(13, OUTPUT);\n  loop();\n"));
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Offered);
+        EditorSearch = {};
+        EditorSearch.SearchText = u"earlier";
+        Editor->codeedt->SetCaretXY(C.End);
+        Editor->codeedt->SetBlockBegin(C.Begin);
+        Editor->codeedt->SetBlockEnd(C.End);
+        std::string Offered = "(not asked)";
+        TQuestionScript Script;
+        Script.Answer([&Offered](const TQuestion& Q, TAnswer& A) {
+            auto* D = dynamic_cast<TTextSearchDialog*>(Q.Form);
+            ASSERT_NE(D, nullptr);
+            Offered = U8(D->SearchText());
+            A.Result = mrCancel;
+        });
+        Editor->ShowSearchReplaceDialog(false);
+        EXPECT_EQ(Offered, C.Offered);
+    }
+    EditorSearch = {};
+}
