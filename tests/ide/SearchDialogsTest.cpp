@@ -165,7 +165,9 @@ TEST_F(SearchFromEditorTest, FindAndReplaceRunOnTheTextWithThePlainOrTheRegexEng
         Editor->ShowSearchReplaceDialog(C.Replace);
         if (!C.Replace) {
             EXPECT_EQ(U8(Editor->codeedt->SelText()), C.Selected);
-            if (C.Selected.empty()) EXPECT_EQ(Editor->codeedt->CaretXY().Char, Editor->codeedt->BlockBegin().Char);
+            if (C.Selected.empty()) {
+                EXPECT_EQ(Editor->codeedt->CaretXY().Char, Editor->codeedt->BlockBegin().Char);
+            }
         }
         EXPECT_EQ(U8(Editor->codeedt->Lines()->Strings(0)), C.FirstLine);
         Editor->codeedt->SetModified(false);
