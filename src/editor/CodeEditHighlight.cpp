@@ -29,7 +29,11 @@ void TCustomCodeEdit::SetHighlighter(TCodeCustomHighlighter* Value) {
 void TCustomCodeEdit::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
     if (Operation != opRemove || AComponent == nullptr) return;
-    if (AComponent == FHighlighter) SetHighlighter(nullptr);
+    // A highlighter on its way out is past unhooking: only its pointer is dropped.
+    if (AComponent == FHighlighter) {
+        FHighlighter = nullptr;
+        if (!ComponentState().Contains(csDestroying)) AttributesChanged(nullptr);
+    }
     if (AComponent == FSearchEngine) FSearchEngine = nullptr;
     if (AComponent == FBookMarkOpt->BookmarkImages()) {
         FBookMarkOpt->SetBookmarkImages(nullptr);

@@ -218,6 +218,7 @@ void TfrmMain::FormDestroy(TObject*) {
     SaveRecentFiles();
     CloseEmbeddedIde();
     FreeTerminalRecords();
+    FreeRecentRecords();
 }
 
 void TfrmMain::FreeTerminalRecords() {

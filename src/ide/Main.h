@@ -194,6 +194,7 @@ public:
     String RecentFilesName() const;
     void LoadRecentFiles();
     void SaveRecentFiles();
+    void FreeRecentRecords();
     void AddRecentFile(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding);
     void lstRecentFilesClick();
     void OpenRecentEntry(int Index);

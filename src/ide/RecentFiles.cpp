@@ -73,10 +73,12 @@ void TfrmMain::AddRecentFile(const String& FileName, tNodeType NodeType, tTabKin
         }
         return;
     }
+    // FileName may be the old record's own path: the new record is made before the old one goes.
+    tTreeClass* Record = MakeRecentRecord(FileName, NodeType, TabKind, SimpleCoding);
     for (int I = N; I > 0; --I)
         Items->Exchange(I, I - 1);
     delete Items->Objects(0);
-    Items->SetObject(0, MakeRecentRecord(FileName, NodeType, TabKind, SimpleCoding));
+    Items->SetObject(0, Record);
 }
 
 void TfrmMain::LoadRecentFiles() {
@@ -115,6 +117,15 @@ void TfrmMain::SaveRecentFiles() {
     }
 }
 
+// The list box does not own the records hung on its entries.
+void TfrmMain::FreeRecentRecords() {
+    TStrings* Items = lstRecentFiles->Items();
+    for (int I = 0; I < Items->Count(); ++I) {
+        delete dynamic_cast<tTreeClass*>(Items->Objects(I));
+        Items->SetObject(I, nullptr);
+    }
+}
+
 void TfrmMain::lstRecentFilesClick() {
     const int I = lstRecentFiles->ItemIndex();
     tTreeClass* R = RecentRecord(lstRecentFiles, I);
@@ -128,6 +139,9 @@ void TfrmMain::lstRecentFilesClick() {
 
 void TfrmMain::OpenRecentEntry(int Index) {
     // The simple-coding flag is kept in the file, but a reopened file is read as UTF-8.
-    if (tTreeClass* R = RecentRecord(lstRecentFiles, Index))
-        OpenFileInTab(R->FullPath(), R->NodeType(), R->TabKind(), false);
+    // Opening renews the entry and frees this record: its fields are copied first.
+    if (tTreeClass* R = RecentRecord(lstRecentFiles, Index)) {
+        const String Path = R->FullPath();
+        OpenFileInTab(Path, R->NodeType(), R->TabKind(), false);
+    }
 }
