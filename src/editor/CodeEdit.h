@@ -548,6 +548,7 @@ protected:
     void WMSetCursor(TWMSetCursor& Message) override;
     void ScrollTimerTick(TObject* Sender);
     void UndoItem();
+    void ReplayPlaceItem(const TCodeEditUndoItem& Item, TCodeEditUndoList& Other);
     void RedoItem();
     void LinesChanging(TObject* Sender);
     void ListCleared(TObject* Sender);

@@ -179,6 +179,37 @@ void TCustomCodeEdit::Redo() {
     SetModified(!FUndoList->InitialState());
 }
 
+// Items that change no text replay the same way in both directions: the caret and the selection
+// go back to where they were, and the step markers go over to the other list, so that the step
+// is replayed whole.
+void TCustomCodeEdit::ReplayPlaceItem(const TCodeEditUndoItem& Item, TCodeEditUndoList& Other) {
+    const TBufferCoord Start = Item.ChangeStartPos(), End = Item.ChangeEndPos();
+    switch (Item.ChangeReason()) {
+    case crCaret:
+        Other.AddChange(crCaret, CaretXY(), CaretXY(), String(), FActiveSelectionMode);
+        SetCaretXY(Start);
+        break;
+    case crSelection:
+        Other.AddChange(crSelection, BlockBegin(), BlockEnd(), String(), FActiveSelectionMode);
+        SetBlockBegin(Start);
+        SetBlockEnd(End);
+        FActiveSelectionMode = Item.ChangeSelMode();
+        break;
+    case crAutoCompleteBegin:
+    case crAutoCompleteEnd:
+    case crPasteBegin:
+    case crPasteEnd:
+    case crSpecial1Begin:
+    case crSpecial1End:
+    case crSpecial2Begin:
+    case crSpecial2End:
+        Other.AddChange(Item.ChangeReason(), Start, End, String(), Item.ChangeSelMode());
+        break;
+    default:
+        break;
+    }
+}
+
 void TCustomCodeEdit::UndoItem() {
     std::unique_ptr<TCodeEditUndoItem> Item = FUndoList->PopItem();
     if (!Item) return;
@@ -263,27 +294,6 @@ void TCustomCodeEdit::UndoItem() {
         FRedoList->AddChange(crUnindent, Start, End, Item->ChangeStr(), Mode);
         break;
     }
-    case crCaret:
-        FRedoList->AddChange(crCaret, CaretXY(), CaretXY(), String(), FActiveSelectionMode);
-        SetCaretXY(Start);
-        break;
-    case crSelection:
-        FRedoList->AddChange(crSelection, BlockBegin(), BlockEnd(), String(), FActiveSelectionMode);
-        SetBlockBegin(Start);
-        SetBlockEnd(End);
-        FActiveSelectionMode = Mode;
-        break;
-    case crAutoCompleteBegin:
-    case crAutoCompleteEnd:
-    case crPasteBegin:
-    case crPasteEnd:
-    case crSpecial1Begin:
-    case crSpecial1End:
-    case crSpecial2Begin:
-    case crSpecial2End:
-        // The markers go over too, so that the step is redone whole.
-        FRedoList->AddChange(Item->ChangeReason(), Start, End, String(), Mode);
-        break;
     case crWhiteSpaceAdd: {
         SetCaretAndSelection(Start, Start, End);
         FActiveSelectionMode = Mode;
@@ -294,6 +304,7 @@ void TCustomCodeEdit::UndoItem() {
         break;
     }
     default:
+        ReplayPlaceItem(*Item, *FRedoList);
         break;
     }
 }
@@ -402,26 +413,6 @@ void TCustomCodeEdit::RedoItem() {
         FUndoList->AddChange(crUnindent, Start, End, Item->ChangeStr(), Mode);
         break;
     }
-    case crCaret:
-        FUndoList->AddChange(crCaret, CaretXY(), CaretXY(), String(), FActiveSelectionMode);
-        SetCaretXY(Start);
-        break;
-    case crSelection:
-        FUndoList->AddChange(crSelection, BlockBegin(), BlockEnd(), String(), FActiveSelectionMode);
-        SetBlockBegin(Start);
-        SetBlockEnd(End);
-        FActiveSelectionMode = Mode;
-        break;
-    case crAutoCompleteBegin:
-    case crAutoCompleteEnd:
-    case crPasteBegin:
-    case crPasteEnd:
-    case crSpecial1Begin:
-    case crSpecial1End:
-    case crSpecial2Begin:
-    case crSpecial2End:
-        FUndoList->AddChange(Item->ChangeReason(), Start, End, String(), Mode);
-        break;
     case crWhiteSpaceAdd:
         FUndoList->AddChange(crWhiteSpaceAdd, Start, End, String(), Mode);
         SetCaretXY(End);
@@ -429,6 +420,7 @@ void TCustomCodeEdit::RedoItem() {
         SetCaretXY(Start);
         break;
     default:
+        ReplayPlaceItem(*Item, *FUndoList);
         break;
     }
 }
