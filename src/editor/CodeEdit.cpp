@@ -624,6 +624,11 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
         return Crack(Message, this, &TCustomCodeEdit::WMHScroll);
     case WM_VSCROLL:
         return Crack(Message, this, &TCustomCodeEdit::WMVScroll);
+    case WM_CAPTURECHANGED:
+        // The capture went elsewhere: the button is no longer held for this control.
+        if (FScrollTimer) FScrollTimer->SetEnabled(false);
+        TCustomControl::Dispatch(Message);
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }
