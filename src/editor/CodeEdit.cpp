@@ -645,6 +645,11 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
     case WM_DROPFILES:
         DispatchClipboardMessage(Message);
         return;
+    case WM_CAPTURECHANGED:
+        // The capture went elsewhere: the button is no longer held for this control.
+        if (FScrollTimer) FScrollTimer->SetEnabled(false);
+        TCustomControl::Dispatch(Message);
+        return;
     default:
         TCustomControl::Dispatch(Message);
     }

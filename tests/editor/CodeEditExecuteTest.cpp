@@ -283,3 +283,39 @@ TEST_F(CodeEditExecute, ClearAllEmptiesTextMarksAndHistory) {
     EXPECT_FALSE(Edit->Modified());
     EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(1, 1));
 }
+
+TEST_F(CodeEditExecute, PointsInTheSelectionByMode) {
+    Edit->SetText(u"abcdef\nabcdef\nabcdef");
+    const struct {
+        TCodeSelectionMode Mode;
+        TBufferCoord B, E, P;
+        bool Inside;
+    } Cases[] = {
+        {smNormal, {3, 1}, {2, 3}, {2, 1}, false}, {smNormal, {3, 1}, {2, 3}, {3, 1}, true},
+        {smNormal, {3, 1}, {2, 3}, {6, 2}, true},  {smNormal, {3, 1}, {2, 3}, {2, 3}, false},
+        {smLine, {3, 1}, {2, 2}, {6, 2}, true},    {smLine, {3, 1}, {2, 2}, {1, 3}, false},
+        {smColumn, {2, 1}, {4, 3}, {3, 2}, true},  {smColumn, {2, 1}, {4, 3}, {4, 2}, false},
+        {smColumn, {3, 1}, {3, 3}, {3, 2}, false},
+    };
+    for (const auto& C : Cases) {
+        Edit->SetSelectionMode(C.Mode);
+        Edit->SetCaretAndSelection(C.E, C.B, C.E);
+        EXPECT_EQ(Edit->IsPointInSelection(C.P), C.Inside) << int(C.Mode) << " " << C.P.Char << "," << C.P.Line;
+    }
+}
+
+TEST_F(CodeEditExecute, MarksFollowDeletedAndInsertedLines) {
+    NumberedLines(12);
+    for (int Line : {3, 4, 5, 9})
+        Edit->SetBookMark(Line - 3 + 1, 1, Line);
+    Edit->NotifyLinesDeleted(4, 3);
+    std::vector<int> Lines;
+    for (int I = 0; I < Edit->Marks()->Count(); ++I)
+        Lines.push_back(Edit->Marks()->Items(I)->Line());
+    EXPECT_EQ(Lines, (std::vector<int>{3, 4, 4, 6}));
+    Edit->NotifyLinesInserted(4, 2);
+    Lines.clear();
+    for (int I = 0; I < Edit->Marks()->Count(); ++I)
+        Lines.push_back(Edit->Marks()->Items(I)->Line());
+    EXPECT_EQ(Lines, (std::vector<int>{3, 6, 6, 8}));
+}

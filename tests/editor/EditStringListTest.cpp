@@ -464,6 +464,25 @@ TEST(EditStringList, LongestLineIsWorkedOutAgainAfterEachChange) {
     EXPECT_EQ(L.LengthOfLongestLine(), 0);
 }
 
+TEST(EditStringList, ReplacingALineKeepsTheLongestLineRight) {
+    TCodeEditStringList L;
+    Fill(L, {u"abc", u"abcdefgh", u"abcde"});
+    EXPECT_EQ(L.LengthOfLongestLine(), 8);
+    const struct {
+        int Index;
+        const char16_t* Text;
+        int Longest;
+    } Cases[] = {
+        {0, u"ab", 8},          {2, u"abcdefg", 8},      {1, u"abcdefghijk", 11},
+        {1, u"a", 7},           {0, u"abcdefghi", 9},    {0, u"", 7},
+        {2, u"\t\t", 16},
+    };
+    for (const auto& C : Cases) {
+        L.SetString(C.Index, C.Text);
+        EXPECT_EQ(L.LengthOfLongestLine(), C.Longest) << C.Index << " " << U8(C.Text);
+    }
+}
+
 TEST(EditStringList, WideGlyphFunctionWidensTheDisplayLength) {
     int Calls = 0;
     // Every character from U+3000 on takes two columns.
