@@ -1,7 +1,7 @@
 #pragma once
 // The common controls: page controls and tab sheets (with a tab bar of their own: tabs on any
 // side, several rows, owner-drawn tabs), tool bars and tool buttons, status bars, progress
-// bars and track bars.
+// bars, track bars and list views in report style.
 //
 // Each control takes its input through WndProc (keys as WM_KEYDOWN, the mouse as WM_*BUTTON*
 // and WM_MOUSEMOVE) and reports its changes through its dispatchers (CanChange and Change,
@@ -11,6 +11,7 @@
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <memory>
 #include <vector>
@@ -700,3 +701,184 @@ private:
 
 // Registers the classes of the common controls (part of RegisterPlatformGuiClasses).
 void RegisterCommonControlsClasses();
+
+// ---- List view ------------------------------------------------------------------------------------
+
+class TCustomListView;
+class TListItems;
+class TListRows;
+
+// One row of a list view: its caption (the first column), the texts of the other columns and
+// a pointer of the user's.
+class TListItem : public TObject {
+    DECLARE_CLASS(TListItem, TObject)
+public:
+    explicit TListItem(TListItems* AOwner = nullptr);
+    ~TListItem() override;
+
+    String Caption() const { return FCaption; }
+    void SetCaption(const String& Value);
+    // The texts of the second and following columns; changing them redraws the row.
+    TStrings* SubItems() const { return FSubItems.get(); }
+    void* Data() const { return FData; }
+    void SetData(void* Value) { FData = Value; }
+    int Index() const;
+    bool Selected() const;
+    void SetSelected(bool Value);
+    TCustomListView* ListView() const;
+    // Redraws the row.
+    void Update();
+    void MakeVisible(bool PartialOK = false);
+    // Removes the row from its list and frees it.
+    void Delete();
+
+private:
+    friend class TListItems;
+    TListItems* FOwner;
+    String FCaption;
+    std::unique_ptr<TStringList> FSubItems;
+    void* FData = nullptr;
+};
+
+// The rows of a list view, in their order.
+class TListItems : public TObject {
+    DECLARE_CLASS(TListItems, TObject)
+public:
+    explicit TListItems(TCustomListView* AOwner = nullptr) : FOwner(AOwner) {}
+    ~TListItems() override;
+
+    TListItem* Add();
+    TListItem* Insert(int Index);
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // EListError outside the list.
+    TListItem* Item(int Index) const;
+    TListItem* operator[](int Index) const { return Item(Index); }
+    int IndexOf(const TListItem* Value) const;
+    void Delete(int Index);
+    void Clear();
+    // Between the two the view is neither laid out nor painted.
+    void BeginUpdate();
+    void EndUpdate();
+    TCustomListView* Owner() const { return FOwner; }
+
+private:
+    friend class TListItem;
+    TCustomListView* FOwner;
+    std::vector<std::unique_ptr<TListItem>> FItems;
+};
+
+// A column of a report view: its title and width in pixels.
+class TListColumn : public TCollectionItem {
+    DECLARE_CLASS(TListColumn, TCollectionItem)
+public:
+    using TCollectionItem::TCollectionItem;
+    String Caption() const { return FCaption; }
+    void SetCaption(const String& Value);
+    int Width() const { return FWidth; }
+    void SetWidth(int Value);
+    void Assign(TPersistent* Source) override;
+
+private:
+    String FCaption;
+    int FWidth = 50;
+};
+
+class TListColumns : public TCollection {
+    DECLARE_CLASS(TListColumns, TCollection)
+public:
+    explicit TListColumns(TCustomListView* AOwner = nullptr);
+    TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+    TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+    TPersistent* GetOwner() const override;
+
+protected:
+    void Update(TCollectionItem* Item) override;
+
+private:
+    TCustomListView* FOwner;
+};
+
+using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
+
+// Rows of texts under a header of column titles (the report style). The rows scroll under the
+// header; keys and the mouse choose one row (or several with MultiSelect); a click fires
+// OnClick, a double click OnDblClick, and every change of the selection OnSelectItem. RowSelect
+// highlights the whole row instead of the caption's cell; HideSelection hides the highlight
+// while the view does not have the focus. A column that does not fit is cut at the view's edge.
+class TCustomListView : public TCustomControl {
+    DECLARE_CLASS(TCustomListView, TCustomControl)
+public:
+    explicit TCustomListView(TComponent* AOwner);
+    ~TCustomListView() override;
+
+    TListColumns* Columns() const { return FColumns.get(); }
+    TListItems* Items() const { return FItems.get(); }
+    // The first selected row (the focused one when it is selected), or none.
+    TListItem* Selected() const;
+    void SetSelected(TListItem* Value);
+    // The focused row, selected or not.
+    TListItem* ItemFocused() const;
+    int ItemIndex() const;
+    void SetItemIndex(int Value);
+    int SelCount() const;
+    bool MultiSelect() const;
+    void SetMultiSelect(bool Value);
+    bool RowSelect() const { return FRowSelect; }
+    void SetRowSelect(bool Value);
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value);
+    bool ShowColumnHeaders() const { return FShowColumnHeaders; }
+    void SetShowColumnHeaders(bool Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    // The row at a client point of the view, or none.
+    TListItem* GetItemAt(int X, int Y) const;
+    // A row's rectangle in the view's client coordinates.
+    TRect ItemRect(const TListItem* Item) const;
+    // The height of the column titles (0 without them).
+    int HeaderHeight() const;
+    int TopIndex() const;
+    void Clear() { FItems->Clear(); }
+
+    TLVSelectItemEvent OnSelectItem;
+
+protected:
+    friend class TListItem;
+    friend class TListItems;
+    friend class TListColumns;
+    friend class TListRows;
+
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Resize() override;
+    void WMSetFocus(TWMSetFocus& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void CMEnabledChanged(TMessage& Message) override;
+    // Draws one row's cells; State as the list box's items.
+    virtual void DrawRow(TCanvas* Canvas, TListItem* Item, const TRect& Rect, TOwnerDrawState State);
+    virtual void SelectItem(TListItem* Item, bool Selected);
+
+private:
+    std::unique_ptr<TListColumns> FColumns;
+    std::unique_ptr<TListItems> FItems;
+    TListRows* FRows = nullptr;
+    bool FRowSelect = false;
+    bool FHideSelection = true;
+    bool FShowColumnHeaders = true;
+    TBorderStyle FBorderStyle = Controls::bsSingle;
+    int FUpdating = 0;
+    TListItem* FLastSelected = nullptr;
+
+    void ItemsChanged();
+    void ItemInserted(int Index);
+    void ItemDeleting(int Index);
+    void RowChanged(const TListItem* Item);
+    void LayoutRows();
+    void RowsSelectionChanged();
+};
+
+class TListView : public TCustomListView {
+    DECLARE_CLASS(TListView, TCustomListView)
+public:
+    using TCustomListView::TCustomListView;
+};
