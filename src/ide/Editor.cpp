@@ -6,6 +6,7 @@
 #include "ide/SearchDialogs.h"
 
 #include "editor/AutoComplete.h"
+#include "editor/CodeEditKeyCmdsEditor.h"
 #include "editor/RegexEngine.h"
 
 #include "platform/base/DateTime.h"
@@ -125,7 +126,9 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         });
         actReadOnly->SetAutoCheck(true);
         btnReadOnly = Button(u"btnReadOnly", actReadOnly, 0);
-        btnTest = Button(u"btnTest", MakeAction(actnlst1, u"actShowHotkeys", u"Show Hotkeys asignments", u"", [] {}), -1);
+        btnTest = Button(u"btnTest", MakeAction(actnlst1, u"actShowHotkeys", u"Show Hotkeys asignments", u"",
+                                                  [this] { ShowHotkeysAssignment(); }),
+                         -1);
         lblLineSpace = new TLabel(this);
         lblLineSpace->SetName(u"lblLineSpace");
         lblLineSpace->SetCaption(u"  Line space+ ");
@@ -551,6 +554,18 @@ void TfrmEditor::FillBookmarkList(TStrings* List) const {
     for (int N = 0; N <= 9; ++N)
         if (codeedt->IsBookmark(N))
             if (TToolButton* B = BookmarkButton(N)) List->Add(Format(u"%d/%s", {N, B->Hint()}));
+}
+
+void TfrmEditor::ShowHotkeysAssignment() {
+    // The keystroke editor as a read-only view of the control's bindings.
+    std::unique_ptr<TCodeEditKeystrokesEditorForm> Viewer(new TCodeEditKeystrokesEditorForm(this));
+    for (TControl* C : std::initializer_list<TControl*>{Viewer->btnAdd, Viewer->btnEdit, Viewer->btnDelete,
+                                                        Viewer->btnClear, Viewer->btnReset, Viewer->btnCancel,
+                                                        Viewer->Label1, Viewer->Label2})
+        C->SetVisible(false);
+    Viewer->SetCaption(u"Hotkeys assignments");
+    Viewer->SetKeystrokes(codeedt->Keystrokes());
+    Viewer->ShowModal();
 }
 
 void TfrmEditor::ShowBookmarkList() {

@@ -112,6 +112,8 @@ public:
     // The entries the bookmark list shows: "n/[line]:text" per set bookmark.
     void FillBookmarkList(TStrings* List) const;
     void ShowBookmarkList();
+    // The control's key bindings in the keystroke list, read-only.
+    void ShowHotkeysAssignment();
 
     virtual void FillFileList(TStrings* slFileList, TStrings* slPathsList);
     virtual void CollapseFileList();

@@ -6,6 +6,8 @@
 
 #include "ide/Editor.h"
 
+#include "editor/CodeEditKeyCmdsEditor.h"
+
 namespace {
 
 struct EditorTest : TEditorFixture {
@@ -399,4 +401,30 @@ TEST_F(EditorTest, TheBracketAtTheCaretAndItsPartnerAreHighlightedOutsideStrings
         for (const TBufferCoord& B : C.Brackets)
             EXPECT_EQ(Marked(*Shot, B.Char, B.Line) > 0, C.Highlighted);
     }
+}
+
+TEST_F(EditorTest, HotkeysAssignmentsShowTheControlsBindingsReadOnly) {
+    TfrmEditor* Editor = Open(Sketch("keys.ino", "void setup() {}\n"));
+    Editor->codeedt->Keystrokes()->Add()->SetCommand(ecCut); // a binding without keys
+    const int Count = Editor->codeedt->Keystrokes()->Count();
+    TQuestionScript Script;
+    Script.Answer([&](const TQuestion& Q, TAnswer& A) {
+        auto* Viewer = dynamic_cast<TCodeEditKeystrokesEditorForm*>(Q.Form);
+        ASSERT_NE(Viewer, nullptr);
+        EXPECT_EQ(Viewer->Caption(), u"Hotkeys assignments");
+        for (TControl* C : std::initializer_list<TControl*>{Viewer->btnAdd, Viewer->btnEdit, Viewer->btnDelete,
+                                                            Viewer->btnClear, Viewer->btnReset, Viewer->btnCancel,
+                                                            Viewer->Label1, Viewer->Label2})
+            EXPECT_FALSE(C->Visible()) << U8(C->Name());
+        EXPECT_TRUE(Viewer->btnOK->Visible());
+        TListItems* Rows = Viewer->KeyCmdList->Items();
+        ASSERT_EQ(Rows->Count(), Count);
+        EXPECT_EQ(Rows->Item(Count - 1)->Caption(), u"ecCut");
+        EXPECT_EQ(Rows->Item(Count - 1)->SubItems()->Strings(0), u"<none>");
+        A.Result = mrOk;
+    });
+    dynamic_cast<TAction*>(Editor->FindComponent(u"actShowHotkeys"))->Execute();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(Script.Asked()[0].Kind, qkShowModal);
+    EXPECT_EQ(Editor->codeedt->Keystrokes()->Count(), Count);
 }
