@@ -32,6 +32,12 @@ bool TLeanTreeHintWindow::HintWindowDestroyed() {
     return GHintWindowDestroyed;
 }
 
+bool TLeanTreeHintWindow::IsHintMsg(TMsg& Msg) {
+    if (!HandleAllocated() || !Visible() || !THintWindow::IsHintMsg(Msg)) return false;
+    const bool Key = Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST;
+    return !Key && Msg.message != WM_NCMOUSEMOVE;
+}
+
 void TLeanTreeHintWindow::CreateParams(TCreateParams& Params) {
     THintWindow::CreateParams(Params);
     Params.Style = WS_POPUP;

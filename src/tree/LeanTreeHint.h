@@ -15,6 +15,8 @@ public:
 
     TRect CalcHintRect(int MaxWidth, const String& AHint, void* AData) override;
     void ActivateHint(TRect Rect, const String& AHint) override;
+    // Only a shown hint is ended, and neither keys nor the pointer on a window's frame end it.
+    bool IsHintMsg(TMsg& Msg) override;
     // One step of the tree's animation loop: false to stop.
     bool AnimationStep(int Step, int StepSize);
 

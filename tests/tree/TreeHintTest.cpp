@@ -230,6 +230,27 @@ TEST(TreeHint, ADecisionHoldsInsideItsAreaAndIsTakenAgainOutside) {
     EXPECT_NE(THints::ShownOfTree(), nullptr);
 }
 
+TEST(TreeHint, KeysLeaveATreesTooltipAndAPressEndsIt) {
+    SCREEN_TEST();
+    THints H(true);
+    H.Rest(H.OnText(H.Long, 0), 1);
+    TLeanTreeHintWindow* W = THints::ShownOfTree();
+    ASSERT_NE(W, nullptr);
+    TMsg Key{0, WM_KEYDOWN, VK_DOWN, 0, 0, {}}, Frame{0, WM_NCMOUSEMOVE, 0, 0, 0, {}},
+        Press{0, WM_LBUTTONDOWN, 0, 0, 0, {}};
+    EXPECT_FALSE(W->IsHintMsg(Key));
+    EXPECT_FALSE(W->IsHintMsg(Frame));
+    EXPECT_TRUE(W->IsHintMsg(Press));
+    // Through the application as the message loop hands the key over: the tooltip stays.
+    TMsg M{H.Tree->Handle(), WM_KEYDOWN, VK_SHIFT, 0, 0, {}};
+    Application->IsKeyMsg(H.Tree, M);
+    EXPECT_NE(THints::ShownOfTree(), nullptr);
+    Application->CancelHintFor(Press);
+    EXPECT_EQ(THints::Shown(), nullptr);
+    // A hidden window claims nothing.
+    EXPECT_FALSE(W->IsHintMsg(Press));
+}
+
 TEST(TreeHint, AnOwnerDrawnHintShowsOnlyWhatItsHandlerDraws) {
     SCREEN_TEST();
     THints H(false, hmHint);

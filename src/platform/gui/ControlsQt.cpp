@@ -561,7 +561,9 @@ void TQtWindow::MouseEvent(QEvent* Event) {
                 Msg = Right ? WM_NCRBUTTONUP : Middle ? WM_NCMBUTTONUP : WM_NCLBUTTONUP;
             else if (Event->type() == QEvent::MouseButtonDblClick)
                 Msg = Right ? WM_NCRBUTTONDBLCLK : Middle ? WM_NCMBUTTONDBLCLK : WM_NCLBUTTONDBLCLK;
-            SendMessage(Wnd, Msg, static_cast<WPARAM>(Hit), PointToLParam(Screen));
+            TMsg M{Wnd, Msg, static_cast<WPARAM>(Hit), PointToLParam(Screen), 0, Screen};
+            if (Application) Application->CancelHintFor(M);
+            if (IsWindow(Wnd)) SendMessage(Wnd, Msg, static_cast<WPARAM>(Hit), PointToLParam(Screen));
             return;
         }
         if (Event->type() == QEvent::MouseMove) {
@@ -584,6 +586,12 @@ void TQtWindow::MouseEvent(QEvent* Event) {
             Msg = Up[Index];
         else
             Msg = Target->ControlStyle().Contains(csDoubleClicks) ? Dbl[Index] : Down[Index];
+    }
+    if (Msg != WM_MOUSEMOVE && Application) {
+        // A press ends the hint the window shows or is about to show.
+        TMsg M{Wnd, Msg, static_cast<WPARAM>(Keys), PointToLParam(Client), 0, Screen};
+        Application->CancelHintFor(M);
+        if (!IsWindow(Wnd)) return;
     }
     SendMessage(Wnd, Msg, static_cast<WPARAM>(Keys), PointToLParam(Client));
 }

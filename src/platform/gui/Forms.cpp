@@ -720,6 +720,27 @@ void THintWindow::ReleaseHandle() {
     SetVisible(false);
 }
 
+bool THintWindow::CancelsHint(UINT Msg) {
+    switch (Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMOUSEMOVE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool THintWindow::IsHintMsg(TMsg& Msg) {
+    return CancelsHint(Msg.message);
+}
+
 void THintWindow::Paint() {
     TCanvas* C = Canvas();
     TRect R = ClientRect();
@@ -915,7 +936,7 @@ bool TApplication::PreDispatch(TMsg& Msg) {
 
 bool TApplication::IsKeyMsg(TWinControl* Target, TMsg& Msg) {
     if (PreDispatch(Msg)) return true;
-    if (Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN) CancelHint();
+    CancelHintFor(Msg);
     if (!Target || Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
     return Target->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
 }
@@ -1099,6 +1120,11 @@ void TApplication::ActivateHint(TControl* Control) {
     StopHintTimer();
     FHintControl = Control;
     DoShowHint(Control, FPriv->HintCursor);
+}
+
+void TApplication::CancelHintFor(TMsg& Msg) {
+    const bool Claimed = FHintWindow ? FHintWindow->IsHintMsg(Msg) : THintWindow::CancelsHint(Msg.message);
+    if (Claimed) CancelHint();
 }
 
 void TApplication::CancelHint() {

@@ -216,6 +216,11 @@ public:
     // The size the hint needs (at most MaxWidth wide), at (0, 0).
     virtual TRect CalcHintRect(int MaxWidth, const String& AHint, void* AData);
     void ReleaseHandle();
+    // Whether a message that arrives while a hint is up or pending ends it: key presses, mouse
+    // presses and the pointer moving over a window's frame.
+    virtual bool IsHintMsg(TMsg& Msg);
+    // The common rule of IsHintMsg, also for the time before the first hint window exists.
+    static bool CancelsHint(UINT Msg);
 
 protected:
     void Paint() override;
@@ -292,6 +297,8 @@ public:
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool Value);
     void CancelHint();
+    // Ends the hint when the hint window (or, without one, the common rule) claims Msg.
+    void CancelHintFor(TMsg& Msg);
     // Shows the hint of the control under CursorPos (screen) now.
     void ActivateHint(const TPoint& CursorPos);
     // Shows Control's hint for the pointer where it last moved, now: for a control that runs

@@ -380,6 +380,36 @@ TEST_F(TFormFixture, HintsAskTheControlAndOnShowHint) {
     Application->SetHintPause(500);
 }
 
+TEST_F(TFormFixture, KeyAndMousePressesEndAHintAndTheHintWindowDecides) {
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 100, 100);
+    Panel->SetHint(u"Compile");
+    Panel->SetShowHint(true);
+    Form->Show();
+    Application->SetHintPause(0);
+    auto Visible = [] { return Application->HintWindow() && Application->HintWindow()->Visible(); };
+    auto ShowHint = [&] {
+        SendMouse(Panel, QEvent::MouseMove, {20 + static_cast<int>(Application->HintWindow() != nullptr), 20});
+        return WaitUntil(Visible);
+    };
+    // Moving the pointer keeps the hint; a key press or a mouse press ends it.
+    ASSERT_TRUE(ShowHint());
+    SendMouse(Panel, QEvent::MouseMove, {22, 22});
+    EXPECT_TRUE(Visible());
+    SendKey(Panel, Qt::Key_A, Qt::NoModifier, "a");
+    EXPECT_FALSE(Visible());
+    SendMouse(Panel, QEvent::MouseMove, {30, 30});
+    ASSERT_TRUE(WaitUntil(Visible));
+    Click(Panel, {30, 30});
+    EXPECT_FALSE(Visible());
+    // The rule is the hint window's own: the common one for a plain window, claims for messages.
+    TMsg Key{0, WM_KEYDOWN, 'A', 0, 0, {}}, Up{0, WM_KEYUP, 'A', 0, 0, {}}, Move{0, WM_MOUSEMOVE, 0, 0, 0, {}};
+    EXPECT_TRUE(Application->HintWindow()->IsHintMsg(Key));
+    EXPECT_FALSE(Application->HintWindow()->IsHintMsg(Up));
+    EXPECT_FALSE(Application->HintWindow()->IsHintMsg(Move));
+    Application->SetHintPause(500);
+}
+
 // Run ends the application for good, so it runs in a fresh process of its own: the test
 // program started again for the helper below.
 TEST(Forms, DISABLED_MainFormRunInItsOwnProcess) {
