@@ -95,8 +95,8 @@ template <typename F> void ForEachLine(const String& Text, F Visit) {
 
 void TKitIniDocument::SetText(const String& Value) {
     Clear();
-    // Each section's lines are counted first, so that its list is sized before it is filled:
-    // growing it would move the lines parsed so far, again and again.
+    // Each section's lines are counted first, so that its key index is sized before it is
+    // filled: growing it would place the keys indexed so far again, and again.
     std::vector<size_t> Counts;
     ForEachLine(Value, [&](StringView Line) {
         if (IsHeader(Line))
@@ -114,7 +114,6 @@ void TKitIniDocument::SetText(const String& Value) {
             Current = Find(Name);
             if (!Current) {
                 Current = &AddSection(Name);
-                Current->Lines.reserve(Counts[Header]);
                 Current->Keys.Reserve(Counts[Header]);
             }
             ++Header;
