@@ -292,13 +292,12 @@ bool TSQLiteDataSet::SeekCursor(Int64 Id) {
     FCursorOn = true;
     FCursorRow = sqlite3_column_int64(FCursor, 0);
     Readers.push_back(this);
-    static const bool IdleHooked = [] {
+    if (GetCurrentThreadId() == MainThreadID()) {
         // The main thread's reads end when the program goes idle, so no lock outlives the
         // user action that took it.
-        if (GetCurrentThreadId() == MainThreadID()) AddIdleHandler(&TSQLiteDataSet::ReleaseReaders);
-        return true;
-    }();
-    (void)IdleHooked;
+        static const TIdleHandlerId Hook = AddIdleHandler(&TSQLiteDataSet::ReleaseReaders);
+        (void)Hook;
+    }
     return FCursorRow == Id;
 }
 
