@@ -11,9 +11,8 @@
 namespace {
 
 // The text up to its first line break.
-String FirstLine(const String& S) {
-    const size_t P = S.find_first_of(u"\r\n");
-    return P == String::npos ? S : S.substr(0, P);
+StringView FirstLine(const String& S) {
+    return StringView(S).substr(0, S.find_first_of(u"\r\n"));
 }
 
 } // namespace
@@ -96,8 +95,8 @@ template <typename F> void ForEachLine(const String& Text, F Visit) {
 
 void TKitIniDocument::SetText(const String& Value) {
     Clear();
-    // Each section's lines are counted first, so that its list is sized before it is filled:
-    // growing it would move the lines parsed so far, again and again.
+    // Each section's lines are counted first, so that its key index is sized before it is
+    // filled: growing it would place the keys indexed so far again, and again.
     std::vector<size_t> Counts;
     ForEachLine(Value, [&](StringView Line) {
         if (IsHeader(Line))
@@ -115,7 +114,6 @@ void TKitIniDocument::SetText(const String& Value) {
             Current = Find(Name);
             if (!Current) {
                 Current = &AddSection(Name);
-                Current->Lines.reserve(Counts[Header]);
                 Current->Keys.Reserve(Counts[Header]);
             }
             ++Header;
@@ -126,13 +124,26 @@ void TKitIniDocument::SetText(const String& Value) {
 }
 
 String TKitIniDocument::Text() const {
-    String Out;
+    // Measured first and written into one buffer: a document of many thousand lines would
+    // otherwise be copied each time the text outgrew its room, and each line built apart.
+    size_t Length = 0;
     for (const TSection& S : FSections) {
         if (S.Lines.empty()) continue; // a section without lines does not exist
-        Out += u"[" + FirstLine(S.Name) + u"]\r\n";
+        Length += FirstLine(S.Name).size() + 6;
         for (const TLine& L : S.Lines)
-            Out += (L.HasValue ? FirstLine(L.Name) + u"=" + FirstLine(L.Value) : FirstLine(L.Name)) + u"\r\n";
-        Out += u"\r\n";
+            Length += FirstLine(L.Name).size() + 2 + (L.HasValue ? FirstLine(L.Value).size() + 1 : 0);
+    }
+    String Out;
+    Out.reserve(Length);
+    for (const TSection& S : FSections) {
+        if (S.Lines.empty()) continue;
+        Out.append(u"[").append(FirstLine(S.Name)).append(u"]\r\n");
+        for (const TLine& L : S.Lines) {
+            Out.append(FirstLine(L.Name));
+            if (L.HasValue) Out.append(u"=").append(FirstLine(L.Value));
+            Out.append(u"\r\n");
+        }
+        Out.append(u"\r\n");
     }
     return Out;
 }
@@ -150,10 +161,12 @@ void TKitIniDocument::LoadFromFile(const String& FileName) {
 
 AnsiString TKitIniDocument::SaveToBytes() const {
     TEncoding* E = FEncoding ? FEncoding : TEncoding::Default();
-    TBytes Bytes = E->GetPreamble();
+    const TBytes Mark = E->GetPreamble();
     const TBytes Body = E->GetBytes(Text());
-    Bytes.insert(Bytes.end(), Body.begin(), Body.end());
-    return AnsiString(Bytes.begin(), Bytes.end());
+    AnsiString Bytes;
+    Bytes.reserve(Mark.size() + Body.size());
+    Bytes.append(Mark.begin(), Mark.end()).append(Body.begin(), Body.end());
+    return Bytes;
 }
 
 void TKitIniDocument::SaveToFile(const String& FileName) const {

@@ -11,6 +11,7 @@
 #include "platform/base/KeyIndex.h"
 #include "platform/base/Types.h"
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -57,7 +58,9 @@ private:
     };
     struct TSection {
         String Name;
-        std::vector<TLine> Lines;
+        // Lines never move once added: a section of many thousand keys grows without copying
+        // the lines it holds, as a single array would each time it outgrew its room.
+        std::deque<TLine> Lines;
         // Each key as compared (folded) to its first line, kept with Lines so that finding a
         // key does not walk them.
         TKeyIndex Keys;

@@ -751,6 +751,12 @@ bool TDataSet::Matches(const TBuffer& B, const std::vector<TField*>& Fields, con
             continue;
         }
         bool Text = K.VarType() == varString || V.VarType() == varString;
+        if (Text && !(Options & (loPartialKey | loCaseInsensitive)) && V.VarType() == varString &&
+            K.VarType() == varString && dynamic_cast<const TStringField*>(Fields[I])) {
+            // A string field shows its text as it is: compared in place, without copies.
+            if (V == K) continue;
+            return false;
+        }
         if (Text) {
             String Value = Fields[I]->FormatText(V, false), Key = K.AsString();
             if (Options & loPartialKey) Value = Value.substr(0, Key.size());

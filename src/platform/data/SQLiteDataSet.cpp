@@ -1,10 +1,14 @@
 #include "platform/data/SQLiteDataSet.h"
 
 #include "platform/base/Format.h"
+#include "platform/base/Idle.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/base/Threads.h"
 #include "platform/data/DBPrivate.h"
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 using namespace DBDetail;
 
@@ -33,6 +37,9 @@ TFieldType TypeOfColumn(const String& Declared, int& Size) {
     if (Base == u"BLOB") return ftBlob;
     return ftString;
 }
+
+// The datasets of this thread whose forward statement holds a read lock now.
+thread_local std::vector<TSQLiteDataSet*> Readers;
 
 } // namespace
 
@@ -90,7 +97,9 @@ void TSQLiteDataSet::InternalOpen() {
     if (FTableName.empty() && FSQL.empty()) DatabaseError(u"No table name given", this);
     auto Undo = TScopeExit([&] { InternalClose(); });
     // The file must exist: opening never creates one.
-    if (sqlite3_open_v2(StringToUtf8(FDatabaseName).c_str(), &FDb, SQLITE_OPEN_READWRITE, nullptr) !=
+    // One connection per dataset, used by one thread at a time: no lock around every call.
+    if (sqlite3_open_v2(StringToUtf8(FDatabaseName).c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) !=
         SQLITE_OK)
         Fail(FDatabaseName);
     if (!FSQL.empty()) {
@@ -117,6 +126,7 @@ void TSQLiteDataSet::InternalOpen() {
     if (Rc != SQLITE_DONE) Fail(FDatabaseName);
     if (FieldDefs().Count() == 0) DatabaseError(Format(u"Table '%s' not found", {FTableName}), this);
     FRead = Prepare(u"SELECT * FROM " + Quoted(FTableName) + u" WHERE rowid = ?");
+    FCursor = Prepare(u"SELECT rowid, * FROM " + Quoted(FTableName) + u" WHERE rowid >= ? ORDER BY rowid");
     FExists = Prepare(u"SELECT 1 FROM " + Quoted(FTableName) + u" WHERE rowid = ?");
     Undo.Release();
 }
@@ -184,6 +194,9 @@ void TSQLiteDataSet::RunQuery() {
 }
 
 void TSQLiteDataSet::InternalClose() {
+    ReleaseCursor();
+    sqlite3_finalize(FCursor);
+    FCursor = nullptr;
     FRows.clear();
     if (FQueryReadOnly) {
         SetReadOnly(false);
@@ -206,9 +219,16 @@ std::vector<Int64> TSQLiteDataSet::InternalIds() {
             Ids[I] = Int64(I) + 1;
         return Ids;
     }
+    ReleaseCursor(); // the rows as the file holds them now, not as a read begun earlier saw them
     sqlite3_stmt* S = Prepare(u"SELECT rowid FROM " + Quoted(FTableName) + u" ORDER BY rowid");
     auto Finalize = TScopeExit([&] { sqlite3_finalize(S); });
     std::vector<Int64> Ids;
+    // The highest rowid is found without a scan and, rows seldom being deleted, is near the
+    // count: one allocation instead of a vector grown (and copied) a doubling at a time.
+    if (sqlite3_stmt* Top = Prepare(u"SELECT max(rowid) FROM " + Quoted(FTableName))) {
+        if (sqlite3_step(Top) == SQLITE_ROW) Ids.reserve(size_t(std::clamp<Int64>(sqlite3_column_int64(Top, 0), 0, 1 << 24)));
+        sqlite3_finalize(Top);
+    }
     int Rc;
     while ((Rc = sqlite3_step(S)) == SQLITE_ROW)
         Ids.push_back(sqlite3_column_int64(S, 0));
@@ -228,40 +248,102 @@ void TSQLiteDataSet::InternalRead(Int64 Id, std::vector<Variant>& Values) {
         }
         return;
     }
-    sqlite3_bind_int64(FRead, 1, Id);
-    auto Reset = TScopeExit([&] { sqlite3_reset(FRead); });
-    int Rc = sqlite3_step(FRead);
-    if (Rc == SQLITE_DONE) DatabaseError(u"Record not found", this);
-    if (Rc != SQLITE_ROW) Fail(FTableName);
+    if (FCursorOn && Id < FCursorRow) {
+        // Going back: a lookup by rowid, inside the read the forward statement keeps open.
+        sqlite3_bind_int64(FRead, 1, Id);
+        auto Reset = TScopeExit([&] { sqlite3_reset(FRead); });
+        int Rc = sqlite3_step(FRead);
+        if (Rc == SQLITE_DONE) DatabaseError(u"Record not found", this);
+        if (Rc != SQLITE_ROW) Fail(FTableName);
+        ReadColumns(FRead, 0, Values);
+        return;
+    }
+    if (!SeekCursor(Id)) DatabaseError(u"Record not found", this);
+    ReadColumns(FCursor, 1, Values);
+}
+
+bool TSQLiteDataSet::SeekCursor(Int64 Id) {
+    if (FCursorOn && FCursorRow == Id) return true;
+    if (FCursorOn) {
+        // The next record of a scan is the next row: a step or a few are cheaper than a new
+        // read. Stepping past Id, or off the end, means the row is gone.
+        for (int Steps = 0; Steps < 16; ++Steps) {
+            const int Rc = sqlite3_step(FCursor);
+            if (Rc == SQLITE_DONE) {
+                ReleaseCursor();
+                return false;
+            }
+            if (Rc != SQLITE_ROW) {
+                ReleaseCursor();
+                Fail(FTableName);
+            }
+            FCursorRow = sqlite3_column_int64(FCursor, 0);
+            if (FCursorRow >= Id) return FCursorRow == Id;
+        }
+    }
+    ReleaseCursor();
+    sqlite3_bind_int64(FCursor, 1, Id);
+    const int Rc = sqlite3_step(FCursor);
+    if (Rc != SQLITE_ROW) {
+        sqlite3_reset(FCursor);
+        if (Rc == SQLITE_DONE) return false;
+        Fail(FTableName);
+    }
+    FCursorOn = true;
+    FCursorRow = sqlite3_column_int64(FCursor, 0);
+    Readers.push_back(this);
+    if (GetCurrentThreadId() == MainThreadID()) {
+        // The main thread's reads end when the program goes idle, so no lock outlives the
+        // user action that took it.
+        static const TIdleHandlerId Hook = AddIdleHandler(&TSQLiteDataSet::ReleaseReaders);
+        (void)Hook;
+    }
+    return FCursorRow == Id;
+}
+
+void TSQLiteDataSet::ReleaseCursor() {
+    if (!FCursorOn) return;
+    FCursorOn = false;
+    sqlite3_reset(FCursor);
+    Readers.erase(std::remove(Readers.begin(), Readers.end(), this), Readers.end());
+}
+
+void TSQLiteDataSet::ReleaseReaders() {
+    const std::vector<TSQLiteDataSet*> Holding = Readers;
+    for (TSQLiteDataSet* DS : Holding)
+        DS->ReleaseCursor();
+}
+
+void TSQLiteDataSet::ReadColumns(sqlite3_stmt* S, int First, std::vector<Variant>& Values) {
     for (int I = 0; I < FieldDefs().Count() && I < int(Values.size()); ++I) {
-        TFieldType Type = FieldDefs()[I].DataType;
-        switch (sqlite3_column_type(FRead, I)) {
+        const TFieldType Type = FieldDefs()[I].DataType;
+        const int C = I + First;
+        switch (sqlite3_column_type(S, C)) {
         case SQLITE_NULL:
             Values[size_t(I)] = Variant::Null();
             break;
         case SQLITE_INTEGER:
             if (Type == ftBoolean)
-                Values[size_t(I)] = sqlite3_column_int64(FRead, I) != 0;
+                Values[size_t(I)] = sqlite3_column_int64(S, C) != 0;
             else if (Type == ftDate || Type == ftTime || Type == ftDateTime)
-                Values[size_t(I)] = Variant::FromDateTime(double(sqlite3_column_int64(FRead, I)));
+                Values[size_t(I)] = Variant::FromDateTime(double(sqlite3_column_int64(S, C)));
             else
-                Values[size_t(I)] = Int64(sqlite3_column_int64(FRead, I));
+                Values[size_t(I)] = Int64(sqlite3_column_int64(S, C));
             break;
         case SQLITE_FLOAT:
             if (Type == ftDate || Type == ftTime || Type == ftDateTime)
-                Values[size_t(I)] = Variant::FromDateTime(sqlite3_column_double(FRead, I));
+                Values[size_t(I)] = Variant::FromDateTime(sqlite3_column_double(S, C));
             else
-                Values[size_t(I)] = sqlite3_column_double(FRead, I);
+                Values[size_t(I)] = sqlite3_column_double(S, C);
             break;
         case SQLITE_BLOB: {
-            const Byte* P = static_cast<const Byte*>(sqlite3_column_blob(FRead, I));
-            Values[size_t(I)] = BytesToVariantText(TBytes(P, P + sqlite3_column_bytes(FRead, I)));
+            const Byte* P = static_cast<const Byte*>(sqlite3_column_blob(S, C));
+            Values[size_t(I)] = BytesToVariantText(TBytes(P, P + sqlite3_column_bytes(S, C)));
             break;
         }
         default:
-            Values[size_t(I)] =
-                Utf8ToString(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(FRead, I)),
-                                              size_t(sqlite3_column_bytes(FRead, I))));
+            Values[size_t(I)] = Utf8ToString(std::string_view(
+                reinterpret_cast<const char*>(sqlite3_column_text(S, C)), size_t(sqlite3_column_bytes(S, C))));
         }
     }
 }
@@ -303,6 +385,7 @@ void TSQLiteDataSet::Bind(sqlite3_stmt* S, int Index, const Variant& V, TFieldTy
 }
 
 Int64 TSQLiteDataSet::InternalInsert(const std::vector<Variant>& Values, Int64) {
+    ReleaseReaders(); // a write waits for no read lock of ours, and commits at once
     String Names, Marks;
     for (int I = 0; I < FieldDefs().Count(); ++I) {
         Names += (I ? u"," : u"") + Quoted(FieldDefs()[I].Name);
@@ -318,6 +401,7 @@ Int64 TSQLiteDataSet::InternalInsert(const std::vector<Variant>& Values, Int64) 
 }
 
 void TSQLiteDataSet::InternalUpdate(Int64 Id, const std::vector<Variant>& Values) {
+    ReleaseReaders();
     String Sets;
     for (int I = 0; I < FieldDefs().Count(); ++I)
         Sets += (I ? u"," : u"") + Quoted(FieldDefs()[I].Name) + u"=?";
@@ -331,6 +415,7 @@ void TSQLiteDataSet::InternalUpdate(Int64 Id, const std::vector<Variant>& Values
 }
 
 void TSQLiteDataSet::InternalRemove(Int64 Id) {
+    ReleaseReaders();
     sqlite3_stmt* S = Prepare(u"DELETE FROM " + Quoted(FTableName) + u" WHERE rowid=?");
     auto Finalize = TScopeExit([&] { sqlite3_finalize(S); });
     sqlite3_bind_int64(S, 1, Id);
@@ -340,6 +425,7 @@ void TSQLiteDataSet::InternalRemove(Int64 Id) {
 
 bool TSQLiteDataSet::InternalExists(Int64 Id) {
     if (!FSQL.empty()) return Id >= 1 && Id <= Int64(FRows.size());
+    ReleaseCursor(); // asked when the records are read again: as the file holds them now
     sqlite3_bind_int64(FExists, 1, Id);
     auto Reset = TScopeExit([&] { sqlite3_reset(FExists); });
     return sqlite3_step(FExists) == SQLITE_ROW;

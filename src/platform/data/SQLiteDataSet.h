@@ -8,6 +8,11 @@
 // With SQL text the dataset is a query instead: the statement's rows (read again by Refresh),
 // its ":name" parameters taken from Params, its columns typed by their declared types; a
 // query's records cannot be changed.
+//
+// Reading goes forward through one open statement, so a scan costs one read of the file's
+// lock and header, not one per record; other records (going back, jumps) are looked up by
+// rowid. That statement holds a read lock, so it is let go whenever the program goes idle,
+// before any dataset of this thread writes, and when the records are read again (Refresh).
 
 #include "platform/data/DB.h"
 
@@ -42,6 +47,12 @@ private:
     void Bind(sqlite3_stmt* S, int Index, const Variant& V, TFieldType Type);
     void Step(sqlite3_stmt* S);
     [[noreturn]] void Fail(const String& What);
+    void ReadColumns(sqlite3_stmt* S, int First, std::vector<Variant>& Values);
+    // Stands the forward statement on Id; false when the table has no such row.
+    bool SeekCursor(Int64 Id);
+    void ReleaseCursor();
+    // Lets go of the read locks every dataset of this thread holds.
+    static void ReleaseReaders();
     static void Published(TPublisher<TSQLiteDataSet>& P);
     void RunQuery();
     String FDatabaseName, FTableName, FSQL;
@@ -50,4 +61,7 @@ private:
     bool FQueryReadOnly = false, FFreshRows = false;
     sqlite3* FDb = nullptr;
     sqlite3_stmt *FRead = nullptr, *FExists = nullptr;
+    sqlite3_stmt* FCursor = nullptr; // rowid and row, forward from a rowid
+    bool FCursorOn = false;          // FCursor stands on the row FCursorRow
+    Int64 FCursorRow = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/base/Files.h"
 #include "platform/base/Lists.h"
+#include "platform/base/Idle.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/ScopeGuard.h"
@@ -838,6 +839,7 @@ void TApplication::HandleMessage() {
 void TApplication::Idle() {
     bool Done = true;
     GuiBarrier(this, [&] {
+        RunIdleHandlers();
         if (OnIdle) OnIdle(this, Done);
         // Actions enable and check themselves while nothing else is to be done.
         if (Done) IdleUpdateActions();

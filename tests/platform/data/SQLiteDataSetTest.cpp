@@ -1,3 +1,4 @@
+#include "platform/base/Idle.h"
 #include "platform/base/Strings.h"
 #include "platform/data/Conformance.h"
 #include "platform/data/SQLiteDataSet.h"
@@ -117,4 +118,86 @@ TEST(SQLiteDataSet, AQueryReadsItsRowsWithNamedParametersAndCannotBeChanged) {
     DS->SetSQL(u"SELECT FROM nowhere");
     EXPECT_THROW(DS->Open(), EDatabaseError);
     EXPECT_FALSE(DS->Active());
+}
+
+TEST(SQLiteDataSet, ReadsEveryWayThroughTheForwardStatement) {
+    // 60 rows, rowid = ID = I, with NAME "nI"; a gap at 30..34.
+    std::vector<TConformanceRow> Rows;
+    for (int I = 1; I <= 60; ++I)
+        if (I < 30 || I > 34) Rows.push_back({I, u"n" + IntToStr(I), double(I)});
+    TComponent Owner(nullptr);
+    TDataSet* DS = MakeSQLiteDataSet(&Owner, Rows);
+    DS->Open();
+    auto At = [&] { return DS->FieldByName(u"ID")->AsInteger(); };
+    auto Agrees = [&] { return DS->FieldByName(u"NAME")->AsString() == u"n" + IntToStr(At()); };
+    int Seen = 0;
+    for (DS->First(); !DS->Eof(); DS->Next()) {
+        ++Seen;
+        EXPECT_TRUE(Agrees()) << At();
+    }
+    EXPECT_EQ(Seen, 55);
+    struct {
+        const char* Move;
+        std::function<void()> Go;
+        int Id;
+    } Steps[] = {
+        {"back one", [&] { DS->Prior(); }, 59},
+        {"back over the gap", [&] { DS->MoveBy(-30); }, 24},
+        {"forward over the gap", [&] { DS->MoveBy(6); }, 35},
+        {"a jump far ahead", [&] { DS->SetRecNo(50); }, 55},
+        {"first", [&] { DS->First(); }, 1},
+        {"next", [&] { DS->Next(); }, 2},
+        {"last", [&] { DS->Last(); }, 60},
+    };
+    for (auto& S : Steps) {
+        S.Go();
+        EXPECT_EQ(At(), S.Id) << S.Move;
+        EXPECT_TRUE(Agrees()) << S.Move;
+    }
+    // A filter leaves rows between the records: more than a few steps ahead, the row is sought.
+    DS->SetFilter(u"ID < 3 OR ID > 57 OR ID = 20");
+    DS->SetFiltered(true);
+    std::vector<int> Ids;
+    for (DS->First(); !DS->Eof(); DS->Next())
+        Ids.push_back(At());
+    EXPECT_EQ(Ids, (std::vector<int>{1, 2, 20, 58, 59, 60}));
+    EXPECT_TRUE(DS->Locate(u"NAME", u"n59", 0));
+    EXPECT_EQ(At(), 59);
+}
+
+TEST(SQLiteDataSet, ReadingHoldsNoLockAnotherWriterWaitsFor) {
+    TComponent Owner(nullptr);
+    TDataSet* A = MakeSQLiteDataSet(&Owner, {{1, u"one", 1}, {2, u"two", 2}, {3, u"three", 3}});
+    const String File = static_cast<TSQLiteDataSet*>(A)->DatabaseName();
+    A->Open();
+    A->Next(); // reading on: the file's read lock is held
+    // Another dataset of the program writes: it goes through, and the reader sees it after a
+    // refresh.
+    TSQLiteDataSet B(&Owner);
+    B.SetDatabaseName(File);
+    B.SetTableName(u"items");
+    B.Open();
+    B.Last();
+    B.Edit();
+    B.FieldByName(u"NAME")->SetAsString(u"drei");
+    B.Post();
+    A->Next();
+    EXPECT_EQ(A->FieldByName(u"NAME")->AsString(), u"drei");
+    A->Prior();
+    EXPECT_EQ(A->FieldByName(u"NAME")->AsString(), u"two");
+    // Another program writes once this one has gone idle between two user actions.
+    RunIdleHandlers();
+    Sqlite3Program(StringToUtf8(File), "UPDATE items SET NAME = 'zwei' WHERE ID = 2; DELETE FROM items WHERE ID = 1;");
+    A->Refresh();
+    EXPECT_EQ(A->RecordCount(), 2);
+    EXPECT_EQ(A->FieldByName(u"NAME")->AsString(), u"zwei");
+    // And a post of the reader reaches the other dataset at its next read.
+    A->Edit();
+    A->FieldByName(u"NAME")->SetAsString(u"deux");
+    A->Post();
+    B.Refresh();
+    B.First();
+    EXPECT_EQ(B.FieldByName(u"NAME")->AsString(), u"deux");
+    B.Next();
+    EXPECT_EQ(B.FieldByName(u"NAME")->AsString(), u"drei");
 }

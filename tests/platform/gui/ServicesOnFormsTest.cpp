@@ -1,6 +1,7 @@
 // The services on real forms: a form's main menu bar, its keys reaching menus and actions,
 // pop-up menus of controls, modal forms and the exception box through the question service.
 #include "support/QuestionTestSupport.h"
+#include "platform/base/Idle.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ControlsQt.h"
@@ -178,6 +179,17 @@ TEST_F(FormFixture, IdleTimeUpdatesTheActions) {
     CanSave = true;
     IdleOnce();
     EXPECT_TRUE(Save->Enabled());
+}
+
+TEST_F(FormFixture, GoingIdleRunsTheIdleHandlers) {
+    int Runs = 0;
+    const TIdleHandlerId Id = AddIdleHandler([&] { ++Runs; });
+    Application->ProcessMessages();
+    EXPECT_EQ(Runs, 0); // busy with messages is not idle
+    QTimer::singleShot(20, [] {});
+    Application->HandleMessage();
+    RemoveIdleHandler(Id);
+    EXPECT_EQ(Runs, 1);
 }
 
 TEST_F(FormFixture, TheApplicationsMessageBoxAsksTheService) {
