@@ -282,3 +282,37 @@ TEST(DataSetUtils, CurrencyAsBcd) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Search, testing::Values(dkMemory, dkSQLite),
                          [](const auto& Info) { return KindName(Info.param); });
+
+TEST_P(Search, LookupFieldPositionsItsLookupDataSet) {
+    TComponent Owner(nullptr);
+    TDataSet* Parts = MakeFixtureDataSet(GetParam(), &Owner);
+    Parts->Open();
+    TMemDataSet Orders(nullptr);
+    Orders.FieldDefs().Add(u"PART", ftInteger);
+    auto* Data = new TIntegerField(&Orders);
+    Data->SetFieldName(u"PART");
+    Data->SetDataSet(&Orders);
+    auto* Lookup = new TStringField(&Orders);
+    Lookup->SetFieldName(u"PARTNAME");
+    Lookup->SetFieldKind(fkLookup);
+    Lookup->SetLookupDataSet(Parts);
+    Lookup->KeyFields = u"PART";
+    Lookup->LookupKeyFields = u"ID";
+    Lookup->LookupResultField = u"NAME";
+    Lookup->SetDataSet(&Orders);
+    Orders.Open();
+    Orders.Append();
+    Orders.FieldByName(u"PART")->SetAsInteger(4);
+    Orders.Post();
+    TField* Result = daGetLookupResultField(&Orders, Lookup, nullptr);
+    ASSERT_NE(Result, nullptr);
+    EXPECT_EQ(Result->AsString(), u"bravo");
+    // Through a parameter source: the parameter's text is the key.
+    TParam Key;
+    Key.SetAsString(u"2");
+    Result = daGetLookupResultField(&Orders, Lookup, [&](const String& Name) { return Name == u"PART" ? &Key : nullptr; });
+    ASSERT_NE(Result, nullptr);
+    EXPECT_EQ(Result->AsString(), u"alpha");
+    Key.SetAsString(u"99");
+    EXPECT_EQ(daGetLookupResultField(&Orders, Lookup, [&](const String&) { return &Key; }), nullptr);
+}
