@@ -12,6 +12,8 @@ DECLARE_ENUM(TBitBtnKind, Byte, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, b
              bkIgnore, bkAll)
 DECLARE_ENUM(TButtonLayout, Byte, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
 DECLARE_ENUM(TNumGlyphs, Byte, ngNone, ngOne, ngTwo, ngThree, ngFour)
+// The look of a graphic button: up, disabled, pressed, or held down (a button of a group).
+DECLARE_ENUM(TButtonState, Byte, bsUp, bsDisabled, bsDown, bsExclusive)
 
 // Glyph holds NumGlyphs pictures side by side: up, disabled, clicked, down (the pixels of its
 // bottom-left colour are transparent). Without a disabled picture the up one is drawn embossed.

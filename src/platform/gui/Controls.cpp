@@ -1182,6 +1182,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     W->setEnabled(FEnabled);
     W->setWindowTitle(ToQt(Params.Caption));
     W->setCursor(ShapeOfCursor(Cursor()));
+    Priv->Style = Params.Style;
+    Priv->ExStyle = Params.ExStyle;
     FWindow = std::move(Priv);
     FHandle = RegisterControlWindow(this);
     FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
@@ -2418,4 +2420,26 @@ void RegisterControlsClasses() {
     RegisterClass(TCustomControl::StaticClass());
     RegisterClass(TSizeConstraints::StaticClass());
     RegisterClass(TControlCanvas::StaticClass());
+}
+
+// ---- Window styles ---------------------------------------------------------------------------
+
+LONG_PTR GetWindowLong(HWND Wnd, int Index) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return 0;
+    if (Index == GWL_STYLE) return C->WindowPrivate()->Style;
+    if (Index == GWL_EXSTYLE) return C->WindowPrivate()->ExStyle;
+    return 0;
+}
+
+LONG_PTR SetWindowLong(HWND Wnd, int Index, LONG_PTR Value) {
+    TWinControl* C = FindControl(Wnd);
+    if (!C || !C->WindowPrivate()) return 0;
+    Cardinal* Slot = Index == GWL_STYLE ? &C->WindowPrivate()->Style
+                     : Index == GWL_EXSTYLE ? &C->WindowPrivate()->ExStyle
+                                            : nullptr;
+    if (!Slot) return 0;
+    const LONG_PTR Old = *Slot;
+    *Slot = static_cast<Cardinal>(Value);
+    return Old;
 }

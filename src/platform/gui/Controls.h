@@ -145,6 +145,13 @@ struct TCreateParams {
     String WinClassName;
 };
 
+// The style bits a window was created with (its CreateParams), as GetWindowLong reads them;
+// SetWindowLong replaces them and answers the old ones (0 for an unknown window or index). The
+// bits are the window's record of itself: changing them does not change how Qt shows it.
+enum : int { GWL_EXSTYLE = -20, GWL_STYLE = -16 };
+LONG_PTR GetWindowLong(HWND Wnd, int Index);
+LONG_PTR SetWindowLong(HWND Wnd, int Index, LONG_PTR Value);
+
 // ---- Events -----------------------------------------------------------------------------------
 
 using TMouseEvent =

@@ -45,6 +45,8 @@ struct TWindowPrivate {
     QRegion PaintRegion;                        // the area being painted (window coordinates)
     std::vector<TControlCanvas*> BoundCanvases; // canvases drawing into Buffer now
     TRect Margins;                              // non-client thickness: Left, Top, Right, Bottom
+    Cardinal Style = 0;                         // WS_* of CreateParams, then SetWindowLong
+    Cardinal ExStyle = 0;                       // WS_EX_* likewise
     bool UpdatingFromWidget = false;
     TPoint MinPosition{-1, -1}; // of the window placement; kept, the window manager places icons
     TPoint MaxPosition{-1, -1};

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -301,6 +302,30 @@ void SetKeyDown(int VirtualKey, bool Down) {
     } else {
         K &= static_cast<Byte>(~0x80);
     }
+}
+
+bool GetKeyboardState(Byte* KeyState) {
+    if (!KeyState) return false;
+    std::copy(KeyTable().begin(), KeyTable().end(), KeyState);
+    return true;
+}
+
+bool SetKeyboardState(const Byte* KeyState) {
+    if (!KeyState) return false;
+    std::copy(KeyState, KeyState + 256, KeyTable().begin());
+    return true;
+}
+
+namespace {
+std::atomic<bool> ThemeActive{false};
+}
+
+bool IsThemeActive() {
+    return ThemeActive;
+}
+
+void SetThemeActive(bool Value) {
+    ThemeActive = Value;
 }
 
 void MessageBeep() {

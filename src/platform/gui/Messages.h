@@ -25,6 +25,7 @@ using DWORD = Cardinal;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using LONG_PTR = std::intptr_t;
 using HDC = std::uintptr_t;
 using HCURSOR = std::intptr_t; // a cursor handle is its TCursor value
 using UINT_PTR = std::uintptr_t;
@@ -737,8 +738,20 @@ TShiftState GetShiftState();
 // down, bit 0 toggled by each press (Caps Lock and the like).
 std::int16_t GetKeyState(int VirtualKey);
 
+// The whole keyboard table as GetKeyState reads it, one byte per virtual key (bit 7 down,
+// bit 0 toggled); SetKeyboardState installs a table (what a program that posts synthesised keys
+// to another window wants their receiver to read).
+bool GetKeyboardState(Byte* KeyState);
+bool SetKeyboardState(const Byte* KeyState);
+
 // The system's short warning sound.
 void MessageBeep();
+
+// Whether windows are drawn with visual styles (themed elements). The layer draws the classic
+// look, so it starts off; a program (or a test) may switch it on for controls that draw themed
+// elements of their own.
+bool IsThemeActive();
+void SetThemeActive(bool Value);
 
 // ---- Windows --------------------------------------------------------------------------------
 

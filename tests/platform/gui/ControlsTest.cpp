@@ -526,3 +526,59 @@ TEST_F(TFormFixture, DragAndDropInsideTheProgram) {
     EXPECT_FALSE(Source->Dragging());
     EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 1 50,20", "end none 0,0"}));
 }
+
+namespace {
+// A panel whose window asks for the transparent extended style and clips its children.
+class TStyledPanel : public TTestPanel {
+public:
+    using TTestPanel::TTestPanel;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TTestPanel::CreateParams(Params);
+        Params.Style |= WS_CLIPCHILDREN;
+        Params.ExStyle |= WS_EX_TRANSPARENT;
+    }
+};
+} // namespace
+
+TEST(Controls, WindowLongReadsAndReplacesTheCreationStyles) {
+    TForm Form(nullptr);
+    TStyledPanel Panel(&Form, &Form);
+    const HWND Wnd = Panel.Handle();
+    EXPECT_TRUE(GetWindowLong(Wnd, GWL_STYLE) & WS_CLIPCHILDREN);
+    EXPECT_TRUE(GetWindowLong(Wnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+    const LONG_PTR Old = SetWindowLong(Wnd, GWL_STYLE, GetWindowLong(Wnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
+    EXPECT_TRUE(Old & WS_CLIPCHILDREN);
+    EXPECT_FALSE(GetWindowLong(Wnd, GWL_STYLE) & WS_CLIPCHILDREN);
+    // A new window takes its styles from CreateParams again.
+    Panel.RecreateWnd();
+    EXPECT_TRUE(GetWindowLong(Panel.Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
+    EXPECT_EQ(GetWindowLong(0, GWL_STYLE), 0);
+    EXPECT_EQ(SetWindowLong(Panel.Handle(), 12345, 1), 0);
+}
+
+TEST(Controls, KeyboardStateIsReadAndInstalledAsAWhole) {
+    Byte Saved[256];
+    ASSERT_TRUE(GetKeyboardState(Saved));
+    Byte State[256];
+    std::copy(Saved, Saved + 256, State);
+    State[VK_CONTROL] = 0x81;
+    State['A'] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(State));
+    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
+    EXPECT_EQ(GetKeyState(VK_CONTROL) & 1, 1);
+    EXPECT_LT(GetKeyState('A'), 0);
+    ASSERT_TRUE(SetKeyboardState(Saved));
+    EXPECT_GE(GetKeyState('A'), 0);
+    EXPECT_FALSE(GetKeyboardState(nullptr));
+    EXPECT_FALSE(SetKeyboardState(nullptr));
+}
+
+TEST(Controls, VisualStylesStartOffAndCanBeSwitched) {
+    EXPECT_FALSE(IsThemeActive());
+    SetThemeActive(true);
+    EXPECT_TRUE(IsThemeActive());
+    SetThemeActive(false);
+    EXPECT_FALSE(IsThemeActive());
+}
