@@ -640,6 +640,11 @@ public:
     void SetFieldName(const String& Value);
     TField* Field() const { return FField; }
     bool CanModify() const;
+    // The control changed the field's value: the next UpdateRecord hands it over through
+    // OnUpdateData. Reset drops the change and shows the field's value again (OnDataChange).
+    void Modified() { FModified = true; }
+    bool IsModified() const { return FModified; }
+    void Reset() { RecordChanged(nullptr); }
     std::function<void()> OnDataChange, OnEditingChange, OnUpdateData, OnActiveChange;
 
 protected:
@@ -653,6 +658,7 @@ private:
     void UpdateField();
     String FFieldName;
     TField* FField = nullptr;
+    bool FModified = false;
 };
 
 class TParam {

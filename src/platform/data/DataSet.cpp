@@ -1083,6 +1083,7 @@ void TFieldDataLink::SetFieldName(const String& Value) {
 }
 
 void TFieldDataLink::UpdateField() {
+    FModified = false;
     TDataSet* DS = DataSet();
     FField = Active() && !FFieldName.empty() && DS ? DS->FindField(FFieldName) : nullptr;
     if (OnDataChange) OnDataChange();
@@ -1101,13 +1102,19 @@ void TFieldDataLink::LayoutChanged() {
     UpdateField();
 }
 void TFieldDataLink::RecordChanged(TField* Field) {
-    if ((!Field || Field == FField) && OnDataChange) OnDataChange();
+    if (Field && Field != FField) return;
+    FModified = false;
+    if (OnDataChange) OnDataChange();
 }
 void TFieldDataLink::EditingChanged() {
     if (OnEditingChange) OnEditingChange();
 }
+// Only a change the control reported is handed over; the flag stays until it went through,
+// so a handler that refuses the text keeps the change for the next attempt.
 void TFieldDataLink::UpdateData() {
-    if (OnUpdateData) OnUpdateData();
+    if (!FModified) return;
+    if (FField && OnUpdateData) OnUpdateData();
+    FModified = false;
 }
 
 // ---- parameters ---------------------------------------------------------------------------

@@ -144,3 +144,41 @@ TEST(Params, AssignCopiesNamesTypesAndValues) {
     From[0].SetAsInteger(6);
     EXPECT_EQ(To[0].AsInteger(), 5); // a copy, not shared
 }
+
+TEST(DataLink, FieldLinkHandsOverOnlyAReportedChange) {
+    TLinkFixture Fx;
+    TFieldDataLink Link;
+    int Updates = 0, Changes = 0;
+    bool Refuse = false;
+    Link.OnDataChange = [&] { ++Changes; };
+    Link.OnUpdateData = [&] {
+        ++Updates;
+        if (Refuse) throw Exception(u"refused");
+        Link.Field()->SetAsInteger(42);
+    };
+    Link.SetFieldName(u"N");
+    Link.SetDataSource(Fx.Source);
+    ASSERT_TRUE(Link.Edit());
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 0) << "nothing was reported as modified";
+
+    ASSERT_TRUE(Link.Edit());
+    Link.Modified();
+    Refuse = true;
+    EXPECT_THROW(Fx.DS->Post(), Exception);
+    EXPECT_TRUE(Link.IsModified()) << "a refused change stays for the next attempt";
+    Refuse = false;
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 2);
+    EXPECT_FALSE(Link.IsModified());
+    EXPECT_EQ(Fx.DS->FieldByName(u"N")->AsInteger(), 42);
+
+    ASSERT_TRUE(Link.Edit());
+    Link.Modified();
+    const int Before = Changes;
+    Link.Reset();
+    EXPECT_FALSE(Link.IsModified());
+    EXPECT_EQ(Changes, Before + 1) << "the field's value is shown again";
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 2);
+}
