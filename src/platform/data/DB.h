@@ -217,6 +217,9 @@ public:
 
     // Raises EDatabaseError "Field '%s' must have a value" when Required and null.
     void CheckRequired() const;
+    // Whether the character can be part of the field's text: whole numbers take digits and
+    // signs, other numbers the decimal separator and an exponent too; other kinds take all.
+    bool IsValidChar(Char C) const;
 
 protected:
     TField(TComponent* AOwner, TFieldType AType);

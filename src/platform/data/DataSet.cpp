@@ -1083,10 +1083,10 @@ void TFieldDataLink::SetFieldName(const String& Value) {
 }
 
 void TFieldDataLink::UpdateField() {
-    FModified = false;
     TDataSet* DS = DataSet();
     FField = Active() && !FFieldName.empty() && DS ? DS->FindField(FFieldName) : nullptr;
     if (OnDataChange) OnDataChange();
+    FModified = false;
 }
 
 bool TFieldDataLink::CanModify() const {
@@ -1103,8 +1103,9 @@ void TFieldDataLink::LayoutChanged() {
 }
 void TFieldDataLink::RecordChanged(TField* Field) {
     if (Field && Field != FField) return;
-    FModified = false;
+    // The control shows the field's value again; what it reported while doing so is no change.
     if (OnDataChange) OnDataChange();
+    FModified = false;
 }
 void TFieldDataLink::EditingChanged() {
     if (OnEditingChange) OnEditingChange();

@@ -182,3 +182,17 @@ TEST(DataLink, FieldLinkHandsOverOnlyAReportedChange) {
     Fx.DS->Post();
     EXPECT_EQ(Updates, 2);
 }
+
+TEST(Field, ValidCharsFollowTheKind) {
+    TLinkFixture Fx;
+    TField* N = Fx.DS->FieldByName(u"N");
+    for (Char C : String(u"0123456789+-")) EXPECT_TRUE(N->IsValidChar(C));
+    for (Char C : String(u".eEa ")) EXPECT_FALSE(N->IsValidChar(C));
+    TMemDataSet Other(nullptr);
+    Other.FieldDefs().Add(u"F", ftFloat);
+    Other.FieldDefs().Add(u"S", ftString, 10);
+    Other.Open();
+    for (Char C : String(u"09+-.eE")) EXPECT_TRUE(Other.FieldByName(u"F")->IsValidChar(C));
+    EXPECT_FALSE(Other.FieldByName(u"F")->IsValidChar(u'x'));
+    EXPECT_TRUE(Other.FieldByName(u"S")->IsValidChar(u'x'));
+}
