@@ -10,6 +10,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "support/TestDriver.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
