@@ -147,9 +147,11 @@ void TdaDBCustomCombo::DropDown() {
     if (!OnCustomDlg) return;
     FDroppedDown = true;
     Invalidate();
+    FButton->Invalidate();
     TScopeExit Done([this] {
-        Invalidate();
         FDroppedDown = false;
+        Invalidate();
+        FButton->Invalidate();
     });
     if (FAutoEnableEdit && DataSource() && DataSource()->DataSet()) StartEditing();
     OnCustomDlg(this);
@@ -587,6 +589,7 @@ void TdaDBCustomComboBox::DropDown() {
     if (Highlight >= 0) FListbox->MakeVisible(Highlight);
     FListVisible = true;
     FNoKeysEnteredYet = true;
+    Button()->Invalidate();
     if (CanFocus() && !Focused()) SetFocus();
     if (!InAutoDropDown && IsTextEditable()) SelectAll();
     LastShowHint = ShowHint();
@@ -608,6 +611,7 @@ void TdaDBCustomComboBox::CloseUp(bool Accept) {
         Chosen = Text();
     FPopup->SetVisible(false);
     FListVisible = false;
+    Button()->Invalidate();
     if (Accept && (Field() || !ReadOnly())) {
         TValueScope<bool> SkipDataChange(Patch[1], true);
         if (Chosen != PreDropDownText && EditCanModify()) {
