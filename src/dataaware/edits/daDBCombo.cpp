@@ -387,6 +387,53 @@ void TdaDBCustomComboBox::CreateListbox() {
         ListMouseUp(Sender, Button, Shift, X, Y);
     };
     FListbox->OnClick = [this](TObject*) { ListSelChange(); };
+    FListbox->OnDrawItem = [this](TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State) {
+        DrawListItem(Control, Index, Rect, State);
+    };
+}
+
+// Owner-drawn lines: the user's drawing, or two columns (the line and its other part), and a
+// double rule under the recent entries of the history.
+void TdaDBCustomComboBox::DrawListItem(TWinControl*, int Index, TRect Rect, TOwnerDrawState State) {
+    TCanvas* C = FListbox->Canvas();
+    TStrings* Lines = FListbox->Items();
+    const bool Valid = Index >= 0 && Index < Lines->Count();
+    bool Ended = false;
+    if (OnDrawItem && IsOwnerDrawn()) {
+        if (!State.Contains(odSelected)) {
+            C->Brush()->SetColor(FListbox->Color());
+            C->FillRect(Rect);
+            C->Font()->SetColor(FListbox->Font()->Color());
+        }
+        try {
+            OnDrawItem(this, Index, Rect, State);
+        } catch (...) {
+            // A failing handler leaves the line as far as it drew it.
+            Ended = true;
+        }
+    }
+    const int ListWidth = FListbox->ClientWidth();
+    const int Col1 = FColumn1Width ? FColumn1Width : ListWidth / 2;
+    if (FTwoColumnDisplay) {
+        if (!Ended && Valid) {
+            const String Line = Lines->Strings(Index);
+            C->FillRect(Rect);
+            C->TextRect(TRect(Rect.Left, Rect.Top, Rect.Left + Col1, Rect.Bottom), Rect.Left + 1, Rect.Top + 1, Line);
+            const String Second = FMapList ? GetComboValue(Line) : GetComboDisplay(Line);
+            C->TextRect(TRect(Rect.Left + Col1, Rect.Top, Rect.Right, Rect.Bottom), Rect.Left + Col1 + 1,
+                        Rect.Top + 1, Second);
+        }
+    } else if (!OnDrawItem && Valid) {
+        C->FillRect(Rect);
+        C->TextOut(Rect.Left + 2, Rect.Top + 1, Lines->Strings(Index));
+    }
+    const int Recent = EffectiveMRUCount();
+    if (Recent > 0 && (Index == Recent - 1 || Index == Recent)) {
+        const int Y = Index == Recent - 1 ? Rect.Bottom - 1 : Rect.Top + 1;
+        C->Pen()->SetColor(clBtnShadow);
+        C->MoveTo(Rect.Left, Y);
+        C->LineTo(Rect.Left + ListWidth, Y);
+    }
 }
 
 void TdaDBCustomComboBox::ListBoxItemsNeeded() {

@@ -167,6 +167,7 @@ public:
     TNotifyEvent OnDropDown;
     TdaComboCloseUpEvent OnCloseUp;
     TdaAddHistoryItemEvent OnAddHistoryItem;
+    TDrawItemEvent OnDrawItem;
 
     virtual void WriteValue(const String& Value);
     virtual int FindItemIndex(const String& Text, int StartIndex);
@@ -236,6 +237,7 @@ private:
     void CreateListbox();
     void ListMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ListSelChange();
+    void DrawListItem(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State);
 };
 
 class TdaDBComboBox : public TdaDBCustomComboBox {

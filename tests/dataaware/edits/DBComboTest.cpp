@@ -248,3 +248,100 @@ TEST(DBCustomCombo, EllipsisButtonRunsTheCustomDialog) {
     EXPECT_THROW(Combo->DropDown(), Exception);
     EXPECT_FALSE(Combo->ReadDroppedDown());
 }
+
+TEST(DBComboBox, EnterAndEscWithTheListOpenStayInTheCombo) {
+    TComboForm F;
+    F.SetItems({u"one", u"two"});
+    auto* Ok = new TButton(&F.Form);
+    Ok->SetParent(&F.Form);
+    Ok->SetBounds(200, 150, 75, 25);
+    Ok->SetDefault(true);
+    auto* Cancel = new TButton(&F.Form);
+    Cancel->SetParent(&F.Form);
+    Cancel->SetBounds(200, 180, 75, 25);
+    Cancel->SetCancel(true);
+    int Clicks = 0;
+    Ok->OnClick = Cancel->OnClick = [&](TObject*) { ++Clicks; };
+    F.Show();
+    KeyMessages(F.Combo, VK_DOWN, TShiftState{ssAlt});
+    ASSERT_TRUE(F.Combo->DroppedDown());
+    KeyMessages(F.Combo, VK_DOWN);
+    KeyMessages(F.Combo, VK_RETURN);
+    EXPECT_FALSE(F.Combo->DroppedDown());
+    EXPECT_EQ(F.Combo->Text(), u"one");
+    KeyMessages(F.Combo, VK_F4);
+    KeyMessages(F.Combo, VK_ESCAPE);
+    EXPECT_FALSE(F.Combo->DroppedDown());
+    EXPECT_EQ(Clicks, 0) << "the form's default and cancel buttons never see them";
+    KeyMessages(F.Combo, VK_RETURN);
+    EXPECT_EQ(Clicks, 1) << "with the list closed Enter reaches the form";
+}
+
+TEST(DBComboBox, LeavingTheComboClosesTheListAndTakesTheLine) {
+    TComboForm F;
+    F.SetItems({u"one", u"two"});
+    F.Show();
+    F.Combo->DropDown();
+    F.Combo->Listbox()->SetItemIndex(1);
+    F.Other->SetFocus();
+    EXPECT_FALSE(F.Combo->DroppedDown());
+    EXPECT_EQ(F.Combo->Text(), u"two");
+
+    F.Combo->SetStyle(csSimple);
+    EXPECT_FALSE(F.Combo->ShowButton());
+    F.Combo->DropDown();
+    EXPECT_FALSE(F.Combo->DroppedDown()) << "a simple combo has no list to drop down";
+    F.Combo->SetStyle(csDropDown);
+    EXPECT_TRUE(F.Combo->ShowButton());
+}
+
+TEST(DBComboBox, SwitchesComeBackWhenAWriteFails) {
+    TComboForm F;
+    TDataSet* DS = MakeEditDataSet(&F.Form, dkMemory);
+    auto* Source = new TDataSource(&F.Form);
+    Source->SetDataSet(DS);
+    F.SetItems({u"one", u"two"});
+    F.Combo->SetDataSource(Source);
+    F.Combo->SetDataField(u"NAME");
+    F.Show();
+    F.Combo->DropDown();
+    F.Combo->Listbox()->SetItemIndex(1);
+    DS->BeforeEdit = [](TDataSet*) { throw Exception(u"locked"); };
+    EXPECT_THROW(F.Combo->CloseUp(true), Exception);
+    EXPECT_FALSE(F.Combo->Patch[1]);
+    DS->BeforeEdit = nullptr;
+    DS->FieldByName(u"NAME")->OnGetText = [](TField*, String&, bool) { throw Exception(u"unreadable"); };
+    EXPECT_THROW(F.Combo->Reset(), Exception);
+    EXPECT_FALSE(F.Combo->Patch[5]);
+    DS->FieldByName(u"NAME")->OnGetText = nullptr;
+}
+
+TEST(DBComboBox, TwoColumnsAndTheRuleUnderTheRecentEntries) {
+    TComboForm F;
+    F.Combo->SetTwoColumnDisplay(true);
+    F.Combo->SetColumn1Width(100);
+    F.Combo->SetDropDownWidth(200);
+    F.SetItems({u"Blue\tB", u"Red\tR"});
+    TdaHistoryList* H = F.Combo->HistoryList();
+    H->SetEnabled(true);
+    H->SetMRUEnabled(true);
+    H->SetMRUMaxSize(1);
+    H->List()->Add(u"G");
+    F.Show();
+    F.Combo->DropDown();
+    ProcessMessages();
+    auto List = GrabControl(F.Combo->ListWindow());
+    const TRect Line0 = F.Combo->Listbox()->ItemRect(0);
+    const TRect Line1 = F.Combo->Listbox()->ItemRect(1);
+    const TPoint Origin = F.Combo->ListWindow()->ScreenToClient(F.Combo->Listbox()->ClientToScreen(TPoint(0, 0)));
+    // The double rule parts the recent entry from the rest.
+    EXPECT_EQ(static_cast<TColorRef>(PixelOf(*List, Origin.X + 50, Origin.Y + Line0.Bottom - 1)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(static_cast<TColorRef>(PixelOf(*List, Origin.X + 50, Origin.Y + Line1.Top + 1)), ColorToRGB(clBtnShadow));
+    // The second column shows the display part of "B".
+    int Dark = 0;
+    for (int Y = Line1.Top; Y < Line1.Bottom; ++Y)
+        for (int X = 101; X < 190; ++X)
+            if ((PixelOf(*List, Origin.X + X, Origin.Y + Y) & 0xFFFFFF) < 0x404040) ++Dark;
+    EXPECT_GT(Dark, 5);
+    List->SaveToFile(u"combo-two-columns.png");
+}
