@@ -345,3 +345,27 @@ TEST(DBComboBox, TwoColumnsAndTheRuleUnderTheRecentEntries) {
     EXPECT_GT(Dark, 5);
     List->SaveToFile(u"combo-two-columns.png");
 }
+
+TEST(DBCustomCombo, ListStyleSwallowsTypingAndOpensOnAClickInTheText) {
+    TEditLocale Locale;
+    TForm Form(nullptr);
+    auto* Combo = new TdaDBCustomCombo(&Form);
+    Combo->SetParent(&Form);
+    Combo->SetBounds(10, 10, 150, 22);
+    Combo->SetStyle(daDBCombo::csDropDownList);
+    Combo->Loaded();
+    Combo->SetText(u"fixed");
+    int Runs = 0;
+    Combo->OnCustomDlg = [&](TObject*) { ++Runs; };
+    Form.Show();
+    Combo->SetFocus();
+    KeyMessages(Combo, 'A');
+    KeyMessages(Combo, '7');
+    EXPECT_EQ(Combo->Text(), u"fixed");
+    EXPECT_FALSE(Combo->IsTextEditable());
+    ClickMessages(Combo, TPoint(20, 8));
+    EXPECT_EQ(Runs, 1);
+    // The default button is as wide as a scroll bar, at least 15 pixels, at the right edge.
+    EXPECT_EQ(Combo->Button()->Width(), std::max(GetSystemMetrics(SM_CXVSCROLL), 15));
+    EXPECT_EQ(Combo->ReadTextRightEdge(), Combo->ClientWidth() - Combo->Button()->Width() - 1);
+}
