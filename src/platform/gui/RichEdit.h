@@ -154,6 +154,10 @@ public:
     // Bytes out: rich text or plain text (CR LF between paragraphs, in Encoding), of the whole
     // text or only the selection.
     AnsiString StreamOut(bool Rtf, bool Selection, TEncoding* Encoding = nullptr) const;
+    // The position where a paragraph starts (-1 for none).
+    int PositionOfLine(int Para) const {
+        return Para >= 0 && Para < static_cast<int>(FDoc.Paragraphs.size()) ? PositionOf(Para, 0) : -1;
+    }
     // The format of text that has no format of its own: the control's font.
     TRtfCharFormat DefaultFormat() const;
 
