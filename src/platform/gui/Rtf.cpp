@@ -175,6 +175,7 @@ private:
     }
 
     void Byte8(unsigned char C) {
+        if (C < 0x20 && C != '\t') return; // control characters are no text
         Char Ch = C;
         if (C >= 0x80) {
             const String D = TEncoding::ANSI()->GetString(TBytes{C});
@@ -186,6 +187,7 @@ private:
     void Emit(Char Ch) {
         switch (S().Dest) {
         case dText:
+            if (Ch < 0x20 && Ch != u'\t' && Ch != u'\v') return; // breaks come from \par and \line only
             if (!Pending.empty() && !(PendingFormat == S().Char)) FlushText();
             if (Pending.empty()) PendingFormat = S().Char;
             Pending += Ch;
@@ -371,7 +373,8 @@ private:
         if (W == u"ul") return SetChar([&](TRtfCharFormat& F) { F.Underline = On; });
         if (W == u"ulnone") return SetChar([&](TRtfCharFormat& F) { F.Underline = false; });
         if (W == u"strike") return SetChar([&](TRtfCharFormat& F) { F.StrikeOut = On; });
-        if (W == u"fs") return SetChar([&](TRtfCharFormat& F) { F.Size = HasParam && Param > 0 ? (Param + 1) / 2 : 12; });
+        if (W == u"fs")
+            return SetChar([&](TRtfCharFormat& F) { F.Size = HasParam && Param > 0 ? std::min((Param + 1) / 2, 1638) : 12; });
         if (W == u"f") {
             const auto It = Fonts.find(Param);
             if (It != Fonts.end()) SetChar([&](TRtfCharFormat& F) { F.Name = It->second; });
@@ -401,6 +404,8 @@ private:
             G.Para.Alignment = taRightJustify;
             return;
         }
+        // Indents beyond 22 inches are damage, not layout.
+        Param = std::clamp(Param, -31680, 31680);
         if (W == u"li") {
             G.Para.LeftIndent = Param;
             return;

@@ -1,5 +1,6 @@
 // The memo dialog: a memo field of an in-memory and of an SQLite dataset edited in the window,
 // the confirmation asked when edited text is cancelled, read-only runs, and the component's Lines.
+#include "support/GraphicsTestSupport.h"
 #include "support/QuestionTestSupport.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"
@@ -93,6 +94,8 @@ TEST_P(MemoDialog, EditsTheFieldAndAsksBeforeEditedTextIsCancelled) {
               KeyMessages(Dlg->Memo, VK_END, TShiftState{ssCtrl});
               CharMessages(Dlg->Memo, u" twice");
               EXPECT_TRUE(Dlg->OKBtn->Enabled());
+              auto Picture = GrabControl(Dlg);
+              GrabToPng(Picture.get(), Folder, "memo-dialog-" + GetParam().Name + ".png");
               // Escape: the question comes, No keeps the window and the text.
               KeyMessages(Dlg->Memo, VK_ESCAPE);
               EXPECT_EQ(Dlg->ModalResult(), mrCancel);

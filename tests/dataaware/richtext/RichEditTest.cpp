@@ -1,5 +1,6 @@
 // The library's rich text control: the stored "RichEditVersion" and "Data" values, its lines, its
 // stream-in with the plain-text retry, and its memory stream.
+#include "support/GraphicsTestSupport.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"
 
@@ -157,6 +158,43 @@ TEST(daRichEdit, RecreatingTheWindowKeepsTextAndFormatting) {
     EXPECT_NE(R->Handle(), Before);
     EXPECT_EQ(BoldRuns(R->Document()), std::vector<std::string>{"Serial terminal"});
     EXPECT_EQ(R->Lines()->Count(), 3);
+}
+
+TEST(daRichEdit, AHelpPaneShowsOverItsFormAndHidesOnEscapeOrDoubleClick) {
+    TTempFolder Folder;
+    TForm Form(nullptr);
+    Form.SetBounds(10, 10, 420, 240);
+    auto* Help = new TdaDBRichEdit(&Form);
+    Help->SetParent(&Form);
+    Help->SetVisible(false);
+    Help->SetHideSelection(false);
+    TBytesStream Data = StreamOf(DataBlock(HelpRtf, static_cast<std::int32_t>(HelpRtf.size())));
+    Help->ReadState([&] {
+        Help->ReadRichEditVersion(2);
+        Help->ReadData(&Data);
+    });
+    // As the terminal does it: hide on Escape and on a double click.
+    Help->OnKeyDown = [&](TObject*, Word& Key, TShiftState) {
+        if (Key == VK_ESCAPE) Help->Hide();
+    };
+    Help->OnDblClick = [&](TObject*) { Help->Hide(); };
+    Form.Show();
+    for (int Round = 0; Round < 2; ++Round) {
+        Help->SetBounds(0, 0, Form.ClientWidth(), Form.ClientHeight());
+        Help->Show();
+        Help->SetFocus();
+        ProcessMessages();
+        if (Round == 0) {
+            auto Picture = GrabControl(&Form);
+            GrabToPng(Picture.get(), Folder, "help-pane.png");
+            KeyMessages(Help, VK_ESCAPE);
+        } else {
+            DoubleClickMessages(Help, {40, 40});
+        }
+        EXPECT_FALSE(Help->Visible()) << Round;
+    }
+    // Neither Escape nor the click changed the text.
+    EXPECT_EQ(Help->Lines()->Count(), 3);
 }
 
 TEST(daRichMemoryStream, GrowsInSteps) {

@@ -98,6 +98,28 @@ TEST(RtfReader, RejectsWhatIsNotRichText) {
     EXPECT_FALSE(LooksLikeRtf("{\\pard}"));
 }
 
+TEST(RtfReader, DamagedInputIsReadSafely) {
+    // Too deep a nesting is refused; everything else reads to something bounded.
+    EXPECT_THROW(ReadRtf("{\\rtf1 " + std::string(5000, '{') + "x"), ERtfError);
+    const struct {
+        std::string Rtf;
+        std::string Text;
+    } Cases[] = {
+        {"{\\rtf1 a\\bin999999999 b}", "a"},
+        {"{\\rtf1 a\\bin-5 b}", "ab"},
+        {"{\\rtf1 \\u-4064?x\\u65535?}", "\xEF\x80\xA0x\xEF\xBF\xBF"},
+        {"{\\rtf1 end\\'4\\'0d", "end"}, // control characters are no text
+        {"{\\rtf1 end\\", "end"},
+        {"{\\rtf1 \\uc99999\\u65 skipped}", "A"},
+        {"{\\rtf1 }}}}} after", ""},
+    };
+    for (const auto& C : Cases)
+        EXPECT_EQ(U8(ReadRtf(C.Rtf).Text()), C.Text) << C.Rtf;
+    const TRtfDocument Huge = ReadRtf("{\\rtf1\\li2000000000\\fs2000000000 big\\par}");
+    EXPECT_EQ(Huge.Paragraphs[0].Format.LeftIndent, 31680);
+    EXPECT_EQ(Huge.Paragraphs[0].Runs[0].Format.Size, 1638);
+}
+
 TEST(RtfWriter, WhatItWritesReadsBackTheSame) {
     TRtfDocument D;
     D.Paragraphs.clear();
