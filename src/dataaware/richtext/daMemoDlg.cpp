@@ -167,11 +167,13 @@ void TdaMemoDlg::OKBtnClick(TObject*) {
 }
 
 void TdaMemoDlg::UserButton1Click(TObject*) {
-    if (CallingComponent && CallingComponent->OnUserButton1Click) CallingComponent->OnUserButton1Click(this, Memo);
+    if (CallingComponent && CallingComponent->OnUserButton1Click)
+        CallingComponent->OnUserButton1Click(this, Memo);
 }
 
 void TdaMemoDlg::UserButton2Click(TObject*) {
-    if (CallingComponent && CallingComponent->OnUserButton2Click) CallingComponent->OnUserButton2Click(this, Memo);
+    if (CallingComponent && CallingComponent->OnUserButton2Click)
+        CallingComponent->OnUserButton2Click(this, Memo);
 }
 
 // ---- Running it -----------------------------------------------------------------------------------
@@ -206,8 +208,9 @@ bool daExecuteMemoDlg(TCustomForm* OwnerForm, TdaMemoDialog* Component, bool Edi
         Dlg->CancelBtn->SetVisible(false);
         Dlg->Memo->SetReadOnly(true);
     }
-    Dlg->posRect = TRect(Component->DlgLeft(), Component->DlgTop(), Component->DlgLeft() + Component->DlgWidth(),
-                         Component->DlgTop() + Component->DlgHeight());
+    Dlg->posRect =
+        TRect(Component->DlgLeft(), Component->DlgTop(), Component->DlgLeft() + Component->DlgWidth(),
+              Component->DlgTop() + Component->DlgHeight());
     if (Dlg->posRect.Left > 0 || Dlg->posRect.Top > 0) Dlg->SetPosition(poDefault);
     Dlg->UserButton1->SetCaption(Component->UserButton1Caption());
     Dlg->UserButton2->SetCaption(Component->UserButton2Caption());
@@ -244,7 +247,8 @@ void TdaMemoDialog::SetDataSource(TDataSource* Value) {
 
 void TdaMemoDialog::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource()) FDataLink->SetDataSource(nullptr);
+    if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource())
+        FDataLink->SetDataSource(nullptr);
 }
 
 void TdaMemoDialog::DoInitDialog() {
@@ -269,6 +273,8 @@ void TdaMemoDialog::Published(TPublisher<TdaMemoDialog>& P) {
     P.Property(u"DlgTop", &TdaMemoDialog::DlgTop, &TdaMemoDialog::SetDlgTop).Default(0);
     P.Property(u"DlgWidth", &TdaMemoDialog::DlgWidth, &TdaMemoDialog::SetDlgWidth);
     P.Property(u"DlgHeight", &TdaMemoDialog::DlgHeight, &TdaMemoDialog::SetDlgHeight);
-    P.Property(u"UserButton1Caption", &TdaMemoDialog::UserButton1Caption, &TdaMemoDialog::SetUserButton1Caption);
-    P.Property(u"UserButton2Caption", &TdaMemoDialog::UserButton2Caption, &TdaMemoDialog::SetUserButton2Caption);
+    P.Property(u"UserButton1Caption", &TdaMemoDialog::UserButton1Caption,
+               &TdaMemoDialog::SetUserButton1Caption);
+    P.Property(u"UserButton2Caption", &TdaMemoDialog::UserButton2Caption,
+               &TdaMemoDialog::SetUserButton2Caption);
 }

@@ -40,8 +40,8 @@ public:
     bool OKBtnpressed = false;
     bool allowClose = false;
     bool changed = false;
-    bool init = false;        // the show logic has run
-    TRect posRect;            // wanted left, top, right, bottom
+    bool init = false; // the show logic has run
+    TRect posRect;     // wanted left, top, right, bottom
     std::unique_ptr<TFont> TempFont;
     String TempTitle;
     TdaMemoDialog* CallingComponent = nullptr;

@@ -238,12 +238,16 @@ void TdaCustomRichEdit::Published(TPublisher<TdaCustomRichEdit>& P) {
     P.Property(u"AutoURLDetect", &TdaCustomRichEdit::AutoURLDetect, &TdaCustomRichEdit::SetAutoURLDetect)
         .Default(false);
     P.Property(u"EditorCaption", &TdaCustomRichEdit::EditorCaption, &TdaCustomRichEdit::SetEditorCaption);
-    P.Property(u"MeasurementUnits", &TdaCustomRichEdit::MeasurementUnits, &TdaCustomRichEdit::SetMeasurementUnits)
+    P.Property(u"MeasurementUnits", &TdaCustomRichEdit::MeasurementUnits,
+               &TdaCustomRichEdit::SetMeasurementUnits)
         .Default(muInches);
-    P.Property(u"EditWidth", &TdaCustomRichEdit::EditWidth, &TdaCustomRichEdit::SetEditWidth).Default(rewWindowSize);
-    P.Property(u"GutterWidth", &TdaCustomRichEdit::GutterWidth, &TdaCustomRichEdit::SetGutterWidth).Default(3);
+    P.Property(u"EditWidth", &TdaCustomRichEdit::EditWidth, &TdaCustomRichEdit::SetEditWidth)
+        .Default(rewWindowSize);
+    P.Property(u"GutterWidth", &TdaCustomRichEdit::GutterWidth, &TdaCustomRichEdit::SetGutterWidth)
+        .Default(3);
     P.Property(u"HighlightColor", &TdaCustomRichEdit::HighlightColor, &TdaCustomRichEdit::SetHighlightColor);
-    P.Property(u"PrintPageSize", &TdaCustomRichEdit::PrintPageSize, &TdaCustomRichEdit::SetPrintPageSize).Default(1);
+    P.Property(u"PrintPageSize", &TdaCustomRichEdit::PrintPageSize, &TdaCustomRichEdit::SetPrintPageSize)
+        .Default(1);
     P.Property(u"Title", &TdaCustomRichEdit::Title, &TdaCustomRichEdit::SetTitle);
 }
 

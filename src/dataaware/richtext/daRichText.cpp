@@ -2,7 +2,8 @@
 #include "dataaware/richtext/daRichText.h"
 
 void RegisterDataAwareRichTextClasses() {
-    for (TClass C : {TdaRichEditStrings::StaticClass(), TdaCustomRichEdit::StaticClass(), TdaDBRichEdit::StaticClass(),
-                     TdaCustomDialog::StaticClass(), TdaMemoDlg::StaticClass(), TdaMemoDialog::StaticClass()})
+    for (TClass C :
+         {TdaRichEditStrings::StaticClass(), TdaCustomRichEdit::StaticClass(), TdaDBRichEdit::StaticClass(),
+          TdaCustomDialog::StaticClass(), TdaMemoDlg::StaticClass(), TdaMemoDialog::StaticClass()})
         RegisterClass(C);
 }

@@ -23,7 +23,9 @@ std::vector<TRtfRun> CutRuns(const TRtfParagraph& P, int From, int To) {
     for (const TRtfRun& R : P.Runs) {
         const int Len = static_cast<int>(R.Text.size());
         const int A = std::max(From, At), B = std::min(To, At + Len);
-        if (A < B) Out.push_back({R.Text.substr(static_cast<std::size_t>(A - At), static_cast<std::size_t>(B - A)), R.Format});
+        if (A < B)
+            Out.push_back(
+                {R.Text.substr(static_cast<std::size_t>(A - At), static_cast<std::size_t>(B - A)), R.Format});
         At += Len;
     }
     return Out;
@@ -64,7 +66,8 @@ public:
     }
     int Width(const String& S) {
         if (S.empty()) return 0;
-        return FCanvas ? FCanvas->TextWidth(S) : static_cast<int>(S.size()) * std::max(4, FFormat.Size * 96 / 72 / 2);
+        return FCanvas ? FCanvas->TextWidth(S)
+                       : static_cast<int>(S.size()) * std::max(4, FFormat.Size * 96 / 72 / 2);
     }
     int Height() const { return FHeight; }
     int Ascent() const { return FAscent; }
@@ -90,7 +93,8 @@ TRtfCharFormat TTextAttributes::Get() const {
     if (!FRichEdit) return {};
     if (FType == atDefaultText) return FRichEdit->DefaultFormat();
     if (FRichEdit->SelLength() == 0 && FRichEdit->FHasInsertFormat) return FRichEdit->FInsertFormat;
-    return FRichEdit->FormatAt(FRichEdit->SelLength() > 0 ? FRichEdit->SelStart() + 1 : FRichEdit->SelStart());
+    return FRichEdit->FormatAt(FRichEdit->SelLength() > 0 ? FRichEdit->SelStart() + 1
+                                                          : FRichEdit->SelStart());
 }
 
 template <class F> void TTextAttributes::Set(F Change) {
@@ -272,7 +276,8 @@ void TRichEditStrings::Insert(int Index, const String& S) {
         // At the end: into the empty last paragraph, followed by a break.
         const int End = R.GetTextLen();
         TRtfDocument D = PlainToDocument(S + u"\r\n", R.FormatAt(End));
-        if (!R.FDoc.Paragraphs.back().Runs.empty() || N == 0) D = PlainToDocument(u"\r\n" + S + u"\r\n", R.FormatAt(End));
+        if (!R.FDoc.Paragraphs.back().Runs.empty() || N == 0)
+            D = PlainToDocument(u"\r\n" + S + u"\r\n", R.FormatAt(End));
         R.ReplaceRange(End, End, D, false);
     }
 }
@@ -671,8 +676,10 @@ void TCustomRichEdit::EnsureLayout() {
                 if (R.Text[I] == u'\t' || R.Text[I] == u'\v') {
                     J = I + 1;
                 } else {
-                    while (J < R.Text.size() && IsWordChar(R.Text[J])) ++J;
-                    while (J < R.Text.size() && R.Text[J] == u' ') ++J;
+                    while (J < R.Text.size() && IsWordChar(R.Text[J]))
+                        ++J;
+                    while (J < R.Text.size() && R.Text[J] == u' ')
+                        ++J;
                 }
                 Words.push_back({Offset + static_cast<int>(I), R.Text.substr(I, J - I), 0, 0, R.Format});
                 I = J;
@@ -741,7 +748,8 @@ void TCustomRichEdit::EnsureLayout() {
                 continue;
             }
             String Visible = W.Text;
-            while (!Visible.empty() && Visible.back() == u' ') Visible.pop_back();
+            while (!Visible.empty() && Visible.back() == u' ')
+                Visible.pop_back();
             int Width = M.Width(W.Text);
             const int VisibleWidth = M.Width(Visible);
             if (FWordWrap && !Line.Pieces.empty() && X + VisibleWidth > Avail(Line.First)) Finish(W.Start);
@@ -750,8 +758,11 @@ void TCustomRichEdit::EnsureLayout() {
                 std::size_t From = 0;
                 while (From < W.Text.size()) {
                     std::size_t To = From + 1;
-                    while (To < W.Text.size() && M.Width(W.Text.substr(From, To - From + 1)) <= Avail(Line.First)) ++To;
-                    TPiece Part{W.Start + static_cast<int>(From), W.Text.substr(From, To - From), X, 0, W.Format};
+                    while (To < W.Text.size() &&
+                           M.Width(W.Text.substr(From, To - From + 1)) <= Avail(Line.First))
+                        ++To;
+                    TPiece Part{W.Start + static_cast<int>(From), W.Text.substr(From, To - From), X, 0,
+                                W.Format};
                     Part.Width = M.Width(Part.Text);
                     X += Part.Width;
                     Line.Pieces.push_back(Part);
@@ -764,7 +775,8 @@ void TCustomRichEdit::EnsureLayout() {
             W.Width = Width;
             X += Width;
             // Pieces of one format on a line are drawn as one.
-            if (!Line.Pieces.empty() && Line.Pieces.back().Format == W.Format && Line.Pieces.back().Text != u"\t" &&
+            if (!Line.Pieces.empty() && Line.Pieces.back().Format == W.Format &&
+                Line.Pieces.back().Text != u"\t" &&
                 Line.Pieces.back().Start + static_cast<int>(Line.Pieces.back().Text.size()) == W.Start) {
                 TPiece& Prev = Line.Pieces.back();
                 Prev.Text += W.Text;
@@ -807,7 +819,9 @@ TPoint TCustomRichEdit::CaretPoint() {
         }
         if (Offset > Pc.Start) {
             M.Use(Pc.Format);
-            X = Pc.X + (Pc.Text == u"\t" ? Pc.Width : M.Width(Pc.Text.substr(0, static_cast<std::size_t>(Offset - Pc.Start))));
+            X = Pc.X + (Pc.Text == u"\t"
+                            ? Pc.Width
+                            : M.Width(Pc.Text.substr(0, static_cast<std::size_t>(Offset - Pc.Start))));
         } else {
             X = Pc.X;
         }
@@ -821,7 +835,8 @@ int TCustomRichEdit::PosFromPoint(int X, int Y) {
     if (FLayout.empty()) return 0;
     Y = Y - TextArea().Top + FTopY;
     std::size_t Li = 0;
-    while (Li + 1 < FLayout.size() && Y >= FLayout[Li].Top + FLayout[Li].Height) ++Li;
+    while (Li + 1 < FLayout.size() && Y >= FLayout[Li].Top + FLayout[Li].Height)
+        ++Li;
     const TLine& L = FLayout[Li];
     const int Rel = X - L.Left;
     TMeasure M;
@@ -855,8 +870,10 @@ void TCustomRichEdit::ScrollCaretIntoView() {
     const TLine& L = FLayout[static_cast<std::size_t>(LineOfPos(FCaret))];
     const TRect Area = TextArea();
     const int Height = Area.Bottom - Area.Top;
-    if (L.Top < FTopY) FTopY = L.Top;
-    else if (L.Top + L.Height > FTopY + Height) FTopY = L.Top + L.Height - Height;
+    if (L.Top < FTopY)
+        FTopY = L.Top;
+    else if (L.Top + L.Height > FTopY + Height)
+        FTopY = L.Top + L.Height - Height;
     FTopY = std::max(0, FTopY);
 }
 
@@ -900,7 +917,8 @@ void TCustomRichEdit::Paint() {
             const int A = std::max(SelA, PieceA), B = std::min(SelB, PieceB);
             if (A >= B) continue;
             const String Before = Pc.Text.substr(0, static_cast<std::size_t>(A - PieceA));
-            const String Part = Pc.Text.substr(static_cast<std::size_t>(A - PieceA), static_cast<std::size_t>(B - A));
+            const String Part =
+                Pc.Text.substr(static_cast<std::size_t>(A - PieceA), static_cast<std::size_t>(B - A));
             const int SX = X + C->TextWidth(Before);
             C->Brush()->SetStyle(bsSolid);
             C->Brush()->SetColor(clHighlight);
@@ -975,8 +993,10 @@ void TCustomRichEdit::DeleteTyped(bool Forward, bool Word) {
             const TRtfDocument D = Slice(0, FCaret);
             const String T = D.Paragraphs.back().Text();
             int K = static_cast<int>(T.size());
-            while (K > 0 && T[static_cast<std::size_t>(K) - 1] == u' ') --K;
-            while (K > 0 && IsWordChar(T[static_cast<std::size_t>(K) - 1])) --K;
+            while (K > 0 && T[static_cast<std::size_t>(K) - 1] == u' ')
+                --K;
+            while (K > 0 && IsWordChar(T[static_cast<std::size_t>(K) - 1]))
+                --K;
             if (K < static_cast<int>(T.size())) From = FCaret - (static_cast<int>(T.size()) - K);
         }
     }
@@ -1023,7 +1043,8 @@ void TCustomRichEdit::KeyDown(Word& Key, TShiftState Shift) {
         EnsureLayout();
         const TRect A = TextArea();
         int Lines = 1;
-        if (!FLayout.empty()) Lines = std::max(1, (A.Bottom - A.Top) / std::max(1, FLayout.front().Height) - 1);
+        if (!FLayout.empty())
+            Lines = std::max(1, (A.Bottom - A.Top) / std::max(1, FLayout.front().Height) - 1);
         Vertical(Key == VK_PRIOR ? -Lines : Lines);
         break;
     }
@@ -1043,7 +1064,8 @@ void TCustomRichEdit::KeyDown(Word& Key, TShiftState Shift) {
             EnsureLayout();
             const int Li = LineOfPos(FCaret);
             const TLine& L = FLayout[static_cast<std::size_t>(Li)];
-            const bool Wrapped = Li + 1 < static_cast<int>(FLayout.size()) && FLayout[static_cast<std::size_t>(Li) + 1].Para == L.Para;
+            const bool Wrapped = Li + 1 < static_cast<int>(FLayout.size()) &&
+                                 FLayout[static_cast<std::size_t>(Li) + 1].Para == L.Para;
             MoveTo(PositionOf(L.Para, Wrapped ? std::max(L.Start, L.End - 1) : L.End));
         }
         break;
@@ -1144,15 +1166,18 @@ void TCustomRichEdit::Published(TPublisher<TCustomRichEdit>& P) {
     P.Property(u"PlainText", &TCustomRichEdit::PlainText, &TCustomRichEdit::SetPlainText).Default(false);
     P.Property(u"ReadOnly", &TCustomRichEdit::ReadOnly, &TCustomRichEdit::SetReadOnly).Default(false);
     P.Property(u"WordWrap", &TCustomRichEdit::WordWrap, &TCustomRichEdit::SetWordWrap).Default(true);
-    P.Property(u"HideSelection", &TCustomRichEdit::HideSelection, &TCustomRichEdit::SetHideSelection).Default(true);
+    P.Property(u"HideSelection", &TCustomRichEdit::HideSelection, &TCustomRichEdit::SetHideSelection)
+        .Default(true);
     P.Property(u"WantTabs", &TCustomRichEdit::WantTabs, &TCustomRichEdit::SetWantTabs).Default(false);
     P.Property(u"WantReturns", &TCustomRichEdit::WantReturns, &TCustomRichEdit::SetWantReturns).Default(true);
-    P.Property(u"ScrollBars", &TCustomRichEdit::ScrollBars, &TCustomRichEdit::SetScrollBars).Default(StdCtrls::ssNone);
+    P.Property(u"ScrollBars", &TCustomRichEdit::ScrollBars, &TCustomRichEdit::SetScrollBars)
+        .Default(StdCtrls::ssNone);
     P.Property(u"MaxLength", &TCustomRichEdit::MaxLength, &TCustomRichEdit::SetMaxLength).Default(0);
 }
 
 void RegisterRichEditClasses() {
-    for (TClass C : {TTextAttributes::StaticClass(), TParaAttributes::StaticClass(), TRichEditStrings::StaticClass(),
-                     TCustomRichEdit::StaticClass(), TRichEdit::StaticClass()})
+    for (TClass C :
+         {TTextAttributes::StaticClass(), TParaAttributes::StaticClass(), TRichEditStrings::StaticClass(),
+          TCustomRichEdit::StaticClass(), TRichEdit::StaticClass()})
         RegisterClass(C);
 }

@@ -204,7 +204,7 @@ protected:
 private:
     // One line of the laid-out text: its pieces in one format each.
     struct TPiece {
-        int Start;      // position in the paragraph
+        int Start; // position in the paragraph
         String Text;
         int X, Width;
         TRtfCharFormat Format;
@@ -213,8 +213,8 @@ private:
         int Para;
         int Start, End; // offsets in the paragraph
         int Top, Height, Ascent;
-        int Left;       // where the line's text starts (indent, bullet, alignment)
-        bool First;     // the paragraph's first line (draws the bullet)
+        int Left;   // where the line's text starts (indent, bullet, alignment)
+        bool First; // the paragraph's first line (draws the bullet)
         std::vector<TPiece> Pieces;
     };
 

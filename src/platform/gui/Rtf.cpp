@@ -93,7 +93,8 @@ public:
 
     TRtfDocument Read() {
         std::size_t Start = 0;
-        while (Start < B.size() && (B[Start] == ' ' || B[Start] == '\r' || B[Start] == '\n' || B[Start] == '\t'))
+        while (Start < B.size() &&
+               (B[Start] == ' ' || B[Start] == '\r' || B[Start] == '\n' || B[Start] == '\t'))
             ++Start;
         if (B.compare(Start, 5, "{\\rtf") != 0) throw ERtfError(u"The stream holds no rich text");
         P = Start;
@@ -168,7 +169,8 @@ private:
 
     void EndFont() {
         String Name = FontName;
-        while (!Name.empty() && (Name.back() == u';' || Name.back() == u' ')) Name.pop_back();
+        while (!Name.empty() && (Name.back() == u';' || Name.back() == u' '))
+            Name.pop_back();
         if (S().FontNumber >= 0 && !Name.empty()) Fonts[S().FontNumber] = Name;
         FontName.clear();
         S().FontNumber = -1;
@@ -250,9 +252,11 @@ private:
                 break;
             case '\'': {
                 int V = 0;
-                for (int I = 0; I < 2 && P < B.size() && std::isxdigit(static_cast<unsigned char>(B[P])); ++I, ++P)
-                    V = V * 16 + (std::isdigit(static_cast<unsigned char>(B[P])) ? B[P] - '0'
-                                                                                 : (std::tolower(B[P]) - 'a' + 10));
+                for (int I = 0; I < 2 && P < B.size() && std::isxdigit(static_cast<unsigned char>(B[P]));
+                     ++I, ++P)
+                    V = V * 16 + (std::isdigit(static_cast<unsigned char>(B[P]))
+                                      ? B[P] - '0'
+                                      : (std::tolower(B[P]) - 'a' + 10));
                 if (SkipCount > 0) {
                     --SkipCount;
                     break;
@@ -270,18 +274,23 @@ private:
             return;
         }
         std::size_t Start = P;
-        while (P < B.size() && std::isalpha(static_cast<unsigned char>(B[P]))) ++P;
+        while (P < B.size() && std::isalpha(static_cast<unsigned char>(B[P])))
+            ++P;
         const std::string Name = B.substr(Start, P - Start);
         bool HasParam = false;
         long Param = 0;
-        auto Digit = [&](std::size_t I) { return I < B.size() && std::isdigit(static_cast<unsigned char>(B[I])); };
+        auto Digit = [&](std::size_t I) {
+            return I < B.size() && std::isdigit(static_cast<unsigned char>(B[I]));
+        };
         if (Digit(P) || (P < B.size() && B[P] == '-' && Digit(P + 1))) {
             const std::size_t NumStart = P;
             if (B[P] == '-') ++P;
-            while (P < B.size() && std::isdigit(static_cast<unsigned char>(B[P])) && P - NumStart < 11) ++P;
+            while (P < B.size() && std::isdigit(static_cast<unsigned char>(B[P])) && P - NumStart < 11)
+                ++P;
             Param = std::strtol(B.substr(NumStart, P - NumStart).c_str(), nullptr, 10);
             HasParam = true;
-            while (P < B.size() && std::isdigit(static_cast<unsigned char>(B[P]))) ++P;
+            while (P < B.size() && std::isdigit(static_cast<unsigned char>(B[P])))
+                ++P;
         }
         if (P < B.size() && B[P] == ' ') ++P; // the delimiting blank belongs to the word
         if (Name == "bin") {
@@ -363,9 +372,9 @@ private:
             return;
         }
         static const std::map<String, Char> Specials = {
-            {u"emdash", 0x2014}, {u"endash", 0x2013},    {u"bullet", 0x2022},   {u"lquote", 0x2018},
-            {u"rquote", 0x2019}, {u"ldblquote", 0x201C}, {u"rdblquote", 0x201D}, {u"emspace", 0x2003},
-            {u"enspace", 0x2002}};
+            {u"emdash", 0x2014},    {u"endash", 0x2013},  {u"bullet", 0x2022},
+            {u"lquote", 0x2018},    {u"rquote", 0x2019},  {u"ldblquote", 0x201C},
+            {u"rdblquote", 0x201D}, {u"emspace", 0x2003}, {u"enspace", 0x2002}};
         if (auto It = Specials.find(W); It != Specials.end()) return Text(It->second);
         // Character attributes.
         if (W == u"b") return SetChar([&](TRtfCharFormat& F) { F.Bold = On; });
@@ -374,7 +383,9 @@ private:
         if (W == u"ulnone") return SetChar([&](TRtfCharFormat& F) { F.Underline = false; });
         if (W == u"strike") return SetChar([&](TRtfCharFormat& F) { F.StrikeOut = On; });
         if (W == u"fs")
-            return SetChar([&](TRtfCharFormat& F) { F.Size = HasParam && Param > 0 ? std::min((Param + 1) / 2, 1638) : 12; });
+            return SetChar([&](TRtfCharFormat& F) {
+                F.Size = HasParam && Param > 0 ? std::min((Param + 1) / 2, 1638) : 12;
+            });
         if (W == u"f") {
             const auto It = Fonts.find(Param);
             if (It != Fonts.end()) SetChar([&](TRtfCharFormat& F) { F.Name = It->second; });
@@ -382,8 +393,9 @@ private:
         }
         if (W == u"cf") {
             return SetChar([&](TRtfCharFormat& F) {
-                F.Color = Param > 0 && Param < static_cast<int>(Colors.size()) ? Colors[static_cast<std::size_t>(Param)]
-                                                                               : Default.Color;
+                F.Color = Param > 0 && Param < static_cast<int>(Colors.size())
+                              ? Colors[static_cast<std::size_t>(Param)]
+                              : Default.Color;
             });
         }
         if (W == u"plain") return SetChar([&](TRtfCharFormat& F) { F = Default; });
@@ -424,9 +436,7 @@ private:
         }
     }
 
-    template <class F> void SetChar(F Fn) {
-        Fn(S().Char);
-    }
+    template <class F> void SetChar(F Fn) { Fn(S().Char); }
 };
 
 } // namespace
@@ -461,7 +471,8 @@ void Escape(AnsiString& Out, const String& Text) {
         } else if (C < 0x80) {
             Out += static_cast<char>(C);
         } else {
-            Out += "\\u" + std::to_string(C > 32767 ? static_cast<int>(C) - 65536 : static_cast<int>(C)) + "?";
+            Out +=
+                "\\u" + std::to_string(C > 32767 ? static_cast<int>(C) - 65536 : static_cast<int>(C)) + "?";
         }
     }
 }
@@ -504,8 +515,8 @@ AnsiString WriteRtf(const TRtfDocument& Doc) {
     if (!Colors.empty()) {
         Out += "{\\colortbl ;";
         for (TColor C : Colors)
-            Out += "\\red" + std::to_string(C & 0xFF) + "\\green" + std::to_string((C >> 8) & 0xFF) + "\\blue" +
-                   std::to_string((C >> 16) & 0xFF) + ";";
+            Out += "\\red" + std::to_string(C & 0xFF) + "\\green" + std::to_string((C >> 8) & 0xFF) +
+                   "\\blue" + std::to_string((C >> 16) & 0xFF) + ";";
         Out += "}\r\n";
     }
     Out += "\\viewkind4\\uc1";
@@ -527,8 +538,7 @@ AnsiString WriteRtf(const TRtfDocument& Doc) {
     };
     for (const TRtfParagraph& P : Doc.Paragraphs) {
         Out += "\\pard";
-        if (P.Format.Bullet)
-            Out += "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'B7}}";
+        if (P.Format.Bullet) Out += "{\\pntext\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'B7}}";
         if (P.Format.Alignment == taCenter) Out += "\\qc";
         if (P.Format.Alignment == taRightJustify) Out += "\\qr";
         if (P.Format.LeftIndent) Out += "\\li" + std::to_string(P.Format.LeftIndent);

@@ -85,27 +85,28 @@ bool Closes(TdaMemoDlg* Dlg) {
 
 TEST_P(MemoDialog, EditsTheFieldAndAsksBeforeEditedTextIsCancelled) {
     TQuestionScript Script;
-    Script.Answer(User([&](TdaMemoDlg* Dlg) {
-              EXPECT_EQ(U8(Dlg->Caption()), "Sketch notes");
-              EXPECT_EQ(U8(Dlg->Memo->Text()), "Blink the LED\r\nevery second");
-              EXPECT_FALSE(Dlg->OKBtn->Enabled()); // until the text changes
-              EXPECT_TRUE(Dlg->CancelBtn->Visible());
-              Dlg->Memo->SetFocus();
-              KeyMessages(Dlg->Memo, VK_END, TShiftState{ssCtrl});
-              CharMessages(Dlg->Memo, u" twice");
-              EXPECT_TRUE(Dlg->OKBtn->Enabled());
-              auto Picture = GrabControl(Dlg);
-              GrabToPng(Picture.get(), Folder, "memo-dialog-" + GetParam().Name + ".png");
-              // Escape: the question comes, No keeps the window and the text.
-              KeyMessages(Dlg->Memo, VK_ESCAPE);
-              EXPECT_EQ(Dlg->ModalResult(), mrCancel);
-              EXPECT_FALSE(Closes(Dlg));
-              EXPECT_EQ(U8(Dlg->Memo->Text()), "Blink the LED\r\nevery second twice");
-              // Ctrl+Enter closes with OK, and OK asks nothing.
-              KeyMessages(Dlg->Memo, VK_RETURN, TShiftState{ssCtrl});
-              EXPECT_EQ(Dlg->ModalResult(), mrOk);
-              EXPECT_TRUE(Closes(Dlg));
-          }))
+    Script
+        .Answer(User([&](TdaMemoDlg* Dlg) {
+            EXPECT_EQ(U8(Dlg->Caption()), "Sketch notes");
+            EXPECT_EQ(U8(Dlg->Memo->Text()), "Blink the LED\r\nevery second");
+            EXPECT_FALSE(Dlg->OKBtn->Enabled()); // until the text changes
+            EXPECT_TRUE(Dlg->CancelBtn->Visible());
+            Dlg->Memo->SetFocus();
+            KeyMessages(Dlg->Memo, VK_END, TShiftState{ssCtrl});
+            CharMessages(Dlg->Memo, u" twice");
+            EXPECT_TRUE(Dlg->OKBtn->Enabled());
+            auto Picture = GrabControl(Dlg);
+            GrabToPng(Picture.get(), Folder, "memo-dialog-" + GetParam().Name + ".png");
+            // Escape: the question comes, No keeps the window and the text.
+            KeyMessages(Dlg->Memo, VK_ESCAPE);
+            EXPECT_EQ(Dlg->ModalResult(), mrCancel);
+            EXPECT_FALSE(Closes(Dlg));
+            EXPECT_EQ(U8(Dlg->Memo->Text()), "Blink the LED\r\nevery second twice");
+            // Ctrl+Enter closes with OK, and OK asks nothing.
+            KeyMessages(Dlg->Memo, VK_RETURN, TShiftState{ssCtrl});
+            EXPECT_EQ(Dlg->ModalResult(), mrOk);
+            EXPECT_TRUE(Closes(Dlg));
+        }))
         .Answer(mrNo);
     EXPECT_TRUE(Dialog->Execute());
     ASSERT_EQ(Script.Asked().size(), 2u);
@@ -124,12 +125,13 @@ TEST_P(MemoDialog, EditsTheFieldAndAsksBeforeEditedTextIsCancelled) {
 
 TEST_P(MemoDialog, YesToTheQuestionCancelsAndLeavesTheFieldAlone) {
     TQuestionScript Script;
-    Script.Answer(User([&](TdaMemoDlg* Dlg) {
-              CharMessages(Dlg->Memo, u"scribble ");
-              KeyMessages(Dlg->Memo, VK_ESCAPE);
-              EXPECT_TRUE(Closes(Dlg));
-              EXPECT_EQ(Dlg->ModalResult(), mrCancel);
-          }))
+    Script
+        .Answer(User([&](TdaMemoDlg* Dlg) {
+            CharMessages(Dlg->Memo, u"scribble ");
+            KeyMessages(Dlg->Memo, VK_ESCAPE);
+            EXPECT_TRUE(Closes(Dlg));
+            EXPECT_EQ(Dlg->ModalResult(), mrCancel);
+        }))
         .Answer(mrYes);
     EXPECT_FALSE(Dialog->Execute());
     EXPECT_EQ(Script.Asked().size(), 2u);
@@ -137,24 +139,33 @@ TEST_P(MemoDialog, YesToTheQuestionCancelsAndLeavesTheFieldAlone) {
     EXPECT_EQ(U8(DS->FieldByName(u"NOTES")->AsString()), "Blink the LED\r\nevery second");
 }
 
-TEST_P(MemoDialog, ViewOnlyShowsTheTextAndNeverWritesIt) {
-    Dialog->SetMemoAttributes(TdaMemoAttributes{mViewOnly, mWordWrap});
-    TQuestionScript Script;
-    Script.Answer(User([&](TdaMemoDlg* Dlg) {
-        EXPECT_TRUE(Dlg->Memo->ReadOnly());
-        EXPECT_FALSE(Dlg->CancelBtn->Visible());
-        EXPECT_TRUE(Dlg->OKBtn->Enabled());
-        EXPECT_EQ(Dlg->BorderStyle(), Forms::bsDialog);
-        Dlg->OKBtn->Click();
-        EXPECT_TRUE(Closes(Dlg)); // nothing changed: nothing is asked
-    }));
-    EXPECT_TRUE(Dialog->Execute());
-    EXPECT_EQ(Script.Asked().size(), 1u);
-    EXPECT_EQ(DS->State(), dsBrowse);
+TEST_P(MemoDialog, AViewOnlyRunOrAReadOnlyFieldShowsTheTextAndNeverWritesIt) {
+    for (bool ViewOnly : {true, false}) {
+        if (ViewOnly)
+            Dialog->SetMemoAttributes(TdaMemoAttributes{mViewOnly, mWordWrap});
+        else
+            DS->FieldByName(u"NOTES")->SetReadOnly(true);
+        TQuestionScript Script;
+        Script.Answer(User([&](TdaMemoDlg* Dlg) {
+            EXPECT_TRUE(Dlg->Memo->ReadOnly());
+            EXPECT_FALSE(Dlg->CancelBtn->Visible());
+            EXPECT_TRUE(Dlg->OKBtn->Enabled());
+            EXPECT_EQ(Dlg->BorderStyle(), ViewOnly ? Forms::bsDialog : Forms::bsSizeable);
+            CharMessages(Dlg->Memo, u"typed");
+            EXPECT_EQ(U8(Dlg->Memo->Text()), "Blink the LED\r\nevery second");
+            Dlg->OKBtn->Click();
+            EXPECT_TRUE(Closes(Dlg)); // nothing changed: nothing is asked
+        }));
+        EXPECT_TRUE(Dialog->Execute()) << ViewOnly;
+        EXPECT_EQ(Script.Asked().size(), 1u) << ViewOnly;
+        EXPECT_EQ(DS->State(), dsBrowse) << ViewOnly;
+        Dialog->SetMemoAttributes(TdaMemoAttributes{mSizeable, mWordWrap});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DataSets, MemoDialog,
-                         ::testing::Values(TDataSetKind{"Memory", MakeMem}, TDataSetKind{"SQLite", MakeSQLite}),
+                         ::testing::Values(TDataSetKind{"Memory", MakeMem},
+                                           TDataSetKind{"SQLite", MakeSQLite}),
                          [](const auto& Info) { return Info.param.Name; });
 
 TEST(MemoDialogLines, WithoutAFieldItEditsItsLinesAndCancelLeavesThem) {

@@ -85,7 +85,8 @@ TEST(daRichEdit, ADataCountBeyondTheBytesThereRaisesAndLeavesTheControlEmpty) {
     TdaDBRichEdit R(nullptr);
     R.Lines()->Add(u"old text");
     TBytesStream Data = StreamOf(DataBlock(HelpRtf, static_cast<std::int32_t>(HelpRtf.size()) + 1));
-    EXPECT_EQ(U8(ThrownMessage<EReadError>([&] { R.ReadState([&] { R.ReadData(&Data); }); })), "Stream read error");
+    EXPECT_EQ(U8(ThrownMessage<EReadError>([&] { R.ReadState([&] { R.ReadData(&Data); }); })),
+              "Stream read error");
     EXPECT_EQ(R.GetTextLen(), 0);
     EXPECT_EQ(R.Lines()->Count(), 0);
     // Counts of 0 or less load nothing; a count without its four bytes is a read error too.

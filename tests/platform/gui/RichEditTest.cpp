@@ -56,11 +56,18 @@ TEST(RtfReader, ReadsTextAttributesAndParagraphs) {
          {"Hello bold world", "Second"},
          {"bold"}},
         // Group ends restore the attributes; \b0 switches off; escapes and special characters.
-        {R"({\rtf1 A\b B{\b0 C}D\b0 E \{x\}\\ caf\'e9 \u8364? x\par})", {"ABCDE {x}\\ caf\xC3\xA9 \xE2\x82\xAC x"}, {"B", "D"}},
+        {R"({\rtf1 A\b B{\b0 C}D\b0 E \{x\}\\ caf\'e9 \u8364? x\par})",
+         {"ABCDE {x}\\ caf\xC3\xA9 \xE2\x82\xAC x"},
+         {"B", "D"}},
         // \uc2 skips two characters after \u; \line and \tab stay in the paragraph.
-        {R"({\rtf1\uc2 \u915 XY\line a\tab b\par})", {"\xCE\x93\x0B" "a\tb"}, {}},
+        {R"({\rtf1\uc2 \u915 XY\line a\tab b\par})",
+         {"\xCE\x93\x0B"
+          "a\tb"},
+         {}},
         // Destinations that show nothing: optional ones, generated bullet text, pictures.
-        {R"({\rtf1{\*\generator X;}{\pntext\'B7\tab}{\*\unknown{\b hidden}}{\pict 0123}Text\par})", {"Text"}, {}},
+        {R"({\rtf1{\*\generator X;}{\pntext\'B7\tab}{\*\unknown{\b hidden}}{\pict 0123}Text\par})",
+         {"Text"},
+         {}},
         // Text after the last \par is a paragraph; an empty one there is not.
         {R"({\rtf1 One\par\par Two})", {"One", "", "Two"}, {}},
         // A missing closing brace at the end keeps the text; bytes after the document are ignored.
@@ -143,7 +150,8 @@ TEST(RtfWriter, WhatItWritesReadsBackTheSame) {
     Empty.EndFormat = Bold;
     D.Paragraphs = {Title, Body, Empty};
     const AnsiString Rtf = WriteRtf(D);
-    EXPECT_TRUE(std::all_of(Rtf.begin(), Rtf.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; }));
+    EXPECT_TRUE(
+        std::all_of(Rtf.begin(), Rtf.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; }));
     const TRtfDocument Back = ReadRtf(Rtf);
     ASSERT_EQ(Back.Paragraphs.size(), 3u);
     for (std::size_t I = 0; I < 3; ++I) {
@@ -279,7 +287,8 @@ TEST(RichTextWithPandoc, PandocReadsOurTextBoldRunsAndParagraphs) {
     const TChildRun Run = RunProgram({"pandoc", "-f", "rtf", "-t", "html", Folder.Sys("help.rtf")});
     ASSERT_TRUE(Run.Succeeded) << Run.Output;
     EXPECT_NE(Run.Output.find("<strong>Terminal help</strong>"), std::string::npos) << Run.Output;
-    for (const char* Line : {"<p>Press F1 to see this page.</p>", "<p>Double-click to hide it.</p>", "<p>End</p>"})
+    for (const char* Line :
+         {"<p>Press F1 to see this page.</p>", "<p>Double-click to hide it.</p>", "<p>End</p>"})
         EXPECT_NE(Run.Output.find(Line), std::string::npos) << Line << "\n" << Run.Output;
     EXPECT_EQ(std::count(Run.Output.begin(), Run.Output.end(), '\n') >= 3, true);
     EXPECT_EQ(Run.Output.find("<strong>Press"), std::string::npos) << Run.Output;
@@ -290,8 +299,8 @@ TEST(RichTextWithPandoc, WeReadTheRichTextPandocWrites) {
     WriteBytes(Folder.Sys("in.md"), "Plain start **bold part** and caf\xC3\xA9 end.\n\n"
                                     "Second paragraph with *italic* text.\n\n"
                                     "**Third**\n");
-    const TChildRun Run = RunProgram({"pandoc", "-s", "-f", "markdown", "-t", "rtf", "-o", Folder.Sys("out.rtf"),
-                                      Folder.Sys("in.md")});
+    const TChildRun Run = RunProgram(
+        {"pandoc", "-s", "-f", "markdown", "-t", "rtf", "-o", Folder.Sys("out.rtf"), Folder.Sys("in.md")});
     ASSERT_TRUE(Run.Succeeded) << Run.Output;
     TRichEdit R(nullptr);
     R.Lines()->LoadFromFile(Folder / "out.rtf");
