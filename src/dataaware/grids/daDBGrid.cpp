@@ -1,5 +1,7 @@
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/edits/daEditsShared.h"
+
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
@@ -1136,9 +1138,8 @@ bool TdaCustomDBGrid::CanEditModify() const {
     return true;
 }
 
-void TdaCustomDBGrid::ShowValidationError(TField*, const String& Message) {
-    MessageBeep();
-    throw EInvalidOperation(Message.empty() ? daGridTexts::InvalidInput : Message);
+void TdaCustomDBGrid::ShowValidationError(TField* Field, const String& Message) {
+    daEditValidationError(this, Field, Message);
 }
 
 void TdaCustomDBGrid::PostEditText() {

@@ -39,8 +39,6 @@ DECLARE_ENUM(TdaGridLineStyle, Byte, glsSingle, gls3D, glsDynamic)
 DECLARE_ENUM(TdaEditControlOption, Byte, ecoCheckboxSingleClick, ecoSearchOwnerForm, ecoDisableCustomControls,
              ecoDisableDateTimePicker, ecoDisableEditorIfReadOnly)
 using TdaEditControlOptions = TSet<TdaEditControlOption>;
-DECLARE_ENUM(TdaPictureResult, Byte, prComplete, prIncomplete, prEmpty, prError, prSyntax, prAmbiguous,
-             prIncompNoFill)
 
 // The options set as a number: bit n is the option of ordinal n.
 constexpr unsigned DefaultGridOptionBits = 7421;
@@ -207,20 +205,11 @@ struct TdaRegexMask {
     bool AllowInvalidExit = false;
 };
 
-// The checks behind the masks: the picture-mask validator and the regular-expression engine are
-// units of their own that register themselves here. Without them no picture mask is in use and
-// every regular expression fails to match.
+// The regular-expression engine behind the regex masks is a unit of its own that registers its
+// match here; without it every regular expression fails to match, so the error colours show.
 struct TdaMaskServices {
-    std::function<TdaPictureResult(const String& Mask, String& Text, bool AutoFill)> Picture;
     std::function<bool(const String& Mask, bool IgnoreCase, const String& Text)> RegexMatch;
     static TdaMaskServices& Instance();
-};
-
-// Colours a field-bound editor shows an invalid value in; clNone shows nothing.
-struct TdaValidationFeedback {
-    TColor ErrorForeColor = clNone;
-    TColor ErrorBackColor = clNone;
-    static TdaValidationFeedback& Instance();
 };
 
 class TdaInplaceEdit : public TInplaceEdit {

@@ -3,6 +3,9 @@
 
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/edits/daEditsShared.h"
+#include "dataaware/foundation/daPictureValidator.h"
+
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -12,10 +15,6 @@ TdaMaskServices& TdaMaskServices::Instance() {
     return S;
 }
 
-TdaValidationFeedback& TdaValidationFeedback::Instance() {
-    static TdaValidationFeedback F;
-    return F;
-}
 
 TdaInplaceEdit::TdaInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) {
     ParentGrid = dynamic_cast<TdaCustomDBGrid*>(AOwner);
@@ -27,14 +26,15 @@ TdaInplaceEdit::~TdaInplaceEdit() = default;
 void TdaInplaceEdit::SetWordWrap(bool Value) { FWordWrap = Value; }
 
 bool TdaInplaceEdit::HavePictureMask() const {
-    return FUsePictureMask && !FdaPicture.PictureMask.empty() && TdaMaskServices::Instance().Picture;
+    return FUsePictureMask && !FdaPicture.PictureMask.empty();
 }
 
 bool TdaInplaceEdit::IsValidPictureValue(const String& S) {
     bool Result = true;
     if (!S.empty() && HavePictureMask()) {
         String Text = S;
-        Result = TdaMaskServices::Instance().Picture(FdaPicture.PictureMask, Text, false) == prComplete;
+        TdaPictureValidator V(FdaPicture.PictureMask, FdaPicture.AutoFill);
+        Result = V.Picture(Text, false) == prComplete;
     }
     if (ParentGrid && ParentGrid->OnCheckValue) ParentGrid->OnCheckValue(this, Result);
     return Result;
@@ -42,23 +42,23 @@ bool TdaInplaceEdit::IsValidPictureValue(const String& S) {
 
 void TdaInplaceEdit::ApplyValidationColors(bool Valid) {
     if (ComponentState().Contains(csDesigning)) return;
-    const TdaValidationFeedback& F = TdaValidationFeedback::Instance();
-    if (F.ErrorForeColor != clNone) {
+    const TColor ErrorFore = daEditErrorForeColor(), ErrorBack = daEditErrorBackColor();
+    if (ErrorFore != clNone) {
         if (Valid && OrigForeColor != clNone) {
             Font()->SetColor(OrigForeColor);
             OrigForeColor = clNone;
         } else if (!Valid && OrigForeColor == clNone) {
             OrigForeColor = Font()->Color();
-            Font()->SetColor(F.ErrorForeColor);
+            Font()->SetColor(ErrorFore);
         }
     }
-    if (F.ErrorBackColor != clNone) {
+    if (ErrorBack != clNone) {
         if (Valid && OrigBackColor != clNone) {
             SetColor(OrigBackColor);
             OrigBackColor = clNone;
         } else if (!Valid && OrigBackColor == clNone) {
             OrigBackColor = Color();
-            SetColor(F.ErrorBackColor);
+            SetColor(ErrorBack);
         }
     }
 }
@@ -192,10 +192,14 @@ void TdaInplaceEdit::KeyPress(Char& Key) {
             return;
         }
         if (TooLong(NewText)) return;
-        auto& Picture = TdaMaskServices::Instance().Picture;
+        // One validator serves one check.
+        auto Picture = [&](const String& Mask, String& Text, bool AutoFill) {
+            TdaPictureValidator Validator(Mask, FdaPicture.AutoFill);
+            return Validator.Picture(Text, AutoFill);
+        };
         const int S0 = SelStart(), L = Length(Text());
         const bool AllSelected = SelLength() > 0 && SelLength() == L;
-        TdaPictureResult R = Picture(FdaPicture.PictureMask, NewText, FdaPicture.AutoFill);
+        TdaPicResult R = Picture(FdaPicture.PictureMask, NewText, FdaPicture.AutoFill);
         if (FdaPicture.AutoFill && R == prError) {
             // A literal may be missing before the key: try a space in its place, then the key after it.
             String Retry = TextWithKey(u' ');

@@ -425,7 +425,19 @@ Int64 DateTimeToUnixTime(TDateTime DT) {
     return static_cast<Int64>(std::mktime(&Local)) + (MS >= 500 ? 1 : 0);
 }
 
+namespace {
+std::function<TDateTime()>& NowOverride() {
+    static std::function<TDateTime()> Clock;
+    return Clock;
+}
+} // namespace
+
+void SetNowOverride(std::function<TDateTime()> Clock) {
+    NowOverride() = std::move(Clock);
+}
+
 TDateTime Now() {
+    if (const auto& Clock = NowOverride()) return Clock();
     std::timespec Ts{};
     clock_gettime(CLOCK_REALTIME, &Ts);
     return UnixTimeToDateTime(Ts.tv_sec, Ts.tv_nsec);

@@ -4,10 +4,39 @@
 #include "platform/base/Ini.h"
 #include "platform/base/Strings.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 const String DwordPrefix = u"dword:";
 const String StringPrefix = u"sz:";
+const String BinaryPrefix = u"hex:";
+
+// "0a,ff,10": two hexadecimal digits per byte, commas between them.
+bool ParseHexBytes(const String& Text, std::vector<Byte>& Bytes) {
+    Bytes.clear();
+    auto Digit = [](Char C) -> int {
+        if (C >= u'0' && C <= u'9') return C - u'0';
+        if (C >= u'a' && C <= u'f') return C - u'a' + 10;
+        if (C >= u'A' && C <= u'F') return C - u'A' + 10;
+        return -1;
+    };
+    size_t P = 0;
+    while (P < Text.size()) {
+        if (P + 1 >= Text.size()) return false;
+        const int Hi = Digit(Text[P]), Lo = Digit(Text[P + 1]);
+        if (Hi < 0 || Lo < 0) return false;
+        Bytes.push_back(static_cast<Byte>(Hi * 16 + Lo));
+        P += 2;
+        if (P < Text.size()) {
+            if (Text[P] != u',') return false;
+            ++P;
+        }
+    }
+    return true;
+}
 
 String RootName(HKEY Root) {
     switch (Root) {
@@ -146,6 +175,7 @@ TRegDataType TRegistry::GetDataType(const String& Name) {
     if (!Found) return rdUnknown;
     if (StartsText(DwordPrefix, Raw)) return rdInteger;
     if (StartsText(StringPrefix, Raw)) return rdString;
+    if (StartsText(BinaryPrefix, Raw)) return rdBinary;
     return rdUnknown;
 }
 
@@ -180,6 +210,41 @@ void TRegistry::WriteInteger(const String& Name, int Value) {
 
 void TRegistry::WriteString(const String& Name, const String& Value) {
     WriteRaw(Name, StringPrefix + Value);
+}
+
+int TRegistry::GetDataSize(const String& Name) {
+    bool Found;
+    const String Raw = RawValue(Name, Found);
+    if (!Found) return -1;
+    if (StartsText(DwordPrefix, Raw)) return 4;
+    if (StartsText(StringPrefix, Raw)) return static_cast<int>((Raw.size() - StringPrefix.size() + 1) * 2);
+    std::vector<Byte> Bytes;
+    if (StartsText(BinaryPrefix, Raw) && ParseHexBytes(Raw.substr(BinaryPrefix.size()), Bytes))
+        return static_cast<int>(Bytes.size());
+    return -1;
+}
+
+int TRegistry::ReadBinaryData(const String& Name, void* Buffer, int BufSize) {
+    bool Found;
+    const String Raw = RawValue(Name, Found);
+    std::vector<Byte> Bytes;
+    if (!Found || !StartsText(BinaryPrefix, Raw) || !ParseHexBytes(Raw.substr(BinaryPrefix.size()), Bytes))
+        throw ERegistryException(u"Invalid data type for '" + Name + u"'");
+    const int N = std::min(BufSize, static_cast<int>(Bytes.size()));
+    if (N > 0) std::memcpy(Buffer, Bytes.data(), static_cast<size_t>(N));
+    return N;
+}
+
+void TRegistry::WriteBinaryData(const String& Name, const void* Buffer, int BufSize) {
+    static const char16_t Hex[] = u"0123456789abcdef";
+    String Text = BinaryPrefix;
+    const auto* B = static_cast<const Byte*>(Buffer);
+    for (int K = 0; K < BufSize; ++K) {
+        if (K > 0) Text += u',';
+        Text += Hex[B[K] >> 4];
+        Text += Hex[B[K] & 15];
+    }
+    WriteRaw(Name, Text);
 }
 
 bool TRegistry::DeleteValue(const String& Name) {

@@ -3,7 +3,8 @@
 // "registry.ini" in the program's own folder of the user's application data
 // (<GetAppDataDir()>/<program name>/registry.ini): one section per key path, named by the root
 // key's name and the path ("HKEY_CURRENT_USER\Software\Morvane"); values are written
-// "dword:0000000C" for integers and "sz:text" for strings, so that their kind reads back.
+// "dword:0000000C" for integers, "sz:text" for strings and "hex:0a,ff" for binary data, so that
+// their kind reads back.
 // Names of keys and values compare without regard to case.
 
 #include "platform/base/Exceptions.h"
@@ -57,6 +58,12 @@ public:
     void WriteInteger(const String& Name, int Value);
     void WriteString(const String& Name, const String& Value);
     bool DeleteValue(const String& Name);
+    // Binary values: the size of a value in bytes (-1 when missing; a string counts its UTF-16
+    // bytes with the terminating zero, an integer 4). Reading copies at most BufSize bytes and
+    // answers how many; a value of another kind raises "Invalid data type for '<Name>'".
+    int GetDataSize(const String& Name);
+    int ReadBinaryData(const String& Name, void* Buffer, int BufSize);
+    void WriteBinaryData(const String& Name, const void* Buffer, int BufSize);
 
     // The file behind the registry.
     static String FileName();

@@ -143,6 +143,25 @@ void TField::SetText(const String& Value) {
     SetValue(Value.empty() ? Variant::Null() : ParseText(Value));
 }
 
+bool TField::IsValidChar(Char C) const {
+    const bool Digit = (C >= u'0' && C <= u'9') || C == u'+' || C == u'-';
+    switch (FDataType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftAutoInc:
+        return Digit;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftFMTBcd:
+        return Digit || C == FormatSettings.DecimalSeparator || C == u'E' || C == u'e';
+    default:
+        return true;
+    }
+}
+
 void TField::CheckRequired() const {
     if (FRequired && FFieldKind == fkData && IsNull())
         DatabaseError(Format(u"Field '%s' must have a value", {DisplayName()}));

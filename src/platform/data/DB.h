@@ -217,6 +217,9 @@ public:
 
     // Raises EDatabaseError "Field '%s' must have a value" when Required and null.
     void CheckRequired() const;
+    // Whether the character can be part of the field's text: whole numbers take digits and
+    // signs, other numbers the decimal separator and an exponent too; other kinds take all.
+    bool IsValidChar(Char C) const;
 
 protected:
     TField(TComponent* AOwner, TFieldType AType);
@@ -643,6 +646,11 @@ public:
     void SetFieldName(const String& Value);
     TField* Field() const { return FField; }
     bool CanModify() const;
+    // The control changed the field's value: the next UpdateRecord hands it over through
+    // OnUpdateData. Reset drops the change and shows the field's value again (OnDataChange).
+    void Modified() { FModified = true; }
+    bool IsModified() const { return FModified; }
+    void Reset() { RecordChanged(nullptr); }
     std::function<void()> OnDataChange, OnEditingChange, OnUpdateData, OnActiveChange;
 
 protected:
@@ -656,6 +664,7 @@ private:
     void UpdateField();
     String FFieldName;
     TField* FField = nullptr;
+    bool FModified = false;
 };
 
 class TParam {

@@ -1089,6 +1089,7 @@ void TFieldDataLink::UpdateField() {
     TDataSet* DS = DataSet();
     FField = Active() && !FFieldName.empty() && DS ? DS->FindField(FFieldName) : nullptr;
     if (OnDataChange) OnDataChange();
+    FModified = false;
 }
 
 bool TFieldDataLink::CanModify() const {
@@ -1104,13 +1105,20 @@ void TFieldDataLink::LayoutChanged() {
     UpdateField();
 }
 void TFieldDataLink::RecordChanged(TField* Field) {
-    if ((!Field || Field == FField) && OnDataChange) OnDataChange();
+    if (Field && Field != FField) return;
+    // The control shows the field's value again; what it reported while doing so is no change.
+    if (OnDataChange) OnDataChange();
+    FModified = false;
 }
 void TFieldDataLink::EditingChanged() {
     if (OnEditingChange) OnEditingChange();
 }
+// Only a change the control reported is handed over; the flag stays until it went through,
+// so a handler that refuses the text keeps the change for the next attempt.
 void TFieldDataLink::UpdateData() {
-    if (OnUpdateData) OnUpdateData();
+    if (!FModified) return;
+    if (FField && OnUpdateData) OnUpdateData();
+    FModified = false;
 }
 
 // ---- parameters ---------------------------------------------------------------------------

@@ -438,3 +438,12 @@ TEST(DateTime, TheClock) {
     EXPECT_GE(T, 0.0);
     EXPECT_LT(T, 1.0);
 }
+
+TEST(DateTime, NowReadsAClockSetInItsPlace) {
+    const TDateTime Fixed = EncodeDate(2026, 3, 7) + EncodeTime(14, 5, 9, 0);
+    SetNowOverride([&] { return Fixed; });
+    EXPECT_EQ(Now(), Fixed);
+    EXPECT_EQ(Date(), EncodeDate(2026, 3, 7));
+    SetNowOverride(nullptr);
+    EXPECT_NE(Now(), Fixed);
+}

@@ -72,3 +72,24 @@ TEST(Registry, ValuesKeepTheirKind) {
     }
     EXPECT_EQ(R.ReadInteger(u"Foreground"), 12);
 }
+
+TEST(Registry, BinaryValuesKeepTheirBytes) {
+    TRegistry R;
+    ASSERT_TRUE(R.OpenKey(u"Software\\Binary", true));
+    const Byte Data[] = {0x00, 0x0d, 0x0a, 0xff, 0x41};
+    R.WriteBinaryData(u"Block", Data, 5);
+    EXPECT_EQ(R.GetDataType(u"Block"), rdBinary);
+    EXPECT_EQ(R.GetDataSize(u"Block"), 5);
+    Byte Back[8] = {};
+    EXPECT_EQ(R.ReadBinaryData(u"Block", Back, 8), 5);
+    EXPECT_EQ(std::vector<Byte>(Back, Back + 5), std::vector<Byte>(Data, Data + 5));
+    EXPECT_EQ(R.ReadBinaryData(u"Block", Back, 2), 2) << "a small buffer takes what fits";
+
+    R.WriteBinaryData(u"Empty", Data, 0);
+    EXPECT_EQ(R.GetDataSize(u"Empty"), 0);
+    EXPECT_EQ(R.GetDataSize(u"Missing"), -1);
+    R.WriteInteger(u"Number", 7);
+    EXPECT_EQ(R.GetDataSize(u"Number"), 4);
+    EXPECT_THROW(R.ReadBinaryData(u"Number", Back, 8), ERegistryException);
+    EXPECT_THROW(R.ReadBinaryData(u"Missing", Back, 8), ERegistryException);
+}

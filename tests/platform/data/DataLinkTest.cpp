@@ -160,3 +160,55 @@ TEST(Params, AssignCopiesNamesTypesAndValues) {
     From[0].SetAsInteger(6);
     EXPECT_EQ(To[0].AsInteger(), 5); // a copy, not shared
 }
+
+TEST(DataLink, FieldLinkHandsOverOnlyAReportedChange) {
+    TLinkFixture Fx;
+    TFieldDataLink Link;
+    int Updates = 0, Changes = 0;
+    bool Refuse = false;
+    Link.OnDataChange = [&] { ++Changes; };
+    Link.OnUpdateData = [&] {
+        ++Updates;
+        if (Refuse) throw Exception(u"refused");
+        Link.Field()->SetAsInteger(42);
+    };
+    Link.SetFieldName(u"N");
+    Link.SetDataSource(Fx.Source);
+    ASSERT_TRUE(Link.Edit());
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 0) << "nothing was reported as modified";
+
+    ASSERT_TRUE(Link.Edit());
+    Link.Modified();
+    Refuse = true;
+    EXPECT_THROW(Fx.DS->Post(), Exception);
+    EXPECT_TRUE(Link.IsModified()) << "a refused change stays for the next attempt";
+    Refuse = false;
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 2);
+    EXPECT_FALSE(Link.IsModified());
+    EXPECT_EQ(Fx.DS->FieldByName(u"N")->AsInteger(), 42);
+
+    ASSERT_TRUE(Link.Edit());
+    Link.Modified();
+    const int Before = Changes;
+    Link.Reset();
+    EXPECT_FALSE(Link.IsModified());
+    EXPECT_EQ(Changes, Before + 1) << "the field's value is shown again";
+    Fx.DS->Post();
+    EXPECT_EQ(Updates, 2);
+}
+
+TEST(Field, ValidCharsFollowTheKind) {
+    TLinkFixture Fx;
+    TField* N = Fx.DS->FieldByName(u"N");
+    for (Char C : String(u"0123456789+-")) EXPECT_TRUE(N->IsValidChar(C));
+    for (Char C : String(u".eEa ")) EXPECT_FALSE(N->IsValidChar(C));
+    TMemDataSet Other(nullptr);
+    Other.FieldDefs().Add(u"F", ftFloat);
+    Other.FieldDefs().Add(u"S", ftString, 10);
+    Other.Open();
+    for (Char C : String(u"09+-.eE")) EXPECT_TRUE(Other.FieldByName(u"F")->IsValidChar(C));
+    EXPECT_FALSE(Other.FieldByName(u"F")->IsValidChar(u'x'));
+    EXPECT_TRUE(Other.FieldByName(u"S")->IsValidChar(u'x'));
+}

@@ -1,0 +1,123 @@
+#pragma once
+// The field-bound spin edit: a number, date, time or date-time stepped by an up/down button pair
+// inside the edit's right edge or by the Up and Down keys. Numbers step by Increment; dates and
+// times by one unit of the part under the caret. The halves repeat while held: after 400 ms,
+// then every 100 ms.
+
+#include "dataaware/edits/daDBEdit.h"
+#include "platform/gui/ExtCtrls.h"
+
+DECLARE_ENUM(TdaScrollDirection, Byte, dasdUp, dasdDown)
+DECLARE_ENUM(TTimeBtnStateItem, Byte, tbFocusRect, tbAllowTimer)
+using TTimeBtnState = TSet<TTimeBtnStateItem>;
+
+class TdaDBSpinEdit;
+
+// One half of the spin button: an arrow that clicks on release inside it and repeats its click
+// while it is held down.
+class TdaTimerSpeedButton : public TGraphicControl {
+    DECLARE_CLASS(TdaTimerSpeedButton, TGraphicControl)
+public:
+    explicit TdaTimerSpeedButton(TComponent* AOwner);
+    ~TdaTimerSpeedButton() override;
+
+    TdaScrollDirection ScrollDirection() const { return FScrollDirection; }
+    void SetScrollDirection(TdaScrollDirection Value);
+    bool Down() const { return FDown; }
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    TTimeBtnState TimeBtnState;
+    bool MouseInControl = false;
+    TTimer* RepeatTimer() const { return FRepeatTimer; }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    TTimer* FRepeatTimer = nullptr;
+    TdaScrollDirection FScrollDirection = dasdUp;
+    bool FDown = false;
+    bool FFlat = false;
+    void TimerExpired(TObject* Sender);
+    TdaDBSpinEdit* SpinEdit() const;
+};
+
+// The up/down pair.
+class TdaSpinButton : public TWinControl {
+    DECLARE_CLASS(TdaSpinButton, TWinControl)
+public:
+    explicit TdaSpinButton(TComponent* AOwner);
+
+    TdaTimerSpeedButton* UpButton() const { return FUpButton; }
+    TdaTimerSpeedButton* DownButton() const { return FDownButton; }
+    bool Flat() const { return FUpButton->Flat(); }
+    void SetFlat(bool Value);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    TNotifyEvent OnUpClick, OnDownClick;
+
+protected:
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    void WMSize(TWMSize& Message) override;
+    void Loaded() override;
+
+private:
+    TdaTimerSpeedButton* FUpButton;
+    TdaTimerSpeedButton* FDownButton;
+    void AdjustButtons(int& W, int& H);
+    void DispatchClick(TObject* Sender);
+};
+
+class TdaDBSpinEdit : public TdaDBCustomEdit {
+    DECLARE_CLASS(TdaDBSpinEdit, TdaDBCustomEdit)
+public:
+    explicit TdaDBSpinEdit(TComponent* AOwner);
+
+    double MinValue() const { return FMinValue; }
+    void SetMinValue(double Value) { FMinValue = Value; }
+    double MaxValue() const { return FMaxValue; }
+    void SetMaxValue(double Value) { FMaxValue = Value; }
+    double Increment() const { return FIncrement; }
+    void SetIncrement(double Value) { FIncrement = Value; }
+    double Value() const;
+    void SetValue(double Value);
+    bool EditorEnabled() const { return FEditorEnabled; }
+    void SetEditorEnabled(bool Value) { FEditorEnabled = Value; }
+    TdaSpinButton* Button() const { return FButton; }
+    // The value within MinValue..MaxValue; unchanged when both are 0.
+    double CheckValue(double Value) const;
+
+    TNotifyEvent BeforeUpClick, BeforeDownClick, AfterUpClick, AfterDownClick;
+
+    virtual bool IsValidChar(Char Key);
+    virtual void UpClick(TObject* Sender);
+    virtual void DownClick(TObject* Sender);
+
+    void WriteDisplayFormat(const String& Value) override;
+    bool ReadShowButton() const override;
+    int ReadButtonAreaWidth() const override;
+    int ReadTextRightEdge() const override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void Loaded() override;
+
+    bool SkipUpdate = false;
+
+protected:
+    void KeyPress(Char& Key) override;
+    void CMExit(TMessage& Message) override;
+    void WndProc(TMessage& Message) override;
+    void Resize() override;
+
+private:
+    double FMinValue = 0;
+    double FMaxValue = 0;
+    double FIncrement = 1;
+    TdaSpinButton* FButton;
+    bool FEditorEnabled = true;
+
+    bool IsNumberEdit() const;
+    void Step(bool Up);
+    static void Published(TPublisher<TdaDBSpinEdit>& P);
+};
