@@ -117,24 +117,33 @@ TField* TdaGridDataLink::Fields(int I) const {
 
 bool TdaGridDataLink::GetDefaultFields() const { return true; }
 
-void TdaGridDataLink::ActiveChanged() { FGrid->LinkActive(Active()); }
+void TdaGridDataLink::ActiveChanged() {
+    if (FGrid) FGrid->LinkActive(Active());
+}
 
 void TdaGridDataLink::DataSetChanged() {
+    if (!FGrid) return;
     FGrid->DataChanged();
     FModified = false;
 }
 
-void TdaGridDataLink::DataSetScrolled(int Distance) { FGrid->Scroll(Distance); }
+void TdaGridDataLink::DataSetScrolled(int Distance) {
+    if (FGrid) FGrid->Scroll(Distance);
+}
 
-void TdaGridDataLink::LayoutChanged() { FGrid->LayoutChanged(); }
+void TdaGridDataLink::LayoutChanged() {
+    if (FGrid) FGrid->LayoutChanged();
+}
 
 void TdaGridDataLink::EditingChanged() {
+    if (!FGrid) return;
     if (FGrid->Options().Contains(dgIndicator)) FGrid->InvalidateCell(0, FGrid->FSelRow);
     TDataSet* DS = DataSet();
     if (DS && (DS->State() == dsEdit || DS->State() == dsInsert)) FGrid->ShouldUpdateFooter = true;
 }
 
 void TdaGridDataLink::RecordChanged(TField* Field) {
+    if (!FGrid) return;
     if (!(Field && FInUpdateData)) {
         FGrid->RecordChanged(Field);
         FModified = false;
@@ -144,7 +153,7 @@ void TdaGridDataLink::RecordChanged(TField* Field) {
 }
 
 void TdaGridDataLink::FocusControl(TField** Field) {
-    if (!Field || !*Field) return;
+    if (!FGrid || !Field || !*Field) return;
     for (int I = 0; I < FFieldCount; ++I)
         if (Fields(I) == *Field) {
             FGrid->SelectColumn(I);
@@ -154,6 +163,7 @@ void TdaGridDataLink::FocusControl(TField** Field) {
 }
 
 void TdaGridDataLink::UpdateData() {
+    if (!FGrid) return;
     TFlagScope Updating(FInUpdateData);
     if (FModified) {
         FGrid->PostEditText();
@@ -163,7 +173,7 @@ void TdaGridDataLink::UpdateData() {
 }
 
 void TdaGridDataLink::Reset() {
-    if (FModified) {
+    if (FGrid && FModified) {
         FGrid->RecordChanged(nullptr);
         FModified = false;
         return;
@@ -376,6 +386,8 @@ TdaCustomDBGrid::TdaCustomDBGrid(TComponent* AOwner) : TCustomGrid(AOwner) {
 
 TdaCustomDBGrid::~TdaCustomDBGrid() {
     FreeHintWindow();
+    // Letting go of the data source tells the link, which must not lay out a grid on its way out.
+    FDataLink->FGrid = nullptr;
     FDataLink.reset();
     FreeColItems();
 }

@@ -445,6 +445,20 @@ TEST(GridKeys, TabWalksColumnsAndWrapsToTheNextRecord) {
     EXPECT_EQ(Fx.DS->RecNo(), 1) << "the focus leaves instead";
 }
 
+TEST(GridKeys, EnterWalksLikeTabOnlyWhenAskedTo) {
+    TGridFixture Fx(3);
+    Fx.Key(VK_RETURN);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 0);
+    Fx.Grid->SetKeyOptions({dgEnterToTab, dgAllowDelete, dgAllowInsert});
+    Fx.Key(VK_RETURN);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    Fx.Key(VK_F2);
+    ASSERT_TRUE(Fx.Grid->InplaceEditor() && Fx.Grid->InplaceEditor()->Shown());
+    EXPECT_EQ(Fx.DS->State(), dsBrowse) << "showing the editor starts no edit";
+    Fx.Key(VK_RETURN); // from the editor: on to the next column
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 2);
+}
+
 TEST(GridKeys, ArrowsHomeEndAndCtrlColumns) {
     TGridFixture Fx(5);
     struct TCase {
