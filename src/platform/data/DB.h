@@ -539,6 +539,7 @@ private:
     bool FChangedWhileDisabled = false;
     std::vector<TDataSource*> FDataSources;
     int FBufferCount = 1, FActiveRecord = 0, FWindowFirst = 0; // window over FView
+    int FScrollDistance = 0; // how far the window moved, for the links told of a scroll
     int FDataFieldCount = 0;
     bool FAppending = false;
     TBuffer* FCalcBuffer = nullptr;
@@ -603,6 +604,8 @@ public:
 protected:
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() { RecordChanged(nullptr); }
+    // Distance: how many rows the buffered window moved (0 when the current record moved
+    // within it).
     virtual void DataSetScrolled(int) { DataSetChanged(); }
     virtual void LayoutChanged() { DataSetChanged(); }
     virtual void RecordChanged(TField*) {}

@@ -548,8 +548,11 @@ int TDataSet::MoveBy(int Distance) {
     FEof = Distance > 0 && Target > Last;
     FBof = Distance < 0 && Target < 0;
     if (Moved != 0) {
+        const int OldFirst = FWindowFirst;
         SetCurrent(NewPos);
+        FScrollDistance = FWindowFirst - OldFirst;
         DataEvent(deDataSetScroll);
+        FScrollDistance = 0;
     }
     Notify(AfterScroll);
     return Moved;
@@ -1068,7 +1071,7 @@ void TDataLink::DataEvent(TDataEvent Event, TField* Field) {
         DataSetChanged();
         break;
     case deDataSetScroll:
-        DataSetScrolled(0);
+        DataSetScrolled(DataSet() ? DataSet()->FScrollDistance : 0);
         break;
     case deLayoutChange:
         LayoutChanged();

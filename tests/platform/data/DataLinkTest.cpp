@@ -97,6 +97,22 @@ TEST(DataLink, ActiveRecordReadsOtherBufferedRecordsAndIsRestored) {
     EXPECT_EQ(Link.ActiveRecord(), 0);
 }
 
+TEST(DataLink, ScrollTellsHowFarTheBufferedWindowMoved) {
+    TLinkFixture Fx;
+    struct TDistanceLink : TDataLink {
+        std::vector<int> Distances;
+        void DataSetScrolled(int Distance) override { Distances.push_back(Distance); }
+    } Link;
+    Link.SetBufferCount(4);
+    Link.SetDataSource(Fx.Source);
+    Fx.DS->Next();     // 2: within the window
+    Fx.DS->MoveBy(3);  // 5: the window moves down by one
+    Fx.DS->MoveBy(5);  // 10: by five more
+    Fx.DS->MoveBy(-2); // 8: within
+    Fx.DS->MoveBy(-7); // 1: up by six
+    EXPECT_EQ(Link.Distances, (std::vector<int>{0, 1, 5, 0, -6}));
+}
+
 TEST(DataLink, FieldLinkFollowsItsField) {
     TLinkFixture Fx;
     TFieldDataLink Link;

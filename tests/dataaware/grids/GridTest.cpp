@@ -1,0 +1,752 @@
+#include "dataaware/grids/daDBGrid.h"
+
+#include "platform/data/MemDataSet.h"
+#include "platform/data/SQLiteDataSet.h"
+#include "platform/gui/Questions.h"
+#include "platform/gui/ScrollBars.h"
+#include "support/TestDriver.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+// A grid that keeps its selected records in a bookmark list, the way a published grid does.
+class TSelectingGrid : public TdaCustomDBGrid {
+    DECLARE_CLASS(TSelectingGrid, TdaCustomDBGrid)
+public:
+    explicit TSelectingGrid(TComponent* AOwner) : TdaCustomDBGrid(AOwner), Bookmarks(this) {}
+    TdaBookmarkList Bookmarks;
+    using TdaCustomDBGrid::NextRow;
+    bool IsSelected() override { return Bookmarks.CurrentRowSelected(); }
+    bool IsBufferRecordSelected(int Row) override {
+        TActiveRecordScope Scope(*DataLink(), Row);
+        return Bookmarks.CurrentRowSelected();
+    }
+    void SelectRecord() override { Bookmarks.SetCurrentRowSelected(true); }
+    void UnselectRecord() override { Bookmarks.SetCurrentRowSelected(false); }
+    void UnselectAll() override { Bookmarks.Clear(); }
+
+protected:
+    void LinkActive(bool Value) override {
+        TdaCustomDBGrid::LinkActive(Value);
+        Bookmarks.LinkActive(Value);
+    }
+};
+
+void FillMem(TMemDataSet* DS, int Count) {
+    DS->FieldDefs().Add(u"ID", ftInteger);
+    DS->FieldDefs().Add(u"NAME", ftString, 40);
+    DS->FieldDefs().Add(u"CITY", ftString, 60);
+    DS->Open();
+    for (int I = 1; I <= Count; ++I) {
+        DS->Append();
+        DS->FieldByName(u"ID")->SetAsInteger(I);
+        DS->FieldByName(u"NAME")->SetAsString(u"name" + IntToStr(I));
+        DS->FieldByName(u"CITY")->SetAsString(I % 2 ? u"Oslo" : u"Bergen");
+        DS->Post();
+    }
+    DS->First();
+}
+
+struct TGridFixture {
+    TForm Form{nullptr};
+    TMemDataSet* DS = new TMemDataSet(&Form);
+    TDataSource* Source = new TDataSource(&Form);
+    TSelectingGrid* Grid = new TSelectingGrid(&Form);
+
+    explicit TGridFixture(int Records = 30, bool Attach = true) {
+        Form.SetBounds(0, 0, 460, 300);
+        Grid->SetParent(&Form);
+        Grid->SetBounds(0, 0, 440, 260);
+        FillMem(DS, Records);
+        Source->SetDataSet(DS);
+        Form.Show();
+        Grid->HandleNeeded();
+        if (Attach) Grid->SetDataSource(Source);
+        Grid->SetFocus();
+        ProcessMessages();
+    }
+    TField* F(const char16_t* Name) { return DS->FieldByName(Name); }
+    TPoint CellCenter(int Col, int Row) {
+        const TRect R = Grid->CellRect(Col, Row);
+        return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+    }
+    // Characters typed at whatever has the focus, the grid or its editor.
+    void Type(const String& Text) {
+        for (Char C : Text) {
+            TWinControl* Target = Grid;
+            if (Grid->InplaceEditor() && Grid->InplaceEditor()->Focused()) Target = Grid->InplaceEditor();
+            CharMessages(Target, String(1, C));
+        }
+    }
+    // A client point of the grid in a grab of the whole control (its border included).
+    TPoint InGrab(int X, int Y) {
+        const TPoint C = Grid->ClientOrigin(), F = Form.ClientOrigin();
+        return TPoint{X + C.X - F.X - Grid->Left(), Y + C.Y - F.Y - Grid->Top()};
+    }
+    TColor GrabPixel(TBitmap& B, int X, int Y) {
+        const TPoint P = InGrab(X, Y);
+        return PixelOf(B, P.X, P.Y);
+    }
+    void Key(Word K, TShiftState Shift = {}) {
+        TWinControl* Target = Grid;
+        if (Grid->InplaceEditor() && Grid->InplaceEditor()->Focused()) Target = Grid->InplaceEditor();
+        KeyMessages(Target, K, Shift);
+    }
+};
+
+// Saves a grab where MORVANE_GRAB_DIR points, for a person to look at.
+void Keep(TBitmap& B, const char* Name) {
+    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
+        TPicture P;
+        P.SetGraphic(&B);
+        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
+    }
+}
+
+void AddOption(TdaCustomDBGrid* Grid, TdaDBGridOption O) {
+    TdaDBGridOptions Options = Grid->Options();
+    Options.Include(O);
+    Grid->SetOptions(Options);
+}
+
+} // namespace
+
+// ---- Field map and layout ------------------------------------------------------------------------
+
+TEST(GridLayout, InactiveLinkShowsOneTitleRowAndOneEmptyRow) {
+    TGridFixture Fx(5, false);
+    EXPECT_EQ(Fx.Grid->RowCount(), 2);
+    EXPECT_EQ(Fx.Grid->ColCount(), 2); // the indicator and one column
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->Add(u"NAME\t10\tName\tF");
+    Fx.Grid->Selected()->Add(u"GONE\t5\tGone\tF");
+    Fx.Grid->LayoutChanged();
+    EXPECT_EQ(Fx.Grid->ColCount(), 3);
+    EXPECT_EQ(Fx.Grid->Selected()->Count(), 2); // an inactive link keeps lines it cannot map
+    Fx.Grid->SetDataSource(Fx.Source);
+    EXPECT_EQ(Fx.Grid->Selected()->Count(), 1) << "a line for a field the dataset lacks goes";
+    EXPECT_EQ(Fx.Grid->FieldCount(), 1);
+    EXPECT_EQ(Fx.Grid->FieldName(1), u"NAME");
+}
+
+TEST(GridLayout, VisibleFieldsBecomeColumnsWithWidthsFromTheirDisplayWidth) {
+    TGridFixture Fx(5);
+    Fx.F(u"CITY")->SetVisible(false);
+    Fx.Grid->LayoutChanged();
+    ASSERT_EQ(Fx.Grid->FieldCount(), 2);
+    EXPECT_EQ(Fx.Grid->ColCount(), 3);
+    TBitmap B(1, 1);
+    B.Canvas()->Font()->Assign(Fx.Grid->Font());
+    const int W0 = B.Canvas()->TextWidth(u"0");
+    EXPECT_EQ(Fx.Grid->ColWidths(2), W0 * 40 + 4); // NAME: forty characters
+    EXPECT_EQ(Fx.Grid->ColWidths(0), 11);          // the indicator
+    EXPECT_EQ(Fx.Grid->RowCount(), 6);             // titles and five records
+    // The title's own width wins over a narrow field.
+    B.Canvas()->Font()->Assign(Fx.Grid->TitleFont());
+    Fx.F(u"ID")->SetDisplayLabel(u"A rather long title");
+    Fx.F(u"ID")->SetDisplayWidth(1);
+    Fx.Grid->LayoutChanged();
+    EXPECT_EQ(Fx.Grid->ColWidths(1), B.Canvas()->TextWidth(u"A rather long title") + 4);
+}
+
+TEST(GridLayout, SettersIgnoreValuesOutOfRange) {
+    TGridFixture Fx(3);
+    Fx.Grid->SetTitleLines(2);
+    for (int V : {0, -1})
+        Fx.Grid->SetTitleLines(V);
+    EXPECT_EQ(Fx.Grid->TitleLines(), 2);
+    Fx.Grid->SetRowHeightPercent(0);
+    EXPECT_EQ(Fx.Grid->RowHeightPercent(), 100);
+    Fx.Grid->SetFooterHeight(-5);
+    EXPECT_EQ(Fx.Grid->FooterHeight(), 0);
+    Fx.Grid->SetIndicatorColor(icYellow);
+    EXPECT_EQ(Fx.Grid->IndicatorIconColor(), TColor(65535));
+    const int Normal = Fx.Grid->DefaultRowHeight();
+    Fx.Grid->SetRowHeightPercent(200);
+    EXPECT_EQ(Fx.Grid->DefaultRowHeight(), Normal * 2);
+}
+
+TEST(GridLayout, FieldMapRefusesUnknownFieldsAndStopsAtItsLimit) {
+    TGridFixture Fx(1);
+    TdaGridDataLink* Link = Fx.Grid->DataLink();
+    Link->ClearMapping();
+    EXPECT_FALSE(Link->AddMapping(u"NOPE"));
+    EXPECT_EQ(Link->FieldCount(), 0);
+    for (int I = 0; I < TdaGridDataLink::MaxMapSize; ++I)
+        ASSERT_TRUE(Link->AddMapping(u"ID"));
+    EXPECT_EQ(Link->FieldMapSize(), TdaGridDataLink::MaxMapSize);
+    EXPECT_EQ(ThrownMessage<EInvalidGridOperation>([&] { Link->AddMapping(u"ID"); }),
+              u"Grid requested to display more than 256 columns");
+    EXPECT_EQ(Link->FieldCount(), TdaGridDataLink::MaxMapSize);
+}
+
+// ---- Selected list and columns -----------------------------------------------------------------
+
+TEST(GridColumns, SelectedEntriesAreEditedPartByPart) {
+    TGridFixture Fx(2);
+    TStrings* L = Fx.Grid->Selected();
+    struct TCase {
+        int Attribute;
+        const char16_t* Value;
+        const char16_t* Line;
+    } Cases[] = {
+        {1, u"12", u"NAME\t12\tName"},          {2, u"Who", u"NAME\t12\tWho\tF"},
+        {3, u"T", u"NAME\t12\tWho\tT"},         {4, u"Grp", u"NAME\t12\tWho\tT\tGrp"},
+        {4, u"", u"NAME\t12\tWho\tT"},
+    };
+    L->Add(u"NAME\t10\tName");
+    for (const TCase& C : Cases) {
+        daEditSelectedEntry(Fx.Grid, L, u"name", -1, C.Attribute, C.Value);
+        if (C.Attribute == 1) {
+            EXPECT_EQ(L->Strings(0), u"NAME\t12\tName\tF");
+            continue;
+        }
+        EXPECT_EQ(L->Strings(0), C.Line) << C.Attribute;
+    }
+    String S;
+    EXPECT_TRUE(daReadSelectedEntry(L, u"NAME", 3, S));
+    EXPECT_EQ(S, u"T");
+    EXPECT_FALSE(daReadSelectedEntry(L, u"ID", 0, S));
+    daEditSelectedEntry(Fx.Grid, L, u"NAME", -1, 6, u"F");
+    EXPECT_EQ(L->Count(), 0);
+}
+
+TEST(GridColumns, LookupsHiddenColumnsAndTheDummy) {
+    TGridFixture Fx(3, false);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->SetText(u"ID\t4\tNumber\tF\nNAME\t10\tName\tF\n");
+    Fx.Grid->SetDataSource(Fx.Source);
+    TdaColumn* Name = Fx.Grid->ColumnByName(u"name");
+    ASSERT_EQ(Name->FieldName(), u"NAME");
+    TdaColumn* Dummy = Fx.Grid->ColumnByName(u"nothing");
+    EXPECT_EQ(Dummy, Fx.Grid->DummyColumn());
+    Dummy->SetDisplayLabel(u"X");
+    Dummy->SetReadOnly(true);
+    EXPECT_EQ(Dummy->DisplayLabel(), u"");
+    EXPECT_FALSE(Dummy->ReadOnly());
+    // Hidden and shown again: the remembered title and width come back.
+    Name->SetDisplayLabel(u"Customer");
+    Name->SetVisible(false);
+    EXPECT_EQ(Fx.Grid->Selected()->Count(), 1);
+    EXPECT_EQ(Fx.Grid->FieldCount(), 1);
+    TdaColumn* Hidden = Fx.Grid->ColumnByName(u"NAME");
+    Hidden->SetVisible(true);
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(1), u"NAME\t10\tCustomer\tF");
+    EXPECT_EQ(Fx.Grid->FieldCount(), 2);
+}
+
+TEST(GridColumns, GroupHeaderSpansAdjacentColumnsOfTheExactSameGroup) {
+    TGridFixture Fx(2, false);
+    auto* Four = new TMemDataSet(&Fx.Form);
+    for (const char16_t* N : {u"A", u"B", u"C", u"D"})
+        Four->FieldDefs().Add(N, ftInteger);
+    Four->Open();
+    Fx.Source->SetDataSet(Four);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->SetText(u"A\t4\tA\tF\tTotals\nB\t4\tB\tF\tTotals\nC\t4\tC\tF\tTotals\n"
+                                 u"D\t4\tD\tF\ttotals\n");
+    Fx.Grid->SetDataSource(Fx.Source);
+    TRect R;
+    int EndCol, StartCol;
+    Fx.Grid->GroupNameCellRect(2, 0, R, false, EndCol, StartCol);
+    EXPECT_EQ(StartCol, 1);
+    EXPECT_EQ(EndCol, 3);
+    const TRect Title = Fx.Grid->CellRect(1, 0);
+    EXPECT_EQ(R.Left, Title.Left);
+    EXPECT_EQ(R.Top, Title.Top);
+    EXPECT_EQ(R.Bottom, Title.Top + Title.Height() / 2);
+    // The title of a grouped column keeps only the lower half.
+    TRect Own;
+    Fx.Grid->TitleCellRect(1, 0, Own, false);
+    EXPECT_EQ(Own.Top, Title.Top + Title.Height() / 2);
+}
+
+// ---- Selected records --------------------------------------------------------------------------
+
+TEST(GridBookmarks, ListStaysSortedAndFindsWithBinarySearch) {
+    TGridFixture Fx(10);
+    TdaBookmarkList& L = Fx.Grid->Bookmarks;
+    for (int RecNo : {7, 2, 9, 4}) {
+        Fx.DS->SetRecNo(RecNo);
+        L.SetCurrentRowSelected(true);
+    }
+    ASSERT_EQ(L.Count(), 4);
+    for (int I = 1; I < L.Count(); ++I)
+        EXPECT_LT(Fx.DS->CompareBookmarks(L[I - 1], L[I]), 0);
+    Fx.DS->SetRecNo(5);
+    const TBookmark Five = Fx.DS->GetBookmark();
+    int Index = -1;
+    EXPECT_FALSE(L.Find(Five, Index));
+    EXPECT_EQ(Index, 2); // between 4 and 7
+    EXPECT_EQ(L.IndexOf(Five), -1);
+    Fx.DS->SetRecNo(9);
+    EXPECT_TRUE(L.CurrentRowSelected());
+    L.SetCurrentRowSelected(true); // unchanged: nothing added
+    EXPECT_EQ(L.Count(), 4);
+    EXPECT_EQ(ThrownMessage<EListError>([&] { L.DeleteSelection(4); }), u"List index out of bounds (4)");
+}
+
+TEST(GridBookmarks, RefreshDropsRecordsDeletedElsewhereAndDeleteRemovesSelected) {
+    TGridFixture Fx(6);
+    TdaBookmarkList& L = Fx.Grid->Bookmarks;
+    for (int RecNo : {2, 3}) {
+        Fx.DS->SetRecNo(RecNo);
+        L.SetCurrentRowSelected(true);
+    }
+    EXPECT_FALSE(L.Refresh());
+    Fx.DS->SetRecNo(2);
+    Fx.DS->Delete();
+    Fx.DS->SetRecNo(2); // formerly 3
+    Fx.DS->Delete();
+    EXPECT_TRUE(L.Refresh());
+    EXPECT_EQ(L.Count(), 0);
+    for (int RecNo : {1, 4}) {
+        Fx.DS->SetRecNo(RecNo);
+        L.SetCurrentRowSelected(true);
+    }
+    L.Delete();
+    EXPECT_EQ(Fx.DS->RecordCount(), 2);
+    EXPECT_FALSE(Fx.DS->ControlsDisabled());
+    Fx.DS->Close();
+    Fx.Grid->SetDataSource(nullptr);
+    EXPECT_EQ(ThrownMessage<EInvalidGridOperation>([&] { L.CurrentRowSelected(); }),
+              u"Cannot perform this operation on a closed dataset");
+}
+
+TEST(GridBookmarks, CtrlClickTogglesAndAutoUnselectKeepsOne) {
+    TGridFixture Fx(8);
+    AddOption(Fx.Grid, dgMultiSelect);
+    ClickMessages(Fx.Grid, Fx.CellCenter(1, 2), mbLeft, {ssCtrl});
+    ClickMessages(Fx.Grid, Fx.CellCenter(1, 4), mbLeft, {ssCtrl});
+    EXPECT_EQ(Fx.Grid->Bookmarks.Count(), 2);
+    ClickMessages(Fx.Grid, Fx.CellCenter(1, 2), mbLeft, {ssCtrl});
+    EXPECT_EQ(Fx.Grid->Bookmarks.Count(), 1);
+    Fx.Grid->SetMultiSelectOptions({msoAutoUnselect, msoShiftSelect});
+    ClickMessages(Fx.Grid, Fx.CellCenter(1, 3), mbLeft);
+    ASSERT_EQ(Fx.Grid->Bookmarks.Count(), 1);
+    EXPECT_EQ(Fx.DS->RecNo(), 3);
+    EXPECT_TRUE(Fx.Grid->Bookmarks.CurrentRowSelected());
+    EXPECT_TRUE(Fx.Grid->ShiftSelectMode);
+}
+
+// ---- Record tracking and scrolling -------------------------------------------------------------
+
+TEST(GridRecords, TheDatasetBuffersOneScreenAndTheCurrentRowFollowsIt) {
+    TGridFixture Fx(100);
+    const int Visible = Fx.Grid->VisibleRowCount();
+    ASSERT_GT(Visible, 3);
+    EXPECT_EQ(Fx.DS->BufferCount(), Visible);
+    EXPECT_EQ(Fx.Grid->RowCount(), Visible + 1);
+    Fx.DS->MoveBy(3);
+    EXPECT_EQ(Fx.Grid->Row(), 4);
+    Fx.Key(VK_NEXT);
+    EXPECT_EQ(Fx.DS->RecNo(), 4 + Visible);
+    EXPECT_EQ(Fx.Grid->Row(), Visible); // the last visible row
+    Fx.Key(VK_HOME, {ssCtrl});
+    EXPECT_EQ(Fx.DS->RecNo(), 1);
+    EXPECT_EQ(Fx.Grid->Row(), 1);
+    Fx.Key(VK_END, {ssCtrl});
+    EXPECT_EQ(Fx.DS->RecNo(), 100);
+    TScrollInfo I;
+    I.fMask = SIF_ALL;
+    GetScrollInfo(Fx.Grid->WindowHandle(), SB_VERT, I);
+    EXPECT_EQ(I.nMin, 1);
+    EXPECT_EQ(I.nPos, 100);
+    EXPECT_EQ(int(I.nPage), Visible);
+    EXPECT_EQ(I.nMax, 100 + Visible - 1);
+}
+
+TEST(GridRecords, ScrollMessagesMoveTheDataset) {
+    TGridFixture Fx(50);
+    const int Visible = Fx.Grid->VisibleRowCount();
+    struct TCase {
+        int Code;
+        int Expected;
+    } Cases[] = {{SB_LINEDOWN, 2}, {SB_PAGEDOWN, 2 + Visible}, {SB_LINEUP, 1 + Visible}, {SB_BOTTOM, 50},
+                 {SB_PAGEUP, 50 - Visible}, {SB_TOP, 1}};
+    for (const TCase& C : Cases) {
+        Fx.Grid->Perform(WM_VSCROLL, WPARAM(C.Code), 0);
+        EXPECT_EQ(Fx.DS->RecNo(), C.Expected) << C.Code;
+    }
+}
+
+TEST(GridRecords, AGridOverTheSQLiteDatasetShowsItsRecords) {
+    TTempFolder Dir;
+    ASSERT_EQ(std::system(("sqlite3 '" + Dir.Sys("g.sqlite") + "' 'CREATE TABLE t (ID INTEGER, NAME VARCHAR(20));'").c_str()),
+              0);
+    TForm Form(nullptr);
+    auto* DS = new TSQLiteDataSet(&Form);
+    DS->SetDatabaseName(Dir / "g.sqlite");
+    DS->SetTableName(u"t");
+    auto* Source = new TDataSource(&Form);
+    Source->SetDataSet(DS);
+    auto* Grid = new TdaCustomDBGrid(&Form);
+    Form.SetBounds(0, 0, 400, 300);
+    Grid->SetParent(&Form);
+    Grid->SetBounds(0, 0, 380, 260);
+    Form.Show();
+    Grid->HandleNeeded();
+    Grid->SetDataSource(Source);
+    DS->Open();
+    for (int I = 1; I <= 40; ++I) {
+        DS->Append();
+        DS->FieldByName(u"ID")->SetAsInteger(I);
+        DS->FieldByName(u"NAME")->SetAsString(u"row" + IntToStr(I));
+        DS->Post();
+    }
+    DS->First();
+    EXPECT_EQ(Grid->FieldCount(), 2);
+    EXPECT_EQ(DS->BufferCount(), Grid->VisibleRowCount());
+    DS->MoveBy(25);
+    EXPECT_EQ(Grid->Row(), Grid->VisibleRowCount());
+    // Editing through the grid writes to the file.
+    Grid->SetFocus();
+    KeyMessages(Grid, VK_RIGHT);
+    CharMessages(Grid, u"n");
+    CharMessages(Grid->InplaceEditor(), u"ew");
+    ASSERT_TRUE(Grid->InplaceEditor() && Grid->InplaceEditor()->Shown());
+    KeyMessages(Grid->InplaceEditor(), VK_UP);
+    EXPECT_EQ(DS->State(), dsBrowse);
+    DS->SetRecNo(26);
+    EXPECT_EQ(DS->FieldByName(u"NAME")->AsString(), u"new");
+}
+
+TEST(GridRecords, HeadersAndUnsequencedGridsFollowTheirRules) {
+    TGridFixture Fx(3);
+    int Rows = 0, Tops = 0;
+    Fx.Grid->OnRowChanged = [&](TObject*) { ++Rows; };
+    Fx.Grid->OnTopRowChanged = [&](TObject*) { ++Tops; };
+    Fx.DS->Next();
+    Fx.DS->Next();
+    EXPECT_EQ(Rows, 2);
+    EXPECT_EQ(Tops, 0); // three records fit: the window never moved
+}
+
+// ---- Keys and editing --------------------------------------------------------------------------
+
+TEST(GridKeys, TabWalksColumnsAndWrapsToTheNextRecord) {
+    TGridFixture Fx(3);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 0);
+    Fx.Key(VK_TAB);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    Fx.Key(VK_TAB);
+    Fx.Key(VK_TAB);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 0);
+    EXPECT_EQ(Fx.DS->RecNo(), 2);
+    Fx.Key(VK_TAB, {ssShift});
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 2);
+    EXPECT_EQ(Fx.DS->RecNo(), 1);
+    AddOption(Fx.Grid, dgTabExitsOnLastCol);
+    Fx.Key(VK_TAB);
+    EXPECT_EQ(Fx.DS->RecNo(), 1) << "the focus leaves instead";
+}
+
+TEST(GridKeys, EnterWalksLikeTabOnlyWhenAskedTo) {
+    TGridFixture Fx(3);
+    Fx.Key(VK_RETURN);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 0);
+    Fx.Grid->SetKeyOptions({dgEnterToTab, dgAllowDelete, dgAllowInsert});
+    Fx.Key(VK_RETURN);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    Fx.Key(VK_F2);
+    ASSERT_TRUE(Fx.Grid->InplaceEditor() && Fx.Grid->InplaceEditor()->Shown());
+    EXPECT_EQ(Fx.DS->State(), dsBrowse) << "showing the editor starts no edit";
+    Fx.Key(VK_RETURN); // from the editor: on to the next column
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 2);
+}
+
+TEST(GridKeys, ArrowsHomeEndAndCtrlColumns) {
+    TGridFixture Fx(5);
+    struct TCase {
+        Word Key;
+        TShiftState Shift;
+        int Column, RecNo;
+    } Cases[] = {{VK_RIGHT, {}, 1, 1},        {VK_END, {}, 2, 1}, {VK_HOME, {}, 0, 1},
+                 {VK_DOWN, {}, 0, 2},         {VK_RIGHT, {ssCtrl}, 2, 2}, {VK_LEFT, {ssCtrl}, 0, 2},
+                 {VK_UP, {}, 0, 1},           {VK_NEXT, {ssCtrl}, 0, 5}};
+    for (const TCase& C : Cases) {
+        Fx.Key(C.Key, C.Shift);
+        EXPECT_EQ(Fx.Grid->SelectedIndex(), C.Column) << C.Key;
+        EXPECT_EQ(Fx.DS->RecNo(), C.RecNo) << C.Key;
+    }
+}
+
+TEST(GridKeys, DownOnTheLastRecordAppendsAndAnUntouchedNewRecordGoesAgain) {
+    TGridFixture Fx(3);
+    Fx.DS->Last();
+    Fx.Key(VK_DOWN);
+    EXPECT_EQ(Fx.DS->State(), dsInsert);
+    Fx.Key(VK_DOWN); // at the end: nothing
+    EXPECT_EQ(Fx.DS->State(), dsInsert);
+    Fx.Key(VK_UP);
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+    EXPECT_EQ(Fx.DS->RecordCount(), 3);
+    // Without dgAllowInsert, Down stays on the last record.
+    Fx.Grid->SetKeyOptions({dgAllowDelete});
+    Fx.DS->Last();
+    Fx.Key(VK_DOWN);
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}
+
+TEST(GridKeys, TypedTextIsPostedAndEscapeAbandonsIt) {
+    TGridFixture Fx(3);
+    Fx.Key(VK_TAB); // NAME
+    Fx.Type(u"Zed");
+    ASSERT_TRUE(Fx.Grid->InplaceEditor()->Shown());
+    EXPECT_EQ(Fx.DS->State(), dsEdit);
+    Fx.Key(VK_DOWN);
+    Fx.DS->First();
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"Zed");
+    Fx.Type(u"Q");
+    Fx.Key(VK_ESCAPE);
+    Fx.Key(VK_ESCAPE);
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"Zed");
+}
+
+TEST(GridKeys, CtrlDeleteAsksAndDeletes) {
+    TGridFixture Fx(3);
+    {
+        TQuestionScript Script;
+        Script.Answer(mrCancel);
+        Fx.Key(VK_DELETE, {ssCtrl});
+        EXPECT_EQ(Script.Last().Text, u"Delete record?");
+    }
+    EXPECT_EQ(Fx.DS->RecordCount(), 3);
+    TQuestionScript Script;
+    Script.Answer(mrOk);
+    Fx.Key(VK_DELETE, {ssCtrl});
+    EXPECT_EQ(Fx.DS->RecordCount(), 2);
+}
+
+TEST(GridKeys, LeavingTheGridCancelsAnUntouchedInsertAndPostsTypedText) {
+    TGridFixture Fx(3);
+    auto* Other = new TEdit(&Fx.Form);
+    Other->SetParent(&Fx.Form);
+    Other->SetBounds(0, 270, 100, 20);
+    Fx.Key(VK_INSERT);
+    EXPECT_EQ(Fx.DS->State(), dsInsert);
+    Other->SetFocus();
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+    EXPECT_EQ(Fx.DS->RecordCount(), 3);
+    Fx.Grid->SetFocus();
+    Fx.Key(VK_TAB);
+    Fx.Type(u"Kept");
+    Other->SetFocus();
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->State(), dsEdit) << "written into the record, which stays open";
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"Kept");
+}
+
+// ---- In-place editor masks ---------------------------------------------------------------------
+
+TEST(GridEditor, PictureMaskFillsLiteralsAndRefusesWrongKeys) {
+    TGridFixture Fx(2);
+    Fx.Key(VK_TAB);
+    Fx.Grid->PictureMasks()->Add(u"NAME\t###-####\tT\tT");
+    std::vector<bool> Checks;
+    Fx.Grid->OnCheckValue = [&](TObject*, bool Pass) { Checks.push_back(Pass); };
+    Fx.Key(VK_F2);
+    TdaInplaceEdit* E = Fx.Grid->Editor();
+    ASSERT_TRUE(E && E->Shown());
+    E->LoadMasks();
+    E->SetText(u"555");
+    E->SetSelStart(3);
+    CharMessages(E, u"1");
+    EXPECT_EQ(E->Text(), u"555-1");
+    EXPECT_EQ(E->SelStart(), 5);
+    ASSERT_FALSE(Checks.empty());
+    EXPECT_FALSE(Checks.back()) << "an incomplete value is reported invalid";
+    const TColor Before = E->Font()->Color();
+    CharMessages(E, u"a");
+    EXPECT_EQ(E->Text(), u"555-1") << "refused";
+    CharMessages(E, u"234");
+    EXPECT_EQ(E->Text(), u"555-1234");
+    EXPECT_EQ(E->Font()->Color(), Before) << "with no error colours set nothing changes on screen";
+    EXPECT_TRUE(Checks.back());
+}
+
+// ---- Mouse -------------------------------------------------------------------------------------
+
+TEST(GridMouse, TitleClickFiresOnlyWhenPressAndReleaseMeet) {
+    TGridFixture Fx(3);
+    Fx.Grid->SetTitleButtons(true);
+    std::vector<String> Clicks;
+    Fx.Grid->OnTitleButtonClick = [&](TObject*, const String& Name) { Clicks.push_back(Name); };
+    ClickMessages(Fx.Grid, Fx.CellCenter(2, 0));
+    MouseDownMessage(Fx.Grid, Fx.CellCenter(1, 0));
+    MouseUpMessage(Fx.Grid, Fx.CellCenter(3, 0));
+    EXPECT_EQ(Clicks, (std::vector<String>{u"NAME"}));
+    EXPECT_EQ(Fx.Grid->TitleClickColumn(), -1);
+}
+
+TEST(GridMouse, DraggingATitleMovesItsColumnAndIsNoClick) {
+    TGridFixture Fx(3, false);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->SetText(u"ID\t4\tId\tF\nNAME\t8\tName\tF\nCITY\t8\tCity\tF\n");
+    Fx.Grid->SetDataSource(Fx.Source);
+    Fx.Grid->SetTitleButtons(true);
+    int Clicks = 0;
+    int MovedFrom = -1, MovedTo = -1;
+    Fx.Grid->OnTitleButtonClick = [&](TObject*, const String&) { ++Clicks; };
+    Fx.Grid->OnColumnMoved = [&](TObject*, int From, int To) { MovedFrom = From, MovedTo = To; };
+    const TPoint From = Fx.CellCenter(1, 0), To = Fx.CellCenter(3, 0);
+    MouseDownMessage(Fx.Grid, From);
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{From.X + 1, From.Y}, {ssLeft});
+    EXPECT_FALSE(Fx.Grid->TitleDragging()) << "two pixels are no drag";
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{(From.X + To.X) / 2, From.Y}, {ssLeft});
+    EXPECT_TRUE(Fx.Grid->TitleDragging());
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, To, {ssLeft});
+    MouseUpMessage(Fx.Grid, To);
+    EXPECT_FALSE(Fx.Grid->TitleDragging());
+    EXPECT_EQ(Clicks, 0);
+    EXPECT_EQ(MovedFrom, 0);
+    EXPECT_EQ(MovedTo, 2);
+    ASSERT_EQ(Fx.Grid->Selected()->Count(), 3);
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(0), u"NAME\t8\tName\tF");
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(2), u"ID\t4\tId\tF");
+    // A drag that ends where it began moves nothing.
+    const String Before = Fx.Grid->Selected()->Text();
+    MouseDownMessage(Fx.Grid, From);
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{From.X + 6, From.Y}, {ssLeft});
+    MouseUpMessage(Fx.Grid, From);
+    EXPECT_EQ(Fx.Grid->Selected()->Text(), Before);
+}
+
+TEST(GridMouse, DragTimerScrollsAtTheRightEdge) {
+    TGridFixture Fx(3, false);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->SetText(u"ID\t20\tId\tF\nNAME\t20\tName\tF\nCITY\t20\tCity\tF\n");
+    Fx.Grid->SetDataSource(Fx.Source);
+    ASSERT_EQ(Fx.Grid->LeftCol(), 1);
+    const TPoint From = Fx.CellCenter(1, 0);
+    MouseDownMessage(Fx.Grid, From);
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{From.X + 20, From.Y}, {ssLeft});
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{Fx.Grid->ClientWidth() - 3, From.Y}, {ssLeft});
+    // The clock the test advances: one tick of the drag timer.
+    Fx.Grid->Perform(WM_TIMER, 1, 0);
+    EXPECT_EQ(Fx.Grid->LeftCol(), 2);
+    MouseUpMessage(Fx.Grid, TPoint{Fx.Grid->ClientWidth() - 3, From.Y});
+}
+
+TEST(GridMouse, ClickOnACellMovesTheRecordAndTheColumn) {
+    TGridFixture Fx(10);
+    ClickMessages(Fx.Grid, Fx.CellCenter(2, 4));
+    EXPECT_EQ(Fx.DS->RecNo(), 4);
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    WheelMessage(Fx.Grid, Fx.CellCenter(2, 2), -120);
+    EXPECT_EQ(Fx.DS->RecNo(), 5);
+}
+
+TEST(GridMouse, URLLinksOpenWithMailToWhereTheyLookLikeAddresses) {
+    struct TCase {
+        const char16_t* Value;
+        const char16_t* Opened;
+    } Cases[] = {{u"Write#joe@example.org", u"MailTo:joe@example.org"},
+                 {u"Home#http://example.org/a", u"http://example.org/a"},
+                 {u"joe@nowhere", u"joe@nowhere"},
+                 {u"x#mailto:joe@example.org", u"mailto:joe@example.org"}};
+    TGridFixture Fx(2);
+    Fx.Grid->ControlType()->Add(u"NAME;URL-Link");
+    Fx.Grid->LayoutChanged();
+    String Opened;
+    Fx.Grid->OpenURL = [&](const String& L) { Opened = L; };
+    for (const TCase& C : Cases) {
+        Fx.DS->First();
+        Fx.DS->Edit();
+        Fx.F(u"NAME")->SetAsString(C.Value);
+        Fx.DS->Post();
+        ClickMessages(Fx.Grid, Fx.CellCenter(2, 1));
+        EXPECT_EQ(Opened, C.Opened) << U8(C.Value);
+    }
+    String D, U;
+    TdaCustomDBGrid::GetURLLink(u"plain", D, U);
+    EXPECT_EQ(U, u"plain");
+}
+
+TEST(GridMouse, CellHintShowsForTextThatDoesNotFitAndLastsSixteenTicks) {
+    TGridFixture Fx(3);
+    AddOption(Fx.Grid, dgShowCellHint);
+    Fx.F(u"CITY")->SetDisplayWidth(6);
+    Fx.Grid->LayoutChanged();
+    Fx.DS->Edit();
+    Fx.F(u"CITY")->SetAsString(u"A city with a name far too long for its cell");
+    Fx.DS->Post();
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, Fx.CellCenter(2, 1));
+    EXPECT_EQ(Fx.Grid->HintWindow(), nullptr) << "name1 fits";
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, Fx.CellCenter(3, 1));
+    ASSERT_NE(Fx.Grid->HintWindow(), nullptr);
+    EXPECT_EQ(Fx.Grid->HintWindow()->HintText, u"A city with a name far too long for its cell");
+    TdaGridHintWindow* Hint = Fx.Grid->HintWindow();
+    MouseMessage(Fx.Grid, WM_MOUSEMOVE, TPoint{Fx.CellCenter(3, 1).X + 1, Fx.CellCenter(3, 1).Y});
+    EXPECT_EQ(Fx.Grid->HintWindow(), Hint) << "the same cell keeps its hint";
+    for (int Tick = 0; Tick < 16; ++Tick)
+        Fx.Grid->HintTimerTick(nullptr);
+    EXPECT_NE(Fx.Grid->HintWindow(), nullptr);
+    Fx.Grid->HintTimerTick(nullptr);
+    EXPECT_EQ(Fx.Grid->HintWindow(), nullptr);
+}
+
+// ---- Painting ----------------------------------------------------------------------------------
+
+TEST(GridPaint, TitlesIndicatorSelectionAndLines) {
+    TGridFixture Fx(8);
+    AddOption(Fx.Grid, dgShowFooter);
+    Fx.Grid->ColumnByName(u"NAME")->SetFooterValue(u"8 names");
+    Fx.DS->SetRecNo(3);
+    ProcessMessages();
+    auto Pic = GrabControl(Fx.Grid);
+    Keep(*Pic, "grid-white");
+    const TRect Title = Fx.Grid->CellRect(2, 0);
+    EXPECT_EQ(Fx.GrabPixel(*Pic, Title.Left + 3, Title.Top + 2), ColorToRGB(clBtnFace));
+    const TRect Current = Fx.Grid->CellRect(1, 3);
+    EXPECT_EQ(Fx.GrabPixel(*Pic, Current.Right - 3, Current.Top + 3), ColorToRGB(clHighlight));
+    const TRect Other = Fx.Grid->CellRect(3, 5);
+    EXPECT_EQ(Fx.GrabPixel(*Pic, Other.Left + 40, Other.Top + 3), ColorToRGB(clWindow));
+    EXPECT_EQ(Fx.GrabPixel(*Pic, Other.Left + 2, Other.Bottom), ColorToRGB(clSilver)) << "a single silver row line";
+    const TRect Ind = Fx.Grid->CellRect(0, 3);
+    bool Arrow = false;
+    for (int X = Ind.Left; X < Ind.Right; ++X)
+        for (int Y = Ind.Top; Y < Ind.Bottom; ++Y)
+            Arrow = Arrow || Fx.GrabPixel(*Pic, X, Y) == 0;
+    EXPECT_TRUE(Arrow) << "the indicator's arrow on the current row";
+    const TRect Footer = Fx.Grid->GetFooterRect();
+    EXPECT_GT(Footer.Top, Other.Bottom);
+    // Another background: the lines become raised pairs.
+    Fx.Grid->SetColor(clBtnFace);
+    Fx.Grid->SetHideAllLines(false);
+    ProcessMessages();
+    auto Face = GrabControl(Fx.Grid);
+    Keep(*Face, "grid-face");
+    EXPECT_EQ(Fx.GrabPixel(*Face, Other.Left + 2, Other.Bottom), ColorToRGB(clBtnShadow));
+    Fx.Grid->SetHideAllLines(true);
+    ProcessMessages();
+    auto Bare = GrabControl(Fx.Grid);
+    EXPECT_EQ(Fx.GrabPixel(*Bare, Other.Left + 2, Other.Bottom), ColorToRGB(clBtnFace));
+}
+
+TEST(GridPaint, GroupedTitlesAndAnInsertedRecord) {
+    TGridFixture Fx(4, false);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->SetTitleLines(2);
+    Fx.Grid->Selected()->SetText(u"ID\t4\tNo.\tF\nNAME\t10\tFirst~line\tF\tPerson\nCITY\t10\tTown\tF\tPerson\n");
+    Fx.Grid->SetDataSource(Fx.Source);
+    Fx.DS->Last();
+    Fx.Grid->SetFocus();
+    KeyMessages(Fx.Grid, VK_DOWN);
+    ASSERT_EQ(Fx.DS->State(), dsInsert);
+    ProcessMessages();
+    auto Pic = GrabControl(Fx.Grid);
+    Keep(*Pic, "grid-groups");
+    // The band over both Person columns has no line between them in its upper half.
+    const TRect A = Fx.Grid->CellRect(2, 0);
+    EXPECT_EQ(Fx.GrabPixel(*Pic, A.Right, A.Top + 3), ColorToRGB(clBtnFace));
+    EXPECT_EQ(Fx.GrabPixel(*Pic, A.Right, A.Bottom - 3), 0) << "the member titles are separated";
+    KeyMessages(Fx.Grid, VK_UP);
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}
