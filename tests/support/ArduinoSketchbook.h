@@ -72,9 +72,18 @@ inline void MakeArduinoSketchbook(const std::string& Sketchbook, bool OneUploadA
     Write(std::string(Home) + "/.arduino15/preferences.txt", "update.check=false\nsketchbook.path=" + Sketchbook + "\n");
 }
 
-// Only the loopback: the builder must not see a way off this machine.
+// Only the loopback in this process's network namespace: the builder must not see a way off
+// this machine.
 inline bool InPrivateNetwork() {
-    for (const auto& E : std::filesystem::directory_iterator("/sys/class/net"))
-        if (E.path().filename() != "lo") return false;
-    return true;
+    std::ifstream Devices("/proc/self/net/dev");
+    std::string Line;
+    int Count = 0;
+    while (std::getline(Devices, Line)) {
+        const size_t Colon = Line.find(':');
+        if (Colon == std::string::npos) continue;
+        const size_t First = Line.find_first_not_of(' ');
+        if (Line.substr(First, Colon - First) != "lo") return false;
+        ++Count;
+    }
+    return Count == 1;
 }

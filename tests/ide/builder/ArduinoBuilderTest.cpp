@@ -23,11 +23,13 @@ struct ArduinoBuilderTest : TEditorFixture {
     void SetUp() override {
         ASSERT_TRUE(InPrivateNetwork()) << "the builder runs only in a private network namespace";
         TEditorFixture::SetUp();
+        // The files beside the program are named after this program.
+        WriteBytes(Beside(".templates"), TemplatesText);
         Sketchbook = Temp.Sys("sketch book");
-        // The builder's own settings live in the test's home.
+        // The builder's own settings go to the test's home.
         MakeArduinoSketchbook(Sketchbook);
         std::filesystem::create_directories(StringToUtf8(Program / "Temp"));
-        WriteBeside(".prj", "ArduinoType = uno\r\nComPort=7\r\n");
+        WriteBytes(Beside(".prj"), "ArduinoType = uno\r\nComPort=7\r\n");
         Start();
         Options->edPathToArduino->SetText(Utf8ToString(ArduinoFolder));
         Options->edPathToProjects->SetText(Utf8ToString(Sketchbook));
