@@ -9,6 +9,7 @@
 
 #include "platform/base/Files.h"
 #include "platform/gui/Gui.h"
+#include "platform/gui/Questions.h"
 
 #include "support/ArduinoSketchbook.h"
 
@@ -33,6 +34,9 @@ void SetUpMorvane() {
     setenv("HOME", (Root + "/home").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (Root + "/home/.config").c_str(), 1);
     SetProgramFileOverride(Utf8ToString(Root + "/bin/Morvane"));
+    // The editor tabs read the templates beside the program.
+    std::FILE* Templates = std::fopen((Root + "/bin/Morvane.templates").c_str(), "w");
+    std::fclose(Templates);
     MakeArduinoSketchbook(Root + "/sketchbook");
     std::filesystem::create_directories(Root + "/sketchbook/Blink");
     std::filesystem::copy_file(ArduinoFolder + "/examples/01.Basics/Blink/Blink.ino",
@@ -69,7 +73,7 @@ class TOverheadReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& Runs) override {
         for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Seconds[R.benchmark_name()] = R.GetAdjustedRealTime() / 1e3;
+            if (R.run_type == Run::RT_Iteration) Seconds[R.benchmark_name()] = R.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(Runs);
     }
 };
@@ -87,6 +91,12 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     Application->Initialize();
     RegisterPlatformGuiClasses();
+    // Nobody is there to answer a question: one ends the run.
+    TQuestionScript Script;
+    Script.SetHandler([](const TQuestion& Q, TAnswer&) {
+        std::fprintf(stderr, "unexpected question: %s\n", StringToUtf8(Q.Text).c_str());
+        std::exit(3);
+    });
     SetUpMorvane();
     benchmark::Initialize(&argc, argv);
     TOverheadReporter Reporter;

@@ -103,7 +103,9 @@ void TfrmMain::RunArduinoAction(const String& Action) {
     // One run at a time: the window stays responsive while the builder runs.
     if (FBuildRunning) return;
     if (!CheckArduinoPath()) return;
-    const String BuildFolder = IncludeTrailingPathDelimiter(ProgramFolder()) + u"Temp";
+    // The builder empties its build folder when the build's options change: it gets a folder of
+    // its own inside Temp, so that the logs beside it survive the run.
+    const String BuildFolder = IncludeTrailingPathDelimiter(ProgramFolder()) + u"Temp/build";
     const String NormalLog = NormalLogName();
     const String ErrorLog = ErrorLogName();
     const String Builder = BuilderProgram();

@@ -1,5 +1,6 @@
 // The verify and upload road with a stand-in builder in the Arduino folder (a shell script that
-// records what it was given and answers with the output and exit code a test asks for): the
+// records what it was given, empties its build folder as the real one may, and answers with the
+// output and exit code a test asks for): the
 // command line and its quoting, how a run is judged, the error list, the time limit, one run at
 // a time, and what is refused before anything runs. The real builder has its own test program.
 
@@ -16,6 +17,8 @@ const char* const StandIn = R"SH(#!/bin/sh
 d=$(dirname "$0")
 for a in "$@"; do printf '%s\n' "$a"; done > "$d/args"
 printf '%s' "$LC_ALL" > "$d/locale"
+# As the real builder does when the build's options change: its build folder is emptied.
+for a in "$@"; do case "$a" in build.path=*) mkdir -p "${a#build.path=}" && find "${a#build.path=}" -mindepth 1 -delete;; esac; done
 echo run >> "$d/runs"
 [ -f "$d/stdout" ] && cat "$d/stdout"
 [ -f "$d/stderr" ] && cat "$d/stderr" >&2
@@ -77,7 +80,7 @@ TEST_F(ArduinoBuildTest, EveryWordReachesTheBuilderIntact) {
     const String File = OpenSketch(Folder);
     Main->ArduinoVerify();
     const std::string P = StringToUtf8(Program.Dir());
-    EXPECT_EQ(Seen("args"), "--pref\nbuild.path=" + P + "/Temp\n--pref\nsketchbook.path=" + Temp.Path() + "\n--verify\n--verbose-build\n--verbose-upload\n"
+    EXPECT_EQ(Seen("args"), "--pref\nbuild.path=" + P + "/Temp/build\n--pref\nsketchbook.path=" + Temp.Path() + "\n--verify\n--verbose-build\n--verbose-upload\n"
                             "--board\narduino:avr:uno:cpu=atmega328\n" +
                                 U8(File) + "\n--port\n" + Temp.Sys("ports/COM5") + "\n");
     EXPECT_EQ(Seen("locale"), "C.UTF-8");
