@@ -7,6 +7,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/ActnList.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Questions.h"
 
 const char16_t* const STabCloseQuestion =
@@ -31,6 +32,14 @@ String TabCaptionOf(const String& FileName) {
 } // namespace
 
 void TfrmMain::SetUpEditorTabs() {
+    // The pop-up menu of every page's error list.
+    popErrors = new TPopupMenu(this);
+    popErrors->SetName(u"popErrors");
+    for (const char16_t* Name : {u"actShowNormalLog", u"actShowErrorListing"}) {
+        auto* Item = new TMenuItem(this);
+        Item->SetAction(Action(Name));
+        popErrors->Items()->Add(Item);
+    }
     pgEdit->SetOwnerDraw(true);
     pgEdit->OnDrawTab = [this](TCustomTabControl*, int TabIndex, const TRect& R, bool Active) {
         pgEditDrawTab(TabIndex, R, Active);
@@ -78,6 +87,8 @@ TfrmEditor* TfrmMain::OpenFileInTab(const String& FileName, tNodeType NodeType, 
     Errors->SetHeight(50);
     Errors->Font()->SetName(u"Courier new");
     Errors->SetAlign(alBottom);
+    Errors->SetPopupMenu(popErrors);
+    Errors->OnDblClick = [this, Errors](TObject*) { ErrorListDblClick(Errors); };
     auto* Splitter = new TSplitter(Page);
     Splitter->SetParent(Page);
     Splitter->SetColor(TColor(0xFF0000));
@@ -162,7 +173,8 @@ void TfrmMain::SaveActiveFile() {
 
 void TfrmMain::CloseActiveTab() {
     TfrmEditor* Form = ActiveTabEditorForm();
-    if (!Form || !QuerySaveEditor(Form)) return;
+    // A page stays while the builder runs for it: its error list takes the result.
+    if (!Form || FBuildRunning || !QuerySaveEditor(Form)) return;
     int I = pgEdit->ActivePageIndex();
     TTabSheet* Page = pgEdit->ActivePage();
     // The focus leaves the page before its frame goes.
@@ -296,4 +308,8 @@ void TfrmMain::ConnectEditorActions() {
         LoadTemplates();
     });
     Connect(u"actFillFunctionList", [this] { RefreshFunctionList(); });
+    Connect(u"actArduinoCompile", [this] { ArduinoVerify(); });
+    Connect(u"actArduinoUpload", [this] { ArduinoUpload(); });
+    Connect(u"actShowNormalLog", [this] { ShowOriginalLog(false); });
+    Connect(u"actShowErrorListing", [this] { ShowOriginalLog(true); });
 }

@@ -200,7 +200,8 @@ void TfrmMain::FormResize(TObject*) {
 }
 
 void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
-    CanClose = CanCloseAllEditors();
+    // The window stays while the builder runs: the run ends in it.
+    CanClose = !FBuildRunning && CanCloseAllEditors();
 }
 
 bool TfrmMain::CanCloseAllEditors() {

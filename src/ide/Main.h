@@ -2,6 +2,7 @@
 // Morvane's main window, the data module of shared components, and the forms the entry point
 // creates whose own contents come later (shells with their class name, name and caption).
 
+#include "ide/CompilationProgressLog.h"
 #include "ide/DirIter.h"
 #include "ide/Editor.h"
 #include "ide/SearchDialogs.h"
@@ -28,6 +29,7 @@ class TAction;
 class TActionList;
 class TKitAppEvents;
 class TMainMenu;
+class TPopupMenu;
 class TScreenTipsManager;
 class TToolButton;
 
@@ -163,6 +165,42 @@ public:
     virtual void EditProjectConfig(tTreeClass* Item);
     virtual void ShowProjectInfo(PLeanNode Node, tTreeClass* Item);
 
+    // -- Project configuration (ProjectInfo.cpp) --
+    // Reads the configuration of the sketch FileName belongs to ("Morvane.prj" in its folder),
+    // else the default one beside the program, which is made when it is missing too.
+    void ReadProjectInfo(const String& FileName, tProjectInfoRec& Info);
+    static bool ParseConfigLine(const String& Line, const String& Key, String& Value);
+    static String DefaultConfigName();
+
+    // -- Verify and upload through the Arduino builder (ArduinoBuild.cpp) --
+    // How a run of the builder ended.
+    struct TBuilderRun {
+        bool Started = false;
+        bool TimedOut = false;
+        int ExitCode = -1;
+    };
+    TPopupMenu* popErrors = nullptr;
+    // How long a run may take before the builder is stopped, in milliseconds: a cold build on
+    // a slow machine takes minutes.
+    int BuilderTimeLimit = 10 * 60 * 1000;
+    void ArduinoVerify() { RunArduinoAction(u"verify"); }
+    void ArduinoUpload() { RunArduinoAction(u"upload"); }
+    void RunArduinoAction(const String& Action);
+    // Runs the batch file until the builder has ended, keeping the window responsive; past the
+    // time limit the builder and everything it started are stopped.
+    TBuilderRun RunBatchAndWait(const String& BatchFile);
+    void ShowCompileErrors(TStrings* Log, TListBox* ListBox);
+    void ErrorListDblClick(TListBox* ListBox);
+    // The whole normal log or error log in the active page's error list.
+    void ShowOriginalLog(bool ErrorLog);
+    // The builder: the Arduino folder's own program when it has one, else the one on the path.
+    String BuilderProgram() const;
+    String BatchFileName() const;
+    String NormalLogName() const;
+    String ErrorLogName() const;
+    static bool IsBuilderProgressLine(const String& Line);
+    bool BuildRunning() const { return FBuildRunning; }
+
     // -- The editor tabs (EditorTabs.cpp) --
     String ActiveFileName() const;
     TfrmEditor* ActiveEditorForm() const;
@@ -218,6 +256,7 @@ public:
     void JumpToFunction();
 
 private:
+    bool FBuildRunning = false;
     int FLoads[3] = {};
     // The private state the later parts of the window use.
     std::vector<TRect> FCloseButtonsRectArray;
@@ -265,7 +304,6 @@ private:
     };
 MORVANE_SHELL_FORM(TTestPrintPreviewDlg, u"TestPrintPreviewDlg", u"Print preview")
 MORVANE_SHELL_FORM(TPageSetupDlg, u"PageSetupDlg", u"Page setup")
-MORVANE_SHELL_FORM(TfrmCompilationProgressLog, u"frmCompilationProgressLog", u"Compilation progress")
 #undef MORVANE_SHELL_FORM
 
 extern TfrmDM* frmDM;

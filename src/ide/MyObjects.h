@@ -50,6 +50,15 @@ private:
 
 class TfrmTerm;
 
+// A sketch's project configuration as the builds use it; a reader's caller passes it empty.
+struct tProjectInfoRec {
+    String ArduinoInternalName;
+    String ArduinoUserFriendlyName;
+    String CPU;
+    int ComNr = 0;
+    int BaudRate = 0;
+};
+
 // One open terminal: a plain record; the main window owns the terminal window.
 class tTerminalClass : public TObject {
 public:
