@@ -425,7 +425,19 @@ Int64 DateTimeToUnixTime(TDateTime DT) {
     return static_cast<Int64>(std::mktime(&Local)) + (MS >= 500 ? 1 : 0);
 }
 
+namespace {
+std::function<TDateTime()>& ClockSource() {
+    static std::function<TDateTime()> Source;
+    return Source;
+}
+} // namespace
+
+void SetClockSource(std::function<TDateTime()> Source) {
+    ClockSource() = std::move(Source);
+}
+
 TDateTime Now() {
+    if (const auto& Source = ClockSource()) return Source();
     std::timespec Ts{};
     clock_gettime(CLOCK_REALTIME, &Ts);
     return UnixTimeToDateTime(Ts.tv_sec, Ts.tv_nsec);

@@ -5,10 +5,16 @@
 
 #include "platform/base/Types.h"
 
+#include <functional>
+
 struct TFormatSettings; // Format.h
 
-// The local clock.
+// The local clock. A clock source, when set, answers Now() (and so Date() and Time()) instead
+// of the system clock, so that behaviour that depends on "today" or on elapsed time can be
+// driven by a clock that the caller sets and advances; an empty source restores the system
+// clock.
 TDateTime Now();
+void SetClockSource(std::function<TDateTime()> Source);
 TDateTime Date(); // today at midnight
 TDateTime Time(); // the time of day only
 

@@ -1171,8 +1171,15 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     auto Priv = std::make_unique<TWindowPrivate>(this);
     QWidget* ParentWidget = FParent && FParent->FWindow ? FParent->FWindow->Widget.data() : nullptr;
-    Priv->Widget = new TQtWindow(Priv.get(), ParentWidget, ParentWidget ? Qt::Widget : Qt::Window);
+    // A top-level pop-up tool window (drop-down lists and calendars) floats above its form
+    // without a frame and without taking the activation when it shows.
+    const bool ToolPopup = !ParentWidget && (Params.Style & WS_POPUP) && (Params.ExStyle & WS_EX_TOOLWINDOW);
+    Priv->Widget = new TQtWindow(Priv.get(), ParentWidget,
+                                 ParentWidget ? Qt::Widget
+                                 : ToolPopup  ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                              : Qt::Window);
     TQtWindow* W = Priv->Widget;
+    if (ToolPopup) W->setAttribute(Qt::WA_ShowWithoutActivating);
     // Hidden until UpdateShowing says otherwise: a child widget that was never hidden
     // explicitly would show with its parent even while the control is invisible.
     W->hide();

@@ -438,3 +438,15 @@ TEST(DateTime, TheClock) {
     EXPECT_GE(T, 0.0);
     EXPECT_LT(T, 1.0);
 }
+
+TEST(DateTime, AClockSourceAnswersNowDateAndTimeUntilItIsCleared) {
+    TDateTime Clock = Make(2026, 6, 15, 9, 30);
+    SetClockSource([&] { return Clock; });
+    EXPECT_EQ(Decoded(Now()), Decoded(Make(2026, 6, 15, 9, 30)));
+    EXPECT_EQ(Decoded(Date()), Decoded(Make(2026, 6, 15)));
+    Clock += 1.5; // the caller advances it
+    EXPECT_EQ(Decoded(Now()), Decoded(Make(2026, 6, 16, 21, 30)));
+    EXPECT_NEAR(Time(), 0.89583333, 1e-6);
+    SetClockSource({});
+    EXPECT_GT(Now(), Make(2020, 1, 1)); // the system clock again
+}

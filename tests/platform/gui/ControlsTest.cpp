@@ -526,3 +526,24 @@ TEST_F(TFormFixture, DragAndDropInsideTheProgram) {
     EXPECT_FALSE(Source->Dragging());
     EXPECT_EQ(Log, (std::vector<std::string>{"over 0 50,20", "over 1 50,20", "end none 0,0"}));
 }
+
+TEST(Controls, RegisteredMessagesAreStablePerNameAndApartFromOtherNames) {
+    const UINT A = RegisterWindowMessage(u"MORVANETESTMESSAGEA");
+    EXPECT_GE(A, 0xC000u);
+    EXPECT_LE(A, 0xFFFFu);
+    EXPECT_EQ(RegisterWindowMessage(u"morvanetestmessagea"), A); // case does not matter
+    const UINT B = RegisterWindowMessage(u"MORVANETESTMESSAGEB");
+    EXPECT_NE(B, A);
+    EXPECT_EQ(RegisterWindowMessage(u""), 0u);
+    // The number reaches a window like any other message.
+    TForm Form(nullptr);
+    UINT Seen = 0;
+    TWndMethod Old = Form.WindowProc();
+    Form.SetWindowProc([&](TMessage& M) {
+        if (M.Msg == A) Seen = M.Msg;
+        Old(M);
+    });
+    PostMessage(Form.Handle(), A, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Seen == A; }));
+    Form.SetWindowProc(nullptr);
+}

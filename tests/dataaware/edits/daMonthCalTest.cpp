@@ -1,0 +1,2 @@
+#include "dataaware/edits/daMonthCal.h"
+#include <gtest/gtest.h>
