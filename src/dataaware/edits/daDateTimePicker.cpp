@@ -1407,7 +1407,8 @@ void TdaDBCustomDateTimePicker::KeyDown(Word& Key, TShiftState Shift) {
         }
         const bool SavedDigitEdit = FInDigitEdit;
         if (FDateTime == 0 && (Key == VK_HOME || Key == VK_END || Key == VK_UP || Key == VK_DOWN) && !IsTimeOnly()) {
-            FDateTime = ::Date();
+            // Today, kept within the limits: a step from nothing must not leave them.
+            FDateTime = std::clamp(::Date(), DayOf(EffectiveMinDate()), DayOf(EffectiveMaxDate()));
             SetText(FormatValue(FDateTime));
         }
         if ((Key == VK_UP || Key == VK_DOWN || Key == VK_HOME || Key == VK_END) && FInDigitEdit) CommitDigitEntry();

@@ -1149,8 +1149,13 @@ void TWinControl::CreateHandle() {
     if (!QApplication::instance())
         throw EInvalidOperation(u"Control '" + Name() + u"' needs the application object for its window");
     if (!FParent && !dynamic_cast<TCustomForm*>(this) && !FControlStyle.Contains(csFramed) &&
-        !dynamic_cast<THintWindow*>(this))
-        throw EInvalidOperation(u"Control '" + Name() + u"' has no parent window");
+        !dynamic_cast<THintWindow*>(this)) {
+        // A pop-up window of its own (a drop-down) lives on the desktop without a parent.
+        TCreateParams Params;
+        CreateParams(Params);
+        if (!(Params.Style & WS_POPUP) || Params.WndParent != 0)
+            throw EInvalidOperation(u"Control '" + Name() + u"' has no parent window");
+    }
     CreateWnd();
 }
 
