@@ -557,7 +557,7 @@ void TdaDBCustomDateTimePicker::UpdateRecord() {
 void TdaDBCustomDateTimePicker::Change() {
     if (SetModifiedInChangeEvent) SetModified(true);
     TCustomEdit::Change();
-    if (Text().empty() && !FReloading) {
+    if (Text().empty()) {
         if (IsTimeOnly()) FDateTime = DayOf(FDateTime);
         else FDateTime = TimeOf(FDateTime);
     }
@@ -608,6 +608,38 @@ void TdaDBCustomDateTimePicker::WndProc(TMessage& Message) {
             delete FCalendar;
             FCalendar = nullptr;
         }
+        return;
+    }
+    if (Message.Msg == WM_CUT) {
+        EditCanModify();
+        TCustomEdit::WndProc(Message);
+        if (CanModify()) ClearDateTime();
+        return;
+    }
+    if (Message.Msg == WM_PASTE) {
+        if (!CanModify()) return;
+        const String Before = Text();
+        EditCanModify();
+        SelectAll();
+        TCustomEdit::WndProc(Message);
+        const String Pasted = Text();
+        try {
+            if (IsTimeOnly()) {
+                const TDateTime T = daStrToTimeDef(Pasted);
+                if (T != 0) WriteDateTime(DayOf(FDateTime) + T);
+            } else {
+                TDateTime V = daStrToDateTimeDef(Pasted);
+                if (DayOf(V) == 0) V = daStrToDateDef(Pasted);
+                if (DayOf(V) != 0) WriteDateTime(V);
+            }
+        } catch (const EDateTimeError&) {
+            // A pasted day outside the limits: the text from before comes back, quietly.
+            SetText(Before);
+        }
+        SetModified(true);
+        RefreshText();
+        SelectCurrentPart(FDateTime);
+        SetModifiedState(true);
         return;
     }
     if (Message.Msg == WM_KEYDOWN && GetDroppedDown()) {

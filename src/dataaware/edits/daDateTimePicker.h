@@ -255,7 +255,6 @@ private:
     bool OldShowHint = false;
     bool SetModifiedInChangeEvent = false;
     TDateTime CurrentDigitEditDateTime = 0;
-    bool FReloading = false;
 };
 
 class TdaDBDateTimePicker : public TdaDBCustomDateTimePicker {

@@ -153,8 +153,8 @@ void TdaMonthCalendar::SetDateTime(TDateTime Value) {
     if (FMaxDate != 0 && DayOf(Value) > FMaxDate) Value = FMaxDate;
     if (FMinDate != 0 && DayOf(Value) < FMinDate) Value = FMinDate;
     if (FMinDate == 0 && Value < 1) Value = 1; // 31 December 1899
-    if (FOptions.Contains(mdoMultiSelect)) FStartDate = FEndDate = DayOf(Value);
-    else FStartDate = FEndDate = DayOf(Value);
+    // A new value is a one-day selection, also with range selection.
+    FStartDate = FEndDate = DayOf(Value);
     FDateTime = Value;
     MakeVisible(Value);
     Invalidate();

@@ -4,6 +4,7 @@
 
 #include "platform/base/Format.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/gui/Clipboard.h"
 #include "platform/data/SQLiteDataSet.h"
 #include "platform/gui/Forms.h"
 #include "support/GraphicsTestSupport.h"
@@ -53,7 +54,9 @@ protected:
         SetClockSource({});
         FormatSettings = Saved;
     }
+    // Enters the picker afresh (the form gave it the focus when it showed).
     void Focus() {
+        Other->SetFocus();
         P->SetFocus();
         ASSERT_TRUE(WaitUntil([&] { return P->Focused(); }));
     }
@@ -487,4 +490,58 @@ TEST_F(Picker, ShowsAndWritesABoundFieldOfBothDatasets) {
         P->SetDataField(u"");
         EXPECT_EQ(P->UnboundDataType(), daDTEdtDateTime);
     }
+}
+
+TEST_F(Picker, PasteTakesADateOrTimeAndRefusesTheRest) {
+    struct Case {
+        const char* Name;
+        TdaDTEditDataType Kind;
+        TDateTime Value;
+        const char16_t* Pasted;
+        std::string Expected;
+        const char16_t* Shown;
+    } Cases[] = {
+        {"NoonIntoATimePicker", daDTEdtTime, EncodeTime(9, 0, 0, 0), u"12:00", "1899-12-30 12:00:00", u"12:00"},
+        {"MidnightCountsAsNoTime", daDTEdtTime, EncodeTime(9, 0, 0, 0), u"0:00", "1899-12-30 09:00:00", u"9:00"},
+        {"ADate", daDTEdtDate, D(2024, 3, 9), u"12/25/2024", "2024-12-25 00:00:00", u"12/25/2024"},
+        {"NoDate", daDTEdtDate, D(2024, 3, 9), u"soon", "2024-03-09 00:00:00", u"3/9/2024"},
+        {"OutsideTheLimits", daDTEdtDate, D(2024, 3, 9), u"12/25/2031", "2024-03-09 00:00:00", u"3/9/2024"},
+    };
+    P->SetMaxDate(D(2030, 1, 1));
+    for (const Case& C : Cases) {
+        P->SetUnboundDataType(C.Kind);
+        P->SetDisplayFormat(C.Kind == daDTEdtTime ? u"h:nn" : u"M/d/yyyy");
+        P->SetDateTime(C.Value);
+        Focus();
+        Clipboard()->SetAsText(C.Pasted);
+        KeyMessages(P, 'V', {ssCtrl});
+        EXPECT_EQ(Stamp(P->DateTime()), C.Expected) << C.Name;
+        EXPECT_EQ(U8(P->Text()), U8(C.Shown)) << C.Name;
+    }
+    // Cut empties the picker (typing Ctrl+X is swallowed: the text changes only part by part).
+    P->CutToClipboard();
+    EXPECT_EQ(P->DateTime(), 0);
+    EXPECT_EQ(U8(P->Text()), "");
+}
+
+TEST_F(Picker, ClickingSelectsThePartUnderTheMouseAndEscapeGoesBack) {
+    P->SetUnboundDataType(daDTEdtDate);
+    P->SetDisplayFormat(u"M/d/yyyy");
+    P->SetDateTime(D(2024, 11, 23));
+    Focus();
+    // The year lies at the end of "11/23/2024".
+    ClickMessages(P, TPoint{P->Width() - 40, 10});
+    EXPECT_EQ(P->TokenPos(), 3);
+    EXPECT_EQ(U8(P->SelText()), "2024");
+    ClickMessages(P, TPoint{4, 10});
+    EXPECT_EQ(P->TokenPos(), 1);
+    EXPECT_EQ(U8(P->SelText()), "11");
+    Type("{up}{up}");
+    EXPECT_EQ(Stamp(P->DateTime()), "2024-01-23 00:00:00");
+    Type("{esc}");
+    EXPECT_EQ(Stamp(P->DateTime()), "2024-11-23 00:00:00");
+    // Delete clears a date picker.
+    Type("{del}");
+    EXPECT_EQ(P->DateTime(), 0);
+    EXPECT_EQ(U8(P->Text()), "");
 }

@@ -3,6 +3,8 @@
 #include "support/GuiTestSupport.h"
 
 #include "platform/base/Strings.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <QDir>
 
@@ -544,6 +546,44 @@ TEST(Controls, RegisteredMessagesAreStablePerNameAndApartFromOtherNames) {
         Old(M);
     });
     PostMessage(Form.Handle(), A, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return Seen == A; }));
+    Pump();
+    EXPECT_EQ(Seen, A);
     Form.SetWindowProc(nullptr);
+}
+
+namespace {
+// A drop-down of its own: a pop-up tool window with no parent.
+class TDropWindow : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TCustomControl::CreateParams(Params);
+        Params.Style = WS_POPUP | WS_BORDER;
+        Params.ExStyle = WS_EX_TOOLWINDOW;
+        Params.WndParent = 0;
+    }
+};
+} // namespace
+
+TEST(Controls, APopUpToolWindowNeedsNoParentAndLeavesTheFocusWhereItIs) {
+    TForm Form(nullptr);
+    auto* Edit = new TEdit(&Form);
+    Edit->SetParent(&Form);
+    Form.Show();
+    Edit->SetFocus();
+    ASSERT_TRUE(Edit->Focused());
+    TDropWindow Drop(nullptr);
+    Drop.Hide(); // made hidden, shown when it drops down
+    Drop.SetBounds(300, 200, 80, 60); // screen coordinates
+    Drop.Show();
+    EXPECT_TRUE(Drop.HandleAllocated());
+    EXPECT_TRUE(Drop.Showing());
+    EXPECT_EQ(Drop.ClientToScreen(TPoint{0, 0}).X, 300 + 1); // inside its border
+    Pump();
+    EXPECT_TRUE(Edit->Focused());
+    // Any other control still needs a parent for its window.
+    TPanel Loose(nullptr);
+    EXPECT_THROW(Loose.Handle(), EInvalidOperation);
 }
