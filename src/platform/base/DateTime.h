@@ -12,7 +12,8 @@ struct TFormatSettings; // Format.h
 // The local clock.
 TDateTime Now();
 // Makes Now (and Date and Time) read the given clock instead of the system's, until an empty
-// one is set again: tests of behaviour that depends on the time of day set the time they need.
+// one is set again: tests of behaviour that depends on "today" or on elapsed time set and
+// advance the time they need.
 void SetNowOverride(std::function<TDateTime()> Clock);
 TDateTime Date(); // today at midnight
 TDateTime Time(); // the time of day only

@@ -42,6 +42,8 @@ struct TFormatSettings {
     // Two-digit years read from text fall in the 100 years that begin this many years before
     // the current one; 0 puts them in the current century.
     Word TwoDigitYearCenturyWindow = 50;
+    // The user's first day of the week for calendars: 0 Monday ... 6 Sunday.
+    Byte FirstDayOfWeek = 0;
 };
 
 // The process-wide settings that every routine without a settings argument uses.

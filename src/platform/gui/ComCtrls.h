@@ -16,6 +16,9 @@
 #include <memory>
 #include <vector>
 
+// Raised by the date and time controls for a date outside their limits.
+DECLARE_EXCEPTION(EDateTimeError, Exception)
+
 class TCustomTabControl;
 class TPageControl;
 class TToolBar;

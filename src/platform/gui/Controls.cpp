@@ -1144,15 +1144,26 @@ void TWinControl::CreateParams(TCreateParams& Params) {
     Params.WinClassName = ClassName();
 }
 
+// A window with no parent of its own: a form, a hint window, or a pop-up (WS_POPUP with no
+// WndParent) such as a drop-down, which lives on the desktop.
+#define MORVANE_IS_TOP_LEVEL_WINDOW()                                                                   \
+    [this] {                                                                                           \
+        if (FParent) return false;                                                                     \
+        if (dynamic_cast<TCustomForm*>(this) || dynamic_cast<THintWindow*>(this)) return true;         \
+        TCreateParams Params;                                                                          \
+        CreateParams(Params);                                                                          \
+        return (Params.Style & WS_POPUP) != 0 && Params.WndParent == 0;                                \
+    }()
+
 void TWinControl::CreateHandle() {
     if (FHandle) return;
     if (!QApplication::instance())
         throw EInvalidOperation(u"Control '" + Name() + u"' needs the application object for its window");
-    if (!FParent && !dynamic_cast<TCustomForm*>(this) && !FControlStyle.Contains(csFramed) &&
-        !dynamic_cast<THintWindow*>(this))
+    if (!FParent && !MORVANE_IS_TOP_LEVEL_WINDOW() && !FControlStyle.Contains(csFramed))
         throw EInvalidOperation(u"Control '" + Name() + u"' has no parent window");
     CreateWnd();
 }
+
 
 void TWinControl::CreateWnd() {
     TCreateParams Params;
@@ -1171,8 +1182,15 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     auto Priv = std::make_unique<TWindowPrivate>(this);
     QWidget* ParentWidget = FParent && FParent->FWindow ? FParent->FWindow->Widget.data() : nullptr;
-    Priv->Widget = new TQtWindow(Priv.get(), ParentWidget, ParentWidget ? Qt::Widget : Qt::Window);
+    // A top-level pop-up tool window (drop-down lists and calendars) floats above its form
+    // without a frame and never takes the activation, as the hint window does.
+    const bool ToolPopup = !ParentWidget && (Params.Style & WS_POPUP) && (Params.ExStyle & WS_EX_TOOLWINDOW);
+    Priv->Widget = new TQtWindow(Priv.get(), ParentWidget,
+                                 ParentWidget ? Qt::Widget
+                                 : ToolPopup  ? Qt::ToolTip | Qt::FramelessWindowHint
+                                              : Qt::Window);
     TQtWindow* W = Priv->Widget;
+    if (ToolPopup) W->setAttribute(Qt::WA_ShowWithoutActivating);
     // Hidden until UpdateShowing says otherwise: a child widget that was never hidden
     // explicitly would show with its parent even while the control is invisible.
     W->hide();
@@ -1236,7 +1254,7 @@ void TWinControl::CMRecreateWnd(TMessage&) {
 // -- Showing --
 
 void TWinControl::UpdateShowing() {
-    const bool TopLevel = !FParent && (dynamic_cast<TCustomForm*>(this) || dynamic_cast<THintWindow*>(this));
+    const bool TopLevel = MORVANE_IS_TOP_LEVEL_WINDOW();
     const bool Should = FVisible && (FParent ? FParent->FShowing : TopLevel);
     if (Should && !FHandle) {
         // A top-level window, or a child of a window that exists, gets its window when it
@@ -1272,9 +1290,11 @@ void TWinControl::CMVisibleChanged(TMessage& Message) {
         if (TCustomForm* Form = GetParentForm(this)) Form->DefocusControl(this, false);
     }
     if (FHandle || (FParent && FParent->FHandle) ||
-        (!FParent && FVisible && (dynamic_cast<TCustomForm*>(this) || dynamic_cast<THintWindow*>(this))))
+        (!FParent && FVisible && MORVANE_IS_TOP_LEVEL_WINDOW()))
         UpdateShowing();
 }
+
+#undef MORVANE_IS_TOP_LEVEL_WINDOW
 
 void TWinControl::CMEnabledChanged(TMessage& Message) {
     if (!FEnabled && FParent && Focused()) {

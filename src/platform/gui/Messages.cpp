@@ -1,4 +1,5 @@
 #include "platform/gui/Messages.h"
+#include "platform/base/Strings.h"
 
 #include "platform/base/Threads.h"
 #include "platform/gui/Controls.h"
@@ -330,6 +331,19 @@ void SetThemeActive(bool Value) {
 
 void MessageBeep() {
     QApplication::beep();
+}
+
+UINT RegisterWindowMessage(const String& Name) {
+    if (Name.empty()) return 0;
+    static std::mutex Lock;
+    static std::map<String, UINT> Registered;
+    const std::lock_guard<std::mutex> Guard(Lock);
+    const String Key = AnsiUpperCase(Name);
+    auto It = Registered.find(Key);
+    if (It != Registered.end()) return It->second;
+    const UINT Id = 0xC000 + static_cast<UINT>(Registered.size());
+    Registered.emplace(Key, Id);
+    return Id;
 }
 
 std::int16_t GetKeyState(int VirtualKey) {

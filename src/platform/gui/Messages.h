@@ -753,6 +753,10 @@ void MessageBeep();
 bool IsThemeActive();
 void SetThemeActive(bool Value);
 
+// A message number of the range 0xC000..0xFFFF that is the same for every call with the same
+// name (compared without regard to case) for the life of the process; 0 for an empty name.
+UINT RegisterWindowMessage(const String& Name);
+
 // ---- Windows --------------------------------------------------------------------------------
 
 using TWndMethod = std::function<void(TMessage& Message)>;

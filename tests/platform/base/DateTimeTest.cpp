@@ -447,3 +447,15 @@ TEST(DateTime, NowReadsAClockSetInItsPlace) {
     SetNowOverride(nullptr);
     EXPECT_NE(Now(), Fixed);
 }
+
+TEST(DateTime, AClockSourceAnswersNowDateAndTimeUntilItIsCleared) {
+    TDateTime Clock = Make(2026, 6, 15, 9, 30);
+    SetNowOverride([&] { return Clock; });
+    EXPECT_EQ(Decoded(Now()), Decoded(Make(2026, 6, 15, 9, 30)));
+    EXPECT_EQ(Decoded(Date()), Decoded(Make(2026, 6, 15)));
+    Clock += 1.5; // the caller advances it
+    EXPECT_EQ(Decoded(Now()), Decoded(Make(2026, 6, 16, 21, 30)));
+    EXPECT_NEAR(Time(), 0.89583333, 1e-6);
+    SetNowOverride({});
+    EXPECT_GT(Now(), Make(2020, 1, 1)); // the system clock again
+}

@@ -3,6 +3,8 @@
 #include "support/GuiTestSupport.h"
 
 #include "platform/base/Strings.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
 
 #include <QDir>
 
@@ -581,4 +583,63 @@ TEST(Controls, VisualStylesStartOffAndCanBeSwitched) {
     EXPECT_TRUE(IsThemeActive());
     SetThemeActive(false);
     EXPECT_FALSE(IsThemeActive());
+}
+
+TEST(Controls, RegisteredMessagesAreStablePerNameAndApartFromOtherNames) {
+    const UINT A = RegisterWindowMessage(u"MORVANETESTMESSAGEA");
+    EXPECT_GE(A, 0xC000u);
+    EXPECT_LE(A, 0xFFFFu);
+    EXPECT_EQ(RegisterWindowMessage(u"morvanetestmessagea"), A); // case does not matter
+    const UINT B = RegisterWindowMessage(u"MORVANETESTMESSAGEB");
+    EXPECT_NE(B, A);
+    EXPECT_EQ(RegisterWindowMessage(u""), 0u);
+    // The number reaches a window like any other message.
+    TForm Form(nullptr);
+    UINT Seen = 0;
+    TWndMethod Old = Form.WindowProc();
+    Form.SetWindowProc([&](TMessage& M) {
+        if (M.Msg == A) Seen = M.Msg;
+        Old(M);
+    });
+    PostMessage(Form.Handle(), A, 0, 0);
+    Pump();
+    EXPECT_EQ(Seen, A);
+    Form.SetWindowProc(nullptr);
+}
+
+namespace {
+// A drop-down of its own: a pop-up tool window with no parent.
+class TDropWindow : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TCustomControl::CreateParams(Params);
+        Params.Style = WS_POPUP | WS_BORDER;
+        Params.ExStyle = WS_EX_TOOLWINDOW;
+        Params.WndParent = 0;
+    }
+};
+} // namespace
+
+TEST(Controls, APopUpToolWindowNeedsNoParentAndLeavesTheFocusWhereItIs) {
+    TForm Form(nullptr);
+    auto* Edit = new TEdit(&Form);
+    Edit->SetParent(&Form);
+    Form.Show();
+    Edit->SetFocus();
+    ASSERT_TRUE(Edit->Focused());
+    TDropWindow Drop(nullptr);
+    Drop.Hide(); // made hidden, shown when it drops down
+    Drop.SetBounds(300, 200, 80, 60); // screen coordinates
+    Drop.Show();
+    EXPECT_TRUE(Drop.HandleAllocated());
+    EXPECT_TRUE(Drop.Showing());
+    EXPECT_EQ(Drop.ClientToScreen(TPoint{0, 0}).X, 300 + 1); // inside its border
+    Pump();
+    EXPECT_TRUE(Edit->Focused());
+    // Any other control still needs a parent for its window.
+    TPanel Loose(nullptr);
+    EXPECT_THROW(Loose.Handle(), EInvalidOperation);
 }

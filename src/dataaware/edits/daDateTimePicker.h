@@ -1,0 +1,281 @@
+#pragma once
+// The date-time picker: a one-line edit for one date, time or date-time value, bound to a field
+// or unbound. The text shows the value through a display format; the user edits it part by part
+// (day, weekday, month, year, hour, minute, second, AM/PM) with digits, letters and the arrow,
+// Home and End keys, or picks a day in a drop-down month calendar.
+
+#include "dataaware/edits/daMonthCal.h"
+#include "platform/data/DB.h"
+#include "platform/gui/StdCtrls.h"
+
+enum TdaDTEditDataType : Byte { daDTEdtDateTime, daDTEdtDate, daDTEdtTime };
+enum TdaDTOption : Byte { daDTOAutoAdvance };
+using TdaDTOptions = TSet<TdaDTOption>;
+enum TdaDTCalAlignment : Byte { dadtaLeft, dadtaRight, dadtaCenter };
+enum TDTDateFormat : Byte { dfShort, dfLong };
+
+class TdaDBCustomDateTimePicker;
+class TdaPopupCalendar;
+
+// The step of Up and Down on a minute part.
+class TdaDTInterval : public TPersistent {
+    DECLARE_CLASS(TdaDTInterval, TPersistent)
+public:
+    int MinutesInterval() const { return FMinutesInterval; }
+    // Kept within 1..60: the minute arithmetic divides by it and steps less than an hour.
+    void SetMinutesInterval(int Value) { FMinutesInterval = std::clamp(Value, 1, 60); }
+    bool RoundMinutes = false;
+    void Assign(TPersistent* Source) override;
+
+private:
+    int FMinutesInterval = 1;
+};
+
+// What the drop-down calendar looks like; copied into it at every drop-down.
+class TdaCalendarOptions : public TPersistent {
+    DECLARE_CLASS(TdaCalendarOptions, TPersistent)
+public:
+    TdaCalendarOptions();
+    ~TdaCalendarOptions() override;
+    TdaDTCalAlignment Alignment = dadtaLeft;
+    TdaDateTimeColors* Colors() const { return FColors.get(); }
+    void SetColors(TdaDateTimeColors* Value) { FColors->Assign(Value); }
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(TFont* Value) { FFont->Assign(Value); }
+    int Width = 0, Height = 0; // 0: the calendar's minimal size
+    TdaMonthOptions Options{mdoDayState};
+    TdaPopupYearOptions* PopupYearOptions() const { return FPopupYearOptions.get(); }
+    void SetPopupYearOptions(TdaPopupYearOptions* Value) { FPopupYearOptions->Assign(Value); }
+    TdaCalDayOfWeek FirstDayOfWeek = dadowLocaleDefault;
+
+private:
+    std::unique_ptr<TdaDateTimeColors> FColors;
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TdaPopupYearOptions> FPopupYearOptions;
+};
+
+// Where a drop-down calendar of the given size goes for a picker whose top-left corner is at
+// DropPoint on the screen (the point's Y already below the picker), on a screen ScreenWidth
+// wide whose work area ends at WorkAreaBottom.
+TPoint daPlacePopupCalendar(TdaDTCalAlignment Alignment, TPoint DropPoint, int PickerTop, int PickerWidth,
+                            int CalendarWidth, int CalendarHeight, int ScreenWidth, int WorkAreaBottom);
+
+// One part of the picker's text.
+struct TdaDTPartInfo {
+    int Start = 0;  // 0-based offset in the shown text
+    int Length = 0; // characters
+    String Token;   // the format token, lower case ("dd", "mmm", "nn", "am/pm", ...)
+    String TextUpTo; // the shown text up to and including the part
+};
+
+// The button inside the picker's right edge and the small window that holds it.
+class TBtnWinControl : public TCustomControl {
+    DECLARE_CLASS(TBtnWinControl, TCustomControl)
+public:
+    explicit TBtnWinControl(TComponent* AOwner);
+    TdaDBCustomDateTimePicker* EditControl = nullptr;
+    bool Pressed() const { return FPressed; }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    bool FPressed = false;
+};
+
+class TdaDBCustomDateTimePicker : public TCustomEdit {
+    DECLARE_CLASS(TdaDBCustomDateTimePicker, TCustomEdit)
+public:
+    explicit TdaDBCustomDateTimePicker(TComponent* AOwner);
+    ~TdaDBCustomDateTimePicker() override;
+
+    // ---- The value
+    TDateTime DateTime() const { return FDateTime; }
+    // Raises EDateTimeError for a day outside MinDate..MaxDate; the value and text then stay.
+    void SetDateTime(TDateTime Value) { WriteDateTime(Value); }
+    TDateTime Date();
+    void SetDate(TDateTime Value) { WriteDate(Value); }
+    TDateTime Time();
+    void SetTime(TDateTime Value) { WriteTime(Value); }
+    void ClearDateTime();
+    void RefreshText();
+    void UpdateRecord();
+
+    // ---- Properties
+    bool AutoFillDateAndTime() const { return FAutoFillDateAndTime; }
+    void SetAutoFillDateAndTime(bool Value) { FAutoFillDateAndTime = Value; }
+    TdaCalendarOptions* CalendarAttributes() const { return FCalendarOptions.get(); }
+    TDTDateFormat DateFormat() const { return FDateFormat; }
+    void SetDateFormat(TDTDateFormat Value);
+    const String& DisplayFormat() const { return FDisplayFormat; }
+    void SetDisplayFormat(const String& Value);
+    int Epoch() const { return FEpoch; }
+    void SetEpoch(int Value) { FEpoch = Value; }
+    TdaDTInterval* Interval() const { return FInterval.get(); }
+    TDateTime MaxDate() const { return FMaxDate; }
+    void SetMaxDate(TDateTime Value);
+    TDateTime MinDate() const { return FMinDate; }
+    void SetMinDate(TDateTime Value);
+    TdaDTOptions Options() const { return FOptions; }
+    void SetOptions(TdaDTOptions Value) { FOptions = Value; }
+    bool ShowButton() const { return FShowButton; }
+    void SetShowButton(bool Value) { WriteShowButton(Value); }
+    int TokenPos() const { return FPos; }
+    void SetTokenPos(int Value) { FPos = Value; }
+    TdaDTEditDataType UnboundDataType() const { return FUnboundDataType; }
+    void SetUnboundDataType(TdaDTEditDataType Value);
+    String DataField() const { return FDataLink.FieldName(); }
+    void SetDataField(const String& Value);
+    TDataSource* DataSource() const { return FDataLink.DataSource(); }
+    void SetDataSource(TDataSource* Value);
+    TField* Field() const { return FDataLink.Field(); }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    TdaPopupCalendar* Calendar() const { return FCalendar; }
+    bool DroppedDown() const { return GetDroppedDown(); }
+    TBtnWinControl* Button() const { return FBtnControl; }
+
+    // ---- Services of the parts, the keys and the drop-down
+    String GetEffectiveFormat(bool WithDefault) const;
+    String GetExpandedFormat() const;
+    bool IsDateTimeType() const;
+    bool IsDateOnly() const;
+    bool IsTimeOnly() const;
+    bool HasNoTimePart() const;
+    TDateTime EffectiveMinDate() const;
+    TDateTime EffectiveMaxDate() const;
+    int ExpandTwoDigitYear(int Year) const;
+    String FormatValue(TDateTime X) const;
+    String GetDisplayText(TDateTime X) const;
+    void WriteDateTime(TDateTime X);
+    void WriteDate(TDateTime X);
+    void WriteTime(TDateTime X);
+    bool CanModify() const;
+    bool EditCanModify();
+    bool IsDataSetEditing() const;
+    void SetModifiedState(bool Value);
+    void ResetValue();
+    int CountFormatParts(const String& Format) const;
+    TdaDTPartInfo GetPartInfo(int Index, TDateTime Value) const;
+    bool IsShortDateTimeFormat() const;
+    int VisiblePartCount() const;
+    bool AllPartsVisible() const;
+    void SelectCurrentPart(TDateTime Value);
+    void CommitDigitEntry();
+    // The first day of the week as 1 Sunday ... 7 Saturday, and the last.
+    void GetWeekBounds(int& First, int& Last) const;
+
+    // ---- The drop-down
+    virtual void DropDown();
+    virtual void CloseUp(bool Accept);
+    void ButtonClick();
+    bool InDigitEdit() const { return FInDigitEdit; }
+
+    TCalcBoldDayEvent OnCalcBoldDay;
+    TNotifyEvent OnCloseUp, OnDropDown;
+
+protected:
+    friend class TdaPopupCalendar;
+    virtual void DataChange();
+    virtual void UpdateData();
+    virtual bool GetDroppedDown() const;
+    virtual void WriteShowButton(bool Value);
+    void HandleDropDownKey(Word& Key, TShiftState Shift);
+    void PositionButton();
+
+    void Change() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(Char& Key) override;
+    void WndProc(TMessage& Message) override;
+    void CMEnter(TMessage& Message) override;
+    void CMExit(TMessage& Message) override;
+    void WMKillFocus(TWMKillFocus& Message) override;
+    void WMLButtonDown(TWMMouse& Message) override;
+    void WMLButtonDblClk(TWMMouse& Message) override;
+    void WMSize(TWMSize& Message) override;
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
+    void DoExit() override;
+
+private:
+    // The working parts of one key.
+    struct TWork {
+        int Year = 0, Month = 0, Day = 0, Hour = 0, Min = 0, Sec = 0, MSec = 0;
+        int MinYear = 0, MinMonth = 0, MinDay = 0, MaxYear = 0, MaxMonth = 0, MaxDay = 0;
+        TdaDTPartInfo Part;
+    };
+    void DecodeWork(TWork& W, TDateTime Value) const;
+    bool ApplyParts(const TWork& W);
+    bool IsValidPartValue(TWork& W, int V) const;
+    bool FirstDigitCompletesPart(const String& Token, int Digit) const;
+    bool DecadeReachesMinDate(int Digit) const;
+    int AdjustHourForAmPm(int CurrentHour, int Figure) const;
+    bool FormatHasAmPm() const;
+    bool EnterDigit(TWork& W, int Digit, bool& Completed, int& Figure);
+    bool TypeMonthName(TWork& W, Char Key, bool DayTest);
+    bool TypeWeekdayName(TWork& W, Char Key);
+    bool TypeAmPm(TWork& W, Char Key);
+    void StepPart(TWork& W, int Delta);
+    void HomeEnd(TWork& W, bool End);
+    void NextPart();
+    void Clearing(Word Key);
+    void MakeStartingValue(Word Key);
+    bool IsTimePortionPart(const String& Token, int Index) const;
+    void SetDigitEntryValue(const TWork& W);
+    TDateTime IncMonthKeepTime(int Months, TDateTime Value, bool& Ok) const;
+    String TokenText(const String& Token, TDateTime Value, bool AmPm) const;
+    bool IsBound() const { return FDataLink.Field() != nullptr; }
+    bool MeantToBeBound() const { return !IsBound() && (DataSource() || !DataField().empty()); }
+
+    TFieldDataLink FDataLink;
+    std::unique_ptr<TdaCalendarOptions> FCalendarOptions;
+    std::unique_ptr<TdaDTInterval> FInterval;
+    TdaPopupCalendar* FCalendar = nullptr;
+    TBtnWinControl* FBtnControl = nullptr;
+    TDTDateFormat FDateFormat = dfShort;
+    TDateTime FMaxDate = 0, FMinDate = 0;
+    bool FInCloseUp = false;
+    TDateTime FOldDateTime = 0;
+    TDateTime FDateTime = 0;
+    bool FFocused = false;
+    int FPos = 1;
+    TdaDTEditDataType FUnboundDataType = daDTEdtDateTime;
+    String FDisplayFormat;
+    bool FInDigitEdit = false;
+    bool FIsCleared = true;
+    int FEpoch = 1950;
+    TdaDTOptions FOptions{daDTOAutoAdvance};
+    bool FReadOnly = false;
+    bool SkipDrawSetFocus = false;
+    TDateTime DateTimeBeforeDropDown = 0;
+    bool SkipEscapeReset = false;
+    bool FShowButton = true;
+    bool FAutoFillDateAndTime = false;
+    bool OldShowHint = false;
+    bool SetModifiedInChangeEvent = false;
+    TDateTime CurrentDigitEditDateTime = 0;
+};
+
+class TdaDBDateTimePicker : public TdaDBCustomDateTimePicker {
+    DECLARE_CLASS(TdaDBDateTimePicker, TdaDBCustomDateTimePicker)
+public:
+    using TdaDBCustomDateTimePicker::TdaDBCustomDateTimePicker;
+};
+
+// The drop-down: a month calendar in a tool window of its own that never takes the focus and
+// reports every change of its date to its picker.
+class TdaPopupCalendar : public TdaMonthCalendar {
+    DECLARE_CLASS(TdaPopupCalendar, TdaMonthCalendar)
+public:
+    explicit TdaPopupCalendar(TComponent* AOwner);
+    TdaDBCustomDateTimePicker* FCombo = nullptr;
+    void FocusCalendar() override {}
+    // Hands a key to the calendar as its own key-down.
+    void CalendarKey(Word Key, TShiftState Shift) { KeyDown(Key, Shift); }
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Change() override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+};
