@@ -537,22 +537,36 @@ void TfrmTerm::DisplayByte(Byte C) {
         Marker = u"<LF>";
     else if (C == 13 && actShow_CR_LF->Checked())
         Marker = u"<CR>";
-    FPendingText += Marker;
+    if (!Marker.empty()) AddPending(Marker);
     if ((C == 13 && actNewlineOnCR->Checked()) || (C == 10 && actNewLineOnLF->Checked())) {
-        FlushReceived();
-        ++LastUsedLine;
-        EnsureLine(LastUsedLine);
+        const int Lines = static_cast<int>(Memo2->Perform(EM_GETLINECOUNT)) + FPendingBreaks;
+        if (LastUsedLine == Lines - 1) {
+            // The line being filled is the pane's last: the new line goes in with the text.
+            AddPending(u"\r\n");
+            ++FPendingBreaks;
+            ++LastUsedLine;
+        } else {
+            FlushReceived();
+            ++LastUsedLine;
+            EnsureLine(LastUsedLine);
+        }
     }
     if (Marker.empty() && C != 2 && C != 10 && C != 13) {
         const char B = static_cast<char>(C);
-        FPendingText += TEncoding::ANSI()->GetString(reinterpret_cast<const Byte*>(&B), 1);
+        AddPending(TEncoding::ANSI()->GetString(reinterpret_cast<const Byte*>(&B), 1));
     }
+}
+
+void TfrmTerm::AddPending(const String& Text) {
+    if (FPendingText.empty()) FPendingLine = LastUsedLine;
+    FPendingText += Text;
 }
 
 void TfrmTerm::FlushReceived() {
     if (FPendingText.empty()) return;
-    AppendToLine(LastUsedLine, FPendingText);
+    AppendToLine(FPendingLine, FPendingText);
     FPendingText.clear();
+    FPendingBreaks = 0;
 }
 
 void TfrmTerm::EnsureLine(int Line) {
@@ -577,6 +591,7 @@ void TfrmTerm::AppendToLine(int Line, const String& Text) {
 
 void TfrmTerm::ClearRx() {
     FPendingText.clear();
+    FPendingBreaks = 0;
     Memo2->Clear();
     LastUsedLine = 0;
 }
@@ -604,9 +619,10 @@ void TfrmTerm::ApplyChannelValue(Char Letter, const String& ValueText) {
     const int V = ParseValue(ValueText);
     if (auto* Box = dynamic_cast<TStaticText*>(FindComponent(u"txt" + Channel))) {
         Box->SetCaption(ValueText);
-        Box->SetColor(clNavy);
-        Box->Font()->SetColor(clYellow);
-        Box->Font()->SetStyle(TFontStyles{fsBold});
+        // Set once: a font change costs a new font on every value.
+        if (Box->Color() != clNavy) Box->SetColor(clNavy);
+        if (Box->Font()->Color() != clYellow) Box->Font()->SetColor(clYellow);
+        if (Box->Font()->Style() != TFontStyles{fsBold}) Box->Font()->SetStyle(TFontStyles{fsBold});
         if (pgc1->ActivePage() == tsGraph)
             if (tChannel* Ch = Scope->FindChannelByName(Channel))
                 Scope->NewChannelPoint(Ch, V, actGraphRunnigTime->Checked());

@@ -139,8 +139,11 @@ private:
     HWND FMainFormHandle = 0;
     int FTerminalNr = 0;
     String FTermCaption;
-    // Received text not yet on the pane: appended to line LastUsedLine in one go.
+    // Received text not yet on the pane, for the end of line FPendingLine, with the line breaks
+    // in it: a batch of received bytes goes onto the pane in one insertion.
     String FPendingText;
+    int FPendingLine = 0;
+    int FPendingBreaks = 0;
 
     void FormCreate();
     void FormClose(TCloseAction& Action);
@@ -154,6 +157,7 @@ private:
     void ReceiveByte(Byte C);
     void RunCommand();
     void DisplayByte(Byte C);
+    void AddPending(const String& Text);
     void FlushReceived();
     void AppendToLine(int Line, const String& Text);
     void EnsureLine(int Line);

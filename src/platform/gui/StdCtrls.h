@@ -787,6 +787,7 @@ private:
     };
     std::unique_ptr<TListBoxStrings> FItems;
     mutable std::vector<TLine> FLines;
+    mutable int FStandardItemHeight = -1; // the font's line height, -1 until measured
     int FItemIndex = -1;
     int FAnchor = -1; // the fixed end of a Shift range
     int FTopIndex = 0;
