@@ -7,7 +7,10 @@
 //
 //   build/bench/bench_terminal                        (2 seconds)
 //   MORVANE_TERM_BENCH_SECONDS=10 build/bench/bench_terminal
-//   MORVANE_TERM_BENCH_PNG=/tmp/term.png ...          (also saves the window as it looks at the end)
+//   MORVANE_TERM_BENCH_PNG=/tmp/term ...              (also saves the window's three pages as they
+//                                                      look at the end: /tmp/term-Terminal.png ...)
+//   MORVANE_TERM_BENCH_PACE=11520 ...                  (bytes per second instead of full speed:
+//                                                      what a board sends at 115200 baud)
 
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
@@ -98,13 +101,19 @@ void BM_TerminalChannelTraffic(benchmark::State& State) {
         Term->OpenTermPort();
         std::atomic<bool> Stop{false}, WriterDone{false};
         std::atomic<UInt64> LinesSent{0}, BytesSent{0};
+        const char* PaceText = std::getenv("MORVANE_TERM_BENCH_PACE");
+        const double Pace = PaceText ? std::atof(PaceText) : 0;
         std::thread Writer([&] {
             std::string Block;
             UInt64 K = 0;
+            const auto WriterStart = TClock::now();
             while (!Stop) {
                 Block.clear();
-                for (int I = 0; I < 64; ++I)
+                for (int I = 0; I < (Pace > 0 ? 1 : 64); ++I)
                     Block += LineOf(K++);
+                if (Pace > 0)
+                    std::this_thread::sleep_until(
+                        WriterStart + std::chrono::duration<double>(double(BytesSent + Block.size()) / Pace));
                 Pair.Send(Block);
                 BytesSent += Block.size();
                 LinesSent = K;
@@ -143,16 +152,17 @@ void BM_TerminalChannelTraffic(benchmark::State& State) {
         const bool BoxesRight = Term->txt[0]->Caption() == IntToStr(int(Last % 1024)) &&
                                 Term->txt[1]->Caption() == IntToStr(int((Last * 7) % 1024)) &&
                                 Term->txt[2]->Caption() == IntToStr(int((Last * 13) % 4096));
-        if (const char* Png = std::getenv("MORVANE_TERM_BENCH_PNG")) {
-            Term->pgc1->SetActivePage(Term->tsTerminal);
-            for (int I = 0; I < 20; ++I)
-                Pump();
-            TBitmap Picture(Term->Width(), Term->Height());
-            Term->PaintTo(Picture.Canvas(), 0, 0);
-            TPngImage Out;
-            Out.Assign(&Picture);
-            Out.SaveToFile(Utf8ToString(Png));
-        }
+        if (const char* Png = std::getenv("MORVANE_TERM_BENCH_PNG"))
+            for (TTabSheet* Page : {Term->tsGraph, Term->tsLogChannels, Term->tsTerminal}) {
+                Term->pgc1->SetActivePage(Page);
+                for (int I = 0; I < 20; ++I)
+                    Pump();
+                TBitmap Picture(Term->Width(), Term->Height());
+                Term->PaintTo(Picture.Canvas(), 0, 0);
+                TPngImage Out;
+                Out.Assign(&Picture);
+                Out.SaveToFile(Utf8ToString(std::string(Png) + "-") + Page->Caption() + u".png");
+            }
         Term->CloseTermPort();
         State.counters["bytes_per_s"] = double(BytesSent) / Elapsed;
         State.counters["lines"] = double(N);
