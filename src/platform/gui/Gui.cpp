@@ -8,6 +8,7 @@
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/RichEdit.h"
 #include "platform/gui/ServiceHooks.h"
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
@@ -19,6 +20,7 @@ void RegisterPlatformGuiClasses() {
     RegisterFormsClasses();
     RegisterServiceClasses();
     RegisterStdCtrlsClasses();
+    RegisterRichEditClasses();
     RegisterCheckLstClasses();
     RegisterButtonsClasses();
     RegisterExtCtrlsClasses();

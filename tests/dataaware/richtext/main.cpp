@@ -1,0 +1,10 @@
+#include "dataaware/richtext/daRichText.h"
+#include "platform/gui/Gui.h"
+#include "support/GuiTestMain.h"
+
+int main(int argc, char** argv) {
+    return RunGuiTests(argc, argv, [] {
+        RegisterPlatformGuiClasses();
+        RegisterDataAwareRichTextClasses();
+    });
+}
