@@ -8,9 +8,29 @@
 #include "platform/gui/Questions.h"
 #include "serial/ComPortSetup.h"
 
+#include <cstring>
 #include <random>
 
 namespace {
+
+// The help pane's formatted text as the form keeps it: rich text, CR LF and a zero byte.
+const char HelpRtf[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
+    "\\viewkind4\\uc1\\pard\\li284\\b\\f0\\fs24 Brenvik\\b0\\fs20\\par\r\n"
+    "(Double-click here  to hide Help window)\\par\r\n"
+    "\\par\r\n"
+    "is a general-purpose terminal with enhanced features\\par\r\n"
+    "for displaying data coming via RS232 port.\\par\r\n"
+    "The left part of the window contains 8 channels\\par\r\n"
+    "with progress bar indicator, marked A to H.\\par\r\n"
+    "Syntax:\\par\r\n"
+    " [*Xvalue] .. display a value in a channel box\\par\r\n"
+    "  X='A'..'H'\\par\r\n"
+    " [!Xvalue] .. set a maximum range for a channel progress bar\\par\r\n"
+    "\\par\r\n"
+    "Morvane - Editor and IDE for Arduino\\par\r\n"
+    "Brenvik - Serial terminal, part of Morvane\\par\r\n"
+    "}\r\n";
 
 const String ChannelNames = u"ABCDEFGH";
 // Error lines quote this many bytes of a command that never closed.
@@ -47,7 +67,6 @@ TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
         SetClientHeight(325);
         Constraints()->SetMinWidth(400);
         Constraints()->SetMinHeight(200);
-        SetKeyPreview(true);
 
         ComPort = new TSerComPort(this);
         ComPort->SetName(u"ComPort");
@@ -93,15 +112,10 @@ TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
         spl1->SetLeft(pnlChannels->Width());
         BuildPages();
         BuildPopups();
+        BuildHelp();
 
         OnCreate = [this](TObject*) { FormCreate(); };
         OnClose = [this](TObject*, TCloseAction& Action) { FormClose(Action); };
-        OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
-            if (Key == VK_ESCAPE && rtfHelp && rtfHelp->Visible()) {
-                HideHelp();
-                Key = 0;
-            }
-        };
     });
 }
 
@@ -393,6 +407,34 @@ void TfrmTerm::BuildPopups() {
     lstLogChannels->SetPopupMenu(pmLog);
 }
 
+void TfrmTerm::BuildHelp() {
+    rtfHelp = new TdaDBRichEdit(this);
+    rtfHelp->SetName(u"rtfHelp");
+    rtfHelp->SetParent(this);
+    rtfHelp->SetVisible(false);
+    rtfHelp->SetAutoURLDetect(false);
+    rtfHelp->SetHideSelection(false);
+    rtfHelp->SetEditorCaption(u"Edit Rich Text");
+    rtfHelp->SetMeasurementUnits(muInches);
+    // The stored "Data" value: its byte count, then the bytes with their closing zero.
+    const std::int32_t Count = sizeof HelpRtf;
+    TBytes Data(4 + sizeof HelpRtf);
+    std::memcpy(Data.data(), &Count, 4);
+    std::memcpy(Data.data() + 4, HelpRtf, sizeof HelpRtf);
+    TBytesStream Stream(Data);
+    rtfHelp->ReadState([&] {
+        rtfHelp->ReadRichEditVersion(2);
+        rtfHelp->ReadData(&Stream);
+    });
+    rtfHelp->OnDblClick = [this](TObject*) { HideHelp(); };
+    rtfHelp->OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
+        if (Key == VK_ESCAPE) {
+            HideHelp();
+            Key = 0;
+        }
+    };
+}
+
 void TfrmTerm::FormCreate() {
     LastPanelChannelsWidth = pnlChannels->Width();
     LastUsedLine = 0;
@@ -653,14 +695,15 @@ void TfrmTerm::LogChannelValue(Char Letter, Char Channel, int Value) {
 // ---- Help and the test signal ----------------------------------------------------------------------
 
 void TfrmTerm::ShowHelp() {
-    if (!rtfHelp) return;
     rtfHelp->SetBounds(0, 0, ClientWidth(), ClientHeight());
     rtfHelp->BringToFront();
     rtfHelp->SetVisible(true);
+    // Escape reaches the pane that has the focus.
+    if (Visible()) rtfHelp->SetFocus();
 }
 
 void TfrmTerm::HideHelp() {
-    if (rtfHelp) rtfHelp->SetVisible(false);
+    rtfHelp->SetVisible(false);
 }
 
 void TfrmTerm::RunTestSignal() {

@@ -4,6 +4,7 @@
 // of the received bytes into eight channel boxes and bars, an oscilloscope and a value log.
 // Closing it only hides it and closes the port; the owner hears of it by a posted message.
 
+#include "dataaware/richtext/daRichEdit.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
@@ -84,7 +85,7 @@ public:
     TSplitter* spl2 = nullptr;
     TMemo* Memo2 = nullptr;
     TMemo* mmoErrors = nullptr;
-    TWinControl* rtfHelp = nullptr;
+    TdaDBRichEdit* rtfHelp = nullptr;
     TPanel* pnlInfo = nullptr;
     TPanel* pnlLogTop = nullptr;
     TListBox* lstLogChannels = nullptr;
@@ -151,6 +152,7 @@ private:
     void BuildChannelPanel();
     void BuildPages();
     void BuildPopups();
+    void BuildHelp();
     void LayoutChannelPanel();
     void ToggleChannelPanel();
     void ComPortDataRecived(int Count);

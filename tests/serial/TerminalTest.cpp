@@ -301,3 +301,53 @@ TEST(Terminal, TheChannelPanelCollapsesAndComesBack) {
         EXPECT_LE(Term.bar[I]->Left() + Term.bar[I]->Width(), Width);
     }
 }
+
+TEST(Terminal, TheHelpPaneShowsTheStoredHelpAndHidesOnEscapeOrDoubleClick) {
+    TTempFolder Temp;
+    TfrmTerm Term(nullptr);
+    Term.Show();
+    const TRtfDocument& Help = Term.rtfHelp->Document();
+    ASSERT_GE(Help.Paragraphs.size(), 12u);
+    const TRtfParagraph& Title = Help.Paragraphs[0];
+    ASSERT_FALSE(Title.Runs.empty());
+    EXPECT_EQ(Utf8(Title.Text()), "Brenvik");
+    EXPECT_TRUE(Title.Runs[0].Format.Bold);
+    EXPECT_EQ(Title.Runs[0].Format.Size, 12);
+    EXPECT_EQ(Title.Runs[0].Format.Name, u"Arial");
+    const char* Lines[] = {"(Double-click here  to hide Help window)",
+                           "",
+                           "is a general-purpose terminal with enhanced features",
+                           "for displaying data coming via RS232 port.",
+                           "The left part of the window contains 8 channels",
+                           "with progress bar indicator, marked A to H.",
+                           "Syntax:",
+                           " [*Xvalue] .. display a value in a channel box",
+                           "  X='A'..'H'",
+                           " [!Xvalue] .. set a maximum range for a channel progress bar"};
+    for (std::size_t I = 0; I < std::size(Lines); ++I) {
+        const TRtfParagraph& P = Help.Paragraphs[I + 1];
+        EXPECT_EQ(Utf8(P.Text()), Lines[I]);
+        EXPECT_GT(P.Format.LeftIndent, 0) << Lines[I];
+        for (const TRtfRun& R : P.Runs)
+            EXPECT_FALSE(R.Format.Bold) << Lines[I];
+    }
+    EXPECT_FALSE(Term.rtfHelp->Visible());
+    const TPoint Screen = Term.txt[0]->ClientToScreen(TPoint{2, 2});
+    const TPoint Form = Term.ClientToScreen(TPoint{0, 0});
+    const TPoint BoxA{Screen.X - Form.X, Screen.Y - Form.Y};
+    EXPECT_EQ(PixelOf(*GrabControl(&Term), BoxA.X, BoxA.Y), clBlack);
+    for (int Round = 0; Round < 2; ++Round) {
+        Term.actHelp->Execute();
+        ProcessMessages();
+        ASSERT_TRUE(Term.rtfHelp->Visible());
+        EXPECT_EQ(Term.rtfHelp->BoundsRect(), Rect(0, 0, Term.ClientWidth(), Term.ClientHeight()));
+        // The pane lies over everything: where channel box A was, the window shows the pane.
+        EXPECT_EQ(PixelOf(*GrabControl(&Term), BoxA.X, BoxA.Y), TColor(ColorToRGB(Term.rtfHelp->Color())));
+        if (Round == 0) {
+            KeyMessages(Term.rtfHelp, VK_ESCAPE);
+        } else {
+            DoubleClickMessages(Term.rtfHelp, {40, 40});
+        }
+        EXPECT_FALSE(Term.rtfHelp->Visible()) << Round;
+    }
+}
