@@ -707,6 +707,10 @@ void TfrmTerm::HideHelp() {
 }
 
 void TfrmTerm::RunTestSignal() {
+    // A second "Test" while the signal runs would nest a second loop inside the first.
+    if (FTestRunning) return;
+    FTestRunning = true;
+    TScopeExit Done([this] { FTestRunning = false; });
     StopRequest = false;
     std::mt19937 Random(GetTickCount());
     std::uniform_int_distribution<int> Full(0, 1023), Half(0, 511);

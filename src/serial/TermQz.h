@@ -145,6 +145,7 @@ private:
     String FPendingText;
     int FPendingLine = 0;
     int FPendingBreaks = 0;
+    bool FTestRunning = false;
 
     void FormCreate();
     void FormClose(TCloseAction& Action);

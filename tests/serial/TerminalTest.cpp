@@ -351,3 +351,25 @@ TEST(Terminal, TheHelpPaneShowsTheStoredHelpAndHidesOnEscapeOrDoubleClick) {
         EXPECT_FALSE(Term.rtfHelp->Visible()) << Round;
     }
 }
+
+TEST(Terminal, TheTestSignalDrawsRandomPointsUntilStopped) {
+    TTempFolder Temp;
+    TfrmTerm Term(nullptr);
+    Term.Show();
+    TTimer Stop(nullptr);
+    Stop.SetInterval(200);
+    Stop.OnTimer = [&](TObject*) {
+        Stop.SetEnabled(false);
+        Term.actTest->Execute(); // a second start while running is refused
+        Term.actTeststop->Execute();
+    };
+    Stop.SetEnabled(true);
+    Term.actTest->Execute(); // returns once stopped
+    EXPECT_TRUE(Term.StopRequest);
+    EXPECT_GE(Term.Scope->X(), 3);
+    for (int I = 0; I < 3; ++I) {
+        tChannel* C = Term.Scope->Channel(I);
+        EXPECT_GE(C->FMinYValue, 0);
+        EXPECT_LE(C->FMaxYValue, I < 2 ? 1023 : 511);
+    }
+}
