@@ -518,4 +518,5 @@ void TSerComPort::Published(TPublisher<TSerComPort>& P) {
 
 void RegisterSerialClasses() {
     RegisterClass(TSerComPort::StaticClass());
+    RegisterTerminalClasses();
 }

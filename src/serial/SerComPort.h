@@ -195,4 +195,6 @@ private:
 
 // The baud rate of each TSerBaudrate but brUser.
 Cardinal SerBaudRateValue(TSerBaudrate Value);
+// The port and the terminal window's controls.
 void RegisterSerialClasses();
+void RegisterTerminalClasses();

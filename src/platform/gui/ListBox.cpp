@@ -268,7 +268,13 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
 }
 
 int TCustomListBox::StandardItemHeight() const {
-    return FontLineHeight(Font(), 13);
+    // Asked for every line on every change of the items: measured once per font.
+    if (FStandardItemHeight < 0) {
+        const int H = FontLineHeight(Font(), -1);
+        if (H < 0) return 13; // nothing to measure with yet
+        FStandardItemHeight = H;
+    }
+    return FStandardItemHeight;
 }
 
 int TCustomListBox::ItemHeight() const {
@@ -855,6 +861,7 @@ void TCustomListBox::WMKillFocus(TWMKillFocus& Message) {
 
 void TCustomListBox::CMFontChanged(TMessage& Message) {
     TCustomControl::CMFontChanged(Message);
+    FStandardItemHeight = -1;
     for (TLine& L : FLines)
         L.Height = -1;
     ItemsChanged();

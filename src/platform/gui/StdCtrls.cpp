@@ -914,6 +914,108 @@ void TCustomRadioGroup::CMFontChanged(TMessage& Message) {
     ArrangeButtons();
 }
 
+// ---- TCustomStaticText ----------------------------------------------------------------------------
+
+TCustomStaticText::TCustomStaticText(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetBounds(0, 0, 65, 17);
+    FControlStyle.Include(csOpaque);
+    SetAutoSize(true);
+}
+
+void TCustomStaticText::Published(TPublisher<TCustomStaticText>& P) {
+    using C = TCustomStaticText;
+    P.Property(u"Alignment", &C::Alignment, &C::SetAlignment).Default(taLeftJustify);
+    P.Property(u"AutoSize", &C::AutoSize, &C::SetAutoSize).Default(true);
+    P.Property(u"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(sbsNone);
+    P.Property(u"ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar).Default(true);
+}
+
+void TCustomStaticText::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    FAlignment = Value;
+    Invalidate();
+}
+
+void TCustomStaticText::SetBorderStyle(TStaticBorderStyle Value) {
+    if (FBorderStyle == Value) return;
+    FBorderStyle = Value;
+    NonClientChanged();
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomStaticText::SetShowAccelChar(bool Value) {
+    if (FShowAccelChar == Value) return;
+    FShowAccelChar = Value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomStaticText::SetAutoSize(bool Value) {
+    TCustomControl::SetAutoSize(Value);
+    AdjustBounds();
+}
+
+void TCustomStaticText::AdjustSize() {
+    AdjustBounds();
+}
+
+void TCustomStaticText::Loaded() {
+    TCustomControl::Loaded();
+    AdjustBounds();
+}
+
+void TCustomStaticText::CreateParams(TCreateParams& Params) {
+    TCustomControl::CreateParams(Params);
+    if (FBorderStyle == sbsSingle) Params.Style |= WS_BORDER;
+}
+
+void TCustomStaticText::CMTextChanged(TMessage& Message) {
+    TCustomControl::CMTextChanged(Message);
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomStaticText::CMFontChanged(TMessage& Message) {
+    TCustomControl::CMFontChanged(Message);
+    AdjustBounds();
+    Invalidate();
+}
+
+Cardinal TCustomStaticText::TextFlags() const {
+    Cardinal F = DT_EXPANDTABS | DT_WORDBREAK;
+    if (FAlignment == taRightJustify) F |= DT_RIGHT;
+    if (FAlignment == taCenter) F |= DT_CENTER;
+    if (!FShowAccelChar) F |= DT_NOPREFIX;
+    return F;
+}
+
+void TCustomStaticText::AdjustBounds() {
+    if (!AutoSize() || ComponentState().Contains(csLoading)) return;
+    TCanvas* C = MeasureCanvas(Font());
+    if (!C) return;
+    String Text = Caption();
+    if (Text.empty()) Text = u" ";
+    TRect R = Rect(0, 0, 0, 0);
+    DrawText(C, Text, R, (TextFlags() & ~DT_WORDBREAK) | DT_CALCRECT);
+    // The frame or the sunken edge comes around the text.
+    const int Frame = FBorderStyle == sbsNone ? 0 : 1;
+    SetBounds(Left(), Top(), R.Right + 2 * Frame, R.Bottom + 2 * Frame);
+}
+
+void TCustomStaticText::Paint() {
+    TCanvas* C = Canvas();
+    TRect R = ClientRect();
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Color());
+    C->FillRect(R);
+    if (FBorderStyle == sbsSunken) DrawEdge(C, R, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    C->Brush()->SetStyle(bsClear);
+    C->Font()->Assign(Font());
+    if (!Enabled()) C->Font()->SetColor(clGrayText);
+    DrawText(C, Caption(), R, TextFlags());
+}
+
 // ---- Registration ---------------------------------------------------------------------------------
 
 void RegisterStdCtrlsClasses() {
@@ -925,7 +1027,8 @@ void RegisterStdCtrlsClasses() {
           TCustomGroupBox::StaticClass(), TGroupBox::StaticClass(),      TCustomRadioGroup::StaticClass(),
           TRadioGroup::StaticClass(),     TGroupButton::StaticClass(),   TListBoxStrings::StaticClass(),
           TCustomListBox::StaticClass(),  TListBox::StaticClass(),       TCustomComboBox::StaticClass(),
-          TComboBox::StaticClass(),       TScrollBar::StaticClass(),     TButtonActionLink::StaticClass()})
+          TComboBox::StaticClass(),       TScrollBar::StaticClass(),     TButtonActionLink::StaticClass(),
+          TCustomStaticText::StaticClass(), TStaticText::StaticClass()})
         RegisterClass(C);
     RegisterComboBoxParts();
 }

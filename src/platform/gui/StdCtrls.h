@@ -200,6 +200,50 @@ public:
     using TCustomLabel::TCustomLabel;
 };
 
+// ---- Static text --------------------------------------------------------------------------------
+
+DECLARE_ENUM(TStaticBorderStyle, Byte, sbsNone, sbsSingle, sbsSunken)
+
+// A caption in a window of its own: unlike a label it has a window (so it can lie over other
+// windows and keep its colour), and a border. sbsSingle is a one-pixel frame around the window,
+// sbsSunken a thin sunken edge inside it. With AutoSize (the default) it fits its caption.
+class TCustomStaticText : public TCustomControl {
+    DECLARE_CLASS(TCustomStaticText, TCustomControl)
+public:
+    explicit TCustomStaticText(TComponent* AOwner);
+
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TStaticBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TStaticBorderStyle Value);
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool Value);
+    void SetAutoSize(bool Value) override;
+    void AdjustSize() override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Loaded() override;
+    void CMTextChanged(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    virtual void AdjustBounds();
+
+private:
+    TAlignment FAlignment = taLeftJustify;
+    TStaticBorderStyle FBorderStyle = sbsNone;
+    bool FShowAccelChar = true;
+
+    Cardinal TextFlags() const;
+    static void Published(TPublisher<TCustomStaticText>& P);
+};
+
+class TStaticText : public TCustomStaticText {
+    DECLARE_CLASS(TStaticText, TCustomStaticText)
+public:
+    using TCustomStaticText::TCustomStaticText;
+};
+
 // ---- Edit and memo --------------------------------------------------------------------------------
 
 // A single-line text editor. The text changes tell the control EN_CHANGE (CN_COMMAND), which
@@ -743,6 +787,7 @@ private:
     };
     std::unique_ptr<TListBoxStrings> FItems;
     mutable std::vector<TLine> FLines;
+    mutable int FStandardItemHeight = -1; // the font's line height, -1 until measured
     int FItemIndex = -1;
     int FAnchor = -1; // the fixed end of a Shift range
     int FTopIndex = 0;

@@ -245,3 +245,21 @@ TEST(ListBoxes, SortedItemsAndColumns) {
     EXPECT_EQ(L->TopIndex(), 5);
     EXPECT_EQ(L->ItemRect(5).Left, 0);
 }
+
+TEST_F(TFormFixture, ItemsFollowTheFontsLineHeight) {
+    TListBox* L = MakeList(Form);
+    Form->Show();
+    const int Small = L->ItemHeight();
+    const int Height = L->Font()->Height();
+    EXPECT_EQ(L->ItemRect(2).Top, 2 * Small);
+    L->Font()->SetHeight(-30);
+    const int Large = L->ItemHeight();
+    EXPECT_GT(Large, Small + 10);
+    EXPECT_EQ(L->ItemRect(2).Top, 2 * Large);
+    L->Font()->SetHeight(Height);
+    EXPECT_EQ(L->ItemHeight(), Small);
+    // Ten items of the small font fit in a box made for ten.
+    L->SetBounds(0, 0, 100, 10 * Small + 4);
+    L->SetTopIndex(5);
+    EXPECT_EQ(L->TopIndex(), 0);
+}
