@@ -152,6 +152,7 @@ TConfirmReplaceDialog::TConfirmReplaceDialog(TComponent* AOwner) : TForm(AOwner)
         SetClientWidth(328);
         SetClientHeight(98);
         Image1 = Place<TImage>(this, this, u"Image1", 16, 16, 32, 32);
+        Image1->Picture()->Icon()->LoadStandardIcon(IDI_QUESTION);
         lblConfirmation = Place<TLabel>(this, this, u"lblConfirmation", 60, 12, 261, 44);
         lblConfirmation->SetWordWrap(true);
         lblConfirmation->SetAutoSize(false);

@@ -63,6 +63,9 @@ TEST(SearchDialogs, TheHistoryPutsTheConfirmedTextFirst) {
 
 TEST(SearchDialogs, TheReplaceQuestionGoesBesideTheFoundText) {
     TConfirmReplaceDialog Dialog(nullptr);
+    // The question carries the standard question-mark icon.
+    ASSERT_NE(dynamic_cast<TIcon*>(Dialog.Image1->Picture()->Graphic()), nullptr);
+    EXPECT_EQ(Dialog.Image1->Picture()->Width(), 32);
     const int W = Dialog.Width(), H = Dialog.Height();
     const TRect Wide{100, 100, 900, 700};
     const struct {

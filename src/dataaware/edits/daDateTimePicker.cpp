@@ -83,27 +83,27 @@ TPoint daPlacePopupCalendar(TdaDTCalAlignment Alignment, TPoint DropPoint, int P
 
 // ---- The button -------------------------------------------------------------------------------
 
-TBtnWinControl::TBtnWinControl(TComponent* AOwner) : TCustomControl(AOwner) {
+daDateTimePicker::TBtnWinControl::TBtnWinControl(TComponent* AOwner) : TCustomControl(AOwner) {
     EditControl = dynamic_cast<TdaDBCustomDateTimePicker*>(AOwner);
     TControlStyle Style = ControlStyle();
     Style.Include(csOpaque);
     SetControlStyle(Style);
 }
 
-void TBtnWinControl::Paint() {
+void daDateTimePicker::TBtnWinControl::Paint() {
     TRect R = ClientRect();
     DrawFrameControl(Canvas(), R, DFC_SCROLL,
                      DFCS_SCROLLCOMBOBOX | (FPressed ? DFCS_PUSHED : 0) | (Enabled() ? 0 : DFCS_INACTIVE));
 }
 
-void TBtnWinControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+void daDateTimePicker::TBtnWinControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
     FPressed = true;
     Invalidate();
 }
 
-void TBtnWinControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+void daDateTimePicker::TBtnWinControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TCustomControl::MouseUp(Button, Shift, X, Y);
     if (Button != mbLeft || !FPressed) return;
     FPressed = false;
@@ -119,7 +119,7 @@ TdaDBCustomDateTimePicker::TdaDBCustomDateTimePicker(TComponent* AOwner)
     FDataLink.OnDataChange = [this] { DataChange(); };
     FDataLink.OnUpdateData = [this] { UpdateData(); };
     SetAutoSelect(false);
-    FBtnControl = new TBtnWinControl(this);
+    FBtnControl = new daDateTimePicker::TBtnWinControl(this);
     FBtnControl->SetBounds(0, 0, ScrollBarButtonWidth(), 17);
     FBtnControl->SetParent(this);
     SetWidth(121);
@@ -545,6 +545,8 @@ void TdaDBCustomDateTimePicker::UpdateData() {
 void TdaDBCustomDateTimePicker::UpdateRecord() {
     const bool WasModified = Modified();
     try {
+        // The link hands over only a change the control told it of.
+        if (WasModified) FDataLink.Modified();
         FDataLink.UpdateRecord();
     } catch (...) {
         SelectCurrentPart(FDateTime);

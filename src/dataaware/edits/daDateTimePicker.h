@@ -69,6 +69,8 @@ struct TdaDTPartInfo {
 };
 
 // The button inside the picker's right edge and the small window that holds it.
+// The picker's own button window (the combo box of the library has another of the same name).
+namespace daDateTimePicker {
 class TBtnWinControl : public TCustomControl {
     DECLARE_CLASS(TBtnWinControl, TCustomControl)
 public:
@@ -84,6 +86,7 @@ protected:
 private:
     bool FPressed = false;
 };
+} // namespace daDateTimePicker
 
 class TdaDBCustomDateTimePicker : public TCustomEdit {
     DECLARE_CLASS(TdaDBCustomDateTimePicker, TCustomEdit)
@@ -135,7 +138,7 @@ public:
     void SetReadOnly(bool Value);
     TdaPopupCalendar* Calendar() const { return FCalendar; }
     bool DroppedDown() const { return GetDroppedDown(); }
-    TBtnWinControl* Button() const { return FBtnControl; }
+    daDateTimePicker::TBtnWinControl* Button() const { return FBtnControl; }
 
     // ---- Services of the parts, the keys and the drop-down
     String GetEffectiveFormat(bool WithDefault) const;
@@ -232,7 +235,7 @@ private:
     std::unique_ptr<TdaCalendarOptions> FCalendarOptions;
     std::unique_ptr<TdaDTInterval> FInterval;
     TdaPopupCalendar* FCalendar = nullptr;
-    TBtnWinControl* FBtnControl = nullptr;
+    daDateTimePicker::TBtnWinControl* FBtnControl = nullptr;
     TDTDateFormat FDateFormat = dfShort;
     TDateTime FMaxDate = 0, FMinDate = 0;
     bool FInCloseUp = false;

@@ -7,8 +7,10 @@
 #include "platform/base/Strings.h"
 
 #include <QBuffer>
+#include <QApplication>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QStyle>
 
 #include <cerrno>
 #include <cstdint>
@@ -687,6 +689,32 @@ void TIcon::SetWidth(int Value) {
 
 void TIcon::SetHeight(int Value) {
     if (Value != Height()) throw EInvalidGraphicOperation(u"Cannot change the size of an icon");
+}
+
+void TIcon::LoadStandardIcon(int IconId) {
+    QStyle::StandardPixmap Kind;
+    switch (IconId) {
+    case IDI_APPLICATION:
+        Kind = QStyle::SP_DesktopIcon;
+        break;
+    case IDI_ERROR:
+        Kind = QStyle::SP_MessageBoxCritical;
+        break;
+    case IDI_QUESTION:
+        Kind = QStyle::SP_MessageBoxQuestion;
+        break;
+    case IDI_WARNING:
+        Kind = QStyle::SP_MessageBoxWarning;
+        break;
+    case IDI_INFORMATION:
+        Kind = QStyle::SP_MessageBoxInformation;
+        break;
+    default:
+        throw EInvalidGraphic(u"Icon image is not valid");
+    }
+    const QImage Image = QApplication::style()->standardIcon(Kind).pixmap(32, 32).toImage();
+    if (Image.isNull()) throw EInvalidGraphic(u"Icon image is not valid");
+    IconFromQImage(this, Image.scaled(32, 32));
 }
 
 void TIcon::LoadFromStream(TStream* Stream) {

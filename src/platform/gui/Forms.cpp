@@ -249,6 +249,13 @@ void TCustomForm::ApplyWindowFlags() {
     TQtWindow* W = WindowOf(this);
     if (!W) return;
     const bool WasVisible = W->isVisible();
+    if (Parent()) {
+        // A form inside another window (a frame in a tab, say) is a child like any control:
+        // window flags would make it a window of its own on the desktop.
+        if (W->windowFlags() & Qt::Window) W->setWindowFlags(Qt::Widget);
+        if (WasVisible && !W->isVisible()) W->show();
+        return;
+    }
     Qt::WindowFlags Flags;
     using enum Forms::TFormBorderStyle;
     switch (FBorderStyle) {

@@ -783,6 +783,15 @@ private:
     int FQuality = 90;
 };
 
+// The standard icons of TIcon::LoadStandardIcon.
+enum : int {
+    IDI_APPLICATION = 32512,
+    IDI_ERROR = 32513,
+    IDI_QUESTION = 32514,
+    IDI_WARNING = 32515,
+    IDI_INFORMATION = 32516,
+};
+
 // An icon: a picture with transparency, read from and written to ICO files (the largest
 // image of the file is taken).
 class TIcon : public TGraphic {
@@ -804,6 +813,9 @@ public:
     void LoadFromStream(TStream* Stream) override;
     void SaveToStream(TStream* Stream) override;
 
+    // One of the system's standard icons (IDI_APPLICATION, IDI_ERROR, IDI_QUESTION, IDI_WARNING,
+    // IDI_INFORMATION), 32 x 32; EInvalidGraphic for any other number.
+    void LoadStandardIcon(int IconId);
     // The icon's picture as a pf32bit bitmap with alpha (afDefined), and back.
     void AssignToBitmap(TBitmap* Bitmap) const;
     void AssignFromBitmap(TBitmap* Bitmap);

@@ -261,6 +261,29 @@ TEST(Bitmap, IconsKeepTheirTransparency) {
     ExpectPixels(Target->Canvas(), {{2, 2, clYellow}, {10, 10, clBlue}, {17, 17, clYellow}});
 }
 
+TEST(Bitmap, StandardIconsAreDistinctPicturesWithTransparency) {
+    std::vector<std::vector<TColor>> Seen;
+    for (int Id : {IDI_APPLICATION, IDI_ERROR, IDI_QUESTION, IDI_WARNING, IDI_INFORMATION}) {
+        TIcon Icon;
+        Icon.LoadStandardIcon(Id);
+        ASSERT_EQ(Icon.Width(), 32) << Id;
+        ASSERT_EQ(Icon.Height(), 32) << Id;
+        // Drawn on two backgrounds: the corners show them (transparent), the middle does not.
+        std::vector<TColor> Pixels;
+        for (TColor Back : {clYellow, clLime}) {
+            auto Target = NewCanvasBitmap(32, 32, Back);
+            Target->Canvas()->Draw(0, 0, &Icon);
+            EXPECT_EQ(Target->Canvas()->Pixels(0, 0), Back) << Id;
+            for (int Y = 8; Y < 24; Y += 4)
+                for (int X = 8; X < 24; X += 4) Pixels.push_back(Target->Canvas()->Pixels(X, Y));
+        }
+        EXPECT_TRUE(std::find(Seen.begin(), Seen.end(), Pixels) == Seen.end()) << Id;
+        Seen.push_back(Pixels);
+    }
+    TIcon Icon;
+    EXPECT_THROW(Icon.LoadStandardIcon(1), EInvalidGraphic);
+}
+
 TEST(Bitmap, WorksWithoutTheGuiApplication) {
     TTempFolder Dir;
     const String File = Dir / "plain.bmp";

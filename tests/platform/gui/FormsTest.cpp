@@ -356,6 +356,29 @@ TEST(Forms, ScreenKnowsFormsMonitorsAndTheHourglass) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(TFormFixture, AFormInsideAnotherWindowIsAChildNotAWindowOfItsOwn) {
+    Form->Show();
+    for (bool ParentFirst : {true, false}) {
+        auto* Inner = new TForm(Form);
+        Inner->SetBorderStyle(Forms::bsNone);
+        if (ParentFirst) Inner->SetParent(Form);
+        Inner->HandleNeeded();
+        if (!ParentFirst) Inner->SetParent(Form);
+        Inner->SetBounds(5, 5, 100, 50);
+        Inner->Show();
+        Pump();
+        QWidget* W = WindowOf(Inner);
+        EXPECT_FALSE(W->isWindow()) << ParentFirst;
+        EXPECT_EQ(W->window(), WindowOf(Form)) << ParentFirst;
+        // Taken out of its parent, it is a window again.
+        Inner->SetParent(nullptr);
+        Inner->HandleNeeded();
+        ASSERT_NE(WindowOf(Inner), nullptr);
+        EXPECT_TRUE(WindowOf(Inner)->isWindow()) << ParentFirst;
+        delete Inner;
+    }
+}
+
 TEST_F(TFormFixture, HintsAskTheControlAndOnShowHint) {
     auto* Panel = new TTestPanel(Form, Form);
     Panel->SetBounds(0, 0, 100, 100);
