@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fcntl.h>
+#include <termios.h>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
@@ -64,6 +65,13 @@ public:
         }
         FFarHandle = open(Link(FFar).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (FFarHandle < 0) throw std::runtime_error("cannot open the far end");
+        // socat may make the links before it sets its ends raw: the far end is made raw here so
+        // that no line discipline (CR before LF, say) ever touches the test's bytes.
+        termios T{};
+        if (tcgetattr(FFarHandle, &T) == 0) {
+            cfmakeraw(&T);
+            tcsetattr(FFarHandle, TCSANOW, &T);
+        }
     }
 
     // Ends socat at once (no clean-up of its own): both devices go away.
