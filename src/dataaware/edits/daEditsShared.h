@@ -4,6 +4,7 @@
 
 #include "platform/base/Component.h"
 #include "platform/data/DB.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 
 // Reports a mask validation error of an edit: the bell and EInvalidOperation with the message
@@ -11,3 +12,6 @@
 void daEditValidationError(TComponent* Sender, TField* Field, const String& Message);
 TColor daEditErrorForeColor();
 TColor daEditErrorBackColor();
+// Shows an edit's validity in the library's error colours and back: the control's own colours
+// are kept in OrigForeColor and OrigBackColor (clNone while they are shown).
+void daApplyValidationColors(TControl* Control, bool Valid, TColor& OrigForeColor, TColor& OrigBackColor);

@@ -41,26 +41,7 @@ bool TdaInplaceEdit::IsValidPictureValue(const String& S) {
 }
 
 void TdaInplaceEdit::ApplyValidationColors(bool Valid) {
-    if (ComponentState().Contains(csDesigning)) return;
-    const TColor ErrorFore = daEditErrorForeColor(), ErrorBack = daEditErrorBackColor();
-    if (ErrorFore != clNone) {
-        if (Valid && OrigForeColor != clNone) {
-            Font()->SetColor(OrigForeColor);
-            OrigForeColor = clNone;
-        } else if (!Valid && OrigForeColor == clNone) {
-            OrigForeColor = Font()->Color();
-            Font()->SetColor(ErrorFore);
-        }
-    }
-    if (ErrorBack != clNone) {
-        if (Valid && OrigBackColor != clNone) {
-            SetColor(OrigBackColor);
-            OrigBackColor = clNone;
-        } else if (!Valid && OrigBackColor == clNone) {
-            OrigBackColor = Color();
-            SetColor(ErrorBack);
-        }
-    }
+    daApplyValidationColors(this, Valid, OrigForeColor, OrigBackColor);
 }
 
 void TdaInplaceEdit::ResetValidationColors(TColor ForeColor, TColor BackColor) {
