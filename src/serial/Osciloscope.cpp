@@ -29,15 +29,20 @@ tChannel::tChannel(const String& aChannelName, const String& aLabel, TColor ACol
     EnableBox->SetBounds(2, 1, 17, 17);
     EnableBox->SetCaption(u"");
     EnableBox->SetChecked(aChannelEnabled);
-    EnableBox->OnClick = [this](TObject*) {
-        ChannelEnabled = EnableBox->Checked();
-        UpdateInfoColor();
+    // The box belongs to the info panel, which may outlive the channel or go before it: the
+    // handler reaches the channel only while it lives, and the channel never touches the box
+    // on its way out.
+    EnableBox->OnClick = [Self = FSelf](TObject*) {
+        if (tChannel* C = *Self) {
+            C->ChannelEnabled = C->EnableBox->Checked();
+            C->UpdateInfoColor();
+        }
     };
     UpdateInfoColor();
 }
 
 tChannel::~tChannel() {
-    if (EnableBox) EnableBox->OnClick = nullptr;
+    *FSelf = nullptr;
 }
 
 void tChannel::UpdateInfoColor() {

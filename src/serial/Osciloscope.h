@@ -36,6 +36,8 @@ public:
     TCheckBox* EnableBox = nullptr;
 
 private:
+    // Cleared when the channel goes, for the enable box's handler.
+    std::shared_ptr<tChannel*> FSelf = std::make_shared<tChannel*>(this);
     void UpdateInfoColor();
 };
 
