@@ -2,19 +2,12 @@
 
 #include "platform/base/Strings.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
 
 #include <cstdint>
 
 namespace {
-
-template <class T> T* Place(TComponent* Owner, TWinControl* Parent, const String& Name, int L, int Top, int W, int H) {
-    T* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetBounds(L, Top, W, H);
-    return C;
-}
 
 TObject* CommandObject(TCodeEditorCommand Value) {
     return reinterpret_cast<TObject*>(static_cast<std::intptr_t>(Value));
@@ -34,39 +27,39 @@ TCodeEditKeystrokeEditorForm::TCodeEditKeystrokeEditorForm(TComponent* AOwner) :
         SetPosition(poScreenCenter);
         SetClientWidth(269);
         SetClientHeight(129);
-        pnlAlign = Place<TPanel>(this, this, u"pnlAlign", 0, 0, 269, 94);
+        pnlAlign = MakeControl<TPanel>(this, this, u"pnlAlign", 0, 0, 269, 94);
         pnlAlign->SetBevelOuter(bvRaised);
         pnlAlign->SetCaption(u"");
-        Label1 = Place<TLabel>(this, pnlAlign, u"Label1", 9, 14, 50, 13);
+        Label1 = MakeControl<TLabel>(this, pnlAlign, u"Label1", 9, 14, 50, 13);
         Label1->SetCaption(u"Command:");
-        Label2 = Place<TLabel>(this, pnlAlign, u"Label2", 9, 41, 50, 13);
+        Label2 = MakeControl<TLabel>(this, pnlAlign, u"Label2", 9, 41, 50, 13);
         Label2->SetCaption(u"Keystroke:");
-        Label4 = Place<TLabel>(this, pnlAlign, u"Label4", 9, 65, 50, 13);
+        Label4 = MakeControl<TLabel>(this, pnlAlign, u"Label4", 9, 65, 50, 13);
         Label4->SetCaption(u"Keystroke:");
-        cmbCommand = Place<TComboBox>(this, pnlAlign, u"cmbCommand", 65, 10, 186, 21);
+        cmbCommand = MakeControl<TComboBox>(this, pnlAlign, u"cmbCommand", 65, 10, 186, 21);
         cmbCommand->SetTabOrder(0);
         cmbCommand->OnKeyPress = [this](TObject*, Char& Key) { CommandKeyPress(Key); };
         cmbCommand->OnExit = [this](TObject*) { CommandExit(); };
         int Order = 1;
         for (auto [Field, Name, Top] : {std::tuple{&hkKeystroke, u"hkKeystroke", 38},
                                         std::tuple{&hkKeystroke2, u"hkKeystroke2", 62}}) {
-            *Field = Place<TCodeHotKey>(this, pnlAlign, Name, 65, Top, 186, 19);
+            *Field = MakeControl<TCodeHotKey>(this, pnlAlign, Name, 65, Top, 186, 19);
             (*Field)->SetInvalidKeys({});
             (*Field)->SetModifiers({});
             (*Field)->SetHotKey(0); // after the rules, or an empty key would become Alt
             (*Field)->SetTabOrder(Order++);
         }
-        bntClearKey = Place<TButton>(this, this, u"bntClearKey", 7, 100, 75, 23);
+        bntClearKey = MakeControl<TButton>(this, this, u"bntClearKey", 7, 100, 75, 23);
         bntClearKey->SetCaption(u"Clear Key");
         bntClearKey->OnClick = [this](TObject*) {
             hkKeystroke->SetHotKey(0);
             hkKeystroke2->SetHotKey(0);
         };
-        btnOK = Place<TButton>(this, this, u"btnOK", 107, 100, 75, 23);
+        btnOK = MakeControl<TButton>(this, this, u"btnOK", 107, 100, 75, 23);
         btnOK->SetCaption(u"OK");
         btnOK->SetDefault(true);
         btnOK->OnClick = [this](TObject*) { OKClick(); };
-        btnCancel = Place<TButton>(this, this, u"btnCancel", 188, 100, 75, 23);
+        btnCancel = MakeControl<TButton>(this, this, u"btnCancel", 188, 100, 75, 23);
         btnCancel->SetCaption(u"Cancel");
         btnCancel->SetCancel(true);
         btnCancel->SetModalResult(mrCancel);

@@ -7,19 +7,8 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
-
-namespace {
-
-template <class T> T* Place(TComponent* Owner, TWinControl* Parent, const String& Name, int L, int Top, int W, int H) {
-    T* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetBounds(L, Top, W, H);
-    return C;
-}
-
-} // namespace
 
 TCodeEditKeystrokesEditorForm::TCodeEditKeystrokesEditorForm(TComponent* AOwner) : TForm(AOwner) {
     BuildForm([this] {
@@ -32,13 +21,13 @@ TCodeEditKeystrokesEditorForm::TCodeEditKeystrokesEditorForm(TComponent* AOwner)
         SetClientHeight(319);
         Constraints()->SetMinWidth(300);
         Constraints()->SetMinHeight(225);
-        pnlBottom = Place<TPanel>(this, this, u"pnlBottom", 9, 4, 366, 308);
+        pnlBottom = MakeControl<TPanel>(this, this, u"pnlBottom", 9, 4, 366, 308);
         pnlBottom->SetBevelOuter(bvNone);
         pnlBottom->SetCaption(u"");
-        pnlCommands = Place<TPanel>(this, pnlBottom, u"pnlCommands", 0, 0, 246, 244);
+        pnlCommands = MakeControl<TPanel>(this, pnlBottom, u"pnlCommands", 0, 0, 246, 244);
         pnlCommands->SetBevelOuter(bvNone);
         pnlCommands->SetCaption(u"");
-        KeyCmdList = Place<TListView>(this, pnlCommands, u"KeyCmdList", 0, 0, 246, 244);
+        KeyCmdList = MakeControl<TListView>(this, pnlCommands, u"KeyCmdList", 0, 0, 246, 244);
         KeyCmdList->SetAlign(alClient);
         KeyCmdList->SetHideSelection(false);
         KeyCmdList->SetRowSelect(true);
@@ -65,7 +54,7 @@ TCodeEditKeystrokesEditorForm::TCodeEditKeystrokesEditorForm(TComponent* AOwner)
         };
         int Top = 0;
         for (const TButtonSpec& S : Specs) {
-            *S.Field = Place<TButton>(this, pnlBottom, S.Name, 260, Top, 75, 25);
+            *S.Field = MakeControl<TButton>(this, pnlBottom, S.Name, 260, Top, 75, 25);
             (*S.Field)->SetCaption(S.Caption);
             auto Click = S.Click;
             (*S.Field)->OnClick = [this, Click](TObject*) { (this->*Click)(); };
@@ -73,17 +62,17 @@ TCodeEditKeystrokesEditorForm::TCodeEditKeystrokesEditorForm(TComponent* AOwner)
         }
         btnEdit->SetEnabled(false);
         btnDelete->SetEnabled(false);
-        btnOK = Place<TButton>(this, pnlBottom, u"btnOK", 260, 225, 75, 25);
+        btnOK = MakeControl<TButton>(this, pnlBottom, u"btnOK", 260, 225, 75, 25);
         btnOK->SetCaption(u"&OK");
         btnOK->SetDefault(true);
         btnOK->SetModalResult(mrOk);
-        btnCancel = Place<TButton>(this, pnlBottom, u"btnCancel", 260, 257, 75, 25);
+        btnCancel = MakeControl<TButton>(this, pnlBottom, u"btnCancel", 260, 257, 75, 25);
         btnCancel->SetCaption(u"&Cancel");
         btnCancel->SetCancel(true);
         btnCancel->SetModalResult(mrCancel);
-        Label1 = Place<TLabel>(this, pnlBottom, u"Label1", 0, 255, 240, 13);
+        Label1 = MakeControl<TLabel>(this, pnlBottom, u"Label1", 0, 255, 240, 13);
         Label1->SetCaption(u"NOTE: To have multiple keystrokes do the same");
-        Label2 = Place<TLabel>(this, pnlBottom, u"Label2", 0, 271, 240, 13);
+        Label2 = MakeControl<TLabel>(this, pnlBottom, u"Label2", 0, 271, 240, 13);
         Label2->SetCaption(u"command, assign the command multiple times.");
     });
     Resize();

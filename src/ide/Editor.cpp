@@ -16,6 +16,7 @@
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
 
 TEditorSearchSettings EditorSearch;
@@ -37,14 +38,6 @@ constexpr TCodeEditorCommand ecFindNextPlaceholder = ecUserFirst;
 TUTF8EncodingNoBOM& Utf8NoBom() {
     static TUTF8EncodingNoBOM Encoding;
     return Encoding;
-}
-
-template <class T> T* Make(TComponent* Owner, TWinControl* Parent, const String& Name, TAlign Align) {
-    T* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetAlign(Align);
-    return C;
 }
 
 } // namespace
@@ -72,10 +65,10 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
             return A;
         };
 
-        pnlInfo1 = Make<TPanel>(this, this, u"pnlInfo1", alTop);
+        pnlInfo1 = MakeControl<TPanel>(this, this, u"pnlInfo1", alTop);
         pnlInfo1->SetHeight(25);
         pnlInfo1->SetCaption(u"");
-        tlbr4 = Make<TToolBar>(this, pnlInfo1, u"tlbr4", alClient);
+        tlbr4 = MakeControl<TToolBar>(this, pnlInfo1, u"tlbr4", alClient);
         tlbr4->SetColor(11451071);
         tlbr4->SetButtonWidth(25);
         tlbr4->SetShowHint(true);
@@ -141,17 +134,17 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         seLineExtraSpace->SetWidth(40);
         seLineExtraSpace->SetParent(tlbr4);
 
-        StatusBar = Make<TStatusBar>(this, this, u"StatusBar", alBottom);
+        StatusBar = MakeControl<TStatusBar>(this, this, u"StatusBar", alBottom);
         for (int I = 0; I < 3; ++I)
             StatusBar->Panels()->Add()->SetWidth(50);
         actChangeStatusBar = MakeAction(actnlst1, u"actChangeStatusBar", u"", u"", [this] { UpdateStatusBar(); });
         // Bound to both: it runs whenever the application is idle.
         actChangeStatusBar->OnUpdate = [this](TObject*) { UpdateStatusBar(); };
 
-        pnlRight = Make<TPanel>(this, this, u"pnlRight", alRight);
+        pnlRight = MakeControl<TPanel>(this, this, u"pnlRight", alRight);
         pnlRight->SetWidth(120);
         pnlRight->SetCaption(u"");
-        lstOtherFiles = Make<TListBox>(this, pnlRight, u"lstOtherFiles", alClient);
+        lstOtherFiles = MakeControl<TListBox>(this, pnlRight, u"lstOtherFiles", alClient);
         lstOtherFiles->SetColor(16119285);
         lstOtherFiles->OnClick = [this](TObject*) { OpenOtherFile(); };
         spl1 = new TSplitter(this);
@@ -160,7 +153,7 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         spl1->SetAlign(alRight);
         spl1->SetColor(clNavy);
 
-        codeedt = Make<TCodeEdit>(this, this, u"codeedt", alClient);
+        codeedt = MakeControl<TCodeEdit>(this, this, u"codeedt", alClient);
         codeedt->SetActiveLineColor(clGradientActiveCaption);
         codeedt->Font()->SetName(u"Courier New");
         codeedt->Font()->SetHeight(-13);

@@ -14,6 +14,7 @@
 #include "platform/gui/Menus.h"
 
 #include "platform/base/Files.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
 #include "platform/os/ShellOpen.h"
 
@@ -36,14 +37,6 @@ TImageList* MakeImageList(TComponent* Owner, const String& Name, int Size) {
     L->SetName(Name);
     L->SetSize(Size, Size);
     return L;
-}
-
-template <class T> T* Make(TComponent* Owner, TWinControl* Parent, const String& Name, TAlign Align) {
-    T* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetAlign(Align);
-    return C;
 }
 
 TTabSheet* MakeTab(TComponent* Owner, TPageControl* Pages, const String& Name, const String& Caption) {
@@ -92,15 +85,15 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         SetClientHeight(708);
         SetKeyPreview(true);
 
-        tlbr1 = Make<TToolBar>(this, this, u"tlbr1", alTop);
+        tlbr1 = MakeControl<TToolBar>(this, this, u"tlbr1", alTop);
         tlbr1->SetHeight(36);
-        pnlInfo = Make<TPanel>(this, this, u"pnlInfo", alBottom);
+        pnlInfo = MakeControl<TPanel>(this, this, u"pnlInfo", alBottom);
         pnlInfo->SetHeight(25);
         pnlInfo->SetCaption(u"");
-        pnl2 = Make<TPanel>(this, this, u"pnl2", alRight);
+        pnl2 = MakeControl<TPanel>(this, this, u"pnl2", alRight);
         pnl2->SetWidth(23);
         pnl2->SetCaption(u"");
-        pnlLeft = Make<TPanel>(this, this, u"pnlLeft", alLeft);
+        pnlLeft = MakeControl<TPanel>(this, this, u"pnlLeft", alLeft);
         pnlLeft->SetWidth(313);
         pnlLeft->SetCaption(u"");
         pnlLeft->Constraints()->SetMinWidth(20);
@@ -112,8 +105,8 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         spltr1->SetAlign(alLeft);
         spltr1->SetColor(clBlue);
 
-        tlbSketchTree = Make<TToolBar>(this, pnlLeft, u"tlbSketchTree", alTop);
-        pgLeftPane = Make<TPageControl>(this, pnlLeft, u"pgLeftPane", alClient);
+        tlbSketchTree = MakeControl<TToolBar>(this, pnlLeft, u"tlbSketchTree", alTop);
+        pgLeftPane = MakeControl<TPageControl>(this, pnlLeft, u"pgLeftPane", alClient);
         pgLeftPane->SetTabPosition(tpLeft);
         tsSketches = MakeTab(this, pgLeftPane, u"tsSketches", u"Sketches");
         tsExamples = MakeTab(this, pgLeftPane, u"tsExamples", u"Examples");
@@ -122,22 +115,22 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         tsTemplates = MakeTab(this, pgLeftPane, u"tsTemplates", u"Templates");
         tsFunctionList = MakeTab(this, pgLeftPane, u"tsFunctionList", u"Functions");
         tsTerminals = MakeTab(this, pgLeftPane, u"tsTerminals", u"Terminals");
-        vstSketches = Make<TLeanStringTree>(this, tsSketches, u"vstSketches", alClient);
-        vstExamples = Make<TLeanStringTree>(this, tsExamples, u"vstExamples", alClient);
-        vtreeLibraries = Make<TLeanStringTree>(this, tsLibraries, u"vtreeLibraries", alClient);
-        lstTerminals = Make<TListBox>(this, tsTerminals, u"lstTerminals", alClient);
+        vstSketches = MakeControl<TLeanStringTree>(this, tsSketches, u"vstSketches", alClient);
+        vstExamples = MakeControl<TLeanStringTree>(this, tsExamples, u"vstExamples", alClient);
+        vtreeLibraries = MakeControl<TLeanStringTree>(this, tsLibraries, u"vtreeLibraries", alClient);
+        lstTerminals = MakeControl<TListBox>(this, tsTerminals, u"lstTerminals", alClient);
         int Top = 4;
         for (auto [Box, Name, Caption] :
              {std::tuple{&chkConst, u"chkConst", u"Constants"}, std::tuple{&chkDef, u"chkDef", u"Defines"},
               std::tuple{&chkF, u"chkF", u"Functions"}, std::tuple{&chkOther, u"chkOther", u"Other"},
               std::tuple{&chkVars, u"chkVars", u"Variables"}}) {
-            *Box = Make<TCheckBox>(this, tsFunctionList, Name, alNone);
+            *Box = MakeControl<TCheckBox>(this, tsFunctionList, Name, alNone);
             (*Box)->SetBounds(4, Top, 120, 20);
             (*Box)->SetCaption(Caption);
             Top += 22;
         }
 
-        pgEdit = Make<TPageControl>(this, this, u"pgEdit", alClient);
+        pgEdit = MakeControl<TPageControl>(this, this, u"pgEdit", alClient);
         pgEdit->SetMultiLine(true);
         pgEdit->SetRaggedRight(true);
         pgEdit->SetShowHint(true);

@@ -6,6 +6,7 @@
 #include "platform/base/Encoding.h"
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Placing.h"
 
 namespace {
 
@@ -35,15 +36,6 @@ String ValueOf(const String& Line) {
     return Trim(Copy(Line, Pos(u"=", Line) + 1, Length(Line)));
 }
 
-template <class T>
-T* Make(TfrmOptions* Form, TWinControl* Parent, const String& Name, int L, int T0, int W, int H) {
-    T* C = new T(Form);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetBounds(L, T0, W, H);
-    return C;
-}
-
 TLabel* MakeCaption(TfrmOptions* Form, TWinControl* Parent, const String& Text, int L, int T0) {
     TLabel* C = new TLabel(Form);
     C->SetParent(Parent);
@@ -69,7 +61,7 @@ TfrmOptions::TfrmOptions(TComponent* AOwner) : TForm(AOwner) {
         Constraints()->SetMinWidth(600);
         Constraints()->SetMinHeight(318);
 
-        pgOptions = Make<TPageControl>(this, this, u"pgOptions", 4, 4, 592, 296);
+        pgOptions = MakeControl<TPageControl>(this, this, u"pgOptions", 4, 4, 592, 296);
         tsPaths = new TTabSheet(this);
         tsPaths->SetName(u"tsPaths");
         tsPaths->SetCaption(u"Paths");
@@ -84,36 +76,36 @@ TfrmOptions::TfrmOptions(TComponent* AOwner) : TForm(AOwner) {
         tsArduinoHelp->SetPageControl(pgOptions);
 
         MakeCaption(this, tsPaths, u"Path to Arduino", 8, 8);
-        edPathToArduino = Make<TEdit>(this, tsPaths, u"edPathToArduino", 8, 26, 480, 22);
-        btnArduinoPath = Make<TButton>(this, tsPaths, u"btnArduinoPath", 494, 25, 80, 24);
+        edPathToArduino = MakeControl<TEdit>(this, tsPaths, u"edPathToArduino", 8, 26, 480, 22);
+        btnArduinoPath = MakeControl<TButton>(this, tsPaths, u"btnArduinoPath", 494, 25, 80, 24);
         btnArduinoPath->SetCaption(u"...");
-        lblArduinoVersion = Make<TLabel>(this, tsPaths, u"lblArduinoVersion", 8, 52, 480, 16);
+        lblArduinoVersion = MakeControl<TLabel>(this, tsPaths, u"lblArduinoVersion", 8, 52, 480, 16);
         lblArduinoVersion->SetCaption(u"");
         MakeCaption(this, tsPaths, u"Path to projects", 8, 80);
-        edPathToProjects = Make<TEdit>(this, tsPaths, u"edPathToProjects", 8, 98, 480, 22);
-        btnProjectsPath = Make<TButton>(this, tsPaths, u"btnProjectsPath", 494, 97, 80, 24);
+        edPathToProjects = MakeControl<TEdit>(this, tsPaths, u"edPathToProjects", 8, 98, 480, 22);
+        btnProjectsPath = MakeControl<TButton>(this, tsPaths, u"btnProjectsPath", 494, 97, 80, 24);
         btnProjectsPath->SetCaption(u"...");
         MakeCaption(this, tsPaths, u"Default new sketch template", 8, 136);
-        cbbProjectTemplate = Make<TComboBox>(this, tsPaths, u"cbbProjectTemplate", 8, 154, 300, 22);
+        cbbProjectTemplate = MakeControl<TComboBox>(this, tsPaths, u"cbbProjectTemplate", 8, 154, 300, 22);
         cbbProjectTemplate->SetText(u"Project Templates");
-        btnLoadSketchTemplates = Make<TButton>(this, tsPaths, u"btnLoadSketchTemplates", 314, 153, 174, 24);
+        btnLoadSketchTemplates = MakeControl<TButton>(this, tsPaths, u"btnLoadSketchTemplates", 314, 153, 174, 24);
         btnLoadSketchTemplates->SetCaption(u"Load sketch templates");
 
         MakeCaption(this, tsBoards, u"Defined Arduinos", 8, 4);
-        clbBoards = Make<TCheckListBox>(this, tsBoards, u"clbBoards", 8, 22, 280, 210);
+        clbBoards = MakeControl<TCheckListBox>(this, tsBoards, u"clbBoards", 8, 22, 280, 210);
         MakeCaption(this, tsBoards, u"Used Arduinos", 296, 4);
-        lstSelectedBoards = Make<TListBox>(this, tsBoards, u"lstSelectedBoards", 296, 22, 280, 180);
+        lstSelectedBoards = MakeControl<TListBox>(this, tsBoards, u"lstSelectedBoards", 296, 22, 280, 180);
         lstSelectedBoards->SetSorted(true);
-        butClearList = Make<TButton>(this, tsBoards, u"butClearList", 296, 208, 100, 24);
+        butClearList = MakeControl<TButton>(this, tsBoards, u"butClearList", 296, 208, 100, 24);
         butClearList->SetCaption(u"Clear List");
 
         mmoArduinoHelpExternalPrograms =
-            Make<TMemo>(this, tsArduinoHelp, u"mmoArduinoHelpExternalPrograms", 4, 4, 576, 256);
+            MakeControl<TMemo>(this, tsArduinoHelp, u"mmoArduinoHelpExternalPrograms", 4, 4, 576, 256);
         for (const char16_t* Line : DefaultExternalPrograms)
             mmoArduinoHelpExternalPrograms->Lines()->Add(Line);
         pgOptions->SetActivePage(tsPaths);
 
-        butClose = Make<TButton>(this, this, u"butClose", 516, 308, 80, 26);
+        butClose = MakeControl<TButton>(this, this, u"butClose", 516, 308, 80, 26);
         butClose->SetCaption(u"Close");
         butClose->SetModalResult(mrOk);
 

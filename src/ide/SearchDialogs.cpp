@@ -3,18 +3,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/Math.h"
 #include "platform/gui/Graphics.h"
-
-namespace {
-
-template <class T> T* Place(TComponent* Owner, TWinControl* Parent, const String& Name, int L, int T_, int W, int H) {
-    T* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetBounds(L, T_, W, H);
-    return C;
-}
-
-} // namespace
+#include "platform/gui/Placing.h"
 
 TTextSearchDialog::TTextSearchDialog(TComponent* AOwner) : TForm(AOwner) {
     BuildForm([this] {
@@ -23,10 +12,10 @@ TTextSearchDialog::TTextSearchDialog(TComponent* AOwner) : TForm(AOwner) {
         SetBorderStyle(Forms::bsDialog);
         SetClientWidth(332);
         SetClientHeight(180);
-        Label1 = Place<TLabel>(this, this, u"Label1", 8, 12, 80, 13);
+        Label1 = MakeControl<TLabel>(this, this, u"Label1", 8, 12, 80, 13);
         Label1->SetCaption(u"&Search for:");
-        cbSearchText = Place<TComboBox>(this, this, u"cbSearchText", 96, 8, 228, 21);
-        gbSearchOptions = Place<TGroupBox>(this, this, u"gbSearchOptions", 8, 40, 154, 127);
+        cbSearchText = MakeControl<TComboBox>(this, this, u"cbSearchText", 96, 8, 228, 21);
+        gbSearchOptions = MakeControl<TGroupBox>(this, this, u"gbSearchOptions", 8, 40, 154, 127);
         gbSearchOptions->SetCaption(u"Options");
         int Top = 17;
         for (auto [Box, Name, Caption] :
@@ -35,20 +24,20 @@ TTextSearchDialog::TTextSearchDialog(TComponent* AOwner) : TForm(AOwner) {
               std::tuple{&cbSearchFromCursor, u"cbSearchFromCursor", u"Search from &caret"},
               std::tuple{&cbSearchSelectedOnly, u"cbSearchSelectedOnly", u"&Selected text only"},
               std::tuple{&cbRegularExpression, u"cbRegularExpression", u"&Regular expression"}}) {
-            *Box = Place<TCheckBox>(this, gbSearchOptions, Name, 8, Top, 140, 17);
+            *Box = MakeControl<TCheckBox>(this, gbSearchOptions, Name, 8, Top, 140, 17);
             (*Box)->SetCaption(Caption);
             Top += 21;
         }
-        rgSearchDirection = Place<TRadioGroup>(this, this, u"rgSearchDirection", 170, 40, 154, 65);
+        rgSearchDirection = MakeControl<TRadioGroup>(this, this, u"rgSearchDirection", 170, 40, 154, 65);
         rgSearchDirection->SetCaption(u"Direction");
         rgSearchDirection->Items()->Add(u"&Forward");
         rgSearchDirection->Items()->Add(u"&Backward");
         rgSearchDirection->SetItemIndex(0);
-        btnOK = Place<TButton>(this, this, u"btnOK", 170, 148, 75, 23);
+        btnOK = MakeControl<TButton>(this, this, u"btnOK", 170, 148, 75, 23);
         btnOK->SetCaption(u"OK");
         btnOK->SetDefault(true);
         btnOK->SetModalResult(mrOk);
-        btnCancel = Place<TButton>(this, this, u"btnCancel", 249, 148, 75, 23);
+        btnCancel = MakeControl<TButton>(this, this, u"btnCancel", 249, 148, 75, 23);
         btnCancel->SetCaption(u"Cancel");
         btnCancel->SetCancel(true);
         btnCancel->SetModalResult(mrCancel);
@@ -115,9 +104,9 @@ TTextReplaceDialog::TTextReplaceDialog(TComponent* AOwner) : TTextSearchDialog(A
         SetName(u"TextReplaceDialog");
         SetCaption(u"Replace text");
         SetClientHeight(210);
-        Label2 = Place<TLabel>(this, this, u"Label2", 8, 41, 80, 13);
+        Label2 = MakeControl<TLabel>(this, this, u"Label2", 8, 41, 80, 13);
         Label2->SetCaption(u"&Replace with:");
-        cbReplaceText = Place<TComboBox>(this, this, u"cbReplaceText", 96, 37, 228, 21);
+        cbReplaceText = MakeControl<TComboBox>(this, this, u"cbReplaceText", 96, 37, 228, 21);
         for (TControl* C : std::initializer_list<TControl*>{gbSearchOptions, rgSearchDirection, btnOK, btnCancel})
             C->SetTop(C->Top() + 30);
     });
@@ -151,13 +140,13 @@ TConfirmReplaceDialog::TConfirmReplaceDialog(TComponent* AOwner) : TForm(AOwner)
         SetBorderStyle(Forms::bsDialog);
         SetClientWidth(328);
         SetClientHeight(98);
-        Image1 = Place<TImage>(this, this, u"Image1", 16, 16, 32, 32);
+        Image1 = MakeControl<TImage>(this, this, u"Image1", 16, 16, 32, 32);
         Image1->Picture()->Icon()->LoadStandardIcon(IDI_QUESTION);
-        lblConfirmation = Place<TLabel>(this, this, u"lblConfirmation", 60, 12, 261, 44);
+        lblConfirmation = MakeControl<TLabel>(this, this, u"lblConfirmation", 60, 12, 261, 44);
         lblConfirmation->SetWordWrap(true);
         lblConfirmation->SetAutoSize(false);
         auto Button = [this](TButton*& B, const String& Name, const String& Caption, int Left, TModalResult R) {
-            B = Place<TButton>(this, this, Name, Left, 67, 75, 23);
+            B = MakeControl<TButton>(this, this, Name, Left, 67, 75, 23);
             B->SetCaption(Caption);
             B->SetModalResult(R);
         };

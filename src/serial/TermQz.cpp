@@ -5,6 +5,7 @@
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
 #include "serial/ComPortSetup.h"
 
@@ -49,14 +50,6 @@ int ParseValue(const String& Text) {
     return StrToIntDef(Trim(Text), 0);
 }
 
-template <class T> T* Make(TComponent* Owner, TWinControl* Parent, const String& Name, TAlign Align) {
-    auto* C = new T(Owner);
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetAlign(Align);
-    return C;
-}
-
 } // namespace
 
 TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
@@ -86,7 +79,7 @@ TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
 
         BuildActions();
 
-        ToolBar1 = Make<TToolBar>(this, this, u"ToolBar1", alTop);
+        ToolBar1 = MakeControl<TToolBar>(this, this, u"ToolBar1", alTop);
         ToolBar1->SetShowCaptions(true);
         ToolBar1->SetWrapable(true);
         ToolBar1->SetAutoSize(true);
@@ -108,7 +101,7 @@ TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
         }
 
         BuildChannelPanel();
-        spl1 = Make<TSplitter>(this, this, u"spl1", alLeft);
+        spl1 = MakeControl<TSplitter>(this, this, u"spl1", alLeft);
         spl1->SetLeft(pnlChannels->Width());
         BuildPages();
         BuildPopups();
@@ -186,7 +179,7 @@ void TfrmTerm::BuildActions() {
 }
 
 void TfrmTerm::BuildChannelPanel() {
-    pnlChannels = Make<TPanel>(this, this, u"pnlChannels", alLeft);
+    pnlChannels = MakeControl<TPanel>(this, this, u"pnlChannels", alLeft);
     pnlChannels->SetWidth(97);
     pnlChannels->Constraints()->SetMinWidth(16);
     pnlChannels->Constraints()->SetMaxWidth(200);
@@ -264,7 +257,7 @@ void TfrmTerm::ToggleChannelPanel() {
 }
 
 void TfrmTerm::BuildPages() {
-    pgc1 = Make<TPageControl>(this, this, u"pgc1", alClient);
+    pgc1 = MakeControl<TPageControl>(this, this, u"pgc1", alClient);
     auto Page = [this](const String& Name, const String& Caption) {
         auto* T = new TTabSheet(this);
         T->SetName(Name);
@@ -279,11 +272,11 @@ void TfrmTerm::BuildPages() {
     pgc1->SetActivePage(tsTerminal);
 
     // Terminal: what is typed on the left, what comes in on the right, errors below it.
-    pnlTx = Make<TPanel>(this, tsTerminal, u"pnlTx", alLeft);
+    pnlTx = MakeControl<TPanel>(this, tsTerminal, u"pnlTx", alLeft);
     pnlTx->SetWidth(150);
     pnlTx->SetCaption(u"");
     pnlTx->SetBevelOuter(bvNone);
-    tlbTx = Make<TToolBar>(this, pnlTx, u"tlbTx", alTop);
+    tlbTx = MakeControl<TToolBar>(this, pnlTx, u"tlbTx", alTop);
     tlbTx->SetShowCaptions(true);
     tlbTx->SetShowHint(true);
     tlbTx->SetAutoSize(true);
@@ -303,7 +296,7 @@ void TfrmTerm::BuildPages() {
     Font->SetName(u"btnFontTx");
     Font->SetAction(actSetFontTx);
     Font->SetParent(tlbTx);
-    memo1 = Make<TMemo>(this, pnlTx, u"memo1", alClient);
+    memo1 = MakeControl<TMemo>(this, pnlTx, u"memo1", alClient);
     memo1->SetColor(clMaroon);
     memo1->Font()->SetColor(clYellow);
     memo1->Lines()->SetText(u"Write here");
@@ -311,15 +304,15 @@ void TfrmTerm::BuildPages() {
         if (!ComPort->Active()) throw Exception(u"COM port is not open");
         SendText(String(1, Key));
     };
-    spl2 = Make<TSplitter>(this, tsTerminal, u"spl2", alLeft);
+    spl2 = MakeControl<TSplitter>(this, tsTerminal, u"spl2", alLeft);
     spl2->SetLeft(pnlTx->Width());
-    mmoErrors = Make<TMemo>(this, tsTerminal, u"mmoErrors", alBottom);
+    mmoErrors = MakeControl<TMemo>(this, tsTerminal, u"mmoErrors", alBottom);
     mmoErrors->SetHeight(7);
     mmoErrors->SetColor(TColor(0xF8F8F8));
     mmoErrors->Font()->SetColor(clRed);
     mmoErrors->SetScrollBars(StdCtrls::ssVertical);
     mmoErrors->SetReadOnly(true);
-    Memo2 = Make<TMemo>(this, tsTerminal, u"Memo2", alClient);
+    Memo2 = MakeControl<TMemo>(this, tsTerminal, u"Memo2", alClient);
     Memo2->SetColor(clBlack);
     Memo2->Font()->SetColor(clLime);
     Memo2->SetReadOnly(true);
@@ -335,12 +328,12 @@ void TfrmTerm::BuildPages() {
     Memo2->OnDblClick = [this](TObject*) { ClearRx(); };
 
     // Graph: the scope over its channels' info panes.
-    pnlInfo = Make<TPanel>(this, tsGraph, u"pnlInfo", alBottom);
+    pnlInfo = MakeControl<TPanel>(this, tsGraph, u"pnlInfo", alBottom);
     pnlInfo->SetHeight(49);
     pnlInfo->SetCaption(u"");
 
     // Log channels.
-    pnlLogTop = Make<TPanel>(this, tsLogChannels, u"pnlLogTop", alTop);
+    pnlLogTop = MakeControl<TPanel>(this, tsLogChannels, u"pnlLogTop", alTop);
     pnlLogTop->SetHeight(26);
     pnlLogTop->SetCaption(u"");
     pnlLogTop->SetBevelOuter(bvNone);
@@ -355,7 +348,7 @@ void TfrmTerm::BuildPages() {
     chkLogChangeOnly->SetBounds(120, 4, 130, 17);
     chkLogChangeOnly->SetCaption(u"Log Change Only");
     chkLogChangeOnly->SetChecked(true);
-    lstLogChannels = Make<TListBox>(this, tsLogChannels, u"lstLogChannels", alClient);
+    lstLogChannels = MakeControl<TListBox>(this, tsLogChannels, u"lstLogChannels", alClient);
 
     // Options: the channel conversion table.
     auto* L1 = new TLabel(this);

@@ -363,12 +363,7 @@ void TdaComboButton::SetSpacing(int Value) {
 void TdaComboButton::SetTransparent(bool Value) {
     if (Value == FTransparent) return;
     FTransparent = Value;
-    TControlStyle S = ControlStyle();
-    if (Value)
-        S.Exclude(csOpaque);
-    else
-        S.Include(csOpaque);
-    SetControlStyle(S);
+    daSetTransparentStyle(this, Value);
     Invalidate();
 }
 

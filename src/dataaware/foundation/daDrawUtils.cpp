@@ -306,3 +306,12 @@ bool daPictureMaskKeyPress(TCustomEdit* Edit, const String& Mask, bool AutoFill,
     Key = 0;
     return true;
 }
+
+void daSetTransparentStyle(TControl* Control, bool Transparent) {
+    TControlStyle S = Control->ControlStyle();
+    if (Transparent)
+        S.Exclude(csOpaque);
+    else
+        S.Include(csOpaque);
+    Control->SetControlStyle(S);
+}

@@ -83,3 +83,5 @@ void daSetPictureCheck(TdaPictureCheck Check);
 // A printable key typed at the end of a picture-masked edit's text: the checked text goes into
 // the edit and the key is consumed (True). False when the key is not taken over.
 bool daPictureMaskKeyPress(TCustomEdit* Edit, const String& Mask, bool AutoFill, Char& Key);
+// A transparent control lets its parent show through: it is not opaque (csOpaque) any more.
+void daSetTransparentStyle(TControl* Control, bool Transparent);

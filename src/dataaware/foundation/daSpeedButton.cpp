@@ -20,12 +20,7 @@ bool TdaCustomTransparentPanel::IsTransparent() const {
 void TdaCustomTransparentPanel::WriteTransparent(bool Value) {
     if (Value == FTransparent) return;
     FTransparent = Value;
-    TControlStyle S = ControlStyle();
-    if (Value)
-        S.Exclude(csOpaque);
-    else
-        S.Include(csOpaque);
-    SetControlStyle(S);
+    daSetTransparentStyle(this, Value);
     if (!ComponentState().Contains(csLoading) && HandleAllocated()) Invalidate();
 }
 
@@ -179,12 +174,7 @@ void TdaSpeedButton::SetSpacing(int Value) {
 void TdaSpeedButton::SetTransparent(bool Value) {
     if (Value == FTransparent) return;
     FTransparent = Value;
-    TControlStyle S = ControlStyle();
-    if (Value)
-        S.Exclude(csOpaque);
-    else
-        S.Include(csOpaque);
-    SetControlStyle(S);
+    daSetTransparentStyle(this, Value);
     Invalidate();
 }
 
