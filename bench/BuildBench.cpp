@@ -13,18 +13,16 @@
 
 #include "support/ArduinoSketchbook.h"
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 
 namespace {
 
 std::string Root;
-std::map<std::string, double> Seconds;
 
 void SetUpMorvane() {
     char Pattern[] = "/tmp/morvane-build-bench-XXXXXX";
@@ -68,16 +66,6 @@ void BM_BuilderFromShell(benchmark::State& State) {
         if (std::system(Command.c_str()) != 0) State.SkipWithError("builder failed");
 }
 
-// Keeps each benchmark's mean real time for the comparison at the end.
-class TOverheadReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration) Seconds[R.benchmark_name()] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_MorvaneVerify)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -99,15 +87,15 @@ int main(int argc, char** argv) {
     });
     SetUpMorvane();
     benchmark::Initialize(&argc, argv);
-    TOverheadReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const auto Ours = Seconds.find("BM_MorvaneVerify/iterations:5/real_time");
-    const auto Shell = Seconds.find("BM_BuilderFromShell/iterations:5/real_time");
-    if (Ours != Seconds.end() && Shell != Seconds.end())
+    const auto* Ours = Reporter.Find("BM_MorvaneVerify/iterations:5/real_time");
+    const auto* Shell = Reporter.Find("BM_BuilderFromShell/iterations:5/real_time");
+    if (Ours && Shell)
         std::printf("verify: Morvane %.0f ms, the builder from the shell %.0f ms, overhead %.0f ms (%.1f %%), "
                     "Morvane / shell = %.3f\n",
-                    Ours->second, Shell->second, Ours->second - Shell->second,
-                    100.0 * (Ours->second - Shell->second) / Shell->second, Ours->second / Shell->second);
+                    Ours->Real * 1e3, Shell->Real * 1e3, (Ours->Real - Shell->Real) * 1e3,
+                    100.0 * (Ours->Real - Shell->Real) / Shell->Real, Ours->Real / Shell->Real);
     benchmark::Shutdown();
     delete frmOptions;
     delete frmMain;

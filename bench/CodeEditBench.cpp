@@ -17,12 +17,11 @@
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -196,18 +195,7 @@ void BM_OurColouredPaintAtMiddle(benchmark::State& State) {
         Ours.Paint();
 }
 
-std::map<std::string, double> Seconds;
 
-// Keeps each run's time per pass, to print the ratios after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
-                Seconds[R.benchmark_name()] = R.real_accumulated_time / static_cast<double>(R.iterations);
-    }
-};
 
 } // namespace
 
@@ -224,7 +212,7 @@ BENCHMARK(BM_OurColouredPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 int RunCodeEditBench(int argc, char** argv) {
     RegisterEditorClasses();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     const std::pair<const char*, const char*> Pairs[] = {
         {"BM_OurLoadAndFirstScreen/iterations:3", "BM_QtLoadAndFirstScreen/iterations:3"},
@@ -232,10 +220,10 @@ int RunCodeEditBench(int argc, char** argv) {
         {"BM_OurKeystrokeToRepaintAtMiddle", "BM_QtKeystrokeToRepaintAtMiddle"},
     };
     for (const auto& [OursName, PeerName] : Pairs) {
-        const auto Ours = Seconds.find(OursName), Peer = Seconds.find(PeerName);
-        if (Ours == Seconds.end() || Peer == Seconds.end()) continue;
+        const auto *Ours = Reporter.Find(OursName), *Peer = Reporter.Find(PeerName);
+        if (!Ours || !Peer) continue;
         std::printf("%s: ours %.3f ms, QPlainTextEdit %.3f ms, ours / QPlainTextEdit = %.3f\n", OursName,
-                    Ours->second * 1e3, Peer->second * 1e3, Ours->second / Peer->second);
+                    Ours->Real * 1e3, Peer->Real * 1e3, Ours->Real / Peer->Real);
     }
     std::error_code Ignored;
     std::filesystem::remove(SketchFile(), Ignored);

@@ -11,14 +11,13 @@
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -108,18 +107,6 @@ void BM_SedReplaceAll(benchmark::State& State) {
     State.counters["hits"] = Hits;
 }
 
-std::map<std::string, double> Seconds;
-
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
-                Seconds[R.run_name.function_name] = R.real_accumulated_time / static_cast<double>(R.iterations);
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_OurReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -132,12 +119,12 @@ int main(int argc, char** argv) {
     Application->Initialize();
     RegisterEditorClasses();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const auto Ours = Seconds.find("BM_OurReplaceAll"), Sed = Seconds.find("BM_SedReplaceAll");
-    if (Ours != Seconds.end() && Sed != Seconds.end())
+    const auto *Ours = Reporter.Find("BM_OurReplaceAll"), *Sed = Reporter.Find("BM_SedReplaceAll");
+    if (Ours && Sed)
         std::printf("replace %d occurrences in %d lines: ours %.1f ms, sed %.1f ms, ours / sed = %.2f\n", Hits,
-                    LineCount, Ours->second * 1e3, Sed->second * 1e3, Ours->second / Sed->second);
+                    LineCount, Ours->Real * 1e3, Sed->Real * 1e3, Ours->Real / Sed->Real);
     std::error_code Ignored;
     std::filesystem::remove(SketchFile(), Ignored);
     benchmark::Shutdown();

@@ -14,13 +14,12 @@
 #include "platform/gui/Gui.h"
 
 #include <QApplication>
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 namespace {
@@ -63,7 +62,6 @@ const std::string& DatabaseFile() {
     return File;
 }
 
-std::map<std::string, double> Seconds;
 
 void BM_OurGridPage(benchmark::State& State) {
     TForm Form(nullptr);
@@ -109,15 +107,6 @@ void BM_QtTableViewPage(benchmark::State& State) {
 BENCHMARK(BM_OurGridPage)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_QtTableViewPage)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
-                Seconds[R.benchmark_name()] = R.real_accumulated_time / static_cast<double>(R.iterations);
-    }
-};
 
 } // namespace
 
@@ -128,13 +117,13 @@ int main(int argc, char** argv) {
     QApplication App(argc, argv);
     RegisterPlatformGuiClasses();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const auto Ours = Seconds.find("BM_OurGridPage/min_time:2.000"),
-               Peer = Seconds.find("BM_QtTableViewPage/min_time:2.000");
-    if (Ours != Seconds.end() && Peer != Seconds.end())
+    const auto *Ours = Reporter.Find("BM_OurGridPage/min_time:2.000"),
+               *Peer = Reporter.Find("BM_QtTableViewPage/min_time:2.000");
+    if (Ours && Peer)
         std::printf("\nPer page over %d records: ours %.1f us, QTableView %.1f us, ratio (ours / peer) %.2f\n",
-                    RecordCount, Ours->second * 1e6, Peer->second * 1e6, Ours->second / Peer->second);
+                    RecordCount, Ours->Real * 1e6, Peer->Real * 1e6, Ours->Real / Peer->Real);
     benchmark::Shutdown();
     std::filesystem::remove_all(Folder());
     return 0;

@@ -6,23 +6,17 @@
 #include "platform/base/Strings.h"
 #include "platform/data/SQLiteDataSet.h"
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 namespace {
 
 constexpr int RowCount = 1000000;
-
-std::map<std::string, double>& Medians() {
-    static std::map<std::string, double> M;
-    return M;
-}
 
 const std::string& DatabaseFile() {
     static const std::string File = [] {
@@ -109,21 +103,11 @@ void LocateSqlite(benchmark::State& State) {
     sqlite3_close(Db);
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Aggregate && R.aggregate_name == "median")
-                Medians()[R.run_name.function_name] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-};
-
-void PrintRatio(const std::string& Ours, const std::string& Peer) {
-    const auto& M = Medians();
-    if (!M.count(Ours) || !M.count(Peer)) return;
-    std::printf("%-14s %9.2f ms   %-14s %9.2f ms   ratio %.2f\n", Ours.c_str(), M.at(Ours), Peer.c_str(),
-                M.at(Peer), M.at(Ours) / M.at(Peer));
+void PrintRatio(const TTimesReporter& Reporter, const std::string& Ours, const std::string& Peer) {
+    const auto *O = Reporter.Find(Ours), *P = Reporter.Find(Peer);
+    if (!O || !P) return;
+    std::printf("%-14s %9.2f ms   %-14s %9.2f ms   ratio %.2f\n", Ours.c_str(), O->Real * 1e3, Peer.c_str(),
+                P->Real * 1e3, O->Real / P->Real);
 }
 
 } // namespace
@@ -143,11 +127,11 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     std::printf("\nMedians of 3 repetitions over %d rows (ratio = ours / peer):\n", RowCount);
-    PrintRatio("Scan/ours", "Scan/sqlite");
-    PrintRatio("Locate/ours", "Locate/sqlite");
+    PrintRatio(Reporter, "Scan/ours", "Scan/sqlite");
+    PrintRatio(Reporter, "Locate/ours", "Locate/sqlite");
     benchmark::Shutdown();
     std::filesystem::remove(DatabaseFile());
     return 0;

@@ -15,7 +15,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,7 +25,6 @@
 #include <fstream>
 #include <iostream>
 #include <malloc.h>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -102,10 +101,6 @@ size_t HeapInUse() {
     return M.uordblks + M.hblkhd;
 }
 
-std::map<std::string, double>& Medians() {
-    static std::map<std::string, double> M;
-    return M;
-}
 double GUtf16Bytes = 0;
 double GOursHeap = 0;
 double GQtHeap = 0;
@@ -267,22 +262,11 @@ void SearchStrcasestr(benchmark::State& State) {
     State.counters["matches"] = double(Count);
 }
 
-// Keeps the medians for the summary.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Aggregate && R.aggregate_name == "median")
-                Medians()[R.run_name.function_name] = R.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(Runs);
-    }
-};
-
-void PrintRatio(const std::string& Ours, const std::string& Peer) {
-    const auto& M = Medians();
-    if (!M.count(Ours) || !M.count(Peer)) return;
-    std::printf("%-26s %9.2f ms   %-26s %9.2f ms   ratio %.2f\n", Ours.c_str(), M.at(Ours), Peer.c_str(),
-                M.at(Peer), M.at(Ours) / M.at(Peer));
+void PrintRatio(const TTimesReporter& Reporter, const std::string& Ours, const std::string& Peer) {
+    const auto *O = Reporter.Find(Ours), *P = Reporter.Find(Peer);
+    if (!O || !P) return;
+    std::printf("%-26s %9.2f ms   %-26s %9.2f ms   ratio %.2f\n", Ours.c_str(), O->Real * 1e3, Peer.c_str(),
+                P->Real * 1e3, O->Real / P->Real);
 }
 
 } // namespace
@@ -313,19 +297,19 @@ int main(int argc, char** argv) {
     Add("Search/nocase/strcasestr", SearchStrcasestr, 5);
 
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     benchmark::Shutdown();
 
     std::printf("\nMedians of 5 repetitions (ratio = ours / peer):\n");
-    PrintRatio("Load/ours", "Load/qt");
-    PrintRatio("Load/ours", "Load/ifstream");
-    PrintRatio("Save/ours", "Save/qt");
-    PrintRatio("Save/ours", "Save/ofstream");
-    PrintRatio("Search/case/ours", "Search/case/memmem");
-    PrintRatio("Search/case_word/ours", "Search/case/memmem");
-    PrintRatio("Search/nocase/ours", "Search/nocase/strcasestr");
-    PrintRatio("Search/nocase_word/ours", "Search/nocase/strcasestr");
+    PrintRatio(Reporter, "Load/ours", "Load/qt");
+    PrintRatio(Reporter, "Load/ours", "Load/ifstream");
+    PrintRatio(Reporter, "Save/ours", "Save/qt");
+    PrintRatio(Reporter, "Save/ours", "Save/ofstream");
+    PrintRatio(Reporter, "Search/case/ours", "Search/case/memmem");
+    PrintRatio(Reporter, "Search/case_word/ours", "Search/case/memmem");
+    PrintRatio(Reporter, "Search/nocase/ours", "Search/nocase/strcasestr");
+    PrintRatio(Reporter, "Search/nocase_word/ours", "Search/nocase/strcasestr");
     if (GOursHeap > 0 && GUtf16Bytes > 0)
         std::printf(
             "Loaded lines keep %.1f MB of heap for %.1f MB of UTF-16 text: %.2f times (Qt's list: %.2f)\n",

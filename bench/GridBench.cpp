@@ -10,11 +10,10 @@
 #include "platform/gui/Gui.h"
 
 #include <QApplication>
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 
 namespace {
@@ -45,7 +44,6 @@ struct TOurs {
     }
 };
 
-std::map<std::string, double> Seconds;
 
 void BM_GridPaint(benchmark::State& State) {
     TOurs Ours(static_cast<int>(State.range(0)));
@@ -62,15 +60,6 @@ void BM_GridPaint(benchmark::State& State) {
 
 BENCHMARK(BM_GridPaint)->Arg(100)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
-                Seconds[R.benchmark_name()] = R.real_accumulated_time / static_cast<double>(R.iterations);
-    }
-};
 
 } // namespace
 
@@ -81,12 +70,12 @@ int main(int argc, char** argv) {
     QApplication App(argc, argv);
     RegisterPlatformGuiClasses();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    const auto Small = Seconds.find("BM_GridPaint/100"), Large = Seconds.find("BM_GridPaint/1000000");
-    if (Small != Seconds.end() && Large != Seconds.end())
+    const auto *Small = Reporter.Find("BM_GridPaint/100"), *Large = Reporter.Find("BM_GridPaint/1000000");
+    if (Small && Large)
         std::printf("paint at row 500,000 of 1,000,000 / paint at row 50 of 100 = %.2f\n",
-                    Large->second / Small->second);
+                    Large->Real / Small->Real);
     benchmark::Shutdown();
     return 0;
 }

@@ -17,12 +17,11 @@
 #include <QSettings>
 #include <QString>
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -185,22 +184,6 @@ void WriteThrough(benchmark::State& State, TEngine Engine, bool Many, int N) {
     State.counters["keys"] = N;
 }
 
-// Remembers every run's time per iteration, for the table at the end.
-class TRecorder : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times, CpuTimes; // registered name -> milliseconds
-
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && !R.error_occurred) {
-                const double Scale = 1e3 / benchmark::GetTimeUnitMultiplier(R.time_unit);
-                Times[R.run_name.function_name] = R.GetAdjustedRealTime() * Scale;
-                CpuTimes[R.run_name.function_name] = R.GetAdjustedCPUTime() * Scale;
-            }
-        ConsoleReporter::ReportRuns(Runs);
-    }
-};
-
 std::string Name(const char* Operation, TEngine Engine, bool Many, int N) {
     return std::string(Operation) + "/" + EngineNames[Engine] + (Many ? "/ManySections/" : "/OneSection/") +
            std::to_string(N);
@@ -234,11 +217,11 @@ void Register() {
 
 // Real time, or with Cpu the process's own time (steadier on a busy machine, but without the
 // waits for the disk).
-void PrintTable(const TRecorder& Recorder, bool Cpu) {
-    const auto& Times = Cpu ? Recorder.CpuTimes : Recorder.Times;
+void PrintTable(const TTimesReporter& Reporter, bool Cpu) {
+    // milliseconds, or -1 for a run that did not take place
     auto Time = [&](const char* Operation, TEngine Engine, bool Many, int N) {
-        auto It = Times.find(Name(Operation, Engine, Many, N));
-        return It == Times.end() ? -1.0 : It->second;
+        const auto* Run = Reporter.Find(Name(Operation, Engine, Many, N));
+        return !Run ? -1.0 : (Cpu ? Run->Cpu : Run->Real) * 1e3;
     };
     std::printf("\n%-40s %12s %12s %12s %10s\n",
                 Cpu ? "CPU time (ms; ratio ours/QSettings)" : "real time (ms; ratio ours/QSettings)", "1k",
@@ -273,10 +256,10 @@ int main(int argc, char** argv) {
     MakeFolder();
     Register();
     benchmark::Initialize(&argc, argv);
-    TRecorder Recorder;
-    benchmark::RunSpecifiedBenchmarks(&Recorder);
-    PrintTable(Recorder, false);
-    PrintTable(Recorder, true);
+    TTimesReporter Reporter;
+    benchmark::RunSpecifiedBenchmarks(&Reporter);
+    PrintTable(Reporter, false);
+    PrintTable(Reporter, true);
     benchmark::Shutdown();
     RemoveFolder();
     return 0;

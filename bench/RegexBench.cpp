@@ -11,7 +11,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -219,36 +219,20 @@ void Register() {
     }
 }
 
-// The console output, and the CPU time of each benchmark kept for the ratios (on a shared machine
-// it varies less than the wall time): the median of its repetitions, or its single run.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs) {
-            if (R.run_type == Run::RT_Aggregate && R.aggregate_name != "median") continue;
-            if (R.run_type == Run::RT_Iteration && Medians.count(R.run_name.str())) continue;
-            Times[R.run_name.str()] = R.GetAdjustedCPUTime();
-            if (R.run_type == Run::RT_Aggregate) Medians[R.run_name.str()] = true;
-        }
+// The ratios by CPU time (on a shared machine it varies less than the wall time): the median of a
+// benchmark's repetitions, or its single run.
+void PrintRatios(const TTimesReporter& Reporter) {
+    std::printf("\nours / peer, CPU time (below 1: ours is faster)\n%-18s %10s %10s %10s %8s %8s\n", "pattern",
+                "ours ms", "pcre2 ms", "jit ms", "/pcre2", "/jit");
+    for (const TPattern& P : Patterns()) {
+        const auto* Ours = Reporter.Find("Regex/" + P.Name + "/ours");
+        const auto* Pcre = Reporter.Find("Regex/" + P.Name + "/pcre2");
+        const auto* Jit = Reporter.Find("Regex/" + P.Name + "/pcre2_jit");
+        if (!Ours || !Pcre || !Jit) continue;
+        std::printf("%-18s %10.1f %10.1f %10.1f %8.2f %8.2f\n", P.Name.c_str(), Ours->Cpu * 1e3, Pcre->Cpu * 1e3,
+                    Jit->Cpu * 1e3, Ours->Cpu / Pcre->Cpu, Ours->Cpu / Jit->Cpu);
     }
-    void PrintRatios() const {
-        std::printf("\nours / peer, CPU time (below 1: ours is faster)\n%-18s %10s %10s %10s %8s %8s\n",
-                    "pattern", "ours ms", "pcre2 ms", "jit ms", "/pcre2", "/jit");
-        for (const TPattern& P : Patterns()) {
-            const auto Ours = Times.find("Regex/" + P.Name + "/ours");
-            const auto Pcre = Times.find("Regex/" + P.Name + "/pcre2");
-            const auto Jit = Times.find("Regex/" + P.Name + "/pcre2_jit");
-            if (Ours == Times.end() || Pcre == Times.end() || Jit == Times.end()) continue;
-            std::printf("%-18s %10.1f %10.1f %10.1f %8.2f %8.2f\n", P.Name.c_str(), Ours->second,
-                        Pcre->second, Jit->second, Ours->second / Pcre->second, Ours->second / Jit->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> Times;
-    std::map<std::string, bool> Medians;
-};
+}
 
 } // namespace
 
@@ -256,9 +240,9 @@ int main(int argc, char** argv) {
     Register();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
-    Reporter.PrintRatios();
+    PrintRatios(Reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -14,11 +14,10 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QTreeView>
-#include <benchmark/benchmark.h>
+#include "BenchTimes.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 
 namespace {
@@ -109,7 +108,6 @@ struct TPeer {
     void Paint() { View.render(&Picture); }
 };
 
-std::map<std::string, double> Seconds;
 
 void BM_OurTreePaint(benchmark::State& State) {
     TOurs Ours(static_cast<int>(State.range(0)));
@@ -138,16 +136,6 @@ void BM_QtTreeViewPaint(benchmark::State& State) {
 BENCHMARK(BM_OurTreePaint)->Arg(100)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtTreeViewPaint)->Arg(100)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per pass, to print the ratios after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& Runs) override {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Iteration && R.iterations > 0)
-                Seconds[R.benchmark_name()] = R.real_accumulated_time / static_cast<double>(R.iterations);
-    }
-};
 
 } // namespace
 
@@ -158,18 +146,18 @@ int main(int argc, char** argv) {
     QApplication App(argc, argv);
     RegisterTreeClasses();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter Reporter;
+    TTimesReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     for (const char* Nodes : {"100", "1000000"}) {
-        const auto Ours = Seconds.find(std::string("BM_OurTreePaint/") + Nodes);
-        const auto Peer = Seconds.find(std::string("BM_QtTreeViewPaint/") + Nodes);
-        if (Ours == Seconds.end() || Peer == Seconds.end()) continue;
+        const auto* Ours = Reporter.Find(std::string("BM_OurTreePaint/") + Nodes);
+        const auto* Peer = Reporter.Find(std::string("BM_QtTreeViewPaint/") + Nodes);
+        if (!Ours || !Peer) continue;
         std::printf("paint pass at %s nodes: ours %.1f us, QTreeView %.1f us, ours / QTreeView = %.2f\n",
-                    Nodes, Ours->second * 1e6, Peer->second * 1e6, Ours->second / Peer->second);
+                    Nodes, Ours->Real * 1e6, Peer->Real * 1e6, Ours->Real / Peer->Real);
     }
-    const auto Small = Seconds.find("BM_OurTreePaint/100"), Large = Seconds.find("BM_OurTreePaint/1000000");
-    if (Small != Seconds.end() && Large != Seconds.end())
-        std::printf("ours at 1,000,000 nodes / ours at 100 nodes = %.2f\n", Large->second / Small->second);
+    const auto *Small = Reporter.Find("BM_OurTreePaint/100"), *Large = Reporter.Find("BM_OurTreePaint/1000000");
+    if (Small && Large)
+        std::printf("ours at 1,000,000 nodes / ours at 100 nodes = %.2f\n", Large->Real / Small->Real);
     benchmark::Shutdown();
     return 0;
 }
