@@ -3,6 +3,7 @@
 
 #include "EditorFixture.h"
 
+#include "editor/AutoComplete.h"
 #include "platform/gui/ActnList.h"
 
 namespace {
@@ -95,4 +96,40 @@ TEST_F(TemplatesTest, AMissingFileListsNothing) {
     Start();
     Main->LoadTemplates();
     EXPECT_TRUE(Items().empty());
+}
+
+namespace {
+
+// The templates file that ships beside the program.
+struct ShippedTemplatesTest : TemplatesTest {
+    void SetUp() override {
+        TemplatesText = ReadBytes(MORVANE_SOURCE_DIR "/data/Morvane.templates");
+        TEditorFixture::SetUp();
+        Start();
+        Main->LoadTemplates();
+    }
+};
+
+} // namespace
+
+TEST_F(ShippedTemplatesTest, TheTabAndTheCompletionListReadTheSameTemplates) {
+    ASSERT_FALSE(TemplatesText.empty());
+    TfrmEditor* Editor = Open(Sketch("s/s.ino", "  forl\n"));
+    TCodeAutoComplete* Completion = Editor->AutoComplete();
+    const std::vector<std::string> Listed = Items();
+    ASSERT_EQ(static_cast<int>(Listed.size()), Completion->Completions()->Count());
+    for (int I = 0; I < Completion->Completions()->Count(); ++I) {
+        const std::string Keyword = U8(Completion->Completions()->Strings(I));
+        SCOPED_TRACE(Keyword);
+        // The tab shows "description   <keyword >": the blank before the bar ends the keyword
+        // for the completion list.
+        EXPECT_EQ(Listed[I], U8(Completion->CompletionComments()->Strings(I)) + "   <" + Keyword + " >");
+        EXPECT_EQ(Keyword.find_first_of("|] "), std::string::npos);
+        EXPECT_NE(U8(Completion->CompletionValues()->Strings(I)).find('|'), std::string::npos);
+        EXPECT_EQ(Shown(I).empty(), false);
+    }
+    Editor->codeedt->SetCaretXY({7, 1});
+    Completion->Execute(Editor->codeedt);
+    EXPECT_EQ(Lines(Editor)[0], "  for (int i = 0; i < ; i++) {");
+    EXPECT_EQ(Editor->codeedt->CaretXY(), (TBufferCoord{23, 1}));
 }
