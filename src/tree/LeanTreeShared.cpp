@@ -257,7 +257,7 @@ void PanningArrow(TCanvas* C, int DX, int DY, TColor Fill, TColor Edge) {
     C->Pen()->SetColor(Edge);
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(Fill);
-    C->Polygon(std::vector<TPoint>{At(13, 0), At(7, -5), At(7, 5)});
+    C->Polygon(std::vector<TPoint>{At(14, 0), At(9, -4), At(9, 4)});
 }
 
 std::unique_ptr<TBitmap> MagentaPicture() {
