@@ -675,7 +675,8 @@ void TBaseLeanTree::CMMouseEnter(TMessage& Message) {
 
 void TBaseLeanTree::CMMouseLeave(TMessage& Message) {
     DoStateChange({}, {tsHint});
-    if (!FStates.Contains(tsWheelPanning)) {
+    // The wheel's scroll mode goes on beyond the window (the pointer is captured).
+    if (!FStates.Contains(tsWheelPanning) && !FStates.Contains(tsWheelScrolling)) {
         KillTreeTimer(ScrollTimer);
         DoStateChange({}, {tsScrolling, tsScrollPending});
     }

@@ -393,6 +393,10 @@ TEST(TreeScroll, MiddlePressPansWithAWindowAtThePressAndCursorsByDirection) {
         EXPECT_EQ(S.Tree->PanningCursor(), LeanTreeCursor(W.Cursor)) << W.DX << "," << W.DY;
         EXPECT_EQ(GetCursor(), LeanTreeCursor(W.Cursor)) << W.DX << "," << W.DY;
     }
+    // Leaving the window does not stop the scroll mode's timer.
+    S.Tree->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelScrolling));
+    EXPECT_TRUE(S.Clock.IsRunning(S.Tree, ScrollTimer));
     // Each 20 ms the content moves by the distance beyond the dead zone: 30 - 8 down here.
     const TPoint Below{Press.X, Press.Y + 30};
     S.PointAt(Below);
