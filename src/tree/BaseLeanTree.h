@@ -402,8 +402,15 @@ public:
     virtual void UpdateAutoScroll(int X, int Y);
     virtual void AutoScrollTick();
     virtual void ExpandDropTargetNode();
+    // Wheel panning: the middle button's scroll mode, with a small window at the press point and
+    // the cursor telling which way the content moves.
     virtual void BeginWheelPanning(TPoint Position);
     virtual void EndWheelPanning();
+    virtual void UpdatePanningCursor(int X, int Y);
+    // The panning window's message procedure: it paints the picture, the rest is the window's.
+    void PanningWindowHandler(TMessage& Message);
+    TCustomControl* PanningWindow() const { return FPanningWindow.get(); }
+    HCURSOR PanningCursor() const { return FPanningCursor; }
     // Width of the fixed columns (0 without columns), which horizontal paging leaves out.
     int FixedColumnsWidth() const;
     // The horizontal offset seen from the left edge of the content; in right-to-left alignment
@@ -866,6 +873,7 @@ protected:
     void WMKillFocus(TWMKillFocus& Message) override;
     void CMColorChanged(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
+    void CMCtl3DChanged(TMessage& Message) override;
     void WMSize(TWMSize& Message) override;
     // The text a TVM_GETITEMW query reports for a node (the string tree has one).
     virtual String ItemQueryText(PLeanNode Node);
@@ -1213,6 +1221,9 @@ private:
     Cardinal FAutoScrollDelay = 1000;
     TAutoScrollInterval FAutoScrollInterval = 1;
     TScrollDirections FScrollDirections;
+    std::unique_ptr<TCustomControl> FPanningWindow;
+    std::unique_ptr<TBitmap> FPanningImage;
+    HCURSOR FPanningCursor = 0;
     UInt64 FDragScrollStart = 0;
     bool FDragScrollStarted = false;
     TBiDiMode FBiDiMode = bdLeftToRight;

@@ -15,8 +15,16 @@ void TBaseLeanTree::Assign(TPersistent* Source) {
     // RootNodeCount then makes that many empty top-level nodes. Nodes are not copied.
     SetAlign(Other->Align());
     SetAnchors(Other->Anchors());
+    SetAutoScrollDelay(Other->AutoScrollDelay());
+    SetAutoScrollInterval(Other->AutoScrollInterval());
     SetAutoSize(Other->AutoSize());
     SetBackground(Other->Background());
+    SetBevelEdges(Other->BevelEdges());
+    SetBevelInner(Other->BevelInner());
+    SetBevelKind(Other->BevelKind());
+    SetBevelOuter(Other->BevelOuter());
+    SetBevelWidth(Other->BevelWidth());
+    SetBiDiMode(Other->BiDiMode());
     SetBorderStyle(Other->BorderStyle());
     SetBorderWidth(Other->BorderWidth());
     SetChangeDelay(Other->ChangeDelay());
@@ -24,14 +32,17 @@ void TBaseLeanTree::Assign(TPersistent* Source) {
     SetColor(Other->Color());
     SetColors(Other->Colors());
     SetConstraints(Other->Constraints());
+    SetCtl3D(Other->Ctl3D());
     SetDefaultNodeHeight(Other->DefaultNodeHeight());
     SetDragCursor(Other->DragCursor());
+    SetDragImageKind(Other->DragImageKind());
     SetDragMode(Other->DragMode());
     SetEnabled(Other->Enabled());
     SetFont(Other->Font());
     FHeader->Assign(Other->Header());
     SetHintAnimation(Other->HintAnimation());
     SetHintMode(Other->HintMode());
+    SetHotCursor(Other->HotCursor());
     SetImages(Other->Images());
     SetIndent(Other->Indent());
     SetMargin(Other->Margin());
@@ -39,6 +50,7 @@ void TBaseLeanTree::Assign(TPersistent* Source) {
     SetNodeDataSize(Other->NodeDataSize());
     TreeOptions()->Assign(Other->TreeOptions());
     SetParentColor(Other->ParentColor());
+    SetParentCtl3D(Other->ParentCtl3D());
     SetParentFont(Other->ParentFont());
     SetParentShowHint(Other->ParentShowHint());
     SetPopupMenu(Other->PopupMenu());

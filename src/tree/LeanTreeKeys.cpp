@@ -45,6 +45,8 @@ void TBaseLeanTree::WMGetDlgCode(TWMGetDlgCode& Message) {
 }
 
 void TBaseLeanTree::WMKeyDown(TWMKeyDown& Message) {
+    // A key ends the wheel's scroll mode (the pointer is free again); the key then does its own.
+    EndWheelPanning();
     if (DoKeyDown(Message)) return;
     Word CharCode = Message.CharCode();
     TShiftState Shift = KeyDataToShiftState(Message.KeyData());

@@ -179,6 +179,7 @@ void TBaseLeanTree::WMSetFocus(TWMSetFocus& Message) {
 void TBaseLeanTree::WMKillFocus(TWMKillFocus& Message) {
     TCustomControl::WMKillFocus(Message);
     if (Application) Application->CancelHint();
+    EndWheelPanning();
     for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
         KillTreeTimer(Id);
     FSearchBuffer.clear();

@@ -132,14 +132,16 @@ void TBaseLeanTree::WMMButtonDown(TWMMouse& Message) {
     DoStateChange({tsMiddleButtonDown});
     if (FHeader->MouseStateActive()) return;
     TCustomControl::WMMButtonDown(Message);
-    // Over content larger than the window the press starts wheel panning (the scrolling's
-    // part); otherwise it may select.
+    // Over content larger than the window the press starts wheel panning; a press while it
+    // runs ends it, and otherwise it may select.
     const bool Wheel = FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling);
     if (TreeOptions()->MiscOptions().Contains(toWheelPanning) && !Wheel &&
         (static_cast<int>(FRangeX) > ClientWidth() || static_cast<int>(FRangeY) > ClientHeight())) {
         FLastClickPos = Message.Pos();
+        BeginWheelPanning(FLastClickPos);
         return;
     }
+    EndWheelPanning();
     if (TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
         THitInfo HitInfo;
         GetHitTestInfoAt(Message.XPos(), Message.YPos(), true, HitInfo);
@@ -149,6 +151,15 @@ void TBaseLeanTree::WMMButtonDown(TWMMouse& Message) {
 
 void TBaseLeanTree::WMMButtonUp(TWMMouse& Message) {
     DoStateChange({}, {tsMiddleButtonDown});
+    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) {
+        // A release without a move keeps the scroll mode until the next click; after panning
+        // with the button held it ends the mode.
+        if (FStates.Contains(tsWheelScrolling))
+            DoStateChange({}, {tsWheelPanning});
+        else
+            EndWheelPanning();
+        return;
+    }
     if (FHeader->MouseStateActive()) return;
     TCustomControl::WMMButtonUp(Message);
     if (TreeOptions()->SelectionOptions().Contains(toMiddleClickSelect)) {
@@ -170,6 +181,11 @@ void TBaseLeanTree::WMMButtonDblClk(TWMMouse& Message) {
 
 void TBaseLeanTree::WMRButtonDown(TWMMouse& Message) {
     DoStateChange({tsRightButtonDown});
+    // Any click ends the wheel's scroll mode, and does nothing else.
+    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) {
+        EndWheelPanning();
+        return;
+    }
     if (FHeader->MouseStateActive()) return;
     TCustomControl::WMRButtonDown(Message);
     if (TreeOptions()->SelectionOptions().Contains(toRightClickSelect)) {
@@ -229,6 +245,10 @@ void TBaseLeanTree::WMCancelMode(TWMCancelMode& Message) {
 // ---- Press, release, double click ---------------------------------------------------------------
 
 void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHitInfo) {
+    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) {
+        EndWheelPanning();
+        return;
+    }
     THitInfo HitInfo = GivenHitInfo;
     KillTreeTimer(EditTimer);
     DoStateChange({}, {tsEditPending});
@@ -279,8 +299,6 @@ void TBaseLeanTree::ProcessButtonDown(TWMMouse& Message, const THitInfo& GivenHi
     bool AutoDrag = (DragMode() == dmAutomatic || Dragging()) && (!CellHit || FullRowDrag);
     if (DragMode() == dmManual && Node)
         AutoDrag = DoDragAllowed(Node, NewColumn) && (FullRowDrag || LabelHit);
-
-    if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) return;
 
     // A press on a node's lower (or the next node's upper) edge tracks the node's height.
     if (LeftDown && SplitterHit(HitInfo)) {
@@ -489,6 +507,7 @@ void TBaseLeanTree::ProcessDoubleClick(TWMMouse& Message, const THitInfo& HitInf
 void TBaseLeanTree::MouseMove(TShiftState Shift, int X, int Y) {
     if (FStates.Contains(tsNodeHeightTrackPending)) {
         if (Application) Application->CancelHint();
+        EndWheelPanning();
         for (unsigned Id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer})
             KillTreeTimer(Id);
         FSearchBuffer.clear();
@@ -518,11 +537,19 @@ void TBaseLeanTree::MouseMove(TShiftState Shift, int X, int Y) {
             SetNodeHeight(FHeightTrackNode, static_cast<Cardinal>(std::max(1, Y - FHeightTrackPoint.Y)));
         }
     } else {
+        // Moving away with the middle button held turns the scroll mode into panning, which the
+        // release ends.
+        if (FStates.Contains(tsWheelPanning) && FStates.Contains(tsWheelScrolling) &&
+            (std::abs(X - FLastClickPos.X) >= GetSystemMetrics(SM_CXDRAG) ||
+             std::abs(Y - FLastClickPos.Y) >= GetSystemMetrics(SM_CYDRAG)))
+            DoStateChange({}, {tsWheelScrolling});
         if (FStates.Contains(tsOLEDragPending) && (std::abs(X - FLastClickPos.X) >= FDragThreshold ||
                                                    std::abs(Y - FLastClickPos.Y) >= FDragThreshold)) {
             RunNodeDrag(FLastClickPos);
             return;
         }
+        if (AutoScrollAllowed()) UpdateAutoScroll(X, Y);
+        if (FStates.Contains(tsWheelPanning) || FStates.Contains(tsWheelScrolling)) UpdatePanningCursor(X, Y);
         if (!FStates.Contains(tsDrawSelecting)) {
             TrackHotNode(X, Y);
             TCustomControl::MouseMove(Shift, X, Y);
@@ -648,7 +675,8 @@ void TBaseLeanTree::CMMouseEnter(TMessage& Message) {
 
 void TBaseLeanTree::CMMouseLeave(TMessage& Message) {
     DoStateChange({}, {tsHint});
-    if (!FStates.Contains(tsWheelPanning)) {
+    // The wheel's scroll mode goes on beyond the window (the pointer is captured).
+    if (!FStates.Contains(tsWheelPanning) && !FStates.Contains(tsWheelScrolling)) {
         KillTreeTimer(ScrollTimer);
         DoStateChange({}, {tsScrolling, tsScrollPending});
     }

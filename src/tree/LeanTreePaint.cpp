@@ -146,7 +146,7 @@ void TBaseLeanTree::InvalidateHeader() {
 void TBaseLeanTree::WMNCPaint(TMessage& Message) {
     TCustomControl::WMNCPaint(Message);
     const bool Header = FHeader->Options().Contains(hoVisible);
-    if ((!Header && BorderWidth() == 0) || !HandleAllocated()) return;
+    if ((!Header && BorderWidth() == 0 && BevelKind() == bkNone) || !HandleAllocated()) return;
     if (!FHeaderCanvas) {
         FHeaderCanvas = std::make_unique<TWindowCanvas>();
         FHeaderCanvas->SetControl(this);
@@ -166,10 +166,12 @@ TSize TBaseLeanTree::BorderExtents() const {
 }
 
 void TBaseLeanTree::PaintBorder(TCanvas* Canvas) {
-    if (BorderWidth() == 0) return;
+    if (BevelKind() == bkNone && BorderWidth() == 0) return;
     const TSize Extents = BorderExtents();
     TRect Outer{0, 0, Width(), Height()};
     InflateRect(Outer, Extents.cx, Extents.cy);
+    DrawBevel(Canvas, Outer);
+    if (BorderWidth() == 0) return;
     TRect Inner = Outer;
     InflateRect(Inner, -BorderWidth(), -BorderWidth());
     Canvas->Brush()->SetStyle(bsSolid);
@@ -189,7 +191,20 @@ void TBaseLeanTree::SetBorderStyle(TBorderStyle Value) {
 
 void TBaseLeanTree::CreateParams(TCreateParams& Params) {
     TCustomControl::CreateParams(Params);
-    if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+    Params.Style &= ~WS_BORDER;
+    Params.ExStyle &= ~WS_EX_CLIENTEDGE;
+    // A single border is a sunken edge in the 3-D look, a plain line without it.
+    if (FBorderStyle == Controls::bsSingle) {
+        if (Ctl3D())
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            Params.Style |= WS_BORDER;
+    }
+}
+
+void TBaseLeanTree::CMCtl3DChanged(TMessage& Message) {
+    TCustomControl::CMCtl3DChanged(Message);
+    if (FBorderStyle == Controls::bsSingle && HandleAllocated()) RecreateWnd();
 }
 
 void TBaseLeanTree::WMEraseBkgnd(TWMEraseBkgnd& Message) {

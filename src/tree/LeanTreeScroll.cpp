@@ -3,6 +3,7 @@
 // ApplyScrollOffset.
 
 #include "platform/gui/Forms.h"
+#include "platform/base/Exceptions.h"
 #include "platform/gui/ScrollBars.h"
 #include "tree/BaseLeanTree.h"
 
@@ -289,13 +290,117 @@ void TBaseLeanTree::ExpandDropTargetNode() {
 
 // ---- Wheel panning ------------------------------------------------------------------------------
 
+namespace {
+
+// The small window shown at the press point: a frameless tool window of its own that never
+// takes the activation; the tree paints it.
+class TLeanTreePanningWindow : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TCustomControl::CreateParams(Params);
+        Params.Style = WS_POPUP;
+        Params.ExStyle = WS_EX_TOOLWINDOW;
+        Params.WndParent = 0;
+    }
+};
+
+// The picture's pixels that are not magenta, row by row.
+HRGN RegionOfPicture(TBitmap* Picture) {
+    HRGN Region = CreateRectRgn(0, 0, 0, 0);
+    TCanvas* C = Picture->Canvas();
+    const TColor Mask = ColorToRGB(clFuchsia);
+    for (int Y = 0; Y < Picture->Height(); ++Y) {
+        int X = 0;
+        while (X < Picture->Width()) {
+            while (X < Picture->Width() && ColorToRGB(C->Pixels(X, Y)) == Mask)
+                ++X;
+            const int Start = X;
+            while (X < Picture->Width() && ColorToRGB(C->Pixels(X, Y)) != Mask)
+                ++X;
+            if (X > Start) {
+                HRGN Run = CreateRectRgn(Start, Y, X, Y + 1);
+                CombineRgn(Region, Region, Run, RGN_OR);
+                DeleteRgn(Run);
+            }
+        }
+    }
+    return Region;
+}
+
+} // namespace
+
 void TBaseLeanTree::BeginWheelPanning(TPoint Position) {
     KillTreeTimer(ScrollTimer);
+    const bool Wide = static_cast<int>(FRangeX) > ClientWidth();
+    const bool Tall = static_cast<int>(FRangeY) > ClientHeight();
+    HRGN Region = nullptr;
+    if (HandleAllocated()) {
+        // The picture first: a failure leaves the tree out of the mode.
+        FPanningImage = LeanTreePanningImage(Wide && Tall ? u"LT_MOVEALL" : Wide ? u"LT_MOVEEW" : u"LT_MOVENS");
+        ASSERT_MSG(!FPanningImage->Empty(), u"Invalid wheel panning image.");
+        Region = RegionOfPicture(FPanningImage.get());
+        if (CombineRgn(Region, Region, Region, RGN_COPY) == NULLREGION) {
+            DeleteRgn(Region);
+            FPanningImage.reset();
+            ASSERT_MSG(false, u"Invalid wheel panning image.");
+        }
+    }
     DoStateChange({tsWheelPanning, tsWheelScrolling});
     FLastClickPos = Position;
-    if (HandleAllocated()) UpdateWindow(WindowHandle());
+    if (Region) {
+        FPanningWindow = std::make_unique<TLeanTreePanningWindow>(nullptr);
+        TCustomControl* Window = FPanningWindow.get();
+        const TPoint Centre = ClientToScreen(Position);
+        Window->SetBounds(Centre.X - 16, Centre.Y - 16, 32, 32);
+        Window->SetWindowProc([this](TMessage& Message) { PanningWindowHandler(Message); });
+        SetWindowRgn(Window->Handle(), Region, false);
+        Window->SetVisible(true);
+        Window->Invalidate();
+        UpdateWindow(WindowHandle());
+    }
     SetMouseCapture(true);
     StartTimer(ScrollTimer, 20);
+}
+
+void TBaseLeanTree::PanningWindowHandler(TMessage& Message) {
+    TCustomControl* Window = FPanningWindow.get();
+    if (!Window) return;
+    if (Message.Msg == WM_PAINT && FPanningImage) {
+        TCanvas* C = Window->Canvas();
+        C->Draw(0, 0, FPanningImage.get());
+        static_cast<TControlCanvas*>(C)->FreeHandle();
+        Message.Result = 0;
+        return;
+    }
+    static_cast<TControl*>(Window)->WndProc(Message);
+}
+
+void TBaseLeanTree::UpdatePanningCursor(int X, int Y) {
+    const bool Wide = static_cast<int>(FRangeX) > ClientWidth();
+    const bool Tall = static_cast<int>(FRangeY) > ClientHeight();
+    const int DX = X - FLastClickPos.X;
+    const int DY = Y - FLastClickPos.Y;
+    const bool Moved = std::abs(DX) > 7 || std::abs(DY) > 7;
+    String Name;
+    if (Moved && Wide && Tall) {
+        const String Vertical = DY < -WheelDeadZone ? u"N" : DY > WheelDeadZone ? u"S" : u"";
+        const String Horizontal = DX < -WheelDeadZone ? u"W" : DX > WheelDeadZone ? u"E" : u"";
+        if (!Vertical.empty() || !Horizontal.empty()) Name = u"LT_MOVE" + Vertical + Horizontal;
+    } else if (Moved && Wide) {
+        Name = DX < 0 ? u"LT_MOVEW" : u"LT_MOVEE";
+    } else if (Moved && Tall) {
+        Name = DY < 0 ? u"LT_MOVEN" : u"LT_MOVES";
+    }
+    // Not moved (or inside the dead zone): which ways the content can move at all.
+    if (Name.empty()) Name = !Wide ? u"LT_MOVENS" : Tall ? u"LT_MOVEALL" : u"LT_MOVEEW";
+    // The cursors are shared: one already in use stays, another replaces it.
+    const HCURSOR Cursor = LeanTreeCursor(Name);
+    if (Cursor == FPanningCursor) return;
+    FPanningCursor = Cursor;
+    ::SetCursor(Cursor);
 }
 
 void TBaseLeanTree::EndWheelPanning() {
@@ -304,6 +409,13 @@ void TBaseLeanTree::EndWheelPanning() {
     SetMouseCapture(false);
     DoStateChange({}, {tsWheelPanning, tsWheelScrolling});
     FScrollDirections = {};
+    if (FPanningWindow) {
+        FPanningWindow->SetWindowProc({});
+        FPanningWindow.reset();
+    }
+    FPanningImage.reset();
+    FPanningCursor = 0;
+    ::SetCursor(Cursor());
 }
 
 int TBaseLeanTree::EffectiveOffsetFor(int OffsetX) const {

@@ -4,6 +4,8 @@
 #include "tree/LeanTreeColors.h"
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <mutex>
 
 TClipboardFormat TreeDataFormat = 0, TreeReferenceFormat = 0, HtmlFormat = 0, RtfNoObjectsFormat = 0,
@@ -236,4 +238,99 @@ void* TLTAccessibilityFactory::CreateIAccessible(TBaseLeanTree* ATree, void* Tre
 TLTAccessibilityFactory& AccessibilityFactory() {
     static TLTAccessibilityFactory Factory;
     return Factory;
+}
+
+// ---- Wheel panning pictures and cursors ---------------------------------------------------------
+
+namespace {
+
+constexpr int PanningSize = 32;
+
+// A triangle pointing from the middle of a 32 x 32 picture in the direction (DX, DY).
+void PanningArrow(TCanvas* C, int DX, int DY, TColor Fill, TColor Edge) {
+    const double Length = std::hypot(DX, DY);
+    const double UX = DX / Length, UY = DY / Length;
+    auto At = [&](double Along, double Across) {
+        return TPoint{16 + static_cast<int>(std::lround(UX * Along - UY * Across)),
+                      16 + static_cast<int>(std::lround(UY * Along + UX * Across))};
+    };
+    C->Pen()->SetColor(Edge);
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Fill);
+    C->Polygon(std::vector<TPoint>{At(14, 0), At(9, -4), At(9, 4)});
+}
+
+std::unique_ptr<TBitmap> MagentaPicture() {
+    auto B = std::make_unique<TBitmap>(PanningSize, PanningSize);
+    TCanvas* C = B->Canvas();
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(MaskColor);
+    C->FillRect(Rect(0, 0, PanningSize, PanningSize));
+    return B;
+}
+
+// The arrows a resource name stands for: "ALL" four, "EW" and "NS" two, a compass direction one.
+bool PanningArrows(const String& Name, std::vector<TPoint>& Arrows) {
+    static const String Prefix = u"LT_MOVE";
+    if (Name.rfind(Prefix, 0) != 0) return false;
+    const String Which = Name.substr(Prefix.size());
+    if (Which == u"ALL") {
+        Arrows = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
+    } else if (Which == u"EW") {
+        Arrows = {{-1, 0}, {1, 0}};
+    } else if (Which == u"NS") {
+        Arrows = {{0, -1}, {0, 1}};
+    } else {
+        static const String Directions[] = {u"N", u"NE", u"E", u"SE", u"S", u"SW", u"W", u"NW"};
+        if (std::find(std::begin(Directions), std::end(Directions), Which) == std::end(Directions)) return false;
+        TPoint D{0, 0};
+        for (char16_t Ch : Which) {
+            if (Ch == u'N') D.Y = -1;
+            if (Ch == u'S') D.Y = 1;
+            if (Ch == u'E') D.X = 1;
+            if (Ch == u'W') D.X = -1;
+        }
+        Arrows = {D};
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> LeanTreePanningImage(const String& Name) {
+    std::vector<TPoint> Arrows;
+    if ((Name != u"LT_MOVEALL" && Name != u"LT_MOVEEW" && Name != u"LT_MOVENS") || !PanningArrows(Name, Arrows))
+        return std::make_unique<TBitmap>();
+    auto B = MagentaPicture();
+    TCanvas* C = B->Canvas();
+    // A white disc with the ways the content can move and the point it moves from.
+    C->Pen()->SetColor(clBtnShadow);
+    C->Brush()->SetColor(clWhite);
+    C->Ellipse(0, 0, PanningSize, PanningSize);
+    for (const TPoint& D : Arrows)
+        PanningArrow(C, D.X, D.Y, clBlack, clBlack);
+    C->Pen()->SetColor(clBlack);
+    C->Brush()->SetColor(clBlack);
+    C->Ellipse(13, 13, 19, 19);
+    return B;
+}
+
+HCURSOR LeanTreeCursor(const String& Name) {
+    // Made on the GUI thread only, once per name.
+    static std::map<String, HCURSOR> Loaded;
+    if (const auto It = Loaded.find(Name); It != Loaded.end()) return It->second;
+    std::vector<TPoint> Arrows;
+    if (!PanningArrows(Name, Arrows)) return 0;
+    auto B = MagentaPicture();
+    TCanvas* C = B->Canvas();
+    for (const TPoint& D : Arrows)
+        PanningArrow(C, D.X, D.Y, clBlack, clWhite);
+    C->Pen()->SetColor(clWhite);
+    C->Brush()->SetColor(clBlack);
+    C->Ellipse(13, 13, 20, 20);
+    B->SetTransparentColor(MaskColor);
+    B->SetTransparent(true);
+    const HCURSOR Handle = CreateBitmapCursor(B.get(), {16, 16});
+    Loaded[Name] = Handle;
+    return Handle;
 }

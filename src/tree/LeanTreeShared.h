@@ -54,6 +54,18 @@ struct TCellPaintInfo {
     TCellImageInfo ImageInfo[4];
 };
 
+// ---- Wheel panning pictures and cursors ---------------------------------------------------------
+
+// The panning window's picture by its resource name ("LT_MOVEALL", "LT_MOVEEW", "LT_MOVENS"):
+// 32 x 32, magenta (red 255, green 0, blue 255) where the window is not. An unknown name gives
+// an empty bitmap.
+std::unique_ptr<TBitmap> LeanTreePanningImage(const String& Name);
+// The panning cursor of a resource name ("LT_MOVEALL", "LT_MOVEEW", "LT_MOVENS" and the eight
+// directions "LT_MOVEN", "LT_MOVENE", "LT_MOVEE", "LT_MOVESE", "LT_MOVES", "LT_MOVESW",
+// "LT_MOVEW", "LT_MOVENW"), pointing at its middle. Made once per process and shared, as a
+// loaded resource is; 0 for an unknown name.
+HCURSOR LeanTreeCursor(const String& Name);
+
 // ---- Image sets ---------------------------------------------------------------------------------
 
 // The check image list of a kind: 25 images (0 empty; 1-4 radio unchecked normal, hot, pressed,

@@ -64,6 +64,11 @@ TBaseLeanTree::~TBaseLeanTree() {
     // A tree that never went through BeforeDestruction (one made on the stack) still frees
     // every node.
     FDestroying = true;
+    // The panning window must not reach a tree on its way out.
+    if (FPanningWindow) {
+        FPanningWindow->SetWindowProc({});
+        FPanningWindow.reset();
+    }
     if (FRoot->ChildCount > 0) {
         if (FOptions && FOptions->MiscOptions().Contains(toReadOnly))
             FOptions->SetMiscOptions(FOptions->MiscOptions() - TLTMiscOptions{toReadOnly});

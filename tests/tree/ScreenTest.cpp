@@ -367,4 +367,59 @@ TEST(TreeScreen, SunkenEdgeAndBorderRing) {
     }
 }
 
+TEST(TreeScreen, BevelLiesBetweenTheBorderAndTheRingWithTheHeaderInside) {
+    SCREEN_TEST();
+    struct TCase {
+        const char* Name;
+        bool Ctl3D;
+        TBevelEdges Edges;
+        bool Header;
+        int Border;          // the window border: 2 sunken, 1 single line
+        TRect Client;        // in window coordinates
+        std::vector<std::pair<TPoint, TColor>> Probes;
+    };
+    const TBevelEdges All{beLeft, beTop, beRight, beBottom};
+    const TCase Cases[] = {
+        {"etched bevel, header", true, All, true, 2, TRect{6, 6, 114, 74},
+         {{{2, 40}, clBtnShadow}, {{3, 40}, clBtnHighlight}, {{4, 40}, clRed}, {{5, 40}, clRed},
+          {{117, 40}, clBtnHighlight}, {{116, 40}, clBtnShadow}, {{60, 77}, clBtnHighlight}, {{60, 5}, clRed}}},
+        {"flat look without Ctl3D", false, All, false, 1, TRect{5, 5, 115, 75},
+         {{{0, 40}, clWindowFrame}, {{1, 40}, clWindowFrame}, {{2, 40}, clWindow}, {{3, 40}, clRed},
+          {{118, 40}, clWindowFrame}}},
+        {"left edge only", true, TBevelEdges{beLeft}, false, 2, TRect{6, 4, 116, 76},
+         {{{2, 40}, clBtnShadow}, {{3, 40}, clBtnHighlight}, {{4, 40}, clRed}, {{117, 40}, clRed},
+          {{60, 2}, clRed}}},
+    };
+    // Form definitions store them by these names.
+    for (const char16_t* Name : {u"BevelEdges", u"BevelInner", u"BevelKind", u"BevelOuter", u"BevelWidth",
+                                 u"BorderWidth", u"Ctl3D", u"ParentCtl3D"})
+        EXPECT_TRUE(IsPublishedProp(TLeanStringTree::StaticClass(), Name));
+    for (const TCase& C : Cases) {
+        TTreeScreen S(120, 80);
+        TScreenTree& T = *S.Tree;
+        T.SetBorderStyle(Controls::bsSingle);
+        T.SetCtl3D(C.Ctl3D);
+        T.SetBorderWidth(2);
+        T.SetBevelEdges(C.Edges);
+        T.SetBevelKind(bkTile);
+        T.Colors()->SetColor(ciBorderColor, clRed);
+        int HeaderHeight = 0;
+        if (C.Header) {
+            T.Header()->Columns()->Add()->SetText(u"Name");
+            T.Header()->SetOptions(T.Header()->Options() + TLTHeaderOptions{hoVisible});
+            HeaderHeight = T.Header()->Height();
+        }
+        S.Add(nullptr, {u"Blink"});
+        EXPECT_EQ(T.ClientWidth(), C.Client.Width()) << C.Name;
+        EXPECT_EQ(T.ClientHeight(), C.Client.Height() - HeaderHeight) << C.Name;
+        // The header starts inside border, bevel and ring.
+        if (C.Header) EXPECT_EQ(T.HeaderRect(), (TRect{C.Client.Left, C.Client.Top, C.Client.Right, C.Client.Top + HeaderHeight})) << C.Name;
+        auto B = S.Grab();
+        for (const auto& [P, Color] : C.Probes)
+            EXPECT_EQ(ColorToRGB(B->Canvas()->Pixels(P.X, P.Y)), ColorToRGB(Color)) << C.Name << " at " << P.X << "," << P.Y;
+        // The rows start at the client's corner.
+        EXPECT_EQ(ColorToRGB(B->Canvas()->Pixels(C.Client.Left + 100, C.Client.Bottom - 2)), ColorToRGB(clWhite)) << C.Name;
+    }
+}
+
 } // namespace

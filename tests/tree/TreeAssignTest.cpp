@@ -24,6 +24,14 @@ TEST(TreeAssign, SettingsAreCopiedAndNodesAreNot) {
     Source.SetMisc({toEditable});
     Source.Header()->Columns()->Add()->SetWidth(70);
     Source.Font()->SetSize(14);
+    Source.SetBevelKind(bkFlat);
+    Source.SetBevelInner(bvNone);
+    Source.SetBevelOuter(bvRaised);
+    Source.SetBevelWidth(3);
+    Source.SetBevelEdges({beTop});
+    Source.SetCtl3D(false);
+    Source.SetHotCursor(crHandPoint);
+    Source.SetAutoScrollDelay(250);
 
     TPlainTree Target;
     for (int I = 0; I < 5; ++I)
@@ -45,6 +53,15 @@ TEST(TreeAssign, SettingsAreCopiedAndNodesAreNot) {
     ASSERT_EQ(Target.Header()->ColumnCount(), 1);
     EXPECT_EQ(Target.Header()->Columns()->Items(0)->Width(), 70);
     EXPECT_EQ(Target.Font()->Size(), 14);
+    EXPECT_EQ(Target.BevelKind(), bkFlat);
+    EXPECT_EQ(Target.BevelInner(), bvNone);
+    EXPECT_EQ(Target.BevelOuter(), bvRaised);
+    EXPECT_EQ(Target.BevelWidth(), 3);
+    EXPECT_EQ(Target.BevelEdges(), TBevelEdges{beTop});
+    EXPECT_FALSE(Target.Ctl3D());
+    EXPECT_FALSE(Target.ParentCtl3D());
+    EXPECT_EQ(Target.HotCursor(), crHandPoint);
+    EXPECT_EQ(Target.AutoScrollDelay(), 250u);
     EXPECT_EQ(CheckTreeInvariants(Target), "");
     // The source keeps its nodes.
     EXPECT_EQ(Source.TotalCount(), 6u);

@@ -5,8 +5,10 @@
 #include "ScreenTestSupport.h"
 
 #include "platform/gui/ScrollBars.h"
+#include "platform/gui/SynthInput.h"
 #include "support/TestDriver.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,8 @@ public:
     using TBaseLeanTree::BeginWheelPanning;
     using TBaseLeanTree::DoStateChange;
     using TBaseLeanTree::EndWheelPanning;
+    using TBaseLeanTree::PanningCursor;
+    using TBaseLeanTree::PanningWindow;
     using TBaseLeanTree::UpdateAutoScroll;
     using TBaseLeanTree::VerticalBar;
     using TLeanStringTree::TLeanStringTree;
@@ -324,6 +328,178 @@ TEST(TreeScroll, WheelPanningScrollsByTheDistanceFromThePress) {
     WheelMessage(S.Tree, {60, 90}, 120);
     EXPECT_FALSE(S.Tree->TreeStates().Contains(tsWheelPanning));
     EXPECT_FALSE(S.Clock.IsRunning(S.Tree, ScrollTimer));
+}
+
+namespace {
+
+bool Wheeling(TBaseLeanTree* Tree) {
+    return Tree->TreeStates().Contains(tsWheelPanning) || Tree->TreeStates().Contains(tsWheelScrolling);
+}
+
+// The panning window's shape: inside at these points, outside at those.
+void ExpectPanningShape(TWinControl* Window, std::initializer_list<TPoint> In, std::initializer_list<TPoint> Out) {
+    HRGN Shape = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Window->Handle(), Shape), COMPLEXREGION);
+    for (const TPoint& P : In)
+        EXPECT_TRUE(PtInRegion(Shape, P.X, P.Y)) << P.X << "," << P.Y;
+    for (const TPoint& P : Out)
+        EXPECT_FALSE(PtInRegion(Shape, P.X, P.Y)) << P.X << "," << P.Y;
+    DeleteRgn(Shape);
+}
+
+} // namespace
+
+TEST(TreeScroll, MiddlePressPansWithAWindowAtThePressAndCursorsByDirection) {
+    SCREEN_TEST();
+    TScrolling S;
+    S.AddColumns(); // wider and taller than the window
+    const TPoint Press{60, 50};
+    S.PointAt(Press);
+    SynthMouse(S.Tree, smDown, Press, mbMiddle);
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelPanning));
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelScrolling));
+    EXPECT_EQ(GetCapture(), S.Tree->Handle());
+    // A 32 x 32 window centred on the press, round, with arrows four ways and a dot in the middle.
+    TCustomControl* Window = S.Tree->PanningWindow();
+    ASSERT_TRUE(Window);
+    EXPECT_TRUE(IsWindowVisible(Window->Handle()));
+    const TPoint Centre = S.Tree->ClientToScreen(Press);
+    EXPECT_EQ(Window->BoundsRect(), Bounds(Centre.X - 16, Centre.Y - 16, 32, 32));
+    ExpectPanningShape(Window, {{16, 16}, {16, 1}, {1, 16}, {30, 16}, {16, 30}}, {{0, 0}, {31, 0}, {0, 31}, {31, 31}});
+    auto Picture = GrabControl(Window);
+    for (const TPoint& Black : {TPoint{16, 16}, TPoint{16, 6}, TPoint{16, 26}, TPoint{6, 16}, TPoint{26, 16}})
+        EXPECT_EQ(ColorToRGB(PixelOf(*Picture, Black.X, Black.Y)), ColorToRGB(clBlack)) << Black.X << "," << Black.Y;
+    EXPECT_EQ(ColorToRGB(PixelOf(*Picture, 9, 9)), ColorToRGB(clWhite));
+
+    // Released without a move: the scroll mode stays until the next click.
+    SynthMouse(S.Tree, smUp, Press, mbMiddle);
+    EXPECT_FALSE(S.Tree->TreeStates().Contains(tsWheelPanning));
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelScrolling));
+    EXPECT_TRUE(S.Tree->PanningWindow());
+
+    // The cursor shows the way the content moves: a dead zone of 8 pixels around the press.
+    struct TWay {
+        int DX, DY;
+        const char16_t* Cursor;
+    } const Ways[] = {
+        {5, 5, u"LT_MOVEALL"}, {20, 0, u"LT_MOVEE"},  {-20, 0, u"LT_MOVEW"},   {0, -20, u"LT_MOVEN"},
+        {0, 20, u"LT_MOVES"},  {20, 20, u"LT_MOVESE"}, {-20, -20, u"LT_MOVENW"}, {20, -20, u"LT_MOVENE"},
+        {-20, 20, u"LT_MOVESW"}, {8, -12, u"LT_MOVEN"},
+    };
+    for (const TWay& W : Ways) {
+        const TPoint At{Press.X + W.DX, Press.Y + W.DY};
+        S.PointAt(At);
+        SynthMouse(S.Tree, smMove, At);
+        EXPECT_EQ(S.Tree->PanningCursor(), LeanTreeCursor(W.Cursor)) << W.DX << "," << W.DY;
+        EXPECT_EQ(GetCursor(), LeanTreeCursor(W.Cursor)) << W.DX << "," << W.DY;
+    }
+    // Leaving the window does not stop the scroll mode's timer.
+    S.Tree->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelScrolling));
+    EXPECT_TRUE(S.Clock.IsRunning(S.Tree, ScrollTimer));
+    // Each 20 ms the content moves by the distance beyond the dead zone: 30 - 8 down here.
+    const TPoint Below{Press.X, Press.Y + 30};
+    S.PointAt(Below);
+    SynthMouse(S.Tree, smMove, Below);
+    S.Clock.Advance(20);
+    EXPECT_EQ(S.Tree->OffsetY(), -22);
+    EXPECT_EQ(S.Tree->OffsetX(), 0);
+
+    // The next click ends the mode and does nothing else.
+    SynthClick(S.Tree, Below);
+    EXPECT_FALSE(Wheeling(S.Tree));
+    EXPECT_FALSE(S.Tree->PanningWindow());
+    EXPECT_NE(GetCapture(), S.Tree->Handle());
+    EXPECT_EQ(S.Tree->PanningCursor(), HCURSOR{0});
+    EXPECT_EQ(GetCursor(), static_cast<HCURSOR>(crDefault));
+    EXPECT_FALSE(S.Tree->FocusedNode());
+    EXPECT_FALSE(S.Clock.IsRunning(S.Tree, ScrollTimer));
+}
+
+TEST(TreeScroll, PanningWithTheButtonHeldEndsOnItsRelease) {
+    SCREEN_TEST();
+    TScrolling S; // only taller than the window
+    const TPoint Press{100, 40};
+    MouseDownMessage(S.Tree, Press, mbMiddle);
+    ASSERT_TRUE(S.Tree->PanningWindow());
+    // Up and down only: no arrows to the sides.
+    ExpectPanningShape(S.Tree->PanningWindow(), {{16, 16}, {16, 1}}, {{0, 0}});
+    auto Picture = GrabControl(S.Tree->PanningWindow());
+    EXPECT_EQ(ColorToRGB(PixelOf(*Picture, 16, 6)), ColorToRGB(clBlack));
+    EXPECT_EQ(ColorToRGB(PixelOf(*Picture, 6, 16)), ColorToRGB(clWhite));
+    MouseMessage(S.Tree, WM_MOUSEMOVE, {102, 43});
+    EXPECT_EQ(S.Tree->PanningCursor(), LeanTreeCursor(u"LT_MOVENS"));
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelScrolling)); // within the drag threshold
+    MouseMessage(S.Tree, WM_MOUSEMOVE, {130, 40});
+    EXPECT_EQ(S.Tree->PanningCursor(), LeanTreeCursor(u"LT_MOVES")); // sideways cannot scroll
+    MouseMessage(S.Tree, WM_MOUSEMOVE, {100, 10});
+    EXPECT_EQ(S.Tree->PanningCursor(), LeanTreeCursor(u"LT_MOVEN"));
+    EXPECT_FALSE(S.Tree->TreeStates().Contains(tsWheelScrolling));
+    EXPECT_TRUE(S.Tree->TreeStates().Contains(tsWheelPanning));
+    MouseUpMessage(S.Tree, {100, 10}, mbMiddle);
+    EXPECT_FALSE(Wheeling(S.Tree));
+    EXPECT_FALSE(S.Tree->PanningWindow());
+}
+
+TEST(TreeScroll, KeysFocusLossAndSmallContentLeaveNoPanning) {
+    SCREEN_TEST();
+    TScrolling S;
+    // A key ends the mode.
+    MouseDownMessage(S.Tree, {50, 50}, mbMiddle);
+    MouseUpMessage(S.Tree, {50, 50}, mbMiddle);
+    ASSERT_TRUE(Wheeling(S.Tree));
+    KeyMessages(S.Tree, VK_ESCAPE);
+    EXPECT_FALSE(Wheeling(S.Tree));
+    EXPECT_FALSE(S.Tree->PanningWindow());
+    // So does losing the focus, and a right click.
+    S.Tree->SetFocus();
+    MouseDownMessage(S.Tree, {50, 50}, mbMiddle);
+    MouseUpMessage(S.Tree, {50, 50}, mbMiddle);
+    ASSERT_TRUE(Wheeling(S.Tree));
+    S.Tree->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(Wheeling(S.Tree));
+    MouseDownMessage(S.Tree, {50, 50}, mbMiddle);
+    MouseUpMessage(S.Tree, {50, 50}, mbMiddle);
+    ClickMessages(S.Tree, {50, 50}, mbRight);
+    EXPECT_FALSE(Wheeling(S.Tree));
+    EXPECT_FALSE(S.Tree->PanningWindow());
+    // Content that fits the window gives no panning.
+    TScrolling Small(3);
+    MouseDownMessage(Small.Tree, {50, 20}, mbMiddle);
+    EXPECT_FALSE(Wheeling(Small.Tree));
+    EXPECT_FALSE(Small.Tree->PanningWindow());
+    MouseUpMessage(Small.Tree, {50, 20}, mbMiddle);
+}
+
+TEST(TreeScroll, PanningPicturesAndCursorsAreOurOwn) {
+    SCREEN_TEST();
+    // Cursors point from their middle; each name is made once and shared.
+    const HCURSOR North = LeanTreeCursor(u"LT_MOVEN");
+    ASSERT_NE(North, HCURSOR{0});
+    EXPECT_EQ(LeanTreeCursor(u"LT_MOVEN"), North);
+    EXPECT_EQ(LeanTreeCursor(u"LT_MOVEX"), HCURSOR{0});
+    TBitmap Picture;
+    TPoint Hot;
+    ASSERT_TRUE(GetBitmapCursor(North, &Picture, Hot));
+    EXPECT_EQ(Hot, (TPoint{16, 16}));
+    ASSERT_EQ(Picture.PixelFormat(), pf32bit);
+    auto Alpha = [&](int X, int Y) { return static_cast<const Byte*>(Picture.ScanLine(Y))[X * 4 + 3]; };
+    EXPECT_EQ(ColorToRGB(Picture.Canvas()->Pixels(16, 6)), ColorToRGB(clBlack));
+    EXPECT_EQ(Alpha(16, 6), 255);  // the arrow points up
+    EXPECT_EQ(Alpha(16, 26), 0);   // and nothing points down
+    EXPECT_EQ(Alpha(0, 0), 0);
+    const std::u16string Names[] = {u"LT_MOVEALL", u"LT_MOVEEW", u"LT_MOVENS", u"LT_MOVENE",
+                                    u"LT_MOVEE",   u"LT_MOVESE", u"LT_MOVES",  u"LT_MOVESW",
+                                    u"LT_MOVEW",   u"LT_MOVENW"};
+    std::set<HCURSOR> Distinct{North};
+    for (const auto& Name : Names)
+        Distinct.insert(LeanTreeCursor(Name));
+    EXPECT_EQ(Distinct.size(), std::size(Names) + 1);
+    EXPECT_TRUE(LeanTreePanningImage(u"LT_MOVEN")->Empty()); // a cursor, not a window picture
+    auto Window = LeanTreePanningImage(u"LT_MOVEEW");
+    EXPECT_EQ(ColorToRGB(Window->Canvas()->Pixels(0, 0)), ColorToRGB(clFuchsia));
+    EXPECT_EQ(ColorToRGB(Window->Canvas()->Pixels(6, 16)), ColorToRGB(clBlack));
+    EXPECT_EQ(ColorToRGB(Window->Canvas()->Pixels(16, 6)), ColorToRGB(clWhite));
 }
 
 TEST(TreeScroll, AnimationsRunOnTheTimerServiceClock) {

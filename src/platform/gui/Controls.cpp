@@ -1199,7 +1199,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     W->setGeometry(ToQt(WidgetBounds()));
     W->setEnabled(FEnabled);
     W->setWindowTitle(ToQt(Params.Caption));
-    W->setCursor(ShapeOfCursor(Cursor()));
+    W->setCursor(QtCursorOf(Cursor()));
     Priv->Style = Params.Style;
     Priv->ExStyle = Params.ExStyle;
     FWindow = std::move(Priv);
@@ -1333,6 +1333,8 @@ void TWinControl::InsertControl(TControl* AControl) {
         if (AControl->ParentColor()) AControl->Perform(CM_PARENTCOLORCHANGED);
         if (AControl->ParentFont()) AControl->Perform(CM_PARENTFONTCHANGED);
         if (AControl->ParentShowHint()) AControl->Perform(CM_PARENTSHOWHINTCHANGED);
+        if (auto* W = dynamic_cast<TWinControl*>(AControl); W && W->ParentCtl3D())
+            W->Perform(CM_PARENTCTL3DCHANGED);
         AControl->UpdateAnchorRules();
     }
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
@@ -1592,6 +1594,98 @@ void TWinControl::SetBorderWidth(int Value) {
     NonClientChanged();
 }
 
+void TWinControl::SetBevelEdges(TBevelEdges Value) {
+    if (FBevelEdges == Value) return;
+    FBevelEdges = Value;
+    if (FBevelKind != bkNone) NonClientChanged();
+}
+
+void TWinControl::SetBevelInner(TBevelCut Value) {
+    if (FBevelInner == Value) return;
+    FBevelInner = Value;
+    if (FBevelKind != bkNone) NonClientChanged();
+}
+
+void TWinControl::SetBevelOuter(TBevelCut Value) {
+    if (FBevelOuter == Value) return;
+    FBevelOuter = Value;
+    if (FBevelKind != bkNone) NonClientChanged();
+}
+
+void TWinControl::SetBevelKind(TBevelKind Value) {
+    if (FBevelKind == Value) return;
+    FBevelKind = Value;
+    NonClientChanged();
+}
+
+void TWinControl::SetBevelWidth(int Value) {
+    if (Value < 1) Value = 1;
+    if (FBevelWidth == Value) return;
+    FBevelWidth = Value;
+    if (FBevelKind != bkNone) NonClientChanged();
+}
+
+TRect TWinControl::BevelMargins() const {
+    if (FBevelKind == bkNone) return {};
+    int Size = 0;
+    if (FBevelInner != bvNone) Size += FBevelWidth;
+    if (FBevelOuter != bvNone) Size += FBevelWidth;
+    return {FBevelEdges.Contains(beLeft) ? Size : 0, FBevelEdges.Contains(beTop) ? Size : 0,
+            FBevelEdges.Contains(beRight) ? Size : 0, FBevelEdges.Contains(beBottom) ? Size : 0};
+}
+
+void TWinControl::DrawBevel(TCanvas* Canvas, TRect& Rect) const {
+    if (FBevelKind == bkNone) return;
+    auto Ring = [](TBevelCut Cut, Cardinal Sunken, Cardinal Raised) -> Cardinal {
+        return Cut == bvLowered ? Sunken : Cut == bvRaised ? Raised : 0;
+    };
+    const Cardinal Edge = Ring(FBevelInner, BDR_SUNKENINNER, BDR_RAISEDINNER) |
+                          Ring(FBevelOuter, BDR_SUNKENOUTER, BDR_RAISEDOUTER);
+    Cardinal Flags = 0;
+    if (FBevelEdges.Contains(beLeft)) Flags |= BF_LEFT;
+    if (FBevelEdges.Contains(beTop)) Flags |= BF_TOP;
+    if (FBevelEdges.Contains(beRight)) Flags |= BF_RIGHT;
+    if (FBevelEdges.Contains(beBottom)) Flags |= BF_BOTTOM;
+    if (FBevelKind == bkSoft) Flags |= BF_SOFT;
+    if (FBevelKind == bkFlat) Flags |= BF_FLAT;
+    if (!FCtl3D) Flags |= BF_MONO;
+    if (Edge != 0 && (Flags & BF_RECT) != 0) {
+        TRect R = Rect;
+        DrawEdge(Canvas, R, Edge, Flags);
+    }
+    const TRect M = BevelMargins();
+    Rect = {Rect.Left + M.Left, Rect.Top + M.Top, Rect.Right - M.Right, Rect.Bottom - M.Bottom};
+}
+
+void TWinControl::SetCtl3D(bool Value) {
+    if (FCtl3D == Value) return;
+    FCtl3D = Value;
+    FParentCtl3D = false;
+    Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool Value) {
+    if (FParentCtl3D == Value) return;
+    FParentCtl3D = Value;
+    if (FParent && Value && !ComponentState().Contains(csLoading)) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::CMCtl3DChanged(TMessage&) {
+    // The look of the frame depends on it, and so may its size (a descendant's border).
+    NonClientChanged();
+    TMessage M{CM_PARENTCTL3DCHANGED, 0, 0, 0};
+    Broadcast(M);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+    if (!FParentCtl3D || !FParent) return;
+    if (FCtl3D != FParent->Ctl3D()) {
+        FCtl3D = FParent->Ctl3D();
+        Perform(CM_CTL3DCHANGED);
+    }
+    FParentCtl3D = true;
+}
+
 void TWinControl::NonClientChanged() {
     FMarginsKnown = false;
     if (FWindow) {
@@ -1637,9 +1731,10 @@ TRect TWinControl::NonClientMargins() const {
         M += 2;
     else if (Params.Style & WS_BORDER)
         M += 1;
-    // The window's scroll bars lie inside the border.
+    // From the outside in: the border, the bevel, BorderWidth, then the window's scroll bars.
+    const TRect Bevel = BevelMargins();
     const TPoint Bars = WindowScrollBarSpace(this, Params.Style);
-    return {M, M, M + Bars.X, M + Bars.Y};
+    return {M + Bevel.Left, M + Bevel.Top, M + Bevel.Right + Bars.X, M + Bevel.Bottom + Bars.Y};
 }
 
 TRect TWinControl::GetClientRect() const {
@@ -2132,8 +2227,17 @@ void TWinControl::WMNCPaint(TMessage&) {
         P.setPen(QtColor(clWindowFrame));
         P.drawRect(R.Left, R.Top, R.Width() - 1, R.Height() - 1);
     }
-    // The window's scroll bars inside the frame (their own painter on the picture).
     P.end();
+    if (FBevelKind != bkNone) {
+        // The bevel lies inside the border.
+        const int Border = (Params.ExStyle & WS_EX_CLIENTEDGE) ? 2 : (Params.Style & WS_BORDER) ? 1 : 0;
+        InflateRect(R, -Border, -Border);
+        TWindowCanvas Canvas;
+        Canvas.SetControl(this);
+        DrawBevel(&Canvas, R);
+        Canvas.FreeHandle();
+    }
+    // The window's scroll bars inside the frame (their own painter on the picture).
     PaintWindowScrollBars(this);
 }
 
@@ -2238,6 +2342,10 @@ void TWinControl::Dispatch(TMessage& Message) {
         return CMShowHintChanged(Message);
     case CM_RECREATEWND:
         return CMRecreateWnd(Message);
+    case CM_CTL3DCHANGED:
+        return CMCtl3DChanged(Message);
+    case CM_PARENTCTL3DCHANGED:
+        return CMParentCtl3DChanged(Message);
     case CM_CONTROLCHANGE:
         return Crack(Message, this, &TWinControl::CMControlChange);
     default:
@@ -2272,6 +2380,16 @@ void TWinControl::Published(TPublisher<TWinControl>& P) {
     P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
     P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
     P.Property(u"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
+    P.Property(u"BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges)
+        .Default(TBevelEdges{beLeft, beTop, beRight, beBottom});
+    P.Property(u"BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner).Default(bvRaised);
+    P.Property(u"BevelOuter", &TWinControl::BevelOuter, &TWinControl::SetBevelOuter).Default(bvLowered);
+    P.Property(u"BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind).Default(bkNone);
+    P.Property(u"BevelWidth", &TWinControl::BevelWidth, &TWinControl::SetBevelWidth).Default(1);
+    P.Property(u"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Stored([](TWinControl* C) {
+        return !C->ParentCtl3D();
+    });
+    P.Property(u"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
     P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered)
         .Default(false);
     P.Property(u"ParentBackground", &TWinControl::ParentBackground, &TWinControl::SetParentBackground);

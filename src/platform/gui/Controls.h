@@ -72,6 +72,14 @@ DECLARE_ENUM(TBorderStyle, Byte, bsNone, bsSingle)
 }
 using Controls::TBorderStyle;
 
+// A window's bevel: a 3-D edge in its frame, outside the client area. The kind chooses the
+// look (bkNone: no bevel and no room for one), the cuts the inner and outer rings (bvSpace
+// takes the room and draws nothing), the edges which sides carry it.
+DECLARE_ENUM(TBevelCut, Byte, bvNone, bvLowered, bvRaised, bvSpace)
+DECLARE_ENUM(TBevelEdge, Byte, beLeft, beTop, beRight, beBottom)
+using TBevelEdges = TSet<TBevelEdge>;
+DECLARE_ENUM(TBevelKind, Byte, bkNone, bkTile, bkSoft, bkFlat)
+
 // ---- Cursors ----------------------------------------------------------------------------------
 
 using TCursor = std::int16_t;
@@ -98,6 +106,17 @@ constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
+
+// Cursors of the program's own pictures. A pixel of the image's transparent colour (when the
+// bitmap is transparent) or with alpha 0 lets what lies below show; HotSpot is the pixel that
+// points. The answer is a handle of its own for SetCursor and TScreen::Cursors, valid until
+// DestroyCursor frees it (which answers false for a handle it does not know).
+HCURSOR CreateBitmapCursor(const TBitmap* Image, const TPoint& HotSpot);
+bool DestroyCursor(HCURSOR Cursor);
+// The picture and hot spot of a cursor made by CreateBitmapCursor (false for any other).
+bool GetBitmapCursor(HCURSOR Cursor, TBitmap* Image, TPoint& HotSpot);
+// The cursor SetCursor showed last.
+HCURSOR GetCursor();
 
 // ---- Window creation parameters ---------------------------------------------------------------
 
@@ -581,6 +600,29 @@ public:
     void Realign();
     int BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int Value);
+    // The bevel in the frame (see TBevelKind); a change measures the client area again.
+    TBevelEdges BevelEdges() const { return FBevelEdges; }
+    void SetBevelEdges(TBevelEdges Value);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut Value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut Value);
+    TBevelKind BevelKind() const { return FBevelKind; }
+    void SetBevelKind(TBevelKind Value);
+    // At least 1: the width of each ring that is not bvNone.
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int Value);
+    // The room the bevel takes on each side (Left, Top, Right, Bottom; 0 without a bevel).
+    TRect BevelMargins() const;
+    // Draws the bevel's edge inside Rect (nothing without a bevel) and takes the bevel's room
+    // off Rect on the sides that carry it.
+    void DrawBevel(TCanvas* Canvas, TRect& Rect) const;
+    // Three-dimensional look: off, bevels are drawn flat in the frame colour. ParentCtl3D
+    // follows the parent's Ctl3D; setting Ctl3D clears it.
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    bool ParentCtl3D() const { return FParentCtl3D; }
+    void SetParentCtl3D(bool Value);
     // Scales bounds and fonts of the control and its children by M / D.
     void ScaleBy(int M, int D);
 
@@ -716,6 +758,8 @@ protected:
     virtual void CMFontChanged(TMessage& Message) override;
     virtual void CMShowHintChanged(TMessage& Message);
     virtual void CMRecreateWnd(TMessage& Message);
+    virtual void CMCtl3DChanged(TMessage& Message);
+    virtual void CMParentCtl3DChanged(TMessage& Message);
     virtual void CMControlChange(TCMControlChange& Message);
     virtual void CMCursorChanged(TMessage& Message) override;
 
@@ -740,6 +784,13 @@ private:
     std::vector<TWinControl*> FTabList; // tab order
     int FAlignLevel = 0;
     int FBorderWidth = 0;
+    TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};
+    TBevelCut FBevelInner = bvRaised;
+    TBevelCut FBevelOuter = bvLowered;
+    TBevelKind FBevelKind = bkNone;
+    int FBevelWidth = 1;
+    bool FCtl3D = true;
+    bool FParentCtl3D = true;
     bool FTabStop = false;
     bool FShowing = false;
     bool FDoubleBuffered = false;

@@ -8,6 +8,7 @@
 #include "platform/gui/ScrollBarsPrivate.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QWheelEvent>
+
+#include <map>
 
 // ---- Window picture -----------------------------------------------------------------------------
 
@@ -331,6 +334,51 @@ Qt::CursorShape ShapeOfCursor(TCursor Cursor) {
     default:
         return Qt::ArrowCursor;
     }
+}
+
+namespace {
+
+struct TBitmapCursor {
+    QImage Image;
+    QPoint HotSpot;
+};
+
+std::map<HCURSOR, TBitmapCursor>& BitmapCursors() {
+    static std::map<HCURSOR, TBitmapCursor> Cursors;
+    return Cursors;
+}
+
+// Above every TCursor value, so that the two kinds never meet.
+HCURSOR GNextBitmapCursor = 0x10000;
+
+} // namespace
+
+HCURSOR CreateBitmapCursor(const TBitmap* Image, const TPoint& HotSpot) {
+    if (!Image || Image->Empty()) throw EInvalidGraphic(u"Invalid image");
+    // The picture as it is drawn: the transparent colour already cleared.
+    QImage Picture = BitmapToQImage(const_cast<TBitmap*>(Image)).convertToFormat(QImage::Format_ARGB32);
+    const HCURSOR Handle = GNextBitmapCursor++;
+    BitmapCursors()[Handle] = {std::move(Picture), QPoint(HotSpot.X, HotSpot.Y)};
+    return Handle;
+}
+
+bool DestroyCursor(HCURSOR Cursor) {
+    return BitmapCursors().erase(Cursor) > 0;
+}
+
+bool GetBitmapCursor(HCURSOR Cursor, TBitmap* Image, TPoint& HotSpot) {
+    const auto It = BitmapCursors().find(Cursor);
+    if (It == BitmapCursors().end()) return false;
+    if (Image) BitmapFromQImage(Image, It->second.Image);
+    HotSpot = {It->second.HotSpot.x(), It->second.HotSpot.y()};
+    return true;
+}
+
+QCursor QtCursorOf(HCURSOR Cursor) {
+    if (Screen && Cursor >= INT16_MIN && Cursor <= INT16_MAX) Cursor = Screen->Cursors(static_cast<int>(Cursor));
+    if (const auto It = BitmapCursors().find(Cursor); It != BitmapCursors().end())
+        return QCursor(QPixmap::fromImage(It->second.Image), It->second.HotSpot.x(), It->second.HotSpot.y());
+    return QCursor(ShapeOfCursor(static_cast<TCursor>(Cursor)));
 }
 
 TCursor CursorOfShape(Qt::CursorShape Shape) {

@@ -9,6 +9,7 @@
 
 #include "platform/gui/Controls.h"
 
+#include <QCursor>
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
@@ -107,6 +108,9 @@ TQtWindow* WindowOf(const TWinControl* Control);
 Word VirtualKeyOf(int QtKey, Qt::KeyboardModifiers Modifiers);
 TCursor CursorOfShape(Qt::CursorShape Shape);
 Qt::CursorShape ShapeOfCursor(TCursor Cursor);
+// The toolkit cursor of a cursor handle: a standard cursor (through the screen's table) or one
+// made by CreateBitmapCursor.
+QCursor QtCursorOf(HCURSOR Cursor);
 
 // Menus: the menu unit learns of a form's Menu (and of its window being made) through the hook,
 // and puts its menu bar widget in with SetFormMenuBar (null removes it); the bar's height is

@@ -40,7 +40,6 @@ private:
 
 // ---- Bevels -----------------------------------------------------------------------------------
 
-DECLARE_ENUM(TBevelCut, Byte, bvNone, bvLowered, bvRaised, bvSpace)
 using TPanelBevel = TBevelCut;
 DECLARE_ENUM(TBevelShape, Byte, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer)
 DECLARE_ENUM(TBevelStyle, Byte, bsLowered, bsRaised)

@@ -1192,9 +1192,9 @@ void TScreen::SetCursor(TCursor Value) {
     if (Value == crDefault) {
         QApplication::restoreOverrideCursor();
     } else if (Old == crDefault) {
-        QApplication::setOverrideCursor(ShapeOfCursor(Value));
+        QApplication::setOverrideCursor(QtCursorOf(Value));
     } else {
-        QApplication::changeOverrideCursor(ShapeOfCursor(Value));
+        QApplication::changeOverrideCursor(QtCursorOf(Value));
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QStyleHints>
 #include <QTimer>
+#include <QVariant>
 
 #include <algorithm>
 #include <array>
@@ -572,6 +573,33 @@ void DeleteRgn(HRGN Rgn) {
     delete Rgn;
 }
 
+int CombineRgn(HRGN Dest, HRGN Src1, HRGN Src2, int Mode) {
+    if (!Dest || !Src1 || (Mode != RGN_COPY && !Src2)) return RGN_ERROR;
+    QRegion Result;
+    switch (Mode) {
+    case RGN_AND:
+        Result = Src1->Region & Src2->Region;
+        break;
+    case RGN_OR:
+        Result = Src1->Region | Src2->Region;
+        break;
+    case RGN_XOR:
+        Result = Src1->Region ^ Src2->Region;
+        break;
+    case RGN_DIFF:
+        Result = Src1->Region - Src2->Region;
+        break;
+    case RGN_COPY:
+        Result = Src1->Region;
+        break;
+    default:
+        return RGN_ERROR;
+    }
+    Dest->Region = Result;
+    if (Result.isEmpty()) return NULLREGION;
+    return Result.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
 bool SetWindowRgn(HWND Wnd, HRGN Rgn, bool Redraw) {
     std::unique_ptr<TRegion> Owned(Rgn);
     QWidget* Widget = WidgetOfHandle(Wnd);
@@ -693,11 +721,19 @@ HCURSOR SetCursor(HCURSOR Cursor) {
         TWinControl* W = dynamic_cast<TWinControl*>(C);
         if (!W) W = C->Parent();
         if (TQtWindow* Q = W ? WindowOf(W) : nullptr) {
-            const Qt::CursorShape Shape = ShapeOfCursor(static_cast<TCursor>(Cursor));
-            if (Q->cursor().shape() != Shape) Q->setCursor(Shape);
+            // A picture cursor is set again only when it is another one.
+            const QVariant Shown = Q->property("morvaneCursor");
+            if (!Shown.isValid() || Shown.toLongLong() != static_cast<qlonglong>(Cursor)) {
+                Q->setCursor(QtCursorOf(Cursor));
+                Q->setProperty("morvaneCursor", static_cast<qlonglong>(Cursor));
+            }
         }
     }
     return Old;
+}
+
+HCURSOR GetCursor() {
+    return GCursor;
 }
 
 // ---- Capture, focus, activation ---------------------------------------------------------------

@@ -861,6 +861,10 @@ HRGN CreateRoundRectRgn(int X1, int Y1, int X2, int Y2, int EllipseWidth, int El
 bool PtInRegion(HRGN Rgn, int X, int Y);
 void DeleteRgn(HRGN Rgn);
 constexpr int RGN_ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3;
+constexpr int RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+// Dest becomes Src1 combined with Src2 by Mode (RGN_COPY takes Src1 alone); Dest may be one of
+// the sources. Answers the kind of the result, RGN_ERROR for a missing region or unknown mode.
+int CombineRgn(HRGN Dest, HRGN Src1, HRGN Src2, int Mode);
 // Only the part of the window inside Rgn shows and takes the mouse; the window takes the region
 // over (also when it fails). Rgn 0 gives the window its whole rectangle back. False for an
 // unknown window.

@@ -253,3 +253,33 @@ TEST(WindowRegion, ARoundedRectangleShapesTheWindowAndCanBeTakenBack) {
     EXPECT_EQ(GetWindowRgn(HWND(0x7FFFFFF0), Shape), RGN_ERROR);
     DeleteRgn(Shape);
 }
+
+TEST(WindowRegion, RegionsCombineByMode) {
+    // Two 10 x 10 squares overlapping in a 5 x 5 corner.
+    HRGN A = CreateRectRgn(0, 0, 10, 10);
+    HRGN B = CreateRectRgn(5, 5, 15, 15);
+    HRGN Out = CreateRectRgn(0, 0, 0, 0);
+    struct TCase {
+        int Mode, Kind;
+        bool AtA, AtBoth, AtB;
+    } const Cases[] = {
+        {RGN_AND, SIMPLEREGION, false, true, false},   {RGN_OR, COMPLEXREGION, true, true, true},
+        {RGN_XOR, COMPLEXREGION, true, false, true},   {RGN_DIFF, COMPLEXREGION, true, false, false},
+        {RGN_COPY, SIMPLEREGION, true, true, false},
+    };
+    for (const TCase& C : Cases) {
+        EXPECT_EQ(CombineRgn(Out, A, B, C.Mode), C.Kind) << C.Mode;
+        EXPECT_EQ(PtInRegion(Out, 2, 2), C.AtA) << C.Mode;
+        EXPECT_EQ(PtInRegion(Out, 7, 7), C.AtBoth) << C.Mode;
+        EXPECT_EQ(PtInRegion(Out, 12, 12), C.AtB) << C.Mode;
+    }
+    // A source may be the target; nothing left is a null region; bad calls change nothing.
+    HRGN Far = CreateRectRgn(50, 50, 60, 60);
+    EXPECT_EQ(CombineRgn(A, A, Far, RGN_AND), NULLREGION);
+    EXPECT_FALSE(PtInRegion(A, 2, 2));
+    EXPECT_EQ(CombineRgn(Out, B, nullptr, RGN_OR), RGN_ERROR);
+    EXPECT_EQ(CombineRgn(Out, B, Far, 9), RGN_ERROR);
+    EXPECT_TRUE(PtInRegion(Out, 2, 2));
+    for (HRGN R : {A, B, Out, Far})
+        DeleteRgn(R);
+}
