@@ -636,7 +636,9 @@ void TEditCore::SetArea(const TRect& R) {
     if (!Widget) return;
     TWindowPrivate* W = Owner->WindowPrivate();
     const QPoint Origin = W ? W->ClientArea().topLeft() : QPoint();
-    Widget->setGeometry(ToQt(R).translated(Origin));
+    // Out of sight the widget keeps its place in the focus chain: it is not hidden, which would
+    // move the focus elsewhere, but has no size.
+    Widget->setGeometry(OutOfSight ? QRect(Origin + ToQt(R).topLeft(), QSize(0, 0)) : ToQt(R).translated(Origin));
 }
 
 void TEditCore::ApplyOptions() {
@@ -847,6 +849,17 @@ bool TEditCore::HandleMessage(TMessage& M) {
             Store->ReplaceSel(Normalize(ConvertCase(*S)), M.WParam != 0 || FUserAction > 0);
         M.Result = 0;
         return true;
+    case EM_GETRECT:
+        if (auto* R = reinterpret_cast<TRect*>(M.LParam)) *R = Area;
+        return true;
+    case EM_SETRECT:
+    case EM_SETRECTNP: {
+        const auto* R = reinterpret_cast<const TRect*>(M.LParam);
+        FormatRectSet = R != nullptr;
+        SetArea(R ? *R : Owner->ClientRect());
+        if (M.Msg == EM_SETRECT) Owner->Invalidate();
+        return true;
+    }
     case EM_SCROLLCARET:
         ScrollCaret();
         M.Result = 1;
@@ -1360,7 +1373,7 @@ void TCustomEdit::DestroyWnd() {
 }
 
 void TCustomEdit::UpdateNative() {
-    FCore->SetArea(ClientRect());
+    FCore->SetArea(FCore->FormatRectSet ? FCore->Area : ClientRect());
     FCore->ApplyLook(Font(), Color(), Enabled());
 }
 
@@ -1407,7 +1420,16 @@ void TCustomEdit::WMGetDlgCode(TWMGetDlgCode& Message) {
 
 void TCustomEdit::WMSize(TWMSize& Message) {
     TWinControl::WMSize(Message);
+    FCore->FormatRectSet = false;
     FCore->SetArea(ClientRect());
+}
+
+void TCustomEdit::SetOwnTextPainting(bool Value) {
+    if (FOwnTextPainting == Value) return;
+    FOwnTextPainting = Value;
+    FCore->OutOfSight = Value;
+    FCore->SetArea(FCore->Area);
+    Invalidate();
 }
 
 void TCustomEdit::WMSetFocus(TWMSetFocus& Message) {

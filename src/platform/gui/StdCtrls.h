@@ -69,6 +69,11 @@ enum : UINT {
     EM_GETSEL = 0x00B0, // WParam, LParam: int* for start and end (either may be null); answers
                         // MAKELPARAM(start, end)
     EM_SETSEL = 0x00B1, // WParam start, LParam end (-1: the end); start -1 removes the selection
+    // The formatting rectangle: where the text lies, client coordinates (LParam TRect*). Set, it
+    // holds until the edit is resized; a null rectangle is the whole client area again.
+    EM_GETRECT = 0x00B2,
+    EM_SETRECT = 0x00B3,
+    EM_SETRECTNP = 0x00B4,
     EM_SCROLLCARET = 0x00B7,
     EM_GETMODIFY = 0x00B8,
     EM_SETMODIFY = 0x00B9,
@@ -303,6 +308,11 @@ public:
     void ClearUndo();
     // The length of the text (WM_GETTEXTLENGTH) without building it.
     int GetTextLen() const;
+    // While set, the text widget is out of sight and the window shows what its own WM_PAINT
+    // draws (an edit that paints its text itself while it has no focus); the widget keeps the
+    // text, the selection and the keyboard focus.
+    bool OwnTextPainting() const { return FOwnTextPainting; }
+    void SetOwnTextPainting(bool Value);
 
     TNotifyEvent OnChange;
 
@@ -343,6 +353,7 @@ private:
     TBorderStyle FBorderStyle = Controls::bsSingle;
     bool FCreating = false;
     bool FInCreateParams = false;
+    bool FOwnTextPainting = false;
 
     static void Published(TPublisher<TCustomEdit>& P);
 };

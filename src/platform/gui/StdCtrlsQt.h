@@ -108,6 +108,8 @@ struct TEditCore {
     std::unique_ptr<TEditStore> Store;
     QPointer<QWidget> Widget; // the native widget while the window exists
     TRect Area;               // where it lies, client coordinates
+    bool FormatRectSet = false; // Area came from EM_SETRECT, not from the client area
+    bool OutOfSight = false;    // the control paints its text itself
 
     int MaxLength = 0;
     TEditCharCase CharCase = StdCtrls::ecNormal;
