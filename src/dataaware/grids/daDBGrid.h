@@ -10,8 +10,10 @@
 // columns, where column 0 is the indicator when dgIndicator is set. Data row = grid row - title
 // offset.
 
+#include "dataaware/edits/daDBEdit.h"
 #include "platform/data/DB.h"
 #include "platform/base/Lists.h"
+#include "platform/gui/Buttons.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Grids.h"
@@ -20,6 +22,7 @@
 #include <vector>
 
 class TdaCustomDBGrid;
+class TdaDBCustomDateTimePicker;
 class TdaColumn;
 
 DECLARE_ENUM(TdaDBGridOption, Byte, dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize,
@@ -191,12 +194,6 @@ private:
 
 // ---- The in-place editor -----------------------------------------------------------------------
 
-// The picture mask of the column being edited.
-struct TdaDBPicture {
-    String PictureMask;
-    bool AutoFill = true;
-    bool AllowInvalidExit = false;
-};
 // The regular-expression mask of the column being edited.
 struct TdaRegexMask {
     String Mask;
@@ -242,7 +239,7 @@ protected:
     void Dispatch(TMessage& Message) override;
 
 private:
-    TdaDBPicture FdaPicture;
+    TdaDBPicture FdaPicture; // the picture mask of the column being edited
     TdaRegexMask FRegexMask;
     bool FWordWrap = false;
     TdaCustomDBGrid* ParentGrid = nullptr;
@@ -303,7 +300,30 @@ public:
     TRect HintRect;
 };
 
+// ---- Ditto: a value copied from the neighbouring record -----------------------------------------
+
+DECLARE_ENUM(TdaDittoDirection, Byte, daDittoPrior, daDittoNext, daDittoPriorOrNext)
+DECLARE_ENUM(TdaDittoOption, Byte, dadoSkipBlobFields, dadoSkipReadOnlyFields, dadoSkipHiddenFields)
+using TdaDittoOptions = TSet<TdaDittoOption>;
+
+class TdaDittoAttributes : public TPersistent {
+    DECLARE_CLASS(TdaDittoAttributes, TPersistent)
+public:
+    TdaDittoDirection DittoDirection = daDittoPrior;
+    // 0: no shortcut.
+    Word ShortCutDittoField = 0;
+    Word ShortCutDittoRecord = 0;
+    TdaDittoOptions Options;
+    void Assign(TPersistent* Source) override;
+
+private:
+    static void Published(TPublisher<TdaDittoAttributes>& P);
+};
+
 // ---- Events ------------------------------------------------------------------------------------
+
+using TdaDittoEvent =
+    std::function<void(TObject* Sender, TDataSet* DataSet, TField* Field, String& DittoValue, bool& AllowDitto)>;
 
 using TdaDrawDataCellEvent =
     std::function<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
@@ -332,6 +352,17 @@ using TdaCustomDrawCellEvent = std::function<void(TdaCustomDBGrid* Sender, TdaCu
 
 // How a field's text sits in its cell: numbers to the right, everything else to the left.
 TAlignment FieldAlignment(const TField* Field);
+
+// The speed button in the grid's top-left corner, over the indicator column's title. Placed on a
+// grid it sets the indicator column's width (its own width - 1) and the title row's height.
+class TdaIButton : public TSpeedButton {
+    DECLARE_CLASS(TdaIButton, TSpeedButton)
+public:
+    using TSpeedButton::TSpeedButton;
+    // Never right of or below the corner.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Loaded() override;
+};
 
 // ---- The grid ----------------------------------------------------------------------------------
 
@@ -460,6 +491,14 @@ public:
     virtual void LayoutChanged();
     void UpdateRowCount();
     void ClearLastBookmarks();
+    // Fitting the height to the rows: perfect fit grows a grid being designed (with
+    // dgPerfectRowFit) to whole rows; shrinking cuts the height down to the last row and the
+    // footer. Both answer whether the height changed.
+    bool AllowPerfectFit() const;
+    bool DoPerfectFit();
+    bool DoShrinkToFit();
+    // The columns are wider than the grid and the grid shows horizontal scroll bars.
+    bool NeedsHorzScrollBar() const;
     void BeginUpdate();
     void EndUpdate(bool Repaint = true);
     int UpdateCount() const { return FUpdateCount; }
@@ -470,7 +509,16 @@ public:
     void ShowEditorIfAllowed();
     bool IsCheckBox(int Col, int Row, String& CheckBoxOn, String& CheckBoxOff) const;
     bool IsMemoField(int ACol, int ARow) const;
-    bool DittoField(TField* Field, bool Prior);
+    // Copies the field's text in the neighbouring record into the field; False when nothing
+    // was copied.
+    virtual bool DittoField(TField* SelectedField, TdaDittoDirection Direction);
+    // The ditto shortcuts of DittoAttributes: True when the key did a ditto (it is then
+    // swallowed).
+    bool HandleDittoShortCut(Word Key, TShiftState Shift);
+    TdaIButton* IndicatorButton() const { return FIndicatorButton; }
+    void SetIndicatorButton(TdaIButton* Value);
+    TdaDittoAttributes* DittoAttributes() const { return FDittoAttributes.get(); }
+    void SetDittoAttributes(TdaDittoAttributes* Value) { FDittoAttributes->Assign(Value); }
     static void GetURLLink(const String& Value, String& DisplayString, String& URL);
     bool GetPriorRecordText(const String& FieldName, String& Text);
     bool GetNextRecordText(const String& FieldName, String& Text);
@@ -517,6 +565,7 @@ public:
     TdaValidateEvent OnCheckValue;
     TdaCreateGridHintWindowEvent OnCreateHintWindow;
     TdaGridURLOpenEvent OnURLOpen;
+    TdaDittoEvent OnDitto;
     TdaCustomDrawCellEvent OnBeforeDrawCell, OnAfterDrawCell;
     // How URL links are opened (the shell's open verb by default); tests put their own here.
     std::function<void(const String& Link)> OpenURL;
@@ -524,6 +573,20 @@ public:
     TdaInplaceEdit* Editor() const { return dynamic_cast<TdaInplaceEdit*>(InplaceEditor()); }
     const String& EditText() const { return FEditText; }
     bool SkipDataChange = false, SkipHideControls = false, AlwaysShowControls = false;
+
+    // In-cell controls. A column whose ControlType line names an embedded edit type is edited
+    // by a control of the form placed over the current cell; date and time fields by the
+    // grid's date-time picker when it has one.
+    bool IsCustomEditCell(int ACol, int ARow, TWinControl*& CustomEdit);
+    // A control of the form by name ("Frame.Control" reaches into a frame, or into the owner
+    // of the grid's dataset); null unless it is a windowed control.
+    TWinControl* GetComponent(const String& Name);
+    bool ShouldShowCustomControls();
+    // Places the current cell's control over the cell.
+    void UpdateCustomEdit();
+    TWinControl* CurrentCustomEdit() const { return FCurrentCustomEdit; }
+    TdaDBCustomDateTimePicker* DateTimePicker() const { return FDateTimePicker; }
+    const std::vector<TdaCacheColInfoItem>& CacheColInfo() const { return FCacheColInfo; }
 
 protected:
     friend class TdaGridDataLink;
@@ -572,6 +635,8 @@ protected:
     virtual void PaintGridLines();
     virtual void PaintPressedTitle();
     virtual void BuildColumnInfoCache();
+    // Made on first need by the published grid.
+    TdaDBCustomDateTimePicker* FDateTimePicker = nullptr;
     virtual void ShowValidationError(TField* Field, const String& Message);
     virtual void DataUpdated() {}
     virtual String GetFieldValue(int DataCol);
@@ -671,6 +736,11 @@ private:
     std::unique_ptr<TdaColumn> FDummyColumn;
     std::vector<TdaColumn*> FColItems, FSavedColItems;
     std::vector<TdaCacheColInfoItem> FCacheColInfo;
+    TWinControl* FCurrentCustomEdit = nullptr;
+    void SetCurrentCustomEdit(TWinControl* Value);
+    // The image of an in-cell control painted into a cell, as the control shows the row.
+    void PaintCustomControlImage(TWinControl* Control, int ACol, const TRect& ARect, TField* Field,
+                                 TGridDrawState AState);
     std::vector<int> OrigColWidths;
     std::vector<bool> FTabStops;
     std::unique_ptr<TBitmap> FDragImage;
@@ -705,6 +775,11 @@ private:
     int FSelRow = 0;
     String FEditText;
     int FIndicatorWidth = 11;
+    TdaIButton* FIndicatorButton = nullptr;
+    friend class TdaIButton;
+    std::unique_ptr<TdaDittoAttributes> FDittoAttributes = std::make_unique<TdaDittoAttributes>();
+    // The text a ditto in Direction would copy into Field; False for none.
+    bool DittoText(TField* Field, TdaDittoDirection Direction, String& Text);
     TCursor FSavedCursor = crDefault;
     int URLLinkActiveRow = -1, URLLinkActiveCol = -1;
     bool FURLLinkActive = false;

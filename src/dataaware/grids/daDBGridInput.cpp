@@ -5,6 +5,7 @@
 
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Questions.h"
 #include "platform/gui/ScrollBars.h"
 
@@ -644,12 +645,63 @@ bool TdaCustomDBGrid::DoMouseWheelUp(TShiftState, TPoint) {
 
 // ---- Ditto ---------------------------------------------------------------------------------------------
 
-bool TdaCustomDBGrid::DittoField(TField* Field, bool Prior) {
-    if (!Field) return false;
+void TdaDittoAttributes::Assign(TPersistent* Source) {
+    auto* Other = dynamic_cast<TdaDittoAttributes*>(Source);
+    if (!Other) return TPersistent::Assign(Source);
+    DittoDirection = Other->DittoDirection;
+    ShortCutDittoField = Other->ShortCutDittoField;
+    ShortCutDittoRecord = Other->ShortCutDittoRecord;
+    Options = Other->Options;
+}
+
+void TdaDittoAttributes::Published(TPublisher<TdaDittoAttributes>& P) {
+    P.Property(u"DittoDirection", &TdaDittoAttributes::DittoDirection).Default(daDittoPrior);
+    P.Property(u"ShortCutDittoField", &TdaDittoAttributes::ShortCutDittoField).Default(0);
+    P.Property(u"ShortCutDittoRecord", &TdaDittoAttributes::ShortCutDittoRecord).Default(0);
+    P.Property(u"Options", &TdaDittoAttributes::Options);
+}
+
+bool TdaCustomDBGrid::DittoText(TField* Field, TdaDittoDirection Direction, String& Text) {
+    const TdaDittoOptions O = FDittoAttributes->Options;
+    if (O.Contains(dadoSkipReadOnlyFields)) {
+        if (Field->ReadOnly()) return false;
+        if (TdaColumn* C = ColumnByName(Field->FieldName()); C && C->ReadOnly()) return false;
+    }
+    if (O.Contains(dadoSkipBlobFields) && dynamic_cast<TBlobField*>(Field)) return false;
+    switch (Direction) {
+    case daDittoPrior: return GetPriorRecordText(Field->FieldName(), Text);
+    case daDittoNext: return GetNextRecordText(Field->FieldName(), Text);
+    default:
+        return GetPriorRecordText(Field->FieldName(), Text) || GetNextRecordText(Field->FieldName(), Text);
+    }
+}
+
+bool TdaCustomDBGrid::DittoField(TField* SelectedField, TdaDittoDirection Direction) {
+    if (!SelectedField) return false;
     String Text;
-    if (!(Prior ? GetPriorRecordText(Field->FieldName(), Text) : GetNextRecordText(Field->FieldName(), Text)))
-        return false;
-    if (!CanEditModify()) return false;
-    Field->SetAsString(Text);
+    if (!DittoText(SelectedField, Direction, Text)) return false;
+    bool Allow = true;
+    if (OnDitto) OnDitto(this, FDataLink->DataSet(), SelectedField, Text, Allow);
+    if (!Allow) return false;
+    if (CanEditModify()) SelectedField->SetAsString(Text);
     return true;
+}
+
+bool TdaCustomDBGrid::HandleDittoShortCut(Word Key, TShiftState Shift) {
+    const TShortCut Pressed = ShortCut(Key, Shift);
+    const TdaDittoAttributes& A = *FDittoAttributes;
+    TDataSet* DS = FDataLink->DataSet();
+    if (A.ShortCutDittoRecord != 0 && Pressed == A.ShortCutDittoRecord) {
+        if (DS && DS->Active()) {
+            if (A.Options.Contains(dadoSkipHiddenFields)) {
+                for (int I = 0; I < FDataLink->FieldCount(); ++I) DittoField(FDataLink->Fields(I), A.DittoDirection);
+            } else {
+                for (int I = 0; I < DS->FieldCount(); ++I) DittoField(DS->Fields()[I], A.DittoDirection);
+            }
+        }
+        return true;
+    }
+    if (A.ShortCutDittoField != 0 && Pressed == A.ShortCutDittoField)
+        return DittoField(SelectedField(), A.DittoDirection);
+    return false;
 }
