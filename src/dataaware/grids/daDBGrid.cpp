@@ -666,6 +666,8 @@ void TdaCustomDBGrid::LayoutChanged() {
         if (FDataLink->Active()) DefineFieldMap();
         int N = FDataLink->FieldCount();
         if (!FUseTFields && N == 0) N = FSelected->Count();
+        // Fewer fixed columns first: one data column without the indicator leaves room for none.
+        if (FIndicatorOffset < ColCount()) SetFixedCols(FIndicatorOffset);
         SetColCount(std::max(N, 1) + FIndicatorOffset);
         SetFixedCols(FIndicatorOffset);
         if (FIndicatorOffset) SetColWidths(0, FIndicatorWidth);
@@ -1163,7 +1165,7 @@ void TdaCustomDBGrid::PostEditText() {
             auto& Match = TdaMaskServices::Instance().RegexMatch;
             const bool OK = Match && Match(E->RegexMask().Mask, !E->RegexMask().CaseSensitive, Text);
             if (!OK) ShowValidationError(F, E->RegexMask().ErrorMessage);
-        } else if (E->HavePictureMask() && !E->IsValidPictureValue(Text) && !E->Picture().AllowInvalidExit) {
+        } else if (E->HavePictureMask() && !E->IsValidPictureValue(Text) && !E->Picture().AllowInvalidExit()) {
             E->DoRefreshValidationDisplay(false);
             ShowValidationError(F, String());
             return;

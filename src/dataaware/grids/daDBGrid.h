@@ -10,12 +10,14 @@
 // columns, where column 0 is the indicator when dgIndicator is set. Data row = grid row - title
 // offset.
 
+#include "dataaware/edits/daDBEdit.h"
 #include "platform/data/DB.h"
 #include "platform/base/Lists.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Grids.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -191,12 +193,6 @@ private:
 
 // ---- The in-place editor -----------------------------------------------------------------------
 
-// The picture mask of the column being edited.
-struct TdaDBPicture {
-    String PictureMask;
-    bool AutoFill = true;
-    bool AllowInvalidExit = false;
-};
 // The regular-expression mask of the column being edited.
 struct TdaRegexMask {
     String Mask;
@@ -242,6 +238,7 @@ protected:
     void Dispatch(TMessage& Message) override;
 
 private:
+    // The picture mask of the column being edited.
     TdaDBPicture FdaPicture;
     TdaRegexMask FRegexMask;
     bool FWordWrap = false;
@@ -464,6 +461,10 @@ public:
     void EndUpdate(bool Repaint = true);
     int UpdateCount() const { return FUpdateCount; }
     bool HasFocus() const { return FFocused; }
+    // Whether a click or a scroll first takes the keyboard focus (a drop-down list leaves it
+    // where it is).
+    bool AcquireFocus() const { return FAcquireFocus; }
+    void SetAcquireFocus(bool Value) { FAcquireFocus = Value; }
     bool ProportionalResizeActive() const;
     void FlushChanges();
     bool CanEditGrid() const;
