@@ -133,9 +133,10 @@ void TdaDBLookupList::FindCurrentValue() {
     TDataSet* LT = LookupTable();
     if (FLookupField.empty() || !FValueFld || !LT || !LT->Active()) return;
     if (!FValueFld2) {
-        FFoundValue = FCombo ? FCombo->LocateValue(FValue, FValueFld->FieldName(), false,
-                                                   FCombo->SeqSearchOptions().Contains(ssoCaseSensitive), true)
-                             : LT->Locate(FValueFld->FieldName(), Variant(FValue), 0);
+        FFoundValue = FCombo
+                          ? FCombo->LocateValue(FValue, FValueFld->FieldName(), false,
+                                                FCombo->SeqSearchOptions().Contains(ssoCaseSensitive), true)
+                          : LT->Locate(FValueFld->FieldName(), Variant(FValue), 0);
         return;
     }
     if (FValue.empty()) return;
@@ -155,7 +156,8 @@ void TdaDBLookupList::DoLookup(bool SetToDisplayIndex) {
     if (FCombo && FCombo->IsLinkedLookupField()) {
         TField* F = FCombo->Field();
         TDataSet* DS = F->DataSet();
-        const std::vector<String> DataKeys = SplitNames(F->KeyFields), LookupKeys = SplitNames(F->LookupKeyFields);
+        const std::vector<String> DataKeys = SplitNames(F->KeyFields),
+                                  LookupKeys = SplitNames(F->LookupKeyFields);
         const size_t N = std::min(DataKeys.size(), LookupKeys.size());
         if (N == 1) {
             TField* K = DS->FindField(DataKeys[0]);
@@ -234,8 +236,10 @@ void TdaDBLookupList::SetDisplayValue(const String& Value) {
         FCombo->TypedInText = FCombo->Text();
     }
     FDisplayValue = Value;
-    if (FDisplayFld == FValueFld) FValue = FDisplayValue;
-    else if (Found) FValue = FValueFld->Text();
+    if (FDisplayFld == FValueFld)
+        FValue = FDisplayValue;
+    else if (Found)
+        FValue = FValueFld->Text();
     if (!Found && FDisplayFld != FValueFld) {
         FDisplayValue.clear();
         FValue.clear();
@@ -267,8 +271,10 @@ void TdaDBLookupList::SetColumnAttributes() {
     for (int C = First; C < ColCount() - 1; ++C)
         Used += ColWidths(C) + GridLineWidth();
     const int Room = ClientWidth() - Used;
-    if (Count == 1) SetColWidths(First, std::max(ClientWidth() - GridLineWidth(), 8));
-    else if (Room - ColWidths(ColCount() - 1) > 15) SetColWidths(ColCount() - 1, Room - GridLineWidth());
+    if (Count == 1)
+        SetColWidths(First, std::max(ClientWidth() - GridLineWidth(), 8));
+    else if (Room - ColWidths(ColCount() - 1) > 15)
+        SetColWidths(ColCount() - 1, Room - GridLineWidth());
 }
 
 bool TdaDBLookupList::IsCellHighlighted(int, int DataRow, TGridDrawState, const String&) {
@@ -300,8 +306,8 @@ void TdaDBLookupList::KeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return;
     }
-    const bool Moving = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN || Key == VK_HOME ||
-                        Key == VK_END;
+    const bool Moving = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN ||
+                        Key == VK_HOME || Key == VK_END;
     if (Moving && !CanSelectValue()) return;
     TDataSet* LT = LookupTable();
     if (Moving && LT && LT->Active() && FHiliteRow < 0 && !FFoundValue && !IsKeyCurrent()) {
@@ -436,7 +442,8 @@ void TdaDBCustomLookupCombo::SetDataSource(TDataSource* Value) {
 // A lookup field of the data set names its own key fields in the lookup table.
 void TdaDBCustomLookupCombo::SetDataField(const String& Value) {
     TdaDBCustomEdit::SetDataField(Value);
-    if (IsLookupTField() && !Field()->LookupKeyFields.empty()) FGrid->SetLookupField(Field()->LookupKeyFields);
+    if (IsLookupTField() && !Field()->LookupKeyFields.empty())
+        FGrid->SetLookupField(Field()->LookupKeyFields);
     HandleDataChange();
 }
 
@@ -518,7 +525,9 @@ bool TdaDBCustomLookupCombo::GetFieldMapText(const String& StoredValue, String& 
 void TdaDBCustomLookupCombo::SetValue(const String& Value) {
     if (DataSource() && DataSource()->DataSet() && DataSource()->DataSet() == LookupTable())
         throw EInvalidOperation(daLookupTexts::DuplicateSource);
-    if (!(FGrid->FValue != Value || (Text().empty() && !Value.empty()) || (DisplayIsKey() && Text() != Value))) return;
+    if (!(FGrid->FValue != Value || (Text().empty() && !Value.empty()) ||
+          (DisplayIsKey() && Text() != Value)))
+        return;
     TFlagScope Skip(SkipDataChange);
     if (FGrid->DataLink()->Active()) {
         if (!ChangingFromLink) FGrid->SetValue(Value);
@@ -661,11 +670,12 @@ bool TdaDBCustomLookupCombo::IsSearchKey(Word Key) {
 
 void TdaDBCustomLookupCombo::DoPerformCustomSearch(const String& SearchField, const String& SearchValue,
                                                    bool PerformLookup, bool& Found) {
-    if (OnPerformCustomSearch) OnPerformCustomSearch(this, LookupTable(), SearchField, SearchValue, PerformLookup, Found);
+    if (OnPerformCustomSearch)
+        OnPerformCustomSearch(this, LookupTable(), SearchField, SearchValue, PerformLookup, Found);
 }
 
-bool TdaDBCustomLookupCombo::LocateValue(const String& SearchValue, const String& SearchField, bool PartialMatch,
-                                         bool CaseSensitive, bool PerformLookup) {
+bool TdaDBCustomLookupCombo::LocateValue(const String& SearchValue, const String& SearchField,
+                                         bool PartialMatch, bool CaseSensitive, bool PerformLookup) {
     if (InCustomSearch) return false;
     TDataSet* LT = LookupTable();
     if (!LT) return false;
@@ -699,7 +709,8 @@ bool TdaDBCustomLookupCombo::LocateValue(const String& SearchValue, const String
     return Found;
 }
 
-bool TdaDBCustomLookupCombo::FindIndexedValue(const String& Value, const String& FieldName, bool PartialMatch) {
+bool TdaDBCustomLookupCombo::FindIndexedValue(const String& Value, const String& FieldName,
+                                              bool PartialMatch) {
     TDataSet* LT = LookupTable();
     TField* F = LT ? LT->FindField(FieldName) : nullptr;
     if (!PartialMatch && F && AnsiUpperCase(F->Text()) == AnsiUpperCase(Value)) return true;
@@ -776,7 +787,8 @@ void TdaDBCustomLookupCombo::AddDefaultSelected() {
     if (Selected()->Count() > 0) return;
     TDataSet* LT = LookupTable();
     const std::vector<String> Names = SplitNames(LookupField());
-    TField* F = IsLinkedLookupField() ? FGrid->FDisplayFld : (LT && !Names.empty() ? LT->FindField(Names[0]) : nullptr);
+    TField* F = IsLinkedLookupField() ? FGrid->FDisplayFld
+                                      : (LT && !Names.empty() ? LT->FindField(Names[0]) : nullptr);
     if (!F) return;
     Selected()->Add(F->FieldName() + u"\t" + IntToStr(F->DisplayWidth()) + u"\t" + F->DisplayLabel());
 }
@@ -797,7 +809,8 @@ int TdaDBCustomLookupCombo::SumColumnWidths(int Skip) {
     TDataSet* LT = LookupTable();
     if (FUseTFields && LT) {
         for (int I = 0; I < LT->Fields().Count(); ++I)
-            if (TField* F = LT->Fields()[I]; F->Visible()) Cols.push_back({F->DisplayWidth(), F->DisplayLabel()});
+            if (TField* F = LT->Fields()[I]; F->Visible())
+                Cols.push_back({F->DisplayWidth(), F->DisplayLabel()});
     } else {
         for (int I = 0; I < Selected()->Count(); ++I) {
             const String L = Selected()->Strings(I);
@@ -823,8 +836,8 @@ void TdaDBCustomLookupCombo::SetDropDownHeight() {
     const int Titles = FGrid->TitleRows();
     // The list's frame: what its window takes around the client area.
     const int Frame = std::max(2, FGrid->Height() - FGrid->ClientHeight());
-    const int H = (Titles * FGrid->TitleLines() + FItemCount) * (FGrid->DefaultRowHeight() + RowLine) + 3 * Titles +
-                  ExtraHeight + Frame;
+    const int H = (Titles * FGrid->TitleLines() + FItemCount) * (FGrid->DefaultRowHeight() + RowLine) +
+                  3 * Titles + ExtraHeight + Frame;
     FPopup->SetHeight(H);
 }
 
@@ -855,8 +868,9 @@ void TdaDBCustomLookupCombo::PositionDropDown() {
     if (CX <= SumColumnWidths(1) + Cols * LineW + ReadButtonAreaWidth() + 1 && FItemCount > 0 &&
         Cols > 1 + FGrid->IndicatorOffset()) {
         const int RowLine = FGrid->ListOptions().Contains(loRowLines) ? 1 : 0;
-        H = GetSystemMetrics(SM_CYHSCROLL) + (FGrid->DefaultRowHeight() + RowLine) * (FGrid->TitleRows() + FItemCount) +
-            5 + ExtraHeight - 2 * RowLine;
+        H = GetSystemMetrics(SM_CYHSCROLL) +
+            (FGrid->DefaultRowHeight() + RowLine) * (FGrid->TitleRows() + FItemCount) + 5 + ExtraHeight -
+            2 * RowLine;
     }
     FPopup->SetBounds(X, Y, CX, H);
 }
@@ -970,8 +984,10 @@ void TdaDBCustomLookupCombo::CloseUp(bool modified) {
         // The user leaves after typing: a text that names no record is offered or taken back.
         if (!FGrid->FDisplayFld || ProcessingNotInList || Text() == OldDisplayValue) return;
         if (OnNotInList && (IsLinkedLookupField() || !FGrid->FDisplayFld->Calculated())) {
-            if (!Text().empty()) TimerSearch();
-            else InList = false;
+            if (!Text().empty())
+                TimerSearch();
+            else
+                InList = false;
             if (!InList) {
                 bool Accepted = true;
                 {
@@ -1053,8 +1069,10 @@ void TdaDBCustomLookupCombo::CloseUp(bool modified) {
         } else if (!Bound) {
             if (WasInList && !Accepted) {
                 TFlagScope Skip(SkipDataChange);
-                if (FGrid->FDisplayFld && !DisplayIsKey()) SetText(FGrid->FDisplayValue);
-                else SetText(LookupValue());
+                if (FGrid->FDisplayFld && !DisplayIsKey())
+                    SetText(FGrid->FDisplayValue);
+                else
+                    SetText(LookupValue());
                 HandleListClick(this);
             } else if ((!Accepted && Style() == daDBCombo::csDropDownList) || !DisplayIsKey()) {
                 if (FAllowClearKey && !Accepted) {
@@ -1196,9 +1214,12 @@ void TdaDBCustomLookupCombo::KeyPress(Char& Key) {
         const String T = Text();
         const int S = SelStart(), N = SelLength();
         if (Key == u'\b') {
-            if (N > 0) After = T.substr(0, size_t(S)) + T.substr(size_t(S + N));
-            else if (S > 0) After = T.substr(0, size_t(S - 1)) + T.substr(size_t(S));
-            else After = T;
+            if (N > 0)
+                After = T.substr(0, size_t(S)) + T.substr(size_t(S + N));
+            else if (S > 0)
+                After = T.substr(0, size_t(S - 1)) + T.substr(size_t(S));
+            else
+                After = T;
         } else {
             After = T.substr(0, size_t(S)) + String(1, Key) + T.substr(std::min(T.size(), size_t(S + N)));
         }
@@ -1241,8 +1262,8 @@ void TdaDBCustomLookupCombo::KeyPress(Char& Key) {
         Key = 0;
         return;
     }
-    if (!Open && Printable && Field() && AcceptsTyping() && !FAutoDropDown && !FShowMatchText && DisplayIsKey() &&
-        !Field()->IsValidChar(Key)) {
+    if (!Open && Printable && Field() && AcceptsTyping() && !FAutoDropDown && !FShowMatchText &&
+        DisplayIsKey() && !Field()->IsValidChar(Key)) {
         MessageBeep();
         Key = 0;
         return;
@@ -1262,8 +1283,8 @@ void TdaDBCustomLookupCombo::KeyUp(Word& Key, TShiftState Shift) {
     const bool ListStyle = Style() == daDBCombo::csDropDownList;
     const bool Clearing = Key == VK_DELETE || Key == VK_BACK;
     const TDataSetState S = DataSource() ? DataSource()->State() : dsInactive;
-    const bool MayClear = !(DataSource() && !DataField().empty() && S != dsEdit && S != dsInsert &&
-                            !DataSource()->AutoEdit);
+    const bool MayClear =
+        !(DataSource() && !DataField().empty() && S != dsEdit && S != dsInsert && !DataSource()->AutoEdit);
     if (FAllowClearKey && MayClear && Clearing) {
         if (Open && !IsLinkedLookupField() && Text().empty()) {
             BeginFieldEdit();

@@ -55,7 +55,9 @@ public:
     const String& DisplayValue() const { return FDisplayValue; }
     void SetDisplayValue(const String& Value);
     TField* DisplayFld() const { return FDisplayFld; }
-    TField* ValueFld(int Index = 0) const { return Index == 0 ? FValueFld : Index == 1 ? FValueFld2 : FValueFld3; }
+    TField* ValueFld(int Index = 0) const {
+        return Index == 0 ? FValueFld : Index == 1 ? FValueFld2 : FValueFld3;
+    }
     int HiliteRow() const { return FHiliteRow; }
     int TitleRows() const { return FTitleOffset; }
     bool FoundValue() const { return FFoundValue; }
@@ -117,8 +119,8 @@ using TNotifyCloseUpEvent =
 using TNotInListEvent =
     std::function<void(TObject* Sender, TDataSet* LookupTable, const String& NewValue, bool& Accept)>;
 using TdaPerformSearchEvent =
-    std::function<void(TObject* Sender, TDataSet* LookupTable, const String& SearchField, const String& SearchValue,
-                       bool PerformLookup, bool& Found)>;
+    std::function<void(TObject* Sender, TDataSet* LookupTable, const String& SearchField,
+                       const String& SearchValue, bool PerformLookup, bool& Found)>;
 
 class TdaDBCustomLookupCombo : public TdaDBCustomCombo {
     DECLARE_CLASS(TdaDBCustomLookupCombo, TdaDBCustomCombo)
@@ -211,8 +213,8 @@ public:
     virtual bool FindIndexedValue(const String& Value, const String& FieldName, bool PartialMatch);
     virtual bool LocateValue(const String& SearchValue, const String& SearchField, bool PartialMatch,
                              bool CaseSensitive, bool PerformLookup);
-    virtual void DoPerformCustomSearch(const String& SearchField, const String& SearchValue, bool PerformLookup,
-                                       bool& Found);
+    virtual void DoPerformCustomSearch(const String& SearchField, const String& SearchValue,
+                                       bool PerformLookup, bool& Found);
     virtual void RefreshButton() {}
 
     bool AcceptsTyping() const;

@@ -81,7 +81,8 @@ struct TLookupForm {
     TdaDBLookupCombo* Combo = new TdaDBLookupCombo(&Form);
     TEdit* Other = new TEdit(&Form);
 
-    explicit TLookupForm(TDataSetKind Kind, int Customers = 12) : Data(MakeLookupData(&Form, Kind, Customers)) {
+    explicit TLookupForm(TDataSetKind Kind, int Customers = 12)
+        : Data(MakeLookupData(&Form, Kind, Customers)) {
         Form.SetBounds(0, 0, 360, 240);
         Combo->SetParent(&Form);
         Combo->SetBounds(10, 10, 180, 22);
