@@ -679,6 +679,8 @@ void TdaCustomDBGrid::LayoutChanged() {
         if (FDataLink->Active()) DefineFieldMap();
         int N = FDataLink->FieldCount();
         if (!FUseTFields && N == 0) N = FSelected->Count();
+        // Fewer fixed columns first: one data column without the indicator leaves room for none.
+        if (FIndicatorOffset < ColCount()) SetFixedCols(FIndicatorOffset);
         SetColCount(std::max(N, 1) + FIndicatorOffset);
         SetFixedCols(FIndicatorOffset);
         if (FIndicatorOffset) SetColWidths(0, FIndicatorWidth);

@@ -18,6 +18,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Grids.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -239,7 +240,8 @@ protected:
     void Dispatch(TMessage& Message) override;
 
 private:
-    TdaDBPicture FdaPicture; // the picture mask of the column being edited
+    // The picture mask of the column being edited.
+    TdaDBPicture FdaPicture;
     TdaRegexMask FRegexMask;
     bool FWordWrap = false;
     TdaCustomDBGrid* ParentGrid = nullptr;
@@ -503,6 +505,10 @@ public:
     void EndUpdate(bool Repaint = true);
     int UpdateCount() const { return FUpdateCount; }
     bool HasFocus() const { return FFocused; }
+    // Whether a click or a scroll first takes the keyboard focus (a drop-down list leaves it
+    // where it is).
+    bool AcquireFocus() const { return FAcquireFocus; }
+    void SetAcquireFocus(bool Value) { FAcquireFocus = Value; }
     bool ProportionalResizeActive() const;
     void FlushChanges();
     bool CanEditGrid() const;
@@ -819,3 +825,105 @@ private:
     TPoint FDragLast;
     TRect FDragImageRect;
 };
+
+// ---- The published grid ------------------------------------------------------------------------
+
+class TdaDBGrid;
+DECLARE_ENUM(TdaMemoAttribute, Byte, mSizeable, mWordWrap, mGridShow, mViewOnly, mDisableDialog)
+using TdaMemoAttributes = TSet<TdaMemoAttribute>;
+using TdaSelectRecordEvent = std::function<void(TdaDBGrid* Grid, bool Selecting, bool& Accept)>;
+using TdaSelectAllRecordEvent = std::function<void(TdaDBGrid* Grid, bool Selecting, bool& Accept)>;
+
+namespace daGridTexts {
+inline const String InvalidFixedCols = u"Invalid value for FixedCols";
+}
+
+// The data grid that forms place: the engine with its properties published, data columns kept
+// fixed at the left, and the selection of any set of records (dgMultiSelect) held as bookmarks.
+class TdaDBGrid : public TdaCustomDBGrid {
+    DECLARE_CLASS(TdaDBGrid, TdaCustomDBGrid)
+public:
+    explicit TdaDBGrid(TComponent* AOwner);
+    ~TdaDBGrid() override;
+
+    TdaMemoAttributes MemoAttributes() const { return FMemoAttributes; }
+    void SetMemoAttributes(TdaMemoAttributes Value);
+    // Data columns kept fixed at the left; the indicator is not counted.
+    int FixedCols() const { return FFixedCols; }
+    void SetFixedCols(int Value);
+    bool DisableThemes() const { return FDisableThemes; }
+    void SetDisableThemes(bool Value) { FDisableThemes = Value; }
+    bool LoadAllRTF() const { return FLoadAllRTF; }
+    void SetLoadAllRTF(bool Value) { FLoadAllRTF = Value; }
+    TdaBookmarkList* Bookmarks() const { return FBookmarks.get(); }
+    // One "T" or "F" per visible buffer row: whether that row's record is selected.
+    TStrings* SelectedRecordList() const { return FSelectedRecordList.get(); }
+
+    void RedrawGrid();
+    void ApplySelected();
+    void SetScrollBars(TScrollStyle Value) { TCustomGrid::SetScrollBars(Value); }
+    int GetRowCount() const { return RowCount(); }
+    int GetColCount() const { return ColCount(); }
+    int GetActiveRow() const;
+    void SetActiveRow(int Value);
+    int GetActiveCol() const { return Col(); }
+    TField* GetActiveField() const;
+    void SetActiveField(const String& AFieldName);
+    void ScrollCurrentToTop(int CurrentRow);
+    // Orders the dataset by a field: its index field names, or the index for that field.
+    void SetOrder(const String& AFieldName, bool AClientCursor = false);
+    void AddDependent(TComponent* Value);
+    void RemoveDependent(TComponent* Value);
+    void RestoreDesignSelected();
+    void SortSelectedList() {}
+    TColor CellBackColor(int ACol) override;
+
+    // Record multi-selection
+    void SelectRecord() override;
+    void UnselectRecord() override;
+    void SelectAll();
+    void UnselectAll() override;
+    bool IsSelectedRecord();
+    bool IsSelected() override;
+    bool IsBufferRecordSelected(int Row) override;
+    void SelectRange(const TBookmark& A, const TBookmark& B);
+    void UnselectRange(const TBookmark& A, const TBookmark& B);
+    void RefreshSelectedRows() override;
+
+    TdaSelectRecordEvent OnMultiSelectRecord;
+    TdaSelectAllRecordEvent OnMultiSelectAllRecords;
+    // Behaviour switches by index (see the constructor for their defaults).
+    std::array<Variant, 12> Patch;
+
+protected:
+    void Loaded() override;
+    void Paint() override;
+    void SetColumnAttributes() override;
+    void LinkActive(bool Value) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void TopLeftChanged() override;
+    void ColExit() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    virtual void ApplyFixedCols();
+
+private:
+    TdaMemoAttributes FMemoAttributes{mSizeable, mWordWrap};
+    int FFixedCols = 0;
+    bool FDisableThemes = false;
+    bool FLoadAllRTF = false;
+    bool redrawingGrid = false, initialized = false, inLinkActive = false, inTopLeftChanged = false;
+    bool GridIsLoaded = false;
+    std::unique_ptr<TStringList> OrigSelected;
+    std::unique_ptr<TdaBookmarkList> FBookmarks;
+    std::vector<TComponent*> FDependentComponents;
+    std::unique_ptr<TStringList> FSelectedRecordList;
+
+    // x before y in the dataset's order; x at or after y.
+    bool IsBefore(const TBookmark& X, const TBookmark& Y) const;
+    bool IsAtOrAfter(const TBookmark& X, const TBookmark& Y) const;
+    void MarkCurrent();
+    static void Published(TPublisher<TdaDBGrid>& P);
+};
+
+void RegisterDataAwareGridClasses();

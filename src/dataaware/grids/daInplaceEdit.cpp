@@ -76,7 +76,7 @@ void TdaInplaceEdit::DoRefreshValidationDisplayText(const String& AText) {
 
 void TdaInplaceEdit::LoadMasks() {
     FUsePictureMask = false;
-    FdaPicture.SetPictureMask(String());
+    FdaPicture.SetPictureMask(u"");
     FdaPicture.SetAutoFill(true);
     FdaPicture.SetAllowInvalidExit(false);
     FRegexMask = TdaRegexMask();

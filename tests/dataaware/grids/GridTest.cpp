@@ -157,6 +157,18 @@ TEST(GridLayout, VisibleFieldsBecomeColumnsWithWidthsFromTheirDisplayWidth) {
     EXPECT_EQ(Fx.Grid->ColWidths(1), B.Canvas()->TextWidth(u"A rather long title") + 4);
 }
 
+TEST(GridLayout, ASingleColumnWithoutTheIndicatorHasNoFixedColumn) {
+    TGridFixture Fx(5);
+    Fx.F(u"NAME")->SetVisible(false);
+    Fx.F(u"CITY")->SetVisible(false);
+    TdaDBGridOptions O = Fx.Grid->Options();
+    O.Exclude(dgIndicator);
+    Fx.Grid->SetOptions(O);
+    EXPECT_EQ(Fx.Grid->ColCount(), 1);
+    EXPECT_EQ(Fx.Grid->FixedCols(), 0);
+    EXPECT_EQ(Fx.Grid->FieldName(0), u"ID");
+}
+
 TEST(GridLayout, SettersIgnoreValuesOutOfRange) {
     TGridFixture Fx(3);
     Fx.Grid->SetTitleLines(2);
