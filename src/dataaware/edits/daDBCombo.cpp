@@ -174,8 +174,10 @@ void TdaDBCustomCombo::ButtonClick(TObject*) {
 bool TdaDBCustomCombo::HandleDropDownKeys(Word& Key, TShiftState Shift) {
     const bool Alt = Shift.Contains(ssAlt);
     if ((Key == VK_F4 && !Alt) || (Alt && (Key == VK_UP || Key == VK_DOWN))) {
-        if (ReadDroppedDown()) CloseUp(true);
-        else DropDown();
+        if (ReadDroppedDown())
+            CloseUp(true);
+        else
+            DropDown();
         Key = 0;
         return true;
     }
@@ -191,8 +193,8 @@ void TdaDBCustomCombo::KeyDown(Word& Key, TShiftState Shift) {
     if (GetKeyState(VK_MENU) < 0) Shift.Include(ssAlt);
     HandleDropDownKeys(Key, Shift);
     TdaDBCustomEdit::KeyDown(Key, Shift);
-    if (Key != 0 && !IsTextEditable() && (Key == VK_BACK || Key == VK_SPACE || Key == VK_DELETE ||
-                                          (Key >= 48 && Key <= 111) || Key > 145))
+    if (Key != 0 && !IsTextEditable() &&
+        (Key == VK_BACK || Key == VK_SPACE || Key == VK_DELETE || (Key >= 48 && Key <= 111) || Key > 145))
         Key = 0;
 }
 
@@ -208,8 +210,10 @@ void TdaDBCustomCombo::WndProc(TMessage& Message) {
         // A list-style edit opens and closes with a click anywhere on its text.
         if (!IsTextClickable()) {
             if (CanFocus() && !Focused()) SetFocus();
-            if (ReadDroppedDown()) CloseUp(true);
-            else if (Focused()) DropDown();
+            if (ReadDroppedDown())
+                CloseUp(true);
+            else if (Focused())
+                DropDown();
             return;
         }
         break;
@@ -253,9 +257,12 @@ void TdaPopupListbox::KeyPress(Char& Key) {
         const String T = Combo->Text();
         const int S = Combo->SelStart(), N = Combo->SelLength();
         if (Key == u'\b') {
-            if (N > 0) FSearchText = T.substr(0, S) + T.substr(S + N);
-            else if (S > 0) FSearchText = T.substr(0, S - 1) + T.substr(S);
-            else FSearchText = T;
+            if (N > 0)
+                FSearchText = T.substr(0, S) + T.substr(S + N);
+            else if (S > 0)
+                FSearchText = T.substr(0, S - 1) + T.substr(S);
+            else
+                FSearchText = T;
         } else {
             FSearchText = T.substr(0, S) + String(1, Key) + T.substr(std::min<size_t>(T.size(), S + N));
         }
@@ -316,8 +323,10 @@ void TdaDBCustomComboBox::SetItems(TStrings* Value) {
 }
 
 void TdaDBCustomComboBox::SetStyle(TComboBoxStyle Value) {
-    if (Value == csSimple) SetShowButton(false);
-    else if (FComboStyle == csSimple) SetShowButton(true);
+    if (Value == csSimple)
+        SetShowButton(false);
+    else if (FComboStyle == csSimple)
+        SetShowButton(true);
     FComboStyle = Value;
 }
 
@@ -362,8 +371,10 @@ bool TdaDBCustomComboBox::GetFieldMapText(const String& StoredValue, String& Dis
 
 void TdaDBCustomComboBox::ReadStoredText(String& Result) const {
     const String T = Text();
-    if (FComboStyle == csDropDown && T.empty()) Result.clear();
-    else Result = GetComboValue(T);
+    if (FComboStyle == csDropDown && T.empty())
+        Result.clear();
+    else
+        Result = GetComboValue(T);
 }
 
 String TdaDBCustomComboBox::Value() const {
@@ -418,7 +429,8 @@ void TdaDBCustomComboBox::DrawListItem(TWinControl*, int Index, TRect Rect, TOwn
         if (!Ended && Valid) {
             const String Line = Lines->Strings(Index);
             C->FillRect(Rect);
-            C->TextRect(TRect(Rect.Left, Rect.Top, Rect.Left + Col1, Rect.Bottom), Rect.Left + 1, Rect.Top + 1, Line);
+            C->TextRect(TRect(Rect.Left, Rect.Top, Rect.Left + Col1, Rect.Bottom), Rect.Left + 1,
+                        Rect.Top + 1, Line);
             const String Second = FMapList ? GetComboValue(Line) : GetComboDisplay(Line);
             C->TextRect(TRect(Rect.Left + Col1, Rect.Top, Rect.Right, Rect.Bottom), Rect.Left + Col1 + 1,
                         Rect.Top + 1, Second);
@@ -515,8 +527,10 @@ void TdaDBCustomComboBox::WriteItemIndex(int Value) {
     FItemIndex = Value;
     ListBoxItemsNeeded();
     FListbox->SetItemIndex(Value >= 0 && Value < FListbox->Items()->Count() ? Value : -1);
-    if (Value >= 0 && Value < FListbox->Items()->Count()) SetText(FListbox->Items()->Strings(Value));
-    else if (Value == -1) SetText(u"");
+    if (Value >= 0 && Value < FListbox->Items()->Count())
+        SetText(FListbox->Items()->Strings(Value));
+    else if (Value == -1)
+        SetText(u"");
 }
 
 void TdaDBCustomComboBox::WriteValue(const String& Value) {
@@ -562,8 +576,10 @@ void TdaDBCustomComboBox::ShowStoredValue(const String& Value) {
     } else if (!Value.empty()) {
         Index = FindItemIndex(Value, 0);
     }
-    if (!FListbox) FItemIndex = Index;
-    else WriteItemIndex(Index);
+    if (!FListbox)
+        FItemIndex = Index;
+    else
+        WriteItemIndex(Index);
     if (Index < 0 && ItemIndex() < 0) SetText(u"");
 }
 
@@ -571,8 +587,10 @@ void TdaDBCustomComboBox::LoadFieldText() {
     if (Patch[1] || ComponentState().Contains(csDestroying)) return;
     if (FMapList || FHistoryList->Enabled()) ListBoxItemsNeeded();
     if (FMapList) {
-        if (Field()) ShowStoredValue(Field()->AsString());
-        else ShowStoredValue(ComponentState().Contains(csDesigning) ? Name() : String());
+        if (Field())
+            ShowStoredValue(Field()->AsString());
+        else
+            ShowStoredValue(ComponentState().Contains(csDesigning) ? Name() : String());
         return;
     }
     if (Field()) {
@@ -594,8 +612,10 @@ void TdaDBCustomComboBox::Reset() {
 }
 
 void TdaDBCustomComboBox::SetDroppedDown(bool Value) {
-    if (Value && !FListVisible) DropDown();
-    else if (!Value && FListVisible) CloseUp(true);
+    if (Value && !FListVisible)
+        DropDown();
+    else if (!Value && FListVisible)
+        CloseUp(true);
 }
 
 void TdaDBCustomComboBox::DropDown() {
@@ -611,8 +631,10 @@ void TdaDBCustomComboBox::DropDown() {
     } else if (FDisableDropDownList) {
         return;
     }
-    if (FComboStyle == csOwnerDrawFixed) FListbox->SetStyle(lbOwnerDrawFixed);
-    else if (FComboStyle == csOwnerDrawVariable) FListbox->SetStyle(lbOwnerDrawVariable);
+    if (FComboStyle == csOwnerDrawFixed)
+        FListbox->SetStyle(lbOwnerDrawFixed);
+    else if (FComboStyle == csOwnerDrawVariable)
+        FListbox->SetStyle(lbOwnerDrawVariable);
     else if ((FHistoryList->Enabled() && FHistoryList->MRUEnabled()) || FTwoColumnDisplay)
         FListbox->SetStyle(lbOwnerDrawFixed);
     FListbox->SetSorted(FHistoryList->Enabled() && FHistoryList->MRUEnabled() ? false : FItems->Sorted());
@@ -663,8 +685,10 @@ void TdaDBCustomComboBox::CloseUp(bool Accept) {
         TValueScope<bool> SkipDataChange(Patch[1], true);
         if (Chosen != PreDropDownText && EditCanModify()) {
             FItemIndex = Highlight;
-            if (!Chosen.empty()) SetText(Chosen);
-            else if (FComboStyle == csDropDownList || FMapList) SetText(u"");
+            if (!Chosen.empty())
+                SetText(Chosen);
+            else if (FComboStyle == csDropDownList || FMapList)
+                SetText(u"");
             FItemIndex = Highlight;
             WriteModified(true);
             if (FHistoryList->Enabled() && Modified()) {
@@ -742,7 +766,8 @@ void TdaDBCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return;
     } else if (FListVisible && (FComboStyle != csDropDown || FAutoDropDown) && FNoKeysEnteredYet &&
-               (Key == VK_SPACE || Key == VK_BACK || Key == VK_DELETE || (Key >= 48 && Key <= 111) || Key > 145)) {
+               (Key == VK_SPACE || Key == VK_BACK || Key == VK_DELETE || (Key >= 48 && Key <= 111) ||
+                Key > 145)) {
         StartEditing();
         FNoKeysEnteredYet = false;
     }
@@ -834,10 +859,14 @@ void TdaDBCustomComboBox::WndProc(TMessage& Message) {
             if (Count > 0) {
                 const int Page = std::max(1, FDropDownCount - 1);
                 int I = FListbox->ItemIndex();
-                if (Key == VK_UP) I = std::max(0, I - 1);
-                else if (Key == VK_DOWN) I = std::min(Count - 1, I + 1);
-                else if (Key == VK_PRIOR) I = std::max(0, I - Page);
-                else I = std::min(Count - 1, I + Page);
+                if (Key == VK_UP)
+                    I = std::max(0, I - 1);
+                else if (Key == VK_DOWN)
+                    I = std::min(Count - 1, I + 1);
+                else if (Key == VK_PRIOR)
+                    I = std::max(0, I - Page);
+                else
+                    I = std::min(Count - 1, I + Page);
                 TFlagScope Selecting(DoSelChange);
                 FListbox->SetItemIndex(I);
                 FListbox->MakeVisible(I);
@@ -850,8 +879,10 @@ void TdaDBCustomComboBox::WndProc(TMessage& Message) {
     }
     case CN_KEYDOWN: {
         const Word Key = static_cast<Word>(Message.WParam);
-        if (Key == VK_TAB && FListVisible) CloseUp(true);
-        else if ((Key == VK_RETURN || Key == VK_ESCAPE) && FListVisible) return;
+        if (Key == VK_TAB && FListVisible)
+            CloseUp(true);
+        else if ((Key == VK_RETURN || Key == VK_ESCAPE) && FListVisible)
+            return;
         break;
     }
     case WM_CUT:

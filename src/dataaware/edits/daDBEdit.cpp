@@ -62,7 +62,8 @@ TdaCustomMaskEdit::~TdaCustomMaskEdit() = default;
 void TdaCustomMaskEdit::Published(TPublisher<TdaCustomMaskEdit>& P) {
     P.Property(u"UsePictureMask", &TdaCustomMaskEdit::UsePictureMask, &TdaCustomMaskEdit::SetUsePictureMask)
         .Default(true);
-    P.Property(u"WantReturns", &TdaCustomMaskEdit::WantReturns, &TdaCustomMaskEdit::SetWantReturns).Default(false);
+    P.Property(u"WantReturns", &TdaCustomMaskEdit::WantReturns, &TdaCustomMaskEdit::SetWantReturns)
+        .Default(false);
     P.Property(u"WordWrap", &TdaCustomMaskEdit::WordWrap, &TdaCustomMaskEdit::SetWordWrap).Default(false);
     P.Property(u"MaskStoreLiteralTemplate", &TdaCustomMaskEdit::MaskStoreLiteralTemplate,
                &TdaCustomMaskEdit::SetMaskStoreLiteralTemplate)
@@ -72,8 +73,10 @@ void TdaCustomMaskEdit::Published(TPublisher<TdaCustomMaskEdit>& P) {
 void TdaCustomMaskEdit::SetPicture(TdaDBPicture* Value) {
     FdaPicture->Assign(Value);
     auto* Self = dynamic_cast<TdaDBCustomEdit*>(this);
-    if (IsPictureMaskActive() || !Self || !Self->Field()) SetEditMask(u"");
-    else SetEditMask(Self->Field()->EditMask());
+    if (IsPictureMaskActive() || !Self || !Self->Field())
+        SetEditMask(u"");
+    else
+        SetEditMask(Self->Field()->EditMask());
 }
 
 bool TdaCustomMaskEdit::IsPictureMaskActive() const {
@@ -170,9 +173,12 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
     const int S = SelStart(), N = SelLength(), L = static_cast<int>(Old.size());
     String NewText;
     if (Key == u'\b') {
-        if (N > 0) NewText = Old.substr(0, S) + Old.substr(S + N);
-        else if (S > 0) NewText = Old.substr(0, S - 1) + Old.substr(S);
-        else NewText = Old;
+        if (N > 0)
+            NewText = Old.substr(0, S) + Old.substr(S + N);
+        else if (S > 0)
+            NewText = Old.substr(0, S - 1) + Old.substr(S);
+        else
+            NewText = Old;
     } else {
         NewText = Old.substr(0, S) + String(1, Key) + Old.substr(std::min(L, S + N));
     }
@@ -181,8 +187,10 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
         if (Key == u'\b') {
             StartEditing();
             if (!TCustomEdit::ReadOnly()) {
-                if (NewText.empty()) DoRefreshValidationDisplay(true);
-                else DoRefreshValidationDisplay(NewText);
+                if (NewText.empty())
+                    DoRefreshValidationDisplay(true);
+                else
+                    DoRefreshValidationDisplay(NewText);
             }
             return;
         }
@@ -211,9 +219,12 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
                 StartEditing();
                 if (!TCustomEdit::ReadOnly()) SetTextModified(Validated);
                 int Caret;
-                if (N == L) Caret = NewLen;
-                else if (R == prComplete) Caret = NewLen > L ? S + (NewLen - L) : S + 1;
-                else Caret = N == 0 ? S + (NewLen - L) : S + 1;
+                if (N == L)
+                    Caret = NewLen;
+                else if (R == prComplete)
+                    Caret = NewLen > L ? S + (NewLen - L) : S + 1;
+                else
+                    Caret = N == 0 ? S + (NewLen - L) : S + 1;
                 SetSelStart(Caret);
                 SetSelLength(0);
                 Key = 0;
@@ -287,7 +298,8 @@ TdaDBCustomEdit::~TdaDBCustomEdit() {
 void TdaDBCustomEdit::Published(TPublisher<TdaDBCustomEdit>& P) {
     P.Property(u"DataField", &TdaDBCustomEdit::DataField, &TdaDBCustomEdit::SetDataField);
     P.Property(u"ReadOnly", &TdaDBCustomEdit::ReadOnly, &TdaDBCustomEdit::SetReadOnly).Default(false);
-    P.Property(u"AutoFillDate", &TdaDBCustomEdit::AutoFillDate, &TdaDBCustomEdit::SetAutoFillDate).Default(true);
+    P.Property(u"AutoFillDate", &TdaDBCustomEdit::AutoFillDate, &TdaDBCustomEdit::SetAutoFillDate)
+        .Default(true);
     P.Property(u"UnboundDataType", &TdaDBCustomEdit::UnboundDataType, &TdaDBCustomEdit::SetUnboundDataType)
         .Default(daDefault);
     P.Property(u"EditAlignment", &TdaDBCustomEdit::EditAlignment, &TdaDBCustomEdit::SetEditAlignment)
@@ -408,12 +420,14 @@ void TdaDBCustomEdit::LoadFieldText() {
         return;
     }
     if (!IsPictureMaskActive()) SetEditMask(F->EditMask());
-    if (!ComponentState().Contains(csDesigning) && (F->DataType() == ftString || F->DataType() == ftWideString) &&
-        MaxLength() == 0)
+    if (!ComponentState().Contains(csDesigning) &&
+        (F->DataType() == ftString || F->DataType() == ftWideString) && MaxLength() == 0)
         SetMaxLength(F->Size());
     const bool Memo = IsMemoField();
-    if ((FFocused || Memo) && FDataLink->CanModify()) SetText(Memo ? F->AsString() : F->Text());
-    else SetText(Memo ? F->AsString() : F->DisplayText());
+    if ((FFocused || Memo) && FDataLink->CanModify())
+        SetText(Memo ? F->AsString() : F->Text());
+    else
+        SetText(Memo ? F->AsString() : F->DisplayText());
 }
 
 // Hands the text to the field. A text that the library's own reading cannot take (a date
@@ -462,9 +476,12 @@ void TdaDBCustomEdit::UpdateFieldData() {
     } else if (IsNumericField(F) && !ReadDisplayFormat().empty()) {
         double V;
         if (daStrToFloatDisplay(Current, V, ReadDisplayFormat())) {
-            if (dynamic_cast<TFloatField*>(F)) F->SetAsFloat(V);
-            else if (dynamic_cast<TLargeintField*>(F)) F->SetAsFloat(static_cast<double>(Round(V)));
-            else F->SetAsInteger(static_cast<int>(Round(V)));
+            if (dynamic_cast<TFloatField*>(F))
+                F->SetAsFloat(V);
+            else if (dynamic_cast<TLargeintField*>(F))
+                F->SetAsFloat(static_cast<double>(Round(V)));
+            else
+                F->SetAsInteger(static_cast<int>(Round(V)));
             return;
         }
     }
@@ -483,8 +500,10 @@ void TdaDBCustomEdit::UpdateRecord() {
 }
 
 void TdaDBCustomEdit::Reset() {
-    if (Field()) FDataLink->Reset();
-    else SetText(StartValue);
+    if (Field())
+        FDataLink->Reset();
+    else
+        SetText(StartValue);
     TCustomMaskEdit::Reset();
     SelectAll();
     WriteModified(false);
@@ -494,8 +513,10 @@ void TdaDBCustomEdit::Reset() {
 void TdaDBCustomEdit::WriteFocused(bool Value) {
     if (FFocused == Value) return;
     FFocused = Value;
-    if (Field()) FDataLink->Reset();
-    else if (Value) StartValue = Text();
+    if (Field())
+        FDataLink->Reset();
+    else if (Value)
+        StartValue = Text();
 }
 
 void TdaDBCustomEdit::CMEnter(TMessage& Message) {
@@ -537,7 +558,8 @@ void TdaDBCustomEdit::Change() {
 
 double TdaDBCustomEdit::UnboundValue() const {
     double V = 0;
-    if (!Field() && !ReadDisplayFormat().empty() && daStrToFloatDisplay(Text(), V, ReadDisplayFormat())) return V;
+    if (!Field() && !ReadDisplayFormat().empty() && daStrToFloatDisplay(Text(), V, ReadDisplayFormat()))
+        return V;
     return 0;
 }
 
@@ -623,9 +645,32 @@ void TdaDBCustomEdit::KeyPress(Char& Key) {
     }
 
     switch (Key) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
-    case 10: case 11: case 12: case 14: case 15: case 16: case 17: case 18: case 19: case 20: case 21:
-    case 23: case 25: case 26: case 28: case 29: case 30: case 31:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 10:
+    case 11:
+    case 12:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+    case 23:
+    case 25:
+    case 26:
+    case 28:
+    case 29:
+    case 30:
+    case 31:
         break;
     case u'\r':
         if (WantReturns() && !IsEditBlocked()) {
@@ -778,9 +823,12 @@ bool TdaDBCustomEdit::FillDateTimePart(Char& Key) {
 
     const String LowerFormat = LowerCase(FS.ShortDateFormat);
     if (P <= dtpYear) {
-        if (P == dtpDay) T += LowerFormat.find(u"dd") != String::npos ? TwoDigits(Day) : IntToStr(Day);
-        else if (P == dtpMonth) T += LowerFormat.find(u"mm") != String::npos ? TwoDigits(Month) : IntToStr(Month);
-        else T += FS.ShortDateFormat.find(u"yyyy") != String::npos ? IntToStr(Year) : TwoDigits(Year % 100);
+        if (P == dtpDay)
+            T += LowerFormat.find(u"dd") != String::npos ? TwoDigits(Day) : IntToStr(Day);
+        else if (P == dtpMonth)
+            T += LowerFormat.find(u"mm") != String::npos ? TwoDigits(Month) : IntToStr(Month);
+        else
+            T += FS.ShortDateFormat.find(u"yyyy") != String::npos ? IntToStr(Year) : TwoDigits(Year % 100);
         if (!T.empty() && !EndsWithChar(T, DateSep) && daCountChar(T, DateSep) < 2) T += DateSep;
     } else if (!IsDateEdit() && !HasMarker) {
         if (P == dtpSecond && TimeComplete) P = dtpAmPm;

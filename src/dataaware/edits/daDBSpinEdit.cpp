@@ -170,7 +170,8 @@ void TdaDBSpinEdit::Published(TPublisher<TdaDBSpinEdit>& P) {
     P.Property(u"MinValue", &TdaDBSpinEdit::MinValue, &TdaDBSpinEdit::SetMinValue);
     P.Property(u"MaxValue", &TdaDBSpinEdit::MaxValue, &TdaDBSpinEdit::SetMaxValue);
     P.Property(u"Increment", &TdaDBSpinEdit::Increment, &TdaDBSpinEdit::SetIncrement);
-    P.Property(u"EditorEnabled", &TdaDBSpinEdit::EditorEnabled, &TdaDBSpinEdit::SetEditorEnabled).Default(true);
+    P.Property(u"EditorEnabled", &TdaDBSpinEdit::EditorEnabled, &TdaDBSpinEdit::SetEditorEnabled)
+        .Default(true);
 }
 
 bool TdaDBSpinEdit::ReadShowButton() const {
@@ -252,8 +253,10 @@ void TdaDBSpinEdit::SetValue(double X) {
     } else if (IsTimeEdit()) {
         SetText(TimeToStr(V));
     } else if (IsDateTimeEdit()) {
-        if (!F && V == std::floor(V)) SetText(DateToStr(V) + u" " + TimeToStr(0));
-        else SetText(DateTimeToStr(V));
+        if (!F && V == std::floor(V))
+            SetText(DateToStr(V) + u" " + TimeToStr(0));
+        else
+            SetText(DateTimeToStr(V));
     } else {
         SetText(Format.empty() ? FloatToStr(V) : FormatFloat(Format, V));
     }
@@ -338,7 +341,8 @@ void TdaDBSpinEdit::Step(bool Up) {
 bool TdaDBSpinEdit::IsValidChar(Char Key) {
     bool Valid = true;
     if (IsNumberEdit())
-        Valid = Key < 32 || String(u"0123456789+-").find(Key) != String::npos || Key == FormatSettings.DecimalSeparator;
+        Valid = Key < 32 || String(u"0123456789+-").find(Key) != String::npos ||
+                Key == FormatSettings.DecimalSeparator;
     if (Valid && !FEditorEnabled) Valid = Key <= 7 || (Key >= 9 && Key <= 31);
     return Valid;
 }

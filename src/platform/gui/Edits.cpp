@@ -95,18 +95,19 @@ bool RouteNativeEvent(TNativeLink* Link, QWidget*, QEvent* Event) {
 }
 
 void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
-    GuiBarrier([Wnd = Link->Control->WindowHandle()] { return FindControl(Wnd); }, [&] {
-        const HWND Wnd = Link->Control->WindowHandle();
-        if (!Wnd) return;
-        if (Event->type() == QEvent::FocusIn) {
-            if (GetFocus() != Wnd) ::SetFocus(Wnd);
-            return;
-        }
-        auto* F = static_cast<QFocusEvent*>(Event);
-        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
-            !IsLayerWidget(QApplication::focusWidget()))
-            ::SetFocus(0);
-    });
+    GuiBarrier([Wnd = Link->Control->WindowHandle()] { return FindControl(Wnd); },
+               [&] {
+                   const HWND Wnd = Link->Control->WindowHandle();
+                   if (!Wnd) return;
+                   if (Event->type() == QEvent::FocusIn) {
+                       if (GetFocus() != Wnd) ::SetFocus(Wnd);
+                       return;
+                   }
+                   auto* F = static_cast<QFocusEvent*>(Event);
+                   if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
+                       !IsLayerWidget(QApplication::focusWidget()))
+                       ::SetFocus(0);
+               });
 }
 
 namespace {

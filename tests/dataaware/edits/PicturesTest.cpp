@@ -81,7 +81,8 @@ TEST(EditPictures, EditsCombosAndSpinEditInTheirStates) {
     Place(Number, 160);
     Number->Loaded();
     Number->SetValue(42);
-    for (TdaDBCustomEdit* E : std::initializer_list<TdaDBCustomEdit*>{Masked, Arrow, Ellipsis, Number}) E->Loaded();
+    for (TdaDBCustomEdit* E : std::initializer_list<TdaDBCustomEdit*>{Masked, Arrow, Ellipsis, Number})
+        E->Loaded();
     Form.Show();
     Masked->SetFocus();
     TypeChars(Masked, u"5551");
