@@ -169,13 +169,6 @@ void TdaDateComboButton::Paint() {
     }
 }
 
-TdaComboButtonEffects::TdaComboButtonEffects(TdaDBCustomDateTimePicker* APicker, TControl* AButton)
-    : TdaButtonEffects(APicker, AButton), FPicker(APicker) {}
-
-void TdaComboButtonEffects::RefreshButton() {
-    if (FPicker) FPicker->LoadDropDownGlyph();
-}
-
 // ---- The picker: value and kinds --------------------------------------------------------------
 
 TdaDBCustomDateTimePicker::TdaDBCustomDateTimePicker(TComponent* AOwner)
@@ -207,8 +200,10 @@ TdaDBCustomDateTimePicker::TdaDBCustomDateTimePicker(TComponent* AOwner)
     };
     FFrame = std::make_unique<TdaEditFrame>(this);
     FButtonEffects = std::make_unique<TdaComboButtonEffects>(this, FButton);
+    // A flat or transparent button takes the matching glyph.
+    FButtonEffects->OnRefresh = [this] { LoadDropDownGlyph(); };
     SetWidth(121);
-    SetOwnTextPainting(true);
+    SetTextWidgetShown(false); // no focus yet: the picker paints its text
 }
 
 TdaDBCustomDateTimePicker::~TdaDBCustomDateTimePicker() {
@@ -639,7 +634,7 @@ bool TdaDBCustomDateTimePicker::PaintsItsOwnText() const {
 }
 
 void TdaDBCustomDateTimePicker::UpdateTextPainting() {
-    SetOwnTextPainting(PaintsItsOwnText());
+    SetTextWidgetShown(!PaintsItsOwnText());
 }
 
 void TdaDBCustomDateTimePicker::CreateParams(TCreateParams& Params) {

@@ -5,6 +5,7 @@
 // Home and End keys, or picks a day in a drop-down month calendar.
 
 #include "dataaware/edits/daDBCombo.h"
+#include "dataaware/edits/daEditsShared.h"
 #include "dataaware/edits/daMonthCal.h"
 #include "dataaware/foundation/daComboButton.h"
 #include "dataaware/foundation/daEditFrame.h"
@@ -104,16 +105,6 @@ private:
     TdaDBCustomDateTimePicker* FPicker;
 };
 
-// Flat and transparent look of the picker's button: a change loads the matching glyph.
-class TdaComboButtonEffects : public TdaButtonEffects {
-    DECLARE_CLASS(TdaComboButtonEffects, TdaButtonEffects)
-public:
-    TdaComboButtonEffects(TdaDBCustomDateTimePicker* APicker, TControl* AButton);
-    void RefreshButton() override;
-
-private:
-    TdaDBCustomDateTimePicker* FPicker;
-};
 
 class TdaDBCustomDateTimePicker : public TCustomEdit {
     DECLARE_CLASS(TdaDBCustomDateTimePicker, TCustomEdit)

@@ -566,7 +566,7 @@ TEST_F(Picker, PaintsItsOwnTextWithoutTheFocusBesideTheButton) {
     Other->SetFocus();
     ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
     EXPECT_TRUE(P->PaintsItsOwnText());
-    EXPECT_TRUE(P->OwnTextPainting());
+    EXPECT_TRUE(P->PaintsItsOwnText());
     // The text widget lies left of the button.
     TRect Edit;
     P->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
@@ -587,7 +587,7 @@ TEST_F(Picker, PaintsItsOwnTextWithoutTheFocusBesideTheButton) {
     // With the focus the text widget shows the text, on the picker's own colour.
     P->SetFocus();
     ASSERT_TRUE(WaitUntil([&] { return P->Focused(); }));
-    EXPECT_FALSE(P->OwnTextPainting());
+    EXPECT_FALSE(P->PaintsItsOwnText());
     auto Focused = GrabControl(P);
     GrabToPng(Focused.get(), Folder, "picker-focused.png");
     EXPECT_FALSE(IsRectEmpty(InkBox(Focused->Canvas(), Rect(0, 0, P->TextRightEdge(), P->ClientHeight()), clWhite)));
@@ -595,7 +595,7 @@ TEST_F(Picker, PaintsItsOwnTextWithoutTheFocusBesideTheButton) {
     // Leaving again hands the painting back to the picker.
     Other->SetFocus();
     ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
-    EXPECT_TRUE(P->OwnTextPainting());
+    EXPECT_TRUE(P->PaintsItsOwnText());
 }
 
 TEST_F(Picker, ATimePickerNeverShowsTheButton) {

@@ -360,6 +360,7 @@ namespace {
 class TSelfPaintedEdit : public TEdit {
 public:
     using TEdit::TEdit;
+    using TEdit::SetTextWidgetShown;
 
 protected:
     void PaintWindow(HDC) override {
@@ -370,7 +371,7 @@ protected:
     }
 };
 
-TEST_F(TFormFixture, AnEditPaintsItselfWhileItsTextWidgetKeepsTextAndFocus) {
+TEST_F(TFormFixture, AnEditPaintsItselfWhileItsTextWidgetIsHidden) {
     auto* Edit = new TSelfPaintedEdit(Form);
     Edit->SetBorderStyle(Controls::bsNone); // the picture is the client area
     Edit->SetParent(Form);
@@ -386,19 +387,19 @@ TEST_F(TFormFixture, AnEditPaintsItselfWhileItsTextWidgetKeepsTextAndFocus) {
     bool Red = false;
     EXPECT_TRUE(Look(Red)); // the text widget's text, over the window's own picture
     EXPECT_FALSE(Red);
-    Edit->SetOwnTextPainting(true);
+    Edit->SetTextWidgetShown(false);
     EXPECT_FALSE(Look(Red));
     EXPECT_TRUE(Red);
-    // Out of sight the widget still edits: it takes the focus and the keys.
-    Edit->SetFocus();
-    ASSERT_TRUE(WaitUntil([&] { return Edit->Focused(); }));
-    Edit->SetSelStart(5);
-    TypeText(Edit, "s");
-    EXPECT_EQ(U8(Edit->Text()), "Blinks");
-    EXPECT_TRUE(Edit->Focused());
-    Edit->SetOwnTextPainting(false);
+    // The widget keeps the text meanwhile; shown again, it edits as before.
+    Edit->SetText(u"Fade");
+    Edit->SetTextWidgetShown(true);
     EXPECT_TRUE(Look(Red));
     EXPECT_FALSE(Red);
+    Edit->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Edit->Focused(); }));
+    Edit->SetSelStart(4);
+    TypeText(Edit, "s");
+    EXPECT_EQ(U8(Edit->Text()), "Fades");
 }
 
 TEST_F(TFormFixture, TheFormattingRectangleHoldsTheTextUntilTheEditIsResized) {
