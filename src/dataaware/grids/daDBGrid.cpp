@@ -1513,6 +1513,7 @@ void TdaCustomDBGrid::SetEditText(int, int, const String& Value) { FEditText = V
 void TdaCustomDBGrid::WMSetFocus(TWMSetFocus& Message) {
     TCustomGrid::WMSetFocus(Message);
     FFocused = true;
+    InstallKeyboardHook();
     if (ActiveRecordColor != clNone && !FOptions.Contains(dgAlwaysShowSelection)) InvalidateCurrentRow();
 }
 
@@ -1521,6 +1522,11 @@ void TdaCustomDBGrid::WMKillFocus(TWMKillFocus& Message) {
     const bool ToEditor = InplaceEditor() && Message.FocusedWnd() != 0 &&
                           Message.FocusedWnd() == InplaceEditor()->WindowHandle();
     if (!ToEditor && !FocusExit()) return;
+    // The hook stays while the focus is on a control inside the grid: that is what it is for.
+    TWinControl* To = Message.FocusedWnd() ? FindControl(Message.FocusedWnd()) : nullptr;
+    bool Inside = false;
+    for (TWinControl* P = To; P && !Inside; P = P->Parent()) Inside = P == this;
+    if (!Inside && !dynamic_cast<TdaCustomDBGrid*>(Parent())) RemoveKeyboardHook();
     TCustomGrid::WMKillFocus(Message);
 }
 

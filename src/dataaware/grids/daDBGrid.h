@@ -521,6 +521,12 @@ public:
     // The ditto shortcuts of DittoAttributes: True when the key did a ditto (it is then
     // swallowed).
     bool HandleDittoShortCut(Word Key, TShiftState Shift);
+    // The one keyboard hook of all grids: navigation keys, Enter and Tab typed in a control over
+    // a grid (an in-cell control, the editor) go to the grid, and the ditto shortcuts work
+    // wherever the focus is inside a grid. The first grid that gets the focus installs it.
+    static void InstallKeyboardHook();
+    static void RemoveKeyboardHook();
+    static bool KeyboardHookInstalled();
     TdaIButton* IndicatorButton() const { return FIndicatorButton; }
     void SetIndicatorButton(TdaIButton* Value);
     TdaDittoAttributes* DittoAttributes() const { return FDittoAttributes.get(); }

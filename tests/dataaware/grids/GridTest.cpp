@@ -472,6 +472,7 @@ TEST(GridKeys, EnterWalksLikeTabOnlyWhenAskedTo) {
     ASSERT_TRUE(Fx.Grid->InplaceEditor() && Fx.Grid->InplaceEditor()->Shown());
     EXPECT_EQ(Fx.DS->State(), dsBrowse) << "showing the editor starts no edit";
     Fx.Key(VK_RETURN); // from the editor: on to the next column
+    ProcessMessages(); // the keyboard hook hands the key to the grid through its queue
     EXPECT_EQ(Fx.Grid->SelectedIndex(), 2);
 }
 
@@ -578,6 +579,54 @@ TEST(GridLayout, ShrinkingToFitEndsTheGridBelowItsLastRow) {
     EXPECT_TRUE(Fx.Grid->NeedsHorzScrollBar());
     Fx.Grid->SetWidth(3000);
     EXPECT_FALSE(Fx.Grid->NeedsHorzScrollBar());
+}
+
+TEST(GridKeys, TheKeyboardHookBringsKeysFromControlsOverTheGridAndDittos) {
+    TGridFixture Fx(5);
+    EXPECT_TRUE(TdaCustomDBGrid::KeyboardHookInstalled()) << "the grid has the focus";
+    // A control inside the grid: Tab and navigation keys typed there reach the grid.
+    auto* Inner = new TEdit(&Fx.Form);
+    Inner->SetParent(Fx.Grid);
+    Inner->SetBounds(200, 100, 60, 20);
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    EXPECT_TRUE(TdaCustomDBGrid::KeyboardHookInstalled()) << "the focus is still inside the grid";
+    KeyMessages(Inner, VK_TAB);
+    ProcessMessages();
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    KeyMessages(Inner, VK_NEXT, {ssCtrl});
+    ProcessMessages();
+    EXPECT_GT(Fx.DS->RecNo(), 1);
+    // A plain Down leaves an edit only when its whole text is selected.
+    Fx.DS->First();
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    Inner->SetText(u"abc");
+    Inner->SetSelStart(1);
+    KeyMessages(Inner, VK_DOWN);
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->RecNo(), 1);
+    Inner->SelectAll();
+    KeyMessages(Inner, VK_DOWN);
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->RecNo(), 2);
+    // The ditto shortcut, typed wherever the focus is in the grid.
+    Fx.Grid->DittoAttributes()->ShortCutDittoField = ShortCut('D', {ssCtrl});
+    Fx.Grid->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Fx.Grid->Focused(); }));
+    Fx.Grid->SelectColumn(1);
+    KeyMessages(Fx.Grid, 'D', {ssCtrl});
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"name1");
+    Fx.DS->Cancel();
+    // Leaving the grid takes the hook away.
+    auto* Outside = new TEdit(&Fx.Form);
+    Outside->SetParent(&Fx.Form);
+    Outside->SetBounds(0, 265, 60, 20);
+    Outside->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Outside->Focused(); }));
+    EXPECT_FALSE(TdaCustomDBGrid::KeyboardHookInstalled());
 }
 
 TEST(GridKeys, TypedTextIsPostedAndEscapeAbandonsIt) {
@@ -953,4 +1002,55 @@ TEST(GridControls, ANamedControlEditsItsColumnAndPaintsTheOtherRows) {
     delete Picker;
     EXPECT_EQ(Grid->CurrentCustomEdit(), nullptr);
     EXPECT_EQ(Grid->DateTimePicker(), nullptr);
+}
+
+TEST(GridControls, ABoundPickerInAFocusedGridShowsItsTextInTheGridsHighlight) {
+    TForm Form{nullptr};
+    Form.SetBounds(0, 0, 460, 300);
+    auto* DS = new TMemDataSet(&Form);
+    DS->FieldDefs().Add(u"DAY", ftDate);
+    DS->Open();
+    DS->Append();
+    DS->FieldByName(u"DAY")->SetAsDateTime(EncodeDate(2024, 2, 29));
+    DS->Post();
+    auto* Source = new TDataSource(&Form);
+    Source->SetDataSet(DS);
+    auto* Grid = new TdaDBGrid(&Form);
+    Grid->SetParent(&Form);
+    Grid->SetBounds(0, 0, 440, 200);
+    auto* Picker = new TdaDBDateTimePicker(&Form);
+    Picker->SetParent(Grid);
+    Picker->SetBorderStyle(Controls::bsNone);
+    Picker->SetBounds(200, 60, 120, 20);
+    Picker->SetDisplayFormat(u"yyyy-mm-dd");
+    Picker->SetDataSource(Source);
+    Picker->SetDataField(u"DAY");
+    auto* Other = new TEdit(&Form);
+    Other->SetParent(&Form);
+    Other->SetBounds(0, 220, 80, 20);
+    bool Asked = false;
+    Grid->OnCalcCellColors = [&](TObject*, TField* Field, TGridDrawState, bool Highlight, TFont*, TBrush* Brush) {
+        if (Highlight && Field && Field->FieldName() == u"DAY") {
+            Asked = true;
+            Brush->SetColor(clLime);
+        }
+    };
+    Form.Show();
+    Grid->SetDataSource(Source);
+    Grid->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Grid->Focused(); }));
+    ASSERT_TRUE(Picker->IsInFocusedGrid());
+    Picker->Invalidate();
+    auto Lit = GrabControl(Picker);
+    Keep(*Lit, "picker-in-focused-grid");
+    EXPECT_TRUE(Asked) << "the grid's colour event, found by its name";
+    EXPECT_EQ(PixelOf(*Lit, Picker->TextRightEdge() - 4, Picker->ClientHeight() / 2), clLime);
+    EXPECT_FALSE(IsRectEmpty(InkBox(Lit->Canvas(), Rect(0, 0, Picker->TextRightEdge(), Picker->ClientHeight()), clLime)));
+    // Without the grid's focus: the picker's own colours.
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    EXPECT_FALSE(Picker->IsInFocusedGrid());
+    Picker->Invalidate();
+    auto Plain = GrabControl(Picker);
+    EXPECT_NE(PixelOf(*Plain, Picker->TextRightEdge() - 4, Picker->ClientHeight() / 2), clLime);
 }
