@@ -1,6 +1,7 @@
 #include "dataaware/edits/daDBCombo.h"
 
 #include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daDrawUtils.h"
 #include "dataaware/foundation/daStrUtils.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
@@ -13,56 +14,88 @@
 
 // ---- TdaComboDlgButton -------------------------------------------------------------------------------
 
-TdaComboDlgButton::TdaComboDlgButton(TComponent* AOwner) : TGraphicControl(AOwner) {
-    ControlStyle().Include(csReplicatable);
+TdaDBCustomCombo* TdaComboDlgButton::Combo() const {
+    return dynamic_cast<TdaDBCustomCombo*>(Owner());
+}
+
+bool TdaComboDlgButton::OwnerThemed() {
+    TdaDBCustomCombo* C = Combo();
+    return C && C->IsThemedListLook();
+}
+
+bool TdaComboDlgButton::ArrowOnly() {
+    TdaDBCustomCombo* C = Combo();
+    if (!C || !daThemesActive(C) || !daIsVistaOrLater() || C->IsThemedListLook()) return false;
+    TdaEditFrame* F = C->Frame();
+    return !F->Enabled() || !F->Transparent();
+}
+
+bool TdaComboDlgButton::OwnerHot() {
+    TdaDBCustomCombo* C = Combo();
+    return C && C->MouseInControl();
+}
+
+bool TdaComboDlgButton::OwnerDroppedDown() {
+    TdaDBCustomCombo* C = Combo();
+    return C && C->ReadDroppedDown();
 }
 
 void TdaComboDlgButton::Paint() {
-    TCanvas* C = Canvas();
-    TRect R = ClientRect();
-    const bool Pushed = FDown || (Combo && Combo->ReadDroppedDown());
-    if (Combo && Combo->ButtonStyle() == cbsDownArrow) {
-        Cardinal State = DFCS_SCROLLCOMBOBOX;
-        if (Pushed) State |= DFCS_PUSHED | DFCS_FLAT;
-        if (!Enabled() || (Combo && !Combo->Enabled())) State |= DFCS_INACTIVE;
-        DrawFrameControl(C, R, DFC_SCROLL, State);
+    TdaDBCustomCombo* C = Combo();
+    if (!C) {
+        TdaComboButton::Paint();
         return;
     }
-    // Three square dots on a raised face (pushed while held).
-    DrawFrameControl(C, R, DFC_BUTTON, DFCS_BUTTONPUSH | (Pushed ? DFCS_PUSHED : 0));
-    const int Dot = std::max(1, (Width() + 1) / 8);
-    const int Shift = Pushed ? 1 : 0;
-    int X = (Width() - 5 * Dot) / 2 + Shift;
-    const int Y = (Height() - Dot) / 2 + Shift;
-    C->Brush()->SetColor(clBlack);
-    for (int K = 0; K < 3; ++K, X += 2 * Dot)
-        C->FillRect(TRect(X, Y, X + Dot, Y + Dot));
+    if (C->SkipUpdate) return;
+    if (ControlState().Contains(csPaintCopy) && !ComponentState().Contains(csDesigning) && daParentIsGrid(C))
+        return;
+    UpdateStateForPaint();
+    C->FMouseInButtonControl = FMouseInControl;
+    const bool Themed = daThemesActive(C);
+    const bool GridParent = C->Parent() && daClassInheritsFrom(C->Parent()->ClassType(), u"TdaDBGrid");
+    const TdaButtonEffects* Effects = C->ButtonEffects();
+    bool UseDefault = true;
+    // An open drop-down keeps its button pushed.
+    const TButtonState Look = C->ReadDroppedDown() && FState == bsUp ? bsDown : FState;
+    if (!Themed && (Glyph()->Empty() || FMouseInControl || C->HasFocus() || GridParent) &&
+        !(Effects->Transparent() && C->ButtonStyle() == cbsDownArrow))
+        C->PaintButton(Canvas(), ClientRect(), UseDefault, ControlState(), Look);
+    if (UseDefault) {
+        SetEllipsis(C->ButtonStyle() == cbsEllipsis);
+        TdaComboButton::Paint();
+    }
+    if (!Themed && (FMouseInControl || !Effects->Flat() || C->HasFocus() || GridParent)) {
+        TRect R = ClientRect();
+        DrawEdge(Canvas(), R, Look == bsDown ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    }
 }
 
+// With Patch[2] off the press itself opens and closes the drop-down.
 void TdaComboDlgButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (Button == mbLeft && Enabled()) {
-        FDown = true;
-        Repaint();
+    TdaDBCustomCombo* C = Combo();
+    if (!C || C->Patch[2]) {
+        TdaComboButton::MouseDown(Button, Shift, X, Y);
+        if (C) C->RefreshUnderButton();
+        return;
     }
-    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    const bool WasOpen = C->ReadDroppedDown();
+    if (WasOpen && !C->Focused()) {
+        if (C->CanFocus()) C->SetFocus();
+        if (!C->Focused()) return;
+    }
+    TdaComboButton::MouseDown(Button, Shift, X, Y);
+    if (!daIsParentTransparent(this)) Repaint();
+    if (!WasOpen && C->ReadDroppedDown()) return;
+    if (Button != mbLeft) return;
+    if (C->ReadDroppedDown())
+        C->CloseUp(true);
+    else
+        C->DropDown();
 }
 
 void TdaComboDlgButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    FDown = false;
-    Repaint();
-    TGraphicControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TdaComboDlgButton::CMMouseEnter(TMessage& Message) {
-    TGraphicControl::CMMouseEnter(Message);
-    MouseInControl = true;
-    Invalidate();
-}
-
-void TdaComboDlgButton::CMMouseLeave(TMessage& Message) {
-    TGraphicControl::CMMouseLeave(Message);
-    MouseInControl = false;
-    Invalidate();
+    TdaComboButton::MouseUp(Button, Shift, X, Y);
+    if (TdaDBCustomCombo* C = Combo()) C->RefreshUnderButton();
 }
 
 TBtnWinControl::TBtnWinControl(TComponent* AOwner) : TWinControl(AOwner) {
@@ -77,13 +110,21 @@ TdaDBCustomCombo::TdaDBCustomCombo(TComponent* AOwner) : TdaDBCustomEdit(AOwner)
     FBtnControl->SetParent(this);
     FBtnControl->SetBounds(0, 0, std::max(GetSystemMetrics(SM_CXVSCROLL) + 4, 17), 17);
     FButton = new TdaComboDlgButton(this);
-    FButton->Combo = this;
+    FButton->ControlStyle().Include(csReplicatable);
     FButton->SetParent(FBtnControl);
-    FButton->SetBounds(0, 0, DefaultButtonWidth(), FBtnControl->Height());
+    FButton->SetBounds(0, 0, FBtnControl->Width(), FBtnControl->Height());
+    FButton->SetWidth(DefaultButtonWidth());
     FButton->OnClick = [this](TObject* Sender) { ButtonClick(Sender); };
+    FButtonEffects = std::make_unique<TdaComboButtonEffects>(this, FButton);
+    FButtonEffects->OnRefresh = [this] { UpdateButtonGlyph(); };
 }
 
 TdaDBCustomCombo::~TdaDBCustomCombo() = default;
+
+void TdaDBCustomCombo::Published(TPublisher<TdaDBCustomCombo>& P) {
+    P.Property(u"ButtonEffects", &TdaDBCustomCombo::ButtonEffects, &TdaDBCustomCombo::SetButtonEffects);
+    P.Property(u"ButtonGlyph", &TdaDBCustomCombo::ButtonGlyph, &TdaDBCustomCombo::SetButtonGlyph);
+}
 
 int TdaDBCustomCombo::DefaultButtonWidth() const {
     return std::max(GetSystemMetrics(SM_CXVSCROLL), 15);
@@ -92,7 +133,55 @@ int TdaDBCustomCombo::DefaultButtonWidth() const {
 void TdaDBCustomCombo::SetButtonStyle(TdaComboButtonStyle Value) {
     if (FButtonStyle == Value) return;
     FButtonStyle = Value;
+    UpdateButtonGlyph();
     FButton->Invalidate();
+}
+
+void TdaDBCustomCombo::SetButtonGlyph(TBitmap* Value) {
+    FButton->SetGlyph(Value);
+    FButton->Invalidate();
+}
+
+void TdaDBCustomCombo::UpdateButtonGlyph() {
+    if (FButtonStyle == cbsCustom) return;
+    if ((FButtonEffects->Flat() || FButtonEffects->Transparent()) && FButtonStyle == cbsDownArrow) {
+        // A small black arrow on the glyph's transparent colour.
+        TBitmap Arrow;
+        Arrow.SetSize(7, 4);
+        Arrow.Canvas()->Brush()->SetColor(clOlive);
+        Arrow.Canvas()->FillRect(TRect(0, 0, 7, 4));
+        for (int Row = 0; Row < 4; ++Row)
+            for (int X = Row; X < 7 - Row; ++X)
+                Arrow.Canvas()->SetPixels(X, Row, clBlack);
+        FButton->SetGlyph(&Arrow);
+    }
+}
+
+bool TdaDBCustomCombo::IsThemedListLook() const {
+    return TdaDBCustomEdit::IsThemedListLook() && !FButtonEffects->Flat();
+}
+
+void TdaDBCustomCombo::PaintButton(TCanvas* Canvas, const TRect& Rect, bool& UseDefault,
+                                   TControlState ControlState, TButtonState ButtonState) {
+    if (FButtonStyle == cbsCustom) return;
+    UseDefault = false;
+    if (FButtonStyle == cbsDownArrow) {
+        daDrawComboButton(Canvas, Rect, ButtonState, ControlState, Enabled());
+        return;
+    }
+    const bool NoEdge = FButton->Flat() && !FMouseInButtonControl && !HasFocus();
+    daDrawEllipsisButton(Canvas, Rect, ButtonState, ControlState, FButtonEffects->Transparent(), NoEdge);
+}
+
+void TdaDBCustomCombo::RefreshUnderButton() {
+    if ((FButtonEffects->Flat() || FButtonEffects->Transparent()) && Parent() &&
+        Parent()->HandleAllocated()) {
+        TRect R = FBtnControl->BoundsRect();
+        OffsetRect(R, Left(), Top());
+        InvalidateRect(Parent()->WindowHandle(), &R, false);
+        if (!daIsParentTransparent(FBtnControl)) Parent()->Update();
+    }
+    FButton->Repaint();
 }
 
 void TdaDBCustomCombo::SetButtonWidth(int Value) {
@@ -109,6 +198,7 @@ bool TdaDBCustomCombo::ReadShowButton() const {
 void TdaDBCustomCombo::WriteShowButton(bool Value) {
     if (FBtnControl->Visible() == Value) return;
     FBtnControl->SetVisible(Value);
+    if (!Owner() || !Owner()->ComponentState().Contains(csLoading)) SetEditRect();
     Invalidate();
 }
 
@@ -129,6 +219,18 @@ void TdaDBCustomCombo::PositionButton() {
     const int W = FButton->Width();
     FBtnControl->SetBounds(ClientWidth() - W, 0, W, ClientHeight());
     FButton->SetBounds(0, 0, W, FBtnControl->Height());
+    SetEditRect();
+}
+
+void TdaDBCustomCombo::SetEditRect() {
+    if (!HandleAllocated()) return;
+    TRect Loc(0, 0, ReadShowButton() ? FBtnControl->Left() - 2 : ClientWidth() - 2, ClientHeight() + 1);
+    if (Frame()->IsFrameEffective()) {
+        Frame()->GetEditRectForFrame(Loc);
+    } else if (BorderStyle() == Controls::bsNone) {
+        Loc.Left = Loc.Top = daParentIsInspector(this) ? 1 : 2;
+    }
+    Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Loc));
 }
 
 void TdaDBCustomCombo::Resize() {
@@ -174,8 +276,10 @@ void TdaDBCustomCombo::ButtonClick(TObject*) {
 bool TdaDBCustomCombo::HandleDropDownKeys(Word& Key, TShiftState Shift) {
     const bool Alt = Shift.Contains(ssAlt);
     if ((Key == VK_F4 && !Alt) || (Alt && (Key == VK_UP || Key == VK_DOWN))) {
-        if (ReadDroppedDown()) CloseUp(true);
-        else DropDown();
+        if (ReadDroppedDown())
+            CloseUp(true);
+        else
+            DropDown();
         Key = 0;
         return true;
     }
@@ -191,8 +295,8 @@ void TdaDBCustomCombo::KeyDown(Word& Key, TShiftState Shift) {
     if (GetKeyState(VK_MENU) < 0) Shift.Include(ssAlt);
     HandleDropDownKeys(Key, Shift);
     TdaDBCustomEdit::KeyDown(Key, Shift);
-    if (Key != 0 && !IsTextEditable() && (Key == VK_BACK || Key == VK_SPACE || Key == VK_DELETE ||
-                                          (Key >= 48 && Key <= 111) || Key > 145))
+    if (Key != 0 && !IsTextEditable() &&
+        (Key == VK_BACK || Key == VK_SPACE || Key == VK_DELETE || (Key >= 48 && Key <= 111) || Key > 145))
         Key = 0;
 }
 
@@ -208,8 +312,10 @@ void TdaDBCustomCombo::WndProc(TMessage& Message) {
         // A list-style edit opens and closes with a click anywhere on its text.
         if (!IsTextClickable()) {
             if (CanFocus() && !Focused()) SetFocus();
-            if (ReadDroppedDown()) CloseUp(true);
-            else if (Focused()) DropDown();
+            if (ReadDroppedDown())
+                CloseUp(true);
+            else if (Focused())
+                DropDown();
             return;
         }
         break;
@@ -253,9 +359,12 @@ void TdaPopupListbox::KeyPress(Char& Key) {
         const String T = Combo->Text();
         const int S = Combo->SelStart(), N = Combo->SelLength();
         if (Key == u'\b') {
-            if (N > 0) FSearchText = T.substr(0, S) + T.substr(S + N);
-            else if (S > 0) FSearchText = T.substr(0, S - 1) + T.substr(S);
-            else FSearchText = T;
+            if (N > 0)
+                FSearchText = T.substr(0, S) + T.substr(S + N);
+            else if (S > 0)
+                FSearchText = T.substr(0, S - 1) + T.substr(S);
+            else
+                FSearchText = T;
         } else {
             FSearchText = T.substr(0, S) + String(1, Key) + T.substr(std::min<size_t>(T.size(), S + N));
         }
@@ -316,8 +425,10 @@ void TdaDBCustomComboBox::SetItems(TStrings* Value) {
 }
 
 void TdaDBCustomComboBox::SetStyle(TComboBoxStyle Value) {
-    if (Value == csSimple) SetShowButton(false);
-    else if (FComboStyle == csSimple) SetShowButton(true);
+    if (Value == csSimple)
+        SetShowButton(false);
+    else if (FComboStyle == csSimple)
+        SetShowButton(true);
     FComboStyle = Value;
 }
 
@@ -362,8 +473,10 @@ bool TdaDBCustomComboBox::GetFieldMapText(const String& StoredValue, String& Dis
 
 void TdaDBCustomComboBox::ReadStoredText(String& Result) const {
     const String T = Text();
-    if (FComboStyle == csDropDown && T.empty()) Result.clear();
-    else Result = GetComboValue(T);
+    if (FComboStyle == csDropDown && T.empty())
+        Result.clear();
+    else
+        Result = GetComboValue(T);
 }
 
 String TdaDBCustomComboBox::Value() const {
@@ -418,7 +531,8 @@ void TdaDBCustomComboBox::DrawListItem(TWinControl*, int Index, TRect Rect, TOwn
         if (!Ended && Valid) {
             const String Line = Lines->Strings(Index);
             C->FillRect(Rect);
-            C->TextRect(TRect(Rect.Left, Rect.Top, Rect.Left + Col1, Rect.Bottom), Rect.Left + 1, Rect.Top + 1, Line);
+            C->TextRect(TRect(Rect.Left, Rect.Top, Rect.Left + Col1, Rect.Bottom), Rect.Left + 1,
+                        Rect.Top + 1, Line);
             const String Second = FMapList ? GetComboValue(Line) : GetComboDisplay(Line);
             C->TextRect(TRect(Rect.Left + Col1, Rect.Top, Rect.Right, Rect.Bottom), Rect.Left + Col1 + 1,
                         Rect.Top + 1, Second);
@@ -515,8 +629,10 @@ void TdaDBCustomComboBox::WriteItemIndex(int Value) {
     FItemIndex = Value;
     ListBoxItemsNeeded();
     FListbox->SetItemIndex(Value >= 0 && Value < FListbox->Items()->Count() ? Value : -1);
-    if (Value >= 0 && Value < FListbox->Items()->Count()) SetText(FListbox->Items()->Strings(Value));
-    else if (Value == -1) SetText(u"");
+    if (Value >= 0 && Value < FListbox->Items()->Count())
+        SetText(FListbox->Items()->Strings(Value));
+    else if (Value == -1)
+        SetText(u"");
 }
 
 void TdaDBCustomComboBox::WriteValue(const String& Value) {
@@ -562,8 +678,10 @@ void TdaDBCustomComboBox::ShowStoredValue(const String& Value) {
     } else if (!Value.empty()) {
         Index = FindItemIndex(Value, 0);
     }
-    if (!FListbox) FItemIndex = Index;
-    else WriteItemIndex(Index);
+    if (!FListbox)
+        FItemIndex = Index;
+    else
+        WriteItemIndex(Index);
     if (Index < 0 && ItemIndex() < 0) SetText(u"");
 }
 
@@ -571,8 +689,10 @@ void TdaDBCustomComboBox::LoadFieldText() {
     if (Patch[1] || ComponentState().Contains(csDestroying)) return;
     if (FMapList || FHistoryList->Enabled()) ListBoxItemsNeeded();
     if (FMapList) {
-        if (Field()) ShowStoredValue(Field()->AsString());
-        else ShowStoredValue(ComponentState().Contains(csDesigning) ? Name() : String());
+        if (Field())
+            ShowStoredValue(Field()->AsString());
+        else
+            ShowStoredValue(ComponentState().Contains(csDesigning) ? Name() : String());
         return;
     }
     if (Field()) {
@@ -594,8 +714,10 @@ void TdaDBCustomComboBox::Reset() {
 }
 
 void TdaDBCustomComboBox::SetDroppedDown(bool Value) {
-    if (Value && !FListVisible) DropDown();
-    else if (!Value && FListVisible) CloseUp(true);
+    if (Value && !FListVisible)
+        DropDown();
+    else if (!Value && FListVisible)
+        CloseUp(true);
 }
 
 void TdaDBCustomComboBox::DropDown() {
@@ -611,8 +733,10 @@ void TdaDBCustomComboBox::DropDown() {
     } else if (FDisableDropDownList) {
         return;
     }
-    if (FComboStyle == csOwnerDrawFixed) FListbox->SetStyle(lbOwnerDrawFixed);
-    else if (FComboStyle == csOwnerDrawVariable) FListbox->SetStyle(lbOwnerDrawVariable);
+    if (FComboStyle == csOwnerDrawFixed)
+        FListbox->SetStyle(lbOwnerDrawFixed);
+    else if (FComboStyle == csOwnerDrawVariable)
+        FListbox->SetStyle(lbOwnerDrawVariable);
     else if ((FHistoryList->Enabled() && FHistoryList->MRUEnabled()) || FTwoColumnDisplay)
         FListbox->SetStyle(lbOwnerDrawFixed);
     FListbox->SetSorted(FHistoryList->Enabled() && FHistoryList->MRUEnabled() ? false : FItems->Sorted());
@@ -663,8 +787,10 @@ void TdaDBCustomComboBox::CloseUp(bool Accept) {
         TValueScope<bool> SkipDataChange(Patch[1], true);
         if (Chosen != PreDropDownText && EditCanModify()) {
             FItemIndex = Highlight;
-            if (!Chosen.empty()) SetText(Chosen);
-            else if (FComboStyle == csDropDownList || FMapList) SetText(u"");
+            if (!Chosen.empty())
+                SetText(Chosen);
+            else if (FComboStyle == csDropDownList || FMapList)
+                SetText(u"");
             FItemIndex = Highlight;
             WriteModified(true);
             if (FHistoryList->Enabled() && Modified()) {
@@ -742,7 +868,8 @@ void TdaDBCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return;
     } else if (FListVisible && (FComboStyle != csDropDown || FAutoDropDown) && FNoKeysEnteredYet &&
-               (Key == VK_SPACE || Key == VK_BACK || Key == VK_DELETE || (Key >= 48 && Key <= 111) || Key > 145)) {
+               (Key == VK_SPACE || Key == VK_BACK || Key == VK_DELETE || (Key >= 48 && Key <= 111) ||
+                Key > 145)) {
         StartEditing();
         FNoKeysEnteredYet = false;
     }
@@ -834,10 +961,14 @@ void TdaDBCustomComboBox::WndProc(TMessage& Message) {
             if (Count > 0) {
                 const int Page = std::max(1, FDropDownCount - 1);
                 int I = FListbox->ItemIndex();
-                if (Key == VK_UP) I = std::max(0, I - 1);
-                else if (Key == VK_DOWN) I = std::min(Count - 1, I + 1);
-                else if (Key == VK_PRIOR) I = std::max(0, I - Page);
-                else I = std::min(Count - 1, I + Page);
+                if (Key == VK_UP)
+                    I = std::max(0, I - 1);
+                else if (Key == VK_DOWN)
+                    I = std::min(Count - 1, I + 1);
+                else if (Key == VK_PRIOR)
+                    I = std::max(0, I - Page);
+                else
+                    I = std::min(Count - 1, I + Page);
                 TFlagScope Selecting(DoSelChange);
                 FListbox->SetItemIndex(I);
                 FListbox->MakeVisible(I);
@@ -850,8 +981,10 @@ void TdaDBCustomComboBox::WndProc(TMessage& Message) {
     }
     case CN_KEYDOWN: {
         const Word Key = static_cast<Word>(Message.WParam);
-        if (Key == VK_TAB && FListVisible) CloseUp(true);
-        else if ((Key == VK_RETURN || Key == VK_ESCAPE) && FListVisible) return;
+        if (Key == VK_TAB && FListVisible)
+            CloseUp(true);
+        else if ((Key == VK_RETURN || Key == VK_ESCAPE) && FListVisible)
+            return;
         break;
     }
     case WM_CUT:

@@ -4,7 +4,10 @@
 // with its pop-up list, display/value mapping, typing aids and history.
 
 #include "dataaware/edits/daDBEdit.h"
+#include "dataaware/edits/daEditsShared.h"
 #include "dataaware/edits/daHistoryList.h"
+#include "dataaware/foundation/daComboButton.h"
+#include "dataaware/foundation/daEditFrame.h"
 #include "platform/base/Lists.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -19,24 +22,23 @@ DECLARE_ENUM(TdaDBLookupComboStyle, Byte, csDropDown, csDropDownList)
 using daDBCombo::TdaDBLookupComboStyle;
 DECLARE_ENUM(TdaComboButtonStyle, Byte, cbsEllipsis, cbsDownArrow, cbsCustom)
 
-// The button of a drop-down edit: an arrow or three dots, pushed while held.
-class TdaComboDlgButton : public TGraphicControl {
-    DECLARE_CLASS(TdaComboDlgButton, TGraphicControl)
+// The button of a drop-down edit: the library's combo button, asking the combo whether it is
+// hot, dropped down or draws a themed look of its own.
+class TdaComboDlgButton : public TdaComboButton {
+    DECLARE_CLASS(TdaComboDlgButton, TdaComboButton)
 public:
-    explicit TdaComboDlgButton(TComponent* AOwner);
-    bool Down() const { return FDown; }
-    bool MouseInControl = false;
-    TdaDBCustomCombo* Combo = nullptr;
+    using TdaComboButton::TdaComboButton;
+    TdaDBCustomCombo* Combo() const;
+
+    bool OwnerThemed() override;
+    bool ArrowOnly() override;
+    bool OwnerHot() override;
+    bool OwnerDroppedDown() override;
 
 protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void CMMouseEnter(TMessage& Message) override;
-    void CMMouseLeave(TMessage& Message) override;
-
-private:
-    bool FDown = false;
 };
 
 // The small window that holds the button inside the edit.
@@ -63,7 +65,26 @@ public:
     void SetButtonWidth(int Value);
     bool AutoEnableEdit() const { return FAutoEnableEdit; }
     void SetAutoEnableEdit(bool Value) { FAutoEnableEdit = Value; }
+    // The flat and transparent looks of the button.
+    TdaButtonEffects* ButtonEffects() const { return FButtonEffects.get(); }
+    void SetButtonEffects(TdaButtonEffects* Value) { FButtonEffects->Assign(Value); }
+    TBitmap* ButtonGlyph() const { return FButton->Glyph(); }
+    void SetButtonGlyph(TBitmap* Value);
     TNotifyEvent OnCustomDlg;
+    // The mouse is over the button (as the button last painted).
+    bool MouseInButtonControl() const { return FMouseInButtonControl; }
+    // Set while the holder makes the parent repaint under the button.
+    bool SkipUpdate = false;
+
+    // Draws the classic button for the ellipsis and arrow styles (UseDefault becomes False);
+    // a custom button is left to the combo button's own painting.
+    virtual void PaintButton(TCanvas* Canvas, const TRect& Rect, bool& UseDefault, TControlState ControlState,
+                             TButtonState ButtonState);
+    bool IsThemedListLook() const override;
+    // With flat or transparent effects an arrow button shows the drop-down glyph.
+    void UpdateButtonGlyph();
+    // Repaints what lies under a flat or transparent button, then the button.
+    void RefreshUnderButton();
 
     virtual void DropDown();
     virtual void CloseUp(bool Accept);
@@ -80,6 +101,8 @@ public:
     bool HandleDropDownKeys(Word& Key, TShiftState Shift);
     void ButtonClick(TObject* Sender);
     void PositionButton();
+    // The text stops short of the button.
+    void SetEditRect() override;
     void Loaded() override;
 
 protected:
@@ -90,14 +113,18 @@ protected:
     bool FDroppedDown = false;
 
 private:
+    friend class TdaComboDlgButton;
     TBtnWinControl* FBtnControl;
     TdaComboDlgButton* FButton;
+    std::unique_ptr<TdaComboButtonEffects> FButtonEffects;
+    bool FMouseInButtonControl = false;
     TdaDBLookupComboStyle FStyle = daDBCombo::csDropDown;
     TdaComboButtonStyle FButtonStyle = cbsEllipsis;
     int FButtonWidth = 0;
     bool FAutoEnableEdit = true;
 
     int DefaultButtonWidth() const;
+    static void Published(TPublisher<TdaDBCustomCombo>& P);
 };
 
 class TdaDBCustomComboBox;

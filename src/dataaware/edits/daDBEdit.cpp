@@ -2,6 +2,9 @@
 
 #include "dataaware/edits/daEditsShared.h"
 #include "dataaware/foundation/daDateUtils.h"
+#include "dataaware/foundation/daDrawUtils.h"
+#include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daRegex.h"
 #include "dataaware/foundation/daStrUtils.h"
 #include "platform/base/DateTime.h"
 #include "platform/base/Format.h"
@@ -13,6 +16,13 @@
 #include "platform/gui/Messages.h"
 
 namespace {
+
+bool IsNumericField(const TField* F);
+
+// Numbers line up on the right, everything else on the left.
+TAlignment FieldAlignment(const TField* F) {
+    return IsNumericField(F) ? taRightJustify : taLeftJustify;
+}
 
 bool IsNumericField(const TField* F) {
     return dynamic_cast<const TIntegerField*>(F) || dynamic_cast<const TLargeintField*>(F) ||
@@ -52,18 +62,58 @@ void TdaDBPicture::Published(TPublisher<TdaDBPicture>& P) {
         .Default(false);
 }
 
+// ---- TviDovedMask ----------------------------------------------------------------------------------
+
+void TviDovedMask::Assign(TPersistent* Source) {
+    if (auto* S = dynamic_cast<TviDovedMask*>(Source)) {
+        FMask = S->Mask();
+        FCaseSensitive = S->CaseSensitive();
+        FErrorMessage = S->ErrorMessage();
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TviDovedMask::Published(TPublisher<TviDovedMask>& P) {
+    P.Property(u"Mask", &TviDovedMask::Mask, &TviDovedMask::SetMask);
+    P.Property(u"CaseSensitive", &TviDovedMask::CaseSensitive, &TviDovedMask::SetCaseSensitive).Default(true);
+    P.Property(u"AllowInvalidExit", &TviDovedMask::AllowInvalidExit, &TviDovedMask::SetAllowInvalidExit)
+        .Default(false);
+    P.Property(u"ErrorMessage", &TviDovedMask::ErrorMessage, &TviDovedMask::SetErrorMessage);
+}
+
 // ---- TdaCustomMaskEdit ---------------------------------------------------------------------------
 
 TdaCustomMaskEdit::TdaCustomMaskEdit(TComponent* AOwner)
-    : TCustomMaskEdit(AOwner), FdaPicture(std::make_unique<TdaDBPicture>(this)) {}
+    : TCustomMaskEdit(AOwner), FdaPicture(std::make_unique<TdaDBPicture>(this)),
+      FRegexMask(std::make_unique<TviDovedMask>(this)), FFrame(std::make_unique<TdaEditFrame>(this)) {}
 
-TdaCustomMaskEdit::~TdaCustomMaskEdit() = default;
+TdaCustomMaskEdit::~TdaCustomMaskEdit() {
+    // Out of the controller's list: it would style a control that is gone.
+    daSetController(FController, nullptr, this);
+}
+
+void TdaCustomMaskEdit::SetController(TComponent* Value) {
+    daSetController(FController, Value, this);
+}
+
+void TdaCustomMaskEdit::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomMaskEdit::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FController) FController = nullptr;
+}
 
 void TdaCustomMaskEdit::Published(TPublisher<TdaCustomMaskEdit>& P) {
     P.Property(u"UsePictureMask", &TdaCustomMaskEdit::UsePictureMask, &TdaCustomMaskEdit::SetUsePictureMask)
         .Default(true);
-    P.Property(u"WantReturns", &TdaCustomMaskEdit::WantReturns, &TdaCustomMaskEdit::SetWantReturns).Default(false);
+    P.Property(u"WantReturns", &TdaCustomMaskEdit::WantReturns, &TdaCustomMaskEdit::SetWantReturns)
+        .Default(false);
     P.Property(u"WordWrap", &TdaCustomMaskEdit::WordWrap, &TdaCustomMaskEdit::SetWordWrap).Default(false);
+    P.Property(u"ShowVertScrollBar", &TdaCustomMaskEdit::ShowVertScrollBar,
+               &TdaCustomMaskEdit::SetShowVertScrollBar)
+        .Default(false);
+    P.Property(u"RegexMask", &TdaCustomMaskEdit::RegexMask, &TdaCustomMaskEdit::SetRegexMask);
+    P.Property(u"Frame", &TdaCustomMaskEdit::Frame, &TdaCustomMaskEdit::SetFrame);
+    P.Property(u"Controller", &TdaCustomMaskEdit::Controller, &TdaCustomMaskEdit::SetController);
     P.Property(u"MaskStoreLiteralTemplate", &TdaCustomMaskEdit::MaskStoreLiteralTemplate,
                &TdaCustomMaskEdit::SetMaskStoreLiteralTemplate)
         .Default(false);
@@ -72,8 +122,10 @@ void TdaCustomMaskEdit::Published(TPublisher<TdaCustomMaskEdit>& P) {
 void TdaCustomMaskEdit::SetPicture(TdaDBPicture* Value) {
     FdaPicture->Assign(Value);
     auto* Self = dynamic_cast<TdaDBCustomEdit*>(this);
-    if (IsPictureMaskActive() || !Self || !Self->Field()) SetEditMask(u"");
-    else SetEditMask(Self->Field()->EditMask());
+    if (IsPictureMaskActive() || !Self || !Self->Field())
+        SetEditMask(u"");
+    else
+        SetEditMask(Self->Field()->EditMask());
 }
 
 bool TdaCustomMaskEdit::IsPictureMaskActive() const {
@@ -83,6 +135,78 @@ bool TdaCustomMaskEdit::IsPictureMaskActive() const {
 bool TdaCustomMaskEdit::IsValidPictureMask() const {
     TdaPictureValidator V(FdaPicture->PictureMask(), FdaPicture->AutoFill());
     return !V.isSyntaxError();
+}
+
+bool TdaCustomMaskEdit::IsValidRegexMask(const String& Mask) const {
+    return viDovedSyntaxValid(Mask);
+}
+
+bool TdaCustomMaskEdit::IsValidRegexValue(const String& Text) const {
+    return viDovedMatch(FRegexMask->Mask(), !FRegexMask->CaseSensitive(), Text);
+}
+
+void TdaCustomMaskEdit::CreateParams(TCreateParams& Params) {
+    TCustomMaskEdit::CreateParams(Params);
+    Params.Style &= ~Cardinal(ES_AUTOVSCROLL | ES_WANTRETURN);
+    if (BorderStyle() == Controls::bsNone || FWordWrap) Params.Style |= ES_MULTILINE;
+    if (FWordWrap) {
+        Params.Style &= ~Cardinal(ES_AUTOHSCROLL);
+        Params.Style |= ES_AUTOVSCROLL;
+    }
+    if (FWantReturns) Params.Style |= ES_WANTRETURN;
+    if (FShowVertScrollBar) Params.Style |= WS_VSCROLL;
+}
+
+void TdaCustomMaskEdit::CreateWindowHandle(const TCreateParams& Params) {
+    TCustomMaskEdit::CreateWindowHandle(Params);
+    if (BorderStyle() == Controls::bsNone && daGetAutoSize(this) && !daParentIsGrid(this))
+        FFrame->AdjustHeight();
+    SetEditRect();
+}
+
+void TdaCustomMaskEdit::WMSize(TWMSize& Message) {
+    TCustomMaskEdit::WMSize(Message);
+    SetEditRect();
+}
+
+void TdaCustomMaskEdit::CMFontChanged(TMessage& Message) {
+    TCustomMaskEdit::CMFontChanged(Message);
+    if (Owner() && !Owner()->ComponentState().Contains(csLoading)) SetEditRect();
+}
+
+// The text's rectangle inside the window: from the frame, or by the border and the parent.
+void TdaCustomMaskEdit::SetEditRect() {
+    if (!HandleAllocated()) return;
+    TRect Loc(0, 0, ClientWidth() - 1, ClientHeight() + 1);
+    const bool Borderless = BorderStyle() == Controls::bsNone;
+    if (Borderless && daParentIsInspector(this)) {
+        Loc.Left = 1;
+        Loc.Top = 1;
+    } else if (Borderless && daParentIsGrid(this)) {
+        Loc.Left = 2;
+        Loc.Top = daClassInheritsFrom(Parent()->ClassType(), u"TdaDBGrid") ? 1 : 2;
+    } else if (FFrame->Enabled()) {
+        FFrame->GetEditRectForFrame(Loc);
+    } else if (!Borderless) {
+        Loc.Left = 0;
+        Loc.Top = 0;
+    } else {
+        Loc.Left = 1;
+        Loc.Top = 1;
+    }
+    Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Loc));
+}
+
+void TdaCustomMaskEdit::SetWordWrap(bool Value) {
+    if (FWordWrap == Value) return;
+    FWordWrap = Value;
+    RecreateWnd();
+}
+
+void TdaCustomMaskEdit::SetShowVertScrollBar(bool Value) {
+    if (FShowVertScrollBar == Value) return;
+    FShowVertScrollBar = Value;
+    RecreateWnd();
 }
 
 bool TdaCustomMaskEdit::IsValidPictureValue(const String& Text) const {
@@ -156,7 +280,8 @@ void TdaCustomMaskEdit::DoRefreshValidationDisplay(bool Valid) {
 
 void TdaCustomMaskEdit::DoRefreshValidationDisplay(const String& AText) {
     const String S = AText.empty() ? Text() : AText;
-    DoRefreshValidationDisplay(S.empty() || IsValidPictureValue(S));
+    DoRefreshValidationDisplay(
+        S.empty() || (IsValidPictureValue(S) && (FRegexMask->Mask().empty() || IsValidRegexValue(S))));
 }
 
 // Checks every typed character against the picture mask: a character that cannot continue the
@@ -170,19 +295,35 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
     const int S = SelStart(), N = SelLength(), L = static_cast<int>(Old.size());
     String NewText;
     if (Key == u'\b') {
-        if (N > 0) NewText = Old.substr(0, S) + Old.substr(S + N);
-        else if (S > 0) NewText = Old.substr(0, S - 1) + Old.substr(S);
-        else NewText = Old;
+        if (N > 0)
+            NewText = Old.substr(0, S) + Old.substr(S + N);
+        else if (S > 0)
+            NewText = Old.substr(0, S - 1) + Old.substr(S);
+        else
+            NewText = Old;
     } else {
         NewText = Old.substr(0, S) + String(1, Key) + Old.substr(std::min(L, S + N));
     }
 
-    if (IsPictureMaskActive()) {
+    bool Valid = true;
+    if (!FRegexMask->Mask().empty()) {
+        if (MaxLength() > 0 && static_cast<int>(NewText.size()) > MaxLength() &&
+            static_cast<int>(NewText.size()) > L)
+            return;
+        // A text the expression does not match is only shown in the error colours.
+        Valid = IsValidRegexValue(NewText);
+        StartEditing();
+        Invalid = !Valid;
+    }
+
+    if (Valid && IsPictureMaskActive()) {
         if (Key == u'\b') {
             StartEditing();
             if (!TCustomEdit::ReadOnly()) {
-                if (NewText.empty()) DoRefreshValidationDisplay(true);
-                else DoRefreshValidationDisplay(NewText);
+                if (NewText.empty())
+                    DoRefreshValidationDisplay(true);
+                else
+                    DoRefreshValidationDisplay(NewText);
             }
             return;
         }
@@ -211,9 +352,12 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
                 StartEditing();
                 if (!TCustomEdit::ReadOnly()) SetTextModified(Validated);
                 int Caret;
-                if (N == L) Caret = NewLen;
-                else if (R == prComplete) Caret = NewLen > L ? S + (NewLen - L) : S + 1;
-                else Caret = N == 0 ? S + (NewLen - L) : S + 1;
+                if (N == L)
+                    Caret = NewLen;
+                else if (R == prComplete)
+                    Caret = NewLen > L ? S + (NewLen - L) : S + 1;
+                else
+                    Caret = N == 0 ? S + (NewLen - L) : S + 1;
                 SetSelStart(Caret);
                 SetSelLength(0);
                 Key = 0;
@@ -241,7 +385,8 @@ void TdaCustomMaskEdit::KeyPress(Char& Key) {
             return;
         }
     }
-    if (IsPictureMaskActive() && !Beeped && !TCustomEdit::ReadOnly()) DoRefreshValidationDisplay(!Invalid);
+    if ((IsPictureMaskActive() || !FRegexMask->Mask().empty()) && !Beeped && !TCustomEdit::ReadOnly())
+        DoRefreshValidationDisplay(!Invalid);
     if (!FWantReturns && Key == u'\r') Key = 0;
 }
 
@@ -256,6 +401,15 @@ void TdaCustomMaskEdit::DoExit() {
     TCustomMaskEdit::DoExit();
     DoExitPictureError = false;
     if (!Modified()) return;
+    if (!FRegexMask->Mask().empty() && !IsValidRegexValue(Text()) && !FRegexMask->AllowInvalidExit()) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        SetModified(true);
+        DoExitPictureError = true;
+        MessageBeep();
+        ShowValidationError(FRegexMask->ErrorMessage());
+        return;
+    }
     if (IsPictureMaskActive() && !IsValidPictureValue(Text()) && !FdaPicture->AllowInvalidExit()) {
         SelectAll();
         DoExitPictureError = true;
@@ -287,13 +441,253 @@ TdaDBCustomEdit::~TdaDBCustomEdit() {
 void TdaDBCustomEdit::Published(TPublisher<TdaDBCustomEdit>& P) {
     P.Property(u"DataField", &TdaDBCustomEdit::DataField, &TdaDBCustomEdit::SetDataField);
     P.Property(u"ReadOnly", &TdaDBCustomEdit::ReadOnly, &TdaDBCustomEdit::SetReadOnly).Default(false);
-    P.Property(u"AutoFillDate", &TdaDBCustomEdit::AutoFillDate, &TdaDBCustomEdit::SetAutoFillDate).Default(true);
+    P.Property(u"AutoFillDate", &TdaDBCustomEdit::AutoFillDate, &TdaDBCustomEdit::SetAutoFillDate)
+        .Default(true);
     P.Property(u"UnboundDataType", &TdaDBCustomEdit::UnboundDataType, &TdaDBCustomEdit::SetUnboundDataType)
         .Default(daDefault);
     P.Property(u"EditAlignment", &TdaDBCustomEdit::EditAlignment, &TdaDBCustomEdit::SetEditAlignment)
         .Default(eaLeftAlignEditing);
     P.Property(u"DisplayFormat", &TdaDBCustomEdit::DisplayFormat, &TdaDBCustomEdit::SetDisplayFormat);
     P.Property(u"EpochYear", &TdaDBCustomEdit::EpochYear, &TdaDBCustomEdit::SetEpochYear).Default(0);
+    P.Property(u"UnboundAlignment", &TdaDBCustomEdit::UnboundAlignment, &TdaDBCustomEdit::SetUnboundAlignment)
+        .Default(taLeftJustify);
+    P.Property(u"DisableThemes", &TdaDBCustomEdit::DisableThemes, &TdaDBCustomEdit::SetDisableThemes)
+        .Default(false);
+}
+
+// ---- Window styles and painting -------------------------------------------------------------------
+
+void TdaDBCustomEdit::CreateParams(TCreateParams& Params) {
+    TdaCustomMaskEdit::CreateParams(Params);
+    if (Frame()->Enabled()) Params.Style &= ~Cardinal(WS_BORDER);
+    // A control only one line high keeps that line scrolling sideways, and a password needs
+    // the one-line edit.
+    TBitmap Measure(1, 1);
+    Measure.Canvas()->SetFont(Font());
+    const TRect Area(0, 0, Width() - ReadButtonAreaWidth(), Height());
+    if (daTextFillsRect(Measure.Canvas(), Area, DT_SINGLELINE | DT_NOPREFIX)) {
+        if (WordWrap()) Params.Style |= ES_AUTOHSCROLL;
+        if ((BorderStyle() == Controls::bsNone || Frame()->Enabled()) && PasswordChar() != 0)
+            Params.Style &= ~Cardinal(ES_MULTILINE);
+    }
+    if (FEditAlignment == eaRightAlignEditing)
+        Params.ExStyle |= WS_EX_RIGHT;
+    else
+        Params.ExStyle &= ~Cardinal(WS_EX_RIGHT);
+    if (isTransparentEffective() && Frame()->CreateTransparent) Params.ExStyle |= WS_EX_TRANSPARENT;
+}
+
+void TdaDBCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
+    TdaCustomMaskEdit::CreateWindowHandle(Params);
+    if (isTransparentEffective() && Parent()) daClearClipChildren(Parent());
+    UpdateTextWidget();
+}
+
+void TdaDBCustomEdit::SetEditAlignment(TdaEditAlignment Value) {
+    if (FEditAlignment == Value) return;
+    FEditAlignment = Value;
+    RecreateWnd();
+}
+
+void TdaDBCustomEdit::SetUnboundAlignment(TAlignment Value) {
+    if (FUnboundAlignment == Value) return;
+    FUnboundAlignment = Value;
+    UpdateTextWidget();
+    Invalidate();
+}
+
+void TdaDBCustomEdit::SetDisableThemes(bool Value) {
+    if (FDisableThemes == Value) return;
+    FDisableThemes = Value;
+    Invalidate();
+}
+
+bool TdaDBCustomEdit::isTransparentEffective() const {
+    return Frame()->Transparent() && Frame()->IsFrameEffective() &&
+           !daIsDesigning(const_cast<TdaDBCustomEdit*>(this));
+}
+
+TAlignment TdaDBCustomEdit::PaintAlignment() const {
+    if (daParentIsInspector(this)) return taLeftJustify;
+    return Field() ? FAlignment : FUnboundAlignment;
+}
+
+bool TdaDBCustomEdit::SelfPaints() const {
+    // The text widget shows whenever the edit has the focus: the caret and the typing are its.
+    if (FFocused || Focused()) return false;
+    return PaintAlignment() != taLeftJustify || Frame()->IsFrameEffective() || !IsTextEditable();
+}
+
+void TdaDBCustomEdit::UpdateTextWidget() {
+    SetTextWidgetShown(!SelfPaints());
+}
+
+bool TdaDBCustomEdit::IsThemedListLook() const {
+    auto* Self = const_cast<TdaDBCustomEdit*>(this);
+    return daThemesActive(Self) && daIsVistaOrLater() &&
+           daClassInheritsFrom(ClassType(), u"TdaDBCustomCombo") && !IsTextEditable() && !Frame()->Enabled();
+}
+
+void TdaDBCustomEdit::GetTextRect(TRect& Rect) const {
+    Rect = ClientRect();
+    const int Button = ReadButtonAreaWidth();
+    if (Button > 0 && ReadShowButton()) Rect.Right -= Button + (Frame()->Enabled() ? 1 : 0);
+}
+
+void TdaDBCustomEdit::DrawDisplayText(TCanvas* Canvas, const TRect& Rect, int X, int Y, const String& Text,
+                                      bool) {
+    Canvas->TextRect(Rect, X, Y, Text);
+}
+
+void TdaDBCustomEdit::PaintFrame(TCanvas* Canvas) {
+    daDrawEditFrameEdges(this, Frame(), Canvas, HasFocus());
+}
+
+void TdaDBCustomEdit::PaintFocusRect(TCanvas* Canvas, const TRect& Rect) {
+    Canvas->DrawFocusRect(Rect);
+}
+
+void TdaDBCustomEdit::WriteTextAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    FAlignment = Value;
+    UpdateTextWidget();
+    Invalidate();
+}
+
+void TdaDBCustomEdit::DoMouseEnter() {
+    try {
+        if (OnMouseEnter) OnMouseEnter(this);
+    } catch (const Exception&) {
+        return;
+    }
+    if (Frame()->IsFrameEffective() && !HasFocus() && Frame()->MouseEnterSameAsFocus) {
+        FMouseInControl = true;
+        if (!FCanvas) {
+            FCanvas = std::make_unique<TControlCanvas>();
+            FCanvas->SetControl(this);
+        }
+        daDrawEditFrameEdges(this, Frame(), FCanvas.get(), true);
+        FCanvas->FreeHandle();
+        return;
+    }
+    FMouseInControl = true;
+    if (IsThemedListLook()) Invalidate();
+}
+
+void TdaDBCustomEdit::DoMouseLeave() {
+    try {
+        if (OnMouseLeave) OnMouseLeave(this);
+    } catch (const Exception&) {
+        return;
+    }
+    FMouseInControl = false;
+    if (Frame()->IsFrameEffective() && !HasFocus() && Frame()->MouseEnterSameAsFocus) {
+        // The unfocused borders come back with the next painting.
+        if (isTransparentEffective()) Frame()->CreateTransparent = true;
+        Invalidate();
+        return;
+    }
+    if (IsThemedListLook()) Invalidate();
+}
+
+// The unfocused look: background, the text aligned as the field says, the frame.
+void TdaDBCustomEdit::PaintSelf() {
+    if (!FCanvas) {
+        FCanvas = std::make_unique<TControlCanvas>();
+        FCanvas->SetControl(this);
+    }
+    TCanvas* C = FCanvas.get();
+    TScopeExit Release([C] { static_cast<TControlCanvas*>(C)->FreeHandle(); });
+    C->Font()->Assign(Font());
+    if (!Enabled() && Color() != clGrayText) C->Font()->SetColor(clGrayText);
+    const bool Transparent = isTransparentEffective();
+    const bool FrameOn = Frame()->IsFrameEffective();
+    const TRect Client = ClientRect();
+    bool ThemedButton = false;
+    C->Brush()->SetStyle(bsSolid);
+    if (Transparent && Parent()) {
+        // A window's picture here starts empty: the parent's plain background stands in for
+        // what lies under the edit.
+        C->Brush()->SetColor(Parent()->Color());
+        C->FillRect(Client);
+    } else if (!Transparent) {
+        if (Frame()->Enabled() && !HasFocus() && Frame()->NonFocusColor != clNone) {
+            C->Brush()->SetColor(Frame()->NonFocusColor);
+            C->FillRect(Client);
+        } else if (daThemesActive(this) && IsThemedListLook()) {
+            daDrawThemedButton(ReadDroppedDown(), FMouseInControl, Client, C);
+            ThemedButton = true;
+        } else {
+            C->Brush()->SetColor(Color());
+            C->FillRect(Client);
+        }
+    }
+    TRect TextRect;
+    if (ReadShowButton())
+        GetTextRect(TextRect);
+    else
+        TextRect = Client;
+    InflateRect(TextRect, -1, -1);
+
+    String Shown;
+    if (TField* F = Field(); F && IsMemoField())
+        Shown = F->AsString();
+    else
+        Shown = Text();
+    if (PasswordChar() != 0) Shown = String(Shown.size(), PasswordChar());
+
+    const int W = C->TextWidth(Shown);
+    int M = 1;
+    if (daParentIsGrid(this))
+        M = Parent() && daClassInheritsFrom(Parent()->ClassType(), u"TdaDBGrid") ? 2 : 1;
+    int X;
+    if (daParentIsGrid(this))
+        X = 2;
+    else if (FrameOn)
+        Frame()->GetFrameTextPosition(X, M, HasFocus());
+    else
+        X = M + 1;
+    const TAlignment Align = PaintAlignment();
+    if (Align == taRightJustify) {
+        const int Right =
+            ReadShowButton() ? ReadTextRightEdge() - (Frame()->Transparent() ? 1 : 0) : TextRect.Right;
+        X = Right - W - M - 1;
+        if (FrameOn) X -= Frame()->NonFocusTextOffsetX;
+    } else if (Align == taCenter) {
+        X = (TextRect.Left + TextRect.Right - W) / 2;
+    }
+    const int Y = M;
+    int Flags = 0;
+    if (WordWrap()) Flags |= dctWordBreak;
+    if (ThemedButton || (Transparent && !HasFocus())) Flags |= dctNoFill;
+    if (!HasFocus()) {
+        if (Transparent && Frame()->NonFocusTransparentFontColor != clNone)
+            C->Font()->SetColor(Frame()->NonFocusTransparentFontColor);
+        else if (Frame()->Enabled() && Frame()->NonFocusFontColor != clNone)
+            C->Font()->SetColor(Frame()->NonFocusFontColor);
+    }
+    if (Transparent && Parent())
+        C->Brush()->SetColor(Parent()->Color());
+    else if (Frame()->Enabled() && !HasFocus() && Frame()->NonFocusColor != clNone)
+        C->Brush()->SetColor(Frame()->NonFocusColor);
+    else
+        C->Brush()->SetColor(Color());
+    const bool OwnerDrawn = IsOwnerDrawn() || HasCustomPaint();
+    if (FrameOn && HasFocus()) {
+        InflateRect(TextRect, TdaEditFrame::IsSingleBorderStyle(Frame()->FocusStyle()) ? -1 : -2,
+                    TdaEditFrame::IsSingleBorderStyle(Frame()->FocusStyle()) ? -1 : -2);
+        if (OwnerDrawn)
+            DrawDisplayText(C, TextRect, X - 1, Y - 1, Shown, Flags & dctNoFill);
+        else
+            daDrawCellText(C, TextRect, 1, Flags, Align, Shown, 0);
+    } else if (OwnerDrawn) {
+        DrawDisplayText(C, TextRect, X - 1, Y - 1, Shown, Flags & dctNoFill);
+    } else {
+        // The cell routine measures its margins from the rectangle's left.
+        daDrawCellText(C, TextRect, Align == taLeftJustify ? X - 1 : X - 1 - TextRect.Left, Flags, Align,
+                       Shown, Y - 1);
+    }
+    if (FrameOn) PaintFrame(C);
 }
 
 void TdaDBCustomEdit::SetDataSource(TDataSource* Value) {
@@ -402,18 +796,24 @@ bool TdaDBCustomEdit::EditCanModify() {
 void TdaDBCustomEdit::LoadFieldText() {
     TField* F = Field();
     if (!F) {
-        FAlignment = taLeftJustify;
+        WriteTextAlignment(taLeftJustify);
         if (!IsPictureMaskActive()) SetEditMask(u"");
         SetText(ComponentState().Contains(csDesigning) ? Name() : String());
         return;
     }
+    if (const TAlignment A = FieldAlignment(F); A != FAlignment) {
+        SetText(String());
+        WriteTextAlignment(A);
+    }
     if (!IsPictureMaskActive()) SetEditMask(F->EditMask());
-    if (!ComponentState().Contains(csDesigning) && (F->DataType() == ftString || F->DataType() == ftWideString) &&
-        MaxLength() == 0)
+    if (!ComponentState().Contains(csDesigning) &&
+        (F->DataType() == ftString || F->DataType() == ftWideString) && MaxLength() == 0)
         SetMaxLength(F->Size());
     const bool Memo = IsMemoField();
-    if ((FFocused || Memo) && FDataLink->CanModify()) SetText(Memo ? F->AsString() : F->Text());
-    else SetText(Memo ? F->AsString() : F->DisplayText());
+    if ((FFocused || Memo) && FDataLink->CanModify())
+        SetText(Memo ? F->AsString() : F->Text());
+    else
+        SetText(Memo ? F->AsString() : F->DisplayText());
 }
 
 // Hands the text to the field. A text that the library's own reading cannot take (a date
@@ -424,7 +824,9 @@ void TdaDBCustomEdit::UpdateFieldData() {
     TField* F = Field();
     if (!F) return;
     const String Current = Text();
-    if (!Picture()->PictureMask().empty()) {
+    if (!RegexMask()->Mask().empty() && !IsValidRegexValue(Current)) {
+        ShowValidationError(RegexMask()->ErrorMessage());
+    } else if (!Picture()->PictureMask().empty()) {
         if (IsValidPictureValue(Current)) {
             DoRefreshValidationDisplay(true);
         } else {
@@ -462,9 +864,12 @@ void TdaDBCustomEdit::UpdateFieldData() {
     } else if (IsNumericField(F) && !ReadDisplayFormat().empty()) {
         double V;
         if (daStrToFloatDisplay(Current, V, ReadDisplayFormat())) {
-            if (dynamic_cast<TFloatField*>(F)) F->SetAsFloat(V);
-            else if (dynamic_cast<TLargeintField*>(F)) F->SetAsFloat(static_cast<double>(Round(V)));
-            else F->SetAsInteger(static_cast<int>(Round(V)));
+            if (dynamic_cast<TFloatField*>(F))
+                F->SetAsFloat(V);
+            else if (dynamic_cast<TLargeintField*>(F))
+                F->SetAsFloat(static_cast<double>(Round(V)));
+            else
+                F->SetAsInteger(static_cast<int>(Round(V)));
             return;
         }
     }
@@ -483,8 +888,10 @@ void TdaDBCustomEdit::UpdateRecord() {
 }
 
 void TdaDBCustomEdit::Reset() {
-    if (Field()) FDataLink->Reset();
-    else SetText(StartValue);
+    if (Field())
+        FDataLink->Reset();
+    else
+        SetText(StartValue);
     TCustomMaskEdit::Reset();
     SelectAll();
     WriteModified(false);
@@ -494,11 +901,16 @@ void TdaDBCustomEdit::Reset() {
 void TdaDBCustomEdit::WriteFocused(bool Value) {
     if (FFocused == Value) return;
     FFocused = Value;
-    if (Field()) FDataLink->Reset();
-    else if (Value) StartValue = Text();
+    if (Field())
+        FDataLink->Reset();
+    else if (Value)
+        StartValue = Text();
+    UpdateTextWidget();
+    Invalidate();
 }
 
 void TdaDBCustomEdit::CMEnter(TMessage& Message) {
+    SetEditRect();
     WriteFocused(true);
     TdaCustomMaskEdit::CMEnter(Message);
     if (!IsTextEditable()) Invalidate();
@@ -537,7 +949,8 @@ void TdaDBCustomEdit::Change() {
 
 double TdaDBCustomEdit::UnboundValue() const {
     double V = 0;
-    if (!Field() && !ReadDisplayFormat().empty() && daStrToFloatDisplay(Text(), V, ReadDisplayFormat())) return V;
+    if (!Field() && !ReadDisplayFormat().empty() && daStrToFloatDisplay(Text(), V, ReadDisplayFormat()))
+        return V;
     return 0;
 }
 
@@ -623,9 +1036,32 @@ void TdaDBCustomEdit::KeyPress(Char& Key) {
     }
 
     switch (Key) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
-    case 10: case 11: case 12: case 14: case 15: case 16: case 17: case 18: case 19: case 20: case 21:
-    case 23: case 25: case 26: case 28: case 29: case 30: case 31:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 10:
+    case 11:
+    case 12:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+    case 23:
+    case 25:
+    case 26:
+    case 28:
+    case 29:
+    case 30:
+    case 31:
         break;
     case u'\r':
         if (WantReturns() && !IsEditBlocked()) {
@@ -664,6 +1100,45 @@ void TdaDBCustomEdit::WndProc(TMessage& Message) {
     case CM_GETDATALINK:
         Message.Result = reinterpret_cast<LRESULT>(FDataLink.get());
         return;
+    case WM_PAINT:
+        UpdateTextWidget();
+        if (!TextWidgetShown()) {
+            // The window's own paint: the children (a button) are painted by their windows.
+            PaintSelf();
+            return;
+        }
+        TdaCustomMaskEdit::WndProc(Message);
+        if (Frame()->IsFrameEffective() || daClassInheritsFrom(ClassType(), u"TdaImageCombo")) {
+            if (!FCanvas) {
+                FCanvas = std::make_unique<TControlCanvas>();
+                FCanvas->SetControl(this);
+            }
+            PaintOverlay();
+            if (Frame()->IsFrameEffective()) PaintFrame(FCanvas.get());
+            FCanvas->FreeHandle();
+        }
+        return;
+    case WM_ERASEBKGND:
+        if (isTransparentEffective() && !HasFocus()) {
+            Message.Result = 1;
+            return;
+        }
+        TdaCustomMaskEdit::WndProc(Message);
+        return;
+    case CM_MOUSEENTER:
+        TdaCustomMaskEdit::WndProc(Message);
+        DoMouseEnter();
+        return;
+    case CM_MOUSELEAVE: {
+        // Still inside the client area: the mouse went over a child (the button).
+        TPoint P;
+        GetCursorPos(P);
+        if (HandleAllocated() && PtInRect(ClientRect(), ScreenToClient(P)) && Message.LParam != LPARAM(this))
+            return;
+        TdaCustomMaskEdit::WndProc(Message);
+        DoMouseLeave();
+        return;
+    }
     default:
         TdaCustomMaskEdit::WndProc(Message);
     }
@@ -778,9 +1253,12 @@ bool TdaDBCustomEdit::FillDateTimePart(Char& Key) {
 
     const String LowerFormat = LowerCase(FS.ShortDateFormat);
     if (P <= dtpYear) {
-        if (P == dtpDay) T += LowerFormat.find(u"dd") != String::npos ? TwoDigits(Day) : IntToStr(Day);
-        else if (P == dtpMonth) T += LowerFormat.find(u"mm") != String::npos ? TwoDigits(Month) : IntToStr(Month);
-        else T += FS.ShortDateFormat.find(u"yyyy") != String::npos ? IntToStr(Year) : TwoDigits(Year % 100);
+        if (P == dtpDay)
+            T += LowerFormat.find(u"dd") != String::npos ? TwoDigits(Day) : IntToStr(Day);
+        else if (P == dtpMonth)
+            T += LowerFormat.find(u"mm") != String::npos ? TwoDigits(Month) : IntToStr(Month);
+        else
+            T += FS.ShortDateFormat.find(u"yyyy") != String::npos ? IntToStr(Year) : TwoDigits(Year % 100);
         if (!T.empty() && !EndsWithChar(T, DateSep) && daCountChar(T, DateSep) < 2) T += DateSep;
     } else if (!IsDateEdit() && !HasMarker) {
         if (P == dtpSecond && TimeComplete) P = dtpAmPm;

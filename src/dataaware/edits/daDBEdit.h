@@ -4,6 +4,7 @@
 // and time entry, bound to one field of a dataset through a field data link. Descendants add a
 // button (drop-down, spin) and lists.
 
+#include "dataaware/foundation/daEditFrame.h"
 #include "dataaware/foundation/daPictureValidator.h"
 #include "platform/base/Persistent.h"
 #include "platform/data/DB.h"
@@ -44,6 +45,36 @@ private:
     static void Published(TPublisher<TdaDBPicture>& P);
 };
 
+// The regular-expression mask of an edit.
+class TviDovedMask : public TPersistent {
+    DECLARE_CLASS(TviDovedMask, TPersistent)
+public:
+    explicit TviDovedMask(TComponent* AOwner = nullptr) : RelatedComponent(AOwner) {}
+
+    String Mask() const { return FMask; }
+    void SetMask(const String& Value) { FMask = Value; }
+    bool CaseSensitive() const { return FCaseSensitive; }
+    void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+    // Focus may leave with a value the expression does not match.
+    bool AllowInvalidExit() const { return FAllowInvalidExit; }
+    void SetAllowInvalidExit(bool Value) { FAllowInvalidExit = Value; }
+    // Shown when the value does not match.
+    String ErrorMessage() const { return FErrorMessage; }
+    void SetErrorMessage(const String& Value) { FErrorMessage = Value; }
+
+    // From another mask: the expression, the case flag and the message.
+    void Assign(TPersistent* Source) override;
+
+    TComponent* RelatedComponent = nullptr;
+
+private:
+    String FMask;
+    bool FCaseSensitive = true;
+    bool FAllowInvalidExit = false;
+    String FErrorMessage;
+    static void Published(TPublisher<TviDovedMask>& P);
+};
+
 using TdaValidateEvent = std::function<void(TObject* Sender, bool PassesPictureTest)>;
 
 // An edit with a picture mask and validation colours.
@@ -54,6 +85,13 @@ public:
     ~TdaCustomMaskEdit() override;
 
     TdaDBPicture* Picture() const { return FdaPicture.get(); }
+    TviDovedMask* RegexMask() const { return FRegexMask.get(); }
+    void SetRegexMask(TviDovedMask* Value) { FRegexMask->Assign(Value); }
+    TdaEditFrame* Frame() const { return FFrame.get(); }
+    void SetFrame(TdaEditFrame* Value) { FFrame->Assign(Value); }
+    // The controller whose frame look the edit takes (it joins the controller's list).
+    TComponent* Controller() const { return FController; }
+    void SetController(TComponent* Value);
     // Takes the mask and AutoFill; an active picture mask replaces the edit mask.
     void SetPicture(TdaDBPicture* Value);
     bool UsePictureMask() const { return FUsePictureMask; }
@@ -61,7 +99,10 @@ public:
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool Value) { FWantReturns = Value; }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value) { FWordWrap = Value; }
+    // Takes effect through the window's styles: the window is made again.
+    void SetWordWrap(bool Value);
+    bool ShowVertScrollBar() const { return FShowVertScrollBar; }
+    void SetShowVertScrollBar(bool Value);
     bool MaskStoreLiteralTemplate() const { return FMaskStoreLiteralTemplate; }
     void SetMaskStoreLiteralTemplate(bool Value) { FMaskStoreLiteralTemplate = Value; }
     TdaValidateEvent OnCheckValue;
@@ -69,6 +110,10 @@ public:
     // A picture mask is active: UsePictureMask and a mask.
     bool IsPictureMaskActive() const;
     bool IsValidPictureMask() const;
+    // The expression compiles.
+    bool IsValidRegexMask(const String& Mask) const;
+    // The regular-expression mask matches the text (an empty text always does).
+    bool IsValidRegexValue(const String& Text) const;
     // True for an empty text or mask, else when the text fills the mask.
     bool IsValidPictureValue(const String& Text) const;
     // Runs the validator with auto-fill over the text and shows the result.
@@ -78,6 +123,8 @@ public:
 
     virtual bool IsOwnerDrawn() const { return false; }
     virtual bool HasCustomPaint() const { return false; }
+    // The formatting rectangle: where the text goes inside the window.
+    virtual void SetEditRect();
     virtual void DoCheckValue(bool Valid);
     virtual void ShowValidationError(const String& Message);
     virtual void ApplyValidationColors(bool Valid);
@@ -96,6 +143,12 @@ public:
 protected:
     // Called before every change of the text that the control makes itself.
     virtual void StartEditing() {}
+    // The window's styles: several lines without a border or with WordWrap, the scroll bar.
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    void WMSize(TWMSize& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     void KeyPress(Char& Key) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
     void DoExit() override;
@@ -105,6 +158,10 @@ protected:
 
 private:
     std::unique_ptr<TdaDBPicture> FdaPicture;
+    std::unique_ptr<TviDovedMask> FRegexMask;
+    std::unique_ptr<TdaEditFrame> FFrame;
+    TComponent* FController = nullptr;
+    bool FShowVertScrollBar = false;
     bool FWordWrap = false;
     bool FUsePictureMask = true;
     bool FWantReturns = false;
@@ -138,9 +195,10 @@ public:
     TdaEditDataType UnboundDataType() const { return FDataType; }
     void SetUnboundDataType(TdaEditDataType Value) { FDataType = Value; }
     TAlignment UnboundAlignment() const { return FUnboundAlignment; }
-    void SetUnboundAlignment(TAlignment Value) { FUnboundAlignment = Value; }
+    void SetUnboundAlignment(TAlignment Value);
     TdaEditAlignment EditAlignment() const { return FEditAlignment; }
-    void SetEditAlignment(TdaEditAlignment Value) { FEditAlignment = Value; }
+    // Right-aligned editing takes effect through the window's styles: the window is made again.
+    void SetEditAlignment(TdaEditAlignment Value);
     // First year of the two-digit-year window; 0 means 1950.
     int EpochYear() const { return FEpochYear; }
     void SetEpochYear(int Value) { FEpochYear = Value; }
@@ -151,7 +209,19 @@ public:
     bool ShowButton() const { return ReadShowButton(); }
     void SetShowButton(bool Value) { WriteShowButton(Value); }
     bool HasFocus() const { return FFocused; }
+    bool DisableThemes() const { return FDisableThemes; }
+    void SetDisableThemes(bool Value);
+    // The mouse is over the edit.
+    bool MouseInControl() const { return FMouseInControl; }
     TNotifyEvent OnMouseEnter, OnMouseLeave;
+
+    // The frame is in effect, transparent, and the edit is not being designed.
+    bool isTransparentEffective() const;
+    // The edit draws its text itself (its text widget hidden): unfocused with a right-aligned or
+    // centred text or a frame, or unfocused with a text that cannot be typed into.
+    bool SelfPaints() const;
+    // The alignment the unfocused text is painted with: the field's, else UnboundAlignment.
+    TAlignment PaintAlignment() const;
 
     // The edit's kind, by its field or UnboundDataType.
     bool IsDateEdit() const;
@@ -171,8 +241,9 @@ public:
     // Space at the end of a date or time: the next part from the clock. True when handled.
     bool FillDateTimePart(Char& Key);
 
+    virtual void PaintOverlay() {}
     virtual void UpdateFieldData();
-    virtual bool IsThemedListLook() const { return false; }
+    virtual bool IsThemedListLook() const;
     virtual String ReadDisplayFormat() const;
     virtual void WriteDisplayFormat(const String& Value) { FDisplayFormat = Value; }
     virtual bool IsEditBlocked() const;
@@ -185,6 +256,15 @@ public:
     virtual bool ReadDroppedDown() const { return false; }
     virtual int ReadButtonAreaWidth() const { return 0; }
     virtual int ReadTextRightEdge() const { return ClientWidth() - 1; }
+    // The client area less the button's side.
+    virtual void GetTextRect(TRect& Rect) const;
+    virtual void DrawDisplayText(TCanvas* Canvas, const TRect& Rect, int X, int Y, const String& Text,
+                                 bool NoFill);
+    virtual void PaintFrame(TCanvas* Canvas);
+    virtual void PaintFocusRect(TCanvas* Canvas, const TRect& Rect);
+    virtual void DoMouseEnter();
+    virtual void DoMouseLeave();
+    virtual void WriteTextAlignment(TAlignment Value);
     // Marks the edit (and, while the dataset edits, its field) modified.
     void WriteModified(bool Value);
     bool EditCanModify();
@@ -199,6 +279,12 @@ protected:
     void CMExit(TMessage& Message) override;
     void DoEnter() override;
     void WriteFocused(bool Value);
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    // Hides or shows the text widget as SelfPaints says.
+    void UpdateTextWidget();
+    // The edit's own painting of its text, frame and background.
+    void PaintSelf();
 
     bool FFocused = false;
 
@@ -212,6 +298,9 @@ private:
     int FEpochYear = 0;
     TdaEditAlignment FEditAlignment = eaLeftAlignEditing;
     String FDisplayFormat;
+    bool FDisableThemes = false;
+    bool FMouseInControl = false;
+    std::unique_ptr<TControlCanvas> FCanvas;
 
     void EditingChange();
     void SyncMaxLength();

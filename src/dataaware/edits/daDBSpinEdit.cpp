@@ -1,6 +1,8 @@
 #include "dataaware/edits/daDBSpinEdit.h"
 
+#include "dataaware/foundation/daByName.h"
 #include "dataaware/foundation/daDateUtils.h"
+#include "dataaware/foundation/daDrawUtils.h"
 #include "platform/base/DateTime.h"
 #include "platform/base/Format.h"
 #include "platform/base/Math.h"
@@ -13,7 +15,7 @@
 
 // ---- TdaTimerSpeedButton ---------------------------------------------------------------------------
 
-TdaTimerSpeedButton::TdaTimerSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner) {
+TdaTimerSpeedButton::TdaTimerSpeedButton(TComponent* AOwner) : TdaSpinControlButton(AOwner) {
     ControlStyle().Include(csReplicatable);
 }
 
@@ -21,35 +23,63 @@ TdaTimerSpeedButton::~TdaTimerSpeedButton() {
     delete FRepeatTimer;
 }
 
-void TdaTimerSpeedButton::SetScrollDirection(TdaScrollDirection Value) {
-    FScrollDirection = Value;
-    Invalidate();
-}
-
-void TdaTimerSpeedButton::SetFlat(bool Value) {
-    FFlat = Value;
-    Invalidate();
-}
-
 TdaDBSpinEdit* TdaTimerSpeedButton::SpinEdit() const {
     return Parent() ? dynamic_cast<TdaDBSpinEdit*>(Parent()->Parent()) : nullptr;
 }
 
 void TdaTimerSpeedButton::Paint() {
-    if (TdaDBSpinEdit* Edit = SpinEdit(); Edit && Edit->SkipUpdate) return;
+    TdaDBSpinEdit* Edit = SpinEdit();
+    if (!Edit) {
+        TdaSpinControlButton::Paint();
+        return;
+    }
+    if (Edit->SkipUpdate) return;
+    if (ControlState().Contains(csPaintCopy) && !ComponentState().Contains(csDesigning) &&
+        daParentIsGrid(Edit))
+        return;
+    if (daThemesActive(Edit)) {
+        TdaSpinControlButton::Paint();
+        return;
+    }
+    UpdateStateForPaint();
+    const bool GridParent = Edit->Parent() && daClassInheritsFrom(Edit->Parent()->ClassType(), u"TdaDBGrid");
+    const TdaButtonEffects* Effects = Edit->ButtonEffects();
+    const bool Pressed = FState == bsDown || FState == bsExclusive;
+    TCanvas* C = Canvas();
     TRect R = ClientRect();
-    Cardinal State = FScrollDirection == dasdUp ? DFCS_SCROLLUP : DFCS_SCROLLDOWN;
-    if (FDown) State |= DFCS_PUSHED;
-    if (!Enabled()) State |= DFCS_INACTIVE;
-    if (FFlat && !FDown && !MouseInControl) State |= DFCS_FLAT;
-    DrawFrameControl(Canvas(), R, DFC_SCROLL, State);
+    if ((MouseInControl || Edit->HasFocus() || GridParent) && !Effects->Transparent())
+        DrawFrameControl(C, R, DFC_BUTTON, DFCS_BUTTONPUSH | (Pressed ? DFCS_PUSHED : 0));
+    else if (!Effects->Transparent()) {
+        C->Brush()->SetColor(clBtnFace);
+        C->Brush()->SetStyle(bsSolid);
+        C->FillRect(R);
+    }
+    // The arrow: the glyph when one is set, else a small triangle.
+    if (!Glyph()->Empty()) {
+        TRect G = R;
+        FGlyph->Draw(C, G, Pressed ? TPoint{1, 1} : TPoint{0, 0}, Caption(), Layout(), Margin(), Spacing(),
+                     FState, true, 0);
+    } else {
+        const int W = std::max(3, std::min(R.Width() - 6, 7) | 1), H = (W + 1) / 2;
+        const int Shift = Pressed ? 1 : 0;
+        const int X = R.Left + (R.Width() - W) / 2 + Shift, Y = R.Top + (R.Height() - H) / 2 + Shift;
+        const TColor Ink = FState == bsDisabled ? clGrayText : clBtnText;
+        for (int Row = 0; Row < H; ++Row) {
+            const int Line = ScrollDirection() == dasdUp ? H - 1 - Row : Row;
+            for (int K = Row; K < W - Row; ++K)
+                C->SetPixels(X + K, Y + Line, Ink);
+        }
+    }
+    if (MouseInControl || !Effects->Flat() || Edit->HasFocus() || GridParent) {
+        TRect E = ClientRect();
+        DrawEdge(C, E, Pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    }
 }
 
 void TdaTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    TdaSpinControlButton::MouseDown(Button, Shift, X, Y);
+    RefreshUnderSpin();
     if (Button != mbLeft || !Enabled()) return;
-    FDown = true;
-    Repaint();
     if (TimeBtnState.Contains(tbAllowTimer)) {
         if (!FRepeatTimer) FRepeatTimer = new TTimer(nullptr);
         FRepeatTimer->OnTimer = [this](TObject* Sender) { TimerExpired(Sender); };
@@ -61,7 +91,7 @@ void TdaTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int 
 // Held down: the click repeats, every 100 ms after the first 400. A click that fails stops it.
 void TdaTimerSpeedButton::TimerExpired(TObject*) {
     FRepeatTimer->SetInterval(100);
-    if (!FDown) return;
+    if (FState != bsDown || !MouseCapture()) return;
     bool Done = false;
     TScopeExit StopOnFailure([&] {
         if (!Done) FRepeatTimer->SetEnabled(false);
@@ -74,17 +104,31 @@ void TdaTimerSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
     const bool Inside = X >= 0 && X <= Width() && Y >= 0 && Y <= Height();
     if (Inside != MouseInControl) {
         MouseInControl = Inside;
+        if (!Inside && Flat())
+            if (TdaDBSpinEdit* Edit = SpinEdit(); Edit && !Edit->HasFocus()) Edit->Invalidate();
         Invalidate();
     }
-    TGraphicControl::MouseMove(Shift, X, Y);
+    TdaSpinControlButton::MouseMove(Shift, X, Y);
 }
 
-// The control's own release handling clicks when the release is inside.
+// The button's own release handling clicks when the release is inside.
 void TdaTimerSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    FDown = false;
+    TdaSpinControlButton::MouseUp(Button, Shift, X, Y);
     if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
-    Repaint();
-    TGraphicControl::MouseUp(Button, Shift, X, Y);
+    RefreshUnderSpin();
+}
+
+// A flat or transparent spin button lets the edit's parent show: that part is painted first.
+void TdaTimerSpeedButton::RefreshUnderSpin() {
+    TdaDBSpinEdit* Edit = SpinEdit();
+    if (!Edit || !Parent()) return;
+    const TdaButtonEffects* Effects = Edit->ButtonEffects();
+    if (!(Effects->Flat() || Effects->Transparent()) || !Edit->Parent() || !Edit->Parent()->HandleAllocated())
+        return;
+    TRect R = Parent()->BoundsRect();
+    OffsetRect(R, Edit->Left(), Edit->Top());
+    InvalidateRect(Edit->Parent()->WindowHandle(), &R, false);
+    Edit->Parent()->Update();
 }
 
 // ---- TdaSpinButton -------------------------------------------------------------------------------
@@ -106,9 +150,35 @@ TdaSpinButton::TdaSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
     SetBounds(0, 0, 20, 25);
 }
 
+void TdaSpinButton::Published(TPublisher<TdaSpinButton>& P) {
+    P.Property(u"Flat", &TdaSpinButton::Flat, &TdaSpinButton::SetFlat).Default(false);
+}
+
 void TdaSpinButton::SetFlat(bool Value) {
     FUpButton->SetFlat(Value);
     FDownButton->SetFlat(Value);
+}
+
+void TdaSpinButton::SetUpGlyph(TBitmap* Value) {
+    if (Value)
+        FUpButton->SetGlyph(Value);
+    else {
+        TBitmap None;
+        FUpButton->SetGlyph(&None);
+    }
+    FUpButton->SetNumGlyphs(1);
+    FUpButton->Invalidate();
+}
+
+void TdaSpinButton::SetDownGlyph(TBitmap* Value) {
+    if (Value)
+        FDownButton->SetGlyph(Value);
+    else {
+        TBitmap None;
+        FDownButton->SetGlyph(&None);
+    }
+    FDownButton->SetNumGlyphs(1);
+    FDownButton->Invalidate();
 }
 
 void TdaSpinButton::AdjustButtons(int& W, int& H) {
@@ -161,6 +231,13 @@ TdaDBSpinEdit::TdaDBSpinEdit(TComponent* AOwner) : TdaDBCustomEdit(AOwner) {
     FButton->OnDownClick = [this](TObject* Sender) { DownClick(Sender); };
     FButton->ControlStyle().Exclude(csFramed);
     FButton->ControlStyle().Include(csReplicatable);
+    FButton->UpButton()->ControlStyle().Include(csReplicatable);
+    FButton->DownButton()->ControlStyle().Include(csReplicatable);
+    FButtonEffects = std::make_unique<TdaComboButtonEffects>(this, FButton);
+    FButtonEffects->OnRefresh = [this] {
+        Invalidate();
+        FButton->Invalidate();
+    };
     SetText(u"0");
     SetModified(false);
     ControlStyle().Exclude(csSetCaption);
@@ -170,7 +247,19 @@ void TdaDBSpinEdit::Published(TPublisher<TdaDBSpinEdit>& P) {
     P.Property(u"MinValue", &TdaDBSpinEdit::MinValue, &TdaDBSpinEdit::SetMinValue);
     P.Property(u"MaxValue", &TdaDBSpinEdit::MaxValue, &TdaDBSpinEdit::SetMaxValue);
     P.Property(u"Increment", &TdaDBSpinEdit::Increment, &TdaDBSpinEdit::SetIncrement);
-    P.Property(u"EditorEnabled", &TdaDBSpinEdit::EditorEnabled, &TdaDBSpinEdit::SetEditorEnabled).Default(true);
+    P.Property(u"EditorEnabled", &TdaDBSpinEdit::EditorEnabled, &TdaDBSpinEdit::SetEditorEnabled)
+        .Default(true);
+    P.Property(u"ButtonEffects", &TdaDBSpinEdit::ButtonEffects, &TdaDBSpinEdit::SetButtonEffects);
+}
+
+void TdaDBSpinEdit::SetEditRect() {
+    if (!HandleAllocated()) return;
+    TRect Loc;
+    Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Loc));
+    Loc.Bottom = ClientHeight();
+    Loc.Right = ClientWidth() - FButton->Width() - 2 - (Frame()->IsFrameEffective() ? 1 : 0);
+    Loc.Left = Loc.Top = BorderStyle() == Controls::bsNone ? 2 : 0;
+    Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Loc));
 }
 
 bool TdaDBSpinEdit::ReadShowButton() const {
@@ -188,6 +277,7 @@ int TdaDBSpinEdit::ReadTextRightEdge() const {
 void TdaDBSpinEdit::Resize() {
     TdaDBCustomEdit::Resize();
     FButton->SetBounds(ClientWidth() - FButton->Width(), 0, FButton->Width(), ClientHeight());
+    SetEditRect();
 }
 
 void TdaDBSpinEdit::Loaded() {
@@ -252,8 +342,10 @@ void TdaDBSpinEdit::SetValue(double X) {
     } else if (IsTimeEdit()) {
         SetText(TimeToStr(V));
     } else if (IsDateTimeEdit()) {
-        if (!F && V == std::floor(V)) SetText(DateToStr(V) + u" " + TimeToStr(0));
-        else SetText(DateTimeToStr(V));
+        if (!F && V == std::floor(V))
+            SetText(DateToStr(V) + u" " + TimeToStr(0));
+        else
+            SetText(DateTimeToStr(V));
     } else {
         SetText(Format.empty() ? FloatToStr(V) : FormatFloat(Format, V));
     }
@@ -338,7 +430,8 @@ void TdaDBSpinEdit::Step(bool Up) {
 bool TdaDBSpinEdit::IsValidChar(Char Key) {
     bool Valid = true;
     if (IsNumberEdit())
-        Valid = Key < 32 || String(u"0123456789+-").find(Key) != String::npos || Key == FormatSettings.DecimalSeparator;
+        Valid = Key < 32 || String(u"0123456789+-").find(Key) != String::npos ||
+                Key == FormatSettings.DecimalSeparator;
     if (Valid && !FEditorEnabled) Valid = Key <= 7 || (Key >= 9 && Key <= 31);
     return Valid;
 }

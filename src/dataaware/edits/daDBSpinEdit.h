@@ -5,27 +5,23 @@
 // then every 100 ms.
 
 #include "dataaware/edits/daDBEdit.h"
+#include "dataaware/edits/daEditsShared.h"
+#include "dataaware/foundation/daComboButton.h"
 #include "platform/gui/ExtCtrls.h"
 
-DECLARE_ENUM(TdaScrollDirection, Byte, dasdUp, dasdDown)
 DECLARE_ENUM(TTimeBtnStateItem, Byte, tbFocusRect, tbAllowTimer)
 using TTimeBtnState = TSet<TTimeBtnStateItem>;
 
 class TdaDBSpinEdit;
 
-// One half of the spin button: an arrow that clicks on release inside it and repeats its click
-// while it is held down.
-class TdaTimerSpeedButton : public TGraphicControl {
-    DECLARE_CLASS(TdaTimerSpeedButton, TGraphicControl)
+// One half of the spin button: the library's spin-control arrow, which clicks on release inside
+// it and repeats its click while it is held down.
+class TdaTimerSpeedButton : public TdaSpinControlButton {
+    DECLARE_CLASS(TdaTimerSpeedButton, TdaSpinControlButton)
 public:
     explicit TdaTimerSpeedButton(TComponent* AOwner);
     ~TdaTimerSpeedButton() override;
 
-    TdaScrollDirection ScrollDirection() const { return FScrollDirection; }
-    void SetScrollDirection(TdaScrollDirection Value);
-    bool Down() const { return FDown; }
-    bool Flat() const { return FFlat; }
-    void SetFlat(bool Value);
     TTimeBtnState TimeBtnState;
     bool MouseInControl = false;
     TTimer* RepeatTimer() const { return FRepeatTimer; }
@@ -38,10 +34,8 @@ protected:
 
 private:
     TTimer* FRepeatTimer = nullptr;
-    TdaScrollDirection FScrollDirection = dasdUp;
-    bool FDown = false;
-    bool FFlat = false;
     void TimerExpired(TObject* Sender);
+    void RefreshUnderSpin();
     TdaDBSpinEdit* SpinEdit() const;
 };
 
@@ -55,6 +49,11 @@ public:
     TdaTimerSpeedButton* DownButton() const { return FDownButton; }
     bool Flat() const { return FUpButton->Flat(); }
     void SetFlat(bool Value);
+    TBitmap* UpGlyph() const { return FUpButton->Glyph(); }
+    // Nil brings back the default arrow.
+    void SetUpGlyph(TBitmap* Value);
+    TBitmap* DownGlyph() const { return FDownButton->Glyph(); }
+    void SetDownGlyph(TBitmap* Value);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TNotifyEvent OnUpClick, OnDownClick;
 
@@ -67,6 +66,7 @@ private:
     TdaTimerSpeedButton* FUpButton;
     TdaTimerSpeedButton* FDownButton;
     void AdjustButtons(int& W, int& H);
+    static void Published(TPublisher<TdaSpinButton>& P);
     void DispatchClick(TObject* Sender);
 };
 
@@ -86,6 +86,9 @@ public:
     bool EditorEnabled() const { return FEditorEnabled; }
     void SetEditorEnabled(bool Value) { FEditorEnabled = Value; }
     TdaSpinButton* Button() const { return FButton; }
+    // The flat and transparent looks of the spin button.
+    TdaButtonEffects* ButtonEffects() const { return FButtonEffects.get(); }
+    void SetButtonEffects(TdaButtonEffects* Value) { FButtonEffects->Assign(Value); }
     // The value within MinValue..MaxValue; unchanged when both are 0.
     double CheckValue(double Value) const;
 
@@ -96,6 +99,8 @@ public:
     virtual void DownClick(TObject* Sender);
 
     void WriteDisplayFormat(const String& Value) override;
+    // The text stops short of the spin button.
+    void SetEditRect() override;
     bool ReadShowButton() const override;
     int ReadButtonAreaWidth() const override;
     int ReadTextRightEdge() const override;
@@ -115,6 +120,7 @@ private:
     double FMaxValue = 0;
     double FIncrement = 1;
     TdaSpinButton* FButton;
+    std::unique_ptr<TdaComboButtonEffects> FButtonEffects;
     bool FEditorEnabled = true;
 
     bool IsNumberEdit() const;

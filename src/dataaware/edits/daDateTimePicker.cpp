@@ -1,11 +1,15 @@
 #include "dataaware/edits/daDateTimePicker.h"
 
 #include "dataaware/foundation/daDateUtils.h"
+#include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daDrawUtils.h"
+#include "dataaware/foundation/daIntl.h"
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/Grids.h"
 
 #include <cmath>
 
@@ -83,32 +87,86 @@ TPoint daPlacePopupCalendar(TdaDTCalAlignment Alignment, TPoint DropPoint, int P
 
 // ---- The button -------------------------------------------------------------------------------
 
-daDateTimePicker::TBtnWinControl::TBtnWinControl(TComponent* AOwner) : TCustomControl(AOwner) {
+TdaDateBtnWinControl::TdaDateBtnWinControl(TComponent* AOwner) : TWinControl(AOwner) {
     EditControl = dynamic_cast<TdaDBCustomDateTimePicker*>(AOwner);
-    TControlStyle Style = ControlStyle();
-    Style.Include(csOpaque);
-    SetControlStyle(Style);
 }
 
-void daDateTimePicker::TBtnWinControl::Paint() {
-    TRect R = ClientRect();
-    DrawFrameControl(Canvas(), R, DFC_SCROLL,
-                     DFCS_SCROLLCOMBOBOX | (FPressed ? DFCS_PUSHED : 0) | (Enabled() ? 0 : DFCS_INACTIVE));
+void TdaDateBtnWinControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+    TdaDBCustomDateTimePicker* P = EditControl;
+    if (!P) return TWinControl::WMEraseBkgnd(Message);
+    if (P->FSkipUpdate) {
+        Message.Result = 1;
+        return;
+    }
+    const bool GridCopy = daIsGridPaintCopy(P);
+    if (!GridCopy && !P->IsTransparentEffective()) return TWinControl::WMEraseBkgnd(Message);
+    // A see-through button shows the picker's parent: it is painted first, behind the button.
+    TdaDateComboButton* B = P->FButton;
+    if (!GridCopy && B && (P->FButtonEffects->Flat() || P->FButtonEffects->Transparent()) &&
+        B->ControlState().Contains(csLButtonDown) && P->Parent()) {
+        TRect R = BoundsRect();
+        OffsetRect(R, P->Left(), P->Top());
+        InvalidateRect(P->Parent()->Handle(), &R, true);
+        TFlagScope Skip(P->FSkipUpdate);
+        P->Parent()->Update();
+    }
+    Message.Result = 1;
 }
 
-void daDateTimePicker::TBtnWinControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft) return;
-    FPressed = true;
+void TdaDateBtnWinControl::CMMouseLeave(TMessage& Message) {
+    TWinControl::CMMouseLeave(Message);
+    TdaDBCustomDateTimePicker* P = EditControl;
+    if (!P || !P->FButtonEffects->Flat() || P->Focused() || !P->IsTransparentEffective()) return;
+    TRect R = BoundsRect();
+    if (P->BorderStyle() == Controls::bsSingle) OffsetRect(R, 2, 2);
+    if (daIsParentTransparent(this)) {
+        daInvalidateTransparentControl(this, false);
+    } else if (P->Parent()) {
+        OffsetRect(R, P->Left(), P->Top());
+        InvalidateRect(P->Parent()->Handle(), &R, true);
+    }
     Invalidate();
 }
 
-void daDateTimePicker::TBtnWinControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TCustomControl::MouseUp(Button, Shift, X, Y);
-    if (Button != mbLeft || !FPressed) return;
-    FPressed = false;
-    Invalidate();
-    if (EditControl && ClientRect().Contains(TPoint{X, Y})) EditControl->ButtonClick();
+TdaDateComboButton::TdaDateComboButton(TComponent* AOwner)
+    : TdaComboButton(AOwner), FPicker(dynamic_cast<TdaDBCustomDateTimePicker*>(AOwner)) {}
+
+bool TdaDateComboButton::OwnerThemed() {
+    if (!FPicker) return false;
+    return daThemesActive(this) && daIsVistaOrLater() && !ArrowOnly() &&
+           (!FPicker->Frame()->Enabled() || !FPicker->Frame()->Transparent());
+}
+
+bool TdaDateComboButton::OwnerHot() {
+    return FPicker && FPicker->FMouseInControl;
+}
+
+bool TdaDateComboButton::OwnerDroppedDown() {
+    return FPicker && FPicker->DroppedDown();
+}
+
+void TdaDateComboButton::Paint() {
+    TdaDBCustomDateTimePicker* P = FPicker;
+    if (!P) return TdaComboButton::Paint();
+    if (P->FSkipUpdate) return;
+    if (daIsGridPaintCopy(P) && !daIsDesigning(P)) return;
+    P->FMouseInButtonControl = MouseInControl();
+    const bool Themed = OwnerThemed();
+    const bool Hot = MouseInControl() || P->FFocused || daIsKindOf(P->Parent(), u"TdaDBGrid");
+    bool Handled = false;
+    if ((Glyph()->Empty() || Hot) &&
+        !(P->FButtonEffects->Transparent() && P->FButtonStyle == cbsDownArrow) && !Themed) {
+        UpdateStateForPaint();
+        P->DrawButtonFace(Canvas(), ClientRect(), FState, P->ControlState(), Handled);
+    }
+    if (!Handled) {
+        SetEllipsis(P->FButtonStyle == cbsEllipsis);
+        TdaComboButton::Paint();
+    }
+    if ((Hot || !P->FButtonEffects->Flat()) && !Themed) {
+        TRect R = ClientRect();
+        DrawEdge(Canvas(), R, FState == bsDown || FState == bsExclusive ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    }
 }
 
 // ---- The picker: value and kinds --------------------------------------------------------------
@@ -119,10 +177,33 @@ TdaDBCustomDateTimePicker::TdaDBCustomDateTimePicker(TComponent* AOwner)
     FDataLink.OnDataChange = [this] { DataChange(); };
     FDataLink.OnUpdateData = [this] { UpdateData(); };
     SetAutoSelect(false);
-    FBtnControl = new daDateTimePicker::TBtnWinControl(this);
-    FBtnControl->SetBounds(0, 0, ScrollBarButtonWidth(), 17);
+    TControlStyle Style = ControlStyle();
+    Style.Include(csReplicatable);
+    SetControlStyle(Style);
+    if (daGlobalIntl) FEpoch = daGlobalIntl->DefaultEpochYear;
+    FBtnControl = new TdaDateBtnWinControl(this);
+    Style = FBtnControl->ControlStyle();
+    Style.Include(csReplicatable);
+    FBtnControl->SetControlStyle(Style);
+    FBtnControl->SetBounds(0, 0, std::max(GetSystemMetrics(SM_CXVSCROLL) + 4, 17), 17);
     FBtnControl->SetParent(this);
+    FButton = new TdaDateComboButton(this);
+    Style = FButton->ControlStyle();
+    Style.Include(csReplicatable);
+    FButton->SetControlStyle(Style);
+    FButton->SetBounds(0, 0, FBtnControl->Width(), FBtnControl->Height());
+    FButton->SetWidth(ScrollBarButtonWidth());
+    FButton->SetParent(FBtnControl);
+    FButton->OnClick = [this](TObject*) {
+        RepaintButtonArea();
+        ButtonClick();
+    };
+    FFrame = std::make_unique<TdaEditFrame>(this);
+    FButtonEffects = std::make_unique<TdaComboButtonEffects>(this, FButton);
+    // A flat or transparent button takes the matching glyph.
+    FButtonEffects->OnRefresh = [this] { LoadDropDownGlyph(); };
     SetWidth(121);
+    SetTextWidgetShown(false); // no focus yet: the picker paints its text
 }
 
 TdaDBCustomDateTimePicker::~TdaDBCustomDateTimePicker() {
@@ -479,15 +560,317 @@ void TdaDBCustomDateTimePicker::SetReadOnly(bool Value) {
 void TdaDBCustomDateTimePicker::WriteShowButton(bool Value) {
     if (FShowButton == Value) return;
     FShowButton = Value;
-    PositionButton();
-    Invalidate();
+    FBtnControl->SetVisible(Value && !IsTimeOnly());
+    if (HandleAllocated()) {
+        SetEditRect();
+        Invalidate();
+    }
 }
 
+// ---- Layout -----------------------------------------------------------------------------------
+
 void TdaDBCustomDateTimePicker::PositionButton() {
-    if (!FBtnControl) return;
-    const int W = ScrollBarButtonWidth();
-    FBtnControl->SetBounds(ClientWidth() - W, 0, W, ClientHeight());
+    if (!FBtnControl || !FButton) return;
+    const int F = FFrame->IsFrameEffective() ? 2 : 0;
+    const bool ThreeD = BorderStyle() == Controls::bsSingle;
+    const int W = FButton->Width();
+    if (ThreeD)
+        FBtnControl->SetBounds(Width() - W - 4, F, W, ClientHeight() - F);
+    else
+        FBtnControl->SetBounds(Width() - W - F, F, W, ClientHeight() - 2 * F);
+    if (BorderStyle() == Controls::bsNone)
+        FButton->SetBounds(0, -1, W, FBtnControl->Height() + 1);
+    else
+        FButton->SetBounds(0, 0, W, FBtnControl->Height());
     FBtnControl->SetVisible(FShowButton && !IsTimeOnly());
+    SetEditRect();
+}
+
+int TdaDBCustomDateTimePicker::ButtonAreaWidth() const {
+    return FBtnControl ? FBtnControl->Width() : 0;
+}
+
+int TdaDBCustomDateTimePicker::TextRightEdge() const {
+    return FBtnControl ? FBtnControl->Left() - 1 : ClientWidth();
+}
+
+void TdaDBCustomDateTimePicker::SetEditRect() {
+    if (!HandleAllocated()) return;
+    TRect Loc;
+    Loc.Bottom = ClientHeight() + 1;
+    Loc.Right = FShowButton ? TextRightEdge() : ClientWidth() - 2;
+    if (daParentIsInspector(this)) {
+        Loc.Left = 1;
+        Loc.Top = 1;
+    } else if (BorderStyle() == Controls::bsNone && daParentIsGrid(this)) {
+        Loc.Left = 2;
+        Loc.Top = 2;
+    } else if (FFrame->IsFrameEffective()) {
+        FFrame->GetEditRectForFrame(Loc);
+    } else if (BorderStyle() == Controls::bsSingle) {
+        Loc.Left = 0;
+        Loc.Top = 0;
+    } else {
+        Loc.Left = 1;
+        Loc.Top = 1;
+    }
+    Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Loc));
+}
+
+TRect TdaDBCustomDateTimePicker::GetEditRect() const {
+    return ClientRect();
+}
+
+bool TdaDBCustomDateTimePicker::IsTransparentEffective() const {
+    return FFrame->Transparent() && FFrame->IsFrameEffective();
+}
+
+bool TdaDBCustomDateTimePicker::IsInFocusedGrid() const {
+    return IsBound() && Parent() && daIsKindOf(Parent(), u"TdaDBGrid") && Parent()->Focused();
+}
+
+bool TdaDBCustomDateTimePicker::PaintsItsOwnText() const {
+    return !FFocused || !UseNativePaintWhenFocused() || IsInFocusedGrid() || ControlState().Contains(csPaintCopy);
+}
+
+void TdaDBCustomDateTimePicker::UpdateTextPainting() {
+    SetTextWidgetShown(!PaintsItsOwnText());
+}
+
+void TdaDBCustomDateTimePicker::CreateParams(TCreateParams& Params) {
+    TCustomEdit::CreateParams(Params);
+    Params.Style |= WS_CLIPCHILDREN;
+    if (IsTransparentEffective() && FFrame->CreateTransparent) Params.ExStyle |= WS_EX_TRANSPARENT;
+}
+
+void TdaDBCustomDateTimePicker::CreateWnd() {
+    TCustomEdit::CreateWnd();
+    if (BorderStyle() == Controls::bsNone && daGetAutoSize(this) && !dynamic_cast<TCustomGrid*>(Parent()))
+        FFrame->AdjustHeight();
+    PositionButton(); // places the button, then the text beside it
+    if (IsTransparentEffective() && Parent()) daClearClipChildren(Parent());
+}
+
+// ---- Styles of the button ---------------------------------------------------------------------
+
+void TdaDBCustomDateTimePicker::SetButtonStyle(TdaComboButtonStyle Value) {
+    if (FButtonStyle == Value) return;
+    FButtonStyle = Value;
+    LoadDropDownGlyph();
+    FButton->Invalidate();
+}
+
+void TdaDBCustomDateTimePicker::SetButtonGlyph(TBitmap* Value) {
+    FButton->SetGlyph(Value);
+    FButton->Invalidate();
+}
+
+void TdaDBCustomDateTimePicker::SetButtonWidth(int Value) {
+    if (FButtonWidth == Value) return;
+    FButtonWidth = Value;
+    FButton->SetWidth(Value != 0 ? Value : ScrollBarButtonWidth());
+    PositionButton();
+}
+
+void TdaDBCustomDateTimePicker::LoadDropDownGlyph() {
+    if (FButtonStyle == cbsCustom) return;
+    if (FButtonStyle == cbsDownArrow && (FButtonEffects->Flat() || FButtonEffects->Transparent())) {
+        TBitmap Glyph;
+        daMakeDropDownGlyph(&Glyph);
+        FButton->SetGlyph(&Glyph);
+    }
+}
+
+void TdaDBCustomDateTimePicker::RepaintButtonArea() {
+    if ((FButtonEffects->Flat() || FButtonEffects->Transparent()) && Parent() && Parent()->HandleAllocated()) {
+        TRect R = FBtnControl->BoundsRect();
+        OffsetRect(R, Left(), Top());
+        InvalidateRect(Parent()->Handle(), &R, false);
+        if (!daIsParentTransparent(this)) Parent()->Update();
+    }
+    FButton->Invalidate();
+}
+
+void TdaDBCustomDateTimePicker::DrawButtonFace(TCanvas* Canvas, const TRect& ARect, TButtonState State,
+                                               TControlState ControlState, bool& Handled) {
+    if (FButtonStyle == cbsCustom) return;
+    Handled = true;
+    if (FButtonStyle == cbsDownArrow) {
+        daDrawComboButton(Canvas, ARect, State, ControlState, Enabled());
+    } else {
+        const bool Flat = FButtonEffects->Flat() && !FMouseInButtonControl && !FFocused;
+        daDrawEllipsisButton(Canvas, ARect, State, ControlState, FButtonEffects->Transparent(), Flat);
+    }
+}
+
+// ---- Painting ---------------------------------------------------------------------------------
+
+void TdaDBCustomDateTimePicker::PaintFrame(TCanvas* Canvas) {
+    daDrawEditFrameEdges(this, FFrame.get(), Canvas, FFocused);
+}
+
+void TdaDBCustomDateTimePicker::WMPaint(TWMPaint& Message) {
+    if (FBtnControl->Visible()) FButton->Invalidate();
+    if (IsTimeOnly())
+        FBtnControl->SetVisible(false);
+    else if (FShowButton != FBtnControl->Visible())
+        FBtnControl->SetVisible(FShowButton);
+    if (!FCanvas) {
+        FCanvas = std::make_unique<TControlCanvas>();
+        FCanvas->SetControl(this);
+    }
+    if (!PaintsItsOwnText()) {
+        TCustomEdit::WMPaint(Message);
+        if (FFrame->IsFrameEffective()) PaintFrame(FCanvas.get());
+        FCanvas->FreeHandle();
+        return;
+    }
+    PaintText(FCanvas.get());
+    FCanvas->FreeHandle();
+    PaintControls(Message.DC(), nullptr);
+}
+
+void TdaDBCustomDateTimePicker::PaintText(TCanvas* C) {
+    const bool PaintCopy = ControlState().Contains(csPaintCopy);
+    const bool GridCopy = daIsGridPaintCopy(this);
+    auto* Grid = dynamic_cast<TCustomGrid*>(Parent());
+    // 1. The font.
+    C->Font()->Assign(Font());
+    if (!Enabled() && Color() != clGrayText)
+        C->Font()->SetColor(clGrayText);
+    else if (Grid)
+        C->Font()->SetColor(Grid->Font()->Color());
+    // 2. The background.
+    if (!IsTransparentEffective() && !GridCopy) {
+        TColor Back = Color();
+        if (FFrame->Enabled() && !FFocused && FFrame->NonFocusColor != clNone) Back = FFrame->NonFocusColor;
+        C->Brush()->SetColor(Back);
+        C->Brush()->SetStyle(bsSolid);
+        C->FillRect(ClientRect());
+    }
+    // 3. The text rectangle.
+    TRect R = FShowButton && !GridCopy ? GetEditRect() : ClientRect();
+    InflateRect(R, -1, -1);
+    // 4. The text.
+    String T;
+    TField* F = Field();
+    if (PaintCopy && F)
+        T = GetDisplayText(F->AsDateTime());
+    else if (!F || Modified())
+        T = GetDisplayText(FDateTime);
+    else
+        T = F->IsNull() || FDateTime != 0 ? GetDisplayText(F->IsNull() ? 0 : F->AsDateTime()) : FormatValue(0);
+    // 5. The highlight.
+    const bool Highlight = !PaintCopy && (IsInFocusedGrid() || (FFocused && !UseNativePaintWhenFocused()));
+    if (Highlight) {
+        C->Brush()->SetColor(clHighlight);
+        C->Font()->SetColor(clHighlightText);
+        if (IsInFocusedGrid()) {
+            TMethod Event;
+            daGetOnCalcCellColors(Parent(), Event);
+            using TCalc = std::function<void(TObject*, TField*, TGridDrawState, bool, TFont*, TBrush*)>;
+            if (const TCalc Calc = Event.As<TCalc>()) Calc(Parent(), F, TGridDrawState(), true, C->Font(), C->Brush());
+        }
+    }
+    // 6. Margins.
+    int TopMargin = 1;
+    int LeftMargin;
+    if (Grid || daParentIsGrid(this))
+        LeftMargin = 2;
+    else if (FFrame->IsFrameEffective())
+        FFrame->GetFrameTextPosition(LeftMargin, TopMargin, FFocused);
+    else
+        LeftMargin = TopMargin;
+    // 7. The alignment (the field's, where it has one).
+    const auto Alignment = TAlignment(F ? daGetOrdPropByName(F, u"Alignment") : 0);
+    const int TextWidth = C->TextWidth(T);
+    if (Alignment == taRightJustify) {
+        LeftMargin = (FShowButton ? TextRightEdge() : R.Right) - TextWidth - TopMargin - R.Left;
+        if (FFrame->IsFrameEffective()) LeftMargin -= FFrame->NonFocusTextOffsetX;
+    } else if (Alignment == taCenter) {
+        LeftMargin = (R.Left + R.Right - TextWidth - (FShowButton ? ButtonAreaWidth() : 0)) / 2 - R.Left;
+    }
+    // 8. A copy is drawn one pixel further left, except directly in a grid.
+    if (PaintCopy && !(Grid && !daParentIsInspector(this))) --LeftMargin;
+    // 9. and 10. Filling and the colour without the focus.
+    const int Flags = GridCopy || (IsTransparentEffective() && !FFocused) ? dctNoFill : 0;
+    if (!FFocused && !Highlight) {
+        if (IsTransparentEffective() && FFrame->NonFocusTransparentFontColor != clNone)
+            C->Font()->SetColor(FFrame->NonFocusTransparentFontColor);
+        else if (FFrame->Enabled() && FFrame->NonFocusFontColor != clNone)
+            C->Font()->SetColor(FFrame->NonFocusFontColor);
+    }
+    // 11. The text itself.
+    daDrawCellText(C, R, LeftMargin - 1, Flags, taLeftJustify, T, TopMargin - 1);
+    // 12. The focus rectangle of the highlight.
+    if (Highlight) {
+        TRect FR = GetEditRect();
+        if (BorderStyle() == Controls::bsSingle) {
+            ++FR.Top;
+            --FR.Bottom;
+            ++FR.Left;
+        }
+        C->DrawFocusRect(FR);
+    }
+    // 13. The frame.
+    if (FFrame->IsFrameEffective()) PaintFrame(C);
+}
+
+void TdaDBCustomDateTimePicker::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+    if (daIsInspectorPaintCopy(this) || (IsTransparentEffective() && !FFocused)) {
+        Message.Result = 1;
+        return;
+    }
+    TCustomEdit::WMEraseBkgnd(Message);
+}
+
+// ---- Hovering ---------------------------------------------------------------------------------
+
+void TdaDBCustomDateTimePicker::CMMouseEnter(TMessage& Message) {
+    TCustomEdit::CMMouseEnter(Message);
+    DoMouseEnter();
+}
+
+void TdaDBCustomDateTimePicker::CMMouseLeave(TMessage& Message) {
+    // Onto the button, which lies inside: the mouse is still over the picker.
+    TPoint Cursor;
+    if (HandleAllocated() && GetCursorPos(Cursor) && PtInRect(ClientRect(), ScreenToClient(Cursor))) return;
+    TCustomEdit::CMMouseLeave(Message);
+    DoMouseLeave();
+}
+
+void TdaDBCustomDateTimePicker::DoMouseEnter() {
+    if (OnMouseEnter) OnMouseEnter(this);
+    if (FFrame->IsFrameEffective() && !FFocused && FFrame->MouseEnterSameAsFocus) {
+        if (!FCanvas) {
+            FCanvas = std::make_unique<TControlCanvas>();
+            FCanvas->SetControl(this);
+        }
+        daDrawEditFrameEdges(this, FFrame.get(), FCanvas.get(), true);
+        FCanvas->FreeHandle();
+        return;
+    }
+    FMouseInControl = true;
+    if (RepaintOnHover()) Invalidate();
+}
+
+void TdaDBCustomDateTimePicker::DoMouseLeave() {
+    if (OnMouseLeave) OnMouseLeave(this);
+    if (FFrame->IsFrameEffective() && !FFocused && FFrame->MouseEnterSameAsFocus) {
+        if (!FCanvas) {
+            FCanvas = std::make_unique<TControlCanvas>();
+            FCanvas->SetControl(this);
+        }
+        daDrawEditFrameEdges(this, FFrame.get(), FCanvas.get(), false);
+        FCanvas->FreeHandle();
+        if (IsTransparentEffective()) {
+            FFrame->CreateTransparent = true;
+            RecreateWnd();
+        }
+        return;
+    }
+    FMouseInControl = false;
+    if (RepaintOnHover()) Invalidate();
 }
 
 void TdaDBCustomDateTimePicker::WMSize(TWMSize& Message) {
@@ -569,6 +952,7 @@ void TdaDBCustomDateTimePicker::Change() {
 
 void TdaDBCustomDateTimePicker::CMEnter(TMessage& Message) {
     FFocused = true;
+    UpdateTextPainting();
     if (IsBound() && Field()->IsNull()) {
         if (!Text().empty()) SetText(u"");
     } else {
@@ -586,6 +970,7 @@ void TdaDBCustomDateTimePicker::CMExit(TMessage& Message) {
     if (Modified() && IsBound()) UpdateRecord();
     TCustomEdit::CMExit(Message);
     FFocused = false;
+    UpdateTextPainting();
     CurrentDigitEditDateTime = 0;
 }
 

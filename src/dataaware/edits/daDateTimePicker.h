@@ -4,7 +4,11 @@
 // (day, weekday, month, year, hour, minute, second, AM/PM) with digits, letters and the arrow,
 // Home and End keys, or picks a day in a drop-down month calendar.
 
+#include "dataaware/edits/daDBCombo.h"
+#include "dataaware/edits/daEditsShared.h"
 #include "dataaware/edits/daMonthCal.h"
+#include "dataaware/foundation/daComboButton.h"
+#include "dataaware/foundation/daEditFrame.h"
 #include "platform/data/DB.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -68,25 +72,39 @@ struct TdaDTPartInfo {
     String TextUpTo; // the shown text up to and including the part
 };
 
-// The button inside the picker's right edge and the small window that holds it.
-// The picker's own button window (the combo box of the library has another of the same name).
-namespace daDateTimePicker {
-class TBtnWinControl : public TCustomControl {
-    DECLARE_CLASS(TBtnWinControl, TCustomControl)
+// The small window inside the picker's right edge that holds its button. The combo's holder
+// is a different window: this one repaints the picker's parent behind a flat or transparent
+// button.
+class TdaDateBtnWinControl : public TWinControl {
+    DECLARE_CLASS(TdaDateBtnWinControl, TWinControl)
 public:
-    explicit TBtnWinControl(TComponent* AOwner);
+    explicit TdaDateBtnWinControl(TComponent* AOwner);
     TdaDBCustomDateTimePicker* EditControl = nullptr;
-    bool Pressed() const { return FPressed; }
+
+protected:
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+    void CMMouseLeave(TMessage& Message) override;
+};
+
+// The picker's drop-down button: the library's combo button, answering its questions from the
+// picker.
+class TdaDateComboButton : public TdaComboButton {
+    DECLARE_CLASS(TdaDateComboButton, TdaComboButton)
+public:
+    explicit TdaDateComboButton(TComponent* AOwner);
+    TdaDBCustomDateTimePicker* Picker() const { return FPicker; }
+    bool OwnerThemed() override;
+    bool ArrowOnly() override { return false; }
+    bool OwnerHot() override;
+    bool OwnerDroppedDown() override;
 
 protected:
     void Paint() override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
 private:
-    bool FPressed = false;
+    TdaDBCustomDateTimePicker* FPicker;
 };
-} // namespace daDateTimePicker
+
 
 class TdaDBCustomDateTimePicker : public TCustomEdit {
     DECLARE_CLASS(TdaDBCustomDateTimePicker, TCustomEdit)
@@ -138,7 +156,21 @@ public:
     void SetReadOnly(bool Value);
     TdaPopupCalendar* Calendar() const { return FCalendar; }
     bool DroppedDown() const { return GetDroppedDown(); }
-    daDateTimePicker::TBtnWinControl* Button() const { return FBtnControl; }
+    TdaDateBtnWinControl* ButtonControl() const { return FBtnControl; }
+    TdaDateComboButton* Button() const { return FButton; }
+
+    // ---- Look
+    TdaComboButtonStyle ButtonStyle() const { return FButtonStyle; }
+    void SetButtonStyle(TdaComboButtonStyle Value);
+    // Copied into the button; kept only for cbsCustom.
+    TBitmap* ButtonGlyph() const { return FButton->Glyph(); }
+    void SetButtonGlyph(TBitmap* Value);
+    // 0: the system's scroll-bar width, at least 15.
+    int ButtonWidth() const { return FButtonWidth; }
+    void SetButtonWidth(int Value);
+    TdaEditFrame* Frame() const { return FFrame.get(); }
+    TdaComboButtonEffects* ButtonEffects() const { return FButtonEffects.get(); }
+    TNotifyEvent OnMouseEnter, OnMouseLeave;
 
     // ---- Services of the parts, the keys and the drop-down
     String GetEffectiveFormat(bool WithDefault) const;
@@ -186,7 +218,46 @@ protected:
     virtual bool GetDroppedDown() const;
     virtual void WriteShowButton(bool Value);
     void HandleDropDownKey(Word& Key, TShiftState Shift);
+
+public:
+    // ---- Layout and painting
     void PositionButton();
+    // The text widget's rectangle: beside the button, inside the frame or the grid's lines.
+    void SetEditRect();
+    TRect GetEditRect() const;
+    int ButtonAreaWidth() const;
+    int TextRightEdge() const;
+    bool IsTransparentEffective() const;
+    // Bound to a field of a grid that has the focus: the text is painted highlighted.
+    bool IsInFocusedGrid() const;
+    // Whether the picker paints its text itself now rather than through its text widget.
+    bool PaintsItsOwnText() const;
+    void LoadDropDownGlyph();
+    void RepaintButtonArea();
+    // Draws the button's face for its style; Handled tells that it drew.
+    virtual void DrawButtonFace(TCanvas* Canvas, const TRect& ARect, TButtonState State, TControlState ControlState,
+                                bool& Handled);
+    void PaintFrame(TCanvas* Canvas);
+    bool MouseInControl() const { return FMouseInControl; }
+    bool MouseInButtonControl() const { return FMouseInButtonControl; }
+    bool SkipUpdate() const { return FSkipUpdate; }
+
+protected:
+    friend class TdaDateBtnWinControl;
+    friend class TdaDateComboButton;
+    // False: the picker paints its text itself also while it has the focus.
+    virtual bool UseNativePaintWhenFocused() const { return true; }
+    virtual bool RepaintOnHover() const { return false; }
+    virtual void DoMouseEnter();
+    virtual void DoMouseLeave();
+    void UpdateTextPainting();
+    void PaintText(TCanvas* Canvas);
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void WMPaint(TWMPaint& Message) override;
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+    void CMMouseEnter(TMessage& Message) override;
+    void CMMouseLeave(TMessage& Message) override;
 
     void Change() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
@@ -235,7 +306,16 @@ private:
     std::unique_ptr<TdaCalendarOptions> FCalendarOptions;
     std::unique_ptr<TdaDTInterval> FInterval;
     TdaPopupCalendar* FCalendar = nullptr;
-    daDateTimePicker::TBtnWinControl* FBtnControl = nullptr;
+    TdaDateBtnWinControl* FBtnControl = nullptr;
+    TdaDateComboButton* FButton = nullptr;
+    std::unique_ptr<TControlCanvas> FCanvas;
+    std::unique_ptr<TdaEditFrame> FFrame;
+    std::unique_ptr<TdaComboButtonEffects> FButtonEffects;
+    TdaComboButtonStyle FButtonStyle = cbsDownArrow;
+    int FButtonWidth = 0;
+    bool FMouseInControl = false;
+    bool FMouseInButtonControl = false;
+    bool FSkipUpdate = false;
     TDTDateFormat FDateFormat = dfShort;
     TDateTime FMaxDate = 0, FMinDate = 0;
     bool FInCloseUp = false;

@@ -1,6 +1,7 @@
 #include "dataaware/edits/daMonthCal.h"
 
 #include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daIntl.h"
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
@@ -65,7 +66,7 @@ void TdaPopupYearOptions::Assign(TPersistent* Source) {
 }
 
 int TdaPopupYearOptions::EffectiveStartYear() const {
-    return StartYear == 2000 ? daPopupYearStart : StartYear;
+    return StartYear == 2000 ? daPopupYearStart() : StartYear;
 }
 
 void TCalendarPopupMenu::Popup(int X, int Y) {
@@ -683,7 +684,7 @@ void TdaMonthCalendar::ShowYearMenu(const TdaCalHitInfo& Info, int X, int Y) {
     const TdaPopupYearOptions& O = *FPopupYearOptions;
     if (O.ShowEditYear) {
         auto* Edit = new TMenuItem(FYearMenu);
-        Edit->SetCaption(daPopupYearLabel);
+        Edit->SetCaption(daPopupYearLabel());
         Edit->OnClick = [this](TObject*) { ChooseEditYear(); };
         FYearMenu->Items()->Add(Edit);
         auto* Line = new TMenuItem(FYearMenu);
@@ -750,7 +751,7 @@ void TdaMonthCalendar::ChooseEditYear() {
         DecodeDate(FMaxDate, XY, XM, XD);
         High = (VM > XM || (VM == XM && VD > XD)) ? XY - 1 : XY;
     }
-    String Caption = daEnterYearPrompt, Prompt = u" ";
+    String Caption = daEnterYearPrompt(), Prompt = u" ";
     if (Low && High) {
         Caption += u" (" + IntToStr(Low) + u"-" + IntToStr(High) + u")";
         Prompt = u"";
@@ -846,4 +847,16 @@ void TdaMonthCalendar::KeyDown(Word& Key, TShiftState Shift) {
     }
     Change();
     Key = 0;
+}
+
+int daPopupYearStart() {
+    return daGlobalIntl ? daGlobalIntl->MonthCalendar()->PopupYearStart : 2000;
+}
+
+String daPopupYearLabel() {
+    return daGlobalIntl ? daGlobalIntl->MonthCalendar()->PopupYearLabel : String(u"Edit Year");
+}
+
+String daEnterYearPrompt() {
+    return daGlobalIntl ? daGlobalIntl->MonthCalendar()->EnterYearPrompt : String(u"Enter Valid Year");
 }

@@ -232,8 +232,8 @@ private:
     bool FSelecting = false; // a range is being dragged with the mouse
 };
 
-// The library's default texts and start year of the calendar's pop-ups (until the library's
-// shared text object carries them).
-inline constexpr int daPopupYearStart = 2000;
-inline constexpr const char16_t* daPopupYearLabel = u"Edit Year";
-inline constexpr const char16_t* daEnterYearPrompt = u"Enter Valid Year";
+// The calendar's pop-up texts and default start year, from the library's shared settings (their
+// defaults once the settings object is gone).
+int daPopupYearStart();
+String daPopupYearLabel();
+String daEnterYearPrompt();

@@ -45,6 +45,19 @@ void daDrawCellText(TCanvas* Canvas, const TRect& ARect, int LeftMargin, int Fla
     DrawText(Canvas, Text, T, Format);
 }
 
+void daMakeDropDownGlyph(TBitmap* Bitmap) {
+    // Seven pixels wide, four high; the olive corner pixel names the transparent colour.
+    Bitmap->SetSize(7, 4);
+    TCanvas* C = Bitmap->Canvas();
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clOlive);
+    C->FillRect(Rect(0, 0, 7, 4));
+    C->Brush()->SetColor(clBlack);
+    for (int Row = 0; Row < 4; ++Row) C->FillRect(Rect(Row, Row, 7 - Row, Row + 1));
+    Bitmap->SetTransparentColor(clOlive);
+    Bitmap->SetTransparent(true);
+}
+
 void daDrawEllipsisButton(TCanvas* Canvas, const TRect& ARect, TButtonState State, TControlState ControlState,
                           bool Transparent, bool NoEdge) {
     TRect R = ARect;

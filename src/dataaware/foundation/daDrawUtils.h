@@ -31,6 +31,8 @@ void daDrawEllipsisButton(TCanvas* Canvas, const TRect& ARect, TButtonState Stat
                           bool Transparent, bool NoEdge);
 void daDrawComboButton(TCanvas* Canvas, const TRect& ARect, TButtonState State, TControlState ControlState,
                        bool Enabled);
+// The small black drop-down arrow of flat and transparent buttons, on a transparent background.
+void daMakeDropDownGlyph(TBitmap* Bitmap);
 // A push button in the pressed, hot or normal look, over the rect grown by 3 on every side.
 void daDrawThemedButton(bool Pressed, bool Hot, const TRect& ARect, TCanvas* Canvas);
 void daDrawHighlightFocusRect(TCanvas* Canvas, const TRect& ARect);

@@ -70,7 +70,8 @@ int TdaBookmarkList::IndexOf(const TBookmark& Item) {
 TBookmark TdaBookmarkList::CurrentBookmark() const {
     TDataSet* DS = FGrid->DataLink()->DataSet();
     if (!FLinkActive || !DS || !DS->Active()) throw EInvalidGridOperation(daGridTexts::ClosedDataSet);
-    return DS->GetBookmark();
+    // The record of the row the grid made active: painting asks row by row.
+    return DS->ActiveBookmark();
 }
 
 bool TdaBookmarkList::CurrentRowSelected() {

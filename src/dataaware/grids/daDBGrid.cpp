@@ -1,6 +1,10 @@
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/edits/daDateTimePicker.h"
 #include "dataaware/edits/daEditsShared.h"
+#include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daDrawUtils.h"
+#include "dataaware/foundation/daFieldSettings.h"
 
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
@@ -11,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 // ---- The Selected list ---------------------------------------------------------------------------
 
@@ -386,6 +391,7 @@ TdaCustomDBGrid::TdaCustomDBGrid(TComponent* AOwner) : TCustomGrid(AOwner) {
 
 TdaCustomDBGrid::~TdaCustomDBGrid() {
     FreeHintWindow();
+    delete std::exchange(FIndicatorButton, nullptr);
     // Letting go of the data source tells the link, which must not lay out a grid on its way out.
     FDataLink->FGrid = nullptr;
     FDataLink.reset();
@@ -415,7 +421,14 @@ void TdaCustomDBGrid::Loaded() {
 
 void TdaCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomGrid::Notification(AComponent, Operation);
-    if (Operation == opRemove && FDataLink && AComponent == DataSource()) SetDataSource(nullptr);
+    if (Operation != opRemove) return;
+    if (FDataLink && AComponent == DataSource()) SetDataSource(nullptr);
+    if (AComponent == FIndicatorButton) FIndicatorButton = nullptr;
+    // An in-cell control freed before the grid is forgotten.
+    if (AComponent == FCurrentCustomEdit) FCurrentCustomEdit = nullptr;
+    if (AComponent == static_cast<TComponent*>(FDateTimePicker)) FDateTimePicker = nullptr;
+    for (TdaCacheColInfoItem& Item : FCacheColInfo)
+        if (Item.CustomControl == AComponent) Item.CustomControl = nullptr;
 }
 
 void TdaCustomDBGrid::SetDataSource(TDataSource* Value) {
@@ -666,6 +679,8 @@ void TdaCustomDBGrid::LayoutChanged() {
         if (FDataLink->Active()) DefineFieldMap();
         int N = FDataLink->FieldCount();
         if (!FUseTFields && N == 0) N = FSelected->Count();
+        // Fewer fixed columns first: one data column without the indicator leaves room for none.
+        if (FIndicatorOffset < ColCount()) SetFixedCols(FIndicatorOffset);
         SetColCount(std::max(N, 1) + FIndicatorOffset);
         SetFixedCols(FIndicatorOffset);
         if (FIndicatorOffset) SetColWidths(0, FIndicatorWidth);
@@ -678,7 +693,95 @@ void TdaCustomDBGrid::LayoutChanged() {
     }
     UpdateActiveRecord();
     ClearURLPaint();
+    if (AllowPerfectFit()) DoPerfectFit();
     Invalidate();
+}
+
+bool TdaCustomDBGrid::AllowPerfectFit() const {
+    const TComponentState S = ComponentState();
+    return S.Contains(csDesigning) && !S.Contains(csLoading) && Align() != alTop && Align() != alBottom &&
+           Align() != alClient && FOptions.Contains(dgPerfectRowFit);
+}
+
+bool TdaCustomDBGrid::NeedsHorzScrollBar() const {
+    int W = 0;
+    const int Line = FOptions.Contains(dgColLines) ? GridLineWidth() : 0;
+    for (int I = 0; I < ColCount(); ++I) W += ColWidths(I) + Line;
+    const bool VertBar = HandleAllocated() &&
+                         (GetWindowLong(const_cast<TdaCustomDBGrid*>(this)->Handle(), GWL_STYLE) & WS_VSCROLL);
+    W += VertBar ? GetSystemMetrics(SM_CXVSCROLL) + 1 : 1;
+    return W > Width() && (ScrollBars() == StdCtrls::ssHorizontal || ScrollBars() == StdCtrls::ssBoth);
+}
+
+namespace {
+
+// The top of the grid's last row, client coordinates, as if every row were shown.
+int LastRowTop(const TCustomGrid& Grid, bool Lines) {
+    int Top = 0;
+    for (int R = 0; R + 1 < Grid.RowCount(); ++R) Top += Grid.RowHeights(R) + (Lines ? Grid.GridLineWidth() : 0);
+    return Top;
+}
+
+} // namespace
+
+bool TdaCustomDBGrid::DoPerfectFit() {
+    const bool Lines = FOptions.Contains(dgRowLines);
+    const int Row = DefaultRowHeight();
+    const int Sum = LastRowTop(*this, Lines) + Row + 1;
+    const bool Bar = NeedsHorzScrollBar();
+    // The border allowance of a sunken (3-D) frame, the only frame the grids have here.
+    const int B = 5 - (Bar ? 0 : 1);
+    const int Old = Height();
+    if (Bar) {
+        const int BarH = GetSystemMetrics(SM_CYHSCROLL);
+        if (Height() < Sum + BarH + Row + B - 1) SetHeight(Sum + BarH + B - 1);
+    } else if (Height() < Sum + Row + B) {
+        SetHeight(Sum + B);
+    }
+    return Height() != Old;
+}
+
+bool TdaCustomDBGrid::DoShrinkToFit() {
+    const bool Lines = FOptions.Contains(dgRowLines);
+    // The last row with its line, inside the frame (above and below): a height that ends two
+    // pixels below it would cut the row off inside a sunken frame and lose it.
+    const int Frame = NonClientMargins().Top;
+    int H = LastRowTop(*this, Lines) + RowHeights(RowCount() - 1) + (Lines ? GridLineWidth() : 0) + 2 * Frame;
+    if (NeedsHorzScrollBar()) H += GetSystemMetrics(SM_CYHSCROLL);
+    H += GetEffectiveFooterHeight();
+    if (H >= Height()) return false;
+    SetHeight(H);
+    return true;
+}
+
+// ---- The indicator button --------------------------------------------------------------------------
+
+void TdaIButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    const int OldWidth = Width(), OldHeight = Height();
+    TSpeedButton::SetBounds(std::min(ALeft, 0), std::min(ATop, 0), AWidth, AHeight);
+    if ((Width() == OldWidth && Height() == OldHeight) || ComponentState().Contains(csLoading)) return;
+    if (auto* Grid = dynamic_cast<TdaCustomDBGrid*>(Parent())) {
+        Grid->FIndicatorWidth = Width() - 1;
+        Grid->LayoutChanged();
+    }
+}
+
+void TdaIButton::Loaded() {
+    TSpeedButton::Loaded();
+    if (auto* Grid = dynamic_cast<TdaCustomDBGrid*>(Parent())) {
+        Grid->SetIndicatorButton(this);
+        Grid->FIndicatorWidth = Width() - 1;
+    }
+}
+
+void TdaCustomDBGrid::SetIndicatorButton(TdaIButton* Value) {
+    if (Value == FIndicatorButton) return;
+    FIndicatorButton = Value;
+    if (Value) {
+        Value->FreeNotification(this);
+        FIndicatorWidth = Value->Width() - 1;
+    }
+    LayoutChanged();
 }
 
 void TdaCustomDBGrid::UpdateRowHeights() {
@@ -691,6 +794,11 @@ void TdaCustomDBGrid::UpdateRowHeights() {
                                                           : TextHeightW(FTitleFont.get()) * FTitleLines + 4;
         if (FShowSearchRow) T += SearchRowHeight();
         if (!FOptions.Contains(dgRowLines)) T += 1;
+        // The title row holds the corner button.
+        if (FOptions.Contains(dgIndicator) && FIndicatorButton) {
+            T = std::max(T, FIndicatorButton->Height());
+            T += FOptions.Contains(dgRowLines) ? -1 : 1;
+        }
         SetRowHeights(0, T);
     }
 }
@@ -861,11 +969,116 @@ void TdaCustomDBGrid::BuildColumnInfoCache() {
         if (!F) continue;
         String Type, Params;
         GetControlInfo(F->FieldName(), Type, Params);
-        // In-cell edit controls are placed by the published grid; the engine paints the others.
-        if (Type == u"CustomEdit" || Type == u"LookupCombo" || Type == u"Combo") Type.clear();
-        FCacheColInfo[size_t(I)].ControlType = Type;
-        FCacheColInfo[size_t(I)].ControlData = Params;
+        TdaCacheColInfoItem& Item = FCacheColInfo[size_t(I)];
+        if (daIsEmbeddedEditType(Type)) {
+            // The parameters: the control's name, then "T" when it paints in every row.
+            const std::vector<String> Parts = daSplitTabs(StringReplace(Params, u";", u"\t", {rfReplaceAll}));
+            Item.AlwaysPaints = Parts.size() > 1 && Parts[1] == u"T";
+            TWinControl* Control = nullptr;
+            if (IsCustomEditCell(I, 1, Control) && Control != static_cast<TWinControl*>(FDateTimePicker)) {
+                Item.CustomControl = Control;
+                Control->FreeNotification(this);
+            } else {
+                Item.AlwaysPaints = false;
+                if (Type != u"RichEdit") Type.clear();
+            }
+        }
+        Item.ControlType = Type;
+        Item.ControlData = Params;
     }
+}
+
+bool TdaCustomDBGrid::IsCustomEditCell(int ACol, int ARow, TWinControl*& CustomEdit) {
+    CustomEdit = nullptr;
+    if (FEditControlOptions.Contains(ecoDisableCustomControls)) return false;
+    TDataSet* DS = FDataLink->DataSet();
+    TField* F = ACol >= FIndicatorOffset ? FDataLink->Fields(ACol - FIndicatorOffset) : nullptr;
+    if (!F || ARow < FTitleOffset || !FDataLink->Active() || !DS || !DS->Active()) return false;
+    TStrings* List = FControlType.get();
+    if (daGetControlInfoInDataSet(this))
+        if (TStrings* Own = daGetControlType(DS)) List = Own;
+    for (int I = 0; I < List->Count(); ++I) {
+        const String L = List->Strings(I);
+        const int P1 = Pos(u";", L);
+        if (P1 == 0 || Copy(L, 1, P1 - 1) != F->FieldName()) continue;
+        const String Rest = Copy(L, P1 + 1, Length(L));
+        const int P2 = Pos(u";", Rest);
+        const String Type = P2 ? Copy(Rest, 1, P2 - 1) : Rest;
+        if (!daIsEmbeddedEditType(Type)) continue;
+        String Name = P2 ? Copy(Rest, P2 + 1, Length(Rest)) : String();
+        if (const int P3 = Pos(u";", Name)) Name = Copy(Name, 1, P3 - 1);
+        if (TWinControl* C = Name.empty() ? nullptr : GetComponent(Name)) {
+            TCustomForm* Form = GetParentForm(C);
+            if (!Form || Form->ClassName() != u"TdaRecordViewForm") {
+                CustomEdit = C;
+                return true;
+            }
+        }
+        break;
+    }
+    if (FDateTimePicker && !FEditControlOptions.Contains(ecoDisableDateTimePicker)) {
+        const TFieldType T = F->DataType();
+        if (T == ftDate || T == ftTime || T == ftDateTime || T == ftTimeStamp) {
+            CustomEdit = static_cast<TWinControl*>(FDateTimePicker);
+            return true;
+        }
+    }
+    return false;
+}
+
+TWinControl* TdaCustomDBGrid::GetComponent(const String& Name) {
+    TComponent* Root = FEditControlOptions.Contains(ecoSearchOwnerForm) ? daGetOwnerFormOrFrame(this)
+                                                                          : static_cast<TComponent*>(GetParentForm(this));
+    if (!Root) return nullptr;
+    const int Dot = Pos(u".", Name);
+    TComponent* Found = nullptr;
+    if (Dot == 0) {
+        Found = Root->FindComponent(Name);
+    } else {
+        const String A = Copy(Name, 1, Dot - 1), B = Copy(Name, Dot + 1, Length(Name));
+        if (B.empty()) return nullptr;
+        TComponent* First = Root->FindComponent(A);
+        if (First && daIsKindOf(First, u"TCustomFrame"))
+            Found = First->FindComponent(B);
+        else if (TDataSet* DS = FDataLink->DataSet(); DS && DS->Owner())
+            Found = DS->Owner()->FindComponent(B);
+    }
+    return dynamic_cast<TWinControl*>(Found);
+}
+
+bool TdaCustomDBGrid::ShouldShowCustomControls() {
+    if (FEditControlOptions.Contains(ecoDisableCustomControls)) return false;
+    if (ComponentState().Contains(csDesigning) || FOptions.Contains(dgRowSelect)) return false;
+    if (!CanEditGrid() && !AlwaysShowControls)
+        return Col() < int(FCacheColInfo.size()) && FCacheColInfo[size_t(Col())].AlwaysPaints;
+    return true;
+}
+
+void TdaCustomDBGrid::SetCurrentCustomEdit(TWinControl* Value) {
+    if (FCurrentCustomEdit == Value) return;
+    FCurrentCustomEdit = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TdaCustomDBGrid::UpdateCustomEdit() {
+    TWinControl* C = nullptr;
+    if (!IsCustomEditCell(Col(), Row(), C)) return;
+    if (!ShouldShowCustomControls() && C->ClassName() != u"TdaExpandButton") return;
+    SetCurrentCustomEdit(C);
+    if (ComponentState().Contains(csDesigning) || C->Parent() != this) return;
+    const TRect Cell = CellRect(Col(), Row());
+    TRect R = Cell;
+    if (C->Top() == R.Top && C->Left() == R.Left && C->Left() + C->Width() == R.Right) return;
+    if (TdaColumn* Column = ColumnOfDataCol(Col() - FIndicatorOffset); Column && Column->DisableSizing) {
+        if (R.Width() < C->Width()) R.Right = R.Left + C->Width();
+        if (R.Height() < C->Height()) R.Bottom = R.Top + C->Height();
+        if (Parent() && Top() + R.Bottom > Parent()->ClientHeight()) {
+            const int H = R.Height();
+            R.Bottom = Cell.Bottom;
+            R.Top = R.Bottom - H;
+        }
+    }
+    C->SetBoundsRect(R);
 }
 
 void TdaCustomDBGrid::GetControlInfo(const String& AFieldName, String& AControlType, String& AParameters) const {
@@ -1163,7 +1376,7 @@ void TdaCustomDBGrid::PostEditText() {
             auto& Match = TdaMaskServices::Instance().RegexMatch;
             const bool OK = Match && Match(E->RegexMask().Mask, !E->RegexMask().CaseSensitive, Text);
             if (!OK) ShowValidationError(F, E->RegexMask().ErrorMessage);
-        } else if (E->HavePictureMask() && !E->IsValidPictureValue(Text) && !E->Picture().AllowInvalidExit) {
+        } else if (E->HavePictureMask() && !E->IsValidPictureValue(Text) && !E->Picture().AllowInvalidExit()) {
             E->DoRefreshValidationDisplay(false);
             ShowValidationError(F, String());
             return;
@@ -1300,6 +1513,7 @@ void TdaCustomDBGrid::SetEditText(int, int, const String& Value) { FEditText = V
 void TdaCustomDBGrid::WMSetFocus(TWMSetFocus& Message) {
     TCustomGrid::WMSetFocus(Message);
     FFocused = true;
+    InstallKeyboardHook();
     if (ActiveRecordColor != clNone && !FOptions.Contains(dgAlwaysShowSelection)) InvalidateCurrentRow();
 }
 
@@ -1308,6 +1522,11 @@ void TdaCustomDBGrid::WMKillFocus(TWMKillFocus& Message) {
     const bool ToEditor = InplaceEditor() && Message.FocusedWnd() != 0 &&
                           Message.FocusedWnd() == InplaceEditor()->WindowHandle();
     if (!ToEditor && !FocusExit()) return;
+    // The hook stays while the focus is on a control inside the grid: that is what it is for.
+    TWinControl* To = Message.FocusedWnd() ? FindControl(Message.FocusedWnd()) : nullptr;
+    bool Inside = false;
+    for (TWinControl* P = To; P && !Inside; P = P->Parent()) Inside = P == this;
+    if (!Inside && !dynamic_cast<TdaCustomDBGrid*>(Parent())) RemoveKeyboardHook();
     TCustomGrid::WMKillFocus(Message);
 }
 
@@ -1342,6 +1561,7 @@ void TdaCustomDBGrid::WMSize(TWMSize& Message) {
         HideControls();
         HideEditor();
         UpdateRowCount();
+        if (AllowPerfectFit()) DoPerfectFit();
         TDataSet* DS = FDataLink->DataSet();
         if (DS && DS->Active() && DS->Bof() && DS->Eof()) Invalidate();
     }

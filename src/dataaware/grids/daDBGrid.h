@@ -10,16 +10,20 @@
 // columns, where column 0 is the indicator when dgIndicator is set. Data row = grid row - title
 // offset.
 
+#include "dataaware/edits/daDBEdit.h"
 #include "platform/data/DB.h"
 #include "platform/base/Lists.h"
+#include "platform/gui/Buttons.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Grids.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class TdaCustomDBGrid;
+class TdaDBCustomDateTimePicker;
 class TdaColumn;
 
 DECLARE_ENUM(TdaDBGridOption, Byte, dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize,
@@ -191,12 +195,6 @@ private:
 
 // ---- The in-place editor -----------------------------------------------------------------------
 
-// The picture mask of the column being edited.
-struct TdaDBPicture {
-    String PictureMask;
-    bool AutoFill = true;
-    bool AllowInvalidExit = false;
-};
 // The regular-expression mask of the column being edited.
 struct TdaRegexMask {
     String Mask;
@@ -242,6 +240,7 @@ protected:
     void Dispatch(TMessage& Message) override;
 
 private:
+    // The picture mask of the column being edited.
     TdaDBPicture FdaPicture;
     TdaRegexMask FRegexMask;
     bool FWordWrap = false;
@@ -303,7 +302,30 @@ public:
     TRect HintRect;
 };
 
+// ---- Ditto: a value copied from the neighbouring record -----------------------------------------
+
+DECLARE_ENUM(TdaDittoDirection, Byte, daDittoPrior, daDittoNext, daDittoPriorOrNext)
+DECLARE_ENUM(TdaDittoOption, Byte, dadoSkipBlobFields, dadoSkipReadOnlyFields, dadoSkipHiddenFields)
+using TdaDittoOptions = TSet<TdaDittoOption>;
+
+class TdaDittoAttributes : public TPersistent {
+    DECLARE_CLASS(TdaDittoAttributes, TPersistent)
+public:
+    TdaDittoDirection DittoDirection = daDittoPrior;
+    // 0: no shortcut.
+    Word ShortCutDittoField = 0;
+    Word ShortCutDittoRecord = 0;
+    TdaDittoOptions Options;
+    void Assign(TPersistent* Source) override;
+
+private:
+    static void Published(TPublisher<TdaDittoAttributes>& P);
+};
+
 // ---- Events ------------------------------------------------------------------------------------
+
+using TdaDittoEvent =
+    std::function<void(TObject* Sender, TDataSet* DataSet, TField* Field, String& DittoValue, bool& AllowDitto)>;
 
 using TdaDrawDataCellEvent =
     std::function<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
@@ -332,6 +354,17 @@ using TdaCustomDrawCellEvent = std::function<void(TdaCustomDBGrid* Sender, TdaCu
 
 // How a field's text sits in its cell: numbers to the right, everything else to the left.
 TAlignment FieldAlignment(const TField* Field);
+
+// The speed button in the grid's top-left corner, over the indicator column's title. Placed on a
+// grid it sets the indicator column's width (its own width - 1) and the title row's height.
+class TdaIButton : public TSpeedButton {
+    DECLARE_CLASS(TdaIButton, TSpeedButton)
+public:
+    using TSpeedButton::TSpeedButton;
+    // Never right of or below the corner.
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Loaded() override;
+};
 
 // ---- The grid ----------------------------------------------------------------------------------
 
@@ -460,17 +493,44 @@ public:
     virtual void LayoutChanged();
     void UpdateRowCount();
     void ClearLastBookmarks();
+    // Fitting the height to the rows: perfect fit grows a grid being designed (with
+    // dgPerfectRowFit) to whole rows; shrinking cuts the height down to the last row and the
+    // footer. Both answer whether the height changed.
+    bool AllowPerfectFit() const;
+    bool DoPerfectFit();
+    bool DoShrinkToFit();
+    // The columns are wider than the grid and the grid shows horizontal scroll bars.
+    bool NeedsHorzScrollBar() const;
     void BeginUpdate();
     void EndUpdate(bool Repaint = true);
     int UpdateCount() const { return FUpdateCount; }
     bool HasFocus() const { return FFocused; }
+    // Whether a click or a scroll first takes the keyboard focus (a drop-down list leaves it
+    // where it is).
+    bool AcquireFocus() const { return FAcquireFocus; }
+    void SetAcquireFocus(bool Value) { FAcquireFocus = Value; }
     bool ProportionalResizeActive() const;
     void FlushChanges();
     bool CanEditGrid() const;
     void ShowEditorIfAllowed();
     bool IsCheckBox(int Col, int Row, String& CheckBoxOn, String& CheckBoxOff) const;
     bool IsMemoField(int ACol, int ARow) const;
-    bool DittoField(TField* Field, bool Prior);
+    // Copies the field's text in the neighbouring record into the field; False when nothing
+    // was copied.
+    virtual bool DittoField(TField* SelectedField, TdaDittoDirection Direction);
+    // The ditto shortcuts of DittoAttributes: True when the key did a ditto (it is then
+    // swallowed).
+    bool HandleDittoShortCut(Word Key, TShiftState Shift);
+    // The one keyboard hook of all grids: navigation keys, Enter and Tab typed in a control over
+    // a grid (an in-cell control, the editor) go to the grid, and the ditto shortcuts work
+    // wherever the focus is inside a grid. The first grid that gets the focus installs it.
+    static void InstallKeyboardHook();
+    static void RemoveKeyboardHook();
+    static bool KeyboardHookInstalled();
+    TdaIButton* IndicatorButton() const { return FIndicatorButton; }
+    void SetIndicatorButton(TdaIButton* Value);
+    TdaDittoAttributes* DittoAttributes() const { return FDittoAttributes.get(); }
+    void SetDittoAttributes(TdaDittoAttributes* Value) { FDittoAttributes->Assign(Value); }
     static void GetURLLink(const String& Value, String& DisplayString, String& URL);
     bool GetPriorRecordText(const String& FieldName, String& Text);
     bool GetNextRecordText(const String& FieldName, String& Text);
@@ -517,6 +577,7 @@ public:
     TdaValidateEvent OnCheckValue;
     TdaCreateGridHintWindowEvent OnCreateHintWindow;
     TdaGridURLOpenEvent OnURLOpen;
+    TdaDittoEvent OnDitto;
     TdaCustomDrawCellEvent OnBeforeDrawCell, OnAfterDrawCell;
     // How URL links are opened (the shell's open verb by default); tests put their own here.
     std::function<void(const String& Link)> OpenURL;
@@ -524,6 +585,20 @@ public:
     TdaInplaceEdit* Editor() const { return dynamic_cast<TdaInplaceEdit*>(InplaceEditor()); }
     const String& EditText() const { return FEditText; }
     bool SkipDataChange = false, SkipHideControls = false, AlwaysShowControls = false;
+
+    // In-cell controls. A column whose ControlType line names an embedded edit type is edited
+    // by a control of the form placed over the current cell; date and time fields by the
+    // grid's date-time picker when it has one.
+    bool IsCustomEditCell(int ACol, int ARow, TWinControl*& CustomEdit);
+    // A control of the form by name ("Frame.Control" reaches into a frame, or into the owner
+    // of the grid's dataset); null unless it is a windowed control.
+    TWinControl* GetComponent(const String& Name);
+    bool ShouldShowCustomControls();
+    // Places the current cell's control over the cell.
+    void UpdateCustomEdit();
+    TWinControl* CurrentCustomEdit() const { return FCurrentCustomEdit; }
+    TdaDBCustomDateTimePicker* DateTimePicker() const { return FDateTimePicker; }
+    const std::vector<TdaCacheColInfoItem>& CacheColInfo() const { return FCacheColInfo; }
 
 protected:
     friend class TdaGridDataLink;
@@ -572,6 +647,8 @@ protected:
     virtual void PaintGridLines();
     virtual void PaintPressedTitle();
     virtual void BuildColumnInfoCache();
+    // Made on first need by the published grid.
+    TdaDBCustomDateTimePicker* FDateTimePicker = nullptr;
     virtual void ShowValidationError(TField* Field, const String& Message);
     virtual void DataUpdated() {}
     virtual String GetFieldValue(int DataCol);
@@ -671,6 +748,11 @@ private:
     std::unique_ptr<TdaColumn> FDummyColumn;
     std::vector<TdaColumn*> FColItems, FSavedColItems;
     std::vector<TdaCacheColInfoItem> FCacheColInfo;
+    TWinControl* FCurrentCustomEdit = nullptr;
+    void SetCurrentCustomEdit(TWinControl* Value);
+    // The image of an in-cell control painted into a cell, as the control shows the row.
+    void PaintCustomControlImage(TWinControl* Control, int ACol, const TRect& ARect, TField* Field,
+                                 TGridDrawState AState);
     std::vector<int> OrigColWidths;
     std::vector<bool> FTabStops;
     std::unique_ptr<TBitmap> FDragImage;
@@ -705,6 +787,11 @@ private:
     int FSelRow = 0;
     String FEditText;
     int FIndicatorWidth = 11;
+    TdaIButton* FIndicatorButton = nullptr;
+    friend class TdaIButton;
+    std::unique_ptr<TdaDittoAttributes> FDittoAttributes = std::make_unique<TdaDittoAttributes>();
+    // The text a ditto in Direction would copy into Field; False for none.
+    bool DittoText(TField* Field, TdaDittoDirection Direction, String& Text);
     TCursor FSavedCursor = crDefault;
     int URLLinkActiveRow = -1, URLLinkActiveCol = -1;
     bool FURLLinkActive = false;
@@ -744,3 +831,105 @@ private:
     TPoint FDragLast;
     TRect FDragImageRect;
 };
+
+// ---- The published grid ------------------------------------------------------------------------
+
+class TdaDBGrid;
+DECLARE_ENUM(TdaMemoAttribute, Byte, mSizeable, mWordWrap, mGridShow, mViewOnly, mDisableDialog)
+using TdaMemoAttributes = TSet<TdaMemoAttribute>;
+using TdaSelectRecordEvent = std::function<void(TdaDBGrid* Grid, bool Selecting, bool& Accept)>;
+using TdaSelectAllRecordEvent = std::function<void(TdaDBGrid* Grid, bool Selecting, bool& Accept)>;
+
+namespace daGridTexts {
+inline const String InvalidFixedCols = u"Invalid value for FixedCols";
+}
+
+// The data grid that forms place: the engine with its properties published, data columns kept
+// fixed at the left, and the selection of any set of records (dgMultiSelect) held as bookmarks.
+class TdaDBGrid : public TdaCustomDBGrid {
+    DECLARE_CLASS(TdaDBGrid, TdaCustomDBGrid)
+public:
+    explicit TdaDBGrid(TComponent* AOwner);
+    ~TdaDBGrid() override;
+
+    TdaMemoAttributes MemoAttributes() const { return FMemoAttributes; }
+    void SetMemoAttributes(TdaMemoAttributes Value);
+    // Data columns kept fixed at the left; the indicator is not counted.
+    int FixedCols() const { return FFixedCols; }
+    void SetFixedCols(int Value);
+    bool DisableThemes() const { return FDisableThemes; }
+    void SetDisableThemes(bool Value) { FDisableThemes = Value; }
+    bool LoadAllRTF() const { return FLoadAllRTF; }
+    void SetLoadAllRTF(bool Value) { FLoadAllRTF = Value; }
+    TdaBookmarkList* Bookmarks() const { return FBookmarks.get(); }
+    // One "T" or "F" per visible buffer row: whether that row's record is selected.
+    TStrings* SelectedRecordList() const { return FSelectedRecordList.get(); }
+
+    void RedrawGrid();
+    void ApplySelected();
+    void SetScrollBars(TScrollStyle Value) { TCustomGrid::SetScrollBars(Value); }
+    int GetRowCount() const { return RowCount(); }
+    int GetColCount() const { return ColCount(); }
+    int GetActiveRow() const;
+    void SetActiveRow(int Value);
+    int GetActiveCol() const { return Col(); }
+    TField* GetActiveField() const;
+    void SetActiveField(const String& AFieldName);
+    void ScrollCurrentToTop(int CurrentRow);
+    // Orders the dataset by a field: its index field names, or the index for that field.
+    void SetOrder(const String& AFieldName, bool AClientCursor = false);
+    void AddDependent(TComponent* Value);
+    void RemoveDependent(TComponent* Value);
+    void RestoreDesignSelected();
+    void SortSelectedList() {}
+    TColor CellBackColor(int ACol) override;
+
+    // Record multi-selection
+    void SelectRecord() override;
+    void UnselectRecord() override;
+    void SelectAll();
+    void UnselectAll() override;
+    bool IsSelectedRecord();
+    bool IsSelected() override;
+    bool IsBufferRecordSelected(int Row) override;
+    void SelectRange(const TBookmark& A, const TBookmark& B);
+    void UnselectRange(const TBookmark& A, const TBookmark& B);
+    void RefreshSelectedRows() override;
+
+    TdaSelectRecordEvent OnMultiSelectRecord;
+    TdaSelectAllRecordEvent OnMultiSelectAllRecords;
+    // Behaviour switches by index (see the constructor for their defaults).
+    std::array<Variant, 12> Patch;
+
+protected:
+    void Loaded() override;
+    void Paint() override;
+    void SetColumnAttributes() override;
+    void LinkActive(bool Value) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void TopLeftChanged() override;
+    void ColExit() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    virtual void ApplyFixedCols();
+
+private:
+    TdaMemoAttributes FMemoAttributes{mSizeable, mWordWrap};
+    int FFixedCols = 0;
+    bool FDisableThemes = false;
+    bool FLoadAllRTF = false;
+    bool redrawingGrid = false, initialized = false, inLinkActive = false, inTopLeftChanged = false;
+    bool GridIsLoaded = false;
+    std::unique_ptr<TStringList> OrigSelected;
+    std::unique_ptr<TdaBookmarkList> FBookmarks;
+    std::vector<TComponent*> FDependentComponents;
+    std::unique_ptr<TStringList> FSelectedRecordList;
+
+    // x before y in the dataset's order; x at or after y.
+    bool IsBefore(const TBookmark& X, const TBookmark& Y) const;
+    bool IsAtOrAfter(const TBookmark& X, const TBookmark& Y) const;
+    void MarkCurrent();
+    static void Published(TPublisher<TdaDBGrid>& P);
+};
+
+void RegisterDataAwareGridClasses();

@@ -3,12 +3,15 @@
 
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/foundation/daDrawUtils.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Questions.h"
 #include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr UINT_PTR DragTimerId = 1;
@@ -644,12 +647,174 @@ bool TdaCustomDBGrid::DoMouseWheelUp(TShiftState, TPoint) {
 
 // ---- Ditto ---------------------------------------------------------------------------------------------
 
-bool TdaCustomDBGrid::DittoField(TField* Field, bool Prior) {
-    if (!Field) return false;
+void TdaDittoAttributes::Assign(TPersistent* Source) {
+    auto* Other = dynamic_cast<TdaDittoAttributes*>(Source);
+    if (!Other) return TPersistent::Assign(Source);
+    DittoDirection = Other->DittoDirection;
+    ShortCutDittoField = Other->ShortCutDittoField;
+    ShortCutDittoRecord = Other->ShortCutDittoRecord;
+    Options = Other->Options;
+}
+
+void TdaDittoAttributes::Published(TPublisher<TdaDittoAttributes>& P) {
+    P.Property(u"DittoDirection", &TdaDittoAttributes::DittoDirection).Default(daDittoPrior);
+    P.Property(u"ShortCutDittoField", &TdaDittoAttributes::ShortCutDittoField).Default(0);
+    P.Property(u"ShortCutDittoRecord", &TdaDittoAttributes::ShortCutDittoRecord).Default(0);
+    P.Property(u"Options", &TdaDittoAttributes::Options);
+}
+
+bool TdaCustomDBGrid::DittoText(TField* Field, TdaDittoDirection Direction, String& Text) {
+    const TdaDittoOptions O = FDittoAttributes->Options;
+    if (O.Contains(dadoSkipReadOnlyFields)) {
+        if (Field->ReadOnly()) return false;
+        if (TdaColumn* C = ColumnByName(Field->FieldName()); C && C->ReadOnly()) return false;
+    }
+    if (O.Contains(dadoSkipBlobFields) && dynamic_cast<TBlobField*>(Field)) return false;
+    switch (Direction) {
+    case daDittoPrior: return GetPriorRecordText(Field->FieldName(), Text);
+    case daDittoNext: return GetNextRecordText(Field->FieldName(), Text);
+    default:
+        return GetPriorRecordText(Field->FieldName(), Text) || GetNextRecordText(Field->FieldName(), Text);
+    }
+}
+
+bool TdaCustomDBGrid::DittoField(TField* SelectedField, TdaDittoDirection Direction) {
+    if (!SelectedField) return false;
     String Text;
-    if (!(Prior ? GetPriorRecordText(Field->FieldName(), Text) : GetNextRecordText(Field->FieldName(), Text)))
-        return false;
-    if (!CanEditModify()) return false;
-    Field->SetAsString(Text);
+    if (!DittoText(SelectedField, Direction, Text)) return false;
+    bool Allow = true;
+    if (OnDitto) OnDitto(this, FDataLink->DataSet(), SelectedField, Text, Allow);
+    if (!Allow) return false;
+    if (CanEditModify()) SelectedField->SetAsString(Text);
     return true;
+}
+
+bool TdaCustomDBGrid::HandleDittoShortCut(Word Key, TShiftState Shift) {
+    const TShortCut Pressed = ShortCut(Key, Shift);
+    const TdaDittoAttributes& A = *FDittoAttributes;
+    TDataSet* DS = FDataLink->DataSet();
+    if (A.ShortCutDittoRecord != 0 && Pressed == A.ShortCutDittoRecord) {
+        if (DS && DS->Active()) {
+            if (A.Options.Contains(dadoSkipHiddenFields)) {
+                for (int I = 0; I < FDataLink->FieldCount(); ++I) DittoField(FDataLink->Fields(I), A.DittoDirection);
+            } else {
+                for (int I = 0; I < DS->FieldCount(); ++I) DittoField(DS->Fields()[I], A.DittoDirection);
+            }
+        }
+        return true;
+    }
+    if (A.ShortCutDittoField != 0 && Pressed == A.ShortCutDittoField)
+        return DittoField(SelectedField(), A.DittoDirection);
+    return false;
+}
+
+// ---- The keyboard hook ---------------------------------------------------------------------------
+
+namespace {
+
+// One hook for every grid of the program: installed by the first grid that gets the focus.
+HHOOK GGridKeyboardHook = 0;
+
+TdaCustomDBGrid* NearestGrid(TControl* Control) {
+    for (; Control; Control = Control->Parent())
+        if (auto* Grid = dynamic_cast<TdaCustomDBGrid*>(Control)) return Grid;
+    return nullptr;
+}
+
+bool IsNavigationKey(Word Key) {
+    switch (Key) {
+    case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_DELETE: case VK_INSERT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a plain navigation key typed in an edit over a grid belongs to the grid: only at the
+// edge of the text the key moves away from.
+bool EditLetsKeyGo(TCustomEdit* Edit, Word Key, bool AlwaysShowEditor) {
+    const int Start = Edit->SelStart(), Len = Edit->SelLength(), Total = Edit->GetTextLen();
+    const bool AllSelected = Start == 0 && Len == Total;
+    switch (Key) {
+    case VK_HOME:
+    case VK_LEFT:
+        if (AlwaysShowEditor && Start == 0 && Len == 0) return true;
+        if (AllSelected) return true;
+        if (auto* Masked = dynamic_cast<TCustomMaskEdit*>(Edit); Masked && !Masked->EditMask().empty())
+            return Start == 0 && Len == 1;
+        return false;
+    case VK_UP:
+    case VK_DOWN:
+        return AllSelected || Total == 0;
+    case VK_RIGHT:
+        return AllSelected || (AlwaysShowEditor && Len == 0 && Start == Total);
+    default:
+        return true;
+    }
+}
+
+LRESULT daGridKeyboardHook(int Code, WPARAM WParam, LPARAM LParam) {
+    // The control concerned: the active control, or the editor of a grid whose editor has the
+    // focus.
+    TWinControl* Control = Screen ? Screen->ActiveControl() : nullptr;
+    if (auto* G = dynamic_cast<TdaCustomDBGrid*>(Control); G && G->InplaceEditor() && G->InplaceEditor()->Focused())
+        Control = G->InplaceEditor();
+    const LRESULT Next = CallNextHookEx(GGridKeyboardHook, Code, WParam, LParam);
+    if (Code != HC_ACTION || !Control || Next != 0) return Next;
+    TdaCustomDBGrid* Grid = NearestGrid(Control);
+    if (!Grid || !Grid->HandleAllocated()) return 0;
+    const Word Key = Word(WParam);
+    const bool Up = (static_cast<Cardinal>(LParam) & KF_UP_BIT) != 0;
+    const bool Ctrl = GetKeyState(VK_CONTROL) < 0, Alt = GetKeyState(VK_MENU) < 0;
+    TShiftState Shift;
+    if (Ctrl) Shift.Include(ssCtrl);
+    if (Alt) Shift.Include(ssAlt);
+    if (GetKeyState(VK_SHIFT) < 0) Shift.Include(ssShift);
+
+    // Enter and Tab in a control over the grid go to the grid.
+    if ((Key == VK_RETURN || Key == VK_TAB) && !Ctrl && !Alt) {
+        if (Up || !Control->Focused()) return 0;
+        TdaCustomDBGrid* Owner = NearestGrid(Control->Parent());
+        if (Owner && (Owner->KeyOptions().Contains(dgEnterToTab) || Key == VK_TAB)) {
+            PostMessage(Owner->Handle(), WM_KEYDOWN, Key, 0);
+            return 1;
+        }
+        return 0;
+    }
+    if (!IsNavigationKey(Key)) {
+        // The ditto shortcuts; the press that did one is swallowed.
+        if (!Up && Grid->HandleDittoShortCut(Key, Shift)) return 1;
+        return 0;
+    }
+    if (Up) return 0;
+    auto* Edit = dynamic_cast<TCustomEdit*>(Control);
+    if (Ctrl && !Alt) {
+        if (Key == VK_INSERT) return 0;
+        if (Edit && (Key == VK_END || Key == VK_HOME || Key == VK_LEFT || Key == VK_RIGHT)) return 0;
+        if (Control == Grid || daHasChildOutsideClient(Control)) return 0;
+        PostMessage(Grid->Handle(), WM_KEYDOWN, Key, 0);
+        return 1;
+    }
+    if (Ctrl || Alt || Key == VK_END || Key == VK_DELETE) return 0;
+    if (Control == Grid || daHasChildOutsideClient(Control)) return 0;
+    const bool Arrow = Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN;
+    if (Arrow && !dynamic_cast<TdaCustomDBGrid*>(Control->Parent())) return 0;
+    if (Edit && !EditLetsKeyGo(Edit, Key, Grid->Options().Contains(dgAlwaysShowEditor))) return 0;
+    PostMessage(Grid->Handle(), WM_KEYDOWN, Key, 0);
+    return 1;
+}
+
+} // namespace
+
+void TdaCustomDBGrid::InstallKeyboardHook() {
+    if (GGridKeyboardHook == 0) GGridKeyboardHook = SetWindowsHookEx(WH_KEYBOARD, daGridKeyboardHook);
+}
+
+void TdaCustomDBGrid::RemoveKeyboardHook() {
+    if (GGridKeyboardHook != 0) UnhookWindowsHookEx(std::exchange(GGridKeyboardHook, 0));
+}
+
+bool TdaCustomDBGrid::KeyboardHookInstalled() {
+    return GGridKeyboardHook != 0;
 }

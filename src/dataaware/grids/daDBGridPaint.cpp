@@ -4,6 +4,8 @@
 
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/foundation/daByName.h"
+
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 
@@ -599,6 +601,20 @@ void TdaCustomDBGrid::DrawDataCell(int ACol, int ARow, const TRect& ARect, TGrid
 bool TdaCustomDBGrid::DrawControlCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
     if (ACol >= int(FCacheColInfo.size())) return false;
     const TdaCacheColInfoItem& Info = FCacheColInfo[size_t(ACol)];
+    if ((Info.ControlType == u"CustomEdit" || Info.ControlType == u"RichEdit") && Info.CustomControl) {
+        // Only controls that show every row draw their picture; the others leave the text.
+        TWinControl* Control = Info.CustomControl;
+        const String& Class = Control->ClassName();
+        if (!Info.AlwaysPaints && Class != u"TdaExpandButton" && Class != u"TdaRadioGroup" && Class != u"TdaCheckbox" &&
+            Class != u"TdaMonthCalendar")
+            return false;
+        if (ARow - FTitleOffset >= FDataLink->RecordCount()) return false;
+        TActiveRecordScope Scope(*FDataLink, ARow - FTitleOffset + FRowOffset);
+        if (DrawCellInfo.DefaultDrawContents && (!Control->Visible() || ACol != Col() || ARow != Row()))
+            PaintCustomControlImage(Control, ACol, ARect, FDataLink->Fields(ACol - FIndicatorOffset), AState);
+        DrawCellRowLines(ACol, ARow, ARect);
+        return true;
+    }
     if (Info.ControlType != u"CheckBox") return false;
     if (ARow - FTitleOffset >= FDataLink->RecordCount()) return false;
     TCanvas* C = GridCanvas();
@@ -634,6 +650,47 @@ bool TdaCustomDBGrid::DrawControlCell(int ACol, int ARow, const TRect& ARect, TG
     }
     DrawCellRowLines(ACol, ARow, ARect);
     return true;
+}
+
+void TdaCustomDBGrid::PaintCustomControlImage(TWinControl* Control, int ACol, const TRect& ARect, TField* Field,
+                                              TGridDrawState AState) {
+    TCanvas* C = GridCanvas();
+    int W = ARect.Width(), H = ARect.Height();
+    if (TdaColumn* Column = ColumnOfDataCol(ACol - FIndicatorOffset); Column && Column->DisableSizing) {
+        W = std::max(W, Control->Width());
+        H = std::max(H, Control->Height());
+    }
+    if (Control->Width() != W || Control->Height() != H) Control->SetBounds(Control->Left(), Control->Top(), W, H);
+    const int DataCol = ACol - FIndicatorOffset, DataRow = FDataLink->ActiveRecord() - FRowOffset;
+    FCalcCellRow = DataRow;
+    FCalcCellCol = DataCol;
+    const bool Highlighted = IsCellHighlighted(DataCol, DataRow, AState, String());
+    C->Brush()->SetColor(CellBackColor(ACol));
+    if (Highlighted) {
+        C->Brush()->SetColor(GetHighlightColor());
+        C->Font()->SetColor(clHighlightText);
+    }
+    DoCalcCellColorsDetect(Field, AState, C->Brush(), C->Font(), Highlighted);
+    try {
+        DoDrawDataCell(ARect, Field, AState);
+    } catch (const Exception&) {
+        return;
+    }
+    if (ChangedBrushColor) C->FillRect(ARect);
+    // The control paints the row's record (the active one now) as a copy, and afterwards its
+    // own record again.
+    TControlState State = Control->ControlState();
+    State.Include(csPaintCopy);
+    Control->SetControlState(State);
+    TScopeExit Back([&] {
+        TControlState S = Control->ControlState();
+        S.Exclude(csPaintCopy);
+        Control->SetControlState(S);
+        Control->Invalidate();
+    });
+    Control->Invalidate();
+    const int Inset = daHasBorder(Control) ? 1 : 0;
+    Control->PaintTo(C, ARect.Left + Inset, ARect.Top + Inset);
 }
 
 void TdaCustomDBGrid::DrawCellRowLines(int ACol, int ARow, const TRect& ARect) {

@@ -26,14 +26,14 @@ TdaInplaceEdit::~TdaInplaceEdit() = default;
 void TdaInplaceEdit::SetWordWrap(bool Value) { FWordWrap = Value; }
 
 bool TdaInplaceEdit::HavePictureMask() const {
-    return FUsePictureMask && !FdaPicture.PictureMask.empty();
+    return FUsePictureMask && !FdaPicture.PictureMask().empty();
 }
 
 bool TdaInplaceEdit::IsValidPictureValue(const String& S) {
     bool Result = true;
     if (!S.empty() && HavePictureMask()) {
         String Text = S;
-        TdaPictureValidator V(FdaPicture.PictureMask, FdaPicture.AutoFill);
+        TdaPictureValidator V(FdaPicture.PictureMask(), FdaPicture.AutoFill());
         Result = V.Picture(Text, false) == prComplete;
     }
     if (ParentGrid && ParentGrid->OnCheckValue) ParentGrid->OnCheckValue(this, Result);
@@ -76,7 +76,9 @@ void TdaInplaceEdit::DoRefreshValidationDisplayText(const String& AText) {
 
 void TdaInplaceEdit::LoadMasks() {
     FUsePictureMask = false;
-    FdaPicture = TdaDBPicture();
+    FdaPicture.SetPictureMask(u"");
+    FdaPicture.SetAutoFill(true);
+    FdaPicture.SetAllowInvalidExit(false);
     FRegexMask = TdaRegexMask();
     if (!ParentGrid) return;
     TField* F = ParentGrid->SelectedField();
@@ -84,10 +86,10 @@ void TdaInplaceEdit::LoadMasks() {
     for (int I = 0; I < ParentGrid->PictureMasks()->Count(); ++I) {
         const std::vector<String> P = daSplitTabs(ParentGrid->PictureMasks()->Strings(I));
         if (!SameText(P[0], F->FieldName())) continue;
-        FdaPicture.PictureMask = P.size() > 1 ? P[1] : String();
-        FdaPicture.AutoFill = P.size() > 2 ? P[2] == u"T" : true;
+        FdaPicture.SetPictureMask(P.size() > 1 ? P[1] : String());
+        FdaPicture.SetAutoFill(P.size() > 2 ? P[2] == u"T" : true);
         FUsePictureMask = P.size() > 3 ? P[3] == u"T" : true;
-        FdaPicture.AllowInvalidExit = false;
+        FdaPicture.SetAllowInvalidExit(false);
     }
     for (int I = 0; I < ParentGrid->RegexMasks()->Count(); ++I) {
         const std::vector<String> P = daSplitTabs(ParentGrid->RegexMasks()->Strings(I));
@@ -175,19 +177,19 @@ void TdaInplaceEdit::KeyPress(Char& Key) {
         if (TooLong(NewText)) return;
         // One validator serves one check.
         auto Picture = [&](const String& Mask, String& Text, bool AutoFill) {
-            TdaPictureValidator Validator(Mask, FdaPicture.AutoFill);
+            TdaPictureValidator Validator(Mask, FdaPicture.AutoFill());
             return Validator.Picture(Text, AutoFill);
         };
         const int S0 = SelStart(), L = Length(Text());
         const bool AllSelected = SelLength() > 0 && SelLength() == L;
-        TdaPicResult R = Picture(FdaPicture.PictureMask, NewText, FdaPicture.AutoFill);
-        if (FdaPicture.AutoFill && R == prError) {
+        TdaPicResult R = Picture(FdaPicture.PictureMask(), NewText, FdaPicture.AutoFill());
+        if (FdaPicture.AutoFill() && R == prError) {
             // A literal may be missing before the key: try a space in its place, then the key after it.
             String Retry = TextWithKey(u' ');
-            R = Picture(FdaPicture.PictureMask, Retry, FdaPicture.AutoFill);
+            R = Picture(FdaPicture.PictureMask(), Retry, FdaPicture.AutoFill());
             if (R != prError) {
                 Retry += Key;
-                R = Picture(FdaPicture.PictureMask, Retry, FdaPicture.AutoFill);
+                R = Picture(FdaPicture.PictureMask(), Retry, FdaPicture.AutoFill());
                 NewText = Retry;
             }
         }

@@ -417,6 +417,9 @@ public:
 
     TBookmark GetBookmark() const;
     TBookmark Bookmark() const { return GetBookmark(); }
+    // The bookmark of the buffered record a data link made active (see TActiveRecordScope);
+    // the current record's outside such a scope. Empty for a row past the buffered records.
+    TBookmark ActiveBookmark() const;
     // Raises EDatabaseError for a bookmark of another dataset or of a record that is gone.
     void GotoBookmark(const TBookmark& B);
     void SetBookmark(const TBookmark& B) { GotoBookmark(B); }

@@ -720,6 +720,14 @@ TBookmark TDataSet::GetBookmark() const {
     return TBookmark{this, FCurrent.Id};
 }
 
+TBookmark TDataSet::ActiveBookmark() const {
+    if (!Active()) return TBookmark();
+    const int Pos = FWindowFirst + FActiveRecord;
+    if (Pos == FPos || FPos < 0) return GetBookmark();
+    if (Pos < 0 || Pos >= int(FView.size())) return TBookmark();
+    return TBookmark{this, FView[size_t(Pos)]};
+}
+
 bool TDataSet::BookmarkValid(const TBookmark& B) const {
     return Active() && B.Owner == this && ViewPosOf(B.Id) >= 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -307,6 +308,195 @@ void TBitBtn::Paint() {
     }
 }
 
+// ---- TSpeedButton ---------------------------------------------------------------------------------
+
+TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
+    SetBounds(0, 0, 23, 22);
+    // The button clicks itself on the release (no click events of the control).
+    SetControlStyle(TControlStyle{csCaptureMouse, csDoubleClicks});
+    FGlyph->OnChange = [this](TObject* Sender) { GlyphChanged(Sender); };
+}
+
+TSpeedButton::~TSpeedButton() {
+    FGlyph->OnChange = nullptr;
+}
+
+void TSpeedButton::Published(TPublisher<TSpeedButton>& P) {
+    P.Property(u"AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp).Default(false);
+    P.Property(u"GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex).Default(0);
+    P.Property(u"Down", &TSpeedButton::Down, &TSpeedButton::SetDown).Default(false);
+    P.Property(u"Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).Default(false);
+    P.Property(u"Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph);
+    P.Property(u"NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs).Default(1);
+}
+
+void TSpeedButton::SetGlyph(TBitmap* Value) {
+    FGlyph->Assign(Value);
+    GlyphChanged(FGlyph.get());
+}
+
+void TSpeedButton::GlyphChanged(TObject*) {
+    FImages.reset();
+    Invalidate();
+}
+
+void TSpeedButton::SetNumGlyphs(int Value) {
+    Value = std::clamp(Value, 1, 4);
+    if (Value == FNumGlyphs) return;
+    FNumGlyphs = Value;
+    GlyphChanged(nullptr);
+}
+
+void TSpeedButton::SetFlat(bool Value) {
+    if (Value == FFlat) return;
+    FFlat = Value;
+    Invalidate();
+}
+
+void TSpeedButton::SetDown(bool Value) {
+    if (FGroupIndex == 0) Value = false;
+    if (Value == FDown) return;
+    if (FDown && !Value && !FAllowAllUp) return;
+    FDown = Value;
+    FState = Value ? bsExclusive : bsUp;
+    if (Value) UpdateExclusive();
+    Invalidate();
+}
+
+void TSpeedButton::SetGroupIndex(int Value) {
+    if (Value == FGroupIndex) return;
+    FGroupIndex = Value;
+    if (FGroupIndex == 0 && FDown) {
+        FDown = false;
+        FState = bsUp;
+        Invalidate();
+    }
+    UpdateExclusive();
+}
+
+void TSpeedButton::SetAllowAllUp(bool Value) {
+    FAllowAllUp = Value;
+    // The group shares the choice.
+    if (!Parent() || FGroupIndex == 0) return;
+    for (int I = 0; I < Parent()->ControlCount(); ++I)
+        if (auto* B = dynamic_cast<TSpeedButton*>(Parent()->Controls(I)); B && B != this && B->FGroupIndex == FGroupIndex)
+            B->FAllowAllUp = Value;
+}
+
+void TSpeedButton::UpdateExclusive() {
+    if (!Parent() || FGroupIndex == 0 || !FDown) return;
+    for (int I = 0; I < Parent()->ControlCount(); ++I)
+        if (auto* B = dynamic_cast<TSpeedButton*>(Parent()->Controls(I));
+            B && B != this && B->FGroupIndex == FGroupIndex && B->FDown) {
+            B->FDown = false;
+            B->FState = bsUp;
+            B->Invalidate();
+        }
+}
+
+void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft || !Enabled()) return;
+    if (!FDown) {
+        FState = bsDown;
+        Invalidate();
+    }
+    FDragging = true;
+}
+
+void TSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
+    TGraphicControl::MouseMove(Shift, X, Y);
+    if (!FDragging) return;
+    const bool Inside = PtInRect(ClientRect(), TPoint{X, Y});
+    const TButtonState New = !Inside ? (FDown ? bsExclusive : bsUp) : (FDown ? bsExclusive : bsDown);
+    if (New != FState) {
+        FState = New;
+        Invalidate();
+    }
+}
+
+void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TGraphicControl::MouseUp(Button, Shift, X, Y);
+    if (Button != mbLeft || !FDragging) return;
+    FDragging = false;
+    const bool Inside = PtInRect(ClientRect(), TPoint{X, Y});
+    if (FGroupIndex == 0) {
+        FState = bsUp;
+        Invalidate();
+    } else if (Inside) {
+        SetDown(!FDown);
+        FState = FDown ? bsExclusive : bsUp;
+        Invalidate();
+    } else {
+        FState = FDown ? bsExclusive : bsUp;
+        Invalidate();
+    }
+    if (Inside) Click();
+}
+
+void TSpeedButton::CMMouseEnter(TMessage& Message) {
+    TGraphicControl::CMMouseEnter(Message);
+    FMouseInControl = true;
+    if (FFlat && Enabled()) Invalidate();
+}
+
+void TSpeedButton::CMMouseLeave(TMessage& Message) {
+    TGraphicControl::CMMouseLeave(Message);
+    FMouseInControl = false;
+    if (FFlat && Enabled()) Invalidate();
+}
+
+void TSpeedButton::Paint() {
+    TCanvas* C = Canvas();
+    TRect R = ClientRect();
+    const bool Pressed = FState == bsDown || FState == bsExclusive;
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clBtnFace);
+    C->FillRect(R);
+    if (!FFlat) {
+        TRect E = R;
+        DrawEdge(C, E, Pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    } else if (Pressed || (FMouseInControl && Enabled())) {
+        TRect E = R;
+        DrawEdge(C, E, Pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
+    const int Shift = Pressed ? 1 : 0;
+    int GW = 0, GH = 0;
+    if (!FGlyph->Empty()) {
+        if (!FImages) {
+            FImages = std::make_unique<TImageList>(std::max(1, FGlyph->Width() / FNumGlyphs), FGlyph->Height());
+            FImages->AddMasked(FGlyph.get(), clDefault);
+        }
+        GW = FImages->Width();
+        GH = FImages->Height();
+    }
+    C->Font()->Assign(Font());
+    const String Text = Caption();
+    const int TW = Text.empty() ? 0 : C->TextWidth(Text), TH = Text.empty() ? 0 : C->TextHeight(Text);
+    const int Gap = GW > 0 && TW > 0 ? 4 : 0;
+    int X = (R.Width() - GW - Gap - TW) / 2 + Shift;
+    if (GW > 0) {
+        int Index = 0;
+        bool DrawEnabled = true;
+        if (!Enabled()) {
+            if (FNumGlyphs >= 2) Index = 1;
+            else DrawEnabled = false;
+        } else if (FState == bsDown && FNumGlyphs >= 3) {
+            Index = 2;
+        } else if (FState == bsExclusive && FNumGlyphs >= 4) {
+            Index = 3;
+        }
+        FImages->Draw(C, X, (R.Height() - GH) / 2 + Shift, Index, DrawEnabled);
+        X += GW + Gap;
+    }
+    if (TW > 0) {
+        C->Brush()->SetStyle(bsClear);
+        if (!Enabled()) C->Font()->SetColor(clGrayText);
+        C->TextOut(X, (R.Height() - TH) / 2 + Shift, Text);
+    }
+}
+
 void RegisterButtonsClasses() {
     RegisterClass(TBitBtn::StaticClass());
+    RegisterClass(TSpeedButton::StaticClass());
 }

@@ -95,18 +95,19 @@ bool RouteNativeEvent(TNativeLink* Link, QWidget*, QEvent* Event) {
 }
 
 void NativeFocusChanged(TNativeLink* Link, QEvent* Event) {
-    GuiBarrier([Wnd = Link->Control->WindowHandle()] { return FindControl(Wnd); }, [&] {
-        const HWND Wnd = Link->Control->WindowHandle();
-        if (!Wnd) return;
-        if (Event->type() == QEvent::FocusIn) {
-            if (GetFocus() != Wnd) ::SetFocus(Wnd);
-            return;
-        }
-        auto* F = static_cast<QFocusEvent*>(Event);
-        if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
-            !IsLayerWidget(QApplication::focusWidget()))
-            ::SetFocus(0);
-    });
+    GuiBarrier([Wnd = Link->Control->WindowHandle()] { return FindControl(Wnd); },
+               [&] {
+                   const HWND Wnd = Link->Control->WindowHandle();
+                   if (!Wnd) return;
+                   if (Event->type() == QEvent::FocusIn) {
+                       if (GetFocus() != Wnd) ::SetFocus(Wnd);
+                       return;
+                   }
+                   auto* F = static_cast<QFocusEvent*>(Event);
+                   if (GetFocus() == Wnd && F->reason() != Qt::PopupFocusReason &&
+                       !IsLayerWidget(QApplication::focusWidget()))
+                       ::SetFocus(0);
+               });
 }
 
 namespace {
@@ -557,6 +558,17 @@ void TEditCore::ResetStore() {
     Store->Changed = [this] { TextChanged(); };
 }
 
+void TEditCore::SetMultiLine(bool Value) {
+    if (MultiLine == Value || Widget) return;
+    const String T = Store->Text();
+    int A, B;
+    Store->GetSel(A, B);
+    MultiLine = Value;
+    ResetStore();
+    Store->SetText(Normalize(T));
+    Store->SetSel(A, B);
+}
+
 void TEditCore::TextChanged() {
     if (FUserAction > 0) Modified = true;
     if (OnChange) OnChange();
@@ -611,7 +623,7 @@ void TEditCore::CreateNative(QWidget* Parent) {
     Store->Changed = [this] { TextChanged(); };
     ApplyOptions();
     Parent->setFocusProxy(Widget);
-    Widget->show();
+    Widget->setVisible(!Hidden);
 }
 
 void TEditCore::DestroyNative() {
@@ -640,11 +652,12 @@ void TEditCore::SetArea(const TRect& R) {
 }
 
 void TEditCore::ApplyOptions() {
+    const TAlignment Align = RightByStyle ? taRightJustify : Alignment;
     if (QLineEdit* L = Line()) {
         L->setReadOnly(ReadOnly);
-        Qt::Alignment A = Alignment == taRightJustify ? Qt::AlignRight
-                          : Alignment == taCenter     ? Qt::AlignHCenter
-                                                      : Qt::AlignLeft;
+        Qt::Alignment A = Align == taRightJustify ? Qt::AlignRight
+                          : Align == taCenter     ? Qt::AlignHCenter
+                                                  : Qt::AlignLeft;
         L->setAlignment(A | Qt::AlignVCenter);
         if (PasswordChar != 0) {
             auto* Style = new TPasswordStyle(PasswordChar);
@@ -662,9 +675,9 @@ void TEditCore::ApplyOptions() {
         if (ReadOnly) M->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         M->setLineWrapMode(WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
         QTextOption O = M->document()->defaultTextOption();
-        O.setAlignment(Alignment == taRightJustify ? Qt::AlignRight
-                       : Alignment == taCenter     ? Qt::AlignHCenter
-                                                   : Qt::AlignLeft);
+        O.setAlignment(Align == taRightJustify ? Qt::AlignRight
+                       : Align == taCenter     ? Qt::AlignHCenter
+                                               : Qt::AlignLeft);
         O.setWrapMode(WordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
         M->document()->setDefaultTextOption(O);
     }
@@ -1013,7 +1026,7 @@ void TEditCore::CharTyped(const TMessage& M) {
 
 bool TEditCore::Mouse(const TMessage& M) {
     auto* L = dynamic_cast<TNativeLink*>(Widget.data());
-    if (!L) return false;
+    if (!L || Hidden) return false;
     const TWMMouse Mouse(M);
     QEvent::Type Type;
     Qt::MouseButton Button = Qt::NoButton;
@@ -1136,6 +1149,17 @@ TCustomEdit::TCustomEdit(TComponent* AOwner)
         if (FCreating || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
             return;
         Perform(CN_COMMAND, MAKEWPARAM(0, EN_CHANGE), static_cast<LPARAM>(WindowHandle()));
+    };
+    // The window's scroll bars (WS_VSCROLL, WS_HSCROLL) follow the scrolling of a multi-line text.
+    FCore->OnScrollChange = [this] {
+        if (!HandleAllocated()) return;
+        const LONG_PTR Style = GetWindowLong(WindowHandle(), GWL_STYLE);
+        for (int Bar : {SB_HORZ, SB_VERT}) {
+            TScrollInfo Info;
+            if ((Style & (Bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) &&
+                FCore->ScrollValues(Bar == SB_VERT, Info))
+                SetScrollInfo(WindowHandle(), Bar, Info, true);
+        }
     };
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
@@ -1345,13 +1369,40 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
         TWinControl::CreateParams(Params);
     }
     if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+    Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+    if (FCore->Alignment == taRightJustify)
+        Params.Style |= ES_RIGHT;
+    else if (FCore->Alignment == taCenter)
+        Params.Style |= ES_CENTER;
 }
 
+// The styles decide the text widget: one line or several (wrapped without ES_AUTOHSCROLL), and
+// right-aligned text with WS_EX_RIGHT.
 void TCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
     TWinControl::CreateWindowHandle(Params);
     TFlagScope Creating(FCreating);
+    if (!MultiLine()) {
+        FCore->SetMultiLine((Params.Style & ES_MULTILINE) != 0);
+        FCore->WordWrap = FCore->MultiLine && !(Params.Style & ES_AUTOHSCROLL);
+    }
+    FCore->RightByStyle = (Params.ExStyle & WS_EX_RIGHT) != 0;
+    FEditRect = TRect();
     FCore->CreateNative(WindowOf(this));
     UpdateNative();
+    if (FCore->MultiLine && FCore->OnScrollChange) FCore->OnScrollChange();
+}
+
+void TCustomEdit::SetTextWidgetShown(bool Value) {
+    if (FTextWidgetShown == Value) return;
+    FTextWidgetShown = Value;
+    FCore->Hidden = !Value;
+    if (FCore->Widget) {
+        FCore->Widget->setVisible(Value);
+        // Shown while the window has the focus: the caret comes back into the widget.
+        if (Value && HandleAllocated() && GetFocus() == WindowHandle())
+            FCore->Widget->setFocus(Qt::OtherFocusReason);
+    }
+    Invalidate();
 }
 
 void TCustomEdit::DestroyWnd() {
@@ -1360,7 +1411,7 @@ void TCustomEdit::DestroyWnd() {
 }
 
 void TCustomEdit::UpdateNative() {
-    FCore->SetArea(ClientRect());
+    FCore->SetArea(FEditRect.IsEmpty() ? ClientRect() : FEditRect);
     FCore->ApplyLook(Font(), Color(), Enabled());
 }
 
@@ -1378,6 +1429,20 @@ void TCustomEdit::Dispatch(TMessage& Message) {
         return;
     case CN_COMMAND:
         return Crack(Message, this, &TCustomEdit::CNCommand);
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+        if (FCore->MultiLine && HandleAllocated()) {
+            // The user's work on the window's scroll bars scrolls the text.
+            const bool Vertical = Message.Msg == WM_VSCROLL;
+            TScrollInfo Info;
+            Info.fMask = SIF_TRACKPOS;
+            GetScrollInfo(WindowHandle(), Vertical ? SB_VERT : SB_HORZ, Info);
+            FCore->Scroll(Vertical, LOWORD(Message.WParam), Info.nTrackPos);
+            Message.Result = 0;
+            return;
+        }
+        TWinControl::Dispatch(Message);
+        return;
     default:
         TWinControl::Dispatch(Message);
     }
@@ -1385,6 +1450,26 @@ void TCustomEdit::Dispatch(TMessage& Message) {
 
 void TCustomEdit::DefaultHandler(TMessage& Message) {
     switch (Message.Msg) {
+    case EM_SETRECT:
+    case EM_SETRECTNP: {
+        const auto* R = reinterpret_cast<const TRect*>(Message.LParam);
+        FEditRect = R ? *R : TRect();
+        if (!FEditRect.IsEmpty()) {
+            // Inside the client area.
+            const TRect C = ClientRect();
+            FEditRect = TRect(std::max(FEditRect.Left, C.Left), std::max(FEditRect.Top, C.Top),
+                              std::min(FEditRect.Right, C.Right), std::min(FEditRect.Bottom, C.Bottom));
+        }
+        FCore->SetArea(FEditRect.IsEmpty() ? ClientRect() : FEditRect);
+        Invalidate();
+        return;
+    }
+    case EM_GETRECT:
+        if (Message.LParam) *reinterpret_cast<TRect*>(Message.LParam) = FCore->Area;
+        return;
+    case EM_SETMARGINS:
+        // The text widget keeps no margins of its own.
+        return;
     case WM_KEYDOWN:
         FCore->KeyDown(Message);
         return;
@@ -1407,6 +1492,7 @@ void TCustomEdit::WMGetDlgCode(TWMGetDlgCode& Message) {
 
 void TCustomEdit::WMSize(TWMSize& Message) {
     TWinControl::WMSize(Message);
+    FEditRect = TRect();
     FCore->SetArea(ClientRect());
 }
 
@@ -1527,17 +1613,6 @@ TCustomMemo::TCustomMemo(TComponent* AOwner)
     TEditCore& C = Core();
     C.MultiLine = true;
     C.ResetStore();
-    C.OnScrollChange = [this] {
-        if (!HandleAllocated()) return;
-        for (int Bar : {SB_HORZ, SB_VERT}) {
-            const bool Wanted =
-                Bar == SB_VERT ? (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth)
-                               : (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth);
-            TScrollInfo Info;
-            if (Wanted && Core().ScrollValues(Bar == SB_VERT, Info))
-                SetScrollInfo(WindowHandle(), Bar, Info, true);
-        }
-    };
     SetBounds(0, 0, 185, 89);
     SetAutoSelect(false);
 }
@@ -1584,12 +1659,13 @@ void TCustomMemo::CreateParams(TCreateParams& Params) {
     TCustomEdit::CreateParams(Params);
     if (FScrollBars == StdCtrls::ssVertical || FScrollBars == StdCtrls::ssBoth) Params.Style |= WS_VSCROLL;
     if (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth) Params.Style |= WS_HSCROLL;
+    Params.Style |= ES_MULTILINE;
+    if (FWordWrap) Params.Style &= ~Cardinal(ES_AUTOHSCROLL);
 }
 
 void TCustomMemo::CreateWindowHandle(const TCreateParams& Params) {
     Core().WordWrap = FWordWrap;
     TCustomEdit::CreateWindowHandle(Params);
-    if (Core().OnScrollChange) Core().OnScrollChange();
 }
 
 void TCustomMemo::WMGetDlgCode(TWMGetDlgCode& Message) {
@@ -1601,17 +1677,4 @@ void TCustomMemo::WMGetDlgCode(TWMGetDlgCode& Message) {
 void TCustomMemo::KeyPress(Char& Key) {
     TCustomEdit::KeyPress(Key);
     if ((Key == u'\r' && !FWantReturns) || (Key == u'\t' && !FWantTabs)) Key = 0;
-}
-
-void TCustomMemo::Dispatch(TMessage& Message) {
-    if (Message.Msg == WM_VSCROLL || Message.Msg == WM_HSCROLL) {
-        const bool Vertical = Message.Msg == WM_VSCROLL;
-        TScrollInfo Info;
-        Info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(WindowHandle(), Vertical ? SB_VERT : SB_HORZ, Info);
-        Core().Scroll(Vertical, LOWORD(Message.WParam), Info.nTrackPos);
-        Message.Result = 0;
-        return;
-    }
-    TCustomEdit::Dispatch(Message);
 }

@@ -62,13 +62,30 @@ DECLARE_ENUM(TOwnerDrawStateItem, Byte, odSelected, odGrayed, odDisabled, odChec
              odHotLight, odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit)
 using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 
+// ---- Styles of the standard controls ------------------------------------------------------------
+
+enum : Cardinal {
+    // Edits: the text's alignment, several lines, scrolling with the caret (a multi-line edit
+    // without ES_AUTOHSCROLL wraps its lines), Enter makes a new line.
+    ES_LEFT = 0x0000,
+    ES_CENTER = 0x0001,
+    ES_RIGHT = 0x0002,
+    ES_MULTILINE = 0x0004,
+    ES_AUTOVSCROLL = 0x0040,
+    ES_AUTOHSCROLL = 0x0080,
+    ES_WANTRETURN = 0x1000,
+};
+
 // ---- Messages and notifications of the standard controls ----------------------------------------
 
 enum : UINT {
     // Edits (positions count CR LF as two characters, as the text does).
-    EM_GETSEL = 0x00B0, // WParam, LParam: int* for start and end (either may be null); answers
-                        // MAKELPARAM(start, end)
-    EM_SETSEL = 0x00B1, // WParam start, LParam end (-1: the end); start -1 removes the selection
+    EM_GETSEL = 0x00B0,    // WParam, LParam: int* for start and end (either may be null); answers
+                           // MAKELPARAM(start, end)
+    EM_SETSEL = 0x00B1,    // WParam start, LParam end (-1: the end); start -1 removes the selection
+    EM_GETRECT = 0x00B2,   // LParam TRect*: the formatting rectangle (client coordinates)
+    EM_SETRECT = 0x00B3,   // LParam const TRect*: the text goes inside it (0: the client area);
+    EM_SETRECTNP = 0x00B4, // a resize brings back the client area
     EM_SCROLLCARET = 0x00B7,
     EM_GETMODIFY = 0x00B8,
     EM_SETMODIFY = 0x00B9,
@@ -85,6 +102,7 @@ enum : UINT {
     EM_EMPTYUNDOBUFFER = 0x00CD,
     EM_GETFIRSTVISIBLELINE = 0x00CE,
     EM_SETREADONLY = 0x00CF,
+    EM_SETMARGINS = 0x00D3, // WParam EC_LEFTMARGIN / EC_RIGHTMARGIN, LParam MAKELPARAM(left, right)
     EM_GETLIMITTEXT = 0x00D5,
     EM_SETLIMITTEXT = EM_LIMITTEXT,
     // Buttons: the check state (BST_*); BM_SETCHECK fires no OnClick; BM_CLICK clicks as the
@@ -336,9 +354,16 @@ protected:
     TEditCore& Core() const { return *FCore; }
     // Layout and look of the text widget after a change of size, font or colour.
     void UpdateNative();
+    // The text widget hidden: the window shows what its own WM_PAINT draws (an edit that
+    // paints its text itself while it has no focus). The widget comes back with True.
+    void SetTextWidgetShown(bool Value);
+    bool TextWidgetShown() const { return FTextWidgetShown; }
 
 private:
     std::unique_ptr<TEditCore> FCore;
+    // The formatting rectangle set with EM_SETRECT; empty: the client area.
+    TRect FEditRect;
+    bool FTextWidgetShown = true;
     bool FAutoSelect = true;
     TBorderStyle FBorderStyle = Controls::bsSingle;
     bool FCreating = false;
@@ -380,7 +405,7 @@ private:
 };
 
 // A multi-line edit. Its window scroll bars (ScrollBars) follow the text's scrolling; the user's
-// work on them comes as WM_VSCROLL / WM_HSCROLL.
+// work on them comes as WM_VSCROLL / WM_HSCROLL (as for any edit made with ES_MULTILINE).
 class TCustomMemo : public TCustomEdit {
     DECLARE_CLASS(TCustomMemo, TCustomEdit)
 public:
@@ -406,7 +431,6 @@ protected:
     void CreateWindowHandle(const TCreateParams& Params) override;
     void WMGetDlgCode(TWMGetDlgCode& Message) override;
     void KeyPress(Char& Key) override;
-    void Dispatch(TMessage& Message) override;
 
 private:
     std::unique_ptr<TMemoStrings> FLines;

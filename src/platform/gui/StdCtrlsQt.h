@@ -115,12 +115,16 @@ struct TEditCore {
     Char PasswordChar = 0;
     bool NumbersOnly = false;
     TAlignment Alignment = taLeftJustify;
+    // The window's WS_EX_RIGHT: the text aligns right whatever Alignment says.
+    bool RightByStyle = false;
     bool HideSelection = true;
     bool WordWrap = true;
     bool Modified = false;
     // Tells the owner that the text changed (EN_CHANGE, CBN_EDITCHANGE).
     std::function<void()> OnChange;
-    // The memo's scroll bars moved or changed range.
+    // The text widget stays hidden (the owner paints).
+    bool Hidden = false;
+    // The scroll bars of a multi-line text moved or changed range.
     std::function<void()> OnScrollChange;
 
     // Makes the native widget inside Parent (the window's widget) with the text and selection
@@ -129,6 +133,8 @@ struct TEditCore {
     void DestroyNative();
     // A new empty store of the kind MultiLine says (no window).
     void ResetStore();
+    // Several lines or one, keeping the text and the selection (no window).
+    void SetMultiLine(bool Value);
     void SetArea(const TRect& R);
     void ApplyOptions();
     void ApplyLook(const TFont* Font, TColor Color, bool Enabled);

@@ -81,7 +81,8 @@ TEST(EditPictures, EditsCombosAndSpinEditInTheirStates) {
     Place(Number, 160);
     Number->Loaded();
     Number->SetValue(42);
-    for (TdaDBCustomEdit* E : std::initializer_list<TdaDBCustomEdit*>{Masked, Arrow, Ellipsis, Number}) E->Loaded();
+    for (TdaDBCustomEdit* E : std::initializer_list<TdaDBCustomEdit*>{Masked, Arrow, Ellipsis, Number})
+        E->Loaded();
     Form.Show();
     Masked->SetFocus();
     TypeChars(Masked, u"5551");
@@ -122,4 +123,91 @@ TEST(EditPictures, EditsCombosAndSpinEditInTheirStates) {
     MouseUpMessage(B, TPoint(B->Width() / 2, 2));
     EXPECT_GT(DifferentPixels(*Held, *Normal, UpHalf), 3) << "the held half looks pushed";
     EXPECT_EQ(Spin->Text(), u"4/7/2026") << "the click stepped the month under the caret";
+}
+
+TEST(EditPictures, FramesAlignedTextAndTransparency) {
+    TEditLocale Locale;
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 380, 230);
+    Form.SetColor(clSilver);
+    TDataSet* DS = MakeEditDataSet(&Form, dkMemory);
+    auto* Source = new TDataSource(&Form);
+    Source->SetDataSet(DS);
+    DS->Edit();
+    DS->FieldByName(u"PRICE")->SetAsFloat(1234.5);
+    DS->Post();
+    auto Place = [&](TdaDBCustomEdit* E, int Top, const String& Field) {
+        E->SetParent(&Form);
+        E->SetBounds(10, Top, 200, 22);
+        E->SetColor(clWhite);
+        if (Field.empty()) {
+            E->Loaded();
+        } else {
+            E->SetDataSource(Source);
+            E->SetDataField(Field);
+        }
+    };
+    auto* Number = new TdaDBEdit(&Form);
+    Place(Number, 10, u"PRICE");
+    auto* Framed = new TdaDBEdit(&Form);
+    Place(Framed, 40, u"NAME");
+    Framed->Frame()->SetEnabled(true);
+    auto* Boxed = new TdaDBEdit(&Form);
+    Place(Boxed, 70, String());
+    Boxed->SetText(u"boxed");
+    Boxed->Frame()->SetEnabled(true);
+    Boxed->Frame()->SetNonFocusBorders(
+        TdaEditFrameEnabledSet{efLeftBorder, efTopBorder, efRightBorder, efBottomBorder});
+    Boxed->Frame()->SetNonFocusStyle(efsFrameSunken);
+    auto* Clear = new TdaDBEdit(&Form);
+    Place(Clear, 100, String());
+    Clear->SetText(u"see-through");
+    Clear->Frame()->SetEnabled(true);
+    Clear->Frame()->SetTransparent(true);
+    auto* Centred = new TdaDBEdit(&Form);
+    Place(Centred, 130, String());
+    Centred->SetUnboundAlignment(taCenter);
+    Centred->SetText(u"middle");
+    auto* Flat = new TdaDBComboBox(&Form);
+    Place(Flat, 160, String());
+    Flat->ButtonEffects()->SetFlat(true);
+    Flat->SetText(u"flat");
+    auto* Other = new TEdit(&Form);
+    Other->SetParent(&Form);
+    Other->SetBounds(230, 10, 120, 22);
+    Form.Show();
+    Other->SetFocus();
+    ProcessMessages();
+
+    auto Unfocused = GrabControl(&Form);
+    Unfocused->SaveToFile(u"edits-unfocused-looks.png");
+    const TRect NumberArea = InForm(Number, &Form);
+    const int MidX = (NumberArea.Left + NumberArea.Right) / 2;
+    EXPECT_GT(DarkPixels(*Unfocused, TRect(MidX, NumberArea.Top, NumberArea.Right, NumberArea.Bottom)), 10)
+        << "the number stands at the right";
+    EXPECT_EQ(
+        DarkPixels(*Unfocused, TRect(NumberArea.Left + 3, NumberArea.Top + 3, MidX, NumberArea.Bottom - 3)),
+        0);
+    const TRect ClearArea = InForm(Clear, &Form);
+    EXPECT_EQ(PixelOf(*Unfocused, ClearArea.Right - 10, ClearArea.Top + 4), clSilver)
+        << "the form shows through a transparent edit";
+    EXPECT_GT(DarkPixels(*Unfocused, ClearArea), 10) << "its text is drawn over the form";
+    const TRect CentredArea = InForm(Centred, &Form);
+    EXPECT_EQ(DarkPixels(*Unfocused, TRect(CentredArea.Left + 3, CentredArea.Top + 3, CentredArea.Left + 60,
+                                           CentredArea.Bottom - 3)),
+              0)
+        << "a centred text keeps away from the left";
+
+    // Focused, each edit edits in its text widget with the focus frame around it.
+    Framed->SetFocus();
+    ProcessMessages();
+    auto Focused = GrabControl(&Form);
+    Focused->SaveToFile(u"edits-framed-focused.png");
+    const TRect FramedArea = InForm(Framed, &Form);
+    EXPECT_GT(DifferentPixels(*Focused, *Unfocused, FramedArea), 20) << "the focus borders show";
+    Clear->SetFocus();
+    ProcessMessages();
+    auto ClearFocused = GrabControl(&Form);
+    ClearFocused->SaveToFile(u"edits-transparent-focused.png");
+    EXPECT_EQ(Clear->Text(), u"see-through");
 }

@@ -2,6 +2,8 @@
 // drop-down calendar and its placement, and a field bound through both datasets.
 #include "dataaware/edits/daDateTimePicker.h"
 
+#include "dataaware/foundation/daIntl.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Format.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/gui/Clipboard.h"
@@ -305,6 +307,15 @@ TEST_F(Picker, KeysStepHomeAndEndWithinWrapsAndLimits) {
     EXPECT_EQ(P->TokenPos(), 2);
 }
 
+TEST_F(Picker, TakesItsEpochFromTheLibrarySettingsWhenMade) {
+    EXPECT_EQ(P->ExpandTwoDigitYear(49), 2049);
+    TValueScope<int> Epoch(daGlobalIntl->DefaultEpochYear, 1900);
+    auto* Q = new TdaDBDateTimePicker(Form.get());
+    EXPECT_EQ(Q->Epoch(), 1900);
+    EXPECT_EQ(Q->ExpandTwoDigitYear(49), 1949);
+    EXPECT_EQ(P->Epoch(), 1950); // a picker made before keeps its own
+}
+
 TEST_F(Picker, MinutesIntervalIsKeptWithinAnHour) {
     const std::pair<int, int> Cases[] = {{0, 1}, {-5, 1}, {1, 1}, {15, 15}, {60, 60}, {61, 60}, {500, 60}};
     for (auto [Set, Kept] : Cases) {
@@ -544,4 +555,140 @@ TEST_F(Picker, ClickingSelectsThePartUnderTheMouseAndEscapeGoesBack) {
     Type("{del}");
     EXPECT_EQ(P->DateTime(), 0);
     EXPECT_EQ(U8(P->Text()), "");
+}
+
+TEST_F(Picker, PaintsItsOwnTextWithoutTheFocusBesideTheButton) {
+    TTempFolder Folder;
+    P->SetUnboundDataType(daDTEdtDate);
+    P->SetDisplayFormat(u"M/d/yyyy");
+    P->SetDateTime(D(2024, 11, 23));
+    P->SetColor(clWhite);
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    EXPECT_TRUE(P->PaintsItsOwnText());
+    EXPECT_TRUE(P->PaintsItsOwnText());
+    // The text widget lies left of the button.
+    TRect Edit;
+    P->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
+    EXPECT_EQ(Edit.Right, P->TextRightEdge());
+    EXPECT_EQ(P->TextRightEdge(), P->ButtonControl()->Left() - 1);
+    auto Own = GrabControl(P);
+    GrabToPng(Own.get(), Folder, "picker-unfocused.png");
+    const TRect Ink = InkBox(Own->Canvas(), Rect(0, 0, P->TextRightEdge(), P->ClientHeight()), clWhite);
+    ASSERT_FALSE(IsRectEmpty(Ink));
+    EXPECT_LE(Ink.Left, 6);
+    // The frame's colour without the focus fills the background.
+    P->Frame()->SetEnabled(true);
+    P->Frame()->NonFocusColor = clYellow;
+    P->Invalidate();
+    auto Yellow = GrabControl(P);
+    GrabToPng(Yellow.get(), Folder, "picker-unfocused-frame.png");
+    EXPECT_EQ(PixelOf(*Yellow, P->TextRightEdge() - 3, P->ClientHeight() / 2 + 2), clYellow);
+    // With the focus the text widget shows the text, on the picker's own colour.
+    P->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return P->Focused(); }));
+    EXPECT_FALSE(P->PaintsItsOwnText());
+    auto Focused = GrabControl(P);
+    GrabToPng(Focused.get(), Folder, "picker-focused.png");
+    EXPECT_FALSE(IsRectEmpty(InkBox(Focused->Canvas(), Rect(0, 0, P->TextRightEdge(), P->ClientHeight()), clWhite)));
+    EXPECT_NE(PixelOf(*Focused, P->TextRightEdge() - 3, P->ClientHeight() / 2 + 2), clYellow);
+    // Leaving again hands the painting back to the picker.
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    EXPECT_TRUE(P->PaintsItsOwnText());
+}
+
+TEST_F(Picker, ATimePickerNeverShowsTheButton) {
+    P->SetUnboundDataType(daDTEdtTime);
+    P->SetDateTime(D(2024, 1, 1, 9, 30));
+    P->SetShowButton(false);
+    P->SetShowButton(true);
+    P->Invalidate();
+    GrabControl(P);
+    EXPECT_FALSE(P->ButtonControl()->Visible());
+    P->SetUnboundDataType(daDTEdtDate);
+    P->Invalidate();
+    GrabControl(P);
+    EXPECT_TRUE(P->ButtonControl()->Visible());
+}
+
+TEST_F(Picker, ButtonStylesAndWidthShowInTheButton) {
+    TTempFolder Folder;
+    P->SetUnboundDataType(daDTEdtDate);
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    auto ButtonPicture = [&](const std::string& Name) {
+        P->Button()->Invalidate();
+        auto B = GrabControl(P->ButtonControl());
+        GrabToPng(B.get(), Folder, Name);
+        return B;
+    };
+    auto Count = [](TBitmap& B, TColor Colour) {
+        int N = 0;
+        for (int Y = 0; Y < B.Height(); ++Y)
+            for (int X = 0; X < B.Width(); ++X) N += PixelOf(B, X, Y) == Colour;
+        return N;
+    };
+    // The down arrow: black pixels in the middle.
+    auto Arrow = ButtonPicture("picker-button-arrow.png");
+    EXPECT_GT(Count(*Arrow, clBlack), 3);
+    // The ellipsis: dots, not the arrow.
+    P->SetButtonStyle(cbsEllipsis);
+    auto Dots = ButtonPicture("picker-button-ellipsis.png");
+    EXPECT_GT(Count(*Dots, clBlack), 0);
+    EXPECT_NE(Count(*Dots, clBlack), Count(*Arrow, clBlack));
+    // A glyph of one's own.
+    TBitmap Glyph;
+    Glyph.SetSize(6, 6);
+    Glyph.Canvas()->Brush()->SetColor(clRed);
+    Glyph.Canvas()->FillRect(Rect(0, 0, 6, 6));
+    Glyph.Canvas()->SetPixels(0, 5, clWhite); // the transparent colour
+    P->SetButtonStyle(cbsCustom);
+    P->SetButtonGlyph(&Glyph);
+    auto Custom = ButtonPicture("picker-button-custom.png");
+    EXPECT_GT(Count(*Custom, clRed), 9);
+    // A flat down arrow takes the library's small arrow as its glyph.
+    P->SetButtonStyle(cbsDownArrow);
+    P->ButtonEffects()->SetFlat(true);
+    EXPECT_EQ(P->Button()->Glyph()->Width(), 7);
+    EXPECT_EQ(P->Button()->Glyph()->Height(), 4);
+    ButtonPicture("picker-button-flat.png");
+    // The width: the button's, or the scroll bar's (at least 15) for 0; the text stops before it.
+    P->SetButtonWidth(30);
+    EXPECT_EQ(P->Button()->Width(), 30);
+    EXPECT_EQ(P->ButtonControl()->Width(), 30);
+    EXPECT_EQ(P->ButtonControl()->Left() + 30, P->ClientWidth());
+    TRect Edit;
+    P->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
+    EXPECT_EQ(Edit.Right, P->ButtonControl()->Left() - 1);
+    P->SetButtonWidth(0);
+    EXPECT_EQ(P->Button()->Width(), std::max(GetSystemMetrics(SM_CXVSCROLL), 15));
+}
+
+TEST_F(Picker, ClickingTheButtonDropsTheCalendarDown) {
+    P->SetUnboundDataType(daDTEdtDate);
+    P->SetDateTime(D(2024, 3, 9));
+    ClickMessages(P->ButtonControl(), TPoint{P->ButtonControl()->Width() / 2, P->ButtonControl()->Height() / 2});
+    EXPECT_TRUE(P->Focused());
+    EXPECT_TRUE(P->DroppedDown());
+    ClickMessages(P->ButtonControl(), TPoint{P->ButtonControl()->Width() / 2, P->ButtonControl()->Height() / 2});
+    EXPECT_FALSE(P->DroppedDown());
+}
+
+TEST_F(Picker, MovingFromTheTextOntoTheButtonKeepsTheHover) {
+    int Entered = 0, Left = 0;
+    P->OnMouseEnter = [&](TObject*) { ++Entered; };
+    P->OnMouseLeave = [&](TObject*) { ++Left; };
+    P->Perform(CM_MOUSEENTER);
+    EXPECT_TRUE(P->MouseInControl());
+    SetCursorPos(P->ClientToScreen(TPoint{P->ClientWidth() - 4, 4}).X, P->ClientToScreen(TPoint{0, 4}).Y);
+    P->Perform(CM_MOUSELEAVE);
+    EXPECT_TRUE(P->MouseInControl());
+    EXPECT_EQ(Left, 0);
+    const TPoint Outside = P->ClientToScreen(TPoint{P->Width() + 20, P->Height() + 20});
+    SetCursorPos(Outside.X, Outside.Y);
+    P->Perform(CM_MOUSELEAVE);
+    EXPECT_FALSE(P->MouseInControl());
+    EXPECT_EQ(Entered, 1);
+    EXPECT_EQ(Left, 1);
 }

@@ -2,6 +2,8 @@
 // days, and how it looks.
 #include "dataaware/edits/daMonthCal.h"
 
+#include "dataaware/foundation/daIntl.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Format.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Questions.h"
@@ -146,8 +148,8 @@ TEST_F(MonthCalendar, YearTitleMenuListsTheLibraryYearsAndTakesAYear) {
     MouseUpMessage(Cal, PointOf(dchTitleYear));
     TMenuItem* Items = Cal->YearMenu()->Items();
     ASSERT_EQ(Items->Count(), 30);
-    EXPECT_EQ(Items->Items(0)->Caption(), IntToStr(daPopupYearStart));
-    const int Idx2024 = 2024 - daPopupYearStart, Idx2023 = 2023 - daPopupYearStart;
+    EXPECT_EQ(Items->Items(0)->Caption(), IntToStr(daPopupYearStart()));
+    const int Idx2024 = 2024 - daPopupYearStart(), Idx2023 = 2023 - daPopupYearStart();
     EXPECT_TRUE(Items->Items(Idx2024)->Checked());
     EXPECT_TRUE(Items->Items(Idx2023)->Enabled());
     EXPECT_FALSE(Items->Items(Idx2024 + 1)->Enabled()); // after MaxDate
@@ -172,6 +174,26 @@ TEST_F(MonthCalendar, EditYearAsksUntilTheYearFitsTheLimits) {
     EXPECT_EQ(U8(Script.Asked()[0].Caption), "Enter Valid Year (<=2029)");
     EXPECT_EQ(U8(Script.Asked()[0].Text), "Enter New Year:");
     EXPECT_EQ(Text(Cal->DateTime()), "2027-06-20 00:00");
+}
+
+TEST_F(MonthCalendar, PopupTextsAndTheDefaultStartYearComeFromTheLibrarySettings) {
+    TdaMonthCalendarIntl* Texts = daGlobalIntl->MonthCalendar();
+    TValueScope<int> Start(Texts->PopupYearStart, 2010);
+    TValueScope<String> Label(Texts->PopupYearLabel, String(u"Other year"));
+    TValueScope<String> Prompt(Texts->EnterYearPrompt, String(u"Year wanted"));
+    Cal->SetDateTime(D(2012, 3, 4));
+    Cal->PopupYearOptions()->ShowEditYear = true;
+    MouseDownMessage(Cal, PointOf(dchTitleYear));
+    MouseUpMessage(Cal, PointOf(dchTitleYear));
+    TMenuItem* Items = Cal->YearMenu()->Items();
+    EXPECT_EQ(U8(Items->Items(0)->Caption()), "Other year");
+    EXPECT_EQ(U8(Items->Items(2)->Caption()), "2010"); // after the separator
+    TQuestionScript Script;
+    Script.Answer(mrCancel, u"");
+    Items->Items(0)->Click();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(U8(Script.Asked()[0].Caption), "Year wanted");
+    EXPECT_EQ(Text(Cal->DateTime()), "2012-03-04 00:00");
 }
 
 TEST_F(MonthCalendar, ClicksOnDaysAndArrowsStayWithinTheLimits) {

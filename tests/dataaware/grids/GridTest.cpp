@@ -1,9 +1,12 @@
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/edits/daDateTimePicker.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/data/SQLiteDataSet.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Questions.h"
 #include "platform/gui/ScrollBars.h"
+#include "support/GraphicsTestSupport.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"
 
@@ -28,6 +31,7 @@ public:
     void SelectRecord() override { Bookmarks.SetCurrentRowSelected(true); }
     void UnselectRecord() override { Bookmarks.SetCurrentRowSelected(false); }
     void UnselectAll() override { Bookmarks.Clear(); }
+    void UsePicker(TdaDBCustomDateTimePicker* Picker) { FDateTimePicker = Picker; }
 
 protected:
     void LinkActive(bool Value) override {
@@ -151,6 +155,18 @@ TEST(GridLayout, VisibleFieldsBecomeColumnsWithWidthsFromTheirDisplayWidth) {
     Fx.F(u"ID")->SetDisplayWidth(1);
     Fx.Grid->LayoutChanged();
     EXPECT_EQ(Fx.Grid->ColWidths(1), B.Canvas()->TextWidth(u"A rather long title") + 4);
+}
+
+TEST(GridLayout, ASingleColumnWithoutTheIndicatorHasNoFixedColumn) {
+    TGridFixture Fx(5);
+    Fx.F(u"NAME")->SetVisible(false);
+    Fx.F(u"CITY")->SetVisible(false);
+    TdaDBGridOptions O = Fx.Grid->Options();
+    O.Exclude(dgIndicator);
+    Fx.Grid->SetOptions(O);
+    EXPECT_EQ(Fx.Grid->ColCount(), 1);
+    EXPECT_EQ(Fx.Grid->FixedCols(), 0);
+    EXPECT_EQ(Fx.Grid->FieldName(0), u"ID");
 }
 
 TEST(GridLayout, SettersIgnoreValuesOutOfRange) {
@@ -456,6 +472,7 @@ TEST(GridKeys, EnterWalksLikeTabOnlyWhenAskedTo) {
     ASSERT_TRUE(Fx.Grid->InplaceEditor() && Fx.Grid->InplaceEditor()->Shown());
     EXPECT_EQ(Fx.DS->State(), dsBrowse) << "showing the editor starts no edit";
     Fx.Key(VK_RETURN); // from the editor: on to the next column
+    ProcessMessages(); // the keyboard hook hands the key to the grid through its queue
     EXPECT_EQ(Fx.Grid->SelectedIndex(), 2);
 }
 
@@ -490,6 +507,126 @@ TEST(GridKeys, DownOnTheLastRecordAppendsAndAnUntouchedNewRecordGoesAgain) {
     Fx.DS->Last();
     Fx.Key(VK_DOWN);
     EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}
+
+TEST(GridKeys, DittoShortcutsCopyTheNeighbouringRecord) {
+    TGridFixture Fx(5);
+    Fx.DS->MoveBy(2); // the third record: ID 3, name3, Oslo
+    Fx.Key(VK_TAB);   // NAME
+    TdaDittoAttributes* A = Fx.Grid->DittoAttributes();
+    EXPECT_FALSE(Fx.Grid->HandleDittoShortCut(0, {})) << "no shortcut set: nothing matches";
+    A->ShortCutDittoField = ShortCut('D', {ssCtrl});
+    A->ShortCutDittoRecord = ShortCut('R', {ssCtrl});
+    struct TCase {
+        const char* Name;
+        TdaDittoDirection Direction;
+        Word Key;
+        const char16_t* Id;
+        const char16_t* Name_;
+        const char16_t* City;
+    };
+    for (const TCase& C : {TCase{"field, prior", daDittoPrior, 'D', u"3", u"name2", u"Oslo"},
+                           TCase{"field, next", daDittoNext, 'D', u"3", u"name4", u"Oslo"},
+                           TCase{"record, prior", daDittoPrior, 'R', u"2", u"name2", u"Bergen"},
+                           TCase{"another key", daDittoPrior, 'E', u"3", u"name3", u"Oslo"}}) {
+        A->DittoDirection = C.Direction;
+        const bool Acted = Fx.Grid->HandleDittoShortCut(C.Key, {ssCtrl});
+        EXPECT_EQ(Acted, C.Key != 'E') << C.Name;
+        EXPECT_EQ(Fx.F(u"ID")->AsString(), C.Id) << C.Name;
+        EXPECT_EQ(Fx.F(u"NAME")->AsString(), C.Name_) << C.Name;
+        EXPECT_EQ(Fx.F(u"CITY")->AsString(), C.City) << C.Name;
+        Fx.DS->Cancel();
+    }
+    // Read-only fields can be skipped; the event may change the value or refuse it.
+    A->Options = TdaDittoOptions{dadoSkipReadOnlyFields};
+    Fx.F(u"ID")->SetReadOnly(true);
+    Fx.Grid->OnDitto = [](TObject*, TDataSet*, TField* Field, String& Value, bool& Allow) {
+        if (Field->FieldName() == u"CITY") Allow = false;
+        Value += u"!";
+    };
+    EXPECT_TRUE(Fx.Grid->HandleDittoShortCut('R', {ssCtrl}));
+    EXPECT_EQ(Fx.F(u"ID")->AsString(), u"3");
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"name2!");
+    EXPECT_EQ(Fx.F(u"CITY")->AsString(), u"Oslo");
+    Fx.DS->Cancel();
+    // On the first record "prior or next" takes the next one; "prior" finds none.
+    Fx.DS->First();
+    A->DittoDirection = daDittoPrior;
+    EXPECT_FALSE(Fx.Grid->HandleDittoShortCut('D', {ssCtrl}));
+    A->DittoDirection = daDittoPriorOrNext;
+    EXPECT_TRUE(Fx.Grid->HandleDittoShortCut('D', {ssCtrl}));
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"name2!");
+    Fx.DS->Cancel();
+}
+
+TEST(GridLayout, ShrinkingToFitEndsTheGridBelowItsLastRow) {
+    TGridFixture Fx(3);
+    AddOption(Fx.Grid, dgPerfectRowFit);
+    EXPECT_FALSE(Fx.Grid->AllowPerfectFit()) << "perfect fit is for grids being designed";
+    const int Rows = Fx.Grid->RowCount();
+    const int Before = Fx.Grid->Height();
+    ASSERT_TRUE(Fx.Grid->DoShrinkToFit());
+    EXPECT_LT(Fx.Grid->Height(), Before);
+    ProcessMessages();
+    // Every record still shows whole, with nothing to spare below the last one.
+    EXPECT_EQ(Fx.Grid->RowCount(), Rows);
+    const TRect R = Fx.Grid->CellRect(0, Rows - 1);
+    ASSERT_FALSE(IsRectEmpty(R));
+    EXPECT_LE(R.Bottom, Fx.Grid->ClientHeight());
+    EXPECT_GE(R.Bottom + 2, Fx.Grid->ClientHeight());
+    EXPECT_FALSE(Fx.Grid->DoShrinkToFit()) << "it fits already";
+    // Columns wider than the grid need the horizontal bar; in a wide grid they do not.
+    EXPECT_TRUE(Fx.Grid->NeedsHorzScrollBar());
+    Fx.Grid->SetWidth(3000);
+    EXPECT_FALSE(Fx.Grid->NeedsHorzScrollBar());
+}
+
+TEST(GridKeys, TheKeyboardHookBringsKeysFromControlsOverTheGridAndDittos) {
+    TGridFixture Fx(5);
+    EXPECT_TRUE(TdaCustomDBGrid::KeyboardHookInstalled()) << "the grid has the focus";
+    // A control inside the grid: Tab and navigation keys typed there reach the grid.
+    auto* Inner = new TEdit(&Fx.Form);
+    Inner->SetParent(Fx.Grid);
+    Inner->SetBounds(200, 100, 60, 20);
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    EXPECT_TRUE(TdaCustomDBGrid::KeyboardHookInstalled()) << "the focus is still inside the grid";
+    KeyMessages(Inner, VK_TAB);
+    ProcessMessages();
+    EXPECT_EQ(Fx.Grid->SelectedIndex(), 1);
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    KeyMessages(Inner, VK_NEXT, {ssCtrl});
+    ProcessMessages();
+    EXPECT_GT(Fx.DS->RecNo(), 1);
+    // A plain Down leaves an edit only when its whole text is selected.
+    Fx.DS->First();
+    Inner->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Inner->Focused(); }));
+    Inner->SetText(u"abc");
+    Inner->SetSelStart(1);
+    KeyMessages(Inner, VK_DOWN);
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->RecNo(), 1);
+    Inner->SelectAll();
+    KeyMessages(Inner, VK_DOWN);
+    ProcessMessages();
+    EXPECT_EQ(Fx.DS->RecNo(), 2);
+    // The ditto shortcut, typed wherever the focus is in the grid.
+    Fx.Grid->DittoAttributes()->ShortCutDittoField = ShortCut('D', {ssCtrl});
+    Fx.Grid->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Fx.Grid->Focused(); }));
+    Fx.Grid->SelectColumn(1);
+    KeyMessages(Fx.Grid, 'D', {ssCtrl});
+    EXPECT_EQ(Fx.F(u"NAME")->AsString(), u"name1");
+    Fx.DS->Cancel();
+    // Leaving the grid takes the hook away.
+    auto* Outside = new TEdit(&Fx.Form);
+    Outside->SetParent(&Fx.Form);
+    Outside->SetBounds(0, 265, 60, 20);
+    Outside->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Outside->Focused(); }));
+    EXPECT_FALSE(TdaCustomDBGrid::KeyboardHookInstalled());
 }
 
 TEST(GridKeys, TypedTextIsPostedAndEscapeAbandonsIt) {
@@ -749,4 +886,171 @@ TEST(GridPaint, GroupedTitlesAndAnInsertedRecord) {
     EXPECT_EQ(Fx.GrabPixel(*Pic, A.Right, A.Bottom - 3), 0) << "the member titles are separated";
     KeyMessages(Fx.Grid, VK_UP);
     EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}
+
+TEST(GridPaint, TheIndicatorButtonSitsInTheCornerAndSizesItsColumnAndTitle) {
+    TGridFixture Fx(3);
+    auto* B = new TdaIButton(&Fx.Form);
+    B->SetParent(Fx.Grid);
+    B->SetBounds(5, 5, 21, 30);
+    EXPECT_EQ(B->Left(), 0) << "never right of the corner";
+    EXPECT_EQ(B->Top(), 0);
+    Fx.Grid->SetIndicatorButton(B);
+    EXPECT_EQ(Fx.Grid->IndicatorButton(), B);
+    EXPECT_EQ(Fx.Grid->IndicatorWidth(), 20);
+    EXPECT_EQ(Fx.Grid->ColWidths(0), 20);
+    EXPECT_EQ(Fx.Grid->RowHeights(0), 29) << "as high as the button, less the row line";
+    B->SetWidth(31);
+    EXPECT_EQ(Fx.Grid->ColWidths(0), 30);
+    int Clicks = 0;
+    B->OnClick = [&](TObject*) { ++Clicks; };
+    ClickMessages(Fx.Grid, TPoint{4, 4});
+    EXPECT_EQ(Clicks, 1);
+    auto Picture = GrabControl(Fx.Grid);
+    Keep(*Picture, "grid-indicator-button");
+    delete B;
+    EXPECT_EQ(Fx.Grid->IndicatorButton(), nullptr);
+}
+
+// ---- In-cell controls ------------------------------------------------------------------------------
+
+TEST(GridControls, ANamedControlEditsItsColumnAndPaintsTheOtherRows) {
+    TForm Form{nullptr};
+    Form.SetBounds(0, 0, 460, 300);
+    auto* DS = new TMemDataSet(&Form);
+    DS->FieldDefs().Add(u"ID", ftInteger);
+    DS->FieldDefs().Add(u"DAY", ftDate);
+    DS->Open();
+    for (int I = 1; I <= 4; ++I) {
+        DS->Append();
+        DS->FieldByName(u"ID")->SetAsInteger(I);
+        DS->FieldByName(u"DAY")->SetAsDateTime(EncodeDate(2024, Word(I), Word(I * 5)));
+        DS->Post();
+    }
+    DS->First();
+    auto* Source = new TDataSource(&Form);
+    Source->SetDataSet(DS);
+    auto* Grid = new TSelectingGrid(&Form);
+    Grid->SetParent(&Form);
+    Grid->SetBounds(0, 0, 440, 260);
+    auto* Picker = new TdaDBDateTimePicker(&Form);
+    Picker->SetName(u"DayPicker");
+    Picker->SetVisible(false);
+    Picker->SetParent(Grid);
+    Picker->SetBorderStyle(Controls::bsNone);
+    Picker->SetDisplayFormat(u"yyyy-mm-dd");
+    Picker->SetDataSource(Source);
+    Picker->SetDataField(u"DAY");
+    Grid->ControlType()->Add(u"ID;Spin;Nothing");
+    Grid->ControlType()->Add(u"DAY;CustomEdit;DayPicker;T");
+    Form.Show();
+    Grid->HandleNeeded();
+    Grid->SetDataSource(Source);
+    ProcessMessages();
+
+    TWinControl* Found = nullptr;
+    ASSERT_TRUE(Grid->IsCustomEditCell(2, 1, Found));
+    EXPECT_EQ(Found, Picker);
+    EXPECT_FALSE(Grid->IsCustomEditCell(1, 1, Found)) << "no embedded edit type";
+    EXPECT_FALSE(Grid->IsCustomEditCell(2, 0, Found)) << "a title cell";
+    EXPECT_EQ(Grid->CacheColInfo()[2].CustomControl, Picker);
+    EXPECT_TRUE(Grid->CacheColInfo()[2].AlwaysPaints);
+    EXPECT_EQ(Grid->GetComponent(u"DayPicker"), Picker);
+    EXPECT_EQ(Grid->GetComponent(u"Nobody"), nullptr);
+    EXPECT_EQ(Grid->GetComponent(u"DayPicker."), nullptr);
+
+    // Every row's cell shows its own day, drawn by the picker; the picker keeps its own record.
+    Grid->Invalidate();
+    auto B = GrabControl(Grid);
+    Keep(*B, "grid-custom-control");
+    const TPoint C = Grid->ClientOrigin(), F = Form.ClientOrigin();
+    const int DX = C.X - F.X - Grid->Left(), DY = C.Y - F.Y - Grid->Top();
+    std::vector<std::vector<TColor>> Rows;
+    for (int R = 1; R <= 4; ++R) {
+        TRect Cell = Grid->CellRect(2, R);
+        OffsetRect(Cell, DX, DY);
+        EXPECT_FALSE(IsRectEmpty(InkBox(B->Canvas(), Cell, Grid->Color()))) << "row " << R;
+        std::vector<TColor> Pixels;
+        for (int X = Cell.Left; X < Cell.Right; ++X) Pixels.push_back(PixelOf(*B, X, (Cell.Top + Cell.Bottom) / 2));
+        Rows.push_back(Pixels);
+    }
+    EXPECT_NE(Rows[1], Rows[2]) << "the rows show different days";
+    EXPECT_EQ(DS->RecNo(), 1);
+    EXPECT_EQ(Picker->DateTime(), EncodeDate(2024, 1, 5));
+
+    // Over the current cell.
+    Grid->SetFocus();
+    Grid->SelectColumn(1);
+    Picker->SetVisible(true);
+    Grid->UpdateCustomEdit();
+    EXPECT_EQ(Grid->CurrentCustomEdit(), Picker);
+    EXPECT_EQ(Picker->BoundsRect(), Grid->CellRect(2, Grid->Row()));
+
+    // Without a line the grid's own date-time picker takes date fields, unless switched off.
+    Grid->ControlType()->Clear();
+    Grid->LayoutChanged();
+    EXPECT_FALSE(Grid->IsCustomEditCell(2, 1, Found));
+    Grid->UsePicker(Picker);
+    EXPECT_TRUE(Grid->IsCustomEditCell(2, 1, Found));
+    EXPECT_FALSE(Grid->IsCustomEditCell(1, 1, Found)) << "not a date";
+    TdaEditControlOptions O = Grid->EditControlOptions();
+    O.Include(ecoDisableDateTimePicker);
+    Grid->SetEditControlOptions(O);
+    EXPECT_FALSE(Grid->IsCustomEditCell(2, 1, Found));
+
+    // A control freed first is forgotten.
+    delete Picker;
+    EXPECT_EQ(Grid->CurrentCustomEdit(), nullptr);
+    EXPECT_EQ(Grid->DateTimePicker(), nullptr);
+}
+
+TEST(GridControls, ABoundPickerInAFocusedGridShowsItsTextInTheGridsHighlight) {
+    TForm Form{nullptr};
+    Form.SetBounds(0, 0, 460, 300);
+    auto* DS = new TMemDataSet(&Form);
+    DS->FieldDefs().Add(u"DAY", ftDate);
+    DS->Open();
+    DS->Append();
+    DS->FieldByName(u"DAY")->SetAsDateTime(EncodeDate(2024, 2, 29));
+    DS->Post();
+    auto* Source = new TDataSource(&Form);
+    Source->SetDataSet(DS);
+    auto* Grid = new TdaDBGrid(&Form);
+    Grid->SetParent(&Form);
+    Grid->SetBounds(0, 0, 440, 200);
+    auto* Picker = new TdaDBDateTimePicker(&Form);
+    Picker->SetParent(Grid);
+    Picker->SetBorderStyle(Controls::bsNone);
+    Picker->SetBounds(200, 60, 120, 20);
+    Picker->SetDisplayFormat(u"yyyy-mm-dd");
+    Picker->SetDataSource(Source);
+    Picker->SetDataField(u"DAY");
+    auto* Other = new TEdit(&Form);
+    Other->SetParent(&Form);
+    Other->SetBounds(0, 220, 80, 20);
+    bool Asked = false;
+    Grid->OnCalcCellColors = [&](TObject*, TField* Field, TGridDrawState, bool Highlight, TFont*, TBrush* Brush) {
+        if (Highlight && Field && Field->FieldName() == u"DAY") {
+            Asked = true;
+            Brush->SetColor(clLime);
+        }
+    };
+    Form.Show();
+    Grid->SetDataSource(Source);
+    Grid->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Grid->Focused(); }));
+    ASSERT_TRUE(Picker->IsInFocusedGrid());
+    Picker->Invalidate();
+    auto Lit = GrabControl(Picker);
+    Keep(*Lit, "picker-in-focused-grid");
+    EXPECT_TRUE(Asked) << "the grid's colour event, found by its name";
+    EXPECT_EQ(PixelOf(*Lit, Picker->TextRightEdge() - 4, Picker->ClientHeight() / 2), clLime);
+    EXPECT_FALSE(IsRectEmpty(InkBox(Lit->Canvas(), Rect(0, 0, Picker->TextRightEdge(), Picker->ClientHeight()), clLime)));
+    // Without the grid's focus: the picker's own colours.
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    EXPECT_FALSE(Picker->IsInFocusedGrid());
+    Picker->Invalidate();
+    auto Plain = GrabControl(Picker);
+    EXPECT_NE(PixelOf(*Plain, Picker->TextRightEdge() - 4, Picker->ClientHeight() / 2), clLime);
 }

@@ -82,10 +82,18 @@ TEST(DataLink, ActiveRecordReadsOtherBufferedRecordsAndIsRestored) {
     EXPECT_EQ(Active, 3); // scrolled down: the current record is the last buffered one
     TField* N = Fx.DS->FieldByName(u"N");
     std::vector<int> Seen;
+    const TBookmark Current = Fx.DS->GetBookmark();
+    EXPECT_EQ(Fx.DS->ActiveBookmark(), Current);
+    TBookmark Second;
     try {
         for (int I = 0; I < Link.RecordCount(); ++I) {
             TActiveRecordScope Scope(Link, I);
             Seen.push_back(N->AsInteger());
+            // The active row's own bookmark leads back to the record it shows.
+            const TBookmark B = Fx.DS->ActiveBookmark();
+            EXPECT_FALSE(B.IsEmpty());
+            EXPECT_EQ(Fx.DS->CompareBookmarks(B, Current), -1);
+            if (I == 1) Second = B;
             if (I == 2) throw EDatabaseError(u"stop");
         }
     } catch (const EDatabaseError&) {
@@ -93,6 +101,8 @@ TEST(DataLink, ActiveRecordReadsOtherBufferedRecordsAndIsRestored) {
     EXPECT_EQ(Seen, (std::vector<int>{3, 4, 5}));
     EXPECT_EQ(Link.ActiveRecord(), Active);
     EXPECT_EQ(N->AsInteger(), 6);
+    Fx.DS->GotoBookmark(Second);
+    EXPECT_EQ(N->AsInteger(), 4);
     Fx.DS->First();
     EXPECT_EQ(Link.ActiveRecord(), 0);
 }

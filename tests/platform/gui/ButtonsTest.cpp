@@ -5,6 +5,8 @@
 
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Buttons.h"
+#include "support/GraphicsTestSupport.h"
+#include "support/TestDriver.h"
 
 #include <QTimer>
 
@@ -306,6 +308,64 @@ TEST_F(TFormFixture, BitmapButtonKindsGiveCaptionResultAndGlyph) {
     EXPECT_EQ(U8(Close->Caption()), "&Close");
     Click(Close, {10, 10});
     EXPECT_FALSE(Form->Visible());
+}
+
+TEST_F(TFormFixture, SpeedButtonsClickStayDownInAGroupAndShowTheirGlyph) {
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 120, 50);
+    Panel->SetColor(clWhite);
+    auto Make = [&](int Left) {
+        auto* B = new TSpeedButton(Form);
+        B->SetParent(Panel);
+        B->SetBounds(Left, 10, 30, 24);
+        return B;
+    };
+    TSpeedButton* A = Make(10);
+    TSpeedButton* B = Make(50);
+    int Clicks = 0;
+    A->OnClick = [&](TObject*) { ++Clicks; };
+    Form->Show();
+    auto ClickOn = [&](TSpeedButton* Button) { ClickMessages(Panel, TPoint{Button->Left() + 5, Button->Top() + 5}); };
+    // Alone it clicks and comes back up.
+    ClickOn(A);
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_FALSE(A->Down());
+    EXPECT_EQ(A->State(), bsUp);
+    // A press that ends outside is no click.
+    MouseDownMessage(Panel, TPoint{A->Left() + 5, A->Top() + 5});
+    EXPECT_EQ(A->State(), bsDown);
+    MouseUpMessage(Panel, TPoint{A->Left() + 100, A->Top() + 5});
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_EQ(A->State(), bsUp);
+    // In a group one stays down; the other goes up; a click on the down one keeps it down
+    // unless all may be up.
+    A->SetGroupIndex(1);
+    B->SetGroupIndex(1);
+    ClickOn(A);
+    EXPECT_TRUE(A->Down());
+    ClickOn(B);
+    EXPECT_TRUE(B->Down());
+    EXPECT_FALSE(A->Down());
+    ClickOn(B);
+    EXPECT_TRUE(B->Down());
+    B->SetAllowAllUp(true);
+    ClickOn(B);
+    EXPECT_FALSE(B->Down());
+    // The glyph shows in the middle of the face; a flat button has no edges until hovered.
+    TBitmap Glyph;
+    Glyph.SetSize(8, 8);
+    Glyph.Canvas()->Brush()->SetColor(clRed);
+    Glyph.Canvas()->FillRect(Rect(0, 0, 8, 8));
+    Glyph.Canvas()->SetPixels(0, 7, clWhite); // the transparent colour
+    A->SetGlyph(&Glyph);
+    A->SetFlat(true);
+    auto Picture = GrabControl(Panel);
+    TTempFolder Folder;
+    GrabToPng(Picture.get(), Folder, "speed-buttons.png");
+    const TColor Face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(PixelOf(*Picture, A->Left() + 15, A->Top() + 12), clRed);
+    EXPECT_EQ(PixelOf(*Picture, A->Left(), A->Top() + 12), Face) << "flat: no edge";
+    EXPECT_EQ(PixelOf(*Picture, B->Left() + 1, B->Top() + 12), ColorToRGB(clBtnHighlight)) << "raised edge";
 }
 
 TEST_F(TFormFixture, LabelsFitTheirTextAndFocusTheirControl) {

@@ -4,6 +4,7 @@
 
 #include "platform/gui/Clipboard.h"
 #include "support/GraphicsTestSupport.h"
+#include "support/TestDriver.h"
 
 #include <QInputMethodEvent>
 
@@ -354,6 +355,81 @@ TEST_F(TFormFixture, MemoScrollBarsFollowTheText) {
 }
 
 namespace {
+
+// An edit that draws a red bar at its left edge itself, as an edit that paints its own text.
+class TSelfPaintedEdit : public TEdit {
+public:
+    using TEdit::TEdit;
+    using TEdit::SetTextWidgetShown;
+
+protected:
+    void PaintWindow(HDC) override {
+        TControlCanvas C;
+        C.SetControl(this);
+        C.Brush()->SetColor(clRed);
+        C.FillRect(Rect(0, 0, 6, ClientHeight()));
+    }
+};
+
+TEST_F(TFormFixture, AnEditPaintsItselfWhileItsTextWidgetIsHidden) {
+    auto* Edit = new TSelfPaintedEdit(Form);
+    Edit->SetBorderStyle(Controls::bsNone); // the picture is the client area
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 100, 24);
+    Edit->SetColor(clWhite);
+    Edit->SetText(u"Blink");
+    Form->Show();
+    auto Look = [&](bool& Red) {
+        auto B = GrabControl(Edit);
+        Red = PixelOf(*B, 2, Edit->ClientHeight() / 2) == clRed;
+        return !IsRectEmpty(InkBox(B->Canvas(), Rect(8, 0, Edit->ClientWidth(), Edit->ClientHeight()), clWhite));
+    };
+    bool Red = false;
+    EXPECT_TRUE(Look(Red)); // the text widget's text, over the window's own picture
+    EXPECT_FALSE(Red);
+    Edit->SetTextWidgetShown(false);
+    EXPECT_FALSE(Look(Red));
+    EXPECT_TRUE(Red);
+    // The widget keeps the text meanwhile; shown again, it edits as before.
+    Edit->SetText(u"Fade");
+    Edit->SetTextWidgetShown(true);
+    EXPECT_TRUE(Look(Red));
+    EXPECT_FALSE(Red);
+    Edit->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Edit->Focused(); }));
+    Edit->SetSelStart(4);
+    TypeText(Edit, "s");
+    EXPECT_EQ(U8(Edit->Text()), "Fades");
+}
+
+TEST_F(TFormFixture, TheFormattingRectangleHoldsTheTextUntilTheEditIsResized) {
+    auto* Edit = new TEdit(Form);
+    Edit->SetBorderStyle(Controls::bsNone); // the picture is the client area
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 120, 24);
+    Edit->SetColor(clWhite);
+    Edit->SetText(u"Blink");
+    Form->Show();
+    TRect R;
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&R));
+    EXPECT_EQ(R, Edit->ClientRect());
+    const TRect Narrow = Rect(50, 0, Edit->ClientWidth(), Edit->ClientHeight());
+    Edit->Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Narrow));
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&R));
+    EXPECT_EQ(R, Narrow);
+    Edit->SetFont(Edit->Font()); // a change of look keeps it
+    auto B = GrabControl(Edit);
+    const TRect Ink = InkBox(B->Canvas(), Edit->ClientRect(), clWhite);
+    ASSERT_FALSE(IsRectEmpty(Ink));
+    EXPECT_GE(Ink.Left, 50);
+    Edit->SetWidth(140);
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&R));
+    EXPECT_EQ(R, Edit->ClientRect());
+    Edit->Perform(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&Narrow));
+    Edit->Perform(EM_SETRECT, 0, 0); // none: the whole client area again
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&R));
+    EXPECT_EQ(R, Edit->ClientRect());
+}
 
 TEST_F(TFormFixture, APictureOfAWindowShowsTheTextOfItsEdits) {
     struct TCase {

@@ -1,0 +1,290 @@
+// The published grid: its defaults and properties by name, fixed data columns, ordering, and the
+// selection of records by Ctrl and Shift clicks, Space and the public operations, with events
+// that may refuse each change. Each test runs over a dataset in memory and one in SQLite.
+#include "dataaware/grids/daDBGrid.h"
+
+#include "platform/base/TypeInfo.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/data/SQLiteDataSet.h"
+#include "support/TestDriver.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+enum TKind { kMemory, kSQLite };
+
+// ID 1..Count, NAME "name<ID>", CITY alternating.
+TDataSet* MakePeople(TComponent* Owner, TKind Kind, int Count) {
+    if (Kind == kMemory) {
+        auto* DS = new TMemDataSet(Owner);
+        DS->FieldDefs().Add(u"ID", ftInteger);
+        DS->FieldDefs().Add(u"NAME", ftString, 40);
+        DS->FieldDefs().Add(u"CITY", ftString, 60);
+        DS->Open();
+        for (int I = 1; I <= Count; ++I) {
+            DS->Append();
+            DS->FieldByName(u"ID")->SetAsInteger(I);
+            DS->FieldByName(u"NAME")->SetAsString(u"name" + IntToStr(I));
+            DS->FieldByName(u"CITY")->SetAsString(I % 2 ? u"Oslo" : u"Bergen");
+            DS->Post();
+        }
+        DS->First();
+        return DS;
+    }
+    static int N = 0;
+    const std::string File =
+        (std::filesystem::current_path() / ("people" + std::to_string(++N) + ".sqlite")).string();
+    std::string Sql = "CREATE TABLE people (ID INTEGER, NAME VARCHAR(40), CITY VARCHAR(60)); ";
+    for (int I = 1; I <= Count; ++I)
+        Sql += "INSERT INTO people VALUES (" + std::to_string(I) + ", 'name" + std::to_string(I) + "', '" +
+               (I % 2 ? "Oslo" : "Bergen") + "'); ";
+    EXPECT_EQ(std::system(("sqlite3 '" + File + "' \"" + Sql + "\"").c_str()), 0);
+    auto* DS = new TSQLiteDataSet(Owner);
+    DS->SetDatabaseName(Utf8ToString(File));
+    DS->SetTableName(u"people");
+    DS->Open();
+    return DS;
+}
+
+struct TPublishedFixture {
+    TForm Form{nullptr};
+    TDataSet* DS;
+    TDataSource* Source = new TDataSource(&Form);
+    TdaDBGrid* Grid = new TdaDBGrid(&Form);
+
+    TPublishedFixture(TKind Kind, int Records) : DS(MakePeople(&Form, Kind, Records)) {
+        Form.SetBounds(0, 0, 460, 300);
+        Grid->SetParent(&Form);
+        Grid->SetBounds(0, 0, 440, 260);
+        Source->SetDataSet(DS);
+        Form.Show();
+        Grid->HandleNeeded();
+        Grid->SetDataSource(Source);
+        Grid->SetFocus();
+        ProcessMessages();
+    }
+    void MultiSelect(TdaMultiSelectOptions M = {msoShiftSelect}) {
+        TdaDBGridOptions O = Grid->Options();
+        O.Include(dgMultiSelect);
+        O.Include(dgRowSelect);
+        Grid->SetOptions(O);
+        Grid->SetMultiSelectOptions(M);
+    }
+    TPoint RowCenter(int Row) {
+        const TRect R = Grid->CellRect(1, Row);
+        return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+    }
+    void Click(int Row, TShiftState Shift = {}) { ClickMessages(Grid, RowCenter(Row), mbLeft, Shift); }
+    // The IDs of the selected records, in the dataset's order.
+    std::vector<int> SelectedIDs() {
+        std::vector<int> V;
+        const TBookmark Here = DS->GetBookmark();
+        for (int I = 0; I < Grid->Bookmarks()->Count(); ++I) {
+            DS->GotoBookmark((*Grid->Bookmarks())[I]);
+            V.push_back(DS->FieldByName(u"ID")->AsInteger());
+        }
+        DS->GotoBookmark(Here);
+        return V;
+    }
+    String Cache() {
+        Grid->RefreshSelectedRows();
+        String S;
+        for (int I = 0; I < Grid->SelectedRecordList()->Count(); ++I)
+            S += Grid->SelectedRecordList()->Strings(I);
+        return S;
+    }
+};
+
+class PublishedGrid : public ::testing::TestWithParam<TKind> {};
+
+void Keep(TBitmap& B, const char* Name) {
+    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
+        TPicture P;
+        P.SetGraphic(&B);
+        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
+    }
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PublishedGrid, ::testing::Values(kMemory, kSQLite), [](const auto& Info) {
+    return std::string(Info.param == kMemory ? "Memory" : "SQLite");
+});
+
+TEST(PublishedGridClass, DefaultsAndPropertiesByName) {
+    RegisterDataAwareGridClasses();
+    ASSERT_EQ(GetClass(u"TdaDBGrid"), TdaDBGrid::StaticClass());
+    TForm Form(nullptr);
+    TdaDBGrid G(&Form);
+    EXPECT_EQ(G.Options(),
+              (TdaDBGridOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
+                                dgTabs, dgConfirmDelete, dgCancelOnExit, dgWordWrap}));
+    EXPECT_EQ(G.KeyOptions(), (TdaDBGridKeyOptions{dgAllowDelete, dgAllowInsert}));
+    EXPECT_EQ(G.MemoAttributes(), (TdaMemoAttributes{mSizeable, mWordWrap}));
+    EXPECT_EQ(G.FixedCols(), 0);
+    EXPECT_EQ(G.Bookmarks()->Count(), 0);
+    const std::vector<Variant> Patch{Variant(false), Variant(false), Variant(0),     Variant(false),
+                                     Variant(false), Variant(false), Variant(0),     Variant(0),
+                                     Variant(false), Variant(true),  Variant(false), Variant(false)};
+    for (size_t I = 0; I < Patch.size(); ++I)
+        EXPECT_TRUE(G.Patch[I] == Patch[I]) << "Patch[" << I << "]";
+    // Every property with a default holds it after construction.
+    struct TCase {
+        const char16_t* Name;
+        const char16_t* Value;
+    };
+    for (const TCase& C :
+         {TCase{u"Options", u"[dgEditing,dgTitles,dgIndicator,dgColumnResize,dgColLines,dgRowLines,"
+                            u"dgTabs,dgConfirmDelete,dgCancelOnExit,dgWordWrap]"},
+          TCase{u"MemoAttributes", u"[mSizeable,mWordWrap]"}, TCase{u"KeyOptions", nullptr},
+          TCase{u"EditControlOptions", u"[ecoSearchOwnerForm]"}, TCase{u"MultiSelectOptions", u"[]"},
+          TCase{u"DisableThemes", nullptr}, TCase{u"ShowVertScrollBar", nullptr},
+          TCase{u"UseTFields", nullptr}, TCase{u"RowHeightPercent", nullptr},
+          TCase{u"DragVertOffset", nullptr}, TCase{u"FooterHeight", nullptr}, TCase{u"LineStyle", nullptr},
+          TCase{u"PadColumnStyle", nullptr}, TCase{u"FooterColor", nullptr},
+          TCase{u"IndicatorIconColor", nullptr}}) {
+        const TPropInfo* Info = GetPropInfo(&G, C.Name);
+        ASSERT_NE(Info, nullptr) << U8(C.Name);
+        ASSERT_TRUE(Info->HasDefault()) << U8(C.Name);
+        EXPECT_EQ(GetOrdProp(&G, Info), Info->Default) << U8(C.Name);
+        if (C.Value) EXPECT_EQ(GetSetProp(&G, C.Name), C.Value);
+    }
+    EXPECT_EQ(GetOrdProp(&G, u"DragVertOffset"), 15);
+    EXPECT_EQ(GetOrdProp(&G, u"FooterColor"), clBtnFace);
+    SetSetProp(&G, u"MemoAttributes", u"[mViewOnly]");
+    EXPECT_EQ(G.MemoAttributes(), TdaMemoAttributes{mViewOnly});
+    SetOrdProp(&G, u"FixedCols", 1);
+    EXPECT_EQ(G.FixedCols(), 1);
+}
+
+TEST_P(PublishedGrid, FixedDataColumnsFollowTheIndicatorAndTakeTheTitleColour) {
+    TPublishedFixture Fx(GetParam(), 10);
+    Fx.Grid->SetFixedCols(2);
+    EXPECT_EQ(Fx.Grid->TCustomGrid::FixedCols(), 3) << "the indicator and two data columns";
+    EXPECT_EQ(Fx.Grid->CellBackColor(2), Fx.Grid->TitleColor());
+    EXPECT_EQ(Fx.Grid->CellBackColor(3), Fx.Grid->Color());
+    Fx.Grid->SetFixedCols(3); // as many as there are data columns: the grid keeps one to scroll
+    EXPECT_EQ(Fx.Grid->TCustomGrid::FixedCols(), 1);
+    TdaDBGridOptions O = Fx.Grid->Options();
+    O.Exclude(dgIndicator);
+    Fx.Grid->SetOptions(O);
+    Fx.Grid->SetFixedCols(1);
+    EXPECT_EQ(Fx.Grid->TCustomGrid::FixedCols(), 1);
+}
+
+TEST_P(PublishedGrid, OrdersTheDatasetByAFieldName) {
+    TPublishedFixture Fx(GetParam(), 12);
+    Fx.Grid->SetOrder(u"NAME", true);
+    EXPECT_EQ(Fx.DS->IndexFieldNames(), u"NAME");
+    Fx.DS->First();
+    std::vector<String> Names;
+    for (int I = 0; I < 4; ++I, Fx.DS->Next())
+        Names.push_back(Fx.DS->FieldByName(u"NAME")->AsString());
+    EXPECT_EQ(Names, (std::vector<String>{u"name1", u"name10", u"name11", u"name12"}));
+    Fx.Grid->SetOrder(u"CITY", true);
+    Fx.DS->First();
+    EXPECT_EQ(Fx.DS->FieldByName(u"CITY")->AsString(), u"Bergen");
+    Fx.Grid->SetActiveField(u"city");
+    EXPECT_EQ(Fx.Grid->GetActiveField()->FieldName(), u"CITY");
+    Fx.Grid->SetActiveField(u"nothing");
+    EXPECT_EQ(Fx.Grid->GetActiveField()->FieldName(), u"CITY");
+}
+
+TEST_P(PublishedGrid, CtrlClicksAndSpaceToggleRecordsAndTheCacheFollows) {
+    TPublishedFixture Fx(GetParam(), 20);
+    Fx.MultiSelect();
+    Fx.Click(2, {ssCtrl});
+    Fx.Click(4, {ssCtrl});
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{2, 4}));
+    EXPECT_EQ(Fx.Cache().substr(0, 5), u"FTFTF");
+    Fx.Click(2, {ssCtrl});
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{4}));
+    KeyMessages(Fx.Grid, VK_DOWN);
+    KeyMessages(Fx.Grid, VK_SPACE);
+    KeyMessages(Fx.Grid, VK_DOWN);
+    KeyMessages(Fx.Grid, VK_SPACE);
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{3})) << "Space selected record 3 and deselected record 4";
+}
+
+TEST_P(PublishedGrid, ShiftClickSelectsTheRangeFromTheAnchorBothWays) {
+    TPublishedFixture Fx(GetParam(), 20);
+    Fx.MultiSelect();
+    Fx.Click(3, {ssCtrl}); // record 3 is the anchor
+    Fx.Click(6, {ssShift});
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{3, 4, 5, 6}));
+    EXPECT_EQ(Fx.DS->FieldByName(u"ID")->AsInteger(), 6) << "the clicked record is current";
+    Fx.Grid->UnselectAll();
+    Fx.Click(8, {ssCtrl});
+    Fx.Click(5, {ssShift}); // a record above the anchor
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{5, 6, 7, 8}));
+    EXPECT_EQ(Fx.DS->FieldByName(u"ID")->AsInteger(), 5);
+    EXPECT_FALSE(Fx.DS->ControlsDisabled());
+    if (std::getenv("MORVANE_GRAB_DIR")) {
+        auto B = GrabControl(Fx.Grid);
+        Keep(*B, "grid-selected-records");
+    }
+}
+
+TEST_P(PublishedGrid, RefusingEventsKeepTheSelectionAsItWas) {
+    TPublishedFixture Fx(GetParam(), 20);
+    Fx.MultiSelect();
+    Fx.Grid->SelectAll();
+    EXPECT_EQ(Fx.Grid->Bookmarks()->Count(), 20);
+    EXPECT_EQ(Fx.DS->FieldByName(u"ID")->AsInteger(), 1) << "the walk returns to the current record";
+    bool AllowAll = false;
+    std::vector<bool> AllAsked;
+    Fx.Grid->OnMultiSelectAllRecords = [&](TdaDBGrid* G, bool Selecting, bool& Accept) {
+        EXPECT_EQ(G, Fx.Grid);
+        AllAsked.push_back(Selecting);
+        Accept = AllowAll;
+    };
+    Fx.Grid->UnselectAll();
+    EXPECT_EQ(Fx.Grid->Bookmarks()->Count(), 20);
+    AllowAll = true;
+    Fx.Grid->UnselectAll();
+    EXPECT_EQ(Fx.Grid->Bookmarks()->Count(), 0);
+    EXPECT_EQ(AllAsked, (std::vector<bool>{false, false}));
+
+    // Deselection refused: a Shift range over selected records keeps them and still completes.
+    Fx.Click(4, {ssCtrl});
+    Fx.Click(2, {ssCtrl});
+    std::vector<bool> Asked;
+    Fx.Grid->OnMultiSelectRecord = [&](TdaDBGrid*, bool Selecting, bool& Accept) {
+        Asked.push_back(Selecting);
+        Accept = Selecting;
+    };
+    Fx.Click(6, {ssShift});
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{2, 3, 4, 5, 6}));
+    Fx.Grid->UnselectRecord();
+    EXPECT_EQ(Fx.SelectedIDs(), (std::vector<int>{2, 3, 4, 5, 6})) << "deselection refused";
+    Fx.Grid->OnMultiSelectRecord = [](TdaDBGrid*, bool, bool& Accept) { Accept = false; };
+    Fx.DS->Last();
+    Fx.Grid->SelectRecord();
+    EXPECT_EQ(Fx.Grid->Bookmarks()->Count(), 5) << "selection refused";
+}
+
+TEST_P(PublishedGrid, ARecordBeingEditedCountsAsNotSelected) {
+    TPublishedFixture Fx(GetParam(), 5);
+    Fx.MultiSelect();
+    Fx.Grid->SelectRecord();
+    EXPECT_TRUE(Fx.Grid->IsSelectedRecord());
+    Fx.DS->Edit();
+    EXPECT_FALSE(Fx.Grid->IsSelectedRecord());
+    Fx.DS->Cancel();
+    EXPECT_TRUE(Fx.Grid->IsSelectedRecord());
+}
+
+TEST_P(PublishedGrid, AnEmptyDatasetSelectsNothing) {
+    TPublishedFixture Fx(GetParam(), 0);
+    Fx.MultiSelect();
+    Fx.Grid->SelectAll();
+    EXPECT_EQ(Fx.Grid->Bookmarks()->Count(), 0);
+    const String C = Fx.Cache();
+    EXPECT_EQ(int(C.size()), Fx.Grid->VisibleRowCount());
+    EXPECT_EQ(C.find(u'T'), String::npos);
+}
