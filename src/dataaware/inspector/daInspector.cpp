@@ -709,6 +709,13 @@ void TdaDataInspector::MoveToCell(int ACol, int ARow) {
             }
             HideCustomEdit();
         }
+        // The row may have changed its kind meanwhile (a pick list given to a text row).
+        if (!UsesDefaultEditor() && InplaceEditor() && InplaceEditor()->Shown()) {
+            const bool HadFocus = GetFocus() == InplaceEditor()->WindowHandle();
+            TFlagScope NoWrite(FNoEditTextWrite);
+            InplaceEditor()->Hide();
+            if (HadFocus && CanFocus()) ::SetFocus(Handle());
+        }
         PrepareCustomEdit();
         ShowCustomEditAfterChoice();
         return;

@@ -92,7 +92,9 @@ TEST_P(InspectorBound, TypedValuesGoIntoTheRecordAndArePosted) {
     DS->Post();
     EXPECT_EQ(DS->State(), dsBrowse);
     EXPECT_EQ(DS->FieldByName(u"NAME")->AsString(), u"two");
-    if (GetParam() == dkSQLite) EXPECT_EQ(StoredNames(DS), "two\n");
+    if (GetParam() == dkSQLite) {
+        EXPECT_EQ(StoredNames(DS), "two\n");
+    }
 
     // A check-box row writes line 0 or 1 into its field.
     TdaInspectorItem* Active = F.Insp->GetItemByFieldName(u"ACTIVE");
@@ -100,7 +102,7 @@ TEST_P(InspectorBound, TypedValuesGoIntoTheRecordAndArePosted) {
     Active->PickList()->Items()->Add(u"no");
     Active->PickList()->DisplayAsCheckbox = true;
     F.Insp->SetActiveItem(Active);
-    F.Insp->ToggleCheckBox();
+    F.Key(VK_SPACE);
     EXPECT_EQ(DS->FieldByName(u"ACTIVE")->AsString(), u"yes");
     EXPECT_EQ(Active->EditText(), u"yes");
     DS->Post();
