@@ -645,6 +645,8 @@ bool TdaDataInspector::CanEditModify() const {
     if (F->ReadOnly()) return false;
     TDataLink* L = It->DataLink()->DataSource() ? static_cast<TDataLink*>(It->DataLink()) : FDataLink.get();
     if (!L->Active() || L->ReadOnly()) return false;
+    // Filling the editor only asks; the dataset goes into edit state when the user changes the value.
+    if (FProbeOnly) return L->DataSet()->CanModify();
     L->Edit();
     const bool Editing = L->Editing();
     if (Editing) {
@@ -707,6 +709,13 @@ void TdaDataInspector::MoveToCell(int ACol, int ARow) {
             }
             HideCustomEdit();
         }
+        // The row may have changed its kind meanwhile (a pick list given to a text row).
+        if (!UsesDefaultEditor() && InplaceEditor() && InplaceEditor()->Shown()) {
+            const bool HadFocus = GetFocus() == InplaceEditor()->WindowHandle();
+            TFlagScope NoWrite(FNoEditTextWrite);
+            InplaceEditor()->Hide();
+            if (HadFocus && CanFocus()) ::SetFocus(Handle());
+        }
         PrepareCustomEdit();
         ShowCustomEditAfterChoice();
         return;
@@ -720,6 +729,8 @@ void TdaDataInspector::MoveToCell(int ACol, int ARow) {
     CommitCurrentRow(true, Cancelled);
     if (Cancelled) return;
     const int OldRow = Row(), OldTop = TopRow();
+    const bool EditorHadFocus =
+        InplaceEditor() && InplaceEditor()->HandleAllocated() && GetFocus() == InplaceEditor()->WindowHandle();
     // The grid calls SelectCell, which hides the custom editor of the old cell.
     MoveColRow(ACol, ARow, true, true);
     if (Row() != ARow && ARow >= FixedRows() && ARow < RowCount()) return; // refused
@@ -730,8 +741,10 @@ void TdaDataInspector::MoveToCell(int ACol, int ARow) {
         ShowEditor();
     } else if (InplaceEditor()) {
         TFlagScope NoWrite(FNoEditTextWrite);
+        // The focus comes back to the grid when the editor goes, so it does not stay in a
+        // hidden window.
         InplaceEditor()->Hide();
-        if (InplaceEditor()->Focused() && CanFocus()) SetFocus();
+        if (EditorHadFocus && CanFocus()) ::SetFocus(Handle()); // the form may still count the grid as its active control
     }
     if (OldTop == TopRow()) {
         InvalidateRow(OldRow);
@@ -870,7 +883,12 @@ void TdaDataInspector::DataChanged() {
 }
 
 void TdaDataInspector::DataLinkActiveChanged(bool Active) {
-    if (!Active && InplaceEditor()) InplaceEditor()->Hide();
+    if (!Active && InplaceEditor()) {
+        const bool EditorHadFocus =
+            InplaceEditor()->HandleAllocated() && GetFocus() == InplaceEditor()->WindowHandle();
+        InplaceEditor()->Hide();
+        if (EditorHadFocus && CanFocus()) ::SetFocus(Handle()); // the form may still count the grid as its active control
+    }
     if (FDestroying) return;
     IterateItems(false, nullptr, [&](TdaInspectorItem* It, void*, bool&) {
         if (TWinControl* C = It->CustomControl()) C->SetVisible(false);

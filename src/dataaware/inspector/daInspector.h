@@ -548,6 +548,7 @@ private:
     bool FNoEditTextWrite = false;
     bool FInMouseDown = false;
     bool FTextIsSame = false;
+    bool FProbeOnly = false;
     TdaInspectorComboBox* FDefaultCombo = nullptr;
     TdaDBDateTimePicker* FDefaultPicker = nullptr;
     TdaInspectorItem* FLastActiveItem = nullptr;

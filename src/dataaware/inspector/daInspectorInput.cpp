@@ -585,10 +585,17 @@ bool TdaDataInspectorEdit::IsValidPictureValue(const String& S) {
 }
 
 void TdaDataInspectorEdit::UpdateContents() {
-    TInplaceEdit::UpdateContents();
-    if (!ParentGrid) return;
+    if (!ParentGrid) {
+        TInplaceEdit::UpdateContents();
+        return;
+    }
+    {
+        TFlagScope Probe(ParentGrid->FProbeOnly);
+        TInplaceEdit::UpdateContents();
+    }
     TdaInspectorItem* It = ParentGrid->ActiveItem();
     if (!It) return;
+    TFlagScope Probe(ParentGrid->FProbeOnly);
     SetReadOnly(It->ReadOnly || ParentGrid->ReadOnly || !ParentGrid->CanEditModify());
     SetWordWrap(It->WordWrap);
     SetEnabled(It->Enabled);
@@ -674,6 +681,11 @@ void TdaDataInspectorEdit::KeyUp(Word& Key, TShiftState Shift) {
 }
 
 void TdaDataInspectorEdit::KeyPress(Char& Key) {
+    // A check-box row has no editor: a key that still reaches this one belongs to the grid.
+    if (ParentGrid && !Shown() && ParentGrid->IsCheckBoxRow(ParentGrid->Row())) {
+        ParentGrid->KeyPress(Key);
+        return;
+    }
     if (ParentGrid && Key == u'\r' && ParentGrid->Options().Contains(ovEnterToTab)) Key = u'\t';
     if (!ParentGrid || !HavePictureMask() || Key < 32) {
         TInplaceEdit::KeyPress(Key);

@@ -129,6 +129,51 @@ TEST(InspectorGrid, PickListRowsEditWithTheComboAndShowTheDisplayPart) {
     EXPECT_FALSE(Combo->Visible());
 }
 
+TEST(InspectorGrid, F2KeepsTheArrowKeysInTheCustomEditorUntilTheCellChanges) {
+    TInspectorForm F;
+    TdaInspectorItem* Baud = F.Tag(u"Baudrate");
+    for (const char16_t* L : {u"9600", u"57600", u"115200"})
+        Baud->PickList()->Items()->Add(L);
+    Baud->SetEditText(u"57600");
+    F.Insp->SetFocus();
+    F.Insp->SetActiveItem(F.Tag(u"ComPort"));
+    ProcessMessages();
+    F.Key(VK_DOWN); // from the in-place editor to the combo's row
+    ASSERT_EQ(F.Insp->ActiveItem(), Baud);
+    ASSERT_TRUE(F.Insp->DefaultCombo()->Focused());
+    F.Key(VK_UP); // the hook hands Up to the inspector
+    EXPECT_EQ(F.Insp->ActiveItem(), F.Tag(u"ComPort"));
+    F.Key(VK_DOWN);
+    ASSERT_TRUE(F.Insp->DefaultCombo()->Focused());
+    F.Key(VK_F2);
+    EXPECT_TRUE(F.Insp->CustomControlKeyMode);
+    F.Key(VK_UP); // now the combo keeps it
+    EXPECT_EQ(F.Insp->ActiveItem(), Baud);
+    F.Insp->MoveToCell(1, F.Insp->GetRowByItem(F.Tag(u"CPU")));
+    EXPECT_FALSE(F.Insp->CustomControlKeyMode);
+}
+
+TEST(InspectorGrid, AnEditButtonHandlerRunsInsteadOfTheListAndItsValueIsKept) {
+    TInspectorForm F;
+    TdaInspectorItem* Cpu = F.Tag(u"CPU");
+    int Clicks = 0;
+    Cpu->OnEditButtonClick = [&](TObject* S, TdaInspectorItem* It) {
+        ++Clicks;
+        static_cast<TdaDataInspector*>(S)->DefaultCombo()->WriteValue(u"picked");
+        EXPECT_EQ(It, Cpu);
+    };
+    F.Insp->SetFocus();
+    F.Insp->SetActiveItem(Cpu);
+    ProcessMessages();
+    TdaInspectorComboBox* Combo = F.Insp->DefaultCombo();
+    ASSERT_NE(Combo, nullptr);
+    EXPECT_EQ(F.Insp->CurrentCustomEdit(), Combo);
+    Combo->DropDown();
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_FALSE(Combo->DroppedDown());
+    EXPECT_EQ(Cpu->EditText(), u"picked");
+}
+
 TEST(InspectorGrid, CheckBoxRowsToggleBySpaceAndClickButNotWhenDisabled) {
     TInspectorForm F;
     TdaInspectorItem* Cpu = F.Tag(u"CPU");
