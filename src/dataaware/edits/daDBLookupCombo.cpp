@@ -599,6 +599,7 @@ void TdaDBCustomLookupCombo::HandleDataChange() {
         // The same key may now stand for another text (a null, another record): look it up anew.
         FGrid->FValue = F->Text() + u"\x01";
         SetValue(F->Text());
+        FGrid->FValue = F->Text();
         if (!FGrid->DataLink()->Active() || !FGrid->FValueFld) {
             TFlagScope Skip(SkipDataChange);
             SetText(F->Text());

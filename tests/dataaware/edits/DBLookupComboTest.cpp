@@ -144,6 +144,10 @@ TEST_P(LookupCombo, ShowsTheLookupRecordOfTheStoredKeyAndNothingForNullOrMissing
     F.Data.Orders->First();
     EXPECT_EQ(F.Combo->Text(), u"Bergen Bikes") << "the same key after other records shows its text again";
     EXPECT_EQ(F.Data.Customers->State(), dsBrowse);
+    F.Data.Customers->Close();
+    F.Data.Orders->Next();
+    F.Data.Orders->First();
+    EXPECT_EQ(F.Combo->LookupValue(), u"2") << "without its lookup table the combo keeps the key";
 }
 
 TEST_P(LookupCombo, BindingChecksRefuseTheLookupTableAsDataAndAMissingKeyField) {
@@ -274,6 +278,8 @@ TEST_P(LookupCombo, AShortTableGivesAShortListAndTheListStaysOnTheScreen) {
     if (std::getenv("MORVANE_GRAB_DIR")) {
         auto B = GrabControl(F.Combo->ListWindow());
         Keep(*B, "lookup-list");
+        auto C = GrabControl(F.Combo);
+        Keep(*C, "lookup-combo");
     }
     F.Key(VK_F4);
     EXPECT_FALSE(F.Combo->ReadDroppedDown());
