@@ -911,6 +911,8 @@ void TdaDBCustomEdit::WriteFocused(bool Value) {
 
 void TdaDBCustomEdit::CMEnter(TMessage& Message) {
     SetEditRect();
+    // Focused, a transparent edit is edited on its own colour.
+    if (isTransparentEffective()) Frame()->CreateTransparent = false;
     WriteFocused(true);
     TdaCustomMaskEdit::CMEnter(Message);
     if (!IsTextEditable()) Invalidate();
@@ -935,9 +937,13 @@ void TdaDBCustomEdit::CMExit(TMessage& Message) {
         if (daStrToFloatDisplay(Text(), V, ReadDisplayFormat())) SetText(FormatFloat(ReadDisplayFormat(), V));
     }
     if (!IsTextEditable()) Invalidate();
+    // Unfocused, a transparent edit shows what lies under it again.
+    if (isTransparentEffective()) Frame()->CreateTransparent = true;
 }
 
 void TdaDBCustomEdit::Change() {
+    // The text painted while unfocused follows the text (a record moved, a value set).
+    if (!TextWidgetShown()) Invalidate();
     if (!ComponentState().Contains(csLoading)) {
         if (!Field()) WriteModified(true);
         if (SetModifiedInChangeEvent) SetModified(true);

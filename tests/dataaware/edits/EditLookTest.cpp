@@ -206,6 +206,14 @@ TEST_P(EditLook, AnUnfocusedNumberPaintsItselfAtTheRight) {
     Other->SetFocus();
     ProcessMessages();
     EXPECT_GT(TextInk(E).Left, E->Width() / 2) << "and leaves it again";
+    // A new value of the field shows at once.
+    const int Before = TextInk(E).Left;
+    DS->Edit();
+    DS->FieldByName(u"PRICE")->SetAsFloat(123456.25);
+    DS->Post();
+    ProcessMessages();
+    EXPECT_EQ(E->Text(), u"123456.25");
+    EXPECT_LT(TextInk(E).Left, Before) << "the longer number reaches further left";
     // A password character replaces every character of the painted text.
     E->SetPasswordChar(u'*');
     E->Invalidate();
