@@ -461,14 +461,18 @@ void TdaDBCustomEdit::CreateParams(TCreateParams& Params) {
     TdaCustomMaskEdit::CreateParams(Params);
     if (Frame()->Enabled()) Params.Style &= ~Cardinal(WS_BORDER);
     // A control only one line high keeps that line scrolling sideways, and a password needs
-    // the one-line edit.
-    TBitmap Measure(1, 1);
-    Measure.Canvas()->SetFont(Font());
-    const TRect Area(0, 0, Width() - ReadButtonAreaWidth(), Height());
-    if (daTextFillsRect(Measure.Canvas(), Area, DT_SINGLELINE | DT_NOPREFIX)) {
-        if (WordWrap()) Params.Style |= ES_AUTOHSCROLL;
-        if ((BorderStyle() == Controls::bsNone || Frame()->Enabled()) && PasswordChar() != 0)
-            Params.Style &= ~Cardinal(ES_MULTILINE);
+    // the one-line edit. (Measured only when it matters: the parameters are asked for at every
+    // paint of the frame.)
+    const bool PasswordOnSeveral =
+        (BorderStyle() == Controls::bsNone || Frame()->Enabled()) && PasswordChar() != 0;
+    if (WordWrap() || PasswordOnSeveral) {
+        TBitmap Measure(1, 1);
+        Measure.Canvas()->SetFont(Font());
+        const TRect Area(0, 0, Width() - ReadButtonAreaWidth(), Height());
+        if (daTextFillsRect(Measure.Canvas(), Area, DT_SINGLELINE | DT_NOPREFIX)) {
+            if (WordWrap()) Params.Style |= ES_AUTOHSCROLL;
+            if (PasswordOnSeveral) Params.Style &= ~Cardinal(ES_MULTILINE);
+        }
     }
     if (FEditAlignment == eaRightAlignEditing)
         Params.ExStyle |= WS_EX_RIGHT;

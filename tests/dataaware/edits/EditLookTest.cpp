@@ -174,6 +174,14 @@ TEST_P(EditLook, WindowStylesTakeEffect) {
     EXPECT_GT(DarkInk(Wrapped, TRect(0, 0, Wrapped->ClientWidth(), Wrapped->ClientHeight())).Count, OneLine)
         << "the words that did not fit show on further lines";
 
+    // One line high, a wrapping edit keeps scrolling its line sideways.
+    E->SetHeight(18);
+    E->SetWordWrap(true);
+    EXPECT_TRUE(GetWindowLong(E->WindowHandle(), GWL_STYLE) & ES_MULTILINE);
+    EXPECT_TRUE(GetWindowLong(E->WindowHandle(), GWL_STYLE) & ES_AUTOHSCROLL);
+    E->SetWordWrap(false);
+    E->SetHeight(22);
+
     // The vertical scroll bar.
     Wrapped->SetShowVertScrollBar(true);
     EXPECT_TRUE(GetWindowLong(Wrapped->WindowHandle(), GWL_STYLE) & WS_VSCROLL);
