@@ -124,6 +124,8 @@ TdaDBCustomCombo::~TdaDBCustomCombo() = default;
 void TdaDBCustomCombo::Published(TPublisher<TdaDBCustomCombo>& P) {
     P.Property(u"ButtonEffects", &TdaDBCustomCombo::ButtonEffects, &TdaDBCustomCombo::SetButtonEffects);
     P.Property(u"ButtonGlyph", &TdaDBCustomCombo::ButtonGlyph, &TdaDBCustomCombo::SetButtonGlyph);
+    P.Property(u"LimitEditRect", &TdaDBCustomCombo::LimitEditRect, &TdaDBCustomCombo::SetLimitEditRect)
+        .Default(false);
 }
 
 int TdaDBCustomCombo::DefaultButtonWidth() const {
@@ -135,6 +137,19 @@ void TdaDBCustomCombo::SetButtonStyle(TdaComboButtonStyle Value) {
     FButtonStyle = Value;
     UpdateButtonGlyph();
     FButton->Invalidate();
+}
+
+void TdaDBCustomCombo::SetLimitEditRect(bool Value) {
+    if (FLimitEditRect == Value) return;
+    FLimitEditRect = Value;
+    RecreateWnd();
+}
+
+void TdaDBCustomCombo::CreateParams(TCreateParams& Params) {
+    TdaDBCustomEdit::CreateParams(Params);
+    Params.Style &= ~Cardinal(ES_AUTOVSCROLL | ES_WANTRETURN);
+    Params.Style |= WS_CLIPCHILDREN;
+    if (FLimitEditRect) Params.Style |= ES_MULTILINE;
 }
 
 void TdaDBCustomCombo::SetButtonGlyph(TBitmap* Value) {

@@ -65,6 +65,9 @@ public:
     void SetButtonWidth(int Value);
     bool AutoEnableEdit() const { return FAutoEnableEdit; }
     void SetAutoEnableEdit(bool Value) { FAutoEnableEdit = Value; }
+    // The text is kept inside its formatting rectangle (a window of several lines).
+    bool LimitEditRect() const { return FLimitEditRect; }
+    void SetLimitEditRect(bool Value);
     // The flat and transparent looks of the button.
     TdaButtonEffects* ButtonEffects() const { return FButtonEffects.get(); }
     void SetButtonEffects(TdaButtonEffects* Value) { FButtonEffects->Assign(Value); }
@@ -109,6 +112,7 @@ protected:
     void KeyPress(Char& Key) override;
     void Resize() override;
     void WndProc(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
 
     bool FDroppedDown = false;
 
@@ -118,6 +122,7 @@ private:
     TdaComboDlgButton* FButton;
     std::unique_ptr<TdaComboButtonEffects> FButtonEffects;
     bool FMouseInButtonControl = false;
+    bool FLimitEditRect = false;
     TdaDBLookupComboStyle FStyle = daDBCombo::csDropDown;
     TdaComboButtonStyle FButtonStyle = cbsEllipsis;
     int FButtonWidth = 0;

@@ -461,14 +461,18 @@ void TdaDBCustomEdit::CreateParams(TCreateParams& Params) {
     TdaCustomMaskEdit::CreateParams(Params);
     if (Frame()->Enabled()) Params.Style &= ~Cardinal(WS_BORDER);
     // A control only one line high keeps that line scrolling sideways, and a password needs
-    // the one-line edit.
-    TBitmap Measure(1, 1);
-    Measure.Canvas()->SetFont(Font());
-    const TRect Area(0, 0, Width() - ReadButtonAreaWidth(), Height());
-    if (daTextFillsRect(Measure.Canvas(), Area, DT_SINGLELINE | DT_NOPREFIX)) {
-        if (WordWrap()) Params.Style |= ES_AUTOHSCROLL;
-        if ((BorderStyle() == Controls::bsNone || Frame()->Enabled()) && PasswordChar() != 0)
-            Params.Style &= ~Cardinal(ES_MULTILINE);
+    // the one-line edit. (Measured only when it matters: the parameters are asked for at every
+    // paint of the frame.)
+    const bool PasswordOnSeveral =
+        (BorderStyle() == Controls::bsNone || Frame()->Enabled()) && PasswordChar() != 0;
+    if (WordWrap() || PasswordOnSeveral) {
+        TBitmap Measure(1, 1);
+        Measure.Canvas()->SetFont(Font());
+        const TRect Area(0, 0, Width() - ReadButtonAreaWidth(), Height());
+        if (daTextFillsRect(Measure.Canvas(), Area, DT_SINGLELINE | DT_NOPREFIX)) {
+            if (WordWrap()) Params.Style |= ES_AUTOHSCROLL;
+            if (PasswordOnSeveral) Params.Style &= ~Cardinal(ES_MULTILINE);
+        }
     }
     if (FEditAlignment == eaRightAlignEditing)
         Params.ExStyle |= WS_EX_RIGHT;
@@ -911,6 +915,8 @@ void TdaDBCustomEdit::WriteFocused(bool Value) {
 
 void TdaDBCustomEdit::CMEnter(TMessage& Message) {
     SetEditRect();
+    // Focused, a transparent edit is edited on its own colour.
+    if (isTransparentEffective()) Frame()->CreateTransparent = false;
     WriteFocused(true);
     TdaCustomMaskEdit::CMEnter(Message);
     if (!IsTextEditable()) Invalidate();
@@ -935,9 +941,13 @@ void TdaDBCustomEdit::CMExit(TMessage& Message) {
         if (daStrToFloatDisplay(Text(), V, ReadDisplayFormat())) SetText(FormatFloat(ReadDisplayFormat(), V));
     }
     if (!IsTextEditable()) Invalidate();
+    // Unfocused, a transparent edit shows what lies under it again.
+    if (isTransparentEffective()) Frame()->CreateTransparent = true;
 }
 
 void TdaDBCustomEdit::Change() {
+    // The text painted while unfocused follows the text (a record moved, a value set).
+    if (!TextWidgetShown()) Invalidate();
     if (!ComponentState().Contains(csLoading)) {
         if (!Field()) WriteModified(true);
         if (SetModifiedInChangeEvent) SetModified(true);

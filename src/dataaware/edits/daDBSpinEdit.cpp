@@ -250,6 +250,22 @@ void TdaDBSpinEdit::Published(TPublisher<TdaDBSpinEdit>& P) {
     P.Property(u"EditorEnabled", &TdaDBSpinEdit::EditorEnabled, &TdaDBSpinEdit::SetEditorEnabled)
         .Default(true);
     P.Property(u"ButtonEffects", &TdaDBSpinEdit::ButtonEffects, &TdaDBSpinEdit::SetButtonEffects);
+    P.Property(u"LimitEditRect", &TdaDBSpinEdit::LimitEditRect, &TdaDBSpinEdit::SetLimitEditRect)
+        .Default(false);
+}
+
+void TdaDBSpinEdit::SetLimitEditRect(bool Value) {
+    if (FLimitEditRect == Value) return;
+    FLimitEditRect = Value;
+    RecreateWnd();
+}
+
+void TdaDBSpinEdit::CreateParams(TCreateParams& Params) {
+    TdaDBCustomEdit::CreateParams(Params);
+    Params.Style &= ~Cardinal(ES_AUTOVSCROLL | ES_WANTRETURN);
+    Params.Style |= WS_CLIPCHILDREN;
+    if (FLimitEditRect || EditAlignment() == eaRightAlignEditing) Params.Style |= ES_MULTILINE;
+    if (FButtonEffects->Flat() || FButtonEffects->Transparent()) Params.Style &= ~Cardinal(WS_CLIPCHILDREN);
 }
 
 void TdaDBSpinEdit::SetEditRect() {

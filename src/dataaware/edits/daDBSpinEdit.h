@@ -83,6 +83,9 @@ public:
     void SetIncrement(double Value) { FIncrement = Value; }
     double Value() const;
     void SetValue(double Value);
+    // The text is kept inside its formatting rectangle (a window of several lines).
+    bool LimitEditRect() const { return FLimitEditRect; }
+    void SetLimitEditRect(bool Value);
     bool EditorEnabled() const { return FEditorEnabled; }
     void SetEditorEnabled(bool Value) { FEditorEnabled = Value; }
     TdaSpinButton* Button() const { return FButton; }
@@ -114,6 +117,7 @@ protected:
     void CMExit(TMessage& Message) override;
     void WndProc(TMessage& Message) override;
     void Resize() override;
+    void CreateParams(TCreateParams& Params) override;
 
 private:
     double FMinValue = 0;
@@ -122,6 +126,7 @@ private:
     TdaSpinButton* FButton;
     std::unique_ptr<TdaComboButtonEffects> FButtonEffects;
     bool FEditorEnabled = true;
+    bool FLimitEditRect = false;
 
     bool IsNumberEdit() const;
     void Step(bool Up);

@@ -174,6 +174,14 @@ TEST_P(EditLook, WindowStylesTakeEffect) {
     EXPECT_GT(DarkInk(Wrapped, TRect(0, 0, Wrapped->ClientWidth(), Wrapped->ClientHeight())).Count, OneLine)
         << "the words that did not fit show on further lines";
 
+    // One line high, a wrapping edit keeps scrolling its line sideways.
+    E->SetHeight(18);
+    E->SetWordWrap(true);
+    EXPECT_TRUE(GetWindowLong(E->WindowHandle(), GWL_STYLE) & ES_MULTILINE);
+    EXPECT_TRUE(GetWindowLong(E->WindowHandle(), GWL_STYLE) & ES_AUTOHSCROLL);
+    E->SetWordWrap(false);
+    E->SetHeight(22);
+
     // The vertical scroll bar.
     Wrapped->SetShowVertScrollBar(true);
     EXPECT_TRUE(GetWindowLong(Wrapped->WindowHandle(), GWL_STYLE) & WS_VSCROLL);
@@ -206,6 +214,14 @@ TEST_P(EditLook, AnUnfocusedNumberPaintsItselfAtTheRight) {
     Other->SetFocus();
     ProcessMessages();
     EXPECT_GT(TextInk(E).Left, E->Width() / 2) << "and leaves it again";
+    // A new value of the field shows at once.
+    const int Before = TextInk(E).Left;
+    DS->Edit();
+    DS->FieldByName(u"PRICE")->SetAsFloat(123456.25);
+    DS->Post();
+    ProcessMessages();
+    EXPECT_EQ(E->Text(), u"123456.25");
+    EXPECT_LT(TextInk(E).Left, Before) << "the longer number reaches further left";
     // A password character replaces every character of the painted text.
     E->SetPasswordChar(u'*');
     E->Invalidate();

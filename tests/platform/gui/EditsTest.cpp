@@ -457,3 +457,144 @@ TEST_F(TFormFixture, APictureOfAWindowShowsTheTextOfItsEdits) {
 }
 
 } // namespace
+
+namespace {
+
+// An edit whose window styles a test chooses, and which paints a plain colour itself while its
+// text widget is hidden.
+class TStyledEdit : public TEdit {
+public:
+    using TCustomEdit::SetTextWidgetShown;
+    using TCustomEdit::TextWidgetShown;
+    using TEdit::TEdit;
+    Cardinal AddStyle = 0, RemoveStyle = 0, AddExStyle = 0;
+    TColor OwnColor = clLime;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TEdit::CreateParams(Params);
+        Params.Style = (Params.Style | AddStyle) & ~RemoveStyle;
+        Params.ExStyle |= AddExStyle;
+    }
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_PAINT && !TextWidgetShown()) {
+            TControlCanvas C;
+            C.SetControl(this);
+            C.Brush()->SetColor(OwnColor);
+            C.FillRect(ClientRect());
+            return;
+        }
+        TEdit::WndProc(Message);
+    }
+};
+
+// The ink of the edit's client area in a picture of its parent.
+TRect EditInk(TWinControl* Panel, TCustomEdit* Edit) {
+    auto B = NewCanvasBitmap(Panel->Width(), Panel->Height());
+    Panel->PaintTo(B->Canvas(), 0, 0);
+    const TPoint P = Panel->ScreenToClient(Edit->ClientToScreen(TPoint(0, 0)));
+    TRect Ink = InkBox(B->Canvas(), Bounds(P.X, P.Y, Edit->ClientWidth(), Edit->ClientHeight()), clWhite);
+    if (!IsRectEmpty(Ink)) OffsetRect(Ink, -P.X, -P.Y);
+    return Ink;
+}
+
+} // namespace
+
+TEST_F(TFormFixture, AnEditsWindowStylesChooseItsTextWidget) {
+    struct TCase {
+        const char* Name;
+        Cardinal Add, Remove, AddEx;
+        bool Wraps, RightAligned;
+    };
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 200, 100);
+    Form->Show();
+    for (const TCase& C : {TCase{"one line", 0, 0, 0, false, false},
+                           TCase{"several lines, wrapped", ES_MULTILINE, ES_AUTOHSCROLL, 0, true, false},
+                           TCase{"several lines, scrolled sideways", ES_MULTILINE, 0, 0, false, false},
+                           TCase{"right-aligned by the extended style", 0, 0, WS_EX_RIGHT, false, true}}) {
+        SCOPED_TRACE(C.Name);
+        auto Edit = std::make_unique<TStyledEdit>(nullptr);
+        Edit->AddStyle = C.Add;
+        Edit->RemoveStyle = C.Remove;
+        Edit->AddExStyle = C.AddEx;
+        Edit->SetParent(Panel);
+        Edit->SetBounds(10, 10, C.RightAligned ? 180 : 90, 70);
+        Edit->SetColor(clWhite);
+        Edit->SetText(C.RightAligned ? u"ab" : u"alpha beta gamma delta");
+        Pump();
+        const TRect Ink = EditInk(Panel, Edit.get());
+        ASSERT_FALSE(IsRectEmpty(Ink));
+        if (C.Wraps)
+            EXPECT_GT(Ink.Height(), 18) << "the words go onto further lines";
+        else
+            EXPECT_LT(Ink.Height(), 20) << "one line of text";
+        if (C.RightAligned)
+            EXPECT_GT(Ink.Left, Edit->ClientWidth() / 2);
+        else
+            EXPECT_LT(Ink.Left, 10);
+        EXPECT_EQ(Edit->Text(), C.RightAligned ? u"ab" : u"alpha beta gamma delta") << "the text survives";
+    }
+}
+
+TEST_F(TFormFixture, AnEditsFormattingRectangleAndItsOwnPainting) {
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 200, 60);
+    auto* Edit = new TStyledEdit(Form);
+    Edit->SetParent(Panel);
+    Edit->SetBounds(10, 10, 160, 24);
+    Edit->SetColor(clWhite);
+    Edit->SetText(u"Blink");
+    Form->Show();
+    Pump();
+    EXPECT_LT(EditInk(Panel, Edit).Left, 10);
+
+    // The text goes inside the rectangle given; the rest of the client area is the window's.
+    TRect Loc(40, 0, Edit->ClientWidth() - 10, Edit->ClientHeight());
+    Edit->Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&Loc));
+    TRect Got;
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Got));
+    EXPECT_EQ(Got, Loc);
+    Pump();
+    EXPECT_GE(EditInk(Panel, Edit).Left, 40);
+    Edit->SetWidth(150);
+    Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Got));
+    EXPECT_EQ(Got, Edit->ClientRect()) << "a resize brings back the client area";
+
+    // Hidden, the text widget leaves the window to its own painting, and comes back.
+    Edit->SetTextWidgetShown(false);
+    Pump();
+    auto B = NewCanvasBitmap(Panel->Width(), Panel->Height());
+    Panel->PaintTo(B->Canvas(), 0, 0);
+    const TPoint Mid = Panel->ScreenToClient(Edit->ClientToScreen(TPoint(20, Edit->ClientHeight() / 2)));
+    EXPECT_EQ(B->Canvas()->Pixels(Mid.X, Mid.Y), clLime);
+    EXPECT_EQ(Edit->Text(), u"Blink");
+    Edit->SetTextWidgetShown(true);
+    Pump();
+    EXPECT_FALSE(IsRectEmpty(EditInk(Panel, Edit))) << "the text shows again";
+    Panel->PaintTo(B->Canvas(), 0, 0);
+    EXPECT_NE(B->Canvas()->Pixels(Mid.X, Mid.Y), clLime);
+}
+
+TEST_F(TFormFixture, AMultiLineEditsScrollBarFollowsItsText) {
+    auto* Edit = new TStyledEdit(Form);
+    Edit->AddStyle = ES_MULTILINE | WS_VSCROLL;
+    Edit->RemoveStyle = ES_AUTOHSCROLL;
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 120, 60);
+    Form->Show();
+    String Text;
+    for (int I = 0; I < 40; ++I)
+        Text += u"line " + IntToStr(I) + u"\r\n";
+    Edit->SetText(Text);
+    Pump();
+    const HWND Wnd = Edit->WindowHandle();
+    EXPECT_TRUE(GetWindowLong(Wnd, GWL_STYLE) & WS_VSCROLL);
+    TScrollInfo Info;
+    Info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(Wnd, SB_VERT, Info));
+    EXPECT_GT(Info.nMax, 3 * static_cast<int>(Info.nPage)) << "forty lines are several pages";
+    SendMessage(Wnd, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_GT(Edit->Perform(EM_GETFIRSTVISIBLELINE), 20) << "the bar scrolls the text";
+    EXPECT_GT(GetScrollPos(Wnd, SB_VERT), 20);
+}
