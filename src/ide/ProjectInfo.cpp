@@ -2,9 +2,17 @@
 // beside the program, read as key=value lines.
 #include "ide/Main.h"
 
+#include "ide/EditConfiguration.h"
+#include "ide/Trees.h"
+
+#include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
+#include "platform/base/Format.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Questions.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -43,6 +51,12 @@ String FindInFolder(const String& Folder, const String& Name) {
 
 } // namespace
 
+void TfrmMain::LoadConfigFile(const String& FileName, TStrings* Lines) {
+    // A file another editor wrote in a legacy code page still gives its keys.
+    TEncoding* Detected = nullptr;
+    Lines->SetText(LoadTextFile(FileName, Detected, TEncoding::ANSI()));
+}
+
 String TfrmMain::DefaultConfigName() {
     return FindInFolder(ProgramFolder(), ChangeFileExt(ExtractFileName(ProgramFile()), u".prj"));
 }
@@ -60,9 +74,9 @@ void TfrmMain::ReadProjectInfo(const String& FileName, tProjectInfoRec& Info) {
     const String DefaultFile = DefaultConfigName();
     TStringList Lines;
     if (FileExists(ProjectFile)) {
-        Lines.LoadFromFile(ProjectFile, TEncoding::Default());
+        LoadConfigFile(ProjectFile, &Lines);
     } else if (FileExists(DefaultFile)) {
-        Lines.LoadFromFile(DefaultFile, TEncoding::Default());
+        LoadConfigFile(DefaultFile, &Lines);
     } else {
         MessageBox(Handle(),
                    u"Neither Project nor default configuration has been found.\rDefault configuration will be used "
@@ -71,12 +85,84 @@ void TfrmMain::ReadProjectInfo(const String& FileName, tProjectInfoRec& Info) {
                    u"MORVANE - Project configuration not found", MB_ICONWARNING | MB_OK);
         for (const char16_t* Line : DefaultConfigLines) Lines.Add(Line);
         Lines.SetLineBreak(u"\r\n");
-        Lines.SaveToFile(DefaultFile, TEncoding::Default());
+        // Whole or not at all: a default file cut short would hide the message for good.
+        const TBytes Bytes = TEncoding::Default()->GetBytes(Lines.Text());
+        if (!WriteFileSafe(DefaultFile, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size())))
+            throw EFCreateError(
+                Format(u"Cannot create file \"%s\". %s", {DefaultFile, Utf8ToString(std::strerror(errno))}));
     }
     ApplyConfigLines(&Lines, Info, false);
     if (AnsiUpperCase(Info.ArduinoInternalName) == u"DEFAULT") {
         TStringList Defaults;
-        Defaults.LoadFromFile(DefaultFile, TEncoding::Default());
+        LoadConfigFile(DefaultFile, &Defaults);
         ApplyConfigLines(&Defaults, Info, true);
     }
 }
+
+// -- The configuration dialog from the main window --
+
+tTreeClass* TfrmMain::FindConfigChild(PLeanNode Node) {
+    if (!Node) return nullptr;
+    // The one the builds and terminals read: another ".prj" file of the sketch is no
+    // configuration of it.
+    for (PLeanNode Child = vstSketches->GetFirstChild(Node); Child; Child = vstSketches->GetNextSibling(Child)) {
+        tTreeClass* Item = TreeRecord(vstSketches, Child);
+        if (Item && Item->NodeType() == ntProjectConfig && AnsiUpperCase(Item->Caption()) == u"MORVANE.PRJ")
+            return Item;
+    }
+    return nullptr;
+}
+
+void TfrmMain::EditProjectConfig(tTreeClass* Item) {
+    if (!Item) return;
+    const String Folder = ExtractFilePath(Item->FullPath());
+    const String Bare = ExcludeTrailingPathDelimiter(Folder);
+    const size_t Slash = Bare.find_last_of(PathDelim);
+    const String Name = Slash == String::npos || Slash < 1 ? String(u"?????") : Bare.substr(Slash + 1);
+    auto Dialog = std::make_unique<TfrmEditConfiguration>(nullptr);
+    Dialog->OpenConfigFile(Folder, Name);
+    Dialog->ShowModal();
+    if (Dialog->NewConfigFile()) AddProjectConfigNode(Folder, Name);
+    PLeanNode Focused = vstSketches->FocusedNode();
+    if (tTreeClass* FocusedItem = TreeRecord(vstSketches, Focused)) ShowProjectInfo(Focused, FocusedItem);
+}
+
+void TfrmMain::AddProjectConfigNode(const String& FolderPath, const String& FolderName) {
+    PLeanNode Folder = FindTreeNode(vstSketches, FolderName, ExcludeTrailingPathDelimiter(FolderPath));
+    if (!Folder || !TreeRecord(vstSketches, Folder)) return;
+    // A node left from before (the file was removed and made again) is not doubled.
+    if (FindConfigChild(Folder)) return;
+    AddRecordNode(vstSketches, Folder,
+                  std::make_unique<tTreeClass>(ProjectConfigName, IncludeTrailingPathDelimiter(FolderPath) +
+                                                                      ProjectConfigName,
+                                               ntProjectConfig));
+}
+
+void TfrmMain::EditFocusedProjectConfig() {
+    PLeanNode Node = vstSketches->FocusedNode();
+    tTreeClass* Item = TreeRecord(vstSketches, Node);
+    if (!Item) return;
+    auto Editable = [](tNodeType Type) {
+        return Type == ntFileSrc || Type == ntFileSrcWithoutLoop || Type == ntProjectConfig;
+    };
+    if (Item->NodeType() == ntRoot) {
+        for (PLeanNode Child = vstSketches->GetFirstChild(Node); Child; Child = vstSketches->GetNextSibling(Child)) {
+            tTreeClass* ChildItem = TreeRecord(vstSketches, Child);
+            if (ChildItem && Editable(ChildItem->NodeType())) {
+                EditProjectConfig(ChildItem);
+                return;
+            }
+        }
+    } else if (Editable(Item->NodeType())) {
+        EditProjectConfig(Item);
+    }
+}
+
+void TfrmMain::SetUpProjectConfig() {
+    TAction* A = Action(u"actProjectEdit");
+    A->OnExecute = [this](TObject*) { EditFocusedProjectConfig(); };
+}
+
+// -- The sketch's configuration in the inspector --
+
+void TfrmMain::ShowProjectInfo(PLeanNode, tTreeClass*) {}
