@@ -44,7 +44,7 @@ TfrmEditConfiguration::TfrmEditConfiguration(TComponent* AOwner) : TForm(AOwner)
         SetBorderIcons(TBorderIcons{});
         SetPosition(poMainFormCenter);
         SetKeyPreview(true);
-        SetClientWidth(360);
+        SetClientWidth(384);
         SetClientHeight(236);
 
         actlst1 = new TActionList(this);
@@ -93,7 +93,7 @@ TfrmEditConfiguration::TfrmEditConfiguration(TComponent* AOwner) : TForm(AOwner)
         cbbArduino = MakeControl<TComboBox>(this, this, u"cbbArduino", 100, 78, 160, 22);
         cbbArduino->SetStyle(csDropDownList);
         cbbArduino->SetDropDownCount(20);
-        chkOnlySelected = MakeControl<TCheckBox>(this, this, u"chkOnlySelected", 268, 80, 90, 20);
+        chkOnlySelected = MakeControl<TCheckBox>(this, this, u"chkOnlySelected", 268, 80, 108, 20);
         chkOnlySelected->SetCaption(u"Only selected");
         chkOnlySelected->SetHint(u"Show only items selected on the Setup page");
         chkOnlySelected->SetShowHint(true);
@@ -101,7 +101,7 @@ TfrmEditConfiguration::TfrmEditConfiguration(TComponent* AOwner) : TForm(AOwner)
         lblCpu = MakeLabel(this, u"lblCpu", u"CPU", 12, 112);
         cbbCpu = MakeControl<TComboBox>(this, this, u"cbbCpu", 100, 108, 160, 22);
         cbbCpu->SetStyle(csDropDownList);
-        cbbCpu->SetVisible(false);
+        ShowCpu(false);
 
         lblComNr = MakeLabel(this, u"lblComNr", u"ComNr", 12, 142);
         seComNr = MakeControl<TSpinEdit>(this, this, u"seComNr", 100, 138, 70, 22);
@@ -132,7 +132,9 @@ TfrmEditConfiguration::TfrmEditConfiguration(TComponent* AOwner) : TForm(AOwner)
         chkOnlySelected->OnClick = [this](TObject*) { FillBoardList(chkOnlySelected->Checked()); };
         btnScanComPorts->OnClick = [this](TObject*) { ScanComPorts(); };
         OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
-            if (Key == VK_ESCAPE) {
+            // Escape in a list that is down only closes the list.
+            auto* Combo = dynamic_cast<TCustomComboBox*>(ActiveControl());
+            if (Key == VK_ESCAPE && !(Combo && Combo->DroppedDown())) {
                 Key = 0;
                 CloseConfiguration();
             }
@@ -164,8 +166,13 @@ void TfrmEditConfiguration::FillBoardList(bool OnlySelected) {
     if (Index < 0 && !Internal.empty()) {
         FKeptBoard = Internal;
         FKeptCPU = cbbCpu->Visible() ? cbbCpu->Text() : String();
-        cbbCpu->SetVisible(false);
+        ShowCpu(false);
     }
+}
+
+void TfrmEditConfiguration::ShowCpu(bool Value) {
+    cbbCpu->SetVisible(Value);
+    lblCpu->SetVisible(Value);
 }
 
 void TfrmEditConfiguration::SetConfigModified(bool Value) {
@@ -212,7 +219,7 @@ void TfrmEditConfiguration::OpenConfigFile(const String& ProjectPath, const Stri
                     // picks another one.
                     cbbArduino->SetItemIndex(-1);
                     cbbCpu->Items()->Clear();
-                    cbbCpu->SetVisible(false);
+                    ShowCpu(false);
                     FKeptBoard = Value;
                     FKeptCPU.clear();
                     UnknownBoard = Value;
@@ -273,7 +280,7 @@ void TfrmEditConfiguration::LoadCpuList(const String& InternalName) {
         if (Id.empty() || Pos(u".", Id) > 0) continue;
         if (cbbCpu->Items()->IndexOf(Id) < 0) cbbCpu->Items()->Add(Id);
     }
-    cbbCpu->SetVisible(cbbCpu->Items()->Count() > 0);
+    ShowCpu(cbbCpu->Items()->Count() > 0);
 }
 
 void TfrmEditConfiguration::cbbArduinoChange() {
@@ -287,7 +294,7 @@ void TfrmEditConfiguration::cbbArduinoChange() {
         SetConfigModified(true);
     } else {
         BoardWarning(Name);
-        cbbCpu->SetVisible(false);
+        ShowCpu(false);
     }
 }
 

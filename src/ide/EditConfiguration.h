@@ -78,5 +78,7 @@ private:
     String FKeptCPU;
 
     void BoardWarning(const String& Name);
+    // The processor and its caption show only for a board that has processors.
+    void ShowCpu(bool Value);
     void FormCloseQuery(TObject* Sender, bool& CanClose);
 };

@@ -136,6 +136,12 @@ TEST_F(EditConfigurationTest, AnExistingFileFillsTheControlsAndABaudChangeKeepsT
     EXPECT_TRUE(Dialog->ConfigModified());
     EXPECT_TRUE(Dialog->actSave->Enabled());
     EXPECT_EQ(Dialog->Color(), TColor(13821680));
+    // The changed dialog shows its colour around the controls.
+    Dialog->Show();
+    ProcessMessages();
+    auto Picture = GrabControl(Dialog.get());
+    GrabToPng(Picture.get(), Temp, "edit-configuration.png");
+    EXPECT_EQ(PixelOf(*Picture, Dialog->ClientWidth() - 4, Dialog->cbbBaudrate->Top()), TColor(13821680));
     Dialog->actSave->Execute();
     EXPECT_FALSE(Dialog->ConfigModified());
     EXPECT_EQ(SavedWithoutLastEdited(), ";Blink\r\nArduinoType=nano\r\nCPU=atmega168\r\nComPort=7\r\nBaudRate=14400\r\n"
@@ -193,6 +199,13 @@ TEST_F(EditConfigurationTest, ChangesAreAskedAboutOnEscapeAndNoLeavesTheFile) {
 
     Dialog->Show();
     Down(Dialog->cbbBaudrate);
+    // Escape in a list that is down closes only the list.
+    Dialog->cbbBaudrate->SetFocus();
+    Dialog->cbbBaudrate->SetDroppedDown(true);
+    KeyMessages(Dialog->cbbBaudrate, VK_ESCAPE);
+    EXPECT_FALSE(Dialog->cbbBaudrate->DroppedDown());
+    EXPECT_TRUE(Dialog->Visible());
+    EXPECT_TRUE(Script.Asked().empty());
     Script.Answer(IDCANCEL).Answer(IDNO);
     KeyMessages(Dialog->cbbBaudrate, VK_ESCAPE);
     ASSERT_EQ(Script.Asked().size(), 1u);
