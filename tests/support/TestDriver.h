@@ -39,13 +39,17 @@ inline void ProcessMessagesFor(int Milliseconds) {
 
 namespace TestDriverDetail {
 
-// A key message as the message loop delivers it: the application's key handling first (dialog
-// keys, shortcuts, OnMessage), then the window.
-inline void DeliverKey(TWinControl* Control, UINT Msg, WPARAM Key, int KeyData) {
+// A key message as the message loop delivers it: the thread's keyboard hooks see key presses
+// and releases first, then the application's key handling (dialog keys, shortcuts, OnMessage),
+// then the window. False when a hook swallowed the key.
+inline bool DeliverKey(TWinControl* Control, UINT Msg, WPARAM Key, int KeyData) {
     const HWND Wnd = Control->Handle();
+    if (Msg != WM_CHAR && Msg != WM_SYSCHAR && CallKeyboardHooks(Key, KeyData)) return false;
+    if (!IsWindow(Wnd)) return true;
     TMsg M{Wnd, Msg, Key, KeyData, 0, {}};
-    if (Application->IsKeyMsg(Control, M)) return;
+    if (Application->IsKeyMsg(Control, M)) return true;
     if (IsWindow(Wnd)) SendMessage(Wnd, Msg, Key, KeyData);
+    return true;
 }
 
 // The modifiers of Shift held down for the length of a scope.
@@ -76,9 +80,10 @@ inline void KeyMessages(TWinControl* Control, Word Key, TShiftState Shift = {}) 
     const bool Sys = (Alt && !Shift.Contains(ssCtrl)) || Key == VK_F10;
     const int Data = 1 | (Alt ? KF_ALTDOWN_BIT : 0);
     SetKeyState(Key, true);
-    DeliverKey(Control, Sys ? WM_SYSKEYDOWN : WM_KEYDOWN, Key, Data);
-    for (Char Ch : KeyText(Key, Shift))
-        DeliverKey(Control, Sys ? WM_SYSCHAR : WM_CHAR, Ch, Data);
+    // A press that a keyboard hook swallowed types nothing.
+    if (DeliverKey(Control, Sys ? WM_SYSKEYDOWN : WM_KEYDOWN, Key, Data))
+        for (Char Ch : KeyText(Key, Shift))
+            DeliverKey(Control, Sys ? WM_SYSCHAR : WM_CHAR, Ch, Data);
     SetKeyState(Key, false);
     DeliverKey(Control, Sys ? WM_SYSKEYUP : WM_KEYUP, Key,
                Data | static_cast<int>(KF_UP_BIT | KF_REPEAT_BIT));

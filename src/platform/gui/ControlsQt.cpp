@@ -624,6 +624,9 @@ void TQtWindow::KeyEvent(QEvent* Event) {
 
     if (VK) {
         const UINT Msg = Press ? (Sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (Sys ? WM_SYSKEYUP : WM_KEYUP);
+        // The thread's keyboard hooks see the key first; a swallowed press types nothing.
+        if (CallKeyboardHooks(VK, KeyData)) return;
+        if (!IsWindow(Wnd)) return;
         TMsg M{Wnd, Msg, VK, KeyData, 0, {}};
         if (Application && Application->IsKeyMsg(Target, M)) return;
         if (!IsWindow(Wnd)) return;

@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 // ---- Handles ------------------------------------------------------------------------------------
 
@@ -331,6 +332,57 @@ void SetThemeActive(bool Value) {
 
 void MessageBeep() {
     QApplication::beep();
+}
+
+namespace {
+// The keyboard hooks, oldest first; handles grow, so "installed before" is "smaller handle"
+// even for a hook that has gone meanwhile.
+struct TKeyboardHook {
+    HHOOK Handle;
+    HOOKPROC Proc;
+};
+std::vector<TKeyboardHook>& KeyboardHooks() {
+    static std::vector<TKeyboardHook> Hooks;
+    return Hooks;
+}
+HHOOK LastHookHandle = 0;
+
+// The answer of the newest hook installed before Below (all hooks for Below 0).
+LRESULT RunHooksBelow(HHOOK Below, int Code, WPARAM WParam, LPARAM LParam) {
+    const auto& Hooks = KeyboardHooks();
+    for (auto It = Hooks.rbegin(); It != Hooks.rend(); ++It) {
+        if (Below && It->Handle >= Below) continue;
+        // A copy: the procedure may remove its own hook while it runs.
+        const HOOKPROC Proc = It->Proc;
+        return Proc(Code, WParam, LParam);
+    }
+    return 0;
+}
+} // namespace
+
+HHOOK SetWindowsHookEx(int IdHook, HOOKPROC Proc) {
+    if (IdHook != WH_KEYBOARD || !Proc || !OnGuiThread()) return 0;
+    KeyboardHooks().push_back({++LastHookHandle, std::move(Proc)});
+    return LastHookHandle;
+}
+
+bool UnhookWindowsHookEx(HHOOK Hook) {
+    if (!OnGuiThread()) return false;
+    auto& Hooks = KeyboardHooks();
+    const auto It = std::find_if(Hooks.begin(), Hooks.end(), [&](const auto& H) { return H.Handle == Hook; });
+    if (It == Hooks.end()) return false;
+    Hooks.erase(It);
+    return true;
+}
+
+LRESULT CallNextHookEx(HHOOK Hook, int Code, WPARAM WParam, LPARAM LParam) {
+    if (!Hook) return 0;
+    return RunHooksBelow(Hook, Code, WParam, LParam);
+}
+
+bool CallKeyboardHooks(WPARAM Key, LPARAM KeyData) {
+    if (KeyboardHooks().empty() || !OnGuiThread()) return false;
+    return RunHooksBelow(0, HC_ACTION, Key, KeyData) != 0;
 }
 
 UINT RegisterWindowMessage(const String& Name) {

@@ -1,0 +1,4 @@
+#include "platform/gui/Gui.h"
+#include "support/GuiTestMain.h"
+
+int main(int argc, char** argv) { return RunGuiTests(argc, argv, RegisterPlatformGuiClasses); }
