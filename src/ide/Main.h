@@ -25,6 +25,7 @@
 
 class TfrmOptions;
 class TfrmEditor;
+class TdaDataInspector;
 class TAction;
 class TActionList;
 class TKitAppEvents;
@@ -178,6 +179,9 @@ public:
     void AddProjectConfigNode(const String& FolderPath, const String& FolderName);
     // The "Project configuration" action: the dialog for the sketch of the focused node.
     void EditFocusedProjectConfig();
+    // The selected sketch's configuration, shown under the Sketches tree.
+    TdaDataInspector* inspProject = nullptr;
+    void SetInspectorText(const String& TagString, const String& Text);
 
     // -- Verify and upload through the Arduino builder (ArduinoBuild.cpp) --
     // How a run of the builder ended.

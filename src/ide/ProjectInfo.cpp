@@ -5,10 +5,13 @@
 #include "ide/EditConfiguration.h"
 #include "ide/Trees.h"
 
+#include "dataaware/inspector/daInspector.h"
+
 #include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
 
 #include <cerrno>
@@ -17,6 +20,8 @@
 namespace {
 
 const char16_t* const ProjectConfigName = u"Morvane.prj";
+// What the inspector shows for a sketch that has no configuration file of its own.
+const char16_t* const DefaultConfigText = u"Morvane default";
 
 const char16_t* const DefaultConfigLines[] = {
     u"; Default configuration", u"ArduinoType = uno", u"CPU = atmega328", u"ComPort=10",
@@ -161,8 +166,89 @@ void TfrmMain::EditFocusedProjectConfig() {
 void TfrmMain::SetUpProjectConfig() {
     TAction* A = Action(u"actProjectEdit");
     A->OnExecute = [this](TObject*) { EditFocusedProjectConfig(); };
+
+    inspProject = MakeControl<TdaDataInspector>(this, tsSketches, u"inspProject", alBottom);
+    inspProject->SetHeight(92);
+    // Shown once a sketch is chosen.
+    inspProject->SetVisible(false);
+    inspProject->SetCaptionWidth(136);
+    inspProject->CaptionFont()->SetName(u"Tahoma");
+    inspProject->SetOptions(inspProject->Options() + TdaDataInspectorOptions{ovColumnResize, ovRowResize, ovEnterToTab,
+                                                                              ovHighlightActiveRow,
+                                                                              ovCenterCaptionVert});
+    struct TItemRow {
+        const char16_t* Caption;
+        const char16_t* Tag;
+        bool Visible;
+        bool NoEditor;
+    };
+    for (const TItemRow& Row : {TItemRow{u"Project Name", u"ProjectName", true, true},
+                                TItemRow{u"Arduino", u"ArduinoType", true, true},
+                                TItemRow{u"CPU", u"CPU", true, false},
+                                TItemRow{u"ComNr", u"ComPort", true, false},
+                                TItemRow{u"Baud rate", u"Baudrate", true, false},
+                                TItemRow{u"Project created", u"Created", false, false},
+                                TItemRow{u"Project last modified", u"LastEdited", false, false}}) {
+        TdaInspectorItem* Item = inspProject->Items()->Add();
+        Item->SetCaption(Row.Caption);
+        Item->TagString = Row.Tag;
+        Item->SetVisible(Row.Visible);
+        Item->DisableDefaultEditor = Row.NoEditor;
+        Item->WordWrap = false;
+    }
+    inspProject->OnDrawDataCell = [this](TObject*, TdaInspectorItem* Item, bool, TRect, bool&) {
+        TFont* Font = inspProject->Canvas()->Font();
+        const String Text = Item->DisplayText();
+        if (Item->TagString == u"ProjectName") {
+            Font->SetColor(TColor(0x008000));
+            Font->SetStyle(TFontStyles{fsBold});
+        } else if (Text == DefaultConfigText) {
+            Font->SetColor(TColor(0x808080));
+            Font->SetStyle(TFontStyles{fsItalic});
+        } else if (Item->TagString == u"ArduinoType" && AnsiUpperCase(Text) == u"DEFAULT") {
+            Font->SetColor(TColor(0x808080));
+        }
+    };
+    inspProject->OnDblClick = [this](TObject*) { Action(u"actProjectEdit")->Execute(); };
 }
 
 // -- The sketch's configuration in the inspector --
 
-void TfrmMain::ShowProjectInfo(PLeanNode, tTreeClass*) {}
+void TfrmMain::SetInspectorText(const String& TagString, const String& Text) {
+    if (TdaInspectorItem* Item = inspProject->GetItemByTagString(TagString)) Item->SetDisplayText(Text);
+}
+
+void TfrmMain::ShowProjectInfo(PLeanNode Node, tTreeClass* Item) {
+    if (!inspProject) return;
+    for (int I = 0; I < inspProject->Items()->Count(); ++I)
+        inspProject->Items()->ReadItems(I)->SetDisplayText(u"");
+    if (Item && (Item->NodeType() == ntFileSrc || Item->NodeType() == ntFileSrcWithoutLoop ||
+                 Item->NodeType() == ntProjectConfig)) {
+        Node = Node ? Node->Parent : nullptr;
+        Item = TreeRecord(vstSketches, Node);
+    }
+    if (Item && Item->NodeType() == ntRoot) {
+        inspProject->SetVisible(true);
+        SetInspectorText(u"ProjectName", Item->Caption());
+        tTreeClass* Config = FindConfigChild(Node);
+        // Without its file the sketch builds with the default configuration, so it says so.
+        if (Config && FileExists(Config->FullPath())) {
+            TStringList Lines;
+            try {
+                LoadConfigFile(Config->FullPath(), &Lines);
+            } catch (const Exception&) {
+                // What could be read stays; the builds report the file's fault themselves.
+            }
+            for (int I = 0; I < Lines.Count(); ++I) {
+                const String Line = Lines.Strings(I);
+                const int Eq = Pos(u"=", Line);
+                if (Line.empty() || Line[0] == u';' || Eq < 1) continue;
+                SetInspectorText(Trim(Copy(Line, 1, Eq - 1)), Trim(Copy(Line, Eq + 1, 255)));
+            }
+        } else {
+            for (const char16_t* Tag : {u"ArduinoType", u"CPU", u"ComPort", u"BaudRate"})
+                SetInspectorText(Tag, DefaultConfigText);
+        }
+    }
+    inspProject->Invalidate();
+}
