@@ -25,6 +25,7 @@
 
 class TfrmOptions;
 class TfrmEditor;
+class TdaDataInspector;
 class TAction;
 class TActionList;
 class TKitAppEvents;
@@ -171,6 +172,16 @@ public:
     void ReadProjectInfo(const String& FileName, tProjectInfoRec& Info);
     static bool ParseConfigLine(const String& Line, const String& Key, String& Value);
     static String DefaultConfigName();
+    // The lines of a configuration file, whatever code page it was written in.
+    static void LoadConfigFile(const String& FileName, TStrings* Lines);
+    // The record of the folder node's "Morvane.prj" child; none when it has none.
+    tTreeClass* FindConfigChild(PLeanNode Node);
+    void AddProjectConfigNode(const String& FolderPath, const String& FolderName);
+    // The "Project configuration" action: the dialog for the sketch of the focused node.
+    void EditFocusedProjectConfig();
+    // The selected sketch's configuration, shown under the Sketches tree.
+    TdaDataInspector* inspProject = nullptr;
+    void SetInspectorText(const String& TagString, const String& Text);
 
     // -- Verify and upload through the Arduino builder (ArduinoBuild.cpp) --
     // How a run of the builder ended.
@@ -273,6 +284,7 @@ private:
     void SetUpRecentFiles();
     void SetUpTemplates();
     void SetUpFunctionList();
+    void SetUpProjectConfig();
     void ConnectEditorActions();
     void SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const String& IteratorName);
     void FillTree(TLeanStringTree* Tree, tDirIterator* Iterator, const String& Folder, bool Mark);

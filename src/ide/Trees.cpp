@@ -208,10 +208,6 @@ String TfrmMain::LibrariesFolder() const {
     return DirectoryExists(Platform) ? Platform : Own;
 }
 
-namespace {
-
-// A new node under Parent (top level for none) carrying Item; the node exists only with its
-// record in place.
 PLeanNode AddRecordNode(TBaseLeanTree* Tree, PLeanNode Parent, std::unique_ptr<tTreeClass> Item) {
     PLeanNode Node = Tree->AddChild(Parent);
     tTreeClass** Slot = static_cast<tTreeClass**>(Tree->GetNodeData(Node));
@@ -219,6 +215,8 @@ PLeanNode AddRecordNode(TBaseLeanTree* Tree, PLeanNode Parent, std::unique_ptr<t
     *Slot = Item.release();
     return Node;
 }
+
+namespace {
 
 // The folder node at Level - 1 above the last folder node; none for level 0.
 PLeanNode FolderAt(TBaseLeanTree* Tree, PLeanNode Node, int Level) {
@@ -386,9 +384,3 @@ void TfrmMain::OpenWithProgram(const String& FileName) {
     MessageBox(Handle(), u"Cannot open \"" + FileName + u"\" with its program.\rxdg-open: " + Reason,
                u"Morvane", MB_ICONWARNING | MB_OK);
 }
-
-// -- Operations of later work --
-
-void TfrmMain::EditProjectConfig(tTreeClass*) {}
-
-void TfrmMain::ShowProjectInfo(PLeanNode, tTreeClass*) {}

@@ -6,6 +6,8 @@
 
 #include "tree/BaseLeanTree.h"
 
+#include <memory>
+
 // Image indexes of the tree pictures in the data module's imglstTree.
 enum TTreeImage : int {
     tiFocusedColumn = 4,
@@ -23,3 +25,6 @@ enum TTreeImage : int {
 
 // The record hung on a node of a file tree; none for a missing node or one without a record.
 tTreeClass* TreeRecord(TBaseLeanTree* Tree, PLeanNode Node);
+// A new node under Parent (top level for none) carrying Item; the node exists only with its
+// record in place.
+PLeanNode AddRecordNode(TBaseLeanTree* Tree, PLeanNode Parent, std::unique_ptr<tTreeClass> Item);

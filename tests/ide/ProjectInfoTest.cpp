@@ -80,3 +80,46 @@ TEST_F(ProjectInfoTest, AMissingDefaultIsMadeAfterTheWarning) {
     Read(File);
     EXPECT_EQ(Script.Asked().size(), 1u);
 }
+
+// Files written by other editors or cut short: their keys still count, whatever the line ends,
+// a byte-order mark, stray control characters or a byte that is not UTF-8 in a comment.
+TEST_F(ProjectInfoTest, DamagedFilesStillGiveTheirKeys) {
+    WriteBeside(".prj", "ArduinoType=mega\r\nCPU=atmega2560\r\nComPort=10\r\nBaudRate=57600\r\n");
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        const char* Board;
+        const char* Cpu;
+        int ComNr;
+    } const Cases[] = {
+        {"Morvane.prj", "\xEF\xBB\xBF" "ArduinoType=nano\r\nComPort=4\r\n", "nano", "", 4},
+        {"Morvane.prj", "ArduinoType=nano\nCPU=atmega168\nComPort=4\n", "nano", "atmega168", 4},
+        {"Morvane.prj", "ArduinoType=nano\rComPort=4\r", "nano", "", 4},
+        {"Morvane.prj", std::string("ArduinoType=nano") + '\0' + "\r\nComPort=\t4\x01\r\n", "nano", "", 4},
+        {"Morvane.prj", ";Proj\xe9t\r\nArduinoType=nano\r\nComPort=4", "nano", "", 4},
+        {"Morvane.prj", "", "", "", 0},
+        {"MORVANE.prj", "ArduinoType=nano\r\n", "nano", "", 0},
+        {"Morvane.prj/x", "", "mega", "atmega2560", 10},
+    };
+    int N = 0;
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name + std::string(" ") + std::to_string(N));
+        const std::string Folder = "S" + std::to_string(N++);
+        const String File = Sketch(Folder + "/" + Folder + ".ino", "");
+        Sketch(Folder + "/" + C.Name, C.Bytes);
+        const tProjectInfoRec Info = Read(File);
+        EXPECT_EQ(U8(Info.ArduinoInternalName), C.Board);
+        EXPECT_EQ(U8(Info.CPU), C.Cpu);
+        EXPECT_EQ(Info.ComNr, C.ComNr);
+    }
+}
+
+// The default file cannot be made: the reason reaches the caller, and nothing is half written.
+TEST_F(ProjectInfoTest, ADefaultFileThatCannotBeMadeIsAnError) {
+    const String File = Sketch("Bare/Bare.ino", "");
+    std::filesystem::create_directory(Beside(".prj"));
+    TQuestionScript Script;
+    Script.Answer(IDOK);
+    EXPECT_THROW(Read(File), Exception);
+    EXPECT_EQ(Script.Asked().size(), 1u);
+}

@@ -580,6 +580,8 @@ TEST_F(TreesTest, TreeActionsAndFocusActOnTheActiveTree) {
     // Focus enables the project actions by node type, once their work is connected.
     TAction* ProjectEdit = Main->Action(u"actProjectEdit");
     TAction* CopyFromTree = Main->Action(u"actFileCopyFromTree");
+    // The window connects the configuration action itself; taken off, it stays disabled too.
+    ProjectEdit->OnExecute = nullptr;
     struct TFocus {
         const char* Path;
         bool ProjectEdit;
