@@ -156,6 +156,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         SetUpRecentFiles();
         SetUpTemplates();
         SetUpFunctionList();
+        SetUpTerminals();
         ConnectEditorActions();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };

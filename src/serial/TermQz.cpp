@@ -481,6 +481,9 @@ void TfrmTerm::SetTermPortActive(bool Value) {
 
 void TfrmTerm::SetTermParams(int ComNr, int BaudRate) {
     ComPort->SetComNumber(static_cast<Word>(std::clamp(ComNr, 0, 65535)));
+    // No rate at all (a configuration without one): the port keeps the one it has, which no
+    // device would refuse as it refuses a rate of 0.
+    if (BaudRate <= 0) return;
     const int Rate = GetEnumValue(TypeInfo<TSerBaudrate>(), Format(u"br%d", {BaudRate}));
     if (Rate >= 0 && Rate != brUser)
         ComPort->SetBaudRate(static_cast<TSerBaudrate>(Rate));

@@ -48,7 +48,8 @@ public:
     bool TermPortActive() const { return ComPort->Active(); }
     void SetTermPortActive(bool Value);
 
-    // The port's number and baud rate; a rate without a value of its own is a user rate.
+    // The port's number and baud rate; a rate without a value of its own is a user rate, and
+    // none (0) leaves the port's rate as it is.
     void SetTermParams(int ComNr, int BaudRate);
     // Opens the port and purges both directions; a failure is shown, never raised.
     void OpenTermPort();
