@@ -13,6 +13,7 @@
 #include "platform/gui/Questions.h"
 #include "platform/os/ChildProcess.h"
 #include "platform/os/SerialDevice.h"
+#include "serial/TermQz.h"
 
 #include <chrono>
 #include <thread>
@@ -170,9 +171,18 @@ void TfrmMain::RunArduinoAction(const String& Action) {
     }
     const TCursor OldCursor = Screen->Cursor();
     Screen->SetCursor(crHourGlass);
+    // The upload needs the port of the file's terminal: it stays closed until the builder and
+    // everything it started have ended.
+    TfrmTerm* Terminal = nullptr;
+    if (const tTerminalClass* Record = TerminalRecord(FindTerminalByProject(ActiveFile))) {
+        Terminal = Record->TerminalForm;
+        HoldTerminalPort(Terminal);
+    }
+    std::shared_ptr<TChildProcess> BuilderProcess;
     FBuildRunning = true;
     TScopeExit CleanUp([&] {
         FBuildRunning = false;
+        if (Terminal) ReleaseTerminalPort(Terminal, BuilderProcess);
         Editor->codeedt->SetCaretX(CaretColumn);
         if (Bar) {
             Bar->SetHeight(1);
@@ -187,6 +197,7 @@ void TfrmMain::RunArduinoAction(const String& Action) {
     Batch.Add(CommandLine);
     Batch.SaveToFile(BatchFileName(), TEncoding::Default());
     const TBuilderRun Run = RunBatchAndWait(BatchFileName());
+    BuilderProcess = Run.Process;
     Editor->ClearMarks();
 
     bool Found = false;
@@ -249,20 +260,21 @@ void TfrmMain::RunArduinoAction(const String& Action) {
 
 TfrmMain::TBuilderRun TfrmMain::RunBatchAndWait(const String& BatchFile) {
     TBuilderRun Run;
-    TChildProcess Builder;
-    if (!Builder.Start({u"/bin/sh", BatchFile})) return Run;
+    auto Builder = std::make_shared<TChildProcess>();
+    if (!Builder->Start({u"/bin/sh", BatchFile})) return Run;
     Run.Started = true;
+    Run.Process = Builder;
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BuilderTimeLimit);
     // Rounds of 25 ms, handling the window's messages after each.
-    while (!Builder.WaitFor(25)) {
+    while (!Builder->WaitFor(25)) {
         Application->ProcessMessages();
         if (std::chrono::steady_clock::now() >= Deadline) {
-            Builder.Terminate();
+            Builder->Terminate();
             Run.TimedOut = true;
             break;
         }
     }
-    Run.ExitCode = Builder.ExitCode();
+    Run.ExitCode = Builder->ExitCode();
     return Run;
 }
 

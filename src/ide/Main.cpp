@@ -157,6 +157,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         SetUpTemplates();
         SetUpFunctionList();
         SetUpProjectConfig();
+        SetUpTerminals();
         ConnectEditorActions();
 
         pgLeftPane->OnChange = [this](TObject* Sender) { pgLeftPaneChange(Sender); };

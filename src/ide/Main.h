@@ -21,11 +21,14 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/StdCtrls.h"
 
+#include <memory>
 #include <vector>
 
 class TfrmOptions;
 class TfrmEditor;
 class TdaDataInspector;
+class TfrmTerm;
+class TChildProcess;
 class TAction;
 class TActionList;
 class TKitAppEvents;
@@ -189,6 +192,8 @@ public:
         bool Started = false;
         bool TimedOut = false;
         int ExitCode = -1;
+        // What it started may outlive it.
+        std::shared_ptr<TChildProcess> Process;
     };
     TPopupMenu* popErrors = nullptr;
     // How long a run may take before the builder is stopped, in milliseconds: a cold build on
@@ -211,6 +216,25 @@ public:
     String ErrorLogName() const;
     static bool IsBuilderProgressLine(const String& Line);
     bool BuildRunning() const { return FBuildRunning; }
+
+    // -- Terminals (IdeTerminals.cpp) --
+    // Shows the terminal of FileName, made on the first request, or a new unassigned one for
+    // an empty name, with the port and baud rate of the active file's configuration, its port
+    // opened.
+    void OpenTerminal(const String& FileName);
+    // The entry of the terminal opened for ProjectName, given bare or in double quotes; -1 when
+    // there is none.
+    int FindTerminalByProject(const String& ProjectName) const;
+    int FindTerminalByNr(int Nr) const;
+    // The smallest number that no terminal has.
+    int FreeTerminalNr() const;
+    tTerminalClass* TerminalRecord(int Index) const;
+    void lstTerminalsClick();
+    // A run of the builder holds the port of the file's terminal closed until the run and
+    // everything it started have ended; then the port opens again when it was open before.
+    void HoldTerminalPort(TfrmTerm* Terminal);
+    void ReleaseTerminalPort(TfrmTerm* Terminal, const std::shared_ptr<TChildProcess>& Builder);
+    void WndProc(TMessage& Message) override;
 
     // -- The editor tabs (EditorTabs.cpp) --
     String ActiveFileName() const;
@@ -285,6 +309,7 @@ private:
     void SetUpTemplates();
     void SetUpFunctionList();
     void SetUpProjectConfig();
+    void SetUpTerminals();
     void ConnectEditorActions();
     void SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const String& IteratorName);
     void FillTree(TLeanStringTree* Tree, tDirIterator* Iterator, const String& Folder, bool Mark);

@@ -5,9 +5,11 @@
 #include "ide/Options.h"
 
 #include "platform/gui/Gui.h"
+#include "serial/SerComPort.h"
 
 int main() {
     RegisterPlatformGuiClasses();
+    RegisterSerialClasses();
     RunMorvane();
     DoneApplication();
     return 0;

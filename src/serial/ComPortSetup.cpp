@@ -88,7 +88,7 @@ String ComPortSettingsFile() {
     return ChangeFileExt(ProgramFile(), u".ConfSer");
 }
 
-TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner) : TForm(AOwner) {
+TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner, TSerMonitorHost Host) : TForm(AOwner), FHost(Host) {
     BuildForm([this] {
         SetName(u"frmComPortSetup");
         SetCaption(u"Com Port Setup");
@@ -170,10 +170,16 @@ TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner) : TForm(AOwner) {
 void TfrmComPortSetup::ScanPorts() {
     lstComs->Items()->Clear();
     int Free = 0;
-    std::unique_ptr<TfrmComScanBar> Bar(new TfrmComScanBar(this));
-    Bar->Show();
+    std::unique_ptr<TfrmComScanBar> Bar;
+    if (FHost == smhIde) {
+        Bar.reset(new TfrmComScanBar(this));
+        Bar->Show();
+    }
     ScanComPorts(
-        comTest, [&Bar](int N) { Bar->SetProgress(N); },
+        comTest,
+        [&Bar](int N) {
+            if (Bar) Bar->SetProgress(N);
+        },
         [&](int N, bool Busy) {
             lstComs->Items()->Add(Format(u"COM %d", {N}));
             if (Busy)
@@ -219,7 +225,8 @@ void TfrmComPortSetup::UpdateSetting(TSerComPort* ComPort) {
     const int Index = lstComs->ItemIndex();
     if (Index < 0) return;
     const bool WasOpen = ComPort->Active();
-    ComPort->Close();
+    // A closed port is left alone: closing it again would report a close that never happened.
+    if (WasOpen) ComPort->Close();
     const String Entry = lstComs->Items()->Strings(Index);
     ComPort->SetComNumber(
         static_cast<Word>(StrToIntDef(Trim(Copy(Entry, Pos(u"COM ", Entry) + 4, Length(Entry))), 0)));
@@ -251,7 +258,7 @@ void TfrmComPortSetup::LoadSettings(const String& Section) {
     const TSavedPort P = ReadSection(Section);
     Apply(P, comTest, true);
     const int Index = lstComs->Items()->IndexOf(Format(u"COM %d", {P.ComNr}));
-    if (Index >= 0) lstComs->SetItemIndex(Index);
+    lstComs->SetItemIndex(Index);
     ShowValues(comTest);
     edtUserBaudRate->SetValue(
         std::clamp(P.UserBaudRate, edtUserBaudRate->MinValue(), edtUserBaudRate->MaxValue()));
@@ -259,8 +266,8 @@ void TfrmComPortSetup::LoadSettings(const String& Section) {
     EnableButtons(Index >= 0);
 }
 
-bool ExecuteComPortSetup(TSerComPort* Port, const String& Hint) {
-    std::unique_ptr<TfrmComPortSetup> Form(new TfrmComPortSetup(nullptr));
+bool ExecuteComPortSetup(TSerComPort* Port, const String& Hint, TSerMonitorHost Host) {
+    std::unique_ptr<TfrmComPortSetup> Form(new TfrmComPortSetup(nullptr, Host));
     Form->SetCom(Port);
     Form->EnableButtons(Form->lstComs->ItemIndex() >= 0);
     Form->ComPortName = Port->Name();
@@ -272,4 +279,12 @@ bool ExecuteComPortSetup(TSerComPort* Port, const String& Hint) {
 
 void LoadComPortSettings(TSerComPort* Port) {
     Apply(ReadSection(Port->Name()), Port, true);
+}
+
+bool RestoreComPortSettings(TSerComPort* Port) {
+    std::unique_ptr<TfrmComPortSetup> Form(new TfrmComPortSetup(nullptr, smhStandalone));
+    Form->ComPortName = Port->Name();
+    Form->LoadSettings(Form->ComPortName);
+    Form->UpdateSetting(Port);
+    return Form->lstComs->ItemIndex() >= 0 && Form->chkComActive->Checked();
 }

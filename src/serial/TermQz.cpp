@@ -52,7 +52,7 @@ int ParseValue(const String& Text) {
 
 } // namespace
 
-TfrmTerm::TfrmTerm(TComponent* AOwner) : TForm(AOwner) {
+TfrmTerm::TfrmTerm(TComponent* AOwner, TSerMonitorHost Host) : TForm(AOwner), FHost(Host) {
     BuildForm([this] {
         SetName(u"frmTerm");
         SetCaption(u"Arduino terminal QZ");
@@ -144,7 +144,7 @@ void TfrmTerm::BuildActions() {
         A->SetChecked(Checked);
         return A;
     };
-    actSetSerPort = Action(u"actSetSerPort", u"Set serial port", u"", [this] { ExecuteComPortSetup(ComPort, u""); });
+    actSetSerPort = Action(u"actSetSerPort", u"Set serial port", u"", [this] { SetSerPort(); });
     actSetFontTx = Action(u"actSetFontTx", u"Tx window Font ", u"", [this] { ChooseFont(memo1); });
     actSetFontRx = Action(u"actSetFontRx", u"Rx window Font ", u"", [this] { ChooseFont(Memo2); });
     actSetFontErr = Action(u"actSetFontErr", u"Errors window Font ", u"", [this] { ChooseFont(mmoErrors); });
@@ -435,14 +435,34 @@ void TfrmTerm::FormCreate() {
     Scope = new tScope(this, tsGraph, alClient, 0, 0, 600, 400, clBlack, 100, 3, 0, 1023, 0.0, 1023.0, 3, pnlInfo);
     Scope->SetName(u"Scope");
     Scope->SetPopupMenu(pmGraph);
-    LoadComPortSettings(ComPort);
+    if (FHost == smhIde) {
+        LoadComPortSettings(ComPort);
+        return;
+    }
+    if (RestoreComPortSettings(ComPort)) OpenTermPort();
 }
 
 void TfrmTerm::FormClose(TCloseAction& Action) {
     if (FMainFormHandle != 0)
         PostMessage(FMainFormHandle, WM_TERMINAL_CLOSED, static_cast<WPARAM>(FTerminalNr), LPARAM(-1));
+    // The standalone program ends with its main window; the port closes with its component.
+    if (FHost == smhStandalone) return;
     CloseTermPort();
     Action = caHide;
+}
+
+void TfrmTerm::SetSerPort() {
+    // Applying the dialog may reopen the port and fail: the two port actions follow the port
+    // whatever happens.
+    TScopeExit Follow([this] { UpdatePortActions(); });
+    if (FHost == smhIde) {
+        ExecuteComPortSetup(ComPort, u"");
+        return;
+    }
+    if (ExecuteComPortSetup(ComPort, u"", FHost))
+        OpenTermPort();
+    else
+        CloseTermPort();
 }
 
 // ---- The port ---------------------------------------------------------------------------------------
@@ -461,6 +481,9 @@ void TfrmTerm::SetTermPortActive(bool Value) {
 
 void TfrmTerm::SetTermParams(int ComNr, int BaudRate) {
     ComPort->SetComNumber(static_cast<Word>(std::clamp(ComNr, 0, 65535)));
+    // No rate at all (a configuration without one): the port keeps the one it has, which no
+    // device would refuse as it refuses a rate of 0.
+    if (BaudRate <= 0) return;
     const int Rate = GetEnumValue(TypeInfo<TSerBaudrate>(), Format(u"br%d", {BaudRate}));
     if (Rate >= 0 && Rate != brUser)
         ComPort->SetBaudRate(static_cast<TSerBaudrate>(Rate));

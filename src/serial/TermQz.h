@@ -2,7 +2,9 @@
 // TfrmTerm: the serial terminal window. It owns one port ("ComPort"), shows what comes in on the
 // receive pane, sends what the user types, and takes channel commands ([*A523], [!A1000]) out
 // of the received bytes into eight channel boxes and bars, an oscilloscope and a value log.
-// Closing it only hides it and closes the port; the owner hears of it by a posted message.
+// In the IDE, closing it only hides it and closes the port; the owner hears of it by a posted
+// message. As the standalone program's main window it restores its saved port when it is made,
+// and closing it ends the program.
 
 #include "dataaware/richtext/daRichEdit.h"
 #include "platform/gui/ActnList.h"
@@ -15,6 +17,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "serial/KitProgressBar.h"
 #include "serial/Led.h"
+#include "serial/ComPortSetup.h"
 #include "serial/Osciloscope.h"
 #include "serial/SerComPort.h"
 
@@ -30,8 +33,10 @@ constexpr int MaxChannelCommandLength = 1024;
 class TfrmTerm : public TForm {
     DECLARE_CLASS(TfrmTerm, TForm)
 public:
-    explicit TfrmTerm(TComponent* AOwner);
+    explicit TfrmTerm(TComponent* AOwner, TSerMonitorHost Host = smhIde);
     ~TfrmTerm() override;
+
+    TSerMonitorHost Host() const { return FHost; }
 
     HWND MainFormHandle() const { return FMainFormHandle; }
     void SetMainFormHandle(HWND Value) { FMainFormHandle = Value; }
@@ -43,7 +48,8 @@ public:
     bool TermPortActive() const { return ComPort->Active(); }
     void SetTermPortActive(bool Value);
 
-    // The port's number and baud rate; a rate without a value of its own is a user rate.
+    // The port's number and baud rate; a rate without a value of its own is a user rate, and
+    // none (0) leaves the port's rate as it is.
     void SetTermParams(int ComNr, int BaudRate);
     // Opens the port and purges both directions; a failure is shown, never raised.
     void OpenTermPort();
@@ -131,12 +137,16 @@ public:
     void ApplyChannelValue(Char Letter, const String& ValueText);
     void LogChannelValue(Char Letter, Char Channel, int Value);
     void UpdatePortCaption();
+    // "Set serial port": the set-up dialog; the standalone program then opens the port when the
+    // dialog says active, and closes it otherwise.
+    void SetSerPort();
     void ShowHelp();
     void HideHelp();
     // The test signal: random points until StopRequest.
     void RunTestSignal();
 
 private:
+    TSerMonitorHost FHost;
     HWND FMainFormHandle = 0;
     int FTerminalNr = 0;
     String FTermCaption;

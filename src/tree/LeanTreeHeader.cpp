@@ -67,7 +67,7 @@ struct TColumnRecord {
     int Width = 50, MinWidth = 10, MaxWidth = 10000;
     TLeanTreeColumnStyle Style = vsText;
     int ImageIndex = -1;
-    TLTHeaderColumnLayout Layout = blGlyphLeft;
+    TLTHeaderColumnLayout Layout = LeanTreeHeader::blGlyphLeft;
     int Margin = 4, Spacing = 3;
     TBiDiMode BiDiMode = bdLeftToRight;
     TLTColumnOptions Options;

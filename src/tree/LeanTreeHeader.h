@@ -30,7 +30,12 @@ DECLARE_ENUM(TLTColumnOption, Byte, coAllowClick, coDraggable, coEnabled, coPare
              coDisableAnimatedResize, coWrapCaption, coUseCaptionAlignment)
 using TLTColumnOptions = TSet<TLTColumnOption>;
 DECLARE_ENUM(TLeanTreeColumnStyle, Byte, vsText, vsOwnerDraw)
+// Its value names are those of the layer's button layout: the tree's live in a namespace of
+// their own.
+namespace LeanTreeHeader {
 DECLARE_ENUM(TLTHeaderColumnLayout, Byte, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
+}
+using LeanTreeHeader::TLTHeaderColumnLayout;
 DECLARE_ENUM(TLTHeaderOption, Byte, hoAutoResize, hoColumnResize, hoDblClickResize, hoDrag, hoHotTrack,
              hoOwnerDraw, hoRestrictDrag, hoShowHint, hoShowImages, hoShowSortGlyphs, hoVisible, hoAutoSpring,
              hoFullRepaintOnResize, hoDisableAnimatedResize, hoHeightResize, hoHeightDblClickResize,
@@ -170,7 +175,7 @@ private:
     TLeanTreeColumnStyle FStyle = vsText;
     int FImageIndex = -1;
     TBiDiMode FBiDiMode = bdLeftToRight;
-    TLTHeaderColumnLayout FLayout = blGlyphLeft;
+    TLTHeaderColumnLayout FLayout = LeanTreeHeader::blGlyphLeft;
     int FMargin = 4;
     int FSpacing = 3;
     TLTColumnOptions FOptions;

@@ -213,6 +213,7 @@ void TLeanTreeColumns::LayOutHeaderCell(TCanvas* Canvas, TLeanTreeColumn* Column
     }
     int GlyphTop = (Height - Glyph.cy) / 2;
     int TextTop = std::max((Height - TextHeight) / 2, -5);
+    using enum LeanTreeHeader::TLTHeaderColumnLayout;
     const TLTHeaderColumnLayout Layout = UseHeaderGlyph ? Column->Layout() : blGlyphLeft;
     if (Layout == blGlyphTop) {
         GlyphTop = (Height - Glyph.cy - TextHeight - Spacing) / 2;

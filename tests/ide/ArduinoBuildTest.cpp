@@ -7,6 +7,8 @@
 #include "EditorFixture.h"
 
 #include "platform/gui/ActnList.h"
+#include "serial/TermQz.h"
+#include "support/PtyPair.h"
 
 #include <csignal>
 #include <fstream>
@@ -25,6 +27,10 @@ echo run >> "$d/runs"
 if [ -f "$d/sleep" ]; then
     sleep "$(cat "$d/sleep")" & echo $! > "$d/grandchild"
     wait
+fi
+# Something the builder started that goes on after it has ended, until the test says "go".
+if [ -f "$d/linger" ]; then
+    sh -c 'while [ ! -e "$1/go" ]; do sleep 0.02; done' linger "$d" & echo $! > "$d/grandchild"
 fi
 exit "$(cat "$d/code" 2>/dev/null || echo 0)"
 )SH";
@@ -264,4 +270,67 @@ TEST_F(ArduinoBuildTest, WhatCannotBeBuiltIsRefusedBeforeAnythingRuns) {
         EXPECT_EQ(U8(Script.Last().Caption), "MORVANE - Compile / Upload");
         EXPECT_FALSE(std::filesystem::exists(Arduino + "/runs")) << C.Folder;
     }
+}
+
+TEST_F(ArduinoBuildTest, AnUploadReleasesOnlyThePortOfItsOwnFilesTerminal) {
+    TPtyPair Eight(Temp.Sys("ports"), 8, 0), Nine(Temp.Sys("ports"), 9, 0);
+    Sketch("Other/Morvane.prj", "ArduinoType=uno\r\nComPort=9\r\n");
+    Open(Sketch("Other/Other.ino", "void setup() {}\nvoid loop() {}\n"));
+    Main->OpenTerminal(Main->ActiveFileName());
+    Sketch("Blink/Morvane.prj", "ArduinoType=uno\r\nComPort=8\r\n");
+    const String Blink = Sketch("Blink/Blink.ino", "void setup() {}\nvoid loop() {}\n");
+    Open(Blink);
+    Main->OpenTerminal(Blink);
+    TfrmTerm* Others = Main->TerminalRecord(0)->TerminalForm;
+    TfrmTerm* Own = Main->TerminalRecord(1)->TerminalForm;
+    ASSERT_TRUE(Own->TermPortActive());
+    ASSERT_TRUE(Others->TermPortActive());
+    // While the builder runs, the file's own port is closed and the other stays open.
+    Answer("sleep", "0.3");
+    TTimer Watch(nullptr);
+    Watch.SetInterval(20);
+    int Watched = 0, Wrong = 0;
+    Watch.OnTimer = [&](TObject*) {
+        if (!Main->BuildRunning()) return;
+        ++Watched;
+        if (Own->TermPortActive() || !Others->TermPortActive() || Own->actCloseComPort->Enabled()) ++Wrong;
+    };
+    Main->ArduinoUpload();
+    Watch.SetEnabled(false);
+    EXPECT_GT(Watched, 0);
+    EXPECT_EQ(Wrong, 0);
+    EXPECT_TRUE(Own->TermPortActive());
+    EXPECT_TRUE(Others->TermPortActive());
+    // A terminal whose port was closed stays closed.
+    Own->CloseTermPort();
+    Main->ArduinoUpload();
+    EXPECT_FALSE(Own->TermPortActive());
+    EXPECT_TRUE(Others->TermPortActive());
+    // The pseudo-terminals go with the test, before the window.
+    Others->CloseTermPort();
+}
+
+TEST_F(ArduinoBuildTest, WhatTheBuilderLeftRunningKeepsThePortClosedUntilItEnds) {
+    TPtyPair Eight(Temp.Sys("ports"), 8, 0);
+    Sketch("Blink/Morvane.prj", "ArduinoType=uno\r\nComPort=8\r\n");
+    const String Blink = Sketch("Blink/Blink.ino", "void setup() {}\nvoid loop() {}\n");
+    Open(Blink);
+    Main->OpenTerminal(Blink);
+    TfrmTerm* Own = Main->TerminalRecord(0)->TerminalForm;
+    ASSERT_TRUE(Own->TermPortActive());
+    Answer("linger", "");
+    Main->ArduinoUpload();
+    EXPECT_FALSE(Main->BuildRunning());
+    const int Grandchild = std::stoi(Seen("grandchild"));
+    EXPECT_EQ(kill(Grandchild, 0), 0);
+    ProcessMessagesFor(300);
+    EXPECT_FALSE(Own->TermPortActive());
+    // A second upload meanwhile: its own end does not open the port either.
+    std::filesystem::remove(Arduino + "/linger");
+    Main->ArduinoUpload();
+    EXPECT_FALSE(Own->TermPortActive());
+    Answer("go", "");
+    EXPECT_TRUE(WaitUntil([&] { return Own->TermPortActive(); }));
+    EXPECT_TRUE(Own->actCloseComPort->Enabled());
+    Own->CloseTermPort();
 }

@@ -107,11 +107,20 @@ void TComponent::SetName(const String& NewName) {
     if (FName == NewName) return;
     if (!NewName.empty() && !IsValidComponentName(NewName))
         throw EComponentError(u"'" + NewName + u"' is not a valid component name");
+    String Name = NewName;
+    // A component being loaded under an owner that is not (a form built while its owner already
+    // holds one of that name) takes the name with "_1", "_2" ... appended, as the root of a
+    // stored definition does: one owner can hold several windows of one kind.
+    if (FOwner && !Name.empty() && FComponentState.Contains(csLoading) &&
+        !FOwner->ComponentState().Contains(csLoading))
+        for (int I = 1; FOwner->FindComponent(Name) && FOwner->FindComponent(Name) != this; ++I)
+            Name = NewName + u"_" + IntToStr(I);
+    if (FName == Name) return;
     if (FOwner)
-        FOwner->ValidateRename(this, FName, NewName);
+        FOwner->ValidateRename(this, FName, Name);
     else
-        ValidateRename(nullptr, FName, NewName);
-    ChangeName(NewName);
+        ValidateRename(nullptr, FName, Name);
+    ChangeName(Name);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {

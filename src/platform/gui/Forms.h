@@ -252,8 +252,9 @@ public:
     void Initialize();
     // Creates a form owned by the application and stores it in Reference before its
     // constructor runs (so that the form's own code can reach it there); the first form
-    // becomes the main form. On failure Reference is null again and the exception passes on.
-    template <class T> void CreateForm(T*& Reference);
+    // becomes the main form. Arguments after the owner go to the form's constructor. On failure
+    // Reference is null again and the exception passes on.
+    template <class T, class... TArgs> void CreateForm(T*& Reference, TArgs&&... Args);
     // Shows the main form and handles messages until Terminate (the main form closing).
     void Run();
     // Handles every waiting message, then returns.
@@ -394,7 +395,7 @@ private:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 };
 
-template <class T> void TApplication::CreateForm(T*& Reference) {
+template <class T, class... TArgs> void TApplication::CreateForm(T*& Reference, TArgs&&... Args) {
     static_assert(std::is_base_of_v<TCustomForm, T>, "CreateForm makes forms");
     void* Memory = T::operator new(sizeof(T));
     Reference = static_cast<T*>(Memory);
@@ -402,7 +403,7 @@ template <class T> void TApplication::CreateForm(T*& Reference) {
         Reference = nullptr;
         T::operator delete(Memory);
     });
-    ::new (Memory) T(this);
+    ::new (Memory) T(this, std::forward<TArgs>(Args)...);
     Failed.Release();
     CreateFormInstance(Reference);
 }

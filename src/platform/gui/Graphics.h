@@ -174,6 +174,7 @@ using TFontName = String;
 constexpr TFontCharset ANSI_CHARSET = 0;
 constexpr TFontCharset DEFAULT_CHARSET = 1;
 constexpr TFontCharset SYMBOL_CHARSET = 2;
+constexpr TFontCharset EASTEUROPE_CHARSET = 238;
 constexpr TFontCharset OEM_CHARSET = 255;
 
 DECLARE_ENUM(TPenStyle, Byte, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame,

@@ -5,8 +5,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <string>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -130,6 +133,35 @@ bool TChildProcess::Reap(bool Block) {
 
 bool TChildProcess::Running() {
     return FPid > 0 && !Reap(false);
+}
+
+bool TChildProcess::GroupRunning() {
+    if (FPid <= 0) return false;
+    if (!Reap(false)) return true;
+    // An orphan goes to a parent that may never reap it: the group counts as ended once no
+    // member is left but such zombies.
+    DIR* Proc = opendir("/proc");
+    if (!Proc) return kill(-FPid, 0) == 0 || errno == EPERM;
+    bool Found = false;
+    while (dirent* E = readdir(Proc)) {
+        if (E->d_name[0] < '1' || E->d_name[0] > '9') continue;
+        std::ifstream Stat(std::string("/proc/") + E->d_name + "/stat");
+        std::string Line;
+        if (!std::getline(Stat, Line)) continue;
+        // pid (name) state ppid pgrp ...; the name may hold blanks and parentheses.
+        const std::size_t Close = Line.rfind(')');
+        if (Close == std::string::npos) continue;
+        std::istringstream Fields(Line.substr(Close + 1));
+        char State = 0;
+        long Parent = 0, Group = 0;
+        if (!(Fields >> State >> Parent >> Group)) continue;
+        if (Group == FPid && State != 'Z' && State != 'X') {
+            Found = true;
+            break;
+        }
+    }
+    closedir(Proc);
+    return Found;
 }
 
 bool TChildProcess::WaitFor(int Timeout) {

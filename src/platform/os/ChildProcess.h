@@ -30,6 +30,9 @@ public:
     // ended (also when it had ended before). False while it runs, and when none was started.
     bool WaitFor(int Timeout);
     bool Running();
+    // True while any process of the child's group still runs: the child, or what it started,
+    // which may outlive it. Ended processes that nobody has reaped yet do not count.
+    bool GroupRunning();
     // The child's exit code once it has ended; 128 plus the signal's number when a signal ended
     // it (as the shell counts), -1 before it has ended.
     int ExitCode() const { return FExitCode; }

@@ -11,6 +11,7 @@
 
 #include "platform/base/Files.h"
 #include "platform/gui/ActnList.h"
+#include "serial/TermQz.h"
 
 #include <fstream>
 #include <regex>
@@ -137,9 +138,32 @@ TEST_F(ArduinoBuilderTest, TwoErrorsAreListedWithTheirPlacesAndMarks) {
 }
 
 TEST_F(ArduinoBuilderTest, AnUploadToAPortThatNeverAnswersFails) {
-    TPtyPair Pair(Temp.Sys("ports"), 7, 0);
+    TPtyPair Pair(Temp.Sys("ports"), 7, 0), Other(Temp.Sys("ports"), 9, 0);
+    // Another sketch's terminal on COM9, and Blink's own on COM7: the upload needs COM7.
+    OpenSketch("Other", "void setup() {}\nvoid loop() {}\n", "ArduinoType=uno\r\nComPort=9\r\n");
+    Main->Action(u"actArduinoOpenTerminalUnassigned")->Execute();
     OpenSketch("Blink", ReadBytes(ArduinoFolder + "/examples/01.Basics/Blink/Blink.ino"), Uno);
+    Main->Action(u"actArduinoOpenTerminalUnassigned")->Execute();
+    TfrmTerm* Others = Main->TerminalRecord(0)->TerminalForm;
+    TfrmTerm* Own = Main->TerminalRecord(1)->TerminalForm;
+    ASSERT_TRUE(Own->TermPortActive());
+    ASSERT_TRUE(Others->TermPortActive());
+    TTimer Watch(nullptr);
+    Watch.SetInterval(50);
+    int Seen = 0, Wrong = 0;
+    Watch.OnTimer = [&](TObject*) {
+        if (!Main->BuildRunning()) return;
+        ++Seen;
+        if (Own->TermPortActive() || !Others->TermPortActive()) ++Wrong;
+    };
     Main->Action(u"actArduinoUpload")->Execute();
+    Watch.SetEnabled(false);
+    EXPECT_GT(Seen, 0);
+    EXPECT_EQ(Wrong, 0);
+    EXPECT_TRUE(Own->TermPortActive());
+    EXPECT_TRUE(Others->TermPortActive());
+    Own->CloseTermPort();
+    Others->CloseTermPort();
     const std::vector<std::string> Got = Entries();
     ASSERT_FALSE(Got.empty());
     EXPECT_NE(Got.front(), "Compilation OK");

@@ -92,6 +92,15 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwner) {
     EXPECT_EQ(ThrownMessage<EComponentError>([&] { Other->SetName(u"EDIT1"); }),
               u"A component named EDIT1 already exists");
     EXPECT_EQ(Other->Name(), u"");
+    // One being loaded under an owner that is not (a form built in code for that owner) takes
+    // a free name with a number instead.
+    for (const char16_t* Expected : {u"Edit1_1", u"Edit1_2"}) {
+        auto* Loaded = new TProbe(&Owner, u"", &Log);
+        Loaded->SetComponentState(Loaded->ComponentState() + TComponentState{csLoading});
+        Loaded->SetName(u"Edit1");
+        Loaded->Loaded();
+        EXPECT_EQ(Loaded->Name(), Expected);
+    }
     Edit->SetName(u"EDIT1"); // itself, in other letters
     EXPECT_EQ(Edit->Name(), u"EDIT1");
     new TProbe(&Owner, u"", &Log); // several unnamed ones are fine

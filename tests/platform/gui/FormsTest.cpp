@@ -433,14 +433,33 @@ TEST_F(TFormFixture, KeyAndMousePressesEndAHintAndTheHintWindowDecides) {
     Application->SetHintPause(500);
 }
 
+namespace {
+
+// A form whose constructor takes more than its owner, and tells what its reference held then.
+class TArgumentForm : public TForm {
+public:
+    TArgumentForm(TComponent* AOwner, const String& Text, TArgumentForm* const* Reference) : TForm(AOwner) {
+        SetCaption(Text);
+        ReferenceWasSet = *Reference == this;
+    }
+    bool ReferenceWasSet = false;
+};
+
+} // namespace
+
 // Run ends the application for good, so it runs in a fresh process of its own: the test
 // program started again for the helper below.
 TEST(Forms, DISABLED_MainFormRunInItsOwnProcess) {
     TForm* Main = nullptr;
     TForm* Other = nullptr;
+    TArgumentForm* Third = nullptr;
     Application->CreateForm(Main);
     Application->CreateForm(Other);
+    Application->CreateForm(Third, String(u"third"), &Third);
     EXPECT_EQ(Application->MainForm(), Main);
+    EXPECT_TRUE(Third->Caption() == u"third");
+    EXPECT_TRUE(Third->ReferenceWasSet);
+    EXPECT_EQ(Third->Owner(), Application);
     bool Destroyed = false;
     Other->OnDestroy = [&](TObject*) { Destroyed = true; };
     QTimer::singleShot(10, [&] { PostMessage(Main->Handle(), WM_CLOSE); });

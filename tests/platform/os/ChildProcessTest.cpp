@@ -155,3 +155,24 @@ TEST(ChildProcessTest, ShellQuotedWordsReachTheProgramIntact) {
     EXPECT_EQ(ReadBytes(Temp.Sys("out")), Expected);
     EXPECT_EQ(U8(ShellQuote(u"it's")), "'it'\\''s'");
 }
+
+TEST(ChildProcessTest, AGroupRunsUntilTheLastThingTheChildStartedHasEnded) {
+    TTempFolder Temp;
+    TChildProcess Never;
+    EXPECT_FALSE(Never.GroupRunning());
+    TChildProcess P;
+    // The child leaves a grandchild behind that ends when the test lets it.
+    ASSERT_TRUE(P.StartCommandLine(
+        u"sh -c 'echo $$ > grandchild; while [ ! -e go ]; do sleep 0.01; done' & while [ ! -e grandchild ]; do sleep 0.01; done",
+        Temp.Dir()));
+    EXPECT_TRUE(P.GroupRunning());
+    ASSERT_TRUE(P.WaitFor(10000));
+    EXPECT_EQ(P.ExitCode(), 0);
+    const int Grandchild = std::stoi(ReadBytes(Temp.Sys("grandchild")));
+    EXPECT_FALSE(Ended(Grandchild));
+    EXPECT_TRUE(P.GroupRunning());
+    WriteBytes(Temp.Sys("go"), "");
+    // Gone, or a zombie that its new parent has not reaped: either way the group has ended.
+    EXPECT_TRUE(WaitFor([&] { return !P.GroupRunning(); }));
+    EXPECT_TRUE(Ended(Grandchild));
+}
