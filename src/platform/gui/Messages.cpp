@@ -700,6 +700,10 @@ HCURSOR SetCursor(HCURSOR Cursor) {
     return Old;
 }
 
+HCURSOR GetCursor() {
+    return GCursor;
+}
+
 // ---- Capture, focus, activation ---------------------------------------------------------------
 
 namespace {
