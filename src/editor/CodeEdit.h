@@ -478,6 +478,9 @@ public:
     TCodeScrollEvent OnScroll;
 
 protected:
+    // Only the bindings that differ from the defaults are streamed: "RemovedKeystrokes" (the
+    // defaults the control lacks), then "AddedKeystrokes" (its bindings the defaults lack).
+    void DefineProperties(TFiler* Filer) override;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Loaded() override;
