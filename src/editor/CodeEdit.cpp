@@ -645,6 +645,12 @@ void TCustomCodeEdit::Dispatch(TMessage& Message) {
     case WM_DROPFILES:
         DispatchClipboardMessage(Message);
         return;
+    case WM_IME_COMPOSITION:
+        WMImeComposition(Message);
+        return;
+    case WM_IME_CHAR:
+        // The finished composition was typed as one string: its characters are not typed again.
+        return;
     case WM_CAPTURECHANGED:
         // The capture went elsewhere: the button is no longer held for this control.
         if (FScrollTimer) FScrollTimer->SetEnabled(false);

@@ -478,6 +478,9 @@ public:
     TCodeScrollEvent OnScroll;
 
 protected:
+    // Only the bindings that differ from the defaults are streamed: "RemovedKeystrokes" (the
+    // defaults the control lacks), then "AddedKeystrokes" (its bindings the defaults lack).
+    void DefineProperties(TFiler* Filer) override;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Loaded() override;
@@ -545,6 +548,8 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void DblClick() override;
     void WMCancelMode(TWMCancelMode& Message) override;
+    // A finished composition of the input method is typed as one string (ecImeStr).
+    void WMImeComposition(TMessage& Message);
     void WMSetCursor(TWMSetCursor& Message) override;
     void ScrollTimerTick(TObject* Sender);
     void UndoItem();
@@ -719,6 +724,7 @@ protected:
     void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
     // Remembers where the caret was when a drag of the selection starts.
     void DoStartDrag(TDragObject*& DragObject) override;
+    void DoEndDrag(TObject* Target, int X, int Y) override;
     // The clipboard's and the shell's messages; false for any other message.
     bool DispatchClipboardMessage(TMessage& Message);
 

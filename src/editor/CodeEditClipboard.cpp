@@ -10,6 +10,7 @@
 #include "platform/base/Encoding.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/gui/Clipboard.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/ShellApi.h"
 
 TClipboardFormat CodeEditClipboardFormat() {
@@ -190,7 +191,15 @@ void TCustomCodeEdit::DragOver(TObject* Source, int X, int Y, TDragState State, 
         P.Column = ClampInt(P.Column, FLeftChar, FLeftChar + std::max(FCharsInWindow, 1) - 1);
         P.Row = ClampInt(P.Row, FTopLine, FTopLine + std::max(FLinesInWindow, 1) - 1);
         SetCaretInternal(DisplayToBufferPos(P));
+        // Held near an edge, the view scrolls on the timer towards the drop point.
+        ComputeScroll(X, Y);
     }
+}
+
+void TCustomCodeEdit::DoEndDrag(TObject* Target, int X, int Y) {
+    // Dropped or cancelled, the view stops following the pointer.
+    FScrollTimer->SetEnabled(false);
+    TCustomControl::DoEndDrag(Target, X, Y);
 }
 
 void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {

@@ -4,7 +4,10 @@
 
 #include "editor/CodeEdit.h"
 
+#include "platform/base/Filer.h"
+
 #include <algorithm>
+#include <memory>
 
 // ---- Key translation ------------------------------------------------------------------------
 
@@ -104,6 +107,87 @@ void TCustomCodeEdit::SetKeystrokes(TCodeEditKeyStrokes* Value) {
 
 void TCustomCodeEdit::SetDefaultKeystrokes() {
     FKeyStrokes->ResetDefaults();
+}
+
+// ---- Streamed bindings ------------------------------------------------------------------------
+
+namespace {
+
+// A binding of the same keys and command is in Strokes.
+int FindMatch(const TCodeEditKeyStrokes* Strokes, const TCodeEditKeyStroke* Stroke) {
+    const int I = Strokes->FindShortcut2(Stroke->ShortCut(), Stroke->ShortCut2());
+    return I >= 0 && Strokes->Items(I)->Command() == Stroke->Command() ? I : -1;
+}
+
+bool SameBindings(const TCodeEditKeyStrokes* A, const TCodeEditKeyStrokes* B) {
+    if (A->Count() != B->Count()) return false;
+    for (int I = 0; I < A->Count(); ++I) {
+        const TCodeEditKeyStroke* X = A->Items(I);
+        const TCodeEditKeyStroke* Y = B->Items(I);
+        if (X->Command() != Y->Command() || X->ShortCut() != Y->ShortCut() || X->ShortCut2() != Y->ShortCut2())
+            return false;
+    }
+    return true;
+}
+
+// The bindings of a collection value in the stream; anything else there is passed over.
+std::unique_ptr<TCodeEditKeyStrokes> ReadBindings(TReader* Reader) {
+    if (Reader->NextValue() != vaCollection) {
+        Reader->SkipValue();
+        return nullptr;
+    }
+    Reader->ReadValue();
+    auto Strokes = std::make_unique<TCodeEditKeyStrokes>(nullptr);
+    Reader->ReadCollection(Strokes.get());
+    return Strokes;
+}
+
+} // namespace
+
+void TCustomCodeEdit::DefineProperties(TFiler* Filer) {
+    TCustomControl::DefineProperties(Filer);
+    // The defaults: the ancestor's bindings when the control is written against one, else the
+    // bindings of a fresh control.
+    std::unique_ptr<TCodeEditKeyStrokes> Fresh;
+    const TCodeEditKeyStrokes* Defaults = nullptr;
+    if (auto* Ancestor = dynamic_cast<TCustomCodeEdit*>(Filer->Ancestor())) {
+        Defaults = Ancestor->Keystrokes();
+    } else {
+        Fresh = std::make_unique<TCodeEditKeyStrokes>(nullptr);
+        Fresh->ResetDefaults();
+        Defaults = Fresh.get();
+    }
+    const bool Differ = !SameBindings(FKeyStrokes.get(), Defaults);
+    Filer->DefineProperty(
+        u"RemovedKeystrokes",
+        [this](TReader* Reader) {
+            if (auto Removed = ReadBindings(Reader))
+                for (int I = 0; I < Removed->Count(); ++I)
+                    if (const int Match = FindMatch(FKeyStrokes.get(), Removed->Items(I)); Match >= 0)
+                        FKeyStrokes->Delete(Match);
+        },
+        [this, Defaults](TWriter* Writer) {
+            TCodeEditKeyStrokes Removed(nullptr);
+            Removed.Assign(const_cast<TCodeEditKeyStrokes*>(Defaults));
+            for (int I = Removed.Count() - 1; I >= 0; --I)
+                if (FindMatch(FKeyStrokes.get(), Removed.Items(I)) >= 0) Removed.Delete(I);
+            Writer->WriteCollection(&Removed);
+        },
+        Differ);
+    Filer->DefineProperty(
+        u"AddedKeystrokes",
+        [this](TReader* Reader) {
+            if (auto Added = ReadBindings(Reader))
+                for (int I = 0; I < Added->Count(); ++I)
+                    FKeyStrokes->Add()->Assign(Added->Items(I));
+        },
+        [this, Defaults](TWriter* Writer) {
+            TCodeEditKeyStrokes Added(nullptr);
+            for (int I = 0; I < FKeyStrokes->Count(); ++I)
+                if (FindMatch(Defaults, FKeyStrokes->Items(I)) < 0) Added.Add()->Assign(FKeyStrokes->Items(I));
+            Writer->WriteCollection(&Added);
+        },
+        Differ);
 }
 
 // ---- Handler chains -------------------------------------------------------------------------

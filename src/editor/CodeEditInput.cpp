@@ -9,6 +9,7 @@
 #include "platform/base/Strings.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Imm.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -75,6 +76,22 @@ void TCustomCodeEdit::WideKeyPress(Char& Key) {
     CommandProcessor(ecChar, Key, nullptr);
 }
 
+// ---- Input method ---------------------------------------------------------------------------
+
+void TCustomCodeEdit::WMImeComposition(TMessage& Message) {
+    if ((Message.LParam & GCS_RESULTSTR) && HandleAllocated()) {
+        const HIMC Imc = ImmGetContext(Handle());
+        const int Bytes = ImmGetCompositionStringW(Imc, GCS_RESULTSTR, nullptr, 0);
+        if (Bytes > 0) {
+            String Text(static_cast<size_t>(Bytes) / sizeof(Char), Char(0));
+            ImmGetCompositionStringW(Imc, GCS_RESULTSTR, Text.data(), static_cast<DWORD>(Bytes));
+            CommandProcessor(ecImeStr, Char(0), const_cast<Char*>(Text.c_str()));
+        }
+        ImmReleaseContext(Handle(), Imc);
+    }
+    TCustomControl::Dispatch(Message);
+}
+
 // ---- Focus ----------------------------------------------------------------------------------
 
 void TCustomCodeEdit::WMCancelMode(TWMCancelMode&) {}
@@ -132,7 +149,8 @@ void TCustomCodeEdit::ScrollTimerTick(TObject*) {
         IncPaintLock();
         TScopeExit Unlock([this] { DecPaintLock(); });
         SetCaretInternal(Pos);
-        if (MouseCapture()) SetBlockEnd(CaretXY());
+        // A drag holds the capture too, but the dragged selection stays as it is.
+        if (MouseCapture() && !Dragging()) SetBlockEnd(CaretXY());
     }
     ComputeScroll(P.X, P.Y);
 }

@@ -393,6 +393,13 @@ void TCustomCodeEdit::PaintHighlightedRow(int Line, const String& Display, const
         }
         if (FillToEnd) {
             R.Right = RowRect.Right;
+            // The last glyph of a styled run may lean out of its cells (italics): the fill
+            // starts behind its ink instead of painting over it.
+            if (Len > 0 && !Accu.Style.Empty()) {
+                Char Last = Accu.Text.back();
+                if (Last == u'\t') Last = u' ';
+                R.Left += FTextDrawer->CharOverhang(&Last, 1);
+            }
             if (!SpecialLine) BG = EditorBG;
             if (Complex) {
                 Fill(ColumnX(SelStart), false);

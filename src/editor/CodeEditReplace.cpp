@@ -218,11 +218,15 @@ int TCustomCodeEdit::InsertTextInMode(TCodeSelectionMode Mode, const String& Val
             // takes them away as well.
             int From = K;
             if (Y > FLines->Count()) {
-                const int Prev = FLines->Count();
-                if (AddToUndoList && Prev > 0)
-                    FUndoList->AddChange(crLineBreak, {FLines->LineCharLength(Prev - 1) + 1, Prev},
-                                         {FLines->LineCharLength(Prev - 1) + 1, Prev}, String(), FActiveSelectionMode);
+                // Each appended line is a line break at the end of the one before, so that Undo
+                // takes away every line the insertion added, also those left empty by empty
+                // rows of the block.
                 while (FLines->Count() < Y) {
+                    const int Prev = FLines->Count();
+                    if (AddToUndoList && Prev > 0) {
+                        const TBufferCoord End{FLines->LineCharLength(Prev - 1) + 1, Prev};
+                        FUndoList->AddChange(crLineBreak, End, End, String(), FActiveSelectionMode);
+                    }
                     FLines->Add(String());
                     ++Added;
                 }

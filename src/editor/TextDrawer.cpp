@@ -236,7 +236,8 @@ TheTextDrawer::TheTextDrawer(const TFontStyles& CalcExtentBaseStyle, TFont* ABas
 TheTextDrawer::~TheTextDrawer() = default;
 
 void TheTextDrawer::ClearCaches() {
-    FCharABCWidthCache.fill(TABC{});
+    for (auto& Row : FCharABCWidthCache)
+        Row.fill(TABC{});
     FCharWidthCache.fill(0);
     FETODist.clear();
     FETODist.shrink_to_fit();
@@ -361,24 +362,43 @@ int TheTextDrawer::CharWidthOf(const Char* Text, int Count) {
     return FStockBitmap->Canvas()->TextExtent(String(Text, Count)).cx;
 }
 
-int TheTextDrawer::RealWidthOf(const Char* Text, int Count) {
-    TCanvas* C = FStockBitmap->Canvas();
-    TABC ABC;
-    bool Known = false;
-    if (Count == 1 && Text[0] < 128) {
-        TABC& Cached = FCharABCWidthCache[Text[0]];
+// The ink of one character in the style being drawn, measured on the drawing context, which
+// holds that style's font.
+bool TheTextDrawer::InkOf(const Char* Text, int Count, TABC& ABC) {
+    if (Count != 1 || !FDC) return false;
+    if (Text[0] < 128) {
+        TABC& Cached = FCharABCWidthCache[size_t(FontStyleIndex(Style()))][Text[0]];
         if (Cached.abcA == 0 && Cached.abcB == 0 && Cached.abcC == 0)
-            C->GetCharABCWidths(Text[0], Text[0], &Cached);
+            FDC->GetCharABCWidths(Text[0], Text[0], &Cached);
         ABC = Cached;
-        Known = ABC.abcA != 0 || ABC.abcB != 0 || ABC.abcC != 0;
-    } else if (Count == 1) {
-        Known = C->GetCharABCWidths(Text[0], Text[0], &ABC);
+        return ABC.abcA != 0 || ABC.abcB != 0 || ABC.abcC != 0;
     }
-    if (Known) return ABC.abcA + int(ABC.abcB) + std::max(ABC.abcC, 0);
+    return FDC->GetCharABCWidths(Text[0], Text[0], &ABC);
+}
+
+int TheTextDrawer::RealWidthOf(const Char* Text, int Count) {
+    TABC ABC;
+    if (InkOf(Text, Count, ABC)) return ABC.abcA + int(ABC.abcB) + std::max(ABC.abcC, 0);
     TTextMetric Metric;
-    if (Count == 1 && Text[0] < 255 && C->GetTextMetrics(Metric))
-        return Metric.tmAveCharWidth + Metric.tmOverhang;
+    TCanvas* C = FDC ? FDC : FStockBitmap->Canvas();
+    if (Count == 1 && Text[0] < 255 && C->GetTextMetrics(Metric)) return Metric.tmAveCharWidth + Metric.tmOverhang;
     return CharWidthOf(Text, Count);
+}
+
+int TheTextDrawer::CharOverhang(const Char* Text, int Count) {
+    if (!FDC || Count <= 0) return 0;
+    TABC ABC;
+    int Ink = 0;
+    int Advance = FDC->TextExtent(String(Text, Count)).cx;
+    if (InkOf(Text, Count, ABC)) {
+        Ink = ABC.abcA + int(ABC.abcB) + std::max(ABC.abcC, 0);
+        Advance = ABC.abcA + int(ABC.abcB) + ABC.abcC;
+    } else {
+        TTextMetric Metric;
+        if (Count != 1 || Text[0] >= 255 || !FDC->GetTextMetrics(Metric)) return 0;
+        Ink = Metric.tmAveCharWidth + Metric.tmOverhang;
+    }
+    return std::max(Ink - Advance, 0);
 }
 
 void TheTextDrawer::ExtTextOut(int X, int Y, const TTextOutOptions& Options, TRect ARect, const Char* Text,

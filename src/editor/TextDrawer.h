@@ -152,6 +152,9 @@ public:
     }
     // The advances of the last ExtTextOut.
     const std::vector<int>& Advances() const { return FETODist; }
+    // How far the ink of a character in the current style reaches beyond its own advance (a
+    // slanted glyph leans out at the top right); 0 when it does not. Only while drawing.
+    int CharOverhang(const Char* Text, int Count);
 
     TFont* BaseFont() const { return FFontStock->BaseFont(); }
     void SetBaseFont(TFont* Value);
@@ -197,11 +200,13 @@ private:
     TColor FBkColor = clWindow;
     int FCharExtra = 0;
     int FDrawingCount = 0;
-    std::array<TABC, 128> FCharABCWidthCache{};
+    // Per style: a character's ink differs between the plain and the slanted font.
+    std::array<std::array<TABC, 128>, 16> FCharABCWidthCache{};
     std::array<int, 128> FCharWidthCache{};
 
     void ClearCaches();
     void TakeCellSize();
     int CharWidthOf(const Char* Text, int Count);
+    bool InkOf(const Char* Text, int Count, TABC& ABC);
     int RealWidthOf(const Char* Text, int Count);
 };

@@ -240,3 +240,100 @@ TEST_F(CodeEditInput, HoldingTheButtonBelowTheTextScrollsOnATimer) {
     SynthMouse(Edit, smUp, At(1, 5));
     ProcessMessages();
 }
+
+TEST_F(CodeEditInput, DraggingTheSelectionToTheBottomEdgeScrollsTowardsTheDropPoint) {
+    NumberedLines(200);
+    SetOption(eoDragDropEditing, true);
+    Edit->SetCaretAndSelection({2, 2}, {1, 2}, {2, 2});
+    ASSERT_EQ(Narrow(Edit->SelText()), "2");
+    const TPoint P = At(1, 2);
+    SynthMouse(Edit, smDown, P);
+    SynthMouse(Edit, smMove, {P.X + 3 * GetSystemMetrics(SM_CXDRAG), P.Y + 3 * GetSystemMetrics(SM_CYDRAG)});
+    SynthMouse(Edit, smMove, {P.X + 4 * GetSystemMetrics(SM_CXDRAG), P.Y + 4 * GetSystemMetrics(SM_CYDRAG)});
+    ProcessMessages();
+    ASSERT_TRUE(Edit->Dragging());
+    // Inside the control, on its last pixel rows: below the text area, which keeps 2 pixels
+    // off each edge of a borderless control.
+    const TPoint Edge{P.X, Edit->ClientHeight() - 1};
+    SynthMouse(Edit, smMove, Edge);
+    ProcessMessages();
+    EXPECT_TRUE(Edit->ScrollTimer()->Enabled());
+    ASSERT_TRUE(WaitUntil([this] { return Edit->TopLine() >= 4; }, 3000));
+    // The caret shows the drop point on the last row; the dragged selection stays.
+    EXPECT_EQ(Edit->CaretY(), Edit->TopLine() + 9);
+    EXPECT_EQ(Narrow(Edit->SelText()), "2");
+    // Back in the middle of the text the scrolling stops; the drop ends the drag.
+    SynthMouse(Edit, smMove, At(1, 5));
+    ProcessMessages();
+    EXPECT_FALSE(Edit->ScrollTimer()->Enabled());
+    SynthMouse(Edit, smMove, Edge);
+    ProcessMessages();
+    EXPECT_TRUE(Edit->ScrollTimer()->Enabled());
+    Edit->EndDrag(false);
+    EXPECT_FALSE(Edit->ScrollTimer()->Enabled()) << "a cancelled drag stops the scrolling";
+    SynthMouse(Edit, smUp, Edge);
+    ProcessMessages();
+    EXPECT_EQ(Narrow(Edit->SelText()), "2") << "nothing was dropped";
+}
+
+TEST_F(CodeEditInput, AComposedStringIsTypedOnceAsOneStep) {
+    PutMarked(Edit, u"ab|c");
+    std::vector<TCodeEditorCommand> Heard;
+    Edit->OnCommandProcessed = [&](TObject*, TCodeEditorCommand& Command, Char&, void*) { Heard.push_back(Command); };
+    // While the user composes, nothing is typed.
+    SynthInputMethod(Edit, u"ni");
+    SynthInputMethod(Edit, u"nih");
+    EXPECT_EQ(ShowMarked(Edit), "ab|c");
+    SynthInputMethod(Edit, u"", u"\u4F60\u597D");
+    ProcessMessages();
+    EXPECT_EQ(U8(Edit->Lines()->Strings(0)), "ab\u4F60\u597Dc");
+    EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(5, 1));
+    EXPECT_EQ(Heard, (std::vector<TCodeEditorCommand>{ecImeStr}));
+    Edit->Undo();
+    EXPECT_EQ(ShowMarked(Edit), "ab|c");
+    // Over a selection the string replaces it, as typing does.
+    Edit->SetCaretAndSelection({3, 1}, {1, 1}, {3, 1});
+    SynthInputMethod(Edit, u"", u"\u00E9");
+    EXPECT_EQ(U8(Edit->Lines()->Strings(0)), "\u00E9c");
+    EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(2, 1));
+}
+
+TEST_F(CodeEditInput, TheMouseCursorFollowsGutterTextAndSelection) {
+    PutMarked(Edit, u"alpha beta gamma\ndelta");
+    Edit->Gutter()->SetCursor(crHandPoint);
+    Edit->SetCaretAndSelection({11, 1}, {7, 1}, {11, 1}); // "beta"
+    TBufferCoord Asked{0, 0};
+    Edit->OnMouseCursor = [&](TObject*, const TBufferCoord& Pos, TCursor& Cursor) {
+        Asked = Pos;
+        if (Pos.Line == 2) Cursor = crCross;
+    };
+    const struct {
+        const char* Where;
+        bool DragDrop;
+        TPoint At;
+        TCursor Want;
+    } Cases[] = {
+        {"over the text", true, At(3, 1), crIBeam},
+        {"over the selection", true, At(8, 1), crArrow},
+        {"over the selection without drag and drop", false, At(8, 1), crIBeam},
+        {"over the gutter", true, {2, 5}, crHandPoint},
+        {"where the owner chooses", true, At(2, 2), crCross},
+    };
+    for (const auto& C : Cases) {
+        SetOption(eoDragDropEditing, C.DragDrop);
+        SynthMouse(Edit, smMove, C.At);
+        ProcessMessages();
+        EXPECT_EQ(GetCursor(), Screen->Cursors(C.Want)) << C.Where;
+    }
+    EXPECT_EQ(Asked, MakeBufferCoord(2, 2)) << "the owner hears the buffer position";
+    // While the button is held (the mouse captured), the selection shows the text cursor: a
+    // press in the selection waits for the drag distance, the selection kept.
+    SetOption(eoDragDropEditing, true);
+    Edit->SetCaretAndSelection({11, 1}, {7, 1}, {11, 1});
+    SynthMouse(Edit, smDown, At(8, 1));
+    ASSERT_TRUE(Edit->MouseCapture());
+    Edit->Perform(WM_SETCURSOR, Edit->Handle(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crIBeam));
+    SynthMouse(Edit, smUp, At(8, 1));
+    ProcessMessages();
+}

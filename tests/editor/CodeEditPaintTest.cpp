@@ -308,3 +308,31 @@ TEST_F(CodeEditPaint, AFreedHighlighterLeavesTheControlPlain) {
     EXPECT_FALSE(HasInk(*B, CellRect(1, 3, 1), clNavy));
     EXPECT_FALSE(InkBox(B->Canvas(), CellRect(1, 3, 1)).IsEmpty());
 }
+
+TEST_F(CodeEditPaint, TheSlantedLastGlyphOfARowKeepsTheInkBeyondItsCell) {
+    // The glyph that leans out of its cell the furthest in the slanted font.
+    TCanvas Probe;
+    Probe.Font()->Assign(Edit->Font());
+    Probe.Font()->SetStyle({fsItalic});
+    Char Glyph = 0;
+    int Overhang = 0;
+    for (Char Ch : String(u"fdlbhkT7/|")) {
+        TABC ABC;
+        ASSERT_TRUE(Probe.GetCharABCWidths(Ch, Ch, &ABC));
+        if (-ABC.abcC > Overhang) {
+            Overhang = -ABC.abcC;
+            Glyph = Ch;
+        }
+    }
+    ASSERT_GT(Overhang, 0) << "no slanted glyph leans out of its cell in this font";
+    TTestHighlighter H; // comments are slanted
+    Edit->SetHighlighter(&H);
+    Edit->SetText(u"// " + String(1, Glyph) + u"\r\nx");
+    auto B = Grab("slanted-last-glyph.png");
+    // Right of the fourth cell, where only the leaning top of the glyph can have ink.
+    const TRect Cell = CellRect(4, 4, 1);
+    const TRect Beyond{Cell.Right, Cell.Top, Cell.Right + Overhang, Cell.Top + Edit->LineHeight() / 2};
+    EXPECT_FALSE(InkBox(B->Canvas(), Beyond).IsEmpty()) << "the glyph's top is cut at its cell";
+    // The rest of the row is filled as before.
+    ExpectRow(*B, 1, {{6, clWhite}, {20, clWhite}});
+}

@@ -23,6 +23,8 @@ TEST_F(CodeEditReplace, SettingTheSelectedTextInTheThreeModes) {
         {"column mode, deleting", u"abcd\nefgh", smColumn, {2, 1}, {4, 2}, u"", "ad\ne|h"},
         {"column mode with CR LF", u"ab\ncd", smColumn, {5, 1}, {5, 1}, u"a\r\nb\r\nc", "ab  a\ncd  b\n    c|"},
         {"column mode with LF", u"ab\ncd", smColumn, {5, 1}, {5, 1}, u"a\nb\nc", "ab  a\ncd  b\n    c|"},
+        {"column mode past an empty row", u"ab\ncd", smColumn, {3, 2}, {3, 2}, u"x\r\n\r\nz", "ab\ncdx\n\n  z|"},
+        {"column mode below the text", u"ab\ncd", smColumn, {2, 2}, {2, 2}, u"x\r\ny\r\nz", "ab\ncxd\n y\n z|"},
     };
     for (const auto& C : Cases) {
         Edit->SetText(C.Text);

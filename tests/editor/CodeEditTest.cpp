@@ -3,6 +3,9 @@
 
 #include "CodeEditSupport.h"
 
+#include "platform/base/Filer.h"
+#include "platform/base/Streams.h"
+
 #include <vector>
 
 using CodeEdit = TCodeEditFixture;
@@ -192,4 +195,75 @@ TEST_F(CodeEdit, ACaretMoveIsBracketedByTransientPainting) {
     Seen.clear();
     Edit->SetCaretXY({2, 2});
     EXPECT_EQ(Seen, (std::vector<TTransientType>{ttBefore, ttAfter}));
+}
+
+namespace {
+
+// The control's stream as bytes, read back into a fresh control on the same form.
+std::string StreamOf(TCustomCodeEdit* Edit, const String& File) {
+    {
+        TFileStream Out(File, fmCreate);
+        TWriter Writer(&Out);
+        Writer.WriteProperties(Edit);
+    }
+    TFileStream In(File, fmOpenRead);
+    std::string Bytes(size_t(In.Size()), '\0');
+    In.ReadBuffer(Bytes.data(), In.Size());
+    return Bytes;
+}
+
+std::vector<std::string> Bindings(const TCodeEditKeyStrokes* Strokes) {
+    std::vector<std::string> R;
+    for (int I = 0; I < Strokes->Count(); ++I) {
+        const TCodeEditKeyStroke* K = Strokes->Items(I);
+        R.push_back(U8(CommandToText(K->Command())) + " " + std::to_string(K->ShortCut()) + " " +
+                    std::to_string(K->ShortCut2()));
+    }
+    return R;
+}
+
+} // namespace
+
+TEST_F(CodeEdit, OnlyChangedBindingsAreStreamedAndComeBack) {
+    TTempFolder Folder;
+    // Unchanged bindings are not written at all.
+    EXPECT_EQ(StreamOf(Edit, Folder / "plain.bin").find("Keystrokes"), std::string::npos);
+
+    TCodeEditKeyStrokes* Keys = Edit->Keystrokes();
+    Keys->Delete(Keys->FindCommand(ecDeleteLine));
+    Edit->AddKey(ecDeleteLine, 'L', {ssCtrl, ssShift});
+    Edit->AddKey(ecGotoMarker5, 'Q', {ssCtrl}, '5', {});
+    const std::string Bytes = StreamOf(Edit, Folder / "changed.bin");
+    const size_t Removed = Bytes.find("RemovedKeystrokes");
+    const size_t Added = Bytes.find("AddedKeystrokes");
+    ASSERT_NE(Removed, std::string::npos);
+    ASSERT_NE(Added, std::string::npos);
+    EXPECT_LT(Removed, Added) << "the removed bindings come first";
+    EXPECT_NE(Bytes.find("ecDeleteLine"), std::string::npos) << "commands are written by name";
+
+    auto* Other = new TCodeEdit(Form.get());
+    Other->SetParent(Form.get());
+    {
+        TFileStream In(Folder / "changed.bin", fmOpenRead);
+        TReader Reader(&In);
+        Reader.ReadProperties(Other);
+    }
+    EXPECT_EQ(Bindings(Other->Keystrokes()), Bindings(Keys));
+    // Read into a control whose bindings differ, the stream removes what matches and adds its own.
+    auto* Third = new TCodeEdit(Form.get());
+    Third->SetParent(Form.get());
+    Third->Keystrokes()->Clear();
+    Third->AddKey(ecDeleteLine, 'Y', {ssCtrl});
+    Third->AddKey(ecCopy, 'K', {ssCtrl});
+    {
+        TFileStream In(Folder / "changed.bin", fmOpenRead);
+        TReader Reader(&In);
+        Reader.ReadProperties(Third);
+    }
+    const std::vector<std::string> Want{
+        "ecCopy " + std::to_string(ShortCut('K', {ssCtrl})) + " 0",
+        "ecDeleteLine " + std::to_string(ShortCut('L', {ssCtrl, ssShift})) + " 0",
+        "ecGotoMarker5 " + std::to_string(ShortCut('Q', {ssCtrl})) + " " + std::to_string(ShortCut('5', {})),
+    };
+    EXPECT_EQ(Bindings(Third->Keystrokes()), Want);
 }

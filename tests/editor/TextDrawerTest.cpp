@@ -196,3 +196,23 @@ TEST(TextDrawer, MisuseIsRefused) {
     D.EndDrawing();
     EXPECT_THROW(D.FontStock()->FontDataOfStyle(16), EAssertionFailed);
 }
+
+TEST(TextDrawer, TheLastCharacterKeepsRoomForItsSlantedInk) {
+    auto Font = EditorFont();
+    TheTextDrawer D(Bold, Font.get());
+    const int W = D.CharWidth(), H = D.CharHeight();
+    auto B = NewCanvasBitmap(10 * W, H);
+    D.BeginDrawing(B->Canvas());
+    // The plain font's ink stays in the cells; the slanted one's leans out at the end.
+    D.ExtTextOut(0, 0, {tooOpaque, tooClipped}, Rect(0, 0, 3 * W, H), u"aaf");
+    EXPECT_EQ(D.Advances(), (std::vector<int>{W, W, W}));
+    EXPECT_EQ(D.CharOverhang(u"f", 1), 0);
+    D.SetStyle({fsItalic});
+    const int Overhang = D.CharOverhang(u"f", 1);
+    EXPECT_GT(Overhang, 0);
+    D.ExtTextOut(0, 0, {tooOpaque, tooClipped}, Rect(0, 0, 3 * W, H), u"aaf");
+    EXPECT_EQ(D.Advances(), (std::vector<int>{W, W, W + Overhang}));
+    EXPECT_EQ(D.CharOverhang(u" ", 1), 0);
+    D.EndDrawing();
+    EXPECT_FALSE(InkBox(B->Canvas(), Rect(3 * W, 0, 3 * W + Overhang, H / 2)).IsEmpty());
+}

@@ -4,6 +4,8 @@
 
 #include "platform/base/Object.h"
 
+class TFiler;
+
 class TPersistent : public TObject {
     DECLARE_CLASS(TPersistent, TObject)
 public:
@@ -19,7 +21,12 @@ protected:
     // Copies this object into Dest; overridden by classes that know how to fill other classes.
     virtual void AssignTo(TPersistent* Dest);
     virtual TPersistent* GetOwner() const { return nullptr; }
+    // Values the object streams beside its published properties, each declared by name with
+    // its reader and writer (TFiler::DefineProperty, Filer.h); none by default.
+    virtual void DefineProperties(TFiler*) {}
 
 private:
+    friend class TWriter;
+    friend class TReader;
     [[noreturn]] void AssignError(const TPersistent* Source) const;
 };

@@ -7,6 +7,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/GraphicsQt.h"
+#include "platform/gui/Imm.h"
 #include "platform/gui/MessagesPrivate.h"
 #include "platform/gui/ScrollBarsPrivate.h"
 
@@ -2370,6 +2371,12 @@ void TWinControl::DefaultHandler(TMessage& Message) {
                                          {GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         break;
     case WM_CLOSE:
+        break;
+    case WM_IME_COMPOSITION:
+        if (Message.LParam & GCS_RESULTSTR) SendInputMethodResultAsCharacters(Handle());
+        break;
+    case WM_IME_CHAR:
+        Message.Result = SendMessage(Handle(), WM_CHAR, Message.WParam, Message.LParam);
         break;
     default:
         TControl::DefaultHandler(Message);

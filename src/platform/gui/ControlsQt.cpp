@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -423,6 +424,8 @@ TQtWindow::TQtWindow(TWindowPrivate* AOwner, QWidget* AParent, Qt::WindowFlags F
     : QWidget(AParent, Flags), FOwner(AOwner) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // Every window has an input context, as its text may come composed.
+    setAttribute(Qt::WA_InputMethodEnabled);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     HookApplicationState();
@@ -456,6 +459,9 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
         KeyEvent(Event);
+        return true;
+    case QEvent::InputMethod:
+        DeliverInputMethodEvent(Wnd, static_cast<QInputMethodEvent*>(Event));
         return true;
     case QEvent::ShortcutOverride:
         // Shortcuts are ours (IsShortCut): the key comes here as a key press.

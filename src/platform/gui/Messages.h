@@ -903,6 +903,7 @@ bool SetCursorPos(int X, int Y);
 // The mouse cursor shown now, over the window that has the pointer; SetCursor answers the
 // cursor it replaces. A cursor handle is a TCursor value (crIBeam…).
 HCURSOR SetCursor(HCURSOR Cursor);
+HCURSOR GetCursor();
 
 HWND GetCapture();
 // The window receives every mouse message until the capture is released or taken; the window

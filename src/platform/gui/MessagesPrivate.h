@@ -6,6 +6,7 @@
 #include "platform/gui/Messages.h"
 
 class TObject;
+class QInputMethodEvent;
 
 HWND RegisterControlWindow(TWinControl* Control);
 void UnregisterWindow(HWND Wnd);
@@ -31,3 +32,8 @@ void KillWindowTimers(HWND Wnd);
 HWND CaretOwner();
 // The caret's rectangle in Wnd's client coordinates while it is drawn (shown, blink phase on).
 bool CaretRect(HWND Wnd, TRect& Rect);
+
+// A window's input method events as its WM_IME_* messages (Imm.h).
+void DeliverInputMethodEvent(HWND Wnd, QInputMethodEvent* Event);
+// The default handling of a finished composition: WM_IME_CHAR for each UTF-16 unit of its text.
+void SendInputMethodResultAsCharacters(HWND Wnd);

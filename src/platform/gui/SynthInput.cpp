@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWheelEvent>
@@ -216,4 +217,14 @@ bool SynthDropFiles(TWinControl* Control, const TPoint& Client, const std::vecto
     QDropEvent Drop(QPointF(Local), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(W, &Drop);
     return Drop.isAccepted();
+}
+
+void SynthInputMethod(TWinControl* Control, const String& Composition, const String& Result) {
+    QWidget* W = WidgetFor(Control);
+    // A control that embeds a toolkit editor composes in it.
+    QWidget* Focus = QApplication::focusWidget();
+    QWidget* Target = Focus && W->isAncestorOf(Focus) ? Focus : W;
+    QInputMethodEvent Event(ToQt(Composition), {});
+    Event.setCommitString(ToQt(Result));
+    QApplication::sendEvent(Target, &Event);
 }

@@ -46,3 +46,8 @@ void SynthWheel(TWinControl* Control, const TPoint& Client, int Delta, TShiftSta
 // Local files dropped at a point of the control's client area, as another program (a file
 // manager) drops them; whether the window took the drop.
 bool SynthDropFiles(TWinControl* Control, const TPoint& Client, const std::vector<String>& Files);
+
+// The input method at the control's window, as a user's composition reaches it: Composition is
+// the text still being composed (none ends the composition), Result the finished text handed
+// over with it.
+void SynthInputMethod(TWinControl* Control, const String& Composition, const String& Result = String());

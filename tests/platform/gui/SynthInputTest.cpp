@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/base/Exceptions.h"
+#include "platform/gui/Imm.h"
 #include "platform/gui/ShellApi.h"
 
 #include <sstream>
@@ -165,4 +166,56 @@ TEST_F(SynthInput, DroppedFilesReachAWindowThatTakesThem) {
     EXPECT_EQ(Names, Files);
     EXPECT_EQ(At, (TPoint{5, 6}));
     Target->SetWindowProc(Old);
+}
+
+TEST_F(SynthInput, AComposedTextArrivesAsInputMethodMessagesAndIsTyped) {
+    auto* Edit = new TTestEdit(Form, Form);
+    Form->Show();
+    Edit->SetFocus();
+    std::vector<std::string> Log;
+    const TWndMethod Old = Edit->WindowProc();
+    Edit->SetWindowProc([&](TMessage& M) {
+        if ((M.Msg >= WM_IME_STARTCOMPOSITION && M.Msg <= WM_IME_COMPOSITION) || M.Msg == WM_IME_CHAR ||
+            M.Msg == WM_CHAR) {
+            std::ostringstream S;
+            S << std::hex << M.Msg << ' ' << M.WParam << ' ' << M.LParam;
+            if (M.Msg == WM_IME_COMPOSITION) {
+                // What the window reads while the message is handled.
+                const HIMC Imc = ImmGetContext(Edit->Handle());
+                for (DWORD Index : {DWORD(GCS_COMPSTR), DWORD(GCS_RESULTSTR)}) {
+                    const int Bytes = ImmGetCompositionStringW(Imc, Index, nullptr, 0);
+                    String Text(size_t(std::max(Bytes, 0)) / 2, u' ');
+                    EXPECT_EQ(ImmGetCompositionStringW(Imc, Index, Text.data(), DWORD(Bytes)), Bytes);
+                    S << " [" << U8(Text) << "]";
+                }
+                ImmReleaseContext(Edit->Handle(), Imc);
+            }
+            Log.push_back(S.str());
+        }
+        Old(M);
+    });
+    SynthInputMethod(Edit, u"ni");
+    SynthInputMethod(Edit, u"", u"\u4F60\u597D");
+    Edit->SetWindowProc(Old);
+    const std::vector<std::string> Expected{
+        "10d 0 0",          "10f 0 8 [ni] []", "10f 4f60 800 [] [\u4F60\u597D]", "286 4f60 1", "102 4f60 1",
+        "286 597d 1",       "102 597d 1",      "10e 0 0",
+    };
+    EXPECT_EQ(Log, Expected);
+    // Outside a composition there is nothing to read.
+    EXPECT_EQ(ImmGetCompositionStringW(ImmGetContext(Edit->Handle()), GCS_RESULTSTR, nullptr, 0), 0);
+    EXPECT_EQ(ImmGetCompositionStringW(0, GCS_RESULTSTR, nullptr, 0), IMM_ERROR_NODATA);
+}
+
+TEST_F(SynthInput, TheCursorOverAControlIsItsOwn) {
+    auto* Edit = new TTestEdit(Form, Form);
+    Edit->SetCursor(crHandPoint);
+    auto* Other = new TTestEdit(Form, Form);
+    Other->SetBounds(0, 40, 80, 20);
+    Other->SetCursor(crCross);
+    Form->Show();
+    SynthMouse(Edit, smMove, {5, 5});
+    EXPECT_EQ(GetCursor(), HCURSOR(crHandPoint));
+    SynthMouse(Other, smMove, {5, 5});
+    EXPECT_EQ(GetCursor(), HCURSOR(crCross));
 }
