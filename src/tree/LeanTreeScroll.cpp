@@ -311,7 +311,7 @@ protected:
 HRGN RegionOfPicture(TBitmap* Picture) {
     HRGN Region = CreateRectRgn(0, 0, 0, 0);
     TCanvas* C = Picture->Canvas();
-    const TColor Mask = ColorToRGB(clFuchsia);
+    const TColorRef Mask = ColorToRGB(clFuchsia);
     for (int Y = 0; Y < Picture->Height(); ++Y) {
         int X = 0;
         while (X < Picture->Width()) {

@@ -184,3 +184,8 @@ inline std::unique_ptr<TBitmap> GrabControl(TWinControl* Control) {
 inline TColor PixelOf(TBitmap& Bitmap, int X, int Y) {
     return Bitmap.Canvas()->Pixels(X, Y);
 }
+
+// The pixel as red, green and blue, to compare with ColorToRGB of a colour that may be a system one.
+inline TColorRef RgbOf(TBitmap& Bitmap, int X, int Y) {
+    return ColorToRGB(Bitmap.Canvas()->Pixels(X, Y));
+}

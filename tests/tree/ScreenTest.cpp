@@ -413,7 +413,10 @@ TEST(TreeScreen, BevelLiesBetweenTheBorderAndTheRingWithTheHeaderInside) {
         EXPECT_EQ(T.ClientWidth(), C.Client.Width()) << C.Name;
         EXPECT_EQ(T.ClientHeight(), C.Client.Height() - HeaderHeight) << C.Name;
         // The header starts inside border, bevel and ring.
-        if (C.Header) EXPECT_EQ(T.HeaderRect(), (TRect{C.Client.Left, C.Client.Top, C.Client.Right, C.Client.Top + HeaderHeight})) << C.Name;
+        if (C.Header) {
+            EXPECT_EQ(T.HeaderRect(), (TRect{C.Client.Left, C.Client.Top, C.Client.Right, C.Client.Top + HeaderHeight}))
+                << C.Name;
+        }
         auto B = S.Grab();
         for (const auto& [P, Color] : C.Probes)
             EXPECT_EQ(ColorToRGB(B->Canvas()->Pixels(P.X, P.Y)), ColorToRGB(Color)) << C.Name << " at " << P.X << "," << P.Y;

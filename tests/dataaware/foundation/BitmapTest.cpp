@@ -4,6 +4,7 @@
 #include "dataaware/foundation/daGridPaintOptions.h"
 
 #include "platform/gui/Grids.h"
+#include "support/TestDriver.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,6 @@ std::vector<TColor> PixelsOf(const TdaBitmap& B) {
     return P;
 }
 
-TColor Px(TBitmap& B, int X, int Y) { return ColorToRGB(B.Canvas()->Pixels(X, Y)); }
 
 } // namespace
 
@@ -79,7 +79,7 @@ TEST(Bitmap, ChangeLinksSleepAndAssign) {
     EXPECT_EQ(PixelsOf(Copy), Before);
     TBitmap Plain;
     B->AssignTo(&Plain);
-    EXPECT_EQ(Px(Plain, 2, 1), B->PixelColor(2, 1));
+    EXPECT_EQ(RgbOf(Plain, 2, 1), B->PixelColor(2, 1));
     TdaBitmap Back;
     Back.Assign(&Plain);
     EXPECT_EQ(PixelsOf(Back), Before);
@@ -171,7 +171,7 @@ TEST(Bitmap, SmoothStretchOfAOnePixelWideSourceAndOwnSize) {
     B->DrawOn(Same.Canvas(), TRect(0, 0, 3, 2));
     for (int Y = 0; Y < 2; ++Y)
         for (int X = 0; X < 3; ++X)
-            EXPECT_EQ(Px(Same, X, Y), B->PixelColor(X, Y));
+            EXPECT_EQ(RgbOf(Same, X, Y), B->PixelColor(X, Y));
     // One column widened: every output column is that column, no byte read past the row.
     TdaBitmap Column;
     Column.LoadBlank(1, 2);
@@ -181,7 +181,7 @@ TEST(Bitmap, SmoothStretchOfAOnePixelWideSourceAndOwnSize) {
     TBitmap Wide(6, 2);
     Column.DrawOn(Wide.Canvas(), TRect(0, 0, 6, 2));
     for (int X = 0; X < 6; ++X)
-        EXPECT_EQ(Px(Wide, X, 0), RGB(200, 100, 50)) << X;
+        EXPECT_EQ(RgbOf(Wide, X, 0), RGB(200, 100, 50)) << X;
 }
 
 TEST(Bitmap, AlphaBlendSizesAndStretchCoversTheWholeImage) {
@@ -220,16 +220,16 @@ TEST(Bitmap, TransparentAndTiledDrawing) {
     Target.Canvas()->Brush()->SetColor(clLime);
     Target.Canvas()->FillRect(TRect(0, 0, 4, 4));
     B.DrawOn(Target.Canvas(), TRect(0, 0, 2, 2));
-    EXPECT_EQ(Px(Target, 0, 0), clLime);
-    EXPECT_EQ(Px(Target, 1, 1), clBlue);
+    EXPECT_EQ(RgbOf(Target, 0, 0), clLime);
+    EXPECT_EQ(RgbOf(Target, 1, 1), clBlue);
     B.SetTransparent(false);
     B.TileDraw(Target.Canvas(), TRect(0, 0, 4, 4));
-    EXPECT_EQ(Px(Target, 3, 3), clBlue);
-    EXPECT_EQ(Px(Target, 2, 2), clFuchsia);
+    EXPECT_EQ(RgbOf(Target, 3, 3), clBlue);
+    EXPECT_EQ(RgbOf(Target, 2, 2), clFuchsia);
     TBitmap* Mask = B.MaskBitmap();
     ASSERT_NE(Mask, nullptr);
-    EXPECT_EQ(Px(*Mask, 0, 0), clBlack);
-    EXPECT_EQ(Px(*Mask, 1, 1), clWhite);
+    EXPECT_EQ(RgbOf(*Mask, 0, 0), clBlack);
+    EXPECT_EQ(RgbOf(*Mask, 1, 1), clWhite);
 }
 
 TEST(GridPaintOptions, RenderedBackgroundAndTints) {
@@ -258,8 +258,8 @@ TEST(GridPaintOptions, RenderedBackgroundAndTints) {
     EXPECT_TRUE(Options.InitBlendBitmapsFlag);
     Options.InitBlendBitmaps(false);
     EXPECT_TRUE(Options.HaveBackgroundForDataCells());
-    EXPECT_EQ(Px(Paint, 12, 10), ColorToRGB(clGray));
-    EXPECT_EQ(Px(Paint, 11, 10), clWhite);
+    EXPECT_EQ(RgbOf(Paint, 12, 10), ColorToRGB(clGray));
+    EXPECT_EQ(RgbOf(Paint, 11, 10), clWhite);
     // No regions: no alternating copy; no active colour: none either.
     EXPECT_EQ(Options.AlternatingColorBitmap, nullptr);
     EXPECT_EQ(Options.ActiveRecordBitmap, nullptr);
@@ -283,5 +283,5 @@ TEST(GridPaintOptions, RenderedBackgroundAndTints) {
     P.SetBitmap(&Big);
     Options.SetBackgroundBitmap(&P);
     Options.InitBlendBitmaps(false);
-    EXPECT_EQ(Px(Paint, 0, 0), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(Paint, 0, 0), ColorToRGB(clRed));
 }

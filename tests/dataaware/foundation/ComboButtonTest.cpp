@@ -10,8 +10,6 @@
 
 namespace {
 
-TColor Px(TBitmap& B, int X, int Y) { return ColorToRGB(B.Canvas()->Pixels(X, Y)); }
-
 // A glyph strip of N images of Size x Size: image i is a black square on an olive key colour
 // (the bottom-left pixel), and image 1 has a white and a gray pixel for the disabled look.
 std::unique_ptr<TBitmap> Strip(int N, int Size = 8) {
@@ -170,24 +168,24 @@ TEST(ComboButton, FacesInEveryState) {
     SaveControlImage(&F.Form, u"combo-buttons.png");
 
     // The raised push-button frame: highlight top left, dark shadow bottom right.
-    EXPECT_EQ(Px(*Shot, 0, 0), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(Px(*Shot, 21, 22), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(RgbOf(*Shot, 0, 0), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 21, 22), ColorToRGB(cl3DDkShadow));
     // The glyph's key colour is transparent: the face shows around the black square.
     // Inside the two-pixel frame: 18 x 19, the 8 x 8 glyph centred.
     const int GX = 2 + (18 - 8 + 1) / 2, GY = 2 + (19 - 8 + 1) / 2;
-    EXPECT_EQ(Px(*Shot, GX + 3, GY + 3), ColorToRGB(clBlack));
-    EXPECT_EQ(Px(*Shot, GX, GY), ColorToRGB(clBtnFace));
+    EXPECT_EQ(RgbOf(*Shot, GX + 3, GY + 3), ColorToRGB(clBlack));
+    EXPECT_EQ(RgbOf(*Shot, GX, GY), ColorToRGB(clBtnFace));
     // Held down: the checked pattern, the glyph moved by one pixel.
-    EXPECT_NE(Px(*Shot, 25 + 3, 3), Px(*Shot, 25 + 4, 3));
-    EXPECT_EQ(Px(*Shot, 25 + GX + 4, GY + 4), ColorToRGB(clBlack));
+    EXPECT_NE(RgbOf(*Shot, 25 + 3, 3), RgbOf(*Shot, 25 + 4, 3));
+    EXPECT_EQ(RgbOf(*Shot, 25 + GX + 4, GY + 4), ColorToRGB(clBlack));
     // Disabled with one image: embossed in shadow and highlight, no black.
-    EXPECT_EQ(Px(*Shot, 50 + GX + 3, GY + 3), ColorToRGB(clBtnShadow));
-    EXPECT_EQ(Px(*Shot, 50 + GX + 6, GY + 6), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 50 + GX + 3, GY + 3), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(RgbOf(*Shot, 50 + GX + 6, GY + 6), ColorToRGB(clBtnHighlight));
     // Disabled with its own image: white and gray recoloured.
-    EXPECT_EQ(Px(*Shot, 75 + GX + 2, GY + 2), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(Px(*Shot, 75 + GX + 3, GY + 2), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(RgbOf(*Shot, 75 + GX + 2, GY + 2), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 75 + GX + 3, GY + 2), ColorToRGB(clBtnShadow));
     // Flat and not hot: no frame, the form shows through.
-    EXPECT_EQ(Px(*Shot, 100, 0), ColorToRGB(clWhite));
+    EXPECT_EQ(RgbOf(*Shot, 100, 0), ColorToRGB(clWhite));
 }
 
 TEST(ComboButton, ThemedEllipsisShowsThreeDotsAndGlyphOnAPushButton) {
@@ -196,7 +194,7 @@ TEST(ComboButton, ThemedEllipsisShowsThreeDotsAndGlyphOnAPushButton) {
     TdaComboButton* Dots = F.Add(0);
     Dots->SetEllipsis(true);
     Dots->SetWidth(24);
-    TdaComboButton* Arrow = F.Add(30);
+    F.Add(30); // a plain drop-down arrow
     TdaComboButton* WithGlyph = F.Add(60);
     WithGlyph->SetEllipsis(true);
     WithGlyph->SetGlyph(Strip(1).get());
@@ -205,12 +203,12 @@ TEST(ComboButton, ThemedEllipsisShowsThreeDotsAndGlyphOnAPushButton) {
     SaveControlImage(&F.Form, u"combo-buttons-themed.png");
     // s = 24 div 8 = 3; x = 11, y = 10: dots at 5, 11 and 17.
     for (int X : {5, 11, 17}) {
-        EXPECT_EQ(Px(*Shot, X, 10), ColorToRGB(clBlack)) << X;
-        EXPECT_EQ(Px(*Shot, X + 2, 12), ColorToRGB(clBlack)) << X;
+        EXPECT_EQ(RgbOf(*Shot, X, 10), ColorToRGB(clBlack)) << X;
+        EXPECT_EQ(RgbOf(*Shot, X + 2, 12), ColorToRGB(clBlack)) << X;
     }
-    EXPECT_NE(Px(*Shot, 8, 10), ColorToRGB(clBlack));
+    EXPECT_NE(RgbOf(*Shot, 8, 10), ColorToRGB(clBlack));
     // The drop-down part: a black arrow in the middle.
-    EXPECT_EQ(Px(*Shot, 30 + 11, 12), ColorToRGB(clBlack));
+    EXPECT_EQ(RgbOf(*Shot, 30 + 11, 12), ColorToRGB(clBlack));
     // The glyph on the push button.
-    EXPECT_EQ(Px(*Shot, 60 + 11, 11), ColorToRGB(clBlack));
+    EXPECT_EQ(RgbOf(*Shot, 60 + 11, 11), ColorToRGB(clBlack));
 }

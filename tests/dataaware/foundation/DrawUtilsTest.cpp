@@ -11,14 +11,12 @@
 
 namespace {
 
-TColor Px(TBitmap& B, int X, int Y) { return ColorToRGB(B.Canvas()->Pixels(X, Y)); }
-
 // Counts the pixels of a colour in a rectangle.
 int CountColor(TBitmap& B, const TRect& R, TColor C) {
     int N = 0;
     for (int Y = R.Top; Y < R.Bottom; ++Y)
         for (int X = R.Left; X < R.Right; ++X)
-            N += Px(B, X, Y) == ColorToRGB(C);
+            N += RgbOf(B, X, Y) == ColorToRGB(C);
     return N;
 }
 
@@ -65,10 +63,10 @@ TEST(DrawUtils, CellTextWrapsOnlyWhatDoesNotFitAndEllipsisShortens) {
     TBitmap F(20, 10);
     F.Canvas()->Brush()->SetColor(clRed);
     daDrawCellText(F.Canvas(), TRect(0, 0, 20, 10), 2, 0, taLeftJustify, u"", 0);
-    EXPECT_EQ(Px(F, 19, 9), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(F, 19, 9), ColorToRGB(clRed));
     F.Canvas()->Brush()->SetColor(clBlue);
     daDrawCellText(F.Canvas(), TRect(0, 0, 20, 10), 2, dctNoFill, taLeftJustify, u"", 0);
-    EXPECT_EQ(Px(F, 19, 9), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(F, 19, 9), ColorToRGB(clRed));
 }
 
 TEST(DrawUtils, EllipsisButtonShowsThreeDots) {
@@ -79,7 +77,7 @@ TEST(DrawUtils, EllipsisButtonShowsThreeDots) {
     // w = 17 div 8 = 2: three 2 x 2 dots, four pixels apart.
     EXPECT_EQ(CountColor(B, TRect(0, 0, 16, 16), clBlack), 12);
     daDrawEllipsisButton(B.Canvas(), TRect(0, 0, 16, 16), bsUp, {}, false, false);
-    EXPECT_EQ(Px(B, 8, 2), ColorToRGB(clBtnFace));
+    EXPECT_EQ(RgbOf(B, 8, 2), ColorToRGB(clBtnFace));
 }
 
 TEST(DrawUtils, DottedLineEverySecondPixel) {
@@ -87,7 +85,7 @@ TEST(DrawUtils, DottedLineEverySecondPixel) {
     B.Canvas()->Pen()->SetColor(clBlack);
     daDrawDottedLine(B.Canvas(), TPoint{0, 1}, TPoint{10, 1});
     for (int X = 0; X < 10; ++X)
-        EXPECT_EQ(Px(B, X, 1), ColorToRGB(X % 2 ? clWhite : clBlack)) << X;
+        EXPECT_EQ(RgbOf(B, X, 1), ColorToRGB(X % 2 ? clWhite : clBlack)) << X;
 }
 
 TEST(DrawUtils, HighlightFocusRectRestoresTheCanvas) {

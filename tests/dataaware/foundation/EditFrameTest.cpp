@@ -32,7 +32,6 @@ private:
     }
 };
 
-TColor Px(TBitmap& B, int X, int Y) { return ColorToRGB(B.Canvas()->Pixels(X, Y)); }
 
 } // namespace
 
@@ -122,29 +121,29 @@ TEST(EditFrame, NCPaintDrawsTheEdgesOfTheState) {
     Frame.SetFocusBorders(All);
     TBitmap B(12, 10);
     EXPECT_FALSE(Frame.NCPaint(true, false, B.Canvas()));
-    EXPECT_EQ(Px(B, 0, 0), Shadow);
-    EXPECT_EQ(Px(B, 11, 9), Shadow);
-    EXPECT_EQ(Px(B, 1, 1), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(B, 0, 0), Shadow);
+    EXPECT_EQ(RgbOf(B, 11, 9), Shadow);
+    EXPECT_EQ(RgbOf(B, 1, 1), ColorToRGB(clRed));
     // A box: two flat rings.
     Frame.SetFocusStyle(efsFrameBox);
     EXPECT_FALSE(Frame.NCPaint(true, false, B.Canvas()));
-    EXPECT_EQ(Px(B, 0, 5), Shadow);
-    EXPECT_EQ(Px(B, 1, 5), Face);
-    EXPECT_EQ(Px(B, 2, 5), ColorToRGB(clWhite));
+    EXPECT_EQ(RgbOf(B, 0, 5), Shadow);
+    EXPECT_EQ(RgbOf(B, 1, 5), Face);
+    EXPECT_EQ(RgbOf(B, 2, 5), ColorToRGB(clWhite));
     // No borders without the focus: no edges, but the outer rings take the control's colour.
     Frame.SetNonFocusBorders({});
     B.Canvas()->Brush()->SetColor(clWhite);
     B.Canvas()->FillRect(TRect(0, 0, 12, 10));
     EXPECT_FALSE(Frame.NCPaint(false, false, B.Canvas()));
-    EXPECT_EQ(Px(B, 0, 0), ColorToRGB(clRed));
-    EXPECT_EQ(Px(B, 1, 1), ColorToRGB(clRed));
-    EXPECT_EQ(Px(B, 2, 2), ColorToRGB(clWhite));
+    EXPECT_EQ(RgbOf(B, 0, 0), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(B, 1, 1), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(B, 2, 2), ColorToRGB(clWhite));
     // A transparent frame leaves the rings alone while unfocused.
     Frame.SetTransparent(true);
     B.Canvas()->Brush()->SetColor(clWhite);
     B.Canvas()->FillRect(TRect(0, 0, 12, 10));
     Frame.NCPaint(false, false, B.Canvas());
-    EXPECT_EQ(Px(B, 0, 0), ColorToRGB(clWhite));
+    EXPECT_EQ(RgbOf(B, 0, 0), ColorToRGB(clWhite));
 }
 
 TEST(EditFrame, AssignAllOfADisabledFrameCopiesOnlyTheSwitches) {

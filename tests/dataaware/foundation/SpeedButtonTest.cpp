@@ -9,8 +9,6 @@
 
 namespace {
 
-TColor Px(TBitmap& B, int X, int Y) { return ColorToRGB(B.Canvas()->Pixels(X, Y)); }
-
 // Four 8 x 8 images in red, green, blue and yellow: normal, disabled, pressed, hot.
 std::unique_ptr<TImageList> FourImages(TComponent* Owner) {
     auto List = std::make_unique<TImageList>(Owner);
@@ -103,17 +101,17 @@ TEST(SpeedButton, FacesOfButtonsAndCaptions) {
     List.release();
 
     // Image rectangle: 25 - 4 of the frame, centred, then one down and one right (odd width).
-    EXPECT_EQ(Px(*Shot, 12, 12), ColorToRGB(clRed));
-    EXPECT_EQ(Px(*Shot, 0, 0), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 12, 12), ColorToRGB(clRed));
+    EXPECT_EQ(RgbOf(*Shot, 0, 0), ColorToRGB(clBtnHighlight));
     // Flat and hot: the hot image and a raised inner edge.
-    EXPECT_EQ(Px(*Shot, 30 + 12, 12), ColorToRGB(clYellow));
-    EXPECT_EQ(Px(*Shot, 30, 0), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 30 + 12, 12), ColorToRGB(clYellow));
+    EXPECT_EQ(RgbOf(*Shot, 30, 0), ColorToRGB(clBtnHighlight));
     // The disabled caption in both colours, one pixel apart.
     int Red = 0, Blue = 0;
     for (int Y = 0; Y < 25; ++Y)
         for (int X = 62; X < 118; ++X) {
-            Red += Px(*Shot, X, Y) == ColorToRGB(clRed);
-            Blue += Px(*Shot, X, Y) == ColorToRGB(clBlue);
+            Red += RgbOf(*Shot, X, Y) == ColorToRGB(clRed);
+            Blue += RgbOf(*Shot, X, Y) == ColorToRGB(clBlue);
         }
     EXPECT_GT(Red, 5);
     EXPECT_GT(Blue, 0);
@@ -132,8 +130,8 @@ TEST(TransparentPanel, PaintsNoBackgroundAndInvalidatesTheParent) {
     Form.Show();
     auto Shot = GrabControl(&Form);
     // The bevel, and the parent's colour inside.
-    EXPECT_EQ(Px(*Shot, 10, 10), ColorToRGB(clBtnHighlight));
-    EXPECT_EQ(Px(*Shot, 35, 35), ColorToRGB(clLime));
+    EXPECT_EQ(RgbOf(*Shot, 10, 10), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(RgbOf(*Shot, 35, 35), ColorToRGB(clLime));
     // At design time it is an opaque panel.
     Panel->SetComponentState(Panel->ComponentState() + TComponentState{csDesigning});
     EXPECT_FALSE(Panel->IsTransparent());

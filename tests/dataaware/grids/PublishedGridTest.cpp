@@ -152,7 +152,9 @@ TEST(PublishedGridClass, DefaultsAndPropertiesByName) {
         ASSERT_NE(Info, nullptr) << U8(C.Name);
         ASSERT_TRUE(Info->HasDefault()) << U8(C.Name);
         EXPECT_EQ(GetOrdProp(&G, Info), Info->Default) << U8(C.Name);
-        if (C.Value) EXPECT_EQ(GetSetProp(&G, C.Name), C.Value);
+        if (C.Value) {
+            EXPECT_EQ(GetSetProp(&G, C.Name), C.Value);
+        }
     }
     EXPECT_EQ(GetOrdProp(&G, u"DragVertOffset"), 15);
     EXPECT_EQ(GetOrdProp(&G, u"FooterColor"), clBtnFace);

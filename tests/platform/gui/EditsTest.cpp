@@ -578,7 +578,7 @@ TEST_F(TFormFixture, AnEditsFormattingRectangleAndItsOwnPainting) {
 
 TEST_F(TFormFixture, AMultiLineEditsScrollBarFollowsItsText) {
     auto* Edit = new TStyledEdit(Form);
-    Edit->AddStyle = ES_MULTILINE | WS_VSCROLL;
+    Edit->AddStyle = Cardinal(ES_MULTILINE) | Cardinal(WS_VSCROLL);
     Edit->RemoveStyle = ES_AUTOHSCROLL;
     Edit->SetParent(Form);
     Edit->SetBounds(10, 10, 120, 60);
