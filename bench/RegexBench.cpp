@@ -5,7 +5,7 @@
 // counter "matches" shows that they agree. After the run a table gives our CPU time over each
 // PCRE2 time (medians when the run has repetitions).
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 #include "platform/base/Strings.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16

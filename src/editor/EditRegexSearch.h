@@ -3,7 +3,7 @@
 // and replacement texts with "$" references to the groups of a match.
 
 #include "editor/EditSearch.h"
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 
 #include <memory>
 #include <vector>

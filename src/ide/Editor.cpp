@@ -7,7 +7,7 @@
 
 #include "editor/AutoComplete.h"
 #include "editor/CodeEditKeyCmdsEditor.h"
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 
 #include "platform/base/DateTime.h"
 #include "platform/base/Encoding.h"

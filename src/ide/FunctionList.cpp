@@ -3,7 +3,7 @@
 #include "ide/FunctionList.h"
 #include "ide/Main.h"
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"

@@ -2,7 +2,7 @@
 // the program listing, modifiers and properties, the search operations, substitution, replace,
 // split, and long inputs that must end in a result or the engine's error, never in a crash.
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 #include "platform/base/Lists.h"
 #include "support/TestSupport.h"
 

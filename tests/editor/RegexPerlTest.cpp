@@ -8,7 +8,7 @@
 // The second table lists where the two differ by design; there the test checks that they do
 // differ, and that our engine gives the answer its own rules give.
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 #include "platform/base/Lists.h"
 #include "support/TestSupport.h"
 

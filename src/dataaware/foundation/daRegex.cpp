@@ -1,6 +1,6 @@
 #include "dataaware/foundation/daRegex.h"
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The object's properties, the compiler and the program listing of TRegexEngine.
 
-#include "editor/RegexEngine.h"
-#include "editor/RegexPrivate.h"
+#include "regex/RegexEngine.h"
+#include "regex/RegexPrivate.h"
 
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"

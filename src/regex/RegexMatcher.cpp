@@ -6,8 +6,8 @@
 // loop) and every change to undo (group positions, loop counters) is an entry. The stack is kept
 // between attempts, so a search allocates nothing per position it tries.
 
-#include "editor/RegexEngine.h"
-#include "editor/RegexPrivate.h"
+#include "regex/RegexEngine.h"
+#include "regex/RegexPrivate.h"
 
 #include "platform/base/Lists.h"
 #include "platform/base/ScopeGuard.h"

@@ -2,7 +2,7 @@
 // Inside the regular-expression engine: the opcodes of the program and the matcher's working
 // form of it (nodes with resolved links, class bitmaps, first-character filters).
 
-#include "editor/RegexEngine.h"
+#include "regex/RegexEngine.h"
 
 #include <algorithm>
 #include <array>
