@@ -1,4 +1,4 @@
-#include "dataaware/edits/daDBLookupCombo.h"
+#include "dataaware/grids/daDBLookupCombo.h"
 
 #include "dataaware/foundation/daDataSetUtils.h"
 #include "dataaware/foundation/daFieldSettings.h"

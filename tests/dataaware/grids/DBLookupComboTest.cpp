@@ -1,8 +1,8 @@
 // The lookup combo: the key of the data field shown as the text of a record of a second dataset,
 // typing that searches the lookup table, the drop-down grid with its placement, and close-up with
 // and without taking the chosen record. Every test runs over datasets in memory and in SQLite.
-#include "dataaware/edits/daDBLookupCombo.h"
-#include "EditTestSupport.h"
+#include "dataaware/grids/daDBLookupCombo.h"
+#include "dataaware/edits/EditTestSupport.h"
 
 #include "platform/gui/Questions.h"
 

@@ -1,6 +1,7 @@
 #include "dataaware/grids/daDBGrid.h"
 
 #include "dataaware/edits/daDateTimePicker.h"
+#include "dataaware/grids/GridTestSupport.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/data/SQLiteDataSet.h"
 #include "platform/gui/Menus.h"
@@ -39,21 +40,6 @@ protected:
         Bookmarks.LinkActive(Value);
     }
 };
-
-void FillMem(TMemDataSet* DS, int Count) {
-    DS->FieldDefs().Add(u"ID", ftInteger);
-    DS->FieldDefs().Add(u"NAME", ftString, 40);
-    DS->FieldDefs().Add(u"CITY", ftString, 60);
-    DS->Open();
-    for (int I = 1; I <= Count; ++I) {
-        DS->Append();
-        DS->FieldByName(u"ID")->SetAsInteger(I);
-        DS->FieldByName(u"NAME")->SetAsString(u"name" + IntToStr(I));
-        DS->FieldByName(u"CITY")->SetAsString(I % 2 ? u"Oslo" : u"Bergen");
-        DS->Post();
-    }
-    DS->First();
-}
 
 struct TGridFixture {
     TForm Form{nullptr};

@@ -4,6 +4,7 @@
 #include "dataaware/grids/daDBGrid.h"
 
 #include "platform/base/TypeInfo.h"
+#include "dataaware/grids/GridTestSupport.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/data/SQLiteDataSet.h"
 #include "support/TestDriver.h"
@@ -22,18 +23,7 @@ enum TKind { kMemory, kSQLite };
 TDataSet* MakePeople(TComponent* Owner, TKind Kind, int Count) {
     if (Kind == kMemory) {
         auto* DS = new TMemDataSet(Owner);
-        DS->FieldDefs().Add(u"ID", ftInteger);
-        DS->FieldDefs().Add(u"NAME", ftString, 40);
-        DS->FieldDefs().Add(u"CITY", ftString, 60);
-        DS->Open();
-        for (int I = 1; I <= Count; ++I) {
-            DS->Append();
-            DS->FieldByName(u"ID")->SetAsInteger(I);
-            DS->FieldByName(u"NAME")->SetAsString(u"name" + IntToStr(I));
-            DS->FieldByName(u"CITY")->SetAsString(I % 2 ? u"Oslo" : u"Bergen");
-            DS->Post();
-        }
-        DS->First();
+        FillMem(DS, Count);
         return DS;
     }
     static int N = 0;
