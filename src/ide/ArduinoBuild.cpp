@@ -126,8 +126,12 @@ void TfrmMain::RunArduinoAction(const String& Action) {
     // The port goes to the builder as the device the COM number stands for here.
     String Port = SerialPortDevice(Info.ComNr);
     if (Port.empty()) Port = Format(u"COM%d", {Info.ComNr});
-    const String Board = Info.CPU.empty() ? Format(u"arduino:avr:%s", {Info.ArduinoInternalName})
-                                          : Format(u"arduino:avr:%s:cpu=%s", {Info.ArduinoInternalName, Info.CPU});
+    // A processor goes with the board only when the board has a processor menu: the builder
+    // refuses any choice for a board without one, and the default configuration names
+    // atmega328 for the uno, which has none.
+    const bool WithCPU = !Info.CPU.empty() && !frmOptions->BoardProcessors(Info.ArduinoInternalName).empty();
+    const String Board = !WithCPU ? Format(u"arduino:avr:%s", {Info.ArduinoInternalName})
+                                  : Format(u"arduino:avr:%s:cpu=%s", {Info.ArduinoInternalName, Info.CPU});
     // Every word is quoted for the shell, so that no character of a path means anything to it.
     std::vector<String> Words = {Builder, u"--pref", u"build.path=" + BuildFolder};
     // The builder takes its hardware and libraries from the user's sketch folder, as the user's

@@ -147,12 +147,6 @@ TfrmEditConfiguration::TfrmEditConfiguration(TComponent* AOwner) : TForm(AOwner)
 
 TfrmEditConfiguration::~TfrmEditConfiguration() = default;
 
-String TfrmEditConfiguration::BoardsFileName(const String& ArduinoPath) {
-    const String Folder = IncludeTrailingPathDelimiter(ArduinoPath);
-    const String Avr = Folder + u"hardware/arduino/avr/boards.txt";
-    return FileExists(Avr) ? Avr : Folder + u"hardware/arduino/boards.txt";
-}
-
 void TfrmEditConfiguration::FillBoardList(bool OnlySelected) {
     // The board on show stays chosen when the new list has it; when it does not, it stays in
     // force, so that a save does not lose it.
@@ -266,20 +260,8 @@ void TfrmEditConfiguration::OpenConfigFile(const String& ProjectPath, const Stri
 
 void TfrmEditConfiguration::LoadCpuList(const String& InternalName) {
     cbbCpu->Items()->Clear();
-    TStringList Lines;
-    Lines.LoadFromFile(BoardsFileName(frmOptions ? frmOptions->PathToArduino() : String()), TEncoding::UTF8());
-    // A processor is a line "<board>.menu.cpu.<id>=<its name>"; the lines below it that carry
-    // the processor's settings have a dotted key after the id.
-    const String Prefix = InternalName + u".menu.cpu.";
-    for (int I = 0; I < Lines.Count(); ++I) {
-        const String Line = TrimLeft(Lines.Strings(I));
-        if (Line.compare(0, Prefix.size(), Prefix) != 0) continue;
-        const int Eq = Pos(u"=", Line);
-        if (Eq == 0) continue;
-        const String Id = Trim(Copy(Line, Length(Prefix) + 1, Eq - Length(Prefix) - 1));
-        if (Id.empty() || Pos(u".", Id) > 0) continue;
-        if (cbbCpu->Items()->IndexOf(Id) < 0) cbbCpu->Items()->Add(Id);
-    }
+    if (frmOptions)
+        for (const String& Id : frmOptions->BoardProcessors(InternalName)) cbbCpu->Items()->Add(Id);
     ShowCpu(cbbCpu->Items()->Count() > 0);
 }
 

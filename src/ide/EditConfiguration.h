@@ -58,8 +58,6 @@ public:
     void cbbCpuChange();
     void ScanComPorts();
 
-    // The board definition file of the Arduino folder the options name.
-    static String BoardsFileName(const String& ArduinoPath);
 
 private:
     std::unique_ptr<TStringList> slConfiguration;

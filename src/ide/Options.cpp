@@ -4,6 +4,7 @@
 #include "ide/HelpAbout.h"
 
 #include "platform/base/Encoding.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Placing.h"
@@ -174,10 +175,8 @@ void TfrmOptions::LoadBoards() {
     clbBoards->Items()->Add(u"default");
     slInternalArduinoNames->Add(u"default");
 
-    String BoardFile = Path + u"/hardware/arduino/avr/boards.txt";
-    if (!FileExists(BoardFile)) BoardFile = Path + u"/hardware/arduino/boards.txt";
     TStringList Lines;
-    Lines.LoadFromFile(BoardFile, TEncoding::UTF8());
+    Lines.LoadFromFile(BoardsFileName(), TEncoding::UTF8());
     for (int I = 0; I < Lines.Count(); ++I) {
         const String& Line = Lines.Strings(I);
         const int P = Pos(u".name=", Line);
@@ -283,4 +282,33 @@ String TfrmOptions::ExternalProgramForExtension(const String& Extension, String&
     }
     if (!Program.empty() && Pos(u"=", Program) > 0) Program = ValueOf(Program);
     return Program;
+}
+
+String TfrmOptions::BoardsFileName() const {
+    const String Folder = IncludeTrailingPathDelimiter(PathToArduino());
+    const String Avr = Folder + u"hardware/arduino/avr/boards.txt";
+    return FileExists(Avr) ? Avr : Folder + u"hardware/arduino/boards.txt";
+}
+
+std::vector<String> TfrmOptions::BoardProcessors(const String& InternalName) const {
+    std::vector<String> Ids;
+    TStringList Lines;
+    try {
+        Lines.LoadFromFile(BoardsFileName(), TEncoding::UTF8());
+    } catch (const Exception&) {
+        return Ids;
+    }
+    // A processor is a line "<board>.menu.cpu.<id>=<its name>"; the lines below it that carry
+    // the processor's settings have a dotted key after the id.
+    const String Prefix = InternalName + u".menu.cpu.";
+    for (int I = 0; I < Lines.Count(); ++I) {
+        const String Line = TrimLeft(Lines.Strings(I));
+        if (Line.compare(0, Prefix.size(), Prefix) != 0) continue;
+        const int Eq = Pos(u"=", Line);
+        if (Eq == 0) continue;
+        const String Id = Trim(Copy(Line, Length(Prefix) + 1, Eq - Length(Prefix) - 1));
+        if (Id.empty() || Pos(u".", Id) > 0) continue;
+        if (std::find(Ids.begin(), Ids.end(), Id) == Ids.end()) Ids.push_back(Id);
+    }
+    return Ids;
 }

@@ -16,6 +16,7 @@
 #include "platform/gui/StdCtrls.h"
 
 #include <memory>
+#include <vector>
 
 class TfrmOptions : public TForm {
     DECLARE_CLASS(TfrmOptions, TForm)
@@ -44,6 +45,11 @@ public:
     TKitFormStorage* fs1 = nullptr;
 
     String PathToArduino() const { return edPathToArduino->Text(); }
+    // The board definition file of the Arduino folder.
+    String BoardsFileName() const;
+    // The processor choices boards.txt gives a board ("<board>.menu.cpu.<id>=…"), in file order;
+    // none when the board has no processor menu or the file cannot be read.
+    std::vector<String> BoardProcessors(const String& InternalName) const;
     String PathToProjects() const { return edPathToProjects->Text(); }
     // The selected template's name; "???" when none is selected.
     String DefaultSketchTemplate() const;

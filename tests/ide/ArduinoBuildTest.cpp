@@ -43,6 +43,11 @@ struct ArduinoBuildTest : TEditorFixture {
         Arduino = Temp.Sys("arduino folder");
         std::filesystem::create_directories(Arduino);
         WriteBytes(Arduino + "/arduino", StandIn);
+        // The nano has a processor menu, the uno has none.
+        std::filesystem::create_directories(Arduino + "/hardware/arduino/avr");
+        WriteBytes(Arduino + "/hardware/arduino/avr/boards.txt",
+                   "uno.name=Arduino Uno\nnano.name=Arduino Nano\nnano.menu.cpu.atmega328=ATmega328P\n"
+                   "nano.menu.cpu.atmega328.upload.speed=115200\nnano.menu.cpu.atmega168=ATmega168\n");
         std::filesystem::permissions(Arduino + "/arduino", std::filesystem::perms::owner_all);
         std::filesystem::create_directories(StringToUtf8(Program / "Temp"));
         // COM5 is a link in a ports folder of the test's own.
@@ -87,7 +92,7 @@ TEST_F(ArduinoBuildTest, EveryWordReachesTheBuilderIntact) {
     Main->ArduinoVerify();
     const std::string P = StringToUtf8(Program.Dir());
     EXPECT_EQ(Seen("args"), "--pref\nbuild.path=" + P + "/Temp/build\n--pref\nsketchbook.path=" + Temp.Path() + "\n--verify\n--verbose-build\n--verbose-upload\n"
-                            "--board\narduino:avr:uno:cpu=atmega328\n" +
+                            "--board\narduino:avr:uno\n" +
                                 U8(File) + "\n--port\n" + Temp.Sys("ports/COM5") + "\n");
     EXPECT_EQ(Seen("locale"), "C.UTF-8");
     // One line in the batch file beside the program, and the logs in its Temp folder.
@@ -96,7 +101,11 @@ TEST_F(ArduinoBuildTest, EveryWordReachesTheBuilderIntact) {
     EXPECT_EQ(Batch.rfind("LC_ALL=C.UTF-8 '" + Arduino + "/arduino' '--pref' ", 0), 0u);
     EXPECT_NE(Batch.find(" > '" + P + "/Temp/Normal.log' 2> '" + P + "/Temp/Errors.log'"), std::string::npos);
 
-    // Without a processor the board is the board alone; an unmapped number goes as it is.
+    // The uno has no processor menu, so its configuration's CPU stays behind; a board with one
+    // takes it; without a processor the board is the board alone; an unmapped number goes as it is.
+    Sketch(Folder + "/Morvane.prj", "ArduinoType=nano\r\nCPU=atmega328\r\nComPort=5\r\n");
+    Main->ArduinoVerify();
+    EXPECT_NE(Seen("args").find("--board\narduino:avr:nano:cpu=atmega328\n"), std::string::npos);
     Sketch(Folder + "/Morvane.prj", "ArduinoType=nano\r\nComPort=77\r\n");
     Main->ArduinoUpload();
     EXPECT_NE(Seen("args").find("--upload\n--verbose-build\n--verbose-upload\n--board\narduino:avr:nano\n"),

@@ -77,7 +77,9 @@ struct ArduinoBuilderTest : TEditorFixture {
     }
 };
 
-const char* const Uno = "ArduinoType=uno\r\nCPU=\r\nComPort=7\r\nBaudRate=9600\r\n";
+// The board and processor of the default configuration: the uno has no processor menu, and the
+// build leaves the processor out rather than have the builder refuse it.
+const char* const Uno = "ArduinoType=uno\r\nCPU=atmega328\r\nComPort=7\r\nBaudRate=9600\r\n";
 
 } // namespace
 
