@@ -4,6 +4,7 @@
 
 #include "CodeEditEditing.h"
 
+#include "platform/base/ScopeGuard.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/SynthInput.h"
 
@@ -280,6 +281,8 @@ TEST_F(CodeEditInput, AComposedStringIsTypedOnceAsOneStep) {
     PutMarked(Edit, u"ab|c");
     std::vector<TCodeEditorCommand> Heard;
     Edit->OnCommandProcessed = [&](TObject*, TCodeEditorCommand& Command, Char&, void*) { Heard.push_back(Command); };
+    // The fixture's editor outlives the list: the focus it loses at the end must not reach it.
+    TScopeExit Unhook([&] { Edit->OnCommandProcessed = nullptr; });
     // While the user composes, nothing is typed.
     SynthInputMethod(Edit, u"ni");
     SynthInputMethod(Edit, u"nih");

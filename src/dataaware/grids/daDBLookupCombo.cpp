@@ -404,13 +404,19 @@ TdaDBCustomLookupCombo::TdaDBCustomLookupCombo(TComponent* AOwner)
 TdaDBCustomLookupCombo::~TdaDBCustomLookupCombo() {
     FTimer->OnTimer = nullptr;
     FGrid->OnListClick = nullptr;
-    delete FPopup; // takes the grid with it
+    // The grid goes with the pop-up and tells this combo on its way out, when it is no longer a
+    // grid: nothing may ask it then.
     FGrid = nullptr;
+    delete FPopup;
 }
 
 void TdaDBCustomLookupCombo::Notification(TComponent* AComponent, TOperation Operation) {
     TdaDBCustomCombo::Notification(AComponent, Operation);
-    if (Operation == opRemove && FGrid && AComponent == LookupTable()) FGrid->SetLookupTable(nullptr);
+    if (Operation != opRemove || !FGrid) return;
+    if (AComponent == static_cast<TComponent*>(FGrid))
+        FGrid = nullptr;
+    else if (AComponent == LookupTable())
+        FGrid->SetLookupTable(nullptr);
 }
 
 void TdaDBCustomLookupCombo::SetLookupTable(TDataSet* Value) {
