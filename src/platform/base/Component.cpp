@@ -113,8 +113,11 @@ void TComponent::SetName(const String& NewName) {
     // stored definition does: one owner can hold several windows of one kind.
     if (FOwner && !Name.empty() && FComponentState.Contains(csLoading) &&
         !FOwner->ComponentState().Contains(csLoading))
-        for (int I = 1; FOwner->FindComponent(Name) && FOwner->FindComponent(Name) != this; ++I)
+        for (int I = 1;; ++I) {
+            const TComponent* Holder = FOwner->FindComponent(Name);
+            if (!Holder || Holder == this) break;
             Name = NewName + u"_" + IntToStr(I);
+        }
     if (FName == Name) return;
     if (FOwner)
         FOwner->ValidateRename(this, FName, Name);

@@ -2,6 +2,8 @@
 // typing that searches the lookup table, the drop-down grid with its placement, and close-up with
 // and without taking the chosen record. Every test runs over datasets in memory and in SQLite.
 #include "dataaware/grids/daDBLookupCombo.h"
+
+#include "dataaware/grids/GridTestSupport.h"
 #include "dataaware/edits/EditTestSupport.h"
 
 #include "platform/gui/Questions.h"
@@ -116,14 +118,6 @@ struct TLookupForm {
     }
     TRect PopupRect() { return Combo->ListWindow()->BoundsRect(); }
 };
-
-void Keep(TBitmap& B, const char* Name) {
-    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
-        TPicture P;
-        P.SetGraphic(&B);
-        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
-    }
-}
 
 } // namespace
 

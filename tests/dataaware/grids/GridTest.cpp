@@ -88,15 +88,6 @@ struct TGridFixture {
     }
 };
 
-// Saves a grab where MORVANE_GRAB_DIR points, for a person to look at.
-void Keep(TBitmap& B, const char* Name) {
-    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
-        TPicture P;
-        P.SetGraphic(&B);
-        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
-    }
-}
-
 void AddOption(TdaCustomDBGrid* Grid, TdaDBGridOption O) {
     TdaDBGridOptions Options = Grid->Options();
     Options.Include(O);

@@ -1,8 +1,14 @@
 #pragma once
-// The grids' tests share one dataset in memory: ID 1..Count, NAME "name<ID>", CITY alternating.
+// What the grids' tests share: one dataset in memory, and pictures kept for a person to look at.
 
 #include "platform/base/Strings.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/gui/Graphics.h"
+
+#include <cstdlib>
+#include <string>
+
+// ID 1..Count, NAME "name<ID>", CITY alternating.
 
 inline void FillMem(TMemDataSet* DS, int Count) {
     DS->FieldDefs().Add(u"ID", ftInteger);
@@ -17,4 +23,13 @@ inline void FillMem(TMemDataSet* DS, int Count) {
         DS->Post();
     }
     DS->First();
+}
+
+// Saves a grab where MORVANE_GRAB_DIR points, for a person to look at; nothing without it.
+inline void Keep(TBitmap& B, const char* Name) {
+    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
+        TPicture P;
+        P.SetGraphic(&B);
+        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
+    }
 }

@@ -92,14 +92,6 @@ struct TPublishedFixture {
 
 class PublishedGrid : public ::testing::TestWithParam<TKind> {};
 
-void Keep(TBitmap& B, const char* Name) {
-    if (const char* Dir = std::getenv("MORVANE_GRAB_DIR")) {
-        TPicture P;
-        P.SetGraphic(&B);
-        P.SaveToFile(Utf8ToString(std::string(Dir) + "/" + Name + ".png"));
-    }
-}
-
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PublishedGrid, ::testing::Values(kMemory, kSQLite), [](const auto& Info) {
