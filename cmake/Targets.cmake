@@ -14,6 +14,9 @@ function(morvane_library target)
     target_precompile_headers(${target} PRIVATE ${MORVANE_PCH_HEADERS})
 endfunction()
 
+# How many processes share a test program's tests in the sanitizer build.
+set(MORVANE_SANITIZE_SHARDS 4)
+
 # morvane_test(<target> LIBS <libs...>)
 # Sources are the .cpp files of the calling folder; the folder provides its own main()
 # when it holds main.cpp, else GoogleTest's is used.
@@ -30,5 +33,17 @@ function(morvane_test target)
     target_compile_definitions(${target} PRIVATE MORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     target_precompile_headers(${target} PRIVATE ${MORVANE_PCH_HEADERS} <gtest/gtest.h>)
     # DISABLED_ tests are helpers that other tests start in a process of their own.
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "-*.DISABLED_*")
+    if(MORVANE_SANITIZE)
+        # A sanitized process takes a third of a second to start and to check its leaks at exit,
+        # which one process per test would pay some two thousand times: the sanitizer run gives
+        # each program a few processes that share its tests out.
+        foreach(shard RANGE 1 ${MORVANE_SANITIZE_SHARDS})
+            math(EXPR index "${shard} - 1")
+            add_test(NAME ${target}/${shard} COMMAND ${target} --gtest_filter=-*.DISABLED_*)
+            set_tests_properties(${target}/${shard} PROPERTIES ENVIRONMENT
+                "GTEST_TOTAL_SHARDS=${MORVANE_SANITIZE_SHARDS};GTEST_SHARD_INDEX=${index}")
+        endforeach()
+    else()
+        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "-*.DISABLED_*")
+    endif()
 endfunction()

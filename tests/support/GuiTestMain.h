@@ -9,8 +9,19 @@
 #include "support/TestMain.h"
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/SynthInput.h"
 
 #include <cstdlib>
+
+// Every test starts with no key and no mouse button held, whatever the one before it left down
+// (a test's made-up key press carries its modifiers but no release of them).
+class TReleaseHeldKeys : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        for (Word Key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+            SetKeyState(Key, false);
+    }
+};
 
 template <class RegisterClasses> int RunGuiTests(int argc, char** argv, RegisterClasses Register) {
     TTestEnvironment Environment;
@@ -23,6 +34,8 @@ template <class RegisterClasses> int RunGuiTests(int argc, char** argv, Register
     Register();
     FailTestsOnUnscriptedQuestions();
     ::testing::InitGoogleTest(&argc, argv);
+    KeepShardsInThisProcess();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TReleaseHeldKeys);
     const int Result = RUN_ALL_TESTS();
     DoneApplication();
     return Result;

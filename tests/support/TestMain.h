@@ -56,11 +56,27 @@ private:
     std::optional<TTestProgramFolder> FProgram;
 };
 
+// The sanitizer run shares a program's tests out among a few processes through GoogleTest's
+// shard variables, read once when the run starts. A child that a test starts of this program
+// must run the one test it names, so the variables go before the first test.
+class TShardsStayInThisProcess : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (const char* Name : {"GTEST_TOTAL_SHARDS", "GTEST_SHARD_INDEX", "GTEST_SHARD_STATUS_FILE"})
+            unsetenv(Name);
+    }
+};
+
+inline void KeepShardsInThisProcess() {
+    ::testing::AddGlobalTestEnvironment(new TShardsStayInThisProcess);
+}
+
 // Runs the program's tests in their environment; Register makes the classes known first.
 template <class RegisterClasses> int RunTests(int argc, char** argv, RegisterClasses Register) {
     TTestEnvironment Environment;
     Register();
     ::testing::InitGoogleTest(&argc, argv);
+    KeepShardsInThisProcess();
     return RUN_ALL_TESTS();
 }
 

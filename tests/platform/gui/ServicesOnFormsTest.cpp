@@ -1,5 +1,6 @@
 // The services on real forms: a form's main menu bar, its keys reaching menus and actions,
 // pop-up menus of controls, modal forms and the exception box through the question service.
+#include "support/GuiTestSupport.h"
 #include "support/QuestionTestSupport.h"
 #include "platform/base/Idle.h"
 #include "platform/gui/ActnList.h"
@@ -17,14 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void SendKey(TWinControl* Control, int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
-    QWidget* W = WindowOf(Control);
-    QKeyEvent Press(QEvent::KeyPress, Key, Modifiers);
-    QApplication::sendEvent(W, &Press);
-    QKeyEvent Release(QEvent::KeyRelease, Key, Modifiers);
-    QApplication::sendEvent(W, &Release);
-}
 
 class TPane : public TCustomControl {
 public:
