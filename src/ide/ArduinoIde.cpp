@@ -80,6 +80,8 @@ void TfrmMain::SetUpArduinoPage() {
     // Clicks on the logo count as clicks on the black page.
     imgLogo->OnMouseUp = shp1->OnMouseUp;
     tmrLogoMover->OnTimer = [this](TObject*) { LogoTick(); };
+    // The page settles its size after the window's own resize: the logo follows the page.
+    tsArduino->OnResize = [this](TObject*) { PlaceLogo(); };
 }
 
 void TfrmMain::PlaceLogo() {
