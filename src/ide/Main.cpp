@@ -16,6 +16,8 @@
 #include "platform/base/Files.h"
 #include "platform/gui/Placing.h"
 #include "platform/gui/Questions.h"
+#include "platform/os/ChildProcess.h"
+#include "platform/os/ForeignWindows.h"
 #include "platform/os/ShellOpen.h"
 
 #include <cerrno>
@@ -139,6 +141,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         tmrLogoMover = new TTimer(this);
         tmrLogoMover->SetName(u"tmrLogoMover");
         tmrLogoMover->SetEnabled(false);
+        tmrLogoMover->SetInterval(5);
         AddFormSettings(this, appIniStor, fs1, TPlacementOptions{},
                         {u"chkConst.Checked", u"chkDef.Checked", u"chkF.Checked", u"chkOther.Checked",
                          u"chkVars.Checked", u"tmrLogoMover.Interval"});
@@ -146,6 +149,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         CreateActions();
         CreateMenuAndToolBars();
         ConnectActions();
+        SetUpArduinoPage();
         KitAppEvents1 = new TKitAppEvents(this);
         KitAppEvents1->SetName(u"KitAppEvents1");
         KitAppEvents1->OnShowHint = [this](String& HintStr, bool& CanShow, THintInfo& HintInfo) {
@@ -190,7 +194,8 @@ void TfrmMain::FormCreate(TObject*) {
 }
 
 void TfrmMain::FormResize(TObject*) {
-    // Moving the embedded Arduino IDE comes with it; until then there is never one.
+    if (FExternalArduinoHandle && ForeignWindowExists(FExternalArduinoHandle))
+        MoveForeignWindow(FExternalArduinoHandle, 0, 0, ClientWidth(), ClientHeight());
     PlaceLogo();
 }
 
@@ -259,6 +264,19 @@ void TfrmMain::ConnectActions() {
         About->ShowModal();
     });
     Connect(u"actHelp", [this] { OpenLocalHelp(); });
+    Connect(u"actFileNew", [this] { NewProject(); });
+    Connect(u"actHelpArduinos", [this] { ShowDatasheets(); });
+    Connect(u"actArduinoIdeOpen", [this] { EmbedArduinoIde(); });
+    Connect(u"actArduinoHelp", [this] { OpenArduinoReference(); });
+    Connect(u"actTest", [this] { TestEmbeddedIde(); });
+    // The copy actions wait for a sketch to copy: the trees and the tabs enable them.
+    Action(u"actFileCopyFromEditorFile")->OnExecute = [this](TObject*) { CopyProject(ActiveFileName()); };
+    Action(u"actFileCopyFromTree")->OnExecute = [this](TObject*) {
+        TLeanStringTree* Tree = ActiveLeftTree();
+        tTreeClass* Item = Tree ? TreeRecord(Tree, Tree->FocusedNode()) : nullptr;
+        if (Item && (Item->NodeType() == ntFileSrc || Item->NodeType() == ntFileSrcWithoutLoop))
+            CopyProject(Item->FullPath());
+    };
     Connect(u"actLeftPaneCollapse", [this] { CollapseLeftPane(); });
     Connect(u"actLeftPaneExpand", [this] { ExpandLeftPane(); });
 }

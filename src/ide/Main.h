@@ -28,6 +28,7 @@ class TfrmOptions;
 class TfrmEditor;
 class TdaDataInspector;
 class TfrmTerm;
+class TfrmHelpArduinos;
 class TChildProcess;
 class TAction;
 class TActionList;
@@ -127,10 +128,39 @@ public:
     // No hint over an editor control itself; the screen tip in place of an action's hint.
     void KitAppEvents1ShowHint(String& HintStr, bool& CanShow, THintInfo& HintInfo);
     // The closing steps that run while the window is being destroyed.
-    void CloseEmbeddedIde() {}
+    void CloseEmbeddedIde();
     void FreeTerminalRecords();
-    // Places the moving logo; it comes with the logo tab.
-    virtual void PlaceLogo() {}
+    // -- The "Arduino" page: the wandering logo and the embedded Arduino IDE (ArduinoIde.cpp) --
+    TToolBar* tlb2 = nullptr;
+    TProgressBar* pbMeter = nullptr;
+    TShape* shp1 = nullptr;
+    TImage* imgLogo = nullptr;
+    // The Arduino IDE's main window on the display: the class of its frame.
+    static constexpr const char16_t* ArduinoIdeWindowClass = u"processing-app-Base";
+    // The web page of the Arduino language reference.
+    String ArduinoReferenceAddress = u"https://www.arduino.cc/en/Reference/HomePage";
+    // How long the IDE's window is looked for: rounds, each followed by a pause.
+    int ArduinoSearchRounds = 50;
+    int ArduinoSearchPause = 200;
+    unsigned ExternalArduinoHandle() const { return FExternalArduinoHandle; }
+    // Centres the logo at its own size, or stretches it over a page smaller than it.
+    void PlaceLogo();
+    void LogoTick();
+    // Starts the Arduino IDE and takes its window into the "Arduino" page.
+    void EmbedArduinoIde();
+    void OpenArduinoReference();
+    // Sends the embedded IDE its verify key.
+    void TestEmbeddedIde();
+
+    // A new sketch through the new-project dialog; opened in a tab when the dialog made it.
+    void NewProject();
+    // The same with the files of the sketch whose main file is SourceProjectName copied.
+    void CopyProject(const String& SourceProjectName) { CopyProject(SourceProjectName, true); }
+    void CopyProject(const String& SourceProjectName, bool Copying);
+
+    // The datasheet viewer, made on first use (when its index can be read) and kept.
+    TfrmHelpArduinos* frmHelpArduinos = nullptr;
+    void ShowDatasheets();
 
     // The local help pages in the desktop's browser; a missing page is the browser's to report.
     void OpenLocalHelp();
@@ -297,7 +327,10 @@ private:
     std::vector<TRect> FCloseButtonsRectArray;
     int FCloseButtonMouseDownIndex = -1;
     bool FCloseButtonShowPushed = false;
-    unsigned ExternalArduinoHandle = 0;
+    unsigned FExternalArduinoHandle = 0;
+    // The Arduino IDEs started here; they run until their windows close or the program ends.
+    std::vector<std::shared_ptr<TChildProcess>> FArduinoIdes;
+    void SetUpArduinoPage();
     int LogoWidth = 0;
     int LogoHeight = 0;
     int LogoXDirection = 1;

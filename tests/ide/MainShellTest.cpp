@@ -66,7 +66,7 @@ std::string PlaceOf(TfrmMain* Main, TBasicAction* A) {
                 Place += (Place.empty() ? "" : ",") + U8(StripHotkey(Items->Items(T)->Caption()));
                 break;
             }
-    for (TToolBar* Bar : {Main->tlbr1, Main->tlbSketchTree})
+    for (TToolBar* Bar : {Main->tlbr1, Main->tlbSketchTree, Main->tlb2})
         for (int I = 0; I < Bar->ButtonCount(); ++I)
             if (Bar->Buttons(I)->Action() == A) {
                 Place += " " + U8(Bar->Name());
@@ -130,13 +130,13 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actFileOpen", "FILE", "Open file", "", false, ""},
         {"actArduinoOpenTerminalUnassigned", "ARDUINO", "Open Terminal for selected Sketch", "", true,
          " tlbr1"},
-        {"actFileNew", "PROJECT", "New project", "", false, "File,Project tlbr1"},
+        {"actFileNew", "PROJECT", "New project", "", true, "File,Project tlbr1"},
         {"actFileSave", "PROJECT", "Save", "Ctrl+S", true, "Project tlbr1"},
         {"actFileCopyFromEditorFile", "PROJECT", "Copy  project selected in Editor", "", false, "Project"},
         {"actFileCopyFromTree", "PROJECT", "Copy  project selected in tree", "", false,
          "Project tlbSketchTree"},
         {"actOptions", "TOOLS", "Options", "", true, "Tools tlbr1"},
-        {"actArduinoIdeOpen", "ARDUINO", "Open Arduino IDE ", "", false, "Arduino"},
+        {"actArduinoIdeOpen", "ARDUINO", "Open Arduino IDE ", "", true, "Arduino tlb2"},
         {"actEditFind", "EDIT", "Find", "Ctrl+F", true, "Edit tlbr1"},
         {"actEditFindNext", "EDIT", "Find Next", "F3", true, "Edit tlbr1"},
         {"actEditFindPrev", "EDIT", "Find Prev", "Shift+F3", true, "Edit tlbr1"},
@@ -159,8 +159,8 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actGotoSetup", "EDIT", "Goto Setup", "F5", true, "Goto"},
         {"actGotoLoop", "EDIT", "Goto Loop", "F6", true, "Goto"},
         {"actFileClose", "FILE", "Close", "", true, ""},
-        {"actTest", "TOOLS", "Test", "", false, "Tools"},
-        {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", false, "Help tlbr1"},
+        {"actTest", "TOOLS", "Test", "", true, "Tools"},
+        {"actHelpArduinos", "HELP", "Boards && shields user documentation", "", true, "Help tlbr1"},
         {"actHelp", "HELP", "Help", "", true, "Help"},
         {"actHelpAbout", "HELP", "HelpAbout", "", true, "Help"},
         {"actArduinoCompile", "ARDUINO", "Compile sketch", "F9", true, "Arduino tlbr1"},
@@ -170,7 +170,7 @@ TEST_F(MainShellTest, EveryActionWithItsCategoryCaptionShortcutImageAndPlace) {
         {"actProjectEdit", "PROJECT", "Project configuration", "", false, "Project tlbSketchTree"},
         {"actShowNormalLog", "POPUP", "Show original log", "", true, ""},
         {"actArduinoOpenTerminal", "ARDUINO", "Open Terminal - unassigned", "", true, "Arduino tlbr1"},
-        {"actArduinoHelp", "HELP", "Arduino - reference", "", false, "Help"},
+        {"actArduinoHelp", "HELP", "Arduino - reference", "", true, "Help tlb2"},
         {"actTemplateSave", "TEMPLATES", "Save", "", false, ""},
         {"actFillFunctionList", "PROJECT", "Update Function List", "", true, ""},
         {"actSelectFunctionsTAB", "HOTKEYS", "actSelectFunctionsTAB", "F8", true, ""},

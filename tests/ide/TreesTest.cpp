@@ -580,8 +580,9 @@ TEST_F(TreesTest, TreeActionsAndFocusActOnTheActiveTree) {
     // Focus enables the project actions by node type, once their work is connected.
     TAction* ProjectEdit = Main->Action(u"actProjectEdit");
     TAction* CopyFromTree = Main->Action(u"actFileCopyFromTree");
-    // The window connects the configuration action itself; taken off, it stays disabled too.
+    // The window connects both actions itself; taken off, they stay disabled.
     ProjectEdit->OnExecute = nullptr;
+    CopyFromTree->OnExecute = nullptr;
     struct TFocus {
         const char* Path;
         bool ProjectEdit;

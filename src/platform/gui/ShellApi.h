@@ -22,3 +22,9 @@ UINT DragQueryFile(HDROP Drop, UINT File, Char* Buffer, UINT Size);
 bool DragQueryPoint(HDROP Drop, TPoint& Point);
 // Releases the drop; its handle is invalid afterwards.
 void DragFinish(HDROP Drop);
+
+// The desktop's copy of one file to one path. An existing destination is replaced only when the
+// user agrees (a question to Owner's window); a failure is told to the user in a message box.
+// The copy is written beside the destination and renamed onto it, so a failed copy leaves no
+// half-written file and the old destination whole. True when the file was copied.
+bool ShellCopyFile(const String& Source, const String& Dest, HWND Owner);

@@ -130,6 +130,19 @@ String KeyText(Word Key, TShiftState Shift) {
     return String();
 }
 
+std::int16_t VkKeyScan(Char C) {
+    // The main keys before the number pad's, a plain key before a shifted one, Ctrl last.
+    static const TShiftState States[] = {TShiftState{}, TShiftState{ssShift}, TShiftState{ssCtrl}};
+    for (bool Pad : {false, true})
+        for (int S = 0; S < 3; ++S)
+            for (Word Key = 1; Key < 256; ++Key) {
+                if ((Key >= VK_NUMPAD0 && Key <= VK_DIVIDE) != Pad) continue;
+                const String Text = KeyText(Key, States[S]);
+                if (Text.size() == 1 && Text[0] == C) return std::int16_t(Key | (S == 1 ? 0x100 : S == 2 ? 0x200 : 0));
+            }
+    return -1;
+}
+
 void SetKeyState(Word Key, bool Down) {
     SetKeyDown(Key, Down);
 }

@@ -16,6 +16,10 @@ class TWinControl;
 // control character, Ctrl with anything else and keys without a character type nothing.
 String KeyText(Word Key, TShiftState Shift);
 
+// The key and the shift state that type C on that keyboard: the key in the low byte, in the high
+// byte 1 for Shift, 2 for Ctrl, 4 for Alt; -1 for a character that no key types.
+std::int16_t VkKeyScan(Char C);
+
 // Marks a virtual key (a modifier, a mouse button) as down or up for GetKeyState.
 void SetKeyState(Word Key, bool Down);
 

@@ -219,3 +219,24 @@ TEST_F(SynthInput, TheCursorOverAControlIsItsOwn) {
     SynthMouse(Other, smMove, {5, 5});
     EXPECT_EQ(GetCursor(), HCURSOR(crCross));
 }
+
+TEST(VkKeyScanTest, EachCharacterNamesTheKeyAndShiftThatTypeIt) {
+    struct Case {
+        Char C;
+        int Result;
+    } const Cases[] = {
+        {u'a', 'A'},           {u'A', 0x100 | 'A'},         {u'7', '7'},          {u'&', 0x100 | '7'},
+        {u'+', 0x100 | VK_OEM_PLUS}, {u'{', 0x100 | VK_OEM_4}, {u'}', 0x100 | VK_OEM_6}, {u' ', VK_SPACE},
+        {u'\r', VK_RETURN},     {u'*', 0x100 | '8'},         {u'\x12', 0x200 | 'R'}, {u'\u00e4', -1},
+    };
+    for (const Case& C : Cases) {
+        EXPECT_EQ(VkKeyScan(C.C), C.Result) << int(C.C);
+        // What the key types with that shift state is the character again.
+        if (C.Result < 0) continue;
+        const int S = C.Result >> 8;
+        TShiftState Shift;
+        if (S & 1) Shift.Include(ssShift);
+        if (S & 2) Shift.Include(ssCtrl);
+        EXPECT_EQ(KeyText(Word(C.Result & 0xFF), Shift), String(1, C.C)) << int(C.C);
+    }
+}

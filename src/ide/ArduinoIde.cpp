@@ -1,0 +1,183 @@
+// The "Arduino" page of the editor area: the logo that wanders over the black page, the tool bar
+// that starts the Arduino IDE and opens its language reference, and the IDE's own window taken
+// into the page.
+
+#include "ide/DMImages.h"
+#include "ide/Main.h"
+#include "ide/Options.h"
+#include "ide/SndKey32.h"
+
+#include "platform/base/Strings.h"
+#include "platform/gui/ActnList.h"
+#include "platform/gui/NativeWindow.h"
+#include "platform/gui/Placing.h"
+#include "platform/gui/Questions.h"
+#include "platform/os/ChildProcess.h"
+#include "platform/os/ForeignWindows.h"
+#include "platform/os/ShellOpen.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// The product's name on a band with a row of pins: the logo drawn here at its natural size.
+void DrawLogo(TImage* Image) {
+    TBitmap* B = Image->Picture()->Bitmap();
+    B->SetSize(403, 73);
+    TCanvas* C = B->Canvas();
+    C->Brush()->SetColor(clBlack);
+    C->FillRect(TRect(0, 0, 403, 73));
+    C->Brush()->SetColor(RGB(0, 151, 157));
+    C->Pen()->SetColor(RGB(0, 151, 157));
+    C->RoundRect(2, 10, 401, 63, 18, 18);
+    C->Brush()->SetColor(RGB(224, 248, 246));
+    for (int X = 22; X < 390; X += 24) C->FillRect(TRect(X, 2, X + 10, 10));
+    for (int X = 22; X < 390; X += 24) C->FillRect(TRect(X, 63, X + 10, 71));
+    C->Brush()->SetStyle(bsClear);
+    C->Font()->SetName(u"Arial");
+    C->Font()->SetHeight(-40);
+    C->Font()->SetStyle(TFontStyles{fsBold});
+    C->Font()->SetColor(clWhite);
+    const String Name = u"MORVANE";
+    const TSize Size = C->TextExtent(Name);
+    C->TextOut((403 - Size.cx) / 2, (73 - Size.cy) / 2, Name);
+}
+
+} // namespace
+
+void TfrmMain::SetUpArduinoPage() {
+    tlb2 = MakeControl<TToolBar>(this, tsArduino, u"tlb2", alTop);
+    tlb2->SetImages(frmDM ? frmDM->imglstMenu : nullptr);
+    tlb2->SetButtonWidth(31);
+    tlb2->SetButtonHeight(30);
+    tlb2->SetHeight(34);
+    tlb2->SetShowHint(true);
+    for (const char16_t* Name : {u"actArduinoIdeOpen", u"actArduinoHelp", u"-"}) {
+        auto* Button = new TToolButton(this);
+        if (String(Name) == u"-")
+            Button->SetStyle(tbsSeparator);
+        else
+            Button->SetAction(Action(Name));
+        Button->SetShowHint(true);
+        Button->SetParent(tlb2);
+    }
+    pbMeter = new TProgressBar(this);
+    pbMeter->SetName(u"pbMeter");
+    pbMeter->SetWidth(362);
+    pbMeter->SetVisible(false);
+    pbMeter->SetParent(tlb2);
+
+    shp1 = MakeControl<TShape>(this, tsArduino, u"shp1", alClient);
+    shp1->Brush()->SetColor(clBlack);
+    shp1->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
+        tmrLogoMover->SetEnabled(!tmrLogoMover->Enabled());
+    };
+    imgLogo = MakeControl<TImage>(this, tsArduino, u"imgLogo", 118, 48, 403, 73);
+    DrawLogo(imgLogo);
+    // Clicks on the logo count as clicks on the black page.
+    imgLogo->OnMouseUp = shp1->OnMouseUp;
+    tmrLogoMover->OnTimer = [this](TObject*) { LogoTick(); };
+    // The page settles its size after the window's own resize: the logo follows the page.
+    tsArduino->OnResize = [this](TObject*) { PlaceLogo(); };
+}
+
+void TfrmMain::PlaceLogo() {
+    if (!imgLogo) return;
+    if (LogoWidth == 0) LogoWidth = imgLogo->Width();
+    if (LogoHeight == 0) LogoHeight = imgLogo->Height();
+    const int W = tsArduino->Width();
+    const int H = tsArduino->Height();
+    if (LogoWidth < W && LogoHeight < H) {
+        imgLogo->SetStretch(false);
+        imgLogo->SetBounds((W - LogoWidth) / 2, (H - LogoHeight) / 2, LogoWidth, LogoHeight);
+    } else {
+        imgLogo->SetStretch(true);
+        imgLogo->SetBounds(0, 0, W, H);
+    }
+}
+
+void TfrmMain::LogoTick() {
+    if (pgEdit->ActivePageIndex() != 0) return;
+    const int W = tsArduino->Width();
+    const int H = tsArduino->Height();
+    if (LogoXDirection > 0 && imgLogo->Left() + imgLogo->Width() > W) {
+        // Squeezed against the right edge down to half its width, then back.
+        if (imgLogo->Width() > LogoWidth / 2) {
+            imgLogo->SetStretch(true);
+            imgLogo->SetWidth(imgLogo->Width() - 1);
+        } else {
+            LogoXDirection = -1;
+        }
+    } else if (LogoXDirection < 0) {
+        if (imgLogo->Width() < LogoWidth)
+            imgLogo->SetWidth(imgLogo->Width() + 1);
+        else
+            imgLogo->SetStretch(false);
+        if (imgLogo->Left() <= 0) LogoXDirection = 1;
+    }
+    if (LogoYDirection > 0 && imgLogo->Top() + imgLogo->Height() > H)
+        LogoYDirection = -1;
+    else if (LogoYDirection < 0 && imgLogo->Top() < tlb2->Height())
+        LogoYDirection = 1;
+    imgLogo->SetBounds(imgLogo->Left() + LogoXDirection, imgLogo->Top() + LogoYDirection, imgLogo->Width(),
+                       imgLogo->Height());
+}
+
+void TfrmMain::EmbedArduinoIde() {
+    if (!CheckArduinoPath()) return;
+    const String Program = BuilderProgram();
+    const String Path = u"\"" + Program + u"\"";
+    auto Ide = std::make_shared<TChildProcess>();
+    const bool Started = Ide->Start({Program});
+    if (Started) FArduinoIdes.push_back(Ide);
+    pbMeter->SetMax(50);
+    pbMeter->SetPosition(1);
+    pbMeter->SetVisible(true);
+    FExternalArduinoHandle = 0;
+    for (int Round = 0; Round < ArduinoSearchRounds && Started; ++Round) {
+        FExternalArduinoHandle = FindForeignWindow(ArduinoIdeWindowClass);
+        if (FExternalArduinoHandle) break;
+        // Nothing more can come from an IDE that ended before it showed its window.
+        if (!Ide->GroupRunning()) break;
+        const auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ArduinoSearchPause);
+        while (std::chrono::steady_clock::now() < Until) {
+            Application->ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pbMeter->StepBy(1);
+        pbMeter->Repaint();
+    }
+    // Found, but our page has no window of the display's to take it into: as good as not found.
+    const unsigned Host = FExternalArduinoHandle ? NativeWindowOf(tsArduino) : 0;
+    if (FExternalArduinoHandle && Host && ReparentForeignWindow(FExternalArduinoHandle, Host)) {
+        ShowForeignWindow(FExternalArduinoHandle, true);
+        FormResize(this);
+        pgEdit->SetActivePage(tsArduino);
+    } else {
+        FExternalArduinoHandle = 0;
+        MessageBox(Handle(), u"Could not open the Arduino IDE\r\rPath:" + Path, u"Morvane", MB_ICONWARNING | MB_OK);
+    }
+    pbMeter->SetVisible(false);
+    tmrLogoMover->SetEnabled(false);
+}
+
+void TfrmMain::CloseEmbeddedIde() {
+    if (FExternalArduinoHandle && ForeignWindowExists(FExternalArduinoHandle))
+        CloseForeignWindow(FExternalArduinoHandle);
+}
+
+void TfrmMain::OpenArduinoReference() {
+    if (ShellOpen(ArduinoReferenceAddress)) return;
+    const String Reason = Utf8ToString(std::strerror(errno));
+    MessageBox(Handle(), u"Cannot open \"" + ArduinoReferenceAddress + u"\" in the browser.\rxdg-open: " + Reason,
+               u"Morvane", MB_ICONWARNING | MB_OK);
+}
+
+void TfrmMain::TestEmbeddedIde() {
+    if (!FExternalArduinoHandle || !ForeignWindowExists(FExternalArduinoHandle)) return;
+    ActivateWindow(FExternalArduinoHandle);
+    SendKeyString(u"^r", true);
+}
