@@ -5,12 +5,14 @@
 
 #include "dataaware/foundation/daByName.h"
 #include "dataaware/foundation/daDateUtils.h"
+#include "dataaware/grids/daDBLookupCombo.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
 
@@ -77,7 +79,7 @@ TdaDataInspector::TdaDataInspector(TComponent* AOwner) : TCustomGrid(AOwner) {
     ++GInspectorCount;
     FPaintBitmap = std::make_unique<TBitmap>();
     SetColor(clBtnFace);
-    SetScrollBars(StdCtrls::ssVertical);
+    TCustomGrid::SetScrollBars(StdCtrls::ssVertical);
     SetTabStop(true);
     SetGridLineWidth(0);
     FDataLink = std::make_unique<TdaDataInspectorDataLink>(this);
@@ -109,6 +111,10 @@ TdaDataInspector::~TdaDataInspector() {
     HideCellHint();
     FItems.reset();
     FDataLink.reset();
+}
+
+void TdaDataInspector::Published(TPublisher<TdaDataInspector>& P) {
+    P.Property(u"DisableThemes", &TdaDataInspector::DisableThemes);
 }
 
 void TdaDataInspector::Loaded() {
@@ -276,11 +282,18 @@ void TdaDataInspector::SetDataColumns(int V) {
     // Fewer than one data column would leave no value column at all.
     V = std::max(V, 1);
     if (V == FDataColumns) return;
+    const bool HadBar = FDataColumns > 1;
     FDataColumns = V;
     SetColCount(V + 1);
     if (Col() == 0) TCustomGrid::SetCol(1);
     FDataLink->SetBufferCount(V);
     LayoutDataColumns();
+    // The record bar comes and goes with the second data column.
+    if (HadBar != (V > 1) && HandleAllocated() &&
+        (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth))
+        RecreateWnd();
+    else
+        UpdateRecordScrollBar();
 }
 
 void TdaDataInspector::SetFixedDataRows(int V) {
@@ -386,9 +399,30 @@ void TdaDataInspector::InvalidateRowCol(int ARow, int ACol) {
     InvalidateRect(WindowHandle(), &R, false);
 }
 
+void TdaDataInspector::CreateParams(TCreateParams& Params) {
+    TCustomGrid::CreateParams(Params);
+    // The horizontal bar moves through the records; with one data column there is none.
+    Params.Style &= ~Cardinal(WS_HSCROLL);
+    if (FDataColumns > 1 && (FScrollBars == StdCtrls::ssHorizontal || FScrollBars == StdCtrls::ssBoth))
+        Params.Style |= WS_HSCROLL;
+}
+
 void TdaDataInspector::CreateWnd() {
     TCustomGrid::CreateWnd();
     LayoutDataColumns();
+    FBarMax = FBarPage = FBarPos = -1;
+    UpdateRecordScrollBar();
+}
+
+void TdaDataInspector::SetScrollBars(TScrollStyle Value) {
+    if (Value == FScrollBars) return;
+    FScrollBars = Value;
+    const bool Vert = Value == StdCtrls::ssVertical || Value == StdCtrls::ssBoth;
+    const TScrollStyle Own = Vert ? StdCtrls::ssVertical : StdCtrls::ssNone;
+    if (Own != TCustomGrid::ScrollBars())
+        TCustomGrid::SetScrollBars(Own); // recreates the window
+    else if (HandleAllocated())
+        RecreateWnd();
 }
 
 void TdaDataInspector::Resize() {
@@ -406,9 +440,8 @@ bool TdaDataInspector::ItemIsDatePicker(TdaInspectorItem* Item) const {
 }
 
 bool TdaDataInspector::ItemIsLookup(TdaInspectorItem* Item) const {
-    // Lookup fields get no combo of their own here; their rows are edited as text.
-    (void)Item;
-    return false;
+    TField* F = Item ? Item->Field() : nullptr;
+    return F && F->Lookup() && Item->Options.Contains(iioAutoLookupCombo);
 }
 
 bool TdaDataInspector::UsesDefaultEditor() const {
@@ -501,6 +534,23 @@ void TdaDataInspector::PrepareCustomEdit() {
         FDefaultCombo->ApplyList();
         if (!It->Field() || It->DataField().empty()) FDefaultCombo->WriteValue(It->EditText());
         Chosen = FDefaultCombo;
+    } else if (ItemIsLookup(It)) {
+        // The row's own lookup combo, made once: it becomes the item's control.
+        TField* F = It->Field();
+        auto* L = new TdaDBLookupCombo(this);
+        L->Font()->Assign(Font());
+        L->SetVisible(false);
+        L->SetParent(this);
+        L->SetLookupTable(F->LookupDataSet());
+        TStringList Sel;
+        Sel.Add(F->LookupResultField + u"\t" + IntToStr(F->DisplayWidth()) + u"\t" + F->DisplayLabel());
+        L->SetSelected(&Sel);
+        L->SetShowMatchText(true);
+        // The key fields of the lookup table: the data set's own key fields may be named otherwise.
+        L->SetLookupField(F->LookupKeyFields.empty() ? F->KeyFields : F->LookupKeyFields);
+        L->SetTabStop(false);
+        It->SetCustomControl(L);
+        Chosen = L;
     } else if (ItemIsDatePicker(It)) {
         TdaDBDateTimePicker* P = DefaultDateTimePicker();
         P->SetShowButton(It->Field()->DataType() != ftTime);
@@ -531,6 +581,16 @@ void TdaDataInspector::BindEditControl(TWinControl* Control, TdaInspectorItem* I
     Control->HandleNeeded();
     TDataSource* S = Item->DataSource();
     const String F = Item->DataField();
+    if (auto* L = dynamic_cast<TdaDBCustomLookupCombo*>(Control)) {
+        // The lookup combo's own binding also takes the key of a lookup field.
+        if (L->DataField() != F || L->DataSource() != S) {
+            L->SetDataField(u"");
+            if (S && !F.empty()) {
+                L->SetDataSource(S);
+                L->SetDataField(F);
+            }
+        }
+    }
     if (auto* E = dynamic_cast<TdaDBCustomEdit*>(Control)) {
         if (E->DataField() != F || E->DataSource() != S) {
             E->SetDataField(u"");
@@ -670,10 +730,15 @@ void TdaDataInspector::CommitCurrentRow(bool CheckPicture, bool& Cancelled) {
     if (!It) return;
     if (FCustomEdit) {
         String V;
-        if (auto* C = dynamic_cast<TdaDBCustomComboBox*>(FCustomEdit))
+        if (auto* C = dynamic_cast<TdaDBCustomComboBox*>(FCustomEdit)) {
             V = C->Value();
-        else
+        } else if (auto* L = dynamic_cast<TdaDBCustomLookupCombo*>(FCustomEdit)) {
+            // A list-style combo without a field takes its highlighted record first.
+            if (!L->Field() && L->Style() == daDBCombo::csDropDownList) L->CloseUp(true);
+            V = L->Text();
+        } else {
             V = FCustomEdit->Text();
+        }
         const bool Modified = [&] {
             if (auto* E = dynamic_cast<TCustomEdit*>(FCustomEdit)) return E->Modified();
             return false;
@@ -877,9 +942,81 @@ void TdaDataInspector::RefreshEditor(TField* Field) {
 
 void TdaDataInspector::DataChanged() {
     if (!HandleAllocated()) return;
+    if (FDataLink->Active() && FDataLink->RecordCount() > 0 && ColCount() != FDataLink->RecordCount() + 1 &&
+        ColCount() != FDataColumns + 1) {
+        SetColCount(FDataColumns + 1);
+        LayoutDataColumns();
+    }
     if (FDataLink->Active() && Focused()) MoveToCell(FDataLink->ActiveRecord() + 1, FMouseRow >= 0 ? FMouseRow : Row());
+    UpdateRecordScrollBar();
+    SyncActiveRecordColumn();
     RefreshEditor(nullptr);
     Invalidate();
+}
+
+bool TdaDataInspector::DataSetActive() const {
+    return FDataLink->Active() && FDataLink->DataSet() && FDataLink->DataSet()->Active();
+}
+
+void TdaDataInspector::SyncActiveRecordColumn() {
+    if (!DataSetActive()) return;
+    if (FDataColumns == 1 && ColWidths(0) + ColWidths(1) != ClientWidth()) LayoutDataColumns();
+    const int C = FDataLink->ActiveRecord() + 1;
+    if (C < ColCount() && C != Col()) {
+        const int Old = Col();
+        TCustomGrid::SetCol(C);
+        InvalidateCol(Old);
+        InvalidateCol(C);
+    }
+}
+
+void TdaDataInspector::RecordScrolled(int Distance) {
+    if (!HandleAllocated()) return;
+    const int Old = Col();
+    if (FDataLink->Active() && Focused()) MoveToCell(FDataLink->ActiveRecord() + 1, FMouseRow >= 0 ? FMouseRow : Row());
+    UpdateRecordScrollBar();
+    SyncActiveRecordColumn();
+    if (Distance != 0 && FDataColumns > 1) {
+        // The records moved sideways under the columns: every data column shows another one.
+        Invalidate();
+    } else {
+        InvalidateCol(Old);
+        InvalidateCol(Col());
+    }
+    RefreshEditor(nullptr);
+}
+
+void TdaDataInspector::UpdateRecordScrollBar() {
+    if (!HandleAllocated() || !DataSetActive() || FDataColumns <= 1) return;
+    if (FScrollBars != StdCtrls::ssHorizontal && FScrollBars != StdCtrls::ssBoth) return;
+    TDataSet* DS = FDataLink->DataSet();
+    // A page is the data columns: the records shown at once.
+    int Min, Max, Page = FDataColumns, Pos;
+    if (DS->IsSequenced()) {
+        Min = 1;
+        Max = DS->RecordCount() + Page - 1;
+        Pos = DS->State() == dsInsert ? FBarPos : DS->RecNo();
+    } else {
+        Min = 0;
+        Max = 4;
+        Pos = DS->Bof() ? 0 : DS->Eof() ? 4 : 2;
+    }
+    if (Max - Min <= 1) {
+        // Nothing to scroll: a range without a usable thumb.
+        Min = 1;
+        Max = 1001;
+        Page = 1000;
+        Pos = 1;
+    }
+    if (Min == FBarMin && Max == FBarMax && Page == FBarPage && Pos == FBarPos) return;
+    FBarMin = Min, FBarMax = Max, FBarPage = Page, FBarPos = Pos;
+    TScrollInfo I;
+    I.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    I.nMin = Min;
+    I.nMax = Max;
+    I.nPage = static_cast<UINT>(Page);
+    I.nPos = Pos;
+    SetScrollInfo(WindowHandle(), SB_HORZ, I, true);
 }
 
 void TdaDataInspector::DataLinkActiveChanged(bool Active) {
@@ -897,6 +1034,9 @@ void TdaDataInspector::DataLinkActiveChanged(bool Active) {
     FCustomEditCell = {-1, -1};
     ApplySettings();
     if (InplaceEditor() && InplaceEditor()->Shown()) InvalidateEditor();
+    SyncActiveRecordColumn();
+    FBarMax = FBarPage = FBarPos = -1;
+    UpdateRecordScrollBar();
 }
 
 // ---- Data link -------------------------------------------------------------------------------------------
@@ -910,8 +1050,8 @@ void TdaDataInspectorDataLink::DataSetChanged() {
     Modified = false;
 }
 
-void TdaDataInspectorDataLink::DataSetScrolled(int) {
-    ObjectView->DataChanged();
+void TdaDataInspectorDataLink::DataSetScrolled(int Distance) {
+    ObjectView->RecordScrolled(Distance);
 }
 
 void TdaDataInspectorDataLink::EditingChanged() {

@@ -334,6 +334,7 @@ class TdaDataInspector : public TCustomGrid {
 public:
     explicit TdaDataInspector(TComponent* AOwner);
     ~TdaDataInspector() override;
+    static void Published(TPublisher<TdaDataInspector>& P);
 
     // ---- Items and lookups
     TdaInspectorCollection* Items() const { return FItems.get(); }
@@ -347,6 +348,12 @@ public:
 
     // ---- Layout
     bool DisableThemes = false;
+    // Visual styles are on and not disabled for this inspector.
+    bool ThemesActive() const { return IsThemeActive() && !DisableThemes; }
+    // The grid's own bar is the vertical one; with several data columns the horizontal bar
+    // moves through the records.
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
     TColor CaptionColor() const { return FixedColor(); }
     void SetCaptionColor(TColor Value);
     TColor TreeLineColor = clWhite;
@@ -434,6 +441,12 @@ public:
     // ---- Operations the other parts reach
     virtual void MoveToCell(int ACol, int ARow);
     virtual void DataChanged();
+    virtual bool DataSetActive() const;
+    virtual void UpdateRecordScrollBar();
+    virtual void RecordScrolled(int Distance);
+    virtual void SyncActiveRecordColumn();
+    // The cell the mouse is over while it lights a themed check box (-1, -1 when none).
+    TGridCoord HotCell() const { return FHotCell; }
     virtual bool UsesDefaultEditor() const;
     virtual bool IsCheckBoxRow(int ARow) const;
     virtual TPoint GetButtonCenter(TdaInspectorItem* Item, const TRect& R);
@@ -485,6 +498,7 @@ protected:
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void WndProc(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Resize() override;
     void DoEnter() override;
@@ -514,7 +528,10 @@ private:
     void DrawRowLines(TCanvas* C, const TGridDrawInfo& D);
     void DrawHorzLine(TCanvas* C, TColor Color, int X1, int X2, int Y);
     void DrawVertLine(TCanvas* C, TColor Color, int X, int Y1, int Y2);
-    void DrawCheckBox(TCanvas* C, TdaInspectorItem* Item, const TRect& R);
+    void DrawCheckBox(TCanvas* C, TdaInspectorItem* Item, int ACol, int ARow, const TRect& R);
+    void PaintCustomControlImage(TCanvas* C, TWinControl* Control, const TRect& R);
+    void RecordScroll(int Code, int Pos);
+    void SetHotCell(TGridCoord Cell);
     void DrawExpandButton(TCanvas* C, TdaInspectorItem* Item, const TRect& R);
     void CalcSizing(int X, int Y, TGridState& State, int& Index, int& Pos, int& Ofs) const;
     void HintTimer(TObject* Sender);
@@ -552,6 +569,10 @@ private:
     TdaInspectorComboBox* FDefaultCombo = nullptr;
     TdaDBDateTimePicker* FDefaultPicker = nullptr;
     TdaInspectorItem* FLastActiveItem = nullptr;
+    TScrollStyle FScrollBars = StdCtrls::ssVertical;
+    // The record bar's last settings, so that it is only set when they change.
+    int FBarMin = 0, FBarMax = -1, FBarPage = -1, FBarPos = -1;
+    TGridCoord FHotCell{-1, -1};
     bool FSelectUpdate = false;
     int FMouseRow = -1;
     // Sizing by the mouse.

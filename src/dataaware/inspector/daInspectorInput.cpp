@@ -9,6 +9,7 @@
 #include "platform/base/Threads.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -167,8 +168,66 @@ void TdaDataInspector::WndProc(TMessage& Message) {
     case WM_LBUTTONDBLCLK:
         TCustomGrid::WndProc(Message);
         return;
+    case WM_HSCROLL:
+        // The horizontal bar moves through the records.
+        if (FDataColumns > 1 && FDataLink->Active()) RecordScroll(LOWORD(Message.WParam), HIWORD(Message.WParam));
+        Message.Result = 0;
+        return;
+    case CM_MOUSELEAVE:
+        if (Message.LParam == 0 || reinterpret_cast<TControl*>(Message.LParam) == this) SetHotCell({-1, -1});
+        TCustomGrid::WndProc(Message);
+        return;
     default:
         TCustomGrid::WndProc(Message);
+    }
+}
+
+void TdaDataInspector::RecordScroll(int Code, int Pos) {
+    if (Code == SB_ENDSCROLL || Code == SB_THUMBTRACK) return;
+    if (!FocusInspector()) return;
+    TDataSet* DS = FDataLink->DataSet();
+    if (!DS || !DS->Active()) return;
+    const int Page = std::max(FDataColumns - 1, 1);
+    switch (Code) {
+    case SB_LINELEFT:
+    case SB_LINERIGHT:
+        // A new record nobody typed into goes away instead.
+        if (DS->State() == dsInsert && !DS->Modified())
+            DS->Cancel();
+        else
+            DS->MoveBy(Code == SB_LINELEFT ? -1 : 1);
+        break;
+    case SB_PAGELEFT:
+        DS->MoveBy(-Page);
+        break;
+    case SB_PAGERIGHT:
+        DS->MoveBy(Page);
+        break;
+    case SB_THUMBPOSITION:
+        if (DS->IsSequenced()) {
+            if (Pos <= 1)
+                DS->First();
+            else if (Pos >= DS->RecordCount())
+                DS->Last();
+            else
+                DS->SetRecNo(Pos);
+            DS->Resync();
+        } else if (Pos < 2) {
+            DS->MoveBy(-Page);
+        } else if (Pos >= 4) {
+            DS->Last();
+        } else {
+            DS->MoveBy(Page);
+        }
+        break;
+    case SB_LEFT:
+        DS->First();
+        break;
+    case SB_RIGHT:
+        DS->Last();
+        break;
+    default:
+        break;
     }
 }
 
@@ -425,7 +484,19 @@ void TdaDataInspector::MouseMove(TShiftState Shift, int X, int Y) {
     CalcSizing(X, Y, S, I, P, O);
     ::SetCursor(S == gsColSizing ? Screen->Cursors(crHSplit) : S == gsRowSizing ? Screen->Cursors(crVSplit)
                                                                               : Screen->Cursors(crDefault));
+    if (ThemesActive()) {
+        int ACol, ARow;
+        MouseToCell(X, Y, ACol, ARow);
+        SetHotCell(ACol >= 1 && ACol == Col() && IsCheckBoxRow(ARow) ? TGridCoord{ACol, ARow} : TGridCoord{-1, -1});
+    }
     ShowCellHint(X, Y);
+}
+
+void TdaDataInspector::SetHotCell(TGridCoord Cell) {
+    if (Cell.X == FHotCell.X && Cell.Y == FHotCell.Y) return;
+    if (FHotCell.X >= 0) InvalidateCell(FHotCell.X, FHotCell.Y);
+    FHotCell = Cell;
+    if (Cell.X >= 0) InvalidateCell(Cell.X, Cell.Y);
 }
 
 void TdaDataInspector::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -5,6 +5,7 @@
 
 #include "dataaware/foundation/daDrawUtils.h"
 #include "platform/base/ScopeGuard.h"
+#include "platform/gui/Themes.h"
 
 #include <algorithm>
 
@@ -276,9 +277,14 @@ void TdaDataInspector::DrawExpandButton(TCanvas* C, TdaInspectorItem* Item, cons
     const int X = P.X, Y = P.Y;
     TBitmap* G = Item->Expanded() ? FButtonOptions->CollapseGlyph() : FButtonOptions->ExpandGlyph();
     const TColor OldBrush = C->Brush()->Color();
+    const HTHEME Theme = G->Empty() && ThemesActive() ? OpenThemeData(WindowHandle(), u"TREEVIEW") : 0;
     if (!G->Empty()) {
         G->SetTransparent(FButtonOptions->TransparentGlyphs);
         C->Draw(X - G->Width() / 2, Y - (FOptions.Contains(ovCenterCaptionVert) ? G->Height() - 1 : G->Height()) / 2, G);
+    } else if (Theme) {
+        DrawThemeBackground(Theme, C, TVP_GLYPH, Item->Expanded() ? GLPS_OPENED : GLPS_CLOSED,
+                            TRect(X - 5, Y - 4, X + 4, Y + 5));
+        CloseThemeData(Theme);
     } else {
         C->Brush()->SetStyle(bsSolid);
         C->Brush()->SetColor(clWindow);
@@ -328,8 +334,20 @@ void TdaDataInspector::DrawTreeLines(TdaInspectorItem* Item, const TRect& R) {
     }
 }
 
-void TdaDataInspector::DrawCheckBox(TCanvas* C, TdaInspectorItem* Item, const TRect& R) {
+void TdaDataInspector::DrawCheckBox(TCanvas* C, TdaInspectorItem* Item, int ACol, int ARow, const TRect& R) {
     TRect B = GetCheckBoxRect(R);
+    if (const HTHEME Theme = ThemesActive() ? OpenThemeData(WindowHandle(), u"BUTTON") : 0) {
+        int State = Item->Checked() ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL;
+        if (Item->ReadOnly || !Item->Enabled) {
+            State += CBS_UNCHECKEDDISABLED - CBS_UNCHECKEDNORMAL;
+        } else if (ACol == Col() && FHotCell.X == ACol && FHotCell.Y == ARow && !ControlState().Contains(csPaintCopy)) {
+            // Lit while the mouse is over the cell of the current column.
+            State += CBS_UNCHECKEDHOT - CBS_UNCHECKEDNORMAL;
+        }
+        DrawThemeBackground(Theme, C, BP_CHECKBOX, State, B);
+        CloseThemeData(Theme);
+        return;
+    }
     Cardinal State = DFCS_BUTTONCHECK;
     if (Item->Checked()) State |= DFCS_CHECKED;
     if (!Item->Enabled) State |= DFCS_INACTIVE;
@@ -444,9 +462,19 @@ void TdaDataInspector::DrawCell(int ACol, int ARow, const TRect& R, TGridDrawSta
     DoDrawDataCell(It, ARow == Row(), ER, Default);
     if (!Default) return;
     DoCalcDataPaintText(It, Text);
-    if (It->CustomControl() && It->CustomControlAlwaysPaints && It->CustomControl() != FCustomEdit) {
-        // A control that is not being edited shows its value as text in the cell.
-        Text = It->CustomControl()->Text();
+    if (TWinControl* CC = It->CustomControl();
+        CC && It->CustomControlAlwaysPaints && !(CC == FCustomEdit && FCustomEditCell.X == ACol && FCustomEditCell.Y == ARow)) {
+        // A control that is not editing this cell shows its own image there.
+        const TRect ER = EditorRect(ACol, ARow);
+        if (ER.IsEmpty()) return;
+        if (CC != FCustomEdit) {
+            BindEditControl(CC, It);
+            CC->SetBounds(ER.Left, ER.Top, ER.Width(), ER.Height());
+            if (!It->Field())
+                if (auto* E = dynamic_cast<TCustomEdit*>(CC)) E->SetText(It->EditText());
+        }
+        PaintCustomControlImage(C, CC, ER);
+        return;
     }
     if (Multi && ACol == Col() && FFocused) {
         C->Brush()->SetColor(clHighlight);
@@ -461,7 +489,7 @@ void TdaDataInspector::DrawCell(int ACol, int ARow, const TRect& R, TGridDrawSta
         return;
     }
     if (It->PickList()->DisplayAsCheckbox && It->PickList()->Items()->Count() > 0) {
-        DrawCheckBox(C, It, R);
+        DrawCheckBox(C, It, ACol, ARow, R);
         return;
     }
     if (It->HasEditButton()) {
@@ -476,10 +504,38 @@ void TdaDataInspector::DrawCell(int ACol, int ARow, const TRect& R, TGridDrawSta
     Cardinal Fmt = DT_END_ELLIPSIS | DT_NOPREFIX;
     Fmt |= It->Alignment == taRightJustify ? DT_RIGHT : It->Alignment == taCenter ? DT_CENTER : DT_LEFT;
     Fmt |= It->WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
-    if (!It->Enabled) C->Font()->SetColor(clGrayText);
+    if (!It->Enabled) {
+        TColor Grey = clGrayText;
+        if (const HTHEME Theme = ThemesActive() ? OpenThemeData(WindowHandle(), u"EDIT") : 0) {
+            GetThemeColor(Theme, EP_EDITTEXT, ETS_DISABLED, TMT_TEXTCOLOR, Grey);
+            CloseThemeData(Theme);
+        }
+        C->Font()->SetColor(Grey);
+    }
     C->Brush()->SetStyle(bsClear);
     DrawText(C, Text, T, Fmt);
     C->Brush()->SetStyle(bsSolid);
+}
+
+void TdaDataInspector::PaintCustomControlImage(TCanvas* C, TWinControl* Control, const TRect& R) {
+    // The control paints itself as a copy (a data-aware control shows the record being drawn)
+    // with its windowed children, clipped to the cell.
+    TControlState State = Control->ControlState();
+    State.Include(csPaintCopy);
+    Control->SetControlState(State);
+    TScopeExit Back([&] {
+        TControlState S = Control->ControlState();
+        S.Exclude(csPaintCopy);
+        Control->SetControlState(S);
+        Control->Invalidate();
+    });
+    Control->Invalidate();
+    TBitmap Image(std::max(Control->Width(), 1), std::max(Control->Height(), 1));
+    Image.Canvas()->Brush()->SetColor(Solid(Color()));
+    Image.Canvas()->FillRect(TRect(0, 0, Image.Width(), Image.Height()));
+    Control->PaintTo(Image.Canvas(), 0, 0);
+    const TRect Src(0, 0, std::min(Image.Width(), R.Width()), std::min(Image.Height(), R.Height()));
+    C->CopyRect(TRect(R.Left, R.Top, R.Left + Src.Width(), R.Top + Src.Height()), Image.Canvas(), Src);
 }
 
 void TdaInspectorHintWindow::Paint() {

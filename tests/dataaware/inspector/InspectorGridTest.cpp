@@ -3,6 +3,8 @@
 // hints, update brackets, and a picture of the IDE's panel.
 #include "InspectorTestSupport.h"
 
+#include "dataaware/grids/GridTestSupport.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -348,4 +350,109 @@ TEST(InspectorGrid, TheSharedHookGoesOnlyWithTheInspectorThatInstalledIt) {
     ASSERT_NE(TdaDataInspector::KeyboardHookHandle(), 0u);
     delete F.Insp;
     EXPECT_EQ(TdaDataInspector::KeyboardHookHandle(), 0u);
+}
+
+namespace {
+struct TThemeScope {
+    explicit TThemeScope(bool On) : FOld(IsThemeActive()) { SetThemeActive(On); }
+    ~TThemeScope() { SetThemeActive(FOld); }
+    bool FOld;
+};
+} // namespace
+
+TEST(InspectorGrid, CheckBoxesAndExpandButtonsTakeTheThemeWhenThemesAreOn) {
+    TThemeScope Themes(true);
+    TInspectorForm F;
+    auto MakeBox = [](TdaInspectorItem* It, const char16_t* Value) {
+        It->PickList()->Items()->Add(u"on");
+        It->PickList()->Items()->Add(u"off");
+        It->PickList()->DisplayAsCheckbox = true;
+        It->SetEditText(Value);
+    };
+    TdaInspectorItem* Cpu = F.Tag(u"CPU");
+    TdaInspectorItem* Com = F.Tag(u"ComPort");
+    MakeBox(Cpu, u"on");
+    MakeBox(Com, u"off");
+    Com->Enabled = false;
+    TdaInspectorItem* Baud = F.Tag(u"Baudrate");
+    Baud->Items()->Add()->SetCaption(u"Parity");
+    F.Insp->ApplySettings();
+    F.Insp->SetFocus();
+    F.Insp->SetActiveItem(Cpu);
+    ProcessMessages();
+    // The themed box is the 13-pixel square in the middle of the check-box rectangle.
+    auto Corner = [&](TdaInspectorItem* It, TBitmap& Pic) {
+        const TRect B = F.Insp->GetCheckBoxRect(F.Insp->CellRect(1, F.Insp->GetRowByItem(It)));
+        return RgbOf(Pic, 2 + B.Left + 2, 2 + B.Top); // the client edge is 2 pixels
+    };
+    auto Grab = [&] {
+        F.Insp->Invalidate();
+        return GrabControl(F.Insp);
+    };
+    auto Pic = Grab();
+    EXPECT_EQ(Corner(Cpu, *Pic), 0x707070u);
+    EXPECT_EQ(Corner(Com, *Pic), 0xBCBCBCu) << "a disabled item's box is drawn disabled";
+    const TPoint Btn = Baud->ButtonPoint;
+    EXPECT_EQ(RgbOf(*Pic, 2 + Btn.X - 3, 2 + Btn.Y), 0x8C8C8Cu) << "the closed tree glyph";
+    Keep(*Pic, "inspector_themed");
+
+    // The mouse over the current column's box lights it, and leaving the cell puts it out.
+    const TRect Cell = F.Insp->CellRect(1, F.Insp->Row());
+    MouseMessage(F.Insp, WM_MOUSEMOVE, TPoint{Cell.Left + 30, (Cell.Top + Cell.Bottom) / 2});
+    EXPECT_EQ(F.Insp->HotCell(), (TGridCoord{1, F.Insp->Row()}));
+    EXPECT_EQ(Corner(Cpu, *Grab()), 0xFF9933u);
+    MouseMessage(F.Insp, WM_MOUSEMOVE, TPoint{20, (Cell.Top + Cell.Bottom) / 2});
+    EXPECT_EQ(F.Insp->HotCell(), (TGridCoord{-1, -1}));
+    EXPECT_EQ(Corner(Cpu, *Grab()), 0x707070u);
+
+    // DisableThemes keeps the classic look: a sunken box and a black square button.
+    F.Insp->DisableThemes = true;
+    Pic = Grab();
+    const TRect B = F.Insp->GetCheckBoxRect(F.Insp->CellRect(1, F.Insp->Row()));
+    EXPECT_EQ(PixelOf(*Pic, 2 + B.Left + 2, 2 + B.Top), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(PixelOf(*Pic, 2 + Btn.X - 5, 2 + Btn.Y - 4), clBlack);
+}
+
+TEST(InspectorGrid, ACustomControlShowsItsOwnImageInItsCellWhileAnotherRowIsEdited) {
+    TInspectorForm F;
+    auto* Edit = new TdaDBEdit(&F.Form);
+    Edit->SetColor(clYellow);
+    TdaInspectorItem* Cpu = F.Tag(u"CPU");
+    Cpu->SetEditText(u"mega");
+    Cpu->SetCustomControl(Edit);
+    F.Insp->SetFocus();
+    F.Insp->SetActiveItem(F.Tag(u"ComPort"));
+    ProcessMessages();
+    auto Yellow = [&] {
+        F.Insp->Invalidate();
+        auto Pic = GrabControl(F.Insp);
+        const TRect R = F.Insp->CellRect(1, F.Insp->GetRowByItem(Cpu));
+        int N = 0;
+        for (int Y = R.Top; Y < R.Bottom; ++Y)
+            for (int X = R.Left; X < R.Right; ++X)
+                if (RgbOf(*Pic, X + 2, Y + 2) == 0x00FFFF) ++N;
+        return double(N) / (R.Width() * R.Height());
+    };
+    // The hidden control paints its image, with the item's text, into its cell.
+    EXPECT_GT(Yellow(), 0.5);
+    EXPECT_FALSE(Edit->Visible());
+    EXPECT_EQ(Edit->Text(), u"mega");
+    // A control that does not always paint leaves the cell to the item's text.
+    Cpu->CustomControlAlwaysPaints = false;
+    EXPECT_EQ(Yellow(), 0.0);
+    Cpu->CustomControlAlwaysPaints = true;
+
+    // On its own row the control itself edits the cell.
+    F.Insp->SetActiveItem(Cpu);
+    ProcessMessages();
+    EXPECT_TRUE(Edit->Visible());
+    EXPECT_TRUE(Edit->Focused());
+    const TRect R = F.Insp->CellRect(1, F.Insp->Row());
+    EXPECT_EQ(Edit->BoundsRect(), TRect(R.Left + 1, R.Top, R.Right - 1, R.Bottom - 1));
+    Edit->SelectAll();
+    F.Type(u"tiny");
+    F.Key(VK_DOWN);
+    EXPECT_EQ(Cpu->EditText(), u"tiny");
+    EXPECT_FALSE(Edit->Visible());
+    Keep(*GrabControl(F.Insp), "inspector_custom_control");
 }
