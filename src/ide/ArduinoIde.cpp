@@ -167,6 +167,10 @@ void TfrmMain::EmbedArduinoIde() {
 void TfrmMain::CloseEmbeddedIde() {
     if (FExternalArduinoHandle && ForeignWindowExists(FExternalArduinoHandle))
         CloseForeignWindow(FExternalArduinoHandle);
+    // The IDEs close themselves, asking about the user's unsaved sketches first: they are never
+    // ended from here.
+    for (const auto& Ide : FArduinoIdes) Ide->Detach();
+    FArduinoIdes.clear();
 }
 
 void TfrmMain::OpenArduinoReference() {

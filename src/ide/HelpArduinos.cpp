@@ -151,6 +151,8 @@ TfrmHelpArduinos::~TfrmHelpArduinos() {
             const auto Window = TForeignWindow(StrToIntDef(slExternalProgramHandles->Strings(I), 0));
             if (ForeignWindowExists(Window)) CloseForeignWindow(Window);
         }
+    // Asked to close, the viewers end by themselves; nothing the user has open in one is cut off.
+    for (const auto& Viewer : FViewers) Viewer->Detach();
 }
 
 tDocTreeClass* TfrmHelpArduinos::NodeRecord(PLeanNode Node) const {

@@ -107,6 +107,12 @@ bool TChildProcess::Start(const std::vector<String>& Argv, const String& Current
     return true;
 }
 
+void TChildProcess::Detach() {
+    CloseHandle();
+    FPid = -1;
+    FReaped = true;
+}
+
 void TChildProcess::CloseHandle() {
     if (FPidFd >= 0) close(FPidFd);
     FPidFd = -1;

@@ -38,6 +38,10 @@ public:
     int ExitCode() const { return FExitCode; }
     int Pid() const { return FPid; }
 
+    // Lets the child run on by itself (a program the user works in, asked to close by its
+    // window): the destructor no longer ends it. Nobody reaps it until we end.
+    void Detach();
+
     // Ends the whole group: SIGTERM, and SIGKILL for whatever still lives after Grace
     // milliseconds. The child is reaped; its exit code tells the signal.
     void Terminate(int Grace = 2000);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <sstream>
 #include <thread>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 #include <fstream>
@@ -137,6 +138,22 @@ TEST(ChildProcessTest, AnOwnerThatGoesEndsItsChild) {
         Pid = P.Pid();
     }
     EXPECT_TRUE(Ended(Pid));
+}
+
+TEST(ChildProcessTest, ADetachedChildOutlivesItsOwnerAndEndsByItself) {
+    int Pid = -1;
+    {
+        TChildProcess P;
+        ASSERT_TRUE(P.Start({u"sleep", u"300"}));
+        Pid = P.Pid();
+        P.Detach();
+        EXPECT_FALSE(P.Running());
+    }
+    EXPECT_FALSE(Ended(Pid));
+    // A program asked to close ends by itself: here, as the user's window manager would end it.
+    kill(Pid, SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return Ended(Pid); }));
+    waitpid(Pid, nullptr, 0);
 }
 
 TEST(ChildProcessTest, ShellQuotedWordsReachTheProgramIntact) {
