@@ -74,6 +74,7 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TCustomCodeEdit::~TCustomCodeEdit() {
     SetHighlighter(nullptr);
+    ReleaseLinks();
     Font()->OnChange = nullptr;
     FMarkList.reset();
 }

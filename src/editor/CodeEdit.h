@@ -445,6 +445,17 @@ public:
     String IndentText(int Count, bool WantTabs) const;
     static String TrimTrailingSpaces(const String& Text);
 
+    // -- Linked controls (CodeEditLink.cpp): one text shown by several controls --
+    // Shows AEdit's text and shares its undo and redo lists; this control is unlinked when AEdit
+    // goes. A control already linked raises EAssertionFailed.
+    void SetLinesPointer(TCustomCodeEdit* AEdit);
+    void RemoveLinesPointer();
+    void HookTextBuffer(TCodeEditStringList* aBuffer, TCodeEditUndoList* aUndo, TCodeEditUndoList* aRedo);
+    void UnHookTextBuffer();
+    // The control whose text this one shows through SetLinesPointer; none otherwise.
+    TCustomCodeEdit* ChainedEditor() const { return FChainedEditor; }
+    bool UsesForeignBuffer() const { return FLines != FOrigLines.get(); }
+
     // -- Undo replay and buffer changes (CodeEditUndoReplay.cpp) --
     bool CanUndo() const { return !ReadOnly() && FUndoList->CanUndo(); }
     bool CanRedo() const { return !ReadOnly() && FRedoList->CanUndo(); }
@@ -588,6 +599,22 @@ private:
 
     TCodeEditStringList* FLines = nullptr;
     std::unique_ptr<TCodeEditStringList> FOrigLines;
+    // While linked: the handlers the shared buffer and lists had before this control hooked them.
+    TCustomCodeEdit* FChainedEditor = nullptr;
+    TNotifyEvent FChainListCleared;
+    TStringListChangeEvent FChainListDeleted;
+    TStringListChangeEvent FChainListInserted;
+    TStringListChangeEvent FChainListPutted;
+    TNotifyEvent FChainLinesChanging;
+    TNotifyEvent FChainLinesChanged;
+    TNotifyEvent FChainUndoAdded;
+    TNotifyEvent FChainRedoAdded;
+    friend struct TCodeEditLinks;
+    // Repaints and measures after the text shown changed to another buffer.
+    void AdaptToBuffer();
+    // Unlinks this control, and every control showing its text, before it goes.
+    void ReleaseLinks();
+    void ChainUndoAdded(TObject* Sender);
     TCodeEditUndoList* FUndoList = nullptr;
     TCodeEditUndoList* FRedoList = nullptr;
     std::unique_ptr<TCodeEditUndoList> FOrigUndoList;

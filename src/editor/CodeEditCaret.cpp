@@ -9,6 +9,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Imm.h"
 #include "platform/gui/ScrollBars.h"
 
 #include <algorithm>
@@ -176,6 +177,13 @@ void TCustomCodeEdit::UpdateCaret() {
         ShowCaretNow();
     else
         HideCaretNow();
+    // Text being composed appears where it will be typed.
+    const HIMC Imc = ImmGetContext(Handle());
+    TCompositionForm Form;
+    Form.dwStyle = CFS_POINT;
+    Form.ptCurrentPos = {X, Y};
+    ImmSetCompositionWindow(Imc, &Form);
+    ImmReleaseContext(Handle(), Imc);
 }
 
 void TCustomCodeEdit::ShowCaretNow() {

@@ -35,6 +35,7 @@ void TCustomCodeEdit::Notification(TComponent* AComponent, TOperation Operation)
         if (!ComponentState().Contains(csDestroying)) AttributesChanged(nullptr);
     }
     if (AComponent == FSearchEngine) FSearchEngine = nullptr;
+    if (AComponent == FChainedEditor) RemoveLinesPointer();
     if (AComponent == FBookMarkOpt->BookmarkImages()) {
         FBookMarkOpt->SetBookmarkImages(nullptr);
         InvalidateGutter();

@@ -79,7 +79,12 @@ void TCustomCodeEdit::ListInserted(int Index, int Count) {
 void TCustomCodeEdit::ListPutted(int Index, int Count) {
     // Lines after the changed ones whose starting state changed are painted again too.
     const int Last = ScanRanges(Index, Index + Count - 1);
-    InvalidateLines(Index + 1, std::max(Index + Count, Last + 1));
+    // The buffer's owner rescanned a shared text before: where its states stopped changing says
+    // nothing about this view.
+    if (UsesForeignBuffer())
+        InvalidateLines(Index + 1, INT_MAX);
+    else
+        InvalidateLines(Index + 1, std::max(Index + Count, Last + 1));
 }
 
 // ---- Undo and redo --------------------------------------------------------------------------

@@ -301,6 +301,30 @@ TEST_F(CodeEditInput, AComposedStringIsTypedOnceAsOneStep) {
     EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(2, 1));
 }
 
+TEST_F(CodeEditInput, TheInputMethodComposesWhereTheCaretIs) {
+    PutMarked(Edit, u"alpha\n\tbeta|");
+    // Where the caret is drawn: its cell shifted by the shape's offset.
+    const auto CaretCell = [&] {
+        const TPoint P = Edit->RowColumnToPixels(Edit->DisplayXY());
+        return Bounds(P.X + Edit->CaretOffset().X, P.Y + Edit->CaretOffset().Y, 1, Edit->LineHeight());
+    };
+    const TRect AtEnd = QueryInputMethodCursor(Edit);
+    EXPECT_EQ(AtEnd.TopLeft(), CaretCell().TopLeft());
+    EXPECT_EQ(AtEnd.Height(), Edit->LineHeight() - 2) << "as high as the vertical-line caret";
+    // Keys and clicks move the caret; the composition follows it.
+    KeyMessages(Edit, VK_UP);
+    EXPECT_EQ(QueryInputMethodCursor(Edit).TopLeft(), CaretCell().TopLeft());
+    EXPECT_LT(QueryInputMethodCursor(Edit).Top, AtEnd.Top);
+    ClickMessages(Edit, At(2, 1));
+    EXPECT_EQ(Edit->CaretXY(), MakeBufferCoord(2, 1));
+    EXPECT_EQ(QueryInputMethodCursor(Edit).TopLeft(), CaretCell().TopLeft());
+    // Typing in overwrite mode changes the caret's shape; the composition starts at its cell.
+    Edit->SetInsertMode(false);
+    Edit->SetCaretXY({3, 1});
+    EXPECT_EQ(QueryInputMethodCursor(Edit).TopLeft(), CaretCell().TopLeft());
+    EXPECT_EQ(QueryInputMethodCursor(Edit).Left, Edit->RowColumnToPixels({3, 1}).X);
+}
+
 TEST_F(CodeEditInput, TheMouseCursorFollowsGutterTextAndSelection) {
     PutMarked(Edit, u"alpha beta gamma\ndelta");
     Edit->Gutter()->SetCursor(crHandPoint);

@@ -445,6 +445,26 @@ bool TQtWindow::event(QEvent* Event) {
     return QWidget::event(Event);
 }
 
+QVariant TQtWindow::inputMethodQuery(Qt::InputMethodQuery Query) const {
+    if (!FOwner) return QWidget::inputMethodQuery(Query);
+    TWinControl* Control = FOwner->Control;
+    switch (Query) {
+    case Qt::ImEnabled:
+        return Control->Enabled();
+    case Qt::ImFont:
+        return QtFont(Control->Font());
+    case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle: {
+        TRect R;
+        if (!InputMethodCursorRect(Control->WindowHandle(), R)) break;
+        return ToQt(R).translated(FOwner->ClientArea().topLeft());
+    }
+    default:
+        break;
+    }
+    return QWidget::inputMethodQuery(Query);
+}
+
 bool TQtWindow::HandleEvent(QEvent* Event) {
     TWinControl* Control = FOwner->Control;
     const HWND Wnd = Control->WindowHandle();

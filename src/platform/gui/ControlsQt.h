@@ -88,6 +88,9 @@ public:
 protected:
     bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+    // The input method asks where the composition goes (ImCursorRectangle), in which font, and
+    // whether the window takes composed text.
+    QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
 
 private:
     TWindowPrivate* FOwner;

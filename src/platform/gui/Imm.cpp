@@ -1,8 +1,12 @@
 #include "platform/gui/Imm.h"
 
 #include "platform/gui/ControlsQt.h"
+#include "platform/gui/GraphicsQt.h"
 #include "platform/gui/MessagesPrivate.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 
 #include <algorithm>
@@ -21,6 +25,21 @@ struct TImeState {
 std::unordered_map<HWND, TImeState>& Contexts() {
     static std::unordered_map<HWND, TImeState> Map;
     return Map;
+}
+
+// The composition forms windows set; a window without one follows its caret.
+std::unordered_map<HWND, TCompositionForm>& Forms() {
+    static std::unordered_map<HWND, TCompositionForm> Map;
+    return Map;
+}
+
+// A composition placed at a point is as large as the window's caret, or one pixel wide and a
+// line of the window's font high without one.
+TSize CaretSize(HWND Wnd) {
+    TRect Caret;
+    if (CaretBounds(Wnd, Caret)) return {Caret.Width(), Caret.Height()};
+    TWinControl* Control = FindControl(Wnd);
+    return {1, Control ? QFontMetrics(QtFont(Control->Font())).height() : 0};
 }
 
 } // namespace
@@ -43,6 +62,58 @@ std::int32_t ImmGetCompositionStringW(HIMC Imc, DWORD Index, void* Buf, DWORD Bu
     const DWORD Copied = std::min<DWORD>(Bytes, BufLen) / sizeof(Char) * sizeof(Char);
     std::memcpy(Buf, Text.data(), Copied);
     return static_cast<std::int32_t>(Copied);
+}
+
+bool ImmSetCompositionWindow(HIMC Imc, const TCompositionForm* Form) {
+    const HWND Wnd = static_cast<HWND>(Imc);
+    if (!Form || Imc == 0 || !IsWindow(Wnd)) return false;
+    switch (Form->dwStyle) {
+    case CFS_DEFAULT:
+        Forms().erase(Wnd);
+        break;
+    case CFS_RECT:
+    case CFS_POINT:
+    case CFS_FORCE_POSITION:
+        Forms()[Wnd] = *Form;
+        break;
+    default:
+        return false;
+    }
+    InputMethodCursorMoved(Wnd);
+    return true;
+}
+
+bool ImmGetCompositionWindow(HIMC Imc, TCompositionForm* Form) {
+    const HWND Wnd = static_cast<HWND>(Imc);
+    if (!Form || Imc == 0 || !IsWindow(Wnd)) return false;
+    auto It = Forms().find(Wnd);
+    *Form = It == Forms().end() ? TCompositionForm() : It->second;
+    return true;
+}
+
+bool InputMethodCursorRect(HWND Wnd, TRect& Rect) {
+    auto It = Forms().find(Wnd);
+    if (It == Forms().end()) return CaretBounds(Wnd, Rect);
+    const TCompositionForm& F = It->second;
+    if (F.dwStyle == CFS_RECT) {
+        Rect = F.rcArea;
+    } else {
+        const TSize Size = CaretSize(Wnd);
+        Rect = Bounds(F.ptCurrentPos.X, F.ptCurrentPos.Y, Size.cx, Size.cy);
+    }
+    return true;
+}
+
+void InputMethodCursorMoved(HWND Wnd) {
+    if (!Wnd || !qGuiApp) return;
+    QWidget* W = WidgetOfHandle(Wnd);
+    if (W && QGuiApplication::focusObject() == W)
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
+}
+
+void ForgetInputMethod(HWND Wnd) {
+    Forms().erase(Wnd);
+    Contexts().erase(Wnd);
 }
 
 void DeliverInputMethodEvent(HWND Wnd, QInputMethodEvent* Event) {

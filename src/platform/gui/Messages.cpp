@@ -838,6 +838,7 @@ void ForgetWindow(HWND Wnd) {
     if (GActive == Wnd) GActive = 0;
     KillWindowTimers(Wnd);
     if (CaretOwner() == Wnd) DestroyCaret();
+    ForgetInputMethod(Wnd);
 }
 
 HWND GetActiveWindow() {
@@ -967,6 +968,13 @@ bool CaretRect(HWND Wnd, TRect& Rect) {
     return true;
 }
 
+bool CaretBounds(HWND Wnd, TRect& Rect) {
+    const TCaret& C = Caret();
+    if (!Wnd || C.Owner != Wnd) return false;
+    Rect = Bounds(C.Pos.X, C.Pos.Y, C.Width, C.Height);
+    return true;
+}
+
 bool CreateCaret(HWND Wnd, int Width, int Height) {
     if (!IsWindow(Wnd)) return false;
     DestroyCaret();
@@ -975,6 +983,7 @@ bool CreateCaret(HWND Wnd, int Width, int Height) {
     C.Width = Width > 0 ? Width : 1;
     C.Height = Height;
     C.HideLevel = 1;
+    InputMethodCursorMoved(Wnd);
     return true;
 }
 
@@ -983,8 +992,10 @@ bool DestroyCaret() {
     if (!C.Owner) return false;
     UpdateCaretArea();
     if (C.Blink) C.Blink->stop();
+    const HWND Old = C.Owner;
     C.Owner = 0;
     C.HideLevel = 1;
+    InputMethodCursorMoved(Old);
     return true;
 }
 
@@ -995,6 +1006,7 @@ bool SetCaretPos(int X, int Y) {
     C.Pos = {X, Y};
     if (C.HideLevel == 0) RestartBlink();
     UpdateCaretArea();
+    InputMethodCursorMoved(C.Owner);
     return true;
 }
 

@@ -32,8 +32,17 @@ void KillWindowTimers(HWND Wnd);
 HWND CaretOwner();
 // The caret's rectangle in Wnd's client coordinates while it is drawn (shown, blink phase on).
 bool CaretRect(HWND Wnd, TRect& Rect);
+// The caret's place and size in Wnd's client coordinates while Wnd owns it, shown or not.
+bool CaretBounds(HWND Wnd, TRect& Rect);
 
 // A window's input method events as its WM_IME_* messages (Imm.h).
 void DeliverInputMethodEvent(HWND Wnd, QInputMethodEvent* Event);
 // The default handling of a finished composition: WM_IME_CHAR for each UTF-16 unit of its text.
 void SendInputMethodResultAsCharacters(HWND Wnd);
+// Where the input method of a window shows the text being composed, in client coordinates:
+// its composition form, or the caret's place by default; false when the window has neither.
+bool InputMethodCursorRect(HWND Wnd, TRect& Rect);
+// The input method's place in Wnd moved: the toolkit is told when Wnd has its focus.
+void InputMethodCursorMoved(HWND Wnd);
+// A window goes: its composition form goes with it.
+void ForgetInputMethod(HWND Wnd);

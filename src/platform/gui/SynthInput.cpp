@@ -241,3 +241,11 @@ void SynthInputMethod(TWinControl* Control, const String& Composition, const Str
     Event.setCommitString(ToQt(Result));
     QApplication::sendEvent(Target, &Event);
 }
+
+TRect QueryInputMethodCursor(TWinControl* Control) {
+    QWidget* W = WidgetFor(Control);
+    QInputMethodQueryEvent Query(Qt::ImCursorRectangle);
+    QApplication::sendEvent(W, &Query);
+    const QRect R = Query.value(Qt::ImCursorRectangle).toRect();
+    return FromQt(R.translated(-Control->WindowPrivate()->ClientArea().topLeft()));
+}

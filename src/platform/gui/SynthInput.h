@@ -55,3 +55,6 @@ bool SynthDropFiles(TWinControl* Control, const TPoint& Client, const std::vecto
 // the text still being composed (none ends the composition), Result the finished text handed
 // over with it.
 void SynthInputMethod(TWinControl* Control, const String& Composition, const String& Result = String());
+// What the window answers the toolkit's input method when it asks where the composition goes:
+// the cursor rectangle in the control's client coordinates.
+TRect QueryInputMethodCursor(TWinControl* Control);
