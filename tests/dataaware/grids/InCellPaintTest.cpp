@@ -84,7 +84,7 @@ TEST_P(InCellPaint, EachRowShowsItsOwnRecordThroughTheControlsPicture) {
     TCellForm F(GetParam());
     // One control of each kind, each in its own column.
     F.Place<TdaDBComboBox>(u"NameCombo", u"NAME");
-    F.Place<TdaDBEdit>(u"CountEdit", u"COUNT");
+    auto* CountEdit = F.Place<TdaDBEdit>(u"CountEdit", u"COUNT");
     auto* Spin = F.Place<TdaDBSpinEdit>(u"PriceSpin", u"PRICE");
     // The grid shows these three columns only, after its indicator.
     const char16_t* Fields[] = {u"NAME", u"PRICE", u"COUNT"};
@@ -145,6 +145,18 @@ TEST_P(InCellPaint, EachRowShowsItsOwnRecordThroughTheControlsPicture) {
         EXPECT_LT(Widths[0], Widths[3]);
         EXPECT_LT(Widths[3], Widths[1]);
     }
+    // With the edit shown and typing in the current row, its text widget stays out of the others.
+    CountEdit->SetVisible(true);
+    CountEdit->SetBounds(F.Grid->CellRect(ColOf(u"COUNT"), 1).Left, F.Grid->CellRect(ColOf(u"COUNT"), 1).Top, 60, 18);
+    CountEdit->SetFocus();
+    ProcessMessages();
+    ASSERT_TRUE(CountEdit->Focused());
+    F.Grid->Invalidate();
+    auto Typing = GrabControl(F.Grid);
+    TRect Second = F.Cell(ColOf(u"COUNT"), 2);
+    InflateRect(Second, -2, -2);
+    EXPECT_NEAR(InkBox(Typing->Canvas(), Second, F.Grid->Color()).Width(), Measure.Canvas()->TextWidth(u"123456"), 3);
+    EXPECT_TRUE(CountEdit->Focused()) << "painting the rows leaves the focus alone";
     // The controls keep the current record.
     EXPECT_EQ(F.DS->RecNo(), 1);
     EXPECT_EQ(F.DS->FieldByName(u"NAME")->AsString(), u"W");
