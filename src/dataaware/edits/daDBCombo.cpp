@@ -103,6 +103,40 @@ TBtnWinControl::TBtnWinControl(TComponent* AOwner) : TWinControl(AOwner) {
     ControlStyle().Include(csReplicatable);
 }
 
+void TBtnWinControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+    TdaDBCustomCombo* C = EditControl;
+    if (!C) return TWinControl::WMEraseBkgnd(Message);
+    if (C->IsThemedListLook() || C->SkipUpdate) {
+        Message.Result = 1;
+        return;
+    }
+    const bool GridCopy = daIsGridPaintCopy(C);
+    if (!GridCopy && !C->isTransparentEffective()) return TWinControl::WMEraseBkgnd(Message);
+    const TdaButtonEffects* Effects = C->ButtonEffects();
+    if (!GridCopy && (Effects->Flat() || Effects->Transparent()) && C->Button()->ControlState().Contains(csLButtonDown) &&
+        C->Parent() && C->Parent()->HandleAllocated()) {
+        TRect R = BoundsRect();
+        OffsetRect(R, C->Left(), C->Top());
+        InvalidateRect(C->Parent()->WindowHandle(), &R, false);
+        // The parent's painting must not paint the button and its holder again meanwhile.
+        TFlagScope Skip(C->SkipUpdate);
+        C->Parent()->Update();
+    }
+    Message.Result = 1;
+}
+
+void TBtnWinControl::CMMouseLeave(TMessage& Message) {
+    TWinControl::CMMouseLeave(Message);
+    TdaDBCustomCombo* C = EditControl;
+    if (!C || !C->ButtonEffects()->Flat() || C->HasFocus()) return;
+    if (C->isTransparentEffective() && C->Parent() && C->Parent()->HandleAllocated()) {
+        TRect R = BoundsRect();
+        OffsetRect(R, C->Left(), C->Top());
+        InvalidateRect(C->Parent()->WindowHandle(), &R, true);
+    }
+    Invalidate();
+}
+
 // ---- TdaDBCustomCombo --------------------------------------------------------------------------------
 
 TdaDBCustomCombo::TdaDBCustomCombo(TComponent* AOwner) : TdaDBCustomEdit(AOwner) {

@@ -47,6 +47,11 @@ class TBtnWinControl : public TWinControl {
 public:
     explicit TBtnWinControl(TComponent* AOwner);
     TdaDBCustomCombo* EditControl = nullptr;
+
+protected:
+    // A see-through or flat button pressed: the parent is painted first under it.
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+    void CMMouseLeave(TMessage& Message) override;
 };
 
 class TdaDBCustomCombo : public TdaDBCustomEdit {

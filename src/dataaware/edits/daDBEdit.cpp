@@ -13,6 +13,7 @@
 #include "platform/base/Strings.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Grids.h"
 #include "platform/gui/Messages.h"
 
 namespace {
@@ -517,6 +518,7 @@ TAlignment TdaDBCustomEdit::PaintAlignment() const {
 }
 
 bool TdaDBCustomEdit::SelfPaints() const {
+    if (ControlState().Contains(csPaintCopy) || ParentIsFocusedDBGrid()) return true;
     // The text widget shows whenever the edit has the focus: the caret and the typing are its.
     if (FFocused || Focused()) return false;
     return PaintAlignment() != taLeftJustify || Frame()->IsFrameEffective() || !IsTextEditable();
@@ -587,14 +589,17 @@ void TdaDBCustomEdit::DoMouseLeave() {
     FMouseInControl = false;
     if (Frame()->IsFrameEffective() && !HasFocus() && Frame()->MouseEnterSameAsFocus) {
         // The unfocused borders come back with the next painting.
-        if (isTransparentEffective()) Frame()->CreateTransparent = true;
+        if (isTransparentEffective()) {
+            Frame()->CreateTransparent = true;
+            UpdateTransparentStyle();
+        }
         Invalidate();
         return;
     }
     if (IsThemedListLook()) Invalidate();
 }
 
-// The unfocused look: background, the text aligned as the field says, the frame.
+// The edit's own look: unfocused, as a list, in a focused grid, or as a grid's picture of a row.
 void TdaDBCustomEdit::PaintSelf() {
     if (!FCanvas) {
         FCanvas = std::make_unique<TControlCanvas>();
@@ -602,16 +607,41 @@ void TdaDBCustomEdit::PaintSelf() {
     }
     TCanvas* C = FCanvas.get();
     TScopeExit Release([C] { static_cast<TControlCanvas*>(C)->FreeHandle(); });
-    C->Font()->Assign(Font());
-    if (!Enabled() && Color() != clGrayText) C->Font()->SetColor(clGrayText);
+    const bool Copy = ControlState().Contains(csPaintCopy);
+    const bool GridCopy = daIsGridPaintCopy(this);
+    auto* Grid = daParentIsGrid(this) ? dynamic_cast<TCustomGrid*>(Parent()) : nullptr;
+    const bool DBGridParent = Parent() && daClassInheritsFrom(Parent()->ClassType(), u"TdaDBGrid");
+    const bool InFocusedGrid = ParentIsFocusedDBGrid();
     const bool Transparent = isTransparentEffective();
     const bool FrameOn = Frame()->IsFrameEffective();
+    const bool Bordered = BorderStyle() == Controls::bsSingle;
+    TField* F = Field();
     const TRect Client = ClientRect();
-    bool ThemedButton = false;
+
+    // The font colour: a grid's picture takes the cell's colours from the grid's canvas.
+    C->Font()->Assign(Font());
+    if (!Enabled() && Color() != clGrayText)
+        C->Font()->SetColor(clGrayText);
+    else if (GridCopy && Grid)
+        C->Font()->SetColor(Grid->Canvas()->Font()->Color());
+    else if (Grid)
+        C->Font()->SetColor(Grid->Font()->Color());
+
+    TRect R = Client;
     C->Brush()->SetStyle(bsSolid);
-    if (Transparent && Parent()) {
-        // A window's picture here starts empty: the parent's plain background stands in for
-        // what lies under the edit.
+    if (Bordered && (!Ctl3D() || (!Copy && DBGridParent))) {
+        C->Brush()->SetColor(clWindowFrame);
+        C->FrameRect(R);
+    }
+    InflateRect(R, -1, -1);
+    bool ThemedButton = false;
+    const bool SeeThrough = HandleAllocated() && (GetWindowLong(WindowHandle(), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+    if (GridCopy && Grid) {
+        // The picture lands on the cell as a whole: the cell's background stands behind the text.
+        C->Brush()->SetColor(Grid->Canvas()->Brush()->Color());
+        C->FillRect(Client);
+    } else if (Transparent && !SeeThrough && Parent()) {
+        // A transparent edit whose window covers its place for now (while it has the focus).
         C->Brush()->SetColor(Parent()->Color());
         C->FillRect(Client);
     } else if (!Transparent) {
@@ -623,29 +653,54 @@ void TdaDBCustomEdit::PaintSelf() {
             ThemedButton = true;
         } else {
             C->Brush()->SetColor(Color());
-            C->FillRect(Client);
+            C->FillRect(Bordered && (!Ctl3D() || (!Copy && DBGridParent)) ? R : Client);
         }
     }
+
     TRect TextRect;
-    if (ReadShowButton())
+    if (ReadShowButton() && !GridCopy)
         GetTextRect(TextRect);
     else
         TextRect = Client;
     InflateRect(TextRect, -1, -1);
 
+    // Copies show the row's record, which the grid made the active one.
     String Shown;
-    if (TField* F = Field(); F && IsMemoField())
+    if (Copy && F) {
+        String Mapped;
+        if (GetFieldMapText(F->AsString(), Mapped))
+            Shown = Mapped;
+        else
+            Shown = IsMemoField() ? F->AsString() : F->DisplayText();
+    } else if (F && IsMemoField()) {
         Shown = F->AsString();
-    else
+    } else {
         Shown = Text();
+    }
+
+    const bool Highlight = !Copy && (InFocusedGrid || (!IsTextEditable() && Focused() && !ReadDroppedDown()));
+    if (Highlight) {
+        if (!IsThemedListLook()) {
+            C->Brush()->SetColor(clHighlight);
+            C->Font()->SetColor(clHighlightText);
+        }
+        if (InFocusedGrid) {
+            TMethod Event;
+            daGetOnCalcCellColors(Parent(), Event);
+            using TCalc = std::function<void(TObject*, TField*, TGridDrawState, bool, TFont*, TBrush*)>;
+            if (const TCalc Calc = Event.As<TCalc>()) Calc(Parent(), F, TGridDrawState(), true, C->Font(), C->Brush());
+        }
+    }
     if (PasswordChar() != 0) Shown = String(Shown.size(), PasswordChar());
 
     const int W = C->TextWidth(Shown);
     int M = 1;
-    if (daParentIsGrid(this))
-        M = Parent() && daClassInheritsFrom(Parent()->ClassType(), u"TdaDBGrid") ? 2 : 1;
+    if (daParentIsInspector(this))
+        M = 1;
+    else if (Grid)
+        M = DBGridParent ? 2 : 1;
     int X;
-    if (daParentIsGrid(this))
+    if (Grid)
         X = 2;
     else if (FrameOn)
         Frame()->GetFrameTextPosition(X, M, HasFocus());
@@ -653,45 +708,74 @@ void TdaDBCustomEdit::PaintSelf() {
         X = M + 1;
     const TAlignment Align = PaintAlignment();
     if (Align == taRightJustify) {
-        const int Right =
-            ReadShowButton() ? ReadTextRightEdge() - (Frame()->Transparent() ? 1 : 0) : TextRect.Right;
+        const int Right = GridCopy         ? Client.Right
+                          : ReadShowButton() ? ReadTextRightEdge() - (Frame()->Transparent() ? 1 : 0)
+                                             : TextRect.Right;
         X = Right - W - M - 1;
         if (FrameOn) X -= Frame()->NonFocusTextOffsetX;
     } else if (Align == taCenter) {
         X = (TextRect.Left + TextRect.Right - W) / 2;
     }
     const int Y = M;
+    // A copy outside a grid sits one pixel further left.
+    const int X2 = Copy && !(Grid && !daParentIsInspector(this)) ? X - 1 : X;
     int Flags = 0;
     if (WordWrap()) Flags |= dctWordBreak;
-    if (ThemedButton || (Transparent && !HasFocus())) Flags |= dctNoFill;
+    if (ThemedButton || GridCopy || (Transparent && !HasFocus())) Flags |= dctNoFill;
+    if (Grid) TextRect.Bottom = Client.Bottom;
     if (!HasFocus()) {
         if (Transparent && Frame()->NonFocusTransparentFontColor != clNone)
             C->Font()->SetColor(Frame()->NonFocusTransparentFontColor);
         else if (Frame()->Enabled() && Frame()->NonFocusFontColor != clNone)
             C->Font()->SetColor(Frame()->NonFocusFontColor);
     }
-    if (Transparent && Parent())
-        C->Brush()->SetColor(Parent()->Color());
-    else if (Frame()->Enabled() && !HasFocus() && Frame()->NonFocusColor != clNone)
-        C->Brush()->SetColor(Frame()->NonFocusColor);
-    else
-        C->Brush()->SetColor(Color());
+    if (!Highlight) {
+        if (Frame()->Enabled() && !HasFocus() && Frame()->NonFocusColor != clNone && !Transparent)
+            C->Brush()->SetColor(Frame()->NonFocusColor);
+        else if (!GridCopy)
+            C->Brush()->SetColor(Color());
+    }
     const bool OwnerDrawn = IsOwnerDrawn() || HasCustomPaint();
     if (FrameOn && HasFocus()) {
         InflateRect(TextRect, TdaEditFrame::IsSingleBorderStyle(Frame()->FocusStyle()) ? -1 : -2,
                     TdaEditFrame::IsSingleBorderStyle(Frame()->FocusStyle()) ? -1 : -2);
         if (OwnerDrawn)
-            DrawDisplayText(C, TextRect, X - 1, Y - 1, Shown, Flags & dctNoFill);
+            DrawDisplayText(C, TextRect, X2 - 1, Y - 1, Shown, Flags & dctNoFill);
         else
             daDrawCellText(C, TextRect, 1, Flags, Align, Shown, 0);
     } else if (OwnerDrawn) {
-        DrawDisplayText(C, TextRect, X - 1, Y - 1, Shown, Flags & dctNoFill);
+        DrawDisplayText(C, TextRect, X2 - 1, Y - 1, Shown, Flags & dctNoFill);
     } else {
         // The cell routine measures its margins from the rectangle's left.
-        daDrawCellText(C, TextRect, Align == taLeftJustify ? X - 1 : X - 1 - TextRect.Left, Flags, Align,
-                       Shown, Y - 1);
+        daDrawCellText(C, TextRect, Align == taLeftJustify ? X2 - 1 : X2 - 1 - TextRect.Left, Flags, Align, Shown,
+                       Y - 1);
     }
     if (FrameOn) PaintFrame(C);
+
+    if (Highlight) {
+        TRect Focus = TextRect;
+        if (Bordered) {
+            GetTextRect(Focus);
+            ++Focus.Top;
+            --Focus.Bottom;
+            ++Focus.Left;
+        }
+        if (!(FrameOn && HasFocus())) {
+            if (Grid)
+                GetTextRect(Focus);
+            else
+                --Focus.Right;
+        }
+        C->Pen()->SetColor(clHighlight);
+        if (!IsThemedListLook()) C->FrameRect(Focus);
+        C->Font()->SetColor(clBlack);
+        C->Brush()->SetColor(clWhite);
+        PaintFocusRect(C, Focus);
+    }
+}
+
+bool TdaDBCustomEdit::ParentIsFocusedDBGrid() const {
+    return Parent() && daClassInheritsFrom(Parent()->ClassType(), u"TdaDBGrid") && Parent()->Focused();
 }
 
 void TdaDBCustomEdit::SetDataSource(TDataSource* Value) {
@@ -916,7 +1000,10 @@ void TdaDBCustomEdit::WriteFocused(bool Value) {
 void TdaDBCustomEdit::CMEnter(TMessage& Message) {
     SetEditRect();
     // Focused, a transparent edit is edited on its own colour.
-    if (isTransparentEffective()) Frame()->CreateTransparent = false;
+    if (isTransparentEffective()) {
+        Frame()->CreateTransparent = false;
+        UpdateTransparentStyle();
+    }
     WriteFocused(true);
     TdaCustomMaskEdit::CMEnter(Message);
     if (!IsTextEditable()) Invalidate();
@@ -942,7 +1029,22 @@ void TdaDBCustomEdit::CMExit(TMessage& Message) {
     }
     if (!IsTextEditable()) Invalidate();
     // Unfocused, a transparent edit shows what lies under it again.
-    if (isTransparentEffective()) Frame()->CreateTransparent = true;
+    if (isTransparentEffective()) {
+        Frame()->CreateTransparent = true;
+        UpdateTransparentStyle();
+    }
+}
+
+// The window's see-through style follows the frame at once; it needs no new window.
+void TdaDBCustomEdit::UpdateTransparentStyle() {
+    if (!HandleAllocated()) return;
+    const HWND Wnd = WindowHandle();
+    const LONG_PTR Ex = GetWindowLong(Wnd, GWL_EXSTYLE);
+    const bool Want = isTransparentEffective() && Frame()->CreateTransparent;
+    const LONG_PTR New = Want ? Ex | WS_EX_TRANSPARENT : Ex & ~LONG_PTR(WS_EX_TRANSPARENT);
+    if (New == Ex) return;
+    SetWindowLong(Wnd, GWL_EXSTYLE, New);
+    Invalidate();
 }
 
 void TdaDBCustomEdit::Change() {
@@ -1111,6 +1213,11 @@ void TdaDBCustomEdit::WndProc(TMessage& Message) {
         Message.Result = reinterpret_cast<LRESULT>(FDataLink.get());
         return;
     case WM_PAINT:
+        if (ControlState().Contains(csPaintCopy)) {
+            // A grid's picture of another row: the text widget shows this edit's own record.
+            PaintSelf();
+            return;
+        }
         UpdateTextWidget();
         if (!TextWidgetShown()) {
             // The window's own paint: the children (a button) are painted by their windows.
@@ -1128,7 +1235,26 @@ void TdaDBCustomEdit::WndProc(TMessage& Message) {
             FCanvas->FreeHandle();
         }
         return;
+    case WM_NCPAINT:
+        if (IsThemedListLook()) {
+            // A list that cannot be typed into looks like a push button, border included; the
+            // client area keeps its own painting.
+            TWindowCanvas Canvas;
+            Canvas.SetControl(this);
+            const int W = Width(), H = Height();
+            Canvas.ExcludeClipRect(TRect(3, 3, W - 2, H - 2));
+            daDrawThemedButton(ReadDroppedDown(), FMouseInControl, TRect(-1, -1, W + 1, H + 1), &Canvas);
+            Canvas.FreeHandle();
+            Message.Result = 1;
+            return;
+        }
+        TdaCustomMaskEdit::WndProc(Message);
+        return;
     case WM_ERASEBKGND:
+        if (daIsInspectorPaintCopy(this) || IsThemedListLook()) {
+            Message.Result = 1;
+            return;
+        }
         if (isTransparentEffective() && !HasFocus()) {
             Message.Result = 1;
             return;

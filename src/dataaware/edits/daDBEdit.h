@@ -222,6 +222,10 @@ public:
     bool SelfPaints() const;
     // The alignment the unfocused text is painted with: the field's, else UnboundAlignment.
     TAlignment PaintAlignment() const;
+    // The parent is a data grid that has the focus: the edit shows its text in the highlight.
+    bool ParentIsFocusedDBGrid() const;
+    // A grid's picture of a row is painted whole by the edit: text, background, no button.
+    bool PaintsWholeCopy() const override { return true; }
 
     // The edit's kind, by its field or UnboundDataType.
     bool IsDateEdit() const;
@@ -281,6 +285,8 @@ protected:
     void WriteFocused(bool Value);
     void CreateParams(TCreateParams& Params) override;
     void CreateWindowHandle(const TCreateParams& Params) override;
+    // WS_EX_TRANSPARENT on the window while transparency is in effect and the frame asks for it.
+    void UpdateTransparentStyle();
     // Hides or shows the text widget as SelfPaints says.
     void UpdateTextWidget();
     // The edit's own painting of its text, frame and background.

@@ -209,6 +209,29 @@ void TdaSpinButton::Loaded() {
     if (W != Width() || H != Height()) TWinControl::SetBounds(Left(), Top(), W, H);
 }
 
+void TdaSpinButton::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+    auto* Edit = dynamic_cast<TdaDBSpinEdit*>(Owner());
+    if (!Edit) return TWinControl::WMEraseBkgnd(Message);
+    if (Edit->SkipUpdate) {
+        Message.Result = 1;
+        return;
+    }
+    const bool GridCopy = daIsGridPaintCopy(Edit);
+    if (!GridCopy && !Edit->isTransparentEffective()) return TWinControl::WMEraseBkgnd(Message);
+    const TdaButtonEffects* Effects = Edit->ButtonEffects();
+    const bool Held = FUpButton->ControlState().Contains(csLButtonDown) ||
+                      FDownButton->ControlState().Contains(csLButtonDown);
+    if (!GridCopy && (Effects->Flat() || Effects->Transparent()) && Held && Edit->Parent() &&
+        Edit->Parent()->HandleAllocated()) {
+        TRect R = BoundsRect();
+        OffsetRect(R, Edit->Left(), Edit->Top());
+        InvalidateRect(Edit->Parent()->WindowHandle(), &R, false);
+        TFlagScope Skip(Edit->SkipUpdate);
+        Edit->Parent()->Update();
+    }
+    Message.Result = 1;
+}
+
 void TdaSpinButton::WMGetDlgCode(TWMGetDlgCode& Message) {
     Message.Result = DLGC_WANTARROWS;
 }

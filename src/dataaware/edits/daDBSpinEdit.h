@@ -60,6 +60,8 @@ public:
 protected:
     void WMGetDlgCode(TWMGetDlgCode& Message) override;
     void WMSize(TWMSize& Message) override;
+    // A see-through or flat half held down: the edit's parent is painted first under the button.
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
     void Loaded() override;
 
 private:

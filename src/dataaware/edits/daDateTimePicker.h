@@ -232,6 +232,9 @@ public:
     bool IsInFocusedGrid() const;
     // Whether the picker paints its text itself now rather than through its text widget.
     bool PaintsItsOwnText() const;
+    // A grid's picture of a row is the picker's own painting of that row's value, without the
+    // text widget that shows the picker's own record.
+    bool PaintsWholeCopy() const override { return true; }
     void LoadDropDownGlyph();
     void RepaintButtonArea();
     // Draws the button's face for its style; Handled tells that it drew.

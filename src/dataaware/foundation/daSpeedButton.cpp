@@ -21,6 +21,11 @@ void TdaCustomTransparentPanel::WriteTransparent(bool Value) {
     if (Value == FTransparent) return;
     FTransparent = Value;
     daSetTransparentStyle(this, Value);
+    if (HandleAllocated()) {
+        const HWND Wnd = WindowHandle();
+        const LONG_PTR Ex = GetWindowLong(Wnd, GWL_EXSTYLE);
+        SetWindowLong(Wnd, GWL_EXSTYLE, IsTransparent() ? Ex | WS_EX_TRANSPARENT : Ex & ~LONG_PTR(WS_EX_TRANSPARENT));
+    }
     if (!ComponentState().Contains(csLoading) && HandleAllocated()) Invalidate();
 }
 
@@ -40,6 +45,7 @@ void TdaCustomTransparentPanel::Invalidate() {
         InvalidateRect(Parent()->WindowHandle(), &R, true);
         for (int I = 0; I < ControlCount(); ++I)
             Controls(I)->Invalidate();
+        TCustomPanel::Invalidate();
         return;
     }
     TCustomPanel::Invalidate();
@@ -50,14 +56,8 @@ void TdaCustomTransparentPanel::Paint() {
         TCustomPanel::Paint();
         return;
     }
+    // Only the bevels: the window is see-through, the parent shows everywhere else.
     TRect R = ClientRect();
-    // A window here keeps a picture of its own, so the parent cannot shine through it: the
-    // panel shows the parent's colour instead of a background of its own.
-    if (Parent()) {
-        Canvas()->Brush()->SetColor(Parent()->Color());
-        Canvas()->Brush()->SetStyle(bsSolid);
-        Canvas()->FillRect(R);
-    }
     auto Bevel = [&](TPanelBevel B) {
         if (B == bvNone) return;
         const TColor Top = B == bvLowered ? clBtnShadow : clBtnHighlight;

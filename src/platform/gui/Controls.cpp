@@ -751,6 +751,8 @@ void TControl::DoMouseUp(TWMMouse& Message, TMouseButton Button) {
 }
 
 void TControl::WMLButtonDown(TWMMouse& Message) {
+    // Held down until the release: painting may ask (a pressed button's look).
+    FControlState.Include(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
     DoMouseDown(Message, mbLeft, {});
@@ -765,6 +767,7 @@ void TControl::WMMButtonDown(TWMMouse& Message) {
 }
 
 void TControl::WMLButtonDblClk(TWMMouse& Message) {
+    FControlState.Include(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) DblClick();
     DoMouseDown(Message, mbLeft, {ssDouble});
@@ -779,6 +782,7 @@ void TControl::WMMButtonDblClk(TWMMouse& Message) {
 }
 
 void TControl::WMLButtonUp(TWMMouse& Message) {
+    FControlState.Exclude(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
     if (FControlState.Contains(csClicked)) {
         FControlState.Exclude(csClicked);
@@ -1203,6 +1207,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     W->setCursor(QtCursorOf(Cursor()));
     Priv->Style = Params.Style;
     Priv->ExStyle = Params.ExStyle;
+    Priv->UpdateSeeThrough();
     FWindow = std::move(Priv);
     FHandle = RegisterControlWindow(this);
     FWindow->Invalidate(QRegion(QRect(0, 0, FWidth, FHeight)), true);
@@ -2250,10 +2255,12 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y) {
     QPainter* P = CanvasPainter(Canvas);
     P->drawImage(QPoint(X, Y), FWindow->Buffer);
     // Native widgets inside the window (the text of edits) paint themselves.
+    const bool OwnCopy = FControlState.Contains(csPaintCopy) && PaintsWholeCopy();
     for (QWidget* Child : FWindow->Widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!dynamic_cast<TQtWindow*>(Child) && Child->isVisibleTo(FWindow->Widget))
+        if (!OwnCopy && !dynamic_cast<TQtWindow*>(Child) && Child->isVisibleTo(FWindow->Widget))
             Child->render(P, QPoint(X, Y) + Child->pos(), QRegion(),
                           QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (OwnCopy) return;
     const QPoint Origin = FWindow->ClientArea().topLeft();
     for (TControl* C : FControls)
         if (auto* W = dynamic_cast<TWinControl*>(C); W && W->Visible())
@@ -2586,5 +2593,6 @@ LONG_PTR SetWindowLong(HWND Wnd, int Index, LONG_PTR Value) {
     if (!Slot) return 0;
     const LONG_PTR Old = *Slot;
     *Slot = static_cast<Cardinal>(Value);
+    if (Index == GWL_EXSTYLE) C->WindowPrivate()->UpdateSeeThrough();
     return Old;
 }

@@ -652,6 +652,10 @@ public:
     void SetParentBackground(bool Value);
     // Paints the control and its children, as shown, onto a canvas at (X, Y).
     void PaintTo(TCanvas* Canvas, int X, int Y);
+    // A window that paints its whole copy itself while csPaintCopy is set (a grid's picture of
+    // another record): PaintTo then leaves out its native widgets, which show the window's own,
+    // and its child windows.
+    virtual bool PaintsWholeCopy() const { return false; }
     void Invalidate() override;
     void Update() override;
     void Repaint() override;

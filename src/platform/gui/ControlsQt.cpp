@@ -38,13 +38,28 @@ void TWindowPrivate::EnsureBuffer() {
         Buffer = QImage();
         return;
     }
-    QImage New(Size, QImage::Format_RGB32);
-    New.fill(QtColor(Control->Color()));
+    QImage New(Size, SeeThrough ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (SeeThrough)
+        New.fill(Qt::transparent);
+    else
+        New.fill(QtColor(Control->Color()));
     if (!Buffer.isNull()) {
         QPainter P(&New);
         P.drawImage(0, 0, Buffer);
     }
     Buffer = std::move(New);
+}
+
+void TWindowPrivate::UpdateSeeThrough() {
+    const bool Want = (ExStyle & WS_EX_TRANSPARENT) && Widget && Widget->parentWidget();
+    if (Want == SeeThrough) return;
+    ReleaseCanvases();
+    SeeThrough = Want;
+    // Qt paints the parent under a child that does not claim to cover itself.
+    Widget->setAttribute(Qt::WA_OpaquePaintEvent, !Want);
+    if (!Buffer.isNull())
+        Buffer = Buffer.convertToFormat(Want ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    Invalidate(QRegion(QRect(0, 0, Control->Width(), Control->Height())), true);
 }
 
 void TWindowPrivate::ReleaseCanvases() {
@@ -74,6 +89,13 @@ void TWindowPrivate::PaintInvalid() {
     Invalid = QRegion();
     const bool Erase = EraseNeeded;
     EraseNeeded = false;
+    if (SeeThrough) {
+        // What the window does not paint again shows the parent, not the window's old pixels.
+        QPainter Clear(&Buffer);
+        Clear.setCompositionMode(QPainter::CompositionMode_Clear);
+        for (const QRect& R : PaintRegion)
+            Clear.fillRect(R, Qt::transparent);
+    }
     TWinControl* C = Control;
     const HWND Wnd = C->WindowHandle();
     // A handler may destroy the control and with it this record.

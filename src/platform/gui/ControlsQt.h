@@ -48,6 +48,9 @@ struct TWindowPrivate {
     TRect Margins;                              // non-client thickness: Left, Top, Right, Bottom
     Cardinal Style = 0;                         // WS_* of CreateParams, then SetWindowLong
     Cardinal ExStyle = 0;                       // WS_EX_* likewise
+    // A child window with WS_EX_TRANSPARENT: its picture starts clear at every paint, so the
+    // parent shows wherever the window paints nothing.
+    bool SeeThrough = false;
     bool UpdatingFromWidget = false;
     TPoint MinPosition{-1, -1}; // of the window placement; kept, the window manager places icons
     TPoint MaxPosition{-1, -1};
@@ -61,6 +64,8 @@ struct TWindowPrivate {
     // The client area inside the window.
     QRect ClientArea() const;
     void EnsureBuffer();
+    // Follows WS_EX_TRANSPARENT of ExStyle (at creation and on SetWindowLong).
+    void UpdateSeeThrough();
     // Ends every canvas painting into the buffer (before it is shown, resized or freed).
     void ReleaseCanvases();
     void Invalidate(const QRegion& Region, bool Erase);

@@ -150,3 +150,46 @@ TEST(TransparentPanel, PaintsNoBackgroundAndInvalidatesTheParent) {
     EXPECT_GE(Painted, 1);
     Form.SetWindowProc(Old);
 }
+
+namespace {
+// A parent that paints red and blue stripes four pixels wide.
+class TStripedParent : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void Paint() override {
+        for (int X = 0; X < ClientWidth(); X += 4) {
+            Canvas()->Brush()->SetColor((X / 4) % 2 ? clBlue : clRed);
+            Canvas()->FillRect(TRect(X, 0, X + 4, ClientHeight()));
+        }
+    }
+};
+} // namespace
+
+TEST(TransparentPanel, ShowsItsParentsPaintingAndCoversItWhenMadeOpaque) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 160, 120);
+    auto* Back = new TStripedParent(&Form);
+    Back->SetParent(&Form);
+    Back->SetBounds(0, 0, 140, 100);
+    auto* Panel = new TdaCustomTransparentPanel(&Form);
+    Panel->SetParent(Back);
+    Panel->SetBounds(10, 10, 80, 60);
+    Panel->SetColor(clLime);
+    Panel->SetTransparent(true);
+    Form.Show();
+    auto Shot = GrabControl(Back);
+    for (int X = 20; X < 80; X += 3)
+        EXPECT_EQ(PixelOf(*Shot, X, 40), (X / 4) % 2 ? clBlue : clRed) << "x " << X;
+    EXPECT_EQ(RgbOf(*Shot, 10, 10), ColorToRGB(clBtnHighlight)) << "the bevel stays";
+    // Switched off after the window exists, the panel paints its own colour again.
+    Panel->SetTransparent(false);
+    ProcessMessages();
+    auto Opaque = GrabControl(Back);
+    EXPECT_EQ(PixelOf(*Opaque, 40, 40), clLime);
+    Panel->SetTransparent(true);
+    ProcessMessages();
+    auto Again = GrabControl(Back);
+    EXPECT_EQ(PixelOf(*Again, 44, 40), clBlue);
+}

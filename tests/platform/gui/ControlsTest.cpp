@@ -1,6 +1,7 @@
 // Controls: layout by Align and Anchors, handles made only when needed, painting through the
 // canvas, keys and mouse arriving as messages and events, WindowProc and Perform.
 #include "support/GuiTestSupport.h"
+#include "support/TestDriver.h"
 
 #include "platform/base/Strings.h"
 #include "platform/gui/StdCtrls.h"
@@ -558,6 +559,86 @@ TEST(Controls, WindowLongReadsAndReplacesTheCreationStyles) {
     EXPECT_TRUE(GetWindowLong(Panel.Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
     EXPECT_EQ(GetWindowLong(0, GWL_STYLE), 0);
     EXPECT_EQ(SetWindowLong(Panel.Handle(), 12345, 1), 0);
+}
+
+namespace {
+// Paints only a small black mark; with the transparent style it leaves the rest to its parent,
+// without it fills its own colour first.
+class TMarkPanel : public TTestPanel {
+public:
+    using TTestPanel::TTestPanel;
+    bool SeeThrough = true;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TTestPanel::CreateParams(Params);
+        if (SeeThrough) Params.ExStyle |= WS_EX_TRANSPARENT;
+    }
+    void WMEraseBkgnd(TWMEraseBkgnd& Message) override { Message.Result = 1; }
+    void Paint() override {
+        if (!(GetWindowLong(Handle(), GWL_EXSTYLE) & WS_EX_TRANSPARENT)) TTestPanel::Paint();
+        Canvas()->Brush()->SetColor(clBlack);
+        Canvas()->FillRect(Rect(2, 2, 6, 6));
+    }
+};
+} // namespace
+
+TEST(Controls, TransparentWindowShowsItsParentWhereItPaintsNothing) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 120, 100);
+    auto* Back = new TTestPanel(&Form, &Form);
+    Back->SetBounds(0, 0, 100, 80);
+    Back->SetColor(clRed);
+    auto* Mark = new TMarkPanel(&Form, Back);
+    Mark->SetBounds(10, 10, 40, 30);
+    Mark->SetColor(clLime);
+    Form.Show();
+    Pump();
+    struct TCase {
+        const char* Name;
+        TColor Parent;
+        bool SeeThrough;
+        TColor Expected;
+    };
+    // The parent's new colour shows through at once; dropping the style makes the window cover
+    // its place again, and taking it back clears its old pixels.
+    const TCase Cases[] = {{"transparent", clRed, true, clRed},
+                           {"parent repainted", clBlue, true, clBlue},
+                           {"opaque again", clBlue, false, clLime},
+                           {"transparent again", clYellow, true, clYellow}};
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Back->SetColor(C.Parent);
+        const HWND Wnd = Mark->Handle();
+        const LONG_PTR Ex = GetWindowLong(Wnd, GWL_EXSTYLE);
+        SetWindowLong(Wnd, GWL_EXSTYLE, C.SeeThrough ? Ex | WS_EX_TRANSPARENT : Ex & ~LONG_PTR(WS_EX_TRANSPARENT));
+        Back->Invalidate();
+        Mark->Invalidate();
+        Pump();
+        const QImage Shown = Grab(&Form);
+        const QPoint Client = WidgetPoint(&Form, TPoint{0, 0});
+        EXPECT_EQ(PixelAt(Shown, Client.x() + 10 + 20, Client.y() + 10 + 20), C.Expected);
+        EXPECT_EQ(PixelAt(Shown, Client.x() + 10 + 3, Client.y() + 10 + 3), clBlack);
+        EXPECT_EQ(PixelAt(Shown, Client.x() + 60, Client.y() + 60), C.Parent);
+        // A copy of the parent (as a grid paints a control into a cell) composes the same way.
+        auto Copy = GrabControl(Back);
+        EXPECT_EQ(PixelOf(*Copy, 30, 30), C.Expected);
+        EXPECT_EQ(PixelOf(*Copy, 13, 13), clBlack);
+    }
+}
+
+TEST(Controls, TheLeftButtonHeldDownIsPartOfTheControlsState) {
+    TForm Form(nullptr);
+    auto* Panel = new TTestPanel(&Form, &Form);
+    Form.Show();
+    EXPECT_FALSE(Panel->ControlState().Contains(csLButtonDown));
+    MouseDownMessage(Panel, TPoint{5, 5});
+    EXPECT_TRUE(Panel->ControlState().Contains(csLButtonDown));
+    MouseUpMessage(Panel, TPoint{60, 60});
+    EXPECT_FALSE(Panel->ControlState().Contains(csLButtonDown)) << "released outside as well";
+    MouseDownMessage(Panel, TPoint{5, 5}, mbRight);
+    EXPECT_FALSE(Panel->ControlState().Contains(csLButtonDown)) << "only the left button";
+    MouseUpMessage(Panel, TPoint{5, 5}, mbRight);
 }
 
 TEST(Controls, KeyboardStateIsReadAndInstalledAsAWhole) {
