@@ -1197,7 +1197,3 @@ void TdaDBNavigator::CreateWnd() {
     TdaCustomTransparentPanel::CreateWnd();
 }
 
-void RegisterDataAwareNavigatorClasses() {
-    RegisterClass(TdaNavButton::StaticClass());
-    RegisterClass(TdaDBNavigator::StaticClass());
-}

@@ -345,5 +345,3 @@ private:
     TdaNavBookmark* BookmarkAt(int Index) const { return static_cast<TdaNavBookmark*>(FBookmarks[Index]); }
     static void Published(TPublisher<TdaDBNavigator>& P);
 };
-
-void RegisterDataAwareNavigatorClasses();

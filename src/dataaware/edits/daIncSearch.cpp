@@ -53,6 +53,7 @@ TdaIncrementalSearch::TdaIncrementalSearch(TComponent* AOwner)
 
 TdaIncrementalSearch::~TdaIncrementalSearch() {
     FDataLink.reset();
+    FCanvas.reset();
     delete FTimer;
     FTimer = nullptr;
 }
@@ -124,7 +125,14 @@ void TdaIncrementalSearch::WndProc(TMessage& Message) {
         return;
     case WM_PAINT:
         TCustomEdit::WndProc(Message);
-        if (FFrame->Enabled()) daDrawEditFrameEdges(this, FFrame.get(), nullptr, FFocused);
+        if (FFrame->Enabled()) {
+            if (!FCanvas) {
+                FCanvas = std::make_unique<TControlCanvas>();
+                FCanvas->SetControl(this);
+            }
+            daDrawEditFrameEdges(this, FFrame.get(), FCanvas.get(), FFocused);
+            FCanvas->FreeHandle();
+        }
         return;
     default: break;
     }
@@ -329,5 +337,3 @@ void TdaIncrementalSearch::FindValue() {
         SetSelLength(int(NewText.size()) - int(Typed.size()));
     }
 }
-
-void RegisterDataAwareIncSearchClasses() { RegisterClass(TdaIncrementalSearch::StaticClass()); }

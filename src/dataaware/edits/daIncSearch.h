@@ -7,6 +7,7 @@
 #include "platform/data/DB.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/gui/Graphics.h"
 
 class TdaIncrementalSearch;
 
@@ -77,6 +78,7 @@ private:
     bool FPictureMaskFromField = false;
     std::unique_ptr<TdaEditFrame> FFrame;
     bool FFocused = false;
+    std::unique_ptr<TControlCanvas> FCanvas; // made on the first frame painting
     int FSearchDelay = 0;
     TdaSearchCaseSensitivity FCaseSensitivity = dacsAutoDetect;
     TComponent* FController = nullptr;
@@ -84,5 +86,3 @@ private:
 
     static void Published(TPublisher<TdaIncrementalSearch>& P);
 };
-
-void RegisterDataAwareIncSearchClasses();

@@ -264,5 +264,3 @@ void TdaKeyCombo::Change() {
     }
     TdaDBCustomComboBox::Change();
 }
-
-void RegisterDataAwareKeyComboClasses() { RegisterClass(TdaKeyCombo::StaticClass()); }

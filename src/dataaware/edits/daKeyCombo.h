@@ -70,5 +70,3 @@ private:
     bool IsFieldVisible(TField* Field, TStrings* Selected) const;
     static void Published(TPublisher<TdaKeyCombo>& P);
 };
-
-void RegisterDataAwareKeyComboClasses();
