@@ -1,5 +1,9 @@
 #include "dataaware/edits/daDBEdit.h"
 
+#include "dataaware/edits/daDBNavigator.h"
+#include "dataaware/edits/daIncSearch.h"
+#include "dataaware/edits/daKeyCombo.h"
+
 #include "dataaware/edits/daEditsShared.h"
 #include "dataaware/foundation/daDateUtils.h"
 #include "dataaware/foundation/daDrawUtils.h"
@@ -1437,4 +1441,8 @@ bool TdaDBCustomEdit::FillDateTimePart(Char& Key) {
 
 void RegisterDataAwareEditClasses() {
     RegisterClass(TdaDBEdit::StaticClass());
+    RegisterClass(TdaNavButton::StaticClass());
+    RegisterClass(TdaDBNavigator::StaticClass());
+    RegisterClass(TdaKeyCombo::StaticClass());
+    RegisterClass(TdaIncrementalSearch::StaticClass());
 }

@@ -205,7 +205,8 @@ bool TdaSpeedButton::Pressed() const {
 }
 
 int TdaSpeedButton::ShownImageIndex() const {
-    int Index = ReadImageIndex();
+    // The stored index: a descendant may report another one (its own "none") to its users.
+    int Index = FImageIndex;
     if (!Enabled() && FNumGlyphs > 1)
         Index += 1;
     else if (Pressed() && FNumGlyphs > 2)
@@ -261,7 +262,7 @@ void TdaSpeedButton::Paint() {
         TextHeight = C->TextHeight(Text);
         OffsetRect(ImageRect, 0, -(TextHeight / 2 + FSpacing / 2));
     }
-    const bool HasImage = FImageList && ReadImageIndex() != -1;
+    const bool HasImage = FImageList && FImageIndex != -1;
     if (HasImage) FImageList->Draw(C, ImageRect.Left, ImageRect.Top, ShownImageIndex(), Enabled() || FNumGlyphs > 1);
     if (!ShowCaption) return;
     TRect TextRect = R;

@@ -1,6 +1,6 @@
 #pragma once
 // The rich text part of the data-aware library: its rich text control and its dialogs.
-#include "dataaware/richtext/daDialogs.h"
+#include "dataaware/foundation/daCustomDialog.h"
 #include "dataaware/richtext/daMemoDlg.h"
 #include "dataaware/richtext/daRichEdit.h"
 

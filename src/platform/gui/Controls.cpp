@@ -559,8 +559,24 @@ void TControl::SetCursor(TCursor Value) {
 void TControl::SetParent(TWinControl* AParent) {
     if (FParent == AParent) return;
     if (AParent == this) throw EInvalidOperation(u"A control cannot have itself as its parent");
+    // The new parent hears of the child first and may refuse it by raising.
+    if (AParent) AParent->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), 1);
     if (FParent) FParent->RemoveControl(this);
     if (AParent) AParent->InsertControl(this);
+}
+
+void TControl::SetZOrderPosition(int Position) {
+    if (!FParent) return;
+    auto& List = FParent->FControls;
+    auto It = std::find(List.begin(), List.end(), this);
+    if (It == List.end()) return;
+    List.erase(It);
+    if (Position < 0 || Position >= int(List.size()))
+        List.push_back(this);
+    else
+        List.insert(List.begin() + Position, this);
+    Invalidate();
+    FParent->Realign();
 }
 
 void TControl::SetZOrder(bool TopMost) {
@@ -645,6 +661,12 @@ void TControl::WndProc(TMessage& Message) {
             return;
         }
         if (Msg == WM_MOUSEMOVE && Application) Application->HintMouseMessage(this, Message);
+        // Whether the left button went down on this control and is not up yet (buttons draw
+        // their pushed look and repeat by it).
+        if (Msg == WM_LBUTTONDOWN || Msg == WM_LBUTTONDBLCLK)
+            FControlState.Include(csLButtonDown);
+        else if (Msg == WM_LBUTTONUP)
+            FControlState.Exclude(csLButtonDown);
     }
     Dispatch(Message);
 }
@@ -1370,8 +1392,14 @@ void TWinControl::RemoveControl(TControl* AControl) {
     Remove(AControl);
     if (!ComponentState().Contains(csDestroying)) {
         Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
+        Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
         Realign();
     }
+}
+
+void TWinControl::SetChildOrder(TComponent* Child, int Order) {
+    auto* C = dynamic_cast<TControl*>(Child);
+    if (C && C->Parent() == this) C->SetZOrderPosition(Order);
 }
 
 void TWinControl::CMControlChange(TCMControlChange&) {}

@@ -461,6 +461,9 @@ protected:
                                    int& /*MaxHeight*/) {}
     virtual void RequestAlign();
     virtual void SetZOrder(bool TopMost);
+    // Moves the control to Position among its parent's children (back first); a position
+    // past the end, or a negative one, makes it the last.
+    void SetZOrderPosition(int Position);
     virtual void VisibleChanging() {}
     virtual void UpdateAnchorRules();
 
@@ -585,6 +588,8 @@ public:
     TControl* Controls(int Index) const;
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
+    // Moves a child control to Order among the children (streaming and ordered collections).
+    void SetChildOrder(TComponent* Child, int Order);
     // True for the control itself and every control inside it.
     bool ContainsControl(TControl* Control) const;
     // The topmost visible child at a client point; windowed children only when asked.

@@ -279,6 +279,10 @@ struct TCMControlChange : TMessage {
     bool Inserting() const { return LParam != 0; }
 };
 
+// CM_CONTROLLISTCHANGE: a control is about to become a child (Inserting; the parent may refuse
+// it by raising) or has stopped being one.
+using TCMControlListChange = TCMControlChange;
+
 struct THintInfo;
 // CM_HINTSHOW: the control may change the hint about to be shown; a non-zero Result hides it.
 struct TCMHintShow : TMessage {

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -97,4 +98,61 @@ public:
 
 inline void TypeChars(TWinControl* Control, const String& Text) {
     CharMessages(Control, Text);
+}
+
+// A table of people in either kind, open on its first record: ID (1..), LAST and FIRST (text),
+// AMOUNT (float). Rows are (last, first, amount) in their natural order.
+struct TPersonRow {
+    const char16_t* Last;
+    const char16_t* First;
+    double Amount;
+};
+
+inline TDataSet* MakePeopleDataSet(TComponent* Owner, TDataSetKind Kind, const std::vector<TPersonRow>& Rows) {
+    TDataSet* Result;
+    if (Kind == dkMemory) {
+        auto* DS = new TMemDataSet(Owner);
+        DS->FieldDefs().Add(u"ID", ftInteger);
+        DS->FieldDefs().Add(u"LAST", ftString, 20);
+        DS->FieldDefs().Add(u"FIRST", ftString, 20);
+        DS->FieldDefs().Add(u"AMOUNT", ftFloat);
+        DS->Open();
+        int Id = 0;
+        for (const TPersonRow& R : Rows) {
+            DS->Append();
+            DS->FieldByName(u"ID")->SetAsInteger(++Id);
+            DS->FieldByName(u"LAST")->SetAsString(R.Last);
+            DS->FieldByName(u"FIRST")->SetAsString(R.First);
+            DS->FieldByName(u"AMOUNT")->SetAsFloat(R.Amount);
+            DS->Post();
+        }
+        Result = DS;
+    } else {
+        static int Count = 0;
+        const std::string File =
+            (std::filesystem::current_path() / ("people" + std::to_string(++Count) + ".sqlite")).string();
+        std::string Sql = "CREATE TABLE p (ID INTEGER, LAST VARCHAR(20), FIRST VARCHAR(20), AMOUNT REAL);";
+        int Id = 0;
+        for (const TPersonRow& R : Rows)
+            Sql += "INSERT INTO p VALUES (" + std::to_string(++Id) + ", '" + StringToUtf8(R.Last) + "', '" +
+                   StringToUtf8(R.First) + "', " + std::to_string(R.Amount) + ");";
+        const std::string Command = "sqlite3 '" + File + "' \"" + Sql + "\"";
+        EXPECT_EQ(std::system(Command.c_str()), 0);
+        auto* DS = new TSQLiteDataSet(Owner);
+        DS->SetDatabaseName(Utf8ToString(File));
+        DS->SetTableName(u"p");
+        DS->Open();
+        Result = DS;
+    }
+    Result->First();
+    return Result;
+}
+
+// Numbered people: Person1 .. PersonN, amounts 1 .. N.
+inline std::vector<TPersonRow> NumberedPeople(int N) {
+    static std::deque<std::u16string> Names; // stable addresses as it grows
+    while (int(Names.size()) < N) Names.push_back(u"Person" + IntToStr(int(Names.size()) + 1));
+    std::vector<TPersonRow> Rows;
+    for (int I = 0; I < N; ++I) Rows.push_back({Names[size_t(I)].c_str(), u"X", double(I + 1)});
+    return Rows;
 }

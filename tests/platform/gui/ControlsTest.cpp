@@ -724,3 +724,77 @@ TEST(Controls, APopUpToolWindowNeedsNoParentAndLeavesTheFocusWhereItIs) {
     TPanel Loose(nullptr);
     EXPECT_THROW(Loose.Handle(), EInvalidOperation);
 }
+
+namespace {
+// A panel that refuses labels as children and notes what it heard of its child list.
+class TPickyPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    std::vector<std::pair<TControl*, bool>> Heard;
+
+protected:
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == CM_CONTROLLISTCHANGE) {
+            auto& M = reinterpret_cast<TCMControlListChange&>(Message);
+            Heard.emplace_back(M.Control(), M.Inserting());
+            if (M.Inserting() && dynamic_cast<TLabel*>(M.Control())) throw EInvalidOperation(u"no labels here");
+        }
+        TPanel::WndProc(Message);
+    }
+};
+} // namespace
+
+TEST(Controls, AParentHearsOfItsChildListAndMayRefuseAChild) {
+    TForm Form(nullptr);
+    auto* Panel = new TPickyPanel(&Form);
+    Panel->SetParent(&Form);
+    auto* Button = new TButton(&Form);
+    Button->SetParent(Panel);
+    auto* Label = new TLabel(&Form);
+    EXPECT_THROW(Label->SetParent(Panel), EInvalidOperation);
+    EXPECT_EQ(Label->Parent(), nullptr);
+    EXPECT_EQ(Panel->ControlCount(), 1);
+    Button->SetParent(nullptr);
+    const std::vector<std::pair<TControl*, bool>> Expected = {
+        {Button, true}, {Label, true}, {Button, false}};
+    EXPECT_EQ(Panel->Heard, Expected);
+}
+
+TEST(Controls, SetChildOrderMovesAChildAmongItsSiblings) {
+    TForm Form(nullptr);
+    std::vector<TControl*> C;
+    for (int I = 0; I < 4; ++I) {
+        C.push_back(new TLabel(&Form));
+        C.back()->SetParent(&Form);
+    }
+    Form.SetChildOrder(C[3], 1);
+    Form.SetChildOrder(C[0], 99);
+    std::vector<TControl*> Order;
+    for (int I = 0; I < Form.ControlCount(); ++I)
+        Order.push_back(Form.Controls(I));
+    EXPECT_EQ(Order, (std::vector<TControl*>{C[3], C[1], C[2], C[0]}));
+    TLabel Stranger(nullptr);
+    Form.SetChildOrder(&Stranger, 0); // not a child: nothing happens
+    EXPECT_EQ(Form.Controls(0), C[3]);
+}
+
+TEST(Controls, TheLeftButtonCountsAsDownFromItsPressToItsRelease) {
+    TForm Form(nullptr);
+    auto* Bevel = new TPanel(&Form);
+    Bevel->SetParent(&Form);
+    auto* Label = new TLabel(&Form);
+    Label->SetParent(&Form);
+    for (TControl* C : std::vector<TControl*>{Bevel, Label}) {
+        EXPECT_FALSE(C->ControlState().Contains(csLButtonDown));
+        C->Perform(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        EXPECT_TRUE(C->ControlState().Contains(csLButtonDown));
+        C->Perform(WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON, 0);
+        C->Perform(WM_RBUTTONUP, MK_LBUTTON, 0);
+        EXPECT_TRUE(C->ControlState().Contains(csLButtonDown));
+        C->Perform(WM_LBUTTONUP, 0, 0);
+        EXPECT_FALSE(C->ControlState().Contains(csLButtonDown));
+        C->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+        EXPECT_TRUE(C->ControlState().Contains(csLButtonDown));
+        C->Perform(WM_LBUTTONUP, 0, 0);
+    }
+}
