@@ -773,8 +773,6 @@ void TControl::DoMouseUp(TWMMouse& Message, TMouseButton Button) {
 }
 
 void TControl::WMLButtonDown(TWMMouse& Message) {
-    // Held down until the release: painting may ask (a pressed button's look).
-    FControlState.Include(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
     DoMouseDown(Message, mbLeft, {});
@@ -789,7 +787,6 @@ void TControl::WMMButtonDown(TWMMouse& Message) {
 }
 
 void TControl::WMLButtonDblClk(TWMMouse& Message) {
-    FControlState.Include(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) DblClick();
     DoMouseDown(Message, mbLeft, {ssDouble});
@@ -804,7 +801,6 @@ void TControl::WMMButtonDblClk(TWMMouse& Message) {
 }
 
 void TControl::WMLButtonUp(TWMMouse& Message) {
-    FControlState.Exclude(csLButtonDown);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
     if (FControlState.Contains(csClicked)) {
         FControlState.Exclude(csClicked);
