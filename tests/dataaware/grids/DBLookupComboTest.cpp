@@ -631,3 +631,25 @@ TEST_P(LookupCombo, TheUnfocusedTextTakesTheDisplayFieldsAlignmentAndADisabledCo
     EXPECT_FALSE(InkColumns(*Disabled, Grey).empty());
     EXPECT_FALSE(F.Combo->Button()->Enabled());
 }
+
+TEST_P(LookupCombo, AFocusedListStyleComboShowsItsTextHighlighted) {
+    TLookupForm F(GetParam());
+    F.Combo->SetStyle(daDBCombo::csDropDownList);
+    F.Show();
+    ProcessMessages();
+    ASSERT_TRUE(F.Combo->Focused());
+    auto B = GrabControl(F.Combo);
+    Keep(*B, "lookup-combo-list-style-focused");
+    const TColorRef Highlight = ColorToRGB(clHighlight);
+    int Marked = 0;
+    for (int X = 2; X < F.Combo->Button()->Parent()->Left(); ++X)
+        Marked += RgbOf(*B, X, F.Combo->Height() / 2) == Highlight ? 1 : 0;
+    EXPECT_GT(Marked, 20) << "the whole text stands in the highlight colour";
+    F.Other->SetFocus();
+    ProcessMessages();
+    auto U = GrabControl(F.Combo);
+    Marked = 0;
+    for (int X = 2; X < F.Combo->Button()->Parent()->Left(); ++X)
+        Marked += RgbOf(*U, X, F.Combo->Height() / 2) == Highlight ? 1 : 0;
+    EXPECT_EQ(Marked, 0) << "without the focus it is plain";
+}
