@@ -107,7 +107,11 @@ inline void MouseMessage(TWinControl* Control, UINT Msg, const TPoint& Client, T
     if (GetKeyState(VK_LBUTTON) < 0) Keys |= MK_LBUTTON;
     if (GetKeyState(VK_RBUTTON) < 0) Keys |= MK_RBUTTON;
     if (GetKeyState(VK_MBUTTON) < 0) Keys |= MK_MBUTTON;
-    SendMessage(Control->Handle(), Msg, static_cast<WPARAM>(Keys), PointToLParam(Client));
+    // The thread's mouse hooks see the message first, as in the message loop.
+    const HWND Wnd = Control->Handle();
+    if (CallMouseHooks(Msg, MOUSEHOOKSTRUCT{Control->ClientToScreen(Client), Wnd, HTCLIENT, 0}) || !IsWindow(Wnd))
+        return;
+    SendMessage(Wnd, Msg, static_cast<WPARAM>(Keys), PointToLParam(Client));
 }
 
 namespace TestDriverDetail {
@@ -168,8 +172,10 @@ inline void WheelMessage(TWinControl* Control, const TPoint& Client, int Delta, 
     int Keys = 0;
     if (Shift.Contains(ssShift)) Keys |= MK_SHIFT;
     if (Shift.Contains(ssCtrl)) Keys |= MK_CONTROL;
-    SendMessage(Control->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(Keys, Delta),
-                PointToLParam(Control->ClientToScreen(Client)));
+    const HWND Wnd = Control->Handle();
+    const TPoint Screen = Control->ClientToScreen(Client);
+    if (CallMouseHooks(WM_MOUSEWHEEL, MOUSEHOOKSTRUCT{Screen, Wnd, HTCLIENT, 0}) || !IsWindow(Wnd)) return;
+    SendMessage(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(Keys, Delta), PointToLParam(Screen));
 }
 
 // ---- Pictures ----------------------------------------------------------------------------------

@@ -93,6 +93,11 @@ void TdaComboDlgButton::MouseDown(TMouseButton Button, TShiftState Shift, int X,
         C->DropDown();
 }
 
+void TdaComboDlgButton::MouseMove(TShiftState Shift, int X, int Y) {
+    TdaComboButton::MouseMove(Shift, X, Y);
+    if (TdaDBCustomCombo* C = Combo(); C && MouseCapture()) C->ButtonMouseMove(Shift, X, Y);
+}
+
 void TdaComboDlgButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TdaComboButton::MouseUp(Button, Shift, X, Y);
     if (TdaDBCustomCombo* C = Combo()) C->RefreshUnderButton();

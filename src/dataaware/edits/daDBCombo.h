@@ -38,6 +38,7 @@ public:
 protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 
@@ -96,6 +97,9 @@ public:
 
     virtual void DropDown();
     virtual void CloseUp(bool Accept);
+    // The mouse moved over the button (in its coordinates); a drop-down with a list of its own
+    // lets a press on the button drag on into the list.
+    virtual void ButtonMouseMove(TShiftState, int, int) {}
     virtual bool IsTextClickable() const { return FStyle != daDBCombo::csDropDownList; }
     bool ReadShowButton() const override;
     void WriteShowButton(bool Value) override;

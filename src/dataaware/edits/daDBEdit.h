@@ -219,9 +219,9 @@ public:
     bool isTransparentEffective() const;
     // The edit draws its text itself (its text widget hidden): unfocused with a right-aligned or
     // centred text or a frame, or unfocused with a text that cannot be typed into.
-    bool SelfPaints() const;
+    virtual bool SelfPaints() const;
     // The alignment the unfocused text is painted with: the field's, else UnboundAlignment.
-    TAlignment PaintAlignment() const;
+    virtual TAlignment PaintAlignment() const;
     // The parent is a data grid that has the focus: the edit shows its text in the highlight.
     bool ParentIsFocusedDBGrid() const;
     // A grid's picture of a row is painted whole by the edit: text, background, no button.

@@ -1,7 +1,10 @@
 #include "dataaware/grids/daDBLookupCombo.h"
 
+#include "dataaware/foundation/daByName.h"
 #include "dataaware/foundation/daDataSetUtils.h"
+#include "dataaware/foundation/daDrawUtils.h"
 #include "dataaware/foundation/daFieldSettings.h"
+#include "dataaware/foundation/daPictureValidator.h"
 #include "dataaware/foundation/daStrUtils.h"
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
@@ -28,6 +31,38 @@ String SelectedPart(const String& Line, int Part) {
     TStringList L;
     daSplitToList(Line, u'\t', &L);
     return Part < L.Count() ? L.Strings(Part) : String();
+}
+
+// The picture masks of typed text are checked by the library's validator.
+void InstallPictureCheck() {
+    static const bool Installed = [] {
+        daSetPictureCheck([](const String& Mask, String& Text, bool AutoFill) {
+            TdaPictureValidator V(Mask, AutoFill);
+            return int(V.Picture(Text, AutoFill));
+        });
+        return true;
+    }();
+    (void)Installed;
+}
+
+// One mouse hook serves all lookup combos: only the active control's list can be open.
+HHOOK GLookupMouseHook = 0;
+
+// A press outside the open list and its combo cancels the list; the press itself goes on.
+LRESULT LookupMouseHook(int Code, WPARAM Msg, LPARAM Data) {
+    const HHOOK Self = GLookupMouseHook;
+    if (Code == HC_ACTION && (Msg == WM_LBUTTONDOWN || Msg == WM_NCLBUTTONDOWN) && Screen) {
+        const auto* Info = reinterpret_cast<const MOUSEHOOKSTRUCT*>(Data);
+        auto* C = dynamic_cast<TdaDBCustomLookupCombo*>(Screen->ActiveControl());
+        if (C && C->ReadDroppedDown() && C->HandleAllocated()) {
+            TRect List, Combo;
+            GetWindowRect(C->ListWindow()->Handle(), List);
+            GetWindowRect(C->Handle(), Combo);
+            if (!PtInRect(List, Info->pt) && !PtInRect(Combo, Info->pt))
+                PostMessage(C->Handle(), CM_CANCELMODE, 0, 0);
+        }
+    }
+    return CallNextHookEx(Self, Code, Msg, Data);
 }
 
 } // namespace
@@ -116,6 +151,7 @@ void TdaDBLookupList::BuildValueFields(bool RaiseIfMissing) {
         if (TField* D = LT->FindField(SelectedPart(Selected()->Strings(0), 0))) FDisplayFld = D;
     }
     if (!FDisplayFld) FDisplayFld = FValueFld;
+    if (FNavigatorLink) FNavigatorLink->SetFieldName(FDisplayFld ? FDisplayFld->FieldName() : String());
 }
 
 bool TdaDBLookupList::IsKeyCurrent() const {
@@ -376,6 +412,7 @@ void TdaPopupGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 
 // A release in the list picks the row under it and closes the list.
 void TdaPopupGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft && MouseCapture()) SetMouseCapture(false);
     TdaDBLookupList::MouseUp(Button, Shift, X, Y);
     if (Button == mbLeft && FCombo->ReadDroppedDown()) FCombo->CloseUp(true);
 }
@@ -385,6 +422,9 @@ void TdaPopupGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 TdaDBCustomLookupCombo::TdaDBCustomLookupCombo(TComponent* AOwner)
     : TdaDBCustomCombo(AOwner), FDropDownGridOptions(std::make_unique<TdaDropDownGridOptions>()) {
     SetButtonStyle(cbsDownArrow);
+    // A press on the button opens and closes the list (so that it can be dragged into the list).
+    Patch[2] = false;
+    InstallPictureCheck();
     ControlStyle().Include(csReplicatable);
     FPopup = new THintWindow(nullptr);
     FPopup->SetColor(clWindow);
@@ -402,8 +442,11 @@ TdaDBCustomLookupCombo::TdaDBCustomLookupCombo(TComponent* AOwner)
 }
 
 TdaDBCustomLookupCombo::~TdaDBCustomLookupCombo() {
+    // The hook watches this combo's open list; a list of another combo keeps it.
+    if (ReadDroppedDown()) RemoveMouseHook();
     FTimer->OnTimer = nullptr;
     FGrid->OnListClick = nullptr;
+    FGrid->FNavigatorLink.reset();
     // The grid goes with the pop-up and tells this combo on its way out, when it is no longer a
     // grid: nothing may ask it then.
     FGrid = nullptr;
@@ -456,6 +499,79 @@ void TdaDBCustomLookupCombo::SetDataField(const String& Value) {
 void TdaDBCustomLookupCombo::SetUseTFields(bool Value) {
     FUseTFields = Value;
     FGrid->SetUseTFields(Value);
+}
+
+void TdaDBCustomLookupCombo::SetNavigator(bool Value) {
+    if (FNavigator == Value) return;
+    FNavigator = Value;
+    if (!Value) {
+        FGrid->FNavigatorLink.reset();
+        return;
+    }
+    FGrid->FNavigatorLink = std::make_unique<TFieldDataLink>();
+    FGrid->FNavigatorLink->SetFieldName(FGrid->FDisplayFld ? FGrid->FDisplayFld->FieldName() : String());
+    FGrid->FNavigatorLink->SetDataSource(FGrid->LookupSource());
+    FGrid->FNavigatorLink->OnDataChange = [this] { NavigatorDataChange(); };
+}
+
+// The lookup table's cursor moved: the combo shows the record it is on now.
+void TdaDBCustomLookupCombo::NavigatorDataChange() {
+    if (ComponentState().Contains(csLoading) || !FGrid) return;
+    TDataSet* LT = LookupTable();
+    TField* D = FGrid->FDisplayFld;
+    if (!LT || !LT->Active() || !D || LT->IsEmpty()) return;
+    FGrid->FDisplayValue = D->DisplayText();
+    FGrid->FValue = FGrid->FValueFld ? FGrid->FValueFld->Text() : FGrid->FDisplayValue;
+    {
+        TFlagScope Skip(SkipDataChange);
+        SetText(FGrid->FDisplayValue);
+    }
+    if (AcceptsTyping()) SelectAll();
+}
+
+HHOOK TdaDBCustomLookupCombo::MouseHookHandle() {
+    return GLookupMouseHook;
+}
+
+void TdaDBCustomLookupCombo::InstallMouseHook() {
+    if (!GLookupMouseHook) GLookupMouseHook = SetWindowsHookEx(WH_MOUSE, LookupMouseHook);
+}
+
+void TdaDBCustomLookupCombo::RemoveMouseHook() {
+    if (!GLookupMouseHook) return;
+    UnhookWindowsHookEx(GLookupMouseHook);
+    GLookupMouseHook = 0;
+}
+
+TAlignment TdaDBCustomLookupCombo::PaintAlignment() const {
+    if (FGrid && FGrid->FDisplayFld && !daParentIsInspector(this)) return FieldAlignment(FGrid->FDisplayFld);
+    return TdaDBCustomCombo::PaintAlignment();
+}
+
+void TdaDBCustomLookupCombo::ToggleDropDownByClick() {
+    if (CanFocus() && !Focused()) SetFocus();
+    if (!Focused()) return;
+    if (ReadDroppedDown())
+        CloseUp(true);
+    else
+        DropDown();
+    // The press goes on as a drag that may end in the list.
+    SetMouseCapture(true);
+}
+
+void TdaDBCustomLookupCombo::ForwardDragToGrid(TControl* Control, TdaPopupGrid* AGrid, int X, int Y) {
+    if (!AGrid || !ReadDroppedDown() || !AGrid->HandleAllocated()) return;
+    const TPoint P = AGrid->ScreenToClient(Control->ClientToScreen(TPoint(X, Y)));
+    if (!PtInRect(AGrid->ClientRect(), P)) return;
+    Control->Perform(WM_LBUTTONUP, 0, PointToLParam(TPoint(X, Y)));
+    if (!ReadDroppedDown()) return;
+    SendMessage(AGrid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(P));
+    // The rest of the drag and its release belong to the list.
+    if (ReadDroppedDown() && !AGrid->MouseCapture()) AGrid->SetMouseCapture(true);
+}
+
+void TdaDBCustomLookupCombo::ButtonMouseMove(TShiftState Shift, int X, int Y) {
+    if (Shift.Contains(ssLeft) && ReadDroppedDown()) ForwardDragToGrid(Button(), FGrid, X, Y);
 }
 
 bool TdaDBCustomLookupCombo::ReadDroppedDown() const {
@@ -539,7 +655,10 @@ void TdaDBCustomLookupCombo::SetValue(const String& Value) {
         if (!ChangingFromLink) FGrid->SetValue(Value);
         if (FGrid->FValueFld && DisplayIsKey()) {
             SetText(Value);
-            FGrid->FDisplayValue = Value;
+            if (FNavigator)
+                FGrid->SetDisplayValue(Value);
+            else
+                FGrid->FDisplayValue = Value;
         } else {
             SetText(FGrid->FDisplayValue);
         }
@@ -731,6 +850,12 @@ void TdaDBCustomLookupCombo::PerformSearch() {
 
 void TdaDBCustomLookupCombo::TimerSearch() {
     FTimer->SetEnabled(false);
+    // The search moves the lookup table itself: the navigator must not answer those moves.
+    std::function<void()> NavigatorHandler;
+    if (TFieldDataLink* L = FGrid->FNavigatorLink.get()) NavigatorHandler = std::exchange(L->OnDataChange, nullptr);
+    TScopeExit Reattach([&] {
+        if (TFieldDataLink* L = FGrid->FNavigatorLink.get(); L && NavigatorHandler) L->OnDataChange = NavigatorHandler;
+    });
     TDataSet* LT = LookupTable();
     if (Text() == FLastSearchKey || !LT || !(LT->Active() || OnPerformCustomSearch)) return;
     const bool Open = ReadDroppedDown();
@@ -942,6 +1067,7 @@ void TdaDBCustomLookupCombo::DropDown() {
         if (!(FShowMatchText && SelLength() > 0 && SelStart() != 0)) SelectAll();
     }
     Invalidate();
+    InstallMouseHook();
 }
 
 void TdaDBCustomLookupCombo::HandleListClick(TObject*) {
@@ -1022,6 +1148,7 @@ void TdaDBCustomLookupCombo::CloseUp(bool modified) {
     };
     TScopeExit Always([&] {
         HideList();
+        RemoveMouseHook();
         if (Application) Application->SetShowHint(OldShowHint);
     });
     TScopeExit OnFailure([&] {
@@ -1282,6 +1409,22 @@ void TdaDBCustomLookupCombo::KeyPress(Char& Key) {
             return;
         }
     }
+    // Typing through a picture mask: the mask shapes the text, and the search follows at once.
+    if (!Picture()->PictureMask().empty() && ((Key >= 32 && Key <= 254) || Key > 255)) {
+        const String Before = Text();
+        if (daPictureMaskKeyPress(this, Picture()->PictureMask(), Picture()->AutoFill(), Key)) {
+            if (Text() != Before) {
+                if (DataLink()->Editing()) DataLink()->Modified();
+                SetSelStart(int(Text().size()));
+                if (ReadDroppedDown() || FShowMatchText) {
+                    FTimer->SetEnabled(false);
+                    TFlagScope Auto(InAutoDropDown);
+                    TimerSearch();
+                }
+            }
+            return;
+        }
+    }
     TdaDBCustomCombo::KeyPress(Key);
 }
 
@@ -1380,12 +1523,60 @@ void TdaDBCustomLookupCombo::WndProc(TMessage& Message) {
             CloseUp(true);
         }
         break;
-    case CM_CANCELMODE:
-        if (ReadDroppedDown()) {
+    case CM_CANCELMODE: {
+        if (Modified() && !InList) {
+            BeginFieldEdit();
+            if (DataLink()->Editing()) DataLink()->Modified();
+        }
+        // The combo's own parts cancel nothing.
+        auto* Sender = reinterpret_cast<TControl*>(Message.LParam);
+        const bool Own = Sender && (Sender == this || Sender == Button() || Sender == Button()->Parent() ||
+                                    Sender == static_cast<TControl*>(FGrid));
+        if (!Own && ReadDroppedDown()) {
             UpdateLookupValues();
             if (InList) HandleListClick(this);
             CloseUp(true);
         }
+        break;
+    }
+    case WM_MOUSEWHEEL:
+        // The wheel walks the open list; a closed list leaves it to others.
+        if (ReadDroppedDown()) {
+            BeginFieldEdit();
+            TDataSet* LT = LookupTable();
+            if (LT && LT->Active()) {
+                Word K = TWMMouseWheel(Message).WheelDelta() < 0 ? VK_DOWN : VK_UP;
+                FGrid->KeyDown(K, TShiftState{});
+                InList = true;
+                FLastSearchKey = FGrid->FDisplayValue;
+            }
+            Message.Result = 1;
+            return;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (!IsEditStyle()) {
+            ToggleDropDownByClick();
+            const TWMMouse M(Message);
+            MouseDown(mbLeft, KeysToShiftState(M.Keys()), M.XPos(), M.YPos());
+            return;
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (MouseCapture()) SetMouseCapture(false);
+        break;
+    case WM_MOUSEMOVE:
+        if (Style() == daDBCombo::csDropDownList && MouseCapture() && (Message.WParam & MK_LBUTTON) &&
+            ReadDroppedDown()) {
+            const TWMMouse M(Message);
+            ForwardDragToGrid(this, FGrid, M.XPos(), M.YPos());
+            return;
+        }
+        break;
+    case WM_PAINT:
+        // The list follows the combo wherever it is painted.
+        if (ReadDroppedDown()) PositionDropDown();
         break;
     default:
         break;

@@ -73,6 +73,9 @@ public:
     bool IsKeyCurrent() const;
 
     TNotifyEvent OnListClick;
+    // The second link of navigator mode: it follows the lookup table's cursor on the display
+    // field; null while the mode is off.
+    TFieldDataLink* NavigatorLink() const { return FNavigatorLink.get(); }
     bool BeAccurate = false;
     int inDataChanged = 0;
     int lookupFieldCount = 0;
@@ -98,6 +101,7 @@ protected:
     bool FFoundValue = false;
     bool FInCellSelect = false;
     bool FSelecting = false;
+    std::unique_ptr<TFieldDataLink> FNavigatorLink;
 };
 
 // The drop-down of a lookup combo: the lookup list in a pop-up window; the keyboard focus stays
@@ -170,6 +174,9 @@ public:
     void SetControlInfoInDataset(bool Value) { FControlInfoInDataset = Value; }
     bool DisableThemes() const { return FDisableThemes; }
     void SetDisableThemes(bool Value) { FDisableThemes = Value; }
+    // The combo follows the lookup table's cursor: moving it shows that record.
+    bool Navigator() const { return FNavigator; }
+    void SetNavigator(bool Value);
     TdaDropDownGridOptions* DropDownGridOptions() const { return FDropDownGridOptions.get(); }
     TdaPopupGrid* Grid() const { return FGrid; }
     // The window that holds the grid while it is dropped down.
@@ -203,6 +210,14 @@ public:
     void KeyDown(Word& Key, TShiftState Shift) override;
 
     void HandleListClick(TObject* Sender);
+    // The list-style combo's click: opens or closes the list.
+    void ToggleDropDownByClick();
+    // A press that began on Control and is dragged over the open list goes on as a press in the
+    // list, so that one press, drag and release picks a row.
+    void ForwardDragToGrid(TControl* Control, TdaPopupGrid* AGrid, int X, int Y);
+    void ButtonMouseMove(TShiftState Shift, int X, int Y) override;
+    // The mouse hook that closes the open list of the active combo on a click elsewhere.
+    static HHOOK MouseHookHandle();
     void PositionDropDown();
     int SumColumnWidths(int Skip);
     int WorkAreaHeight() const;
@@ -249,6 +264,8 @@ protected:
     void WndProc(TMessage& Message) override;
     void CMExit(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The unfocused text takes the display field's alignment.
+    TAlignment PaintAlignment() const override;
 
     bool ChangingFromLink = false;
     bool ProcessingNotInList = false;
@@ -279,6 +296,11 @@ private:
     bool FDisableThemes = false;
     int FItemCount = 0;
     bool OldShowHint = false;
+    bool FNavigator = false;
+
+    void NavigatorDataChange();
+    static void InstallMouseHook();
+    static void RemoveMouseHook();
 
     void SetDropDownHeight();
     void RestoreOldValues();

@@ -620,9 +620,10 @@ void TQtWindow::MouseEvent(QEvent* Event) {
     if (Event->type() == QEvent::Wheel) {
         auto* W = static_cast<QWheelEvent*>(Event);
         const QPoint Delta = W->angleDelta();
-        if (Delta.y() != 0)
+        const MOUSEHOOKSTRUCT Info{Screen, Wnd, HTCLIENT, 0};
+        if (Delta.y() != 0 && !CallMouseHooks(WM_MOUSEWHEEL, Info) && IsWindow(Wnd))
             SendMessage(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(Keys, Delta.y()), PointToLParam(Screen));
-        if (Delta.x() != 0)
+        if (Delta.x() != 0 && !CallMouseHooks(WM_MOUSEHWHEEL, Info) && IsWindow(Wnd))
             SendMessage(Wnd, WM_MOUSEHWHEEL, MAKEWPARAM(Keys, Delta.x()), PointToLParam(Screen));
         return;
     }
@@ -657,6 +658,9 @@ void TQtWindow::MouseEvent(QEvent* Event) {
                 Msg = Right ? WM_NCRBUTTONUP : Middle ? WM_NCMBUTTONUP : WM_NCLBUTTONUP;
             else if (Event->type() == QEvent::MouseButtonDblClick)
                 Msg = Right ? WM_NCRBUTTONDBLCLK : Middle ? WM_NCMBUTTONDBLCLK : WM_NCLBUTTONDBLCLK;
+            // The thread's mouse hooks see the message first.
+            if (CallMouseHooks(Msg, MOUSEHOOKSTRUCT{Screen, Wnd, static_cast<UINT>(Hit), 0}) || !IsWindow(Wnd))
+                return;
             TMsg M{Wnd, Msg, static_cast<WPARAM>(Hit), PointToLParam(Screen), 0, Screen};
             if (Application) Application->CancelHintFor(M);
             if (IsWindow(Wnd)) SendMessage(Wnd, Msg, static_cast<WPARAM>(Hit), PointToLParam(Screen));
@@ -683,6 +687,7 @@ void TQtWindow::MouseEvent(QEvent* Event) {
         else
             Msg = Target->ControlStyle().Contains(csDoubleClicks) ? Dbl[Index] : Down[Index];
     }
+    if (CallMouseHooks(Msg, MOUSEHOOKSTRUCT{Screen, Wnd, HTCLIENT, 0}) || !IsWindow(Wnd)) return;
     if (Msg != WM_MOUSEMOVE && Application) {
         // A press ends the hint the window shows or is about to show.
         TMsg M{Wnd, Msg, static_cast<WPARAM>(Keys), PointToLParam(Client), 0, Screen};

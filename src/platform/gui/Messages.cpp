@@ -336,21 +336,27 @@ void MessageBeep() {
 }
 
 namespace {
-// The keyboard hooks, oldest first; handles grow, so "installed before" is "smaller handle"
-// even for a hook that has gone meanwhile.
-struct TKeyboardHook {
+// The hooks of each kind, oldest first. A handle carries its kind in its low bits and grows with
+// every hook, so "installed before" is "smaller handle of the same kind" even for a hook that
+// has gone meanwhile.
+struct THookEntry {
     HHOOK Handle;
     HOOKPROC Proc;
 };
-std::vector<TKeyboardHook>& KeyboardHooks() {
-    static std::vector<TKeyboardHook> Hooks;
-    return Hooks;
+constexpr HHOOK HookKindBits = 0xF;
+std::vector<THookEntry>& HookList(int Kind) {
+    static std::vector<THookEntry> Keyboard, Mouse;
+    return Kind == WH_MOUSE ? Mouse : Keyboard;
 }
-HHOOK LastHookHandle = 0;
+HHOOK LastHookNumber = 0;
 
-// The answer of the newest hook installed before Below (all hooks for Below 0).
-LRESULT RunHooksBelow(HHOOK Below, int Code, WPARAM WParam, LPARAM LParam) {
-    const auto& Hooks = KeyboardHooks();
+int KindOf(HHOOK Hook) {
+    return static_cast<int>(Hook & HookKindBits);
+}
+
+// The answer of the newest hook of the kind installed before Below (all of them for Below 0).
+LRESULT RunHooksBelow(int Kind, HHOOK Below, int Code, WPARAM WParam, LPARAM LParam) {
+    const auto& Hooks = HookList(Kind);
     for (auto It = Hooks.rbegin(); It != Hooks.rend(); ++It) {
         if (Below && It->Handle >= Below) continue;
         // A copy: the procedure may remove its own hook while it runs.
@@ -362,14 +368,17 @@ LRESULT RunHooksBelow(HHOOK Below, int Code, WPARAM WParam, LPARAM LParam) {
 } // namespace
 
 HHOOK SetWindowsHookEx(int IdHook, HOOKPROC Proc) {
-    if (IdHook != WH_KEYBOARD || !Proc || !OnGuiThread()) return 0;
-    KeyboardHooks().push_back({++LastHookHandle, std::move(Proc)});
-    return LastHookHandle;
+    if ((IdHook != WH_KEYBOARD && IdHook != WH_MOUSE) || !Proc || !OnGuiThread()) return 0;
+    const HHOOK Handle = (++LastHookNumber << 4) | static_cast<HHOOK>(IdHook);
+    HookList(IdHook).push_back({Handle, std::move(Proc)});
+    return Handle;
 }
 
 bool UnhookWindowsHookEx(HHOOK Hook) {
-    if (!OnGuiThread()) return false;
-    auto& Hooks = KeyboardHooks();
+    if (!OnGuiThread() || !Hook) return false;
+    const int Kind = KindOf(Hook);
+    if (Kind != WH_KEYBOARD && Kind != WH_MOUSE) return false;
+    auto& Hooks = HookList(Kind);
     const auto It = std::find_if(Hooks.begin(), Hooks.end(), [&](const auto& H) { return H.Handle == Hook; });
     if (It == Hooks.end()) return false;
     Hooks.erase(It);
@@ -377,13 +386,20 @@ bool UnhookWindowsHookEx(HHOOK Hook) {
 }
 
 LRESULT CallNextHookEx(HHOOK Hook, int Code, WPARAM WParam, LPARAM LParam) {
-    if (!Hook) return 0;
-    return RunHooksBelow(Hook, Code, WParam, LParam);
+    const int Kind = KindOf(Hook);
+    if (!Hook || (Kind != WH_KEYBOARD && Kind != WH_MOUSE)) return 0;
+    return RunHooksBelow(Kind, Hook, Code, WParam, LParam);
 }
 
 bool CallKeyboardHooks(WPARAM Key, LPARAM KeyData) {
-    if (KeyboardHooks().empty() || !OnGuiThread()) return false;
-    return RunHooksBelow(0, HC_ACTION, Key, KeyData) != 0;
+    if (HookList(WH_KEYBOARD).empty() || !OnGuiThread()) return false;
+    return RunHooksBelow(WH_KEYBOARD, 0, HC_ACTION, Key, KeyData) != 0;
+}
+
+bool CallMouseHooks(UINT Msg, const MOUSEHOOKSTRUCT& Info) {
+    if (HookList(WH_MOUSE).empty() || !OnGuiThread()) return false;
+    MOUSEHOOKSTRUCT Copy = Info;
+    return RunHooksBelow(WH_MOUSE, 0, HC_ACTION, Msg, reinterpret_cast<LPARAM>(&Copy)) != 0;
 }
 
 UINT RegisterWindowMessage(const String& Name) {

@@ -757,30 +757,47 @@ void MessageBeep();
 bool IsThemeActive();
 void SetThemeActive(bool Value);
 
-// ---- Keyboard hooks of the GUI thread ------------------------------------------------------
+// ---- Keyboard and mouse hooks of the GUI thread -------------------------------------------
 // A keyboard hook sees every key press and release that the message loop takes for a window of
 // the GUI thread (WM_KEYDOWN, WM_KEYUP and their WM_SYS... forms), before the application's key
 // handling and the target window: Code HC_ACTION, WParam the virtual key, LParam the key data
 // (KF_UP_BIT set for a release). An answer other than 0 swallows the key: neither the window
-// nor the application sees it, and a swallowed press types no characters. Hooks run newest
-// first; a hook passes the key on to the older ones with CallNextHookEx (a hook that does not
-// call it hides the key from them). A hook may remove itself or another while it runs.
+// nor the application sees it, and a swallowed press types no characters.
+// A mouse hook sees every mouse message that the message loop takes for a window of the GUI
+// thread (moves, presses, releases and double clicks, in the client area and on the frame, and
+// the wheel), before the window: Code HC_ACTION, WParam the message, LParam the address of a
+// MOUSEHOOKSTRUCT that holds the pointer's screen position, the window and its hit-test code,
+// valid for the call only. An answer other than 0 swallows the message.
+// Hooks of one kind run newest first; a hook passes the event on to the older ones of its kind
+// with CallNextHookEx (a hook that does not call it hides the event from them). A hook may
+// remove itself or another while it runs.
 using HHOOK = std::uintptr_t;
 using HOOKPROC = std::function<LRESULT(int Code, WPARAM WParam, LPARAM LParam)>;
 constexpr int WH_KEYBOARD = 2;
+constexpr int WH_MOUSE = 7;
 constexpr int HC_ACTION = 0;
 
-// Installs a hook of the kind IdHook (only WH_KEYBOARD is known) on the GUI thread; its handle,
+struct MOUSEHOOKSTRUCT {
+    TPoint pt;
+    HWND hwnd = 0;
+    UINT wHitTestCode = 0;
+    std::uintptr_t dwExtraInfo = 0;
+};
+
+// Installs a hook of the kind IdHook (WH_KEYBOARD or WH_MOUSE) on the GUI thread; its handle,
 // or 0 for an unknown kind, an empty procedure or a call from another thread.
 HHOOK SetWindowsHookEx(int IdHook, HOOKPROC Proc);
 // Removes a hook; false when the handle names no installed hook.
 bool UnhookWindowsHookEx(HHOOK Hook);
-// The answer of the hooks installed before Hook (0 when there is none); Hook itself may already
-// be removed.
+// The answer of the hooks of Hook's kind installed before Hook (0 when there is none); Hook
+// itself may already be removed.
 LRESULT CallNextHookEx(HHOOK Hook, int Code, WPARAM WParam, LPARAM LParam);
 // The message loop's call for a key message it took: runs the keyboard hooks, newest first;
 // true when one swallowed the key.
 bool CallKeyboardHooks(WPARAM Key, LPARAM KeyData);
+// The message loop's call for a mouse message it took for Info.hwnd: runs the mouse hooks,
+// newest first; true when one swallowed the message.
+bool CallMouseHooks(UINT Msg, const MOUSEHOOKSTRUCT& Info);
 
 // A message number of the range 0xC000..0xFFFF that is the same for every call with the same
 // name (compared without regard to case) for the life of the process; 0 for an empty name.

@@ -443,3 +443,213 @@ TEST_P(LookupCombo, ALookupFieldOfTheDataSetWritesItsKeyField) {
     EXPECT_EQ(Cust->AsInteger(), 5);
     EXPECT_EQ(Name->AsString(), u"Oslo Optics");
 }
+
+namespace {
+
+struct TClickDelivery {
+    const char* Name;
+    void (*Click)(TWinControl* C, const TPoint& P);
+};
+
+const TClickDelivery ClickDeliveries[] = {
+    {"toolkit events", [](TWinControl* C, const TPoint& P) { SynthClick(C, P); }},
+    {"loop messages", [](TWinControl* C, const TPoint& P) { ClickMessages(C, P); }},
+};
+
+// The middle of a data row of the open list, in the list's coordinates.
+TPoint ListRowCenter(TdaPopupGrid* G, int DataRow) {
+    const TRect R = G->CellRect(G->IndicatorOffset(), G->TitleRows() + DataRow);
+    return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+}
+
+// The customer's name in a data row of the open list.
+String ListRowName(TdaPopupGrid* G, TDataSet* Customers, int DataRow) {
+    TActiveRecordScope Row(*G->DataLink(), DataRow);
+    return Customers->FieldByName(u"NAME")->AsString();
+}
+
+} // namespace
+
+TEST_P(LookupCombo, AClickOutsideThatMovesNoFocusClosesTheListAndTakesItsRecord) {
+    for (const auto& D : ClickDeliveries) {
+        SCOPED_TRACE(D.Name);
+        TLookupForm F(GetParam());
+        F.Show();
+        F.Key(VK_F4);
+        ASSERT_TRUE(F.Combo->ReadDroppedDown());
+        EXPECT_NE(TdaDBCustomLookupCombo::MouseHookHandle(), 0u);
+        F.Key(VK_DOWN);
+        // A click on the combo itself leaves the list open.
+        D.Click(F.Combo, TPoint(20, 8));
+        ProcessMessages();
+        EXPECT_TRUE(F.Combo->ReadDroppedDown());
+        // The form's bare background takes no focus.
+        D.Click(&F.Form, TPoint(300, 120));
+        ProcessMessages();
+        EXPECT_FALSE(F.Combo->ReadDroppedDown());
+        EXPECT_TRUE(F.Combo->Focused());
+        EXPECT_EQ(F.Combo->Text(), u"Birch Bakery");
+        EXPECT_EQ(TdaDBCustomLookupCombo::MouseHookHandle(), 0u) << "the closed list needs no hook";
+        F.Other->SetFocus();
+        ProcessMessages();
+        EXPECT_EQ(F.Cust()->AsInteger(), 3);
+    }
+}
+
+TEST_P(LookupCombo, TheWheelWalksTheOpenListAndIsLeftToOthersWhileClosed) {
+    TLookupForm F(GetParam());
+    F.Show();
+    WheelMessage(F.Combo, TPoint(10, 5), -120);
+    EXPECT_EQ(F.Combo->Text(), u"Bergen Bikes");
+    EXPECT_EQ(F.Data.Orders->State(), dsBrowse);
+    F.Key(VK_F4);
+    WheelMessage(F.Combo, TPoint(10, 5), -120);
+    EXPECT_EQ(F.Combo->Text(), u"Birch Bakery");
+    WheelMessage(F.Combo, TPoint(10, 5), -120);
+    WheelMessage(F.Combo, TPoint(10, 5), 120);
+    WheelMessage(F.Combo, TPoint(10, 5), -240);
+    EXPECT_EQ(F.Combo->Text(), u"Trondheim Tools");
+    EXPECT_TRUE(F.Combo->ReadDroppedDown());
+    F.Key(VK_RETURN);
+    EXPECT_EQ(F.Cust()->AsInteger(), 4);
+}
+
+TEST_P(LookupCombo, APressDraggedFromTheComboIntoTheListPicksTheRowOfItsRelease) {
+    for (const bool ListStyle : {false, true}) {
+        SCOPED_TRACE(ListStyle ? "list style, press on the text" : "press on the button");
+        TLookupForm F(GetParam());
+        if (ListStyle) F.Combo->SetStyle(daDBCombo::csDropDownList);
+        F.Show();
+        TWinControl* Pressed = ListStyle ? static_cast<TWinControl*>(F.Combo) : F.Combo->Button()->Parent();
+        const TPoint Start = ListStyle ? TPoint(20, 8)
+                                       : TPoint(F.Combo->Button()->Left() + F.Combo->Button()->Width() / 2,
+                                                F.Combo->Button()->Height() / 2);
+        MouseDownMessage(Pressed, Start);
+        ASSERT_TRUE(F.Combo->ReadDroppedDown()) << "the press opens the list";
+        TdaPopupGrid* G = F.Combo->Grid();
+        // Over the combo nothing is forwarded; over the list the press moves there.
+        MouseMessage(Pressed, WM_MOUSEMOVE, Start);
+        EXPECT_FALSE(G->MouseCapture());
+        const TPoint OverRow2 = Pressed->ScreenToClient(G->ClientToScreen(ListRowCenter(G, 2)));
+        MouseMessage(Pressed, WM_MOUSEMOVE, OverRow2);
+        EXPECT_TRUE(G->MouseCapture()) << "the rest of the drag belongs to the list";
+        EXPECT_TRUE(F.Combo->ReadDroppedDown());
+        MouseMessage(G, WM_MOUSEMOVE, ListRowCenter(G, 5));
+        const String Name = ListRowName(G, F.Data.Customers, 5);
+        MouseUpMessage(G, ListRowCenter(G, 5));
+        EXPECT_FALSE(F.Combo->ReadDroppedDown());
+        EXPECT_FALSE(G->MouseCapture());
+        EXPECT_EQ(F.Combo->Text(), Name);
+        EXPECT_NE(Name, u"Bergen Bikes");
+    }
+}
+
+TEST_P(LookupCombo, NavigatorModeShowsTheRecordUnderTheLookupTablesCursor) {
+    TLookupForm F(GetParam());
+    F.Combo->SetNavigator(true);
+    F.Show();
+    EXPECT_EQ(F.Combo->Text(), u"Bergen Bikes");
+    F.Data.Customers->First();
+    EXPECT_EQ(F.Combo->Text(), u"Alder Mills");
+    EXPECT_EQ(F.Combo->LookupValue(), u"1");
+    F.Data.Customers->MoveBy(4);
+    EXPECT_EQ(F.Combo->Text(), u"Oslo Optics");
+    EXPECT_EQ(F.Combo->LookupValue(), u"5");
+    EXPECT_EQ(F.Combo->SelLength(), int(F.Combo->Text().size())) << "all of it selected";
+    EXPECT_EQ(F.Data.Orders->State(), dsBrowse) << "following the cursor writes nothing";
+    // A typed search moves the cursor too, and its own result stands.
+    F.Combo->SetShowMatchText(true);
+    F.Combo->SelectAll();
+    F.Type(u"tr");
+    F.AdvanceSearchClock();
+    EXPECT_EQ(F.Combo->Text(), u"Trondheim Tools");
+    F.Combo->SetNavigator(false);
+    F.Data.Customers->Last();
+    EXPECT_EQ(F.Combo->Text(), u"Trondheim Tools") << "without the mode the cursor is not followed";
+}
+
+TEST_P(LookupCombo, TypingThroughAPictureMaskShapesTheTextAndSearchesAtOnce) {
+    TLookupForm F(GetParam());
+    F.Combo->Picture()->SetPictureMask(u"&*?");
+    F.Combo->SetShowMatchText(true);
+    F.Show();
+    F.Combo->SelectAll();
+    F.Type(u"b");
+    EXPECT_EQ(F.Combo->Text(), u"Bergen Bikes") << "the mask makes the letter upper case, the search completes it";
+    EXPECT_EQ(F.Combo->SelStart(), 1);
+    EXPECT_FALSE(F.Combo->SearchTimer()->Enabled()) << "no wait for the timer";
+    F.Type(u"i");
+    EXPECT_EQ(F.Combo->Text(), u"Birch Bakery");
+    EXPECT_EQ(F.Combo->SelStart(), 2);
+    F.Combo->SetSelStart(int(F.Combo->Text().size()));
+    F.Type(u"7");
+    EXPECT_EQ(F.Combo->Text(), u"Birch Bakery") << "the mask refuses a digit";
+    F.Other->SetFocus();
+    ProcessMessages();
+    EXPECT_EQ(F.Cust()->AsInteger(), 3);
+}
+
+TEST_P(LookupCombo, TheUnfocusedTextTakesTheDisplayFieldsAlignmentAndADisabledComboIsGrey) {
+    TLookupForm F(GetParam());
+    TStringList S;
+    S.Add(u"ID\t5\tNo");
+    F.Combo->SetSelected(&S);
+    F.Show();
+    F.Other->SetFocus();
+    ProcessMessages();
+    ASSERT_EQ(F.Combo->Text(), u"2");
+    // The columns of the text area that hold ink darker than the background.
+    auto InkColumns = [&](TBitmap& B, bool (*Ink)(TColorRef)) {
+        std::vector<int> Xs;
+        const int Right = F.Combo->Button()->Parent()->Left();
+        for (int X = 2; X < Right; ++X)
+            for (int Y = 3; Y < F.Combo->Height() - 3; ++Y)
+                if (Ink(RgbOf(B, X, Y))) {
+                    Xs.push_back(X);
+                    break;
+                }
+        return Xs;
+    };
+    auto Dark = [](TColorRef C) { return GetRValue(C) < 90 && GetGValue(C) < 90 && GetBValue(C) < 90; };
+    auto Grey = [](TColorRef C) {
+        const int R = GetRValue(C), G = GetGValue(C), B = GetBValue(C);
+        return R < 200 && R > 60 && std::abs(R - G) < 20 && std::abs(G - B) < 20;
+    };
+    auto Shown = GrabControl(F.Combo);
+    Keep(*Shown, "lookup-combo-right-aligned");
+    const std::vector<int> Text = InkColumns(*Shown, Dark);
+    ASSERT_FALSE(Text.empty());
+    const int Right = F.Combo->Button()->Parent()->Left();
+    EXPECT_GT(Text.front(), Right - 20) << "a number stands at the right edge of the text";
+    EXPECT_GE(Right - Text.back(), 2);
+
+    F.Combo->SetEnabled(false);
+    ProcessMessages();
+    auto Disabled = GrabControl(F.Combo);
+    Keep(*Disabled, "lookup-combo-disabled");
+    EXPECT_TRUE(InkColumns(*Disabled, Dark).empty()) << "no black text";
+    EXPECT_FALSE(InkColumns(*Disabled, Grey).empty());
+    EXPECT_FALSE(F.Combo->Button()->Enabled());
+}
+
+TEST_P(LookupCombo, AFocusedListStyleComboShowsItsTextHighlighted) {
+    TLookupForm F(GetParam());
+    F.Combo->SetStyle(daDBCombo::csDropDownList);
+    F.Show();
+    ProcessMessages();
+    ASSERT_TRUE(F.Combo->Focused());
+    auto B = GrabControl(F.Combo);
+    Keep(*B, "lookup-combo-list-style-focused");
+    const TColorRef Highlight = ColorToRGB(clHighlight);
+    int Marked = 0;
+    for (int X = 2; X < F.Combo->Button()->Parent()->Left(); ++X)
+        Marked += RgbOf(*B, X, F.Combo->Height() / 2) == Highlight ? 1 : 0;
+    EXPECT_GT(Marked, 20) << "the whole text stands in the highlight colour";
+    F.Other->SetFocus();
+    ProcessMessages();
+    auto U = GrabControl(F.Combo);
+    Marked = 0;
+    for (int X = 2; X < F.Combo->Button()->Parent()->Left(); ++X)
+        Marked += RgbOf(*U, X, F.Combo->Height() / 2) == Highlight ? 1 : 0;
+    EXPECT_EQ(Marked, 0) << "without the focus it is plain";
+}

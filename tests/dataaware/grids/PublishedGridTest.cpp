@@ -272,3 +272,35 @@ TEST_P(PublishedGrid, AnEmptyDatasetSelectsNothing) {
     EXPECT_EQ(int(C.size()), Fx.Grid->VisibleRowCount());
     EXPECT_EQ(C.find(u'T'), String::npos);
 }
+
+TEST_P(PublishedGrid, ScrollCurrentToTopMovesTheDatasetInFullOrNotAtAll) {
+    TPublishedFixture Fx(GetParam(), 60);
+    const int V = Fx.Grid->VisibleRowCount();
+    ASSERT_GT(V, 6);
+    auto Current = [&] { return Fx.DS->FieldByName(u"ID")->AsInteger(); };
+    // Nothing lies before the first record: the backward move is taken back.
+    Fx.Grid->ScrollCurrentToTop(3);
+    EXPECT_EQ(Current(), 1);
+    EXPECT_EQ(Fx.Grid->GetActiveRow(), 0);
+    // Nothing lies after the last record: the forward move is taken back.
+    Fx.DS->Last();
+    ProcessMessages();
+    const int LastRow = Fx.Grid->GetActiveRow();
+    Fx.Grid->ScrollCurrentToTop(0);
+    EXPECT_EQ(Current(), 60);
+    EXPECT_EQ(Fx.Grid->GetActiveRow(), LastRow);
+    // With room on both sides: a row above the current one moves forward by the rows below the
+    // asked one, a row below it moves back by the asked row.
+    Fx.DS->First();
+    Fx.DS->MoveBy(30);
+    ProcessMessages();
+    ASSERT_EQ(Fx.Grid->GetActiveRow(), V - 1);
+    Fx.Grid->ScrollCurrentToTop(2);
+    EXPECT_EQ(Current(), 31 + V - 3);
+    const int After = Current();
+    ProcessMessages();
+    ASSERT_EQ(Fx.Grid->GetActiveRow(), V - 1);
+    Fx.Grid->ScrollCurrentToTop(V);
+    EXPECT_EQ(Current(), After - V);
+    EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}

@@ -111,7 +111,7 @@ TEST_F(KeyboardHook, ChainRunsNewestFirstAndSurvivesRemovalWhileRunning) {
 
 TEST(KeyboardHookInstall, RefusesWhatItCannotHook) {
     EXPECT_EQ(SetWindowsHookEx(WH_KEYBOARD, nullptr), 0u);
-    EXPECT_EQ(SetWindowsHookEx(7, [](int, WPARAM, LPARAM) -> LRESULT { return 0; }), 0u);
+    EXPECT_EQ(SetWindowsHookEx(99, [](int, WPARAM, LPARAM) -> LRESULT { return 0; }), 0u);
     EXPECT_FALSE(UnhookWindowsHookEx(0));
     EXPECT_FALSE(UnhookWindowsHookEx(123456));
     EXPECT_FALSE(CallKeyboardHooks('A', 0));
