@@ -596,6 +596,19 @@ int TdaDBCustomDateTimePicker::TextRightEdge() const {
     return FBtnControl ? FBtnControl->Left() - 1 : ClientWidth();
 }
 
+namespace {
+
+// A library grid draws its row lines with dgRowLines, or with dgRowLinesDisableFixed cleared (its
+// options are read by name: the edits do not link the grids).
+bool RowLinesDrawn(TControl* Grid) {
+    if (!Grid || !daIsKindOf(Grid, u"TdaDBGrid") || !IsPublishedProp(Grid, u"Options")) return false;
+    const String Options = u"," + GetSetProp(Grid, u"Options", false) + u",";
+    const auto Has = [&](const char16_t* Name) { return Pos(u"," + String(Name) + u",", Options) > 0; };
+    return Has(u"dgRowLines") || !Has(u"dgRowLinesDisableFixed");
+}
+
+} // namespace
+
 void TdaDBCustomDateTimePicker::SetEditRect() {
     if (!HandleAllocated()) return;
     TRect Loc;
@@ -607,7 +620,7 @@ void TdaDBCustomDateTimePicker::SetEditRect() {
         Loc.Top = 1;
     } else if (BorderStyle() == Controls::bsNone && daParentIsGrid(this)) {
         Loc.Left = 2;
-        Loc.Top = 2;
+        Loc.Top = daIsKindOf(Parent(), u"TdaDBGrid") && !RowLinesDrawn(Parent()) ? 1 : 2;
     } else if (FFrame->IsFrameEffective()) {
         FFrame->GetEditRectForFrame(Loc);
     } else if (BorderStyle() == Controls::bsSingle) {
@@ -779,7 +792,7 @@ void TdaDBCustomDateTimePicker::PaintText(TCanvas* C) {
         }
     }
     // 6. Margins.
-    int TopMargin = 1;
+    int TopMargin = Grid && !daParentIsInspector(this) && RowLinesDrawn(Parent()) ? 2 : 1;
     int LeftMargin;
     if (Grid || daParentIsGrid(this))
         LeftMargin = 2;

@@ -2,6 +2,7 @@
 // selection of records by Ctrl and Shift clicks, Space and the public operations, with events
 // that may refuse each change. Each test runs over a dataset in memory and one in SQLite.
 #include "dataaware/grids/daDBGrid.h"
+#include "dataaware/edits/daDateTimePicker.h"
 
 #include "platform/base/TypeInfo.h"
 #include "dataaware/grids/GridTestSupport.h"
@@ -271,4 +272,32 @@ TEST_P(PublishedGrid, AnEmptyDatasetSelectsNothing) {
     const String C = Fx.Cache();
     EXPECT_EQ(int(C.size()), Fx.Grid->VisibleRowCount());
     EXPECT_EQ(C.find(u'T'), String::npos);
+}
+
+TEST(PublishedGridClass, APickerInsideTheGridLowersItsTextOnlyWhenRowLinesAreDrawn) {
+    TPublishedFixture F(kMemory, 3);
+    auto* Picker = new TdaDBDateTimePicker(&F.Form);
+    Picker->SetBorderStyle(Controls::bsNone);
+    Picker->SetParent(F.Grid);
+    Picker->SetBounds(30, 30, 120, 20);
+    Picker->HandleNeeded();
+    struct TCase {
+        const char* Name;
+        bool RowLines, DisableFixed;
+        int Top;
+    };
+    for (const TCase& C : {TCase{"row lines", true, false, 2}, TCase{"row lines, not on fixed cells", true, true, 2},
+                           TCase{"only the fixed cells' lines", false, false, 2},
+                           TCase{"no row lines at all", false, true, 1}}) {
+        SCOPED_TRACE(C.Name);
+        TdaDBGridOptions O = F.Grid->Options();
+        if (C.RowLines) O.Include(dgRowLines); else O.Exclude(dgRowLines);
+        if (C.DisableFixed) O.Include(dgRowLinesDisableFixed); else O.Exclude(dgRowLinesDisableFixed);
+        F.Grid->SetOptions(O);
+        Picker->SetEditRect();
+        TRect Edit;
+        Picker->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
+        EXPECT_EQ(Edit.Top, C.Top);
+        EXPECT_EQ(Edit.Left, 2);
+    }
 }
