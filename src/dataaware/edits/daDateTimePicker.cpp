@@ -574,10 +574,12 @@ void TdaDBCustomDateTimePicker::PositionButton() {
     const int F = FFrame->IsFrameEffective() ? 2 : 0;
     const bool ThreeD = BorderStyle() == Controls::bsSingle;
     const int W = FButton->Width();
+    // A mirrored layout keeps the button at the left edge.
+    const bool Mirrored = UseRightToLeftAlignment();
     if (ThreeD)
-        FBtnControl->SetBounds(Width() - W - 4, F, W, ClientHeight() - F);
+        FBtnControl->SetBounds(Mirrored ? 0 : Width() - W - 4, F, W, ClientHeight() - F);
     else
-        FBtnControl->SetBounds(Width() - W - F, F, W, ClientHeight() - 2 * F);
+        FBtnControl->SetBounds(Mirrored ? 1 : Width() - W - F, F, W, ClientHeight() - 2 * F);
     if (BorderStyle() == Controls::bsNone)
         FButton->SetBounds(0, -1, W, FBtnControl->Height() + 1);
     else
@@ -594,17 +596,31 @@ int TdaDBCustomDateTimePicker::TextRightEdge() const {
     return FBtnControl ? FBtnControl->Left() - 1 : ClientWidth();
 }
 
+namespace {
+
+// A library grid draws its row lines with dgRowLines, or with dgRowLinesDisableFixed cleared (its
+// options are read by name: the edits do not link the grids).
+bool RowLinesDrawn(TControl* Grid) {
+    if (!Grid || !daIsKindOf(Grid, u"TdaDBGrid") || !IsPublishedProp(Grid, u"Options")) return false;
+    const String Options = u"," + GetSetProp(Grid, u"Options", false) + u",";
+    const auto Has = [&](const char16_t* Name) { return Pos(u"," + String(Name) + u",", Options) > 0; };
+    return Has(u"dgRowLines") || !Has(u"dgRowLinesDisableFixed");
+}
+
+} // namespace
+
 void TdaDBCustomDateTimePicker::SetEditRect() {
     if (!HandleAllocated()) return;
     TRect Loc;
     Loc.Bottom = ClientHeight() + 1;
-    Loc.Right = FShowButton ? TextRightEdge() : ClientWidth() - 2;
+    // Mirrored, the text runs to the right edge; the button covers its left end.
+    Loc.Right = UseRightToLeftAlignment() ? ClientWidth() : FShowButton ? TextRightEdge() : ClientWidth() - 2;
     if (daParentIsInspector(this)) {
         Loc.Left = 1;
         Loc.Top = 1;
     } else if (BorderStyle() == Controls::bsNone && daParentIsGrid(this)) {
         Loc.Left = 2;
-        Loc.Top = 2;
+        Loc.Top = daIsKindOf(Parent(), u"TdaDBGrid") && !RowLinesDrawn(Parent()) ? 1 : 2;
     } else if (FFrame->IsFrameEffective()) {
         FFrame->GetEditRectForFrame(Loc);
     } else if (BorderStyle() == Controls::bsSingle) {
@@ -618,7 +634,10 @@ void TdaDBCustomDateTimePicker::SetEditRect() {
 }
 
 TRect TdaDBCustomDateTimePicker::GetEditRect() const {
-    return ClientRect();
+    TRect R = ClientRect();
+    if (ButtonAreaWidth() != 0 && FShowButton && UseRightToLeftAlignment())
+        R.Left += ButtonAreaWidth() + (FFrame->Enabled() ? 1 : 0);
+    return R;
 }
 
 bool TdaDBCustomDateTimePicker::IsTransparentEffective() const {
@@ -713,7 +732,7 @@ void TdaDBCustomDateTimePicker::WMPaint(TWMPaint& Message) {
     if (FBtnControl->Visible()) FButton->Invalidate();
     if (IsTimeOnly())
         FBtnControl->SetVisible(false);
-    else if (FShowButton != FBtnControl->Visible())
+    else if (UseRightToLeftAlignment() || FShowButton != FBtnControl->Visible())
         FBtnControl->SetVisible(FShowButton);
     if (!FCanvas) {
         FCanvas = std::make_unique<TControlCanvas>();
@@ -773,7 +792,7 @@ void TdaDBCustomDateTimePicker::PaintText(TCanvas* C) {
         }
     }
     // 6. Margins.
-    int TopMargin = 1;
+    int TopMargin = Grid && !daParentIsInspector(this) && RowLinesDrawn(Parent()) ? 2 : 1;
     int LeftMargin;
     if (Grid || daParentIsGrid(this))
         LeftMargin = 2;
@@ -783,13 +802,18 @@ void TdaDBCustomDateTimePicker::PaintText(TCanvas* C) {
         LeftMargin = TopMargin;
     // 7. The alignment (the field's, where it has one).
     const auto Alignment = TAlignment(F ? daGetOrdPropByName(F, u"Alignment") : 0);
+    const bool Mirrored = UseRightToLeftAlignment();
     const int TextWidth = C->TextWidth(T);
-    if (Alignment == taRightJustify) {
+    if (Alignment == taRightJustify && !Mirrored) {
         LeftMargin = (FShowButton ? TextRightEdge() : R.Right) - TextWidth - TopMargin - R.Left;
         if (FFrame->IsFrameEffective()) LeftMargin -= FFrame->NonFocusTextOffsetX;
     } else if (Alignment == taCenter) {
-        LeftMargin = (R.Left + R.Right - TextWidth - (FShowButton ? ButtonAreaWidth() : 0)) / 2 - R.Left;
+        // Mirrored, the text rectangle already starts after the button.
+        const int Button = FShowButton && !Mirrored ? ButtonAreaWidth() : 0;
+        LeftMargin = (R.Left + R.Right - TextWidth - Button) / 2 - R.Left;
     }
+    // A right-aligned field in a mirrored layout shows on the left, beside the button (the
+    // button's left edge, which right alignment measures from, lies at the picker's left edge).
     // 8. A copy is drawn one pixel further left, except directly in a grid.
     if (PaintCopy && !(Grid && !daParentIsInspector(this))) --LeftMargin;
     // 9. and 10. Filling and the colour without the focus.
@@ -801,7 +825,12 @@ void TdaDBCustomDateTimePicker::PaintText(TCanvas* C) {
             C->Font()->SetColor(FFrame->NonFocusFontColor);
     }
     // 11. The text itself.
-    daDrawCellText(C, R, LeftMargin - 1, Flags, taLeftJustify, T, TopMargin - 1);
+    if (Mirrored && Alignment == taLeftJustify) {
+        R.Right += 2;
+        daDrawCellText(C, R, 1, Flags, taRightJustify, T, TopMargin - 1);
+    } else {
+        daDrawCellText(C, R, LeftMargin - 1, Flags, taLeftJustify, T, TopMargin - 1);
+    }
     // 12. The focus rectangle of the highlight.
     if (Highlight) {
         TRect FR = GetEditRect();
@@ -822,6 +851,12 @@ void TdaDBCustomDateTimePicker::WMEraseBkgnd(TWMEraseBkgnd& Message) {
         return;
     }
     TCustomEdit::WMEraseBkgnd(Message);
+}
+
+void TdaDBCustomDateTimePicker::CMTextChanged(TMessage& Message) {
+    // Nothing erases behind a see-through picker: the old text is painted over first.
+    if (IsTransparentEffective() && !FFocused) FFrame->RefreshTransparentText(false, true, false);
+    TCustomEdit::CMTextChanged(Message);
 }
 
 // ---- Hovering ---------------------------------------------------------------------------------

@@ -261,6 +261,7 @@ protected:
     void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
     void CMMouseEnter(TMessage& Message) override;
     void CMMouseLeave(TMessage& Message) override;
+    void CMTextChanged(TMessage& Message) override;
 
     void Change() override;
     void KeyDown(Word& Key, TShiftState Shift) override;

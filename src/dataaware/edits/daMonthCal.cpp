@@ -328,8 +328,22 @@ void TdaMonthCalendar::ScrollMonths(int Months) {
     Invalidate();
 }
 
+TRect TdaMonthCalendar::ShownRect(const TRect& R) const {
+    if (!UseRightToLeftAlignment()) return R;
+    return Rect(ClientWidth() - R.Right, R.Top, ClientWidth() - R.Left, R.Bottom);
+}
+
+int TdaMonthCalendar::ShownX(int X) const {
+    return UseRightToLeftAlignment() ? ClientWidth() - 1 - X : X;
+}
+
+void TdaMonthCalendar::ShownTextOut(int X, int Y, const String& S) {
+    Canvas()->TextOut(UseRightToLeftAlignment() ? ClientWidth() - X - Canvas()->TextWidth(S) : X, Y, S);
+}
+
 TdaCalHitInfo TdaMonthCalendar::HitTest(int X, int Y) {
     TdaCalHitInfo Info;
+    X = ShownX(X); // the layout below runs from the left
     const TMetrics M = Metrics();
     const int Count = VisibleMonthCount();
     if (M.TodayH && Y >= Rows() * M.BlockH && Y < Rows() * M.BlockH + M.TodayH) {
@@ -404,10 +418,11 @@ void TdaMonthCalendar::Paint() {
         if (!FOptions.Contains(mdoNoTodayCircle)) {
             C->Pen()->SetColor(clRed);
             C->Brush()->SetStyle(bsClear);
-            C->Rectangle(X, Y + 1, X + 18, Y + M.CellH - 1);
+            const TRect Circle = ShownRect(Rect(X, Y + 1, X + 18, Y + M.CellH - 1));
+            C->Rectangle(Circle.Left, Circle.Top, Circle.Right, Circle.Bottom);
             X += 22;
         }
-        C->TextOut(X, Y, u"Today: " + DateToStr(Today));
+        ShownTextOut(X, Y, u"Today: " + DateToStr(Today));
     }
 }
 
@@ -423,27 +438,32 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
     // Month background and title.
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(FCalColors->MonthBackColor());
-    C->FillRect(Rect(R.Left, R.Top + M.TitleH, R.Right, R.Bottom));
+    C->FillRect(ShownRect(Rect(R.Left, R.Top + M.TitleH, R.Right, R.Bottom)));
     C->Brush()->SetColor(FCalColors->TitleBackColor());
-    C->FillRect(Rect(R.Left + 2, R.Top + 2, R.Right - 2, R.Top + M.TitleH - 2));
+    C->FillRect(ShownRect(Rect(R.Left + 2, R.Top + 2, R.Right - 2, R.Top + M.TitleH - 2)));
     C->Font()->Assign(Font());
     C->Font()->SetColor(FCalColors->TitleTextColor());
     C->Font()->SetStyle({fsBold});
-    const String Title = FormatSettings.LongMonthNames[Mo - 1] + u" " + IntToStr(Yr);
-    const int TW = C->TextWidth(Title), TH = C->TextHeight(Title);
+    // The month and the year where the hit test finds them (mirrored: the month on the right).
+    const String MonthText = FormatSettings.LongMonthNames[Mo - 1], YearText = IntToStr(Yr);
+    const int MW = C->TextWidth(MonthText), YW = C->TextWidth(YearText), Gap = C->TextWidth(u" ");
+    const int TH = C->TextHeight(MonthText);
+    const int TX = R.Left + (M.BlockW - (MW + Gap + YW)) / 2, TY = R.Top + (M.TitleH - TH) / 2;
     C->Brush()->SetStyle(bsClear);
-    C->TextOut(R.Left + (M.BlockW - TW) / 2, R.Top + (M.TitleH - TH) / 2, Title);
+    ShownTextOut(TX, TY, MonthText);
+    ShownTextOut(TX + MW + Gap, TY, YearText);
     // The scroll arrows on the outer blocks.
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(FCalColors->TitleTextColor());
     C->Pen()->SetColor(FCalColors->TitleTextColor());
     const int AY = R.Top + M.TitleH / 2;
     if (Block == 0) {
-        const TPoint P[3] = {{R.Left + 9, AY}, {R.Left + 14, AY - 5}, {R.Left + 14, AY + 5}};
+        const TPoint P[3] = {{ShownX(R.Left + 9), AY}, {ShownX(R.Left + 14), AY - 5}, {ShownX(R.Left + 14), AY + 5}};
         C->Polygon(P, 3);
     }
     if (Block == Columns() - 1) {
-        const TPoint P[3] = {{R.Right - 9, AY}, {R.Right - 14, AY - 5}, {R.Right - 14, AY + 5}};
+        const TPoint P[3] = {{ShownX(R.Right - 9), AY}, {ShownX(R.Right - 14), AY - 5},
+                             {ShownX(R.Right - 14), AY + 5}};
         C->Polygon(P, 3);
     }
 
@@ -457,11 +477,12 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
         String Name = FormatSettings.ShortDayNames[WD];
         if (FOptions.Contains(mdoShortDaysOfWeek)) Name = Copy(Name, 1, 1);
         const int W = C->TextWidth(Name);
-        C->TextOut(GX + I * M.CellW + (M.CellW - W) / 2, R.Top + M.TitleH + 1, Name);
+        ShownTextOut(GX + I * M.CellW + (M.CellW - W) / 2, R.Top + M.TitleH + 1, Name);
     }
     C->Pen()->SetColor(FCalColors->TrailingTextColor());
-    C->MoveTo(GX, GY - 2);
-    C->LineTo(GX + 7 * M.CellW, GY - 2);
+    const TRect Line = ShownRect(Rect(GX, GY - 2, GX + 7 * M.CellW, GY - 1));
+    C->MoveTo(Line.Left, Line.Top);
+    C->LineTo(Line.Right, Line.Top);
 
     // Days.
     const TDateTime Start = GridStart(Month);
@@ -475,7 +496,7 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
             C->Font()->SetColor(FCalColors->TrailingTextColor());
             C->Font()->SetStyle({});
             const String S = IntToStr(Week);
-            C->TextOut(GX - M.WeekW + (M.WeekW - C->TextWidth(S)) / 2, GY + Row * M.CellH + 1, S);
+            ShownTextOut(GX - M.WeekW + (M.WeekW - C->TextWidth(S)) / 2, GY + Row * M.CellH + 1, S);
         }
         for (int Col = 0; Col < 7; ++Col) {
             const TDateTime Day = Start + Row * 7 + Col;
@@ -488,6 +509,7 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
             DecodeDate(Day, DY, DM, DD);
             const TRect Cell = Rect(GX + Col * M.CellW, GY + Row * M.CellH, GX + (Col + 1) * M.CellW,
                                     GY + (Row + 1) * M.CellH);
+            const TRect ShownCell = ShownRect(Cell);
             bool Bold = false;
             if (Own && FOptions.Contains(mdoDayState) && OnCalcBoldDay)
                 OnCalcBoldDay(this, Day, DM, DD, DY, Bold);
@@ -496,7 +518,7 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
             if (Selected) {
                 C->Brush()->SetStyle(bsSolid);
                 C->Brush()->SetColor(FCalColors->TitleBackColor());
-                C->FillRect(Cell);
+                C->FillRect(ShownCell);
                 C->Font()->SetColor(FCalColors->TitleTextColor());
             } else {
                 C->Font()->SetColor(Own && InRange(Day) ? FCalColors->TextColor()
@@ -504,10 +526,10 @@ void TdaMonthCalendar::PaintBlock(int Block, TDateTime Today) {
             }
             C->Brush()->SetStyle(bsClear);
             const String S = IntToStr(DD);
-            C->TextOut(Cell.Right - 4 - C->TextWidth(S), Cell.Top + 1, S);
+            ShownTextOut(Cell.Right - 4 - C->TextWidth(S), Cell.Top + 1, S);
             if (Own && Day == Today && !FOptions.Contains(mdoNoTodayCircle)) {
                 C->Pen()->SetColor(clRed);
-                C->Rectangle(Cell.Left, Cell.Top, Cell.Right, Cell.Bottom);
+                C->Rectangle(ShownCell.Left, ShownCell.Top, ShownCell.Right, ShownCell.Bottom);
             }
         }
     }
@@ -796,6 +818,8 @@ void TdaMonthCalendar::KeyDown(Word& Key, TShiftState Shift) {
         Key = 0;
         return;
     }
+    // Mirrored, the days run from the right: Left goes on and Right goes back.
+    if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT)) Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
     const TDateTime Cur = DayOf(FDateTime);
     Word Y, M, D;
     DecodeDate(Cur, Y, M, D);

@@ -212,6 +212,11 @@ private:
     void ClearPopupFlags();
     void SelectDay(TDateTime Day);
     String LimitText(TDateTime Limit) const;
+    // A mirrored layout (right to left) draws the months' parts from the right edge: these take
+    // a position laid out from the left to where it shows.
+    TRect ShownRect(const TRect& R) const;
+    int ShownX(int X) const;
+    void ShownTextOut(int X, int Y, const String& S);
 
     TBorderStyle FBorderStyle = Controls::bsNone;
     std::unique_ptr<TdaDateTimeColors> FCalColors;

@@ -3,6 +3,7 @@
 #include "dataaware/edits/daDateTimePicker.h"
 #include "dataaware/edits/daEditsShared.h"
 #include "dataaware/foundation/daByName.h"
+#include "dataaware/foundation/daDataSetUtils.h"
 #include "dataaware/foundation/daDrawUtils.h"
 #include "dataaware/foundation/daFieldSettings.h"
 
@@ -1853,4 +1854,126 @@ void TdaCustomDBGrid::GetURLLink(const String& Value, String& DisplayString, Str
     const size_t Next = Value.find(u'#', Hash + 1);
     URL = Value.substr(Hash + 1, Next == String::npos ? String::npos : Next - Hash - 1);
     if (URL.empty()) URL = DisplayString;
+}
+
+// ---- Title menu settings ----------------------------------------------------------------------
+
+void TdaTitleMenuAttributes::SetOptions(TdaSortFilterOptions Value) {
+    if (FOptions == Value) return;
+    FOptions = Value;
+    if (FGrid) FGrid->Invalidate();
+}
+
+void TdaTitleMenuAttributes::SetMenuEnabled(bool Value) {
+    FMenuEnabled = Value;
+    if (FGrid) FGrid->Invalidate();
+}
+
+bool TdaTitleMenuAttributes::TitleMenuEnabled() const {
+    return FMenuEnabled && (FOptions.Contains(sfoSortAscending) || FOptions.Contains(sfoSortDescending) ||
+                            FOptions.Contains(sfoFilter) || FOptions.Contains(sfoGrouping) ||
+                            FOptions.Contains(sfoSelectColumns));
+}
+
+void TdaTitleMenuAttributes::Assign(TPersistent* Source) {
+    auto* Other = dynamic_cast<TdaTitleMenuAttributes*>(Source);
+    if (!Other) return TPersistent::Assign(Source);
+    SetOptions(Other->FOptions);
+    SetMenuEnabled(Other->FMenuEnabled);
+}
+
+// ---- Columns shown, their widths, and the order of the records --------------------------------
+
+void TdaCustomDBGrid::AddField(const String& AFieldName, int Position, bool Redraw) {
+    TDataSet* DS = FDataLink->DataSet();
+    if (FUseTFields) {
+        if (TField* F = DS ? DS->FindField(AFieldName) : nullptr) F->SetVisible(true);
+        return;
+    }
+    if (SelectedLineOf(FSelected.get(), AFieldName) >= 0) return;
+    String Line;
+    if (TdaColumn* C = ColumnByName(AFieldName); C && !C->IsDummy())
+        Line = AFieldName + u"\t" + IntToStr(C->DisplayWidth()) + u"\t" + C->DisplayLabel();
+    else if (TField* F = DS ? DS->FindField(AFieldName) : nullptr)
+        Line = AFieldName + u"\t" + IntToStr(F->DisplayWidth()) + u"\t" + F->DisplayLabel();
+    else
+        Line = AFieldName + u"\t10\t" + AFieldName;
+    if (Position < 0 || Position >= FSelected->Count())
+        FSelected->Add(Line);
+    else
+        FSelected->Insert(Position, Line);
+    if (Redraw) ApplySelected();
+}
+
+void TdaCustomDBGrid::RemoveField(const String& AFieldName, bool Redraw) {
+    if (FUseTFields) {
+        TDataSet* DS = FDataLink->DataSet();
+        if (TField* F = DS ? DS->FindField(AFieldName) : nullptr) F->SetVisible(false);
+        return;
+    }
+    const int I = SelectedLineOf(FSelected.get(), AFieldName);
+    if (I < 0) return;
+    FSelected->Delete(I);
+    if (Redraw) ApplySelected();
+}
+
+void TdaCustomDBGrid::Sort(const String& AFieldName, bool Descending) {
+    if (OnBeforeMenuSort) {
+        bool DoDefault = false;
+        OnBeforeMenuSort(this, AFieldName, Descending, DoDefault);
+        if (!DoDefault) return;
+    }
+    TDataSet* DS = FDataLink->DataSet();
+    if (!DataSource() || !DS) return;
+    daSortByField(DS, AFieldName, Descending, FTitleMenuAttributes->Options().Contains(sfoCreateIndexes));
+    if (OnAfterMenuSort) OnAfterMenuSort(this, AFieldName, Descending);
+}
+
+void TdaCustomDBGrid::DoOnAddSelectColumn(TField* Field, String& NodeGroups, bool& CanAdd) {
+    CanAdd = true;
+    NodeGroups.clear();
+    if (OnAddSelectColumn) OnAddSelectColumn(this, Field, NodeGroups, CanAdd);
+}
+
+void TdaCustomDBGrid::AutoSizeColumn(int ACol) {
+    TdaColumn* Column = ColumnOfDataCol(ACol - FIndicatorOffset);
+    TField* Field = Fields(ACol - FIndicatorOffset);
+    if (!Column || !Field || !FDataLink->Active()) return;
+    Canvas()->Font()->Assign(Font());
+    int Widest = 0;
+    {
+        TActiveRecordScope Scope(*FDataLink, FDataLink->ActiveRecord());
+        for (int R = 0; R < FDataLink->RecordCount(); ++R) {
+            FDataLink->SetActiveRecord(R);
+            Widest = std::max(Widest, Canvas()->TextWidth(Field->DisplayText()));
+        }
+    }
+    const int Needed = Widest + 4;
+    const int Width = ColWidths(ACol);
+    // A narrow column grows only within half the grid; a wide one shrinks to its text.
+    if (Width < Needed && !(Width <= ClientWidth() / 2 && Needed <= ClientWidth() / 2)) return;
+    const int Zero = std::max(1, Canvas()->TextWidth(u"0"));
+    Column->SetDisplayWidth(Needed / Zero);
+}
+
+void TdaCustomDBGrid::SizeLastColumn() {
+    if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
+    {
+        ++FUpdatingColWidths;
+        TScopeExit Done([&] { --FUpdatingColWidths; });
+        SetColumnAttributes();
+    }
+    const int Line = GridLineWidth();
+    int W = FShowVertScrollBar ? GetSystemMetrics(SM_CXHTHUMB) + 5 : 0;
+    if (FOptions.Contains(dgIndicator)) W += FIndicatorWidth + Line;
+    const int Last = ColCount() - 1;
+    for (int C = LeftCol(); C < Last; ++C)
+        W += ColWidths(C) + Line;
+    if (Last < FIndicatorOffset || Width() < W) return;
+    W += ColWidths(Last) + Line;
+    if (Width() > W) {
+        ++FUpdatingColWidths;
+        TScopeExit Done([&] { --FUpdatingColWidths; });
+        SetColWidths(Last, ColWidths(Last) + Width() - W);
+    }
 }

@@ -368,6 +368,44 @@ public:
 
 // ---- The grid ----------------------------------------------------------------------------------
 
+// What the title drop-down menu offers (bit values 1 to 128).
+enum TdaSortFilterOption : Byte {
+    sfoSortAscending,
+    sfoSortDescending,
+    sfoFilter,
+    sfoGrouping,
+    sfoSelectColumns,
+    sfoCreateIndexes,
+    sfoAutoTitleButtonSort,
+    sfoClientCursor
+};
+using TdaSortFilterOptions = TSet<TdaSortFilterOption>;
+
+// The settings of a grid's title drop-down menu; a change repaints the grid.
+class TdaTitleMenuAttributes : public TPersistent {
+    DECLARE_CLASS(TdaTitleMenuAttributes, TPersistent)
+public:
+    explicit TdaTitleMenuAttributes(TCustomGrid* AGrid = nullptr) : FGrid(AGrid) {}
+    TdaSortFilterOptions Options() const { return FOptions; }
+    void SetOptions(TdaSortFilterOptions Value);
+    bool MenuEnabled() const { return FMenuEnabled; }
+    void SetMenuEnabled(bool Value);
+    // Enabled, with at least one item to offer.
+    bool TitleMenuEnabled() const;
+    void Assign(TPersistent* Source) override;
+
+private:
+    TdaSortFilterOptions FOptions{sfoSortAscending, sfoFilter, sfoCreateIndexes, sfoAutoTitleButtonSort};
+    bool FMenuEnabled = false;
+    TCustomGrid* FGrid;
+};
+
+using TdaMenuSortEvent =
+    std::function<void(TObject* Sender, const String& AFieldName, bool SortDescending, bool& DoDefault)>;
+using TdaAfterMenuSortEvent = std::function<void(TObject* Sender, const String& AFieldName, bool SortDescending)>;
+using TdaAddSelectColumnEvent =
+    std::function<void(TObject* Sender, TField* AField, String& NodeGroups, bool& CanAdd)>;
+
 class TdaCustomDBGrid : public TCustomGrid {
     DECLARE_CLASS(TdaCustomDBGrid, TCustomGrid)
 public:
@@ -474,6 +512,27 @@ public:
     const std::vector<TdaColumn*>& SavedColItems() const { return FSavedColItems; }
     // The field name of a grid column.
     String FieldName(int ACol) const;
+
+    // Which columns show and how wide they are, and the order of the records
+    // With UseTFields the field's visibility; otherwise a Selected line (name, width, title).
+    void AddField(const String& AFieldName, int Position, bool Redraw);
+    void RemoveField(const String& AFieldName, bool Redraw);
+    // Rebuilds the columns from Selected (the published grid does; the engine has nothing to do).
+    virtual void ApplySelected() {}
+    // Orders the dataset by the field, between OnBeforeMenuSort and OnAfterMenuSort.
+    void Sort(const String& AFieldName, bool Descending);
+    // The column's width from its widest visible text, growing only within half the grid.
+    void AutoSizeColumn(int ACol);
+    // Widens the last column to the grid's width.
+    void SizeLastColumn();
+    void DoOnAddSelectColumn(TField* Field, String& NodeGroups, bool& CanAdd);
+    // Forgets the recorded proportional widths: the next proportional resize records them anew.
+    void ResetProportionalWidths() { OrigColWidths.clear(); }
+    TdaTitleMenuAttributes* TitleMenuAttributes() const { return FTitleMenuAttributes.get(); }
+    void SetTitleMenuAttributes(TdaTitleMenuAttributes* Value) { FTitleMenuAttributes->Assign(Value); }
+    TdaMenuSortEvent OnBeforeMenuSort;
+    TdaAfterMenuSortEvent OnAfterMenuSort;
+    TdaAddSelectColumnEvent OnAddSelectColumn;
 
     // Geometry
     TRect CellRect(int ACol, int ARow) const;
@@ -745,6 +804,7 @@ private:
     std::unique_ptr<TStringList> FSelected, FControlType, FPictureMasks, FRegexMasks;
     std::unique_ptr<TFont> FTitleFont;
     std::unique_ptr<TdaGridLineColors> FLineColors;
+    std::unique_ptr<TdaTitleMenuAttributes> FTitleMenuAttributes = std::make_unique<TdaTitleMenuAttributes>(this);
     std::unique_ptr<TdaColumn> FDummyColumn;
     std::vector<TdaColumn*> FColItems, FSavedColItems;
     std::vector<TdaCacheColInfoItem> FCacheColInfo;
@@ -866,7 +926,7 @@ public:
     TStrings* SelectedRecordList() const { return FSelectedRecordList.get(); }
 
     void RedrawGrid();
-    void ApplySelected();
+    void ApplySelected() override;
     void SetScrollBars(TScrollStyle Value) { TCustomGrid::SetScrollBars(Value); }
     int GetRowCount() const { return RowCount(); }
     int GetColCount() const { return ColCount(); }

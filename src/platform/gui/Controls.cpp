@@ -291,6 +291,7 @@ void TControl::Loaded() {
     if (FParent) {
         if (FParentColor) Perform(CM_PARENTCOLORCHANGED);
         if (FParentFont) Perform(CM_PARENTFONTCHANGED);
+        if (FParentBiDiMode) Perform(CM_PARENTBIDIMODECHANGED);
         UpdateAnchorRules();
         RequestAlign();
     }
@@ -544,6 +545,24 @@ void TControl::SetParentShowHint(bool Value) {
     if (FParent && Value) Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+    FParentBiDiMode = false;
+    if (FBiDiMode == Value) return;
+    FBiDiMode = Value;
+    Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+    if (FParentBiDiMode == Value) return;
+    FParentBiDiMode = Value;
+    if (FParent && Value && !ComponentState().Contains(csLoading)) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
+TAlignment TControl::UseRightToLeftAlignmentFor(TAlignment Value) const {
+    if (!UseRightToLeftAlignment()) return Value;
+    return Value == taLeftJustify ? taRightJustify : Value == taRightJustify ? taLeftJustify : Value;
+}
+
 void TControl::SetPopupMenu(TPopupMenu* Value) {
     FPopupMenu = Value;
 }
@@ -721,6 +740,10 @@ void TControl::Dispatch(TMessage& Message) {
         return CMParentFontChanged(Message);
     case CM_PARENTSHOWHINTCHANGED:
         return CMParentShowHintChanged(Message);
+    case CM_BIDIMODECHANGED:
+        return CMBiDiModeChanged(Message);
+    case CM_PARENTBIDIMODECHANGED:
+        return CMParentBiDiModeChanged(Message);
     case CM_MOUSEENTER:
         return CMMouseEnter(Message);
     case CM_MOUSELEAVE:
@@ -1002,6 +1025,19 @@ void TControl::CMParentShowHintChanged(TMessage&) {
     }
 }
 
+void TControl::CMBiDiModeChanged(TMessage&) {
+    Invalidate();
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+    if (!FParentBiDiMode || !FParent) return;
+    if (FBiDiMode != FParent->BiDiMode()) {
+        FBiDiMode = FParent->BiDiMode();
+        Perform(CM_BIDIMODECHANGED);
+    }
+    FParentBiDiMode = true;
+}
+
 void TControl::CMMouseEnter(TMessage& Message) {
     if (FParent) FParent->Perform(CM_MOUSEENTER, 0, Message.LParam);
 }
@@ -1160,6 +1196,8 @@ void TWinControl::CreateParams(TCreateParams& Params) {
     if (FVisible) Params.Style |= WS_VISIBLE;
     if (!FEnabled) Params.Style |= WS_DISABLED;
     if (FTabStop) Params.Style |= WS_TABSTOP;
+    if (UseRightToLeftReading()) Params.ExStyle |= WS_EX_RTLREADING;
+    if (UseRightToLeftScrollBar()) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
     Params.X = FLeft;
     Params.Y = FTop;
     Params.Width = FWidth;
@@ -1357,6 +1395,7 @@ void TWinControl::InsertControl(TControl* AControl) {
         if (AControl->ParentColor()) AControl->Perform(CM_PARENTCOLORCHANGED);
         if (AControl->ParentFont()) AControl->Perform(CM_PARENTFONTCHANGED);
         if (AControl->ParentShowHint()) AControl->Perform(CM_PARENTSHOWHINTCHANGED);
+        if (AControl->ParentBiDiMode()) AControl->Perform(CM_PARENTBIDIMODECHANGED);
         if (auto* W = dynamic_cast<TWinControl*>(AControl); W && W->ParentCtl3D())
             W->Perform(CM_PARENTCTL3DCHANGED);
         AControl->UpdateAnchorRules();
@@ -2142,6 +2181,14 @@ void TWinControl::CMCursorChanged(TMessage& Message) {
 
 void TWinControl::CMShowHintChanged(TMessage&) {
     TMessage M{CM_PARENTSHOWHINTCHANGED, 0, 0, 0};
+    Broadcast(M);
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage& Message) {
+    TControl::CMBiDiModeChanged(Message);
+    if (HandleAllocated() && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+        RecreateWnd();
+    TMessage M{CM_PARENTBIDIMODECHANGED, 0, 0, 0};
     Broadcast(M);
 }
 

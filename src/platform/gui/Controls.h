@@ -57,8 +57,10 @@ using TControlState = TSet<TControlStateItem>;
 
 // How a control's text sits between its left and right edges.
 DECLARE_ENUM(TAlignment, Byte, taLeftJustify, taRightJustify, taCenter)
-// Which way a control reads; the controls here read left to right, the value is kept for the
-// controls and files that store it.
+// Which way a control reads and lays out: bdRightToLeft mirrors the layout (text aligned to the
+// right, buttons and columns from the right edge) and reads right to left; bdRightToLeftNoAlign
+// reads right to left with the scroll bar on the left; bdRightToLeftReadingOnly only reads right
+// to left.
 DECLARE_ENUM(TBiDiMode, Byte, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
 
 DECLARE_ENUM(TDragMode, Byte, dmManual, dmAutomatic)
@@ -149,6 +151,8 @@ enum : Cardinal {
     WS_EX_WINDOWEDGE = 0x00000100,
     WS_EX_CLIENTEDGE = 0x00000200,
     WS_EX_RIGHT = 0x00001000,
+    WS_EX_RTLREADING = 0x00002000,
+    WS_EX_LEFTSCROLLBAR = 0x00004000,
     WS_EX_CONTROLPARENT = 0x00010000,
     WS_EX_APPWINDOW = 0x00040000,
 };
@@ -364,6 +368,23 @@ public:
     void SetParentShowHint(bool Value);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value);
+    // The reading order and layout (CM_BIDIMODECHANGED when it changes). ParentBiDiMode follows
+    // the parent's; setting BiDiMode clears it.
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode Value);
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value);
+    // Mirrored layout: bdRightToLeft.
+    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    // Right-to-left reading: every mode but bdLeftToRight.
+    bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    // The vertical scroll bar on the left: bdRightToLeft and bdRightToLeftNoAlign.
+    bool UseRightToLeftScrollBar() const {
+        return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign;
+    }
+    bool IsRightToLeft() const { return FBiDiMode != bdLeftToRight; }
+    // An alignment as a mirrored layout shows it: left and right swap, centre stays.
+    TAlignment UseRightToLeftAlignmentFor(TAlignment Value) const;
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
     TCursor DragCursor() const { return FDragCursor; }
@@ -507,6 +528,8 @@ protected:
     virtual void CMParentColorChanged(TMessage& Message);
     virtual void CMParentFontChanged(TMessage& Message);
     virtual void CMParentShowHintChanged(TMessage& Message);
+    virtual void CMBiDiModeChanged(TMessage& Message);
+    virtual void CMParentBiDiModeChanged(TMessage& Message);
     virtual void CMMouseEnter(TMessage& Message);
     virtual void CMMouseLeave(TMessage& Message);
     virtual void CMHitTest(TMessage& Message);
@@ -546,6 +569,8 @@ private:
     bool FShowHint = false;
     bool FParentShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
+    TBiDiMode FBiDiMode = bdLeftToRight;
+    bool FParentBiDiMode = true;
     TCursor FCursor = crDefault;
     TCursor FDragCursor = crDrag;
     TDragMode FDragMode = dmManual;
@@ -767,6 +792,9 @@ protected:
     virtual void CMColorChanged(TMessage& Message) override;
     virtual void CMFontChanged(TMessage& Message) override;
     virtual void CMShowHintChanged(TMessage& Message);
+    // The window is made again with its new right-to-left styles; the children that follow the
+    // parent's mode take it.
+    void CMBiDiModeChanged(TMessage& Message) override;
     virtual void CMRecreateWnd(TMessage& Message);
     virtual void CMCtl3DChanged(TMessage& Message);
     virtual void CMParentCtl3DChanged(TMessage& Message);

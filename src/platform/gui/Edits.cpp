@@ -652,7 +652,9 @@ void TEditCore::SetArea(const TRect& R) {
 }
 
 void TEditCore::ApplyOptions() {
-    const TAlignment Align = RightByStyle ? taRightJustify : Alignment;
+    const TAlignment Align = RightByStyle                          ? taRightJustify
+                             : Mirrored && Alignment == taRightJustify ? taLeftJustify
+                                                                       : Alignment;
     if (QLineEdit* L = Line()) {
         L->setReadOnly(ReadOnly);
         Qt::Alignment A = Align == taRightJustify ? Qt::AlignRight
@@ -1369,6 +1371,8 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
         TWinControl::CreateParams(Params);
     }
     if (FBorderStyle == Controls::bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+    // A mirrored layout shows a left-aligned text on the right.
+    if (UseRightToLeftAlignment() && FCore->Alignment == taLeftJustify) Params.ExStyle |= WS_EX_RIGHT;
     Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
     if (FCore->Alignment == taRightJustify)
         Params.Style |= ES_RIGHT;
@@ -1386,6 +1390,7 @@ void TCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
         FCore->WordWrap = FCore->MultiLine && !(Params.Style & ES_AUTOHSCROLL);
     }
     FCore->RightByStyle = (Params.ExStyle & WS_EX_RIGHT) != 0;
+    FCore->Mirrored = UseRightToLeftAlignment();
     FEditRect = TRect();
     FCore->CreateNative(WindowOf(this));
     UpdateNative();

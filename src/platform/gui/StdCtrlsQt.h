@@ -117,6 +117,8 @@ struct TEditCore {
     TAlignment Alignment = taLeftJustify;
     // The window's WS_EX_RIGHT: the text aligns right whatever Alignment says.
     bool RightByStyle = false;
+    // The window's layout is mirrored: a right-aligned text shows on the left.
+    bool Mirrored = false;
     bool HideSelection = true;
     bool WordWrap = true;
     bool Modified = false;

@@ -692,3 +692,75 @@ TEST_F(Picker, MovingFromTheTextOntoTheButtonKeepsTheHover) {
     EXPECT_EQ(Entered, 1);
     EXPECT_EQ(Left, 1);
 }
+
+TEST_F(Picker, ARightToLeftPickerKeepsItsButtonAndTextMirrored) {
+    TTempFolder Folder;
+    P->SetUnboundDataType(daDTEdtDate);
+    P->SetDisplayFormat(u"M/d/yyyy");
+    P->SetDateTime(D(2024, 11, 23));
+    P->SetColor(clWhite);
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    // The form's mode reaches the picker.
+    Form->SetBiDiMode(bdRightToLeft);
+    ASSERT_TRUE(P->UseRightToLeftAlignment());
+    const int W = P->Button()->Width();
+    // The button sits at the left edge; the text widget runs to the right edge.
+    EXPECT_EQ(P->ButtonControl()->Left(), 0);
+    EXPECT_EQ(P->ButtonAreaWidth(), W);
+    TRect Edit;
+    P->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
+    EXPECT_EQ(Edit.Right, P->ClientWidth());
+    EXPECT_EQ(P->GetEditRect().Left, W);
+    // Without the focus the picker paints its text against the right edge, clear of the button.
+    auto Own = GrabControl(P);
+    GrabToPng(Own.get(), Folder, "picker-rtl-unfocused.png");
+    // (The picture holds the window's border around the client area.)
+    const int Border = (P->Width() - P->ClientWidth()) / 2;
+    const TRect Text = Rect(Border + W + 1, Border, Border + P->ClientWidth(), Border + P->ClientHeight());
+    const TRect Ink = InkBox(Own->Canvas(), Text, clWhite);
+    ASSERT_FALSE(IsRectEmpty(Ink));
+    EXPECT_GE(Ink.Right, Text.Right - 5);
+    EXPECT_GT(Ink.Left, P->Width() / 2);
+    // With the focus the text widget aligns it right as well.
+    P->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return P->Focused(); }));
+    auto Focused = GrabControl(P);
+    GrabToPng(Focused.get(), Folder, "picker-rtl-focused.png");
+    const TRect FocusedInk = InkBox(Focused->Canvas(), Text, clWhite);
+    ASSERT_FALSE(IsRectEmpty(FocusedInk));
+    EXPECT_GT(FocusedInk.Left, P->Width() / 2);
+    // The parts still step as typed: the text reads left to right within the mirrored layout.
+    P->SelectCurrentPart(P->DateTime());
+    Type("{up}");
+    EXPECT_EQ(Stamp(P->DateTime()), "2024-12-23 00:00:00");
+    // Back to left to right: the button returns to the right edge.
+    Form->SetBiDiMode(bdLeftToRight);
+    EXPECT_EQ(P->ButtonControl()->Left() + W, P->ClientWidth());
+    EXPECT_EQ(P->GetEditRect().Left, 0);
+}
+
+TEST_F(Picker, ATransparentPickerClearsItsOldTextWhenTheTextChanges) {
+    TTempFolder Folder;
+    Form->SetColor(clAqua);
+    P->SetUnboundDataType(daDTEdtDate);
+    P->SetDisplayFormat(u"M/d/yyyy");
+    P->Frame()->SetEnabled(true);
+    P->Frame()->SetTransparent(true);
+    P->SetDateTime(D(2024, 11, 23));
+    Other->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+    ASSERT_TRUE(P->IsTransparentEffective());
+    const TRect Text = Rect(0, 0, P->TextRightEdge() - 1, P->ClientHeight() - 2);
+    auto Long = GrabControl(P);
+    GrabToPng(Long.get(), Folder, "picker-transparent-long.png");
+    const TRect LongInk = InkBox(Long->Canvas(), Text, clAqua);
+    ASSERT_FALSE(IsRectEmpty(LongInk));
+    // A shorter text leaves nothing of the longer one behind it.
+    P->SetDateTime(D(2024, 1, 1));
+    auto Short = GrabControl(P);
+    GrabToPng(Short.get(), Folder, "picker-transparent-short.png");
+    const TRect ShortInk = InkBox(Short->Canvas(), Text, clAqua);
+    ASSERT_FALSE(IsRectEmpty(ShortInk));
+    EXPECT_LT(ShortInk.Right, LongInk.Right - 10);
+}

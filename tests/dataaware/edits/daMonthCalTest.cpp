@@ -248,3 +248,33 @@ TEST_F(MonthCalendar, BoldDaysComeFromTheEventForEveryVisibleMonthAndTheFirstWee
     const TPoint P = PointOf(dchDate, Sel.Date);
     EXPECT_EQ(PixelOf(*Shot, P.X, P.Y), ColorToRGB(clActiveCaption));
 }
+
+TEST_F(MonthCalendar, ARightToLeftCalendarRunsItsDaysAndArrowsFromTheRight) {
+    Cal->SetBounds(0, 0, Cal->MinimumSize().cx, Cal->MinimumSize().cy);
+    Cal->SetFirstDayOfWeek(dadowMonday);
+    Cal->SetDateTime(D(2024, 3, 13)); // a Wednesday
+    const TPoint LeftToRight = PointOf(dchDate, D(2024, 3, 13));
+    const TPoint MondayLeftToRight = PointOf(dchDate, D(2024, 3, 11));
+    Form->SetBiDiMode(bdRightToLeft);
+    ASSERT_TRUE(Cal->UseRightToLeftAlignment());
+    // The same day lies mirrored across the calendar; the earlier arrow is on the right.
+    const TPoint Mirrored{Cal->ClientWidth() - 1 - LeftToRight.X, LeftToRight.Y};
+    EXPECT_EQ(Cal->HitTest(Mirrored.X, Mirrored.Y).Date, D(2024, 3, 13));
+    EXPECT_GT(PointOf(dchPrevButton).X, Cal->ClientWidth() / 2);
+    EXPECT_LT(PointOf(dchNextButton).X, Cal->ClientWidth() / 2);
+    // Monday, the week's first day, lies right of Wednesday.
+    EXPECT_GT(PointOf(dchDate, D(2024, 3, 11)).X, Mirrored.X);
+    EXPECT_LT(MondayLeftToRight.X, LeftToRight.X);
+    // The selected day is painted where the hit test finds it.
+    auto Shot = GrabControl(Cal);
+    TTempFolder Folder;
+    GrabToPng(Shot.get(), Folder, "month-calendar-rtl.png");
+    EXPECT_EQ(PixelOf(*Shot, Mirrored.X, Mirrored.Y), ColorToRGB(clActiveCaption));
+    EXPECT_NE(PixelOf(*Shot, LeftToRight.X, LeftToRight.Y), ColorToRGB(clActiveCaption));
+    // Left goes on to the next day, Right back to the one before.
+    KeyMessages(Cal, VK_LEFT);
+    EXPECT_EQ(Text(Cal->DateTime()).substr(0, 10), "2024-03-14");
+    KeyMessages(Cal, VK_RIGHT);
+    KeyMessages(Cal, VK_RIGHT);
+    EXPECT_EQ(Text(Cal->DateTime()).substr(0, 10), "2024-03-12");
+}

@@ -2,6 +2,7 @@
 // selection of records by Ctrl and Shift clicks, Space and the public operations, with events
 // that may refuse each change. Each test runs over a dataset in memory and one in SQLite.
 #include "dataaware/grids/daDBGrid.h"
+#include "dataaware/edits/daDateTimePicker.h"
 
 #include "platform/base/TypeInfo.h"
 #include "dataaware/grids/GridTestSupport.h"
@@ -303,4 +304,141 @@ TEST_P(PublishedGrid, ScrollCurrentToTopMovesTheDatasetInFullOrNotAtAll) {
     Fx.Grid->ScrollCurrentToTop(V);
     EXPECT_EQ(Current(), After - V);
     EXPECT_EQ(Fx.DS->State(), dsBrowse);
+}
+
+TEST(PublishedGridClass, APickerInsideTheGridLowersItsTextOnlyWhenRowLinesAreDrawn) {
+    TPublishedFixture F(kMemory, 3);
+    auto* Picker = new TdaDBDateTimePicker(&F.Form);
+    Picker->SetBorderStyle(Controls::bsNone);
+    Picker->SetParent(F.Grid);
+    Picker->SetBounds(30, 30, 120, 20);
+    Picker->HandleNeeded();
+    struct TCase {
+        const char* Name;
+        bool RowLines, DisableFixed;
+        int Top;
+    };
+    for (const TCase& C : {TCase{"row lines", true, false, 2}, TCase{"row lines, not on fixed cells", true, true, 2},
+                           TCase{"only the fixed cells' lines", false, false, 2},
+                           TCase{"no row lines at all", false, true, 1}}) {
+        SCOPED_TRACE(C.Name);
+        TdaDBGridOptions O = F.Grid->Options();
+        if (C.RowLines) O.Include(dgRowLines); else O.Exclude(dgRowLines);
+        if (C.DisableFixed) O.Include(dgRowLinesDisableFixed); else O.Exclude(dgRowLinesDisableFixed);
+        F.Grid->SetOptions(O);
+        Picker->SetEditRect();
+        TRect Edit;
+        Picker->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Edit));
+        EXPECT_EQ(Edit.Top, C.Top);
+        EXPECT_EQ(Edit.Left, 2);
+    }
+}
+
+TEST_P(PublishedGrid, AddsAndRemovesColumnsThroughTheSelectedList) {
+    TPublishedFixture Fx(GetParam(), 3);
+    Fx.Grid->SetUseTFields(false);
+    Fx.Grid->Selected()->SetText(u"ID\t5\tNumber\n");
+    Fx.Grid->ApplySelected();
+    // A field of the dataset: its width and label; a name it lacks: width 10 and the name.
+    Fx.Grid->AddField(u"NAME", -1, true);
+    Fx.Grid->AddField(u"GHOST", 0, false);
+    ASSERT_EQ(Fx.Grid->Selected()->Count(), 3);
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(0), u"GHOST\t10\tGHOST");
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(2),
+              u"NAME\t" + IntToStr(Fx.DS->FieldByName(u"NAME")->DisplayWidth()) + u"\t" +
+                  Fx.DS->FieldByName(u"NAME")->DisplayLabel());
+    EXPECT_NE(Fx.Grid->ColumnByName(u"NAME"), nullptr);
+    // A name already there, in another case, adds nothing; removing an absent name does nothing.
+    Fx.Grid->AddField(u"name", -1, true);
+    Fx.Grid->RemoveField(u"nothing", true);
+    EXPECT_EQ(Fx.Grid->Selected()->Count(), 3);
+    Fx.Grid->RemoveField(u"ghost", false);
+    Fx.Grid->RemoveField(u"Name", true);
+    ASSERT_EQ(Fx.Grid->Selected()->Count(), 1);
+    EXPECT_EQ(Fx.Grid->Selected()->Strings(0), u"ID\t5\tNumber");
+    // With the fields as columns, the field's visibility changes instead.
+    Fx.Grid->SetUseTFields(true);
+    Fx.Grid->RemoveField(u"CITY", true);
+    EXPECT_FALSE(Fx.DS->FieldByName(u"CITY")->Visible());
+    Fx.Grid->AddField(u"CITY", -1, true);
+    EXPECT_TRUE(Fx.DS->FieldByName(u"CITY")->Visible());
+}
+
+TEST_P(PublishedGrid, SortsBetweenItsEventsAndABeforeHandlerMustAgree) {
+    TPublishedFixture Fx(GetParam(), 12);
+    std::vector<std::string> Log;
+    auto FirstName = [&] {
+        Fx.DS->First();
+        return U8(Fx.DS->FieldByName(u"NAME")->AsString());
+    };
+    Fx.Grid->OnAfterMenuSort = [&](TObject*, const String& Name, bool Desc) {
+        Log.push_back("after " + U8(Name) + (Desc ? " desc" : " asc"));
+    };
+    Fx.Grid->Sort(u"NAME", false);
+    EXPECT_EQ(FirstName(), "name1");
+    Fx.Grid->Sort(u"NAME", true);
+    EXPECT_EQ(FirstName(), "name9");
+    // A handler that leaves DoDefault as it found it stops the sort.
+    Fx.Grid->OnBeforeMenuSort = [&](TObject*, const String&, bool, bool&) { Log.push_back("before"); };
+    Fx.Grid->Sort(u"NAME", false);
+    EXPECT_EQ(FirstName(), "name9");
+    Fx.Grid->OnBeforeMenuSort = [&](TObject*, const String&, bool, bool& DoDefault) { DoDefault = true; };
+    Fx.Grid->Sort(u"NAME", false);
+    EXPECT_EQ(FirstName(), "name1");
+    EXPECT_EQ(Log, (std::vector<std::string>{"after NAME asc", "after NAME desc", "before", "after NAME asc"}));
+}
+
+TEST_P(PublishedGrid, AutoSizeGrowsWithinHalfTheGridAndShrinksToTheWidestText) {
+    TPublishedFixture Fx(GetParam(), 5);
+    const int NameCol = Fx.Grid->IndicatorOffset() + 1;
+    TdaColumn* Name = Fx.Grid->ColumnByName(u"NAME");
+    ASSERT_NE(Name, nullptr);
+    // Wide: shrinks to "name5" and a little room.
+    Name->SetDisplayWidth(40);
+    Fx.Grid->AutoSizeColumn(NameCol);
+    const int Shrunk = Fx.Grid->ColWidths(NameCol);
+    EXPECT_LT(Shrunk, 80);
+    EXPECT_GT(Shrunk, 20);
+    // Narrow: grows back to the same width, which is within half the grid.
+    Name->SetDisplayWidth(1);
+    Fx.Grid->AutoSizeColumn(NameCol);
+    EXPECT_EQ(Fx.Grid->ColWidths(NameCol), Shrunk);
+    // A text wider than half the grid leaves a narrow column as it is.
+    Fx.DS->First();
+    Fx.DS->Edit();
+    Fx.DS->FieldByName(u"NAME")->SetAsString(String(30, u'W'));
+    Fx.DS->Post();
+    Name->SetDisplayWidth(1);
+    const int Narrow = Fx.Grid->ColWidths(NameCol);
+    Fx.Grid->AutoSizeColumn(NameCol);
+    EXPECT_EQ(Fx.Grid->ColWidths(NameCol), Narrow);
+}
+
+TEST_P(PublishedGrid, TheLastColumnWidensToTheGridAndTheTitleMenuNeedsAnItem) {
+    TPublishedFixture Fx(GetParam(), 5);
+    for (const char16_t* Name : {u"NAME", u"CITY"})
+        Fx.Grid->ColumnByName(Name)->SetDisplayWidth(5);
+    const int Last = Fx.Grid->ColCount() - 1;
+    const int Before = Fx.Grid->ColWidths(Last);
+    Fx.Grid->SizeLastColumn();
+    EXPECT_GT(Fx.Grid->ColWidths(Last), Before);
+    const TRect R = Fx.Grid->CellRect(Last, 1);
+    EXPECT_LE(R.Right, Fx.Grid->ClientWidth());
+    EXPECT_GE(R.Right, Fx.Grid->ClientWidth() - 40);
+
+    TdaTitleMenuAttributes* T = Fx.Grid->TitleMenuAttributes();
+    EXPECT_EQ(T->Options(), (TdaSortFilterOptions{sfoSortAscending, sfoFilter, sfoCreateIndexes, sfoAutoTitleButtonSort}));
+    EXPECT_FALSE(T->TitleMenuEnabled());
+    T->SetMenuEnabled(true);
+    EXPECT_TRUE(T->TitleMenuEnabled());
+    T->SetOptions({sfoCreateIndexes, sfoAutoTitleButtonSort});
+    EXPECT_FALSE(T->TitleMenuEnabled());
+    T->SetOptions({sfoSelectColumns});
+    EXPECT_TRUE(T->TitleMenuEnabled());
+    // The default hook lets every field be added, outside any group.
+    String Groups = u"x";
+    bool CanAdd = false;
+    Fx.Grid->DoOnAddSelectColumn(Fx.DS->FieldByName(u"ID"), Groups, CanAdd);
+    EXPECT_TRUE(CanAdd);
+    EXPECT_TRUE(Groups.empty());
 }

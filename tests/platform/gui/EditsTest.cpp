@@ -598,3 +598,59 @@ TEST_F(TFormFixture, AMultiLineEditsScrollBarFollowsItsText) {
     EXPECT_GT(Edit->Perform(EM_GETFIRSTVISIBLELINE), 20) << "the bar scrolls the text";
     EXPECT_GT(GetScrollPos(Wnd, SB_VERT), 20);
 }
+
+TEST_F(TFormFixture, ARightToLeftLayoutFollowsTheParentAndMirrorsAnEditsText) {
+    auto* Panel = new TTestPanel(Form, Form);
+    Panel->SetBounds(0, 0, 200, 100);
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Panel);
+    Edit->SetBounds(10, 10, 180, 24);
+    Edit->SetColor(clWhite);
+    Edit->SetText(u"ab");
+    Form->Show();
+    Pump();
+    EXPECT_LT(EditInk(Panel, Edit).Left, 10);
+    EXPECT_EQ(GetWindowLong(Edit->Handle(), GWL_EXSTYLE) & (WS_EX_RIGHT | WS_EX_RTLREADING), 0);
+
+    // The form's mode reaches the edit through the panel; the edit's window is made again with
+    // the right-to-left styles, and its text shows on the right.
+    Form->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(Panel->BiDiMode(), bdRightToLeft);
+    EXPECT_EQ(Edit->BiDiMode(), bdRightToLeft);
+    EXPECT_TRUE(Edit->UseRightToLeftAlignment());
+    const LONG_PTR Ex = GetWindowLong(Edit->Handle(), GWL_EXSTYLE);
+    EXPECT_NE(Ex & WS_EX_RIGHT, 0);
+    EXPECT_NE(Ex & WS_EX_RTLREADING, 0);
+    EXPECT_NE(Ex & WS_EX_LEFTSCROLLBAR, 0);
+    Pump();
+    EXPECT_GT(EditInk(Panel, Edit).Left, Edit->ClientWidth() / 2);
+    EXPECT_EQ(Edit->Text(), u"ab") << "the text survives the new window";
+
+    // A right-aligned text mirrors to the left; centred text stays centred.
+    EXPECT_EQ(Edit->UseRightToLeftAlignmentFor(taRightJustify), taLeftJustify);
+    EXPECT_EQ(Edit->UseRightToLeftAlignmentFor(taCenter), taCenter);
+    Edit->SetAlignment(taRightJustify);
+    Edit->RecreateWnd();
+    Pump();
+    EXPECT_LT(EditInk(Panel, Edit).Left, 10);
+
+    // Reading order only: no mirrored layout, the scroll bar stays on the right.
+    Edit->SetAlignment(taLeftJustify);
+    Form->SetBiDiMode(bdRightToLeftReadingOnly);
+    EXPECT_FALSE(Edit->UseRightToLeftAlignment());
+    EXPECT_TRUE(Edit->UseRightToLeftReading());
+    EXPECT_FALSE(Edit->UseRightToLeftScrollBar());
+    EXPECT_EQ(GetWindowLong(Edit->Handle(), GWL_EXSTYLE) & (WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR), 0);
+
+    // A mode of its own ends following the parent; asking to follow again takes the parent's.
+    Edit->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(Edit->ParentBiDiMode());
+    Form->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(Edit->BiDiMode(), bdLeftToRight);
+    Edit->SetParentBiDiMode(true);
+    EXPECT_EQ(Edit->BiDiMode(), bdRightToLeft);
+    // A control put into a right-to-left parent takes its mode.
+    auto* Later = new TEdit(Form);
+    Later->SetParent(Panel);
+    EXPECT_EQ(Later->BiDiMode(), bdRightToLeft);
+}
