@@ -20,6 +20,7 @@
 
 class TCustomImageList;
 class TStream;
+class IDataObject;
 
 DECLARE_ENUM(TDropMode, Byte, dmNowhere, dmAbove, dmOnNode, dmBelow)
 // Where auto-scrolling moves the content.
@@ -289,6 +290,40 @@ public:
     virtual void ReinitNode(PLeanNode Node, bool Recursive);
     virtual void ReinitChildren(PLeanNode Node, bool Recursive);
     virtual void ResetNode(PLeanNode Node);
+
+    // -- Tree streams: the nodes with their states, heights and check data, and what OnSaveNode
+    // adds per node. A stream that does not hold a sound tree raises ELeanTreeError before the
+    // tree changes (help context 2002 to 2006). --
+    // Writes the whole tree (Node null) or Node with its subtree, then fires OnSaveTree.
+    virtual void SaveToStream(TStream* Stream, PLeanNode Node = nullptr);
+    // Writes the whole tree into the file: the old file stays whole until the new one is.
+    void SaveToFile(const String& FileName);
+    // Replaces the nodes with the stream's; fires OnNodeCopied (null) and OnLoadTree.
+    virtual void LoadFromStream(TStream* Stream);
+    virtual void LoadFromFile(const String& FileName);
+    // Adds the stream's top-level nodes as last children of TargetNode (null: the top level).
+    void AddFromStream(TStream* Stream, PLeanNode TargetNode);
+
+    // -- Drop and paste: nodes from a data object (the clipboard's, or a drag's) --
+    // Inserts the data object's nodes at TargetNode as Effect (DROPEFFECT_*) says; Effect
+    // ends DROPEFFECT_NONE when the drag source has nothing left to do.
+    bool ProcessDrop(IDataObject* DataObject, PLeanNode TargetNode, int& Effect, TLTNodeAttachMode Mode);
+    // Optimized: Source (a tree of this process) moves its nodes here itself.
+    bool ProcessOLEData(TBaseLeanTree* Source, IDataObject* DataObject, PLeanNode TargetNode,
+                        TLTNodeAttachMode Mode, bool Optimized);
+    // Inserts the clipboard's nodes at the focused node in DefaultPasteMode.
+    virtual bool PasteFromClipboard();
+    // The live tree of this process that made the data object, or null.
+    static TBaseLeanTree* SourceTreeOfDataObject(IDataObject* DataObject);
+
+    // -- Moving and copying nodes, within the tree or into another tree --
+    // Target null: the top level of this tree with amAddChildFirst. ChildrenOnly moves the
+    // node's children and leaves it.
+    virtual void MoveTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    void MoveTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    // Answers Target with ChildrenOnly, else the copy (null when none was made).
+    virtual PLeanNode CopyTo(PLeanNode Source, PLeanNode Target, TLTNodeAttachMode Mode, bool ChildrenOnly);
+    PLeanNode CopyTo(PLeanNode Source, TBaseLeanTree* Tree, TLTNodeAttachMode Mode, bool ChildrenOnly);
 
     // -- Per-node properties --
     Cardinal ChildCount(PLeanNode Node) const;
@@ -960,6 +995,24 @@ protected:
     virtual void AttachNode(PLeanNode Node, PLeanNode Destination, TLTNodeAttachMode Mode,
                             TBaseLeanTree* Target);
     virtual PLeanNode DetachNode(PLeanNode Node, bool KeepFocus, bool Reindex);
+    // Tree stream chunks (a descendant extends the format by overriding them).
+    virtual void StoreNode(TStream* Stream, PLeanNode Node);
+    virtual void StoreChunks(TStream* Stream, PLeanNode Node);
+    void PatchChunkSize(TStream* Stream, Int64 ChunkStart, Int64 ChunkEnd);
+    virtual void LoadNode(TStream* Stream, int Version, PLeanNode Node);
+    virtual bool LoadChunk(TStream* Stream, int Version, PLeanNode Node, int ChunkType, int ChunkSize);
+    // Reads one top-level node (with its subtree) into Node, already attached, and counts it in.
+    virtual void ReadNodeFromStream(TStream* Stream, int Version, PLeanNode Node);
+    // The header and, for version 2, the node count; checks the chunks that follow. Answers the
+    // version; Count is the number of top-level nodes (all of them for older versions).
+    int ReadStreamHeader(TStream* Stream, int& Count);
+    // Checks up to Count node chunks from the stream's position to its end, and goes back.
+    static void CheckStreamNodes(TStream* Stream, int Version, int Count);
+    // The tree's own clipboard format "Lean Tree Data": a 32-bit byte count, then the node chunks
+    // of the cut/copy set (ForClipboard) or of the selection, children of taken nodes with them.
+    TBytes RenderTreeData(bool ForClipboard);
+    // "Lean Tree Reference": this process and this tree.
+    TBytes TreeReferenceData() const;
     void WriteChildCount(PLeanNode Node, Cardinal NewChildCount);
     void WriteNodeVisible(PLeanNode Node, bool Value);
     void WriteNodeSelected(PLeanNode Node, bool Value);

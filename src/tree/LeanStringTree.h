@@ -89,6 +89,9 @@ protected:
     // Without an editor from OnCreateEditor, the string tree edits in an edit of its own.
     TLTEditLinkRef DoCreateEditor(PLeanNode Node, TColumnIndex Column) override;
     String ItemQueryText(PLeanNode Node) override;
+    // With toSaveCaptions a stream carries each initialised node's main-column text.
+    void StoreChunks(TStream* Stream, PLeanNode Node) override;
+    bool LoadChunk(TStream* Stream, int Version, PLeanNode Node, int ChunkType, int ChunkSize) override;
 
 private:
     String FDefaultText = u"Node";

@@ -162,6 +162,9 @@ bool TBaseLeanTree::HandleTreeMessage(TMessage& Message) {
     case WM_CUT:
         CutToClipBoard();
         return true;
+    case WM_PASTE:
+        PasteFromClipboard();
+        return true;
     default:
         return false;
     }

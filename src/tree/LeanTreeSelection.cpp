@@ -459,25 +459,6 @@ void TBaseLeanTree::MarkCutCopySelection() {
         if (!Node->States.Contains(vsDisabled)) Node->States.Include(vsCutOrCopy);
 }
 
-bool TBaseLeanTree::PlaceOnClipboard(bool) {
-    // The tree's data object and the system clipboard come with the drag and drop code.
-    return true;
-}
-
-void TBaseLeanTree::CopyToClipBoard() {
-    if (FSelectionCount == 0 || !PlaceOnClipboard(false)) return;
-    MarkCutCopySelection();
-    DoStateChange({tsCopyPending});
-    Invalidate();
-}
-
-void TBaseLeanTree::CutToClipBoard() {
-    if (FSelectionCount == 0 || ReadOnly() || !PlaceOnClipboard(true)) return;
-    MarkCutCopySelection();
-    DoStateChange({tsCutPending}, {tsCopyPending});
-    Invalidate();
-}
-
 void TBaseLeanTree::CancelCutOrCopy() {
     if (FStates.Contains(tsCutPending) || FStates.Contains(tsCopyPending))
         for (PLeanNode Run = GetFirstNoInit(); Run; Run = GetNextNoInit(Run))

@@ -132,6 +132,11 @@ private:
 
 TLTAccessibilityFactory& AccessibilityFactory();
 
+// The trees alive in this process: a tree reference from a data object counts only for them.
+void NoteTreeCreated(TBaseLeanTree* Tree);
+void NoteTreeDestroyed(TBaseLeanTree* Tree);
+bool TreeIsAlive(const TBaseLeanTree* Tree);
+
 // Process-wide start-up of the tree code (image sets, clipboard formats); the first tree runs it.
 void SetUpTreeModule();
 extern TClipboardFormat TreeDataFormat, TreeReferenceFormat, HtmlFormat, RtfNoObjectsFormat, RtfFormat,

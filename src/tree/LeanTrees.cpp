@@ -45,6 +45,7 @@ TBaseLeanTree::TBaseLeanTree(TComponent* AOwner) : TCustomControl(AOwner), FSing
     SetControlStyle(Style);
     FHeader = std::make_unique<TLTHeader>(this);
     AllocateRoot(0);
+    NoteTreeCreated(this);
 }
 
 void TBaseLeanTree::BeforeDestruction() {
@@ -61,6 +62,7 @@ void TBaseLeanTree::BeforeDestruction() {
 }
 
 TBaseLeanTree::~TBaseLeanTree() {
+    NoteTreeDestroyed(this);
     // A tree that never went through BeforeDestruction (one made on the stack) still frees
     // every node.
     FDestroying = true;

@@ -1,6 +1,7 @@
 // The selection: its array, batch insertion, deferred removal, ranges, clicks, the rubber band
 // and the marks of a cut or copy.
 
+#include "ScreenTestSupport.h"
 #include "TreeTestSupport.h"
 
 #include <algorithm>
@@ -296,6 +297,7 @@ TEST(Selection, DeletingSelectedNodesInsideAnUpdateDefersTheArray) {
 }
 
 TEST(CutCopy, MarksAndStates) {
+    SCREEN_TEST(); // a copy needs the system clipboard
     TSelectTree Tree;
     Tree.SetRootNodeCount(4);
     auto Top = Tree.TopLevel();

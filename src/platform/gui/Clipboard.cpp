@@ -207,3 +207,28 @@ TClipboard* Clipboard() {
     SystemClipboard();
     return &Instance;
 }
+
+// ---- The clipboard as a data object ------------------------------------------------------------
+
+IDataObject::~IDataObject() = default;
+
+namespace {
+
+class TClipboardDataObject : public IDataObject {
+public:
+    bool HasFormat(TClipboardFormat Format) override { return Clipboard()->HasFormat(Format); }
+    std::vector<TClipboardFormat> Formats() override {
+        std::vector<TClipboardFormat> List;
+        for (int I = 0; TClipboardFormat F = Clipboard()->Formats(I); ++I)
+            List.push_back(F);
+        return List;
+    }
+    TBytes GetData(TClipboardFormat Format) override { return Clipboard()->GetData(Format); }
+};
+
+} // namespace
+
+TDataObjectRef OleGetClipboard() {
+    Clipboard(); // fails without a window system
+    return std::make_shared<TClipboardDataObject>();
+}

@@ -8,6 +8,7 @@
 #include "platform/base/Types.h"
 
 #include <memory>
+#include <vector>
 
 DECLARE_EXCEPTION(EClipboardException, Exception)
 
@@ -68,3 +69,19 @@ private:
 // The program's clipboard (raises EClipboardException "Cannot open clipboard" when there is no
 // window system).
 TClipboard* Clipboard();
+
+// Data offered under clipboard formats: what the clipboard holds, or what a drag carries. A
+// format's bytes are as TClipboard::GetData gives them.
+class IDataObject {
+public:
+    virtual ~IDataObject();
+    virtual bool HasFormat(TClipboardFormat Format) = 0;
+    virtual std::vector<TClipboardFormat> Formats() = 0;
+    // Empty when the format is not there.
+    virtual TBytes GetData(TClipboardFormat Format) = 0;
+};
+using TDataObjectRef = std::shared_ptr<IDataObject>;
+
+// What the system clipboard holds, read each time it is asked (raises EClipboardException
+// without a window system).
+TDataObjectRef OleGetClipboard();

@@ -87,3 +87,19 @@ TEST(Clipboard, FormatsPutByAnotherInstanceAreReadByName) {
     EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(
         QStringLiteral("application/x-morvane-format.shared%20block%20%C3%89")));
 }
+
+TEST(Clipboard, DataObjectReadsWhatTheClipboardHoldsWhenAsked) {
+    const TClipboardFormat Block = RegisterClipboardFormat(u"Data Object Block");
+    TDataObjectRef Data = OleGetClipboard();
+    Clipboard()->Clear();
+    EXPECT_FALSE(Data->HasFormat(Block));
+    EXPECT_TRUE(Data->Formats().empty());
+    Clipboard()->Open();
+    Clipboard()->SetAsText(u"x");
+    Clipboard()->SetData(Block, {7, 8, 9});
+    Clipboard()->Close();
+    EXPECT_TRUE(Data->HasFormat(Block));
+    EXPECT_EQ(Data->GetData(Block), (TBytes{7, 8, 9}));
+    EXPECT_EQ(Data->Formats(), (std::vector<TClipboardFormat>{CF_UNICODETEXT, CF_TEXT, CF_OEMTEXT, Block}));
+    EXPECT_TRUE(Data->GetData(RegisterClipboardFormat(u"Absent Block")).empty());
+}
