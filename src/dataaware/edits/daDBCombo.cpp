@@ -79,7 +79,8 @@ void TdaComboDlgButton::MouseDown(TMouseButton Button, TShiftState Shift, int X,
         return;
     }
     const bool WasOpen = C->ReadDroppedDown();
-    if (WasOpen && !C->Focused()) {
+    // A press that opens the list takes the focus first; where it cannot, the press is ignored.
+    if (!WasOpen && !C->Focused()) {
         if (C->CanFocus()) C->SetFocus();
         if (!C->Focused()) return;
     }
@@ -88,7 +89,7 @@ void TdaComboDlgButton::MouseDown(TMouseButton Button, TShiftState Shift, int X,
     if (!WasOpen && C->ReadDroppedDown()) return;
     if (Button != mbLeft) return;
     if (C->ReadDroppedDown())
-        C->CloseUp(true);
+        C->CloseUpByButton();
     else
         C->DropDown();
 }

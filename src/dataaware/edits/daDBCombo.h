@@ -97,6 +97,8 @@ public:
 
     virtual void DropDown();
     virtual void CloseUp(bool Accept);
+    // A press on the button of the open drop-down closes it, accepting.
+    virtual void CloseUpByButton() { CloseUp(true); }
     // The mouse moved over the button (in its coordinates); a drop-down with a list of its own
     // lets a press on the button drag on into the list.
     virtual void ButtonMouseMove(TShiftState, int, int) {}

@@ -532,6 +532,11 @@ void TdaDBCustomEdit::UpdateTextWidget() {
     SetTextWidgetShown(!SelfPaints());
 }
 
+int TdaDBCustomEdit::PaintTextTop(bool InGrid, bool InDBGrid) const {
+    if (daParentIsInspector(this)) return 1;
+    return InGrid && InDBGrid ? 2 : 1;
+}
+
 bool TdaDBCustomEdit::IsThemedListLook() const {
     auto* Self = const_cast<TdaDBCustomEdit*>(this);
     return daThemesActive(Self) && daIsVistaOrLater() &&
@@ -698,11 +703,7 @@ void TdaDBCustomEdit::PaintSelf() {
     if (PasswordChar() != 0) Shown = String(Shown.size(), PasswordChar());
 
     const int W = C->TextWidth(Shown);
-    int M = 1;
-    if (daParentIsInspector(this))
-        M = 1;
-    else if (Grid)
-        M = DBGridParent ? 2 : 1;
+    int M = PaintTextTop(Grid != nullptr, DBGridParent);
     int X;
     if (Grid)
         X = 2;

@@ -222,6 +222,8 @@ public:
     virtual bool SelfPaints() const;
     // The alignment the unfocused text is painted with: the field's, else UnboundAlignment.
     virtual TAlignment PaintAlignment() const;
+    // The top of the text the edit paints itself, by where it sits.
+    virtual int PaintTextTop(bool InGrid, bool InDBGrid) const;
     // The parent is a data grid that has the focus: the edit shows its text in the highlight.
     bool ParentIsFocusedDBGrid() const;
     // A grid's picture of a row is painted whole by the edit: text, background, no button.

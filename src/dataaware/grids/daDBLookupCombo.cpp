@@ -548,6 +548,18 @@ TAlignment TdaDBCustomLookupCombo::PaintAlignment() const {
     return TdaDBCustomCombo::PaintAlignment();
 }
 
+int TdaDBCustomLookupCombo::PaintTextTop(bool InGrid, bool InDBGrid) const {
+    if (daParentIsInspector(this) || !InGrid) return 1;
+    if (ParentIsFocusedDBGrid()) return BorderStyle() == Controls::bsSingle ? 3 : 2;
+    const auto* G = dynamic_cast<const TdaCustomDBGrid*>(Parent());
+    return InDBGrid && G && G->Options().Contains(dgRowLines) ? 2 : 1;
+}
+
+void TdaDBCustomLookupCombo::CloseUpByButton() {
+    if (InList) HandleListClick(this);
+    CloseUp(true);
+}
+
 void TdaDBCustomLookupCombo::ToggleDropDownByClick() {
     if (CanFocus() && !Focused()) SetFocus();
     if (!Focused()) return;

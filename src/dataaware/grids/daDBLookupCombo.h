@@ -200,6 +200,10 @@ public:
 
     void DropDown() override;
     void CloseUp(bool modified) override;
+    // The record under the list's bar is taken first.
+    void CloseUpByButton() override;
+    // Lower in a data grid that draws row lines, and lower again in a focused one.
+    int PaintTextTop(bool InGrid, bool InDBGrid) const override;
     bool ReadDroppedDown() const override;
     bool IsTextEditable() const override { return AcceptsTyping(); }
     bool IsTextClickable() const override { return IsEditStyle(); }

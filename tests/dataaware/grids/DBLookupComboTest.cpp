@@ -496,6 +496,52 @@ TEST_P(LookupCombo, AClickOutsideThatMovesNoFocusClosesTheListAndTakesItsRecord)
     }
 }
 
+TEST_P(LookupCombo, APressOnTheButtonOpensTheListWithTheFocusAndASecondTakesTheRecordUnderTheBar) {
+    TLookupForm F(GetParam());
+    F.Show();
+    F.Other->SetFocus();
+    TWinControl* Holder = F.Combo->Button()->Parent();
+    const TPoint OnButton(F.Combo->Button()->Left() + F.Combo->Button()->Width() / 2,
+                          F.Combo->Button()->Height() / 2);
+    MouseDownMessage(Holder, OnButton);
+    MouseUpMessage(Holder, OnButton);
+    ASSERT_TRUE(F.Combo->ReadDroppedDown());
+    EXPECT_TRUE(F.Combo->Focused());
+    F.Key(VK_DOWN);
+    MouseDownMessage(Holder, OnButton);
+    MouseUpMessage(Holder, OnButton);
+    EXPECT_FALSE(F.Combo->ReadDroppedDown());
+    EXPECT_EQ(F.Combo->Text(), u"Birch Bakery");
+    F.Other->SetFocus();
+    ProcessMessages();
+    EXPECT_EQ(F.Cust()->AsInteger(), 3);
+}
+
+TEST_P(LookupCombo, ItsTextSitsLowerInADataGridWithRowLinesAndLowerAgainInAFocusedOne) {
+    TLookupForm F(GetParam());
+    auto* Grid = new TdaDBGrid(&F.Form);
+    Grid->SetParent(&F.Form);
+    Grid->SetBounds(200, 10, 150, 120);
+    F.Show();
+    EXPECT_EQ(F.Combo->PaintTextTop(false, false), 1) << "on a form";
+    F.Combo->SetParent(Grid);
+    F.Combo->SetBorderStyle(Controls::bsNone);
+    TdaDBGridOptions Lines = Grid->Options();
+    Lines.Include(dgRowLines);
+    TdaDBGridOptions NoLines = Lines;
+    NoLines.Exclude(dgRowLines);
+    Grid->SetOptions(NoLines);
+    EXPECT_EQ(F.Combo->PaintTextTop(true, true), 1);
+    Grid->SetOptions(Lines);
+    EXPECT_EQ(F.Combo->PaintTextTop(true, true), 2);
+    Grid->SetFocus();
+    ProcessMessages();
+    ASSERT_TRUE(F.Combo->ParentIsFocusedDBGrid());
+    EXPECT_EQ(F.Combo->PaintTextTop(true, true), 2);
+    F.Combo->SetBorderStyle(Controls::bsSingle);
+    EXPECT_EQ(F.Combo->PaintTextTop(true, true), 3);
+}
+
 TEST_P(LookupCombo, TheWheelWalksTheOpenListAndIsLeftToOthersWhileClosed) {
     TLookupForm F(GetParam());
     F.Show();

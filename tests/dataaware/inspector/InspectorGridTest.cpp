@@ -4,6 +4,7 @@
 #include "InspectorTestSupport.h"
 
 #include "dataaware/grids/GridTestSupport.h"
+#include "platform/gui/ExtCtrls.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -415,11 +416,11 @@ TEST(InspectorGrid, CheckBoxesAndExpandButtonsTakeTheThemeWhenThemesAreOn) {
 
 TEST(InspectorGrid, ACustomControlShowsItsOwnImageInItsCellWhileAnotherRowIsEdited) {
     TInspectorForm F;
-    auto* Edit = new TdaDBEdit(&F.Form);
-    Edit->SetColor(clYellow);
+    // A yellow panel's image shows in the cell of the item it serves.
+    auto* Swatch = new TPanel(&F.Form);
+    Swatch->SetColor(clYellow);
     TdaInspectorItem* Cpu = F.Tag(u"CPU");
-    Cpu->SetEditText(u"mega");
-    Cpu->SetCustomControl(Edit);
+    Cpu->SetCustomControl(Swatch);
     F.Insp->SetFocus();
     F.Insp->SetActiveItem(F.Tag(u"ComPort"));
     ProcessMessages();
@@ -433,14 +434,22 @@ TEST(InspectorGrid, ACustomControlShowsItsOwnImageInItsCellWhileAnotherRowIsEdit
                 if (RgbOf(*Pic, X + 2, Y + 2) == 0x00FFFF) ++N;
         return double(N) / (R.Width() * R.Height());
     };
-    // The hidden control paints its image, with the item's text, into its cell.
+    // The hidden control paints its image into its cell.
     EXPECT_GT(Yellow(), 0.5);
-    EXPECT_FALSE(Edit->Visible());
-    EXPECT_EQ(Edit->Text(), u"mega");
+    EXPECT_FALSE(Swatch->Visible());
     // A control that does not always paint leaves the cell to the item's text.
     Cpu->CustomControlAlwaysPaints = false;
     EXPECT_EQ(Yellow(), 0.0);
     Cpu->CustomControlAlwaysPaints = true;
+
+    // An edit shows the item's text; it paints its picture on the cell's own colours.
+    auto* Edit = new TdaDBEdit(&F.Form);
+    Cpu->SetEditText(u"mega");
+    Cpu->SetCustomControl(Edit);
+    F.Insp->Invalidate();
+    GrabControl(F.Insp);
+    EXPECT_FALSE(Edit->Visible());
+    EXPECT_EQ(Edit->Text(), u"mega");
 
     // On its own row the control itself edits the cell.
     F.Insp->SetActiveItem(Cpu);
