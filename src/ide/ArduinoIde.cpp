@@ -55,15 +55,7 @@ void TfrmMain::SetUpArduinoPage() {
     tlb2->SetButtonHeight(30);
     tlb2->SetHeight(34);
     tlb2->SetShowHint(true);
-    for (const char16_t* Name : {u"actArduinoIdeOpen", u"actArduinoHelp", u"-"}) {
-        auto* Button = new TToolButton(this);
-        if (String(Name) == u"-")
-            Button->SetStyle(tbsSeparator);
-        else
-            Button->SetAction(Action(Name));
-        Button->SetShowHint(true);
-        Button->SetParent(tlb2);
-    }
+    FillToolBar(tlb2, {u"actArduinoIdeOpen", u"actArduinoHelp", u"-"});
     pbMeter = new TProgressBar(this);
     pbMeter->SetName(u"pbMeter");
     pbMeter->SetWidth(362);

@@ -351,6 +351,8 @@ private:
     void FormCreate(TObject* Sender);
     void CreateActions();
     void CreateMenuAndToolBars();
+    // A button per action name on the bar; "-" makes a separator.
+    void FillToolBar(TToolBar* Bar, const std::vector<const char16_t*>& Names);
     void ConnectActions();
     void FormActivate(TObject* Sender);
     void FormResize(TObject* Sender);

@@ -169,6 +169,18 @@ void TfrmMain::CreateActions() {
     }
 }
 
+void TfrmMain::FillToolBar(TToolBar* Bar, const std::vector<const char16_t*>& Names) {
+    for (const char16_t* Name : Names) {
+        auto* Button = new TToolButton(this);
+        if (String(Name) == u"-")
+            Button->SetStyle(tbsSeparator);
+        else
+            Button->SetAction(Action(Name));
+        Button->SetShowHint(true);
+        Button->SetParent(Bar);
+    }
+}
+
 void TfrmMain::CreateMenuAndToolBars() {
     mnu1 = new TMainMenu(this);
     mnu1->SetName(u"mnu1");
@@ -188,17 +200,7 @@ void TfrmMain::CreateMenuAndToolBars() {
     }
     SetMenu(mnu1);
 
-    auto Fill = [this](TToolBar* Bar, const std::vector<const char16_t*>& Names) {
-        for (const char16_t* Name : Names) {
-            auto* Button = new TToolButton(this);
-            if (String(Name) == u"-")
-                Button->SetStyle(tbsSeparator);
-            else
-                Button->SetAction(Action(Name));
-            Button->SetShowHint(true);
-            Button->SetParent(Bar);
-        }
-    };
+    auto Fill = [this](TToolBar* Bar, const std::vector<const char16_t*>& Names) { FillToolBar(Bar, Names); };
     tlbr1->SetImages(frmDM ? frmDM->imglstMenu : nullptr);
     tlbr1->SetButtonWidth(31);
     tlbr1->SetButtonHeight(30);

@@ -140,19 +140,8 @@ TfrmNewProject::TfrmNewProject(TComponent* AOwner) : TForm(AOwner) {
             if (tTreeClass* Item = TreeRecord(Sender, Node))
                 ImageIndex = Item->NodeType() == ntRoot ? tiSketchFolder : tiFolder;
         };
-        vstDirs->OnFreeNode = [](TBaseLeanTree* Sender, PLeanNode Node) {
-            tTreeClass*& Item = *static_cast<tTreeClass**>(Sender->GetNodeData(Node));
-            delete Item;
-            Item = nullptr;
-        };
-        vstDirs->OnCompareNodes = [](TBaseLeanTree* Sender, PLeanNode Node1, PLeanNode Node2, TColumnIndex,
-                                     int& Result) {
-            tTreeClass* A = TreeRecord(Sender, Node1);
-            tTreeClass* B = TreeRecord(Sender, Node2);
-            if (!A || !B) return;
-            Result = CompareText(A->Caption(), B->Caption());
-            if (Result == 0) Result = CompareStr(A->Caption(), B->Caption());
-        };
+        vstDirs->OnFreeNode = FreeTreeRecord;
+        vstDirs->OnCompareNodes = CompareTreeRecords;
         vstDirs->OnFocusChanged = [this](TBaseLeanTree*, PLeanNode Node, TColumnIndex) {
             ShowNodePath(Node);
             actNewFolder->SetEnabled(true);

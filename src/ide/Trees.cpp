@@ -22,6 +22,21 @@ tTreeClass* TreeRecord(TBaseLeanTree* Tree, PLeanNode Node) {
     return *static_cast<tTreeClass**>(Tree->GetNodeData(Node));
 }
 
+void FreeTreeRecord(TBaseLeanTree* Tree, PLeanNode Node) {
+    if (Tree->NodeDataSize() <= 0) return;
+    tTreeClass*& Item = *static_cast<tTreeClass**>(Tree->GetNodeData(Node));
+    delete Item;
+    Item = nullptr;
+}
+
+void CompareTreeRecords(TBaseLeanTree* Tree, PLeanNode Node1, PLeanNode Node2, TColumnIndex, int& Result) {
+    tTreeClass* A = TreeRecord(Tree, Node1);
+    tTreeClass* B = TreeRecord(Tree, Node2);
+    if (!A || !B) return;
+    Result = CompareText(A->Caption(), B->Caption());
+    if (Result == 0) Result = CompareStr(A->Caption(), B->Caption());
+}
+
 // -- Setting up --
 
 void TfrmMain::SetUpTrees() {
@@ -130,22 +145,10 @@ void TfrmMain::SetUpTree(TLeanStringTree* Tree, tDirIterator*& Iterator, const S
             break;
         }
     };
-    Tree->OnFreeNode = [](TBaseLeanTree* Sender, PLeanNode Node) {
-        if (Sender->NodeDataSize() <= 0) return;
-        tTreeClass*& Item = *static_cast<tTreeClass**>(Sender->GetNodeData(Node));
-        delete Item;
-        Item = nullptr;
-    };
+    Tree->OnFreeNode = FreeTreeRecord;
     // Listings come in the file system's order; the trees show names in the order of a listing
     // that ignores letter case.
-    Tree->OnCompareNodes = [](TBaseLeanTree* Sender, PLeanNode Node1, PLeanNode Node2, TColumnIndex,
-                              int& Result) {
-        tTreeClass* A = TreeRecord(Sender, Node1);
-        tTreeClass* B = TreeRecord(Sender, Node2);
-        if (!A || !B) return;
-        Result = CompareText(A->Caption(), B->Caption());
-        if (Result == 0) Result = CompareStr(A->Caption(), B->Caption());
-    };
+    Tree->OnCompareNodes = CompareTreeRecords;
     Tree->OnFocusChanged = [this, Tree](TBaseLeanTree*, PLeanNode Node, TColumnIndex) {
         TreeFocusChanged(Tree, Node);
     };

@@ -25,6 +25,10 @@ enum TTreeImage : int {
 
 // The record hung on a node of a file tree; none for a missing node or one without a record.
 tTreeClass* TreeRecord(TBaseLeanTree* Tree, PLeanNode Node);
+// The file trees' handlers: a node's record goes with the node; names sort as a listing that
+// ignores letter case, and names that differ only in case by their characters.
+void FreeTreeRecord(TBaseLeanTree* Tree, PLeanNode Node);
+void CompareTreeRecords(TBaseLeanTree* Tree, PLeanNode Node1, PLeanNode Node2, TColumnIndex, int& Result);
 // A new node under Parent (top level for none) carrying Item; the node exists only with its
 // record in place.
 PLeanNode AddRecordNode(TBaseLeanTree* Tree, PLeanNode Parent, std::unique_ptr<tTreeClass> Item);

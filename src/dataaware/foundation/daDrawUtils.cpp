@@ -139,6 +139,20 @@ void daDrawDottedLine(TCanvas* Canvas, const TPoint& From, const TPoint& To) {
 
 // ---- Theme and system version -----------------------------------------------------------------
 
+void daPaintControlCopy(TWinControl* Control, TCanvas* Canvas, int X, int Y) {
+    TControlState State = Control->ControlState();
+    State.Include(csPaintCopy);
+    Control->SetControlState(State);
+    TScopeExit Back([&] {
+        TControlState S = Control->ControlState();
+        S.Exclude(csPaintCopy);
+        Control->SetControlState(S);
+        Control->Invalidate();
+    });
+    Control->Invalidate();
+    Control->PaintTo(Canvas, X, Y);
+}
+
 bool daThemesActive(TControl* Control) {
     const bool Active = IsThemeActive();
     TControl* Level = Control;

@@ -35,6 +35,9 @@ void daDrawComboButton(TCanvas* Canvas, const TRect& ARect, TButtonState State, 
 void daMakeDropDownGlyph(TBitmap* Bitmap);
 // A push button in the pressed, hot or normal look, over the rect grown by 3 on every side.
 void daDrawThemedButton(bool Pressed, bool Hot, const TRect& ARect, TCanvas* Canvas);
+// The control paints itself, with its windowed children, as a copy at X, Y of Canvas: a
+// data-aware control shows the record its owner (a grid, an inspector) is drawing.
+void daPaintControlCopy(TWinControl* Control, TCanvas* Canvas, int X, int Y);
 void daDrawHighlightFocusRect(TCanvas* Canvas, const TRect& ARect);
 void daDrawDottedLine(TCanvas* Canvas, const TPoint& From, const TPoint& To);
 inline int daRectWidth(const TRect& R) { return R.Right - R.Left; }

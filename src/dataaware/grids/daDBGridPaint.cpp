@@ -4,6 +4,7 @@
 
 #include "dataaware/grids/daDBGrid.h"
 
+#include "dataaware/foundation/daDrawUtils.h"
 #include "dataaware/foundation/daByName.h"
 
 #include "platform/base/ScopeGuard.h"
@@ -677,20 +678,9 @@ void TdaCustomDBGrid::PaintCustomControlImage(TWinControl* Control, int ACol, co
         return;
     }
     if (ChangedBrushColor) C->FillRect(ARect);
-    // The control paints the row's record (the active one now) as a copy, and afterwards its
-    // own record again.
-    TControlState State = Control->ControlState();
-    State.Include(csPaintCopy);
-    Control->SetControlState(State);
-    TScopeExit Back([&] {
-        TControlState S = Control->ControlState();
-        S.Exclude(csPaintCopy);
-        Control->SetControlState(S);
-        Control->Invalidate();
-    });
-    Control->Invalidate();
+    // The control paints the row's record (the active one now), and afterwards its own again.
     const int Inset = daHasBorder(Control) ? 1 : 0;
-    Control->PaintTo(C, ARect.Left + Inset, ARect.Top + Inset);
+    daPaintControlCopy(Control, C, ARect.Left + Inset, ARect.Top + Inset);
 }
 
 void TdaCustomDBGrid::DrawCellRowLines(int ACol, int ARow, const TRect& ARect) {

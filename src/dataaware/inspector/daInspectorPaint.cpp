@@ -518,22 +518,11 @@ void TdaDataInspector::DrawCell(int ACol, int ARow, const TRect& R, TGridDrawSta
 }
 
 void TdaDataInspector::PaintCustomControlImage(TCanvas* C, TWinControl* Control, const TRect& R) {
-    // The control paints itself as a copy (a data-aware control shows the record being drawn)
-    // with its windowed children, clipped to the cell.
-    TControlState State = Control->ControlState();
-    State.Include(csPaintCopy);
-    Control->SetControlState(State);
-    TScopeExit Back([&] {
-        TControlState S = Control->ControlState();
-        S.Exclude(csPaintCopy);
-        Control->SetControlState(S);
-        Control->Invalidate();
-    });
-    Control->Invalidate();
+    // Clipped to the cell.
     TBitmap Image(std::max(Control->Width(), 1), std::max(Control->Height(), 1));
     Image.Canvas()->Brush()->SetColor(Solid(Color()));
     Image.Canvas()->FillRect(TRect(0, 0, Image.Width(), Image.Height()));
-    Control->PaintTo(Image.Canvas(), 0, 0);
+    daPaintControlCopy(Control, Image.Canvas(), 0, 0);
     const TRect Src(0, 0, std::min(Image.Width(), R.Width()), std::min(Image.Height(), R.Height()));
     C->CopyRect(TRect(R.Left, R.Top, R.Left + Src.Width(), R.Top + Src.Height()), Image.Canvas(), Src);
 }

@@ -126,7 +126,9 @@ TEST_P(InCellPaint, EachRowShowsItsOwnRecordThroughTheControlsPicture) {
             // The cell's background, on the side its text keeps away from (names stand at the
             // left, numbers at the right); the current cell wears the grid's highlight.
             const TColor Back = B->Canvas()->Pixels(Name ? Cell.Right - 2 : Cell.Left + 2, (Cell.Top + Cell.Bottom) / 2);
-            if (R != F.Grid->Row()) EXPECT_EQ(ColorToRGB(Back), ColorToRGB(F.Grid->Color())) << "row " << R;
+            if (R != F.Grid->Row()) {
+                EXPECT_EQ(ColorToRGB(Back), ColorToRGB(F.Grid->Color())) << "row " << R;
+            }
             const TRect Ink = InkBox(B->Canvas(), Cell, Back);
             Widths.push_back(Ink.Width());
             const String Text = Name ? String(Names[R - 1])

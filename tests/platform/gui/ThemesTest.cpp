@@ -70,8 +70,9 @@ TEST(Themes, CheckBoxStatesAsATable) {
         // The tick's lowest point lies left of the middle, near the bottom.
         const TColor Low = B->Canvas()->Pixels(5 + 11 * 2 / 5, 3 + 11 - 3);
         EXPECT_EQ(Low != TColor(ColorToRGB(R.Face)), R.Tick) << R.State;
-        if (R.Tick)
+        if (R.Tick) {
             EXPECT_EQ(ColorText(Low), ColorText(R.State == CBS_CHECKEDDISABLED ? 0xA0A0A0 : 0x202020));
+        }
     }
 }
 
