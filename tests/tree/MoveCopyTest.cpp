@@ -34,22 +34,6 @@ struct TKeyTree : TPlainTree {
         const std::string K = std::to_string(*static_cast<std::int64_t*>(Owner->GetNodeData(Node)));
         return Owner == this ? K : K + "@other";
     }
-    PLeanNode Add(PLeanNode Parent, std::int64_t K) {
-        PLeanNode Node = AddChild(Parent);
-        Key(Node) = K;
-        return Node;
-    }
-    // Builds "1[2,3],4"-like shapes from nested lists of keys.
-    std::string Shape(PLeanNode Parent = nullptr) {
-        if (!Parent) Parent = RootNode();
-        std::string S;
-        for (PLeanNode Run = Parent->FirstChild; Run; Run = Run->NextSibling) {
-            if (!S.empty()) S += ",";
-            S += std::to_string(Key(Run));
-            if (Run->FirstChild) S += "[" + Shape(Run) + "]";
-        }
-        return S;
-    }
 };
 
 // 1 [2, 3, 4], 5 [6], 7

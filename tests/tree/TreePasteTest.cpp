@@ -23,21 +23,6 @@ struct TKeyTree : TPlainTree {
         };
     }
     ~TKeyTree() override { OnStructureChange = nullptr; }
-    PLeanNode Add(PLeanNode Parent, std::int64_t K) {
-        PLeanNode Node = AddChild(Parent);
-        Key(Node) = K;
-        return Node;
-    }
-    std::string Shape(PLeanNode Parent = nullptr) {
-        if (!Parent) Parent = RootNode();
-        std::string S;
-        for (PLeanNode Run = Parent->FirstChild; Run; Run = Run->NextSibling) {
-            if (!S.empty()) S += ",";
-            S += std::to_string(Key(Run));
-            if (Run->FirstChild) S += "[" + Shape(Run) + "]";
-        }
-        return S;
-    }
 };
 
 // 1 [2, 3], 4, 5

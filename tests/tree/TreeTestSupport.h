@@ -97,6 +97,23 @@ struct TPlainTree : TTestTree {
         SetAuto({}, {toAutoSort});
         SetNodeDataSize(sizeof(std::int64_t));
     }
+    // A new node under Parent carrying the key K.
+    PLeanNode Add(PLeanNode Parent, std::int64_t K) {
+        PLeanNode Node = AddChild(Parent);
+        Key(Node) = K;
+        return Node;
+    }
+    // The keys below Parent as "1[2,3],4": children in brackets after their parent.
+    std::string Shape(PLeanNode Parent = nullptr) {
+        if (!Parent) Parent = RootNode();
+        std::string S;
+        for (PLeanNode Run = Parent->FirstChild; Run; Run = Run->NextSibling) {
+            if (!S.empty()) S += ",";
+            S += std::to_string(Key(Run));
+            if (Run->FirstChild) S += "[" + Shape(Run) + "]";
+        }
+        return S;
+    }
 };
 
 // Every counter, link and flag the tree keeps, checked against a recount over the links.
