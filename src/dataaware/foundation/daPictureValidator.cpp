@@ -98,6 +98,7 @@ TdaPicResult TdaPictureValidator::Picture(String& AInput, bool AutoFill) {
     ProcessArray.assign(MaxLevels, TdaProcessData());
     if (Input.empty()) return prEmpty;
 
+    FCallsLeft = CallBudget();
     I = 1;
     J = 1;
     TdaPicResult R = MatchAlternatives(PicLen() + 1);
@@ -114,6 +115,7 @@ TdaPicResult TdaPictureValidator::Picture(String& AInput, bool AutoFill) {
         }
         I = 1;
         J = 1;
+        FCallsLeft = CallBudget();
         if (Appended) {
             R = MatchAlternatives(PicLen() + 1);
             if (R == prSyntax) return prSyntax;
@@ -130,15 +132,24 @@ TdaPicResult TdaPictureValidator::Picture(String& AInput, bool AutoFill) {
     return R;
 }
 
+// Ordinary masks take a few level calls per mask and text character; a mask whose nesting would
+// take far more is refused as malformed rather than checked for ever.
+Int64 TdaPictureValidator::CallBudget() const {
+    return 1000000 + 1024 * (static_cast<Int64>(PicLen()) + 1) * (static_cast<Int64>(InputLen()) + 1);
+}
+
 void TdaPictureValidator::Accept(Char C) {
+    if (Input[J - 1] != C) ++FChanges;
     Input[J - 1] = C;
     ++J;
     ++I;
 }
 
 TdaPicResult TdaPictureValidator::MatchAlternatives(int E) {
-    // Deeper nesting than the stack holds counts as a malformed mask.
+    // Deeper nesting than the stack holds counts as a malformed mask, and so does one that
+    // takes more work than any ordinary mask.
     if (ProcessLevel + 1 >= MaxLevels) return prSyntax;
+    if (--FCallsLeft < 0) return prSyntax;
     ++ProcessLevel;
     TScopeExit CloseLevel([this] { --ProcessLevel; });
     ProcessArray[ProcessLevel].TermCh = static_cast<std::uint16_t>(E);
@@ -262,11 +273,16 @@ TdaPicResult TdaPictureValidator::MatchRepetition() {
     if (N > 0) {
         for (int Pass = 0; Pass < N; ++Pass) {
             I = static_cast<std::uint16_t>(K);
+            const int Before = J;
+            const Int64 ChangesBefore = FChanges;
             R = MatchAlternatives(E);
             if (!IsComplete(R)) {
                 if (R == prEmpty) return PicAt(I) == u'[' ? prComplete : prIncomplete;
                 return R;
             }
+            // A pass that took no character and changed none leaves the check as it found it:
+            // every pass left would repeat it to the same end. (Nested counts multiplied so.)
+            if (J == Before && FChanges == ChangesBefore) break;
         }
     } else {
         int Before;

@@ -79,6 +79,12 @@ private:
     int SkipRestOfGroup(int P, int E) const;
     bool NextAlternative();
     void Accept(Char C);
+    Int64 CallBudget() const;
+
+    // Bounds a check's work: the level calls it may still make, and the characters of the text
+    // it has changed so far (a repetition's pass that took and changed nothing ends the passes).
+    Int64 FCallsLeft = 0;
+    Int64 FChanges = 0;
 };
 
 // Whether a character counts as a letter for the masks: A-Z, a-z and every code above 128.

@@ -1,6 +1,8 @@
 // Picture masks against typed texts: results, the normalised text, auto-fill, syntax errors.
 #include "dataaware/foundation/daPictureValidator.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,4 +130,71 @@ TEST(PictureValidator, IsValidAndIsValidInput) {
     TdaPictureValidator Optional(u"[##]#", false);
     EXPECT_FALSE(Optional.IsValid(u"12"));
     EXPECT_TRUE(Optional.IsValid(u"123"));
+}
+
+namespace {
+
+String Repeat(const String& S, int Count) {
+    String Out;
+    for (int K = 0; K < Count; ++K)
+        Out += S;
+    return Out;
+}
+
+// Nested counts around a repetition that can take nothing: passes that take and change nothing
+// end the count, where they used to multiply (99 to the fifth power of passes here).
+const String NestedCounts = Repeat(u"*99", 5) + u"*#";
+
+// Each pass first tries an alternative that reads all digits left before it fails: on digits
+// ending in another character the work grows with the text to the power of the nesting.
+const String ReadsAheadNested = u"*{*{*{*{*#x,#}y,#}z,#}w,#}";
+
+} // namespace
+
+TEST(PictureValidator, NestedRepetitionCountsCheckInBoundedWork) {
+    const struct {
+        String Mask;
+        String Text;
+        TdaPicResult Result;
+    } Checks[] = {
+        {u"*75*5*5**75*5*5*#", u",t", prError},
+        {u"*75*5*5**75*5*5*#", u" ", prError},
+        {u"*75*5*5**75*5*5*#", u"12", prIncomplete},
+        {NestedCounts, u"x", prError},
+        {NestedCounts, u"", prEmpty},
+        {NestedCounts, u"123", prIncomplete},
+        {u"*3*#", u"12", prIncomplete},
+        {u"*3{*#,x}", u"12x", prError},
+        {u"*2{[#]}-", u"-", prComplete},
+        {ReadsAheadNested, u"123", prIncomplete},
+        {ReadsAheadNested, u"1111111111q", prError},
+    };
+    for (const auto& C : Checks) {
+        for (bool Fill : {false, true}) {
+            TdaPictureValidator V(C.Mask, Fill);
+            String Text = C.Text;
+            EXPECT_EQ(V.Picture(Text, Fill), C.Result) << std::string(C.Mask.begin(), C.Mask.end()) << " / "
+                                                       << std::string(C.Text.begin(), C.Text.end());
+        }
+    }
+    // The recorded input: an options byte, the mask, a NUL, the text.
+    const std::string Recorded =
+        ReadBytes(MORVANE_SOURCE_DIR "/tests/dataaware/foundation/data/nested-repetition-counts.bin");
+    const std::size_t Nul = Recorded.find('\0');
+    ASSERT_NE(Nul, std::string::npos);
+    TdaPictureValidator V(String(Recorded.begin() + 1, Recorded.begin() + static_cast<std::ptrdiff_t>(Nul)), true);
+    String Text(Recorded.begin() + static_cast<std::ptrdiff_t>(Nul) + 1, Recorded.end());
+    EXPECT_EQ(V.Picture(Text, true), prError);
+    EXPECT_EQ(Text, u",t");
+}
+
+TEST(PictureValidator, MaskNeedingUnboundedWorkIsRefusedAsMalformed) {
+    // Short texts are checked as ever; where the work would outgrow any ordinary mask's, the
+    // check stops and answers that the mask is malformed, leaving the text alone.
+    TdaPictureValidator V(ReadsAheadNested, false);
+    EXPECT_FALSE(V.isSyntaxError());
+    const String Digits = Repeat(u"1", 300) + u"q";
+    String Long = Digits;
+    EXPECT_EQ(V.Picture(Long, false), prSyntax);
+    EXPECT_EQ(Long, Digits);
 }
