@@ -9,6 +9,7 @@
 #include "tree/BaseLeanTree.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -61,6 +62,17 @@ String ReadText(TStream* Stream) {
 // The smallest column record: two empty text lengths and ten values.
 constexpr Int64 MinColumnRecord = 12 * 4;
 
+// Widths a stream may give: each far wider than any screen, and all columns' together still far
+// from the end of an int, where the header sums them into lefts and limits.
+constexpr std::int32_t MaxStreamWidth = 1000000;
+constexpr Int64 MaxStreamWidthSum = INT_MAX / 4;
+
+std::int32_t ReadWidth(TStream* Stream) {
+    const std::int32_t Value = ReadInt(Stream);
+    if (Value < 0 || Value > MaxStreamWidth) StreamDamaged();
+    return Value;
+}
+
 // A column record as read, applied only when the whole header record was sound.
 struct TColumnRecord {
     String Text, Hint;
@@ -90,9 +102,9 @@ TColumnRecord ReadColumnRecord(TStream* Stream, int Version) {
     TColumnRecord R;
     R.Text = ReadText(Stream);
     R.Hint = ReadText(Stream);
-    R.Width = ReadInt(Stream);
-    R.MinWidth = ReadInt(Stream);
-    R.MaxWidth = ReadInt(Stream);
+    R.Width = ReadWidth(Stream);
+    R.MinWidth = ReadWidth(Stream);
+    R.MaxWidth = ReadWidth(Stream);
     R.Style = static_cast<TLeanTreeColumnStyle>(ReadOrdinal(Stream, 2));
     R.ImageIndex = ReadInt(Stream);
     R.Layout = static_cast<TLTHeaderColumnLayout>(ReadOrdinal(Stream, 4));
@@ -151,8 +163,13 @@ TColumnsRecord ReadColumnsRecord(TStream* Stream, int Version) {
     // Each column needs its record and its map entry: a count the stream cannot hold is damage.
     if (Count < 0 || static_cast<Int64>(Count) * (MinColumnRecord + 4) > BytesLeft(Stream)) StreamDamaged();
     R.Columns.reserve(static_cast<std::size_t>(Count));
-    for (int I = 0; I < Count; ++I)
+    Int64 WidthSum = 0;
+    for (int I = 0; I < Count; ++I) {
         R.Columns.push_back(ReadColumnRecord(Stream, Version));
+        const TColumnRecord& C = R.Columns.back();
+        WidthSum += std::max({C.Width, C.MinWidth, C.MaxWidth});
+        if (WidthSum > MaxStreamWidthSum) StreamDamaged();
+    }
     if (Count > 0) {
         if (static_cast<Int64>(Count) * 4 > BytesLeft(Stream)) StreamDamaged();
         std::vector<bool> Seen(static_cast<std::size_t>(Count), false);
@@ -165,7 +182,7 @@ TColumnsRecord ReadColumnsRecord(TStream* Stream, int Version) {
     }
     if (Version > 4) {
         R.HasDefaultWidth = true;
-        R.DefaultWidth = ReadInt(Stream);
+        R.DefaultWidth = ReadWidth(Stream);
     }
     return R;
 }
@@ -1503,6 +1520,11 @@ void TLTHeader::ReadHeaderRecord(TStream* Stream) {
         SetMainColumn(MainColumn);
         SetSortColumn(SortColumn);
         SetSortDirection(SortDirection);
+    } else {
+        // An old record keeps them, but only as far as its columns reach: an index of a column
+        // that went would be written and then read back as another one.
+        SetMainColumn(FMainColumn);
+        SetSortColumn(FSortColumn);
     }
     if (Version > 4) SetParentFont(ParentFont);
 }

@@ -4,6 +4,8 @@
 
 #include "TreeTestSupport.h"
 
+#include "support/TestSupport.h"
+
 #include "platform/base/Streams.h"
 
 #include <cstring>
@@ -318,6 +320,12 @@ TEST(HeaderStream, DamagedRecordsAreRefusedAndChangeNothing) {
     ASSERT_EQ(IntAt(Map + 4), 1);
     ASSERT_EQ(IntAt(FontName), 6);
     ASSERT_EQ(IntAt(FontName - 12), hsThickButtons);
+    // The first column's width, minimum and maximum follow its text and empty hint.
+    const std::size_t Width = 12 + 4 + 8 + 4;
+    ASSERT_EQ(IntAt(Width), 60);
+    ASSERT_EQ(IntAt(Width + 4), 10);
+    ASSERT_EQ(IntAt(Width + 8), 10000);
+    ASSERT_EQ(IntAt(Map + 8), 50);
     struct TCase {
         const char* What;
         std::function<void(std::string&)> Damage;
@@ -332,6 +340,11 @@ TEST(HeaderStream, DamagedRecordsAreRefusedAndChangeNothing) {
         {"cut short", [&](std::string& B) { B.resize(B.size() - 10); }},
         {"font name beyond the stream", [&](std::string& B) { PutInt(B, FontName, 1 << 30); }},
         {"unknown header style", [&](std::string& B) { PutInt(B, FontName - 12, 9); }},
+        {"negative width", [&](std::string& B) { PutInt(B, Width, -1); }},
+        {"width beyond any screen", [&](std::string& B) { PutInt(B, Width, 0x731F000A); }},
+        {"negative minimum width", [&](std::string& B) { PutInt(B, Width + 4, -10); }},
+        {"maximum width beyond any screen", [&](std::string& B) { PutInt(B, Width + 8, 0x7FFFFFFF); }},
+        {"default width beyond any screen", [&](std::string& B) { PutInt(B, Map + 8, 1 << 30); }},
     };
     for (const TCase& C : Cases) {
         std::string Bytes = Good;
@@ -346,6 +359,52 @@ TEST(HeaderStream, DamagedRecordsAreRefusedAndChangeNothing) {
     THeaderFixture G({});
     LoadBytes(G.H, Good);
     EXPECT_EQ(G.Cols->Count(), 2);
+}
+
+TEST(HeaderStream, WidthsThatWouldOverflowTheirSumAreRefused) {
+    // Widths within the bound each, but together past what the header can sum.
+    THeaderFixture F({});
+    for (int I = 0; I < 600; ++I) {
+        TLeanTreeColumn* C = F.Cols->Add();
+        C->SetMaxWidth(1000000);
+        C->SetWidth(1000000);
+    }
+    const std::string Wide = HeaderBytes(F.H);
+    const std::string Recorded = ReadBytes(MORVANE_SOURCE_DIR "/tests/tree/data/header-column-widths-overflow.bin");
+    for (const std::string& Bytes : {Wide, Recorded}) {
+        THeaderFixture G({10, 20});
+        const std::string Before = HeaderBytes(G.H);
+        EXPECT_THROW(LoadBytes(G.H, Bytes), EReadError);
+        EXPECT_EQ(HeaderBytes(G.H), Before);
+    }
+    // Fewer such columns still load.
+    THeaderFixture Fewer({});
+    for (int I = 0; I < 5; ++I) {
+        TLeanTreeColumn* C = Fewer.Cols->Add();
+        C->SetMaxWidth(1000000);
+        C->SetWidth(1000000);
+    }
+    THeaderFixture G({});
+    LoadBytes(G.H, HeaderBytes(Fewer.H));
+    EXPECT_EQ(G.Cols->TotalWidth(), 5000000);
+}
+
+TEST(HeaderStream, OldRecordWithoutColumnsLeavesNoMainColumnBehind) {
+    // An old record (no marker) with no columns: the main column it replaced must go with them,
+    // so that saving and loading again write the same bytes.
+    const std::string Recorded =
+        ReadBytes(MORVANE_SOURCE_DIR "/tests/tree/data/header-without-columns-keeps-main-column.bin");
+    THeaderFixture F({60, 70});
+    F.H->SetMainColumn(1);
+    F.H->SetSortColumn(1);
+    LoadBytes(F.H, Recorded);
+    EXPECT_EQ(F.Cols->Count(), 0);
+    EXPECT_EQ(F.H->MainColumn(), ColumnNone);
+    EXPECT_EQ(F.H->SortColumn(), ColumnNone);
+    const std::string First = HeaderBytes(F.H);
+    THeaderFixture G({60, 70});
+    LoadBytes(G.H, First);
+    EXPECT_EQ(HeaderBytes(G.H), First);
 }
 
 TEST(HeaderStream, StreamWithoutMarkerIsAnOldHeader) {
