@@ -1223,6 +1223,8 @@ protected:
     PLeanNode FLastVCLDragTarget = nullptr;
     PLeanNode FLastSearchNode = nullptr;
     PLeanNode FHeightTrackNode = nullptr;
+    // The children the base chunk just read announces; LoadNode reads them next.
+    Cardinal FChildrenToLoad = 0;
     PLeanNode FLastChangedNode = nullptr;
     PLeanNode FLastStructureChangeNode = nullptr;
     TChangeReason FLastStructureChangeReason = crIgnore;
@@ -1353,6 +1355,8 @@ private:
     void FreeNodeBlock(PLeanNode Node);
     void ForgetNode(PLeanNode Node);
     void RemoveDeletedFromSelection(PLeanNode Node);
+    // Deletes every node below Node, which DeleteChildren is clearing, deepest first.
+    void DeleteClearedSubtrees(PLeanNode Node, bool ChildrenCount);
     void SortChildrenList(PLeanNode Node, TColumnIndex Column, TSortDirection Direction);
     void SortTreeLevel(PLeanNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
     PLeanNode VisibleStep(PLeanNode Node, bool Forward, bool ConsiderChildrenAbove, bool DoInit,

@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -115,28 +117,44 @@ TBaseFields GetBaseFields(TStream* Stream, int Version) {
 }
 
 // Walks one node chunk the way the loader reads it, building nothing, so that a damaged
-// stream is refused before the tree changes.
+// stream is refused before the tree changes. A list of open nodes stands in for recursion: a
+// stream may nest its nodes as deep as it likes.
 void CheckNodeChunk(TStream* Stream, int Version, Int64 Limit) {
-    if (Limit - Stream->Position() < ChunkHeaderSize) DataAfterEnd();
-    const TChunkHeader Node = GetChunkHeader(Stream);
-    if (Node.Type != NodeChunk) AnchorMissing();
-    const Int64 End = Stream->Position() + Node.Size;
-    if (Node.Size < 0 || End > Limit) DataAfterEnd();
-    while (Stream->Position() < End) {
-        if (End - Stream->Position() < ChunkHeaderSize) DataAfterEnd();
-        const TChunkHeader Sub = GetChunkHeader(Stream);
-        if (Sub.Size < 0) DataAfterEnd();
-        if (Sub.Type == BaseChunk) {
-            if (End - Stream->Position() < BaseFieldsSize(Version)) DataAfterEnd();
-            const TBaseFields F = GetBaseFields(Stream, Version);
-            for (Cardinal I = 0; I < F.ChildCount; ++I)
-                CheckNodeChunk(Stream, Version, End);
+    struct TOpenNode {
+        Int64 End;
+        Cardinal ChildrenLeft;
+    };
+    std::vector<TOpenNode> Open;
+    auto Enter = [&](Int64 Bound) {
+        if (Bound - Stream->Position() < ChunkHeaderSize) DataAfterEnd();
+        const TChunkHeader Node = GetChunkHeader(Stream);
+        if (Node.Type != NodeChunk) AnchorMissing();
+        const Int64 End = Stream->Position() + Node.Size;
+        if (Node.Size < 0 || End > Bound) DataAfterEnd();
+        Open.push_back({End, 0});
+    };
+    Enter(Limit);
+    while (!Open.empty()) {
+        TOpenNode& Top = Open.back();
+        if (Top.ChildrenLeft > 0) {
+            --Top.ChildrenLeft;
+            Enter(Top.End);
+        } else if (Stream->Position() < Top.End) {
+            if (Top.End - Stream->Position() < ChunkHeaderSize) DataAfterEnd();
+            const TChunkHeader Sub = GetChunkHeader(Stream);
+            if (Sub.Size < 0) DataAfterEnd();
+            if (Sub.Type == BaseChunk) {
+                if (Top.End - Stream->Position() < BaseFieldsSize(Version)) DataAfterEnd();
+                Top.ChildrenLeft = GetBaseFields(Stream, Version).ChildCount;
+            } else {
+                if (Stream->Position() + Sub.Size > Top.End) DataAfterEnd();
+                Stream->Seek(Sub.Size, soFromCurrent);
+            }
         } else {
-            if (Stream->Position() + Sub.Size > End) DataAfterEnd();
-            Stream->Seek(Sub.Size, soFromCurrent);
+            if (Stream->Position() != Top.End) DataAfterEnd();
+            Open.pop_back();
         }
     }
-    if (Stream->Position() != End) DataAfterEnd();
 }
 
 } // namespace
@@ -288,16 +306,52 @@ void TBaseLeanTree::AddFromStream(TStream* Stream, PLeanNode TargetNode) {
 }
 
 void TBaseLeanTree::LoadNode(TStream* Stream, int Version, PLeanNode Node) {
-    const TChunkHeader Header = GetChunkHeader(Stream);
-    if (Header.Type != NodeChunk) AnchorMissing();
-    if (Header.Size < 0) DataAfterEnd();
-    const Int64 End = Stream->Position() + Header.Size;
-    while (Stream->Position() < End) {
-        const TChunkHeader Sub = GetChunkHeader(Stream);
-        if (Sub.Size < 0) DataAfterEnd();
-        LoadChunk(Stream, Version, Node, Sub.Type, Sub.Size);
+    // A list of open nodes stands in for recursion: a stream may nest its nodes as deep as it
+    // likes. The children a base chunk announces are read right after it, inside their parent.
+    struct TOpenNode {
+        PLeanNode Node;
+        Int64 End;
+        Cardinal ChildrenLeft;
+    };
+    std::vector<TOpenNode> Open;
+    auto Enter = [&](PLeanNode Run) {
+        const TChunkHeader Header = GetChunkHeader(Stream);
+        if (Header.Type != NodeChunk) AnchorMissing();
+        if (Header.Size < 0) DataAfterEnd();
+        Open.push_back({Run, Stream->Position() + Header.Size, 0});
+    };
+    Enter(Node);
+    while (!Open.empty()) {
+        TOpenNode& Top = Open.back();
+        if (Top.ChildrenLeft > 0) {
+            --Top.ChildrenLeft;
+            // Each child is linked before it is read, so that what was read stays in a sound
+            // tree when a later chunk turns out damaged; the counters follow in
+            // ReadNodeFromStream.
+            PLeanNode Parent = Top.Node;
+            PLeanNode Child = AllocateNode();
+            Child->Parent = Parent;
+            Child->PrevSibling = Parent->LastChild;
+            if (Parent->LastChild)
+                Parent->LastChild->NextSibling = Child;
+            else
+                Parent->FirstChild = Child;
+            Parent->LastChild = Child;
+            Child->Index = Child->PrevSibling ? Child->PrevSibling->Index + 1 : 0;
+            ++Parent->ChildCount;
+            Parent->States.Include(vsHasChildren);
+            Enter(Child);
+        } else if (Stream->Position() < Top.End) {
+            const TChunkHeader Sub = GetChunkHeader(Stream);
+            if (Sub.Size < 0) DataAfterEnd();
+            FChildrenToLoad = 0;
+            LoadChunk(Stream, Version, Top.Node, Sub.Type, Sub.Size);
+            Open.back().ChildrenLeft = std::exchange(FChildrenToLoad, 0);
+        } else {
+            if (Stream->Position() != Top.End) DataAfterEnd();
+            Open.pop_back();
+        }
     }
-    if (Stream->Position() != End) DataAfterEnd();
 }
 
 bool TBaseLeanTree::LoadChunk(TStream* Stream, int Version, PLeanNode Node, int ChunkType, int ChunkSize) {
@@ -310,22 +364,9 @@ bool TBaseLeanTree::LoadChunk(TStream* Stream, int Version, PLeanNode Node, int 
         Node->Align = F.Align;
         Node->CheckState = static_cast<TCheckState>(std::min<Byte>(F.CheckState, csMixedPressed));
         Node->CheckType = static_cast<TCheckType>(std::min<Byte>(F.CheckType, ctButton));
-        // Each child is linked before it is read, so that what was read stays in a sound tree
-        // when a later chunk turns out damaged; the counters follow in ReadNodeFromStream.
-        for (Cardinal I = 0; I < F.ChildCount; ++I) {
-            PLeanNode Child = AllocateNode();
-            Child->Parent = Node;
-            Child->PrevSibling = Node->LastChild;
-            if (Node->LastChild)
-                Node->LastChild->NextSibling = Child;
-            else
-                Node->FirstChild = Child;
-            Node->LastChild = Child;
-            Child->Index = Child->PrevSibling ? Child->PrevSibling->Index + 1 : 0;
-            ++Node->ChildCount;
-            LoadNode(Stream, Version, Child);
-        }
         if (Node->ChildCount > 0) Node->States.Include(vsHasChildren);
+        // LoadNode reads the children next, inside this node.
+        FChildrenToLoad = F.ChildCount;
         return true;
     }
     case UserDataChunk: {
@@ -355,11 +396,16 @@ void TBaseLeanTree::ReadNodeFromStream(TStream* Stream, int Version, PLeanNode N
     // Counts the subtree in, also when a damaged chunk stops the reading half way: the nodes
     // read so far stay, and the tree's counters must agree with them.
     auto Recount = [&] {
-        std::function<void(PLeanNode)> Walk = [&](PLeanNode Run) {
+        // Children before their parents, without recursion: the subtree may be deep.
+        std::vector<PLeanNode> Order{Node};
+        for (std::size_t I = 0; I < Order.size(); ++I)
+            for (PLeanNode Child = Order[I]->FirstChild; Child; Child = Child->NextSibling)
+                Order.push_back(Child);
+        for (auto It = Order.rbegin(); It != Order.rend(); ++It) {
+            PLeanNode Run = *It;
             Cardinal Count = 1;
             Cardinal Shown = 0;
             for (PLeanNode Child = Run->FirstChild; Child; Child = Child->NextSibling) {
-                Walk(Child);
                 Count += Child->TotalCount;
                 if (Child->States.Contains(vsVisible)) Shown += Child->TotalHeight;
             }
@@ -372,8 +418,7 @@ void TBaseLeanTree::ReadNodeFromStream(TStream* Stream, int Version, PLeanNode N
                 Run->States.Exclude(vsSelected);
                 Selected.push_back(Run);
             }
-        };
-        Walk(Node);
+        }
         ChangeTotalCount(Parent, static_cast<int>(Node->TotalCount) - static_cast<int>(OldCount), true);
         const Cardinal NewHeight =
             Parent->States.Contains(vsExpanded) && Node->States.Contains(vsVisible) ? Node->TotalHeight : 0;

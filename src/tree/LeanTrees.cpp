@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -239,12 +240,18 @@ void TBaseLeanTree::ChangeTotalHeight(PLeanNode Node, int Value, bool Relative) 
 
 Cardinal TBaseLeanTree::VisibleChildTally(PLeanNode Node) const {
     if (!Node->States.Contains(vsExpanded)) return 0;
+    // A list of expanded nodes to count below, in place of recursion: the subtree may be deep.
     Cardinal Count = 0;
-    for (PLeanNode Child = Node->FirstChild; Child; Child = Child->NextSibling)
-        if (Child->States.Contains(vsVisible)) {
-            Count += VisibleChildTally(Child);
-            if (!IsEffectivelyFiltered(Child)) ++Count;
-        }
+    std::vector<PLeanNode> Expanded{Node};
+    while (!Expanded.empty()) {
+        PLeanNode Run = Expanded.back();
+        Expanded.pop_back();
+        for (PLeanNode Child = Run->FirstChild; Child; Child = Child->NextSibling)
+            if (Child->States.Contains(vsVisible)) {
+                if (Child->States.Contains(vsExpanded)) Expanded.push_back(Child);
+                if (!IsEffectivelyFiltered(Child)) ++Count;
+            }
+    }
     return Count;
 }
 
@@ -640,15 +647,7 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
         StopCacheValidation();
         const bool ChildrenCount = Node == FRoot || (Node->States.Contains(vsExpanded) && FullyVisible(Node));
         Node->States.Include(vsClearing);
-        PLeanNode Child = Node->LastChild;
-        while (Child) {
-            PLeanNode Previous = Child->PrevSibling;
-            if (ChildrenCount && IsEffectivelyVisible(Child)) --FVisibleCount;
-            Child->States.Include(vsDeleting);
-            if (Previous) Previous->NextSibling = nullptr;
-            DeleteNode(Child, true);
-            Child = Previous;
-        }
+        DeleteClearedSubtrees(Node, ChildrenCount);
         Node->States.Exclude(vsClearing);
         if (ResetHasChildren) Node->States.Exclude(vsHasChildren);
         if (Node != FRoot) Node->States.Exclude(vsExpanded);
@@ -682,6 +681,73 @@ void TBaseLeanTree::DeleteChildren(PLeanNode Node, bool ResetHasChildren) {
             InvalidateToBottom(Node);
     }
     StructureChange(Node == FRoot ? nullptr : Node, crChildDeleted);
+}
+
+void TBaseLeanTree::DeleteClearedSubtrees(PLeanNode Node, bool ChildrenCount) {
+    // What DeleteNode and DeleteChildren do for each node below a node being cleared, with a list
+    // of the nodes being cleared in place of recursion: a tree may be nested as deep as a stream
+    // says. Children go from the last to the first, each after its own subtree.
+    struct TClearing {
+        PLeanNode Node;
+        PLeanNode Next;      // the child to delete next
+        bool ChildrenCount;  // its children count in the visible count (its path is open)
+    };
+    std::vector<TClearing> Clearing{{Node, Node->LastChild, ChildrenCount}};
+    TScopeExit Unwound([&] {
+        // Also when a handler raised: no node keeps the clearing mark. Node is the caller's.
+        for (std::size_t I = 1; I < Clearing.size(); ++I)
+            Clearing[I].Node->States.Exclude(vsClearing);
+    });
+    auto Free = [&](PLeanNode Child) {
+        DetachNode(Child, false, true);
+        DoFreeNode(Child);
+    };
+    while (true) {
+        TClearing& Top = Clearing.back();
+        PLeanNode Child = Top.Next;
+        if (!Child) {
+            if (Clearing.size() == 1) break;
+            // A node's children are gone: it is reset the way DeleteChildren leaves a node being
+            // deleted, and goes itself.
+            PLeanNode Done = Top.Node;
+            Clearing.pop_back();
+            Done->States -= TLeanNodeStates{vsClearing, vsExpanded};
+            Done->ChildCount = 0;
+            Done->TotalHeight = Done->NodeHeight;
+            Done->TotalCount = 1;
+            Done->FirstChild = nullptr;
+            Done->LastChild = nullptr;
+            MarkCacheInvalid();
+            StructureChange(Done, crChildDeleted);
+            Free(Done);
+            continue;
+        }
+        PLeanNode Previous = Child->PrevSibling;
+        Top.Next = Previous;
+        if (Top.ChildrenCount && IsEffectivelyVisible(Child)) --FVisibleCount;
+        Child->States.Include(vsDeleting);
+        if (Previous) Previous->NextSibling = nullptr;
+        if (ReadOnly()) continue;
+        ASSERT_MSG(!FStates.Contains(tsIterating),
+                   u"Deleting nodes during tree iteration leads to invalid pointers.");
+        CancelEditOf(Child);
+        if (Child->States.Contains(vsSelected)) UnselectCore(Child);
+        if (FStates.Contains(tsHint)) {
+            if (Application) Application->CancelHint();
+            DoStateChange({}, {tsHint});
+        }
+        if (Child->ChildCount > 0) {
+            StopCacheValidation();
+            // Its children count when it is expanded and visible on an open path: its parent's
+            // answer says whether the path above is open (no walk up a deep chain per node).
+            const bool Counts = Child->States.Contains(vsExpanded) && Child->States.Contains(vsVisible) &&
+                                (Top.Node == FRoot || Top.ChildrenCount);
+            Child->States.Include(vsClearing);
+            Clearing.push_back({Child, Child->LastChild, Counts});
+            continue;
+        }
+        Free(Child);
+    }
 }
 
 void TBaseLeanTree::Clear() {
@@ -745,7 +811,9 @@ void TBaseLeanTree::InitializeChildren(PLeanNode Node) {
     DoInitChildren(Node, Count);
     if (Count != Node->ChildCount) WriteChildCount(Node, Count);
     if (Count == 0) {
-        Node->States.Exclude(vsHasChildren);
+        // A node without children is not expanded, as a load of it would also find: saving it
+        // expanded would lose the state only at the second load.
+        Node->States -= TLeanNodeStates{vsHasChildren, vsExpanded};
         UpdateHiddenChildrenFlag(Node);
     }
 }
@@ -753,10 +821,23 @@ void TBaseLeanTree::InitializeChildren(PLeanNode Node) {
 void TBaseLeanTree::ValidateNode(PLeanNode Node, bool Recursive) {
     if (!Node) Node = FRoot;
     if (Node != FRoot) InitIfNeeded(Node);
-    if (Recursive) {
-        CreateLazyChildren(Node);
-        for (PLeanNode Child = Node->FirstChild; Child; Child = Child->NextSibling)
-            ValidateNode(Child, true);
+    if (!Recursive) return;
+    CreateLazyChildren(Node);
+    // Depth first, each node before its children, with the path down in place of recursion: a
+    // tree may be nested as deep as a stream says. A node's next sibling is taken once its
+    // subtree is done.
+    std::vector<PLeanNode> Path;
+    PLeanNode Run = Node->FirstChild;
+    while (Run || !Path.empty()) {
+        if (Run) {
+            InitIfNeeded(Run);
+            CreateLazyChildren(Run);
+            Path.push_back(Run);
+            Run = Run->FirstChild;
+        } else {
+            Run = Path.back()->NextSibling;
+            Path.pop_back();
+        }
     }
 }
 

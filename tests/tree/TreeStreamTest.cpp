@@ -345,3 +345,99 @@ TEST(TreeStream, StringTreeCarriesCaptionsWithToSaveCaptions) {
     EXPECT_EQ(Other.RootNodeCount(), 1u);
     EXPECT_EQ(NewTexts, std::vector<String>{u"abc"});
 }
+
+namespace {
+
+// A valid stream of one chain of nodes Depth levels deep, every node expanded and visible.
+std::string DeepChainStream(int Depth) {
+    auto Fields = [](int Children) {
+        return Le(Children, 4) + Le(18, 4) + Le(0x0081 | (Children ? 0x60 : 0), 2) + Le(0, 3) + Le(0, 4);
+    };
+    // Node chunk sizes from the leaf up: the leaf's is 8 + 17, each parent's 8 + 8 + 17 more.
+    std::vector<std::uint32_t> Sizes{25};
+    for (int I = 1; I < Depth; ++I)
+        Sizes.push_back(Sizes.back() + 33);
+    std::string S = StreamHeader(2) + Le(1, 4);
+    S.reserve(S.size() + 33 * static_cast<std::size_t>(Depth));
+    for (int I = Depth - 1; I >= 1; --I)
+        S += Le(1, 4) + Le(Sizes[I], 4) + Le(2, 4) + Le(Sizes[I] - 8, 4) + Fields(1);
+    return S + Le(1, 4) + Le(25, 4) + Le(2, 4) + Le(17, 4) + Fields(0);
+}
+
+} // namespace
+
+TEST(TreeStream, MillionLevelChainLoadsChecksAndFreesWithoutRecursion) {
+    constexpr Cardinal Depth = 1000000;
+    TPlainTree Tree;
+    {
+        const std::string Deep = DeepChainStream(Depth);
+        TBytesStream S(TBytes(Deep.begin(), Deep.end()));
+        Tree.LoadFromStream(&S);
+    }
+    EXPECT_EQ(Tree.TotalCount(), Depth);
+    EXPECT_EQ(Tree.VisibleCount(), Depth);
+    EXPECT_EQ(Tree.RootNode()->TotalHeight, 18u + 18u * Depth);
+    Cardinal Levels = 0;
+    PLeanNode Run = Tree.RootNode();
+    for (; Run->FirstChild; Run = Run->FirstChild)
+        ++Levels;
+    EXPECT_EQ(Levels, Depth);
+    EXPECT_EQ(Run->TotalCount, 1u);
+
+    // Damaged deep down: the check refuses it whole and the loaded chain stays.
+    {
+        std::string Cut = DeepChainStream(Depth);
+        Cut.resize(Cut.size() - 3);
+        TBytesStream Damaged(TBytes(Cut.begin(), Cut.end()));
+        EXPECT_EQ(HelpContextOf([&] { Tree.AddFromStream(&Damaged, nullptr); }), 2006);
+    }
+    EXPECT_EQ(Tree.TotalCount(), Depth);
+
+    // Deleting a node deep in the chain and then the whole tree.
+    PLeanNode Middle = Tree.RootNode();
+    for (Cardinal I = 0; I < Depth / 2; ++I)
+        Middle = Middle->FirstChild;
+    Tree.DeleteNode(Middle);
+    EXPECT_EQ(Tree.TotalCount(), Depth / 2 - 1);
+    EXPECT_EQ(Tree.VisibleCount(), Depth / 2 - 1);
+    Tree.Clear();
+    EXPECT_EQ(Tree.TotalCount(), 0u);
+    EXPECT_EQ(Tree.VisibleCount(), 0u);
+}
+
+TEST(TreeStream, DeepChainKeepsItsCountersThroughLoadAndDelete) {
+    // Small enough for the full invariant check, deep enough to walk many levels.
+    TPlainTree Tree;
+    const std::string Deep = DeepChainStream(300);
+    TBytesStream S(TBytes(Deep.begin(), Deep.end()));
+    Tree.LoadFromStream(&S);
+    EXPECT_INVARIANTS(Tree);
+    PLeanNode Node = Tree.RootNode()->FirstChild;
+    for (int I = 0; I < 100; ++I)
+        Node = Node->FirstChild;
+    Tree.SetExpanded(Node->Parent->Parent, false);
+    Tree.DeleteNode(Node);
+    EXPECT_EQ(Tree.TotalCount(), 100u);
+    EXPECT_EQ(Tree.VisibleCount(), 99u);
+    EXPECT_INVARIANTS(Tree);
+}
+
+TEST(TreeStream, SaveLoadSaveOfARecordedStreamGivesTheSameBytes) {
+    // Its first child is expanded, has no children yet and says it has some (lazy children).
+    const std::string Recorded = ReadBytes(MORVANE_SOURCE_DIR "/tests/tree/data/stream-expanded-state-lost-on-second-load.bin");
+    TKeyTree First;
+    TBytesStream In(TBytes(Recorded.begin(), Recorded.end()));
+    First.LoadFromStream(&In);
+    EXPECT_INVARIANTS(First);
+    TBytesStream Once;
+    First.SaveToStream(&Once);
+
+    TKeyTree Second;
+    Once.Seek(0, soFromBeginning);
+    Second.LoadFromStream(&Once);
+    EXPECT_INVARIANTS(Second);
+    TBytesStream Twice;
+    Second.SaveToStream(&Twice);
+    EXPECT_EQ(Bytes(Twice), Bytes(Once));
+    EXPECT_EQ(Shape(Second), Shape(First));
+}
