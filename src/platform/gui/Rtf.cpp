@@ -544,7 +544,9 @@ AnsiString WriteRtf(const TRtfDocument& Doc) {
         if (P.Format.LeftIndent) Out += "\\li" + std::to_string(P.Format.LeftIndent);
         if (P.Format.FirstIndent) Out += "\\fi" + std::to_string(P.Format.FirstIndent);
         if (P.Format.RightIndent) Out += "\\ri" + std::to_string(P.Format.RightIndent);
-        Out += ' '; // every run of control words ends in its delimiter, so any text may follow
+        // A run of control words ends in its delimiter, so that any text may follow; after a
+        // group's brace a blank would be text, and each load would gain it.
+        if (Out.back() != '}') Out += ' ';
         if (P.Runs.empty()) SetFormat(P.EndFormat);
         for (const TRtfRun& R : P.Runs) {
             SetFormat(R.Format);
