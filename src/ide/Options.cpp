@@ -214,8 +214,8 @@ void TfrmOptions::ShowArduinoVersion() {
     lblArduinoVersion->SetCaption(u"");
     const String Path = PathToArduino();
     if (Path.empty()) return;
-    const String Revisions = Path + u"/revisions.txt";
-    if (!FileExists(Revisions)) return;
+    const String Revisions = FindFileNoCase(Path, u"revisions.txt");
+    if (Revisions.empty() || !FileExists(Revisions)) return;
     TStringList Lines;
     try {
         Lines.LoadFromFile(Revisions, TEncoding::UTF8());

@@ -634,6 +634,7 @@ TEST_F(MainShellTest, OpenFileShowsTheChosenFileReadWithoutDecoding) {
     SetFolders();
     const std::string Path = Temp.Sys("notes.txt");
     WriteBytes(Path, "caf\xE9\n"); // one byte per character, not UTF-8
+    WriteBytes(StringToUtf8(Program / "test_ide.templates"), "[x]\n");
     TQuestionScript Script;
     Script.Answer(mrCancel);
     Main->Action(u"actFileOpen")->Execute();
