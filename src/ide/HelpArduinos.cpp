@@ -16,8 +16,11 @@
 #include "platform/gui/Questions.h"
 #include "platform/os/ChildProcess.h"
 #include "platform/os/ForeignWindows.h"
+#include "platform/os/ShellOpen.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 tDocTreeClass::tDocTreeClass(const String& ACaption, tNodeCategory ANodeCategory, const String& APath)
@@ -255,6 +258,14 @@ void TfrmHelpArduinos::OpenDocument(const String& Document, const String& ItemNa
         Program = Quoted(Program);
     }
     const String Advice = u"\r\rUse Options dialog for setting of External viewer files";
+    // The desktop's opener shows the document in a window of the desktop's program, which is
+    // not taken into a tab: no window name is needed.
+    if (ExtractFileName(Bare) == u"xdg-open") {
+        if (!ShellOpen(Document, Bare))
+            throw Exception(u"External file for extension " + Extension + u" not found:\r" + Program + u"\r" +
+                            Utf8ToString(std::strerror(errno)) + Advice);
+        return;
+    }
     if (Bare.empty() || !FileExists(Bare))
         throw Exception(u"External file for extension " + Extension + u" not found:\r" + Program + Advice);
     if (Trim(WindowClass).empty())

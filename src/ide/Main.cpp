@@ -13,8 +13,10 @@
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Menus.h"
 
+#include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/gui/Placing.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Questions.h"
 #include "platform/os/ChildProcess.h"
 #include "platform/os/ForeignWindows.h"
@@ -142,6 +144,12 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         tmrLogoMover->SetName(u"tmrLogoMover");
         tmrLogoMover->SetEnabled(false);
         tmrLogoMover->SetInterval(5);
+        dlgOpen = new TOpenDialog(this);
+        dlgOpen->SetName(u"dlgOpen");
+        dlgOpenProject = new TOpenDialog(this);
+        dlgOpenProject->SetName(u"dlgOpenProject");
+        dlgOpenProject->SetTitle(u"Load Morvane project");
+        dlgOpenProject->SetFilter(u"Morvane project (*.mrv)|*.mrv|All files (*.*)|*.*");
         AddFormSettings(this, appIniStor, fs1, TPlacementOptions{},
                         {u"chkConst.Checked", u"chkDef.Checked", u"chkF.Checked", u"chkOther.Checked",
                          u"chkVars.Checked", u"tmrLogoMover.Interval"});
@@ -265,6 +273,8 @@ void TfrmMain::ConnectActions() {
     });
     Connect(u"actHelp", [this] { OpenLocalHelp(); });
     Connect(u"actFileNew", [this] { NewProject(); });
+    Connect(u"actFileOpen", [this] { OpenAnyFile(); });
+    Connect(u"actProjectLoad", [this] { LoadProjectFile(String()); });
     Connect(u"actHelpArduinos", [this] { ShowDatasheets(); });
     Connect(u"actArduinoIdeOpen", [this] { EmbedArduinoIde(); });
     Connect(u"actArduinoHelp", [this] { OpenArduinoReference(); });
@@ -348,6 +358,19 @@ void TfrmMain::OpenLocalHelp() {
     const String Reason = Utf8ToString(std::strerror(errno));
     MessageBox(Handle(), u"Cannot open \"" + Page + u"\" with its program.\rxdg-open: " + Reason, u"Morvane",
                MB_ICONWARNING | MB_OK);
+}
+
+void TfrmMain::OpenAnyFile() {
+    if (dlgOpen->Execute()) OpenFileInTab(dlgOpen->FileName(), ntUnknown, tkNonSpecific, true);
+}
+
+void TfrmMain::LoadProjectFile(const String& FileName) {
+    String Name = FileName;
+    if (Name.empty()) {
+        if (!dlgOpenProject->Execute()) return;
+        Name = dlgOpenProject->FileName();
+    }
+    if (!FileExists(Name)) throw Exception(u"Project file not found:\r\r" + Name);
 }
 
 void TfrmMain::ShowOptions() {

@@ -37,6 +37,7 @@ class TMainMenu;
 class TPopupMenu;
 class TScreenTipsManager;
 class TToolButton;
+class TOpenDialog;
 
 // The main window's actions in the order of its action list.
 struct TMainActionRow {
@@ -164,6 +165,13 @@ public:
 
     // The local help pages in the desktop's browser; a missing page is the browser's to report.
     void OpenLocalHelp();
+    // Any file in a tab of its own, read without decoding.
+    TOpenDialog* dlgOpen = nullptr;
+    void OpenAnyFile();
+    // Project files are only looked for: an empty name asks for one, a missing one raises
+    // "Project file not found:".
+    TOpenDialog* dlgOpenProject = nullptr;
+    void LoadProjectFile(const String& FileName);
     // Shows the options modally; a changed projects folder rescans the sketches.
     void ShowOptions();
     // True when the folder is set and exists; otherwise the warning, the options, and false.
@@ -295,8 +303,11 @@ public:
     TLabel* lblModified = nullptr;
     static constexpr int MaxRecentFiles = 5;
     String RecentFilesName() const;
+    // Entries that do not read are skipped and named in one message; a file that cannot be read
+    // at all is reported and left as it was at exit.
     void LoadRecentFiles();
     void SaveRecentFiles();
+    bool FRecentFilesUnreadable = false;
     void FreeRecentRecords();
     void AddRecentFile(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding);
     void lstRecentFilesClick();

@@ -8,27 +8,29 @@
 #include "platform/base/Files.h"
 #include "platform/base/Strings.h"
 #include "platform/gui/Placing.h"
+#include "platform/gui/Questions.h"
 
 namespace {
 
-// The viewers offered until the settings file holds the user's own.
+// The viewers offered until the settings file holds the user's own: the desktop's program for
+// each kind of document, in a window of its own (no window to take in).
 const char16_t* const DefaultExternalPrograms[] = {
     u"[Graphics]",
     u"Ext=jpg,gif,png,bmp,pdf",
-    u"Program=\"C:\\Program Files (x86)\\IrfanView\\i_view32.exe\"",
-    u"WindowName=IrfanView",
-    u"Parameters=/hide=7",
+    u"Program=xdg-open",
+    u"WindowName=",
+    u"Parameters=",
     u"",
     u"[Texts]",
     u"Ext=txt,rtf",
-    u"Program=\"c:\\Program Files (x86)\\AbiWord\\bin\\AbiWord.exe\"",
-    u"WindowName=AbiWord",
+    u"Program=xdg-open",
+    u"WindowName=",
     u"Parameters=",
     u"",
     u"[HTML]",
     u"Ext=htm,html",
-    u"Program=\"c:\\Program Files (x86)\\Mozilla Firefox\\firefox.exe\"",
-    u"WindowName=MozillaWindowClass",
+    u"Program=xdg-open",
+    u"WindowName=",
     u"Parameters=",
 };
 
@@ -212,8 +214,8 @@ void TfrmOptions::ShowArduinoVersion() {
     lblArduinoVersion->SetCaption(u"");
     const String Path = PathToArduino();
     if (Path.empty()) return;
-    const String Revisions = Path + u"/revisions.txt";
-    if (!FileExists(Revisions)) return;
+    const String Revisions = FindFileNoCase(Path, u"revisions.txt");
+    if (Revisions.empty() || !FileExists(Revisions)) return;
     TStringList Lines;
     try {
         Lines.LoadFromFile(Revisions, TEncoding::UTF8());
@@ -223,11 +225,27 @@ void TfrmOptions::ShowArduinoVersion() {
     if (Lines.Count() > 0) lblArduinoVersion->SetCaption(u"Arduino IDE version:  " + Lines.Strings(0));
 }
 
+static bool IsArduinoFolder(const String& Folder) {
+    if (Folder.empty() || !DirectoryExists(Folder)) return false;
+    const String Hardware = FindFileNoCase(Folder, u"hardware");
+    const String Revisions = FindFileNoCase(Folder, u"revisions.txt");
+    return (!Hardware.empty() && DirectoryExists(Hardware)) || (!Revisions.empty() && FileExists(Revisions));
+}
+
 void TfrmOptions::btnArduinoPathClick(TObject*) {
-    // The Arduino folder of Debian's package; the same whatever WindowsVersionCode says.
-    dlgOpenArduino->SetInitialDir(u"/usr/share/arduino");
-    if (dlgOpenArduino->Execute())
-        edPathToArduino->SetText(ExcludeTrailingPathDelimiter(ExtractFilePath(dlgOpenArduino->FileName())));
+    // A folder, known by its content: Debian's package keeps its builder on the search path, not
+    // in the folder (the build road looks in the folder first, then on the path). It starts in
+    // Debian's folder, the same whatever WindowsVersionCode says.
+    String Folder = PathToArduino().empty() ? String(u"/usr/share/arduino") : PathToArduino();
+    if (!SelectFolder(Folder)) return;
+    Folder = ExcludeTrailingPathDelimiter(Folder);
+    if (!IsArduinoFolder(Folder)) {
+        MessageBox(Handle(),
+                   u"\"" + Folder + u"\" is not an Arduino folder: it holds neither \"hardware\" nor \"revisions.txt\".",
+                   u"Morvane Options", MB_ICONWARNING | MB_OK);
+        return;
+    }
+    edPathToArduino->SetText(Folder);
 }
 
 void TfrmOptions::btnProjectsPathClick(TObject*) {

@@ -92,9 +92,7 @@ void TfrmMain::ReadProjectInfo(const String& FileName, tProjectInfoRec& Info) {
         Lines.SetLineBreak(u"\r\n");
         // Whole or not at all: a default file cut short would hide the message for good.
         const TBytes Bytes = TEncoding::Default()->GetBytes(Lines.Text());
-        if (!WriteFileSafe(DefaultFile, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size())))
-            throw EFCreateError(
-                Format(u"Cannot create file \"%s\". %s", {DefaultFile, Utf8ToString(std::strerror(errno))}));
+        SaveFileSafe(DefaultFile, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
     }
     ApplyConfigLines(&Lines, Info, false);
     if (AnsiUpperCase(Info.ArduinoInternalName) == u"DEFAULT") {

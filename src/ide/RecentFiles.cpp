@@ -3,16 +3,28 @@
 #include "ide/Main.h"
 
 #include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
 #include "platform/base/Format.h"
 #include "platform/base/Ini.h"
 #include "platform/gui/ActnList.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Questions.h"
+
+#include <exception>
+#include <memory>
 
 namespace {
 
 tTreeClass* RecentRecord(TListBox* List, int Index) {
     if (Index < 0 || Index >= List->Items()->Count()) return nullptr;
     return dynamic_cast<tTreeClass*>(List->Items()->Objects(Index));
+}
+
+// The profile calls drop one pair of enclosing quotes; the in-memory file keeps them.
+String Unquoted(const String& S) {
+    if (S.size() >= 2 && S.front() == u'"' && S.back() == u'"') return S.substr(1, S.size() - 2);
+    return S;
 }
 
 tTreeClass* MakeRecentRecord(const String& FileName, tNodeType NodeType, tTabKind TabKind, bool SimpleCoding) {
@@ -83,37 +95,64 @@ void TfrmMain::AddRecentFile(const String& FileName, tNodeType NodeType, tTabKin
 
 void TfrmMain::LoadRecentFiles() {
     const String File = RecentFilesName();
-    TStrings* Items = lstRecentFiles->Items();
-    for (const String& Section : GetPrivateProfileSectionNames(File))
-        Items->Add(Section);
-    // A time that does not read stops here: the entries after it have no record and are skipped.
-    for (int I = 0; I < Items->Count(); ++I) {
-        const String Section = Items->Strings(I);
-        auto Read = [&](const char16_t* Key, const String& Default) {
-            return GetPrivateProfileString(Section, Key, Default, File);
-        };
-        const TDateTime Time = StrToDateTime(Read(u"LastModified", u"1.1.2000"));
-        Items->SetObject(I, new tTreeClass(Read(u"FileName", u""), Section,
-                                           tNodeType(GetPrivateProfileInt(Section, u"NodeType", 0, File)),
-                                           tTabKind(GetPrivateProfileInt(Section, u"TabKind", 0, File)),
-                                           GetPrivateProfileInt(Section, u"IsSimpleCoding", 0, File) != 0, Time));
+    FRecentFilesUnreadable = false;
+    if (!FileExists(File)) return;
+    std::unique_ptr<TMemIniFile> Ini;
+    try {
+        Ini = std::make_unique<TMemIniFile>(File);
+    } catch (const Exception& E) {
+        FRecentFilesUnreadable = true;
+        MessageBox(Handle(), Format(u"The recent-files list \"%s\" cannot be read and is left as it is:\r\r%s", {File, E.Message()}),
+                   u"Morvane", MB_ICONWARNING | MB_OK);
+        return;
     }
+    TStrings* Items = lstRecentFiles->Items();
+    String Skipped;
+    for (const String& Section : Ini->ReadSectionNames()) {
+        auto Read = [&](const char16_t* Key, const String& Default) {
+            return Unquoted(Ini->ReadString(Section, Key, Default));
+        };
+        auto ReadInt = [&](const char16_t* Key) { return StrToIntDef(Trim(Read(Key, u"")), 0); };
+        const String TimeText = Read(u"LastModified", u"1.1.2000");
+        TDateTime Time;
+        // One damaged entry costs only itself.
+        if (!TryStrToDateTime(TimeText, Time)) {
+            Skipped += Format(u"\r[%s] LastModified=%s", {Section, TimeText});
+            continue;
+        }
+        Items->AddObject(Section, new tTreeClass(Read(u"FileName", u""), Section, tNodeType(ReadInt(u"NodeType")),
+                                                 tTabKind(ReadInt(u"TabKind")), ReadInt(u"IsSimpleCoding") != 0,
+                                                 Time));
+    }
+    if (!Skipped.empty())
+        MessageBox(Handle(),
+                   Format(u"The recent-files list \"%s\" has entries whose time does not read; they were skipped:\r%s",
+                          {File, Skipped}),
+                   u"Morvane", MB_ICONWARNING | MB_OK);
 }
 
 void TfrmMain::SaveRecentFiles() {
-    const String File = RecentFilesName();
-    for (const String& Section : GetPrivateProfileSectionNames(File))
-        WritePrivateProfileString(Section, std::nullopt, std::nullopt, File);
-    TStrings* Items = lstRecentFiles->Items();
-    for (int I = 0; I < Items->Count(); ++I) {
-        tTreeClass* R = RecentRecord(lstRecentFiles, I);
-        if (!R) continue;
-        const String Section = Items->Strings(I);
-        WritePrivateProfileString(Section, String(u"FileName"), R->Caption(), File);
-        WritePrivateProfileString(Section, String(u"NodeType"), IntToStr(int(R->NodeType())), File);
-        WritePrivateProfileString(Section, String(u"TabKind"), IntToStr(int(R->TabKind())), File);
-        WritePrivateProfileString(Section, String(u"IsSimpleCoding"), String(R->SimpleCoding() ? u"1" : u"0"), File);
-        WritePrivateProfileString(Section, String(u"LastModified"), DateTimeToStr(R->LastModified()), File);
+    if (FRecentFilesUnreadable) return;
+    // The whole list in one atomic write, so that an interrupted exit leaves the old list.
+    try {
+        const String File = RecentFilesName();
+        TMemIniFile Ini(File);
+        for (const String& Section : Ini.ReadSectionNames())
+            Ini.EraseSection(Section);
+        TStrings* Items = lstRecentFiles->Items();
+        for (int I = 0; I < Items->Count(); ++I) {
+            tTreeClass* R = RecentRecord(lstRecentFiles, I);
+            if (!R) continue;
+            const String Section = Items->Strings(I);
+            Ini.WriteString(Section, u"FileName", R->Caption());
+            Ini.WriteString(Section, u"NodeType", IntToStr(int(R->NodeType())));
+            Ini.WriteString(Section, u"TabKind", IntToStr(int(R->TabKind())));
+            Ini.WriteString(Section, u"IsSimpleCoding", R->SimpleCoding() ? u"1" : u"0");
+            Ini.WriteString(Section, u"LastModified", DateTimeToStr(R->LastModified()));
+        }
+        Ini.UpdateFile();
+    } catch (const Exception&) {
+        Application->HandleException(this, std::current_exception());
     }
 }
 

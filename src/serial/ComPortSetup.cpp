@@ -240,10 +240,9 @@ void TfrmComPortSetup::UpdateSetting(TSerComPort* ComPort) {
 
 void TfrmComPortSetup::SaveSettings(const String& Section) {
     UpdateSetting(comTest);
-    const String File = ComPortSettingsFile();
-    auto Write = [&](const char16_t* Key, const String& Value) {
-        WritePrivateProfileString(Section, String(Key), Value, File);
-    };
+    // All keys in one atomic write: an interrupted save leaves the old settings, not half of them.
+    TMemIniFile Ini(ComPortSettingsFile());
+    auto Write = [&](const char16_t* Key, const String& Value) { Ini.WriteString(Section, Key, Value); };
     Write(u"Active", chkComActive->Checked() ? u"1" : u"0");
     Write(u"ComNr", IntToStr(comTest->ComNumber()));
     Write(u"BaudRate", NameOf(comTest->BaudRate()));
@@ -252,6 +251,7 @@ void TfrmComPortSetup::SaveSettings(const String& Section) {
     Write(u"DataBits", NameOf(comTest->Databits()));
     Write(u"StopBits", NameOf(comTest->Stopbits()));
     Write(u"LastChange", FormatDateTime(u"d.m.yyyy, hh:nn:ss", Now()));
+    Ini.UpdateFile();
 }
 
 void TfrmComPortSetup::LoadSettings(const String& Section) {

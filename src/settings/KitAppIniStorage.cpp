@@ -427,12 +427,8 @@ template <class F> void TKitAppIniFileStorage::RunSynchronized(F Action) {
 
 void TKitAppIniFileStorage::Flush() {
     if (FullFileName().empty() || ReadOnly() || ComponentState().Contains(csDesigning)) return;
-    if (FUnreadable) {
-        if (OnError)
-            OnError(this,
-                    u"The settings file \"" + FullFileName() + u"\" was not written: it could not be read.");
-        return;
-    }
+    // Reported when it was read; the user hears of the file once.
+    if (FUnreadable) return;
     try {
         const String Folder = ExtractFileDir(FullFileName());
         if (!Folder.empty() && !DirectoryExists(Folder) && !ForceDirectories(Folder))

@@ -155,6 +155,11 @@ void TKitIniDocument::SetEncoding(TEncoding* Value) {
 void TKitIniDocument::LoadFromFile(const String& FileName) {
     TEncoding* Detected = nullptr;
     const String Text = LoadTextFile(FileName, Detected, TEncoding::ANSI());
+    // A NUL outside UTF-16 is binary data: read as text it would look like an empty store that
+    // the next flush writes over.
+    if (Detected != TEncoding::Unicode() && Detected != TEncoding::BigEndianUnicode() &&
+        Text.find(u'\0') != String::npos)
+        throw EFOpenError(u"The file holds binary data, not settings");
     SetText(Text);
     FEncoding = Detected == TEncoding::Default() ? nullptr : Detected;
 }
@@ -170,10 +175,7 @@ AnsiString TKitIniDocument::SaveToBytes() const {
 }
 
 void TKitIniDocument::SaveToFile(const String& FileName) const {
-    const AnsiString Bytes = SaveToBytes();
-    if (!WriteFileSafe(FileName, Bytes))
-        throw EFCreateError(u"Cannot create file \"" + FileName + u"\". " +
-                            Utf8ToString(std::strerror(errno)));
+    SaveFileSafe(FileName, SaveToBytes());
 }
 
 bool TKitIniDocument::SectionExists(const String& Section) const {

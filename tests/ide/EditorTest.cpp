@@ -8,6 +8,13 @@
 
 #include "editor/CodeEditKeyCmdsEditor.h"
 
+#include "platform/base/Exceptions.h"
+
+#include "support/SmallFileSystem.h"
+
+#include <cstring>
+#include <sys/stat.h>
+
 namespace {
 
 struct EditorTest : TEditorFixture {
@@ -73,6 +80,40 @@ TEST_F(EditorTest, SavedFilesHaveNoByteOrderMarkAndAreUtf8) {
     Editor->codeedt->SetModified(true);
     Main->SaveActiveFile();
     EXPECT_EQ(ReadBytes(StringToUtf8(File)), "// K\xC3\xA4se \xE2\x82\xAC\n");
+}
+
+TEST_F(EditorTest, ASaveReplacesTheSketchWholeAndKeepsItsMode) {
+    const String File = Sketch("mode.ino", "void setup() {}\n");
+    ::chmod(StringToUtf8(File).c_str(), 0600);
+    struct stat Before, After;
+    ::stat(StringToUtf8(File).c_str(), &Before);
+    TfrmEditor* Editor = Open(File);
+    Editor->codeedt->Lines()->SetString(0, u"void loop() {}");
+    Editor->SaveFile();
+    ::stat(StringToUtf8(File).c_str(), &After);
+    EXPECT_EQ(ReadBytes(StringToUtf8(File)), "void loop() {}\n");
+    EXPECT_EQ(After.st_mode & 07777, 0600u);
+    // A new file renamed over the old one, never the old one emptied and rewritten.
+    EXPECT_NE(After.st_ino, Before.st_ino);
+}
+
+TEST_F(EditorTest, ASaveOnAFullDiskKeepsTheSketchAndNamesItAndTheReason) {
+    TSmallFileSystem Small(Temp.Sys("small"), 256 * 1024);
+    if (!Small.Mounted()) GTEST_SKIP() << Small.Reason();
+    const String File = Sketch("small/full.ino", "void setup() {}\n");
+    TfrmEditor* Editor = Open(File);
+    FillFileSystem(Temp.Sys("small"));
+    for (int I = 0; I < 3000; ++I)
+        Editor->codeedt->Lines()->Add(u"// a line that needs more room than there is");
+    Editor->codeedt->SetModified(true);
+    try {
+        Editor->SaveFile();
+        FAIL() << "saved on a full disk";
+    } catch (const Exception& E) {
+        EXPECT_EQ(U8(E.Message()), "Cannot create file \"" + U8(File) + "\". " + std::strerror(ENOSPC));
+    }
+    EXPECT_EQ(ReadBytes(StringToUtf8(File)), "void setup() {}\n");
+    EXPECT_TRUE(Editor->codeedt->Modified()); // nothing claims the text was saved
 }
 
 TEST_F(EditorTest, AnotherFileOfTheSketchIsSavedAndReadAsTheTabsOwnFile) {

@@ -201,3 +201,35 @@ TEST_F(HelpArduinosTest, MissingDocumentsAreListedAndViewerErrorsStopTheItem) {
                                        "\"\r\rUse Options dialog for setting of External viewer files");
     }
 }
+
+TEST_F(HelpArduinosTest, TheShippedIndexNamesDocumentsThatShipAndTheDesktopOpensThem) {
+    Index(ReadBytes(MORVANE_SOURCE_DIR "/data/Morvane.Datasheets"));
+    Make();
+    // Every document of the index is in the Datasheets folder beside the built program (our own
+    // pages, and links to what Debian's Arduino packages install).
+    TLeanStringTree* Tree = Window->vtreeDatasheets;
+    int Documents = 0;
+    for (PLeanNode N = Tree->GetFirst(); N; N = Tree->GetNext(N))
+        if (Tree->GetNodeLevel(N) == 3) {
+            ++Documents;
+            const std::string Path = MORVANE_BINARY_DIR "/bin/Datasheets/" + U8(Tree->NodeText(N, 0));
+            EXPECT_TRUE(FileExists(Utf8ToString(Path))) << Path;
+        }
+    EXPECT_GE(Documents, 4);
+
+    // The default viewers are the desktop's opener, which needs no window name.
+    const std::string Opener = Temp.Sys("xdg-open");
+    WriteBytes(Opener, "#!/bin/sh\nprintf '%s' \"$1\" > \"$1.seen\"\n");
+    chmod(Opener.c_str(), 0755);
+    TStrings* Lines = Options->mmoArduinoHelpExternalPrograms->Lines();
+    for (int I = 0; I < Lines->Count(); ++I)
+        if (Lines->Strings(I) == u"Program=xdg-open") Lines->SetString(I, u"Program=" + Utf8ToString(Opener));
+    std::filesystem::create_directories(StringToUtf8(Program / "Datasheets"));
+    const std::string Page = StringToUtf8(Program / "Datasheets/adding-documents.htm");
+    std::filesystem::copy_file(MORVANE_SOURCE_DIR "/data/Datasheets/adding-documents.htm", Page);
+    PLeanNode Item = Node(u"Adding your own documents");
+    ASSERT_NE(Item, nullptr);
+    Window->OpenItem(Item);
+    EXPECT_EQ(Seen(Page), Page);
+    EXPECT_TRUE(Script.Asked().empty());
+}

@@ -207,3 +207,24 @@ TEST_F(NewProjectTest, TheMainWindowOpensTheNewSketch) {
     Main->CopyProject(Main->ActiveFileName());
     EXPECT_EQ(U8(Main->ActiveFileName()), Temp.Sys("projects/Blinky2/Blinky2.ino"));
 }
+
+TEST_F(NewProjectTest, TheShippedTemplatesMakeABlankAndASerialSketch) {
+    for (const char* Name : {"Blank.NewSketch", "Serial.NewSketch"})
+        std::filesystem::copy_file(std::string(MORVANE_SOURCE_DIR "/data/") + Name, StringToUtf8(Program / Name));
+    Make();
+    std::vector<std::string> Items;
+    for (int I = 0; I < Dialog->cbbProjectTemplate->Items()->Count(); ++I)
+        Items.push_back(U8(Dialog->cbbProjectTemplate->Items()->Strings(I)));
+    std::sort(Items.begin(), Items.end());
+    EXPECT_EQ(Items, (std::vector<std::string>{"Blank", "Serial"}));
+    for (const char* Name : {"Blank", "Serial"}) {
+        SCOPED_TRACE(Name);
+        Make();
+        Dialog->cbbProjectTemplate->SetItemIndex(Dialog->cbbProjectTemplate->Items()->IndexOf(Utf8ToString(Name)));
+        EXPECT_EQ(Create(true, std::string("My") + Name), "");
+        const std::string Text = ReadBytes(Temp.Sys("projects/My" + std::string(Name) + "/My" + Name + ".ino"));
+        EXPECT_EQ(Text, ReadBytes(std::string(MORVANE_SOURCE_DIR "/data/") + Name + ".NewSketch"));
+        EXPECT_NE(Text.find("void setup()"), std::string::npos);
+        EXPECT_NE(Text.find("void loop()"), std::string::npos);
+    }
+}

@@ -122,8 +122,10 @@ TEST_F(OptionsTest, ExternalProgramForExtension) {
     struct TCase {
         String Ext, Program, Window, Params;
     } Cases[] = {
-        {u"PDF", u"\"C:\\Program Files (x86)\\IrfanView\\i_view32.exe\"", u"IrfanView", u"/hide=7"},
-        {u"Html", u"\"c:\\Program Files (x86)\\Mozilla Firefox\\firefox.exe\"", u"MozillaWindowClass", u""},
+        // The desktop's program opens every kind of document by default.
+        {u"PDF", u"xdg-open", u"", u""},
+        {u"Html", u"xdg-open", u"", u""},
+        {u"txt", u"xdg-open", u"", u""},
         {u"exe", u"", u"", u""},
     };
     for (const TCase& C : Cases) {
@@ -163,4 +165,36 @@ TEST_F(OptionsTest, SketchTemplatesFromTheProgramFolder) {
     WriteBytes(StringToUtf8(Program / "ZZZ.NEWSKETCH"), "x");
     F->LoadSketchTemplates(); // the remembered name is found again, ignoring case
     EXPECT_EQ(F->DefaultSketchTemplate(), u"zzz");
+}
+
+TEST_F(OptionsTest, TheArduinoFolderIsChosenAndKnownByItsContent) {
+    auto F = Create();
+    // A folder with "hardware" (Debian's), one with only "revisions.txt", one with neither.
+    std::filesystem::create_directories(Temp.Sys("rev"));
+    WriteBytes(Temp.Sys("rev/Revisions.TXT"), "ARDUINO 1.8.19\n");
+    std::filesystem::create_directories(Temp.Sys("plain/arduino"));
+    TQuestionScript Script;
+    Script.Answer(mrOk, DebianArduino + u"/");
+    F->btnArduinoPath->Click();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(Script.Last().Kind, qkSelectDirectory);
+    EXPECT_EQ(U8(F->PathToArduino()), "/usr/share/arduino");
+
+    Script.Answer(mrOk, Temp / "rev");
+    F->btnArduinoPath->Click();
+    EXPECT_EQ(U8(Script.Last().Directory), "/usr/share/arduino"); // it starts at the current folder
+    EXPECT_EQ(F->PathToArduino(), Temp / "rev");
+    EXPECT_EQ(U8(F->lblArduinoVersion->Caption()), "Arduino IDE version:  ARDUINO 1.8.19");
+
+    Script.Answer(mrOk, Temp / "plain");
+    Script.Answer(IDOK);
+    F->btnArduinoPath->Click();
+    ASSERT_EQ(Script.Asked().size(), 4u);
+    EXPECT_EQ(U8(Script.Last().Text), "\"" + Temp.Sys("plain") +
+                                          "\" is not an Arduino folder: it holds neither \"hardware\" nor \"revisions.txt\".");
+    EXPECT_EQ(F->PathToArduino(), Temp / "rev"); // kept
+
+    Script.Answer(mrCancel);
+    F->btnArduinoPath->Click();
+    EXPECT_EQ(F->PathToArduino(), Temp / "rev");
 }

@@ -79,19 +79,28 @@ TEST_F(RecentFilesTest, TheListSurvivesARestartToTheSecond) {
     EXPECT_EQ(U8(Main->lblModified->Caption()), "Last open: " + Times[1]);
 }
 
-TEST_F(RecentFilesTest, ABadTimeStopsLoadingAndTheRestIsSkipped) {
+TEST_F(RecentFilesTest, AnEntryWithABadTimeIsSkippedNamedAndTheRestKept) {
     Stop();
     WriteBeside(".mru", "[/x/a.ino]\nFileName=a.ino\nLastModified=1.2.2020 10:11:12\n"
-                        "[/x/b.ino]\nFileName=b.ino\nLastModified=yesterday\n[/x/c.ino]\nFileName=c.ino\n");
+                        "[/x/b.ino]\nFileName=b.ino\nLastModified=not a time\n"
+                        "[/x/c.ino]\nFileName=c.ino\nNodeType=3\n[/x/d.ino]\nFileName=d.ino\n");
     TQuestionScript Script;
     Script.Answer(IDOK);
     Start();
-    ASSERT_EQ(Main->lstRecentFiles->Items()->Count(), 3);
-    EXPECT_NE(Record(0), nullptr);
-    EXPECT_EQ(Record(1), nullptr);
-    EXPECT_EQ(Record(2), nullptr);
-    EXPECT_EQ(Script.Asked().size(), 1u);
-    // An entry without a record opens nothing.
-    Main->OpenRecentEntry(1);
-    EXPECT_EQ(Main->pgEdit->PageCount(), 1);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"a.ino", "c.ino", "d.ino"}));
+    for (int I = 0; I < 3; ++I)
+        ASSERT_NE(Record(I), nullptr) << I;
+    EXPECT_EQ(Record(1)->NodeType(), tNodeType(3));
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    const std::string Said = U8(Script.Last().Text);
+    EXPECT_NE(Said.find(Beside(".mru")), std::string::npos) << Said;
+    EXPECT_NE(Said.find("[/x/b.ino] LastModified=not a time"), std::string::npos) << Said;
+    EXPECT_EQ(U8(Record(2)->FullPath()), "/x/d.ino"); // the entries after the bad one are whole
+
+    // At exit the good entries are written back.
+    Stop();
+    const std::string Mru = ReadBytes(Beside(".mru"));
+    for (const char* Section : {"[/x/a.ino]", "[/x/c.ino]", "[/x/d.ino]"})
+        EXPECT_NE(Mru.find(Section), std::string::npos) << Mru;
+    EXPECT_EQ(Mru.find("not a time"), std::string::npos) << Mru;
 }

@@ -517,8 +517,9 @@ void TdaInspectorCollection::LoadFromStream(TStream* Stream) {
 }
 
 void TdaInspectorCollection::SaveToFile(const String& FileName) {
-    TFileStream F(FileName, fmCreate);
-    SaveToStream(&F);
+    TMemoryStream Bytes;
+    SaveToStream(&Bytes);
+    Bytes.SaveToFile(FileName);
 }
 
 void TdaInspectorCollection::LoadFromFile(const String& FileName) {

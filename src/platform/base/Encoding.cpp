@@ -1,6 +1,7 @@
 #include "platform/base/Encoding.h"
 
 #include "platform/base/Exceptions.h"
+#include "platform/base/Files.h"
 #include "platform/base/Streams.h"
 #include "platform/base/Utf8Private.h"
 
@@ -207,6 +208,5 @@ void SaveTextFile(const String& FileName, const String& Text, TEncoding* Encodin
     TBytes Bytes = WriteBOM ? Encoding->GetPreamble() : TBytes();
     TBytes Body = Encoding->GetBytes(Text);
     Bytes.insert(Bytes.end(), Body.begin(), Body.end());
-    TFileStream Stream(FileName, fmCreate);
-    Stream.WriteBuffer(Bytes.data(), Int64(Bytes.size()));
+    SaveFileSafe(FileName, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
 }

@@ -1,6 +1,7 @@
 #include "platform/base/Files.h"
 
 #include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/FilesPrivate.h"
 #include "platform/base/Strings.h"
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -522,6 +524,11 @@ bool WriteFileSafeStat(const String& FileName, std::string_view Bytes, struct st
 
 bool WriteFileSafe(const String& FileName, std::string_view Bytes) {
     return WriteFileSafeStat(FileName, Bytes, nullptr);
+}
+
+void SaveFileSafe(const String& FileName, std::string_view Bytes) {
+    if (!WriteFileSafe(FileName, Bytes))
+        throw EFCreateError(u"Cannot create file \"" + FileName + u"\". " + FromSys(std::strerror(errno)));
 }
 
 int ReadWholeFile(const AnsiString& Path, AnsiString& Bytes, struct stat* Read) {

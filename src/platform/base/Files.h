@@ -119,3 +119,6 @@ String FindFileNoCase(const String& Folder, const String& Name);
 // target, which keeps its permissions (and owner where allowed); a link is written through.
 // False with errno set on failure; the target is then untouched and no temporary file stays.
 bool WriteFileSafe(const String& FileName, std::string_view Bytes);
+// The same for writers that report by exception: EFCreateError "Cannot create file "<name>".
+// <the system's reason>", the old file left as it was.
+void SaveFileSafe(const String& FileName, std::string_view Bytes);

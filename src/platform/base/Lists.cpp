@@ -457,10 +457,10 @@ void TStrings::LoadFromFile(const String& FileName, TEncoding* Encoding) {
 }
 
 void TStrings::SaveToFile(const String& FileName, TEncoding* Encoding) {
+    // Whole, beside the file and renamed over it: an interrupted save leaves the old file.
     TMemoryStream Bytes;
     SaveToStream(&Bytes, Encoding);
-    TFileStream Stream(FileName, fmCreate);
-    Bytes.SaveToStream(&Stream);
+    Bytes.SaveToFile(FileName);
 }
 
 void TStrings::SetDefaultEncoding(TEncoding* Value) {

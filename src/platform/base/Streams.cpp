@@ -1,6 +1,7 @@
 #include "platform/base/Streams.h"
 
 #include "platform/base/Encoding.h"
+#include "platform/base/Files.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Strings.h"
 
@@ -196,8 +197,7 @@ void TCustomMemoryStream::SaveToStream(TStream* Stream) {
 }
 
 void TCustomMemoryStream::SaveToFile(const String& FileName) {
-    TFileStream Stream(FileName, fmCreate);
-    SaveToStream(&Stream);
+    SaveFileSafe(FileName, std::string_view(reinterpret_cast<const char*>(FMemory), size_t(FSize)));
 }
 
 // ---- TMemoryStream ----

@@ -184,9 +184,7 @@ void TGraphic::SaveToFile(const String& FileName) {
     TBytesStream Stream;
     SaveToStream(&Stream);
     const TBytes& Bytes = Stream.Bytes();
-    if (!WriteFileSafe(FileName, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size())))
-        throw EFCreateError(
-            Format(u"Cannot create file \"%s\". %s", {FileName, Utf8ToString(std::strerror(errno))}));
+    SaveFileSafe(FileName, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
 }
 
 // ---- Bitmap pixels -----------------------------------------------------------------------------

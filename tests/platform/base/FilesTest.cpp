@@ -1,7 +1,10 @@
 #include "platform/base/DateTime.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/Files.h"
+#include "platform/base/Lists.h"
 #include "platform/base/ScopeGuard.h"
 
+#include "support/SmallFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <cerrno>
@@ -436,6 +439,63 @@ TEST(SafeWrite, FailureLeavesTargetAndNoTemporaryFile) {
     ASSERT_EQ(symlink("/dev/null", T.Sys("null.ini").c_str()), 0);
     EXPECT_FALSE(WriteFileSafe(T / "null.ini", "x")); // never replaces a device
     EXPECT_EQ(errno, EINVAL);
+}
+
+TEST(SafeWrite, AKillAtAnyMomentOfASaveLeavesTheOldOrTheNewFile) {
+    TTempFolder T;
+    const String File = T / "sketch.ino";
+    // Large enough that a kill mostly lands in the middle of writing.
+    TStringList A, B;
+    for (int I = 0; I < 60000; ++I) {
+        A.Add(u"// the old text of line " + IntToStr(I));
+        B.Add(u"// the new text, of another length, of line " + IntToStr(I));
+    }
+    A.SaveToFile(File);
+    const std::string Old = ReadBytes(T.Sys("sketch.ino"));
+    B.SaveToFile(File);
+    const std::string New = ReadBytes(T.Sys("sketch.ino"));
+    chmod(T.Sys("sketch.ino").c_str(), 0640);
+    for (int Try = 0; Try < 40; ++Try) {
+        SCOPED_TRACE(Try);
+        pid_t Pid = fork();
+        if (Pid == 0) {
+            for (;;) {
+                A.SaveToFile(File);
+                B.SaveToFile(File);
+            }
+        }
+        ASSERT_GT(Pid, 0);
+        // Kills spread over the first saves and the moments between them.
+        usleep(useconds_t(1000 + (Try * 7919) % 60000));
+        kill(Pid, SIGKILL);
+        int Status = 0;
+        waitpid(Pid, &Status, 0);
+        const std::string Now = ReadBytes(T.Sys("sketch.ino"));
+        ASSERT_TRUE(Now == Old || Now == New) << "a file of " << Now.size() << " bytes";
+        struct stat St;
+        stat(T.Sys("sketch.ino").c_str(), &St);
+        EXPECT_EQ(St.st_mode & 07777, 0640u);
+    }
+}
+
+TEST(SafeWrite, AFullFileSystemKeepsTheOldFileAndTheErrorNamesFileAndReason) {
+    TTempFolder T;
+    TSmallFileSystem Small(T.Sys("small"), 256 * 1024);
+    if (!Small.Mounted()) GTEST_SKIP() << Small.Reason();
+    const std::string Path = T.Sys("small/sketch.ino");
+    WriteBytes(Path, "void setup() {}\n");
+    FillFileSystem(T.Sys("small"));
+    TStringList Lines;
+    for (int I = 0; I < 2000; ++I)
+        Lines.Add(u"// a line that needs more room than there is");
+    try {
+        Lines.SaveToFile(Utf8ToString(Path));
+        FAIL() << "saved on a full file system";
+    } catch (const EFCreateError& E) {
+        EXPECT_EQ(U8(E.Message()), "Cannot create file \"" + Path + "\". " + std::strerror(ENOSPC));
+    }
+    EXPECT_EQ(ReadBytes(Path), "void setup() {}\n");
+    EXPECT_EQ(ListFolder(T.Sys("small")), (std::vector<std::string>{"filler", "sketch.ino"}));
 }
 
 } // namespace
