@@ -10,8 +10,7 @@ namespace {
 constexpr TColor Grey = TColor(0x808080);
 
 // A channel's info pane. Its text is wider than the pane at the terminal's size: rather than
-// lose both ends (the label among them) to a centred single line, it breaks into lines below
-// the enable box.
+// lose both ends (the label among them) to a centred single line, it goes on two lines.
 class TInfoPane : public TPanel {
 public:
     explicit TInfoPane(TComponent* AOwner) : TPanel(AOwner) { SetShowCaption(false); }
@@ -27,18 +26,22 @@ protected:
         TRect R = ClientRect();
         R.Left += 2;
         R.Right -= 2;
-        // One line fits beside the box; more go under it.
-        TRect Beside = R;
-        Beside.Left += 19;
-        if (C->TextWidth(Text) <= Beside.Width()) {
-            DrawText(C, Text, Beside, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-            return;
-        }
-        R.Top += 18;
-        TRect Need = R;
-        DrawText(C, Text, Need, DT_WORDBREAK | DT_CENTER | DT_NOPREFIX | DT_CALCRECT);
-        if (Need.Height() < R.Height()) R.Top += (R.Height() - Need.Height()) / 2;
-        DrawText(C, Text, R, DT_WORDBREAK | DT_CENTER | DT_NOPREFIX);
+        // The label and value beside the box, the range ("< min..max >") under them; the
+        // brackets go first when the range is too wide.
+        TRect Top = R;
+        Top.Left += 19;
+        Top.Bottom = R.Top + 19;
+        const std::size_t Cut = Text.find(u" < ");
+        const String Head = Cut == String::npos ? Text : Text.substr(0, Cut);
+        // Too wide, it keeps its start (the label) and loses its end.
+        DrawText(C, Head, Top,
+                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (C->TextWidth(Head) > Top.Width() ? DT_LEFT : DT_CENTER));
+        if (Cut == String::npos) return;
+        String Tail = Text.substr(Cut + 1);
+        if (C->TextWidth(Tail) > R.Width() && Tail.size() > 4) Tail = Tail.substr(2, Tail.size() - 4);
+        TRect Bottom = R;
+        Bottom.Top = Top.Bottom;
+        DrawText(C, Tail, Bottom, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
     }
 };
 

@@ -226,6 +226,9 @@ void TfrmTerm::BuildChannelPanel() {
     lblResizeChannelPanel->SetName(u"lblResizeChannelPanel");
     lblResizeChannelPanel->SetParent(pnlChannels);
     lblResizeChannelPanel->SetCaption(u"<");
+    // A fixed small size: the glyph sits where the label is, at the panel's edge.
+    lblResizeChannelPanel->SetAutoSize(false);
+    lblResizeChannelPanel->SetBounds(0, 0, 12, 16);
     lblResizeChannelPanel->Font()->SetStyle(TFontStyles{fsBold});
     lblResizeChannelPanel->Font()->SetColor(clSilver);
     lblResizeChannelPanel->SetTransparent(true);
