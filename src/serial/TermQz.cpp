@@ -2,6 +2,7 @@
 
 #include "platform/base/Encoding.h"
 #include "platform/base/Format.h"
+#include "platform/base/Ini.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
@@ -36,6 +37,8 @@ const char HelpRtf[] =
 const String ChannelNames = u"ABCDEFGH";
 // Error lines quote this many bytes of a command that never closed.
 constexpr std::size_t QuotedCommandBytes = 32;
+// The terminal window's own settings in the saved port settings file, beside the ports' sections.
+constexpr const char16_t* TerminalSection = u"Terminal";
 
 String FromWire(const AnsiString& Bytes) {
     return TEncoding::ANSI()->GetString(reinterpret_cast<const Byte*>(Bytes.data()), Bytes.size());
@@ -410,7 +413,11 @@ void TfrmTerm::BuildPages() {
     edtRxLineLimit->SetHint(u"The oldest lines go when there are more");
     edtRxLineLimit->SetShowHint(true);
     edtRxLineLimit->OnChange = [this](TObject*) {
-        if (edtRxLineLimit->Value() >= edtRxLineLimit->MinValue()) SetRxLineLimit(edtRxLineLimit->Value());
+        const int Value = edtRxLineLimit->Value();
+        if (Value < edtRxLineLimit->MinValue() || Value == FRxLineLimit) return;
+        SetRxLineLimit(Value);
+        // Kept for the next window and the next start, in either program.
+        WritePrivateProfileString(TerminalSection, u"RxLineLimit", IntToStr(FRxLineLimit), ComPortSettingsFile());
     };
 }
 
@@ -472,6 +479,10 @@ void TfrmTerm::FormCreate() {
     lblResizeChannelPanel->SetLeft(pnlChannels->Width() - lblResizeChannelPanel->Width() - 4);
     LastUsedLine = 0;
     LastLogValue.fill(0);
+    // A saved limit that is not a number gives the default, not the smallest.
+    const String Saved = GetPrivateProfileString(TerminalSection, u"RxLineLimit", u"", ComPortSettingsFile());
+    SetRxLineLimit(std::clamp(StrToIntDef(Trim(Saved), DefaultRxLineLimit), edtRxLineLimit->MinValue(),
+                              edtRxLineLimit->MaxValue()));
     Scope = new tScope(this, tsGraph, alClient, 0, 0, 600, 400, clBlack, 100, 3, 0, 1023, 0.0, 1023.0, 3, pnlInfo);
     Scope->SetName(u"Scope");
     Scope->SetPopupMenu(pmGraph);
