@@ -69,7 +69,7 @@ TComboBox* MakeCombo(TfrmComPortSetup* Form, const String& Name, int Top, const 
     C->SetName(Name);
     C->SetParent(Form);
     C->SetStyle(csDropDownList);
-    C->SetBounds(176, Top, 120, 21);
+    C->SetBounds(256, Top, 120, 21);
     for (int I = 0; I < Count; ++I)
         C->Items()->Add(GetEnumName(Info, I));
     return C;
@@ -78,7 +78,7 @@ TComboBox* MakeCombo(TfrmComPortSetup* Form, const String& Name, int Top, const 
 void MakeLabel(TfrmComPortSetup* Form, const String& Caption, int Top) {
     auto* L = new TLabel(Form);
     L->SetParent(Form);
-    L->SetBounds(104, Top + 3, 70, 13);
+    L->SetBounds(184, Top + 3, 70, 13);
     L->SetCaption(Caption);
 }
 
@@ -95,18 +95,19 @@ TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner, TSerMonitorHost Host) : T
         SetBorderStyle(Forms::bsDialog);
         SetBorderIcons(TBorderIcons{});
         SetPosition(poMainFormCenter);
-        SetClientWidth(304);
+        // The port list is wide enough for each number's device.
+        SetClientWidth(384);
         SetClientHeight(265);
         lstComs = new TListBox(this);
         lstComs->SetName(u"lstComs");
         lstComs->SetParent(this);
-        lstComs->SetBounds(8, 8, 88, 217);
+        lstComs->SetBounds(8, 8, 168, 217);
         lstComs->OnClick = [this](TObject*) { EnableButtons(lstComs->Items()->Count() > 0); };
         lstComs->OnDblClick = [this](TObject*) { SetModalResult(mrOk); };
         chkComActive = new TCheckBox(this);
         chkComActive->SetName(u"chkComActive");
         chkComActive->SetParent(this);
-        chkComActive->SetBounds(104, 8, 100, 17);
+        chkComActive->SetBounds(184, 8, 100, 17);
         chkComActive->SetCaption(u"Active");
         MakeLabel(this, u"Baudrate:", 32);
         cbbBaudRate = MakeCombo(this, u"cbbBaudRate", 32, TypeInfo<TSerBaudrate>(), brUser + 1);
@@ -117,7 +118,7 @@ TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner, TSerMonitorHost Host) : T
         edtUserBaudRate = new TSpinEdit(this);
         edtUserBaudRate->SetName(u"edtUserBaudRate");
         edtUserBaudRate->SetParent(this);
-        edtUserBaudRate->SetBounds(176, 58, 120, 22);
+        edtUserBaudRate->SetBounds(256, 58, 120, 22);
         edtUserBaudRate->SetMinValue(30);
         edtUserBaudRate->SetMaxValue(1000000);
         edtUserBaudRate->SetMaxLength(12);
@@ -132,13 +133,13 @@ TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner, TSerMonitorHost Host) : T
         bbtnLoad = new TButton(this);
         bbtnLoad->SetName(u"bbtnLoad");
         bbtnLoad->SetParent(this);
-        bbtnLoad->SetBounds(104, 170, 92, 25);
+        bbtnLoad->SetBounds(184, 170, 92, 25);
         bbtnLoad->SetCaption(u"Load");
         bbtnLoad->OnClick = [this](TObject*) { LoadSettings(ComPortName); };
         bbtnSave = new TButton(this);
         bbtnSave->SetName(u"bbtnSave");
         bbtnSave->SetParent(this);
-        bbtnSave->SetBounds(204, 170, 92, 25);
+        bbtnSave->SetBounds(284, 170, 92, 25);
         bbtnSave->SetCaption(u"Save");
         bbtnSave->SetEnabled(false);
         bbtnSave->OnClick = [this](TObject*) { SaveSettings(ComPortName); };
@@ -146,13 +147,13 @@ TfrmComPortSetup::TfrmComPortSetup(TComponent* AOwner, TSerMonitorHost Host) : T
         bbtnOK->SetName(u"bbtnOK");
         bbtnOK->SetParent(this);
         bbtnOK->SetKind(bkOK);
-        bbtnOK->SetBounds(104, 200, 92, 25);
+        bbtnOK->SetBounds(184, 200, 92, 25);
         bbtnOK->SetEnabled(false);
         bbtnCancel = new TBitBtn(this);
         bbtnCancel->SetName(u"bbtnCancel");
         bbtnCancel->SetParent(this);
         bbtnCancel->SetKind(bkCancel);
-        bbtnCancel->SetBounds(204, 200, 92, 25);
+        bbtnCancel->SetBounds(284, 200, 92, 25);
         pnlHint = new TPanel(this);
         pnlHint->SetName(u"pnlHint");
         pnlHint->SetParent(this);
@@ -181,7 +182,7 @@ void TfrmComPortSetup::ScanPorts() {
             if (Bar) Bar->SetProgress(N);
         },
         [&](int N, bool Busy) {
-            lstComs->Items()->Add(Format(u"COM %d", {N}));
+            lstComs->Items()->Add(ComPortEntry(u"COM %d", N));
             if (Busy)
                 lstComs->SetItemIndex(Free);
             else
@@ -195,7 +196,7 @@ void TfrmComPortSetup::EnableButtons(bool Enabled) {
 }
 
 void TfrmComPortSetup::SelectPort(int ComNumber) {
-    const int Index = lstComs->Items()->IndexOf(Format(u"COM %d", {ComNumber}));
+    const int Index = IndexOfComPort(lstComs->Items(), ComNumber);
     if (Index >= 0) lstComs->SetItemIndex(Index);
 }
 
@@ -228,8 +229,7 @@ void TfrmComPortSetup::UpdateSetting(TSerComPort* ComPort) {
     // A closed port is left alone: closing it again would report a close that never happened.
     if (WasOpen) ComPort->Close();
     const String Entry = lstComs->Items()->Strings(Index);
-    ComPort->SetComNumber(
-        static_cast<Word>(StrToIntDef(Trim(Copy(Entry, Pos(u"COM ", Entry) + 4, Length(Entry))), 0)));
+    ComPort->SetComNumber(static_cast<Word>(ComNumberOfEntry(Entry)));
     ComPort->SetBaudRate(static_cast<TSerBaudrate>(std::max(cbbBaudRate->ItemIndex(), 0)));
     if (ComPort->BaudRate() == brUser) ComPort->SetUserBaudRate(edtUserBaudRate->Value());
     ComPort->SetParity(static_cast<TSerParity>(std::max(cbParity->ItemIndex(), 0)));
@@ -257,7 +257,7 @@ void TfrmComPortSetup::SaveSettings(const String& Section) {
 void TfrmComPortSetup::LoadSettings(const String& Section) {
     const TSavedPort P = ReadSection(Section);
     Apply(P, comTest, true);
-    const int Index = lstComs->Items()->IndexOf(Format(u"COM %d", {P.ComNr}));
+    const int Index = IndexOfComPort(lstComs->Items(), P.ComNr);
     lstComs->SetItemIndex(Index);
     ShowValues(comTest);
     edtUserBaudRate->SetValue(

@@ -1,6 +1,7 @@
 #pragma once
 // The port setup dialog and the saved port settings: one section per port component, named
-// after it, in the ".ConfSer" file beside the program.
+// after it, in the ".ConfSer" file beside the program (where the terminal window keeps its own
+// section too).
 
 #include "platform/gui/Buttons.h"
 #include "platform/gui/ExtCtrls.h"

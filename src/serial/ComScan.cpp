@@ -2,6 +2,7 @@
 
 #include "platform/base/Format.h"
 #include "platform/base/Strings.h"
+#include "platform/gui/Graphics.h"
 #include "platform/gui/Messages.h"
 
 void ScanComPorts(TSerComPort* Probe, const std::function<void(int ComNumber)>& Before,
@@ -17,6 +18,36 @@ void ScanComPorts(TSerComPort* Probe, const std::function<void(int ComNumber)>& 
             if (Pos(u"Can't open device", E.Message()) > 0) Found(N, true);
         }
     }
+}
+
+String ComPortEntry(const String& EntryFormat, int ComNumber) {
+    const String Device = SerialPortDeviceName(ComNumber);
+    const String Entry = Format(EntryFormat, {ComNumber});
+    return Device.empty() ? Entry : Entry + u"  (" + Device + u")";
+}
+
+int ComNumberOfEntry(const String& Entry) {
+    const int At = Pos(u"COM ", Entry);
+    if (At == 0) return 0;
+    int I = At + 4, N = 0;
+    bool Any = false;
+    while (I <= Length(Entry) && Entry[static_cast<std::size_t>(I - 1)] == u' ')
+        ++I;
+    while (I <= Length(Entry) && Entry[static_cast<std::size_t>(I - 1)] >= u'0' &&
+           Entry[static_cast<std::size_t>(I - 1)] <= u'9' && N < 100000) {
+        N = N * 10 + (Entry[static_cast<std::size_t>(I - 1)] - u'0');
+        Any = true;
+        ++I;
+    }
+    return Any ? N : 0;
+}
+
+int IndexOfComPort(TStrings* Items, int ComNumber) {
+    for (int I = 0; I < Items->Count(); ++I) {
+        const String Entry = Items->Strings(I);
+        if (!Entry.empty() && Entry[0] != u'-' && ComNumberOfEntry(Entry) == ComNumber) return I;
+    }
+    return -1;
 }
 
 // ---- Scan bar ----------------------------------------------------------------------------------
@@ -77,8 +108,15 @@ TfrmSelectComport::TfrmSelectComport(TComponent* AOwner) : TForm(AOwner) {
 void TfrmSelectComport::ScanPorts() {
     lstComPorts->Items()->Clear();
     ScanComPorts(comTest, nullptr, [this](int N, bool Busy) {
-        lstComPorts->Items()->Add(Busy ? Format(u"- COM %d [open]", {N}) : Format(u"COM %d", {N}));
+        lstComPorts->Items()->Add(ComPortEntry(Busy ? u"- COM %d [open]" : u"COM %d", N));
     });
+    // As wide as the longest entry needs, with the device beside each number.
+    int Widest = 128;
+    TBitmap Measure(1, 1);
+    Measure.Canvas()->Font()->Assign(lstComPorts->Font());
+    for (int I = 0; I < lstComPorts->Items()->Count(); ++I)
+        Widest = std::max(Widest, Measure.Canvas()->TextWidth(lstComPorts->Items()->Strings(I)) + 12);
+    SetClientWidth(std::min(Widest, 480));
 }
 
 int TfrmSelectComport::SelectedComPortNr() const {
@@ -86,5 +124,5 @@ int TfrmSelectComport::SelectedComPortNr() const {
     if (Index < 0) return 0;
     const String Entry = lstComPorts->Items()->Strings(Index);
     if (Entry.empty() || Entry[0] == u'-') return 0;
-    return StrToIntDef(Trim(Copy(Entry, 4, Length(Entry))), 0);
+    return ComNumberOfEntry(Entry);
 }

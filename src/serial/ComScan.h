@@ -16,6 +16,14 @@ constexpr int SerLastComNumber = 255;
 void ScanComPorts(TSerComPort* Probe, const std::function<void(int ComNumber)>& Before,
                   const std::function<void(int ComNumber, bool Busy)>& Found);
 
+// A port's list entry: "COM n" (or what Format makes of n) and the device it stands for, so
+// that the user sees which device a number is.
+String ComPortEntry(const String& Format, int ComNumber);
+// The number after "COM " in an entry; 0 when there is none.
+int ComNumberOfEntry(const String& Entry);
+// The entry of port ComNumber in Items; -1 when it has none.
+int IndexOfComPort(TStrings* Items, int ComNumber);
+
 // The progress window of a scan.
 class TfrmComScanBar : public TForm {
     DECLARE_CLASS(TfrmComScanBar, TForm)
@@ -27,7 +35,7 @@ public:
 };
 
 // Lets the user pick a port by a double click. Free ports read "COM n", ports held elsewhere
-// "- COM n [open]".
+// "- COM n [open]", each with its device.
 class TfrmSelectComport : public TForm {
     DECLARE_CLASS(TfrmSelectComport, TForm)
 public:

@@ -2,11 +2,48 @@
 
 #include "platform/base/Format.h"
 #include "platform/base/Math.h"
+#include "platform/base/ScopeGuard.h"
 #include "platform/base/Threads.h"
 
 namespace {
 
 constexpr TColor Grey = TColor(0x808080);
+
+// A channel's info pane. Its text is wider than the pane at the terminal's size: rather than
+// lose both ends (the label among them) to a centred single line, it goes on two lines.
+class TInfoPane : public TPanel {
+public:
+    explicit TInfoPane(TComponent* AOwner) : TPanel(AOwner) { SetShowCaption(false); }
+
+protected:
+    void Paint() override {
+        TPanel::Paint();
+        const String Text = Caption();
+        if (Text.empty()) return;
+        TCanvas* C = Canvas();
+        C->Font()->Assign(Font());
+        C->Brush()->SetStyle(bsClear);
+        TRect R = ClientRect();
+        R.Left += 2;
+        R.Right -= 2;
+        // The label and value beside the box, the range ("< min..max >") under them; the
+        // brackets go first when the range is too wide.
+        TRect Top = R;
+        Top.Left += 19;
+        Top.Bottom = R.Top + 19;
+        const std::size_t Cut = Text.find(u" < ");
+        const String Head = Cut == String::npos ? Text : Text.substr(0, Cut);
+        // Too wide, it keeps its start (the label) and loses its end.
+        DrawText(C, Head, Top,
+                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (C->TextWidth(Head) > Top.Width() ? DT_LEFT : DT_CENTER));
+        if (Cut == String::npos) return;
+        String Tail = Text.substr(Cut + 1);
+        if (C->TextWidth(Tail) > R.Width() && Tail.size() > 4) Tail = Tail.substr(2, Tail.size() - 4);
+        TRect Bottom = R;
+        Bottom.Top = Top.Bottom;
+        DrawText(C, Tail, Bottom, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    }
+};
 
 } // namespace
 
@@ -17,7 +54,7 @@ tChannel::tChannel(const String& aChannelName, const String& aLabel, TColor ACol
     : FChannelName(aChannelName), FLabel(aLabel), ChannelEnabled(aChannelEnabled), FColor(AColor),
       FLineWidth(aLineWidth) {
     if (!aInfoPanel) return;
-    InfoPane = new TPanel(aInfoPanel);
+    InfoPane = new TInfoPane(aInfoPanel);
     InfoPane->SetParent(aInfoPanel);
     InfoPane->SetBevelOuter(bvLowered);
     InfoPane->SetBounds(0, 0, 60, aInfoPanel->ClientHeight());
@@ -53,8 +90,12 @@ void tChannel::SetData(int NewValue) {
     FLastYValue = NewValue;
     FMinYValue = std::min(FMinYValue, NewValue);
     FMaxYValue = std::max(FMaxYValue, NewValue);
+    if (!Deferred) ShowData();
+}
+
+void tChannel::ShowData() {
     if (InfoPane)
-        InfoPane->SetCaption(Format(u"%s:%5d < %d..%d >", {FLabel, NewValue, FMinYValue, FMaxYValue}));
+        InfoPane->SetCaption(Format(u"%s:%5d < %d..%d >", {FLabel, FLastYValue, FMinYValue, FMaxYValue}));
 }
 
 // ---- tScope -------------------------------------------------------------------------------------
@@ -184,7 +225,21 @@ void tScope::NewChannelPoint(tChannel* Channel, int Data, bool DrawContinously) 
     // shows it.
     for (const auto& C : arChannels)
         Draw = Draw || C->FLastYValue != 0;
-    if (Draw) {
+    if (Draw && FUpdateCount > 0) {
+        if (FPendingFrom < 0) FPendingFrom = FX;
+        FPending.push_back({Channel->FLastX, Row(Channel->FLastYValue), FX + FXZoom, Row(Data), Channel->FColor,
+                            Channel->FLineWidth});
+        Channel->FLastX = FX + FXZoom;
+        FX += FXZoom;
+        if (FX + FXZoom > Picture()->Width()) {
+            // The pass ends: what it drew goes on the picture before the next one erases.
+            DrawPending();
+            FX = 0;
+            FRealTime = GetTickCount();
+            for (auto& C : arChannels)
+                C->FLastX = 0;
+        }
+    } else if (Draw) {
         TCanvas* C = Canvas();
         EraseAhead(C);
         C->Pen()->SetStyle(psSolid);
@@ -196,7 +251,61 @@ void tScope::NewChannelPoint(tChannel* Channel, int Data, bool DrawContinously) 
         DrawZeroSegment(C);
         Advance(true);
     }
+    if (FUpdateCount > 0) Channel->Deferred = true;
     Channel->SetData(Data);
+}
+
+void tScope::DrawPending() {
+    if (FPending.empty()) return;
+    // The erase bands of the points run one into the next (each starts where the previous
+    // point's line ended): one band from the first to the last does for all. Each line then
+    // lies before the band of every later point, so none of it is erased by them.
+    const int From = FPendingFrom;
+    const int To = FPending.back().X2;
+    {
+        FQuiet = true;
+        TScopeExit Loud([this] { FQuiet = false; });
+        TCanvas* C = Canvas();
+        C->FillRect(Rect(From, 0, To - FXZoom + FEraseWindowWidth, Picture()->Height()));
+        C->Pen()->SetStyle(psSolid);
+        for (const TSegment& S : FPending) {
+            if (C->Pen()->Color() != S.Color) C->Pen()->SetColor(S.Color);
+            if (C->Pen()->Width() != S.Width) C->Pen()->SetWidth(S.Width);
+            C->MoveTo(S.X1, S.Y1);
+            C->LineTo(S.X2, S.Y2);
+        }
+        C->Pen()->SetStyle(psDot);
+        C->Pen()->SetWidth(1);
+        C->Pen()->SetColor(TColor(0xC0C0C0));
+        const int Y = Row(ZeroYPosition);
+        C->MoveTo(From, Y);
+        C->LineTo(To, Y);
+    }
+    FPending.clear();
+    FPendingFrom = -1;
+    if (FQuietChanged) {
+        FQuietChanged = false;
+        TImage::PictureChanged(this);
+    }
+}
+
+void tScope::EndUpdate() {
+    if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+    DrawPending();
+    for (auto& C : arChannels)
+        if (C->Deferred) {
+            C->Deferred = false;
+            C->ShowData();
+        }
+}
+
+void tScope::PictureChanged(TObject* Sender) {
+    // A batch of lines repaints the picture once.
+    if (FQuiet) {
+        FQuietChanged = true;
+        return;
+    }
+    TImage::PictureChanged(Sender);
 }
 
 void tScope::NewPoint(const std::vector<int>& Values) {
@@ -217,6 +326,8 @@ void tScope::NewPoint(const std::vector<int>& Values) {
 }
 
 void tScope::ClearScope() {
+    FPending.clear();
+    FPendingFrom = -1;
     TCanvas* C = Canvas();
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(FBackground);
@@ -228,6 +339,8 @@ void tScope::ClearScope() {
 
 void tScope::Resize() {
     TImage::Resize();
+    FPending.clear();
+    FPendingFrom = -1;
     if (Width() > 0 && Height() > 0) {
         TBitmap* B = Picture()->Bitmap();
         B->SetSize(Width(), Height());

@@ -22,6 +22,8 @@ public:
 
     // The last value, the smallest and largest so far, shown in the info pane.
     void SetData(int NewValue);
+    // The info pane's text for the values as they are now.
+    void ShowData();
 
     String FChannelName;
     String FLabel;
@@ -34,6 +36,8 @@ public:
     int FMaxYValue = -2147483647 - 1;
     TPanel* InfoPane = nullptr;
     TCheckBox* EnableBox = nullptr;
+    // The info pane waits for the scope's EndUpdate.
+    bool Deferred = false;
 
 private:
     // Cleared when the channel goes, for the enable box's handler.
@@ -57,6 +61,12 @@ public:
     // One value to each of the first channels, in order.
     void NewPoint(const std::vector<int>& Values);
     void ClearScope();
+    // Between these, points are taken as they come and drawn at EndUpdate, for a block of
+    // received values at once: the band ahead of the pen is erased once for all of them, and
+    // the picture and info panes change once.
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    bool Updating() const { return FUpdateCount > 0; }
 
     int ChannelCount() const { return static_cast<int>(arChannels.size()); }
     tChannel* Channel(int Index) const { return arChannels[static_cast<std::size_t>(Index)].get(); }
@@ -77,6 +87,7 @@ public:
 protected:
     void Resize() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void PictureChanged(TObject* Sender) override;
 
 private:
     std::vector<std::unique_ptr<tChannel>> arChannels;
@@ -85,6 +96,20 @@ private:
     bool Initialized = false;
     unsigned FRealTime = 0;
 
+    // Line segments of points taken during an update, not drawn yet; they all lie between
+    // FPendingFrom and the pen, within one pass over the width.
+    struct TSegment {
+        int X1, Y1, X2, Y2;
+        TColor Color;
+        int Width;
+    };
+    int FUpdateCount = 0;
+    std::vector<TSegment> FPending;
+    int FPendingFrom = -1;
+    bool FQuiet = false;
+    bool FQuietChanged = false;
+
+    void DrawPending();
     void LayoutInfoPanes();
     void EraseAhead(TCanvas* C);
     void DrawZeroSegment(TCanvas* C);

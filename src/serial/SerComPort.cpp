@@ -3,6 +3,7 @@
 #include "platform/base/Format.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/gui/Forms.h"
+#include "serial/CommConfigDialog.h"
 #include "serial/SerSafeSync.h"
 
 namespace {
@@ -16,6 +17,11 @@ constexpr Cardinal OptionBits[] = {DCB_fParity, DCB_fDsrSensitivity, DCB_fTXCont
                                    DCB_fNull};
 
 } // namespace
+
+String PortTitle(int ComNumber) {
+    const String Device = SerialPortDeviceName(ComNumber);
+    return Device.empty() ? Format(u"COM%d", {ComNumber}) : Format(u"COM%d (%s)", {ComNumber, Device});
+}
 
 Cardinal SerBaudRateValue(TSerBaudrate Value) {
     return Value < brUser ? BaudRates[Value] : 0;
@@ -321,6 +327,10 @@ AnsiString TSerCustomSerialPort::ReadString() {
     return S;
 }
 
+bool TSerCustomSerialPort::DeviceGone() const {
+    return FCoreComPort && FCoreComPort->IsOpen() && FCoreComPort->Gone();
+}
+
 int TSerCustomSerialPort::InBufUsed() {
     TComStat S;
     FCoreComPort->ComStatus(S);
@@ -457,10 +467,19 @@ void TSerCustomComPort::OpenCorePort() {
 }
 
 bool TSerCustomComPort::ExecuteConfigDialog() {
-    return false;
+    // Like the system's own dialog: only for a port that is open or whose device is there, and
+    // it starts from the component's settings.
+    if (!Active() && !SerialPortExists(ComNumber())) return false;
+    TDCB D = DCB();
+    if (!ExecuteCommConfigDialog(PortTitle(ComNumber()), D)) return false;
+    SetDCB(D);
+    return true;
 }
 
 void TSerCustomComPort::SetDefaultParameters() {
+    // The defaults a serial line has on this system before any program sets it (9600 baud, 8
+    // data bits, no parity, one stop bit, no handshake), for a port whose device is there.
+    if (!SerialPortExists(ComNumber())) return;
     TDCB D;
     D.BaudRate = 9600;
     D.ByteSize = 8;

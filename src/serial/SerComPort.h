@@ -53,6 +53,9 @@ public:
     Byte ReadChar();
     AnsiString ReadString();
     int InBufUsed();
+    // The open port's device hung up or failed (unplugged): it takes no more bytes; OnLineError
+    // has CE_IOE.
+    bool DeviceGone() const;
     // Raises "Write data error [requested: %d, free: %d]" when the bytes don't fit.
     void WriteData(const void* Data, int Size) override;
     void WriteChar(Byte C) { WriteData(&C, 1); }
@@ -172,9 +175,11 @@ class TSerCustomComPort : public TSerCustomSerialPort {
     DECLARE_CLASS(TSerCustomComPort, TSerCustomSerialPort)
 public:
     explicit TSerCustomComPort(TComponent* AOwner) : TSerCustomSerialPort(AOwner) {}
-    // This system has no comm configuration dialog of its own: the answer is always false.
+    // The line settings dialog for the port, for a port that is open or whose device is there
+    // (else false); on OK the settings go into the properties. True when confirmed.
     bool ExecuteConfigDialog() override;
-    // The system's default line settings: 9600 baud, 8 data bits, no parity, one stop bit.
+    // The system's default line settings (9600 baud, 8 data bits, no parity, one stop bit) for
+    // a port whose device is there; a port without a device keeps its settings.
     void SetDefaultParameters();
     // "COM%d: %d,%s,%s,%s": number, baud rate, parity letter, data bits, stop bits.
     String SettingsStr() const;
@@ -193,6 +198,9 @@ private:
     static void Published(TPublisher<TSerComPort>& P);
 };
 
+// "COM n (device)" for showing a port: the number and the device it stands for, "COM n" alone
+// when it stands for none.
+String PortTitle(int ComNumber);
 // The baud rate of each TSerBaudrate but brUser.
 Cardinal SerBaudRateValue(TSerBaudrate Value);
 // The port and the terminal window's controls.

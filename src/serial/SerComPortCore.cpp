@@ -4,6 +4,7 @@
 #include "platform/base/ScopeGuard.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -90,6 +91,7 @@ protected:
             }
             if (Ready & swHangup) {
                 // The device went away: say so once, then only wait to be stopped.
+                FCore->FGone = true;
                 FCore->FLastError |= CE_IOE;
                 Raise(ceLineEvent, EV_ERR);
                 while (!Terminated()) {
@@ -293,16 +295,20 @@ bool TSerComPortCore::OpenComPort(int ComNumber) {
     if (FIsOpen) return false;
     if (ComNumber <= 0) throw ESerComPortCoreError(Format(u"Invalid port number (COM%d)", {ComNumber}));
     FComNumber = ComNumber;
-    switch (FDevice.Open(ComNumber)) {
-    case sorOpened:
-        break;
-    case sorAbsent:
-        throw ESerComPortCoreError(Format(u"Invalid port number (COM%d)", {ComNumber}));
-    case sorBusy:
-        throw ESerComPortCoreError(Format(u"Can't open device COM%d", {ComNumber}));
+    const TSerialOpenResult Result = FDevice.Open(ComNumber);
+    if (Result == sorOpened) {
+        Open();
+        return true;
     }
-    Open();
-    return true;
+    // The device the number stands for goes with the message, and why it did not open: a user
+    // who is not allowed to open it reads so.
+    const int Error = errno;
+    const String Device = SerialPortDeviceName(ComNumber);
+    const String Where = Device.empty() ? String(u": no device is set for this number")
+                                        : Format(u": %s (%s)", {Device, Utf8ToString(std::strerror(Error))});
+    if (Result == sorAbsent)
+        throw ESerComPortCoreError(Format(u"Invalid port number (COM%d)", {ComNumber}) + Where);
+    throw ESerComPortCoreError(Format(u"Can't open device COM%d", {ComNumber}) + Where);
 }
 
 bool TSerComPortCore::OpenExternalHandle(int ExternalHandle) {
@@ -331,6 +337,7 @@ void TSerComPortCore::Open() {
     TScopeExit CloseOnFailure([this] { Close(); });
     ApplyDCB();
     FLastError = 0;
+    FGone = false;
     FGlobalSignalEvent.ResetEvent();
     if (!FDirectWrite) {
         FWriteThread = new TSerComPortWriteThread(this, FOutBuffSize);
@@ -381,11 +388,13 @@ int TSerComPortCore::ReadData(void* Data, int Count) {
     std::lock_guard<std::recursive_mutex> Guard(FCritSection);
     const int N = FDevice.Read(Data, Count);
     if (N > 0) FBytesRead += static_cast<UInt64>(N);
+    if (N < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV)) FGone = true;
     return N < 0 ? -1 : N;
 }
 
 bool TSerComPortCore::WriteData(const void* Data, int Size) {
-    if (!FCanPerformCall || Size < 1) return false;
+    // Bytes for a device that is gone would be taken and never sent.
+    if (!FCanPerformCall || FGone || Size < 1) return false;
     std::lock_guard<std::recursive_mutex> Guard(FWriteSection);
     if (!FDirectWrite) return FWriteThread && FWriteThread->Queue(Data, Size);
     const Byte* P = static_cast<const Byte*>(Data);

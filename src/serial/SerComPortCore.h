@@ -115,8 +115,8 @@ public:
 
     // False when open already. Raises ESerComPortCoreError "Invalid port number (COM%d)" for a
     // number below 1 or a device that does not exist, "Can't open device COM%d" for one that
-    // is held or cannot be opened, and the messages of the setting steps; the core is closed
-    // again before it raises.
+    // is held or cannot be opened (both followed by ": ", the device and the system's reason),
+    // and the messages of the setting steps; the core is closed again before it raises.
     bool OpenComPort(int ComNumber);
     // Uses a device opened elsewhere; the core closes it.
     bool OpenExternalHandle(int ExternalHandle);
@@ -124,7 +124,8 @@ public:
 
     // -1 unless open; else the bytes read, at most Count, without waiting.
     int ReadData(void* Data, int Count);
-    // False unless open, or when the bytes don't fit the transmit ring (nothing is queued then).
+    // False unless open, once the device is gone, or when the bytes don't fit the transmit ring
+    // (nothing is queued then).
     bool WriteData(const void* Data, int Size);
     void ComStatus(TComStat& Stat);
     // The line errors gathered since the last call (CE_*), reset to none.
@@ -139,6 +140,9 @@ public:
     int ComNumber() const { return FComNumber; }
     int Handle() const { return FDevice.Handle(); }
     bool IsOpen() const { return FIsOpen; }
+    // The open device hung up or failed (unplugged): it takes no more bytes, and the event
+    // thread has reported CE_IOE with EV_ERR.
+    bool Gone() const { return FGone; }
     const TDCB& DCB() const { return FDCB; }
     // Applied at once while open; when the device refuses, the block is read back from it and
     // "Error setting parameters from DCB" is raised.
@@ -172,6 +176,7 @@ private:
     TSerialDevice FDevice;
     bool FIsOpen = false;
     std::atomic<Cardinal> FLastError{0};
+    std::atomic<bool> FGone{false};
     std::atomic<UInt64> FBytesRead{0}; // tells the event thread that someone reads
     int FInBuffSize = 8192;
     int FOutBuffSize = 4096;

@@ -2,6 +2,7 @@
 
 #include "platform/base/Encoding.h"
 #include "platform/base/Format.h"
+#include "platform/base/Ini.h"
 #include "platform/base/ScopeGuard.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Threads.h"
@@ -36,6 +37,8 @@ const char HelpRtf[] =
 const String ChannelNames = u"ABCDEFGH";
 // Error lines quote this many bytes of a command that never closed.
 constexpr std::size_t QuotedCommandBytes = 32;
+// The terminal window's own settings in the saved port settings file, beside the ports' sections.
+constexpr const char16_t* TerminalSection = u"Terminal";
 
 String FromWire(const AnsiString& Bytes) {
     return TEncoding::ANSI()->GetString(reinterpret_cast<const Byte*>(Bytes.data()), Bytes.size());
@@ -67,12 +70,17 @@ TfrmTerm::TfrmTerm(TComponent* AOwner, TSerMonitorHost Host) : TForm(AOwner), FH
         ComPort->SetRTS(false);
         ComPort->OnDataRecived = [this](TObject*, int Count) { ComPortDataRecived(Count); };
         ComPort->OnPortOpen = [this](TObject*) {
+            FDeviceGoneTold = false;
+            FPortTitle = PortTitle(ComPort->ComNumber());
             ledConnected->SetActive(true);
             UpdatePortCaption();
         };
         ComPort->OnPortClose = [this](TObject*) {
             ledConnected->SetActive(false);
             UpdatePortCaption();
+        };
+        ComPort->OnLineError = [this](TObject*, Cardinal Errors) {
+            if (Errors & CE_IOE) DeviceGone();
         };
         dlgSelect = new TFontDialog(this);
         dlgSelect->SetName(u"dlgSelect");
@@ -93,10 +101,14 @@ TfrmTerm::TfrmTerm(TComponent* AOwner, TSerMonitorHost Host) : TForm(AOwner), FH
         for (TAction* A : std::initializer_list<TAction*>{actOpenComPort, actCloseComPort, nullptr, actInterpretChannelCommands, nullptr,
                            actNewlineOnCR, actNewLineOnLF, actShow_CR_LF, nullptr, actSetSerPort, nullptr, actHelp}) {
             auto* B = new TToolButton(this);
-            if (A)
+            if (A) {
                 B->SetAction(A);
-            else
+                // Each as wide as its own caption: as wide as the widest, the eight take four
+                // rows at the window's size.
+                B->SetAutoSize(true);
+            } else {
                 B->SetStyle(tbsSeparator);
+            }
             B->SetParent(ToolBar1);
         }
 
@@ -116,6 +128,7 @@ TfrmTerm::~TfrmTerm() {
     // No event of the port may reach a window on its way out.
     if (ComPort) {
         ComPort->OnDataRecived = nullptr;
+        ComPort->OnLineError = nullptr;
         ComPort->OnPortOpen = nullptr;
         ComPort->OnPortClose = nullptr;
         ComPort->Close();
@@ -172,6 +185,7 @@ void TfrmTerm::BuildActions() {
     actGraphRunnigTime = Toggle(u"actGraphRunnigTime", u"Graph - Autorunnig Time", u"", false);
     actClearGraph = Action(u"actClearGraph", u"Clear", u"Clear graph", [this] { Scope->ClearScope(); });
     actEraseLogChannels = Action(u"actEraseLogChannels", u"Erase Log Channels", u"", [this] {
+        FPendingLog.clear();
         lstLogChannels->Items()->Clear();
     });
     actTest = Action(u"actTest", u"Test", u"", [this] { RunTestSignal(); });
@@ -215,6 +229,9 @@ void TfrmTerm::BuildChannelPanel() {
     lblResizeChannelPanel->SetName(u"lblResizeChannelPanel");
     lblResizeChannelPanel->SetParent(pnlChannels);
     lblResizeChannelPanel->SetCaption(u"<");
+    // A fixed small size: the glyph sits where the label is, at the panel's edge.
+    lblResizeChannelPanel->SetAutoSize(false);
+    lblResizeChannelPanel->SetBounds(0, 0, 12, 16);
     lblResizeChannelPanel->Font()->SetStyle(TFontStyles{fsBold});
     lblResizeChannelPanel->Font()->SetColor(clSilver);
     lblResizeChannelPanel->SetTransparent(true);
@@ -231,13 +248,17 @@ void TfrmTerm::BuildChannelPanel() {
 }
 
 void TfrmTerm::LayoutChannelPanel() {
-    // The collapse label has the top row; each channel's box sits above its bar.
+    // The collapse label has the top row; each channel's box sits above its bar. The eight
+    // share the panel's height, up to 37 pixels each, so that channel H stays in sight when
+    // the tool bar takes two rows.
     const int W = std::max(1, pnlChannels->ClientWidth() - 6);
     int Y = lblResizeChannelPanel ? lblResizeChannelPanel->Height() + 2 : 16;
+    const int Pitch = std::clamp((pnlChannels->ClientHeight() - Y) / 8, 29, 37);
+    const int Box = std::min(20, Pitch - 14);
     for (int I = 0; I < 8; ++I) {
-        txt[static_cast<std::size_t>(I)]->SetBounds(3, Y, W, 20);
-        bar[static_cast<std::size_t>(I)]->SetBounds(3, Y + 21, W, 12);
-        Y += 37;
+        txt[static_cast<std::size_t>(I)]->SetBounds(3, Y, W, Box);
+        bar[static_cast<std::size_t>(I)]->SetBounds(3, Y + Box + 1, W, 12);
+        Y += Pitch;
     }
 }
 
@@ -301,7 +322,8 @@ void TfrmTerm::BuildPages() {
     memo1->Font()->SetColor(clYellow);
     memo1->Lines()->SetText(u"Write here");
     memo1->OnKeyPress = [this](TObject*, Char& Key) {
-        if (!ComPort->Active()) throw Exception(u"COM port is not open");
+        // A port whose device is gone is as good as closed: nothing typed is taken as sent.
+        if (!ComPort->Active() || ComPort->DeviceGone()) throw Exception(u"COM port is not open");
         SendText(String(1, Key));
     };
     spl2 = MakeControl<TSplitter>(this, tsTerminal, u"spl2", alLeft);
@@ -375,6 +397,28 @@ void TfrmTerm::BuildPages() {
     edt1->SetBounds(200, 28, 90, 21);
     edt1->SetText(u"ABCDEFGH");
     edt1->SetReadOnly(true);
+    auto* L3 = new TLabel(this);
+    L3->SetName(u"lblRxLineLimit");
+    L3->SetParent(tsOptions);
+    L3->SetBounds(8, 66, 180, 15);
+    L3->SetCaption(u"Lines kept in the Rx window:");
+    edtRxLineLimit = new TSpinEdit(this);
+    edtRxLineLimit->SetName(u"edtRxLineLimit");
+    edtRxLineLimit->SetParent(tsOptions);
+    edtRxLineLimit->SetBounds(200, 62, 90, 22);
+    edtRxLineLimit->SetMinValue(100);
+    edtRxLineLimit->SetMaxValue(1000000);
+    edtRxLineLimit->SetIncrement(1000);
+    edtRxLineLimit->SetValue(DefaultRxLineLimit);
+    edtRxLineLimit->SetHint(u"The oldest lines go when there are more");
+    edtRxLineLimit->SetShowHint(true);
+    edtRxLineLimit->OnChange = [this](TObject*) {
+        const int Value = edtRxLineLimit->Value();
+        if (Value < edtRxLineLimit->MinValue() || Value == FRxLineLimit) return;
+        SetRxLineLimit(Value);
+        // Kept for the next window and the next start, in either program.
+        WritePrivateProfileString(TerminalSection, u"RxLineLimit", IntToStr(FRxLineLimit), ComPortSettingsFile());
+    };
 }
 
 void TfrmTerm::BuildPopups() {
@@ -430,8 +474,15 @@ void TfrmTerm::BuildHelp() {
 
 void TfrmTerm::FormCreate() {
     LastPanelChannelsWidth = pnlChannels->Width();
+    // At the panel's right edge from the start (the label has its size by now), not only after
+    // the first resize.
+    lblResizeChannelPanel->SetLeft(pnlChannels->Width() - lblResizeChannelPanel->Width() - 4);
     LastUsedLine = 0;
     LastLogValue.fill(0);
+    // A saved limit that is not a number gives the default, not the smallest.
+    const String Saved = GetPrivateProfileString(TerminalSection, u"RxLineLimit", u"", ComPortSettingsFile());
+    SetRxLineLimit(std::clamp(StrToIntDef(Trim(Saved), DefaultRxLineLimit), edtRxLineLimit->MinValue(),
+                              edtRxLineLimit->MaxValue()));
     Scope = new tScope(this, tsGraph, alClient, 0, 0, 600, 400, clBlack, 100, 3, 0, 1023, 0.0, 1023.0, 3, pnlInfo);
     Scope->SetName(u"Scope");
     Scope->SetPopupMenu(pmGraph);
@@ -515,12 +566,40 @@ void TfrmTerm::UpdatePortActions() {
 
 void TfrmTerm::UpdatePortCaption() {
     const String Rate = GetEnumName(TypeInfo<TSerBaudrate>(), ComPort->BaudRate());
-    ledConnected->SetHint(Format(u"COM%d, Baudrate=%s", {int(ComPort->ComNumber()), Rate}));
-    SetCaption(Format(u"%s <COM%d, %s>", {FTermCaption, int(ComPort->ComNumber()), Rate}));
+    // The device the number stands for follows, so that the user sees which one it is.
+    const String Device = SerialPortDeviceName(ComPort->ComNumber());
+    const String On = Device.empty() ? String() : u" on " + Device;
+    ledConnected->SetHint(Format(u"COM%d, Baudrate=%s", {int(ComPort->ComNumber()), Rate}) + On);
+    SetCaption(Format(u"%s <COM%d, %s>", {FTermCaption, int(ComPort->ComNumber()), Rate}) + On);
+}
+
+void TfrmTerm::DeviceGone() {
+    if (FDeviceGoneTold) return;
+    FDeviceGoneTold = true;
+    // Closing waits for the port's event thread, which waits for the event that told us.
+    PostMessage(Handle(), WM_TERMINAL_DEVICE_GONE, 0, 0);
+}
+
+void TfrmTerm::CloseGonePort() {
+    if (!ComPort->Active()) return;
+    CloseTermPort();
+    // The device as it was while open: its path may lead nowhere now.
+    MessageDlg(Format(u"%s: the device is gone (unplugged or switched off).\rThe port is closed; open it again "
+                      u"once the device is back.",
+                      {FPortTitle}),
+               mtError, TMsgDlgButtons{mbOK}, 0);
+}
+
+void TfrmTerm::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_TERMINAL_DEVICE_GONE) {
+        CloseGonePort();
+        return;
+    }
+    TForm::WndProc(Message);
 }
 
 void TfrmTerm::SendText(const String& Text) {
-    if (ComPort->Active()) ComPort->WriteString(ToWire(Text));
+    if (ComPort->Active() && !ComPort->DeviceGone()) ComPort->WriteString(ToWire(Text));
 }
 
 void TfrmTerm::AddErrorLine(const String& Text) {
@@ -536,14 +615,50 @@ void TfrmTerm::ComPortDataRecived(int Count) {
     Count = std::min(Count, ComPort->InBufUsed());
     if (Count <= 0) return;
     AnsiString Bytes(static_cast<std::size_t>(Count), '\0');
-    ComPort->ReadData(Bytes.data(), Count);
+    try {
+        ComPort->ReadData(Bytes.data(), Count);
+    } catch (const ESerComPortError&) {
+        // A device that went away fails its reads: that is told once, as the hang-up.
+        if (!ComPort->DeviceGone()) throw;
+        DeviceGone();
+        return;
+    }
     ReceiveBytes(Bytes);
 }
 
 void TfrmTerm::ReceiveBytes(const AnsiString& Bytes) {
-    TScopeExit Flush([this] { FlushReceived(); });
+    if (Scope) Scope->BeginUpdate();
+    TScopeExit Flush([this] {
+        FlushReceived();
+        TrimReceived();
+        FlushLog();
+        if (Scope) Scope->EndUpdate();
+    });
     for (char C : Bytes)
         ReceiveByte(static_cast<Byte>(C));
+}
+
+void TfrmTerm::SetRxLineLimit(int Value) {
+    Value = std::max(Value, 1);
+    if (Value == FRxLineLimit) return;
+    FRxLineLimit = Value;
+    if (edtRxLineLimit && edtRxLineLimit->Value() != Value) edtRxLineLimit->SetValue(Value);
+    TrimReceived();
+}
+
+void TfrmTerm::TrimReceived() {
+    const int Count = static_cast<int>(Memo2->Perform(EM_GETLINECOUNT));
+    if (Count <= FRxLineLimit) return;
+    // The oldest lines go in one cut; the view stays at the newest.
+    const int Drop = Count - FRxLineLimit;
+    const LRESULT Cut = Memo2->Perform(EM_LINEINDEX, static_cast<WPARAM>(Drop));
+    const String Empty;
+    Memo2->Perform(EM_SETSEL, 0, Cut);
+    Memo2->Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(&Empty));
+    const int End = Memo2->GetTextLen();
+    Memo2->Perform(EM_SETSEL, static_cast<WPARAM>(End), End);
+    LastUsedLine = std::max(0, LastUsedLine - Drop);
+    FPendingLine = std::max(0, FPendingLine - Drop);
 }
 
 void TfrmTerm::ReceiveByte(Byte C) {
@@ -692,20 +807,40 @@ void TfrmTerm::ApplyChannelValue(Char Letter, const String& ValueText) {
 }
 
 void TfrmTerm::LogChannelValue(Char Letter, Char Channel, int Value) {
-    TStrings* Lines = lstLogChannels->Items();
-    if (Lines->Count() > 1000) {
-        Lines->BeginUpdate();
-        TScopeExit Done([Lines] { Lines->EndUpdate(); });
-        while (Lines->Count() > 200)
-            Lines->Delete(Lines->Count() - 1);
-    }
-    const String Line = Format(u"%s/%s: %d", {String(1, Letter), String(1, Channel), Value});
     const std::size_t Index = ChannelNames.find(Channel);
     if (chkLogChangeOnly->Checked()) {
         if (Index == String::npos || LastLogValue[Index] == Value) return;
         LastLogValue[Index] = Value;
     }
-    Lines->Insert(0, Line);
+    FPendingLog.push_back(Format(u"%s/%s: %d", {String(1, Letter), String(1, Channel), Value}));
+    // Outside a received block (a caller of its own) the line goes in at once.
+    if (!Scope || !Scope->Updating()) FlushLog();
+}
+
+void TfrmTerm::FlushLog() {
+    if (FPendingLog.empty()) return;
+    // The block's lines go in at once, with the log's rule applied as if one by one: a log of
+    // more than 1000 lines is cut to its newest 200 before the next line goes on top.
+    TStrings* Lines = lstLogChannels->Items();
+    int Count = Lines->Count();
+    for (std::size_t I = 0; I < FPendingLog.size(); ++I) {
+        if (Count > 1000) Count = 200;
+        ++Count;
+    }
+    const int New = static_cast<int>(FPendingLog.size());
+    const int Kept = std::max(0, Count - New);
+    std::vector<String> Result;
+    Result.reserve(static_cast<std::size_t>(Count));
+    for (int I = New - 1; I >= 0 && static_cast<int>(Result.size()) < Count; --I)
+        Result.push_back(std::move(FPendingLog[static_cast<std::size_t>(I)]));
+    for (int I = 0; I < Kept; ++I)
+        Result.push_back(Lines->Strings(I));
+    FPendingLog.clear();
+    Lines->BeginUpdate();
+    TScopeExit Done([Lines] { Lines->EndUpdate(); });
+    Lines->Clear();
+    for (String& L : Result)
+        Lines->Add(L);
 }
 
 // ---- Help and the test signal ----------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
 #include "serial/KitProgressBar.h"
 #include "serial/Led.h"
@@ -22,9 +23,17 @@
 #include "serial/SerComPort.h"
 
 #include <array>
+#include <vector>
 
 // Posted to MainFormHandle when a terminal window closes: wParam its TerminalNr, lParam -1.
 constexpr UINT WM_TERMINAL_CLOSED = WM_USER + 100;
+
+// Told to the window by itself when its port's device is gone: the port is closed outside
+// the port's own event.
+constexpr UINT WM_TERMINAL_DEVICE_GONE = WM_USER + 101;
+
+// Received lines the receive pane keeps unless told otherwise: the oldest go first.
+constexpr int DefaultRxLineLimit = 10000;
 
 // Bytes a channel command may collect before it counts as noise: without a closing bracket
 // nothing would be shown again.
@@ -57,8 +66,12 @@ public:
     // Sends Text as 8-bit bytes when the port is open.
     void SendText(const String& Text);
     void AddErrorLine(const String& Text);
-    // Runs received bytes through the command parser and onto the receive pane.
+    // Runs received bytes through the command parser and onto the receive pane; the scope and
+    // the log take the block's values at once.
     void ReceiveBytes(const AnsiString& Bytes);
+    // The most lines the receive pane keeps (at least 1); the oldest go first.
+    int RxLineLimit() const { return FRxLineLimit; }
+    void SetRxLineLimit(int Value);
 
     // The receive pane line being filled.
     int LastUsedLine = 0;
@@ -99,6 +112,7 @@ public:
     TCheckBox* chkLogChangeOnly = nullptr;
     TEdit* edtChannelConversionTable = nullptr;
     TEdit* edt1 = nullptr;
+    TSpinEdit* edtRxLineLimit = nullptr;
     TSerComPort* ComPort = nullptr;
     TFontDialog* dlgSelect = nullptr;
     TActionList* ActionList1 = nullptr;
@@ -156,6 +170,13 @@ private:
     int FPendingLine = 0;
     int FPendingBreaks = 0;
     bool FTestRunning = false;
+    int FRxLineLimit = DefaultRxLineLimit;
+    // Log lines of the block being received, oldest first.
+    std::vector<String> FPendingLog;
+    // The device went away and the user has been told (once per opening).
+    bool FDeviceGoneTold = false;
+    // "COM n (device)" of the port as it was opened.
+    String FPortTitle;
 
     void FormCreate();
     void FormClose(TCloseAction& Action);
@@ -172,9 +193,18 @@ private:
     void DisplayByte(Byte C);
     void AddPending(const String& Text);
     void FlushReceived();
+    void FlushLog();
+    void TrimReceived();
+    // The port's device hung up or failed: the port closes (after the port's own event) and
+    // the user is told once.
+    void DeviceGone();
+    void CloseGonePort();
     void AppendToLine(int Line, const String& Text);
     void EnsureLine(int Line);
     void UpdatePortActions();
     void ChooseFont(TMemo* Memo);
     void ClearRx();
+
+protected:
+    void WndProc(TMessage& Message) override;
 };

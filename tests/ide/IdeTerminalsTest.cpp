@@ -13,6 +13,11 @@
 
 namespace {
 
+// What a terminal's caption says after its port: the device the number stands for.
+std::string On(const TPtyPair& Pair) {
+    return " on " + std::filesystem::canonical(Pair.Link(Pair.Near())).string();
+}
+
 struct IdeTerminalsTest : TEditorFixture {
     TPtyPair Three{Temp.Sys("ports"), 3, 0};
     TPtyPair Five{Temp.Sys("ports"), 5, 0};
@@ -59,7 +64,7 @@ TEST_F(IdeTerminalsTest, TerminalsAreNumberedListedAndTakeTheActiveFilesPort) {
     EXPECT_EQ(Main->TerminalRecord(0)->ProjectName, Blink);
     EXPECT_TRUE(First->Visible());
     EXPECT_TRUE(First->TermPortActive());
-    EXPECT_EQ(U8(First->Caption()), "Term Blink [0] <COM3, br115200>");
+    EXPECT_EQ(U8(First->Caption()), "Term Blink [0] <COM3, br115200>" + On(Three));
     EXPECT_EQ(First->Owner(), Main.get());
     EXPECT_EQ(First->MainFormHandle(), Main->Handle());
 
@@ -77,7 +82,7 @@ TEST_F(IdeTerminalsTest, TerminalsAreNumberedListedAndTakeTheActiveFilesPort) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"Blink [0]", "Unassigned [1]", "Unassigned [2]"}));
     EXPECT_EQ(Main->TerminalRecord(1)->ProjectName, u"Unassigned terminal");
     EXPECT_EQ(Terminal(1)->TerminalNr(), 1);
-    EXPECT_EQ(U8(Terminal(1)->Caption()), "Term Unassigned [1] <COM5, br9600>");
+    EXPECT_EQ(U8(Terminal(1)->Caption()), "Term Unassigned [1] <COM5, br9600>" + On(Five));
     EXPECT_TRUE(Terminal(1)->TermPortActive());
     EXPECT_FALSE(Terminal(2)->TermPortActive());
     EXPECT_TRUE(Terminal(2)->Visible());
@@ -91,7 +96,7 @@ TEST_F(IdeTerminalsTest, TerminalsAreNumberedListedAndTakeTheActiveFilesPort) {
     Terminal(1)->CloseTermPort();
     Main->OpenTerminal(Blink);
     EXPECT_EQ(Entries().size(), 3u);
-    EXPECT_EQ(U8(First->Caption()), "Term Blink [0] <COM5, br9600>");
+    EXPECT_EQ(U8(First->Caption()), "Term Blink [0] <COM5, br9600>" + On(Five));
     EXPECT_TRUE(First->TermPortActive());
 }
 
@@ -135,7 +140,7 @@ TEST_F(IdeTerminalsTest, WithNoFileOpenAnUnassignedTerminalTakesTheDefaultConfig
     Main->Action(u"actArduinoOpenTerminalUnassigned")->Execute();
     std::filesystem::remove("Morvane.prj");
     EXPECT_EQ(Entries(), (std::vector<std::string>{"Unassigned [0]"}));
-    EXPECT_EQ(U8(Terminal(0)->Caption()), "Term Unassigned [0] <COM5, br19200>");
+    EXPECT_EQ(U8(Terminal(0)->Caption()), "Term Unassigned [0] <COM5, br19200>" + On(Five));
 }
 
 TEST_F(IdeTerminalsTest, AConfigurationWithoutABaudRateKeepsTheSavedRate) {
@@ -144,5 +149,5 @@ TEST_F(IdeTerminalsTest, AConfigurationWithoutABaudRateKeepsTheSavedRate) {
     Main->OpenTerminal(Main->ActiveFileName());
     TfrmTerm* Term = Terminal(0);
     EXPECT_TRUE(Term->TermPortActive());
-    EXPECT_EQ(U8(Term->Caption()), "Term NoRate [0] <COM3, br9600>"); // the saved settings' default
+    EXPECT_EQ(U8(Term->Caption()), "Term NoRate [0] <COM3, br9600>" + On(Three)); // the saved settings' default
 }

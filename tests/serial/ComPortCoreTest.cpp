@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <atomic>
 #include <mutex>
 #include <sys/resource.h>
@@ -65,11 +67,13 @@ TEST(ComPortCore, OpeningErrorsLeaveTheCoreClosed) {
     TSerComPortCore Core;
     struct TCase {
         int Com;
-        const char* Message;
+        std::string Message;
     } Cases[] = {{0, "Invalid port number (COM0)"},
                  {-4, "Invalid port number (COM-4)"},
-                 {5, "Invalid port number (COM5)"},
-                 {12, "Can't open device COM12"}};
+                 // The device the number stands for, and why it did not open, follow.
+                 {5, "Invalid port number (COM5): no device is set for this number"},
+                 {12, "Can't open device COM12: " + std::filesystem::canonical(Pair.Link(12)).string() +
+                          " (Device or resource busy)"}};
     TPortHolder Holder(Pair.Link(12));
     for (const TCase& C : Cases) {
         EXPECT_EQ(Message([&] { Core.OpenComPort(C.Com); }), C.Message);

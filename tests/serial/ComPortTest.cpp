@@ -3,6 +3,9 @@
 
 #include "serial/SerComPort.h"
 
+#include "serial/CommConfigDialog.h"
+#include "platform/gui/Questions.h"
+
 #include "support/ThreadTestSupport.h"
 #include "support/PtyPair.h"
 #include "support/TestDriver.h"
@@ -11,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -212,8 +216,10 @@ TEST_F(ComPortOnALine, AMissingOrHeldPortIsReportedAndStaysClosed) {
     TPortHolder Holder(Pair.Link(3));
     struct TCase {
         int Com;
-        const char* Message;
-    } Cases[] = {{7, "Invalid port number (COM7)"}, {3, "Can't open device COM3"}};
+        std::string Message;
+    } Cases[] = {{7, "Invalid port number (COM7): no device is set for this number"},
+                 {3, "Can't open device COM3: " + std::filesystem::canonical(Pair.Link(3)).string() +
+                         " (Device or resource busy)"}};
     for (const TCase& C : Cases) {
         auto Port = NewPort(C.Com);
         bool Opened = false;
@@ -400,4 +406,53 @@ TEST_F(ComPortOnALine, ADispatcherWhoseRingIsFullLeavesTheRestInTheLine) {
     EXPECT_GT(Told, 0);
     EXPECT_TRUE(Catcher.Messages.empty())
         << StringToUtf8(Catcher.Messages.empty() ? u"" : Catcher.Messages[0]);
+}
+
+TEST_F(ComPortOnALine, TheConfigDialogAndTheDefaultsServeAPortWhoseDeviceIsThere) {
+    auto Port = NewPort(3);
+    {
+        // The dialog starts from the port's settings; OK puts its own into them.
+        TQuestionScript Script;
+        Script.Answer([](const TQuestion& Q, TAnswer& A) {
+            auto* Dialog = dynamic_cast<TfrmCommConfig*>(Q.Form);
+            ASSERT_NE(Dialog, nullptr);
+            EXPECT_NE(StringToUtf8(Dialog->Caption()).find("COM3 ("), std::string::npos);
+            EXPECT_EQ(Dialog->cbBaudRate->Text(), u"115200");
+            EXPECT_EQ(Dialog->cbDataBits->Text(), u"8");
+            EXPECT_EQ(Dialog->cbParity->Text(), u"None");
+            Dialog->cbBaudRate->SetText(u"9600");
+            Dialog->cbDataBits->SetItemIndex(3);
+            Dialog->cbParity->SetItemIndex(2);
+            Dialog->cbStopBits->SetItemIndex(2);
+            Dialog->cbFlowControl->SetItemIndex(2);
+            A.Result = mrOk;
+        });
+        EXPECT_TRUE(Port->ExecuteConfigDialog());
+        EXPECT_EQ(Script.Asked().size(), 1u);
+    }
+    EXPECT_EQ(Port->SettingsStr(), u"COM3: 9600,E,7,2");
+    EXPECT_EQ(Port->FlowControl(), fwRtsCts);
+    {
+        // Cancel changes nothing, and an open port is served too.
+        Port->SetActive(true);
+        TQuestionScript Script;
+        Script.Answer(mrCancel);
+        EXPECT_FALSE(Port->ExecuteConfigDialog());
+        EXPECT_EQ(Script.Asked().size(), 1u);
+        Port->SetActive(false);
+    }
+    EXPECT_EQ(Port->SettingsStr(), u"COM3: 9600,E,7,2");
+    // The system's defaults: 9600 baud, 8 data bits, no parity, one stop bit, no handshake.
+    Port->SetBaudRate(br19200);
+    Port->SetDefaultParameters();
+    EXPECT_EQ(Port->SettingsStr(), u"COM3: 9600,N,8,1");
+    EXPECT_EQ(Port->FlowControl(), fwNone);
+    // A number without a device: no dialog, and the settings stay.
+    auto Absent = NewPort(7);
+    Absent->SetBaudRate(br19200);
+    TQuestionScript Script;
+    EXPECT_FALSE(Absent->ExecuteConfigDialog());
+    Absent->SetDefaultParameters();
+    EXPECT_TRUE(Script.Asked().empty());
+    EXPECT_EQ(Absent->SettingsStr(), u"COM7: 19200,N,8,1");
 }

@@ -14,11 +14,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The device a test port's link leads to, as the lists show it.
+std::string DeviceOf(const std::string& Link) {
+    return std::filesystem::canonical(Link).string();
+}
 
 std::vector<std::string> Entries(TStrings* Items) {
     std::vector<std::string> Result;
@@ -44,7 +50,10 @@ void WriteSection(const std::string& Lines) {
 
 TEST_F(PortsThreeAndSeven, ThePickerListsFreeAndHeldPorts) {
     TfrmSelectComport Picker(nullptr);
-    EXPECT_EQ(Entries(Picker.lstComPorts->Items()), (std::vector<std::string>{"COM 3", "- COM 7 [open]"}));
+    // Each number with the device it stands for.
+    EXPECT_EQ(Entries(Picker.lstComPorts->Items()),
+              (std::vector<std::string>{"COM 3  (" + DeviceOf(Three.Link(3)) + ")",
+                                        "- COM 7 [open]  (" + DeviceOf(Seven.Link(7)) + ")"}));
     struct TCase {
         int Index;
         int Nr;
@@ -58,7 +67,9 @@ TEST_F(PortsThreeAndSeven, ThePickerListsFreeAndHeldPorts) {
 
 TEST_F(PortsThreeAndSeven, TheSetupDialogListsBothAndSelectsTheHeldOne) {
     TfrmComPortSetup Dialog(nullptr);
-    EXPECT_EQ(Entries(Dialog.lstComs->Items()), (std::vector<std::string>{"COM 3", "COM 7"}));
+    EXPECT_EQ(Entries(Dialog.lstComs->Items()),
+              (std::vector<std::string>{"COM 3  (" + DeviceOf(Three.Link(3)) + ")",
+                                        "COM 7  (" + DeviceOf(Seven.Link(7)) + ")"}));
     EXPECT_EQ(Dialog.lstComs->ItemIndex(), 1);
     EXPECT_EQ(Dialog.cbbBaudRate->Items()->Count(), 16);
     EXPECT_EQ(Dialog.cbParity->Items()->Count(), 5);

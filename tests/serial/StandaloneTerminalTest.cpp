@@ -3,6 +3,7 @@
 // device is never opened in its place), "Set serial port" opening and closing the port, and
 // closing the window. The program itself, as a process of its own, has its own test program.
 
+#include "serial/ComScan.h"
 #include "serial/TermQz.h"
 
 #include "support/PtyPair.h"
@@ -84,7 +85,9 @@ TEST_F(StandaloneTerminal, SavedSettingsAreRestoredAndAnActivePortOpensAtOnce) {
         if (C.Rate == brUser) {
             EXPECT_EQ(Term->ComPort->UserBaudRate(), C.UserRate) << C.Lines;
         }
-        EXPECT_EQ(U8(Term->Caption()), C.Caption) << C.Lines;
+        // A caption of the port ends with the device the number stands for.
+        const std::string Device = std::filesystem::canonical(Pair.Link(3)).string();
+        EXPECT_EQ(U8(Term->Caption()), C.Caption[0] == ' ' ? C.Caption + (" on " + Device) : C.Caption) << C.Lines;
         EXPECT_EQ(Term->actCloseComPort->Enabled(), C.Open) << C.Lines;
         EXPECT_EQ(Term->actOpenComPort->Enabled(), !C.Open) << C.Lines;
         Term.reset();
@@ -122,7 +125,7 @@ TEST(StandaloneTerminalPorts, ASavedPortThatIsNotThereOpensNothingInItsPlace) {
     {
         TfrmComPortSetup Probe(nullptr, smhStandalone);
         ASSERT_EQ(Probe.lstComs->Items()->Count(), 3);
-        ASSERT_EQ(U8(Probe.lstComs->Items()->Strings(Probe.lstComs->ItemIndex())), "COM 3");
+        ASSERT_EQ(ComNumberOfEntry(Probe.lstComs->Items()->Strings(Probe.lstComs->ItemIndex())), 3);
     }
     WriteSettings("Active=1\nComNr=9\nBaudRate=br9600\n");
     TfrmComPortSetup Dialog(nullptr, smhStandalone);
@@ -154,7 +157,7 @@ TEST_F(StandaloneTerminal, SetSerialPortOpensOrClosesByTheDialogsAnswer) {
         return [Active, Result](const TQuestion& Q, TAnswer& A) {
             auto* Dialog = dynamic_cast<TfrmComPortSetup*>(Q.Form);
             ASSERT_NE(Dialog, nullptr);
-            Dialog->lstComs->SetItemIndex(Dialog->lstComs->Items()->IndexOf(u"COM 3"));
+            Dialog->lstComs->SetItemIndex(IndexOfComPort(Dialog->lstComs->Items(), 3));
             Dialog->chkComActive->SetChecked(Active);
             Dialog->cbbBaudRate->SetItemIndex(br57600);
             A.Result = Result;
@@ -222,7 +225,7 @@ TEST_F(StandaloneTerminal, AReopenThatFailsLeavesThePortActionsMatchingTheClosed
         Script.Answer([](const TQuestion& Q, TAnswer& A) {
             auto* Dialog = dynamic_cast<TfrmComPortSetup*>(Q.Form);
             ASSERT_NE(Dialog, nullptr);
-            Dialog->lstComs->SetItemIndex(Dialog->lstComs->Items()->IndexOf(u"COM 4"));
+            Dialog->lstComs->SetItemIndex(IndexOfComPort(Dialog->lstComs->Items(), 4));
             Dialog->chkComActive->SetChecked(true);
             A.Result = mrOk;
         });

@@ -12,7 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +57,7 @@ protected:
     void TearDown() override { Term.reset(); }
 
     String Received() const { return Term->Memo2->Text(); }
+    std::string Device(int Com) const { return std::filesystem::canonical(Pair.Link(Com)).string(); }
     // Sends Bytes and waits until the pane shows Shown.
     void Expect(const std::string& Bytes, const String& Shown) {
         Pair.Send(Bytes);
@@ -60,9 +68,10 @@ protected:
 } // namespace
 
 TEST_F(TerminalOnALine, ReceivedTextFollowsTheLineToggles) {
-    EXPECT_EQ(Utf8(Term->Caption()), "Term Blink [0] <COM3, br115200>");
+    // The device the number stands for follows the port's own text.
+    EXPECT_EQ(Utf8(Term->Caption()), "Term Blink [0] <COM3, br115200> on " + Device(3));
     EXPECT_TRUE(Term->ledConnected->Active());
-    EXPECT_EQ(Utf8(Term->ledConnected->Hint()), "COM3, Baudrate=br115200");
+    EXPECT_EQ(Utf8(Term->ledConnected->Hint()), "COM3, Baudrate=br115200 on " + Device(3));
     EXPECT_FALSE(Term->actOpenComPort->Enabled());
     EXPECT_TRUE(Term->actCloseComPort->Enabled());
     // CR makes the new line, LF is dropped; text goes on at the end of the current line.
@@ -214,11 +223,172 @@ TEST_F(TerminalOnALine, ABusyPortIsReportedAndStaysClosed) {
     Script.Answer(mrOk);
     Term->OpenTermPort();
     ASSERT_EQ(Script.Asked().size(), 1u);
-    EXPECT_EQ(Utf8(Script.Last().Text), "Problem opening COM 3\rCan't open device COM3");
+    EXPECT_EQ(Utf8(Script.Last().Text), "Problem opening COM 3\rCan't open device COM3: " + Device(3) +
+                                            " (Device or resource busy)");
     EXPECT_EQ(Script.Last().DlgType, mtError);
     EXPECT_FALSE(Term->TermPortActive());
     EXPECT_TRUE(Term->actOpenComPort->Enabled());
     EXPECT_FALSE(Term->actCloseComPort->Enabled());
+}
+
+TEST_F(TerminalOnALine, AnUnpluggedDeviceClosesThePortOnceAndItOpensWhenBack) {
+    TExceptionCatcher Catcher;
+    TQuestionScript Script;
+    Script.Answer(mrOk);
+    Expect("before\r", u"before\r\n");
+    const std::string Gone = Device(3);
+    // The far end goes away with bytes still on their way.
+    std::atomic<bool> Sent{false};
+    std::thread Sender([&] {
+        Pair.Send(std::string(30000, 'x'));
+        Sent = true;
+    });
+    const bool Flowing = WaitUntil([&] { return Sent.load(); }, 20000);
+    Sender.join();
+    ASSERT_TRUE(Flowing);
+    Pair.Kill();
+    ASSERT_TRUE(WaitUntil([&] { return !Term->TermPortActive(); }, 20000));
+    ProcessMessagesFor(300);
+    ASSERT_EQ(Script.Asked().size(), 1u); // told once
+    EXPECT_EQ(Utf8(Script.Last().Text), "COM3 (" + Gone +
+                                            "): the device is gone (unplugged or switched off).\rThe port is "
+                                            "closed; open it again once the device is back.");
+    EXPECT_EQ(Script.Last().DlgType, mtError);
+    EXPECT_TRUE(Catcher.Messages.empty()); // no read or write error besides
+    EXPECT_FALSE(Term->ledConnected->Active());
+    EXPECT_TRUE(Term->actOpenComPort->Enabled());
+    EXPECT_FALSE(Term->actCloseComPort->Enabled());
+    // What is typed now is refused, not taken as sent.
+    const String Before = Term->memo1->Text();
+    CharMessages(Term->memo1, u"z");
+    EXPECT_EQ(Catcher.Messages, std::vector<String>{u"COM port is not open"});
+    EXPECT_EQ(Term->memo1->Text(), Before);
+    // The device is back (a new pair under the same numbers): "Open Com Port" works again.
+    Pair.Start();
+    Term->actOpenComPort->Execute();
+    ASSERT_TRUE(Term->TermPortActive());
+    EXPECT_TRUE(Term->ledConnected->Active());
+    Term->actClearRx->Execute();
+    Expect("back", u"back");
+    CharMessages(Term->memo1, u"k");
+    EXPECT_EQ(Pair.Receive(1), "k");
+    EXPECT_EQ(Script.Asked().size(), 1u);
+}
+
+// What stty, run on the terminal's open device, says about its speed.
+std::string SttyOf(int Handle) {
+    int Out[2];
+    if (pipe(Out) != 0) return "no pipe";
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        dup2(Handle, 0);
+        dup2(Out[1], 1);
+        dup2(Out[1], 2);
+        execlp("stty", "stty", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Out[1]);
+    std::string Text;
+    char Buf[512];
+    ssize_t N;
+    while ((N = read(Out[0], Buf, sizeof Buf)) > 0)
+        Text.append(Buf, static_cast<std::size_t>(N));
+    close(Out[0]);
+    waitpid(Pid, nullptr, 0);
+    return Text;
+}
+
+TEST_F(TerminalOnALine, OtherToolsSeeTheStandardRateOfTheOpenPort) {
+    struct TCase {
+        TSerBaudrate Rate;
+        const char* Speed;
+    } Cases[] = {{br115200, "speed 115200 baud"}, {br9600, "speed 9600 baud"}, {br57600, "speed 57600 baud"}};
+    for (const TCase& C : Cases) {
+        Term->ComPort->SetBaudRate(C.Rate); // applied to the open device at once
+        EXPECT_NE(SttyOf(Term->ComPort->Handle()).find(C.Speed), std::string::npos)
+            << SttyOf(Term->ComPort->Handle());
+    }
+    // A rate of no standard is still set, and the port still carries bytes.
+    Term->ComPort->SetUserBaudRate(250000);
+    Expect("odd", u"odd");
+}
+
+namespace {
+
+long ResidentKiB() {
+    std::ifstream Status("/proc/self/status");
+    std::string Line;
+    while (std::getline(Status, Line))
+        if (Line.rfind("VmRSS:", 0) == 0) return std::stol(Line.substr(6));
+    return 0;
+}
+
+} // namespace
+
+TEST_F(TerminalOnALine, AFloodKeepsTheWindowAndTheProcessWithinBounds) {
+    // Channel traffic at full speed with everything on: commands, log, scope on its page.
+    Term->actInterpretChannelCommands->Execute();
+    Term->actNewLineOnLF->SetChecked(true);
+    Term->chkLogChannels->SetChecked(true);
+    Term->chkLogChangeOnly->SetChecked(false);
+    Term->pgc1->SetActivePage(Term->tsGraph);
+    EXPECT_EQ(Term->RxLineLimit(), DefaultRxLineLimit);
+    EXPECT_EQ(Term->edtRxLineLimit->Value(), DefaultRxLineLimit);
+    constexpr int Lines = 300000;
+    auto LineOf = [](int K) {
+        return "t=" + std::to_string(K) + " [*A" + std::to_string(K % 1024) + "][*B" + std::to_string(K % 777) + "]\n";
+    };
+    std::atomic<bool> Failed{false};
+    std::thread Sender([&] {
+        try {
+            for (int K = 0; K < Lines;) {
+                std::string Block;
+                for (int I = 0; I < 64 && K < Lines; ++I)
+                    Block += LineOf(K++);
+                Pair.Send(Block);
+            }
+        } catch (...) {
+            Failed = true;
+        }
+    });
+    // The size after the first lines, and the most the process takes after that.
+    const String LastLine = Utf8ToString("t=" + std::to_string(Lines - 1) + " ");
+    long Warm = -1, Most = 0;
+    auto LastShown = [&] {
+        TStrings* L = Term->Memo2->Lines();
+        return L->Count() > 0 ? L->Strings(L->Count() - 1) : String();
+    };
+    const bool Done = WaitUntil(
+        [&] {
+            const long Now = ResidentKiB();
+            if (Warm < 0 && Term->Memo2->Lines()->Count() >= DefaultRxLineLimit) Warm = Now;
+            if (Warm >= 0) Most = std::max(Most, Now);
+            return LastShown() == LastLine;
+        },
+        600000);
+    Sender.join();
+    ASSERT_FALSE(Failed);
+    ASSERT_TRUE(Done) << Utf8(LastShown());
+    // The pane keeps its newest lines, in order and whole; the log its bound.
+    TStrings* L = Term->Memo2->Lines();
+    EXPECT_LE(L->Count(), DefaultRxLineLimit);
+    EXPECT_GE(L->Count(), DefaultRxLineLimit - 1);
+    for (int I = 1; I <= 500; ++I)
+        ASSERT_EQ(Utf8(L->Strings(L->Count() - I)), "t=" + std::to_string(Lines - I) + " ") << I;
+    EXPECT_LE(Term->lstLogChannels->Items()->Count(), 1001);
+    EXPECT_EQ(Utf8(Term->lstLogChannels->Items()->Strings(0)), "B/B: " + std::to_string((Lines - 1) % 777));
+    EXPECT_EQ(Utf8(Term->txt[0]->Caption()), std::to_string((Lines - 1) % 1024));
+    // Unbounded, 290,000 more lines would take the process 80 MB and more (300 bytes a line
+    // and up); bounded, it stays where it was after its first 10,000 lines, give or take.
+    std::printf("[ measured ] resident memory at 10,000 lines %ld KiB, grown by %ld KiB over the next %d "
+                "lines (allowed: %d KiB)\n",
+                Warm, Most - Warm, Lines - DefaultRxLineLimit, 32 * 1024);
+    EXPECT_LT(Most - Warm, 32 * 1024) << "KiB grown: " << Most - Warm;
+    // A smaller limit cuts at once.
+    Term->edtRxLineLimit->SetValue(100);
+    EXPECT_EQ(Term->RxLineLimit(), 100);
+    EXPECT_LE(Term->Memo2->Lines()->Count(), 100);
+    EXPECT_EQ(LastShown(), LastLine);
 }
 
 TEST(Terminal, BaudRatesWithoutANameAreUserRates) {
@@ -238,6 +408,43 @@ TEST(Terminal, BaudRatesWithoutANameAreUserRates) {
         EXPECT_EQ(Term.ComPort->BaudRate(), C.Value) << C.Rate;
         EXPECT_EQ(Term.ComPort->UserBaudRate(), C.User) << C.Rate;
     }
+}
+
+TEST(Terminal, TheRxLineLimitSetByTheUserIsKeptForTheNextWindowAndStart) {
+    TTempFolder Temp;
+    TTestProgramFolder Program(Temp.Path());
+    {
+        TfrmTerm Term(nullptr);
+        EXPECT_EQ(Term.RxLineLimit(), DefaultRxLineLimit);
+        // Opening a window writes nothing.
+        EXPECT_FALSE(FileExists(ComPortSettingsFile()));
+        Term.edtRxLineLimit->SetValue(2500);
+        EXPECT_EQ(Term.RxLineLimit(), 2500);
+    }
+    {
+        TfrmTerm Term(nullptr);
+        EXPECT_EQ(Term.RxLineLimit(), 2500);
+        EXPECT_EQ(Term.edtRxLineLimit->Value(), 2500);
+    }
+    // The ports' sections beside it stay as they were; a value out of range or not a number
+    // gives the nearest allowed one or the default.
+    const std::string File = StringToUtf8(ComPortSettingsFile());
+    const std::string PortSection = "[ComPort]\nComNr=7\nBaudRate=br115200\n";
+    struct TCase {
+        const char* Saved;
+        int Expected;
+    } Cases[] = {{"5", 100}, {"99999999", 1000000}, {"lots", DefaultRxLineLimit}, {"12345", 12345}};
+    for (const TCase& C : Cases) {
+        WriteBytes(File, PortSection + "[Terminal]\nRxLineLimit=" + C.Saved + "\n");
+        TfrmTerm Term(nullptr);
+        EXPECT_EQ(Term.RxLineLimit(), C.Expected) << C.Saved;
+        EXPECT_EQ(Term.ComPort->ComNumber(), 7);
+    }
+    TfrmTerm Term(nullptr);
+    Term.edtRxLineLimit->SetValue(300);
+    const std::string Saved = ReadBytes(File);
+    EXPECT_NE(Saved.find(PortSection), std::string::npos) << Saved;
+    EXPECT_NE(Saved.find("RxLineLimit=300"), std::string::npos) << Saved;
 }
 
 TEST(Terminal, TheLogKeepsChangesNewestFirstAndTrims) {
@@ -279,6 +486,32 @@ TEST(Terminal, ValuesReachTheScopeOnlyWhileTheGraphIsShown) {
     EXPECT_EQ(Term.Scope->FindChannelByName(u"B")->FLastYValue, 20);
     EXPECT_EQ(Term.Scope->X(), 6); // D has no trace
     EXPECT_EQ(Term.bar[3]->Position(), 50);
+}
+
+TEST(Terminal, AtItsDesignedSizeEveryButtonAndChannelIsInSight) {
+    TTempFolder Temp;
+    TfrmTerm Term(nullptr);
+    Term.Show();
+    ProcessMessagesFor(50);
+    EXPECT_EQ(Term.ClientWidth(), 512);
+    EXPECT_EQ(Term.ClientHeight(), 325);
+    // The eight buttons each as wide as their caption: two rows at most, all within the window.
+    EXPECT_LE(Term.ToolBar1->RowCount(), 2);
+    for (int I = 0; I < Term.ToolBar1->ButtonCount(); ++I) {
+        TToolButton* B = Term.ToolBar1->Buttons(I);
+        EXPECT_LE(B->Left() + B->Width(), Term.ToolBar1->ClientWidth()) << Utf8(B->Caption());
+        EXPECT_LE(B->Top() + B->Height(), Term.ToolBar1->ClientHeight()) << Utf8(B->Caption());
+    }
+    EXPECT_LT(Term.ToolBar1->Buttons(0)->Width(), Term.ToolBar1->Buttons(3)->Width()); // Open < Interpret…
+    // Channels A to H, each box over its bar, all within the panel; the collapse label at its
+    // right edge from the start.
+    for (int I = 0; I < 8; ++I) {
+        EXPECT_GE(Term.txt[I]->Height(), 15);
+        EXPECT_LT(Term.txt[I]->Top() + Term.txt[I]->Height(), Term.bar[I]->Top() + 1);
+        EXPECT_LE(Term.bar[I]->Top() + Term.bar[I]->Height(), Term.pnlChannels->ClientHeight()) << I;
+    }
+    EXPECT_EQ(Term.lblResizeChannelPanel->Left(),
+              Term.pnlChannels->Width() - Term.lblResizeChannelPanel->Width() - 4);
 }
 
 TEST(Terminal, TheChannelPanelCollapsesAndComesBack) {

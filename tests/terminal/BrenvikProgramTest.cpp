@@ -3,6 +3,7 @@
 // port at once, and the program ending when its window is closed.
 
 #include "serial/ComPortSetup.h"
+#include "serial/ComScan.h"
 #include "serial/SerComPort.h"
 
 #include "support/PtyPair.h"
@@ -188,7 +189,7 @@ TEST_F(BrenvikProgram, StartsClosedThenReopensTheSavedPortAndEndsWithItsWindow) 
         Dialog.SetCom(&Port);
         Dialog.ComPortName = Port.Name();
         Dialog.Show();
-        const int Entry = Dialog.lstComs->Items()->IndexOf(u"COM 3");
+        const int Entry = IndexOfComPort(Dialog.lstComs->Items(), 3);
         ASSERT_GE(Entry, 0);
         const TRect R = Dialog.lstComs->ItemRect(Entry);
         ClickMessages(Dialog.lstComs, {R.Left + 5, R.Top + 3});
@@ -204,7 +205,7 @@ TEST_F(BrenvikProgram, StartsClosedThenReopensTheSavedPortAndEndsWithItsWindow) 
 
     {
         // The restart opens that port at once.
-        auto Child = Start(" <COM3, br9600>", Window, X);
+        auto Child = Start(" <COM3, br9600> on " + std::filesystem::canonical(Pair.Link(3)).string(), Window, X);
         EXPECT_FALSE(PortFree(3));
         Pair.Send("Hello from the peer\r\n");
         CloseAndExpectTheEnd(*Child, Window, X);

@@ -297,6 +297,9 @@ public:
     void SetGrouped(bool Value);
     bool AllowAllUp() const { return FAllowAllUp; }
     void SetAllowAllUp(bool Value);
+    // With captions shown on a horizontal bar, an auto-sized button is as wide as its own
+    // caption needs (at least the bar's ButtonWidth) instead of as wide as the widest one.
+    void SetAutoSize(bool Value) override;
     // Starts a new row after this button.
     bool Wrap() const { return FWrap; }
     void SetWrap(bool Value);
@@ -443,6 +446,10 @@ private:
 
     // The size every (non-separator) button gets.
     TSize ButtonSize();
+    // The width of a caption in the bar's font (its height in Height, when given).
+    int CaptionWidth(const String& Caption, int* Height);
+    // The width of a button whose caption is TextW wide.
+    int ButtonWidthFor(int TextW) const;
     void SetImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink* Link);
     void ButtonsChanged(bool Relayout);
     void InsertItem(TControl* Control);

@@ -271,12 +271,13 @@ bool HasPostedMessages() {
 }
 
 void RunMainThreadCalls() {
-    // A call that raised leaves the others queued: go on with them.
+    // One round: the calls queued so far. Each later call brings its own wake, so a thread that
+    // calls without pause cannot keep timers, input and paints waiting. A call that raised
+    // leaves the rest of its round queued: go on with them.
     while (!GuiBarrier(
         nullptr,
         [] {
-            while (CheckSynchronize()) {
-            }
+            CheckSynchronize();
             return true;
         },
         false)) {

@@ -113,6 +113,13 @@ void TToolButton::Published(TPublisher<TToolButton>& P) {
     P.Property(u"Marked", &TToolButton::Marked, &TToolButton::SetMarked).Default(false);
     P.Property(u"Style", &TToolButton::Style, &TToolButton::SetStyle).Default(tbsButton);
     P.Property(u"Wrap", &TToolButton::Wrap, &TToolButton::SetWrap).Default(false);
+    P.Property(u"AutoSize", &TToolButton::AutoSize, &TToolButton::SetAutoSize).Default(false);
+}
+
+void TToolButton::SetAutoSize(bool Value) {
+    if (Value == AutoSize()) return;
+    TGraphicControl::SetAutoSize(Value);
+    ButtonChanged(true);
 }
 
 TToolBar* TToolButton::ToolBar() const {
@@ -655,39 +662,43 @@ void TToolBar::RequestAlign() {
     if (WasVertical != Vertical()) Realign();
 }
 
-TSize TToolBar::ButtonSize() {
-    TSize S{FButtonWidth, FButtonHeight};
-    if (!FShowCaptions) return S;
-    int TextW = 0, TextH = 0;
-    bool Any = false;
+int TToolBar::CaptionWidth(const String& Caption, int* Height) {
+    const String Text = StripHotkey(Caption);
     TFontEngine* E = nullptr;
     try {
         E = Font()->Engine();
     } catch (const Exception&) {
         E = nullptr;
     }
+    if (!E) {
+        if (Height) *Height = 13;
+        return int(Text.size()) * 7;
+    }
+    std::lock_guard<std::recursive_mutex> Guard(E->Lock);
+    if (Height) *Height = E->Metric.tmHeight;
+    return E->TextWidth(Text.data(), int(Text.size()));
+}
+
+int TToolBar::ButtonWidthFor(int TextW) const {
+    const int ImgW = FImages ? FImages->Width() : 0;
+    if (FList) return std::max(FButtonWidth, ImgW + (ImgW ? 4 : 0) + TextW + 8);
+    return std::max(FButtonWidth, std::max(ImgW, TextW) + 8);
+}
+
+TSize TToolBar::ButtonSize() {
+    TSize S{FButtonWidth, FButtonHeight};
+    if (!FShowCaptions) return S;
+    int TextW = 0, TextH = 0;
+    bool Any = false;
     for (TToolButton* B : FButtons) {
         if (B->IsSeparator() || B->Caption().empty()) continue;
         Any = true;
-        const String Text = StripHotkey(B->Caption());
-        if (E) {
-            std::lock_guard<std::recursive_mutex> Guard(E->Lock);
-            TextW = std::max(TextW, E->TextWidth(Text.data(), int(Text.size())));
-            TextH = E->Metric.tmHeight;
-        } else {
-            TextW = std::max(TextW, int(Text.size()) * 7);
-            TextH = 13;
-        }
+        TextW = std::max(TextW, CaptionWidth(B->Caption(), &TextH));
     }
     if (!Any) return S;
-    const int ImgW = FImages ? FImages->Width() : 0, ImgH = FImages ? FImages->Height() : 0;
-    if (FList) {
-        S.cx = std::max(S.cx, ImgW + (ImgW ? 4 : 0) + TextW + 8);
-        S.cy = std::max(S.cy, std::max(ImgH, TextH) + 6);
-    } else {
-        S.cx = std::max(S.cx, std::max(ImgW, TextW) + 8);
-        S.cy = std::max(S.cy, ImgH + TextH + 8);
-    }
+    const int ImgH = FImages ? FImages->Height() : 0;
+    S.cx = ButtonWidthFor(TextW);
+    S.cy = FList ? std::max(S.cy, std::max(ImgH, TextH) + 6) : std::max(S.cy, ImgH + TextH + 8);
     return S;
 }
 
@@ -716,7 +727,11 @@ void TToolBar::AlignControls(TControl*, TRect& Rect) {
                 W = Down ? Button.cx : B->FSeparatorSize;
                 H = Down ? B->FSeparatorSize : Button.cy;
             } else {
-                W = Button.cx + (B->Style() == tbsDropDown ? DropDownWidth : 0);
+                // An auto-sized button is as wide as its own caption needs, the others as the
+                // widest caption.
+                const bool Own = B->AutoSize() && FShowCaptions && !B->Caption().empty() && !Down;
+                W = (Own ? ButtonWidthFor(CaptionWidth(B->Caption(), nullptr)) : Button.cx) +
+                    (B->Style() == tbsDropDown ? DropDownWidth : 0);
                 H = Button.cy;
             }
         }

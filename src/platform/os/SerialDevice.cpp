@@ -36,6 +36,24 @@ std::string ProgramName() {
     return StringToUtf8(Name);
 }
 
+// The standard constant of a baud rate; 0 for a rate that has none.
+speed_t StandardSpeed(Cardinal Rate) {
+    static const struct {
+        Cardinal Rate;
+        speed_t Speed;
+    } Table[] = {{50, B50},         {75, B75},           {110, B110},         {134, B134},
+                 {150, B150},       {200, B200},         {300, B300},         {600, B600},
+                 {1200, B1200},     {1800, B1800},       {2400, B2400},       {4800, B4800},
+                 {9600, B9600},     {19200, B19200},     {38400, B38400},     {57600, B57600},
+                 {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
+                 {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+                 {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+                 {3500000, B3500000}, {4000000, B4000000}};
+    for (const auto& E : Table)
+        if (E.Rate == Rate) return E.Speed;
+    return 0;
+}
+
 } // namespace
 
 String SerialPortDevice(int ComNumber) {
@@ -53,6 +71,22 @@ String SerialPortDevice(int ComNumber) {
     static const char* const Families[] = {"/dev/ttyACM", "/dev/ttyUSB", "/dev/ttyS"};
     if (ComNumber > 48) return String();
     return Utf8ToString(Families[(ComNumber - 1) / 16] + std::to_string((ComNumber - 1) % 16));
+}
+
+String SerialPortDeviceName(int ComNumber) {
+    const String Path = SerialPortDevice(ComNumber);
+    if (Path.empty()) return Path;
+    char* Real = realpath(StringToUtf8(Path).c_str(), nullptr);
+    if (!Real) return Path;
+    const String Result = Utf8ToString(Real);
+    std::free(Real);
+    return Result;
+}
+
+bool SerialPortExists(int ComNumber) {
+    const String Path = SerialPortDevice(ComNumber);
+    struct stat St;
+    return !Path.empty() && stat(StringToUtf8(Path).c_str(), &St) == 0 && S_ISCHR(St.st_mode);
 }
 
 // ---- Waker -------------------------------------------------------------------------------------
@@ -139,7 +173,9 @@ bool TSerialDevice::SetLine(const TSerialLine& Line) {
     if (Line.XOnXOffIn) T.c_iflag |= IXOFF;
     T.c_oflag = 0;
     T.c_lflag = 0;
-    T.c_cflag = CREAD | CLOCAL | HUPCL | Sizes[Line.ByteSize - 5] | BOTHER | (BOTHER << IBSHIFT);
+    const speed_t Speed = StandardSpeed(Line.BaudRate);
+    T.c_cflag = CREAD | CLOCAL | HUPCL | Sizes[Line.ByteSize - 5] | (Speed ? Speed : BOTHER) |
+                ((Speed ? Speed : BOTHER) << IBSHIFT);
     if (Line.StopBits != 0) T.c_cflag |= CSTOPB;
     if (Line.Parity != 0) T.c_cflag |= PARENB;
     if (Line.Parity == 1 || Line.Parity == 3) T.c_cflag |= PARODD;

@@ -10,6 +10,13 @@
 // $XDG_CONFIG_HOME/<program>/ports comes first, then COM1-16 are /dev/ttyACM0-15, COM17-32
 // /dev/ttyUSB0-15 and COM33-48 /dev/ttyS0-15.
 String SerialPortDevice(int ComNumber);
+// The device COM n stands for as the user knows it, for showing beside the number: the mapped
+// path with its symbolic links followed (a link in a ports folder shows the device it points
+// to); the mapped path itself when it leads nowhere; empty when the number maps to no device.
+String SerialPortDeviceName(int ComNumber);
+// Whether the device COM n stands for is there (opening it is not tried: that would raise DTR
+// and reset a board that listens to it).
+bool SerialPortExists(int ComNumber);
 
 enum TSerialOpenResult { sorOpened, sorAbsent, sorBusy };
 
@@ -81,7 +88,9 @@ public:
     bool IsOpen() const { return FHandle >= 0; }
     int Handle() const { return FHandle; }
 
-    // Raw, binary line settings; false when the device refuses them or cannot do them.
+    // Raw, binary line settings; false when the device refuses them or cannot do them. A rate
+    // of the standard table goes in as its standard constant, so that every other tool reads
+    // it; only other rates are set as a number of their own.
     bool SetLine(const TSerialLine& Line);
     bool GetLine(TSerialLine& Line) const;
     bool SetModemLines(int Bits, bool On);

@@ -6,6 +6,7 @@
 
 #include "platform/base/Lists.h"
 #include "platform/base/Threads.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Questions.h"
 
 #include <QTimer>
@@ -335,6 +336,44 @@ TEST(Forms, SynchronizeFromAWorkerRunsWhileTheEventLoopRuns) {
     EXPECT_TRUE(Done);
     EXPECT_TRUE(OnGui);
     W->WaitFor();
+}
+
+TEST(Forms, WorkersThatSynchronizeWithoutPauseLeaveTimersTheirTurn) {
+    // Two workers call again as soon as their last call returns, and each call ends only once
+    // the other worker's call waits too: there is always a call waiting. They stop when a timer
+    // has ticked, or after 20 seconds.
+    std::atomic<bool> Ticked{false};
+    std::atomic<int> StoppedByTick{0}, Calls{0}, Calling{0};
+    TTimer Tick(nullptr);
+    Tick.SetInterval(20);
+    Tick.OnTimer = [&](TObject*) { Ticked = true; };
+    Tick.SetEnabled(true);
+    auto Work = [&] {
+        const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < End) {
+            ++Calling;
+            TThread::Synchronize(nullptr, [&] {
+                ++Calls;
+                const auto Wait = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+                while (Calling < 2 && std::chrono::steady_clock::now() < Wait)
+                    Sleep(1);
+                Sleep(1);
+            });
+            --Calling;
+            if (Ticked) {
+                ++StoppedByTick;
+                return;
+            }
+        }
+    };
+    std::unique_ptr<TWorker> A(new TWorker(Work)), B(new TWorker(Work));
+    const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(A->Finished() && B->Finished()) && std::chrono::steady_clock::now() < End)
+        Application->ProcessMessages();
+    A->WaitFor();
+    B->WaitFor();
+    EXPECT_EQ(StoppedByTick, 2);
+    EXPECT_GT(Calls, 1);
 }
 
 TEST(Forms, ScreenKnowsFormsMonitorsAndTheHourglass) {

@@ -136,6 +136,60 @@ TEST(ToolBar, SizesItselfAndItsButtonsToFit) {
     EXPECT_LT(Bar->Buttons(0)->Height(), 16 + 13 + 8);
 }
 
+TEST(ToolBar, AutoSizedButtonsTakeTheWidthOfTheirOwnCaption) {
+    TForm Form(nullptr);
+    Form.SetBounds(0, 0, 600, 300);
+    auto* Bar = new TToolBar(&Form);
+    Bar->SetAlign(alNone);
+    Bar->SetBounds(0, 0, 580, 40);
+    Bar->SetEdgeBorders({});
+    Bar->SetButtonWidth(23);
+    Bar->SetParent(&Form);
+    Bar->SetShowCaptions(true);
+    const String Captions[] = {u"Go", u"A much longer caption", u"Go", u"Somewhat longer"};
+    for (const String& Caption : Captions) {
+        auto* B = new TToolButton(&Form);
+        B->SetCaption(Caption);
+        B->SetParent(Bar);
+    }
+    TToolButton* Short = Bar->Buttons(0);
+    TToolButton* Long = Bar->Buttons(1);
+    TToolButton* Other = Bar->Buttons(2);
+    TToolButton* Middle = Bar->Buttons(3);
+    const int Widest = Long->Width();
+    EXPECT_EQ(Short->Width(), Widest);
+
+    // Auto-sized, a short caption gets a narrow button that still holds its text, and the
+    // buttons after it close up; the others keep the widest caption's width.
+    Short->SetAutoSize(true);
+    Middle->SetAutoSize(true);
+    TBitmap Measure(1, 1);
+    Measure.Canvas()->Font()->Assign(Bar->Font());
+    EXPECT_GE(Short->Width(), Measure.Canvas()->TextWidth(u"Go") + 8);
+    EXPECT_LT(Short->Width(), Widest / 2);
+    EXPECT_GE(Short->Width(), 23);
+    EXPECT_EQ(Long->Left(), Short->BoundsRect().Right);
+    EXPECT_EQ(Long->Width(), Widest);
+    EXPECT_EQ(Other->Width(), Widest);
+    EXPECT_GT(Middle->Width(), Short->Width());
+    EXPECT_LT(Middle->Width(), Widest);
+    EXPECT_EQ(Middle->Left(), Other->BoundsRect().Right);
+
+    // A new caption sizes it again.
+    Short->SetCaption(u"A much longer caption");
+    EXPECT_EQ(Short->Width(), Widest);
+    Short->SetCaption(u"Go");
+    EXPECT_LT(Short->Width(), Widest / 2);
+
+    // Without captions shown, or when no longer auto-sized, it is as wide as the others.
+    Bar->SetShowCaptions(false);
+    EXPECT_EQ(Short->Width(), Other->Width());
+    Bar->SetShowCaptions(true);
+    Short->SetAutoSize(false);
+    EXPECT_EQ(Short->Width(), Widest);
+    EXPECT_EQ(Long->Left(), Widest);
+}
+
 TEST_F(TFormFixture, ToolButtonsFollowTheirActionsAndRunThem) {
     auto Images = ColourImages({clRed, clLime, clBlue});
     auto* List = new TActionList(Form);
