@@ -15,13 +15,18 @@
 #include "platform/os/SerialDevice.h"
 #include "serial/TermQz.h"
 
+#include <cerrno>
 #include <chrono>
-#include <thread>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 const char16_t* const SCompileCaption = u"MORVANE - Compile / Upload";
+
+// The tag of an error list that shows a good run: its notes are no places to jump to.
+constexpr std::intptr_t ListShowsAGoodRun = 1;
 
 // What the builder writes to its error output on every run, good or bad: its own progress, not
 // the build's messages. A line is one of these when it equals the text, or begins with it where
@@ -61,10 +66,6 @@ String WithoutQuotes(const String& S) {
     return Out;
 }
 
-void Pause(int Milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
-}
-
 bool HoldsLineBreak(const String& S) {
     return S.find_first_of(u"\r\n") != String::npos;
 }
@@ -72,6 +73,18 @@ bool HoldsLineBreak(const String& S) {
 String DurationText(int Milliseconds) {
     if (Milliseconds % 60000 == 0) return Format(u"%d minutes", {Milliseconds / 60000});
     return Format(u"%d ms", {Milliseconds});
+}
+
+// IsBuilderProgressLine on a line's raw bytes, without decoding every line of a long log.
+bool IsProgressBytes(std::string_view Line) {
+    static const std::vector<std::pair<std::string, bool>> Lines = [] {
+        std::vector<std::pair<std::string, bool>> Out;
+        for (const TProgressLine& P : BuilderProgressLines) Out.emplace_back(StringToUtf8(P.Text), P.WholeLine);
+        return Out;
+    }();
+    for (const auto& [Text, Whole] : Lines)
+        if (Whole ? Line == Text : Line.starts_with(Text)) return true;
+    return false;
 }
 
 } // namespace
@@ -101,8 +114,14 @@ String TfrmMain::ErrorLogName() const {
 }
 
 void TfrmMain::RunArduinoAction(const String& Action) {
-    // One run at a time: the window stays responsive while the builder runs.
-    if (FBuildRunning) return;
+    // One run at a time: the window stays responsive while the builder runs, and the action
+    // pressed again meanwhile offers to stop it.
+    if (FBuildRunning) {
+        if (FBuilderWaiting && MessageBox(Handle(), u"The Arduino builder is still running.\r\rStop it?",
+                                          SCompileCaption, MB_ICONQUESTION | MB_YESNO) == IDYES)
+            StopBuild();
+        return;
+    }
     if (!CheckArduinoPath()) return;
     // The builder empties its build folder when the build's options change: it gets a folder of
     // its own inside Temp, so that the logs beside it survive the run.
@@ -166,8 +185,8 @@ void TfrmMain::RunArduinoAction(const String& Action) {
     const int CaretColumn = Editor->codeedt->CaretX();
     // An example of the Arduino package is read-only: it is built as it lies on disk.
     if (Page->HelpContext() != tkExamplesRO && !Editor->codeedt->ReadOnly()) SaveActiveFile();
-    TStringList Log;
     Errors->Items()->Clear();
+    Errors->SetTag(0);
     if (Bar) {
         Bar->SetHeight(8);
         Bar->SetState(pbsNormal);
@@ -195,83 +214,97 @@ void TfrmMain::RunArduinoAction(const String& Action) {
         Screen->SetCursor(OldCursor);
     });
 
-    TStringList Batch;
-    // The shell reads a carriage return as part of the last word.
-    Batch.SetLineBreak(u"\n");
-    Batch.Add(CommandLine);
-    Batch.SaveToFile(BatchFileName(), TEncoding::Default());
-    const TBuilderRun Run = RunBatchAndWait(BatchFileName());
+    // The batch file is replaced whole: never a half-written command line for the shell.
+    const String Batch = BatchFileName();
+    if (!WriteFileSafe(Batch, StringToUtf8(CommandLine) + "\n")) {
+        const String Reason = Utf8ToString(std::strerror(errno));
+        MessageBox(Handle(), u"Could not write the batch file\r\rPath:" + Batch + u"\r\r" + Reason, SCompileCaption,
+                   MB_ICONWARNING | MB_OK);
+        return;
+    }
+    const TBuilderRun Run = RunBatchAndWait(Batch);
     BuilderProcess = Run.Process;
     Editor->ClearMarks();
 
-    bool Found = false;
-    for (int Round = 0; Round < 20 && !Found; ++Round) {
-        bool Exists = FileExists(ErrorLog);
-        for (int Attempt = 0; Attempt < 11; ++Attempt) {
-            try {
-                Log.LoadFromFile(ErrorLog, TEncoding::Default());
-                break;
-            } catch (const Exception&) {
-                Pause(100);
-                Application->ProcessMessages();
-            }
-        }
-        try {
-            TStringList Again;
-            Again.LoadFromFile(ErrorLog, TEncoding::Default());
-            for (int I = Log.Count() - 1; I >= 0; --I)
-                if (Log.Strings(I).starts_with(u"Could not delete ") || IsBuilderProgressLine(Log.Strings(I)))
-                    Log.Delete(I);
-        } catch (const Exception&) {
-            Exists = false;
-        }
-        Application->ProcessMessages();
-        Found = Exists;
-    }
-    if (!Found && !Run.TimedOut) {
+    // The builder has ended: its error log is complete. It is read once, within bounds, the
+    // window handling its messages meanwhile.
+    const auto Idle = [] { Application->ProcessMessages(); };
+    TBuilderLog Log = ReadBuilderLog(
+        ErrorLog,
+        [](std::string_view L) { return L.starts_with("Could not delete ") || IsProgressBytes(L); },
+        Idle);
+    if (!Log.Exists && !Run.TimedOut && !Run.Stopped)
         MessageBox(Handle(), u"Could not open the LOG file\r\rPath:" + ErrorLog, u"", MB_OK);
-        return;
-    }
+    else if (Log.Exists && Log.Error != 0)
+        MessageBox(Handle(),
+                   u"Could not read the LOG file\r\rPath:" + ErrorLog + u"\r\r" + Utf8ToString(std::strerror(Log.Error)),
+                   u"", MB_OK);
 
-    // Only a builder that ended with exit code 0 succeeded; then its error log decides.
-    const bool LogSaysOk =
-        Log.Count() == 0 || (Log.Count() >= 2 && AnsiUpperCase(Log.Strings(1)).starts_with(u"AVRDUDE"));
-    if (Run.ExitCode == 0 && !Run.TimedOut && LogSaysOk) {
-        Errors->Items()->Add(u"Compilation OK");
-        TStringList Normal;
-        if (FileExists(NormalLog)) Normal.LoadFromFile(NormalLog, TEncoding::Default());
-        for (int I = 0; I < Normal.Count(); ++I) {
-            const String L = Normal.Strings(I);
-            if (L.starts_with(u"Sketch uses")) {
-                const int Used = DigitsOf(Copy(L, 13, Pos(u"(", L) - 19));
-                Errors->Items()->Add(Format(u"FLASH: used %d of %d bytes", {Used, MaximumOf(L)}));
-            } else if (L.starts_with(u"Global variables ")) {
-                const int Used = DigitsOf(Copy(L, 1, Pos(u"bytes", L)));
-                Errors->Items()->Add(Format(u"RAM:   used %d of %d bytes", {Used, MaximumOf(L)}));
-            }
-        }
-        Errors->SetHeight(48);
+    // The exit code decides: 0 is a good build, whatever else the builder said on its error
+    // output. Those lines are shown below the figures as notes, without marks.
+    TStrings* Items = Errors->Items();
+    if (Run.ExitCode == 0 && !Run.TimedOut && !Run.Stopped) {
+        Items->BeginUpdate();
+        Items->Add(u"Compilation OK");
+        int Ignored = 0;
+        ForEachLogLine(
+            NormalLog, Ignored,
+            [&](std::string_view Bytes, bool) {
+                if (!Bytes.starts_with("Sketch uses") && !Bytes.starts_with("Global variables ")) return;
+                const String L = Utf8ToString(Bytes);
+                if (L.starts_with(u"Sketch uses")) {
+                    const int Used = DigitsOf(Copy(L, 13, Pos(u"(", L) - 19));
+                    Items->Add(Format(u"FLASH: used %d of %d bytes", {Used, MaximumOf(L)}));
+                } else {
+                    const int Used = DigitsOf(Copy(L, 1, Pos(u"bytes", L)));
+                    Items->Add(Format(u"RAM:   used %d of %d bytes", {Used, MaximumOf(L)}));
+                }
+            },
+            Idle);
+        const int Figures = Items->Count();
+        for (const String& L : Log.Lines)
+            if (!Trim(L).empty()) Items->Add(L);
+        Items->EndUpdate();
+        Errors->SetTag(ListShowsAGoodRun);
+        Errors->SetHeight(Items->Count() == Figures ? 48
+                                                    : std::max(48, std::min(20 * Items->Count(), pgEdit->Height() / 2)));
         Errors->SetColor(TColor(0xFFFFFF));
         return;
     }
-    if (Run.TimedOut)
-        Log.Add(Format(u"The Arduino builder did not end within %s and was stopped.", {DurationText(BuilderTimeLimit)}));
+    TStringList Lines;
+    for (String& L : Log.Lines) Lines.Add(std::move(L));
+    if (Run.Stopped)
+        Lines.Add(u"The Arduino builder was stopped by the user.");
+    else if (Run.TimedOut)
+        Lines.Add(Format(u"The Arduino builder did not end within %s and was stopped.", {DurationText(BuilderTimeLimit)}));
     else if (Run.ExitCode != 0)
-        Log.Add(Format(u"The Arduino builder failed (exit code %d).", {Run.ExitCode}));
-    ShowCompileErrors(&Log, Errors);
+        Lines.Add(Format(u"The Arduino builder failed (exit code %d).", {Run.ExitCode}));
+    ShowCompileErrors(&Lines, Errors);
     Errors->SetColor(TColor(14803455));
 }
 
 TfrmMain::TBuilderRun TfrmMain::RunBatchAndWait(const String& BatchFile) {
     TBuilderRun Run;
     auto Builder = std::make_shared<TChildProcess>();
+    FStopRequested = false;
     if (!Builder->Start({u"/bin/sh", BatchFile})) return Run;
     Run.Started = true;
     Run.Process = Builder;
+    FBuilderWaiting = true;
+    TScopeExit Ended([this] {
+        FBuilderWaiting = false;
+        FStopRequested = false;
+    });
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BuilderTimeLimit);
-    // Rounds of 25 ms, handling the window's messages after each.
+    // Rounds of 25 ms, handling the window's messages after each; the child's end wakes the wait
+    // at once.
     while (!Builder->WaitFor(25)) {
         Application->ProcessMessages();
+        if (FStopRequested && Builder->Running()) {
+            Builder->Terminate();
+            Run.Stopped = true;
+            break;
+        }
         if (std::chrono::steady_clock::now() >= Deadline) {
             Builder->Terminate();
             Run.TimedOut = true;
@@ -282,10 +315,128 @@ TfrmMain::TBuilderRun TfrmMain::RunBatchAndWait(const String& BatchFile) {
     return Run;
 }
 
+bool TfrmMain::ForEachLogLine(const String& FileName, int& Error, const std::function<void(std::string_view, bool)>& Line,
+                              const std::function<void()>& Idle) {
+    Error = 0;
+    const int Fd = open(StringToUtf8(FileName).c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0) {
+        Error = errno;
+        return false;
+    }
+    TScopeExit Close([Fd] { close(Fd); });
+    // A line longer than this is cut at a character's start, so that a log of one endless line
+    // takes no more memory than a short one.
+    const auto Cut = [](std::string_view L) {
+        if (L.size() <= size_t(BuilderLogLineBytes)) return L;
+        size_t N = BuilderLogLineBytes;
+        for (int Back = 0; Back < 3 && N > 0 && (static_cast<unsigned char>(L[N]) & 0xC0) == 0x80; ++Back) --N;
+        return L.substr(0, N);
+    };
+    std::vector<char> Buffer(1 << 20);
+    // The start of a line that goes on in the next block, and whether it is longer than kept.
+    std::string Pending;
+    bool PendingLong = false;
+    // A CR at the end of a block: an LF at the start of the next one belongs to it.
+    bool SkipLf = false;
+    auto LastIdle = std::chrono::steady_clock::now();
+    for (;;) {
+        const ssize_t N = read(Fd, Buffer.data(), Buffer.size());
+        if (N < 0) {
+            if (errno == EINTR) continue;
+            Error = errno;
+            return false;
+        }
+        if (N == 0) break;
+        const char* P = Buffer.data();
+        const char* const End = P + N;
+        if (SkipLf && *P == '\n') ++P;
+        SkipLf = false;
+        const auto Find = [&](char C) {
+            const void* F = std::memchr(P, C, size_t(End - P));
+            return F ? static_cast<const char*>(F) : End;
+        };
+        const char* NextLf = Find('\n');
+        const char* NextCr = Find('\r');
+        while (P < End) {
+            const char* T = std::min(NextLf, NextCr);
+            const std::string_view Piece(P, size_t(T - P));
+            if (T == End) {
+                // The line goes on in the next block.
+                if (!PendingLong) {
+                    Pending.append(Piece.substr(0, std::min(Piece.size(), size_t(BuilderLogLineBytes) + 4 - Pending.size())));
+                    PendingLong = Pending.size() > size_t(BuilderLogLineBytes);
+                }
+                break;
+            }
+            if (Pending.empty()) {
+                Line(Cut(Piece), Piece.size() > size_t(BuilderLogLineBytes));
+            } else {
+                if (!PendingLong) Pending.append(Piece.substr(0, std::min(Piece.size(), size_t(BuilderLogLineBytes) + 4 - Pending.size())));
+                Line(Cut(Pending), Pending.size() > size_t(BuilderLogLineBytes));
+                Pending.clear();
+                PendingLong = false;
+            }
+            P = T + 1;
+            if (*T == '\r') {
+                if (P < End && *P == '\n') ++P;
+                else if (P == End) SkipLf = true;
+            }
+            if (NextLf < P) NextLf = Find('\n');
+            if (NextCr < P) NextCr = Find('\r');
+        }
+        if (Idle && std::chrono::steady_clock::now() - LastIdle >= std::chrono::milliseconds(50)) {
+            Idle();
+            LastIdle = std::chrono::steady_clock::now();
+        }
+    }
+    if (!Pending.empty()) Line(Cut(Pending), Pending.size() > size_t(BuilderLogLineBytes));
+    return true;
+}
+
+TfrmMain::TBuilderLog TfrmMain::ReadBuilderLog(const String& FileName, const std::function<bool(std::string_view)>& Skip,
+                                                const std::function<void()>& Idle) {
+    TBuilderLog Log;
+    const auto Decode = [](std::string_view Bytes, bool Long) {
+        String S = Utf8ToString(Bytes);
+        if (Long) S += u" \u2026";
+        return S;
+    };
+    // The last lines, raw, in a ring: only those that stay are decoded.
+    std::vector<std::string> Tail(BuilderLogKeptLines);
+    std::vector<bool> TailLong(BuilderLogKeptLines);
+    size_t TailNext = 0;
+    long long Counted = 0;
+    const bool Read = ForEachLogLine(
+        FileName, Log.Error,
+        [&](std::string_view Bytes, bool Long) {
+            if (Skip && Skip(Bytes)) return;
+            ++Counted;
+            if (Log.Lines.size() < size_t(BuilderLogKeptLines)) {
+                Log.Lines.push_back(Decode(Bytes, Long));
+                return;
+            }
+            Tail[TailNext].assign(Bytes);
+            TailLong[TailNext] = Long;
+            TailNext = (TailNext + 1) % Tail.size();
+        },
+        Idle);
+    Log.Exists = Read || (Log.Error != ENOENT && Log.Error != ENOTDIR);
+    const long long InTail = std::min<long long>(Counted - static_cast<long long>(Log.Lines.size()), BuilderLogKeptLines);
+    Log.LeftOut = Counted - static_cast<long long>(Log.Lines.size()) - InTail;
+    if (Log.LeftOut > 0)
+        Log.Lines.push_back(u"[... " + Utf8ToString(std::to_string(Log.LeftOut)) + u" lines of the log left out ...]");
+    for (long long I = 0; I < InTail; ++I) {
+        const size_t Index = (TailNext + Tail.size() - size_t(InTail) + size_t(I)) % Tail.size();
+        Log.Lines.push_back(Decode(Tail[Index], TailLong[Index]));
+    }
+    return Log;
+}
+
 void TfrmMain::ShowCompileErrors(TStrings* Log, TListBox* ListBox) {
     TfrmEditor* Editor = EditorOfTab(dynamic_cast<TTabSheet*>(ListBox->Parent()));
     ASSERT(Editor);
     String Prefix;
+    ListBox->Items()->BeginUpdate();
     for (int I = 0; I < Log->Count(); ++I) {
         const String L = Log->Strings(I);
         const String U = AnsiUpperCase(L);
@@ -308,6 +459,7 @@ void TfrmMain::ShowCompileErrors(TStrings* Log, TListBox* ListBox) {
             ListBox->Items()->Add(L);
         }
     }
+    ListBox->Items()->EndUpdate();
     ListBox->SetHeight(std::min(20 * ListBox->Items()->Count(), pgEdit->Height() / 2));
 }
 
@@ -332,6 +484,10 @@ void TfrmMain::ErrorListDblClick(TListBox* ListBox) {
         ColumnText = Copy(Tail, 1, D - 1);
     }
     int Line = 0, Column = 0;
+    // A note under a good run is no place: nothing happens.
+    if (ListBox->Tag() == ListShowsAGoodRun &&
+        (!TryStrToInt(Trim(LineText), Line) || !TryStrToInt(Trim(ColumnText), Column)))
+        return;
     if (!TryStrToInt(Trim(LineText), Line)) {
         ShowMessage(u"Invalid Error line nr:" + LineText);
         Line = 0;
@@ -351,6 +507,21 @@ void TfrmMain::ErrorListDblClick(TListBox* ListBox) {
 void TfrmMain::ShowOriginalLog(bool ErrorLog) {
     TListBox* Errors = ActiveErrorList();
     ASSERT(Errors);
-    Errors->Items()->LoadFromFile(ErrorLog ? ErrorLogName() : NormalLogName(), TEncoding::Default());
+    const String Name = ErrorLog ? ErrorLogName() : NormalLogName();
+    const TBuilderLog Log = ReadBuilderLog(Name);
+    if (!Log.Read()) {
+        const int Error = Log.Exists ? Log.Error : ENOENT;
+        MessageBox(Handle(),
+                   String(Log.Exists ? u"Could not read the LOG file" : u"Could not open the LOG file") + u"\r\rPath:" +
+                       Name + u"\r\r" + Utf8ToString(std::strerror(Error)),
+                   u"", MB_OK);
+        if (!Log.Exists) return;
+    }
+    TStrings* Items = Errors->Items();
+    Items->BeginUpdate();
+    Items->Clear();
+    for (const String& L : Log.Lines) Items->Add(L);
+    Items->EndUpdate();
+    Errors->SetTag(0);
     Errors->SetColor(TColor(16646124));
 }

@@ -1,7 +1,16 @@
 #include "ide/CompilationProgressLog.h"
 
-#include "platform/base/Encoding.h"
+#include "ide/Main.h"
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/Format.h"
 #include "platform/base/Lists.h"
+#include "platform/base/Strings.h"
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
 
 TfrmCompilationProgressLog::TfrmCompilationProgressLog(TComponent* AOwner) : TForm(AOwner) {
     BuildForm([this] {
@@ -50,18 +59,56 @@ void TfrmCompilationProgressLog::tmr1Timer(TObject*) {
 }
 
 void TfrmCompilationProgressLog::ReadTail() {
-    TStringList Lines;
-    Lines.LoadFromFile(FFileName, TEncoding::Default());
+    // The file is read line by line and only the lines not shown yet are decoded, bytes that are
+    // not UTF-8 as U+FFFD; of a flood, the first and the last lines of a tick are kept with a
+    // line that says how many went between, and the memo keeps the newest lines: a log of any
+    // size costs a tick no more than a short one.
+    const int Kept = TfrmMain::BuilderLogKeptLines;
+    long long Count = 0, LeftOut = 0;
+    std::vector<String> Head;
+    std::deque<String> Tail;
+    const auto Read = [&](long long From) {
+        Count = LeftOut = 0;
+        Head.clear();
+        Tail.clear();
+        int Error = 0;
+        const bool Done = TfrmMain::ForEachLogLine(FFileName, Error, [&](std::string_view Bytes, bool Long) {
+            if (Count++ < From) return;
+            String Line = Utf8ToString(Bytes);
+            if (Long) Line += u" \u2026";
+            if (Head.size() < size_t(Kept)) {
+                Head.push_back(std::move(Line));
+                return;
+            }
+            Tail.push_back(std::move(Line));
+            if (Tail.size() > size_t(Kept)) {
+                Tail.pop_front();
+                ++LeftOut;
+            }
+        });
+        if (!Done)
+            throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {FFileName, Utf8ToString(std::strerror(Error))}));
+    };
+    Read(FLastLogLine);
     TStrings* Memo = mmoLog->Lines();
     // A file rewritten shorter than what is shown starts over.
-    if (Lines.Count() < Memo->Count()) {
+    if (Count < FLastLogLine) {
         Memo->Clear();
         FLastLogLine = 0;
+        Read(0);
     }
     Memo->BeginUpdate();
-    for (int I = FLastLogLine; I < Lines.Count(); ++I) Memo->Add(Lines.Strings(I));
+    for (const String& L : Head) Memo->Add(L);
+    if (LeftOut > 0) Memo->Add(u"[... " + Utf8ToString(std::to_string(LeftOut)) + u" lines of the log left out ...]");
+    for (const String& L : Tail) Memo->Add(L);
+    const int Excess = Memo->Count() - MaxMemoLines;
+    if (Excess > 0) {
+        TStringList Newest;
+        for (int I = Excess; I < Memo->Count(); ++I) Newest.Add(Memo->Strings(I));
+        Memo->Assign(&Newest);
+    }
     Memo->EndUpdate();
-    FLastLogLine = Lines.Count();
+    FLastLogLine = int(std::min<long long>(Count, 0x7FFFFFFF));
 }
 
 void TfrmCompilationProgressLog::btnStopClick(TObject*) {

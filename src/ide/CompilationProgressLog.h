@@ -21,6 +21,8 @@ public:
     void tmr1Timer(TObject* Sender);
     void btnStopClick(TObject* Sender);
     bool Scanning() const { return fScan; }
+    // The memo keeps at most this many of the newest lines.
+    static constexpr int MaxMemoLines = 20000;
 
 private:
     bool fScan = false;

@@ -21,7 +21,9 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/StdCtrls.h"
 
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class TfrmOptions;
@@ -229,6 +231,8 @@ public:
     struct TBuilderRun {
         bool Started = false;
         bool TimedOut = false;
+        // The user stopped it (the action again while it ran).
+        bool Stopped = false;
         int ExitCode = -1;
         // What it started may outlive it.
         std::shared_ptr<TChildProcess> Process;
@@ -254,6 +258,34 @@ public:
     String ErrorLogName() const;
     static bool IsBuilderProgressLine(const String& Line);
     bool BuildRunning() const { return FBuildRunning; }
+    // Asks the running build to stop (the action pressed again asks the user first); the road
+    // then ends the builder with all it started and says so in the error list.
+    void StopBuild() { FStopRequested = FBuilderWaiting; }
+
+    // A builder log as the road reads it: at most the first and the last BuilderLogKeptLines
+    // lines, each cut after BuilderLogLineBytes bytes, with one line in between that says how
+    // many were left out; bytes that are not valid UTF-8 become U+FFFD. A log of any size is read
+    // in about the time the disk takes, in memory bounded by these numbers.
+    struct TBuilderLog {
+        bool Exists = false; // there is a file of that name
+        int Error = 0;       // errno when it is there but could not be read to its end
+        std::vector<String> Lines;
+        long long LeftOut = 0; // lines between the first and the last ones kept
+        bool Read() const { return Exists && Error == 0; }
+    };
+    static constexpr int BuilderLogKeptLines = 2000;
+    static constexpr int BuilderLogLineBytes = 2048;
+    // Skip: lines (raw bytes, without their line break) that are neither kept nor counted.
+    // Idle: called every 50 ms or so while the file is read, to keep the window responsive.
+    static TBuilderLog ReadBuilderLog(const String& FileName,
+                                      const std::function<bool(std::string_view)>& Skip = {},
+                                      const std::function<void()>& Idle = {});
+    // Every line of FileName as raw bytes (CR, LF and CR LF end a line), a longer line cut
+    // after BuilderLogLineBytes bytes at a character's start (Long tells); false with Error set
+    // (ENOENT when there is no such file) when it could not be read to its end.
+    static bool ForEachLogLine(const String& FileName, int& Error,
+                               const std::function<void(std::string_view Line, bool Long)>& Line,
+                               const std::function<void()>& Idle = {});
 
     // -- Terminals (IdeTerminals.cpp) --
     // Shows the terminal of FileName, made on the first request, or a new unassigned one for
@@ -333,6 +365,8 @@ public:
 
 private:
     bool FBuildRunning = false;
+    bool FStopRequested = false;
+    bool FBuilderWaiting = false; // the builder of the running build has not ended yet
     int FLoads[3] = {};
     // The private state the later parts of the window use.
     std::vector<TRect> FCloseButtonsRectArray;

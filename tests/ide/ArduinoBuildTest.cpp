@@ -24,6 +24,10 @@ for a in "$@"; do case "$a" in build.path=*) mkdir -p "${a#build.path=}" && find
 echo run >> "$d/runs"
 [ -f "$d/stdout" ] && cat "$d/stdout"
 [ -f "$d/stderr" ] && cat "$d/stderr" >&2
+# Its error log made unreadable behind it: a folder in its place.
+if [ -f "$d/unreadable" ]; then
+    for a in "$@"; do case "$a" in build.path=*) t="${a#build.path=}"; rm -f "${t%/build}/Errors.log"; mkdir "${t%/build}/Errors.log";; esac; done
+fi
 if [ -f "$d/sleep" ]; then
     sleep "$(cat "$d/sleep")" & echo $! > "$d/grandchild"
     wait
@@ -73,6 +77,12 @@ struct ArduinoBuildTest : TEditorFixture {
         Open(File);
         return File;
     }
+    std::vector<int> MarkedLines(TfrmEditor* Editor) {
+        std::vector<int> Lines;
+        for (int I = 0; I < Editor->codeedt->Marks()->Count(); ++I) Lines.push_back(Editor->codeedt->Marks()->Items(I)->Line());
+        std::sort(Lines.begin(), Lines.end());
+        return Lines;
+    }
     std::vector<std::string> Entries() {
         std::vector<std::string> Out;
         TListBox* L = Main->ActiveErrorList();
@@ -113,44 +123,186 @@ TEST_F(ArduinoBuildTest, EveryWordReachesTheBuilderIntact) {
     EXPECT_NE(Seen("args").find("--port\nCOM77\n"), std::string::npos);
 }
 
-TEST_F(ArduinoBuildTest, TheExitCodeAndTheErrorLogDecide) {
+TEST_F(ArduinoBuildTest, TheExitCodeDecidesAndAGoodRunsOtherLinesAreNotes) {
     const std::string Sizes = "Sketch uses 444 bytes (5%). Maximum is 8000 bytes.\n"
                               "Global variables use 9 bytes (0%). Maximum is 2048 bytes.\n";
     const std::vector<std::string> Ok = {"Compilation OK", "FLASH: used 444 of 8000 bytes",
                                          "RAM:   used 9 of 2048 bytes"};
+    const auto OkWith = [&](std::vector<std::string> Notes) {
+        std::vector<std::string> Out = Ok;
+        Out.insert(Out.end(), Notes.begin(), Notes.end());
+        return Out;
+    };
     struct Case {
         const char* Name;
         int Code;
         std::string Errors;
         std::vector<std::string> Expected;
+        bool Success;
     } const Cases[] = {
-        {"progress lines only", 0, Progress, Ok},
-        {"nothing at all", 0, "", Ok},
-        {"deletions the builder could not make", 0, "Could not delete a\nCould not delete b\n", Ok},
-        {"an upload's protocol", 0, std::string(Progress) + "Uploading...\n\navrdude: Version 7.1\n", Ok},
-        {"a warning before the upload's protocol", 0, "warning: x\navrdude done.\n", Ok},
-        {"one line is an error", 0, "something odd\n", {"something odd"}},
+        {"progress lines only", 0, Progress, Ok, true},
+        {"nothing at all", 0, "", Ok, true},
+        {"deletions the builder could not make", 0, "Could not delete a\nCould not delete b\n", Ok, true},
+        {"an upload's protocol", 0, std::string(Progress) + "Uploading...\n\navrdude: Version 7.1\n",
+         OkWith({"avrdude: Version 7.1"}), true},
+        {"a warning before the upload's protocol", 0, "warning: x\navrdude done.\n",
+         OkWith({"warning: x", "avrdude done."}), true},
+        // What made a good build fail: any line the builder's runtime, a library or the compiler
+        // prints besides its progress.
+        {"one line of its own", 0, "something odd\n", OkWith({"something odd"}), true},
+        {"a good build that says more", 0,
+         std::string(Progress) +
+             "WARNING: An illegal reflective access operation has occurred\n"
+             "jmdns: could not find a network interface for discovery\n"
+             "WARNING: library Servo claims to run on avr architecture(s) and may be incompatible\n"
+             "Judged:3:5: warning: unused variable 'x' [-Wunused-variable]\n"
+             "Judged:4:1: error: this is only a note on a good run\n"
+             "avrdude: ser_open(): can't open device \"/dev/x\": No such file or directory\n",
+         OkWith({"WARNING: An illegal reflective access operation has occurred",
+                 "jmdns: could not find a network interface for discovery",
+                 "WARNING: library Servo claims to run on avr architecture(s) and may be incompatible",
+                 "Judged:3:5: warning: unused variable 'x' [-Wunused-variable]",
+                 "Judged:4:1: error: this is only a note on a good run",
+                 "avrdude: ser_open(): can't open device \"/dev/x\": No such file or directory"}),
+         true},
         {"a failed upload", 1, std::string(Progress) + "Uploading...\n\navrdude: Version 7.1\nno answer\n",
-         {"", "avrdude: Version 7.1", "no answer", "The Arduino builder failed (exit code 1)."}},
-        {"sketch not found", 2, "", {"The Arduino builder failed (exit code 2)."}},
-        {"bad option", 3, "Error: unknown option\n", {"/: unknown option )", "The Arduino builder failed (exit code 3)."}},
-        {"bad preference", 4, Progress, {"The Arduino builder failed (exit code 4)."}},
+         {"", "avrdude: Version 7.1", "no answer", "The Arduino builder failed (exit code 1)."}, false},
+        {"one line and a failure", 1, "something odd\n", {"something odd", "The Arduino builder failed (exit code 1)."}, false},
+        {"sketch not found", 2, "", {"The Arduino builder failed (exit code 2)."}, false},
+        {"bad option", 3, "Error: unknown option\n", {"/: unknown option )", "The Arduino builder failed (exit code 3)."}, false},
+        {"bad preference", 4, Progress, {"The Arduino builder failed (exit code 4)."}, false},
     };
-    OpenSketch("Judged");
+    OpenSketch("Judged", "void setup() {\n}\n\nvoid loop() {\n}\n\n\n\n");
+    TfrmEditor* Editor = Main->ActiveEditorForm();
     Answer("stdout", Sizes);
     for (const Case& C : Cases) {
         Answer("code", std::to_string(C.Code));
         Answer("stderr", C.Errors);
         Main->ArduinoVerify();
         EXPECT_EQ(Entries(), C.Expected) << C.Name;
-        const bool Success = C.Expected == Ok;
-        EXPECT_EQ(Main->ActiveErrorList()->Color(), Success ? TColor(0xFFFFFF) : TColor(14803455)) << C.Name;
-        if (Success) {
-            EXPECT_EQ(Main->ActiveErrorList()->Height(), 48) << C.Name;
+        EXPECT_EQ(Main->ActiveErrorList()->Color(), C.Success ? TColor(0xFFFFFF) : TColor(14803455)) << C.Name;
+        if (C.Success) {
+            const int Count = int(C.Expected.size());
+            EXPECT_EQ(Main->ActiveErrorList()->Height(),
+                      Count == 3 ? 48 : std::max(48, std::min(20 * Count, Main->pgEdit->Height() / 2)))
+                << C.Name;
+            // Notes get no marks, and a double click on one goes nowhere and asks nothing.
+            EXPECT_EQ(MarkedLines(Editor), std::vector<int>{}) << C.Name;
+            TListBox* List = Main->ActiveErrorList();
+            const TPoint Caret = {Editor->codeedt->CaretX(), Editor->codeedt->CaretY()};
+            for (int I = 3; I < List->Items()->Count(); ++I) {
+                TQuestionScript Script;
+                List->SetItemIndex(I);
+                Main->ErrorListDblClick(List);
+                EXPECT_TRUE(Script.Asked().empty()) << C.Name << ": " << U8(List->Items()->Strings(I));
+            }
+            // A compiler's warning among them is a place all the same.
+            if (C.Expected.size() > 6) {
+                List->SetItemIndex(6);
+                Main->ErrorListDblClick(List);
+                EXPECT_EQ(Editor->codeedt->CaretY(), 3);
+                EXPECT_EQ(Editor->codeedt->CaretX(), 5);
+                Editor->codeedt->SetCaretXY({Caret.X, Caret.Y});
+            }
         }
         // The progress bar rests again.
         EXPECT_EQ(Main->ActiveProgressBar()->Height(), 1);
     }
+}
+
+TEST_F(ArduinoBuildTest, TextThatIsNotUtf8IsShownWithTheExitCode) {
+    OpenSketch("Bytes");
+    Answer("code", "1");
+    Answer("stderr", std::string(Progress) + "Bytes:2:3: error: bad \xFF\xFE byte\nLatin-1 caf\xE9\n\xC3\x28 end\n");
+    // Nothing is taken for a log that is not there yet: no message, the exit code shown.
+    TQuestionScript Script;
+    Main->ArduinoVerify();
+    EXPECT_TRUE(Script.Asked().empty());
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"2/3: bad \xEF\xBF\xBD\xEF\xBF\xBD byte )",
+                                                   "Latin-1 caf\xEF\xBF\xBD", "\xEF\xBF\xBD( end",
+                                                   "The Arduino builder failed (exit code 1)."}));
+    EXPECT_EQ(MarkedLines(Main->ActiveEditorForm()), std::vector<int>{2});
+}
+
+TEST_F(ArduinoBuildTest, AnErrorLogThatIsThereButCannotBeReadIsToldFromAMissingOne) {
+    OpenSketch("Unreadable");
+    Answer("code", "1");
+    Answer("stderr", "anything\n");
+    Answer("unreadable", "");
+    const std::string ErrorLog = StringToUtf8(Program / "Temp/Errors.log");
+    {
+        TQuestionScript Script;
+        Script.Answer(IDOK);
+        Main->ArduinoVerify();
+        ASSERT_EQ(Script.Asked().size(), 1u);
+        EXPECT_EQ(U8(Script.Last().Text), "Could not read the LOG file\r\rPath:" + ErrorLog + "\r\rIs a directory");
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"The Arduino builder failed (exit code 1)."}));
+    }
+    // None at all: without the Temp folder the shell cannot make it, and ends with exit code 2.
+    std::filesystem::remove(Arduino + "/unreadable");
+    std::filesystem::remove_all(StringToUtf8(Program / "Temp"));
+    {
+        TQuestionScript Script;
+        Script.Answer(IDOK);
+        Main->ArduinoVerify();
+        ASSERT_EQ(Script.Asked().size(), 1u);
+        EXPECT_EQ(U8(Script.Last().Text), "Could not open the LOG file\r\rPath:" + ErrorLog);
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"The Arduino builder failed (exit code 2)."}));
+    }
+    std::filesystem::create_directories(StringToUtf8(Program / "Temp"));
+    Main->ArduinoVerify();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"anything", "The Arduino builder failed (exit code 1)."}));
+}
+
+TEST_F(ArduinoBuildTest, AHugeErrorLogIsListedWithinBounds) {
+    OpenSketch("Huge");
+    std::string Errors = Progress;
+    const int Count = 30000;
+    for (int I = 1; I <= Count; ++I) Errors += "line " + std::to_string(I) + "\n";
+    // One endless line and one cut inside a character.
+    Errors += std::string(1 << 20, 'x') + "\n" + std::string(TfrmMain::BuilderLogLineBytes - 1, 'y') + "\xC3\xA9z\n";
+    Answer("code", "1");
+    Answer("stderr", Errors);
+    Main->ArduinoVerify();
+    const std::vector<std::string> Got = Entries();
+    const int Kept = TfrmMain::BuilderLogKeptLines;
+    ASSERT_EQ(Got.size(), size_t(2 * Kept + 2));
+    EXPECT_EQ(Got[0], "line 1");
+    EXPECT_EQ(Got[Kept - 1], "line " + std::to_string(Kept));
+    EXPECT_EQ(Got[Kept], "[... " + std::to_string(Count + 2 - 2 * Kept) + " lines of the log left out ...]");
+    EXPECT_EQ(Got[Kept + 1], "line " + std::to_string(Count - Kept + 3));
+    EXPECT_EQ(Got[2 * Kept - 1], std::string(TfrmMain::BuilderLogLineBytes, 'x') + " \xE2\x80\xA6");
+    EXPECT_EQ(Got[2 * Kept], std::string(TfrmMain::BuilderLogLineBytes - 1, 'y') + " \xE2\x80\xA6");
+    EXPECT_EQ(Got.back(), "The Arduino builder failed (exit code 1).");
+    // The raw log from the pop-up menu: the same bounds, the progress lines included.
+    Main->Action(u"actShowErrorListing")->Execute();
+    const std::vector<std::string> Raw = Entries();
+    ASSERT_EQ(Raw.size(), size_t(2 * Kept + 1));
+    EXPECT_EQ(Raw[0], "Picked up JAVA_TOOL_OPTIONS: ");
+    EXPECT_EQ(Raw[Kept], "[... " + std::to_string(Count + 2 + 5 - 2 * Kept) + " lines of the log left out ...]");
+}
+
+TEST(ArduinoBuildLog, LinesEndWithCrLfOrCrAndTheLastNeedsNone) {
+    TTempFolder T;
+    WriteBytes(T.Sys("log"), "a\r\nb\rc\n\nd\r");
+    std::vector<std::string> Lines;
+    int Error = -1;
+    EXPECT_TRUE(TfrmMain::ForEachLogLine(Utf8ToString(T.Sys("log")), Error,
+                                         [&](std::string_view L, bool) { Lines.emplace_back(L); }));
+    EXPECT_EQ(Error, 0);
+    EXPECT_EQ(Lines, (std::vector<std::string>{"a", "b", "c", "", "d"}));
+    WriteBytes(T.Sys("log"), "no end");
+    Lines.clear();
+    TfrmMain::ForEachLogLine(Utf8ToString(T.Sys("log")), Error, [&](std::string_view L, bool) { Lines.emplace_back(L); });
+    EXPECT_EQ(Lines, (std::vector<std::string>{"no end"}));
+    // Missing, and there but unreadable.
+    const TfrmMain::TBuilderLog Missing = TfrmMain::ReadBuilderLog(Utf8ToString(T.Sys("none")));
+    EXPECT_FALSE(Missing.Exists);
+    EXPECT_EQ(Missing.Error, ENOENT);
+    const TfrmMain::TBuilderLog Folder = TfrmMain::ReadBuilderLog(Utf8ToString(T.Path()));
+    EXPECT_TRUE(Folder.Exists);
+    EXPECT_EQ(Folder.Error, EISDIR);
+    EXPECT_FALSE(Folder.Read());
 }
 
 TEST_F(ArduinoBuildTest, ErrorsAreListedMarkedAndJumpedTo) {
@@ -224,7 +376,9 @@ TEST_F(ArduinoBuildTest, OneRunAtATimeAndItsPageStays) {
     OpenSketch("Busy");
     Answer("sleep", "0.5");
     // While the builder runs the window handles its messages: the user presses F9 and F10 again
-    // and tries to close the page and the window.
+    // (and does not stop the builder when asked) and tries to close the page and the window.
+    TQuestionScript Script;
+    Script.SetHandler([](const TQuestion&, TAnswer& A) { A.Result = IDNO; });
     TTimer Impatient(nullptr);
     Impatient.SetInterval(50);
     bool SeenRunning = false;
@@ -239,10 +393,77 @@ TEST_F(ArduinoBuildTest, OneRunAtATimeAndItsPageStays) {
     Main->Action(u"actArduinoCompile")->Execute();
     Impatient.SetEnabled(false);
     EXPECT_TRUE(SeenRunning);
+    ASSERT_FALSE(Script.Asked().empty());
+    EXPECT_EQ(U8(Script.Last().Text), "The Arduino builder is still running.\r\rStop it?");
+    EXPECT_EQ(U8(Script.Last().Caption), "MORVANE - Compile / Upload");
     EXPECT_EQ(Seen("runs"), "run\n");
     EXPECT_EQ(Entries().front(), "Compilation OK");
     EXPECT_TRUE(Main->Visible());
     EXPECT_EQ(Main->pgEdit->PageCount(), 2);
+}
+
+TEST_F(ArduinoBuildTest, TheActionAgainStopsARunningBuildWithAllItStarted) {
+    OpenSketch("Endless");
+    Answer("sleep", "300");
+    Answer("stderr", std::string(Progress) + "compiling for ever\n");
+    TQuestionScript Script;
+    Script.Answer(IDYES);
+    // The user presses F9 once the builder is well under way.
+    TTimer User(nullptr);
+    User.SetInterval(50);
+    User.OnTimer = [&](TObject*) {
+        if (!std::filesystem::exists(Arduino + "/grandchild")) return;
+        User.SetEnabled(false);
+        // F9 as the user presses it.
+        KeyMessages(Main->ActiveEditorForm()->codeedt, VK_F9);
+    };
+    User.SetEnabled(true);
+    Main->ArduinoVerify();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"compiling for ever", "The Arduino builder was stopped by the user."}));
+    EXPECT_EQ(Main->ActiveErrorList()->Color(), TColor(14803455));
+    EXPECT_FALSE(Main->BuildRunning());
+    const int Grandchild = std::stoi(Seen("grandchild"));
+    EXPECT_TRUE(WaitUntil([&] {
+        std::ifstream Stat("/proc/" + std::to_string(Grandchild) + "/stat");
+        std::string Line;
+        return !std::getline(Stat, Line) || Line.substr(Line.rfind(')') + 2, 1) == "Z";
+    }));
+    // The next run is a run like any other.
+    std::filesystem::remove(Arduino + "/sleep");
+    Main->ArduinoVerify();
+    EXPECT_EQ(Entries().front(), "Compilation OK");
+}
+
+TEST_F(ArduinoBuildTest, TheBatchFileIsReplacedWholeOrNotAtAll) {
+    OpenSketch("Batch");
+    Main->ArduinoVerify();
+    const std::string Batch = StringToUtf8(Main->BatchFileName());
+    const std::string First = ReadBytes(Batch);
+    // A second name for the first file: a file written over in place would change under it.
+    std::filesystem::create_hard_link(Batch, Temp.Sys("first batch"));
+    ::chmod(Batch.c_str(), 0640);
+    OpenSketch("Other");
+    Main->ArduinoVerify();
+    EXPECT_EQ(ReadBytes(Temp.Sys("first batch")), First);
+    EXPECT_NE(ReadBytes(Batch), First);
+    EXPECT_NE(ReadBytes(Batch).find("Other.ino"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(Batch).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0640));
+    // One that cannot be written: the message names it and the reason, and nothing runs.
+    std::filesystem::remove(Batch);
+    std::filesystem::create_directories(Batch + "/in the way");
+    std::filesystem::remove(Arduino + "/runs");
+    TQuestionScript Script;
+    Script.Answer(IDOK);
+    Main->ArduinoVerify();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(U8(Script.Last().Text).rfind("Could not write the batch file\r\rPath:" + Batch + "\r\r", 0), 0u)
+        << U8(Script.Last().Text);
+    EXPECT_GT(Script.Last().Text.size(), ("Could not write the batch file\r\rPath:" + Batch + "\r\r").size());
+    EXPECT_FALSE(std::filesystem::exists(Arduino + "/runs"));
+    EXPECT_EQ(Main->ActiveProgressBar()->Height(), 1);
+    std::filesystem::remove_all(Batch);
 }
 
 TEST_F(ArduinoBuildTest, AReadOnlyExampleIsBuiltAsItLies) {

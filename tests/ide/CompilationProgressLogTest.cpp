@@ -2,6 +2,7 @@
 // shorter, a second start, the stop button, the timer's own ticks, and a file that is gone.
 
 #include "ide/CompilationProgressLog.h"
+#include "ide/Main.h"
 
 #include "platform/gui/Questions.h"
 
@@ -80,4 +81,31 @@ TEST_F(CompilationProgressLogTest, AFileThatIsGoneEndsTheFollowing) {
     EXPECT_THROW(Form->tmr1Timer(nullptr), Exception);
     EXPECT_FALSE(Form->tmr1->Enabled());
     EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(CompilationProgressLogTest, BytesThatAreNotUtf8AreShownReplaced) {
+    Append("good\nbad \xFF\xFE here\n");
+    Form->Scan(Utf8ToString(Log), true);
+    Form->tmr1Timer(nullptr);
+    EXPECT_EQ(Shown(), "good\nbad \xEF\xBF\xBD\xEF\xBF\xBD here\n");
+    EXPECT_TRUE(Form->tmr1->Enabled());
+}
+
+TEST_F(CompilationProgressLogTest, AFloodOfLinesIsShownWithinBounds) {
+    std::string Lines;
+    for (int I = 1; I <= 30000; ++I) Lines += "line " + std::to_string(I) + "\n";
+    Append(Lines);
+    Form->Scan(Utf8ToString(Log), true);
+    Form->tmr1Timer(nullptr);
+    const int Kept = TfrmMain::BuilderLogKeptLines;
+    TStrings* Memo = Form->mmoLog->Lines();
+    ASSERT_EQ(Memo->Count(), 2 * Kept + 1);
+    EXPECT_EQ(U8(Memo->Strings(0)), "line 1");
+    EXPECT_EQ(U8(Memo->Strings(Kept)), "[... " + std::to_string(30000 - 2 * Kept) + " lines of the log left out ...]");
+    EXPECT_EQ(U8(Memo->Strings(2 * Kept)), "line 30000");
+    // The next tick adds only what came since.
+    Append("line 30001\n");
+    Form->tmr1Timer(nullptr);
+    EXPECT_EQ(Memo->Count(), 2 * Kept + 2);
+    EXPECT_EQ(U8(Memo->Strings(2 * Kept + 1)), "line 30001");
 }

@@ -620,6 +620,8 @@ TEST_F(MainShellTest, AReadOnlySettingsFileIsReportedAndLeftAsItWas) {
     ::chmod(StringToUtf8(Program.Dir()).c_str(), 0777);
     ::chmod(Temp.Path().c_str(), 0755);
     ::setenv("MORVANE_READONLY_FOLDER", Temp.Path().c_str(), 1);
+    // The child ends as that user, wherever the checkout lies.
+    const TSanitizerFilesForAnyUser Sanitizers;
     const TChildRun Child = RunThisProgramAgain(
         "MORVANE_READONLY_RUN", "MainShellTest.AReadOnlySettingsFileIsReportedAndLeftAsItWas");
     ::unsetenv("MORVANE_READONLY_FOLDER");

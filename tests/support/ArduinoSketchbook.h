@@ -6,6 +6,7 @@
 // the core under hardware/arduino/avr with fixed sizes (64 bytes, 17 digits); the builder is
 // pointed at it with --pref sketchbook.path. A user with a working core needs none of this.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +53,14 @@ inline const std::string ArduinoFolder = "/usr/share/arduino";
 // Makes Sketchbook with the mended core, and the builder's preferences (no update check, this
 // sketchbook) in $HOME. OneUploadAttempt: a board that never answers fails after one attempt
 // instead of ten, in seconds rather than a minute.
+//
+// Java takes the home folder from the user's entry in the password file, not from $HOME: without
+// more, every builder that a test starts shares the user's real ~/.arduino15 and ~/Arduino.
+// On a fresh machine the builders of tests that run at once then race to make that folder, and
+// the loser ends at once ("Arduino cannot run because it could not create a folder to store your
+// settings.": it looks whether the folder is there, another makes it, its own mkdir fails). So
+// the builders this process starts get $HOME as Java's home and $TMPDIR as its temporary
+// folder, through JAVA_TOOL_OPTIONS, which every Java program reads.
 inline void MakeArduinoSketchbook(const std::string& Sketchbook, bool OneUploadAttempt = true) {
     using namespace ArduinoSketchbookDetail;
     const std::string Core = Sketchbook + "/hardware/arduino/avr";
@@ -68,6 +77,14 @@ inline void MakeArduinoSketchbook(const std::string& Sketchbook, bool OneUploadA
     if (OneUploadAttempt) Write(Core + "/platform.local.txt", "tools.avrdude.upload.params.verbose=-v -x attempts=1\n");
     const char* Home = std::getenv("HOME");
     if (!Home) throw std::runtime_error("no HOME");
+    const char* Temp = std::getenv("TMPDIR");
+    std::string Options = std::string("-Duser.home=") + Home;
+    if (Temp && *Temp) Options += std::string(" -Djava.io.tmpdir=") + Temp;
+    // The options are split at blanks.
+    if (Options.find_first_of("\t\n'\"\\", 0) != std::string::npos ||
+        std::count(Options.begin(), Options.end(), ' ') != (Temp && *Temp ? 1 : 0))
+        throw std::runtime_error("a home or temporary folder with blanks in its name: " + Options);
+    setenv("JAVA_TOOL_OPTIONS", Options.c_str(), 1);
     std::filesystem::create_directories(std::string(Home) + "/.arduino15");
     Write(std::string(Home) + "/.arduino15/preferences.txt", "update.check=false\nsketchbook.path=" + Sketchbook + "\n");
 }

@@ -155,6 +155,50 @@ inline TChildRun RunThisProgramAgain(const char* Variable, const std::string& Fi
     return Run;
 }
 
+// The sanitizers read their suppression files (ASAN_OPTIONS=...:suppressions=FILE) at the end
+// of a process, with the rights it has then. A test whose child gives up root reads them as
+// another user, who may not reach the checkout (a clone in a private temporary folder): while
+// this lives, the variables name copies in the temporary folder that any user may read.
+class TSanitizerFilesForAnyUser {
+public:
+    TSanitizerFilesForAnyUser() {
+        const char* Base = std::getenv("TMPDIR");
+        const std::string Folder = Base && *Base ? Base : "/tmp";
+        for (const char* Name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            const char* Value = std::getenv(Name);
+            if (!Value) continue;
+            FOld.emplace_back(Name, Value);
+            std::string Options;
+            std::istringstream In(Value);
+            for (std::string Option; std::getline(In, Option, ':');) {
+                if (Option.rfind("suppressions=", 0) == 0) {
+                    const std::string Copy = Folder + "/" + Name + ".supp";
+                    std::error_code Failed;
+                    std::filesystem::copy_file(Option.substr(13), Copy,
+                                               std::filesystem::copy_options::overwrite_existing, Failed);
+                    if (!Failed) {
+                        std::filesystem::permissions(Copy, std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write |
+                                                               std::filesystem::perms::group_read |
+                                                               std::filesystem::perms::others_read);
+                        Option = "suppressions=" + Copy;
+                    }
+                }
+                Options += (Options.empty() ? "" : ":") + Option;
+            }
+            setenv(Name, Options.c_str(), 1);
+        }
+    }
+    ~TSanitizerFilesForAnyUser() {
+        for (const auto& [Name, Value] : FOld) setenv(Name.c_str(), Value.c_str(), 1);
+    }
+    TSanitizerFilesForAnyUser(const TSanitizerFilesForAnyUser&) = delete;
+    TSanitizerFilesForAnyUser& operator=(const TSanitizerFilesForAnyUser&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::string>> FOld;
+};
+
 // Runs a program (found on the PATH) with its arguments in a child process; gives its standard
 // output and whether it exited with 0. Its error output goes where this program's goes.
 inline TChildRun RunProgram(const std::vector<std::string>& Args) {

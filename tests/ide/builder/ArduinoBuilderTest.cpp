@@ -108,6 +108,50 @@ TEST_F(ArduinoBuilderTest, VerifiesBlinkAndASketchInAFolderWithBlanksQuotesAndDo
     EXPECT_NE(Log(u"Normal.log").find(U8(ExtractFilePath(Strange))), std::string::npos);
 }
 
+TEST_F(ArduinoBuilderTest, AGoodBuildThatSaysMoreIsOkWithItsOtherLinesAsNotes) {
+    // A library that claims another architecture: the builder warns on its error output and
+    // builds all the same.
+    const std::string Library = Sketchbook + "/libraries/Claims";
+    std::filesystem::create_directories(Library + "/src");
+    WriteBytes(Library + "/library.properties",
+               "name=Claims\nversion=1.0.0\nauthor=Test\nmaintainer=Test\nsentence=Claims.\nparagraph=Claims.\n"
+               "category=Other\nurl=http://example.invalid\narchitectures=sam\n");
+    WriteBytes(Library + "/src/Claims.h", "#pragma once\ninline int claimed() { return 3; }\n");
+    OpenSketch("Claiming", "#include <Claims.h>\nvoid setup() {\n  pinMode(claimed(), OUTPUT);\n}\n\nvoid loop() {\n}\n", Uno);
+    TfrmEditor* Editor = Main->ActiveEditorForm();
+    KeyMessages(Editor->codeedt, VK_F9);
+    const std::vector<std::string> Ok = OkEntries();
+    ASSERT_EQ(Ok.size(), 3u) << Log(u"Normal.log") << Log(u"Errors.log");
+    const std::vector<std::string> Got = Entries();
+    ASSERT_GT(Got.size(), 3u) << Log(u"Errors.log");
+    EXPECT_EQ(std::vector<std::string>(Got.begin(), Got.begin() + 3), Ok);
+    // Each further entry is a line of the error output that is not a progress line.
+    const std::vector<std::string> Raw = LogLines(u"Errors.log");
+    bool Claims = false;
+    for (size_t I = 3; I < Got.size(); ++I) {
+        EXPECT_NE(std::find(Raw.begin(), Raw.end(), Got[I]), Raw.end()) << Got[I];
+        EXPECT_FALSE(TfrmMain::IsBuilderProgressLine(Utf8ToString(Got[I]))) << Got[I];
+        Claims = Claims || Got[I].find("claims to run on") != std::string::npos;
+    }
+    EXPECT_TRUE(Claims) << Log(u"Errors.log");
+    EXPECT_EQ(Main->ActiveErrorList()->Color(), TColor(0xFFFFFF));
+    EXPECT_EQ(Editor->codeedt->Marks()->Count(), 0);
+}
+
+// Every builder a test starts keeps to the test's own home: its preferences there are the ones it
+// reads, and nothing goes to the home of the user's entry, which the builders of tests that run at
+// once would share (on a fresh machine they raced to make its settings folder, and one lost).
+TEST(ArduinoBuilderHome, TheBuilderKeepsToTheTestsHome) {
+    ASSERT_TRUE(InPrivateNetwork());
+    TTempFolder T;
+    MakeArduinoSketchbook(T.Sys("sketchbook"));
+    const std::string Preferences = std::string(std::getenv("HOME")) + "/.arduino15/preferences.txt";
+    WriteBytes(Preferences, ReadBytes(Preferences) + "morvane.test.home=" + T.Path() + "\n");
+    const TChildRun Run = RunProgram({"arduino", "--get-pref", "morvane.test.home"});
+    EXPECT_TRUE(Run.Succeeded);
+    EXPECT_EQ(Run.Output, T.Path() + "\n");
+}
+
 TEST_F(ArduinoBuilderTest, TwoErrorsAreListedWithTheirPlacesAndMarks) {
     OpenSketch("Broken", "void setup() {\n  int a = undefinedThing;\n}\n\nvoid loop() {\n  otherMissing(3);\n}\n", Uno);
     TfrmEditor* Editor = Main->ActiveEditorForm();
