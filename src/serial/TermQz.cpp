@@ -412,13 +412,18 @@ void TfrmTerm::BuildPages() {
     edtRxLineLimit->SetValue(DefaultRxLineLimit);
     edtRxLineLimit->SetHint(u"The oldest lines go when there are more");
     edtRxLineLimit->SetShowHint(true);
-    edtRxLineLimit->OnChange = [this](TObject*) {
+    auto ApplyRxLineLimit = [this](bool Typing) {
         const int Value = edtRxLineLimit->Value();
         if (Value < edtRxLineLimit->MinValue() || Value == FRxLineLimit) return;
+        // While the user types, a smaller number may be on its way to a larger one (250 on the way
+        // to 25000): it cuts the pane only when the field is left.
+        if (Typing && Value < FRxLineLimit) return;
         SetRxLineLimit(Value);
         // Kept for the next window and the next start, in either program.
         WritePrivateProfileString(TerminalSection, u"RxLineLimit", IntToStr(FRxLineLimit), ComPortSettingsFile());
     };
+    edtRxLineLimit->OnChange = [this, ApplyRxLineLimit](TObject*) { ApplyRxLineLimit(edtRxLineLimit->Focused()); };
+    edtRxLineLimit->OnExit = [ApplyRxLineLimit](TObject*) { ApplyRxLineLimit(false); };
 }
 
 void TfrmTerm::BuildPopups() {

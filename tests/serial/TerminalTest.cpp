@@ -445,6 +445,30 @@ TEST(Terminal, TheRxLineLimitSetByTheUserIsKeptForTheNextWindowAndStart) {
     const std::string Saved = ReadBytes(File);
     EXPECT_NE(Saved.find(PortSection), std::string::npos) << Saved;
     EXPECT_NE(Saved.find("RxLineLimit=300"), std::string::npos) << Saved;
+
+    // Typed, a number passes through smaller ones on its way: nothing is cut before the field
+    // is left, and then the number typed holds.
+    Term.Show();
+    Term.pgc1->SetActivePage(Term.tsOptions);
+    std::string Received;
+    for (int I = 0; I < 400; ++I)
+        Received += std::to_string(I) + "\r\n";
+    Term.ReceiveBytes(Received);
+    Term.edtRxLineLimit->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Term.edtRxLineLimit->Focused(); }));
+    Term.edtRxLineLimit->SelectAll();
+    CharMessages(Term.edtRxLineLimit, u"2");
+    EXPECT_EQ(Term.RxLineLimit(), 300);
+    CharMessages(Term.edtRxLineLimit, u"5000");
+    EXPECT_EQ(Term.RxLineLimit(), 25000);
+    EXPECT_GE(Term.Memo2->Lines()->Count(), 299); // the newest 300, the last one still open
+    Term.edtRxLineLimit->SelectAll();
+    CharMessages(Term.edtRxLineLimit, u"150");
+    EXPECT_EQ(Term.RxLineLimit(), 25000);
+    Term.edt1->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return !Term.edtRxLineLimit->Focused(); }));
+    EXPECT_EQ(Term.RxLineLimit(), 150);
+    EXPECT_LE(Term.Memo2->Lines()->Count(), 151);
 }
 
 TEST(Terminal, TheLogKeepsChangesNewestFirstAndTrims) {
