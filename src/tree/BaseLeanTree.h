@@ -995,7 +995,9 @@ protected:
     virtual void AttachNode(PLeanNode Node, PLeanNode Destination, TLTNodeAttachMode Mode,
                             TBaseLeanTree* Target);
     virtual PLeanNode DetachNode(PLeanNode Node, bool KeepFocus, bool Reindex);
-    // Tree stream chunks (a descendant extends the format by overriding them).
+    // Tree stream chunks (a descendant extends the format by overriding them). StoreChunks
+    // writes what follows a node's base chunk (its children are inside that): the user data
+    // chunk, and a descendant's own chunks after it.
     virtual void StoreNode(TStream* Stream, PLeanNode Node);
     virtual void StoreChunks(TStream* Stream, PLeanNode Node);
     void PatchChunkSize(TStream* Stream, Int64 ChunkStart, Int64 ChunkEnd);

@@ -186,32 +186,52 @@ void TBaseLeanTree::SaveToFile(const String& FileName) {
 }
 
 void TBaseLeanTree::StoreNode(TStream* Stream, PLeanNode Node) {
-    if (TreeOptions()->MiscOptions().Contains(toInitOnSave)) {
-        InitIfNeeded(Node);
-        CreateLazyChildren(Node);
+    // Written without recursion: a chain as deep as a loaded stream may be must not take the
+    // stack. Each open node waits for its children inside its base chunk.
+    struct TOpenNode {
+        PLeanNode Node;
+        Int64 NodeStart;
+        Int64 BaseStart;
+        PLeanNode NextChild;
+    };
+    std::vector<TOpenNode> Open;
+    const auto Begin = [&](PLeanNode N) {
+        if (TreeOptions()->MiscOptions().Contains(toInitOnSave)) {
+            InitIfNeeded(N);
+            CreateLazyChildren(N);
+        }
+        const Int64 NodeStart = Stream->Position();
+        PutChunkHeader(Stream, NodeChunk, 0);
+        const Int64 BaseStart = Stream->Position();
+        PutChunkHeader(Stream, BaseChunk, 0);
+        PutBytes(Stream, N->ChildCount, 4);
+        PutBytes(Stream, N->NodeHeight, 4);
+        PutBytes(Stream, (N->States - TransientStates).ToInt(), 2);
+        PutBytes(Stream, N->Align, 1);
+        PutBytes(Stream, N->CheckState, 1);
+        PutBytes(Stream, N->CheckType, 1);
+        PutBytes(Stream, 0, 4);
+        // Children that exist are written even below a node that was never initialised: the
+        // count above promises them, and a reader could not tell where the node ends otherwise.
+        Open.push_back({N, NodeStart, BaseStart, N->FirstChild});
+    };
+    Begin(Node);
+    while (!Open.empty()) {
+        if (PLeanNode Child = Open.back().NextChild) {
+            Open.back().NextChild = nullptr; // taken up again when this child is written
+            Begin(Child);
+            continue;
+        }
+        const TOpenNode Done = Open.back();
+        Open.pop_back();
+        PatchChunkSize(Stream, Done.BaseStart, Stream->Position());
+        StoreChunks(Stream, Done.Node);
+        PatchChunkSize(Stream, Done.NodeStart, Stream->Position());
+        if (!Open.empty()) Open.back().NextChild = Done.Node->NextSibling;
     }
-    const Int64 Start = Stream->Position();
-    PutChunkHeader(Stream, NodeChunk, 0);
-    StoreChunks(Stream, Node);
-    PatchChunkSize(Stream, Start, Stream->Position());
 }
 
 void TBaseLeanTree::StoreChunks(TStream* Stream, PLeanNode Node) {
-    const Int64 BaseStart = Stream->Position();
-    PutChunkHeader(Stream, BaseChunk, 0);
-    PutBytes(Stream, Node->ChildCount, 4);
-    PutBytes(Stream, Node->NodeHeight, 4);
-    PutBytes(Stream, (Node->States - TransientStates).ToInt(), 2);
-    PutBytes(Stream, Node->Align, 1);
-    PutBytes(Stream, Node->CheckState, 1);
-    PutBytes(Stream, Node->CheckType, 1);
-    PutBytes(Stream, 0, 4);
-    // Children that exist are written even below a node that was never initialised: the count
-    // above promises them, and a reader could not tell where the node ends otherwise.
-    for (PLeanNode Child = Node->FirstChild; Child; Child = Child->NextSibling)
-        StoreNode(Stream, Child);
-    PatchChunkSize(Stream, BaseStart, Stream->Position());
-
     const Int64 UserStart = Stream->Position();
     PutChunkHeader(Stream, UserDataChunk, 0);
     DoSaveNode(Node, Stream);

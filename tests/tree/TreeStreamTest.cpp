@@ -366,7 +366,7 @@ std::string DeepChainStream(int Depth) {
 
 } // namespace
 
-TEST(TreeStream, MillionLevelChainLoadsChecksAndFreesWithoutRecursion) {
+TEST(TreeStream, MillionLevelChainLoadsChecksSavesAndFreesWithoutRecursion) {
     constexpr Cardinal Depth = 1000000;
     TPlainTree Tree;
     {
@@ -383,6 +383,17 @@ TEST(TreeStream, MillionLevelChainLoadsChecksAndFreesWithoutRecursion) {
         ++Levels;
     EXPECT_EQ(Levels, Depth);
     EXPECT_EQ(Run->TotalCount, 1u);
+    // Saved again, it gives the bytes it came from, but for the leaf's states: it now knows that
+    // it has no visible children.
+    {
+        TBytesStream Saved;
+        Tree.SaveToStream(&Saved, nullptr);
+        std::string Deep = DeepChainStream(Depth);
+        const std::size_t LeafStates = Deep.size() - 9;
+        ASSERT_EQ(Saved.Bytes().size(), Deep.size());
+        Deep[LeafStates + 1] = static_cast<char>(Saved.Bytes()[LeafStates + 1]);
+        EXPECT_TRUE(Saved.Bytes() == TBytes(Deep.begin(), Deep.end()));
+    }
 
     // Damaged deep down: the check refuses it whole and the loaded chain stays.
     {
