@@ -135,8 +135,18 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         seLineExtraSpace->SetParent(tlbr4);
 
         StatusBar = MakeControl<TStatusBar>(this, this, u"StatusBar", alBottom);
-        for (int I = 0; I < 3; ++I)
-            StatusBar->Panels()->Add()->SetWidth(50);
+        // At least 50 pixels each, and as wide as the widest text the panel shows (a line and
+        // column of six and three digits; the edit states), so that no font cuts them off.
+        TBitmap Measure(1, 1);
+        Measure.Canvas()->Font()->Assign(StatusBar->Font());
+        for (const std::initializer_list<const char16_t*> Texts :
+             {std::initializer_list<const char16_t*>{u" 999999:999 "}, {u"Modified"},
+              {u"Read Only", u"Insert", u"Overwrite"}}) {
+            int Widest = 0;
+            for (const char16_t* T : Texts)
+                Widest = std::max(Widest, Measure.Canvas()->TextWidth(T));
+            StatusBar->Panels()->Add()->SetWidth(std::max(50, Widest + 2 + 4)); // edges, margins
+        }
         actChangeStatusBar = MakeAction(actnlst1, u"actChangeStatusBar", u"", u"", [this] { UpdateStatusBar(); });
         // Bound to both: it runs whenever the application is idle.
         actChangeStatusBar->OnUpdate = [this](TObject*) { UpdateStatusBar(); };

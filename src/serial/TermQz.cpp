@@ -61,6 +61,8 @@ TfrmTerm::TfrmTerm(TComponent* AOwner, TSerMonitorHost Host) : TForm(AOwner), FH
         SetCaption(u"Arduino terminal QZ");
         SetClientWidth(512);
         SetClientHeight(325);
+        // The system places each terminal, a step from the one opened before.
+        SetPosition(poDefaultPosOnly);
         Constraints()->SetMinWidth(400);
         Constraints()->SetMinHeight(200);
 

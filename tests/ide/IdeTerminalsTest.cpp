@@ -107,6 +107,10 @@ TEST_F(IdeTerminalsTest, ClosingATerminalSelectsItsEntryAndAClickShowsItAgain) {
     Main->OpenTerminal(Main->ActiveFileName());
     Main->lstTerminals->SetItemIndex(1);
     TfrmTerm* First = Terminal(0);
+    // The second terminal opens a step down and to the right of the first, not on top of it.
+    EXPECT_GT(Terminal(1)->Left(), First->Left());
+    EXPECT_GT(Terminal(1)->Top(), First->Top());
+    const TPoint Place{First->Left(), First->Top()};
     First->Close();
     EXPECT_FALSE(First->Visible());
     EXPECT_FALSE(First->TermPortActive());
@@ -121,6 +125,8 @@ TEST_F(IdeTerminalsTest, ClosingATerminalSelectsItsEntryAndAClickShowsItAgain) {
     EXPECT_TRUE(First->Visible());
     EXPECT_EQ(First->WindowState(), wsNormal);
     EXPECT_FALSE(First->TermPortActive()); // a click does not reopen the port
+    EXPECT_EQ(First->Left(), Place.X);     // nor moves the window
+    EXPECT_EQ(First->Top(), Place.Y);
 }
 
 TEST_F(IdeTerminalsTest, AFileWhosePathHoldsDoubleQuotesKeepsOneTerminal) {

@@ -18,6 +18,8 @@ class TComboList : public TCustomListBox {
 public:
     explicit TComboList(TComponent* AOwner) : TCustomListBox(AOwner) {
         FFocusOnClick = false;
+        // A dropped-down list follows the mouse.
+        FHotTrack = InDropDown;
         SetTabStop(false);
     }
     TCustomComboBox* Combo = nullptr;
@@ -442,7 +444,20 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
     const TPoint Origin = ClientToScreen({-M.Left, -M.Top});
     int Y = Origin.Y + Height();
     if (Screen && Y + ListHeight > Screen->Height() && Origin.Y - ListHeight >= 0) Y = Origin.Y - ListHeight;
-    FPopup->SetBounds(Origin.X, Y, Width(), ListHeight);
+    // As wide as the box, and wider where an item's text needs it (never past the screen): a
+    // list shows its entries whole.
+    int ListWidth = Width();
+    if (FStyle < csOwnerDrawFixed) {
+        TCanvas* C = Canvas();
+        C->Font()->Assign(Font());
+        int Widest = 0;
+        for (int I = 0; I < FList->Count(); ++I)
+            Widest = std::max(Widest, C->TextWidth(FList->Items()->Strings(I)));
+        const int Bar = FList->Count() > FDropDownCount ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+        ListWidth = std::max(ListWidth, Widest + 2 * 2 + 2 + Bar);
+        if (Screen) ListWidth = std::min(ListWidth, std::max(Width(), Screen->Width() - Origin.X));
+    }
+    FPopup->SetBounds(Origin.X, Y, ListWidth, ListHeight);
     FList->SetItemIndex(FDropIndex);
     FList->SetTopIndex(0);
     if (FDropIndex >= 0) FList->MakeVisible(FDropIndex);

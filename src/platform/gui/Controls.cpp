@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -1342,8 +1343,26 @@ void TWinControl::UpdateShowing() {
     if (!Should) UpdateChildren();
 }
 
+namespace {
+
+// The layer's own pop-ups (drop-down lists, calendars, hints) are top-level windows, and while a
+// modal form runs the toolkit gives the mouse only to that form's windows: a pop-up that shows
+// then belongs to the modal form, so that its list takes hover and clicks.
+void TieToolPopupToModalForm(QWidget* W) {
+    if (!W->isWindow() || W->windowType() != Qt::ToolTip) return;
+    QWindow* Modal = QGuiApplication::modalWindow();
+    if (!Modal && !W->windowHandle()) return;
+    W->winId();
+    if (QWindow* Own = W->windowHandle(); Own && Own != Modal && Own->transientParent() != Modal)
+        Own->setTransientParent(Modal);
+}
+
+} // namespace
+
 void TWinControl::CMShowingChanged(TMessage&) {
-    if (FWindow && FWindow->Widget) FWindow->Widget->setVisible(FShowing);
+    if (!FWindow || !FWindow->Widget) return;
+    if (FShowing) TieToolPopupToModalForm(FWindow->Widget);
+    FWindow->Widget->setVisible(FShowing);
 }
 
 void TWinControl::CMVisibleChanged(TMessage& Message) {

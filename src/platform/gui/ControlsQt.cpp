@@ -532,7 +532,8 @@ bool TQtWindow::HandleEvent(QEvent* Event) {
     case QEvent::Resize:
     case QEvent::Move:
         if (isWindow() && !FOwner->UpdatingFromWidget) {
-            const QRect G = geometry();
+            // A window's Left and Top are its frame's corner.
+            const QRect G(pos(), size());
             if (G != QRect(Control->Left(), Control->Top(), Control->Width(), Control->Height())) {
                 FOwner->UpdatingFromWidget = true;
                 TScopeExit Updated([this] {

@@ -57,6 +57,7 @@ struct TWindowPrivate {
     // A top-level window's bounds while it was last neither minimised nor maximised.
     TRect NormalBounds;
     bool HasNormalBounds = false;
+    bool DefaultPlaced = false; // a form of default position has taken its place on the screen
     QPointer<QWidget> MenuBar; // a form's menu bar, at the top of the non-client area
     // The window's own scroll bars (ScrollBars.cpp); made with the first use.
     std::shared_ptr<struct TWindowScrollBars> ScrollBars;

@@ -3,6 +3,7 @@
 
 #include "platform/base/Strings.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -24,6 +25,19 @@ void CheckGuiApplication() {
     if (!HaveGuiApplication()) throw EInvalidOperation(u"Fonts need the GUI application");
 }
 
+// The cell of a raw font as Windows measures it: the Windows ascent and descent of its OS/2
+// table (Debian's Tahoma and Comic Neue give the toolkit smaller ones), else the toolkit's.
+void CellOf(const QRawFont& Raw, double& Ascent, double& Descent) {
+    Ascent = Raw.ascent();
+    Descent = Raw.descent();
+    const QByteArray Os2 = Raw.fontTable("OS/2"), Head = Raw.fontTable("head");
+    auto Word16 = [](const QByteArray& Table, int At) { return (uchar(Table[At]) << 8) | uchar(Table[At + 1]); };
+    if (Os2.size() < 78 || Head.size() < 20 || Word16(Head, 18) == 0) return;
+    const double Scale = Raw.pixelSize() / Word16(Head, 18);
+    Ascent = Word16(Os2, 74) * Scale;
+    Descent = Word16(Os2, 76) * Scale;
+}
+
 // The em size in pixels: a negative height is the em size itself, a positive one the cell
 // (ascent + descent), 0 the default.
 int PixelSizeOf(const TFont* Font, const QString& Family) {
@@ -33,7 +47,9 @@ int PixelSizeOf(const TFont* Font, const QString& Family) {
     QFont Probe(Family);
     Probe.setPixelSize(100);
     QRawFont Raw = QRawFont::fromFont(Probe);
-    double Cell = Raw.isValid() ? Raw.ascent() + Raw.descent() : 115;
+    double Ascent = 0, Descent = 0;
+    if (Raw.isValid()) CellOf(Raw, Ascent, Descent);
+    const double Cell = Raw.isValid() ? Ascent + Descent : 115;
     return std::max(1, int(std::lround(H * 100.0 / Cell)));
 }
 
@@ -41,30 +57,52 @@ bool IsControl(char32_t C) {
     return C < 0x20 || (C >= 0x7F && C < 0xA0);
 }
 
+// Font files that Debian ships outside fontconfig's folders: Tahoma comes with the fonts of the
+// Windows emulator's package.
+const std::pair<const char*, const char*> PrivateFontFiles[] = {
+    {"Tahoma", "/usr/share/wine/fonts/tahoma.ttf"},
+    {"Tahoma", "/usr/share/wine/fonts/tahomabd.ttf"},
+};
+
+// Whether the font database knows a family, after the private files of the families that
+// fontconfig does not list were added to it once. Needs the GUI application; FontsLock held.
+bool FamilyInstalled(const QString& Family, QString* Spelling = nullptr) {
+    static bool Loaded = false;
+    if (!Loaded) {
+        Loaded = true;
+        const QStringList Listed = QFontDatabase::families();
+        for (const auto& [Name, File] : PrivateFontFiles)
+            if (!Listed.contains(QString::fromLatin1(Name), Qt::CaseInsensitive) && QFile::exists(QString::fromLatin1(File)))
+                QFontDatabase::addApplicationFont(QString::fromLatin1(File));
+    }
+    for (const QString& F : QFontDatabase::families())
+        if (F.compare(Family, Qt::CaseInsensitive) == 0) {
+            if (Spelling) *Spelling = F;
+            return true;
+        }
+    return false;
+}
+
 } // namespace
 
 QString QtFontFamily(const String& Name) {
-    static const std::pair<const char16_t*, const char*> Map[] = {
-        {u"Courier New", "Liberation Mono"},
-        {u"Arial", "Liberation Sans"},
-        {u"MS Sans Serif", "Liberation Sans"},
-        {u"Tahoma", "DejaVu Sans"},
+    // The fonts that the forms name, by the metric-compatible families that Debian ships, so
+    // that the designed layouts fit their texts.
+    static const std::pair<const char16_t*, const char*> StandIns[] = {
+        {u"Courier New", "Liberation Mono"}, {u"Arial", "Liberation Sans"},
+        {u"MS Sans Serif", "Liberation Sans"}, {u"Tahoma", "Tahoma"},
+        {u"Comic Sans MS", "Comic Neue"},
     };
-    for (const auto& [From, To] : Map)
-        if (SameText(Name, From)) return QString::fromLatin1(To);
+    QString Wanted = QString::fromStdU16String(Name);
+    for (const auto& [From, To] : StandIns)
+        if (SameText(Name, From)) Wanted = QString::fromLatin1(To);
+    if (!HaveGuiApplication()) return Wanted;
     static std::map<String, QString> Installed;
     std::lock_guard<std::mutex> Guard(FontsLock);
     auto It = Installed.find(Name);
     if (It != Installed.end()) return It->second;
-    QString Result = QStringLiteral("DejaVu Sans");
-    if (HaveGuiApplication()) {
-        const QString Wanted = QString::fromStdU16String(Name);
-        for (const QString& Family : QFontDatabase::families())
-            if (Family.compare(Wanted, Qt::CaseInsensitive) == 0) {
-                Result = Family;
-                break;
-            }
-    }
+    QString Result;
+    if (!FamilyInstalled(Wanted, &Result)) Result = QStringLiteral("DejaVu Sans");
     Installed.emplace(Name, Result);
     return Result;
 }
@@ -80,8 +118,13 @@ QFont QtFont(const TFont* Font) {
     F.setStrikeOut(Font->Style().Contains(fsStrikeOut));
     // Windows text output does not kern: a text is as wide as its characters.
     F.setKerning(false);
-    F.setHintingPreference(QFont::PreferFullHinting);
-    F.setStyleStrategy(Font->Quality() == fqNonAntialiased ? QFont::NoAntialias : QFont::PreferAntialias);
+    // Debian's Tahoma carries no hinting of its own: the auto-hinter would widen its glyphs
+    // past the widths its layouts were made for, which light hinting keeps; and up to 16 pixels,
+    // where its table of sizes asks for no grey, it is drawn crisp, as Windows draws it.
+    const bool Tahoma = Family == QLatin1String("Tahoma");
+    F.setHintingPreference(Tahoma ? QFont::PreferVerticalHinting : QFont::PreferFullHinting);
+    const bool Crisp = Tahoma && F.pixelSize() <= 16;
+    F.setStyleStrategy(Font->Quality() == fqNonAntialiased || Crisp ? QFont::NoAntialias : QFont::PreferAntialias);
     return F;
 }
 
@@ -100,8 +143,10 @@ std::shared_ptr<TFontEngine> FontEngineOf(const TFont* Font) {
     QRawFont Raw = QRawFont::fromFont(F);
     E->Fonts.push_back(Raw);
     const int Px = F.pixelSize();
-    E->Ascent = int(std::ceil(Raw.ascent() - 0.05));
-    E->Descent = int(std::ceil(Raw.descent() - 0.05));
+    double Ascent, Descent;
+    CellOf(Raw, Ascent, Descent);
+    E->Ascent = int(std::ceil(Ascent - 0.05));
+    E->Descent = int(std::ceil(Descent - 0.05));
     E->LineWidth = std::max(1, int(std::lround(Raw.lineThickness())));
     E->UnderlinePos = std::max(1, int(std::lround(Raw.underlinePosition())));
     if (E->UnderlinePos + E->LineWidth > E->Descent) E->UnderlinePos = std::max(0, E->Descent - E->LineWidth);

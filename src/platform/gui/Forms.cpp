@@ -322,14 +322,39 @@ void TCustomForm::ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth
     Tighten(MinHeight, MaxHeight, Info.ptMinTrackSize.Y, Info.ptMaxTrackSize.Y);
 }
 
+namespace {
+
+// Where the next window of default position goes: each a caption's step down and to the right
+// of the one before, as the system cascades them.
+TPoint NextDefaultPlace;
+bool HaveDefaultPlace = false;
+constexpr int CascadeStep = 24;
+
+} // namespace
+
 void TCustomForm::ApplyPosition() {
+    // Left and Top are the frame's corner: the window manager draws the frame around the widget.
     int L = Left(), T = Top();
+    const TRect Work = Screen->WorkAreaRect();
     auto CenterOn = [&](const TRect& R) {
         L = R.Left + (R.Width() - Width()) / 2;
         T = R.Top + (R.Height() - Height()) / 2;
     };
     TCustomForm* Main = Application ? Application->MainForm() : nullptr;
     switch (FPosition) {
+    case poDefault:
+    case poDefaultPosOnly: {
+        // The place is taken once; a window shown again stays where it was.
+        TWindowPrivate* W = WindowPrivate();
+        if (!W || W->DefaultPlaced) return;
+        W->DefaultPlaced = true;
+        TPoint P = HaveDefaultPlace ? NextDefaultPlace : TPoint{Work.Left, Work.Top};
+        if (P.X + Width() > Work.Right || P.Y + Height() > Work.Bottom) P = {Work.Left, Work.Top};
+        NextDefaultPlace = {P.X + CascadeStep, P.Y + CascadeStep};
+        HaveDefaultPlace = true;
+        SetBounds(P.X, P.Y, Width(), Height());
+        return;
+    }
     case poScreenCenter:
     case poDesktopCenter:
         CenterOn(Screen->WorkAreaRect());
@@ -351,7 +376,7 @@ void TCustomForm::ApplyPosition() {
     default:
         return;
     }
-    SetBounds(std::max(L, 0), std::max(T, 0), Width(), Height());
+    SetBounds(std::max(L, Work.Left), std::max(T, Work.Top), Width(), Height());
 }
 
 // -- Showing --
@@ -380,7 +405,9 @@ void TCustomForm::CMShowingChanged(TMessage&) {
         ApplyPosition();
         if (W) {
             UpdateTrackingSize();
-            W->setGeometry(Left(), Top(), Width(), Height());
+            // A position that includes the frame: the caption stays on the screen.
+            W->move(Left(), Top());
+            W->resize(Width(), Height());
             if (FFormState.Contains(fsModal)) W->setWindowModality(Qt::ApplicationModal);
             if (FWindowState == wsMaximized)
                 W->showMaximized();

@@ -213,9 +213,9 @@ public:
     // colour, quality and orientation from another font; one change notification.
     void Assign(TPersistent* Source) override;
 
-    // The name as given; drawing maps it to an installed family: "Courier New" to Liberation
-    // Mono, "Arial" and "MS Sans Serif" to Liberation Sans, "Tahoma" and unknown names to
-    // DejaVu Sans; an installed family is taken as named.
+    // The name as given; drawing maps it to a family Debian ships with the same metrics (see
+    // QtFontFamily): "Courier New", "Arial", "MS Sans Serif", "Tahoma", "Comic Sans MS"; an
+    // installed family is taken as named, an unknown name gives DejaVu Sans.
     const TFontName& Name() const { return FName; }
     void SetName(const TFontName& Value);
     // Points: -MulDiv(Height, 72, PixelsPerInch).

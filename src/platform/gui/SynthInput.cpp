@@ -13,8 +13,15 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <array>
+
+// The toolkit's own entry for mouse input from the window system, which its test library uses;
+// the GUI library exports it.
+Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* Window, const QPointF& Local, const QPointF& Global,
+                                      Qt::MouseButtons State, Qt::MouseButton Button, QEvent::Type Type,
+                                      Qt::KeyboardModifiers Modifiers, int Timestamp);
 
 namespace {
 
@@ -192,6 +199,41 @@ void SynthMouse(TWinControl* Control, TSynthMouseAction Action, const TPoint& Cl
     QMouseEvent E(Type, QPointF(Local), Global, Changed, Held, ModifiersOf(Shift));
     QApplication::sendEvent(W, &E);
     Before.Restore();
+}
+
+void SynthSystemMouse(TWinControl* Control, TSynthMouseAction Action, const TPoint& Client, TMouseButton Button,
+                      TShiftState Shift) {
+    QWidget* W = WidgetFor(Control);
+    QWidget* Top = W->window();
+    Top->winId();
+    QWindow* Window = Top->windowHandle();
+    if (!Window) throw EInvalidOperation(u"The control has no top-level window for input");
+    const QPoint Local = Control->WindowPrivate()->ClientArea().topLeft() + QPoint(Client.X, Client.Y);
+    const Qt::MouseButton B = QtButtonOf(Button);
+    Qt::MouseButtons Held = ButtonsDown();
+    QEvent::Type Type = QEvent::MouseMove;
+    Qt::MouseButton Changed = Qt::NoButton;
+    if (Action != smMove) {
+        Changed = B;
+        Type = Action == smUp ? QEvent::MouseButtonRelease : QEvent::MouseButtonPress;
+        if (Action == smUp)
+            Held &= ~Qt::MouseButtons(B);
+        else
+            Held |= B;
+    }
+    // The toolkit makes a double click of two presses close in time: a press that is not the
+    // second of a double click comes long after the one before.
+    static int Stamp = 0;
+    Stamp += Action == smMove || Action == smDown ? 10000 : 1;
+    const TModifierState Before;
+    qt_handleMouseEvent(Window, QPointF(W->mapTo(Top, Local)), QPointF(W->mapToGlobal(Local)), Held, Changed, Type,
+                        ModifiersOf(Shift), Stamp);
+    Before.Restore();
+}
+
+void SynthSystemClick(TWinControl* Control, const TPoint& Client, TMouseButton Button, TShiftState Shift) {
+    SynthSystemMouse(Control, smDown, Client, Button, Shift);
+    SynthSystemMouse(Control, smUp, Client, Button, Shift);
 }
 
 void SynthClick(TWinControl* Control, const TPoint& Client, TMouseButton Button, TShiftState Shift) {

@@ -36,6 +36,13 @@ enum TSynthMouseAction { smMove, smDown, smUp, smDoubleClick };
 // down (GetKeyState); a double click is the second press of a double click.
 void SynthMouse(TWinControl* Control, TSynthMouseAction Action, const TPoint& Client,
                 TMouseButton Button = mbLeft, TShiftState Shift = {});
+// The same event as the window system hands it over: to the top-level window that holds the
+// control, where the toolkit finds the widget under the point, tracks hover and keeps the mouse
+// from windows that a modal form blocks.
+void SynthSystemMouse(TWinControl* Control, TSynthMouseAction Action, const TPoint& Client,
+                      TMouseButton Button = mbLeft, TShiftState Shift = {});
+void SynthSystemClick(TWinControl* Control, const TPoint& Client, TMouseButton Button = mbLeft,
+                      TShiftState Shift = {});
 // Press and release.
 void SynthClick(TWinControl* Control, const TPoint& Client, TMouseButton Button = mbLeft,
                 TShiftState Shift = {});

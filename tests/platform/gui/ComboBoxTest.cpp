@@ -1,7 +1,12 @@
 // Combo boxes: keys and clicks pass through WindowProc also while the list is down; choices fire
 // OnClick and OnSelect (or OnChange), typing fires OnChange; owner-drawn items are drawn by
-// OnDrawItem on the combo box's canvas.
+// OnDrawItem on the combo box's canvas; in a modal dialog the list takes the real mouse.
 #include "StdCtrlsTestSupport.h"
+
+#include "platform/base/ScopeGuard.h"
+#include "platform/gui/SynthInput.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -141,6 +146,24 @@ TEST_F(TFormFixture, ComboListDropsDownAndTakesAClick) {
     EXPECT_EQ(R.Selects, 1);
 }
 
+TEST_F(TFormFixture, ADroppedListIsWideEnoughForItsLongestItem) {
+    TComboBox* Combo = MakeCombo(Form, csDropDownList);
+    Combo->SetWidth(60);
+    Combo->SetDropDownCount(3);
+    Combo->Items()->Add(u"Arduino Duemilanove or Diecimila");
+    Form->Show();
+    Click(Combo, {Combo->ClientWidth() - 5, 5});
+    ASSERT_TRUE(Combo->DroppedDown());
+    TWinControl* Window = DropDownWindow();
+    ASSERT_NE(Window, nullptr);
+    TBitmap Probe(1, 1);
+    Probe.Canvas()->Font()->Assign(Combo->Font());
+    // The text starts two pixels in, inside a border, beside the scroll bar of five items in three rows.
+    EXPECT_GE(Window->Width(), Probe.Canvas()->TextWidth(u"Arduino Duemilanove or Diecimila") + 4 +
+                                   GetSystemMetrics(SM_CXVSCROLL));
+    Combo->SetDroppedDown(false);
+}
+
 TEST_F(TFormFixture, ComboEditTypingAndText) {
     TComboBox* Combo = MakeCombo(Form, csDropDown);
     std::vector<String> Changes;
@@ -223,4 +246,69 @@ TEST_F(TFormFixture, OwnerDrawnComboItemsAreDrawnByOnDrawItem) {
     TTempFolder Folder;
     SaveGrab(List, Folder, "combo-owner-drawn-list.png");
     Combo->SetDroppedDown(false);
+}
+
+namespace {
+
+// A pop-up of the layer's own kind, as a calendar drops down: a top-level tool window.
+class TToolPopupProbe : public TCustomControl {
+public:
+    explicit TToolPopupProbe(TComponent* AOwner) : TCustomControl(AOwner) {}
+    int Presses = 0;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TCustomControl::CreateParams(Params);
+        Params.Style = WS_POPUP | WS_BORDER;
+        Params.ExStyle = WS_EX_TOOLWINDOW;
+    }
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_LBUTTONDOWN) ++Presses;
+        TCustomControl::WndProc(Message);
+    }
+};
+
+} // namespace
+
+// In a modal dialog the drop-down list takes the mouse as the window system hands it over: the
+// list follows the pointer and a click chooses; any other pop-up window of the layer's kind takes
+// clicks too.
+TEST(ComboInModalDialog, TheDroppedListTakesHoverAndClicksFromTheMouse) {
+    TForm Dialog(nullptr);
+    Dialog.SetBounds(100, 100, 300, 200);
+    TComboBox* Combo = MakeCombo(&Dialog, csDropDownList);
+    Combo->SetItemIndex(0);
+    TComboRecorder R;
+    R.Attach(Combo, true);
+    TToolPopupProbe Popup(nullptr);
+    Popup.SetBounds(500, 100, 80, 60);
+    int Hovered = -1;
+    bool Dropped = false, Closed = false;
+    Dialog.OnShow = [&](TObject*) {
+        QTimer::singleShot(0, [&] {
+            TScopeExit Done([&] { Dialog.SetModalResult(mrOk); });
+            SynthSystemClick(Combo, {Combo->ClientWidth() - 5, 5});
+            Dropped = Combo->DroppedDown();
+            auto* List = dynamic_cast<TCustomListBox*>(DropDownList());
+            if (!List) return;
+            SynthSystemMouse(List, smMove, {10, Combo->ItemHeight() + 3});
+            Hovered = List->ItemIndex();
+            SynthSystemClick(List, {10, Combo->ItemHeight() * 2 + 3});
+            Closed = !Combo->DroppedDown();
+            Popup.SetVisible(true);
+            SynthSystemClick(&Popup, {10, 10});
+            Popup.SetVisible(false);
+        });
+    };
+    const char* Saved = std::getenv("MORVANE_SCRIPTED_QUESTIONS");
+    unsetenv("MORVANE_SCRIPTED_QUESTIONS");
+    const int Result = Dialog.ShowModal();
+    if (Saved) setenv("MORVANE_SCRIPTED_QUESTIONS", Saved, 1);
+    EXPECT_EQ(Result, mrOk);
+    EXPECT_TRUE(Dropped);
+    EXPECT_EQ(Hovered, 1);
+    EXPECT_TRUE(Closed);
+    EXPECT_EQ(Combo->ItemIndex(), 2);
+    EXPECT_EQ(R.Selects, 1);
+    EXPECT_EQ(Popup.Presses, 1);
 }

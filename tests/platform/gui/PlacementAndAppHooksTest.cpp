@@ -37,7 +37,9 @@ TEST(WindowPlacement, GetAndSetRoundTripTheNormalRectangleAndState) {
     Pump();
     EXPECT_TRUE(Form.Visible());
     EXPECT_EQ(Form.BoundsRect(), Bounds(70, 80, 320, 240));
-    EXPECT_EQ(WidgetOfHandle(Form.Handle())->geometry(), QRect(70, 80, 320, 240));
+    // Left and Top place the window's frame.
+    QWidget* W = WidgetOfHandle(Form.Handle());
+    EXPECT_EQ(QRect(W->pos(), W->size()), QRect(70, 80, 320, 240));
     auto* F = &Form;
     P.showCmd = SW_SHOWMAXIMIZED;
     SetWindowPlacement(F->Handle(), &P);

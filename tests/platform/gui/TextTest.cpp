@@ -46,7 +46,8 @@ TEST(Fonts, NamesMapToTheInstalledFamiliesAndStayAsGiven) {
     };
     const Row Rows[] = {{u"Courier New", "Liberation Mono"}, {u"courier new", "Liberation Mono"},
                         {u"Arial", "Liberation Sans"},       {u"MS Sans Serif", "Liberation Sans"},
-                        {u"Tahoma", "DejaVu Sans"},          {u"No Such Font", "DejaVu Sans"}};
+                        {u"Tahoma", "Tahoma"},               {u"Comic Sans MS", "Comic Neue"},
+                        {u"No Such Font", "DejaVu Sans"}};
     for (const Row& R : Rows) {
         TFont F;
         F.SetName(R.Name);
@@ -59,10 +60,13 @@ TEST(Fonts, NamesMapToTheInstalledFamiliesAndStayAsGiven) {
         TCanvas C;
         C.Font()->SetName(Name);
         C.Font()->SetSize(10);
-        return C.TextWidth(u"iiiiWWWWmmmm");
+        return C.TextWidth(u"iiiiWWWWmmmm, the quick brown fox");
     };
     EXPECT_EQ(Width(u"Arial"), Width(u"MS Sans Serif"));
     EXPECT_NE(Width(u"Arial"), Width(u"Tahoma"));
+    // Tahoma, the forms' default, is the narrow face their layouts were made for, not a wide
+    // stand-in.
+    EXPECT_LT(Width(u"Tahoma") * 10, Width(u"DejaVu Sans") * 9);
 }
 
 TEST(Fonts, CourierNewIsMonospacedWithLiberationMetrics) {
