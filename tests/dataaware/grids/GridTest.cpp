@@ -735,7 +735,7 @@ TEST(GridMouse, DraggingATitleMovesItsColumnAndIsNoClick) {
 TEST(GridMouse, DragTimerScrollsAtTheRightEdge) {
     TGridFixture Fx(3, false);
     Fx.Grid->SetUseTFields(false);
-    Fx.Grid->Selected()->SetText(u"ID\t20\tId\tF\nNAME\t20\tName\tF\nCITY\t20\tCity\tF\n");
+    Fx.Grid->Selected()->SetText(u"ID\t40\tId\tF\nNAME\t40\tName\tF\nCITY\t40\tCity\tF\n");
     Fx.Grid->SetDataSource(Fx.Source);
     ASSERT_EQ(Fx.Grid->LeftCol(), 1);
     const TPoint From = Fx.CellCenter(1, 0);
