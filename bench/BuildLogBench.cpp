@@ -11,6 +11,7 @@
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Gui.h"
 #include "platform/gui/Questions.h"
+#include "support/ProcessMemory.h"
 
 #include <chrono>
 #include <cstdio>
@@ -24,14 +25,6 @@
 namespace {
 
 std::string Root;
-
-// Kilobytes of a line of /proc/self/status ("VmHWM:", "VmRSS:").
-long StatusKb(const char* Key) {
-    std::ifstream Status("/proc/self/status");
-    for (std::string Line; std::getline(Status, Line);)
-        if (Line.rfind(Key, 0) == 0) return std::atol(Line.c_str() + std::strlen(Key));
-    return -1;
-}
 
 void ResetPeak() {
     std::ofstream Clear("/proc/self/clear_refs");
@@ -113,7 +106,7 @@ int main(int argc, char** argv) {
         LongestGap = std::max(LongestGap, Seconds(Now - LastTick));
         LastTick = Now;
     };
-    const long Before = StatusKb("VmRSS:");
+    const long Before = ProcessStatusKiB("VmRSS:");
     ResetPeak();
     Watch.SetEnabled(true);
     LastTick = Start = std::chrono::steady_clock::now();
@@ -121,7 +114,7 @@ int main(int argc, char** argv) {
     const double Ours = Seconds(std::chrono::steady_clock::now() - Start);
     LongestGap = std::max(LongestGap, Seconds(std::chrono::steady_clock::now() - LastTick));
     Watch.SetEnabled(false);
-    const long Peak = StatusKb("VmHWM:");
+    const long Peak = ProcessStatusKiB("VmHWM:");
     const int Entries = frmMain->ActiveErrorList()->Items()->Count();
 
     std::printf("error log: %.0f MB, %lld lines\n", Size / 1e6, Lines);

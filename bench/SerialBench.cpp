@@ -8,6 +8,7 @@
 #include "platform/gui/Gui.h"
 #include "serial/SerComPort.h"
 #include "support/PtyPair.h"
+#include "support/ProcessMemory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,13 +26,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-long ResidentKiB() {
-    std::ifstream Status("/proc/self/status");
-    std::string Line;
-    while (std::getline(Status, Line))
-        if (Line.rfind("VmRSS:", 0) == 0) return std::stol(Line.substr(6));
-    return 0;
-}
 
 // The GUI thread's message loop: the toolkit's events (each cross-thread call wakes it with
 // one), then a short wait for the next call.

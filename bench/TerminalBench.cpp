@@ -20,6 +20,7 @@
 #include "platform/gui/Gui.h"
 #include "serial/TermQz.h"
 #include "support/PtyPair.h"
+#include "support/ProcessMemory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,13 +37,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-long ResidentKiB() {
-    std::ifstream Status("/proc/self/status");
-    std::string Line;
-    while (std::getline(Status, Line))
-        if (Line.rfind("VmRSS:", 0) == 0) return std::stol(Line.substr(6));
-    return 0;
-}
 
 void Pump() {
     Application->ProcessMessages();

@@ -3,6 +3,7 @@
 
 #include "serial/TermQz.h"
 
+#include "support/ProcessMemory.h"
 #include "support/PtyPair.h"
 #include "support/TestDriver.h"
 #include "support/TestSupport.h"
@@ -313,17 +314,6 @@ TEST_F(TerminalOnALine, OtherToolsSeeTheStandardRateOfTheOpenPort) {
     Expect("odd", u"odd");
 }
 
-namespace {
-
-long ResidentKiB() {
-    std::ifstream Status("/proc/self/status");
-    std::string Line;
-    while (std::getline(Status, Line))
-        if (Line.rfind("VmRSS:", 0) == 0) return std::stol(Line.substr(6));
-    return 0;
-}
-
-} // namespace
 
 TEST_F(TerminalOnALine, AFloodKeepsTheWindowAndTheProcessWithinBounds) {
     // Channel traffic at full speed with everything on: commands, log, scope on its page.
