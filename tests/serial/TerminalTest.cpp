@@ -373,7 +373,13 @@ TEST_F(TerminalOnALine, AFloodKeepsTheWindowAndTheProcessWithinBounds) {
     std::printf("[ measured ] resident memory at 10,000 lines %ld KiB, grown by %ld KiB over the next %d "
                 "lines (allowed: %d KiB)\n",
                 Warm, Most - Warm, Lines - DefaultRxLineLimit, 32 * 1024);
+#ifndef __SANITIZE_ADDRESS__
     EXPECT_LT(Most - Warm, 32 * 1024) << "KiB grown: " << Most - Warm;
+#else
+    // The address sanitizer holds every freed block in its quarantine (256 MB) before it reuses
+    // it, so resident memory says nothing about what the terminal keeps; the ordinary build
+    // checks it, and this one checks the pane's and the log's bounds above.
+#endif
     // A smaller limit cuts at once.
     Term->edtRxLineLimit->SetValue(100);
     EXPECT_EQ(Term->RxLineLimit(), 100);
