@@ -2,7 +2,8 @@
 // showing the first screen, and painting one screen at line 500,000, each beside Qt's own
 // plain text editor doing the same in the same run; the ratios are printed after the table.
 // A keystroke at line 500,000 (a letter typed, then Backspace, alternately) until the screen is
-// painted again is measured beside the same keystrokes sent to Qt's editor.
+// painted again is measured beside the same keystrokes sent to Qt's editor, and so are Page Up
+// and Page Down there, each until the toolkit has painted the shown window.
 // The text drawer alone writing that screen's lines on the character grid is measured too, and
 // the sketch highlighter colouring the whole file and painting the screen at line 500,000.
 //   build/bench/bench_codeedit
@@ -20,6 +21,7 @@
 #include "BenchTimes.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -145,6 +147,40 @@ void BM_QtKeystrokeToRepaintAtMiddle(benchmark::State& State) {
     PeerFree();
 }
 
+// Page Up and Page Down in turn at line 500,000 as the window's key messages, each followed by
+// the toolkit's paint of the shown window, beside the same keys sent to Qt's editor.
+void BM_OurPageMoveAtMiddle(benchmark::State& State) {
+    TOurEditor Ours;
+    Ours.LoadAndShow(SketchFile());
+    Ours.Form->Show();
+    Ours.Edit->SetCaretXY({1, MiddleLine});
+    Ours.Edit->SetTopLine(MiddleLine);
+    Application->ProcessMessages();
+    const HWND Wnd = Ours.Edit->Handle();
+    bool Up = true;
+    for (auto _ : State) {
+        const Word Key = Up ? Word(VK_PRIOR) : Word(VK_NEXT);
+        SendMessage(Wnd, WM_KEYDOWN, Key, 1);
+        SendMessage(Wnd, WM_KEYUP, Key, 1 | static_cast<int>(KF_UP_BIT | KF_REPEAT_BIT));
+        Application->ProcessMessages();
+        Up = !Up;
+    }
+    if (std::abs(Ours.Edit->TopLine() - MiddleLine) > Ours.Edit->LinesInWindow())
+        State.SkipWithError("the window left line 500,000");
+}
+
+void BM_QtPageMoveAtMiddle(benchmark::State& State) {
+    PeerLoadAndShowFirstScreen(SketchFile());
+    PeerPlaceCursor(MiddleLine - 1, 0);
+    PeerScrollTo(MiddleLine - 1);
+    bool Up = true;
+    for (auto _ : State) {
+        PeerPageMoveAndPaint(Up);
+        Up = !Up;
+    }
+    PeerFree();
+}
+
 // The screen's rows at line 500,000 written by the text drawer, each clipped to the window.
 void BM_OurDrawerScreenAtMiddle(benchmark::State& State) {
     TOurEditor Ours;
@@ -206,6 +242,8 @@ BENCHMARK(BM_QtPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurDrawerScreenAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurKeystrokeToRepaintAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtKeystrokeToRepaintAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OurPageMoveAtMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QtPageMoveAtMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OurColourWholeFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OurColouredPaintAtMiddle)->Unit(benchmark::kMicrosecond);
 
@@ -218,6 +256,7 @@ int RunCodeEditBench(int argc, char** argv) {
         {"BM_OurLoadAndFirstScreen/iterations:3", "BM_QtLoadAndFirstScreen/iterations:3"},
         {"BM_OurPaintAtMiddle", "BM_QtPaintAtMiddle"},
         {"BM_OurKeystrokeToRepaintAtMiddle", "BM_QtKeystrokeToRepaintAtMiddle"},
+        {"BM_OurPageMoveAtMiddle", "BM_QtPageMoveAtMiddle"},
     };
     for (const auto& [OursName, PeerName] : Pairs) {
         const auto *Ours = Reporter.Find(OursName), *Peer = Reporter.Find(PeerName);

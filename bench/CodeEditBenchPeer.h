@@ -19,3 +19,6 @@ void PeerPlaceCursor(int Line, int Column);
 // One keystroke sent to the editor as the toolkit delivers it (a letter, or Backspace), then
 // one screen rendered.
 void PeerKeystrokeAndPaint(bool Backspace);
+// Page Up (or Page Down) sent to the shown editor as the toolkit delivers it, then the toolkit's
+// own paint of what changed.
+void PeerPageMoveAndPaint(bool Up);

@@ -62,6 +62,15 @@ void PeerKeystrokeAndPaint(bool Backspace) {
     PeerPaintScreen();
 }
 
+void PeerPageMoveAndPaint(bool Up) {
+    const Qt::Key Key = Up ? Qt::Key_PageUp : Qt::Key_PageDown;
+    QKeyEvent Press(QEvent::KeyPress, Key, Qt::NoModifier);
+    QKeyEvent Release(QEvent::KeyRelease, Key, Qt::NoModifier);
+    QApplication::sendEvent(Peer.get(), &Press);
+    QApplication::sendEvent(Peer.get(), &Release);
+    QApplication::processEvents();
+}
+
 void PeerFree() {
     Peer.reset();
 }

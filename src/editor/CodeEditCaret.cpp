@@ -381,14 +381,14 @@ void TCustomCodeEdit::SetTopLine(int Value) {
     const int Delta = FTopLine - Value;
     FTopLine = Value;
     if (HandleAllocated()) {
-        // Only the uncovered strip is painted anew.
+        // Only the uncovered strip is painted anew, by the toolkit's next paint together with
+        // whatever else the command changes (the caret's lines): one paint per move.
         if (std::abs(Delta) < FLinesInWindow) {
             const TRect Area = ClientRect();
             ScrollWindow(Handle(), 0, FTextHeight * Delta, &Area, &Area);
         } else {
             Invalidate();
         }
-        UpdateWindow(Handle());
     }
     UpdateScrollBars();
     AddStatusChanges({scTopLine});

@@ -16,6 +16,7 @@
 #include "platform/os/ForeignWindows.h"
 #include "platform/os/ShellOpen.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -72,8 +73,31 @@ void TfrmMain::SetUpArduinoPage() {
     // Clicks on the logo count as clicks on the black page.
     imgLogo->OnMouseUp = shp1->OnMouseUp;
     tmrLogoMover->OnTimer = [this](TObject*) { LogoTick(); };
-    // The page settles its size after the window's own resize: the logo follows the page.
-    tsArduino->OnResize = [this](TObject*) { PlaceLogo(); };
+    // The page settles its size after the window's own resize: the logo and the embedded IDE
+    // follow the page.
+    tsArduino->OnResize = [this](TObject*) {
+        FitEmbeddedIde();
+        PlaceLogo();
+    };
+    // An IDE sizes its window itself for a while after it shows it: the page's size is given
+    // back to it until its window goes.
+    tmrEmbeddedIdeFit = new TTimer(this);
+    tmrEmbeddedIdeFit->SetName(u"tmrEmbeddedIdeFit");
+    tmrEmbeddedIdeFit->SetEnabled(false);
+    tmrEmbeddedIdeFit->SetInterval(500);
+    tmrEmbeddedIdeFit->OnTimer = [this](TObject*) { FitEmbeddedIde(); };
+}
+
+void TfrmMain::FitEmbeddedIde() {
+    if (!FExternalArduinoHandle) return;
+    if (!ForeignWindowExists(FExternalArduinoHandle)) {
+        if (tmrEmbeddedIdeFit) tmrEmbeddedIdeFit->SetEnabled(false);
+        return;
+    }
+    const TRect Page(0, 0, tsArduino->ClientWidth(), tsArduino->ClientHeight());
+    TRect Now;
+    if (ForeignWindowBounds(FExternalArduinoHandle, Now) && Now == Page) return;
+    MoveForeignWindow(FExternalArduinoHandle, Page.Left, Page.Top, Page.Width(), Page.Height());
 }
 
 void TfrmMain::PlaceLogo() {
@@ -145,9 +169,11 @@ void TfrmMain::EmbedArduinoIde() {
     // Found, but our page has no window of the display's to take it into: as good as not found.
     const unsigned Host = FExternalArduinoHandle ? NativeWindowOf(tsArduino) : 0;
     if (FExternalArduinoHandle && Host && ReparentForeignWindow(FExternalArduinoHandle, Host)) {
-        ShowForeignWindow(FExternalArduinoHandle, true);
-        FormResize(this);
         pgEdit->SetActivePage(tsArduino);
+        // Sized to the page as it is taken in, so that it paints itself at its real size at once.
+        FitEmbeddedIde();
+        ShowForeignWindow(FExternalArduinoHandle, true);
+        tmrEmbeddedIdeFit->SetEnabled(true);
     } else {
         FExternalArduinoHandle = 0;
         MessageBox(Handle(), u"Could not open the Arduino IDE\r\rPath:" + Path, u"Morvane", MB_ICONWARNING | MB_OK);
@@ -156,12 +182,40 @@ void TfrmMain::EmbedArduinoIde() {
     tmrLogoMover->SetEnabled(false);
 }
 
+namespace {
+
+// Whether a window of the program's processes is on show at the top of the display (its own
+// window, or a question it asks before it closes).
+bool HasWindowOnShow(TChildProcess& Program) {
+    const std::vector<int> Processes = Program.GroupProcesses();
+    for (TForeignWindow W : ForeignTopLevelWindows()) {
+        const int Pid = ForeignWindowProcess(W);
+        if (Pid && std::find(Processes.begin(), Processes.end(), Pid) != Processes.end()) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void TfrmMain::CloseEmbeddedIde() {
+    if (tmrEmbeddedIdeFit) tmrEmbeddedIdeFit->SetEnabled(false);
     if (FExternalArduinoHandle && ForeignWindowExists(FExternalArduinoHandle))
         CloseForeignWindow(FExternalArduinoHandle);
-    // The IDEs close themselves, asking about the user's unsaved sketches first: they are never
-    // ended from here.
-    for (const auto& Ide : FArduinoIdes) Ide->Detach();
+    // The IDEs close themselves, asking about the user's unsaved sketches first. One that still
+    // runs after the grace period with no window left (its window went with ours) would run on
+    // unseen for ever: it is ended. One that still shows a window is left to the user.
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ArduinoCloseGrace);
+    auto AnyRunning = [this] {
+        return std::any_of(FArduinoIdes.begin(), FArduinoIdes.end(), [](const auto& Ide) { return Ide->GroupRunning(); });
+    };
+    while (AnyRunning() && std::chrono::steady_clock::now() < Deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (const auto& Ide : FArduinoIdes) {
+        if (Ide->GroupRunning() && !HasWindowOnShow(*Ide))
+            Ide->Terminate();
+        else
+            Ide->Detach();
+    }
     FArduinoIdes.clear();
 }
 

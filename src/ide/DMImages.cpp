@@ -29,6 +29,7 @@ public:
         C->Pen()->SetColor(Ink);
     }
     TBitmap* Bitmap() const { return FBitmap.get(); }
+    TCanvas* Canvas() const { return C; }
     int P(int V) const { return V * S / 16; }
     void Stroke(TColor Color, int Width = 1) {
         C->Pen()->SetColor(Color);
@@ -384,18 +385,107 @@ void PaintTreeGlyph(TGlyphPainter& G, int Index) {
         G.Page(2, 1, 11, 14, 0xE8E8E8);
         G.Disc(11, 11, 3, clGray);
         break;
+    case 36: // the function list: a function head
+        G.Letter(u"f()", 0, 3, 10, 0x0000E1);
+        break;
+    case 57: // the setup head
+        G.Disc(8, 8, 7, clRed);
+        G.Letter(u"S", 4, 2, 11, PaperColor);
+        break;
+    case 58: // the loop head
+        G.Disc(8, 8, 7, clRed);
+        G.Letter(u"L", 5, 2, 11, PaperColor);
+        break;
+    case 59: // another declaration
+        G.Disc(8, 8, 4, 0xC5018E);
+        break;
+    case 60: // a define or a constant
+        G.Letter(u"#", 3, 1, 12, 0x228800);
+        break;
+    case 61: // a variable
+        G.Letter(u"v", 4, 0, 12, 0x928301);
+        break;
     default:
         G.Disc(8, 8, 2, clGray);
         break;
     }
 }
 
-void PaintBookmarkGlyph(TGlyphPainter& G, int Number) {
-    G.Stroke(Ink);
-    G.Fill(0x30A0FF);
-    G.Bitmap()->Canvas()->Polygon(
-        {{G.P(3), G.P(1)}, {G.P(13), G.P(1)}, {G.P(13), G.P(15)}, {G.P(8), G.P(11)}, {G.P(3), G.P(15)}});
-    G.Letter(String(1, char16_t(u'0' + Number)), 5, 1, 10, Ink);
+// A gutter mark: an arrow pointing at the line, with a bar above or below it for the marks
+// that stand for the top or the bottom of a block.
+void PaintMark(TGlyphPainter& G, TColor Color, int Bar) {
+    G.Arrow(1, 8, adRight, 14, Color);
+    if (Bar == 0) return;
+    G.Stroke(Color, 2);
+    const int Y = Bar < 0 ? 2 : 14;
+    G.Canvas()->MoveTo(G.P(2), G.P(Y));
+    G.Canvas()->LineTo(G.P(15), G.P(Y));
+}
+
+void PaintBookmarkGlyph(TGlyphPainter& G, int Index) {
+    if (Index >= bgBookmark0 && Index <= bgBookmark0 + 9) {
+        G.Stroke(Ink);
+        G.Fill(0x30A0FF);
+        G.Canvas()->Polygon(
+            {{G.P(3), G.P(1)}, {G.P(13), G.P(1)}, {G.P(13), G.P(15)}, {G.P(8), G.P(11)}, {G.P(3), G.P(15)}});
+        G.Letter(String(1, char16_t(u'0' + Index - bgBookmark0)), 5, 1, 10, Ink);
+        return;
+    }
+    switch (Index) {
+    case bgGotoSetup:
+        PaintMenuGlyph(G, mgGotoSetup);
+        break;
+    case bgGotoLoop:
+        PaintMenuGlyph(G, mgGotoLoop);
+        break;
+    case bgGotoDefines:
+        PaintMenuGlyph(G, mgGotoDefine);
+        break;
+    case bgGotoIncludes:
+        PaintMenuGlyph(G, mgGotoInclude);
+        break;
+    case bgRedLine:
+        PaintMark(G, clRed, 0);
+        break;
+    case bgBookmarkList:
+        G.Page(1, 1, 11, 14);
+        G.Lines(3, 5, 6, 4, Ink);
+        G.Stroke(Ink);
+        G.Fill(0x30A0FF);
+        G.Canvas()->Polygon(
+            {{G.P(10), G.P(6)}, {G.P(15), G.P(6)}, {G.P(15), G.P(15)}, {G.P(12), G.P(12)}, {G.P(10), G.P(15)}});
+        break;
+    case bgReadOnly: // a padlock
+        G.Stroke(Ink, 2);
+        G.Fill(PaperColor);
+        G.Canvas()->Brush()->SetStyle(bsClear);
+        G.Canvas()->RoundRect(G.P(4), G.P(1), G.P(12) + 1, G.P(11), G.P(6), G.P(6));
+        G.Stroke(Ink);
+        G.Fill(0x00B0E0);
+        G.Canvas()->Rectangle(G.P(2), G.P(7), G.P(14) + 1, G.P(15) + 1);
+        break;
+    case bgHotkeys: // a key cap
+        G.Stroke(Ink);
+        G.Fill(0xE8E8E8);
+        G.Canvas()->RoundRect(G.P(1), G.P(2), G.P(15) + 1, G.P(14) + 1, G.P(4), G.P(4));
+        G.Letter(u"F", 5, 3, 10, Ink);
+        break;
+    case bgGreenLine:
+        PaintMark(G, SketchGreen, 0);
+        break;
+    case bgGreenTopLine:
+        PaintMark(G, SketchGreen, -1);
+        break;
+    case bgGreenBottomLine:
+        PaintMark(G, SketchGreen, 1);
+        break;
+    case bgFuchsiaLine:
+        // Not clFuchsia itself: that is the see-through colour.
+        PaintMark(G, 0xC000C0, 0);
+        break;
+    default: // an index nothing names stays empty
+        break;
+    }
 }
 
 void PaintTabGlyph(TGlyphPainter& G, int Tab) {
@@ -426,8 +516,64 @@ void PaintTabGlyph(TGlyphPainter& G, int Tab) {
     }
 }
 
-template <class F> void Fill(TImageList* List, int Count, F Paint) {
+// The desktop's icons for the standard commands; the rest are our own glyphs.
+const char16_t* MenuThemeIcon(int Glyph) {
+    switch (Glyph) {
+    case mgNewProject:
+        return u"document-new";
+    case mgOpenRecent:
+        return u"document-open-recent";
+    case mgSave:
+        return u"document-save";
+    case mgFind:
+        return u"edit-find";
+    case mgReplace:
+        return u"edit-find-replace";
+    case mgPrintPreview:
+        return u"document-print-preview";
+    case mgPrint:
+        return u"document-print";
+    case mgOptions:
+        return u"preferences-system";
+    case mgExit:
+        return u"application-exit";
+    case mgOpenFile:
+        return u"document-open";
+    case mgPageSetup:
+        return u"document-page-setup";
+    case mgHelp:
+        return u"help-browser";
+    case mgAbout:
+        return u"help-about";
+    case mgPaneCollapse:
+        return u"go-previous";
+    case mgPaneExpand:
+        return u"go-next";
+    default:
+        return nullptr;
+    }
+}
+
+const char16_t* BookmarkThemeIcon(int Glyph) {
+    switch (Glyph) {
+    case bgReadOnly:
+        return u"changes-prevent";
+    case bgHotkeys:
+        return u"preferences-desktop-keyboard-shortcuts";
+    default:
+        return nullptr;
+    }
+}
+
+template <class F> void Fill(TImageList* List, int Count, F Paint, const char16_t* (*ThemeIcon)(int) = nullptr) {
     for (int I = 0; I < Count; ++I) {
+        if (const char16_t* Name = ThemeIcon ? ThemeIcon(I) : nullptr) {
+            TBitmap Icon;
+            if (LoadThemeIcon(&Icon, Name, List->Width())) {
+                List->Add(&Icon, nullptr);
+                continue;
+            }
+        }
         TGlyphPainter G(List->Width());
         Paint(G, I);
         List->AddMasked(G.Bitmap(), Clear);
@@ -437,8 +583,9 @@ template <class F> void Fill(TImageList* List, int Count, F Paint) {
 } // namespace
 
 void PaintDataModuleImages(TfrmDM* DM) {
-    Fill(DM->imglstMenu, mgCount, [](TGlyphPainter& G, int I) { PaintMenuGlyph(G, TMenuGlyph(I)); });
+    Fill(
+        DM->imglstMenu, mgCount, [](TGlyphPainter& G, int I) { PaintMenuGlyph(G, TMenuGlyph(I)); }, MenuThemeIcon);
     Fill(DM->imglstTree, TreeImageCount, PaintTreeGlyph);
-    Fill(DM->imglstBookmarks, BookmarkImageCount, PaintBookmarkGlyph);
+    Fill(DM->imglstBookmarks, BookmarkImageCount, PaintBookmarkGlyph, BookmarkThemeIcon);
     Fill(DM->imglst1, TabImageCount, PaintTabGlyph);
 }

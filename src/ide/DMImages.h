@@ -56,8 +56,28 @@ enum TMenuGlyph {
 
 // imglstTree holds this many images; the trees use the indexes of their node types.
 constexpr int TreeImageCount = 66;
-// imglstBookmarks: the bookmarks 0 to 9.
-constexpr int BookmarkImageCount = 10;
+// The images of imglstBookmarks: the bookmarks 0 to 9, the editor frame's tool bar, and the
+// gutter marks at the indexes the editor frame places them with.
+enum TBookmarkGlyph {
+    bgBookmark0 = 0,
+    bgGotoSetup = 10,
+    bgGotoLoop = 11,
+    bgGotoDefines = 12,
+    bgGotoIncludes = 13,
+    bgRedLine = 14,
+    bgBookmarkList = 15,
+    bgReadOnly = 16,
+    bgHotkeys = 17,
+    bgGreenLine = 30,
+    bgGreenTopLine = 31,
+    bgGreenBottomLine = 32,
+    bgFuchsiaLine = 40,
+};
+// imglstBookmarks holds this many images; the indexes no one names stay empty.
+constexpr int BookmarkImageCount = 41;
+// The function list's images in imglstTree, by the kind of an entry: function head, setup,
+// loop, define or constant, variable, other declaration.
+constexpr int FunctionListImages[] = {36, 57, 58, 60, 61, 59};
 // imglst1: one image per left tab.
 constexpr int TabImageCount = 7;
 

@@ -1,6 +1,7 @@
 #include "ide/Editor.h"
 
 #include "ide/BookmarkList.h"
+#include "ide/DMImages.h"
 #include "ide/Main.h"
 #include "ide/MyObjects.h"
 #include "ide/SearchDialogs.h"
@@ -59,6 +60,8 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
             auto* A = new TAction(this);
             A->SetName(Name);
             A->SetCaption(Caption);
+            // The tool bar shows pictures only: the hint names the command.
+            A->SetHint(Caption);
             if (!Key.empty()) A->SetShortCut(TextToShortCut(Key));
             A->OnExecute = [Effect](TObject*) { Effect(); };
             A->SetActionList(List);
@@ -73,11 +76,13 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         tlbr4->SetButtonWidth(25);
         tlbr4->SetShowHint(true);
         if (frmDM) tlbr4->SetImages(frmDM->imglstBookmarks);
-        auto Button = [this](const String& Name, TBasicAction* Action, int Tag) {
+        auto Button = [this](const String& Name, TAction* Action, int Tag, int Image) {
+            Action->SetImageIndex(Image);
             auto* B = new TToolButton(this);
             B->SetName(Name);
-            if (Action) B->SetAction(Action);
+            B->SetAction(Action);
             B->SetTag(Tag);
+            B->SetShowHint(true);
             B->SetParent(tlbr4);
             return B;
         };
@@ -89,18 +94,18 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
         btnGotoSetup = Button(u"btnGotoSetup", MakeAction(actnlst1, u"actGotoSetup", u"Setup", u"F7", [this] {
                                   GotoSetup();
                               }),
-                              -1);
+                              -1, bgGotoSetup);
         btnGotoLoop = Button(u"btnGotoLoop", MakeAction(actnlst1, u"actGotoLoop", u"Loop", u"F8", [this] {
                                  GotoLoop();
                              }),
-                             -1);
+                             -1, bgGotoLoop);
         btnGotoDefines = Button(u"btnGotoDefines", MakeAction(actnlst1, u"actGotoDefines", u"#Defines", u"F6", [this] {
                                     GotoDefines();
                                 }),
-                                -1);
+                                -1, bgGotoDefines);
         btnGotoIncludes = Button(u"btnGotoIncludes",
                                  MakeAction(actnlst1, u"actGotoIncludes", u"#Includes", u"F5", [this] { GotoIncludes(); }),
-                                 -1);
+                                 -1, bgGotoIncludes);
         Separator();
         for (int N = 0; N <= 9; ++N) {
             TAction* A = MakeAction(actnlstBookmarks, Format(u"actBM%d", {N}), Format(u"BM%d", {N}), u"", [this, N] {
@@ -108,20 +113,20 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
             });
             A->SetTag(N);
             A->SetEnabled(false);
-            Button(Format(u"btnBM%d", {N}), A, N + 1);
+            Button(Format(u"btnBM%d", {N}), A, N + 1, bgBookmark0 + N);
         }
         btnShowBookmarks = Button(u"btnShowBookmarks", MakeAction(actnlst1, u"actShowBookmarks", u"Show Bookmark list",
                                                                   u"Ctrl+B", [this] { ShowBookmarkList(); }),
-                                  0);
+                                  0, bgBookmarkList);
         Separator();
         actReadOnly = MakeAction(actnlst1, u"actReadOnly", u"Read Only", u"", [this] {
             SetReadOnlyMode(actReadOnly->Checked());
         });
         actReadOnly->SetAutoCheck(true);
-        btnReadOnly = Button(u"btnReadOnly", actReadOnly, 0);
+        btnReadOnly = Button(u"btnReadOnly", actReadOnly, 0, bgReadOnly);
         btnTest = Button(u"btnTest", MakeAction(actnlst1, u"actShowHotkeys", u"Show Hotkeys asignments", u"",
                                                   [this] { ShowHotkeysAssignment(); }),
-                         -1);
+                         -1, bgHotkeys);
         lblLineSpace = new TLabel(this);
         lblLineSpace->SetName(u"lblLineSpace");
         lblLineSpace->SetCaption(u"  Line space+ ");
@@ -483,14 +488,14 @@ void TfrmEditor::PlaceMark() {
     auto* Mark = new TCodeEditMark(codeedt);
     Mark->SetLine(codeedt->CaretY());
     Mark->SetChar(codeedt->CaretX());
-    Mark->SetImageIndex(32);
+    Mark->SetImageIndex(bgGreenBottomLine);
     Mark->SetVisible(true);
     Mark->SetInternalImage(false);
     codeedt->Marks()->Place(Mark);
 }
 
 void TfrmEditor::PlaceGutterMark(tMarkerType MarkerType) {
-    static constexpr int Images[] = {14, 30, 31, 32, 40};
+    static constexpr int Images[] = {bgRedLine, bgGreenLine, bgGreenTopLine, bgGreenBottomLine, bgFuchsiaLine};
     ClearMarks();
     codeedt->Marks()->ClearLine(codeedt->CaretY());
     auto* Mark = new TCodeEditMark(codeedt);

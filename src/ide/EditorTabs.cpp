@@ -225,19 +225,25 @@ void TfrmMain::pgEditDrawTab(int TabIndex, const TRect& R, bool Active) {
 
 void TfrmMain::pgEditMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button != mbLeft) return;
+    bool OnCloseButton = false;
     if (Shift.Contains(ssDouble)) {
         const int Tab = pgEdit->IndexOfTabAt(X, Y);
         if (Tab >= 0) pgEdit->SetActivePageIndex(Tab);
         CloseActiveTab();
     } else {
-        for (size_t I = 0; I < FCloseButtonsRectArray.size(); ++I)
+        // The array is never shrunk: the rectangles of closed tabs beyond the last page stay.
+        const size_t Count = std::min(FCloseButtonsRectArray.size(), size_t(pgEdit->PageCount()));
+        for (size_t I = 0; I < Count; ++I)
             if (PtInRect(FCloseButtonsRectArray[I], TPoint{X, Y})) {
                 FCloseButtonMouseDownIndex = int(I);
                 FCloseButtonShowPushed = true;
+                OnCloseButton = true;
                 pgEdit->Repaint();
             }
     }
-    pgEdit->BeginDrag(false);
+    // A pending drag takes the mouse until the button's release, which then never reaches the
+    // tab row: a press on a close button starts a click on it, not a drag of the tab.
+    if (!OnCloseButton) pgEdit->BeginDrag(false);
 }
 
 void TfrmMain::pgEditMouseMove(TShiftState Shift, int X, int Y) {
@@ -258,16 +264,17 @@ void TfrmMain::pgEditMouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TfrmMain::pgEditMouseUp(TMouseButton Button, TShiftState, int X, int Y) {
-    if (Button != mbLeft || FCloseButtonMouseDownIndex < 0 ||
-        FCloseButtonMouseDownIndex >= int(FCloseButtonsRectArray.size()))
-        return;
-    if (PtInRect(FCloseButtonsRectArray[size_t(FCloseButtonMouseDownIndex)], TPoint{X, Y})) {
-        FCloseButtonMouseDownIndex = -1;
+    if (Button != mbLeft || FCloseButtonMouseDownIndex < 0) return;
+    const int Held = FCloseButtonMouseDownIndex;
+    // The release ends the hold, inside the button or not.
+    FCloseButtonMouseDownIndex = -1;
+    FCloseButtonShowPushed = false;
+    if (Held < int(FCloseButtonsRectArray.size()) && PtInRect(FCloseButtonsRectArray[size_t(Held)], TPoint{X, Y})) {
         const int Tab = pgEdit->IndexOfTabAt(X, Y);
         if (Tab >= 0) pgEdit->SetActivePageIndex(Tab);
         CloseActiveTab();
-        pgEdit->Repaint();
     }
+    pgEdit->Repaint();
 }
 
 void TfrmMain::pgEditDragDrop(int X, int Y) {

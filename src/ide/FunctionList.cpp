@@ -1,6 +1,7 @@
 // The Functions tab: the declarations of the active editor's file, found line by line with the
 // frame's five expressions, each with its line; a click moves the editor there.
 #include "ide/FunctionList.h"
+#include "ide/DMImages.h"
 #include "ide/Main.h"
 
 #include "regex/RegexEngine.h"
@@ -98,6 +99,14 @@ void TfrmEditor::FillFunctionList(TLeanStringTree* vstFunctionList, tSearchTypes
 }
 
 void TfrmMain::SetUpFunctionList() {
+    // The filter boxes sit on the tab's tool bar; the list fills the rest of the tab, whatever
+    // size the tab has when it is first shown.
+    tlbrFunctions = new TToolBar(this);
+    tlbrFunctions->SetName(u"tlbrFunctions");
+    tlbrFunctions->SetParent(tsFunctionList);
+    tlbrFunctions->SetAlign(alTop);
+    tlbrFunctions->SetHeight(28);
+    tlbrFunctions->SetShowHint(true);
     int Left = 4;
     for (auto [Box, Caption, Hint] : {std::tuple{chkF, u"F", u"Functions"}, std::tuple{chkDef, u"D", u"Defines"},
                                       std::tuple{chkConst, u"C", u"Const"}, std::tuple{chkVars, u"V", u"Vars"},
@@ -105,6 +114,7 @@ void TfrmMain::SetUpFunctionList() {
         Box->SetCaption(Caption);
         Box->SetHint(Hint);
         Box->SetShowHint(true);
+        Box->SetParent(tlbrFunctions);
         Box->SetBounds(Left, 4, Box == chkOther ? 56 : 34, 20);
         Box->SetChecked(Box != chkOther);
         Box->OnClick = [this](TObject*) { RefreshFunctionList(); };
@@ -113,11 +123,10 @@ void TfrmMain::SetUpFunctionList() {
     vstFunctionList = new TLeanStringTree(this);
     vstFunctionList->SetName(u"vstFunctionList");
     vstFunctionList->SetParent(tsFunctionList);
-    vstFunctionList->SetBounds(0, 28, tsFunctionList->ClientWidth(), std::max(0, tsFunctionList->ClientHeight() - 28));
-    vstFunctionList->SetAnchors({akLeft, akTop, akRight, akBottom});
+    vstFunctionList->SetAlign(alClient);
     vstFunctionList->SetColor(15465722);
     vstFunctionList->Colors()->SetColor(ciFocusedSelectionColor, TColor(14220532));
-    if (frmDM) vstFunctionList->SetImages(frmDM->imglst1);
+    if (frmDM) vstFunctionList->SetImages(frmDM->imglstTree);
     TLeanTreeColumn* LineNr = vstFunctionList->Header()->Columns()->Add();
     LineNr->SetText(u"LineNr");
     LineNr->SetWidth(60);
@@ -141,9 +150,8 @@ void TfrmMain::SetUpFunctionList() {
     };
     vstFunctionList->OnGetImageIndex = [](TBaseLeanTree* Sender, PLeanNode Node, TLTImageKind Kind,
                                           TColumnIndex Column, bool&, int& ImageIndex) {
-        static constexpr int Images[] = {36, 57, 58, 60, 61, 59};
         if ((Kind != ikNormal && Kind != ikSelected) || Column != 0) return;
-        if (TFunctionListRec* R = Rec(Sender, Node); R && R->Kind <= 5) ImageIndex = Images[R->Kind];
+        if (TFunctionListRec* R = Rec(Sender, Node); R && R->Kind <= 5) ImageIndex = FunctionListImages[R->Kind];
     };
     vstFunctionList->OnPaintText = [](TBaseLeanTree* Sender, TCanvas* Canvas, PLeanNode Node, TColumnIndex Column,
                                       TVSTTextType) {

@@ -97,6 +97,9 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
         pnl2 = MakeControl<TPanel>(this, this, u"pnl2", alRight);
         pnl2->SetWidth(23);
         pnl2->SetCaption(u"");
+        // The right panel's vertical tool bar: a place for commands; nothing is put there.
+        tlbrRight = MakeControl<TToolBar>(this, pnl2, u"tlbrRight", alLeft);
+        tlbrRight->SetWidth(pnl2->ClientWidth());
         pnlLeft = MakeControl<TPanel>(this, this, u"pnlLeft", alLeft);
         pnlLeft->SetWidth(313);
         pnlLeft->SetCaption(u"");
@@ -202,8 +205,9 @@ void TfrmMain::FormCreate(TObject*) {
 }
 
 void TfrmMain::FormResize(TObject*) {
-    if (FExternalArduinoHandle && ForeignWindowExists(FExternalArduinoHandle))
-        MoveForeignWindow(FExternalArduinoHandle, 0, 0, ClientWidth(), ClientHeight());
+    // The embedded IDE lives in the "Arduino" page: it gets the page's size, so that none of it
+    // lies outside the page.
+    FitEmbeddedIde();
     PlaceLogo();
 }
 

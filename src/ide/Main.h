@@ -107,6 +107,7 @@ public:
     TPageControl* pgEdit = nullptr;
     TTabSheet* tsArduino = nullptr;
     TPanel* pnl2 = nullptr;
+    TToolBar* tlbrRight = nullptr;
     TPanel* pnlInfo = nullptr;
     TTimer* tmrLogoMover = nullptr;
     TKitAppIniFileStorage* appIniStor = nullptr;
@@ -145,6 +146,11 @@ public:
     // How long the IDE's window is looked for: rounds, each followed by a pause.
     int ArduinoSearchRounds = 50;
     int ArduinoSearchPause = 200;
+    // At the end, how long the started IDEs get to close themselves (milliseconds).
+    int ArduinoCloseGrace = 5000;
+    TTimer* tmrEmbeddedIdeFit = nullptr;
+    // Gives the embedded IDE's window the page's size when it has another.
+    void FitEmbeddedIde();
     unsigned ExternalArduinoHandle() const { return FExternalArduinoHandle; }
     // Centres the logo at its own size, or stretches it over a page smaller than it.
     void PlaceLogo();
@@ -358,6 +364,7 @@ public:
     void InsertTemplate();
 
     // -- The function list (FunctionList.cpp) --
+    TToolBar* tlbrFunctions = nullptr;
     TLeanStringTree* vstFunctionList = nullptr;
     tSearchTypes FunctionListTypes() const;
     void RefreshFunctionList();

@@ -37,14 +37,12 @@ void TfrmMain::SetUpTemplates() {
     tlbrTemplates->SetParent(tsTemplates);
     tlbrTemplates->SetAlign(alTop);
     tlbrTemplates->SetShowHint(true);
-    for (const char16_t* Name : {u"actTemplatesSortByName", u"actTemplatesUnSort", u"-", u"actTemplateSave"}) {
-        auto* Button = new TToolButton(this);
-        if (String(Name) == u"-")
-            Button->SetStyle(tbsSeparator);
-        else
-            Button->SetAction(Action(Name));
-        Button->SetParent(tlbrTemplates);
-    }
+    // The actions' pictures are in the menu's list.
+    tlbrTemplates->SetImages(frmDM ? frmDM->imglstMenu : nullptr);
+    tlbrTemplates->SetButtonWidth(31);
+    tlbrTemplates->SetButtonHeight(30);
+    tlbrTemplates->SetHeight(34);
+    FillToolBar(tlbrTemplates, {u"actTemplatesSortByName", u"actTemplatesUnSort", u"-", u"actTemplateSave"});
     lstTemplates = new TListBox(this);
     lstTemplates->SetName(u"lstTemplates");
     lstTemplates->SetParent(tsTemplates);

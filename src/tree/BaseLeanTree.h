@@ -836,6 +836,7 @@ public:
     static constexpr int ScrollBarVert = 1;
 
 protected:
+    void Loaded() override;
     friend class TCustomLeanTreeOptions;
     friend class TLTHeader;
     friend class TLeanTreeColumn;

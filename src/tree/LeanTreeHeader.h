@@ -280,6 +280,8 @@ public:
     void ResetPositionOrder(bool RTL);
     void LayOutColumns(bool Force);
     void RebuildPositionsFromColumns();
+    // Columns added while the tree loaded wait for their positions until it has loaded.
+    bool NeedsPositionsFix() const { return FNeedPositionsFix; }
 
 protected:
     void Update(TCollectionItem* Item) override;

@@ -34,6 +34,12 @@ ILTEditLink::~ILTEditLink() = default;
 
 // ---- Construction and destruction ---------------------------------------------------------
 
+void TBaseLeanTree::Loaded() {
+    TCustomControl::Loaded();
+    // The columns added while the tree loaded are laid out side by side now.
+    if (FHeader && FHeader->Columns()->NeedsPositionsFix()) FHeader->Columns()->RebuildPositionsFromColumns();
+}
+
 TBaseLeanTree::TBaseLeanTree(TComponent* AOwner) : TCustomControl(AOwner), FSingletonNodeArray(1) {
     SetBounds(Left(), Top(), 200, 100);
     SetTabStop(true);

@@ -336,3 +336,31 @@ TEST_F(CodeEditPaint, TheSlantedLastGlyphOfARowKeepsTheInkBeyondItsCell) {
     // The rest of the row is filled as before.
     ExpectRow(*B, 1, {{6, clWhite}, {20, clWhite}});
 }
+
+TEST_F(CodeEditPaint, APageMoveIsPaintedOnceAndShowsTheNewLines) {
+    NumberedLines(200);
+    ProcessMessages();
+    int Paints = 0;
+    Edit->OnPaint = [&](TObject*, TCanvas*) { ++Paints; };
+    for (Word Key : {Word(VK_NEXT), Word(VK_NEXT), Word(VK_PRIOR), Word(VK_NEXT)}) {
+        const int Top = Edit->TopLine();
+        Paints = 0;
+        SynthKey(Edit, Key);
+        EXPECT_TRUE(WaitUntil([&] { return Paints > 0; }));
+        ProcessMessagesFor(100);
+        EXPECT_EQ(Paints, 1) << "key " << Key;
+        if (Key == VK_NEXT)
+            EXPECT_GT(Edit->TopLine(), Top);
+        else
+            EXPECT_LT(Edit->TopLine(), Top);
+        // The window shows what a whole new paint shows.
+        auto Moved = Grab("page.png");
+        Edit->Invalidate();
+        ProcessMessages();
+        auto Fresh = GrabControl(Edit);
+        for (int Y = 0; Y < Moved->Height(); Y += 3)
+            for (int X = 0; X < Moved->Width(); X += 3)
+                ASSERT_EQ(PixelOf(*Moved, X, Y), PixelOf(*Fresh, X, Y)) << X << "," << Y << " key " << Key;
+    }
+    Edit->OnPaint = nullptr;
+}

@@ -7,9 +7,14 @@
 #include "platform/gui/ActnList.h"
 
 #include "support/XProbeWindow.h"
+#include "support/XTestSupport.h"
+
+#include "platform/os/ForeignWindows.h"
 
 #include <cstdlib>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -115,6 +120,49 @@ TEST_F(ArduinoIdeTest, AnIdeWithoutAWindowIsReportedAndStopsTheLogo) {
     // The test action has no window to send its key to.
     Main->Action(u"actTest")->Execute();
     EXPECT_EQ(Script.Asked().size(), 1u);
+}
+
+TEST_F(ArduinoIdeTest, AtTheEndAnIdeLeftWithoutAWindowIsEndedAndOneShowingAWindowRunsOn) {
+    TXServer Server;
+    ASSERT_FALSE(Server.Display().empty()) << "Xvfb did not start";
+    TDisplayVariable Display(Server.Display());
+    std::filesystem::create_directories(Temp.Sys("arduino"));
+    Options->edPathToArduino->SetText(Temp / "arduino");
+    Main->ArduinoSearchRounds = 2;
+    Main->ArduinoSearchPause = 20;
+    Main->ArduinoCloseGrace = 1500;
+    // Neither shows the IDE's window: each start ends with the message.
+    Script.Answer(IDOK);
+    Script.Answer(IDOK);
+    // One IDE still shows a window of its own (its question about an unsaved sketch)...
+    Executable(Temp.Sys("arduino/arduino"), "echo $$ > \"$0.asks\"\nexec xmessage 'Save changes?'\n");
+    Main->Action(u"actArduinoIdeOpen")->Execute();
+    // ... the other has no window left but runs on.
+    Executable(Temp.Sys("arduino/arduino"), "echo $$ > \"$0.lost\"\nexec sleep 600\n");
+    Main->Action(u"actArduinoIdeOpen")->Execute();
+    auto PidIn = [&](const std::string& File) {
+        std::string Text;
+        WaitUntil([&] { return !(Text = ReadBytes(Temp.Sys(File))).empty() && Text.back() == '\n'; }, 20000);
+        return pid_t(std::atoi(Text.c_str()));
+    };
+    const pid_t Asks = PidIn("arduino/arduino.asks");
+    const pid_t Lost = PidIn("arduino/arduino.lost");
+    ASSERT_GT(Asks, 0);
+    ASSERT_GT(Lost, 0);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (TForeignWindow W : ForeignTopLevelWindows())
+                if (ForeignWindowProcess(W) == Asks) return true;
+            return false;
+        },
+        20000))
+        << "xmessage showed no window";
+
+    Main->CloseEmbeddedIde();
+    EXPECT_EQ(kill(Lost, 0), -1);
+    EXPECT_EQ(kill(Asks, 0), 0);
+    kill(Asks, SIGTERM);
+    waitpid(Asks, nullptr, 0);
 }
 
 TEST_F(ArduinoIdeTest, TheReferenceOpensInTheDesktopsBrowser) {

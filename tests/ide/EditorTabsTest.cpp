@@ -146,6 +146,53 @@ TEST_F(EditorTabsTest, CloseButtonsDoubleClicksAndDraggingWorkOnTheTabRow) {
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino", "one"}));
 }
 
+TEST_F(EditorTabsTest, TheCloseButtonClosesItsTabUnderTheRealMouse) {
+    const String One = Sketch("one.ino", "x\n");
+    TfrmEditor* First = Open(One);
+    Open(Sketch("two.ino", "y\n"));
+    First->codeedt->SetModified(true);
+    auto Centre = [&](int Tab) {
+        Main->pgEdit->Repaint();
+        ProcessMessages();
+        const TRect R = Main->CloseButtonsRects()[size_t(Tab)];
+        EXPECT_GT(R.Right, R.Left);
+        return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+    };
+    TQuestionScript Script;
+    // Pressed, then left and released outside it: the tab stays, and the row takes the next
+    // press as before.
+    const TPoint Two = Centre(2);
+    SynthMouse(Main->pgEdit, smDown, Two);
+    SynthMouse(Main->pgEdit, smMove, TPoint{Two.X, Two.Y + 40});
+    SynthMouse(Main->pgEdit, smUp, TPoint{Two.X, Two.Y + 40});
+    ProcessMessages();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino", "one", "two"}));
+
+    // A click on the modified tab's button asks first; Cancel keeps it, No closes it.
+    Script.Answer(IDCANCEL);
+    SynthClick(Main->pgEdit, Centre(1));
+    ProcessMessages();
+    ASSERT_EQ(Script.Asked().size(), 1u);
+    EXPECT_EQ(U8(Script.Last().Text),
+              "The text in the \"" + U8(One) + "\" file has changed.\r\rDo you want to save the modifications?");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino", "one", "two"}));
+    Script.Answer(IDNO);
+    SynthClick(Main->pgEdit, Centre(1));
+    ProcessMessages();
+    EXPECT_EQ(Script.Asked().size(), 2u);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino", "two"}));
+    // An unmodified tab closes at once; a double click closes too.
+    SynthClick(Main->pgEdit, Centre(1));
+    ProcessMessages();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino"}));
+    EXPECT_EQ(Script.Asked().size(), 2u);
+    Open(Sketch("three.ino", "z\n"));
+    const TRect Three = Main->pgEdit->TabRect(1);
+    SynthDoubleClick(Main->pgEdit, TPoint{Three.Left + 8, Three.Top + 6});
+    ProcessMessages();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Arduino"}));
+}
+
 TEST_F(EditorTabsTest, SketchTabsDrawInRedAndEnableCopyingTheProject) {
     Open(Sketch("s/s.ino", "x\n"), tkSketches);
     Main->pgEdit->Repaint();

@@ -120,3 +120,48 @@ TEST_F(FunctionListTest, SortingAndJumping) {
     Main->RefreshFunctionList();
     EXPECT_TRUE(Listed().empty());
 }
+
+TEST_F(FunctionListTest, TheListFillsItsTabAndAClickOnAnEntryMarksItsLine) {
+    Main->Show();
+    std::string Text = "// a sketch\n#define LED 13\nvoid setup() {\n}\n";
+    for (int I = 5; I <= 120; ++I)
+        Text += I == 40 ? "void loop() {\n" : "//\n";
+    TfrmEditor* Editor = Open(Sketch("marks/marks.ino", Text));
+    Main->pgLeftPane->SetActivePage(Main->tsFunctionList);
+    ProcessMessages();
+    // The list takes the whole tab below the filter boxes, whatever size the tab had at first.
+    TLeanStringTree* List = Main->vstFunctionList;
+    EXPECT_EQ(List->Width(), Main->tsFunctionList->ClientWidth());
+    EXPECT_GT(List->Height(), Main->tsFunctionList->ClientHeight() - 40);
+    EXPECT_GT(List->Height(), 200);
+    EXPECT_LT(Main->chkF->Top() + Main->chkF->Parent()->Top(), List->Top());
+    ASSERT_EQ(Listed(), (std::vector<std::string>{"3:1:void setup() {", "40:2:void loop() {", "2:3:#define LED 13"}));
+    EXPECT_EQ(List->Images(), DM->imglstTree);
+    // "LineNr" and "Line" side by side.
+    ASSERT_EQ(List->Header()->Columns()->Count(), 2);
+    EXPECT_EQ(List->Header()->Columns()->Items(1)->Left(), List->Header()->Columns()->Items(0)->Width());
+
+    // A click on the loop entry, as the mouse gives it.
+    PLeanNode Loop = List->GetNext(List->GetFirst());
+    const TRect R = List->GetDisplayRect(Loop, 1, false);
+    ASSERT_FALSE(R.IsEmpty());
+    SynthClick(List, TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2});
+    ProcessMessages();
+    TCodeEdit* Code = Editor->codeedt;
+    EXPECT_EQ(Code->CaretY(), 40);
+    EXPECT_EQ(Code->TopLine(), 35);
+    ASSERT_EQ(Code->Marks()->Count(), 1);
+    // The red mark stands in the gutter on the caret's row.
+    Code->Repaint();
+    auto Picture = GrabControl(Code);
+    const int Row = (40 - Code->TopLine()) * Code->LineHeight();
+    int Red = 0;
+    for (int Y = Row; Y < Row + Code->LineHeight(); ++Y)
+        for (int X = 0; X < Code->GutterWidth(); ++X) {
+            const TColorRef C = RgbOf(*Picture, X, Y);
+            Red += GetRValue(C) > 200 && GetGValue(C) < 60 && GetBValue(C) < 60;
+        }
+    EXPECT_GT(Red, 10);
+    if (const char* Dir = std::getenv("MORVANE_SCREENSHOTS"))
+        GrabControl(Main.get())->SaveToFile(Utf8ToString(std::string(Dir) + "/function-list.png"));
+}

@@ -3,6 +3,7 @@
 // fresh program folder, and settings files that cannot be read or written.
 
 #include "ide/DMImages.h"
+#include "ide/Editor.h"
 #include "ide/Main.h"
 #include "ide/MyObjects.h"
 #include "ide/Options.h"
@@ -374,8 +375,8 @@ TEST_F(MainShellTest, ImageListsHoldOurOwnDistinctGlyphs) {
                  V.push_back(I);
              return V;
          }()},
-        {DM->imglstTree, {4, 10, 34, 35, 37, 38, 40, 41, 63, 64, 65, 0}},
-        {DM->imglstBookmarks, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {DM->imglstTree, {4, 10, 34, 35, 37, 38, 40, 41, 63, 64, 65, 0, 36, 57, 58, 59, 60, 61}},
+        {DM->imglstBookmarks, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 30, 31, 32, 40}},
         {DM->imglst1, {0, 1, 2, 3, 4, 5, 6}},
     };
     for (const auto& D : Distinct) {
@@ -386,6 +387,49 @@ TEST_F(MainShellTest, ImageListsHoldOurOwnDistinctGlyphs) {
             EXPECT_TRUE(Seen.insert(P).second) << U8(D.List->Name()) << " " << I << " repeats an image";
         }
     }
+}
+
+TEST_F(MainShellTest, EveryToolButtonShowsAPictureAndAHint) {
+    WriteBytes(StringToUtf8(ChangeFileExt(ProgramFile(), u".templates")), "[forl|for loop]\nfor (;;) {\n}\n");
+    Start();
+    auto* Editor = new TfrmEditor(Main.get());
+    // The picture a button's image paints on white: something, not white all over.
+    auto Painted = [](TCustomImageList* List, int Index) {
+        TBitmap B(List->Width(), List->Height());
+        B.Canvas()->Brush()->SetColor(clWhite);
+        B.Canvas()->FillRect(TRect{0, 0, List->Width(), List->Height()});
+        List->Draw(B.Canvas(), 0, 0, Index);
+        int Ink = 0;
+        for (int Y = 0; Y < List->Height(); ++Y)
+            for (int X = 0; X < List->Width(); ++X)
+                Ink += B.Canvas()->Pixels(X, Y) != clWhite;
+        return Ink > List->Width();
+    };
+    std::vector<std::string> EditorHints;
+    for (TToolBar* Bar : {Editor->tlbr4, Main->tlbrTemplates, Main->tlbr1, Main->tlbSketchTree, Main->tlb2}) {
+        ASSERT_NE(Bar->Images(), nullptr) << U8(Bar->Name());
+        for (int I = 0; I < Bar->ButtonCount(); ++I) {
+            TToolButton* B = Bar->Buttons(I);
+            if (B->Style() == tbsSeparator || !B->Visible()) continue;
+            const std::string What = U8(Bar->Name()) + " " + std::to_string(I);
+            ASSERT_GE(B->ImageIndex(), 0) << What;
+            ASSERT_LT(B->ImageIndex(), Bar->Images()->Count()) << What;
+            EXPECT_TRUE(Painted(Bar->Images(), B->ImageIndex())) << What;
+            EXPECT_FALSE(GetShortHint(B->Hint()).empty()) << What;
+            if (Bar == Editor->tlbr4) EditorHints.push_back(U8(B->Hint()));
+        }
+    }
+    EXPECT_EQ(EditorHints, (std::vector<std::string>{"Setup", "Loop", "#Defines", "#Includes", "BM0", "BM1", "BM2",
+                                                     "BM3", "BM4", "BM5", "BM6", "BM7", "BM8", "BM9",
+                                                     "Show Bookmark list", "Read Only", "Show Hotkeys asignments"}));
+    // The marks of errors and jumps have pictures of their own in the same list.
+    for (tMarkerType Type : {mtRedLine, mtGreenLine, mtGreenTopLine, mtGreenBottomLine, mtFuchsiaLine}) {
+        Editor->PlaceGutterMark(Type);
+        ASSERT_EQ(Editor->codeedt->Marks()->Count(), 1);
+        EXPECT_TRUE(Painted(DM->imglstBookmarks, Editor->codeedt->Marks()->Items(0)->ImageIndex())) << int(Type);
+    }
+    Editor->PlaceMark();
+    EXPECT_TRUE(Painted(DM->imglstBookmarks, Editor->codeedt->Marks()->Items(0)->ImageIndex()));
 }
 
 TEST_F(MainShellTest, ScreenTipsOnToolButtonsAndNoHintOverTheEditorItself) {

@@ -8,6 +8,8 @@
 
 #include <QBuffer>
 #include <QApplication>
+#include <QIcon>
+#include <QPainter>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QStyle>
@@ -713,6 +715,32 @@ void TIcon::LoadStandardIcon(int IconId) {
     const QImage Image = QApplication::style()->standardIcon(Kind).pixmap(32, 32).toImage();
     if (Image.isNull()) throw EInvalidGraphic(u"Icon image is not valid");
     IconFromQImage(this, Image.scaled(32, 32));
+}
+
+bool LoadThemeIcon(TBitmap* Bitmap, const String& Name, int Size) {
+    if (!Bitmap || Size <= 0 || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+    // A desktop without a theme of its own (a bare window manager, the offscreen platform)
+    // still finds the common icons in the theme that every desktop installs.
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QStringLiteral("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    // Without a theme of the desktop's, theme icons are not looked up at all.
+    if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
+    const QString QName = QString::fromUtf16(Name.data(), qsizetype(Name.size()));
+    if (!QIcon::hasThemeIcon(QName)) return false;
+    const QPixmap Pixmap = QIcon::fromTheme(QName).pixmap(QSize(Size, Size));
+    if (Pixmap.isNull()) return false;
+    // A theme without the size draws a smaller picture: it sits in the middle.
+    QImage Image(Size, Size, QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::transparent);
+    {
+        QPainter P(&Image);
+        QImage Icon = Pixmap.toImage();
+        if (Icon.width() > Size || Icon.height() > Size)
+            Icon = Icon.scaled(Size, Size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        P.drawImage((Size - Icon.width()) / 2, (Size - Icon.height()) / 2, Icon);
+    }
+    BitmapFromQImage(Bitmap, Image);
+    return true;
 }
 
 void TIcon::LoadFromStream(TStream* Stream) {

@@ -759,6 +759,12 @@ private:
     TTransparentMode FTransparentMode = tmAuto;
 };
 
+// The icon Name ("document-open", "edit-find", ...) of the desktop's icon theme, or of the
+// fallback theme "Adwaita" where the desktop's theme lacks it, drawn into Bitmap at Size x Size
+// pixels with its alpha (pf32bit, afDefined). False, with Bitmap left as it was, when no theme
+// has the icon or no GUI application runs.
+bool LoadThemeIcon(TBitmap* Bitmap, const String& Name, int Size);
+
 // A bitmap saved as PNG (alpha kept: pf32bit with afDefined when the picture has alpha).
 class TPngImage : public TBitmap {
     DECLARE_CLASS(TPngImage, TBitmap)

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <poll.h>
 #include <sstream>
 #include <string>
@@ -141,14 +143,14 @@ bool TChildProcess::Running() {
     return FPid > 0 && !Reap(false);
 }
 
-bool TChildProcess::GroupRunning() {
-    if (FPid <= 0) return false;
-    if (!Reap(false)) return true;
-    // An orphan goes to a parent that may never reap it: the group counts as ended once no
-    // member is left but such zombies.
+namespace {
+
+// The processes of a group that have not ended (zombies nobody reaped do not count), read from
+// /proc; nullopt when /proc cannot be read.
+std::optional<std::vector<int>> LiveGroupMembers(int Group) {
     DIR* Proc = opendir("/proc");
-    if (!Proc) return kill(-FPid, 0) == 0 || errno == EPERM;
-    bool Found = false;
+    if (!Proc) return std::nullopt;
+    std::vector<int> Members;
     while (dirent* E = readdir(Proc)) {
         if (E->d_name[0] < '1' || E->d_name[0] > '9') continue;
         std::ifstream Stat(std::string("/proc/") + E->d_name + "/stat");
@@ -159,15 +161,30 @@ bool TChildProcess::GroupRunning() {
         if (Close == std::string::npos) continue;
         std::istringstream Fields(Line.substr(Close + 1));
         char State = 0;
-        long Parent = 0, Group = 0;
-        if (!(Fields >> State >> Parent >> Group)) continue;
-        if (Group == FPid && State != 'Z' && State != 'X') {
-            Found = true;
-            break;
-        }
+        long Parent = 0, Group2 = 0;
+        if (!(Fields >> State >> Parent >> Group2)) continue;
+        if (Group2 == Group && State != 'Z' && State != 'X') Members.push_back(std::atoi(E->d_name));
     }
     closedir(Proc);
-    return Found;
+    return Members;
+}
+
+} // namespace
+
+bool TChildProcess::GroupRunning() {
+    if (FPid <= 0) return false;
+    if (!Reap(false)) return true;
+    // An orphan goes to a parent that may never reap it: the group counts as ended once no
+    // member is left but such zombies.
+    const auto Members = LiveGroupMembers(FPid);
+    if (!Members) return kill(-FPid, 0) == 0 || errno == EPERM;
+    return !Members->empty();
+}
+
+std::vector<int> TChildProcess::GroupProcesses() {
+    if (FPid <= 0) return {};
+    Reap(false);
+    return LiveGroupMembers(FPid).value_or(std::vector<int>{});
 }
 
 bool TChildProcess::WaitFor(int Timeout) {

@@ -33,6 +33,9 @@ public:
     // True while any process of the child's group still runs: the child, or what it started,
     // which may outlive it. Ended processes that nobody has reaped yet do not count.
     bool GroupRunning();
+    // The ids of the processes of the child's group that have not ended: the child and what it
+    // started; empty once all have ended.
+    std::vector<int> GroupProcesses();
     // The child's exit code once it has ended; 128 plus the signal's number when a signal ended
     // it (as the shell counts), -1 before it has ended.
     int ExitCode() const { return FExitCode; }

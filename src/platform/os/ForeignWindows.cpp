@@ -2,6 +2,7 @@
 
 #include "platform/base/Strings.h"
 
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -52,6 +53,13 @@ TDisplay* Display() {
     if (TheDisplay.Connection &&
         (TheDisplay.Name != Env || xcb_connection_has_error(TheDisplay.Connection)))
         TheDisplay.Close();
+    // A server that went away (and one that took its number since) shows only on the next
+    // request: one round trip tells before the caller's requests fail.
+    if (TheDisplay.Connection) {
+        xcb_connection_t* C = TheDisplay.Connection;
+        std::free(xcb_get_input_focus_reply(C, xcb_get_input_focus(C), nullptr));
+        if (xcb_connection_has_error(C)) TheDisplay.Close();
+    }
     if (!TheDisplay.Connection) {
         xcb_connection_t* C = xcb_connect(Env, nullptr);
         if (xcb_connection_has_error(C)) {
@@ -254,6 +262,62 @@ String ForeignWindowCaption(TForeignWindow Window) {
                                  Atom(D->Connection, "UTF8_STRING"));
     if (Title.empty()) Title = Property(D->Connection, Window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
     return Utf8ToString(Title);
+}
+
+bool ForeignWindowBounds(TForeignWindow Window, TRect& Bounds) {
+    std::lock_guard Guard(DisplayLock);
+    TDisplay* D = Display();
+    if (!D || !Window) return false;
+    auto G = Reply(xcb_get_geometry_reply(D->Connection, xcb_get_geometry(D->Connection, Window), nullptr));
+    if (!G) return false;
+    Bounds = TRect(G->x, G->y, G->x + G->width, G->y + G->height);
+    return true;
+}
+
+std::vector<TForeignWindow> ForeignTopLevelWindows() {
+    std::lock_guard Guard(DisplayLock);
+    TDisplay* D = Display();
+    std::vector<TForeignWindow> Shown;
+    if (!D) return Shown;
+    xcb_connection_t* C = D->Connection;
+    auto Viewable = [C](xcb_window_t W) {
+        auto A = Reply(xcb_get_window_attributes_reply(C, xcb_get_window_attributes(C, W), nullptr));
+        return A && A->map_state == XCB_MAP_STATE_VIEWABLE;
+    };
+    for (xcb_window_t Top : Children(C, D->Root)) {
+        if (!Viewable(Top)) continue;
+        if (!Property(C, Top, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).empty()) {
+            Shown.push_back(Top);
+            continue;
+        }
+        // A window manager's frame: the program's window is inside it. A window with no class
+        // and no such client is a program's own window that names no class.
+        const size_t Before = Shown.size();
+        for (xcb_window_t Client : Children(C, Top))
+            if (Viewable(Client) && !Property(C, Client, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).empty())
+                Shown.push_back(Client);
+        if (Shown.size() == Before) Shown.push_back(Top);
+    }
+    return Shown;
+}
+
+int ForeignWindowProcess(TForeignWindow Window) {
+    std::lock_guard Guard(DisplayLock);
+    TDisplay* D = Display();
+    if (!D || !Window) return 0;
+    xcb_connection_t* C = D->Connection;
+    // The server knows the process of each of its local clients (the X-Resource extension).
+    const xcb_query_extension_reply_t* Res = xcb_get_extension_data(C, &xcb_res_id);
+    if (!Res || !Res->present) return 0;
+    xcb_res_client_id_spec_t Spec{Window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    auto R = Reply(xcb_res_query_client_ids_reply(C, xcb_res_query_client_ids(C, 1, &Spec), nullptr));
+    if (!R) return 0;
+    for (auto It = xcb_res_query_client_ids_ids_iterator(R.get()); It.rem; xcb_res_client_id_value_next(&It)) {
+        if (!(It.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)) continue;
+        if (xcb_res_client_id_value_value_length(It.data) < 1) continue;
+        return int(*xcb_res_client_id_value_value(It.data));
+    }
+    return 0;
 }
 
 bool ReparentForeignWindow(TForeignWindow Window, TForeignWindow Parent, int X, int Y) {

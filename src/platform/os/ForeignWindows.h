@@ -4,7 +4,10 @@
 // it, and keyboard input made up for whatever window has the keyboard focus. A window is named by
 // its X window id, 0 for none. Without a display nothing is found and every action fails.
 
+#include "platform/base/Geometry.h"
 #include "platform/base/Types.h"
+
+#include <vector>
 
 using TForeignWindow = unsigned;
 
@@ -23,6 +26,16 @@ bool ForeignWindowExists(TForeignWindow Window);
 TForeignWindow ForeignWindowParent(TForeignWindow Window);
 // Its title (WM_NAME), empty when it has none.
 String ForeignWindowCaption(TForeignWindow Window);
+
+// Window's place in its parent and its size; false when it does not exist.
+bool ForeignWindowBounds(TForeignWindow Window, TRect& Bounds);
+// The programs' windows on show at the top of the display: mapped children of the root, and the
+// program windows inside a window manager's mapped frames. A window taken into another
+// program's window is not among them.
+std::vector<TForeignWindow> ForeignTopLevelWindows();
+// The id of the process that made Window, as the display knows it of a program on this machine;
+// 0 when it cannot tell (no such window, a program elsewhere, a server without that knowledge).
+int ForeignWindowProcess(TForeignWindow Window);
 
 // Makes Window a child of Parent (any window on the display, such as one of ours), placed at
 // (X, Y) of Parent.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -188,8 +190,15 @@ TEST(ChildProcessTest, AGroupRunsUntilTheLastThingTheChildStartedHasEnded) {
     const int Grandchild = std::stoi(ReadBytes(Temp.Sys("grandchild")));
     EXPECT_FALSE(Ended(Grandchild));
     EXPECT_TRUE(P.GroupRunning());
+    // The child has ended: the grandchild is what is left of the group (with the sleep it runs
+    // now and then).
+    const std::vector<int> Left = P.GroupProcesses();
+    EXPECT_NE(std::find(Left.begin(), Left.end(), Grandchild), Left.end());
+    EXPECT_EQ(std::find(Left.begin(), Left.end(), P.Pid()), Left.end());
+    EXPECT_TRUE(Never.GroupProcesses().empty());
     WriteBytes(Temp.Sys("go"), "");
     // Gone, or a zombie that its new parent has not reaped: either way the group has ended.
     EXPECT_TRUE(WaitFor([&] { return !P.GroupRunning(); }));
     EXPECT_TRUE(Ended(Grandchild));
+    EXPECT_TRUE(P.GroupProcesses().empty());
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -99,4 +100,39 @@ TEST(ForeignWindowsTest, AnotherProgramsWindowIsFoundEmbeddedActivatedTypedIntoA
     // Asked to close the way a window manager asks.
     ASSERT_TRUE(CloseForeignWindow(Probe.Window()));
     EXPECT_TRUE(Probe.WaitFor([&] { return Probe.CloseAsked; }));
+}
+
+TEST(ForeignWindowsTest, WindowsOnShowTheirProgramsAndTheirBounds) {
+    TXServer Server;
+    ASSERT_FALSE(Server.Display().empty()) << "Xvfb did not start";
+    TDisplayVariable Display(Server.Display());
+    TXProbeWindow Probe(Server.Display(), "probe", "ProbeFrame", "Probe");
+    TXProbeWindow Host(Server.Display(), "host", "HostFrame", "Host");
+    auto Shown = [] { return ForeignTopLevelWindows(); };
+    auto Has = [](const std::vector<TForeignWindow>& V, TForeignWindow W) {
+        return std::find(V.begin(), V.end(), W) != V.end();
+    };
+    EXPECT_TRUE(Has(Shown(), Probe.Window()));
+    EXPECT_TRUE(Has(Shown(), Host.Window()));
+    // The display knows which process made a window: here ours.
+    EXPECT_EQ(ForeignWindowProcess(Probe.Window()), int(getpid()));
+    EXPECT_EQ(ForeignWindowProcess(0), 0);
+    TRect Bounds;
+    ASSERT_TRUE(ForeignWindowBounds(Probe.Window(), Bounds));
+    EXPECT_EQ(Bounds, TRect(10, 10, 210, 110));
+    EXPECT_FALSE(ForeignWindowBounds(0x7FFFFFF0, Bounds));
+
+    // Taken into another window it is no longer at the top; hidden it is not on show.
+    ASSERT_TRUE(ReparentForeignWindow(Probe.Window(), Host.Window(), 2, 3));
+    SyncForeignDisplay();
+    EXPECT_FALSE(Has(Shown(), Probe.Window()));
+    ASSERT_TRUE(ForeignWindowBounds(Probe.Window(), Bounds));
+    EXPECT_EQ(Bounds.TopLeft(), TPoint(2, 3));
+    ASSERT_TRUE(ShowForeignWindow(Host.Window(), false));
+    SyncForeignDisplay();
+    EXPECT_FALSE(Has(Shown(), Host.Window()));
+
+    TDisplayVariable None("");
+    EXPECT_TRUE(ForeignTopLevelWindows().empty());
+    EXPECT_EQ(ForeignWindowProcess(Probe.Window()), 0);
 }
