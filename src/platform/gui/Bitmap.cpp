@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QPainter>
 #include <QImageReader>
@@ -725,6 +726,22 @@ bool LoadThemeIcon(TBitmap* Bitmap, const String& Name, int Size) {
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     // Without a theme of the desktop's, theme icons are not looked up at all.
     if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
+    // Platforms without a desktop theme (the offscreen one) search only the program's resources:
+    // the desktop's icon folders are added once, as the desktop platforms list them.
+    static const bool Searched = [] {
+        QStringList Paths = QIcon::themeSearchPaths();
+        const QString Home = QDir::homePath();
+        QStringList Data = qEnvironmentVariable("XDG_DATA_DIRS").split(u':', Qt::SkipEmptyParts);
+        if (Data.isEmpty()) Data = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+        QStringList Wanted{Home + QStringLiteral("/.icons")};
+        for (const QString& D : Data)
+            Wanted << D + QStringLiteral("/icons");
+        for (const QString& W : Wanted)
+            if (!Paths.contains(W) && !Paths.contains(W + u'/')) Paths << W;
+        QIcon::setThemeSearchPaths(Paths);
+        return true;
+    }();
+    (void)Searched;
     const QString QName = QString::fromUtf16(Name.data(), qsizetype(Name.size()));
     if (!QIcon::hasThemeIcon(QName)) return false;
     const QPixmap Pixmap = QIcon::fromTheme(QName).pixmap(QSize(Size, Size));

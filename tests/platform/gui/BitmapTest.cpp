@@ -284,6 +284,45 @@ TEST(Bitmap, StandardIconsAreDistinctPicturesWithTransparency) {
     EXPECT_THROW(Icon.LoadStandardIcon(1), EInvalidGraphic);
 }
 
+TEST(Bitmap, ThemeIconsComeFromTheDesktopsThemeWithTheirAlpha) {
+    // Debian's desktop theme (scripts/setup installs it) holds the common command icons.
+    std::vector<std::vector<TColor>> Seen;
+    for (const char16_t* Name : {u"document-open", u"document-save", u"edit-find"}) {
+        for (int Size : {16, 24}) {
+            TBitmap B;
+            ASSERT_TRUE(LoadThemeIcon(&B, Name, Size)) << U8(Name);
+            ASSERT_EQ(B.Width(), Size);
+            ASSERT_EQ(B.Height(), Size);
+            EXPECT_EQ(B.PixelFormat(), pf32bit);
+            EXPECT_EQ(B.AlphaFormat(), afDefined);
+            // Drawn on two backgrounds: a corner shows them, the middle shows the picture.
+            std::vector<TColor> Pixels;
+            int Painted = 0;
+            for (TColor Back : {clYellow, clLime}) {
+                auto Target = NewCanvasBitmap(Size, Size, Back);
+                Target->Canvas()->Draw(0, 0, &B);
+                EXPECT_EQ(Target->Canvas()->Pixels(0, 0), Back) << U8(Name);
+                for (int Y = 0; Y < Size; ++Y)
+                    for (int X = 0; X < Size; ++X) {
+                        const TColor P = Target->Canvas()->Pixels(X, Y);
+                        if (Back == clYellow) Pixels.push_back(P);
+                        if (P != Back) ++Painted;
+                    }
+            }
+            EXPECT_GT(Painted, Size * Size / 8) << U8(Name);
+            if (Size == 24) {
+                EXPECT_TRUE(std::find(Seen.begin(), Seen.end(), Pixels) == Seen.end()) << U8(Name);
+                Seen.push_back(Pixels);
+            }
+        }
+    }
+    // A name no theme has leaves the bitmap as it was.
+    TBitmap Kept(5, 5);
+    EXPECT_FALSE(LoadThemeIcon(&Kept, u"no-such-icon-anywhere", 16));
+    EXPECT_EQ(Kept.Width(), 5);
+    EXPECT_FALSE(LoadThemeIcon(&Kept, u"document-open", 0));
+}
+
 TEST(Bitmap, WorksWithoutTheGuiApplication) {
     TTempFolder Dir;
     const String File = Dir / "plain.bmp";
