@@ -313,8 +313,8 @@ int ForeignWindowProcess(TForeignWindow Window) {
     auto R = Reply(xcb_res_query_client_ids_reply(C, xcb_res_query_client_ids(C, 1, &Spec), nullptr));
     if (!R) return 0;
     for (auto It = xcb_res_query_client_ids_ids_iterator(R.get()); It.rem; xcb_res_client_id_value_next(&It)) {
-        if (!(It.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)) continue;
-        if (xcb_res_client_id_value_value_length(It.data) < 1) continue;
+        const auto& [Asked, Length] = *It.data; // what was asked of the client, and the answer's bytes
+        if (!(Asked.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) || Length < 4) continue;
         return int(*xcb_res_client_id_value_value(It.data));
     }
     return 0;
