@@ -79,6 +79,56 @@ struct TTickWatch {
     }
 };
 
+// What a flood sent, and the process's memory while it ran.
+struct TFlood {
+    TClock::time_point Start;
+    UInt64 LinesSent = 0, BytesSent = 0;
+    long RssWarm = -1, RssMax = 0;
+};
+
+// Sends lines from a thread of its own for Seconds(), in blocks of 64 or paced at Pace bytes a
+// second, while the GUI thread handles what arrives; then waits for the sender to stop.
+TFlood Flood(TPtyPair& Pair, TTickWatch& Watch, double Pace) {
+    std::atomic<bool> Stop{false}, WriterDone{false};
+    std::atomic<UInt64> LinesSent{0}, BytesSent{0};
+    std::thread Writer([&] {
+        std::string Block;
+        UInt64 K = 0;
+        const auto WriterStart = TClock::now();
+        while (!Stop) {
+            Block.clear();
+            for (int I = 0; I < (Pace > 0 ? 1 : 64); ++I)
+                Block += LineOf(K++);
+            if (Pace > 0)
+                std::this_thread::sleep_until(
+                    WriterStart + std::chrono::duration<double>(double(BytesSent + Block.size()) / Pace));
+            Pair.Send(Block);
+            BytesSent += Block.size();
+            LinesSent = K;
+        }
+        WriterDone = true;
+    });
+    TFlood F;
+    F.Start = TClock::now();
+    const auto End = F.Start + std::chrono::seconds(Seconds());
+    const auto Warm = F.Start + std::chrono::seconds(WarmSeconds);
+    Watch.Start();
+    while (TClock::now() < End) {
+        Pump();
+        const long Now = ResidentKiB();
+        F.RssMax = std::max(F.RssMax, Now);
+        if (F.RssWarm < 0 && TClock::now() >= Warm) F.RssWarm = Now;
+    }
+    Watch.Measuring = false;
+    Stop = true;
+    while (!WriterDone)
+        Pump();
+    Writer.join();
+    F.LinesSent = LinesSent;
+    F.BytesSent = BytesSent;
+    return F;
+}
+
 // The serial port component alone: the same lines, read in its receive events and checked.
 void BM_SerialComponentAlone(benchmark::State& State) {
     const std::string Folder = std::filesystem::temp_directory_path() / "morvane-terminal-bench";
@@ -108,49 +158,20 @@ void BM_SerialComponentAlone(benchmark::State& State) {
         };
         TTickWatch Watch;
         Port->Open();
-        std::atomic<bool> Stop{false}, WriterDone{false};
-        std::atomic<UInt64> LinesSent{0}, BytesSent{0};
-        std::thread Writer([&] {
-            std::string Block;
-            UInt64 K = 0;
-            while (!Stop) {
-                Block.clear();
-                for (int I = 0; I < 64; ++I)
-                    Block += LineOf(K++);
-                Pair.Send(Block);
-                BytesSent += Block.size();
-                LinesSent = K;
-            }
-            WriterDone = true;
-        });
-        const auto Start = TClock::now();
-        const auto End = Start + std::chrono::seconds(Seconds());
-        const auto Warm = Start + std::chrono::seconds(WarmSeconds);
-        long RssWarm = -1, RssMax = 0;
-        Watch.Start();
-        while (TClock::now() < End) {
-            Pump();
-            const long Now = ResidentKiB();
-            RssMax = std::max(RssMax, Now);
-            if (RssWarm < 0 && TClock::now() >= Warm) RssWarm = Now;
-        }
-        Watch.Measuring = false;
-        Stop = true;
-        while (!WriterDone)
-            Pump();
-        Writer.join();
+        const TFlood F = Flood(Pair, Watch, 0);
+        const UInt64 LinesSent = F.LinesSent;
         const auto Drain = TClock::now() + std::chrono::seconds(10);
         while (Checked < LinesSent && TClock::now() < Drain)
             Pump();
-        const double Elapsed = std::chrono::duration<double>(TClock::now() - Start).count();
+        const double Elapsed = std::chrono::duration<double>(TClock::now() - F.Start).count();
         Port->Close();
-        State.counters["bytes_per_s"] = double(BytesSent) / Elapsed;
+        State.counters["bytes_per_s"] = double(F.BytesSent) / Elapsed;
         State.counters["lines"] = double(LinesSent);
         State.counters["lines_lost"] = double(Lost + (LinesSent - Checked));
         State.counters["longest_event_ms"] = LongestEventMs;
         State.counters["longest_tick_gap_ms"] = Watch.LongestGapMs;
-        State.counters["rss_peak_KiB"] = double(RssMax);
-        State.counters["rss_growth_after_warm_KiB"] = double(RssMax - std::max(RssWarm, 0L));
+        State.counters["rss_peak_KiB"] = double(F.RssMax);
+        State.counters["rss_growth_after_warm_KiB"] = double(F.RssMax - std::max(F.RssWarm, 0L));
     }
     std::filesystem::remove_all(Folder);
 }
@@ -182,51 +203,16 @@ void BM_TerminalChannelTraffic(benchmark::State& State) {
         };
         TTickWatch Watch;
         Term->OpenTermPort();
-        std::atomic<bool> Stop{false}, WriterDone{false};
-        std::atomic<UInt64> LinesSent{0}, BytesSent{0};
         const char* PaceText = std::getenv("MORVANE_TERM_BENCH_PACE");
-        const double Pace = PaceText ? std::atof(PaceText) : 0;
-        std::thread Writer([&] {
-            std::string Block;
-            UInt64 K = 0;
-            const auto WriterStart = TClock::now();
-            while (!Stop) {
-                Block.clear();
-                for (int I = 0; I < (Pace > 0 ? 1 : 64); ++I)
-                    Block += LineOf(K++);
-                if (Pace > 0)
-                    std::this_thread::sleep_until(
-                        WriterStart + std::chrono::duration<double>(double(BytesSent + Block.size()) / Pace));
-                Pair.Send(Block);
-                BytesSent += Block.size();
-                LinesSent = K;
-            }
-            WriterDone = true;
-        });
-        const auto Start = TClock::now();
-        const auto End = Start + std::chrono::seconds(Seconds());
-        const auto Warm = Start + std::chrono::seconds(WarmSeconds);
-        long RssWarm = -1, RssMax = 0;
-        Watch.Start();
-        while (TClock::now() < End) {
-            Pump();
-            const long Now = ResidentKiB();
-            RssMax = std::max(RssMax, Now);
-            if (RssWarm < 0 && TClock::now() >= Warm) RssWarm = Now;
-        }
-        Watch.Measuring = false;
-        Stop = true;
-        while (!WriterDone)
-            Pump();
-        Writer.join();
+        const TFlood F = Flood(Pair, Watch, PaceText ? std::atof(PaceText) : 0);
         // What is on its way arrives: the pane's last line is then the last one sent.
-        const UInt64 N = LinesSent;
+        const UInt64 N = F.LinesSent;
         TStrings* Lines = Term->Memo2->Lines();
         const String LastLine = Utf8ToString("t=" + std::to_string(N - 1) + " ");
         const auto Drain = TClock::now() + std::chrono::seconds(10);
         while ((Lines->Count() == 0 || Lines->Strings(Lines->Count() - 1) != LastLine) && TClock::now() < Drain)
             Pump();
-        const double Elapsed = std::chrono::duration<double>(TClock::now() - Start).count();
+        const double Elapsed = std::chrono::duration<double>(TClock::now() - F.Start).count();
         // The pane keeps the newest lines: each must show its own number, in order, up to the
         // last one sent; the last values must be on the boxes.
         UInt64 Lost = 0;
@@ -249,7 +235,7 @@ void BM_TerminalChannelTraffic(benchmark::State& State) {
                 Out.SaveToFile(Utf8ToString(std::string(Png) + "-") + Page->Caption() + u".png");
             }
         Term->CloseTermPort();
-        State.counters["bytes_per_s"] = double(BytesSent) / Elapsed;
+        State.counters["bytes_per_s"] = double(F.BytesSent) / Elapsed;
         State.counters["lines"] = double(N);
         State.counters["lines_lost"] = double(Lost);
         State.counters["boxes_right"] = BoxesRight ? 1 : 0;
@@ -258,8 +244,8 @@ void BM_TerminalChannelTraffic(benchmark::State& State) {
         State.counters["longest_tick_gap_ms"] = Watch.LongestGapMs;
         State.counters["log_lines"] = double(Term->lstLogChannels->Items()->Count());
         State.counters["pane_lines"] = double(Kept);
-        State.counters["rss_peak_KiB"] = double(RssMax);
-        State.counters["rss_growth_after_warm_KiB"] = double(RssMax - std::max(RssWarm, 0L));
+        State.counters["rss_peak_KiB"] = double(F.RssMax);
+        State.counters["rss_growth_after_warm_KiB"] = double(F.RssMax - std::max(F.RssWarm, 0L));
         State.counters["pane_KiB"] = double(Term->Memo2->GetTextLen()) * 2 / 1024;
     }
     std::filesystem::remove_all(Folder);
